@@ -1,0 +1,108 @@
+#include "device_slots.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+#include "link.h"
+#include "usb_link.h"
+
+namespace jq {
+namespace {
+
+struct Library_State {
+  std::recursive_mutex command_lock;
+  // Written under command_lock; read without it by nothing but diagnostics.
+  std::array<std::atomic<uint8_t>, Slot_Count> link_kind{};
+  std::atomic<bool> initialised{false};
+  std::unique_ptr<Link_Backend> uart, usb, net;
+};
+
+Library_State& State() {
+  // Never destroyed: exports may still run while static destructors do.
+  static Library_State* state = new Library_State;
+  return *state;
+}
+
+Link_Backend* Backend_For(TLink_Kind kind) {
+  Library_State& s = State();
+  switch (kind) {
+    case Link_UART: return s.uart.get();
+    case Link_USB: return s.usb.get();
+    case Link_Net: return s.net.get();
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::recursive_mutex& Command_Lock() { return State().command_lock; }
+
+bool Library_Initialised() { return State().initialised.load(std::memory_order_acquire); }
+
+TLink_Kind Get_Link_Kind(int32_t slot) {
+  if (!Valid_Slot(slot)) return Link_None;
+  return static_cast<TLink_Kind>(State().link_kind[slot].load());
+}
+
+void Set_Link_Kind(int32_t slot, TLink_Kind kind) {
+  if (Valid_Slot(slot)) State().link_kind[slot].store(kind);
+}
+
+int32_t Send_Command(int32_t slot, uint16_t command, uint16_t index, int32_t value,
+                     TCommand_Reply& reply) {
+  reply.Result = Result_Fail;
+  if (!Library_Initialised()) return Result_Fail;
+  std::lock_guard<std::recursive_mutex> lock(Command_Lock());
+  if (!Valid_Slot(slot) || !Library_Initialised()) return Result_Fail;
+  const TCommand_Request request{command, index, value};
+  Link_Backend* link = Backend_For(Get_Link_Kind(slot));
+  if (!link) return Result_Fail;
+  TReply_Block block;
+  try {
+    reply.Result = link->Transaction(slot, request, block) == Result_OK ? Result_OK : Result_Fail;
+  } catch (...) {
+    reply.Result = Result_Fail;
+  }
+  reply.Reply = block;
+  return reply.Result;
+}
+
+int32_t Library_Init() {
+  Library_State& s = State();
+  std::lock_guard<std::recursive_mutex> lock(s.command_lock);
+  if (s.initialised.load()) return Result_OK;  // a second JQ_Init changes nothing
+  try {
+    for (auto& kind : s.link_kind) kind.store(Link_None);
+    s.uart = Make_UART_Link();
+    s.net = Make_Net_Link();
+    s.usb = Make_USB_Link();  // starts the reader thread, so last
+    for (Link_Backend* b : {s.uart.get(), s.net.get(), s.usb.get()})
+      if (b) b->Start();
+  } catch (...) {
+    return Result_Fail;
+  }
+  s.initialised.store(true, std::memory_order_release);
+  return Result_OK;
+}
+
+int32_t Library_DeInit() {
+  Library_State& s = State();
+  std::lock_guard<std::recursive_mutex> lock(s.command_lock);
+  if (!s.initialised.load()) return Result_OK;
+  s.initialised.store(false, std::memory_order_release);
+  for (auto& kind : s.link_kind) kind.store(Link_None);
+  // The reader thread goes first, so no handle is read while it is closed.
+  for (Link_Backend* b : {s.usb.get(), s.uart.get(), s.net.get()}) {
+    try {
+      if (b) b->Stop();
+    } catch (...) {
+    }
+  }
+  s.usb.reset();
+  s.uart.reset();
+  s.net.reset();
+  return Result_OK;
+}
+
+}  // namespace jq

@@ -1,0 +1,246 @@
+#include "usb_link.h"
+
+#include <hidapi/hidapi.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "export_table.h"
+#include "link.h"
+
+namespace jq {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int32_t Read_I32(const uint8_t* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint16_t Read_U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+// What the reader thread stores and the callers read; guarded by `lock`.
+struct Receive_State {
+  std::mutex lock;  // Receive_Lock
+  std::condition_variable reply_arrived;
+  uint8_t reply_report[USB_In_Report_Size] = {};
+  bool reply_ready = false;
+  // The one transaction waiting for a reply (Command_Lock lets only one wait).
+  bool awaiting = false;
+  int32_t awaited_slot = -1;
+  uint16_t awaited_command = 0;
+  int32_t push_table[Slot_Count][Push_Words] = {};
+};
+
+Receive_State& Received() {
+  static Receive_State* state = new Receive_State;  // outlives every caller
+  return *state;
+}
+
+std::atomic<int32_t> g_poll_period_ms{5};
+
+// hidapi gives wide texts; the library compares 8-bit texts. Our makers and serial
+// numbers are ASCII; anything else cannot match an ASCII text and becomes '?'.
+std::string Narrow(const wchar_t* text) {
+  std::string out;
+  if (!text) return out;
+  for (; *text; ++text) out.push_back(*text >= 0 && *text < 0x80 ? static_cast<char>(*text) : '?');
+  return out;
+}
+
+bool Is_Our_Device(const hid_device_info& info) {
+  return Narrow(info.manufacturer_string) == "Pelund Tech" ||
+         Narrow(info.product_string).find("JQ-") != std::string::npos;
+}
+
+class USB_Link final : public Link_Backend {
+ public:
+  void Start() override {
+    hid_init();
+    g_poll_period_ms.store(5);
+    stop_requested_ = false;
+    reader_ = std::thread([this] { Read_Loop(); });
+  }
+
+  void Stop() override {
+    {
+      std::lock_guard<std::mutex> lock(io_lock_);
+      stop_requested_ = true;
+    }
+    wake_reader_.notify_all();
+    if (reader_.joinable()) reader_.join();
+    for (int32_t slot = 0; slot < Slot_Count; ++slot) Close(slot);
+    hid_exit();
+  }
+
+  int32_t Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) override {
+    uint8_t report[USB_Out_Report_Size];
+    Build_USB_Out_Report(request.Command, request.Index, request.Value, report);
+
+    Receive_State& rx = Received();
+    {
+      std::lock_guard<std::mutex> lock(rx.lock);
+      rx.reply_ready = false;
+      rx.awaiting = true;
+      rx.awaited_slot = slot;
+      rx.awaited_command = request.Command;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(USB_Reply_Timeout_ms);
+    bool written = false;
+    {
+      std::lock_guard<std::mutex> lock(io_lock_);
+      if (handles_[slot]) written = hid_write(handles_[slot], report, sizeof report) >= 0;
+    }
+    std::unique_lock<std::mutex> lock(rx.lock);
+    if (written) rx.reply_arrived.wait_until(lock, deadline, [&] { return rx.reply_ready; });
+    rx.awaiting = false;
+    if (!written || !rx.reply_ready) return Result_Fail;
+    const uint8_t* r = rx.reply_report;
+    reply.Status = r[1];
+    reply.Command = Read_U16(r + 2);
+    reply.Index = Read_U16(r + 4);
+    reply.Value = Read_I32(r + 6);
+    rx.push_table[slot][0] = Read_I32(r + 10);
+    return reply.Status == 0 ? Result_OK : Result_Fail;
+  }
+
+  // Opens the `position`-th matching device (counting from 0), or the first whose
+  // serial number equals `serial` when it is given.
+  int32_t Open(int32_t slot, int position, const char* serial) {
+    Close(slot);
+    hid_device_info* list = hid_enumerate(0, 0);
+    hid_device* handle = nullptr;
+    int k = 0;
+    for (hid_device_info* d = list; d; d = d->next) {
+      const bool chosen = serial ? Narrow(d->serial_number) == serial
+                                 : (Is_Our_Device(*d) && k++ == position);
+      if (!chosen) continue;
+      handle = hid_open_path(d->path);
+      if (handle) hid_set_nonblocking(handle, 1);
+      break;
+    }
+    hid_free_enumeration(list);
+    if (!handle) return Result_Fail;
+    {
+      std::lock_guard<std::mutex> lock(io_lock_);
+      handles_[slot] = handle;
+    }
+    Set_Link_Kind(slot, Link_USB);
+    return Result_OK;
+  }
+
+  int32_t Close(int32_t slot) {
+    hid_device* handle;
+    {
+      // The reader holds io_lock_ while it reads, so the handle is never freed under it.
+      std::lock_guard<std::mutex> lock(io_lock_);
+      handle = handles_[slot];
+      handles_[slot] = nullptr;
+      if (handle) hid_close(handle);
+    }
+    Set_Link_Kind(slot, Link_None);
+    return Result_OK;
+  }
+
+ private:
+  void Read_Loop() {
+    uint8_t buffer[USB_In_Report_Size];
+    std::unique_lock<std::mutex> io(io_lock_);
+    while (!stop_requested_) {
+      for (int32_t slot = 0; slot < Slot_Count; ++slot) {
+        if (!handles_[slot]) continue;
+        std::memset(buffer, 0, sizeof buffer);
+        const int n = hid_read(handles_[slot], buffer, sizeof buffer);
+        if (n > 0) Store(slot, buffer);
+      }
+      const int period = std::max<int32_t>(0, g_poll_period_ms.load());
+      wake_reader_.wait_for(io, std::chrono::milliseconds(period), [this] { return stop_requested_; });
+    }
+  }
+
+  void Store(int32_t slot, const uint8_t (&report)[USB_In_Report_Size]) {
+    Receive_State& rx = Received();
+    std::lock_guard<std::mutex> lock(rx.lock);
+    if (report[0] == Report_Push) {
+      rx.push_table[slot][0] = Read_I32(report + 1);
+      rx.push_table[slot][1] = Read_I32(report + 5);
+    } else if (report[0] == Report_Reply) {
+      std::memcpy(rx.reply_report, report, sizeof rx.reply_report);
+      // Only the awaited reply completes the wait: a stale reply to an earlier
+      // command, or one from another slot, is kept as the last report and skipped.
+      if (rx.awaiting && rx.awaited_slot == slot && Read_U16(report + 2) == rx.awaited_command) {
+        rx.reply_ready = true;
+        rx.reply_arrived.notify_all();
+      }
+    }
+  }
+
+  std::mutex io_lock_;  // guards handles_ against the reader; taken after Command_Lock
+  std::condition_variable wake_reader_;
+  bool stop_requested_ = false;
+  std::array<hid_device*, Slot_Count> handles_{};
+  std::thread reader_;
+};
+
+USB_Link* g_usb = nullptr;  // the library's instance while it is initialised
+
+}  // namespace
+
+void Build_USB_Out_Report(uint16_t command, uint16_t index, int32_t value,
+                          uint8_t (&report)[USB_Out_Report_Size]) {
+  const uint32_t v = static_cast<uint32_t>(value);
+  report[0] = Report_Request;
+  report[1] = static_cast<uint8_t>(command);
+  report[2] = static_cast<uint8_t>(command >> 8);
+  report[3] = static_cast<uint8_t>(index);
+  report[4] = static_cast<uint8_t>(index >> 8);
+  for (int i = 0; i < 4; ++i) report[5 + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+std::unique_ptr<Link_Backend> Make_USB_Link() {
+  auto link = std::make_unique<USB_Link>();
+  g_usb = link.get();
+  return link;
+}
+
+}  // namespace jq
+
+using namespace jq;
+
+JQ_EXPORT int32_t JQ_CALL JQ_M_Open_USB(int32_t slot) {
+  return Link_Export(slot, [&] { return g_usb->Open(slot, slot, nullptr); });
+}
+JQ_EXPORT int32_t JQ_CALL JQ_Open_USB(void) { return JQ_M_Open_USB(0); }
+
+JQ_EXPORT int32_t JQ_CALL JQ_M_Open_USB_SN(int32_t slot, const char* serial_number) {
+  if (!serial_number || !*serial_number) return Result_Fail;
+  return Link_Export(slot, [&] { return g_usb->Open(slot, 0, serial_number); });
+}
+
+JQ_EXPORT int32_t JQ_CALL JQ_M_Close_USB(int32_t slot) {
+  return Link_Export(slot, [&] { return g_usb->Close(slot); });
+}
+JQ_EXPORT int32_t JQ_CALL JQ_Close_USB(void) { return JQ_M_Close_USB(0); }
+
+JQ_EXPORT_PAIR(Get_Push_Data, (uint16_t channel, int32_t* value), (channel, value), ([&] {
+  Put(value, 0);
+  if (!Library_Initialised()) return Result_Fail;
+  if (Valid_Slot(slot) && channel < Push_Words) {
+    Receive_State& rx = Received();
+    std::lock_guard<std::mutex> lock(rx.lock);
+    Put(value, rx.push_table[slot][channel]);
+  }
+  return Result_OK;
+}()))
+
+JQ_EXPORT int32_t JQ_CALL JQ_Set_Thread_Timeout(int32_t milliseconds) {
+  if (!Library_Initialised()) return Result_Fail;
+  g_poll_period_ms.store(milliseconds);  // a negative period is used as 0
+  return Result_OK;
+}
