@@ -1,0 +1,83 @@
+// The network link against the simulator's loopback TCP listener.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "JQ_API.h"
+#include "sim.h"
+
+namespace {
+
+class NetLink : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(JQ_Init(), 0); }
+  void TearDown() override { JQ_DeInit(); }
+  jqsim::Controller sim;
+};
+
+TEST_F(NetLink, OpensByAddressAndByNameAndRunsCommands) {
+  jqsim::TcpListener listener(sim);
+  ASSERT_EQ(JQ_Open_Net(127, 0, 0, 1, listener.port()), 0);
+  EXPECT_EQ(JQ_Check(), 0);
+  ASSERT_EQ(JQ_M_Open_Net_Name(2, "localhost", listener.port()), 0);
+  sim.SetValue(100, 0, 6);
+  int32_t axes = 0;
+  EXPECT_EQ(JQ_M_Get_Axis_Num(2, &axes), 0);
+  EXPECT_EQ(axes, 6);
+  EXPECT_EQ(sim.Log().size(), 2u);
+  EXPECT_EQ(JQ_M_Close_Net(2), 0);
+  EXPECT_EQ(JQ_M_Check(2), -1);
+}
+
+TEST_F(NetLink, OpenFailuresReturnMinusOne) {
+  EXPECT_EQ(JQ_Open_Net_Name("", 8888), -1) << "no host";
+  EXPECT_EQ(JQ_Open_Net_Name(nullptr, 8888), -1);
+  EXPECT_EQ(JQ_Open_Net_Name("127.0.0.1", 0), -1) << "no port";
+  EXPECT_EQ(JQ_Open_Net_Name("no-such-host.invalid", 8888), -1);
+  EXPECT_EQ(JQ_M_Open_Net(8, 127, 0, 0, 1, 8888), -1);
+  // A port nobody listens on: take one from the kernel, then close it.
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(fd);
+  EXPECT_EQ(JQ_Open_Net(127, 0, 0, 1, ntohs(a.sin_port)), -1) << "refused";
+  EXPECT_EQ(JQ_Close_Net(), 0) << "closing a slot that never connected";
+}
+
+TEST_F(NetLink, OneAttemptOnlyAndNoRetryOnBadEcho) {
+  jqsim::TcpListener listener(sim);
+  ASSERT_EQ(JQ_Open_Net(127, 0, 0, 1, listener.port()), 0);
+  sim.ClearLog();
+  sim.SetFault({jqsim::FaultKind::WrongEcho, 0, 1});
+  EXPECT_EQ(JQ_Check(), -1);
+  EXPECT_EQ(sim.Log().size(), 1u);
+  EXPECT_EQ(JQ_Check(), 0);
+}
+
+TEST_F(NetLink, PartialReplyTimesOutAndDoesNotSpillIntoTheNextCommand) {
+  jqsim::TcpListener listener(sim);
+  ASSERT_EQ(JQ_Open_Net(127, 0, 0, 1, listener.port()), 0);
+  sim.SetFault({jqsim::FaultKind::Short, 0, 1});
+  EXPECT_EQ(JQ_Check(), -1);
+  EXPECT_EQ(JQ_Check(), 0);
+}
+
+TEST_F(NetLink, DroppedConnectionFailsUntilReopened) {
+  jqsim::TcpListener listener(sim);
+  ASSERT_EQ(JQ_Open_Net(127, 0, 0, 1, listener.port()), 0);
+  listener.DropConnections();
+  EXPECT_EQ(JQ_Check(), -1);
+  EXPECT_EQ(JQ_Check(), -1);
+  ASSERT_EQ(JQ_Open_Net(127, 0, 0, 1, listener.port()), 0);
+  EXPECT_EQ(JQ_Check(), 0);
+}
+
+}  // namespace
