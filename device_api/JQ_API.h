@@ -40,6 +40,17 @@ int32_t JQ_CALL JQ_M_Get_Push_Data(int32_t slot, uint16_t channel, int32_t* valu
 int32_t JQ_CALL JQ_Get_Push_Data(uint16_t channel, int32_t* value);
 
 /* ---- Serial link ---- */
+/* Opens the named port (COM<n> is /dev/ttyS<n-1>; a name starting with "/" is a
+ * device path) at 115200 8N1 without flow control. Returns 0 even when the port
+ * cannot be opened: commands on the slot then fail. A port already open on the
+ * slot is closed first. -1 for a slot outside 0..7 or a null name. */
+int32_t JQ_CALL JQ_M_Open_UART(int32_t slot, const char* port_name);
+int32_t JQ_CALL JQ_Open_UART(const char* port_name);
+int32_t JQ_CALL JQ_M_Open_UART_Unicode(int32_t slot, const char* port_name);
+int32_t JQ_CALL JQ_Open_UART_Unicode(const char* port_name);
+int32_t JQ_CALL JQ_Open_UART_ID(int32_t port_number);
+int32_t JQ_CALL JQ_M_Close_UART(int32_t slot);
+int32_t JQ_CALL JQ_Close_UART(void);
 
 /* ---- Network link ---- */
 int32_t JQ_CALL JQ_M_Open_Net(int32_t slot, uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint16_t port);
@@ -200,8 +211,172 @@ int32_t JQ_CALL JQ_M_Get_Axis_Position_Dec(int32_t slot, uint16_t axis, int32_t*
 int32_t JQ_CALL JQ_Get_Axis_Position_Dec(uint16_t axis, int32_t* dec);
 
 /* ---- Line, circle and multi-axis line interpolation ---- */
+/* Axis pairs, and the line and item numbers of a multi-axis line, travel as bytes:
+ * each must be 0..255, and an axis count 2..8, or the call returns -1 unsent.
+ * A multi-axis run stops at the first refused command. */
+int32_t JQ_CALL JQ_M_Get_Axis_Line_Num(int32_t slot, int32_t* num);
+int32_t JQ_CALL JQ_Get_Axis_Line_Num(int32_t* num);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Axis(int32_t slot, uint16_t line, int32_t axis1, int32_t axis2);
+int32_t JQ_CALL JQ_Set_Axis_Line_Axis(uint16_t line, int32_t axis1, int32_t axis2);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Acc(int32_t slot, uint16_t line, int32_t acc);
+int32_t JQ_CALL JQ_Set_Axis_Line_Acc(uint16_t line, int32_t acc);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Dec(int32_t slot, uint16_t line, int32_t dec);
+int32_t JQ_CALL JQ_Set_Axis_Line_Dec(uint16_t line, int32_t dec);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_V(int32_t slot, uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_Set_Axis_Line_V(uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_V_Start(int32_t slot, uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_Set_Axis_Line_V_Start(uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Run(int32_t slot, uint16_t line);
+int32_t JQ_CALL JQ_Set_Axis_Line_Run(uint16_t line);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Stop(int32_t slot, uint16_t line);
+int32_t JQ_CALL JQ_Set_Axis_Line_Stop(uint16_t line);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Halt(int32_t slot, uint16_t line);
+int32_t JQ_CALL JQ_Set_Axis_Line_Halt(uint16_t line);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Rel(int32_t slot, uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_Set_Axis_Line_Rel(uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Abs(int32_t slot, uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_Set_Axis_Line_Abs(uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Run_Rel(int32_t slot, uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_Set_Axis_Line_Run_Rel(uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_Run_Abs(int32_t slot, uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_Set_Axis_Line_Run_Abs(uint16_t line, int32_t target1, int32_t target2);
+int32_t JQ_CALL JQ_M_Get_Axis_Line_Status(int32_t slot, uint16_t line, int32_t* status);
+int32_t JQ_CALL JQ_Get_Axis_Line_Status(uint16_t line, int32_t* status);
+int32_t JQ_CALL JQ_M_Get_Axis_Line_Axis(int32_t slot, uint16_t line, int32_t* axis1, int32_t* axis2);
+int32_t JQ_CALL JQ_Get_Axis_Line_Axis(uint16_t line, int32_t* axis1, int32_t* axis2);
+int32_t JQ_CALL JQ_M_Get_Axis_Line_Acc(int32_t slot, uint16_t line, int32_t* acc);
+int32_t JQ_CALL JQ_Get_Axis_Line_Acc(uint16_t line, int32_t* acc);
+int32_t JQ_CALL JQ_M_Get_Axis_Line_Dec(int32_t slot, uint16_t line, int32_t* dec);
+int32_t JQ_CALL JQ_Get_Axis_Line_Dec(uint16_t line, int32_t* dec);
+int32_t JQ_CALL JQ_M_Get_Axis_Line_V(int32_t slot, uint16_t line, int32_t* speed);
+int32_t JQ_CALL JQ_Get_Axis_Line_V(uint16_t line, int32_t* speed);
+int32_t JQ_CALL JQ_M_Get_Axis_Circle_Num(int32_t slot, int32_t* num);
+int32_t JQ_CALL JQ_Get_Axis_Circle_Num(int32_t* num);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_Axis(int32_t slot, uint16_t circle, int32_t axis1, int32_t axis2);
+int32_t JQ_CALL JQ_Set_Axis_Circle_Axis(uint16_t circle, int32_t axis1, int32_t axis2);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_Acc(int32_t slot, uint16_t circle, int32_t acc);
+int32_t JQ_CALL JQ_Set_Axis_Circle_Acc(uint16_t circle, int32_t acc);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_Dec(int32_t slot, uint16_t circle, int32_t dec);
+int32_t JQ_CALL JQ_Set_Axis_Circle_Dec(uint16_t circle, int32_t dec);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_V(int32_t slot, uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_Set_Axis_Circle_V(uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_V_Start(int32_t slot, uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_Set_Axis_Circle_V_Start(uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_R_CW_Run_Rel(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Axis_Circle_R_CW_Run_Rel(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_R_CW_Run_Abs(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Axis_Circle_R_CW_Run_Abs(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_R_CCW_Run_Rel(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Axis_Circle_R_CCW_Run_Rel(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_R_CCW_Run_Abs(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Axis_Circle_R_CCW_Run_Abs(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_Stop(int32_t slot, uint16_t circle);
+int32_t JQ_CALL JQ_Set_Axis_Circle_Stop(uint16_t circle);
+int32_t JQ_CALL JQ_M_Set_Axis_Circle_Halt(int32_t slot, uint16_t circle);
+int32_t JQ_CALL JQ_Set_Axis_Circle_Halt(uint16_t circle);
+int32_t JQ_CALL JQ_M_Get_Axis_Circle_Status(int32_t slot, uint16_t circle, int32_t* status);
+int32_t JQ_CALL JQ_Get_Axis_Circle_Status(uint16_t circle, int32_t* status);
+int32_t JQ_CALL JQ_M_Get_Axis_Circle_Axis(int32_t slot, uint16_t circle, int32_t* axis1, int32_t* axis2);
+int32_t JQ_CALL JQ_Get_Axis_Circle_Axis(uint16_t circle, int32_t* axis1, int32_t* axis2);
+int32_t JQ_CALL JQ_M_Get_Axis_Circle_Acc(int32_t slot, uint16_t circle, int32_t* acc);
+int32_t JQ_CALL JQ_Get_Axis_Circle_Acc(uint16_t circle, int32_t* acc);
+int32_t JQ_CALL JQ_M_Get_Axis_Circle_Dec(int32_t slot, uint16_t circle, int32_t* dec);
+int32_t JQ_CALL JQ_Get_Axis_Circle_Dec(uint16_t circle, int32_t* dec);
+int32_t JQ_CALL JQ_M_Get_Axis_Circle_V(int32_t slot, uint16_t circle, int32_t* speed);
+int32_t JQ_CALL JQ_Get_Axis_Circle_V(uint16_t circle, int32_t* speed);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_X_Count(int32_t slot, uint16_t line, int32_t count);
+int32_t JQ_CALL JQ_Set_Axis_Line_X_Count(uint16_t line, int32_t count);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_X_Axis(int32_t slot, uint16_t line, int32_t item, int32_t axis);
+int32_t JQ_CALL JQ_Set_Axis_Line_X_Axis(uint16_t line, int32_t item, int32_t axis);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_X_Target_Rel(int32_t slot, uint16_t line, int32_t item, int32_t target);
+int32_t JQ_CALL JQ_Set_Axis_Line_X_Target_Rel(uint16_t line, int32_t item, int32_t target);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_X_Target_Abs(int32_t slot, uint16_t line, int32_t item, int32_t target);
+int32_t JQ_CALL JQ_Set_Axis_Line_X_Target_Abs(uint16_t line, int32_t item, int32_t target);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_X_Run_Rel(int32_t slot, uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_Set_Axis_Line_X_Run_Rel(uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_M_Set_Axis_Line_X_Run_Abs(int32_t slot, uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_Set_Axis_Line_X_Run_Abs(uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
 
 /* ---- Stream (queued motion) buffer ---- */
+/* Byte-sized numbers and axis counts as for the interpolators above. */
+int32_t JQ_CALL JQ_M_Set_Stream_Run(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Run(void);
+int32_t JQ_CALL JQ_M_Set_Stream_Pause(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Pause(void);
+int32_t JQ_CALL JQ_M_Set_Stream_Stop(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Stop(void);
+int32_t JQ_CALL JQ_M_Set_Stream_Clear(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Clear(void);
+int32_t JQ_CALL JQ_M_Get_Stream_Space(int32_t slot, int32_t* space);
+int32_t JQ_CALL JQ_Get_Stream_Space(int32_t* space);
+int32_t JQ_CALL JQ_M_Set_Stream_Delay(int32_t slot, int32_t delay);
+int32_t JQ_CALL JQ_Set_Stream_Delay(int32_t delay);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_Acc(int32_t slot, uint16_t line, int32_t acc);
+int32_t JQ_CALL JQ_Set_Stream_Line_Acc(uint16_t line, int32_t acc);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_Dec(int32_t slot, uint16_t line, int32_t dec);
+int32_t JQ_CALL JQ_Set_Stream_Line_Dec(uint16_t line, int32_t dec);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_V_Max(int32_t slot, uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_Set_Stream_Line_V_Max(uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_V_Start(int32_t slot, uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_Set_Stream_Line_V_Start(uint16_t line, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_X_Run_Rel(int32_t slot, uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_Set_Stream_Line_X_Run_Rel(uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_X_Run_Abs(int32_t slot, uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_Set_Stream_Line_X_Run_Abs(uint16_t line, int32_t count, const int32_t* axes, const int32_t* targets);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_Stop(int32_t slot, uint16_t line);
+int32_t JQ_CALL JQ_Set_Stream_Line_Stop(uint16_t line);
+int32_t JQ_CALL JQ_M_Set_Stream_Line_Halt(int32_t slot, uint16_t line);
+int32_t JQ_CALL JQ_Set_Stream_Line_Halt(uint16_t line);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_Axis(int32_t slot, uint16_t circle, int32_t axis1, int32_t axis2);
+int32_t JQ_CALL JQ_Set_Stream_Circle_Axis(uint16_t circle, int32_t axis1, int32_t axis2);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_Acc(int32_t slot, uint16_t circle, int32_t acc);
+int32_t JQ_CALL JQ_Set_Stream_Circle_Acc(uint16_t circle, int32_t acc);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_Dec(int32_t slot, uint16_t circle, int32_t dec);
+int32_t JQ_CALL JQ_Set_Stream_Circle_Dec(uint16_t circle, int32_t dec);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_V_Max(int32_t slot, uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_Set_Stream_Circle_V_Max(uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_V_Start(int32_t slot, uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_Set_Stream_Circle_V_Start(uint16_t circle, int32_t speed);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_R_CW_Run_Rel(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Stream_Circle_R_CW_Run_Rel(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_R_CW_Run_Abs(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Stream_Circle_R_CW_Run_Abs(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_R_CCW_Run_Rel(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Stream_Circle_R_CCW_Run_Rel(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_R_CCW_Run_Abs(int32_t slot, uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_Set_Stream_Circle_R_CCW_Run_Abs(uint16_t circle, int32_t r, int32_t end1, int32_t end2);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_Stop(int32_t slot, uint16_t circle);
+int32_t JQ_CALL JQ_Set_Stream_Circle_Stop(uint16_t circle);
+int32_t JQ_CALL JQ_M_Set_Stream_Circle_Halt(int32_t slot, uint16_t circle);
+int32_t JQ_CALL JQ_Set_Stream_Circle_Halt(uint16_t circle);
+int32_t JQ_CALL JQ_M_Set_Stream_Wait_Line(int32_t slot, uint16_t line);
+int32_t JQ_CALL JQ_Set_Stream_Wait_Line(uint16_t line);
+int32_t JQ_CALL JQ_M_Set_Stream_Wait_Circle(int32_t slot, uint16_t circle);
+int32_t JQ_CALL JQ_Set_Stream_Wait_Circle(uint16_t circle);
+int32_t JQ_CALL JQ_M_Set_Stream_OC_Out_Single(int32_t slot, uint16_t output, int32_t state);
+int32_t JQ_CALL JQ_Set_Stream_OC_Out_Single(uint16_t output, int32_t state);
+int32_t JQ_CALL JQ_M_Set_Stream_OC_Out_All(int32_t slot, int32_t bits);
+int32_t JQ_CALL JQ_Set_Stream_OC_Out_All(int32_t bits);
+int32_t JQ_CALL JQ_M_Set_Stream_Optic_Out_Single(int32_t slot, uint16_t output, int32_t state);
+int32_t JQ_CALL JQ_Set_Stream_Optic_Out_Single(uint16_t output, int32_t state);
+int32_t JQ_CALL JQ_M_Set_Stream_Optic_Out_All(int32_t slot, int32_t bits);
+int32_t JQ_CALL JQ_Set_Stream_Optic_Out_All(int32_t bits);
+int32_t JQ_CALL JQ_M_Set_Stream_Dec_Enable(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Dec_Enable(void);
+int32_t JQ_CALL JQ_M_Set_Stream_Dec_Disable(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Dec_Disable(void);
+int32_t JQ_CALL JQ_M_Get_Stream_Total(int32_t slot, int32_t* total);
+int32_t JQ_CALL JQ_Get_Stream_Total(int32_t* total);
+int32_t JQ_CALL JQ_M_Get_Stream_Count(int32_t slot, int32_t* count);
+int32_t JQ_CALL JQ_Get_Stream_Count(int32_t* count);
+int32_t JQ_CALL JQ_M_Set_Stream_Wait_Optic_In(int32_t slot, uint16_t input, int32_t level);
+int32_t JQ_CALL JQ_Set_Stream_Wait_Optic_In(uint16_t input, int32_t level);
+int32_t JQ_CALL JQ_M_Set_Stream_Run_Check(int32_t slot);
+int32_t JQ_CALL JQ_Set_Stream_Run_Check(void);
+int32_t JQ_CALL JQ_M_Set_Stream_Run_ID(int32_t slot, int32_t id);
+int32_t JQ_CALL JQ_Set_Stream_Run_ID(int32_t id);
+int32_t JQ_CALL JQ_M_Get_Stream_Run_ID(int32_t slot, int32_t* id);
+int32_t JQ_CALL JQ_Get_Stream_Run_ID(int32_t* id);
 
 /* ---- Digital inputs and outputs, OC outputs, analog inputs, temperature and PWM ---- */
 int32_t JQ_CALL JQ_M_Get_Optic_In_Num(int32_t slot, int32_t* count);
@@ -268,10 +443,118 @@ int32_t JQ_CALL JQ_M_Get_PWM_Float(int32_t slot, uint16_t channel, float* duty);
 int32_t JQ_CALL JQ_Get_PWM_Float(uint16_t channel, float* duty);
 
 /* ---- Encoders and position triggers ---- */
+int32_t JQ_CALL JQ_M_Get_Encoder_Num(int32_t slot, int32_t* num);
+int32_t JQ_CALL JQ_Get_Encoder_Num(int32_t* num);
+int32_t JQ_CALL JQ_M_Get_Encoder_Pos(int32_t slot, uint16_t encoder, int32_t* pos);
+int32_t JQ_CALL JQ_Get_Encoder_Pos(uint16_t encoder, int32_t* pos);
+int32_t JQ_CALL JQ_M_Set_Encoder_Pos(int32_t slot, uint16_t encoder, int32_t pos);
+int32_t JQ_CALL JQ_Set_Encoder_Pos(uint16_t encoder, int32_t pos);
+int32_t JQ_CALL JQ_M_Set_Encoder_Z_Polarity(int32_t slot, uint16_t encoder, int32_t polarity);
+int32_t JQ_CALL JQ_Set_Encoder_Z_Polarity(uint16_t encoder, int32_t polarity);
+int32_t JQ_CALL JQ_M_Set_Encoder_Dir_Polarity(int32_t slot, uint16_t encoder, int32_t polarity);
+int32_t JQ_CALL JQ_Set_Encoder_Dir_Polarity(uint16_t encoder, int32_t polarity);
+int32_t JQ_CALL JQ_M_Get_Encoder_Index_Line_Count(int32_t slot, uint16_t encoder, int32_t* count);
+int32_t JQ_CALL JQ_Get_Encoder_Index_Line_Count(uint16_t encoder, int32_t* count);
+int32_t JQ_CALL JQ_M_Set_Encoder_Over_Enable(int32_t slot, uint16_t encoder, int32_t enable);
+int32_t JQ_CALL JQ_Set_Encoder_Over_Enable(uint16_t encoder, int32_t enable);
+int32_t JQ_CALL JQ_M_Set_Encoder_Over_Max(int32_t slot, uint16_t encoder, int32_t max);
+int32_t JQ_CALL JQ_Set_Encoder_Over_Max(uint16_t encoder, int32_t max);
+int32_t JQ_CALL JQ_M_Set_Encoder_Over_Stable(int32_t slot, uint16_t encoder, int32_t stable);
+int32_t JQ_CALL JQ_Set_Encoder_Over_Stable(uint16_t encoder, int32_t stable);
+int32_t JQ_CALL JQ_M_Set_Trigger_Enable(int32_t slot, uint16_t trigger, int32_t enable);
+int32_t JQ_CALL JQ_Set_Trigger_Enable(uint16_t trigger, int32_t enable);
+int32_t JQ_CALL JQ_M_Get_Trigger_Enable(int32_t slot, uint16_t trigger, int32_t* enable);
+int32_t JQ_CALL JQ_Get_Trigger_Enable(uint16_t trigger, int32_t* enable);
+int32_t JQ_CALL JQ_M_Set_Trigger_Start(int32_t slot, uint16_t trigger, int32_t pos);
+int32_t JQ_CALL JQ_Set_Trigger_Start(uint16_t trigger, int32_t pos);
+int32_t JQ_CALL JQ_M_Get_Trigger_Start(int32_t slot, uint16_t trigger, int32_t* pos);
+int32_t JQ_CALL JQ_Get_Trigger_Start(uint16_t trigger, int32_t* pos);
+int32_t JQ_CALL JQ_M_Set_Trigger_End(int32_t slot, uint16_t trigger, int32_t pos);
+int32_t JQ_CALL JQ_Set_Trigger_End(uint16_t trigger, int32_t pos);
+int32_t JQ_CALL JQ_M_Get_Trigger_End(int32_t slot, uint16_t trigger, int32_t* pos);
+int32_t JQ_CALL JQ_Get_Trigger_End(uint16_t trigger, int32_t* pos);
+int32_t JQ_CALL JQ_M_Set_Trigger_Step(int32_t slot, uint16_t trigger, int32_t step);
+int32_t JQ_CALL JQ_Set_Trigger_Step(uint16_t trigger, int32_t step);
+int32_t JQ_CALL JQ_M_Get_Trigger_Step(int32_t slot, uint16_t trigger, int32_t* step);
+int32_t JQ_CALL JQ_Get_Trigger_Step(uint16_t trigger, int32_t* step);
+int32_t JQ_CALL JQ_M_Set_Trigger_Width(int32_t slot, uint16_t trigger, int32_t width);
+int32_t JQ_CALL JQ_Set_Trigger_Width(uint16_t trigger, int32_t width);
+int32_t JQ_CALL JQ_M_Get_Trigger_Width(int32_t slot, uint16_t trigger, int32_t* width);
+int32_t JQ_CALL JQ_Get_Trigger_Width(uint16_t trigger, int32_t* width);
+int32_t JQ_CALL JQ_M_Set_Trigger_Channel(int32_t slot, uint16_t trigger, int32_t channel);
+int32_t JQ_CALL JQ_Set_Trigger_Channel(uint16_t trigger, int32_t channel);
+int32_t JQ_CALL JQ_M_Get_Trigger_Channel(int32_t slot, uint16_t trigger, int32_t* channel);
+int32_t JQ_CALL JQ_Get_Trigger_Channel(uint16_t trigger, int32_t* channel);
+int32_t JQ_CALL JQ_M_Set_Trigger_Polarity(int32_t slot, uint16_t trigger, int32_t polarity);
+int32_t JQ_CALL JQ_Set_Trigger_Polarity(uint16_t trigger, int32_t polarity);
+int32_t JQ_CALL JQ_M_Get_Trigger_Polarity(int32_t slot, uint16_t trigger, int32_t* polarity);
+int32_t JQ_CALL JQ_Get_Trigger_Polarity(uint16_t trigger, int32_t* polarity);
 
 /* ---- PLC and parameter and system memory ---- */
+/* The two ratio getters read the same controller value; both write 1.0 on failure. */
+int32_t JQ_CALL JQ_M_Get_Param_Mem_Len(int32_t slot, int32_t* len);
+int32_t JQ_CALL JQ_Get_Param_Mem_Len(int32_t* len);
+int32_t JQ_CALL JQ_M_Get_Param_Mem_Data(int32_t slot, uint16_t address, uint8_t* data);
+int32_t JQ_CALL JQ_Get_Param_Mem_Data(uint16_t address, uint8_t* data);
+int32_t JQ_CALL JQ_M_Set_Param_Mem_Data(int32_t slot, uint16_t address, uint8_t data);
+int32_t JQ_CALL JQ_Set_Param_Mem_Data(uint16_t address, uint8_t data);
+int32_t JQ_CALL JQ_M_Get_System_Mem_Len(int32_t slot, int32_t* len);
+int32_t JQ_CALL JQ_Get_System_Mem_Len(int32_t* len);
+int32_t JQ_CALL JQ_M_Get_System_Mem_Data(int32_t slot, uint16_t address, uint8_t* data);
+int32_t JQ_CALL JQ_Get_System_Mem_Data(uint16_t address, uint8_t* data);
+int32_t JQ_CALL JQ_M_Set_System_Mem_Data(int32_t slot, uint16_t address, uint8_t data);
+int32_t JQ_CALL JQ_Set_System_Mem_Data(uint16_t address, uint8_t data);
+int32_t JQ_CALL JQ_M_Get_PLC_Var_Num(int32_t slot, int32_t* num);
+int32_t JQ_CALL JQ_Get_PLC_Var_Num(int32_t* num);
+int32_t JQ_CALL JQ_M_Get_PLC_Var_Data(int32_t slot, uint16_t var, int32_t* value);
+int32_t JQ_CALL JQ_Get_PLC_Var_Data(uint16_t var, int32_t* value);
+int32_t JQ_CALL JQ_M_Set_PLC_Var_Data(int32_t slot, uint16_t var, int32_t value);
+int32_t JQ_CALL JQ_Set_PLC_Var_Data(uint16_t var, int32_t value);
+int32_t JQ_CALL JQ_M_Set_PLC_Pause(int32_t slot);
+int32_t JQ_CALL JQ_Set_PLC_Pause(void);
+int32_t JQ_CALL JQ_M_Set_PLC_Stop(int32_t slot);
+int32_t JQ_CALL JQ_Set_PLC_Stop(void);
+int32_t JQ_CALL JQ_M_Set_PLC_Run(int32_t slot);
+int32_t JQ_CALL JQ_Set_PLC_Run(void);
+int32_t JQ_CALL JQ_M_Set_PLC_Data(int32_t slot, uint16_t position, uint8_t data);
+int32_t JQ_CALL JQ_Set_PLC_Data(uint16_t position, uint8_t data);
+int32_t JQ_CALL JQ_M_Get_PLC_Code_Size(int32_t slot, int32_t* size);
+int32_t JQ_CALL JQ_Get_PLC_Code_Size(int32_t* size);
+int32_t JQ_CALL JQ_M_Get_PLC_Task_Count(int32_t slot, int32_t* count);
+int32_t JQ_CALL JQ_Get_PLC_Task_Count(int32_t* count);
+int32_t JQ_CALL JQ_M_Get_PLC_Task_Status(int32_t slot, uint16_t task, int32_t* status);
+int32_t JQ_CALL JQ_Get_PLC_Task_Status(uint16_t task, int32_t* status);
+int32_t JQ_CALL JQ_M_Get_PLC_Var_Seg(int32_t slot, int32_t* seg);
+int32_t JQ_CALL JQ_Get_PLC_Var_Seg(int32_t* seg);
+int32_t JQ_CALL JQ_M_Get_PLC_Var_Used(int32_t slot, int32_t* used);
+int32_t JQ_CALL JQ_Get_PLC_Var_Used(int32_t* used);
+int32_t JQ_CALL JQ_M_Get_PLC_Status(int32_t slot, int32_t* status);
+int32_t JQ_CALL JQ_Get_PLC_Status(int32_t* status);
+int32_t JQ_CALL JQ_M_Get_PLC_Tasks_Status(int32_t slot, int32_t* status);
+int32_t JQ_CALL JQ_Get_PLC_Tasks_Status(int32_t* status);
+int32_t JQ_CALL JQ_M_Get_PLC_Axis_Ratio(int32_t slot, uint16_t axis, float* ratio);
+int32_t JQ_CALL JQ_Get_PLC_Axis_Ratio(uint16_t axis, float* ratio);
+int32_t JQ_CALL JQ_M_Get_PLC_Encoder_Ratio(int32_t slot, uint16_t encoder, float* ratio);
+int32_t JQ_CALL JQ_Get_PLC_Encoder_Ratio(uint16_t encoder, float* ratio);
 
 /* ---- Unit conversion (no device) ---- */
+/* Counts are rounded half to even. A division by zero, a value that is not finite,
+ * or a count outside the 32-bit range gives the default: 0, 0.0, or 1.0 for factors. */
+int32_t JQ_CALL JQ_Help_Step_Line_Real_To_Steps(double step_angle, int32_t divide, double lead, double ratio, double value);
+int32_t JQ_CALL JQ_Help_Step_Circle_Real_To_Steps(double step_angle, int32_t divide, double ratio, double value);
+double JQ_CALL JQ_Help_Step_Line_Steps_To_Real(double step_angle, int32_t divide, double lead, double ratio, int32_t steps);
+double JQ_CALL JQ_Help_Step_Circle_Steps_To_Real(double step_angle, int32_t divide, double ratio, int32_t steps);
+int32_t JQ_CALL JQ_Help_Encoder_Line_Real_To_Steps(double lead, double ratio, int32_t lines, double value);
+int32_t JQ_CALL JQ_Help_Encoder_Circle_Real_To_Steps(double ratio, int32_t lines, double value);
+double JQ_CALL JQ_Help_Encoder_Line_Steps_To_Real(double lead, double ratio, int32_t lines, int32_t steps);
+double JQ_CALL JQ_Help_Encoder_Circle_Steps_To_Real(double ratio, int32_t lines, int32_t steps);
+int32_t JQ_CALL JQ_Help_Grating_Line_Real_To_Steps(double period, double value);
+int32_t JQ_CALL JQ_Help_Grating_Circle_Real_To_Steps(int32_t lines, double value);
+double JQ_CALL JQ_Help_Grating_Line_Steps_To_Real(double period, int32_t steps);
+double JQ_CALL JQ_Help_Grating_Circle_Steps_To_Real(int32_t lines, int32_t steps);
+float JQ_CALL JQ_Help_Encoder_Factor(double step_angle, int32_t divide, int32_t lines);
+float JQ_CALL JQ_Help_Grating_Line_Factor(double step_angle, int32_t divide, double lead, double ratio, double period);
+float JQ_CALL JQ_Help_Grating_Circle_Factor(double step_angle, int32_t divide, double ratio, int32_t lines);
 
 #ifdef __cplusplus
 }

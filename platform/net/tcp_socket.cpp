@@ -23,12 +23,13 @@ Net_Error Error(int code) {
 }
 
 // poll() that restarts after signals and keeps the overall deadline.
+// timeout_ms < 0 waits without limit; 0 only looks.
 int Wait_For(int fd, short events, int timeout_ms) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     int wait = -1;
-    if (timeout_ms > 0) {
+    if (timeout_ms >= 0) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       wait = left.count() < 0 ? 0 : static_cast<int>(left.count());
     }
@@ -61,7 +62,7 @@ Net_Error Tcp_Socket::Connect(const std::string& host, uint16_t port, int timeou
   if (fd < 0) return Error(errno);
   int result = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
   if (result < 0 && errno == EINPROGRESS) {
-    const int ready = Wait_For(fd, POLLOUT, timeout_ms);
+    const int ready = Wait_For(fd, POLLOUT, timeout_ms > 0 ? timeout_ms : -1);
     if (ready == 0) {
       ::close(fd);
       return Error(Net_Timed_Out);
@@ -123,7 +124,7 @@ Net_Error Tcp_Socket::Read_Some(uint8_t* data, size_t size, int timeout_ms, size
   got = 0;
   if (fd_ < 0) return Error(Net_Closed);
   for (;;) {
-    const int ready = Wait_For(fd_, POLLIN, timeout_ms);
+    const int ready = Wait_For(fd_, POLLIN, timeout_ms > 0 ? timeout_ms : -1);
     if (ready == 0) return Error(Net_Timed_Out);
     if (ready < 0) return Error(-ready);
     const ssize_t n = ::recv(fd_, data, size, MSG_DONTWAIT);

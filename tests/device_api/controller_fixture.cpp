@@ -14,10 +14,8 @@ void ControllerTest::SetUp() {
     jqsim::AttachHid(jqsim::HidDeviceInfo{}, sim);
     ASSERT_EQ(JQ_Open_USB(), 0);
   } else {
-#ifdef JQ_TEST_UART
     pty = std::make_unique<jqsim::PtyPort>(sim);
     ASSERT_EQ(JQ_Open_UART(pty->slave_path().c_str()), 0);
-#endif
   }
   sim.ClearLog();
 }

@@ -50,12 +50,7 @@ void PrintTo(const Req& r, std::ostream* os);
 }  // namespace jqtest
 
 // Runs a ControllerTest-derived suite over every link that the library offers.
-#ifdef JQ_TEST_UART
 #define JQ_INSTANTIATE_ON_LINKS(Suite)                                                  \
   INSTANTIATE_TEST_SUITE_P(Links, Suite,                                               \
                            ::testing::Values(::jqtest::Link::USB, ::jqtest::Link::UART), \
                            ::jqtest::LinkName)
-#else
-#define JQ_INSTANTIATE_ON_LINKS(Suite) \
-  INSTANTIATE_TEST_SUITE_P(Links, Suite, ::testing::Values(::jqtest::Link::USB), ::jqtest::LinkName)
-#endif
