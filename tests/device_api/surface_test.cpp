@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -387,15 +387,20 @@ TEST(Surface, TheLibraryExportsNothingElse) {
 TEST(Surface, HeaderDeclaresExactlyTheExports) {
   const std::string header = ReadFile(JQ_API_HEADER);
   ASSERT_FALSE(header.empty()) << JQ_API_HEADER;
-  const std::regex declaration(R"(JQ_CALL\s+(\w+)\s*\()");
+  // Declarations read "<type> JQ_CALL <name>(".
+  const std::string mark = "JQ_CALL ";
   std::vector<std::string> declared;
   std::istringstream lines(header);
   for (std::string line; std::getline(lines, line);) {
     const size_t first = line.find_first_not_of(" \t");
-    if (first != std::string::npos && line[first] == '#') continue;  // the JQ_CALL macro itself
-    for (auto it = std::sregex_iterator(line.begin(), line.end(), declaration);
-         it != std::sregex_iterator(); ++it)
-      declared.push_back((*it)[1]);
+    if (first == std::string::npos || line[first] == '#') continue;  // the JQ_CALL macro itself
+    for (size_t at = line.find(mark); at != std::string::npos; at = line.find(mark, at + 1)) {
+      const size_t begin = line.find_first_not_of(' ', at + mark.size());
+      if (begin == std::string::npos) break;
+      size_t end = begin;
+      while (end < line.size() && (std::isalnum(static_cast<unsigned char>(line[end])) || line[end] == '_')) ++end;
+      if (end < line.size() && line[end] == '(') declared.push_back(line.substr(begin, end - begin));
+    }
   }
   const std::set<std::string> unique(declared.begin(), declared.end());
   EXPECT_EQ(unique.size(), declared.size()) << "a function is declared twice";
