@@ -1,0 +1,281 @@
+#include "codepage.h"
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <atomic>
+
+namespace rtl {
+
+namespace {
+
+std::atomic<std::uint32_t> g_systemPage{CP_GBK};
+
+std::uint32_t Resolve(std::uint32_t codePage) {
+  if (codePage == CP_ACP) return g_systemPage.load(std::memory_order_relaxed);
+  if (codePage == CP_OEMCP) {
+    const std::uint32_t sys = g_systemPage.load(std::memory_order_relaxed);
+    return sys == CP_GBK ? CP_GBK : 437;
+  }
+  return codePage;
+}
+
+const char* IconvName(std::uint32_t page) {
+  switch (page) {
+    case 437: return "CP437";
+    case 936: return "CP936";
+    case 1252: return "CP1252";
+    case 20127: return "ASCII";
+    case 28591: return "ISO-8859-1";
+    case 1200: return "UTF-16LE";
+    case 1201: return "UTF-16BE";
+    case 12000: return "UTF-32LE";
+    case 12001: return "UTF-32BE";
+    case 65000: return "UTF-7";
+    case 65001: return "UTF-8";
+    default: return nullptr;
+  }
+}
+
+// RAII for one conversion descriptor; descriptors are not shared between
+// threads, so each conversion opens its own.
+struct Iconv {
+  iconv_t cd;
+  Iconv(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+  ~Iconv() {
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+  bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
+};
+
+String DecodeUtf16(std::string_view bytes, bool bigEndian) {
+  String out;
+  out.reserve(bytes.size() / 2 + 1);
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
+    out.push_back(static_cast<char16_t>(bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0)));
+  }
+  if (i < bytes.size()) out.push_back(0xFFFD);  // odd trailing byte
+  return out;
+}
+
+std::string EncodeUtf16(std::u16string_view text, bool bigEndian) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+    if (bigEndian) {
+      out.push_back(hi), out.push_back(lo);
+    } else {
+      out.push_back(lo), out.push_back(hi);
+    }
+  }
+  return out;
+}
+
+String DecodeIconv(std::string_view bytes, const char* from) {
+  Iconv cv("UTF-16LE", from);
+  if (!cv.ok()) return Utf8ToString(bytes);
+  std::string out(bytes.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  char* dst = out.data();
+  std::size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(cv.cd, &in, &inLeft, &dst, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      const std::size_t used = dst - out.data();
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      outLeft = out.size() - used;
+      continue;
+    }
+    // Invalid or truncated sequence: one replacement, skip one byte.
+    if (outLeft < 2) {
+      const std::size_t used = dst - out.data();
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      outLeft = out.size() - used;
+    }
+    *dst++ = static_cast<char>(0xFD);
+    *dst++ = static_cast<char>(0xFF);
+    outLeft -= 2;
+    ++in;
+    --inLeft;
+    iconv(cv.cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(dst - out.data());
+  return DecodeUtf16(out, false);
+}
+
+std::string EncodeIconv(std::u16string_view text, const char* to) {
+  const std::string src = EncodeUtf16(text, false);
+  Iconv cv(to, "UTF-16LE");
+  if (!cv.ok()) return StringToUtf8(text);
+  std::string out(src.size() * 2 + 16, '\0');
+  char* in = const_cast<char*>(src.data());
+  std::size_t inLeft = src.size();
+  char* dst = out.data();
+  std::size_t outLeft = out.size();
+  auto grow = [&] {
+    const std::size_t used = dst - out.data();
+    out.resize(out.size() * 2);
+    dst = out.data() + used;
+    outLeft = out.size() - used;
+  };
+  while (inLeft > 0) {
+    if (iconv(cv.cd, &in, &inLeft, &dst, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      grow();
+      continue;
+    }
+    if (outLeft < 1) grow();
+    *dst++ = '?';
+    --outLeft;
+    // A surrogate pair the page cannot hold is one character: one '?'.
+    const auto u0 = static_cast<char16_t>(static_cast<unsigned char>(in[0]) |
+                                          static_cast<unsigned char>(in[1]) << 8);
+    std::size_t skip = 2;
+    if (u0 >= 0xD800 && u0 <= 0xDBFF && inLeft >= 4) {
+      const auto u1 = static_cast<char16_t>(static_cast<unsigned char>(in[2]) |
+                                            static_cast<unsigned char>(in[3]) << 8);
+      if (u1 >= 0xDC00 && u1 <= 0xDFFF) skip = 4;
+    }
+    if (skip > inLeft) skip = inLeft;
+    in += skip;
+    inLeft -= skip;
+    iconv(cv.cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  // Flush any shift state (UTF-7).
+  for (;;) {
+    if (iconv(cv.cd, nullptr, nullptr, &dst, &outLeft) != static_cast<std::size_t>(-1)) break;
+    if (errno != E2BIG) break;
+    grow();
+  }
+  out.resize(dst - out.data());
+  return out;
+}
+
+}  // namespace
+
+std::uint32_t SystemCodePage() { return g_systemPage.load(std::memory_order_relaxed); }
+
+void SetSystemCodePage(std::uint32_t codePage) {
+  if (codePage != CP_ACP && codePage != CP_OEMCP && IconvName(codePage) != nullptr)
+    g_systemPage.store(codePage, std::memory_order_relaxed);
+}
+
+bool IsValidCodePage(std::uint32_t codePage) { return IconvName(Resolve(codePage)) != nullptr; }
+
+int MaxCharSize(std::uint32_t codePage) {
+  switch (Resolve(codePage)) {
+    case 936: return 2;
+    case 1200:
+    case 1201: return 2;
+    case 12000:
+    case 12001: return 4;
+    case 65000: return 5;
+    case 65001: return 4;
+    default: return 1;
+  }
+}
+
+std::uint32_t CodePageOfLocale(std::uint32_t lcid) {
+  if (lcid == 0x0804 || lcid == 0x1004) return 936;
+  switch (lcid & 0x3FF) {
+    case 0x03: case 0x06: case 0x07: case 0x09: case 0x0A: case 0x0B: case 0x0C:
+    case 0x0F: case 0x10: case 0x13: case 0x14: case 0x16: case 0x1D: case 0x21:
+    case 0x2D: case 0x36: case 0x38: case 0x3E: case 0x56:
+      return 1252;
+    default:
+      return SystemCodePage();
+  }
+}
+
+String DecodeText(std::string_view bytes, std::uint32_t codePage) {
+  const std::uint32_t page = Resolve(codePage);
+  switch (page) {
+    case CP_UTF8: return Utf8ToString(bytes);
+    case CP_UTF16LE: return DecodeUtf16(bytes, false);
+    case CP_UTF16BE: return DecodeUtf16(bytes, true);
+    default: break;
+  }
+  bool ascii = true;
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  }
+  if (ascii && page != CP_UTF7 && page != CP_UTF32LE && page != CP_UTF32BE)
+    return String(bytes.begin(), bytes.end());
+  const char* name = IconvName(page);
+  return name ? DecodeIconv(bytes, name) : Utf8ToString(bytes);
+}
+
+std::string EncodeText(std::u16string_view text, std::uint32_t codePage) {
+  const std::uint32_t page = Resolve(codePage);
+  switch (page) {
+    case CP_UTF8: return StringToUtf8(text);
+    case CP_UTF16LE: return EncodeUtf16(text, false);
+    case CP_UTF16BE: return EncodeUtf16(text, true);
+    default: break;
+  }
+  bool ascii = true;
+  for (char16_t c : text) {
+    if (c >= 0x80) {
+      ascii = false;
+      break;
+    }
+  }
+  if (ascii && page != CP_UTF7 && page != CP_UTF32LE && page != CP_UTF32BE)
+    return std::string(text.begin(), text.end());
+  const char* name = IconvName(page);
+  return name ? EncodeIconv(text, name) : StringToUtf8(text);
+}
+
+String DecodeFileText(std::string_view bytes, TextEncoding* found) {
+  TextEncoding enc;
+  String text;
+  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    enc = TextEncoding::Utf8Bom;
+    text = Utf8ToString(bytes.substr(3));
+  } else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") {
+    enc = TextEncoding::Utf16LE;
+    text = DecodeUtf16(bytes.substr(2), false);
+  } else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") {
+    enc = TextEncoding::Utf16BE;
+    text = DecodeUtf16(bytes.substr(2), true);
+  } else {
+    bool ascii = true;
+    for (char c : bytes) {
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        ascii = false;
+        break;
+      }
+    }
+    if (!ascii && IsValidUtf8(bytes)) {
+      enc = TextEncoding::Utf8;
+      text = Utf8ToString(bytes);
+    } else {
+      enc = TextEncoding::System;
+      text = DecodeText(bytes, CP_ACP);
+    }
+  }
+  if (found) *found = enc;
+  return text;
+}
+
+std::string EncodeFileText(std::u16string_view text, TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8: return StringToUtf8(text);
+    case TextEncoding::Utf8Bom: return "\xEF\xBB\xBF" + StringToUtf8(text);
+    case TextEncoding::Utf16LE: return "\xFF\xFE" + EncodeUtf16(text, false);
+    case TextEncoding::Utf16BE: return "\xFE\xFF" + EncodeUtf16(text, true);
+    case TextEncoding::System: break;
+  }
+  return EncodeText(text, CP_ACP);
+}
+
+}  // namespace rtl

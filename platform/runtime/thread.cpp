@@ -1,0 +1,80 @@
+#include "thread.h"
+
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "exceptions.h"
+
+namespace rtl {
+
+namespace {
+std::atomic<TThreadID> g_mainThread{0};
+}
+
+TThreadID CurrentThreadID() { return static_cast<TThreadID>(::syscall(SYS_gettid)); }
+void SetMainThread() { g_mainThread.store(CurrentThreadID()); }
+TThreadID MainThreadID() { return g_mainThread.load(); }
+bool IsMainThread() { return CurrentThreadID() == g_mainThread.load(); }
+
+static_assert(sizeof(pthread_t) <= sizeof(unsigned long));
+
+TThread::TThread(std::size_t stackSize) : stackSize_(stackSize) {}
+
+TThread::~TThread() {
+  if (started_ && !joined_) {
+    Terminate();
+    WaitFor();
+  }
+}
+
+void TThread::Start() {
+  if (started_) throw EThread(u"Thread already started");
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  if (stackSize_ > 0) {
+    const std::size_t min = static_cast<std::size_t>(PTHREAD_STACK_MIN);
+    pthread_attr_setstacksize(&attr, stackSize_ < min ? min : stackSize_);
+  }
+  pthread_t t;
+  const int rc = pthread_create(&t, &attr, &TThread::Entry, this);
+  pthread_attr_destroy(&attr);
+  if (rc != 0) {
+    const std::uint32_t code = WinErrorFromErrno(rc);
+    SetLastError(code);
+    throw EThread(Format(u"Thread creation error: %s", {SysErrorMessage(code)}));
+  }
+  handle_ = static_cast<unsigned long>(t);
+  started_ = true;
+}
+
+void* TThread::Entry(void* self) {
+  auto* t = static_cast<TThread*>(self);
+  t->id_.store(CurrentThreadID());
+  try {
+    t->Execute();
+  } catch (...) {
+    t->fatal_ = std::current_exception();
+  }
+  if (t->OnTerminate) {
+    try {
+      t->OnTerminate(*t);
+    } catch (...) {
+      if (!t->fatal_) t->fatal_ = std::current_exception();
+    }
+  }
+  t->finished_.store(true);
+  return nullptr;
+}
+
+int TThread::WaitFor() {
+  if (started_ && !joined_) {
+    pthread_join(static_cast<pthread_t>(handle_), nullptr);
+    joined_ = true;
+  }
+  return returnValue_.load();
+}
+
+}  // namespace rtl

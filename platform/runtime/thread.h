@@ -1,0 +1,86 @@
+// Threads with a terminate flag. A TThread never frees itself: its owner
+// calls Terminate and WaitFor (or just destroys it, which does both).
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+namespace rtl {
+
+using TThreadID = std::uint64_t;
+
+// Records the calling thread as the window (main) thread.
+void SetMainThread();
+TThreadID MainThreadID();
+TThreadID CurrentThreadID();
+bool IsMainThread();
+
+class TThread {
+ public:
+  // `stackSize` 0 takes the system default; the device library asks 4 MiB.
+  explicit TThread(std::size_t stackSize = 0);
+  // Terminates and waits when still running. A derived class whose Execute
+  // uses its own members must call TerminateAndWait in its destructor, as
+  // they are gone by the time this one runs.
+  virtual ~TThread();
+  TThread(const TThread&) = delete;
+  TThread& operator=(const TThread&) = delete;
+
+  // Starts Execute on the new thread. Raises EThread when the system refuses
+  // or the thread was started before.
+  void Start();
+  void Terminate() { terminated_.store(true); }
+  bool Terminated() const { return terminated_.load(); }
+  // Joins the thread and returns ReturnValue; at once when never started.
+  int WaitFor();
+  void TerminateAndWait() {
+    Terminate();
+    WaitFor();
+  }
+  bool Started() const { return started_; }
+  bool Finished() const { return finished_.load(); }
+  TThreadID ThreadID() const { return id_.load(); }
+  // An exception that left Execute, kept for the owner.
+  std::exception_ptr FatalException() const { return fatal_; }
+  int ReturnValue() const { return returnValue_.load(); }
+
+  // Runs on the thread after Execute ends (normally or by an exception).
+  std::function<void(TThread&)> OnTerminate;
+
+ protected:
+  virtual void Execute() = 0;
+  void SetReturnValue(int v) { returnValue_.store(v); }
+
+ private:
+  static void* Entry(void* self);
+
+  std::size_t stackSize_;
+  unsigned long handle_ = 0;  // pthread_t
+  bool started_ = false;
+  bool joined_ = false;
+  std::atomic<bool> terminated_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<TThreadID> id_{0};
+  std::atomic<int> returnValue_{0};
+  std::exception_ptr fatal_;
+};
+
+// A thread running a function; the function gets the thread to poll
+// Terminated().
+class TFunctionThread : public TThread {
+ public:
+  explicit TFunctionThread(std::function<void(TThread&)> body, std::size_t stackSize = 0)
+      : TThread(stackSize), body_(std::move(body)) {}
+  ~TFunctionThread() override { TerminateAndWait(); }
+
+ protected:
+  void Execute() override { body_(*this); }
+
+ private:
+  std::function<void(TThread&)> body_;
+};
+
+}  // namespace rtl

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "exceptions.h"
+#include "format_settings.h"
+#include "ini_files.h"
+#include "runtime_test_util.h"
+#include "streams.h"
+
+using namespace rtl;
+using rtl_test::Bytes;
+using rtl_test::TempDir;
+
+TEST(ProfileIni, WritesReachTheFileAtOnceAndKeepHandEdits) {
+  TempDir tmp;
+  const String file = tmp.File("JQHelper4.ini");
+  AtomicWriteFile(file,
+                  "; per-axis settings\r\n"
+                  "[AXIS0]\r\n"
+                  "CAPTION = \xB5\xDA" "1\xD6\xE1\r\n"
+                  "PHYSICS=100\r\n"
+                  "\r\n"
+                  "[AXIS1]\r\n"
+                  "OPENSTEPS=0x190\r\n");
+  TIniFile ini(file);
+  EXPECT_EQ(ini.ReadString(u"axis0", u"caption", u""), U("第1轴"));
+  EXPECT_EQ(ini.ReadInteger(u"AXIS0", u"PHYSICS", 1), 100);
+  EXPECT_EQ(ini.ReadInteger(u"AXIS1", u"OPENSTEPS", 6400), 400);
+  EXPECT_EQ(ini.ReadInteger(u"AXIS1", u"CLOSESTEPS", 4000), 4000);
+  ini.WriteString(u"Axis0", u"P_REL", u"abc");   // the shut-down writer's spelling
+  ini.WriteInteger(u"AXIS0", u"PHYSICS", 200);
+  ini.WriteBool(u"AXIS2", u"VISIBLE", false);
+  ini.WriteFloat(u"AXIS2", u"ACC", 2.5);
+  EXPECT_EQ(Bytes(file),
+            "; per-axis settings\r\n"
+            "[AXIS0]\r\n"
+            "CAPTION = \xB5\xDA" "1\xD6\xE1\r\n"  // untouched lines stay as typed
+            "PHYSICS=200\r\n"
+            "P_REL=abc\r\n"
+            "\r\n"
+            "[AXIS1]\r\n"
+            "OPENSTEPS=0x190\r\n"
+            "\r\n"
+            "[AXIS2]\r\n"
+            "VISIBLE=0\r\n"
+            "ACC=2.5\r\n");
+  EXPECT_EQ(ini.ReadString(u"AXIS0", u"P_REL", u"1"), u"abc");
+  EXPECT_FALSE(ini.ReadBool(u"AXIS2", u"VISIBLE", true));
+  ini.DeleteKey(u"AXIS2", u"ACC");
+  ini.EraseSection(u"axis1");
+  TStringList sections;
+  ini.ReadSections(sections);
+  EXPECT_EQ(sections.CommaText(), u"AXIS0,AXIS2");
+}
+
+TEST(ProfileIni, BadValuesGiveDefaultsAndBothSeparatorsRead) {
+  TempDir tmp;
+  const String file = tmp.File("a.ini");
+  AtomicWriteFile(file, "[S]\r\nI=12x\r\nF=1,5\r\nG=2.25\r\nB=abc\r\nQ=\"quoted \"\r\nE=\r\n");
+  TIniFile ini(file);
+  EXPECT_EQ(ini.ReadInteger(u"S", u"I", 7), 7);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat(u"S", u"F", 0), 1.5);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat(u"S", u"G", 0), 2.25);
+  EXPECT_TRUE(ini.ReadBool(u"S", u"B", true));
+  EXPECT_EQ(ini.ReadString(u"S", u"Q", u""), u"quoted ");
+  EXPECT_EQ(ini.ReadString(u"S", u"E", u"def"), u"");
+  EXPECT_EQ(ini.ReadString(u"S", u"missing", u"def"), u"def");
+  EXPECT_EQ(TIniFile(tmp.File("none.ini")).ReadInteger(u"AXIS0", u"OPENSTEPS", 6400), 6400);
+  // Floats are written with '.' and 15 digits whatever the locale says.
+  const TFormatSettings old = FormatSettings();
+  FormatSettings().DecimalSeparator = u',';
+  ini.WriteFloat(u"S", u"F", 1.0 / 3);
+  FormatSettings() = old;
+  EXPECT_EQ(ini.ReadString(u"S", u"F", u""), u"0.333333333333333");
+}
+
+TEST(ProfileIni, UnwritableFileIsReportedAndUnchanged) {
+  TempDir tmp;
+  const String file = tmp.File("a.ini");
+  AtomicWriteFile(file, "[S]\r\nK=1\r\n");
+  TIniFile ini(file);
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old, lim;
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  lim = old;
+  lim.rlim_cur = 8;
+  ::setrlimit(RLIMIT_FSIZE, &lim);
+  EXPECT_THROW(ini.WriteString(u"S", u"K", u"a much longer value"), EIniFileException);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(Bytes(file), "[S]\r\nK=1\r\n");
+}
+
+TEST(MemIni, RememberedStateFileByteForByte) {
+  TempDir tmp;
+  const String file = tmp.File("JQHelper_LUNO.ini");
+  {
+    TMemIniFile ini(file);
+    ini.SetAutoUpdate(true);
+    ini.WriteString(u"BoardPortFrm_Properties", u"cbb_Port.Text", u"/dev/ttyUSB0");
+    ini.WriteString(u"BoardPortFrm_Properties", u"IP_Address.Text", u"192.168.0.10");
+    ini.WriteFloat(u"BoardPortFrm_Properties", u"edt_Port.Value", 8888);
+    ini.WriteString(u"BoardPortFrm_Properties", u"rb_Net.Checked", u"True");
+    ini.WriteInteger(u"CalcFrm_Properties", u"cbb_Encoder.ItemIndex", 2);
+    ini.WriteString(u"CalcFrm_Properties", u"edt_Line_Pitch.Text", U("5 毫米 "));
+    // A later write replaces in place, found without regard to case.
+    ini.WriteString(u"boardportfrm_properties", u"CBB_PORT.TEXT", u"/dev/ttyS0");
+  }
+  const std::string expected =
+      "[BoardPortFrm_Properties]\r\n"
+      "cbb_Port.Text=/dev/ttyS0\r\n"
+      "IP_Address.Text=192.168.0.10\r\n"
+      "edt_Port.Value=8888\r\n"
+      "rb_Net.Checked=True\r\n"
+      "\r\n"
+      "[CalcFrm_Properties]\r\n"
+      "cbb_Encoder.ItemIndex=2\r\n"
+      "edt_Line_Pitch.Text=5 \xBA\xC1\xC3\xD7 \r\n"
+      "\r\n";
+  EXPECT_EQ(Bytes(file), expected);
+  TMemIniFile back(file);
+  EXPECT_EQ(back.ReadString(u"CalcFrm_Properties", u"edt_Line_Pitch.Text", u""), U("5 毫米 "));
+  EXPECT_DOUBLE_EQ(back.ReadFloat(u"BoardPortFrm_Properties", u"edt_Port.Value", 0), 8888);
+  TStringList values;
+  back.ReadSectionValues(u"BoardPortFrm_Properties", values);
+  EXPECT_EQ(values.Count(), 4);
+  EXPECT_EQ(values.Values(u"rb_Net.Checked"), u"True");
+  back.DeleteKey(u"CalcFrm_Properties", u"cbb_Encoder.ItemIndex");
+  back.EraseSection(u"BoardPortFrm_Properties");
+  EXPECT_EQ(Bytes(file), expected);  // no automatic update: nothing written yet
+  back.UpdateFile();
+  EXPECT_EQ(Bytes(file), "[CalcFrm_Properties]\r\nedt_Line_Pitch.Text=5 \xBA\xC1\xC3\xD7 \r\n\r\n");
+}
+
+TEST(MemIni, EncodingsSniffedOnReadAndChosenOnWrite) {
+  TempDir tmp;
+  const String file = tmp.File("e.ini");
+  struct Case {
+    std::string bytes;
+  } cases[] = {
+      {"[S]\r\nK=\xCC\xE1\xCA\xBE\r\n"},                           // system page
+      {"[S]\nK=\xE6\x8F\x90\xE7\xA4\xBA\n"},                       // UTF-8 without mark
+      {"\xEF\xBB\xBF[S]\r\nK=\xE6\x8F\x90\xE7\xA4\xBA\r\n"},       // UTF-8 with mark
+      {std::string("\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0\xD0\x63\x3A\x79", 20)},  // UTF-16LE
+  };
+  for (const auto& c : cases) {
+    AtomicWriteFile(file, c.bytes);
+    TMemIniFile ini(file);
+    EXPECT_EQ(ini.ReadString(u"s", u"k", u""), U("提示"));
+  }
+  TMemIniFile ini(file, TIniEncoding::UTF8);
+  ini.UpdateFile();
+  EXPECT_EQ(Bytes(file), "\xEF\xBB\xBF[S]\r\nK=\xE6\x8F\x90\xE7\xA4\xBA\r\n\r\n");
+  ini.SetEncoding(TIniEncoding::Unicode);
+  ini.UpdateFile();
+  EXPECT_EQ(Bytes(file).substr(0, 4), std::string("\xFF\xFE[\0", 4));
+}
+
+TEST(MemIni, FailuresKeepTheDataHeld) {
+  TempDir tmp;
+  const String file = tmp.File("m.ini");
+  TMemIniFile ini(file);
+  ini.WriteString(u"S", u"K", u"v");
+  // Saving into a folder that does not exist fails; the data stays.
+  ini.Rename(tmp.File("no/dir/m.ini"), false);
+  EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+  EXPECT_EQ(ini.ReadString(u"S", u"K", u""), u"v");
+  // A reload that cannot read keeps the data and the name.
+  ini.Rename(file, false);
+  ::mkdir(ToSysPath(tmp.File("dir.ini")).c_str(), 0777);
+  EXPECT_THROW(ini.Rename(tmp.File("dir.ini"), true), EFOpenError);
+  EXPECT_EQ(ini.FileName(), file);
+  EXPECT_EQ(ini.ReadString(u"S", u"K", u""), u"v");
+  ini.UpdateFile();
+  EXPECT_EQ(Bytes(file), "[S]\r\nK=v\r\n\r\n");
+}
+
+TEST(MemIni, BinaryValuesAndTypedDefaults) {
+  TempDir tmp;
+  TMemIniFile ini(tmp.File("b.ini"));
+  TMemoryStream in;
+  in.WriteBuffer("\x01\xAB\xFF", 3);
+  in.SetPosition(0);
+  ini.WriteBinaryStream(u"S", u"Bin", in);
+  EXPECT_EQ(ini.ReadString(u"S", u"Bin", u""), u"01ABFF");
+  TMemoryStream out;
+  EXPECT_EQ(ini.ReadBinaryStream(u"S", u"Bin", out), 3);
+  EXPECT_EQ(out.ToBytes(), "\x01\xAB\xFF");
+  ini.WriteString(u"S", u"Hex", u"0x10");
+  EXPECT_EQ(ini.ReadInteger(u"S", u"Hex", 0), 16);
+  EXPECT_EQ(ini.ReadInteger(u"S", u"Bin", -1), -1);
+  EXPECT_TRUE(ini.ValueExists(u"s", u"HEX"));
+  EXPECT_FALSE(ini.SectionExists(u"T"));
+}
