@@ -100,7 +100,7 @@ class EOSError : public Exception {
 };
 
 // --- last OS error -------------------------------------------------------
-// Per thread, Windows numbering, as the Parts compare codes by those numbers.
+// Per thread, Windows numbering, since callers compare codes by those numbers.
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t code);
 // errno -> the Windows code of the same meaning (ENOENT 2, EACCES 5, ...).

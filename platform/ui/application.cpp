@@ -1,0 +1,264 @@
+#include "application.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <list>
+
+#include "dialogs.h"
+#include "guard.h"
+#include "qt_bridge.h"
+
+namespace ui {
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+
+QApplication* g_ownedQApp = nullptr;
+int g_fakeArgc = 1;
+char g_fakeArg0[] = "jq";
+char* g_fakeArgv[] = {g_fakeArg0, nullptr};
+
+// --- posted messages ---------------------------------------------------------
+
+struct Posted {
+  std::uint64_t token;
+  const TWinControl* control;
+  TMessage msg;
+};
+std::list<Posted> g_posted;
+std::uint64_t g_nextToken = 1;
+
+constexpr QEvent::Type kPostedEvent = static_cast<QEvent::Type>(QEvent::User + 0x3A1);
+
+class PostedEvent : public QEvent {
+ public:
+  explicit PostedEvent(std::uint64_t t) : QEvent(kPostedEvent), token(t) {}
+  std::uint64_t token;
+};
+
+class Poster : public QObject {
+ public:
+  bool event(QEvent* e) override {
+    if (e->type() != kPostedEvent) return QObject::event(e);
+    auto token = static_cast<PostedEvent*>(e)->token;
+    auto it = std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) { return p.token == token; });
+    if (it == g_posted.end()) return true;  // taken out of the queue meanwhile
+    auto* control = const_cast<TWinControl*>(it->control);
+    TMessage m = it->msg;
+    g_posted.erase(it);
+    Guarded([&] { control->WndProc(m); });
+    return true;
+  }
+};
+Poster* g_poster = nullptr;
+
+}  // namespace
+
+namespace detail {
+void ForgetPostedMessages(const TWinControl* Control) {
+  g_posted.remove_if([&](const Posted& p) { return p.control == Control; });
+}
+}  // namespace detail
+
+bool PostMessage(TWinControl* Control, std::uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  if (!Control || Control->IsDestroying()) return false;
+  if (!g_poster) g_poster = new Poster();
+  std::uint64_t token = g_nextToken++;
+  g_posted.push_back({token, Control, TMessage{Msg, WParam, LParam, 0}});
+  QCoreApplication::postEvent(g_poster, new PostedEvent(token));
+  return true;
+}
+
+bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast) {
+  return std::any_of(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
+    return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
+  });
+}
+
+bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Removed) {
+  auto it = std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
+    return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
+  });
+  if (it == g_posted.end()) return false;
+  if (Removed) *Removed = it->msg;
+  g_posted.erase(it);
+  return true;
+}
+
+// --- exception guard ------------------------------------------------------------
+
+void HandleCurrentException() noexcept {
+  try {
+    throw;
+  } catch (const rtl::EAbort&) {
+    // Silent by design.
+  } catch (const std::exception& e) {
+    try {
+      if (Application)
+        Application->HandleException(nullptr);
+    } catch (...) {
+      // The handler itself failed: nothing more can be reported safely.
+    }
+    (void)e;
+  } catch (...) {
+    try {
+      if (Application) Application->ShowException(rtl::Exception(u"Unknown exception"));
+    } catch (...) {
+    }
+  }
+}
+
+// --- TApplication -------------------------------------------------------------------
+
+const TClassInfo& TApplication::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TApplication>("TApplication", &TComponent::StaticClassInfo())
+                                     .Str("Title", &TApplication::Title, &TApplication::SetTitle)
+                                     .Build();
+  return info;
+}
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() { DestroyForms(); }
+
+String TApplication::ExeName() const { return qt::S(QCoreApplication::applicationFilePath()); }
+
+void TApplication::DestroyForms() {
+  // Newest first: later forms may still use earlier ones while they go.
+  DestroyComponents();
+  mainForm_ = nullptr;
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == mainForm_) mainForm_ = nullptr;
+}
+
+void TApplication::FormDestroyed(TCustomForm* Form) {
+  if (Form == mainForm_) mainForm_ = nullptr;
+}
+
+void TApplication::Run() {
+  if (mainForm_ && !terminated_) Guarded([this] { mainForm_->Show(); });
+  while (!terminated_) {
+    QEventLoop loop;
+    runLoop_ = &loop;
+    loop.exec();
+    runLoop_ = nullptr;
+  }
+}
+
+void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void TApplication::HandleMessage(int TimeoutMs) {
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, TimeoutMs);
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  for (QEventLoop* l : modalStack_) l->exit(0);
+  if (runLoop_) runLoop_->exit(0);
+}
+
+void TApplication::EnterModal(QEventLoop* Loop) {
+  CancelMouseCapture();
+  modalStack_.push_back(Loop);
+  if (OnModalBegin) OnModalBegin(this);
+}
+
+void TApplication::LeaveModal(QEventLoop* Loop) {
+  modalStack_.erase(std::remove(modalStack_.begin(), modalStack_.end(), Loop), modalStack_.end());
+  if (OnModalEnd) OnModalEnd(this);
+}
+
+int TApplication::MessageBox(const String& Text, const String& Caption, unsigned Flags) {
+  return RunMessageBox(TMessageBoxRequest{Text, Caption, Flags, 0});
+}
+
+void TApplication::ShowException(const std::exception& E) {
+  String msg;
+  if (auto* re = dynamic_cast<const rtl::Exception*>(&E))
+    msg = re->Message();
+  else
+    msg = rtl::Utf8ToString(E.what());
+  // The message ends with a full stop, as the system's error boxes show it.
+  if (!msg.empty() && msg.back() > u'.') msg += u'.';
+  String caption = title_.empty() ? qt::S(QCoreApplication::applicationName()) : title_;
+  MessageBox(msg, caption, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  try {
+    throw;
+  } catch (const rtl::EAbort&) {
+  } catch (const std::exception& e) {
+    if (OnException)
+      OnException(Sender, e);
+    else
+      ShowException(e);
+  }
+}
+
+void InitApplication(int& argc, char** argv) {
+  if (!QCoreApplication::instance()) {
+    if (argc <= 0 || !argv) g_ownedQApp = new QApplication(g_fakeArgc, g_fakeArgv);
+    else g_ownedQApp = new QApplication(argc, argv);
+  }
+  if (!Application) Application = new TApplication();
+  if (!Screen) Screen = new TScreen(nullptr);
+}
+
+void DoneApplication() {
+  delete Application;
+  Application = nullptr;
+  delete Screen;
+  Screen = nullptr;
+}
+
+// --- TScreen ---------------------------------------------------------------------------
+
+const TClassInfo& TScreen::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TScreen>("TScreen", &TComponent::StaticClassInfo()).Build();
+  return info;
+}
+
+int TScreen::Width() const { return DesktopRect().Width(); }
+int TScreen::Height() const { return DesktopRect().Height(); }
+
+TRect TScreen::DesktopRect() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? qt::S(s->geometry()) : Rect(0, 0, 1024, 768);
+}
+
+TRect TScreen::WorkAreaRect() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? qt::S(s->availableGeometry()) : Rect(0, 0, 1024, 768);
+}
+
+void TScreen::SetCursor(TCursor Value) {
+  if (Value == cursor_) return;
+  if (cursor_ != crDefault) QGuiApplication::restoreOverrideCursor();
+  cursor_ = Value;
+  if (Value == crHourGlass)
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  else if (Value != crDefault)
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+TPoint TScreen::CursorPos() const { return qt::S(QCursor::pos()); }
+
+TCustomForm* TScreen::ActiveForm() const {
+  QWidget* w = QApplication::activeWindow();
+  return w ? dynamic_cast<TCustomForm*>(FindControl(w)) : nullptr;
+}
+
+}  // namespace ui

@@ -1,0 +1,129 @@
+// The application object: forms it owns, the message loop, the exception
+// handler, posted messages, and the screen.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <vector>
+
+#include "forms.h"
+
+class QEventLoop;
+
+namespace ui {
+
+class TApplication : public TComponent {
+  JQ_UI_CLASSINFO
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  const String& Title() const { return title_; }
+  void SetTitle(const String& Value) { title_ = Value; }
+  // Full path of the running program.
+  String ExeName() const;
+  // The first form created through CreateForm; closing it ends Run.
+  TCustomForm* MainForm() const { return mainForm_; }
+
+  // Creates a form owned by the application, sets Ref before OnCreate runs.
+  template <class T>
+  void CreateForm(T*& Ref) {
+    T* form = new T(this);
+    Ref = form;
+    if (!mainForm_) mainForm_ = form;
+    try {
+      form->AfterConstruction();
+    } catch (...) {
+      Ref = nullptr;
+      if (mainForm_ == form) mainForm_ = nullptr;
+      Free(form);
+      throw;
+    }
+  }
+
+  // Shows the main form and runs the message loop until Terminate.
+  void Run();
+  // Handles the events waiting now, then returns.
+  void ProcessMessages();
+  // Waits for the next event (at most Timeout ms) and handles it.
+  void HandleMessage(int TimeoutMs = 100);
+  // Ends Run and every modal loop.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Frees the forms, newest first (also done by the destructor).
+  void DestroyForms();
+
+  // Modal message box: text, caption and MB_ flags; answers IDOK, IDCANCEL...
+  int MessageBox(const String& Text, const String& Caption, unsigned Flags);
+
+  // The handler of exceptions that reach the message loop. Default: an error
+  // box with the exception's message; the program goes on.
+  std::function<void(TObject* Sender, const std::exception& E)> OnException;
+  void ShowException(const std::exception& E);
+  // For use inside a catch block.
+  void HandleException(TObject* Sender);
+
+  // Nesting depth of modal loops (forms and message boxes).
+  int ModalLevel() const { return static_cast<int>(modalStack_.size()); }
+  TNotifyEvent OnModalBegin;
+  TNotifyEvent OnModalEnd;
+
+  // --- platform side
+  void EnterModal(QEventLoop* Loop);
+  void LeaveModal(QEventLoop* Loop);
+  void FormDestroyed(TCustomForm* Form);
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  String title_;
+  TCustomForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+  std::vector<QEventLoop*> modalStack_;
+  QEventLoop* runLoop_ = nullptr;
+};
+
+// The one application object; exists between InitApplication and DoneApplication.
+extern TApplication* Application;
+
+// Creates Qt's application object (when there is none) and Application.
+void InitApplication(int& argc, char** argv);
+// Frees the forms (newest first) and Application.
+void DoneApplication();
+
+// Screen facts (fixed at 96 dpi).
+class TScreen : public TComponent {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+  int Width() const;
+  int Height() const;
+  TRect DesktopRect() const;
+  TRect WorkAreaRect() const;
+  int PixelsPerInch() const { return ScreenPixelsPerInch; }
+  TCursor Cursor() const { return cursor_; }
+  // A cursor other than crDefault overrides every control's cursor.
+  void SetCursor(TCursor Value);
+  TPoint CursorPos() const;
+  TCustomForm* ActiveForm() const;
+
+ private:
+  TCursor cursor_ = crDefault;
+};
+extern TScreen* Screen;
+
+// --- posted messages ----------------------------------------------------------
+// Queues a message for the control; it arrives through WndProc after the
+// events already waiting. False when the control is gone or null.
+bool PostMessage(TWinControl* Control, std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+// Whether a message in [MsgFirst, MsgLast] waits for the control (left queued).
+bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast);
+// Takes the first such message out of the queue; false when there is none.
+bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast,
+                         TMessage* Removed = nullptr);
+inline LRESULT SendMessage(TControl* Control, std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0) {
+  return Control ? Control->Perform(Msg, WParam, LParam) : 0;
+}
+
+}  // namespace ui

@@ -1,0 +1,677 @@
+#include "canvas.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPolygon>
+#include <QRegion>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "bitmap.h"
+#include "qt_bridge.h"
+
+namespace ui {
+namespace {
+
+using qt::Q;
+using qt::ToQColor;
+
+TRect Normalized(const TRect& r) {
+  return Rect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
+              std::max(r.Top, r.Bottom));
+}
+
+QPainter::CompositionMode ModeFor(TPenMode m) {
+  switch (m) {
+    case pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotCopy: return QPainter::RasterOp_NotSource;
+    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+  }
+}
+
+TColor PenColorFor(const TPen& pen) {
+  if (pen.Mode() == pmBlack) return clBlack;
+  if (pen.Mode() == pmWhite) return clWhite;
+  return pen.Color();
+}
+
+Qt::BrushStyle QtBrushStyle(TBrushStyle s) {
+  switch (s) {
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+  }
+}
+
+// Pixels of a one-pixel frame, each once.
+void BorderPixels(const TRect& r, std::vector<TPoint>& out) {
+  if (r.IsEmpty()) return;
+  for (int x = r.Left; x < r.Right; ++x) out.push_back({x, r.Top});
+  if (r.Bottom - 1 > r.Top)
+    for (int x = r.Left; x < r.Right; ++x) out.push_back({x, r.Bottom - 1});
+  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+    out.push_back({r.Left, y});
+    if (r.Right - 1 > r.Left) out.push_back({r.Right - 1, y});
+  }
+}
+
+}  // namespace
+
+struct TCanvas::ClipState {
+  QRegion region;
+};
+
+struct TCanvas::Saved {
+  std::unique_ptr<TPen> pen;
+  std::unique_ptr<TBrush> brush;
+  std::unique_ptr<TFont> font;
+  std::unique_ptr<ClipState> clip;
+};
+
+const TClassInfo& TCanvas::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TCanvas>("TCanvas", &TPersistent::StaticClassInfo()).Build();
+  return info;
+}
+
+TCanvas::TCanvas() : font_(std::make_unique<TFont>()), pen_(std::make_unique<TPen>()), brush_(std::make_unique<TBrush>()) {}
+
+TCanvas::~TCanvas() = default;
+
+void TCanvas::Attach(QPainter* Painter, bool KeepState) {
+  painter_ = Painter;
+  if (!KeepState) {
+    saved_.clear();
+    clip_.reset();
+  }
+  baseClip_.reset();
+  if (painter_) {
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    if (painter_->hasClipping()) baseClip_ = std::make_unique<ClipState>(ClipState{painter_->clipRegion()});
+    ApplyClip();
+  }
+}
+
+void TCanvas::Detach() {
+  painter_ = nullptr;
+  baseClip_.reset();
+}
+
+void TCanvas::ApplyClip() {
+  if (!painter_) return;
+  if (clip_)
+    painter_->setClipRegion(baseClip_ ? clip_->region.intersected(baseClip_->region) : clip_->region);
+  else if (baseClip_)
+    painter_->setClipRegion(baseClip_->region);
+  else
+    painter_->setClipping(false);
+}
+
+bool TCanvas::HandleAllocated() { return RequirePainter() != nullptr; }
+
+TRect TCanvas::ClipRect() {
+  QPainter* p = RequirePainter();
+  if (!p) return {};
+  if (p->hasClipping()) return qt::S(p->clipBoundingRect().toAlignedRect());
+  QPaintDevice* d = p->device();
+  return d ? Rect(0, 0, d->width(), d->height()) : TRect{};
+}
+
+void TCanvas::FillRaw(QPainter& p, const TRect& r, TColor color) {
+  if (r.IsEmpty()) return;
+  p.fillRect(Q(r), ToQColor(color));
+}
+
+void TCanvas::FillRect(const TRect& R) {
+  if (brush_->Style() == bsClear || R.IsEmpty()) return;
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (brush_->Style() == bsSolid)
+    FillRaw(*p, R, brush_->Color());
+  else
+    p->fillRect(Q(R), QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+  p->restore();
+  if (OnChange) OnChange(this);
+}
+
+void TCanvas::FrameRect(const TRect& R) {
+  if (brush_->Style() == bsClear || R.IsEmpty()) return;
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  TColor c = brush_->Color();
+  FillRaw(*p, Rect(R.Left, R.Top, R.Right, R.Top + 1), c);
+  FillRaw(*p, Rect(R.Left, R.Bottom - 1, R.Right, R.Bottom), c);
+  FillRaw(*p, Rect(R.Left, R.Top + 1, R.Left + 1, R.Bottom - 1), c);
+  FillRaw(*p, Rect(R.Right - 1, R.Top + 1, R.Right, R.Bottom - 1), c);
+  p->restore();
+}
+
+void TCanvas::DrawPixels(QPainter& p, const std::vector<TPoint>& pts, TColor color) {
+  if (pts.empty()) return;
+  QPolygon poly;
+  poly.reserve(static_cast<qsizetype>(pts.size()));
+  for (TPoint pt : pts) poly << QPoint(pt.X, pt.Y);
+  p.save();
+  p.setCompositionMode(ModeFor(pen_->Mode()));
+  QPen pen(ToQColor(color));
+  pen.setWidth(1);
+  pen.setCosmetic(true);
+  p.setPen(pen);
+  p.setBrush(Qt::NoBrush);
+  p.drawPoints(poly);
+  p.restore();
+}
+
+void TCanvas::LinePixels(TPoint from, TPoint to, std::vector<TPoint>& out, bool dotted, int& phase) const {
+  int dx = std::abs(to.X - from.X), dy = std::abs(to.Y - from.Y);
+  int sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
+  int n = std::max(dx, dy);
+  int x = from.X, y = from.Y;
+  int err = (dx >= dy ? dx : dy) / 2;
+  for (int i = 0; i < n; ++i) {
+    if (!dotted || (phase++ % 2) == 0) out.push_back({x, y});
+    if (dx >= dy) {
+      x += sx;
+      err -= dy;
+      if (err < 0) {
+        y += sy;
+        err += dx;
+      }
+    } else {
+      y += sy;
+      err -= dx;
+      if (err < 0) {
+        x += sx;
+        err += dy;
+      }
+    }
+  }
+}
+
+void TCanvas::LineTo(int X, int Y) {
+  TPoint from = penPos_;
+  penPos_ = {X, Y};
+  if (pen_->Style() == psClear || pen_->Mode() == pmNop) return;
+  TColor color = PenColorFor(*pen_);
+  QPainter* p = RequirePainter();
+  if (!p) {
+    if (pen_->Mode() == pmXor || pen_->Mode() == pmNotXor || pen_->Mode() == pmNot)
+      ToggleOverlay({TOverlayItem::XorLine, from, {X, Y}, color, std::max(1, pen_->Width())});
+    return;
+  }
+  if (pen_->Width() <= 1) {
+    std::vector<TPoint> pts;
+    int phase = 0;
+    LinePixels(from, {X, Y}, pts, pen_->Style() == psDot || pen_->Style() == psDash, phase);
+    DrawPixels(*p, pts, color);
+  } else {
+    p->save();
+    p->setCompositionMode(ModeFor(pen_->Mode()));
+    QPen pen(ToQColor(color), pen_->Width(), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    p->setPen(pen);
+    p->drawLine(Q(from), QPoint(X, Y));
+    p->restore();
+  }
+}
+
+void TCanvas::Polyline(const std::vector<TPoint>& Points) {
+  if (Points.size() < 2 || pen_->Style() == psClear || pen_->Mode() == pmNop) return;
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  TColor color = PenColorFor(*pen_);
+  if (pen_->Width() <= 1) {
+    std::vector<TPoint> pts;
+    int phase = 0;
+    bool dotted = pen_->Style() == psDot || pen_->Style() == psDash;
+    for (std::size_t i = 1; i < Points.size(); ++i) LinePixels(Points[i - 1], Points[i], pts, dotted, phase);
+    DrawPixels(*p, pts, color);
+  } else {
+    QPolygon poly;
+    for (TPoint pt : Points) poly << Q(pt);
+    p->save();
+    p->setCompositionMode(ModeFor(pen_->Mode()));
+    p->setPen(QPen(ToQColor(color), pen_->Width(), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p->drawPolyline(poly);
+    p->restore();
+  }
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+  TRect r = Normalized(Rect(X1, Y1, X2, Y2));
+  QPainter* p = RequirePainter();
+  if (!p || r.IsEmpty()) return;
+  bool noPen = pen_->Style() == psClear || pen_->Mode() == pmNop;
+  int w = noPen ? 0 : std::max(1, pen_->Width());
+  // Without a pen the filled area is one pixel smaller on the right and bottom.
+  TRect inner = noPen ? Rect(r.Left, r.Top, r.Right - 1, r.Bottom - 1)
+                      : Rect(r.Left + w, r.Top + w, r.Right - w, r.Bottom - w);
+  if (brush_->Style() != bsClear && !inner.IsEmpty()) {
+    p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (brush_->Style() == bsSolid)
+      FillRaw(*p, inner, brush_->Color());
+    else
+      p->fillRect(Q(inner), QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+    p->restore();
+  }
+  if (noPen) return;
+  TColor color = PenColorFor(*pen_);
+  if (pen_->Style() == psDot || pen_->Style() == psDash) {
+    std::vector<TPoint> border, dotted;
+    BorderPixels(r, border);
+    for (TPoint pt : border)
+      if (((pt.X + pt.Y) & 1) == 0) dotted.push_back(pt);
+    DrawPixels(*p, dotted, color);
+    return;
+  }
+  // Four strips that do not overlap, so XOR outlines invert each pixel once.
+  p->save();
+  p->setCompositionMode(ModeFor(pen_->Mode()));
+  QColor qc = ToQColor(color);
+  auto strip = [&](const TRect& s) {
+    if (!s.IsEmpty()) p->fillRect(Q(s), qc);
+  };
+  int hw = std::min(w, r.Height());
+  strip(Rect(r.Left, r.Top, r.Right, r.Top + hw));
+  if (r.Height() > w) strip(Rect(r.Left, std::max(r.Bottom - w, r.Top + w), r.Right, r.Bottom));
+  strip(Rect(r.Left, r.Top + w, std::min(r.Left + w, r.Right), r.Bottom - w));
+  if (r.Width() > w) strip(Rect(std::max(r.Right - w, r.Left + w), r.Top + w, r.Right, r.Bottom - w));
+  p->restore();
+}
+
+void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+  TRect r = Normalized(Rect(X1, Y1, X2, Y2));
+  QPainter* p = RequirePainter();
+  if (!p || r.Width() < 2 || r.Height() < 2) return;
+  p->save();
+  p->setCompositionMode(ModeFor(pen_->Mode()));
+  if (pen_->Style() == psClear)
+    p->setPen(Qt::NoPen);
+  else
+    p->setPen(QPen(ToQColor(PenColorFor(*pen_)), std::max(1, pen_->Width())));
+  p->setBrush(QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+  p->drawRoundedRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1), X3 / 2.0, Y3 / 2.0);
+  p->restore();
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+  TRect r = Normalized(Rect(X1, Y1, X2, Y2));
+  QPainter* p = RequirePainter();
+  if (!p || r.Width() < 2 || r.Height() < 2) return;
+  p->save();
+  p->setCompositionMode(ModeFor(pen_->Mode()));
+  if (pen_->Style() == psClear)
+    p->setPen(Qt::NoPen);
+  else
+    p->setPen(QPen(ToQColor(PenColorFor(*pen_)), std::max(1, pen_->Width())));
+  p->setBrush(QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+  p->drawEllipse(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+  p->restore();
+}
+
+void TCanvas::Polygon(const std::vector<TPoint>& Points) {
+  QPainter* p = RequirePainter();
+  if (!p || Points.size() < 2) return;
+  QPolygon poly;
+  for (TPoint pt : Points) poly << Q(pt);
+  p->save();
+  p->setCompositionMode(ModeFor(pen_->Mode()));
+  if (pen_->Style() == psClear)
+    p->setPen(Qt::NoPen);
+  else
+    p->setPen(QPen(ToQColor(PenColorFor(*pen_)), std::max(1, pen_->Width())));
+  p->setBrush(QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+  p->drawPolygon(poly, Qt::WindingFill);
+  p->restore();
+}
+
+TColor TCanvas::Pixel(int X, int Y) {
+  QImage* img = RequireImage();
+  if (!img || !img->valid(X, Y)) return clNone;
+  return qt::FromQColor(QColor::fromRgb(img->pixel(X, Y)));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color) {
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_Source);
+  p->fillRect(QRect(X, Y, 1, 1), ToQColor(Color));
+  p->restore();
+}
+
+int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
+
+int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
+
+TSize TCanvas::TextExtent(const String& Text) const {
+  QFontMetrics fm(qt::ToQFont(*font_));
+  return {fm.horizontalAdvance(Q(Text)), fm.height()};
+}
+
+void TCanvas::TextOut(int X, int Y, const String& Text) {
+  QPainter* p = RequirePainter();
+  QFont f = qt::ToQFont(*font_);
+  QFontMetrics fm(f);
+  QString s = Q(Text);
+  int w = fm.horizontalAdvance(s);
+  penPos_ = {X + w, Y};
+  if (!p) return;
+  int left = X;
+  if ((textAlign_ & TA_CENTER) == TA_CENTER)
+    left = X - w / 2;
+  else if (textAlign_ & TA_RIGHT)
+    left = X - w;
+  int top = Y;
+  if ((textAlign_ & TA_BASELINE) == TA_BASELINE)
+    top = Y - fm.ascent();
+  else if (textAlign_ & TA_BOTTOM)
+    top = Y - fm.height();
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (brush_->Style() != bsClear) p->fillRect(QRect(left, top, w, fm.height()), ToQColor(brush_->Color()));
+  p->setFont(f);
+  p->setPen(ToQColor(font_->Color()));
+  p->drawText(left, top + fm.ascent(), s);
+  p->restore();
+}
+
+void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  p->save();
+  p->setClipRect(Q(R), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (brush_->Style() != bsClear) FillRaw(*p, R, brush_->Color());
+  TBrushStyle old = brush_->Style();
+  // The rectangle is already filled; the text itself goes on transparently.
+  brush_->SetStyle(bsClear);
+  TextOut(X, Y, Text);
+  brush_->SetStyle(old);
+  p->restore();
+}
+
+int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
+  QFont f = qt::ToQFont(*font_);
+  QFontMetrics fm(f);
+  QString s = Q(Text);
+  bool single = Flags & DT_SINGLELINE;
+  int qflags = 0;
+  if (Flags & DT_CENTER)
+    qflags |= Qt::AlignHCenter;
+  else if (Flags & DT_RIGHT)
+    qflags |= Qt::AlignRight;
+  else
+    qflags |= Qt::AlignLeft;
+  if (single && (Flags & DT_VCENTER))
+    qflags |= Qt::AlignVCenter;
+  else if (single && (Flags & DT_BOTTOM))
+    qflags |= Qt::AlignBottom;
+  else
+    qflags |= Qt::AlignTop;
+  if (single) qflags |= Qt::TextSingleLine;
+  if ((Flags & DT_WORDBREAK) && !single) qflags |= Qt::TextWordWrap;
+  if (!(Flags & DT_NOPREFIX)) qflags |= Qt::TextShowMnemonic;
+  if (Flags & DT_EXPANDTABS) qflags |= Qt::TextExpandTabs;
+  if (Flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) {
+    Qt::TextElideMode mode = (Flags & DT_PATH_ELLIPSIS) ? Qt::ElideMiddle : Qt::ElideRight;
+    s = fm.elidedText(s, mode, std::max(0, R.Width()), qflags & Qt::TextShowMnemonic);
+  }
+  if (Flags & DT_CALCRECT) {
+    int h = 0, w = 0;
+    if (qflags & Qt::TextWordWrap) {
+      QRect br = fm.boundingRect(QRect(0, 0, std::max(1, R.Width()), INT_MAX / 4),
+                                 (qflags & (Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::TextExpandTabs)) |
+                                     Qt::AlignLeft | Qt::AlignTop,
+                                 s);
+      w = br.width();
+      h = br.height();
+    } else {
+      // Widths by advance, as TextWidth measures them; one line per line break.
+      QStringList lines = single ? QStringList{s} : s.split(u'\n');
+      for (QString line : lines) {
+        if (qflags & Qt::TextShowMnemonic) {
+          QString plain;
+          for (int i = 0; i < line.size(); ++i) {
+            if (line[i] == u'&' && i + 1 < line.size()) ++i;
+            else if (line[i] == u'&') continue;
+            plain += line[i];
+          }
+          line = plain;
+        }
+        w = std::max(w, fm.horizontalAdvance(line));
+      }
+      h = fm.height() * static_cast<int>(std::max<qsizetype>(1, lines.size()));
+    }
+    if (s.isEmpty()) {
+      w = 0;
+      h = fm.height();
+    }
+    R.Right = R.Left + w;
+    R.Bottom = R.Top + h;
+    return h;
+  }
+  QRect target = Q(R);
+  QRect br = fm.boundingRect(target, qflags, s);
+  QPainter* p = RequirePainter();
+  if (!p) return br.height();
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (!(Flags & DT_NOCLIP)) p->setClipRect(target, p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (brush_->Style() != bsClear) p->fillRect(br, ToQColor(brush_->Color()));
+  p->setFont(f);
+  p->setPen(ToQColor(font_->Color()));
+  p->drawText(target, qflags, s);
+  p->restore();
+  return br.height();
+}
+
+bool TCanvas::DrawEdge(TRect& R, unsigned Edge, unsigned Flags) {
+  QPainter* p = RequirePainter();
+  TRect r = R;
+  bool soft = Flags & BF_SOFT;
+  bool flat = Flags & (BF_FLAT | BF_MONO);
+  // Outer ring first, then the inner ring inside it.
+  for (int ring = 0; ring < 2; ++ring) {
+    unsigned raised = ring == 0 ? BDR_RAISEDOUTER : BDR_RAISEDINNER;
+    unsigned sunken = ring == 0 ? BDR_SUNKENOUTER : BDR_SUNKENINNER;
+    if (!(Edge & (raised | sunken))) continue;
+    TColor tl, br;
+    if (flat) {
+      tl = br = (Flags & BF_MONO) ? clWindowFrame : clBtnShadow;
+      if (ring == 1 && (Flags & BF_FLAT)) tl = br = clBtnFace;
+    } else if (ring == 0) {
+      if (Edge & raised) {
+        tl = soft ? clBtnHighlight : cl3DLight;
+        br = cl3DDkShadow;
+      } else {
+        tl = clBtnShadow;
+        br = clBtnHighlight;
+      }
+    } else {
+      if (Edge & raised) {
+        tl = soft ? cl3DLight : clBtnHighlight;
+        br = clBtnShadow;
+      } else {
+        tl = cl3DDkShadow;
+        br = cl3DLight;
+      }
+    }
+    if (p && !r.IsEmpty()) {
+      p->save();
+      p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+      if (Flags & BF_LEFT) FillRaw(*p, Rect(r.Left, r.Top, r.Left + 1, r.Bottom), tl);
+      if (Flags & BF_TOP) FillRaw(*p, Rect(r.Left, r.Top, r.Right, r.Top + 1), tl);
+      // The shadow sides cover the far corners.
+      if (Flags & BF_RIGHT) FillRaw(*p, Rect(r.Right - 1, r.Top, r.Right, r.Bottom), br);
+      if (Flags & BF_BOTTOM) FillRaw(*p, Rect(r.Left, r.Bottom - 1, r.Right, r.Bottom), br);
+      p->restore();
+    }
+    if (Flags & BF_LEFT) ++r.Left;
+    if (Flags & BF_TOP) ++r.Top;
+    if (Flags & BF_RIGHT) --r.Right;
+    if (Flags & BF_BOTTOM) --r.Bottom;
+  }
+  if ((Flags & BF_MIDDLE) && p && !r.IsEmpty()) {
+    p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FillRaw(*p, r, (Flags & BF_MONO) ? clWindow : clBtnFace);
+    p->restore();
+  }
+  if (Flags & BF_ADJUST) R = r;
+  return true;
+}
+
+void TCanvas::DrawFocusRect(const TRect& R) {
+  TRect r = Normalized(R);
+  QPainter* p = RequirePainter();
+  if (!p) {
+    ToggleOverlay({TOverlayItem::FocusRect, r.TopLeft(), r.BottomRight(), clWhite, 1});
+    return;
+  }
+  std::vector<TPoint> border, dotted;
+  BorderPixels(r, border);
+  for (TPoint pt : border)
+    if (((pt.X + pt.Y) & 1) == 0) dotted.push_back(pt);
+  if (dotted.empty()) return;
+  QPolygon poly;
+  for (TPoint pt : dotted) poly << Q(pt);
+  p->save();
+  p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p->setPen(QPen(QColor(255, 255, 255), 1));
+  p->drawPoints(poly);
+  p->restore();
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect) {
+  if (!Source) return;
+  QImage* src = Source->RequireImage();
+  if (!src) return;
+  TRect sr = Normalized(SourceRect);
+  // A copy first: source and destination may overlap in one bitmap.
+  QImage part = src->copy(Q(sr));
+  bool mirrorX = (Dest.Right < Dest.Left) != (SourceRect.Right < SourceRect.Left);
+  bool mirrorY = (Dest.Bottom < Dest.Top) != (SourceRect.Bottom < SourceRect.Top);
+  if (mirrorX || mirrorY) part = part.mirrored(mirrorX, mirrorY);
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  TRect dr = Normalized(Dest);
+  p->save();
+  switch (copyMode_) {
+    case cmSrcInvert: p->setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+    case cmSrcAnd: p->setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
+    case cmSrcPaint: p->setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
+    case cmDstInvert: p->setCompositionMode(QPainter::RasterOp_NotDestination); break;
+    default: p->setCompositionMode(QPainter::CompositionMode_Source); break;
+  }
+  p->drawImage(Q(dr), part);
+  p->restore();
+}
+
+void TCanvas::Draw(int X, int Y, TBitmap* Graphic) {
+  if (!Graphic || Graphic->Empty()) return;
+  StretchDraw(Bounds(X, Y, Graphic->Width(), Graphic->Height()), Graphic);
+}
+
+void TCanvas::StretchDraw(const TRect& R, TBitmap* Graphic) {
+  if (!Graphic || Graphic->Empty()) return;
+  QImage img = Graphic->DrawableImage();
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->drawImage(Q(Normalized(R)), img);
+  p->restore();
+}
+
+int TCanvas::SaveDC() {
+  Saved s;
+  s.pen = std::make_unique<TPen>();
+  s.pen->Assign(pen_.get());
+  s.brush = std::make_unique<TBrush>();
+  s.brush->Assign(brush_.get());
+  s.font = std::make_unique<TFont>();
+  s.font->Assign(font_.get());
+  if (clip_) s.clip = std::make_unique<ClipState>(*clip_);
+  saved_.push_back(std::move(s));
+  return static_cast<int>(saved_.size());
+}
+
+void TCanvas::RestoreDC(int SavedDC) {
+  int target = SavedDC < 0 ? static_cast<int>(saved_.size()) + SavedDC + 1 : SavedDC;
+  if (target < 1 || target > static_cast<int>(saved_.size())) return;
+  while (static_cast<int>(saved_.size()) >= target) {
+    Saved& s = saved_.back();
+    pen_->Assign(s.pen.get());
+    brush_->Assign(s.brush.get());
+    font_->Assign(s.font.get());
+    clip_ = std::move(s.clip);
+    saved_.pop_back();
+  }
+  ApplyClip();
+}
+
+void TCanvas::IntersectClipRect(const TRect& R) {
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  QRegion base = clip_ ? clip_->region : QRegion(Q(ClipRect()));
+  if (!clip_) clip_ = std::make_unique<ClipState>();
+  clip_->region = base.intersected(QRegion(Q(R)));
+  ApplyClip();
+}
+
+void TCanvas::ExcludeClipRect(const TRect& R) {
+  QPainter* p = RequirePainter();
+  if (!p) return;
+  QRegion base = clip_ ? clip_->region : QRegion(Q(ClipRect()));
+  if (!clip_) clip_ = std::make_unique<ClipState>();
+  clip_->region = base.subtracted(QRegion(Q(R)));
+  ApplyClip();
+}
+
+bool TCanvas::RectVisible(const TRect& R) {
+  TRect out;
+  return IntersectRect(out, ClipRect(), R);
+}
+
+const TClassInfo& TControlCanvas::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TControlCanvas>("TControlCanvas", &TCanvas::StaticClassInfo()).Build();
+  return info;
+}
+
+// --- geometry helpers -----------------------------------------------------------
+
+bool IntersectRect(TRect& dst, const TRect& a, const TRect& b) {
+  TRect r = Rect(std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                 std::min(a.Bottom, b.Bottom));
+  if (r.IsEmpty()) {
+    dst = {};
+    return false;
+  }
+  dst = r;
+  return true;
+}
+
+TRect UnionRect(const TRect& a, const TRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+              std::max(a.Bottom, b.Bottom));
+}
+
+}  // namespace ui

@@ -1,0 +1,371 @@
+// Controls: the base of everything on a window. Windowed controls own a
+// QWidget (created on demand); graphic controls have none and are painted
+// by their parent. Qt events arrive as messages through WndProc/Dispatch;
+// DefaultHandler lets Qt do what the toolkit would have done.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "canvas.h"
+#include "classes.h"
+#include "graphics.h"
+#include "messages.h"
+
+class QWidget;
+class QObject;
+class QEvent;
+
+namespace ui {
+
+class TWinControl;
+class TCustomForm;
+
+enum TControlStyleItem {
+  csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
+  csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
+  csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents, csNeedsBorderPaint,
+  csParentBackground
+};
+using TControlStyle = TSet<TControlStyleItem>;
+
+enum TControlStateItem {
+  csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating,
+  csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
+};
+using TControlState = TSet<TControlStateItem>;
+
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+
+class TControl : public TComponent {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TControl(TComponent* AOwner);
+  ~TControl() override;
+
+  TWinControl* Parent() const { return parent_; }
+  virtual void SetParent(TWinControl* AParent);
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int Value) { SetBounds(Value, top_, width_, height_); }
+  void SetTop(int Value) { SetBounds(left_, Value, width_, height_); }
+  void SetWidth(int Value) { SetBounds(left_, top_, Value, height_); }
+  void SetHeight(int Value) { SetBounds(left_, top_, width_, Value); }
+  virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+  void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+  // (0, 0, ClientWidth, ClientHeight)
+  virtual TRect ClientRect() const;
+  int ClientWidth() const { return ClientRect().Width(); }
+  int ClientHeight() const { return ClientRect().Height(); }
+  virtual void SetClientWidth(int Value);
+  virtual void SetClientHeight(int Value);
+  // Screen position of the client area's top left.
+  virtual TPoint ClientOrigin() const;
+  TPoint ClientToScreen(TPoint P) const;
+  TPoint ScreenToClient(TPoint P) const;
+
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign Value);
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors Value) { anchors_ = Value; }
+
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool Value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible here and in every parent, up to a shown window.
+  virtual bool Showing() const;
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool Value);
+
+  TColor Color() const { return color_; }
+  void SetColor(TColor Value);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool Value);
+  TFont* Font() const { return font_.get(); }
+  void SetFont(const TFont* Value) { font_->Assign(Value); }
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool Value);
+
+  String Caption() const { return GetText(); }
+  void SetCaption(const String& Value) { SetText(Value); }
+  String Text() const { return GetText(); }
+  void SetText(const String& Value);
+
+  const String& Hint() const { return hint_; }
+  void SetHint(const String& Value);
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool Value);
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor Value);
+
+  TControlStyle ControlStyle() const { return controlStyle_; }
+  void SetControlStyle(TControlStyle Value) { controlStyle_ = Value; }
+  TControlState ControlState() const { return controlState_; }
+  void SetControlState(TControlState Value) { controlState_ = Value; }
+  bool MouseCapture() const;
+  void SetMouseCapture(bool Value);
+
+  virtual void Invalidate();
+  void Repaint();
+  void Update();
+  void Refresh() { Repaint(); }
+  void BringToFront();
+  void SendToBack();
+
+  // Sends a message to this control at once and returns its result.
+  LRESULT Perform(std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+  virtual void WndProc(TMessage& Message);
+  void Dispatch(TMessage& Message) override;
+
+  // Runs OnClick (even when disabled: code may click a control directly).
+  virtual void Click();
+  virtual void DblClick();
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TNotifyEvent OnResize;
+
+  // The window whose paint draws this control (itself for windowed controls).
+  virtual TWinControl* PaintTarget();
+
+ protected:
+  virtual String GetText() const { return text_; }
+  virtual void SetTextInternal(const String& Value);
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseMove(TShiftState Shift, int X, int Y);
+  virtual void Resize();
+  void Loaded() override;
+  // Bounds changed: move the widget or repaint the parent.
+  virtual void BoundsChanged(const TRect& OldBounds);
+  // Size changed (after BoundsChanged).
+  virtual void SizeChanged(int OldWidth, int OldHeight);
+  virtual void FontChanged();
+  virtual void ColorChanged();
+  virtual void EnabledChanged();
+  virtual void VisibleChanged();
+  virtual void TextChanged();
+  void RequestAlign();
+  // Parent's font or colour as this control's own, when it follows the parent.
+  void AdoptParentFont();
+  void AdoptParentColor();
+  // The control's mouse-button messages, shared by windowed and graphic controls.
+  void HandleMouseMessage(TMessage& Message);
+
+  String text_;
+  TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  TControlState controlState_;
+
+ private:
+  friend class TWinControl;
+  TWinControl* parent_ = nullptr;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  TAlign align_ = alNone;
+  TAnchors anchors_{akLeft, akTop};
+  bool visible_ = true;
+  bool enabled_ = true;
+  TColor color_ = clWindow;
+  bool parentColor_ = false;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  bool adoptingFont_ = false;
+  String hint_;
+  bool showHint_ = false;
+  TCursor cursor_ = crDefault;
+  int buttonsDown_ = 0;  // mouse buttons pressed on this control
+
+ protected:
+  // False once the control is being destroyed: handlers may free the control
+  // whose event they handle, and the code after them must not touch it.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+ private:
+  TMouseButton lastButton_ = mbLeft;
+  bool pressCancelled_ = false;  // the release of a press ended by cancel mode is not reported again
+};
+
+// A windowless control: drawn by Paint on its parent's surface.
+class TGraphicControl : public TControl {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TGraphicControl(TComponent* AOwner);
+  ~TGraphicControl() override;
+  TCanvas* Canvas() const { return canvas_.get(); }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual void Paint() {}
+
+ private:
+  std::unique_ptr<TControlCanvas> canvas_;
+};
+
+class TWinControl : public TControl {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+
+  // Children in creation order (also their z order).
+  int ControlCount() const { return static_cast<int>(controls_.size()); }
+  TControl* Controls(int Index) const;
+  void InsertControl(TControl* AControl);
+  void RemoveControl(TControl* AControl);
+  bool ContainsControl(const TControl* Control) const;
+  // Topmost visible (and, unless AllowDisabled, enabled) child at a client point.
+  TControl* ControlAtPos(TPoint Pos, bool AllowDisabled = false, bool AllowWinControls = false) const;
+  TControl* FindChildControl(const String& ControlName) const;
+
+  bool HandleAllocated() const { return widget_ != nullptr; }
+  // Creates the window (and its parents' and children's) when missing.
+  void HandleNeeded();
+  void RecreateWnd();
+  // The widget; created on demand. For the platform layer and test harness.
+  QWidget* Widget();
+  // The widget children are placed in (differs for scrolling controls).
+  virtual QWidget* ClientWidget() { return Widget(); }
+
+  // Lays out the aligned children inside the client rectangle.
+  void Realign();
+  void DisableAlign() { ++alignDisabled_; }
+  void EnableAlign();
+  bool AlignDisabled() const { return alignDisabled_ > 0; }
+
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool Value);
+  int TabOrder() const;
+  virtual bool CanFocus() const;
+  bool Focused() const;
+  virtual void SetFocus();
+
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  TWinControl* PaintTarget() override { return this; }
+  bool Showing() const override;
+  void SetVisible(bool Value) override;
+  void Invalidate() override;
+  void InvalidateRect(const TRect& R);
+  // Graphic children draw themselves; windowed children are not painted over.
+  void PaintControls(QPainter& Painter, const TRect& Area);
+
+  // Feedback drawn outside a paint (XOR lines, focus frames); a second
+  // toggle of the same item removes it.
+  void ToggleOverlay(const TOverlayItem& Item);
+  const std::vector<TOverlayItem>& Overlay() const { return overlay_; }
+  void ClearOverlay();
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+  // --- platform side: called by the widget that hosts this control ---------
+  bool HostEvent(QWidget* Source, QEvent* Event, bool IsClient, const std::function<bool(QEvent*)>& Base);
+  void HostPaint(QWidget* Source, QEvent* Event, const std::function<void()>& Base, bool IsClient);
+  // Paints the client widget of scrolling controls (background and graphic children).
+  virtual void PaintClient(QWidget* Target, const TRect& Area);
+
+ protected:
+  // Makes the widget. Parent is the parent's client widget (or none).
+  virtual QWidget* CreateWidget(QWidget* Parent);
+  // Copies the control's state into a new widget.
+  virtual void InitWidget();
+  virtual void DestroyHandle();
+  // Before Qt paints (background) and after (children, overlay). Custom
+  // controls paint themselves here.
+  virtual void PaintWindow(QWidget* Target, const TRect& Area, const std::function<void()>& Base);
+  // Overlay items over everything else (end of every paint).
+  void PaintOverlay(QPainter& Painter);
+  // Shrinks the rectangle aligned children fill (borders, captions).
+  virtual void AdjustClientRect(TRect& Rect);
+  virtual void AlignControls(TControl* AControl, TRect& Rect);
+  virtual void DoKeyDown(std::uint16_t& Key, TShiftState Shift);
+  virtual void DoKeyUp(std::uint16_t& Key, TShiftState Shift);
+  virtual void DoKeyPress(char16_t& Key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  // Whether the control takes this key itself (WM_GETDLGCODE answers).
+  bool WantsKey(std::uint16_t Key, TShiftState Shift);
+  void BoundsChanged(const TRect& OldBounds) override;
+  void SizeChanged(int OldWidth, int OldHeight) override;
+  void FontChanged() override;
+  void ColorChanged() override;
+  void EnabledChanged() override;
+  void VisibleChanged() override;
+  void TextChanged() override;
+  // Palette role the control's Color fills (edits: base; others: window).
+  virtual int ColorRole() const;
+  // Mouse position inside the client widget -> client coordinates.
+  virtual TPoint WidgetToClient(QWidget* Source, TPoint P, bool IsClient);
+  // Whether Qt should show the widget now.
+  virtual bool WidgetShouldBeVisible() const;
+  // Installs routing of key, focus and mouse events on an inner widget of a
+  // composite Qt control (the edit part of a combo box).
+  void RouteInnerWidget(QWidget* Inner);
+  // A child was added, removed, moved or resized.
+  virtual void ChildBoundsChanged(TControl* Child);
+  void ApplyFontToWidget();
+  void ApplyColorToWidget();
+
+  QWidget* widget_ = nullptr;
+
+ private:
+  friend class TControl;
+  friend class TGraphicControl;
+  void CreateHandle();
+  void ApplyAnchors(int OldWidth, int OldHeight);
+  bool RouteMouseToChild(TMessage& Message);
+
+  std::vector<TControl*> controls_;
+  int alignDisabled_ = 0;
+  bool aligning_ = false;
+  bool tabStop_ = false;
+  std::vector<TOverlayItem> overlay_;
+  TControl* mouseChild_ = nullptr;   // graphic child holding the mouse
+  TControl* hoverChild_ = nullptr;   // graphic child under the mouse
+  std::unique_ptr<QObject> innerFilter_;
+  bool syncingFromWidget_ = false;
+  TPoint lastPressPos_;
+};
+
+// A windowed control that paints itself on its Canvas.
+class TCustomControl : public TWinControl {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TCustomControl(TComponent* AOwner);
+  ~TCustomControl() override;
+  TCanvas* Canvas() const { return canvas_.get(); }
+
+ protected:
+  virtual void Paint() {}
+  void PaintWindow(QWidget* Target, const TRect& Area, const std::function<void()>& Base) override;
+
+ private:
+  std::unique_ptr<TControlCanvas> canvas_;
+};
+
+// Form that (eventually) holds the control, or nullptr.
+TCustomForm* GetParentForm(const TControl* Control);
+// Control that receives mouse input while a button is held, or nullptr.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* Control);
+// Sends WM_CANCELMODE to the control holding the mouse (modal windows,
+// message boxes and focus loss end a press).
+void CancelMouseCapture();
+// Control owning a widget (nullptr when not ours).
+TWinControl* FindControl(const QWidget* Widget);
+
+}  // namespace ui

@@ -1,0 +1,105 @@
+// Single-line and multi-line text editors.
+#pragma once
+
+#include <memory>
+
+#include "controls.h"
+
+namespace ui {
+
+class TCustomEdit : public TWinControl {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+  ~TCustomEdit() override;
+
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool Value);
+  // 0: no limit.
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int Value);
+  void SelectAll();
+  void Clear() { SetText(String()); }
+  int SelStart() const;
+  void SetSelStart(int Value);
+  int SelLength() const;
+  void SetSelLength(int Value);
+  String SelText() const;
+  bool Modified() const { return modified_; }
+  void SetModified(bool Value) { modified_ = Value; }
+
+  // Every change of the text, typed or assigned.
+  TNotifyEvent OnChange;
+
+ protected:
+  virtual void Change();
+  int ColorRole() const override;
+  bool settingText_ = false;
+  bool readOnly_ = false;
+  int maxLength_ = 0;
+  bool modified_ = false;
+  int selStart_ = 0;
+  int selLength_ = 0;
+};
+
+class TEdit : public TCustomEdit {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TEdit(TComponent* AOwner);
+  ~TEdit() override;
+  char16_t PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char16_t Value);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  QWidget* CreateWidget(QWidget* Parent) override;
+  void InitWidget() override;
+  String GetText() const override;
+  void SetTextInternal(const String& Value) override;
+
+ private:
+  char16_t passwordChar_ = 0;
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo : public TCustomEdit {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
+  // The text as lines (CR LF, LF or CR end a line).
+  TStrings* Lines() const { return lines_.get(); }
+  void SetLines(const TStrings* Value) { lines_->Assign(Value); }
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool Value);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle Value);
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool Value) { wantReturns_ = Value; }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool Value) {
+    wantTabs_ = Value;
+    ApplyOptions();
+  }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  QWidget* CreateWidget(QWidget* Parent) override;
+  void InitWidget() override;
+  String GetText() const override;
+  void SetTextInternal(const String& Value) override;
+
+ private:
+  class MemoStrings;
+  friend class MemoStrings;
+  void AppendLine(const String& Line);
+  void ApplyOptions();
+  std::unique_ptr<TStrings> lines_;
+  bool wordWrap_ = true;
+  TScrollStyle scrollBars_ = ssNone;
+  bool wantReturns_ = true;
+  bool wantTabs_ = false;
+};
+
+}  // namespace ui

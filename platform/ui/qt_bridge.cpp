@@ -1,0 +1,27 @@
+#include "qt_bridge.h"
+
+#include <QStringList>
+#include <cmath>
+
+namespace ui::qt {
+
+QFont ToQFont(const TFont& f) {
+  QFont q;
+  // Chinese text falls back to the CJK face the system ships.
+  q.setFamilies(QStringList{Q(MapFontFace(f.Name())), QStringLiteral("WenQuanYi Micro Hei")});
+  int h = f.Height();
+  // Negative heights are the character height; positive ones the cell height,
+  // which carries the internal leading (about 14% for the mapped faces).
+  int px = h < 0 ? -h : static_cast<int>(std::lround(h * 0.86));
+  q.setPixelSize(px > 0 ? px : 1);
+  TFontStyles st = f.Style();
+  q.setBold(st.Contains(fsBold));
+  q.setItalic(st.Contains(fsItalic));
+  q.setUnderline(st.Contains(fsUnderline));
+  q.setStrikeOut(st.Contains(fsStrikeOut));
+  if (f.Pitch() == fpFixed) q.setFixedPitch(true);
+  q.setStyleStrategy(QFont::PreferDefault);
+  return q;
+}
+
+}  // namespace ui::qt

@@ -1,0 +1,31 @@
+// Conversions between the window layer's types and Qt's. Private to platform/ui.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include "graphics.h"
+
+namespace ui::qt {
+
+inline QString Q(const String& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+inline String S(const QString& s) {
+  return String(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
+}
+inline QRect Q(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+inline TRect S(const QRect& r) { return Rect(r.x(), r.y(), r.x() + r.width(), r.y() + r.height()); }
+inline QPoint Q(TPoint p) { return QPoint(p.X, p.Y); }
+inline TPoint S(QPoint p) { return Point(p.x(), p.y()); }
+
+inline QColor ToQColor(TColor c) {
+  std::uint32_t rgb = ColorToRGB(c);
+  return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+inline TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
+
+QFont ToQFont(const TFont& f);
+
+}  // namespace ui::qt

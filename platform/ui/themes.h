@@ -1,0 +1,52 @@
+// Themed drawing of the parts the support components ask for, and the few
+// window services they need beyond the control layer (painting after a
+// window's own paint, the parent's background behind a control, a cursor
+// shown over part of a control, the system's sizing from a grip, rotated
+// text). Themes follow the active QStyle; classic painters stay with the
+// components, so a build or test with themes off draws pixel-exact.
+#pragma once
+
+#include <functional>
+
+#include "controls.h"
+
+class QWidget;
+
+namespace ui {
+
+class TCustomForm;
+
+// True while the application has a style and themes have not been switched off.
+bool ThemesEnabled();
+// Switches themed drawing off (false) or back to following the style (true).
+void SetThemesEnabled(bool Value);
+
+enum TThemedStatusPart { tspStatusBackground, tspStatusPane, tspStatusGripper };
+// Draws the style's part into the rectangle of a canvas that is painting now.
+void DrawThemedStatusPart(TCanvas* Canvas, TThemedStatusPart Part, const TRect& R);
+// Draws text as the style does (DT_ alignment flags; one line, no prefix).
+void DrawThemedText(TCanvas* Canvas, const TRect& R, const String& Text, unsigned Flags, bool Enabled);
+
+// Opens a painter on the widget being painted, binds Canvas to it for Fn,
+// then releases it. For drawing over a window after its children.
+void PaintOnWidget(QWidget* Target, TCanvas* Canvas, const std::function<void()>& Fn);
+
+// Paints what the control's parent shows behind the control into Canvas
+// (which draws in the control's coordinates). False without a parent.
+bool PaintParentBackground(TControl* Control, TCanvas* Canvas);
+
+// Shows a cursor over a windowed control without changing its Cursor
+// property; crDefault returns to the property's cursor.
+void ShowControlCursor(TWinControl* Control, TCursor Cursor);
+
+// Starts the window system's interactive sizing from the form's
+// bottom-right corner (what WM_SYSCOMMAND SC_SIZE + 8 asks for).
+void StartSystemSizeBottomRight(TCustomForm* Form);
+constexpr WPARAM SC_SIZE = 0xF000;
+constexpr WPARAM SC_SIZE_BOTTOMRIGHT = 0xF008;
+
+// Text drawn rotated counter-clockwise by Tenths tenths of a degree around
+// (X, Y), which is the baseline start; the canvas's font and brush apply.
+void TextOutRotated(TCanvas* Canvas, int X, int Y, const String& Text, int Tenths);
+
+}  // namespace ui
