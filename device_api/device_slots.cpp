@@ -68,18 +68,37 @@ int32_t Send_Command(int32_t slot, uint16_t command, uint16_t index, int32_t val
   return reply.Result;
 }
 
+namespace {
+
+// Stops and frees the link backends, the USB reader first, so no handle is read
+// while it is being closed.
+void Stop_Backends(Library_State& s) {
+  for (Link_Backend* b : {s.usb.get(), s.uart.get(), s.net.get()}) {
+    try {
+      if (b) b->Stop();
+    } catch (...) {
+    }
+  }
+  s.usb.reset();
+  s.uart.reset();
+  s.net.reset();
+}
+
+}  // namespace
+
 int32_t Library_Init() {
   Library_State& s = State();
   std::lock_guard<std::recursive_mutex> lock(s.command_lock);
   if (s.initialised.load()) return Result_OK;  // a second JQ_Init changes nothing
+  for (auto& kind : s.link_kind) kind.store(Link_None);
   try {
-    for (auto& kind : s.link_kind) kind.store(Link_None);
     s.uart = Make_UART_Link();
     s.net = Make_Net_Link();
     s.usb = Make_USB_Link();  // starts the reader thread, so last
     for (Link_Backend* b : {s.uart.get(), s.net.get(), s.usb.get()})
       if (b) b->Start();
   } catch (...) {
+    Stop_Backends(s);  // a half-started library would leak its reader thread
     return Result_Fail;
   }
   s.initialised.store(true, std::memory_order_release);
@@ -92,16 +111,7 @@ int32_t Library_DeInit() {
   if (!s.initialised.load()) return Result_OK;
   s.initialised.store(false, std::memory_order_release);
   for (auto& kind : s.link_kind) kind.store(Link_None);
-  // The reader thread goes first, so no handle is read while it is closed.
-  for (Link_Backend* b : {s.usb.get(), s.uart.get(), s.net.get()}) {
-    try {
-      if (b) b->Stop();
-    } catch (...) {
-    }
-  }
-  s.usb.reset();
-  s.uart.reset();
-  s.net.reset();
+  Stop_Backends(s);
   return Result_OK;
 }
 

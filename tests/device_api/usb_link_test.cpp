@@ -122,6 +122,58 @@ TEST_F(UsbLink, RequestAndReplyReports) {
   EXPECT_EQ(run, 0);
 }
 
+// A command whose reply is the raw report `reply`, queued once the request is out.
+int32_t StatusWithRawReply(jqsim::Controller& sim, const std::vector<uint8_t>& reply,
+                           uint8_t (&fields)[6]) {
+  const size_t sent = sim.Log().size();
+  std::thread inject([&] {
+    Eventually([&] { return sim.Log().size() > sent; });
+    jqsim::InjectHidInputReport("a", reply);
+  });
+  const int32_t result =
+      JQ_Get_Axis_Status(2, &fields[0], &fields[1], &fields[2], &fields[3], &fields[4], &fields[5]);
+  inject.join();
+  return result;
+}
+
+std::vector<uint8_t> Report(std::initializer_list<uint8_t> head) {
+  std::vector<uint8_t> r(head);
+  r.resize(65, 0);
+  return r;
+}
+
+TEST_F(UsbLink, ReportsByteForByte) {
+  jqsim::AttachHid(Device("a"), sim);
+  ASSERT_EQ(JQ_Open_USB(), 0);
+  sim.SetFault({jqsim::FaultKind::Silence});  // only the injected reports answer
+
+  uint8_t f[6];
+  EXPECT_EQ(StatusWithRawReply(sim, Report({0x02, 0x00, 0x79, 0x00, 0x02, 0x00, 0x05, 0x00, 0x00, 0x00,
+                                       0x07, 0x00, 0x00, 0x00}), f), 0);
+  EXPECT_EQ(jqsim::LastHidOutputReport("a"),
+            (std::vector<uint8_t>{0x01, 0x79, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(f[0], 1);  // value 5: run and neg
+  EXPECT_EQ(f[2], 1);
+  int32_t word = 0;
+  JQ_Get_Push_Data(0, &word);
+  EXPECT_EQ(word, 7);
+
+  EXPECT_EQ(StatusWithRawReply(sim, Report({0x02, 0x03, 0x79, 0x00, 0x02, 0x00, 0x05}), f), -1)
+      << "device status 3";
+  EXPECT_EQ(f[0], 0);
+
+  EXPECT_EQ(StatusWithRawReply(sim, Report({0x05, 0x00, 0x79, 0x00, 0x02, 0x00, 0x05}), f), -1)
+      << "a report with an unknown id is dropped";
+
+  jqsim::InjectHidInputReport("a", Report({0x03, 0x0A, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00}));
+  EXPECT_TRUE(Eventually([] {
+    int32_t w0 = 0, w1 = 0;
+    JQ_Get_Push_Data(0, &w0);
+    JQ_Get_Push_Data(1, &w1);
+    return w0 == 10 && w1 == 11;
+  }));
+}
+
 TEST_F(UsbLink, PushReportsFillWordsZeroAndOne) {
   jqsim::AttachHid(Device("a"), sim);
   ASSERT_EQ(JQ_Open_USB(), 0);

@@ -16,6 +16,7 @@ struct jqsim_hid_dev {
   jqsim::HidDeviceInfo info;
   jqsim::Controller* controller = nullptr;
   bool attached = true;
+  std::vector<uint8_t> last_output;  // the last report written, byte for byte
 };
 
 struct hid_device_ {
@@ -139,6 +140,24 @@ int HidInitCount() {
   return Reg().init_count;
 }
 
+std::vector<uint8_t> LastHidOutputReport(const std::string& path) {
+  std::lock_guard lk(Reg().mu);
+  for (hid_device* h : Reg().handles)
+    if (h->dev->info.path == path) return h->dev->last_output;
+  return {};
+}
+
+void InjectHidInputReport(const std::string& path, const std::vector<uint8_t>& report) {
+  std::lock_guard lk(Reg().mu);
+  for (hid_device* h : Reg().handles) {
+    if (h->dev->info.path != path) continue;
+    hid_device_::Pending p;
+    p.bytes = report;
+    p.ready_us = MonotonicUs();
+    h->queue.push_back(std::move(p));
+  }
+}
+
 namespace detail {
 void ForgetController(const Controller* c) {
   std::lock_guard lk(Reg().mu);
@@ -254,6 +273,7 @@ int HID_API_EXPORT HID_API_CALL hid_set_nonblocking(hid_device* dev, int nonbloc
 int HID_API_EXPORT HID_API_CALL hid_write(hid_device* dev, const unsigned char* data, size_t length) {
   if (!dev || !data || length < 9) return -1;
   std::lock_guard lk(Reg().mu);
+  dev->dev->last_output.assign(data, data + length);
   if (!dev->dev->attached || dev->dev->controller == nullptr || data[0] != 1) return -1;
   jqsim::Controller& c = *dev->dev->controller;
   if (c.Unplugged()) {

@@ -149,6 +149,10 @@ void DetachHid(const std::string& path);
 void DetachAllHid();
 // Counters for tests: how many handles are open now; hid_init/hid_exit balance.
 int OpenHidHandles();
+// Byte-level access for tests of the report layouts: the last output report written
+// to the device at `path`, and an input report queued for every open handle of it.
+std::vector<uint8_t> LastHidOutputReport(const std::string& path);
+void InjectHidInputReport(const std::string& path, const std::vector<uint8_t>& report);
 int HidInitCount();
 
 // ---------- pty front end ----------
