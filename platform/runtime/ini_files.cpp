@@ -263,19 +263,29 @@ void TIniFile::WriteString(const String& section, const String& ident, const Str
   f.Save(fileName_);
 }
 
-void TIniFile::ReadSection(const String& section, TStringList& strings) {
+namespace {
+
+// Lists the key lines of one section of the file, each as `line(key, value)`.
+template <class Line>
+void ListSection(const String& file_name, const String& section, TStringList& strings, Line line) {
   strings.BeginUpdate();
   strings.Clear();
   ProfileFile f;
-  f.Load(fileName_);
+  f.Load(file_name);
   const int h = f.FindSection(section);
   if (h >= 0) {
     const std::size_t end = f.SectionEnd(h);
     String k, v;
     for (std::size_t i = h + 1; i < end; ++i)
-      if (ProfileFile::KeyLine(f.lines[i], k, v)) strings.Add(k);
+      if (ProfileFile::KeyLine(f.lines[i], k, v)) strings.Add(line(k, v));
   }
   strings.EndUpdate();
+}
+
+}  // namespace
+
+void TIniFile::ReadSection(const String& section, TStringList& strings) {
+  ListSection(fileName_, section, strings, [](const String& k, const String&) { return k; });
 }
 
 void TIniFile::ReadSections(TStringList& strings) {
@@ -290,18 +300,8 @@ void TIniFile::ReadSections(TStringList& strings) {
 }
 
 void TIniFile::ReadSectionValues(const String& section, TStringList& strings) {
-  strings.BeginUpdate();
-  strings.Clear();
-  ProfileFile f;
-  f.Load(fileName_);
-  const int h = f.FindSection(section);
-  if (h >= 0) {
-    const std::size_t end = f.SectionEnd(h);
-    String k, v;
-    for (std::size_t i = h + 1; i < end; ++i)
-      if (ProfileFile::KeyLine(f.lines[i], k, v)) strings.Add(k + u"=" + Unquote(v));
-  }
-  strings.EndUpdate();
+  ListSection(fileName_, section, strings,
+              [](const String& k, const String& v) { return k + u"=" + Unquote(v); });
 }
 
 void TIniFile::EraseSection(const String& section) {

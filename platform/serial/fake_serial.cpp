@@ -5,20 +5,6 @@
 #include <thread>
 
 namespace platform::serial {
-namespace {
-
-int64_t Now_ms() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-bool Fail(uint32_t code) {
-  SetLastError(code);
-  return false;
-}
-
-}  // namespace
 
 Fake_Serial_Api::Fake_Port& Fake_Serial_Api::Add_Port(const std::string& name) {
   std::lock_guard<std::recursive_mutex> lock(lock_);

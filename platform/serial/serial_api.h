@@ -202,6 +202,13 @@ std::string Port_Device_Path(int port_number);
 // The calling thread's last error, shared by every backend.
 uint32_t GetLastError();
 void SetLastError(uint32_t code);
+// Records `code` as the last error and answers false, as a failed call does.
+inline bool Fail(uint32_t code) {
+  SetLastError(code);
+  return false;
+}
+// Monotonic milliseconds, for the backends' time-outs.
+int64_t Now_ms();
 // English text of an error code, without a trailing line end.
 std::string Error_Message(int32_t code);
 // Maps a POSIX errno to the code above that names the same failure.

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <chrono>
 #include <string>
 
 #include "serial_api.h"
@@ -56,6 +57,12 @@ uint32_t Error_From_Errno(int err) {
     case EINTR: return Error_Operation_Aborted;
     default: return Error_Gen_Failure;
   }
+}
+
+int64_t Now_ms() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace platform::serial

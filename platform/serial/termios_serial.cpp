@@ -25,17 +25,6 @@
 namespace platform::serial {
 namespace {
 
-int64_t Now_ms() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-bool Fail(uint32_t code) {
-  SetLastError(code);
-  return false;
-}
-
 bool Fail_Errno() { return Fail(Error_From_Errno(errno)); }
 
 struct Speed {

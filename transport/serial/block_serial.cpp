@@ -306,22 +306,9 @@ int32_t TBlockSerial::SendBytes(const void* buffer, int32_t count) {
   ser::Overlapped ov;
   uint32_t written = 0;
   SetSerialError(0);
-  if (!Api_.WriteFile(Handle_, buffer, static_cast<uint32_t>(count), written, ov)) {
-    const uint32_t err = ser::GetLastError();
-    if (err == ser::Error_IO_Pending) {
-      if (Api_.WaitForSingleObject(Handle_, static_cast<uint32_t>(DeadlockTimeout)) == ser::Wait_Timeout) {
-        Api_.PurgeComm(Handle_, ser::Purge_TxAbort);
-        SetSerialError(ErrTimeout);
-      }
-      Api_.GetOverlappedResult(Handle_, ov, written, false);
-    } else {
-      SetSerialError(static_cast<int32_t>(err));
-    }
-  }
-  uint32_t errors = 0;
-  if (!Api_.ClearCommError(Handle_, errors, nullptr)) errors = 0;
-  errors |= std::exchange(UnreportedLineErrors_, 0);
-  if (errors) MapLineErrors(errors);
+  const bool done = Api_.WriteFile(Handle_, buffer, static_cast<uint32_t>(count), written, ov);
+  CompleteTransfer(done, ov, written, ser::Purge_TxAbort);
+  ReportLineErrors();
   if (SoftRTSToggle_) {
     FlushOutput();
     WaitWritable(255);
@@ -330,6 +317,31 @@ int32_t TBlockSerial::SendBytes(const void* buffer, int32_t count) {
   RaiseIfError();
   ReportStatus(HR_WriteCount, std::to_string(written));
   return static_cast<int32_t>(written);
+}
+
+// A transfer the driver left pending is waited for up to DeadlockTimeout and then
+// aborted; one that could not start leaves its system error.
+void TBlockSerial::CompleteTransfer(bool done, ser::Overlapped& ov, uint32_t& transferred,
+                                    uint32_t abort_flag) {
+  if (done) return;
+  const uint32_t err = ser::GetLastError();
+  if (err != ser::Error_IO_Pending) {
+    SetSerialError(static_cast<int32_t>(err));
+    return;
+  }
+  if (Api_.WaitForSingleObject(Handle_, static_cast<uint32_t>(DeadlockTimeout)) == ser::Wait_Timeout) {
+    Api_.PurgeComm(Handle_, abort_flag);
+    SetSerialError(ErrTimeout);
+  }
+  Api_.GetOverlappedResult(Handle_, ov, transferred, false);
+}
+
+// Line errors of this transfer, and those seen earlier while only counting the queues.
+void TBlockSerial::ReportLineErrors() {
+  uint32_t errors = 0;
+  if (!Api_.ClearCommError(Handle_, errors, nullptr)) errors = 0;
+  errors |= std::exchange(UnreportedLineErrors_, 0);
+  if (errors) MapLineErrors(errors);
 }
 
 int32_t TBlockSerial::ReceiveBytes(void* buffer, int32_t count) {
@@ -342,22 +354,9 @@ int32_t TBlockSerial::ReceiveBytes(void* buffer, int32_t count) {
   ser::Overlapped ov;
   uint32_t read = 0;
   SetSerialError(0);
-  if (!Api_.ReadFile(Handle_, buffer, static_cast<uint32_t>(count), read, ov)) {
-    const uint32_t err = ser::GetLastError();
-    if (err == ser::Error_IO_Pending) {
-      if (Api_.WaitForSingleObject(Handle_, static_cast<uint32_t>(DeadlockTimeout)) == ser::Wait_Timeout) {
-        Api_.PurgeComm(Handle_, ser::Purge_RxAbort);
-        SetSerialError(ErrTimeout);
-      }
-      Api_.GetOverlappedResult(Handle_, ov, read, false);
-    } else {
-      SetSerialError(static_cast<int32_t>(err));
-    }
-  }
-  uint32_t errors = 0;
-  if (!Api_.ClearCommError(Handle_, errors, nullptr)) errors = 0;
-  errors |= std::exchange(UnreportedLineErrors_, 0);
-  if (errors) MapLineErrors(errors);
+  const bool done = Api_.ReadFile(Handle_, buffer, static_cast<uint32_t>(count), read, ov);
+  CompleteTransfer(done, ov, read, ser::Purge_RxAbort);
+  ReportLineErrors();
   RaiseIfError();
   ReportStatus(HR_ReadCount, std::to_string(read));
   return static_cast<int32_t>(read);

@@ -178,6 +178,10 @@ class TBlockSerial {
   bool WaitForLineEvent(uint32_t mask, int32_t timeout);
 
  private:
+  void CompleteTransfer(bool done, platform::serial::Overlapped& ov, uint32_t& transferred,
+                        uint32_t abort_flag);
+  void ReportLineErrors();
+
   std::string Modem_Dialogue(const std::string& command, int32_t line_timeout, bool connect);
 
   ser::Serial_Api& Api_;
