@@ -104,15 +104,19 @@ bool PaintParentBackground(TControl* Control, TCanvas* Canvas) {
 void ShowControlCursor(TWinControl* Control, TCursor Cursor) {
   if (!Control || !Control->HandleAllocated()) return;
   QWidget* w = Control->Widget();
-  if (Cursor == crSizeNWSE)
-    w->setCursor(Qt::SizeFDiagCursor);
-  else if (Cursor == crDefault && Control->Cursor() == crDefault)
-    w->unsetCursor();
-  else if (Cursor == crDefault) {
-    // Put back what the control's own property shows.
-    TCursor own = Control->Cursor();
-    Control->SetCursor(crDefault);
-    Control->SetCursor(own);
+  if (Cursor == crDefault) Cursor = Control->Cursor();
+  switch (Cursor) {
+    case crDefault: w->unsetCursor(); break;
+    case crSizeNWSE: w->setCursor(Qt::SizeFDiagCursor); break;
+    case crSizeNESW: w->setCursor(Qt::SizeBDiagCursor); break;
+    case crSizeNS: w->setCursor(Qt::SizeVerCursor); break;
+    case crSizeWE: w->setCursor(Qt::SizeHorCursor); break;
+    case crSizeAll: w->setCursor(Qt::SizeAllCursor); break;
+    case crHandPoint: w->setCursor(Qt::PointingHandCursor); break;
+    case crIBeam: w->setCursor(Qt::IBeamCursor); break;
+    case crCross: w->setCursor(Qt::CrossCursor); break;
+    case crHourGlass: w->setCursor(Qt::WaitCursor); break;
+    default: w->setCursor(Qt::ArrowCursor); break;
   }
 }
 

@@ -1,0 +1,46 @@
+// Types shared by the panel and status-bar library: frame styles, sides,
+// visual styles and the gradient patterns.
+#pragma once
+
+#include "ui.h"
+
+namespace rz {
+
+using ui::String;
+using ui::TCanvas;
+using ui::TColor;
+using ui::TRect;
+
+enum TFrameStyle {
+  fsNone, fsFlat, fsGroove, fsBump, fsLowered, fsButtonDown, fsRaised, fsButtonUp, fsStatus, fsPopup,
+  fsFlatBold, fsFlatRounded
+};
+using TFrameStyleEx = TFrameStyle;
+inline const std::vector<std::string>& FrameStyleNames() {
+  static const std::vector<std::string> names{"fsNone",   "fsFlat",       "fsGroove", "fsBump",
+                                              "fsLowered", "fsButtonDown", "fsRaised", "fsButtonUp",
+                                              "fsStatus", "fsPopup",      "fsFlatBold", "fsFlatRounded"};
+  return names;
+}
+
+enum TSide { sdLeft, sdTop, sdRight, sdBottom };
+using TSides = ui::TSet<TSide>;
+inline constexpr TSides sdAllSides{sdLeft, sdTop, sdRight, sdBottom};
+inline const std::vector<std::string>& SideNames() {
+  static const std::vector<std::string> names{"sdLeft", "sdTop", "sdRight", "sdBottom"};
+  return names;
+}
+
+enum TRzVisualStyle { vsClassic, vsWinXP, vsGradient };
+enum TRzGradientColorStyle { gcsSystem, gcsMSOffice, gcsCustom };
+enum TBlinkState { bsOn, bsOff };
+enum TAlignmentVertical { avTop, avCenter, avBottom };
+enum TRzGridStyle { gsDots, gsDottedLines, gsSolidLines };
+enum TFramingPreference { fpCustomFraming, fpXPThemes };
+
+enum TGradientDirection {
+  gdDiagonalUp, gdDiagonalDown, gdHorizontalEnd, gdHorizontalCenter, gdHorizontalBox, gdVerticalEnd,
+  gdVerticalCenter, gdVerticalBox, gdSquareBox, gdBigSquareBox
+};
+
+}  // namespace rz

@@ -1,0 +1,644 @@
+#include "rz_panel.h"
+
+#include <algorithm>
+
+#include "rz_borders.h"
+#include "rz_colors.h"
+#include "rz_grafx.h"
+#include "themes.h"
+
+namespace rz {
+
+using ui::TControl;
+using ui::TPoint;
+
+const ui::TClassInfo& TRzCustomPanel::StaticClassInfo() {
+  using C = TRzCustomPanel;
+  static const ui::TClassInfo info =
+      ui::TClassBuilder<C>("TRzCustomPanel", &ui::TPanel::StaticClassInfo())
+          .Enum("AlignmentVertical", "TAlignmentVertical", {"avTop", "avCenter", "avBottom"}, &C::AlignmentVertical,
+                &C::SetAlignmentVertical, avCenter)
+          .Integer("BorderColor", &C::BorderColor, &C::SetBorderColor, ui::clBtnFace)
+          .Enum("BorderInner", "TFrameStyleEx", FrameStyleNames(), &C::BorderInner, &C::SetBorderInner, fsNone)
+          .Enum("BorderOuter", "TFrameStyleEx", FrameStyleNames(), &C::BorderOuter, &C::SetBorderOuter, fsRaised)
+          .Set("BorderSides", "TSides", SideNames(), &C::BorderSidesBits, &C::SetBorderSidesBits)
+          .Integer("BorderHighlight", &C::BorderHighlight, &C::SetBorderHighlight, ui::clBtnHighlight)
+          .Integer("BorderShadow", &C::BorderShadow, &C::SetBorderShadow, ui::clBtnShadow)
+          .Integer("FlatColor", &C::FlatColor, &C::SetFlatColor, ui::clBtnShadow)
+          .Integer("FlatColorAdjustment", &C::FlatColorAdjustment, &C::SetFlatColorAdjustment, 30)
+          .Object("FrameController", "TRzFrameController", &C::FrameController, &C::SetFrameController)
+          .Set("FrameControllerNotifications", "TRzFrameControllerNotifications",
+               FrameControllerNotificationNames(), &C::NotificationBits, &C::SetNotificationBits)
+          .Boolean("FullRepaint", &C::FullRepaint, &C::SetFullRepaint, 1)
+          .Enum("GradientColorStyle", "TRzGradientColorStyle", {"gcsSystem", "gcsMSOffice", "gcsCustom"},
+                &C::GradientColorStyle, &C::SetGradientColorStyle, gcsSystem)
+          .Integer("GradientColorStart", &C::GradientColorStart, &C::SetGradientColorStart, ui::clWhite)
+          .Integer("GradientColorStop", &C::GradientColorStop, &C::SetGradientColorStop, ui::clBtnFace)
+          .Enum("GradientDirection", "TGradientDirection",
+                {"gdDiagonalUp", "gdDiagonalDown", "gdHorizontalEnd", "gdHorizontalCenter", "gdHorizontalBox",
+                 "gdVerticalEnd", "gdVerticalCenter", "gdVerticalBox", "gdSquareBox", "gdBigSquareBox"},
+                &C::GradientDirection, &C::SetGradientDirection, gdHorizontalEnd)
+          .Integer("GridColor", &C::GridColor, &C::SetGridColor, ui::clBtnShadow)
+          .Enum("GridStyle", "TRzGridStyle", {"gsDots", "gsDottedLines", "gsSolidLines"}, &C::GridStyle,
+                &C::SetGridStyle, gsDots)
+          .Integer("GridXSize", &C::GridXSize, &C::SetGridXSize, 8)
+          .Integer("GridYSize", &C::GridYSize, &C::SetGridYSize, 8)
+          .Boolean("Locked", &C::Locked, &C::SetLocked, 0)
+          .Boolean("PaintClientArea", &C::PaintClientArea, &C::SetPaintClientArea, 1)
+          .Boolean("ShowDockClientCaptions", &C::ShowDockClientCaptions, &C::SetShowDockClientCaptions, 1)
+          .Boolean("ShowGrid", &C::ShowGrid, &C::SetShowGrid, 0)
+          .Integer("TextMargin", &C::TextMargin, &C::SetTextMargin, 0)
+          .Integer("TextMarginVertical", &C::TextMarginVertical, &C::SetTextMarginVertical, 0)
+          .Boolean("Transparent", &C::Transparent, &C::SetTransparent, 0)
+          .Enum("VisualStyle", "TRzVisualStyle", {"vsClassic", "vsWinXP", "vsGradient"}, &C::VisualStyle,
+                &C::SetVisualStyle, vsWinXP)
+          .Boolean("WordWrap", &C::WordWrap, &C::SetWordWrap, 1)
+          .Boolean("UseGradients", &C::VisualStyleIsGradient, &C::SetUseGradients, 0)
+          .NotStored()
+          .Boolean("DockSite", &C::DockSite, &C::SetDockSite, 0)
+          .Boolean("UseDockManager", &C::UseDockManager, &C::SetUseDockManager, 1)
+          .Build();
+  return info;
+}
+
+const ui::TClassInfo& TRzPanel::StaticClassInfo() {
+  static const ui::TClassInfo info =
+      ui::TClassBuilder<TRzPanel>("TRzPanel", &TRzCustomPanel::StaticClassInfo()).Build();
+  return info;
+}
+
+TRzCustomPanel::TRzCustomPanel(ui::TComponent* AOwner) : ui::TPanel(AOwner) {
+  SetBevelOuter(ui::bvNone);
+  controlStyle_.Include(ui::csOpaque);
+  controlStyle_.Exclude(ui::csParentBackground);
+}
+
+TRzCustomPanel::~TRzCustomPanel() {
+  BeginDestroy();
+  if (FFrameController) FFrameController->RemoveControl(this);
+  FDockManager.reset();
+}
+
+// --- geometry ----------------------------------------------------------------------
+
+void TRzCustomPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // A panel docked to the bottom (right) keeps that edge where it is.
+  if (Align() == ui::alBottom && AHeight != Height() && ATop == Top()) ATop = Top() + Height() - AHeight;
+  if (Align() == ui::alRight && AWidth != Width() && ALeft == Left()) ALeft = Left() + Width() - AWidth;
+  ui::TPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+int TRzCustomPanel::FrameExtent(TFrameStyle Style) const {
+  switch (Style) {
+    case fsNone: return 0;
+    case fsFlat: return 1;
+    case fsStatus:
+    case fsPopup: return BevelWidth();
+    default: return 2;
+  }
+}
+
+TRect TRzCustomPanel::AdjustBorderRect(TRect R, bool WithBorderWidth) {
+  if (WithBorderWidth) R.Inflate(-BorderWidth(), -BorderWidth());
+  for (TFrameStyle style : {FBorderOuter, FBorderInner}) {
+    int n = FrameExtent(style);
+    if (FBorderSides.Contains(sdLeft)) R.Left += n;
+    if (FBorderSides.Contains(sdTop)) R.Top += n;
+    if (FBorderSides.Contains(sdRight)) R.Right -= n;
+    if (FBorderSides.Contains(sdBottom)) R.Bottom -= n;
+  }
+  return R;
+}
+
+void TRzCustomPanel::AdjustClientRect(TRect& R) { R = AdjustBorderRect(R, true); }
+
+void TRzCustomPanel::AlignControls(TControl* AControl, TRect& R) {
+  FInAlignControls = true;
+  try {
+    ui::TPanel::AlignControls(AControl, R);
+    if (FDockManager) FDockManager->ResetBounds(R);
+  } catch (...) {
+    FInAlignControls = false;
+    throw;
+  }
+  FInAlignControls = false;
+}
+
+TPoint TRzCustomPanel::GetCursorClientPos() { return ScreenToClient(ui::Screen ? ui::Screen->CursorPos() : TPoint{}); }
+
+TRect TRzCustomPanel::GetPaintRect() { return ui::Rect(0, 0, Width(), Height()); }
+
+TPoint TRzCustomPanel::GetBorderRepaintExtent() { return {1, 1}; }
+
+void TRzCustomPanel::SizeChanged(int OldWidth, int OldHeight) {
+  ui::TPanel::SizeChanged(OldWidth, OldHeight);
+  if (FFullRepaint || !Caption().empty()) {
+    Invalidate();
+    return;
+  }
+  // Only the border strips that moved need painting again.
+  TRect inner = AdjustBorderRect(ui::Rect(0, 0, Width(), Height()), true);
+  TPoint ext = GetBorderRepaintExtent();
+  if (Width() != OldWidth) InvalidateRect(ui::Rect(inner.Right - ext.X, 0, Width(), Height()));
+  if (Height() != OldHeight) InvalidateRect(ui::Rect(0, inner.Bottom - ext.Y, Width(), Height()));
+}
+
+// --- colours and painting ------------------------------------------------------------
+
+void TRzCustomPanel::GetGradientColors(TColor& First, TColor& Second) {
+  if (FGradientColorStyle == gcsCustom) {
+    First = FGradientColorStart;
+    Second = FGradientColorStop;
+  } else {
+    GetPanelGradientColors(FGradientColorStyle, First, Second);
+  }
+}
+
+void TRzCustomPanel::GetFlatColors(TColor& Color, int& Adjustment) {
+  if (FVisualStyle != vsGradient || FGradientColorStyle == gcsCustom) {
+    Color = FFlatColor;
+    Adjustment = FFlatColorAdjustment;
+  } else {
+    Color = GetXPFrameColor(FGradientColorStyle);
+    Adjustment = 0;
+  }
+}
+
+void TRzCustomPanel::Paint() {
+  TCanvas* c = Canvas();
+  if (FTransparent && FPaintClientArea) DrawParentImage(this, c, false);
+  TRect r = GetPaintRect();
+  TFrameParams p;
+  GetFlatColors(p.FlatColor, p.FlatColorAdjustment);
+  p.OuterStyle = FBorderOuter;
+  p.Transparent = FTransparent;
+  p.ParentColor = Parent() ? Parent()->Color() : ui::clBtnFace;
+  p.PanelColor = Color();
+  p.BorderColor = FBorderColor;
+  p.BorderHighlight = FBorderHighlight;
+  p.BorderShadow = FBorderShadow;
+  p.BevelWidth = BevelWidth();
+  p.Sides = FBorderSides;
+  p.BorderWidth = BorderWidth();
+  p.InnerStyle = FBorderInner;
+  r = DrawFrame(c, r, p);
+
+  if (!FTransparent && FPaintClientArea) {
+    const bool rounded = (FBorderOuter == fsFlatRounded && FBorderInner == fsNone && BorderWidth() == 0) ||
+                         FBorderInner == fsFlatRounded;
+    TRect fill = r;
+    if (rounded) {
+      if (FBorderSides.Contains(sdLeft)) --fill.Left;
+      if (FBorderSides.Contains(sdTop)) --fill.Top;
+      if (FBorderSides.Contains(sdRight)) ++fill.Right;
+      if (FBorderSides.Contains(sdBottom)) ++fill.Bottom;
+    }
+    if (FVisualStyle == vsGradient) {
+      TColor first, second;
+      GetGradientColors(first, second);
+      FillGradient(c, fill, FGradientDirection, 1, second, first);
+    } else {
+      c->Brush()->SetStyle(ui::bsSolid);
+      c->Brush()->SetColor(Color());
+      c->FillRect(fill);
+    }
+    if (rounded) {
+      TColor corner = AdjustColor(p.FlatColor, p.FlatColorAdjustment);
+      const bool l = FBorderSides.Contains(sdLeft), t = FBorderSides.Contains(sdTop),
+                 rt = FBorderSides.Contains(sdRight), b = FBorderSides.Contains(sdBottom);
+      if (l && t) c->SetPixel(fill.Left, fill.Top, corner);
+      if (rt && t) c->SetPixel(fill.Right - 1, fill.Top, corner);
+      if (rt && b) c->SetPixel(fill.Right - 1, fill.Bottom - 1, corner);
+      if (l && b) c->SetPixel(fill.Left, fill.Bottom - 1, corner);
+    }
+  }
+  if (FShowGrid) DrawGrid(r);
+  c->Brush()->SetStyle(ui::bsClear);
+  DrawPanelCaption(r);
+  c->Brush()->SetStyle(ui::bsSolid);
+  if (FDockManager) FDockManager->PaintSite(c);
+  if (OnPaint) OnPaint(this);
+}
+
+void TRzCustomPanel::DrawGrid(const TRect& R) {
+  TCanvas* c = Canvas();
+  const int cols = FGridXSize > 0 ? R.Width() / FGridXSize : 0;
+  const int rows = FGridYSize > 0 ? R.Height() / FGridYSize : 0;
+  c->Pen()->SetColor(FGridColor);
+  c->Pen()->SetStyle(ui::psSolid);
+  c->Pen()->SetWidth(1);
+  switch (FGridStyle) {
+    case gsDots:
+      for (int i = 1; i <= cols; ++i)
+        for (int j = 1; j <= rows; ++j) c->SetPixel(R.Left + FGridXSize * i - 1, R.Top + FGridYSize * j - 1, FGridColor);
+      break;
+    case gsSolidLines:
+      for (int i = 1; i <= cols; ++i) {
+        c->MoveTo(R.Left + FGridXSize * i - 1, R.Top);
+        c->LineTo(R.Left + FGridXSize * i - 1, R.Bottom);
+      }
+      for (int j = 1; j <= rows; ++j) {
+        c->MoveTo(R.Left, R.Top + FGridYSize * j - 1);
+        c->LineTo(R.Right, R.Top + FGridYSize * j - 1);
+      }
+      break;
+    case gsDottedLines:
+      for (int i = 1; i <= cols; ++i)
+        for (int y = R.Top + 1; y < R.Bottom; y += 2) c->SetPixel(R.Left + FGridXSize * i - 1, y, FGridColor);
+      for (int j = 1; j <= rows; ++j)
+        for (int x = R.Left + 1; x < R.Right; x += 2) c->SetPixel(x, R.Top + FGridYSize * j - 1, FGridColor);
+      break;
+  }
+}
+
+void TRzCustomPanel::DrawPanelCaption(TRect R) {
+  String caption = Caption();
+  if (caption.empty()) return;
+  TCanvas* c = Canvas();
+  R.Left += FTextMargin;
+  R.Right -= FTextMargin;
+  R.Top += FTextMarginVertical;
+  R.Bottom -= FTextMarginVertical;
+  unsigned flags = ui::DT_EXPANDTABS | (FWordWrap ? ui::DT_WORDBREAK : 0u);
+  if (Alignment() == ui::taRightJustify)
+    flags |= ui::DT_RIGHT;
+  else if (Alignment() == ui::taCenter)
+    flags |= ui::DT_CENTER;
+  c->SetFont(Font());
+  if (!Enabled()) c->Font()->SetColor(ui::clGrayText);
+  TRect measure = R;
+  int h = c->DrawText(caption, measure, flags | ui::DT_CALCRECT);
+  switch (FAlignmentVertical) {
+    case avTop: R.Bottom = std::min(R.Bottom, R.Top + h); break;
+    case avCenter:
+      R.Top = (R.Top + R.Bottom - h) / 2;
+      R.Bottom = std::min(R.Bottom, R.Top + h);
+      break;
+    case avBottom: R.Top = std::max(R.Top, R.Bottom - h - 1); break;
+  }
+  c->DrawText(caption, R, flags);
+}
+
+// --- children's enabled states ---------------------------------------------------------
+
+void TRzCustomPanel::EnabledChanged() {
+  ui::TPanel::EnabledChanged();
+  Invalidate();
+  UpdateChildrenEnabled(Enabled());
+}
+
+void TRzCustomPanel::UpdateChildrenEnabled(bool Enabled) {
+  if (!Enabled) {
+    for (int i = 0; i < ControlCount(); ++i) {
+      TControl* child = Controls(i);
+      auto it = std::find_if(FEnabledList.begin(), FEnabledList.end(), [&](auto& e) { return e.first == child; });
+      if (it == FEnabledList.end())
+        FEnabledList.emplace_back(child, child->Enabled());
+      else
+        it->second = child->Enabled();
+    }
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->SetEnabled(false);
+    return;
+  }
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* child = Controls(i);
+    auto it = std::find_if(FEnabledList.begin(), FEnabledList.end(), [&](auto& e) { return e.first == child; });
+    if (it == FEnabledList.end() || it->second) child->SetEnabled(true);
+  }
+  FEnabledList.clear();
+}
+
+void TRzCustomPanel::Dispatch(ui::TMessage& Message) {
+  switch (Message.Msg) {
+    case ui::CM_CONTROLCHANGE:
+      if (Message.LParam == 0) {
+        // A child that leaves takes its saved state along: a later child
+        // (perhaps at the same address) must not inherit it.
+        auto* gone = reinterpret_cast<TControl*>(Message.WParam);
+        std::erase_if(FEnabledList, [&](auto& e) { return e.first == gone; });
+        std::erase(FDockClients, gone);
+      }
+      break;
+    case ui::CM_THEMECHANGED:
+      RefreshColorScheme();
+      Invalidate();
+      break;
+    default: break;
+  }
+  ui::TPanel::Dispatch(Message);
+}
+
+void TRzCustomPanel::WndProc(ui::TMessage& Message) {
+  if (FDockManager) FDockManager->SiteMessage(Message);
+  ui::TPanel::WndProc(Message);
+}
+
+// --- frame controller ---------------------------------------------------------------------
+
+void TRzCustomPanel::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+  ui::TPanel::Notification(AComponent, Operation);
+  if (Operation == ui::opRemove && AComponent == FFrameController) FFrameController = nullptr;
+}
+
+void TRzCustomPanel::SetFrameController(TRzFrameController* Value) {
+  if (Value == FFrameController) return;
+  if (FFrameController) {
+    FFrameController->RemoveControl(this);
+    FFrameController->RemoveFreeNotification(this);
+  }
+  FFrameController = Value;
+  if (Value) {
+    Value->FreeNotification(this);
+    Value->AddControl(this);
+  }
+}
+
+void TRzCustomPanel::FrameControllerChanged(TRzFrameController*) { ApplyFrameController(); }
+
+void TRzCustomPanel::ApplyFrameController() {
+  TRzFrameController* fc = FFrameController;
+  if (!fc || !fc->FrameVisible()) return;
+  const auto& n = FFrameControllerNotifications;
+  if (n.Contains(fcpFrameStyle)) SetBorderOuter(fc->FrameStyle());
+  if (n.Contains(fcpFrameSides)) SetBorderSides(fc->FrameSides());
+  if (n.Contains(fcpFrameColor)) {
+    SetFlatColor(fc->FrameColor());
+    SetFlatColorAdjustment(0);
+  }
+  if (n.Contains(fcpColor)) SetColor(fc->Color());
+  if (n.Contains(fcpParentColor)) SetParentColor(fc->ParentColor());
+  if (n.Contains(fcpColor)) {
+    SetBorderHighlight(LightenColor(Color(), 100));
+    SetBorderShadow(DarkenColor(Color(), 50));
+  }
+  Invalidate();
+}
+
+// --- setters ----------------------------------------------------------------------------
+
+void TRzCustomPanel::BorderChanged() {
+  Realign();
+  Invalidate();
+}
+
+#define RZ_PANEL_SETTER(Name, Type, Field)      \
+  void TRzCustomPanel::Set##Name(Type Value) {  \
+    if (Value == Field) return;                 \
+    Field = Value;                              \
+    Invalidate();                               \
+  }
+RZ_PANEL_SETTER(AlignmentVertical, TAlignmentVertical, FAlignmentVertical)
+RZ_PANEL_SETTER(BorderColor, TColor, FBorderColor)
+RZ_PANEL_SETTER(BorderHighlight, TColor, FBorderHighlight)
+RZ_PANEL_SETTER(BorderShadow, TColor, FBorderShadow)
+RZ_PANEL_SETTER(FlatColor, TColor, FFlatColor)
+RZ_PANEL_SETTER(GridColor, TColor, FGridColor)
+RZ_PANEL_SETTER(GridStyle, TRzGridStyle, FGridStyle)
+RZ_PANEL_SETTER(PaintClientArea, bool, FPaintClientArea)
+RZ_PANEL_SETTER(ShowGrid, bool, FShowGrid)
+RZ_PANEL_SETTER(TextMargin, int, FTextMargin)
+RZ_PANEL_SETTER(TextMarginVertical, int, FTextMarginVertical)
+RZ_PANEL_SETTER(WordWrap, bool, FWordWrap)
+RZ_PANEL_SETTER(VisualStyle, TRzVisualStyle, FVisualStyle)
+RZ_PANEL_SETTER(ShowDockClientCaptions, bool, FShowDockClientCaptions)
+#undef RZ_PANEL_SETTER
+
+void TRzCustomPanel::SetBorderInner(TFrameStyleEx Value) {
+  if (Value == FBorderInner) return;
+  FBorderInner = Value;
+  BorderChanged();
+}
+
+void TRzCustomPanel::SetBorderOuter(TFrameStyleEx Value) {
+  if (Value == FBorderOuter) return;
+  FBorderOuter = Value;
+  BorderChanged();
+}
+
+void TRzCustomPanel::SetBorderSides(TSides Value) {
+  if (Value == FBorderSides) return;
+  FBorderSides = Value;
+  BorderChanged();
+}
+
+void TRzCustomPanel::SetFlatColorAdjustment(int Value) {
+  CheckColorAdjustment(Value);
+  if (Value == FFlatColorAdjustment) return;
+  FFlatColorAdjustment = Value;
+  Invalidate();
+}
+
+void TRzCustomPanel::SetGradientColorStyle(TRzGradientColorStyle Value) {
+  if (Value == FGradientColorStyle) return;
+  FGradientColorStyle = Value;
+  Invalidate();
+}
+
+void TRzCustomPanel::SetGradientColorStart(TColor Value) {
+  if (Value == FGradientColorStart) return;
+  FGradientColorStart = Value;
+  Invalidate();
+  InvalidateTransparentChildren(this);
+}
+
+void TRzCustomPanel::SetGradientColorStop(TColor Value) {
+  if (Value == FGradientColorStop) return;
+  FGradientColorStop = Value;
+  Invalidate();
+  InvalidateTransparentChildren(this);
+}
+
+void TRzCustomPanel::SetGradientDirection(TGradientDirection Value) {
+  if (Value == FGradientDirection) return;
+  FGradientDirection = Value;
+  Invalidate();
+  InvalidateTransparentChildren(this);
+}
+
+void TRzCustomPanel::SetGridXSize(int Value) {
+  Value = std::clamp(Value, 0, 0xFFFF);
+  if (Value == FGridXSize) return;
+  FGridXSize = Value;
+  Invalidate();
+}
+
+void TRzCustomPanel::SetGridYSize(int Value) {
+  Value = std::clamp(Value, 0, 0xFFFF);
+  if (Value == FGridYSize) return;
+  FGridYSize = Value;
+  Invalidate();
+}
+
+void TRzCustomPanel::SetGridSize(int X, int Y) {
+  SetGridXSize(X);
+  SetGridYSize(Y);
+}
+
+void TRzCustomPanel::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  if (Value)
+    controlStyle_.Exclude(ui::csOpaque);
+  else
+    controlStyle_.Include(ui::csOpaque);
+  Invalidate();
+  for (int i = 0; i < ControlCount(); ++i) Controls(i)->Invalidate();
+}
+
+void TRzCustomPanel::SetUseGradients(bool Value) {
+  if (Value) SetVisualStyle(vsGradient);
+}
+
+// --- docking ----------------------------------------------------------------------------
+
+void TRzCustomPanel::SetDockSite(bool Value) {
+  if (Value == FDockSite) return;
+  FDockSite = Value;
+  MakeDockManager();
+}
+
+void TRzCustomPanel::SetUseDockManager(bool Value) {
+  if (Value == FUseDockManager) return;
+  FUseDockManager = Value;
+  MakeDockManager();
+}
+
+void TRzCustomPanel::MakeDockManager() {
+  if (FDockSite && FUseDockManager && !FDockManager) {
+    FDockManager = std::make_unique<TRzPanelDockManager>(this);
+    Realign();
+  }
+}
+
+void TRzCustomPanel::DockClient(TControl* Control) {
+  if (!Control || !FDockSite) return;
+  if (std::find(FDockClients.begin(), FDockClients.end(), Control) == FDockClients.end())
+    FDockClients.push_back(Control);
+  Control->SetAlign(ui::alNone);
+  Control->SetParent(this);
+  Realign();
+  Invalidate();
+}
+
+void TRzCustomPanel::UndockClient(TControl* Control) {
+  std::erase(FDockClients, Control);
+  Realign();
+  Invalidate();
+}
+
+// --- dock manager ---------------------------------------------------------------------------
+
+TRzPanelDockManager::TRzPanelDockManager(TRzCustomPanel* DockSite)
+    : FPanel(DockSite), FFont(std::make_unique<ui::TFont>()), FCloseFont(std::make_unique<ui::TFont>()) {
+  FFont->SetName(u"Verdana");
+  FFont->SetSize(8);
+  FCloseFont->SetName(u"Marlett");
+  FCloseFont->SetSize(8);
+}
+
+TRzPanelDockManager::~TRzPanelDockManager() = default;
+
+bool TRzPanelDockManager::GrabbersOnLeft() const {
+  return FPanel->Align() == ui::alTop || FPanel->Align() == ui::alBottom;
+}
+
+void TRzPanelDockManager::FitDockClientRect(TRect& R) const {
+  if (GrabbersOnLeft())
+    R.Left += FGrabberSize;
+  else
+    R.Top += FGrabberSize;
+}
+
+TRect TRzPanelDockManager::GrabberRect(const TRect& Zone) const {
+  if (GrabbersOnLeft()) return ui::Rect(Zone.Left, Zone.Top, Zone.Left + FGrabberSize, Zone.Bottom);
+  return ui::Rect(Zone.Left, Zone.Top, Zone.Right, Zone.Top + FGrabberSize);
+}
+
+void TRzPanelDockManager::ResetBounds(const TRect& Area) {
+  FZones.clear();
+  std::vector<TControl*> shown;
+  for (TControl* c : FPanel->DockClients())
+    if (c->Visible()) shown.push_back(c);
+  const int n = static_cast<int>(shown.size());
+  for (int i = 0; i < n; ++i) {
+    TRect zone = Area;
+    if (GrabbersOnLeft()) {
+      zone.Left = Area.Left + Area.Width() * i / n;
+      zone.Right = Area.Left + Area.Width() * (i + 1) / n;
+    } else {
+      zone.Top = Area.Top + Area.Height() * i / n;
+      zone.Bottom = Area.Top + Area.Height() * (i + 1) / n;
+    }
+    FZones.emplace_back(shown[i], zone);
+    TRect client = zone;
+    FitDockClientRect(client);
+    shown[i]->SetBoundsRect(client);
+  }
+}
+
+TRect TRzPanelDockManager::ZoneOf(const TControl* Control) const {
+  for (const auto& z : FZones)
+    if (z.first == Control) return z.second;
+  return {};
+}
+
+void TRzPanelDockManager::DrawDockClientFrame(TCanvas* Canvas, TControl* Control, const TRect& Zone) {
+  TRect bar = GrabberRect(Zone);
+  if (!FPanel->ShowDockClientCaptions()) {
+    // The plain look: two raised ridges along the bar.
+    TRect r1 = bar, r2 = bar;
+    if (GrabbersOnLeft()) {
+      r1 = ui::Rect(bar.Left + 3, bar.Top + 2, bar.Left + 6, bar.Bottom - 2);
+      r2 = ui::Rect(bar.Left + 7, bar.Top + 2, bar.Left + 10, bar.Bottom - 2);
+    } else {
+      r1 = ui::Rect(bar.Left + 2, bar.Top + 3, bar.Right - 2, bar.Top + 6);
+      r2 = ui::Rect(bar.Left + 2, bar.Top + 7, bar.Right - 2, bar.Top + 10);
+    }
+    Canvas->DrawEdge(r1, ui::BDR_RAISEDINNER, ui::BF_RECT);
+    Canvas->DrawEdge(r2, ui::BDR_RAISEDINNER, ui::BF_RECT);
+    return;
+  }
+  TColor back = ui::clActiveCaption, text = ui::clCaptionText;
+  if (auto* w = dynamic_cast<ui::TWinControl*>(Control); w && !w->Focused()) {
+    back = ui::clInactiveCaption;
+    text = ui::clInactiveCaptionText;
+  }
+  Canvas->Brush()->SetStyle(ui::bsSolid);
+  Canvas->Brush()->SetColor(back);
+  Canvas->FillRect(bar);
+  Canvas->SetFont(FFont.get());
+  Canvas->Font()->SetColor(text);
+  Canvas->Brush()->SetStyle(ui::bsClear);
+  // Marlett's "r" is the close cross; this system draws the cross itself.
+  const String closeGlyph = u"\u00D7";
+  TRect closeRect;
+  if (GrabbersOnLeft()) {
+    Canvas->SetTextAlign(ui::TA_BASELINE);
+    auto rotated = CreateRotatedFont(FFont.get(), 90);
+    Canvas->SetFont(rotated.get());
+    Canvas->Font()->SetColor(text);
+    ui::TextOutRotated(Canvas, bar.Right - 2, bar.Bottom - 3, Control->Caption(), 900);
+    Canvas->SetTextAlign(ui::TA_LEFT | ui::TA_TOP);
+    closeRect = ui::Rect(bar.Left + 1, bar.Top + 1, bar.Left + FGrabberSize - 2, bar.Top + 12);
+  } else {
+    Canvas->TextOut(bar.Left + 2, bar.Top + (FGrabberSize - Canvas->TextHeight(u"Wg")) / 2, Control->Caption());
+    closeRect = ui::Rect(bar.Right - FGrabberSize - 1, bar.Top + 1, bar.Right - 2, bar.Top + 12);
+  }
+  Canvas->SetFont(FCloseFont.get());
+  Canvas->Font()->SetColor(text);
+  Canvas->DrawText(closeGlyph, closeRect, ui::DT_CENTER | ui::DT_VCENTER | ui::DT_SINGLELINE | ui::DT_NOPREFIX);
+  Canvas->Brush()->SetStyle(ui::bsSolid);
+}
+
+void TRzPanelDockManager::PaintSite(TCanvas* Canvas) {
+  for (const auto& z : FZones) DrawDockClientFrame(Canvas, z.first, z.second);
+}
+
+void TRzPanelDockManager::SiteMessage(const ui::TMessage& Message) {
+  // Clicks that move the focus between clients change the bars' colours.
+  if (Message.Msg == ui::WM_COMMAND || Message.Msg == ui::WM_MOUSEACTIVATE ||
+      Message.Msg == ui::CM_FOCUSCHANGED)
+    FPanel->Invalidate();
+}
+
+}  // namespace rz

@@ -1,0 +1,478 @@
+#include "rz_status_pane.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "rz_borders.h"
+#include "rz_colors.h"
+#include "rz_status_bar.h"
+#include "themes.h"
+
+namespace rz {
+namespace {
+
+TRzBlinkingControlsList* g_blinkList = nullptr;
+
+int FloorDiv2(int v) { return static_cast<int>(std::floor(v / 2.0)); }
+
+}  // namespace
+
+// --- shared blink list ---------------------------------------------------------------
+
+TRzBlinkingControlsList::TRzBlinkingControlsList() : FTimer(std::make_unique<ui::TTimer>(nullptr)) {
+  FTimer->SetInterval(FIntervalOff);
+  FTimer->OnTimer = [this](ui::TObject*) { TimerFired(); };
+  FTimer->SetEnabled(true);
+}
+
+TRzBlinkingControlsList::~TRzBlinkingControlsList() = default;
+
+TRzBlinkingControlsList* TRzBlinkingControlsList::Instance() { return g_blinkList; }
+
+void TRzBlinkingControlsList::Add(TRzCustomStatusPane* Pane) {
+  if (std::find(FControls.begin(), FControls.end(), Pane) == FControls.end()) FControls.push_back(Pane);
+}
+
+void TRzBlinkingControlsList::Remove(TRzCustomStatusPane* Pane) { std::erase(FControls, Pane); }
+
+void TRzBlinkingControlsList::TimerFired() {
+  FBlinkState = FBlinkState == bsOn ? bsOff : bsOn;
+  FTimer->SetInterval(FBlinkState == bsOff ? FIntervalOn : FIntervalOff);
+  for (TRzCustomStatusPane* pane : std::vector<TRzCustomStatusPane*>(FControls)) {
+    if (pane->Perform(CM_BLINKQUERY) == 1) pane->Perform(CM_BLINKSTATE, FBlinkState);
+  }
+}
+
+// --- TRzCustomStatusPane ---------------------------------------------------------------
+
+const ui::TClassInfo& TRzCustomStatusPane::StaticClassInfo() {
+  using C = TRzCustomStatusPane;
+  static const ui::TClassInfo info =
+      ui::TClassBuilder<C>("TRzCustomStatusPane", &ui::TGraphicControl::StaticClassInfo())
+          .Enum("Alignment", "TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}, &C::Alignment,
+                &C::SetAlignment, ui::taLeftJustify)
+          .Boolean("AutoSize", &C::AutoSize, &C::SetAutoSize, 0)
+          .Boolean("Blinking", &C::Blinking, &C::SetBlinking, 0)
+          .Integer("BlinkColor", &C::BlinkColor, &C::SetBlinkColor, ui::clHighlight)
+          .Integer("BlinkIntervalOff", &C::BlinkIntervalOff, &C::SetBlinkIntervalOff, 500)
+          .Integer("BlinkIntervalOn", &C::BlinkIntervalOn, &C::SetBlinkIntervalOn, 500)
+          .Integer("BorderWidth", &C::BorderWidth, &C::SetBorderWidth, 1)
+          .Integer("CaptionOffset", &C::CaptionOffset, &C::SetCaptionOffset, 2)
+          .Integer("FillColor", &C::FillColor, &C::SetFillColor, ui::clBtnFace)
+          .Boolean("ParentFillColor", &C::ParentFillColor, &C::SetParentFillColor, 1)
+          .Integer("FlatColor", &C::FlatColor, &C::SetFlatColor, ui::clBtnShadow)
+          .Integer("FlatColorAdjustment", &C::FlatColorAdjustment, &C::SetFlatColorAdjustment, 30)
+          .Enum("FrameStyle", "TFrameStyle", FrameStyleNames(), &C::FrameStyle, &C::SetFrameStyle, fsFlat)
+          .Object("FrameController", "TRzFrameController", &C::FrameController, &C::SetFrameController)
+          .Set("FrameControllerNotifications", "TRzFrameControllerNotifications",
+               FrameControllerNotificationNames(), &C::NotificationBits, &C::SetNotificationBits)
+          .Boolean("Transparent", &C::Transparent, &C::SetTransparent, 1)
+          .Build();
+  return info;
+}
+
+TRzCustomStatusPane::TRzCustomStatusPane(ui::TComponent* AOwner) : ui::TGraphicControl(AOwner) {
+  controlStyle_.Exclude(ui::csOpaque);
+  SetBounds(0, 0, 100, 20);
+  SetParentColor(true);
+  FFontColor = Font()->Color();
+  FCurrentColor = FFontColor;
+  if (!g_blinkList) g_blinkList = new TRzBlinkingControlsList();
+  g_blinkList->Add(this);
+}
+
+TRzCustomStatusPane::~TRzCustomStatusPane() {
+  BeginDestroy();
+  if (FFrameController) FFrameController->RemoveControl(this);
+  if (g_blinkList) {
+    g_blinkList->Remove(this);
+    if (g_blinkList->Count() == 0) {
+      delete g_blinkList;
+      g_blinkList = nullptr;
+    }
+  }
+}
+
+bool TRzCustomStatusPane::UseThemes() const {
+  auto* bar = dynamic_cast<TRzStatusBar*>(Parent());
+  return bar && bar->VisualStyle() == vsWinXP && ui::ThemesEnabled();
+}
+
+// --- measuring ---------------------------------------------------------------------------
+
+int TRzCustomStatusPane::TextWidthOf(const String& Text) {
+  TCanvas* c = Canvas();
+  c->SetFont(Font());
+  TRect r = ui::Rect(0, 0, 0, 0);
+  c->DrawText(Text, r, ui::DT_CALCRECT | ui::DT_SINGLELINE | ui::DT_NOPREFIX | ui::DT_EXTERNALLEADING);
+  return r.Width();
+}
+
+int TRzCustomStatusPane::CalcPaneWidth() {
+  String caption = Caption();
+  if (caption.empty()) return FDefaultWidth;
+  return TextWidthOf(caption) + 2 * FBorderWidth + FCaptionOffset + 6;
+}
+
+void TRzCustomStatusPane::AdjustSize() {
+  if (IsLoading() || !FAutoSize) return;
+  SetWidth(CalcPaneWidth());
+}
+
+TRect TRzCustomStatusPane::BaseTextRect() {
+  TRect r = ClientRect();
+  int inset = FBorderWidth;
+  switch (FFrameStyle) {
+    case fsNone:
+    case fsFlatRounded: break;
+    case fsFlat:
+    case fsStatus:
+    case fsPopup: inset += 1; break;
+    default: inset += 2; break;
+  }
+  r.Inflate(-inset, -inset);
+  return r;
+}
+
+TRect TRzCustomStatusPane::CalcTextRect() { return BaseTextRect(); }
+
+// --- painting ----------------------------------------------------------------------------
+
+void TRzCustomStatusPane::Paint() {
+  DrawPaneFrame();
+  DrawCaption(Caption());
+}
+
+void TRzCustomStatusPane::DrawPaneFrame() {
+  TCanvas* c = Canvas();
+  TRect r = ClientRect();
+  if (UseThemes()) {
+    r.Top += 2;
+    ui::DrawThemedStatusPart(c, ui::tspStatusPane, r);
+    return;
+  }
+  if (!FTransparent) {
+    c->Brush()->SetStyle(ui::bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(r);
+  }
+  r.Inflate(-FBorderWidth, -FBorderWidth);
+  if (auto* bar = dynamic_cast<TRzStatusBar*>(Parent()); bar && bar->VisualStyle() == vsGradient) {
+    // Gradient bars separate their panes with one line; the first pane has none.
+    if (Left() > bar->BorderWidth()) {
+      TColor frame, start, stop;
+      GetGradientSchemeColors(bar->GradientColorStyle(), frame, start, stop);
+      c->Pen()->SetColor(frame);
+      c->Pen()->SetStyle(ui::psSolid);
+      c->Pen()->SetWidth(1);
+      c->MoveTo(r.Left, r.Top + 1);
+      c->LineTo(r.Left, r.Bottom - 1);
+    }
+    return;
+  }
+  TColor flat = AdjustColor(FFlatColor, FFlatColorAdjustment);
+  switch (FFrameStyle) {
+    case fsFlat: DrawSides(c, r, flat, flat, TSides{sdTop, sdRight, sdBottom}); break;
+    case fsFlatBold: DrawBox(c, r, flat, sdAllSides, 2, flat); break;
+    case fsFlatRounded: DrawRoundedFlatBorder(c, r, flat, sdAllSides); break;
+    default: DrawBorderSides(c, r, FFrameStyle, sdAllSides); break;
+  }
+}
+
+void TRzCustomStatusPane::DrawCaption(const String& Text) {
+  TCanvas* c = Canvas();
+  TRect r = CalcTextRect();
+  c->SetFont(Font());
+  c->Font()->SetColor(Enabled() ? FCurrentColor : ui::clGrayText);
+  int th = c->TextHeight(u"Pp");
+  int y = r.Top + FloorDiv2(r.Height() - th);
+  int x;
+  unsigned align;
+  switch (FAlignment) {
+    case ui::taRightJustify:
+      x = r.Right - FCaptionOffset - 1;
+      align = ui::TA_RIGHT;
+      break;
+    case ui::taCenter:
+      x = (r.Left + r.Right) / 2;
+      align = ui::TA_CENTER;
+      break;
+    default:
+      x = r.Left + FCaptionOffset + 1;
+      align = ui::TA_LEFT;
+      break;
+  }
+  unsigned oldAlign = c->TextFlags();
+  c->SetTextAlign(align | ui::TA_TOP);
+  if (UseThemes() || FTransparent) {
+    c->Brush()->SetStyle(ui::bsClear);
+  } else {
+    c->Brush()->SetStyle(ui::bsSolid);
+    c->Brush()->SetColor(FFillColor);
+  }
+  c->TextRect(r, x, y, Text);
+  c->SetTextAlign(oldAlign);
+  c->Brush()->SetStyle(ui::bsSolid);
+}
+
+bool TRzCustomStatusPane::InSizeGripArea(ui::TPoint P) {
+  auto* bar = dynamic_cast<TRzStatusBar*>(Parent());
+  if (!bar || !bar->ShowSizeGrip() || !bar->SizeGripValid()) return false;
+  int barRight = bar->ClientRect().Right;
+  if (Left() + Width() < barRight) return false;
+  return Left() + P.X >= barRight - 12;
+}
+
+// --- state ----------------------------------------------------------------------------------
+
+void TRzCustomStatusPane::Loaded() {
+  ui::TGraphicControl::Loaded();
+  if (!ParentColor()) SetTransparent(false);
+  FFontColor = Font()->Color();
+  FCurrentColor = FFontColor;
+  AdjustSize();
+}
+
+void TRzCustomStatusPane::FontChanged() {
+  ui::TGraphicControl::FontChanged();
+  if (IsLoading()) return;
+  FFontColor = Font()->Color();
+  if (!FBlinking || FBlinkState == bsOff) FCurrentColor = FFontColor;
+  AdjustSize();
+}
+
+void TRzCustomStatusPane::ColorChanged() {
+  if (FParentFillColor) FFillColor = Color();
+  ui::TGraphicControl::ColorChanged();
+}
+
+void TRzCustomStatusPane::TextChanged() {
+  ui::TGraphicControl::TextChanged();
+  AdjustSize();
+}
+
+void TRzCustomStatusPane::Blink(TBlinkState State) {
+  // The list going dark lights the pane, and the other way round.
+  if (State == bsOff) {
+    FBlinkState = bsOn;
+    FCurrentColor = FBlinkColor;
+  } else {
+    FBlinkState = bsOff;
+    FCurrentColor = FFontColor;
+  }
+  Repaint();
+}
+
+void TRzCustomStatusPane::Dispatch(ui::TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_BLINKQUERY:
+      Message.Result = FBlinking ? 1 : 0;
+      return;
+    case CM_BLINKSTATE:
+      if (FBlinking) Blink(static_cast<TBlinkState>(Message.WParam));
+      return;
+    case ui::CM_HITTEST:
+      // At the bar's grip the bar takes the mouse, so the grip works through the pane.
+      Message.Result = InSizeGripArea({ui::XPos(Message.LParam), ui::YPos(Message.LParam)}) ? 0 : ui::HTCLIENT;
+      return;
+    default: ui::TGraphicControl::Dispatch(Message);
+  }
+}
+
+// --- frame controller ----------------------------------------------------------------------
+
+void TRzCustomStatusPane::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+  ui::TGraphicControl::Notification(AComponent, Operation);
+  if (Operation == ui::opRemove && AComponent == FFrameController) FFrameController = nullptr;
+}
+
+void TRzCustomStatusPane::SetFrameController(TRzFrameController* Value) {
+  if (Value == FFrameController) return;
+  if (FFrameController) {
+    FFrameController->RemoveControl(this);
+    FFrameController->RemoveFreeNotification(this);
+  }
+  FFrameController = Value;
+  if (Value) {
+    Value->FreeNotification(this);
+    Value->AddControl(this);
+  }
+}
+
+void TRzCustomStatusPane::FrameControllerChanged(TRzFrameController*) { ApplyFrameController(); }
+
+void TRzCustomStatusPane::ApplyFrameController() {
+  TRzFrameController* fc = FFrameController;
+  if (!fc || !fc->FrameVisible()) return;
+  const auto& n = FFrameControllerNotifications;
+  if (n.Contains(fcpFrameStyle)) SetFrameStyle(fc->FrameStyle());
+  if (n.Contains(fcpFrameColor)) {
+    SetFlatColor(fc->FrameColor());
+    SetFlatColorAdjustment(0);
+  }
+  if (n.Contains(fcpColor)) SetFillColor(fc->Color());
+  if (n.Contains(fcpParentColor)) SetParentColor(fc->ParentColor());
+  Invalidate();
+}
+
+// --- setters ------------------------------------------------------------------------------
+
+#define RZ_PANE_SETTER(Name, Type, Field)            \
+  void TRzCustomStatusPane::Set##Name(Type Value) {  \
+    if (Value == Field) return;                      \
+    Field = Value;                                   \
+    Invalidate();                                    \
+  }
+RZ_PANE_SETTER(Alignment, ui::TAlignment, FAlignment)
+RZ_PANE_SETTER(BlinkColor, TColor, FBlinkColor)
+RZ_PANE_SETTER(BorderWidth, int, FBorderWidth)
+RZ_PANE_SETTER(FlatColor, TColor, FFlatColor)
+RZ_PANE_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
+#undef RZ_PANE_SETTER
+
+void TRzCustomStatusPane::SetAutoSize(bool Value) {
+  if (Value == FAutoSize) return;
+  FAutoSize = Value;
+  AdjustSize();
+}
+
+void TRzCustomStatusPane::SetDefaultWidth(int Value) {
+  if (Value == FDefaultWidth) return;
+  FDefaultWidth = Value;
+  AdjustSize();
+}
+
+void TRzCustomStatusPane::SetBlinking(bool Value) {
+  if (Value == FBlinking) return;
+  FBlinking = Value;
+  if (!Value) {
+    FBlinkState = bsOff;
+    FCurrentColor = FFontColor;
+    Repaint();
+  }
+}
+
+unsigned TRzCustomStatusPane::BlinkIntervalOff() const { return g_blinkList ? g_blinkList->IntervalOff() : 500; }
+unsigned TRzCustomStatusPane::BlinkIntervalOn() const { return g_blinkList ? g_blinkList->IntervalOn() : 500; }
+
+void TRzCustomStatusPane::SetBlinkIntervalOff(unsigned Value) {
+  if (g_blinkList) g_blinkList->SetIntervalOff(static_cast<std::uint16_t>(std::min(Value, 0xFFFFu)));
+}
+
+void TRzCustomStatusPane::SetBlinkIntervalOn(unsigned Value) {
+  if (g_blinkList) g_blinkList->SetIntervalOn(static_cast<std::uint16_t>(std::min(Value, 0xFFFFu)));
+}
+
+void TRzCustomStatusPane::SetCaptionOffset(int Value) {
+  if (Value == FCaptionOffset) return;
+  FCaptionOffset = Value;
+  Invalidate();
+  AdjustSize();
+}
+
+void TRzCustomStatusPane::SetFillColor(TColor Value) {
+  FParentFillColor = false;
+  if (Value == FFillColor) return;
+  FFillColor = Value;
+  Invalidate();
+}
+
+void TRzCustomStatusPane::SetParentFillColor(bool Value) {
+  if (Value == FParentFillColor) return;
+  FParentFillColor = Value;
+  if (Value && Parent() && !ComponentState().Contains(ui::csReading)) {
+    FFillColor = Color();
+    Invalidate();
+  }
+}
+
+void TRzCustomStatusPane::SetFlatColorAdjustment(int Value) {
+  CheckColorAdjustment(Value);
+  if (Value == FFlatColorAdjustment) return;
+  FFlatColorAdjustment = Value;
+  Invalidate();
+}
+
+void TRzCustomStatusPane::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  if (Value)
+    controlStyle_.Exclude(ui::csOpaque);
+  else
+    controlStyle_.Include(ui::csOpaque);
+  Invalidate();
+}
+
+// --- TRzStatusPane -----------------------------------------------------------------------------
+
+const ui::TClassInfo& TRzStatusPane::StaticClassInfo() {
+  using C = TRzStatusPane;
+  static const ui::TClassInfo info =
+      ui::TClassBuilder<C>("TRzStatusPane", &TRzCustomStatusPane::StaticClassInfo())
+          .Boolean("AutoHint", &C::AutoHint, &C::SetAutoHint, 0)
+          .Str("Caption", &C::Caption, &C::SetCaption)
+          .Integer("DefaultWidth", &C::DefaultWidth, &C::SetDefaultWidth, 40)
+          .Build();
+  return info;
+}
+
+// --- TRzCustomFieldStatus -----------------------------------------------------------------------
+
+const ui::TClassInfo& TRzCustomFieldStatus::StaticClassInfo() {
+  using C = TRzCustomFieldStatus;
+  static const ui::TClassInfo info =
+      ui::TClassBuilder<C>("TRzCustomFieldStatus", &TRzCustomStatusPane::StaticClassInfo())
+          .Str("FieldLabel", &C::FieldLabel, &C::SetFieldLabel)
+          .Integer("FieldLabelColor", &C::FieldLabelColor, &C::SetFieldLabelColor, ui::clHighlight)
+          .Build();
+  return info;
+}
+
+TRzCustomFieldStatus::TRzCustomFieldStatus(ui::TComponent* AOwner) : TRzCustomStatusPane(AOwner) {}
+
+void TRzCustomFieldStatus::SetFieldLabel(const String& Value) {
+  if (Value == FFieldLabel) return;
+  FFieldLabel = Value;
+  Invalidate();
+  AdjustSize();
+}
+
+void TRzCustomFieldStatus::SetFieldLabelColor(TColor Value) {
+  if (Value == FFieldLabelColor) return;
+  FFieldLabelColor = Value;
+  Invalidate();
+}
+
+int TRzCustomFieldStatus::CalcPaneWidth() {
+  return TRzCustomStatusPane::CalcPaneWidth() + TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
+}
+
+TRect TRzCustomFieldStatus::CalcTextRect() {
+  TRect r = BaseTextRect();
+  r.Left += TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
+  return r;
+}
+
+void TRzCustomFieldStatus::DrawCaption(const String& Text) {
+  TRzCustomStatusPane::DrawCaption(Text);
+  TCanvas* c = Canvas();
+  TRect base = BaseTextRect();
+  int lw = TextWidthOf(FFieldLabel);
+  TRect r = ui::Rect(base.Left, base.Top, base.Left + lw + CaptionOffset() + 2, base.Bottom);
+  c->SetFont(Font());
+  c->Font()->SetColor(Enabled() ? FFieldLabelColor : ui::clGrayText);
+  int th = c->TextHeight(u"Pp");
+  unsigned oldAlign = c->TextFlags();
+  c->SetTextAlign(ui::TA_LEFT | ui::TA_TOP);
+  if (UseThemes() || Transparent()) {
+    c->Brush()->SetStyle(ui::bsClear);
+  } else {
+    c->Brush()->SetStyle(ui::bsSolid);
+    c->Brush()->SetColor(FillColor());
+  }
+  c->TextRect(r, r.Left + CaptionOffset() + 1, r.Top + FloorDiv2(r.Height() - th), FFieldLabel);
+  c->SetTextAlign(oldAlign);
+  c->Brush()->SetStyle(ui::bsSolid);
+}
+
+}  // namespace rz

@@ -1,0 +1,180 @@
+// Status panes: windowless controls on a status bar showing one caption in
+// a frame; field panes draw a label in front of the caption. Blinking panes
+// share one timer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "rz_common.h"
+#include "rz_frame_controller.h"
+
+namespace rz {
+
+class TRzCustomStatusPane;
+
+// Notices of the shared blink timer to the panes.
+constexpr std::uint32_t CM_BLINKQUERY = 0xB3E8;  // answer 1: the pane blinks
+constexpr std::uint32_t CM_BLINKSTATE = 0xB3E9;  // WParam: the list's new TBlinkState
+
+// One per process while any pane exists: the timer every blinking pane follows.
+class TRzBlinkingControlsList {
+ public:
+  TRzBlinkingControlsList();
+  ~TRzBlinkingControlsList();
+  void Add(TRzCustomStatusPane* Pane);
+  void Remove(TRzCustomStatusPane* Pane);
+  int Count() const { return static_cast<int>(FControls.size()); }
+  TBlinkState BlinkState() const { return FBlinkState; }
+  std::uint16_t IntervalOff() const { return FIntervalOff; }
+  void SetIntervalOff(std::uint16_t Value) { FIntervalOff = Value; }
+  std::uint16_t IntervalOn() const { return FIntervalOn; }
+  void SetIntervalOn(std::uint16_t Value) { FIntervalOn = Value; }
+  void TimerFired();
+
+  // The shared list, or nullptr when no pane exists.
+  static TRzBlinkingControlsList* Instance();
+
+ private:
+  TBlinkState FBlinkState = bsOff;
+  std::vector<TRzCustomStatusPane*> FControls;
+  std::unique_ptr<ui::TTimer> FTimer;
+  std::uint16_t FIntervalOff = 500;
+  std::uint16_t FIntervalOn = 500;
+};
+
+class TRzCustomStatusPane : public ui::TGraphicControl, public IFrameControllerNotification {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TRzCustomStatusPane(ui::TComponent* AOwner);
+  ~TRzCustomStatusPane() override;
+
+  // Themed when the parent is a status bar in the XP style and themes are on.
+  bool UseThemes() const;
+  void FrameControllerChanged(TRzFrameController* Controller) override;
+
+  ui::TAlignment Alignment() const { return FAlignment; }
+  virtual void SetAlignment(ui::TAlignment Value);
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  bool AutoHint() const { return FAutoHint; }
+  void SetAutoHint(bool Value) { FAutoHint = Value; }
+  int DefaultWidth() const { return FDefaultWidth; }
+  virtual void SetDefaultWidth(int Value);
+  bool Blinking() const { return FBlinking; }
+  virtual void SetBlinking(bool Value);
+  TColor BlinkColor() const { return FBlinkColor; }
+  virtual void SetBlinkColor(TColor Value);
+  TBlinkState BlinkState() const { return FBlinkState; }
+  virtual unsigned BlinkIntervalOff() const;
+  virtual void SetBlinkIntervalOff(unsigned Value);
+  virtual unsigned BlinkIntervalOn() const;
+  virtual void SetBlinkIntervalOn(unsigned Value);
+  int BorderWidth() const { return FBorderWidth; }
+  virtual void SetBorderWidth(int Value);
+  String Caption() const { return GetText(); }
+  virtual void SetCaption(const String& Value) { SetText(Value); }
+  int CaptionOffset() const { return FCaptionOffset; }
+  virtual void SetCaptionOffset(int Value);
+  TColor FillColor() const { return FFillColor; }
+  virtual void SetFillColor(TColor Value);
+  bool ParentFillColor() const { return FParentFillColor; }
+  virtual void SetParentFillColor(bool Value);
+  TColor FlatColor() const { return FFlatColor; }
+  virtual void SetFlatColor(TColor Value);
+  int FlatColorAdjustment() const { return FFlatColorAdjustment; }
+  // Raises ERangeError beyond +-255.
+  virtual void SetFlatColorAdjustment(int Value);
+  TFrameStyle FrameStyle() const { return FFrameStyle; }
+  virtual void SetFrameStyle(TFrameStyle Value);
+  TRzFrameController* FrameController() const { return FFrameController; }
+  virtual void SetFrameController(TRzFrameController* Value);
+  TRzFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
+  void SetFrameControllerNotifications(TRzFrameControllerNotifications Value) {
+    FFrameControllerNotifications = Value;
+  }
+  bool Transparent() const { return FTransparent; }
+  virtual void SetTransparent(bool Value);
+  // The colour the caption is drawn in now (the font's, or the blink colour).
+  TColor CurrentColor() const { return FCurrentColor; }
+
+ protected:
+  virtual int CalcPaneWidth();
+  virtual TRect CalcTextRect();
+  virtual void DrawCaption(const String& Text);
+  virtual void DrawPaneFrame();
+  virtual void ApplyFrameController();
+  virtual void Blink(TBlinkState State);
+  // Whether the point (pane coordinates) lies where the bar's grip works.
+  virtual bool InSizeGripArea(ui::TPoint P);
+  // Measures and sets Width (AutoSize, outside loading).
+  void AdjustSize();
+  int TextWidthOf(const String& Text);
+  TRect BaseTextRect();
+
+  void Paint() override;
+  void Loaded() override;
+  void FontChanged() override;
+  void ColorChanged() override;
+  void TextChanged() override;
+  void Dispatch(ui::TMessage& Message) override;
+  void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
+
+ private:
+  std::uint64_t NotificationBits() const { return FFrameControllerNotifications.Bits(); }
+  void SetNotificationBits(std::uint64_t v) {
+    SetFrameControllerNotifications(TRzFrameControllerNotifications::FromBits(v));
+  }
+  friend class TRzCustomFieldStatus;
+  friend class TRzStatusPane;
+
+  ui::TAlignment FAlignment = ui::taLeftJustify;
+  bool FAutoSize = false;
+  bool FAutoHint = false;
+  int FDefaultWidth = 40;
+  TColor FBlinkColor = ui::clHighlight;
+  TBlinkState FBlinkState = bsOff;
+  bool FBlinking = false;
+  TColor FFontColor;
+  int FBorderWidth = 1;
+  int FCaptionOffset = 2;
+  bool FParentFillColor = true;
+  TColor FFillColor = ui::clBtnFace;
+  TColor FFlatColor = ui::clBtnShadow;
+  int FFlatColorAdjustment = 30;
+  TFrameStyle FFrameStyle = fsFlat;
+  TRzFrameController* FFrameController = nullptr;
+  TRzFrameControllerNotifications FFrameControllerNotifications = fccAll;
+  bool FTransparent = true;
+  TColor FCurrentColor;
+};
+
+class TRzStatusPane : public TRzCustomStatusPane {
+  JQ_UI_CLASSINFO
+ public:
+  using TRzCustomStatusPane::TRzCustomStatusPane;
+};
+
+// A pane that draws a label in front of its caption.
+class TRzCustomFieldStatus : public TRzCustomStatusPane {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TRzCustomFieldStatus(ui::TComponent* AOwner);
+
+  const String& FieldLabel() const { return FFieldLabel; }
+  virtual void SetFieldLabel(const String& Value);
+  TColor FieldLabelColor() const { return FFieldLabelColor; }
+  virtual void SetFieldLabelColor(TColor Value);
+
+ protected:
+  int CalcPaneWidth() override;
+  TRect CalcTextRect() override;
+  void DrawCaption(const String& Text) override;
+
+ private:
+  String FFieldLabel;
+  TColor FFieldLabelColor = ui::clHighlight;
+};
+
+}  // namespace rz

@@ -1,0 +1,13 @@
+// The main window's tool-bar pictures, drawn at start-up.
+#pragma once
+
+#include "ui.h"
+
+namespace desktop {
+
+// Fills a 32 x 32 image list with the pictures of the main tool bar, at the
+// indexes its buttons use (connect 8, setup 6, stop 11, auto-run 15, start
+// several 16, halt 17, inputs 18, outputs 19); the other places stay blank.
+void Draw_Main_Toolbar_Images(ui::TImageList* List);
+
+}  // namespace desktop
