@@ -74,6 +74,20 @@ void TRzFrameController::RemoveControl(ui::TControl* Control) {
   frameList_.erase(std::remove(frameList_.begin(), frameList_.end(), Control), frameList_.end());
 }
 
+void TRzFrameController::Rebind(ui::TControl* Control, TRzFrameController*& Field,
+                                TRzFrameController* Value) {
+  if (Value == Field) return;
+  if (Field) {
+    Field->RemoveControl(Control);
+    Field->RemoveFreeNotification(Control);
+  }
+  Field = Value;
+  if (Value) {
+    Value->FreeNotification(Control);
+    Value->AddControl(Control);
+  }
+}
+
 void TRzFrameController::BeginUpdate() { ++FUpdateCount; }
 
 void TRzFrameController::EndUpdate() {

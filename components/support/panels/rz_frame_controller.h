@@ -53,6 +53,9 @@ class TRzFrameController : public ui::TComponent {
 
   void AddControl(ui::TControl* Control);
   void RemoveControl(ui::TControl* Control);
+  // Moves `Control` from the controller held in `Field` to `Value`. The free
+  // notification lets the control clear `Field` when that controller goes away.
+  static void Rebind(ui::TControl* Control, TRzFrameController*& Field, TRzFrameController* Value);
   int ControlCount() const { return static_cast<int>(frameList_.size()); }
   void BeginUpdate();
   void EndUpdate();

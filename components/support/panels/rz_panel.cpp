@@ -341,16 +341,7 @@ void TRzCustomPanel::Notification(ui::TComponent* AComponent, ui::TOperation Ope
 }
 
 void TRzCustomPanel::SetFrameController(TRzFrameController* Value) {
-  if (Value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->AddControl(this);
-  }
+  TRzFrameController::Rebind(this, FFrameController, Value);
 }
 
 void TRzCustomPanel::FrameControllerChanged(TRzFrameController*) { ApplyFrameController(); }

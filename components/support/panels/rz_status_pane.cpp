@@ -287,16 +287,7 @@ void TRzCustomStatusPane::Notification(ui::TComponent* AComponent, ui::TOperatio
 }
 
 void TRzCustomStatusPane::SetFrameController(TRzFrameController* Value) {
-  if (Value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->AddControl(this);
-  }
+  TRzFrameController::Rebind(this, FFrameController, Value);
 }
 
 void TRzCustomStatusPane::FrameControllerChanged(TRzFrameController*) { ApplyFrameController(); }
