@@ -3,8 +3,11 @@
 // Private to platform/ui.
 #pragma once
 
+#include <type_traits>
+
 #include <QEvent>
 #include <QPaintEvent>
+#include <QAbstractScrollArea>
 #include <QWidget>
 #include <utility>
 
@@ -48,6 +51,12 @@ class Host : public Base, public HostIface {
  protected:
   void paintEvent(QPaintEvent* e) override {
     DepthScope scope(this);
+    // A scroll area gets its viewport's paint events here, but may only paint on the
+    // viewport; what the control shows there is painted by its client widget.
+    if constexpr (std::is_base_of_v<QAbstractScrollArea, Base>) {
+      Base::paintEvent(e);
+      return;
+    }
     if (!control_) {
       Base::paintEvent(e);
       return;
