@@ -171,10 +171,13 @@ class USB_Link final : public Link_Backend {
       rx.push_table[slot][0] = Read_I32(report + 1);
       rx.push_table[slot][1] = Read_I32(report + 5);
     } else if (report[0] == Report_Reply) {
-      std::memcpy(rx.reply_report, report, sizeof rx.reply_report);
       // Only the awaited reply completes the wait: a stale reply to an earlier
-      // command, or one from another slot, is kept as the last report and skipped.
-      if (rx.awaiting && rx.awaited_slot == slot && Read_U16(report + 2) == rx.awaited_command) {
+      // command, or one from another slot, is skipped. Once the awaited reply is
+      // stored it stays until the waiter has copied it, since a report read in the
+      // same pass (before the waiter runs) must not replace it.
+      if (rx.awaiting && !rx.reply_ready && rx.awaited_slot == slot &&
+          Read_U16(report + 2) == rx.awaited_command) {
+        std::memcpy(rx.reply_report, report, sizeof rx.reply_report);
         rx.reply_ready = true;
         rx.reply_arrived.notify_all();
       }

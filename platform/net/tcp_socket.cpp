@@ -6,9 +6,11 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -134,6 +136,21 @@ Net_Error Tcp_Socket::Read_Some(uint8_t* data, size_t size, int timeout_ms, size
     }
     if (n == 0) return Error(Net_Closed);
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return Error(errno);
+  }
+}
+
+void Tcp_Socket::Discard_Received() {
+  if (fd_ < 0) return;
+  // Only what is queued now: a peer that keeps sending must not hold us here.
+  int queued = 0;
+  if (::ioctl(fd_, FIONREAD, &queued) != 0) return;
+  uint8_t sink[512];
+  while (queued > 0) {
+    const ssize_t n = ::recv(fd_, sink, std::min(sizeof sink, static_cast<size_t>(queued)), MSG_DONTWAIT);
+    if (n < 0 && errno == EINTR) continue;
+    // Nothing left, or the link ended: the next check or read reports that.
+    if (n <= 0) return;
+    queued -= static_cast<int>(n);
   }
 }
 

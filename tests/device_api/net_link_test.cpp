@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 
 #include "JQ_API.h"
 #include "sim.h"
@@ -68,6 +69,26 @@ TEST_F(NetLink, PartialReplyTimesOutAndDoesNotSpillIntoTheNextCommand) {
   sim.SetFault({jqsim::FaultKind::Short, 0, 1});
   EXPECT_EQ(JQ_Check(), -1);
   EXPECT_EQ(JQ_Check(), 0);
+}
+
+// A reply that comes after the read time-out sits in the socket; the next command
+// must not read it as its own, nor may every later command read its predecessor's.
+TEST_F(NetLink, LateReplyIsDroppedBeforeTheNextCommand) {
+  jqsim::TcpListener listener(sim);
+  ASSERT_EQ(JQ_Open_Net(127, 0, 0, 1, listener.port()), 0);
+  sim.ClearLog();
+  sim.SetValue(100, 0, 6);
+  sim.SetFault({jqsim::FaultKind::Delay, 1300, 1});
+  int32_t axes = -1;
+  EXPECT_EQ(JQ_Get_Axis_Num(&axes), -1);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (std::chrono::steady_clock::now() < deadline && sim.Log().at(0).replied_us == 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_NE(sim.Log().at(0).replied_us, 0u) << "the late reply never left the controller";
+  EXPECT_EQ(JQ_Check(), 0) << "the late reply to command 100 answered command 0";
+  sim.SetValue(100, 0, 7);
+  EXPECT_EQ(JQ_Get_Axis_Num(&axes), 0);
+  EXPECT_EQ(axes, 7);
 }
 
 TEST_F(NetLink, DroppedConnectionFailsUntilReopened) {

@@ -328,6 +328,35 @@ TEST_F(UsbConcurrency, TwoSlotsNeverInterleave) {
     EXPECT_LE(log[i - 1].replied_us, log[i].received_us) << "request " << i << " overlapped the one before";
 }
 
+// The reader takes one report per slot in a pass, so a stale reply waiting on slot 1
+// is read right after the awaited reply of slot 0, before the waiting caller has
+// copied that one out. The caller must still get its own reply.
+TEST_F(UsbConcurrency, ReplyReadInTheSamePassDoesNotReplaceTheAwaitedOne) {
+  jqsim::Controller second;
+  jqsim::AttachHid(Device("a"), sim);
+  jqsim::AttachHid(Device("b"), second);
+  ASSERT_EQ(JQ_M_Open_USB(0), 0);
+  ASSERT_EQ(JQ_M_Open_USB(1), 0);
+  sim.SetFault({jqsim::FaultKind::Silence});  // only the injected reports answer
+  // A long pass period makes both reports wait for the same pass.
+  ASSERT_EQ(JQ_Set_Thread_Timeout(20), 0);
+  const std::vector<uint8_t> own = Report({0x02, 0x00, 100, 0x00, 0x00, 0x00, 6});
+  const std::vector<uint8_t> stale = Report({0x02, 0x00, 100, 0x00, 0x00, 0x00, 99});
+  for (int round = 0; round < 20; ++round) {
+    const size_t sent = sim.Log().size();
+    std::thread inject([&] {
+      Eventually([&] { return sim.Log().size() > sent; });
+      jqsim::InjectHidInputReport("b", stale);
+      jqsim::InjectHidInputReport("a", own);
+    });
+    int32_t axes = -1;
+    const int32_t result = JQ_Get_Axis_Num(&axes);
+    inject.join();
+    ASSERT_EQ(result, 0) << "round " << round;
+    ASSERT_EQ(axes, 6) << "round " << round << ": slot 1's report was taken";
+  }
+}
+
 TEST_F(UsbConcurrency, CloseWhileTheReaderPolls) {
   jqsim::AttachHid(Device("a"), sim);
   sim.SetPushWords(1, 2);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_cap.h"
 #include "block_serial.h"
 #include "fake_serial.h"
 
@@ -339,6 +340,30 @@ TEST_F(FakePortTest, IntegerBlockAndByteReceives) {
   EXPECT_EQ(port.ReceiveExactText(5, 20), "");  // short: nothing handed out...
   EXPECT_EQ(port.LastErrorCode(), 9997);
   EXPECT_EQ(port.LineBuffer, "abc");  // ...and nothing lost
+}
+
+// The length prefix comes from the peer; a bogus one must not make the receiver
+// claim its whole size before any of the data has arrived.
+TEST_F(FakePortTest, HugeLengthPrefixAllocatesOnlyWhatArrives) {
+  for (const bool inter_packet : {true, false}) {
+    port.InterPacketTimeout = inter_packet;
+    api.Feed(Port, std::string("\xFF\xFF\xFF\x7F" "ok", 6));
+    g_allocation_cap = 1 << 20;
+    std::string text = "unset";
+    EXPECT_NO_THROW(text = port.ReceiveLengthPrefixed(30));
+    g_allocation_cap = 0;
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(port.LastErrorCode(), 9997);
+    EXPECT_EQ(port.LineBuffer, "ok") << "the bytes that did arrive stay for the next receive";
+    port.PurgePort();
+  }
+  // Longer than one piece: handed out whole and in order.
+  std::string big(200000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+  api.Feed(Port, big + "rest");
+  EXPECT_EQ(port.ReceiveExactText(static_cast<int32_t>(big.size()), 50), big);
+  EXPECT_EQ(port.LastErrorCode(), 0);
+  EXPECT_EQ(port.LineBuffer, "rest");
 }
 
 TEST_F(FakePortTest, StreamReceivesByCountAndPrefix) {

@@ -1,5 +1,6 @@
 // Data forms over the raw transfers: bytes, texts, integers, length-prefixed
 // blocks, streams, lines and the modem AT dialogue.
+#include <algorithm>
 #include <istream>
 #include <ostream>
 
@@ -9,6 +10,7 @@ namespace jq {
 namespace {
 
 constexpr int32_t Stream_Chunk = 8192;
+constexpr int32_t Receive_Piece = 65536;
 
 struct Line_End {
   size_t position = std::string::npos;  // 0-based
@@ -82,12 +84,29 @@ void TBlockSerial::SendStreamPrefixedBE(std::istream& stream) {
 
 std::string TBlockSerial::ReceiveExactText(int32_t count, int32_t timeout) {
   if (count <= 0) return std::string();
-  std::string s(static_cast<size_t>(count), '\0');
-  const int32_t n = ReceiveExact(s.data(), count, timeout);
-  s.resize(static_cast<size_t>(n));
+  // The count may come off the wire (a length prefix): the text grows piece by piece
+  // with the data that arrives, so a bogus count cannot claim gigabytes up front.
+  std::string s;
+  for (;;) {
+    const size_t at = s.size();
+    const int32_t want = std::min(count - static_cast<int32_t>(at), Receive_Piece);
+    s.resize(at + static_cast<size_t>(want));
+    const uint32_t t = TickMilliseconds();
+    const int32_t n = ReceiveExact(s.data() + at, want, timeout);
+    s.resize(at + static_cast<size_t>(std::max(n, 0)));
+    if (LastErrorCode_ != 0 || s.size() >= static_cast<size_t>(count)) break;
+    if (!InterPacketTimeout) {
+      timeout -= static_cast<int32_t>(TickDifference(t, TickMilliseconds()));
+      if (timeout <= 0) {
+        SetSerialError(ErrTimeout);
+        break;
+      }
+    }
+  }
   if (LastErrorCode_ != 0) {
     // A short read hands out nothing, but its bytes stay for the next receive.
     LineBuffer.insert(0, s);
+    RaiseIfError();
     return std::string();
   }
   return s;

@@ -39,6 +39,11 @@ void TIdTCPClient::CloseConnection() {
 
 bool TIdTCPClient::Connected() { return socket_->Is_Connected(); }
 
+void TIdTCPClient::ResetInBuffer() {
+  in_buffer_.clear();
+  socket_->Discard_Received();
+}
+
 void TIdTCPClient::WriteBlock(const TIdBytes& bytes) {
   if (const plat::Net_Error error = socket_->Write_All(bytes.data(), bytes.size())) Raise(error);
 }

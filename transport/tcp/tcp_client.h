@@ -65,8 +65,9 @@ class TIdTCPClient {
   void CloseConnection();
   bool Connected();  // false once closed here or by the peer
 
-  // Drops bytes received but not yet read (a late reply to an earlier request).
-  void ResetInBuffer() { in_buffer_.clear(); }
+  // Drops bytes received but not yet read (a late reply to an earlier request),
+  // those still queued in the socket included.
+  void ResetInBuffer();
   void WriteBlock(const TIdBytes& bytes);
   // Appends exactly `count` bytes to `bytes`, or raises.
   void ReadBlock(TIdBytes& bytes, size_t count);
