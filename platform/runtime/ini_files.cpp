@@ -160,10 +160,22 @@ struct ProfileFile {
   std::vector<String> lines;
   TextEncoding encoding = TextEncoding::System;
 
-  // A missing or unreadable file reads as empty.
-  void Load(const String& fileName) {
+  // A missing or unreadable file reads as empty. False when the file may
+  // exist but could not be read.
+  bool Load(const String& fileName) {
     std::string bytes;
-    if (ReadFileBytes(fileName, bytes)) lines = SplitLines(DecodeFileText(bytes, &encoding));
+    if (ReadFileBytes(fileName, bytes)) {
+      lines = SplitLines(DecodeFileText(bytes, &encoding));
+      return true;
+    }
+    const std::uint32_t err = GetLastError();
+    return err == 2 || err == 3;
+  }
+
+  // Before a rewrite: a file that exists but cannot be read would be
+  // replaced by the one change alone, losing every other key.
+  void LoadForChange(const String& fileName) {
+    if (!Load(fileName)) throw EIniFileException(Format(u"Unable to write to %s", {fileName}));
   }
 
   void Save(const String& fileName) const {
@@ -237,7 +249,7 @@ String TIniFile::ReadString(const String& section, const String& ident, const St
 
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
   ProfileFile f;
-  f.Load(fileName_);
+  f.LoadForChange(fileName_);
   // A line break inside a value would end the line early and turn the rest
   // into a line of its own.
   String clean = value;
@@ -306,7 +318,7 @@ void TIniFile::ReadSectionValues(const String& section, TStringList& strings) {
 
 void TIniFile::EraseSection(const String& section) {
   ProfileFile f;
-  f.Load(fileName_);
+  f.LoadForChange(fileName_);
   const int h = f.FindSection(section);
   if (h < 0) return;
   const std::size_t end = f.SectionEnd(h);
@@ -316,7 +328,7 @@ void TIniFile::EraseSection(const String& section) {
 
 void TIniFile::DeleteKey(const String& section, const String& ident) {
   ProfileFile f;
-  f.Load(fileName_);
+  f.LoadForChange(fileName_);
   const int h = f.FindSection(section);
   if (h < 0) return;
   const int k = f.FindKey(h, ident, nullptr);

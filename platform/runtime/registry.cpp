@@ -265,12 +265,19 @@ class StoreLock {
   ~StoreLock() {
     if (fd_ >= 0) ::close(fd_);
   }
-  Store Load() const {
+  Store Load() {
     std::string bytes;
-    if (!ReadFileBytes(FromSysPath(file_), bytes)) bytes.clear();
+    if (!ReadFileBytes(FromSysPath(file_), bytes)) {
+      bytes.clear();
+      const std::uint32_t err = GetLastError();
+      unreadable_ = err != ERROR_FILE_NOT_FOUND && err != 3;  // 3: path not found
+    }
     return Parse(bytes);
   }
   bool Save(const Store& store, HKEY root) const {
+    // What was read stands for the whole file only when the file could be
+    // read: otherwise saving would replace every key with this one change.
+    if (unreadable_) return false;
     try {
       AtomicWriteFile(FromSysPath(file_), Serialize(store, RootName(root)));
       return true;
@@ -283,6 +290,7 @@ class StoreLock {
   std::lock_guard<std::mutex> guard_;
   std::string file_;
   int fd_ = -1;
+  bool unreadable_ = false;
 };
 
 struct OpenKey {

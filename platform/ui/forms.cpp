@@ -303,10 +303,14 @@ TModalResult TCustomForm::ShowModal() {
   widget_->setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
   modalLoop_ = &loop;
+  // Handlers run inside the loop may free this form (Release, an owner
+  // going away); from then on only the loop on this stack may be touched.
+  auto alive = alive_;
   auto finish = [&] {
+    if (Application) Application->LeaveModal(&loop);
+    if (!*alive) return;
     modalLoop_ = nullptr;
     modal_ = false;
-    if (Application) Application->LeaveModal(&loop);
     if (widget_) {
       SetVisible(false);
       widget_->setWindowModality(Qt::NonModal);
@@ -315,24 +319,29 @@ TModalResult TCustomForm::ShowModal() {
   if (Application) Application->EnterModal(&loop);
   try {
     Show();
-    while (true) {
+    while (*alive) {
       if (Application && Application->Terminated()) {
         if (modalResult_ == mrNone) modalResult_ = mrCancel;
         break;
       }
       if (modalResult_ == mrNone) loop.exec();
+      if (!*alive) break;
       if (Application && Application->Terminated()) {
         if (modalResult_ == mrNone) modalResult_ = mrCancel;
         break;
       }
       if (modalResult_ != mrNone) {
         CloseModal();
-        if (modalResult_ != mrNone) break;
+        if (!*alive || modalResult_ != mrNone) break;
       }
     }
   } catch (...) {
     finish();
     throw;
+  }
+  if (!*alive) {
+    finish();
+    return mrCancel;
   }
   TModalResult result = modalResult_;
   finish();

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <functional>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -90,6 +92,40 @@ TEST(ProfileIni, UnwritableFileIsReportedAndUnchanged) {
   EXPECT_THROW(ini.WriteString(u"S", u"K", u"a much longer value"), EIniFileException);
   ::setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_EQ(Bytes(file), "[S]\r\nK=1\r\n");
+}
+
+// A file that is there but cannot be read must not be rewritten from an
+// empty reading: every other key would be lost with it.
+TEST(ProfileIni, UnreadableFileIsNeitherRewrittenNorLost) {
+  TempDir tmp;
+  const String file = tmp.File("a.ini");
+  const std::string original = "[AXIS0]\r\nP_REL=10\r\n\r\n[AXIS1]\r\nP_REL=20\r\n";
+  AtomicWriteFile(file, original);
+  struct Change {
+    const char* name;
+    std::function<void(TIniFile&)> run;
+  };
+  const Change changes[] = {
+      {"WriteString", [](TIniFile& ini) { ini.WriteString(u"AXIS2", u"P_REL", u"30"); }},
+      {"EraseSection", [](TIniFile& ini) { ini.EraseSection(u"AXIS1"); }},
+      {"DeleteKey", [](TIniFile& ini) { ini.DeleteKey(u"AXIS0", u"P_REL"); }},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.name);
+    const int rc = rtl_test::RunWithUnreadableFile(tmp.path(), tmp.path() + "/a.ini", [&] {
+      TIniFile ini(file);
+      try {
+        c.run(ini);
+      } catch (const EIniFileException&) {
+        return 0;
+      } catch (...) {
+        return 2;
+      }
+      return 1;
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Bytes(file), original);
+  }
 }
 
 TEST(MemIni, RememberedStateFileByteForByte) {

@@ -122,3 +122,22 @@ TEST_F(Registry, SerialCommListsSystemPortsAndStoredTestEntries) {
   EXPECT_EQ(values, data.size() - 1);
   RegCloseKey(key);
 }
+
+// A store file that is there but cannot be read must not be replaced by a
+// store holding only the change: the call fails and the file stays whole.
+TEST_F(Registry, UnreadableStoreIsNotReplaced) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, u"\\Software\\Kept", KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS);
+  const auto text = Sz(u"value");
+  ASSERT_EQ(RegSetValueEx(key, u"Name", REG_SZ, text.data(), static_cast<std::uint32_t>(text.size())), ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::string file = tmp_.path() + "/HKEY_CURRENT_USER.reg";
+  const std::string before = rtl_test::Bytes(Utf8ToString(file));
+  ASSERT_FALSE(before.empty());
+  const int rc = rtl_test::RunWithUnreadableFile(tmp_.path(), file, [] {
+    HKEY other;
+    return static_cast<int>(RegCreateKeyEx(HKEY_CURRENT_USER, u"\\Software\\Other", KEY_ALL_ACCESS, &other, nullptr));
+  });
+  EXPECT_EQ(rc, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(rtl_test::Bytes(Utf8ToString(file)), before);
+}

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "files.h"
@@ -34,6 +37,30 @@ inline std::string Bytes(const rtl::String& file) {
   std::string b;
   rtl::ReadFileBytes(file, b);
   return b;
+}
+
+// Runs Fn in a child process for which `file` (in `dir`) exists but cannot
+// be read, while the folder stays writable; as root the child drops to an
+// unprivileged user owning both. Returns Fn's result, -1 when the child
+// could not run it.
+inline int RunWithUnreadableFile(const std::string& dir, const std::string& file, const std::function<int()>& Fn) {
+  const bool root = ::geteuid() == 0;
+  constexpr uid_t kNobody = 65534;
+  if (root && (::chown(dir.c_str(), kNobody, kNobody) != 0 || ::chown(file.c_str(), kNobody, kNobody) != 0)) return -1;
+  if (::chmod(file.c_str(), 0200) != 0) return -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(255);
+    ::_exit(Fn() & 0xFF);
+  }
+  int status = 0;
+  const bool ran = pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) != 255;
+  ::chmod(file.c_str(), 0600);
+  if (root) {
+    (void)::chown(file.c_str(), 0, 0);
+    (void)::chown(dir.c_str(), 0, 0);
+  }
+  return ran ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace rtl_test

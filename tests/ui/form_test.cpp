@@ -1,6 +1,7 @@
 // Forms: show, modal loops, close on Esc, restore, creation and destruction order.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,39 @@ TEST(FormTest, CloseActionNoneKeepsAModalFormOpen) {
   });
   EXPECT_EQ(f->ShowModal(), mrCancel);
   EXPECT_EQ(f->closes, 2);
+}
+
+// A modal form may be freed by code running inside its own loop (its OK
+// button calling Release, a timer freeing it): the loop ends as a cancel and
+// the modal level drops, without touching the freed form.
+TEST(FormTest, AModalFormFreedInsideItsLoopEndsItAsCancelled) {
+  struct Case {
+    const char* name;
+    std::function<void(TDialog*)> free;
+  };
+  const Case cases[] = {
+      {"Release from its button", [](TDialog* f) { f->ok->OnClick = [f](TObject*) { f->Release(); }; }},
+      {"freed by other code", [](TDialog*) {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    uitest::Harness h;
+    auto* f = h.MakeForm<TDialog>();
+    f->ok->SetModalResult(mrNone);
+    c.free(f);
+    bool viaButton = f->ok->OnClick != nullptr;
+    int released = 0;
+    f->OnDestroy = [&](TObject*) { ++released; };
+    h.Post([&] {
+      if (viaButton)
+        h.Click(f->ok);
+      else
+        Free(f);
+    });
+    EXPECT_EQ(f->ShowModal(), mrCancel);
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(Application->ModalLevel(), 0);
+  }
 }
 
 TEST(FormTest, KeyPreviewLetsTheFormSeeKeysFirst) {
