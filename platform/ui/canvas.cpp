@@ -626,21 +626,16 @@ void TCanvas::RestoreDC(int SavedDC) {
   ApplyClip();
 }
 
-void TCanvas::IntersectClipRect(const TRect& R) {
-  QPainter* p = RequirePainter();
-  if (!p) return;
-  QRegion base = clip_ ? clip_->region : QRegion(Q(ClipRect()));
-  if (!clip_) clip_ = std::make_unique<ClipState>();
-  clip_->region = base.intersected(QRegion(Q(R)));
-  ApplyClip();
-}
+void TCanvas::IntersectClipRect(const TRect& R) { CombineClip(R, true); }
 
-void TCanvas::ExcludeClipRect(const TRect& R) {
+void TCanvas::ExcludeClipRect(const TRect& R) { CombineClip(R, false); }
+
+void TCanvas::CombineClip(const TRect& R, bool keep_inside) {
   QPainter* p = RequirePainter();
   if (!p) return;
   QRegion base = clip_ ? clip_->region : QRegion(Q(ClipRect()));
   if (!clip_) clip_ = std::make_unique<ClipState>();
-  clip_->region = base.subtracted(QRegion(Q(R)));
+  clip_->region = keep_inside ? base.intersected(QRegion(Q(R))) : base.subtracted(QRegion(Q(R)));
   ApplyClip();
 }
 
