@@ -299,6 +299,16 @@ TEST_F(UsbLink, PollPeriodCanBeChangedAndNegativeMeansZero) {
   EXPECT_EQ(JQ_Set_Thread_Timeout(600000), 0);
 }
 
+TEST_F(UsbLink, InitStartsWithTheDefaultPollPeriod) {
+  // A reader left at ten minutes per pass would never see a reply in time.
+  EXPECT_EQ(JQ_Set_Thread_Timeout(600000), 0);
+  JQ_DeInit();
+  ASSERT_EQ(JQ_Init(), 0);
+  jqsim::AttachHid(Device("a"), sim);
+  ASSERT_EQ(JQ_Open_USB(), 0);
+  EXPECT_EQ(JQ_Check(), 0);
+}
+
 class UsbConcurrency : public UsbLink {};
 
 TEST_F(UsbConcurrency, TwoSlotsNeverInterleave) {
