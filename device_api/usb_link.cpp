@@ -158,9 +158,20 @@ class USB_Link final : public Link_Backend {
         std::memset(buffer, 0, sizeof buffer);
         const int n = hid_read(handles_[slot], buffer, sizeof buffer);
         if (n > 0) Store(slot, buffer);
+        // Between devices the lock is let go, so a caller's write never waits
+        // for a whole pass, even when the poll period is 0.
+        io.unlock();
+        io.lock();
+        if (stop_requested_) return;
       }
       const int period = std::max<int32_t>(0, g_poll_period_ms.load());
-      wake_reader_.wait_for(io, std::chrono::milliseconds(period), [this] { return stop_requested_; });
+      if (period == 0) {
+        io.unlock();
+        std::this_thread::yield();
+        io.lock();
+      } else {
+        wake_reader_.wait_for(io, std::chrono::milliseconds(period), [this] { return stop_requested_; });
+      }
     }
   }
 
