@@ -49,6 +49,17 @@ void Set_Link_Kind(int32_t slot, TLink_Kind kind) {
   if (Valid_Slot(slot)) State().link_kind[slot].store(kind);
 }
 
+// Runs the exchange on the link of the slot's kind; Command_Lock is held.
+static int32_t Dispatch_Transport(int32_t slot, const TCommand_Request& request, TReply_Block& block) {
+  Link_Backend* link = Backend_For(Get_Link_Kind(slot));
+  if (!link) return Result_Fail;  // Link_None and unknown kinds
+  try {
+    return link->Transaction(slot, request, block) == Result_OK ? Result_OK : Result_Fail;
+  } catch (...) {
+    return Result_Fail;
+  }
+}
+
 int32_t Send_Command(int32_t slot, uint16_t command, uint16_t index, int32_t value,
                      TCommand_Reply& reply) {
   reply.Result = Result_Fail;
@@ -56,14 +67,8 @@ int32_t Send_Command(int32_t slot, uint16_t command, uint16_t index, int32_t val
   std::lock_guard<std::recursive_mutex> lock(Command_Lock());
   if (!Valid_Slot(slot) || !Library_Initialised()) return Result_Fail;
   const TCommand_Request request{command, index, value};
-  Link_Backend* link = Backend_For(Get_Link_Kind(slot));
-  if (!link) return Result_Fail;
   TReply_Block block;
-  try {
-    reply.Result = link->Transaction(slot, request, block) == Result_OK ? Result_OK : Result_Fail;
-  } catch (...) {
-    reply.Result = Result_Fail;
-  }
+  reply.Result = Dispatch_Transport(slot, request, block);
   reply.Reply = block;
   return reply.Result;
 }

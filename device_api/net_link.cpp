@@ -26,8 +26,12 @@ class Net_Link final : public Link_Backend {
     }
   }
 
-  // One attempt: a network controller that answers wrongly answers wrongly again.
   int32_t Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) override {
+    return Net_Transaction(slot, request, reply);
+  }
+
+  // One attempt: a network controller that answers wrongly answers wrongly again.
+  int32_t Net_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
     TIdTCPClient& client = *clients_[slot];
     if (!client.Connected()) return Result_Fail;
     const TRequest_Frame frame = Build_Request_Frame(request);

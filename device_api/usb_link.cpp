@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "export_table.h"
 #include "link.h"
@@ -25,17 +26,17 @@ int32_t Read_I32(const uint8_t* p) {
 
 uint16_t Read_U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-// What the reader thread stores and the callers read; guarded by `lock`.
+// What the reader thread stores and the callers read; guarded by Receive_Lock.
 struct Receive_State {
-  std::mutex lock;  // Receive_Lock
-  std::condition_variable reply_arrived;
-  uint8_t reply_report[USB_In_Report_Size] = {};
-  bool reply_ready = false;
+  std::mutex Receive_Lock;
+  std::condition_variable Reply_Arrived;
+  uint8_t Reply_Report[USB_In_Report_Size] = {};
+  bool Reply_Ready = false;
   // The one transaction waiting for a reply (Command_Lock lets only one wait).
-  bool awaiting = false;
-  int32_t awaited_slot = -1;
-  uint16_t awaited_command = 0;
-  int32_t push_table[Slot_Count][Push_Words] = {};
+  bool Awaiting = false;
+  int32_t Awaited_Slot = -1;
+  uint16_t Awaited_Command = 0;
+  int32_t Push_Table[Slot_Count][Push_Words] = {};
 };
 
 Receive_State& Received() {
@@ -43,7 +44,8 @@ Receive_State& Received() {
   return *state;
 }
 
-std::atomic<int32_t> g_poll_period_ms{5};
+// Milliseconds the reader sleeps after each pass; written by JQ_Set_Thread_Timeout.
+std::atomic<int32_t> Poll_Period{5};
 
 // hidapi gives wide texts; the library compares 8-bit texts. Our makers and serial
 // numbers are ASCII; anything else cannot match an ASCII text and becomes '?'.
@@ -59,54 +61,143 @@ bool Is_Our_Device(const hid_device_info& info) {
          Narrow(info.product_string).find("JQ-") != std::string::npos;
 }
 
+// Keeps one input report: a push report updates the slot's push words; a reply
+// report completes the waiting transaction when it is the awaited one. A stale
+// reply to an earlier command, or one from another slot, is skipped; once the
+// awaited reply is stored it stays until the waiter has copied it, since a report
+// read in the same pass (before the waiter runs) must not replace it.
+void Store_Report(int32_t slot, const uint8_t (&report)[USB_In_Report_Size]) {
+  Receive_State& rx = Received();
+  std::lock_guard<std::mutex> lock(rx.Receive_Lock);
+  if (report[0] == Report_Push) {
+    rx.Push_Table[slot][0] = Read_I32(report + 1);
+    rx.Push_Table[slot][1] = Read_I32(report + 5);
+  } else if (report[0] == Report_Reply) {
+    if (rx.Awaiting && !rx.Reply_Ready && rx.Awaited_Slot == slot &&
+        Read_U16(report + 2) == rx.Awaited_Command) {
+      std::memcpy(rx.Reply_Report, report, sizeof rx.Reply_Report);
+      rx.Reply_Ready = true;
+      rx.Reply_Arrived.notify_all();
+    }
+  }
+}
+
+// The open device handles. `Lock` is held by the reader while it reads a handle
+// and by open and close while they change one, so a handle is never freed under a
+// read. Taken after Command_Lock, before Receive_Lock.
+struct USB_Devices {
+  std::mutex Lock;
+  std::array<hid_device*, Slot_Count> Handles{};
+};
+
+// The one reader: polls every open device without blocking, then sleeps
+// Poll_Period. Starts at once; Terminate wakes it, WaitFor joins it.
+class TUSBThread {
+ public:
+  explicit TUSBThread(USB_Devices& devices) : devices_(devices), thread_([this] { ReadLoop(); }) {}
+  ~TUSBThread() {
+    Terminate();
+    WaitFor();
+  }
+  TUSBThread(const TUSBThread&) = delete;
+  TUSBThread& operator=(const TUSBThread&) = delete;
+
+  void Terminate() {
+    {
+      std::lock_guard<std::mutex> lock(devices_.Lock);
+      terminated_ = true;
+    }
+    wake_.notify_all();
+  }
+
+  void WaitFor() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  void ReadLoop() {
+    uint8_t buffer[USB_In_Report_Size];
+    std::unique_lock<std::mutex> io(devices_.Lock);
+    while (!terminated_) {
+      for (int32_t slot = 0; slot < Slot_Count; ++slot) {
+        if (!devices_.Handles[slot]) continue;
+        std::memset(buffer, 0, sizeof buffer);
+        const int n = hid_read(devices_.Handles[slot], buffer, sizeof buffer);
+        if (n > 0) Store_Report(slot, buffer);
+        // Between devices the lock is let go, so a caller's write never waits
+        // for a whole pass, even when the poll period is 0.
+        io.unlock();
+        io.lock();
+        if (terminated_) return;
+      }
+      const int period = std::max<int32_t>(0, Poll_Period.load());
+      if (period == 0) {
+        io.unlock();
+        std::this_thread::yield();
+        io.lock();
+      } else {
+        wake_.wait_for(io, std::chrono::milliseconds(period), [this] { return terminated_; });
+      }
+    }
+  }
+
+  USB_Devices& devices_;
+  std::condition_variable wake_;
+  bool terminated_ = false;  // guarded by devices_.Lock
+  std::thread thread_;
+};
+
 class USB_Link final : public Link_Backend {
  public:
   void Start() override {
     hid_init();
-    g_poll_period_ms.store(5);
-    stop_requested_ = false;
-    reader_ = std::thread([this] { Read_Loop(); });
+    Poll_Period.store(5);
+    USB_Thread = std::make_unique<TUSBThread>(devices_);
   }
 
   void Stop() override {
-    {
-      std::lock_guard<std::mutex> lock(io_lock_);
-      stop_requested_ = true;
+    if (USB_Thread) {
+      USB_Thread->Terminate();
+      USB_Thread->WaitFor();
+      USB_Thread.reset();
     }
-    wake_reader_.notify_all();
-    if (reader_.joinable()) reader_.join();
     for (int32_t slot = 0; slot < Slot_Count; ++slot) Close(slot);
     hid_exit();
   }
 
   int32_t Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) override {
+    return USB_Transaction(slot, request, reply);
+  }
+
+  int32_t USB_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
     uint8_t report[USB_Out_Report_Size];
     Build_USB_Out_Report(request.Command, request.Index, request.Value, report);
 
     Receive_State& rx = Received();
     {
-      std::lock_guard<std::mutex> lock(rx.lock);
-      rx.reply_ready = false;
-      rx.awaiting = true;
-      rx.awaited_slot = slot;
-      rx.awaited_command = request.Command;
+      std::lock_guard<std::mutex> lock(rx.Receive_Lock);
+      rx.Reply_Ready = false;
+      rx.Awaiting = true;
+      rx.Awaited_Slot = slot;
+      rx.Awaited_Command = request.Command;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(USB_Reply_Timeout_ms);
     bool written = false;
     {
-      std::lock_guard<std::mutex> lock(io_lock_);
-      if (handles_[slot]) written = hid_write(handles_[slot], report, sizeof report) >= 0;
+      std::lock_guard<std::mutex> lock(devices_.Lock);
+      if (hid_device* handle = devices_.Handles[slot])
+        written = hid_write(handle, report, sizeof report) >= 0;
     }
-    std::unique_lock<std::mutex> lock(rx.lock);
-    if (written) rx.reply_arrived.wait_until(lock, deadline, [&] { return rx.reply_ready; });
-    rx.awaiting = false;
-    if (!written || !rx.reply_ready) return Result_Fail;
-    const uint8_t* r = rx.reply_report;
+    std::unique_lock<std::mutex> lock(rx.Receive_Lock);
+    if (written) rx.Reply_Arrived.wait_until(lock, deadline, [&] { return rx.Reply_Ready; });
+    rx.Awaiting = false;
+    if (!written || !rx.Reply_Ready) return Result_Fail;
+    const uint8_t* r = rx.Reply_Report;
     reply.Status = r[1];
     reply.Command = Read_U16(r + 2);
     reply.Index = Read_U16(r + 4);
     reply.Value = Read_I32(r + 6);
-    rx.push_table[slot][0] = Read_I32(r + 10);
+    rx.Push_Table[slot][0] = Read_I32(r + 10);
     return reply.Status == 0 ? Result_OK : Result_Fail;
   }
 
@@ -128,78 +219,25 @@ class USB_Link final : public Link_Backend {
     hid_free_enumeration(list);
     if (!handle) return Result_Fail;
     {
-      std::lock_guard<std::mutex> lock(io_lock_);
-      handles_[slot] = handle;
+      std::lock_guard<std::mutex> lock(devices_.Lock);
+      devices_.Handles[slot] = handle;
     }
     Set_Link_Kind(slot, Link_USB);
     return Result_OK;
   }
 
   int32_t Close(int32_t slot) {
-    hid_device* handle;
     {
-      // The reader holds io_lock_ while it reads, so the handle is never freed under it.
-      std::lock_guard<std::mutex> lock(io_lock_);
-      handle = handles_[slot];
-      handles_[slot] = nullptr;
-      if (handle) hid_close(handle);
+      std::lock_guard<std::mutex> lock(devices_.Lock);
+      if (hid_device* handle = std::exchange(devices_.Handles[slot], nullptr)) hid_close(handle);
     }
     Set_Link_Kind(slot, Link_None);
     return Result_OK;
   }
 
  private:
-  void Read_Loop() {
-    uint8_t buffer[USB_In_Report_Size];
-    std::unique_lock<std::mutex> io(io_lock_);
-    while (!stop_requested_) {
-      for (int32_t slot = 0; slot < Slot_Count; ++slot) {
-        if (!handles_[slot]) continue;
-        std::memset(buffer, 0, sizeof buffer);
-        const int n = hid_read(handles_[slot], buffer, sizeof buffer);
-        if (n > 0) Store(slot, buffer);
-        // Between devices the lock is let go, so a caller's write never waits
-        // for a whole pass, even when the poll period is 0.
-        io.unlock();
-        io.lock();
-        if (stop_requested_) return;
-      }
-      const int period = std::max<int32_t>(0, g_poll_period_ms.load());
-      if (period == 0) {
-        io.unlock();
-        std::this_thread::yield();
-        io.lock();
-      } else {
-        wake_reader_.wait_for(io, std::chrono::milliseconds(period), [this] { return stop_requested_; });
-      }
-    }
-  }
-
-  void Store(int32_t slot, const uint8_t (&report)[USB_In_Report_Size]) {
-    Receive_State& rx = Received();
-    std::lock_guard<std::mutex> lock(rx.lock);
-    if (report[0] == Report_Push) {
-      rx.push_table[slot][0] = Read_I32(report + 1);
-      rx.push_table[slot][1] = Read_I32(report + 5);
-    } else if (report[0] == Report_Reply) {
-      // Only the awaited reply completes the wait: a stale reply to an earlier
-      // command, or one from another slot, is skipped. Once the awaited reply is
-      // stored it stays until the waiter has copied it, since a report read in the
-      // same pass (before the waiter runs) must not replace it.
-      if (rx.awaiting && !rx.reply_ready && rx.awaited_slot == slot &&
-          Read_U16(report + 2) == rx.awaited_command) {
-        std::memcpy(rx.reply_report, report, sizeof rx.reply_report);
-        rx.reply_ready = true;
-        rx.reply_arrived.notify_all();
-      }
-    }
-  }
-
-  std::mutex io_lock_;  // guards handles_ against the reader; taken after Command_Lock
-  std::condition_variable wake_reader_;
-  bool stop_requested_ = false;
-  std::array<hid_device*, Slot_Count> handles_{};
-  std::thread reader_;
+  USB_Devices devices_;
+  std::unique_ptr<TUSBThread> USB_Thread;
 };
 
 USB_Link* g_usb = nullptr;  // the library's instance while it is initialised
@@ -247,14 +285,14 @@ JQ_EXPORT_PAIR(Get_Push_Data, (uint16_t channel, int32_t* value), (channel, valu
   if (!Library_Initialised()) return Result_Fail;
   if (Valid_Slot(slot) && channel < Push_Words) {
     Receive_State& rx = Received();
-    std::lock_guard<std::mutex> lock(rx.lock);
-    Put(value, rx.push_table[slot][channel]);
+    std::lock_guard<std::mutex> lock(rx.Receive_Lock);
+    Put(value, rx.Push_Table[slot][channel]);
   }
   return Result_OK;
 }()))
 
 JQ_EXPORT int32_t JQ_CALL JQ_Set_Thread_Timeout(int32_t milliseconds) {
   if (!Library_Initialised()) return Result_Fail;
-  g_poll_period_ms.store(milliseconds);  // a negative period is used as 0
+  Poll_Period.store(milliseconds);  // a negative period is used as 0
   return Result_OK;
 }
