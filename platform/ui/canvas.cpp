@@ -295,17 +295,22 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
   p->restore();
 }
 
-void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
-  TRect r = Normalized(Rect(X1, Y1, X2, Y2));
-  QPainter* p = RequirePainter();
-  if (!p || r.Width() < 2 || r.Height() < 2) return;
-  p->save();
+// Outlined and filled shapes: the canvas pen (or none when clear) and brush.
+void TCanvas::SetShapePenAndBrush(QPainter* p) {
   p->setCompositionMode(ModeFor(pen_->Mode()));
   if (pen_->Style() == psClear)
     p->setPen(Qt::NoPen);
   else
     p->setPen(QPen(ToQColor(PenColorFor(*pen_)), std::max(1, pen_->Width())));
   p->setBrush(QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+}
+
+void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+  TRect r = Normalized(Rect(X1, Y1, X2, Y2));
+  QPainter* p = RequirePainter();
+  if (!p || r.Width() < 2 || r.Height() < 2) return;
+  p->save();
+  SetShapePenAndBrush(p);
   p->drawRoundedRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1), X3 / 2.0, Y3 / 2.0);
   p->restore();
 }
@@ -315,12 +320,7 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   QPainter* p = RequirePainter();
   if (!p || r.Width() < 2 || r.Height() < 2) return;
   p->save();
-  p->setCompositionMode(ModeFor(pen_->Mode()));
-  if (pen_->Style() == psClear)
-    p->setPen(Qt::NoPen);
-  else
-    p->setPen(QPen(ToQColor(PenColorFor(*pen_)), std::max(1, pen_->Width())));
-  p->setBrush(QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+  SetShapePenAndBrush(p);
   p->drawEllipse(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
   p->restore();
 }
@@ -331,12 +331,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& Points) {
   QPolygon poly;
   for (TPoint pt : Points) poly << Q(pt);
   p->save();
-  p->setCompositionMode(ModeFor(pen_->Mode()));
-  if (pen_->Style() == psClear)
-    p->setPen(Qt::NoPen);
-  else
-    p->setPen(QPen(ToQColor(PenColorFor(*pen_)), std::max(1, pen_->Width())));
-  p->setBrush(QBrush(ToQColor(brush_->Color()), QtBrushStyle(brush_->Style())));
+  SetShapePenAndBrush(p);
   p->drawPolygon(poly, Qt::WindingFill);
   p->restore();
 }

@@ -188,6 +188,7 @@ class TCanvas : public TPersistent {
   std::unique_ptr<ClipState> clip_;
   std::unique_ptr<ClipState> baseClip_;  // the painter's own clip when attached
   void ApplyClip();
+  void SetShapePenAndBrush(QPainter* p);
   // Narrows the clip to `R` (keep_inside) or cuts `R` out of it.
   void CombineClip(const TRect& R, bool keep_inside);
 };
