@@ -134,31 +134,31 @@ TMainFrm::TMainFrm(TComponent* AOwner) : TForm(AOwner) {
   btn_Output = NewToolButton(this, tlb_System, u"btn_Output", u"输出控制", 19,
                              [this](TObject* s) { btn_OutputClick(s); });
 
-  RzVersionInfo1 = new rz::TRzVersionInfo(this);
-  RzVersionInfo1->SetName(u"RzVersionInfo1");
-  status_Main = new rz::TRzStatusBar(this);
+  KitVersionInfo1 = new kit::TKitVersionInfo(this);
+  KitVersionInfo1->SetName(u"KitVersionInfo1");
+  status_Main = new kit::TKitStatusBar(this);
   status_Main->SetName(u"status_Main");
   status_Main->SetParent(this);
   status_Main->SetAlign(alBottom);
   status_Main->SetHeight(19);
-  status_Main->SetBorderInner(rz::fsNone);
-  status_Main->SetBorderOuter(rz::fsNone);
-  RzVersionInfoStatus1 = new rz::TRzVersionInfoStatus(this);
-  RzVersionInfoStatus1->SetName(u"RzVersionInfoStatus1");
-  RzVersionInfoStatus1->SetParent(status_Main);
-  RzVersionInfoStatus1->SetBounds(600, 0, 200, 19);
-  RzVersionInfoStatus1->SetAlign(alRight);
-  RzVersionInfoStatus1->SetField(rz::vifCompanyName);
-  RzVersionInfoStatus1->SetVersionInfo(RzVersionInfo1);
-  RzVersionInfoStatus2 = new rz::TRzVersionInfoStatus(this);
-  RzVersionInfoStatus2->SetName(u"RzVersionInfoStatus2");
-  RzVersionInfoStatus2->SetParent(status_Main);
-  RzVersionInfoStatus2->SetBounds(800, 0, 145, 19);
-  RzVersionInfoStatus2->SetAlign(alRight);
-  RzVersionInfoStatus2->SetFieldLabel(u"Ver:");
-  RzVersionInfoStatus2->SetField(rz::vifFileVersion);
-  RzVersionInfoStatus2->SetVersionInfo(RzVersionInfo1);
-  msg_Main = new rz::TRzStatusPane(this);
+  status_Main->SetBorderInner(kit::fsNone);
+  status_Main->SetBorderOuter(kit::fsNone);
+  KitVersionInfoStatus1 = new kit::TKitVersionInfoStatus(this);
+  KitVersionInfoStatus1->SetName(u"KitVersionInfoStatus1");
+  KitVersionInfoStatus1->SetParent(status_Main);
+  KitVersionInfoStatus1->SetBounds(600, 0, 200, 19);
+  KitVersionInfoStatus1->SetAlign(alRight);
+  KitVersionInfoStatus1->SetField(kit::vifCompanyName);
+  KitVersionInfoStatus1->SetVersionInfo(KitVersionInfo1);
+  KitVersionInfoStatus2 = new kit::TKitVersionInfoStatus(this);
+  KitVersionInfoStatus2->SetName(u"KitVersionInfoStatus2");
+  KitVersionInfoStatus2->SetParent(status_Main);
+  KitVersionInfoStatus2->SetBounds(800, 0, 145, 19);
+  KitVersionInfoStatus2->SetAlign(alRight);
+  KitVersionInfoStatus2->SetFieldLabel(u"Ver:");
+  KitVersionInfoStatus2->SetField(kit::vifFileVersion);
+  KitVersionInfoStatus2->SetVersionInfo(KitVersionInfo1);
+  msg_Main = new kit::TKitStatusPane(this);
   msg_Main->SetName(u"msg_Main");
   msg_Main->SetParent(status_Main);
   msg_Main->SetAlign(alClient);
@@ -185,7 +185,7 @@ TMainFrm::~TMainFrm() {
 
 void TMainFrm::FormCreate(TObject*) {
   SetCaption(u"JQHelper");
-  RzVersionInfoStatus1->SetVisible(false);
+  KitVersionInfoStatus1->SetVisible(false);
 
   // A logo that cannot be read as a picture only costs the logo, not the start.
   bool logo = false;

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "rz_status_bar.h"
-#include "rz_status_pane.h"
-#include "rz_version_info.h"
+#include "kit_status_bar.h"
+#include "kit_status_pane.h"
+#include "kit_version_info.h"
 #include "ui.h"
 
 namespace desktop {
@@ -33,11 +33,11 @@ class TMainFrm : public ui::TForm {
   ui::TToolButton* btn_Input;
   ui::TToolButton* btn_Output;
   ui::TScrollBox* box_Axis;
-  rz::TRzStatusBar* status_Main;
-  rz::TRzStatusPane* msg_Main;
-  rz::TRzVersionInfoStatus* RzVersionInfoStatus1;
-  rz::TRzVersionInfoStatus* RzVersionInfoStatus2;
-  rz::TRzVersionInfo* RzVersionInfo1;
+  kit::TKitStatusBar* status_Main;
+  kit::TKitStatusPane* msg_Main;
+  kit::TKitVersionInfoStatus* KitVersionInfoStatus1;
+  kit::TKitVersionInfoStatus* KitVersionInfoStatus2;
+  kit::TKitVersionInfo* KitVersionInfo1;
   ui::TImageList* il_Main;
   ui::TImageList* il_Motion;
   ui::TTimer* tmr_AD;

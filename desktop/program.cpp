@@ -3,13 +3,13 @@
 #include "auto_form.h"
 #include "board_port_form.h"
 #include "calc_form.h"
-#include "cn_lang_mgr.h"
+#include "aux_lang_mgr.h"
 #include "config_form.h"
 #include "input_form.h"
 #include "main_form.h"
 #include "output_form.h"
 #include "rs_form.h"
-#include "rz_colors.h"
+#include "kit_colors.h"
 #include "run_all_form.h"
 #include "save_reg_form.h"
 #include "stream_circle_form.h"
@@ -22,13 +22,13 @@
 namespace desktop {
 
 void Start_Modules() {
-  rz::InitPanelLibrary();
-  cn::Res_String_Registry_Startup();
+  kit::InitPanelLibrary();
+  aux::Res_String_Registry_Startup();
 }
 
 void Stop_Modules() {
-  cn::Res_String_Registry_Shutdown();
-  rz::DonePanelLibrary();
+  aux::Res_String_Registry_Shutdown();
+  kit::DonePanelLibrary();
 }
 
 void Create_Forms() {

@@ -1,6 +1,6 @@
 #include "rs_form.h"
 
-#include "cn_lang_mgr.h"
+#include "aux_lang_mgr.h"
 #include "program_messages.h"
 
 namespace desktop {
@@ -56,7 +56,7 @@ void TrsFrm::FormCreate(ui::TObject*) {
       {&rsLimit, u"rsLimit"},
       {&rsOverSafe, u"rsOverSafe"},
   };
-  for (const Item& item : kItems) cn::Add_Res_String_Item(item.Rec, item.Name);
+  for (const Item& item : kItems) aux::Add_Res_String_Item(item.Rec, item.Name);
 }
 
 }  // namespace desktop

@@ -16,7 +16,7 @@ constexpr int Net_Read_Timeout_ms = 1000;
 class Net_Link final : public Link_Backend {
  public:
   void Start() override {
-    for (auto& client : clients_) client = std::make_unique<TIdTCPClient>();
+    for (auto& client : clients_) client = std::make_unique<TNetTCPClient>();
   }
 
   void Stop() override {
@@ -32,24 +32,24 @@ class Net_Link final : public Link_Backend {
 
   // One attempt: a network controller that answers wrongly answers wrongly again.
   int32_t Net_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
-    TIdTCPClient& client = *clients_[slot];
+    TNetTCPClient& client = *clients_[slot];
     if (!client.Connected()) return Result_Fail;
     const TRequest_Frame frame = Build_Request_Frame(request);
     client.ResetInBuffer();  // a late reply to an earlier request must not answer this one
-    const TIdBytes out(frame.begin(), frame.end());
+    const TNetBytes out(frame.begin(), frame.end());
     try {
       client.WriteBlock(out);
-    } catch (const EIdException&) {
+    } catch (const ENetException&) {
       try {
         client.WriteBlock(out);
-      } catch (const EIdException&) {
+      } catch (const ENetException&) {
         return Result_Fail;
       }
     }
-    TIdBytes in;
+    TNetBytes in;
     try {
       client.ReadBlock(in, Reply_Frame_Size);
-    } catch (const EIdException&) {
+    } catch (const ENetException&) {
       return Result_Fail;
     }
     if (!Accept_Reply_Frame(frame, in.data(), in.size(), reply)) return Result_Fail;
@@ -57,7 +57,7 @@ class Net_Link final : public Link_Backend {
   }
 
   int32_t Open(int32_t slot, const std::string& host, uint16_t port) {
-    TIdTCPClient& client = *clients_[slot];
+    TNetTCPClient& client = *clients_[slot];
     client.CloseConnection();
     client.ConnectTimeout = Net_Connect_Timeout_ms;
     client.ReadTimeout = Net_Read_Timeout_ms;
@@ -75,7 +75,7 @@ class Net_Link final : public Link_Backend {
   }
 
  private:
-  std::array<std::unique_ptr<TIdTCPClient>, Slot_Count> clients_;
+  std::array<std::unique_ptr<TNetTCPClient>, Slot_Count> clients_;
 };
 
 Net_Link* g_net = nullptr;

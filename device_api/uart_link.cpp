@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "block_serial.h"
+#include "sync_serial.h"
 #include "export_table.h"
 #include "frames.h"
 #include "link.h"
@@ -20,7 +20,7 @@ class UART_Link final : public Link_Backend {
  public:
   void Start() override {
     for (auto& port : ports_) {
-      port = std::make_unique<TBlockSerial>();
+      port = std::make_unique<TSyncSerial>();
       port->RaiseExcept = false;
     }
   }
@@ -37,7 +37,7 @@ class UART_Link final : public Link_Backend {
   }
 
   int32_t UART_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
-    TBlockSerial* port = Valid_Slot(slot) ? ports_[slot].get() : nullptr;
+    TSyncSerial* port = Valid_Slot(slot) ? ports_[slot].get() : nullptr;
     if (!port || port->Handle() == platform::serial::Invalid_Handle) return Result_Fail;
     const TRequest_Frame frame = Build_Request_Frame(request);
     uint8_t answer[Reply_Frame_Size];
@@ -55,7 +55,7 @@ class UART_Link final : public Link_Backend {
 
   // Called with Command_Lock held and a valid slot.
   int32_t Open(int32_t slot, const std::string& name) {
-    TBlockSerial* port = ports_[slot].get();
+    TSyncSerial* port = ports_[slot].get();
     if (!port) return Result_Fail;
     // A port still open from an earlier open is closed, so the new name takes effect.
     port->ClosePort();
@@ -66,12 +66,12 @@ class UART_Link final : public Link_Backend {
   }
 
   int32_t Close(int32_t slot) {
-    if (TBlockSerial* port = ports_[slot].get()) port->ClosePort();
+    if (TSyncSerial* port = ports_[slot].get()) port->ClosePort();
     return Result_OK;
   }
 
  private:
-  std::array<std::unique_ptr<TBlockSerial>, Slot_Count> ports_;
+  std::array<std::unique_ptr<TSyncSerial>, Slot_Count> ports_;
 };
 
 UART_Link* g_uart = nullptr;  // the library's instance while it is initialised

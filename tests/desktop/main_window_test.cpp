@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, ProgramRunsItsMessageLoopUntilTheMainWindowCloses) {
   StartProgram();
   bool seen = false;
   h->Post([&seen] {
-    seen = MainFrm->Showing() && MainFrm->status_Main->Showing() && MainFrm->RzVersionInfoStatus2->Showing() &&
+    seen = MainFrm->Showing() && MainFrm->status_Main->Showing() && MainFrm->KitVersionInfoStatus2->Showing() &&
            jqsim::HidInitCount() == 1;
     MainFrm->Close();
   });
@@ -322,15 +322,15 @@ TEST_F(MainWindowTest, MainWindowShowsToolBarAxisAreaAndStatusBar) {
   EXPECT_EQ(MainFrm->status_Main->Height(), 19);
   EXPECT_EQ(MainFrm->status_Main->Top() + 19, MainFrm->ClientHeight());
   EXPECT_EQ(MainFrm->msg_Main->Align(), alClient);
-  EXPECT_FALSE(MainFrm->RzVersionInfoStatus1->Visible());
-  EXPECT_EQ(MainFrm->RzVersionInfoStatus1->Field(), rz::vifCompanyName);
-  EXPECT_TRUE(MainFrm->RzVersionInfoStatus2->Visible());
-  EXPECT_EQ(MainFrm->RzVersionInfoStatus2->Width(), 145);
-  EXPECT_EQ(MainFrm->RzVersionInfoStatus2->FieldLabel(), u"Ver:");
+  EXPECT_FALSE(MainFrm->KitVersionInfoStatus1->Visible());
+  EXPECT_EQ(MainFrm->KitVersionInfoStatus1->Field(), kit::vifCompanyName);
+  EXPECT_TRUE(MainFrm->KitVersionInfoStatus2->Visible());
+  EXPECT_EQ(MainFrm->KitVersionInfoStatus2->Width(), 145);
+  EXPECT_EQ(MainFrm->KitVersionInfoStatus2->FieldLabel(), u"Ver:");
   // The version pane shows the program's file version (read here from the
   // built program, since the test executable carries none).
-  MainFrm->RzVersionInfo1->SetFilePath(rtl::FromSysPath(JQ_PROGRAM_FILE));
-  EXPECT_EQ(rtl::StringToUtf8(MainFrm->RzVersionInfoStatus2->Caption()), JQ_PROGRAM_VERSION);
+  MainFrm->KitVersionInfo1->SetFilePath(rtl::FromSysPath(JQ_PROGRAM_FILE));
+  EXPECT_EQ(rtl::StringToUtf8(MainFrm->KitVersionInfoStatus2->Caption()), JQ_PROGRAM_VERSION);
   MainFrm->msg_Main->SetCaption(u"Model=JQ-TEST/SN=000000000000000000000000/Ver=1.0.0.7/Motor=4");
   EXPECT_EQ(MainFrm->box_Axis->Top(), bar->Height());
   EXPECT_EQ(MainFrm->box_Axis->Top() + MainFrm->box_Axis->Height(), MainFrm->status_Main->Top());

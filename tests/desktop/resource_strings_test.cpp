@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cn_lang_mgr.h"
+#include "aux_lang_mgr.h"
 #include "desktop_fixture.h"
 #include "program.h"
 #include "program_messages.h"
@@ -34,7 +34,7 @@ TEST_F(ResourceStringTest, StartUpRegistersTheTwentyFiveTextsInOrder) {
       {&rsAxis, u"rsAxis"},         {&rsConfig, u"rsConfig"},       {&rsLimit, u"rsLimit"},
       {&rsOverSafe, u"rsOverSafe"},
   };
-  const cn::TCnResourceStringList* list = cn::Res_String_List();
+  const aux::TAuxResourceStringList* list = aux::Res_String_List();
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->size(), 25u);
   for (size_t i = 0; i < 25; ++i) {
@@ -51,20 +51,20 @@ TEST_F(ResourceStringTest, StartUpRegistersTheTwentyFiveTextsInOrder) {
 }
 
 TEST_F(ResourceStringTest, RegistryIgnoresNullAndKeepsDuplicates) {
-  cn::Add_Res_String_Item(nullptr, u"rsNothing");
-  ASSERT_EQ(cn::Res_String_List()->size(), 0u);
-  cn::Add_Res_String_Item(&rsTip, u"rsTip");
-  cn::Add_Res_String_Item(&rsTip, u"rsTip");
-  ASSERT_EQ(cn::Res_String_List()->size(), 2u);
-  EXPECT_EQ((*cn::Res_String_List())[1]->StringRecAddr(), &rsTip);
+  aux::Add_Res_String_Item(nullptr, u"rsNothing");
+  ASSERT_EQ(aux::Res_String_List()->size(), 0u);
+  aux::Add_Res_String_Item(&rsTip, u"rsTip");
+  aux::Add_Res_String_Item(&rsTip, u"rsTip");
+  ASSERT_EQ(aux::Res_String_List()->size(), 2u);
+  EXPECT_EQ((*aux::Res_String_List())[1]->StringRecAddr(), &rsTip);
 
   // Shut-down frees the registry; registering then changes nothing.
   Stop_Modules();
-  EXPECT_EQ(cn::Res_String_List(), nullptr);
-  cn::Add_Res_String_Item(&rsTip, u"rsTip");
-  EXPECT_EQ(cn::Res_String_List(), nullptr);
+  EXPECT_EQ(aux::Res_String_List(), nullptr);
+  aux::Add_Res_String_Item(&rsTip, u"rsTip");
+  EXPECT_EQ(aux::Res_String_List(), nullptr);
   Start_Modules();
-  EXPECT_EQ(cn::Res_String_List()->size(), 0u);
+  EXPECT_EQ(aux::Res_String_List()->size(), 0u);
 }
 
 TEST_F(ResourceStringTest, BlanksOfTheTextsSeparateAxisNamesAndNumbers) {

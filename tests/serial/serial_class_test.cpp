@@ -1,4 +1,4 @@
-// TBlockSerial over the fake backend: errors, port names, transfers, lines,
+// TSyncSerial over the fake backend: errors, port names, transfers, lines,
 // line errors, data forms and the modem dialogue.
 #include <gtest/gtest.h>
 
@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "allocation_cap.h"
-#include "block_serial.h"
+#include "sync_serial.h"
 #include "fake_serial.h"
 
 namespace {
 
-using jq::TBlockSerial;
+using jq::TSyncSerial;
 namespace ser = platform::serial;
 
 constexpr const char* Port = "/dev/ttyS2";
@@ -28,7 +28,7 @@ class FakePortTest : public ::testing::Test {
   std::string Output() { return std::string(dev().output.begin(), dev().output.end()); }
 
   ser::Fake_Serial_Api api;
-  TBlockSerial port{api};
+  TSyncSerial port{api};
 };
 
 TEST(SerialErrors, OwnCodesHaveTheirTexts) {
@@ -50,13 +50,13 @@ TEST(SerialErrors, OwnCodesHaveTheirTexts) {
       {5, "Access is denied."},
       {2, "The system cannot find the file specified."},
   };
-  for (const auto& [code, text] : table) EXPECT_EQ(TBlockSerial::GetErrorDesc(code), text) << code;
-  EXPECT_EQ(TBlockSerial::VersionText(), "Varnel 7.6.0");
+  for (const auto& [code, text] : table) EXPECT_EQ(TSyncSerial::GetErrorDesc(code), text) << code;
+  EXPECT_EQ(TSyncSerial::VersionText(), "Varnel 7.6.0");
 }
 
 TEST(SerialErrors, RaiseExceptCarriesCodeAndText) {
   ser::Fake_Serial_Api api;
-  TBlockSerial port(api);
+  TSyncSerial port(api);
   port.RaiseExcept = true;
   try {
     uint8_t b;
@@ -105,7 +105,7 @@ TEST(SerialPortNames, MapToDevicePaths) {
     api.Add_Port("/dev/ttyS2");
     api.Add_Port("/dev/ttySAC0");
     api.Add_Port("/dev/pts/7");
-    TBlockSerial port(api);
+    TSyncSerial port(api);
     port.OpenPort(r.name);
     ASSERT_EQ(api.opened_names.size(), 1u) << r.name;
     EXPECT_EQ(api.opened_names[0], r.opened) << r.name;
@@ -237,7 +237,7 @@ TEST_F(FakePortTest, LineErrorsBecomeCodes) {
     char buf[2];
     EXPECT_EQ(port.ReceiveExact(buf, 2, 100), 2);
     EXPECT_EQ(port.LastErrorCode(), code) << flags;
-    EXPECT_EQ(port.LastErrorText(), TBlockSerial::GetErrorDesc(code));
+    EXPECT_EQ(port.LastErrorText(), TSyncSerial::GetErrorDesc(code));
   }
 }
 
@@ -282,7 +282,7 @@ TEST_F(FakePortTest, ModemLinesBreakAndToggle) {
 TEST(SerialControlLines, DsrTestGuardsOpenAndTransfers) {
   ser::Fake_Serial_Api api;
   auto& dev = api.Add_Port(Port);
-  TBlockSerial port(api);
+  TSyncSerial port(api);
   port.TestDSR = true;
   port.OpenPort(Port);
   EXPECT_EQ(port.LastErrorCode(), 9995);
@@ -301,7 +301,7 @@ TEST(SerialControlLines, DsrTestGuardsOpenAndTransfers) {
 
 TEST_F(FakePortTest, StatusHookSeesConnectWritesAndClose) {
   std::vector<std::pair<jq::THookSerialReason, std::string>> seen;
-  port.OnStatus = [&](TBlockSerial* sender, jq::THookSerialReason reason, const std::string& value) {
+  port.OnStatus = [&](TSyncSerial* sender, jq::THookSerialReason reason, const std::string& value) {
     EXPECT_EQ(sender, &port);
     seen.emplace_back(reason, value);
   };

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "JQ_API.h"
-#include "block_serial.h"
+#include "sync_serial.h"
 #include "command.h"
 #include "device_slots.h"
 #include "sim.h"
@@ -232,7 +232,7 @@ TEST_F(SerialLinkTest, ReopenSwitchesToTheNewPortAndReleasesTheOld) {
   EXPECT_EQ(JQ_Check(), 0);
   EXPECT_EQ(a.Log().size(), 1u);
   EXPECT_EQ(b.Log().size(), 1u);
-  jq::TBlockSerial other;  // the first port is free again
+  jq::TSyncSerial other;  // the first port is free again
   other.OpenPort(pty_a.slave_path());
   EXPECT_EQ(other.LastErrorCode(), 0);
 }
@@ -277,7 +277,7 @@ TEST(SerialLinkLifecycle, ExportsFailOutsideInitAndDeInit) {
   jqsim::PtyPort pty(sim);
   ASSERT_EQ(JQ_Open_UART(pty.slave_path().c_str()), 0);
   EXPECT_EQ(JQ_DeInit(), 0);  // closes the port
-  jq::TBlockSerial other;
+  jq::TSyncSerial other;
   other.OpenPort(pty.slave_path());
   EXPECT_EQ(other.LastErrorCode(), 0);
   EXPECT_EQ(JQ_Open_UART(pty.slave_path().c_str()), -1);

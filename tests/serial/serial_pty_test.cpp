@@ -1,4 +1,4 @@
-// TBlockSerial over the termios backend, on a pty pair whose master the test drives.
+// TSyncSerial over the termios backend, on a pty pair whose master the test drives.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,11 +12,11 @@
 #include <string>
 #include <thread>
 
-#include "block_serial.h"
+#include "sync_serial.h"
 
 namespace {
 
-using jq::TBlockSerial;
+using jq::TSyncSerial;
 namespace ser = platform::serial;
 
 class PtyTest : public ::testing::Test {
@@ -60,7 +60,7 @@ class PtyTest : public ::testing::Test {
   }
   int master = -1, keep_slave = -1;
   std::string path;
-  TBlockSerial port;
+  TSyncSerial port;
 };
 
 TEST_F(PtyTest, LineStateReadsBackExactlyAndReachesTermios) {
@@ -100,7 +100,7 @@ TEST_F(PtyTest, UnsupportedSettingsAreRefusedAndNothingChanges) {
 }
 
 TEST_F(PtyTest, SecondOpenOfTheSameDeviceIsRefused) {
-  TBlockSerial other;
+  TSyncSerial other;
   other.OpenPort(path);
   EXPECT_EQ(other.LastErrorCode(), 5);
   EXPECT_EQ(other.Handle(), ser::Invalid_Handle);
@@ -111,7 +111,7 @@ TEST_F(PtyTest, SecondOpenOfTheSameDeviceIsRefused) {
 }
 
 TEST(PtyOpen, MissingDeviceReportsTheSystemError) {
-  TBlockSerial port;
+  TSyncSerial port;
   port.OpenPort("/dev/pts/does-not-exist");
   EXPECT_EQ(port.LastErrorCode(), 2);
   EXPECT_EQ(port.LastErrorText(), "The system cannot find the file specified.");

@@ -4,7 +4,7 @@
 #include <istream>
 #include <ostream>
 
-#include "block_serial.h"
+#include "sync_serial.h"
 
 namespace jq {
 namespace {
@@ -38,20 +38,20 @@ std::string Int32_Bytes(int32_t value) {
 
 }  // namespace
 
-void TBlockSerial::SendOneByte(uint8_t value) { SendBytes(&value, 1); }
+void TSyncSerial::SendOneByte(uint8_t value) { SendBytes(&value, 1); }
 
-void TBlockSerial::SendText(const std::string& text) {
+void TSyncSerial::SendText(const std::string& text) {
   SendBytes(text.data(), static_cast<int32_t>(text.size()));
 }
 
-void TBlockSerial::SendInt32(int32_t value) { SendText(Int32_Bytes(value)); }
+void TSyncSerial::SendInt32(int32_t value) { SendText(Int32_Bytes(value)); }
 
-void TBlockSerial::SendLengthPrefixed(const std::string& data) {
+void TSyncSerial::SendLengthPrefixed(const std::string& data) {
   SendInt32(static_cast<int32_t>(data.size()));
   SendText(data);
 }
 
-void TBlockSerial::SendStreamRest(std::istream& stream) {
+void TSyncSerial::SendStreamRest(std::istream& stream) {
   std::string chunk(Stream_Chunk, '\0');
   for (;;) {
     stream.read(chunk.data(), Stream_Chunk);
@@ -72,17 +72,17 @@ int32_t Stream_Rest(std::istream& stream) {
 }
 }  // namespace
 
-void TBlockSerial::SendStreamPrefixed(std::istream& stream) {
+void TSyncSerial::SendStreamPrefixed(std::istream& stream) {
   SendInt32(Stream_Rest(stream));
   SendStreamRest(stream);
 }
 
-void TBlockSerial::SendStreamPrefixedBE(std::istream& stream) {
+void TSyncSerial::SendStreamPrefixedBE(std::istream& stream) {
   SendInt32(ReverseInt32Bytes(Stream_Rest(stream)));
   SendStreamRest(stream);
 }
 
-std::string TBlockSerial::ReceiveExactText(int32_t count, int32_t timeout) {
+std::string TSyncSerial::ReceiveExactText(int32_t count, int32_t timeout) {
   if (count <= 0) return std::string();
   // The count may come off the wire (a length prefix): the text grows piece by piece
   // with the data that arrives, so a bogus count cannot claim gigabytes up front.
@@ -112,7 +112,7 @@ std::string TBlockSerial::ReceiveExactText(int32_t count, int32_t timeout) {
   return s;
 }
 
-uint8_t TBlockSerial::ReceiveOneByte(int32_t timeout) {
+uint8_t TSyncSerial::ReceiveOneByte(int32_t timeout) {
   if (PortNotUsable()) return 0;
   uint8_t result = 0;
   if (LineBuffer.empty()) LineBuffer = ReceiveAvailable(timeout);
@@ -124,7 +124,7 @@ uint8_t TBlockSerial::ReceiveOneByte(int32_t timeout) {
   return result;
 }
 
-std::string TBlockSerial::ReceiveUntil(int32_t timeout, const std::string& terminator) {
+std::string TSyncSerial::ReceiveUntil(int32_t timeout, const std::string& terminator) {
   std::string result;
   if (PortNotUsable()) return result;
   SetSerialError(0);
@@ -178,12 +178,12 @@ std::string TBlockSerial::ReceiveUntil(int32_t timeout, const std::string& termi
   return result;
 }
 
-std::string TBlockSerial::ReceiveLine(int32_t timeout) {
+std::string TSyncSerial::ReceiveLine(int32_t timeout) {
   std::string s = ReceiveUntil(timeout, CRLF);
   return LastErrorCode_ == 0 ? s : std::string();
 }
 
-int32_t TBlockSerial::ReceiveInt32(int32_t timeout) {
+int32_t TSyncSerial::ReceiveInt32(int32_t timeout) {
   const std::string s = ReceiveExactText(4, timeout);
   if (LastErrorCode_ != 0 || s.size() < 4) return 0;
   uint32_t v = 0;
@@ -191,13 +191,13 @@ int32_t TBlockSerial::ReceiveInt32(int32_t timeout) {
   return static_cast<int32_t>(v);
 }
 
-std::string TBlockSerial::ReceiveLengthPrefixed(int32_t timeout) {
+std::string TSyncSerial::ReceiveLengthPrefixed(int32_t timeout) {
   const int32_t n = ReceiveInt32(timeout);
   if (LastErrorCode_ != 0) return std::string();
   return ReceiveExactText(n, timeout);
 }
 
-void TBlockSerial::ReceiveStreamUntilError(std::ostream& stream, int32_t timeout) {
+void TSyncSerial::ReceiveStreamUntilError(std::ostream& stream, int32_t timeout) {
   for (;;) {
     const std::string s = ReceiveAvailable(timeout);
     stream.write(s.data(), static_cast<std::streamsize>(s.size()));
@@ -205,7 +205,7 @@ void TBlockSerial::ReceiveStreamUntilError(std::ostream& stream, int32_t timeout
   }
 }
 
-void TBlockSerial::ReceiveStreamCount(std::ostream& stream, int32_t timeout, int32_t count) {
+void TSyncSerial::ReceiveStreamCount(std::ostream& stream, int32_t timeout, int32_t count) {
   if (count <= 0) return;
   for (int32_t i = 0; i < count / Stream_Chunk; ++i) {
     const std::string s = ReceiveExactText(Stream_Chunk, timeout);
@@ -220,17 +220,17 @@ void TBlockSerial::ReceiveStreamCount(std::ostream& stream, int32_t timeout, int
   }
 }
 
-void TBlockSerial::ReceiveStreamPrefixed(std::ostream& stream, int32_t timeout) {
+void TSyncSerial::ReceiveStreamPrefixed(std::ostream& stream, int32_t timeout) {
   const int32_t n = ReceiveInt32(timeout);
   if (LastErrorCode_ == 0) ReceiveStreamCount(stream, timeout, n);
 }
 
-void TBlockSerial::ReceiveStreamPrefixedBE(std::ostream& stream, int32_t timeout) {
+void TSyncSerial::ReceiveStreamPrefixedBE(std::ostream& stream, int32_t timeout) {
   const int32_t n = ReverseInt32Bytes(ReceiveInt32(timeout));
   if (LastErrorCode_ == 0) ReceiveStreamCount(stream, timeout, n);
 }
 
-std::string TBlockSerial::Modem_Dialogue(const std::string& command, int32_t line_timeout, bool connect) {
+std::string TSyncSerial::Modem_Dialogue(const std::string& command, int32_t line_timeout, bool connect) {
   std::string result;
   ATReplyOK_ = false;
   const bool saved = ConvertLineEnd;
@@ -262,11 +262,11 @@ std::string TBlockSerial::Modem_Dialogue(const std::string& command, int32_t lin
   return result;
 }
 
-std::string TBlockSerial::ModemCommand(const std::string& command) {
+std::string TSyncSerial::ModemCommand(const std::string& command) {
   return Modem_Dialogue(command, AtTimeout, false);
 }
 
-std::string TBlockSerial::ModemConnect(const std::string& command) {
+std::string TSyncSerial::ModemConnect(const std::string& command) {
   return Modem_Dialogue(command, 90 * AtTimeout, true);
 }
 

@@ -8,47 +8,47 @@ namespace {
 
 [[noreturn]] void Raise(const plat::Net_Error& error) {
   switch (error.code) {
-    case plat::Net_Timed_Out: throw EIdReadTimeout();
-    case plat::Net_Closed: throw EIdConnClosedGracefully();
-    case plat::Net_Unresolved: throw EIdSocketError(11001, "Host not found.");
-    default: throw EIdSocketError(error.code, error.text);
+    case plat::Net_Timed_Out: throw ENetReadTimeout();
+    case plat::Net_Closed: throw ENetConnClosedGracefully();
+    case plat::Net_Unresolved: throw ENetSocketError(11001, "Host not found.");
+    default: throw ENetSocketError(error.code, error.text);
   }
 }
 
 }  // namespace
 
-EIdSocketError::EIdSocketError(int code, const std::string& text)
-    : EIdException("Socket Error # " + std::to_string(code) + "\r\n" + text), code_(code) {}
+ENetSocketError::ENetSocketError(int code, const std::string& text)
+    : ENetException("Socket Error # " + std::to_string(code) + "\r\n" + text), code_(code) {}
 
-TIdTCPClient::TIdTCPClient() : socket_(std::make_unique<plat::Tcp_Socket>()) {}
-TIdTCPClient::~TIdTCPClient() = default;
+TNetTCPClient::TNetTCPClient() : socket_(std::make_unique<plat::Tcp_Socket>()) {}
+TNetTCPClient::~TNetTCPClient() = default;
 
-void TIdTCPClient::ConnectToHost() {
+void TNetTCPClient::ConnectToHost() {
   CloseConnection();
-  if (Host.empty()) throw EIdHostRequired();
-  if (Port == 0) throw EIdPortRequired();
+  if (Host.empty()) throw ENetHostRequired();
+  if (Port == 0) throw ENetPortRequired();
   const plat::Net_Error error = socket_->Connect(Host, Port, ConnectTimeout);
-  if (error.code == plat::Net_Timed_Out) throw EIdConnectTimeout();
+  if (error.code == plat::Net_Timed_Out) throw ENetConnectTimeout();
   if (error) Raise(error);
 }
 
-void TIdTCPClient::CloseConnection() {
+void TNetTCPClient::CloseConnection() {
   socket_->Close();
   in_buffer_.clear();
 }
 
-bool TIdTCPClient::Connected() { return socket_->Is_Connected(); }
+bool TNetTCPClient::Connected() { return socket_->Is_Connected(); }
 
-void TIdTCPClient::ResetInBuffer() {
+void TNetTCPClient::ResetInBuffer() {
   in_buffer_.clear();
   socket_->Discard_Received();
 }
 
-void TIdTCPClient::WriteBlock(const TIdBytes& bytes) {
+void TNetTCPClient::WriteBlock(const TNetBytes& bytes) {
   if (const plat::Net_Error error = socket_->Write_All(bytes.data(), bytes.size())) Raise(error);
 }
 
-void TIdTCPClient::ReadBlock(TIdBytes& bytes, size_t count) {
+void TNetTCPClient::ReadBlock(TNetBytes& bytes, size_t count) {
   uint8_t chunk[512];
   while (in_buffer_.size() < count) {
     size_t got = 0;

@@ -1,6 +1,6 @@
 // The TCP client a device slot keeps for its network link: connect with a time-out,
 // write a block, read an exact block with a per-wait read time-out. Failures raise
-// exceptions of the EIdException tree.
+// exceptions of the ENetException tree.
 #pragma once
 
 #include <cstdint>
@@ -13,47 +13,47 @@ namespace plat {
 class Tcp_Socket;
 }
 
-using TIdBytes = std::vector<uint8_t>;
+using TNetBytes = std::vector<uint8_t>;
 
-class EIdException : public std::runtime_error {
+class ENetException : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-class EIdReadTimeout : public EIdException {
+class ENetReadTimeout : public ENetException {
  public:
-  EIdReadTimeout() : EIdException("Read timed out.") {}
+  ENetReadTimeout() : ENetException("Read timed out.") {}
 };
-class EIdConnectTimeout : public EIdException {
+class ENetConnectTimeout : public ENetException {
  public:
-  EIdConnectTimeout() : EIdException("Connect timed out.") {}
+  ENetConnectTimeout() : ENetException("Connect timed out.") {}
 };
-class EIdConnClosedGracefully : public EIdException {
+class ENetConnClosedGracefully : public ENetException {
  public:
-  EIdConnClosedGracefully() : EIdException("Connection Closed Gracefully.") {}
+  ENetConnClosedGracefully() : ENetException("Connection Closed Gracefully.") {}
 };
-class EIdHostRequired : public EIdException {
+class ENetHostRequired : public ENetException {
  public:
-  EIdHostRequired() : EIdException("A Host is required") {}
+  ENetHostRequired() : ENetException("A Host is required") {}
 };
-class EIdPortRequired : public EIdException {
+class ENetPortRequired : public ENetException {
  public:
-  EIdPortRequired() : EIdException("A Port is required") {}
+  ENetPortRequired() : ENetException("A Port is required") {}
 };
-class EIdSocketError : public EIdException {
+class ENetSocketError : public ENetException {
  public:
-  EIdSocketError(int code, const std::string& text);
+  ENetSocketError(int code, const std::string& text);
   int LastError() const { return code_; }
 
  private:
   int code_;
 };
 
-class TIdTCPClient {
+class TNetTCPClient {
  public:
-  TIdTCPClient();
-  ~TIdTCPClient();
-  TIdTCPClient(const TIdTCPClient&) = delete;
-  TIdTCPClient& operator=(const TIdTCPClient&) = delete;
+  TNetTCPClient();
+  ~TNetTCPClient();
+  TNetTCPClient(const TNetTCPClient&) = delete;
+  TNetTCPClient& operator=(const TNetTCPClient&) = delete;
 
   std::string Host;
   uint16_t Port = 0;
@@ -68,12 +68,12 @@ class TIdTCPClient {
   // Drops bytes received but not yet read (a late reply to an earlier request),
   // those still queued in the socket included.
   void ResetInBuffer();
-  void WriteBlock(const TIdBytes& bytes);
+  void WriteBlock(const TNetBytes& bytes);
   // Appends exactly `count` bytes to `bytes`, or raises.
-  void ReadBlock(TIdBytes& bytes, size_t count);
+  void ReadBlock(TNetBytes& bytes, size_t count);
   size_t InBufferSize() const { return in_buffer_.size(); }
 
  private:
   std::unique_ptr<plat::Tcp_Socket> socket_;
-  TIdBytes in_buffer_;
+  TNetBytes in_buffer_;
 };

@@ -1,8 +1,8 @@
-#include "rz_borders.h"
-#include "rz_colors.h"
+#include "kit_borders.h"
+#include "kit_colors.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 using paneltest::Board;
 using paneltest::Rgb;
 

@@ -3,10 +3,10 @@
 
 #include "harness.h"
 #include "registry.h"
-#include "rz_colors.h"
+#include "kit_colors.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 using paneltest::Rgb;
 
 namespace {

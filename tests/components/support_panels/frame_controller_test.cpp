@@ -1,12 +1,12 @@
 #include <map>
 
 #include "harness.h"
-#include "rz_frame_controller.h"
-#include "rz_panel.h"
-#include "rz_status_pane.h"
+#include "kit_frame_controller.h"
+#include "kit_panel.h"
+#include "kit_status_pane.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 
 namespace {
 
@@ -46,13 +46,13 @@ const ui::TClassInfo& TProbeControl::StaticClassInfo() {
           .Set("FrameSides", "TSides", SideNames(), &C::FrameSides, &C::SetFrameSides)
           .Integer("FrameColor", &C::FrameColor, &C::SetFrameColor)
           .Boolean("FrameVisible", &C::FrameVisible, &C::SetFrameVisible)
-          .Set("FrameControllerNotifications", "TRzFrameControllerNotifications",
+          .Set("FrameControllerNotifications", "TKitFrameControllerNotifications",
                FrameControllerNotificationNames(), &C::Notifications, &C::SetNotifications)
           .Build();
   return info;
 }
 
-class TMemoryStore : public ui::TComponent, public IRzRegIniStorage {
+class TMemoryStore : public ui::TComponent, public IKitRegIniStorage {
  public:
   using ui::TComponent::TComponent;
   std::int32_t ReadInteger(const String& s, const String& k, std::int32_t d) override {
@@ -72,7 +72,7 @@ class TMemoryStore : public ui::TComponent, public IRzRegIniStorage {
 class FrameControllerTest : public ::testing::Test {
  protected:
   uitest::Harness h;
-  TRzFrameController* fc = new TRzFrameController(nullptr);
+  TKitFrameController* fc = new TKitFrameController(nullptr);
   TProbeControl* probe = new TProbeControl(nullptr);
   ~FrameControllerTest() override {
     delete probe;
@@ -145,13 +145,13 @@ TEST_F(FrameControllerTest, HotTrackingShowsTheFrameOnAllSides) {
 TEST_F(FrameControllerTest, SaveAndLoadThroughTheStorage) {
   EXPECT_THROW(
       try { fc->Save(u"S"); } catch (const ENoRegIniFile& e) {
-        EXPECT_STREQ(e.what(), "Cannot save Custom Framing settings--No TRzRegIniFile component specified");
+        EXPECT_STREQ(e.what(), "Cannot save Custom Framing settings--No TKitRegIniFile component specified");
         throw;
       },
       ENoRegIniFile);
   EXPECT_THROW(
       try { fc->Load(u"S"); } catch (const ENoRegIniFile& e) {
-        EXPECT_STREQ(e.what(), "Cannot load Custom Framing settings--No TRzRegIniFile component specified");
+        EXPECT_STREQ(e.what(), "Cannot load Custom Framing settings--No TKitRegIniFile component specified");
         throw;
       },
       ENoRegIniFile);
@@ -171,7 +171,7 @@ TEST_F(FrameControllerTest, SaveAndLoadThroughTheStorage) {
   EXPECT_EQ(store->values[u"Frames/Color"], ui::clYellow);
   EXPECT_EQ(store->values[u"Frames/FrameSides_Top"], 0);
 
-  auto* other = new TRzFrameController(nullptr);
+  auto* other = new TKitFrameController(nullptr);
   other->SetRegIniFile(store);
   other->AddControl(probe);
   int sets = probe->styleSets;
@@ -202,8 +202,8 @@ TEST_F(FrameControllerTest, SaveAndLoadThroughTheStorage) {
 }
 
 TEST_F(FrameControllerTest, PanelsAndPanesApplyTheVisibleFrame) {
-  auto* panel = new TRzPanel(nullptr);
-  auto* pane = new TRzStatusPane(nullptr);
+  auto* panel = new TKitPanel(nullptr);
+  auto* pane = new TKitStatusPane(nullptr);
   fc->SetFrameStyle(fsGroove);
   fc->SetFrameColor(ui::clRed);
   panel->SetFrameController(fc);
@@ -223,7 +223,7 @@ TEST_F(FrameControllerTest, PanelsAndPanesApplyTheVisibleFrame) {
   ui::Free(pane);
   EXPECT_EQ(fc->ControlCount(), 1);
   ui::Free(fc);
-  fc = new TRzFrameController(nullptr);
+  fc = new TKitFrameController(nullptr);
   EXPECT_EQ(panel->FrameController(), nullptr);
   ui::Free(panel);
 }

@@ -1,7 +1,7 @@
-#include "rz_grafx.h"
+#include "kit_grafx.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 using paneltest::Board;
 using paneltest::Rgb;
 

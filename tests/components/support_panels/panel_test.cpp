@@ -1,9 +1,9 @@
 #include "harness.h"
-#include "rz_colors.h"
-#include "rz_panel.h"
+#include "kit_colors.h"
+#include "kit_panel.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 using paneltest::Rgb;
 
 namespace {
@@ -13,10 +13,10 @@ class PanelTest : public ::testing::Test {
   paneltest::ClassicLook classic;
   uitest::Harness h;
   ui::TForm* form = h.MakeForm<ui::TForm>();
-  TRzPanel* panel = nullptr;
+  TKitPanel* panel = nullptr;
   PanelTest() {
     form->SetBounds(0, 0, 300, 200);
-    panel = new TRzPanel(form);
+    panel = new TKitPanel(form);
     panel->SetParent(form);
     panel->SetBounds(10, 10, 200, 100);
   }
@@ -93,7 +93,7 @@ TEST_F(PanelTest, ALeavingChildTakesItsSavedStateAlong) {
 }
 
 TEST_F(PanelTest, EdgeDockedPanelsKeepTheirOuterEdge) {
-  auto* loose = new TRzPanel(nullptr);
+  auto* loose = new TKitPanel(nullptr);
   loose->SetBounds(0, 100, 200, 40);
   loose->SetAlign(ui::alBottom);
   loose->SetHeight(60);

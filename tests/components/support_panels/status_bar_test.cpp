@@ -1,11 +1,11 @@
 #include "harness.h"
-#include "rz_colors.h"
-#include "rz_status_bar.h"
-#include "rz_status_pane.h"
-#include "rz_version_info.h"
+#include "kit_colors.h"
+#include "kit_status_bar.h"
+#include "kit_status_pane.h"
+#include "kit_version_info.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 using paneltest::Rgb;
 
 namespace {
@@ -21,15 +21,15 @@ class TRecordingForm : public ui::TForm {
   std::vector<ui::WPARAM> commands;
 };
 
-class TCountingPane : public TRzStatusPane {
+class TCountingPane : public TKitStatusPane {
  public:
-  using TRzStatusPane::TRzStatusPane;
+  using TKitStatusPane::TKitStatusPane;
   int paints = 0;
 
  protected:
   void Paint() override {
     ++paints;
-    TRzStatusPane::Paint();
+    TKitStatusPane::Paint();
   }
 };
 
@@ -38,9 +38,9 @@ class StatusBarTest : public ::testing::Test {
   paneltest::ClassicLook classic;
   uitest::Harness h;
   TRecordingForm* form = h.MakeForm<TRecordingForm>();
-  TRzStatusBar* bar = new TRzStatusBar(form);
-  TRzStatusPane* msg = new TRzStatusPane(form);
-  TRzStatusPane* right = new TRzStatusPane(form);
+  TKitStatusBar* bar = new TKitStatusBar(form);
+  TKitStatusPane* msg = new TKitStatusPane(form);
+  TKitStatusPane* right = new TKitStatusPane(form);
 
   StatusBarTest() {
     form->SetBounds(0, 0, 400, 200);
@@ -76,10 +76,10 @@ TEST_F(StatusBarTest, PaneWidthsFollowTheBar) {
 }
 
 TEST_F(StatusBarTest, AutoScalePanesGrowInProportion) {
-  auto* loose = new TRzStatusBar(nullptr);
+  auto* loose = new TKitStatusBar(nullptr);
   loose->SetWidth(400);
-  auto* a = new TRzStatusPane(loose);
-  auto* b = new TRzStatusPane(loose);
+  auto* a = new TKitStatusPane(loose);
+  auto* b = new TKitStatusPane(loose);
   for (auto* p : {a, b}) {
     p->SetParent(loose);
     p->SetAlign(ui::alLeft);
@@ -210,7 +210,7 @@ TEST_F(StatusBarTest, TransparentPanesLeaveTheBarShowing) {
   EXPECT_EQ(Rgb(h.PixelAt(bar, 20, 3)), Rgb(ui::clYellow));
 
   // A pane whose layout says ParentColor = false loads opaque.
-  auto* loaded = new TRzStatusPane(form);
+  auto* loaded = new TKitStatusPane(form);
   loaded->BeginLoading();
   loaded->SetParentColor(false);
   loaded->EndLoading();
@@ -257,12 +257,12 @@ TEST_F(StatusBarTest, SimpleModeHidesThePanesAndShowsOneCaption) {
 }
 
 TEST_F(StatusBarTest, LoadedLayoutKeepsStoredBorders) {
-  auto* plain = new TRzStatusBar(form);
+  auto* plain = new TKitStatusBar(form);
   plain->BeginLoading();
   plain->SetHeight(30);
   plain->EndLoading();
   EXPECT_EQ(plain->Height(), 19);  // the bar's own style is applied again
-  auto* framed = new TRzStatusBar(form);
+  auto* framed = new TKitStatusBar(form);
   framed->BeginLoading();
   framed->SetBorderOuter(fsLowered);
   framed->SetHeight(30);
@@ -277,14 +277,14 @@ TEST_F(StatusBarTest, ScreenshotOfTheMainWindowBar) {
   form->Font()->SetName(u"WenQuanYi Micro Hei");
   msg->SetCaption(u"已连接到控制器 JQ-LUNO (COM3, 115200)");
   right->SetParent(nullptr);
-  auto* info = new TRzVersionInfo(form);
-  auto* company = new TRzVersionInfoStatus(form);
+  auto* info = new TKitVersionInfo(form);
+  auto* company = new TKitVersionInfoStatus(form);
   company->SetParent(bar);
   company->SetAlign(ui::alRight);
   company->SetAutoSize(true);
   company->SetField(vifCompanyName);
   company->SetVersionInfo(info);
-  auto* version = new TRzVersionInfoStatus(form);
+  auto* version = new TKitVersionInfoStatus(form);
   version->SetParent(bar);
   version->SetAlign(ui::alRight);
   version->SetAutoSize(true);

@@ -3,10 +3,10 @@
 
 #include "files.h"
 #include "harness.h"
-#include "rz_version_info.h"
+#include "kit_version_info.h"
 #include "test_util.h"
 
-using namespace rz;
+using namespace kit;
 
 namespace {
 
@@ -22,7 +22,7 @@ class VersionInfoTest : public ::testing::Test {
 };
 
 TEST_F(VersionInfoTest, ReadsOurOwnExecutable) {
-  auto* info = new TRzVersionInfo(form);
+  auto* info = new TKitVersionInfo(form);
   ASSERT_TRUE(info->VersionInfoAvailable());
   EXPECT_EQ(info->FilePath(), rtl::ProgramFileName());
   const ui::String version = rtl::Utf8ToString(JQ_TEST_VERSION);
@@ -43,12 +43,12 @@ TEST_F(VersionInfoTest, ReadsOurOwnExecutable) {
 }
 
 TEST_F(VersionInfoTest, FilesWithoutVersionInformation) {
-  auto* info = new TRzVersionInfo(form);
+  auto* info = new TKitVersionInfo(form);
   for (const ui::String& path : {PlainPath(), ui::String(u"/nonexistent/jq/program")}) {
     info->SetFilePath(path);
     EXPECT_FALSE(info->VersionInfoAvailable());
     for (int f = vifCompanyName; f <= vifComments; ++f)
-      EXPECT_EQ(info->Field(static_cast<TRzVersionInfoField>(f)), u"Value Not Available") << f;
+      EXPECT_EQ(info->Field(static_cast<TKitVersionInfoField>(f)), u"Value Not Available") << f;
     EXPECT_EQ(info->MajorVersion(), 0);
     EXPECT_EQ(info->Build(), 0);
     EXPECT_EQ(info->GetCustomKeyValue(u"CompanyName"), u"Value Not Available");
@@ -56,8 +56,8 @@ TEST_F(VersionInfoTest, FilesWithoutVersionInformation) {
 }
 
 TEST_F(VersionInfoTest, PanesShowTheirFieldAndFollowChanges) {
-  auto* info = new TRzVersionInfo(form);
-  auto* pane = new TRzVersionInfoStatus(form);
+  auto* info = new TKitVersionInfo(form);
+  auto* pane = new TKitVersionInfoStatus(form);
   EXPECT_EQ(pane->Field(), vifProductVersion);
   pane->SetFieldLabel(u"Ver:");
   pane->SetField(vifFileVersion);
@@ -78,9 +78,9 @@ TEST_F(VersionInfoTest, PanesShowTheirFieldAndFollowChanges) {
 }
 
 TEST_F(VersionInfoTest, FreeingTheComponentFirstKeepsTheLastCaption) {
-  auto* info = new TRzVersionInfo(form);
-  auto* a = new TRzVersionInfoStatus(form);
-  auto* b = new TRzVersionInfoStatus(form);
+  auto* info = new TKitVersionInfo(form);
+  auto* a = new TKitVersionInfoStatus(form);
+  auto* b = new TKitVersionInfoStatus(form);
   a->SetField(vifFileVersion);
   a->SetVersionInfo(info);
   b->SetVersionInfo(info);
@@ -94,8 +94,8 @@ TEST_F(VersionInfoTest, FreeingTheComponentFirstKeepsTheLastCaption) {
 }
 
 TEST_F(VersionInfoTest, LayoutLoadingReadsTheGivenFile) {
-  auto* info = new TRzVersionInfo(form);
-  auto* pane = new TRzVersionInfoStatus(form);
+  auto* info = new TKitVersionInfo(form);
+  auto* pane = new TKitVersionInfoStatus(form);
   pane->SetVersionInfo(info);
   info->BeginLoading();
   info->SetFilePath(PlainPath());

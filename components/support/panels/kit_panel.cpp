@@ -1,21 +1,21 @@
-#include "rz_panel.h"
+#include "kit_panel.h"
 
 #include <algorithm>
 
-#include "rz_borders.h"
-#include "rz_colors.h"
-#include "rz_grafx.h"
+#include "kit_borders.h"
+#include "kit_colors.h"
+#include "kit_grafx.h"
 #include "themes.h"
 
-namespace rz {
+namespace kit {
 
 using ui::TControl;
 using ui::TPoint;
 
-const ui::TClassInfo& TRzCustomPanel::StaticClassInfo() {
-  using C = TRzCustomPanel;
+const ui::TClassInfo& TKitCustomPanel::StaticClassInfo() {
+  using C = TKitCustomPanel;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzCustomPanel", &ui::TPanel::StaticClassInfo())
+      ui::TClassBuilder<C>("TKitCustomPanel", &ui::TPanel::StaticClassInfo())
           .Enum("AlignmentVertical", "TAlignmentVertical", {"avTop", "avCenter", "avBottom"}, &C::AlignmentVertical,
                 &C::SetAlignmentVertical, avCenter)
           .Integer("BorderColor", &C::BorderColor, &C::SetBorderColor, ui::clBtnFace)
@@ -26,11 +26,11 @@ const ui::TClassInfo& TRzCustomPanel::StaticClassInfo() {
           .Integer("BorderShadow", &C::BorderShadow, &C::SetBorderShadow, ui::clBtnShadow)
           .Integer("FlatColor", &C::FlatColor, &C::SetFlatColor, ui::clBtnShadow)
           .Integer("FlatColorAdjustment", &C::FlatColorAdjustment, &C::SetFlatColorAdjustment, 30)
-          .Object("FrameController", "TRzFrameController", &C::FrameController, &C::SetFrameController)
-          .Set("FrameControllerNotifications", "TRzFrameControllerNotifications",
+          .Object("FrameController", "TKitFrameController", &C::FrameController, &C::SetFrameController)
+          .Set("FrameControllerNotifications", "TKitFrameControllerNotifications",
                FrameControllerNotificationNames(), &C::NotificationBits, &C::SetNotificationBits)
           .Boolean("FullRepaint", &C::FullRepaint, &C::SetFullRepaint, 1)
-          .Enum("GradientColorStyle", "TRzGradientColorStyle", {"gcsSystem", "gcsMSOffice", "gcsCustom"},
+          .Enum("GradientColorStyle", "TKitGradientColorStyle", {"gcsSystem", "gcsMSOffice", "gcsCustom"},
                 &C::GradientColorStyle, &C::SetGradientColorStyle, gcsSystem)
           .Integer("GradientColorStart", &C::GradientColorStart, &C::SetGradientColorStart, ui::clWhite)
           .Integer("GradientColorStop", &C::GradientColorStop, &C::SetGradientColorStop, ui::clBtnFace)
@@ -39,7 +39,7 @@ const ui::TClassInfo& TRzCustomPanel::StaticClassInfo() {
                  "gdVerticalEnd", "gdVerticalCenter", "gdVerticalBox", "gdSquareBox", "gdBigSquareBox"},
                 &C::GradientDirection, &C::SetGradientDirection, gdHorizontalEnd)
           .Integer("GridColor", &C::GridColor, &C::SetGridColor, ui::clBtnShadow)
-          .Enum("GridStyle", "TRzGridStyle", {"gsDots", "gsDottedLines", "gsSolidLines"}, &C::GridStyle,
+          .Enum("GridStyle", "TKitGridStyle", {"gsDots", "gsDottedLines", "gsSolidLines"}, &C::GridStyle,
                 &C::SetGridStyle, gsDots)
           .Integer("GridXSize", &C::GridXSize, &C::SetGridXSize, 8)
           .Integer("GridYSize", &C::GridYSize, &C::SetGridYSize, 8)
@@ -50,7 +50,7 @@ const ui::TClassInfo& TRzCustomPanel::StaticClassInfo() {
           .Integer("TextMargin", &C::TextMargin, &C::SetTextMargin, 0)
           .Integer("TextMarginVertical", &C::TextMarginVertical, &C::SetTextMarginVertical, 0)
           .Boolean("Transparent", &C::Transparent, &C::SetTransparent, 0)
-          .Enum("VisualStyle", "TRzVisualStyle", {"vsClassic", "vsWinXP", "vsGradient"}, &C::VisualStyle,
+          .Enum("VisualStyle", "TKitVisualStyle", {"vsClassic", "vsWinXP", "vsGradient"}, &C::VisualStyle,
                 &C::SetVisualStyle, vsWinXP)
           .Boolean("WordWrap", &C::WordWrap, &C::SetWordWrap, 1)
           .Boolean("UseGradients", &C::VisualStyleIsGradient, &C::SetUseGradients, 0)
@@ -61,19 +61,19 @@ const ui::TClassInfo& TRzCustomPanel::StaticClassInfo() {
   return info;
 }
 
-const ui::TClassInfo& TRzPanel::StaticClassInfo() {
+const ui::TClassInfo& TKitPanel::StaticClassInfo() {
   static const ui::TClassInfo info =
-      ui::TClassBuilder<TRzPanel>("TRzPanel", &TRzCustomPanel::StaticClassInfo()).Build();
+      ui::TClassBuilder<TKitPanel>("TKitPanel", &TKitCustomPanel::StaticClassInfo()).Build();
   return info;
 }
 
-TRzCustomPanel::TRzCustomPanel(ui::TComponent* AOwner) : ui::TPanel(AOwner) {
+TKitCustomPanel::TKitCustomPanel(ui::TComponent* AOwner) : ui::TPanel(AOwner) {
   SetBevelOuter(ui::bvNone);
   controlStyle_.Include(ui::csOpaque);
   controlStyle_.Exclude(ui::csParentBackground);
 }
 
-TRzCustomPanel::~TRzCustomPanel() {
+TKitCustomPanel::~TKitCustomPanel() {
   BeginDestroy();
   if (FFrameController) FFrameController->RemoveControl(this);
   FDockManager.reset();
@@ -81,14 +81,14 @@ TRzCustomPanel::~TRzCustomPanel() {
 
 // --- geometry ----------------------------------------------------------------------
 
-void TRzCustomPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+void TKitCustomPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   // A panel docked to the bottom (right) keeps that edge where it is.
   if (Align() == ui::alBottom && AHeight != Height() && ATop == Top()) ATop = Top() + Height() - AHeight;
   if (Align() == ui::alRight && AWidth != Width() && ALeft == Left()) ALeft = Left() + Width() - AWidth;
   ui::TPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
-int TRzCustomPanel::FrameExtent(TFrameStyle Style) const {
+int TKitCustomPanel::FrameExtent(TFrameStyle Style) const {
   switch (Style) {
     case fsNone: return 0;
     case fsFlat: return 1;
@@ -98,7 +98,7 @@ int TRzCustomPanel::FrameExtent(TFrameStyle Style) const {
   }
 }
 
-TRect TRzCustomPanel::AdjustBorderRect(TRect R, bool WithBorderWidth) {
+TRect TKitCustomPanel::AdjustBorderRect(TRect R, bool WithBorderWidth) {
   if (WithBorderWidth) R.Inflate(-BorderWidth(), -BorderWidth());
   for (TFrameStyle style : {FBorderOuter, FBorderInner}) {
     int n = FrameExtent(style);
@@ -110,9 +110,9 @@ TRect TRzCustomPanel::AdjustBorderRect(TRect R, bool WithBorderWidth) {
   return R;
 }
 
-void TRzCustomPanel::AdjustClientRect(TRect& R) { R = AdjustBorderRect(R, true); }
+void TKitCustomPanel::AdjustClientRect(TRect& R) { R = AdjustBorderRect(R, true); }
 
-void TRzCustomPanel::AlignControls(TControl* AControl, TRect& R) {
+void TKitCustomPanel::AlignControls(TControl* AControl, TRect& R) {
   FInAlignControls = true;
   try {
     ui::TPanel::AlignControls(AControl, R);
@@ -124,13 +124,13 @@ void TRzCustomPanel::AlignControls(TControl* AControl, TRect& R) {
   FInAlignControls = false;
 }
 
-TPoint TRzCustomPanel::GetCursorClientPos() { return ScreenToClient(ui::Screen ? ui::Screen->CursorPos() : TPoint{}); }
+TPoint TKitCustomPanel::GetCursorClientPos() { return ScreenToClient(ui::Screen ? ui::Screen->CursorPos() : TPoint{}); }
 
-TRect TRzCustomPanel::GetPaintRect() { return ui::Rect(0, 0, Width(), Height()); }
+TRect TKitCustomPanel::GetPaintRect() { return ui::Rect(0, 0, Width(), Height()); }
 
-TPoint TRzCustomPanel::GetBorderRepaintExtent() { return {1, 1}; }
+TPoint TKitCustomPanel::GetBorderRepaintExtent() { return {1, 1}; }
 
-void TRzCustomPanel::SizeChanged(int OldWidth, int OldHeight) {
+void TKitCustomPanel::SizeChanged(int OldWidth, int OldHeight) {
   ui::TPanel::SizeChanged(OldWidth, OldHeight);
   if (FFullRepaint || !Caption().empty()) {
     Invalidate();
@@ -145,7 +145,7 @@ void TRzCustomPanel::SizeChanged(int OldWidth, int OldHeight) {
 
 // --- colours and painting ------------------------------------------------------------
 
-void TRzCustomPanel::GetGradientColors(TColor& First, TColor& Second) {
+void TKitCustomPanel::GetGradientColors(TColor& First, TColor& Second) {
   if (FGradientColorStyle == gcsCustom) {
     First = FGradientColorStart;
     Second = FGradientColorStop;
@@ -154,7 +154,7 @@ void TRzCustomPanel::GetGradientColors(TColor& First, TColor& Second) {
   }
 }
 
-void TRzCustomPanel::GetFlatColors(TColor& Color, int& Adjustment) {
+void TKitCustomPanel::GetFlatColors(TColor& Color, int& Adjustment) {
   if (FVisualStyle != vsGradient || FGradientColorStyle == gcsCustom) {
     Color = FFlatColor;
     Adjustment = FFlatColorAdjustment;
@@ -164,7 +164,7 @@ void TRzCustomPanel::GetFlatColors(TColor& Color, int& Adjustment) {
   }
 }
 
-void TRzCustomPanel::Paint() {
+void TKitCustomPanel::Paint() {
   TCanvas* c = Canvas();
   if (FTransparent && FPaintClientArea) DrawParentImage(this, c, false);
   TRect r = GetPaintRect();
@@ -220,7 +220,7 @@ void TRzCustomPanel::Paint() {
   if (OnPaint) OnPaint(this);
 }
 
-void TRzCustomPanel::DrawGrid(const TRect& R) {
+void TKitCustomPanel::DrawGrid(const TRect& R) {
   TCanvas* c = Canvas();
   const int cols = FGridXSize > 0 ? R.Width() / FGridXSize : 0;
   const int rows = FGridYSize > 0 ? R.Height() / FGridYSize : 0;
@@ -251,7 +251,7 @@ void TRzCustomPanel::DrawGrid(const TRect& R) {
   }
 }
 
-void TRzCustomPanel::DrawPanelCaption(TRect R) {
+void TKitCustomPanel::DrawPanelCaption(TRect R) {
   String caption = Caption();
   if (caption.empty()) return;
   TCanvas* c = Canvas();
@@ -281,13 +281,13 @@ void TRzCustomPanel::DrawPanelCaption(TRect R) {
 
 // --- children's enabled states ---------------------------------------------------------
 
-void TRzCustomPanel::EnabledChanged() {
+void TKitCustomPanel::EnabledChanged() {
   ui::TPanel::EnabledChanged();
   Invalidate();
   UpdateChildrenEnabled(Enabled());
 }
 
-void TRzCustomPanel::UpdateChildrenEnabled(bool Enabled) {
+void TKitCustomPanel::UpdateChildrenEnabled(bool Enabled) {
   if (!Enabled) {
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* child = Controls(i);
@@ -308,7 +308,7 @@ void TRzCustomPanel::UpdateChildrenEnabled(bool Enabled) {
   FEnabledList.clear();
 }
 
-void TRzCustomPanel::Dispatch(ui::TMessage& Message) {
+void TKitCustomPanel::Dispatch(ui::TMessage& Message) {
   switch (Message.Msg) {
     case ui::CM_CONTROLCHANGE:
       if (Message.LParam == 0) {
@@ -328,26 +328,26 @@ void TRzCustomPanel::Dispatch(ui::TMessage& Message) {
   ui::TPanel::Dispatch(Message);
 }
 
-void TRzCustomPanel::WndProc(ui::TMessage& Message) {
+void TKitCustomPanel::WndProc(ui::TMessage& Message) {
   if (FDockManager) FDockManager->SiteMessage(Message);
   ui::TPanel::WndProc(Message);
 }
 
 // --- frame controller ---------------------------------------------------------------------
 
-void TRzCustomPanel::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+void TKitCustomPanel::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
   ui::TPanel::Notification(AComponent, Operation);
   if (Operation == ui::opRemove && AComponent == FFrameController) FFrameController = nullptr;
 }
 
-void TRzCustomPanel::SetFrameController(TRzFrameController* Value) {
-  TRzFrameController::Rebind(this, FFrameController, Value);
+void TKitCustomPanel::SetFrameController(TKitFrameController* Value) {
+  TKitFrameController::Rebind(this, FFrameController, Value);
 }
 
-void TRzCustomPanel::FrameControllerChanged(TRzFrameController*) { ApplyFrameController(); }
+void TKitCustomPanel::FrameControllerChanged(TKitFrameController*) { ApplyFrameController(); }
 
-void TRzCustomPanel::ApplyFrameController() {
-  TRzFrameController* fc = FFrameController;
+void TKitCustomPanel::ApplyFrameController() {
+  TKitFrameController* fc = FFrameController;
   if (!fc || !fc->FrameVisible()) return;
   const auto& n = FFrameControllerNotifications;
   if (n.Contains(fcpFrameStyle)) SetBorderOuter(fc->FrameStyle());
@@ -367,105 +367,105 @@ void TRzCustomPanel::ApplyFrameController() {
 
 // --- setters ----------------------------------------------------------------------------
 
-void TRzCustomPanel::BorderChanged() {
+void TKitCustomPanel::BorderChanged() {
   Realign();
   Invalidate();
 }
 
-#define RZ_PANEL_SETTER(Name, Type, Field)      \
-  void TRzCustomPanel::Set##Name(Type Value) {  \
+#define KIT_PANEL_SETTER(Name, Type, Field)      \
+  void TKitCustomPanel::Set##Name(Type Value) {  \
     if (Value == Field) return;                 \
     Field = Value;                              \
     Invalidate();                               \
   }
-RZ_PANEL_SETTER(AlignmentVertical, TAlignmentVertical, FAlignmentVertical)
-RZ_PANEL_SETTER(BorderColor, TColor, FBorderColor)
-RZ_PANEL_SETTER(BorderHighlight, TColor, FBorderHighlight)
-RZ_PANEL_SETTER(BorderShadow, TColor, FBorderShadow)
-RZ_PANEL_SETTER(FlatColor, TColor, FFlatColor)
-RZ_PANEL_SETTER(GridColor, TColor, FGridColor)
-RZ_PANEL_SETTER(GridStyle, TRzGridStyle, FGridStyle)
-RZ_PANEL_SETTER(PaintClientArea, bool, FPaintClientArea)
-RZ_PANEL_SETTER(ShowGrid, bool, FShowGrid)
-RZ_PANEL_SETTER(TextMargin, int, FTextMargin)
-RZ_PANEL_SETTER(TextMarginVertical, int, FTextMarginVertical)
-RZ_PANEL_SETTER(WordWrap, bool, FWordWrap)
-RZ_PANEL_SETTER(VisualStyle, TRzVisualStyle, FVisualStyle)
-RZ_PANEL_SETTER(ShowDockClientCaptions, bool, FShowDockClientCaptions)
-#undef RZ_PANEL_SETTER
+KIT_PANEL_SETTER(AlignmentVertical, TAlignmentVertical, FAlignmentVertical)
+KIT_PANEL_SETTER(BorderColor, TColor, FBorderColor)
+KIT_PANEL_SETTER(BorderHighlight, TColor, FBorderHighlight)
+KIT_PANEL_SETTER(BorderShadow, TColor, FBorderShadow)
+KIT_PANEL_SETTER(FlatColor, TColor, FFlatColor)
+KIT_PANEL_SETTER(GridColor, TColor, FGridColor)
+KIT_PANEL_SETTER(GridStyle, TKitGridStyle, FGridStyle)
+KIT_PANEL_SETTER(PaintClientArea, bool, FPaintClientArea)
+KIT_PANEL_SETTER(ShowGrid, bool, FShowGrid)
+KIT_PANEL_SETTER(TextMargin, int, FTextMargin)
+KIT_PANEL_SETTER(TextMarginVertical, int, FTextMarginVertical)
+KIT_PANEL_SETTER(WordWrap, bool, FWordWrap)
+KIT_PANEL_SETTER(VisualStyle, TKitVisualStyle, FVisualStyle)
+KIT_PANEL_SETTER(ShowDockClientCaptions, bool, FShowDockClientCaptions)
+#undef KIT_PANEL_SETTER
 
-void TRzCustomPanel::SetBorderInner(TFrameStyleEx Value) {
+void TKitCustomPanel::SetBorderInner(TFrameStyleEx Value) {
   if (Value == FBorderInner) return;
   FBorderInner = Value;
   BorderChanged();
 }
 
-void TRzCustomPanel::SetBorderOuter(TFrameStyleEx Value) {
+void TKitCustomPanel::SetBorderOuter(TFrameStyleEx Value) {
   if (Value == FBorderOuter) return;
   FBorderOuter = Value;
   BorderChanged();
 }
 
-void TRzCustomPanel::SetBorderSides(TSides Value) {
+void TKitCustomPanel::SetBorderSides(TSides Value) {
   if (Value == FBorderSides) return;
   FBorderSides = Value;
   BorderChanged();
 }
 
-void TRzCustomPanel::SetFlatColorAdjustment(int Value) {
+void TKitCustomPanel::SetFlatColorAdjustment(int Value) {
   CheckColorAdjustment(Value);
   if (Value == FFlatColorAdjustment) return;
   FFlatColorAdjustment = Value;
   Invalidate();
 }
 
-void TRzCustomPanel::SetGradientColorStyle(TRzGradientColorStyle Value) {
+void TKitCustomPanel::SetGradientColorStyle(TKitGradientColorStyle Value) {
   if (Value == FGradientColorStyle) return;
   FGradientColorStyle = Value;
   Invalidate();
 }
 
-void TRzCustomPanel::SetGradientColorStart(TColor Value) {
+void TKitCustomPanel::SetGradientColorStart(TColor Value) {
   if (Value == FGradientColorStart) return;
   FGradientColorStart = Value;
   Invalidate();
   InvalidateTransparentChildren(this);
 }
 
-void TRzCustomPanel::SetGradientColorStop(TColor Value) {
+void TKitCustomPanel::SetGradientColorStop(TColor Value) {
   if (Value == FGradientColorStop) return;
   FGradientColorStop = Value;
   Invalidate();
   InvalidateTransparentChildren(this);
 }
 
-void TRzCustomPanel::SetGradientDirection(TGradientDirection Value) {
+void TKitCustomPanel::SetGradientDirection(TGradientDirection Value) {
   if (Value == FGradientDirection) return;
   FGradientDirection = Value;
   Invalidate();
   InvalidateTransparentChildren(this);
 }
 
-void TRzCustomPanel::SetGridXSize(int Value) {
+void TKitCustomPanel::SetGridXSize(int Value) {
   Value = std::clamp(Value, 0, 0xFFFF);
   if (Value == FGridXSize) return;
   FGridXSize = Value;
   Invalidate();
 }
 
-void TRzCustomPanel::SetGridYSize(int Value) {
+void TKitCustomPanel::SetGridYSize(int Value) {
   Value = std::clamp(Value, 0, 0xFFFF);
   if (Value == FGridYSize) return;
   FGridYSize = Value;
   Invalidate();
 }
 
-void TRzCustomPanel::SetGridSize(int X, int Y) {
+void TKitCustomPanel::SetGridSize(int X, int Y) {
   SetGridXSize(X);
   SetGridYSize(Y);
 }
 
-void TRzCustomPanel::SetTransparent(bool Value) {
+void TKitCustomPanel::SetTransparent(bool Value) {
   if (Value == FTransparent) return;
   FTransparent = Value;
   if (Value)
@@ -476,32 +476,32 @@ void TRzCustomPanel::SetTransparent(bool Value) {
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->Invalidate();
 }
 
-void TRzCustomPanel::SetUseGradients(bool Value) {
+void TKitCustomPanel::SetUseGradients(bool Value) {
   if (Value) SetVisualStyle(vsGradient);
 }
 
 // --- docking ----------------------------------------------------------------------------
 
-void TRzCustomPanel::SetDockSite(bool Value) {
+void TKitCustomPanel::SetDockSite(bool Value) {
   if (Value == FDockSite) return;
   FDockSite = Value;
   MakeDockManager();
 }
 
-void TRzCustomPanel::SetUseDockManager(bool Value) {
+void TKitCustomPanel::SetUseDockManager(bool Value) {
   if (Value == FUseDockManager) return;
   FUseDockManager = Value;
   MakeDockManager();
 }
 
-void TRzCustomPanel::MakeDockManager() {
+void TKitCustomPanel::MakeDockManager() {
   if (FDockSite && FUseDockManager && !FDockManager) {
-    FDockManager = std::make_unique<TRzPanelDockManager>(this);
+    FDockManager = std::make_unique<TKitPanelDockManager>(this);
     Realign();
   }
 }
 
-void TRzCustomPanel::DockClient(TControl* Control) {
+void TKitCustomPanel::DockClient(TControl* Control) {
   if (!Control || !FDockSite) return;
   if (std::find(FDockClients.begin(), FDockClients.end(), Control) == FDockClients.end())
     FDockClients.push_back(Control);
@@ -511,7 +511,7 @@ void TRzCustomPanel::DockClient(TControl* Control) {
   Invalidate();
 }
 
-void TRzCustomPanel::UndockClient(TControl* Control) {
+void TKitCustomPanel::UndockClient(TControl* Control) {
   std::erase(FDockClients, Control);
   Realign();
   Invalidate();
@@ -519,7 +519,7 @@ void TRzCustomPanel::UndockClient(TControl* Control) {
 
 // --- dock manager ---------------------------------------------------------------------------
 
-TRzPanelDockManager::TRzPanelDockManager(TRzCustomPanel* DockSite)
+TKitPanelDockManager::TKitPanelDockManager(TKitCustomPanel* DockSite)
     : FPanel(DockSite), FFont(std::make_unique<ui::TFont>()), FCloseFont(std::make_unique<ui::TFont>()) {
   FFont->SetName(u"Verdana");
   FFont->SetSize(8);
@@ -527,25 +527,25 @@ TRzPanelDockManager::TRzPanelDockManager(TRzCustomPanel* DockSite)
   FCloseFont->SetSize(8);
 }
 
-TRzPanelDockManager::~TRzPanelDockManager() = default;
+TKitPanelDockManager::~TKitPanelDockManager() = default;
 
-bool TRzPanelDockManager::GrabbersOnLeft() const {
+bool TKitPanelDockManager::GrabbersOnLeft() const {
   return FPanel->Align() == ui::alTop || FPanel->Align() == ui::alBottom;
 }
 
-void TRzPanelDockManager::FitDockClientRect(TRect& R) const {
+void TKitPanelDockManager::FitDockClientRect(TRect& R) const {
   if (GrabbersOnLeft())
     R.Left += FGrabberSize;
   else
     R.Top += FGrabberSize;
 }
 
-TRect TRzPanelDockManager::GrabberRect(const TRect& Zone) const {
+TRect TKitPanelDockManager::GrabberRect(const TRect& Zone) const {
   if (GrabbersOnLeft()) return ui::Rect(Zone.Left, Zone.Top, Zone.Left + FGrabberSize, Zone.Bottom);
   return ui::Rect(Zone.Left, Zone.Top, Zone.Right, Zone.Top + FGrabberSize);
 }
 
-void TRzPanelDockManager::ResetBounds(const TRect& Area) {
+void TKitPanelDockManager::ResetBounds(const TRect& Area) {
   FZones.clear();
   std::vector<TControl*> shown;
   for (TControl* c : FPanel->DockClients())
@@ -567,13 +567,13 @@ void TRzPanelDockManager::ResetBounds(const TRect& Area) {
   }
 }
 
-TRect TRzPanelDockManager::ZoneOf(const TControl* Control) const {
+TRect TKitPanelDockManager::ZoneOf(const TControl* Control) const {
   for (const auto& z : FZones)
     if (z.first == Control) return z.second;
   return {};
 }
 
-void TRzPanelDockManager::DrawDockClientFrame(TCanvas* Canvas, TControl* Control, const TRect& Zone) {
+void TKitPanelDockManager::DrawDockClientFrame(TCanvas* Canvas, TControl* Control, const TRect& Zone) {
   TRect bar = GrabberRect(Zone);
   if (!FPanel->ShowDockClientCaptions()) {
     // The plain look: two raised ridges along the bar.
@@ -621,15 +621,15 @@ void TRzPanelDockManager::DrawDockClientFrame(TCanvas* Canvas, TControl* Control
   Canvas->Brush()->SetStyle(ui::bsSolid);
 }
 
-void TRzPanelDockManager::PaintSite(TCanvas* Canvas) {
+void TKitPanelDockManager::PaintSite(TCanvas* Canvas) {
   for (const auto& z : FZones) DrawDockClientFrame(Canvas, z.first, z.second);
 }
 
-void TRzPanelDockManager::SiteMessage(const ui::TMessage& Message) {
+void TKitPanelDockManager::SiteMessage(const ui::TMessage& Message) {
   // Clicks that move the focus between clients change the bars' colours.
   if (Message.Msg == ui::WM_COMMAND || Message.Msg == ui::WM_MOUSEACTIVATE ||
       Message.Msg == ui::CM_FOCUSCHANGED)
     FPanel->Invalidate();
 }
 
-}  // namespace rz
+}  // namespace kit

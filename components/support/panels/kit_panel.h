@@ -9,21 +9,21 @@
 #include <memory>
 #include <vector>
 
-#include "rz_common.h"
-#include "rz_frame_controller.h"
+#include "kit_common.h"
+#include "kit_frame_controller.h"
 
-namespace rz {
+namespace kit {
 
-class TRzPanelDockManager;
+class TKitPanelDockManager;
 
-class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
+class TKitCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzCustomPanel(ui::TComponent* AOwner);
-  ~TRzCustomPanel() override;
+  explicit TKitCustomPanel(ui::TComponent* AOwner);
+  ~TKitCustomPanel() override;
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void FrameControllerChanged(TRzFrameController* Controller) override;
+  void FrameControllerChanged(TKitFrameController* Controller) override;
   void SetGridSize(int X, int Y);
 
   TAlignmentVertical AlignmentVertical() const { return FAlignmentVertical; }
@@ -45,14 +45,14 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   int FlatColorAdjustment() const { return FFlatColorAdjustment; }
   // Raises ERangeError beyond +-255.
   virtual void SetFlatColorAdjustment(int Value);
-  TRzFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TRzFrameController* Value);
-  TRzFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TRzFrameControllerNotifications Value) {
+  TKitFrameController* FrameController() const { return FFrameController; }
+  virtual void SetFrameController(TKitFrameController* Value);
+  TKitFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
+  void SetFrameControllerNotifications(TKitFrameControllerNotifications Value) {
     FFrameControllerNotifications = Value;
   }
-  TRzGradientColorStyle GradientColorStyle() const { return FGradientColorStyle; }
-  virtual void SetGradientColorStyle(TRzGradientColorStyle Value);
+  TKitGradientColorStyle GradientColorStyle() const { return FGradientColorStyle; }
+  virtual void SetGradientColorStyle(TKitGradientColorStyle Value);
   TColor GradientColorStart() const { return FGradientColorStart; }
   virtual void SetGradientColorStart(TColor Value);
   TColor GradientColorStop() const { return FGradientColorStop; }
@@ -61,8 +61,8 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   virtual void SetGradientDirection(TGradientDirection Value);
   TColor GridColor() const { return FGridColor; }
   virtual void SetGridColor(TColor Value);
-  TRzGridStyle GridStyle() const { return FGridStyle; }
-  virtual void SetGridStyle(TRzGridStyle Value);
+  TKitGridStyle GridStyle() const { return FGridStyle; }
+  virtual void SetGridStyle(TKitGridStyle Value);
   int GridXSize() const { return FGridXSize; }
   virtual void SetGridXSize(int Value);
   int GridYSize() const { return FGridYSize; }
@@ -79,8 +79,8 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   virtual void SetTextMarginVertical(int Value);
   bool WordWrap() const { return FWordWrap; }
   virtual void SetWordWrap(bool Value);
-  TRzVisualStyle VisualStyle() const { return FVisualStyle; }
-  virtual void SetVisualStyle(TRzVisualStyle Value);
+  TKitVisualStyle VisualStyle() const { return FVisualStyle; }
+  virtual void SetVisualStyle(TKitVisualStyle Value);
   bool ShowDockClientCaptions() const { return FShowDockClientCaptions; }
   void SetShowDockClientCaptions(bool Value);
   bool FullRepaint() const { return FFullRepaint; }
@@ -95,7 +95,7 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   void SetDockSite(bool Value);
   bool UseDockManager() const { return FUseDockManager; }
   void SetUseDockManager(bool Value);
-  TRzPanelDockManager* DockManager() const { return FDockManager.get(); }
+  TKitPanelDockManager* DockManager() const { return FDockManager.get(); }
   // Docks a control into this site (made its child) / takes it out again.
   void DockClient(ui::TControl* Control);
   void UndockClient(ui::TControl* Control);
@@ -130,7 +130,7 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   void SetBorderSidesBits(std::uint64_t v) { SetBorderSides(TSides::FromBits(v)); }
   std::uint64_t NotificationBits() const { return FFrameControllerNotifications.Bits(); }
   void SetNotificationBits(std::uint64_t v) {
-    SetFrameControllerNotifications(TRzFrameControllerNotifications::FromBits(v));
+    SetFrameControllerNotifications(TKitFrameControllerNotifications::FromBits(v));
   }
   void BorderChanged();
   bool VisualStyleIsGradient() const { return FVisualStyle == vsGradient; }
@@ -148,13 +148,13 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   int FFlatColorAdjustment = 30;
   bool FPaintClientArea = true;
   TColor FPanelColor = ui::clBtnFace;
-  TRzVisualStyle FVisualStyle = vsWinXP;
-  TRzGradientColorStyle FGradientColorStyle = gcsSystem;
+  TKitVisualStyle FVisualStyle = vsWinXP;
+  TKitGradientColorStyle FGradientColorStyle = gcsSystem;
   TColor FGradientColorStart = ui::clWhite;
   TColor FGradientColorStop = ui::clBtnFace;
   TGradientDirection FGradientDirection = gdHorizontalEnd;
   TColor FGridColor = ui::clBtnShadow;
-  TRzGridStyle FGridStyle = gsDots;
+  TKitGridStyle FGridStyle = gsDots;
   int FGridXSize = 8;
   int FGridYSize = 8;
   bool FShowGrid = false;
@@ -167,30 +167,30 @@ class TRzCustomPanel : public ui::TPanel, public IFrameControllerNotification {
   bool FLocked = false;
   // Saved enabled states of the children while the panel is disabled.
   std::vector<std::pair<ui::TControl*, bool>> FEnabledList;
-  TRzFrameController* FFrameController = nullptr;
-  TRzFrameControllerNotifications FFrameControllerNotifications = fccAll;
+  TKitFrameController* FFrameController = nullptr;
+  TKitFrameControllerNotifications FFrameControllerNotifications = fccAll;
   bool FDockSite = false;
   bool FUseDockManager = true;
-  std::unique_ptr<TRzPanelDockManager> FDockManager;
+  std::unique_ptr<TKitPanelDockManager> FDockManager;
   std::vector<ui::TControl*> FDockClients;
 };
 
-class TRzPanel : public TRzCustomPanel {
+class TKitPanel : public TKitCustomPanel {
   JQ_UI_CLASSINFO
  public:
-  using TRzCustomPanel::TRzCustomPanel;
+  using TKitCustomPanel::TKitCustomPanel;
 };
 
 // Grabber bars with captions and a close glyph for the controls docked in a
 // panel. The dock site here is our own minimal model: the clients share the
 // site side by side (bars at their left) in panels aligned to the top or
 // bottom, one above the other (bars at their top) otherwise.
-class TRzPanelDockManager {
+class TKitPanelDockManager {
  public:
-  explicit TRzPanelDockManager(TRzCustomPanel* DockSite);
-  ~TRzPanelDockManager();
+  explicit TKitPanelDockManager(TKitCustomPanel* DockSite);
+  ~TKitPanelDockManager();
 
-  TRzCustomPanel* Panel() const { return FPanel; }
+  TKitCustomPanel* Panel() const { return FPanel; }
   int GrabberSize() const { return FGrabberSize; }
   ui::TFont* Font() const { return FFont.get(); }
   ui::TFont* CloseFont() const { return FCloseFont.get(); }
@@ -209,11 +209,11 @@ class TRzPanelDockManager {
   void SiteMessage(const ui::TMessage& Message);
 
  private:
-  TRzCustomPanel* FPanel;
+  TKitCustomPanel* FPanel;
   int FGrabberSize = 14;
   std::unique_ptr<ui::TFont> FFont;
   std::unique_ptr<ui::TFont> FCloseFont;
   std::vector<std::pair<ui::TControl*, TRect>> FZones;
 };
 
-}  // namespace rz
+}  // namespace kit

@@ -4,15 +4,15 @@
 
 #include <memory>
 
-#include "rz_panel.h"
+#include "kit_panel.h"
 
-namespace rz {
+namespace kit {
 
-class TRzStatusBar : public TRzCustomPanel {
+class TKitStatusBar : public TKitCustomPanel {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzStatusBar(ui::TComponent* AOwner);
-  ~TRzStatusBar() override;
+  explicit TKitStatusBar(ui::TComponent* AOwner);
+  ~TKitStatusBar() override;
 
   bool AutoScalePanes() const { return FAutoScalePanes; }
   void SetAutoScalePanes(bool Value) { FAutoScalePanes = Value; }
@@ -68,4 +68,4 @@ class TRzStatusBar : public TRzCustomPanel {
   bool FGripCursor = false;
 };
 
-}  // namespace rz
+}  // namespace kit

@@ -6,19 +6,19 @@
 #include <cstdint>
 #include <vector>
 
-#include "rz_common.h"
+#include "kit_common.h"
 
-namespace rz {
+namespace kit {
 
-class TRzFrameController;
+class TKitFrameController;
 
-enum TRzFrameControllerNotification {
+enum TKitFrameControllerNotification {
   fcpColor, fcpFocusColor, fcpDisabledColor, fcpReadOnlyColor, fcpReadOnlyColorOnFocus, fcpParentColor,
   fcpFlatButtonColor, fcpFlatButtons, fcpFrameColor, fcpFrameHotColor, fcpFrameHotTrack, fcpFrameHotStyle,
   fcpFrameSides, fcpFrameStyle, fcpFrameVisible, fcpFramingPreference, fcpAll
 };
-using TRzFrameControllerNotifications = ui::TSet<TRzFrameControllerNotification>;
-inline constexpr TRzFrameControllerNotifications fccAll = TRzFrameControllerNotifications::FromBits(0xFFFF);
+using TKitFrameControllerNotifications = ui::TSet<TKitFrameControllerNotification>;
+inline constexpr TKitFrameControllerNotifications fccAll = TKitFrameControllerNotifications::FromBits(0xFFFF);
 const std::vector<std::string>& FrameControllerNotificationNames();
 
 // Controls that read the controller's settings themselves implement this;
@@ -26,14 +26,14 @@ const std::vector<std::string>& FrameControllerNotificationNames();
 class IFrameControllerNotification {
  public:
   virtual ~IFrameControllerNotification() = default;
-  virtual void FrameControllerChanged(TRzFrameController* Controller) = 0;
+  virtual void FrameControllerChanged(TKitFrameController* Controller) = 0;
 };
 
 // The typed reads and writes the controller stores its settings with; the
 // ini/registry storage component implements it.
-class IRzRegIniStorage {
+class IKitRegIniStorage {
  public:
-  virtual ~IRzRegIniStorage() = default;
+  virtual ~IKitRegIniStorage() = default;
   virtual std::int32_t ReadInteger(const String& Section, const String& Ident, std::int32_t Default) = 0;
   virtual bool ReadBool(const String& Section, const String& Ident, bool Default) = 0;
   virtual void WriteInteger(const String& Section, const String& Ident, std::int32_t Value) = 0;
@@ -45,17 +45,17 @@ class ENoRegIniFile : public rtl::Exception {
   using rtl::Exception::Exception;
 };
 
-class TRzFrameController : public ui::TComponent {
+class TKitFrameController : public ui::TComponent {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzFrameController(ui::TComponent* AOwner);
-  ~TRzFrameController() override;
+  explicit TKitFrameController(ui::TComponent* AOwner);
+  ~TKitFrameController() override;
 
   void AddControl(ui::TControl* Control);
   void RemoveControl(ui::TControl* Control);
   // Moves `Control` from the controller held in `Field` to `Value`. The free
   // notification lets the control clear `Field` when that controller goes away.
-  static void Rebind(ui::TControl* Control, TRzFrameController*& Field, TRzFrameController* Value);
+  static void Rebind(ui::TControl* Control, TKitFrameController*& Field, TKitFrameController* Value);
   int ControlCount() const { return static_cast<int>(frameList_.size()); }
   void BeginUpdate();
   void EndUpdate();
@@ -97,7 +97,7 @@ class TRzFrameController : public ui::TComponent {
   TFramingPreference FramingPreference() const { return FFramingPreference; }
   virtual void SetFramingPreference(TFramingPreference Value);
   // Not owned; cleared when that component is destroyed. It must implement
-  // IRzRegIniStorage for Save and Load.
+  // IKitRegIniStorage for Save and Load.
   ui::TComponent* RegIniFile() const { return FRegIniFile; }
   virtual void SetRegIniFile(ui::TComponent* Value);
 
@@ -112,7 +112,7 @@ class TRzFrameController : public ui::TComponent {
   std::uint64_t FrameSidesBits() const { return FFrameSides.Bits(); }
   void SetFrameSidesBits(std::uint64_t Bits) { SetFrameSides(TSides::FromBits(Bits)); }
   void SetNamedProperty(ui::TControl* Control, int Index);
-  IRzRegIniStorage* Storage(const char16_t* Message) const;
+  IKitRegIniStorage* Storage(const char16_t* Message) const;
 
   TColor FColor = ui::clWindow;
   TColor FFocusColor = ui::clWindow;
@@ -135,4 +135,4 @@ class TRzFrameController : public ui::TComponent {
   std::vector<ui::TControl*> frameList_;
 };
 
-}  // namespace rz
+}  // namespace kit

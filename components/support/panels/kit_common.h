@@ -4,7 +4,7 @@
 
 #include "ui.h"
 
-namespace rz {
+namespace kit {
 
 using ui::String;
 using ui::TCanvas;
@@ -31,11 +31,11 @@ inline const std::vector<std::string>& SideNames() {
   return names;
 }
 
-enum TRzVisualStyle { vsClassic, vsWinXP, vsGradient };
-enum TRzGradientColorStyle { gcsSystem, gcsMSOffice, gcsCustom };
+enum TKitVisualStyle { vsClassic, vsWinXP, vsGradient };
+enum TKitGradientColorStyle { gcsSystem, gcsMSOffice, gcsCustom };
 enum TBlinkState { bsOn, bsOff };
 enum TAlignmentVertical { avTop, avCenter, avBottom };
-enum TRzGridStyle { gsDots, gsDottedLines, gsSolidLines };
+enum TKitGridStyle { gsDots, gsDottedLines, gsSolidLines };
 enum TFramingPreference { fpCustomFraming, fpXPThemes };
 
 enum TGradientDirection {
@@ -43,4 +43,4 @@ enum TGradientDirection {
   gdVerticalCenter, gdVerticalBox, gdSquareBox, gdBigSquareBox
 };
 
-}  // namespace rz
+}  // namespace kit

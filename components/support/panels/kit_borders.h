@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "rz_common.h"
+#include "kit_common.h"
 
-namespace rz {
+namespace kit {
 
 TRect DrawSides(TCanvas* Canvas, TRect Bounds, TColor ULColor, TColor LRColor, TSides Sides);
 TRect DrawBox(TCanvas* Canvas, TRect Bounds, TColor ULColor, TSides Sides, int Count, TColor LRColor);
@@ -44,4 +44,4 @@ std::unique_ptr<ui::TFont> CreateRotatedFont(const ui::TFont* Font, int Angle);
 // The last character; raises ERangeError for an empty text.
 char16_t LastChar(const String& Text);
 
-}  // namespace rz
+}  // namespace kit

@@ -1,17 +1,17 @@
-#include "rz_status_pane.h"
+#include "kit_status_pane.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "rz_borders.h"
-#include "rz_colors.h"
-#include "rz_status_bar.h"
+#include "kit_borders.h"
+#include "kit_colors.h"
+#include "kit_status_bar.h"
 #include "themes.h"
 
-namespace rz {
+namespace kit {
 namespace {
 
-TRzBlinkingControlsList* g_blinkList = nullptr;
+TKitBlinkingControlsList* g_blinkList = nullptr;
 
 int FloorDiv2(int v) { return static_cast<int>(std::floor(v / 2.0)); }
 
@@ -19,36 +19,36 @@ int FloorDiv2(int v) { return static_cast<int>(std::floor(v / 2.0)); }
 
 // --- shared blink list ---------------------------------------------------------------
 
-TRzBlinkingControlsList::TRzBlinkingControlsList() : FTimer(std::make_unique<ui::TTimer>(nullptr)) {
+TKitBlinkingControlsList::TKitBlinkingControlsList() : FTimer(std::make_unique<ui::TTimer>(nullptr)) {
   FTimer->SetInterval(FIntervalOff);
   FTimer->OnTimer = [this](ui::TObject*) { TimerFired(); };
   FTimer->SetEnabled(true);
 }
 
-TRzBlinkingControlsList::~TRzBlinkingControlsList() = default;
+TKitBlinkingControlsList::~TKitBlinkingControlsList() = default;
 
-TRzBlinkingControlsList* TRzBlinkingControlsList::Instance() { return g_blinkList; }
+TKitBlinkingControlsList* TKitBlinkingControlsList::Instance() { return g_blinkList; }
 
-void TRzBlinkingControlsList::Add(TRzCustomStatusPane* Pane) {
+void TKitBlinkingControlsList::Add(TKitCustomStatusPane* Pane) {
   if (std::find(FControls.begin(), FControls.end(), Pane) == FControls.end()) FControls.push_back(Pane);
 }
 
-void TRzBlinkingControlsList::Remove(TRzCustomStatusPane* Pane) { std::erase(FControls, Pane); }
+void TKitBlinkingControlsList::Remove(TKitCustomStatusPane* Pane) { std::erase(FControls, Pane); }
 
-void TRzBlinkingControlsList::TimerFired() {
+void TKitBlinkingControlsList::TimerFired() {
   FBlinkState = FBlinkState == bsOn ? bsOff : bsOn;
   FTimer->SetInterval(FBlinkState == bsOff ? FIntervalOn : FIntervalOff);
-  for (TRzCustomStatusPane* pane : std::vector<TRzCustomStatusPane*>(FControls)) {
+  for (TKitCustomStatusPane* pane : std::vector<TKitCustomStatusPane*>(FControls)) {
     if (pane->Perform(CM_BLINKQUERY) == 1) pane->Perform(CM_BLINKSTATE, FBlinkState);
   }
 }
 
-// --- TRzCustomStatusPane ---------------------------------------------------------------
+// --- TKitCustomStatusPane ---------------------------------------------------------------
 
-const ui::TClassInfo& TRzCustomStatusPane::StaticClassInfo() {
-  using C = TRzCustomStatusPane;
+const ui::TClassInfo& TKitCustomStatusPane::StaticClassInfo() {
+  using C = TKitCustomStatusPane;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzCustomStatusPane", &ui::TGraphicControl::StaticClassInfo())
+      ui::TClassBuilder<C>("TKitCustomStatusPane", &ui::TGraphicControl::StaticClassInfo())
           .Enum("Alignment", "TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}, &C::Alignment,
                 &C::SetAlignment, ui::taLeftJustify)
           .Boolean("AutoSize", &C::AutoSize, &C::SetAutoSize, 0)
@@ -63,25 +63,25 @@ const ui::TClassInfo& TRzCustomStatusPane::StaticClassInfo() {
           .Integer("FlatColor", &C::FlatColor, &C::SetFlatColor, ui::clBtnShadow)
           .Integer("FlatColorAdjustment", &C::FlatColorAdjustment, &C::SetFlatColorAdjustment, 30)
           .Enum("FrameStyle", "TFrameStyle", FrameStyleNames(), &C::FrameStyle, &C::SetFrameStyle, fsFlat)
-          .Object("FrameController", "TRzFrameController", &C::FrameController, &C::SetFrameController)
-          .Set("FrameControllerNotifications", "TRzFrameControllerNotifications",
+          .Object("FrameController", "TKitFrameController", &C::FrameController, &C::SetFrameController)
+          .Set("FrameControllerNotifications", "TKitFrameControllerNotifications",
                FrameControllerNotificationNames(), &C::NotificationBits, &C::SetNotificationBits)
           .Boolean("Transparent", &C::Transparent, &C::SetTransparent, 1)
           .Build();
   return info;
 }
 
-TRzCustomStatusPane::TRzCustomStatusPane(ui::TComponent* AOwner) : ui::TGraphicControl(AOwner) {
+TKitCustomStatusPane::TKitCustomStatusPane(ui::TComponent* AOwner) : ui::TGraphicControl(AOwner) {
   controlStyle_.Exclude(ui::csOpaque);
   SetBounds(0, 0, 100, 20);
   SetParentColor(true);
   FFontColor = Font()->Color();
   FCurrentColor = FFontColor;
-  if (!g_blinkList) g_blinkList = new TRzBlinkingControlsList();
+  if (!g_blinkList) g_blinkList = new TKitBlinkingControlsList();
   g_blinkList->Add(this);
 }
 
-TRzCustomStatusPane::~TRzCustomStatusPane() {
+TKitCustomStatusPane::~TKitCustomStatusPane() {
   BeginDestroy();
   if (FFrameController) FFrameController->RemoveControl(this);
   if (g_blinkList) {
@@ -93,14 +93,14 @@ TRzCustomStatusPane::~TRzCustomStatusPane() {
   }
 }
 
-bool TRzCustomStatusPane::UseThemes() const {
-  auto* bar = dynamic_cast<TRzStatusBar*>(Parent());
+bool TKitCustomStatusPane::UseThemes() const {
+  auto* bar = dynamic_cast<TKitStatusBar*>(Parent());
   return bar && bar->VisualStyle() == vsWinXP && ui::ThemesEnabled();
 }
 
 // --- measuring ---------------------------------------------------------------------------
 
-int TRzCustomStatusPane::TextWidthOf(const String& Text) {
+int TKitCustomStatusPane::TextWidthOf(const String& Text) {
   TCanvas* c = Canvas();
   c->SetFont(Font());
   TRect r = ui::Rect(0, 0, 0, 0);
@@ -108,18 +108,18 @@ int TRzCustomStatusPane::TextWidthOf(const String& Text) {
   return r.Width();
 }
 
-int TRzCustomStatusPane::CalcPaneWidth() {
+int TKitCustomStatusPane::CalcPaneWidth() {
   String caption = Caption();
   if (caption.empty()) return FDefaultWidth;
   return TextWidthOf(caption) + 2 * FBorderWidth + FCaptionOffset + 6;
 }
 
-void TRzCustomStatusPane::AdjustSize() {
+void TKitCustomStatusPane::AdjustSize() {
   if (IsLoading() || !FAutoSize) return;
   SetWidth(CalcPaneWidth());
 }
 
-TRect TRzCustomStatusPane::BaseTextRect() {
+TRect TKitCustomStatusPane::BaseTextRect() {
   TRect r = ClientRect();
   int inset = FBorderWidth;
   switch (FFrameStyle) {
@@ -134,16 +134,16 @@ TRect TRzCustomStatusPane::BaseTextRect() {
   return r;
 }
 
-TRect TRzCustomStatusPane::CalcTextRect() { return BaseTextRect(); }
+TRect TKitCustomStatusPane::CalcTextRect() { return BaseTextRect(); }
 
 // --- painting ----------------------------------------------------------------------------
 
-void TRzCustomStatusPane::Paint() {
+void TKitCustomStatusPane::Paint() {
   DrawPaneFrame();
   DrawCaption(Caption());
 }
 
-void TRzCustomStatusPane::DrawPaneFrame() {
+void TKitCustomStatusPane::DrawPaneFrame() {
   TCanvas* c = Canvas();
   TRect r = ClientRect();
   if (UseThemes()) {
@@ -157,7 +157,7 @@ void TRzCustomStatusPane::DrawPaneFrame() {
     c->FillRect(r);
   }
   r.Inflate(-FBorderWidth, -FBorderWidth);
-  if (auto* bar = dynamic_cast<TRzStatusBar*>(Parent()); bar && bar->VisualStyle() == vsGradient) {
+  if (auto* bar = dynamic_cast<TKitStatusBar*>(Parent()); bar && bar->VisualStyle() == vsGradient) {
     // Gradient bars separate their panes with one line; the first pane has none.
     if (Left() > bar->BorderWidth()) {
       TColor frame, start, stop;
@@ -179,7 +179,7 @@ void TRzCustomStatusPane::DrawPaneFrame() {
   }
 }
 
-void TRzCustomStatusPane::DrawCaption(const String& Text) {
+void TKitCustomStatusPane::DrawCaption(const String& Text) {
   TCanvas* c = Canvas();
   TRect r = CalcTextRect();
   c->SetFont(Font());
@@ -215,8 +215,8 @@ void TRzCustomStatusPane::DrawCaption(const String& Text) {
   c->Brush()->SetStyle(ui::bsSolid);
 }
 
-bool TRzCustomStatusPane::InSizeGripArea(ui::TPoint P) {
-  auto* bar = dynamic_cast<TRzStatusBar*>(Parent());
+bool TKitCustomStatusPane::InSizeGripArea(ui::TPoint P) {
+  auto* bar = dynamic_cast<TKitStatusBar*>(Parent());
   if (!bar || !bar->ShowSizeGrip() || !bar->SizeGripValid()) return false;
   int barRight = bar->ClientRect().Right;
   if (Left() + Width() < barRight) return false;
@@ -225,7 +225,7 @@ bool TRzCustomStatusPane::InSizeGripArea(ui::TPoint P) {
 
 // --- state ----------------------------------------------------------------------------------
 
-void TRzCustomStatusPane::Loaded() {
+void TKitCustomStatusPane::Loaded() {
   ui::TGraphicControl::Loaded();
   if (!ParentColor()) SetTransparent(false);
   FFontColor = Font()->Color();
@@ -233,7 +233,7 @@ void TRzCustomStatusPane::Loaded() {
   AdjustSize();
 }
 
-void TRzCustomStatusPane::FontChanged() {
+void TKitCustomStatusPane::FontChanged() {
   ui::TGraphicControl::FontChanged();
   if (IsLoading()) return;
   FFontColor = Font()->Color();
@@ -241,17 +241,17 @@ void TRzCustomStatusPane::FontChanged() {
   AdjustSize();
 }
 
-void TRzCustomStatusPane::ColorChanged() {
+void TKitCustomStatusPane::ColorChanged() {
   if (FParentFillColor) FFillColor = Color();
   ui::TGraphicControl::ColorChanged();
 }
 
-void TRzCustomStatusPane::TextChanged() {
+void TKitCustomStatusPane::TextChanged() {
   ui::TGraphicControl::TextChanged();
   AdjustSize();
 }
 
-void TRzCustomStatusPane::Blink(TBlinkState State) {
+void TKitCustomStatusPane::Blink(TBlinkState State) {
   // The list going dark lights the pane, and the other way round.
   if (State == bsOff) {
     FBlinkState = bsOn;
@@ -263,7 +263,7 @@ void TRzCustomStatusPane::Blink(TBlinkState State) {
   Repaint();
 }
 
-void TRzCustomStatusPane::Dispatch(ui::TMessage& Message) {
+void TKitCustomStatusPane::Dispatch(ui::TMessage& Message) {
   switch (Message.Msg) {
     case CM_BLINKQUERY:
       Message.Result = FBlinking ? 1 : 0;
@@ -281,19 +281,19 @@ void TRzCustomStatusPane::Dispatch(ui::TMessage& Message) {
 
 // --- frame controller ----------------------------------------------------------------------
 
-void TRzCustomStatusPane::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+void TKitCustomStatusPane::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
   ui::TGraphicControl::Notification(AComponent, Operation);
   if (Operation == ui::opRemove && AComponent == FFrameController) FFrameController = nullptr;
 }
 
-void TRzCustomStatusPane::SetFrameController(TRzFrameController* Value) {
-  TRzFrameController::Rebind(this, FFrameController, Value);
+void TKitCustomStatusPane::SetFrameController(TKitFrameController* Value) {
+  TKitFrameController::Rebind(this, FFrameController, Value);
 }
 
-void TRzCustomStatusPane::FrameControllerChanged(TRzFrameController*) { ApplyFrameController(); }
+void TKitCustomStatusPane::FrameControllerChanged(TKitFrameController*) { ApplyFrameController(); }
 
-void TRzCustomStatusPane::ApplyFrameController() {
-  TRzFrameController* fc = FFrameController;
+void TKitCustomStatusPane::ApplyFrameController() {
+  TKitFrameController* fc = FFrameController;
   if (!fc || !fc->FrameVisible()) return;
   const auto& n = FFrameControllerNotifications;
   if (n.Contains(fcpFrameStyle)) SetFrameStyle(fc->FrameStyle());
@@ -308,32 +308,32 @@ void TRzCustomStatusPane::ApplyFrameController() {
 
 // --- setters ------------------------------------------------------------------------------
 
-#define RZ_PANE_SETTER(Name, Type, Field)            \
-  void TRzCustomStatusPane::Set##Name(Type Value) {  \
+#define KIT_PANE_SETTER(Name, Type, Field)            \
+  void TKitCustomStatusPane::Set##Name(Type Value) {  \
     if (Value == Field) return;                      \
     Field = Value;                                   \
     Invalidate();                                    \
   }
-RZ_PANE_SETTER(Alignment, ui::TAlignment, FAlignment)
-RZ_PANE_SETTER(BlinkColor, TColor, FBlinkColor)
-RZ_PANE_SETTER(BorderWidth, int, FBorderWidth)
-RZ_PANE_SETTER(FlatColor, TColor, FFlatColor)
-RZ_PANE_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
-#undef RZ_PANE_SETTER
+KIT_PANE_SETTER(Alignment, ui::TAlignment, FAlignment)
+KIT_PANE_SETTER(BlinkColor, TColor, FBlinkColor)
+KIT_PANE_SETTER(BorderWidth, int, FBorderWidth)
+KIT_PANE_SETTER(FlatColor, TColor, FFlatColor)
+KIT_PANE_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
+#undef KIT_PANE_SETTER
 
-void TRzCustomStatusPane::SetAutoSize(bool Value) {
+void TKitCustomStatusPane::SetAutoSize(bool Value) {
   if (Value == FAutoSize) return;
   FAutoSize = Value;
   AdjustSize();
 }
 
-void TRzCustomStatusPane::SetDefaultWidth(int Value) {
+void TKitCustomStatusPane::SetDefaultWidth(int Value) {
   if (Value == FDefaultWidth) return;
   FDefaultWidth = Value;
   AdjustSize();
 }
 
-void TRzCustomStatusPane::SetBlinking(bool Value) {
+void TKitCustomStatusPane::SetBlinking(bool Value) {
   if (Value == FBlinking) return;
   FBlinking = Value;
   if (!Value) {
@@ -343,32 +343,32 @@ void TRzCustomStatusPane::SetBlinking(bool Value) {
   }
 }
 
-unsigned TRzCustomStatusPane::BlinkIntervalOff() const { return g_blinkList ? g_blinkList->IntervalOff() : 500; }
-unsigned TRzCustomStatusPane::BlinkIntervalOn() const { return g_blinkList ? g_blinkList->IntervalOn() : 500; }
+unsigned TKitCustomStatusPane::BlinkIntervalOff() const { return g_blinkList ? g_blinkList->IntervalOff() : 500; }
+unsigned TKitCustomStatusPane::BlinkIntervalOn() const { return g_blinkList ? g_blinkList->IntervalOn() : 500; }
 
-void TRzCustomStatusPane::SetBlinkIntervalOff(unsigned Value) {
+void TKitCustomStatusPane::SetBlinkIntervalOff(unsigned Value) {
   if (g_blinkList) g_blinkList->SetIntervalOff(static_cast<std::uint16_t>(std::min(Value, 0xFFFFu)));
 }
 
-void TRzCustomStatusPane::SetBlinkIntervalOn(unsigned Value) {
+void TKitCustomStatusPane::SetBlinkIntervalOn(unsigned Value) {
   if (g_blinkList) g_blinkList->SetIntervalOn(static_cast<std::uint16_t>(std::min(Value, 0xFFFFu)));
 }
 
-void TRzCustomStatusPane::SetCaptionOffset(int Value) {
+void TKitCustomStatusPane::SetCaptionOffset(int Value) {
   if (Value == FCaptionOffset) return;
   FCaptionOffset = Value;
   Invalidate();
   AdjustSize();
 }
 
-void TRzCustomStatusPane::SetFillColor(TColor Value) {
+void TKitCustomStatusPane::SetFillColor(TColor Value) {
   FParentFillColor = false;
   if (Value == FFillColor) return;
   FFillColor = Value;
   Invalidate();
 }
 
-void TRzCustomStatusPane::SetParentFillColor(bool Value) {
+void TKitCustomStatusPane::SetParentFillColor(bool Value) {
   if (Value == FParentFillColor) return;
   FParentFillColor = Value;
   if (Value && Parent() && !ComponentState().Contains(ui::csReading)) {
@@ -377,14 +377,14 @@ void TRzCustomStatusPane::SetParentFillColor(bool Value) {
   }
 }
 
-void TRzCustomStatusPane::SetFlatColorAdjustment(int Value) {
+void TKitCustomStatusPane::SetFlatColorAdjustment(int Value) {
   CheckColorAdjustment(Value);
   if (Value == FFlatColorAdjustment) return;
   FFlatColorAdjustment = Value;
   Invalidate();
 }
 
-void TRzCustomStatusPane::SetTransparent(bool Value) {
+void TKitCustomStatusPane::SetTransparent(bool Value) {
   if (Value == FTransparent) return;
   FTransparent = Value;
   if (Value)
@@ -394,12 +394,12 @@ void TRzCustomStatusPane::SetTransparent(bool Value) {
   Invalidate();
 }
 
-// --- TRzStatusPane -----------------------------------------------------------------------------
+// --- TKitStatusPane -----------------------------------------------------------------------------
 
-const ui::TClassInfo& TRzStatusPane::StaticClassInfo() {
-  using C = TRzStatusPane;
+const ui::TClassInfo& TKitStatusPane::StaticClassInfo() {
+  using C = TKitStatusPane;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzStatusPane", &TRzCustomStatusPane::StaticClassInfo())
+      ui::TClassBuilder<C>("TKitStatusPane", &TKitCustomStatusPane::StaticClassInfo())
           .Boolean("AutoHint", &C::AutoHint, &C::SetAutoHint, 0)
           .Str("Caption", &C::Caption, &C::SetCaption)
           .Integer("DefaultWidth", &C::DefaultWidth, &C::SetDefaultWidth, 40)
@@ -407,45 +407,45 @@ const ui::TClassInfo& TRzStatusPane::StaticClassInfo() {
   return info;
 }
 
-// --- TRzCustomFieldStatus -----------------------------------------------------------------------
+// --- TKitCustomFieldStatus -----------------------------------------------------------------------
 
-const ui::TClassInfo& TRzCustomFieldStatus::StaticClassInfo() {
-  using C = TRzCustomFieldStatus;
+const ui::TClassInfo& TKitCustomFieldStatus::StaticClassInfo() {
+  using C = TKitCustomFieldStatus;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzCustomFieldStatus", &TRzCustomStatusPane::StaticClassInfo())
+      ui::TClassBuilder<C>("TKitCustomFieldStatus", &TKitCustomStatusPane::StaticClassInfo())
           .Str("FieldLabel", &C::FieldLabel, &C::SetFieldLabel)
           .Integer("FieldLabelColor", &C::FieldLabelColor, &C::SetFieldLabelColor, ui::clHighlight)
           .Build();
   return info;
 }
 
-TRzCustomFieldStatus::TRzCustomFieldStatus(ui::TComponent* AOwner) : TRzCustomStatusPane(AOwner) {}
+TKitCustomFieldStatus::TKitCustomFieldStatus(ui::TComponent* AOwner) : TKitCustomStatusPane(AOwner) {}
 
-void TRzCustomFieldStatus::SetFieldLabel(const String& Value) {
+void TKitCustomFieldStatus::SetFieldLabel(const String& Value) {
   if (Value == FFieldLabel) return;
   FFieldLabel = Value;
   Invalidate();
   AdjustSize();
 }
 
-void TRzCustomFieldStatus::SetFieldLabelColor(TColor Value) {
+void TKitCustomFieldStatus::SetFieldLabelColor(TColor Value) {
   if (Value == FFieldLabelColor) return;
   FFieldLabelColor = Value;
   Invalidate();
 }
 
-int TRzCustomFieldStatus::CalcPaneWidth() {
-  return TRzCustomStatusPane::CalcPaneWidth() + TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
+int TKitCustomFieldStatus::CalcPaneWidth() {
+  return TKitCustomStatusPane::CalcPaneWidth() + TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
 }
 
-TRect TRzCustomFieldStatus::CalcTextRect() {
+TRect TKitCustomFieldStatus::CalcTextRect() {
   TRect r = BaseTextRect();
   r.Left += TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
   return r;
 }
 
-void TRzCustomFieldStatus::DrawCaption(const String& Text) {
-  TRzCustomStatusPane::DrawCaption(Text);
+void TKitCustomFieldStatus::DrawCaption(const String& Text) {
+  TKitCustomStatusPane::DrawCaption(Text);
   TCanvas* c = Canvas();
   TRect base = BaseTextRect();
   int lw = TextWidthOf(FFieldLabel);
@@ -466,4 +466,4 @@ void TRzCustomFieldStatus::DrawCaption(const String& Text) {
   c->Brush()->SetStyle(ui::bsSolid);
 }
 
-}  // namespace rz
+}  // namespace kit

@@ -1,4 +1,4 @@
-#include "block_serial.h"
+#include "sync_serial.h"
 
 #include <algorithm>
 #include <chrono>
@@ -60,11 +60,11 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
-TBlockSerial::TBlockSerial() : TBlockSerial(ser::System_Serial_Api()) {}
+TSyncSerial::TSyncSerial() : TSyncSerial(ser::System_Serial_Api()) {}
 
-TBlockSerial::TBlockSerial(ser::Serial_Api& api) : Api_(api) {}
+TSyncSerial::TSyncSerial(ser::Serial_Api& api) : Api_(api) {}
 
-TBlockSerial::~TBlockSerial() {
+TSyncSerial::~TSyncSerial() {
   try {
     ClosePort();
   } catch (...) {
@@ -72,9 +72,9 @@ TBlockSerial::~TBlockSerial() {
   }
 }
 
-std::string TBlockSerial::VersionText() { return "Varnel 7.6.0"; }
+std::string TSyncSerial::VersionText() { return "Varnel 7.6.0"; }
 
-std::string TBlockSerial::GetErrorDesc(int32_t code) {
+std::string TSyncSerial::GetErrorDesc(int32_t code) {
   switch (code) {
     case 0: return "OK";
     case ErrAlreadyOwned: return "Port owned by other process";
@@ -96,18 +96,18 @@ std::string TBlockSerial::GetErrorDesc(int32_t code) {
 
 // ---------------- errors ----------------
 
-void TBlockSerial::SetSerialError(int32_t code) {
+void TSyncSerial::SetSerialError(int32_t code) {
   LastErrorCode_ = code;
   LastErrorText_ = GetErrorDesc(code);
 }
 
-int32_t TBlockSerial::CheckApiResult(int32_t result) {
+int32_t TSyncSerial::CheckApiResult(int32_t result) {
   const int32_t code = result == -1 ? static_cast<int32_t>(ser::GetLastError()) : 0;
   SetSerialError(code);
   return code;
 }
 
-void TBlockSerial::RaiseIfError() {
+void TSyncSerial::RaiseIfError() {
   if (!RaiseExcept || LastErrorCode_ == 0) return;
   const std::string text = GetErrorDesc(LastErrorCode_);
   char message[512];
@@ -115,12 +115,12 @@ void TBlockSerial::RaiseIfError() {
   throw EVarnelError(message, LastErrorCode_, text);
 }
 
-void TBlockSerial::RaiseSerialError(int32_t code) {
+void TSyncSerial::RaiseSerialError(int32_t code) {
   SetSerialError(code);
   RaiseIfError();
 }
 
-void TBlockSerial::MapLineErrors(uint32_t flags) {
+void TSyncSerial::MapLineErrors(uint32_t flags) {
   int32_t code = LastErrorCode_;
   if (flags & ser::CE_Frame) code = ErrFrame;
   if (flags & ser::CE_Overrun) code = ErrOverrun;
@@ -131,13 +131,13 @@ void TBlockSerial::MapLineErrors(uint32_t flags) {
   SetSerialError(code);
 }
 
-void TBlockSerial::ReportStatus(THookSerialReason reason, const std::string& value) {
+void TSyncSerial::ReportStatus(THookSerialReason reason, const std::string& value) {
   if (OnStatus) OnStatus(this, reason, value);
 }
 
 // ---------------- port ----------------
 
-void TBlockSerial::ParsePortNumber(const std::string& name) {
+void TSyncSerial::ParsePortNumber(const std::string& name) {
   PortNumber_ = -1;
   const std::string upper = Upper(name);
   int64_t n = 0;
@@ -151,17 +151,17 @@ void TBlockSerial::ParsePortNumber(const std::string& name) {
   }
 }
 
-uint16_t TBlockSerial::QueryUARTAddress() { return 0; }
+uint16_t TSyncSerial::QueryUARTAddress() { return 0; }
 
-bool TBlockSerial::UARTTransmitterEmpty(uint16_t) { return true; }
+bool TSyncSerial::UARTTransmitterEmpty(uint16_t) { return true; }
 
-bool TBlockSerial::ControlLinesReady() {
+bool TSyncSerial::ControlLinesReady() {
   if (TestDSR && !GetDSRLine()) return false;
   if (TestCTS && !GetCTSLine()) return false;
   return true;
 }
 
-bool TBlockSerial::PortNotUsable() {
+bool TSyncSerial::PortNotUsable() {
   if (!PortOpen_) {
     RaiseSerialError(ErrPortNotOpen);
     return true;
@@ -173,7 +173,7 @@ bool TBlockSerial::PortNotUsable() {
   return false;
 }
 
-void TBlockSerial::OpenPort(const std::string& name) {
+void TSyncSerial::OpenPort(const std::string& name) {
   if (PortOpen_) {
     RaiseSerialError(ErrAlreadyInUse);
     return;
@@ -212,19 +212,19 @@ void TBlockSerial::OpenPort(const std::string& name) {
   ReportStatus(HR_Connect, DeviceName_);
 }
 
-void TBlockSerial::ReadDeviceControl() {
+void TSyncSerial::ReadDeviceControl() {
   SetSerialError(0);
   if (!Api_.GetCommState(Handle_, DeviceControl_)) CheckApiResult(-1);
   RaiseIfError();
 }
 
-void TBlockSerial::ApplyDeviceControl() {
+void TSyncSerial::ApplyDeviceControl() {
   SetSerialError(0);
   if (!Api_.SetCommState(Handle_, DeviceControl_)) CheckApiResult(-1);
   RaiseIfError();
 }
 
-void TBlockSerial::ConfigurePort(int32_t baud, int32_t bits, char parity, int32_t stop, bool softflow,
+void TSyncSerial::ConfigurePort(int32_t baud, int32_t bits, char parity, int32_t stop, bool softflow,
                                  bool hardflow) {
   DeviceControl_ = ser::DCB{};
   ReadDeviceControl();
@@ -253,7 +253,7 @@ void TBlockSerial::ConfigurePort(int32_t baud, int32_t bits, char parity, int32_
   ApplyDeviceControl();
 }
 
-void TBlockSerial::ClosePort() {
+void TSyncSerial::ClosePort() {
   if (Handle_ != ser::Invalid_Handle) {
     PurgePort();
     SetRTSLine(false);
@@ -267,7 +267,7 @@ void TBlockSerial::ClosePort() {
   ReportStatus(HR_SerialClose, DeviceName_);
 }
 
-void TBlockSerial::SetReceiveQueueSize(int32_t size) {
+void TSyncSerial::SetReceiveQueueSize(int32_t size) {
   Api_.SetupComm(Handle_, static_cast<uint32_t>(size), 0);
   ReadDeviceControl();
   DeviceControl_.XonLim = DeviceControl_.XoffLim = static_cast<uint16_t>(size / 4);
@@ -275,12 +275,12 @@ void TBlockSerial::SetReceiveQueueSize(int32_t size) {
   ReceiveQueueSize_ = size;
 }
 
-void TBlockSerial::SetRateLimit(int32_t bytes_per_second) {
+void TSyncSerial::SetRateLimit(int32_t bytes_per_second) {
   SendRateLimit = bytes_per_second;
   ReceiveRateLimit = bytes_per_second;
 }
 
-void TBlockSerial::ThrottleTransfer(int32_t count, int32_t limit, uint32_t& next_tick) {
+void TSyncSerial::ThrottleTransfer(int32_t count, int32_t limit, uint32_t& next_tick) {
   if (limit <= 0) return;
   const uint32_t now = TickMilliseconds();
   if (next_tick > now) {
@@ -292,7 +292,7 @@ void TBlockSerial::ThrottleTransfer(int32_t count, int32_t limit, uint32_t& next
 
 // ---------------- raw transfers ----------------
 
-int32_t TBlockSerial::SendBytes(const void* buffer, int32_t count) {
+int32_t TSyncSerial::SendBytes(const void* buffer, int32_t count) {
   if (PortNotUsable()) return 0;
   if (count < 0 || (count > 0 && !buffer)) {
     RaiseSerialError(ErrWrongParameter);
@@ -321,7 +321,7 @@ int32_t TBlockSerial::SendBytes(const void* buffer, int32_t count) {
 
 // A transfer the driver left pending is waited for up to DeadlockTimeout and then
 // aborted; one that could not start leaves its system error.
-void TBlockSerial::CompleteTransfer(bool done, ser::Overlapped& ov, uint32_t& transferred,
+void TSyncSerial::CompleteTransfer(bool done, ser::Overlapped& ov, uint32_t& transferred,
                                     uint32_t abort_flag) {
   if (done) return;
   const uint32_t err = ser::GetLastError();
@@ -337,14 +337,14 @@ void TBlockSerial::CompleteTransfer(bool done, ser::Overlapped& ov, uint32_t& tr
 }
 
 // Line errors of this transfer, and those seen earlier while only counting the queues.
-void TBlockSerial::ReportLineErrors() {
+void TSyncSerial::ReportLineErrors() {
   uint32_t errors = 0;
   if (!Api_.ClearCommError(Handle_, errors, nullptr)) errors = 0;
   errors |= std::exchange(UnreportedLineErrors_, 0);
   if (errors) MapLineErrors(errors);
 }
 
-int32_t TBlockSerial::ReceiveBytes(void* buffer, int32_t count) {
+int32_t TSyncSerial::ReceiveBytes(void* buffer, int32_t count) {
   if (PortNotUsable()) return 0;
   if (count < 0 || (count > 0 && !buffer)) {
     RaiseSerialError(ErrWrongParameter);
@@ -362,7 +362,7 @@ int32_t TBlockSerial::ReceiveBytes(void* buffer, int32_t count) {
   return static_cast<int32_t>(read);
 }
 
-std::string TBlockSerial::ReceiveAvailable(int32_t timeout) {
+std::string TSyncSerial::ReceiveAvailable(int32_t timeout) {
   std::string result;
   if (PortNotUsable()) return result;
   SetSerialError(0);
@@ -388,7 +388,7 @@ std::string TBlockSerial::ReceiveAvailable(int32_t timeout) {
   return result;
 }
 
-int32_t TBlockSerial::ReceiveExact(void* buffer, int32_t count, int32_t timeout) {
+int32_t TSyncSerial::ReceiveExact(void* buffer, int32_t count, int32_t timeout) {
   if (PortNotUsable()) return 0;
   SetSerialError(0);
   if (count <= 0) return 0;
@@ -419,7 +419,7 @@ int32_t TBlockSerial::ReceiveExact(void* buffer, int32_t count, int32_t timeout)
   return received;
 }
 
-int32_t TBlockSerial::InputQueueCount() {
+int32_t TSyncSerial::InputQueueCount() {
   ser::ComStat stat;
   uint32_t errors = 0;
   int32_t n = 0;
@@ -434,7 +434,7 @@ int32_t TBlockSerial::InputQueueCount() {
   return n;
 }
 
-int32_t TBlockSerial::OutputQueueCount() {
+int32_t TSyncSerial::OutputQueueCount() {
   SetSerialError(0);
   ser::ComStat stat;
   uint32_t errors = 0;
@@ -449,12 +449,12 @@ int32_t TBlockSerial::OutputQueueCount() {
   return n;
 }
 
-int32_t TBlockSerial::PendingInputCount() {
+int32_t TSyncSerial::PendingInputCount() {
   if (!LineBuffer.empty()) return static_cast<int32_t>(LineBuffer.size());
   return InputQueueCount();
 }
 
-bool TBlockSerial::WaitForLineEvent(uint32_t mask, int32_t timeout) {
+bool TSyncSerial::WaitForLineEvent(uint32_t mask, int32_t timeout) {
   ser::Overlapped ov;
   uint32_t events = 0;
   bool result = false;
@@ -475,26 +475,26 @@ bool TBlockSerial::WaitForLineEvent(uint32_t mask, int32_t timeout) {
   return result;
 }
 
-bool TBlockSerial::WaitReadable(int32_t timeout) {
+bool TSyncSerial::WaitReadable(int32_t timeout) {
   bool ready = InputQueueCount() > 0;
   if (!ready) ready = WaitForLineEvent(ser::EV_RxChar, timeout) || InputQueueCount() > 0;
   if (ready) ReportStatus(HR_CanRead, "");
   return ready;
 }
 
-bool TBlockSerial::WaitWritable(int32_t timeout) {
+bool TSyncSerial::WaitWritable(int32_t timeout) {
   bool ready = OutputQueueCount() == 0;
   if (!ready) ready = WaitForLineEvent(ser::EV_TxEmpty, timeout);
   if (ready) ReportStatus(HR_CanWrite, "");
   return ready;
 }
 
-bool TBlockSerial::WaitReadablePending(int32_t timeout) {
+bool TSyncSerial::WaitReadablePending(int32_t timeout) {
   if (!LineBuffer.empty()) return true;
   return WaitReadable(timeout);
 }
 
-void TBlockSerial::PurgePort() {
+void TSyncSerial::PurgePort() {
   SetSerialError(0);
   if (!Api_.PurgeComm(Handle_, ser::Purge_TxAbort | ser::Purge_RxAbort | ser::Purge_TxClear |
                                    ser::Purge_RxClear))
@@ -504,7 +504,7 @@ void TBlockSerial::PurgePort() {
   RaiseIfError();
 }
 
-void TBlockSerial::FlushOutput() {
+void TSyncSerial::FlushOutput() {
   SetSerialError(0);
   if (!Api_.FlushFileBuffers(Handle_)) CheckApiResult(-1);
   RaiseIfError();
@@ -512,18 +512,18 @@ void TBlockSerial::FlushOutput() {
 
 // ---------------- lines ----------------
 
-void TBlockSerial::SendBreak(int32_t duration_ms) {
+void TSyncSerial::SendBreak(int32_t duration_ms) {
   Api_.SetCommBreak(Handle_);
   Sleep_ms(duration_ms);
   SetSerialError(0);
   if (!Api_.ClearCommBreak(Handle_)) CheckApiResult(-1);
 }
 
-void TBlockSerial::SetDTRLine(bool on) { Api_.EscapeCommFunction(Handle_, on ? ser::Esc_SetDtr : ser::Esc_ClrDtr); }
+void TSyncSerial::SetDTRLine(bool on) { Api_.EscapeCommFunction(Handle_, on ? ser::Esc_SetDtr : ser::Esc_ClrDtr); }
 
-void TBlockSerial::SetRTSLine(bool on) { Api_.EscapeCommFunction(Handle_, on ? ser::Esc_SetRts : ser::Esc_ClrRts); }
+void TSyncSerial::SetRTSLine(bool on) { Api_.EscapeCommFunction(Handle_, on ? ser::Esc_SetRts : ser::Esc_ClrRts); }
 
-uint32_t TBlockSerial::ReadModemStatus() {
+uint32_t TSyncSerial::ReadModemStatus() {
   SetSerialError(0);
   uint32_t word = 0;
   if (!Api_.GetCommModemStatus(Handle_, word)) {
@@ -535,12 +535,12 @@ uint32_t TBlockSerial::ReadModemStatus() {
   return word;
 }
 
-bool TBlockSerial::GetCTSLine() { return ReadModemStatus() & ser::MS_Cts_On; }
-bool TBlockSerial::GetDSRLine() { return ReadModemStatus() & ser::MS_Dsr_On; }
-bool TBlockSerial::GetRingLine() { return ReadModemStatus() & ser::MS_Ring_On; }
-bool TBlockSerial::GetCarrierLine() { return ReadModemStatus() & ser::MS_Rlsd_On; }
+bool TSyncSerial::GetCTSLine() { return ReadModemStatus() & ser::MS_Cts_On; }
+bool TSyncSerial::GetDSRLine() { return ReadModemStatus() & ser::MS_Dsr_On; }
+bool TSyncSerial::GetRingLine() { return ReadModemStatus() & ser::MS_Ring_On; }
+bool TSyncSerial::GetCarrierLine() { return ReadModemStatus() & ser::MS_Rlsd_On; }
 
-void TBlockSerial::SetRTSToggle(bool on) {
+void TSyncSerial::SetRTSToggle(bool on) {
   SetSerialError(0);
   ReadDeviceControl();
   if (on)

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "rz_common.h"
+#include "kit_common.h"
 
-namespace rz {
+namespace kit {
 
 void ColorToHSL(TColor Color, std::uint8_t& H, std::uint8_t& S, std::uint8_t& L);
 TColor ColorFromHsl(std::uint8_t H, std::uint8_t S, std::uint8_t L);
@@ -27,9 +27,9 @@ int ReadColorScheme();
 // Reads the scheme again into the module state (start-up, theme change).
 void RefreshColorScheme();
 
-void GetPanelGradientColors(TRzGradientColorStyle Style, TColor& Start, TColor& Stop);
-TColor GetXPFrameColor(TRzGradientColorStyle Style);
-void GetGradientSchemeColors(TRzGradientColorStyle Style, TColor& Frame, TColor& Start, TColor& Stop);
+void GetPanelGradientColors(TKitGradientColorStyle Style, TColor& Start, TColor& Stop);
+TColor GetXPFrameColor(TKitGradientColorStyle Style);
+void GetGradientSchemeColors(TKitGradientColorStyle Style, TColor& Frame, TColor& Start, TColor& Stop);
 
 bool ScreenHasManyColors();
 
@@ -37,4 +37,4 @@ bool ScreenHasManyColors();
 void InitPanelLibrary();
 void DonePanelLibrary();
 
-}  // namespace rz
+}  // namespace kit

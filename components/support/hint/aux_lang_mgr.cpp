@@ -1,17 +1,17 @@
-#include "cn_lang_mgr.h"
+#include "aux_lang_mgr.h"
 
-#include "cn_consts.h"
+#include "aux_consts.h"
 #include "sync.h"
 
-namespace cn {
+namespace aux {
 namespace {
 
 struct TLangModule {
   // Guards the class utilities of the library; kept for their sake.
   rtl::TCriticalSection ClassLock;
-  TCnResourceStringList ResStrings;
+  TAuxResourceStringList ResStrings;
   // The library's second owning list; nothing in the program fills it.
-  std::vector<std::unique_ptr<TCnResourceStringObj>> Unused;
+  std::vector<std::unique_ptr<TAuxResourceStringObj>> Unused;
 };
 
 std::unique_ptr<TLangModule> g_module;
@@ -20,14 +20,14 @@ std::unique_ptr<TLangModule> g_module;
 
 void Add_Res_String_Item(const void* ResStringRec, const rtl::String& Name) {
   if (!ResStringRec || !g_module) return;
-  g_module->ResStrings.push_back(std::make_unique<TCnResourceStringObj>(ResStringRec, Name));
+  g_module->ResStrings.push_back(std::make_unique<TAuxResourceStringObj>(ResStringRec, Name));
 }
 
-const TCnResourceStringList* Res_String_List() { return g_module ? &g_module->ResStrings : nullptr; }
+const TAuxResourceStringList* Res_String_List() { return g_module ? &g_module->ResStrings : nullptr; }
 
 void Res_String_Registry_Startup() {
   if (!g_module) g_module = std::make_unique<TLangModule>();
-  if (!Cn_Const_Texts()) Cn_Consts_Startup();
+  if (!Aux_Const_Texts()) Aux_Consts_Startup();
 }
 
 void Res_String_Registry_Shutdown() {
@@ -37,7 +37,7 @@ void Res_String_Registry_Shutdown() {
     g_module->Unused.clear();
     g_module.reset();
   }
-  Cn_Consts_Shutdown();
+  Aux_Consts_Shutdown();
 }
 
-}  // namespace cn
+}  // namespace aux

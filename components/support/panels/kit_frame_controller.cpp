@@ -1,8 +1,8 @@
-#include "rz_frame_controller.h"
+#include "kit_frame_controller.h"
 
 #include <algorithm>
 
-namespace rz {
+namespace kit {
 namespace {
 
 const char* const kPropNames[16] = {
@@ -30,10 +30,10 @@ const std::vector<std::string>& FrameControllerNotificationNames() {
   return names;
 }
 
-const ui::TClassInfo& TRzFrameController::StaticClassInfo() {
-  using C = TRzFrameController;
+const ui::TClassInfo& TKitFrameController::StaticClassInfo() {
+  using C = TKitFrameController;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzFrameController", &ui::TComponent::StaticClassInfo())
+      ui::TClassBuilder<C>("TKitFrameController", &ui::TComponent::StaticClassInfo())
           .Integer("Color", &C::Color, &C::SetColor, ui::clWindow)
           .Integer("DisabledColor", &C::DisabledColor, &C::SetDisabledColor, ui::clBtnFace)
           .Integer("FlatButtonColor", &C::FlatButtonColor, &C::SetFlatButtonColor, ui::clBtnFace)
@@ -52,30 +52,30 @@ const ui::TClassInfo& TRzFrameController::StaticClassInfo() {
           .Boolean("ParentColor", &C::ParentColor, &C::SetParentColor, 0)
           .Integer("ReadOnlyColor", &C::ReadOnlyColor, &C::SetReadOnlyColor, ui::clInfoBk)
           .Boolean("ReadOnlyColorOnFocus", &C::ReadOnlyColorOnFocus, &C::SetReadOnlyColorOnFocus, 0)
-          .Object("RegIniFile", "TRzRegIniFile", &C::RegIniFile, &C::SetRegIniFile)
+          .Object("RegIniFile", "TKitRegIniFile", &C::RegIniFile, &C::SetRegIniFile)
           .Build();
   return info;
 }
 
-TRzFrameController::TRzFrameController(ui::TComponent* AOwner) : ui::TComponent(AOwner) {}
+TKitFrameController::TKitFrameController(ui::TComponent* AOwner) : ui::TComponent(AOwner) {}
 
-TRzFrameController::~TRzFrameController() {
+TKitFrameController::~TKitFrameController() {
   BeginDestroy();
   SetRegIniFile(nullptr);
 }
 
-void TRzFrameController::AddControl(ui::TControl* Control) {
+void TKitFrameController::AddControl(ui::TControl* Control) {
   if (!Control || std::find(frameList_.begin(), frameList_.end(), Control) != frameList_.end()) return;
   frameList_.push_back(Control);
   NotifyControl(Control, 16);
 }
 
-void TRzFrameController::RemoveControl(ui::TControl* Control) {
+void TKitFrameController::RemoveControl(ui::TControl* Control) {
   frameList_.erase(std::remove(frameList_.begin(), frameList_.end(), Control), frameList_.end());
 }
 
-void TRzFrameController::Rebind(ui::TControl* Control, TRzFrameController*& Field,
-                                TRzFrameController* Value) {
+void TKitFrameController::Rebind(ui::TControl* Control, TKitFrameController*& Field,
+                                TKitFrameController* Value) {
   if (Value == Field) return;
   if (Field) {
     Field->RemoveControl(Control);
@@ -88,33 +88,33 @@ void TRzFrameController::Rebind(ui::TControl* Control, TRzFrameController*& Fiel
   }
 }
 
-void TRzFrameController::BeginUpdate() { ++FUpdateCount; }
+void TKitFrameController::BeginUpdate() { ++FUpdateCount; }
 
-void TRzFrameController::EndUpdate() {
+void TKitFrameController::EndUpdate() {
   if (--FUpdateCount <= 0) {
     FUpdateCount = 0;
     UpdateControls();
   }
 }
 
-void TRzFrameController::UpdateControls() { NotifyEveryControl(16); }
+void TKitFrameController::UpdateControls() { NotifyEveryControl(16); }
 
-void TRzFrameController::Loaded() {
+void TKitFrameController::Loaded() {
   ui::TComponent::Loaded();
   UpdateControls();
 }
 
-void TRzFrameController::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+void TKitFrameController::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
   ui::TComponent::Notification(AComponent, Operation);
   if (Operation == ui::opRemove && AComponent == FRegIniFile) FRegIniFile = nullptr;
 }
 
-void TRzFrameController::NotifyEveryControl(int Index) {
+void TKitFrameController::NotifyEveryControl(int Index) {
   if (FUpdateCount > 0) return;
   for (ui::TControl* c : std::vector<ui::TControl*>(frameList_)) NotifyControl(c, Index);
 }
 
-void TRzFrameController::NotifyControl(ui::TControl* Control, int Index) {
+void TKitFrameController::NotifyControl(ui::TControl* Control, int Index) {
   if (!Control) return;
   if (auto* n = dynamic_cast<IFrameControllerNotification*>(Control)) {
     n->FrameControllerChanged(this);
@@ -134,7 +134,7 @@ void TRzFrameController::NotifyControl(ui::TControl* Control, int Index) {
   }
 }
 
-void TRzFrameController::SetNamedProperty(ui::TControl* Control, int Index) {
+void TKitFrameController::SetNamedProperty(ui::TControl* Control, int Index) {
   const ui::TPropInfo* p = Control->ClassInfo().FindProp(kPropNames[Index]);
   if (!p || !p->IsWritable()) return;
   std::int64_t value = 0;
@@ -171,8 +171,8 @@ void TRzFrameController::SetNamedProperty(ui::TControl* Control, int Index) {
   if (p->SetOrd) p->SetOrd(Control, value);
 }
 
-void TRzFrameController::Assign(const ui::TPersistent* Source) {
-  auto* src = dynamic_cast<const TRzFrameController*>(Source);
+void TKitFrameController::Assign(const ui::TPersistent* Source) {
+  auto* src = dynamic_cast<const TKitFrameController*>(Source);
   if (!src) {
     ui::TComponent::Assign(Source);
     return;
@@ -202,29 +202,29 @@ void TRzFrameController::Assign(const ui::TPersistent* Source) {
   EndUpdate();
 }
 
-#define RZ_SETTER(Name, Type, Field, Index)        \
-  void TRzFrameController::Set##Name(Type Value) { \
+#define KIT_SETTER(Name, Type, Field, Index)        \
+  void TKitFrameController::Set##Name(Type Value) { \
     if (Value == Field) return;                    \
     Field = Value;                                 \
     NotifyEveryControl(Index);                     \
   }
 
-RZ_SETTER(FlatButtonColor, TColor, FFlatButtonColor, fcpFlatButtonColor)
-RZ_SETTER(FlatButtons, bool, FFlatButtons, fcpFlatButtons)
-RZ_SETTER(DisabledColor, TColor, FDisabledColor, fcpDisabledColor)
-RZ_SETTER(ReadOnlyColor, TColor, FReadOnlyColor, fcpReadOnlyColor)
-RZ_SETTER(ReadOnlyColorOnFocus, bool, FReadOnlyColorOnFocus, fcpReadOnlyColorOnFocus)
-RZ_SETTER(FocusColor, TColor, FFocusColor, fcpFocusColor)
-RZ_SETTER(FrameColor, TColor, FFrameColor, fcpFrameColor)
-RZ_SETTER(FrameHotColor, TColor, FFrameHotColor, fcpFrameHotColor)
-RZ_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle, fcpFrameHotStyle)
-RZ_SETTER(FrameSides, TSides, FFrameSides, fcpFrameSides)
-RZ_SETTER(FrameStyle, TFrameStyle, FFrameStyle, fcpFrameStyle)
-RZ_SETTER(FrameVisible, bool, FFrameVisible, fcpFrameVisible)
-RZ_SETTER(FramingPreference, TFramingPreference, FFramingPreference, fcpFramingPreference)
-#undef RZ_SETTER
+KIT_SETTER(FlatButtonColor, TColor, FFlatButtonColor, fcpFlatButtonColor)
+KIT_SETTER(FlatButtons, bool, FFlatButtons, fcpFlatButtons)
+KIT_SETTER(DisabledColor, TColor, FDisabledColor, fcpDisabledColor)
+KIT_SETTER(ReadOnlyColor, TColor, FReadOnlyColor, fcpReadOnlyColor)
+KIT_SETTER(ReadOnlyColorOnFocus, bool, FReadOnlyColorOnFocus, fcpReadOnlyColorOnFocus)
+KIT_SETTER(FocusColor, TColor, FFocusColor, fcpFocusColor)
+KIT_SETTER(FrameColor, TColor, FFrameColor, fcpFrameColor)
+KIT_SETTER(FrameHotColor, TColor, FFrameHotColor, fcpFrameHotColor)
+KIT_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle, fcpFrameHotStyle)
+KIT_SETTER(FrameSides, TSides, FFrameSides, fcpFrameSides)
+KIT_SETTER(FrameStyle, TFrameStyle, FFrameStyle, fcpFrameStyle)
+KIT_SETTER(FrameVisible, bool, FFrameVisible, fcpFrameVisible)
+KIT_SETTER(FramingPreference, TFramingPreference, FFramingPreference, fcpFramingPreference)
+#undef KIT_SETTER
 
-void TRzFrameController::SetColor(TColor Value) {
+void TKitFrameController::SetColor(TColor Value) {
   if (Value == FColor) return;
   // The focus colour follows while the two are the same.
   if (FFocusColor == FColor) SetFocusColor(Value);
@@ -233,14 +233,14 @@ void TRzFrameController::SetColor(TColor Value) {
   NotifyEveryControl(fcpColor);
 }
 
-void TRzFrameController::SetParentColor(bool Value) {
+void TKitFrameController::SetParentColor(bool Value) {
   if (Value == FParentColor) return;
   FParentColor = Value;
   NotifyEveryControl(fcpParentColor);
   if (!Value) NotifyEveryControl(fcpColor);
 }
 
-void TRzFrameController::SetFrameHotTrack(bool Value) {
+void TKitFrameController::SetFrameHotTrack(bool Value) {
   if (Value == FFrameHotTrack) return;
   FFrameHotTrack = Value;
   NotifyEveryControl(fcpFrameHotTrack);
@@ -250,21 +250,21 @@ void TRzFrameController::SetFrameHotTrack(bool Value) {
   }
 }
 
-void TRzFrameController::SetRegIniFile(ui::TComponent* Value) {
+void TKitFrameController::SetRegIniFile(ui::TComponent* Value) {
   if (Value == FRegIniFile) return;
   if (FRegIniFile) FRegIniFile->RemoveFreeNotification(this);
   FRegIniFile = Value;
   if (Value) Value->FreeNotification(this);
 }
 
-IRzRegIniStorage* TRzFrameController::Storage(const char16_t* Message) const {
-  auto* storage = dynamic_cast<IRzRegIniStorage*>(FRegIniFile);
+IKitRegIniStorage* TKitFrameController::Storage(const char16_t* Message) const {
+  auto* storage = dynamic_cast<IKitRegIniStorage*>(FRegIniFile);
   if (!storage) throw ENoRegIniFile(String(Message));
   return storage;
 }
 
-void TRzFrameController::Save(const String& Section) {
-  IRzRegIniStorage* s = Storage(u"Cannot save Custom Framing settings--No TRzRegIniFile component specified");
+void TKitFrameController::Save(const String& Section) {
+  IKitRegIniStorage* s = Storage(u"Cannot save Custom Framing settings--No TKitRegIniFile component specified");
   s->WriteInteger(Section, u"Color", FColor);
   s->WriteInteger(Section, u"FlatButtonColor", FFlatButtonColor);
   s->WriteBool(Section, u"FlatButtons", FFlatButtons);
@@ -282,8 +282,8 @@ void TRzFrameController::Save(const String& Section) {
   s->WriteInteger(Section, u"FramingPreference", FFramingPreference);
 }
 
-void TRzFrameController::Load(const String& Section) {
-  IRzRegIniStorage* s = Storage(u"Cannot load Custom Framing settings--No TRzRegIniFile component specified");
+void TKitFrameController::Load(const String& Section) {
+  IKitRegIniStorage* s = Storage(u"Cannot load Custom Framing settings--No TKitRegIniFile component specified");
   auto style = [](std::int32_t v, TFrameStyle def) {
     return v >= fsNone && v <= fsFlatRounded ? static_cast<TFrameStyle>(v) : def;
   };
@@ -315,4 +315,4 @@ void TRzFrameController::Load(const String& Section) {
   EndUpdate();
 }
 
-}  // namespace rz
+}  // namespace kit

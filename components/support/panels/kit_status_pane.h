@@ -7,24 +7,24 @@
 #include <memory>
 #include <vector>
 
-#include "rz_common.h"
-#include "rz_frame_controller.h"
+#include "kit_common.h"
+#include "kit_frame_controller.h"
 
-namespace rz {
+namespace kit {
 
-class TRzCustomStatusPane;
+class TKitCustomStatusPane;
 
 // Notices of the shared blink timer to the panes.
 constexpr std::uint32_t CM_BLINKQUERY = 0xB3E8;  // answer 1: the pane blinks
 constexpr std::uint32_t CM_BLINKSTATE = 0xB3E9;  // WParam: the list's new TBlinkState
 
 // One per process while any pane exists: the timer every blinking pane follows.
-class TRzBlinkingControlsList {
+class TKitBlinkingControlsList {
  public:
-  TRzBlinkingControlsList();
-  ~TRzBlinkingControlsList();
-  void Add(TRzCustomStatusPane* Pane);
-  void Remove(TRzCustomStatusPane* Pane);
+  TKitBlinkingControlsList();
+  ~TKitBlinkingControlsList();
+  void Add(TKitCustomStatusPane* Pane);
+  void Remove(TKitCustomStatusPane* Pane);
   int Count() const { return static_cast<int>(FControls.size()); }
   TBlinkState BlinkState() const { return FBlinkState; }
   std::uint16_t IntervalOff() const { return FIntervalOff; }
@@ -34,25 +34,25 @@ class TRzBlinkingControlsList {
   void TimerFired();
 
   // The shared list, or nullptr when no pane exists.
-  static TRzBlinkingControlsList* Instance();
+  static TKitBlinkingControlsList* Instance();
 
  private:
   TBlinkState FBlinkState = bsOff;
-  std::vector<TRzCustomStatusPane*> FControls;
+  std::vector<TKitCustomStatusPane*> FControls;
   std::unique_ptr<ui::TTimer> FTimer;
   std::uint16_t FIntervalOff = 500;
   std::uint16_t FIntervalOn = 500;
 };
 
-class TRzCustomStatusPane : public ui::TGraphicControl, public IFrameControllerNotification {
+class TKitCustomStatusPane : public ui::TGraphicControl, public IFrameControllerNotification {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzCustomStatusPane(ui::TComponent* AOwner);
-  ~TRzCustomStatusPane() override;
+  explicit TKitCustomStatusPane(ui::TComponent* AOwner);
+  ~TKitCustomStatusPane() override;
 
   // Themed when the parent is a status bar in the XP style and themes are on.
   bool UseThemes() const;
-  void FrameControllerChanged(TRzFrameController* Controller) override;
+  void FrameControllerChanged(TKitFrameController* Controller) override;
 
   ui::TAlignment Alignment() const { return FAlignment; }
   virtual void SetAlignment(ui::TAlignment Value);
@@ -88,10 +88,10 @@ class TRzCustomStatusPane : public ui::TGraphicControl, public IFrameControllerN
   virtual void SetFlatColorAdjustment(int Value);
   TFrameStyle FrameStyle() const { return FFrameStyle; }
   virtual void SetFrameStyle(TFrameStyle Value);
-  TRzFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TRzFrameController* Value);
-  TRzFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TRzFrameControllerNotifications Value) {
+  TKitFrameController* FrameController() const { return FFrameController; }
+  virtual void SetFrameController(TKitFrameController* Value);
+  TKitFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
+  void SetFrameControllerNotifications(TKitFrameControllerNotifications Value) {
     FFrameControllerNotifications = Value;
   }
   bool Transparent() const { return FTransparent; }
@@ -124,10 +124,10 @@ class TRzCustomStatusPane : public ui::TGraphicControl, public IFrameControllerN
  private:
   std::uint64_t NotificationBits() const { return FFrameControllerNotifications.Bits(); }
   void SetNotificationBits(std::uint64_t v) {
-    SetFrameControllerNotifications(TRzFrameControllerNotifications::FromBits(v));
+    SetFrameControllerNotifications(TKitFrameControllerNotifications::FromBits(v));
   }
-  friend class TRzCustomFieldStatus;
-  friend class TRzStatusPane;
+  friend class TKitCustomFieldStatus;
+  friend class TKitStatusPane;
 
   ui::TAlignment FAlignment = ui::taLeftJustify;
   bool FAutoSize = false;
@@ -144,23 +144,23 @@ class TRzCustomStatusPane : public ui::TGraphicControl, public IFrameControllerN
   TColor FFlatColor = ui::clBtnShadow;
   int FFlatColorAdjustment = 30;
   TFrameStyle FFrameStyle = fsFlat;
-  TRzFrameController* FFrameController = nullptr;
-  TRzFrameControllerNotifications FFrameControllerNotifications = fccAll;
+  TKitFrameController* FFrameController = nullptr;
+  TKitFrameControllerNotifications FFrameControllerNotifications = fccAll;
   bool FTransparent = true;
   TColor FCurrentColor;
 };
 
-class TRzStatusPane : public TRzCustomStatusPane {
+class TKitStatusPane : public TKitCustomStatusPane {
   JQ_UI_CLASSINFO
  public:
-  using TRzCustomStatusPane::TRzCustomStatusPane;
+  using TKitCustomStatusPane::TKitCustomStatusPane;
 };
 
 // A pane that draws a label in front of its caption.
-class TRzCustomFieldStatus : public TRzCustomStatusPane {
+class TKitCustomFieldStatus : public TKitCustomStatusPane {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzCustomFieldStatus(ui::TComponent* AOwner);
+  explicit TKitCustomFieldStatus(ui::TComponent* AOwner);
 
   const String& FieldLabel() const { return FFieldLabel; }
   virtual void SetFieldLabel(const String& Value);
@@ -177,4 +177,4 @@ class TRzCustomFieldStatus : public TRzCustomStatusPane {
   TColor FFieldLabelColor = ui::clHighlight;
 };
 
-}  // namespace rz
+}  // namespace kit

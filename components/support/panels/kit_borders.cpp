@@ -1,8 +1,8 @@
-#include "rz_borders.h"
+#include "kit_borders.h"
 
-#include "rz_colors.h"
+#include "kit_colors.h"
 
-namespace rz {
+namespace kit {
 namespace {
 
 using ui::clBtnHighlight;
@@ -227,4 +227,4 @@ char16_t LastChar(const String& Text) {
   return Text.back();
 }
 
-}  // namespace rz
+}  // namespace kit

@@ -1,4 +1,4 @@
-// TBlockSerial: a blocking serial port. Every operation leaves its outcome in
+// TSyncSerial: a blocking serial port. Every operation leaves its outcome in
 // LastErrorCode/LastErrorText (0 "OK", the class's own codes 9991..10003, or a
 // platform error code) and raises EVarnelError only when RaiseExcept is on.
 #pragma once
@@ -44,9 +44,9 @@ enum THookSerialReason {
   HR_Wait,
 };
 
-class TBlockSerial;
+class TSyncSerial;
 using THookSerialStatus =
-    std::function<void(TBlockSerial* Sender, THookSerialReason Reason, const std::string& Value)>;
+    std::function<void(TSyncSerial* Sender, THookSerialReason Reason, const std::string& Value)>;
 
 class EVarnelError : public std::runtime_error {
  public:
@@ -63,13 +63,13 @@ uint32_t TickMilliseconds();
 uint32_t TickDifference(uint32_t old_tick, uint32_t new_tick);
 int32_t ReverseInt32Bytes(int32_t value);
 
-class TBlockSerial {
+class TSyncSerial {
  public:
-  TBlockSerial();
-  explicit TBlockSerial(ser::Serial_Api& api);
-  virtual ~TBlockSerial();
-  TBlockSerial(const TBlockSerial&) = delete;
-  TBlockSerial& operator=(const TBlockSerial&) = delete;
+  TSyncSerial();
+  explicit TSyncSerial(ser::Serial_Api& api);
+  virtual ~TSyncSerial();
+  TSyncSerial(const TSyncSerial&) = delete;
+  TSyncSerial& operator=(const TSyncSerial&) = delete;
 
   // ---- published, read and written directly ----
   THookSerialStatus OnStatus;

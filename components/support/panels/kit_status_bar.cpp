@@ -1,17 +1,17 @@
-#include "rz_status_bar.h"
+#include "kit_status_bar.h"
 
 #include <cmath>
 
-#include "rz_borders.h"
-#include "rz_colors.h"
+#include "kit_borders.h"
+#include "kit_colors.h"
 #include "themes.h"
 
-namespace rz {
+namespace kit {
 
-const ui::TClassInfo& TRzStatusBar::StaticClassInfo() {
-  using C = TRzStatusBar;
+const ui::TClassInfo& TKitStatusBar::StaticClassInfo() {
+  using C = TKitStatusBar;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzStatusBar", &TRzCustomPanel::StaticClassInfo())
+      ui::TClassBuilder<C>("TKitStatusBar", &TKitCustomPanel::StaticClassInfo())
           .Boolean("AutoScalePanes", &C::AutoScalePanes, &C::SetAutoScalePanes, 0)
           .Boolean("AutoStyle", &C::AutoStyle, &C::SetAutoStyle, 1)
           .Boolean("ShowSizeGrip", &C::ShowSizeGrip, &C::SetShowSizeGrip, 1)
@@ -23,11 +23,11 @@ const ui::TClassInfo& TRzStatusBar::StaticClassInfo() {
   return info;
 }
 
-TRzStatusBar::TRzStatusBar(ui::TComponent* AOwner)
-    : TRzCustomPanel(AOwner), FSizeGripCanvas(std::make_unique<ui::TControlCanvas>(this)) {
-  TRzCustomPanel::SetBorderInner(fsNone);
-  TRzCustomPanel::SetBorderOuter(fsNone);
-  TRzCustomPanel::SetBorderSides(sdAllSides);
+TKitStatusBar::TKitStatusBar(ui::TComponent* AOwner)
+    : TKitCustomPanel(AOwner), FSizeGripCanvas(std::make_unique<ui::TControlCanvas>(this)) {
+  TKitCustomPanel::SetBorderInner(fsNone);
+  TKitCustomPanel::SetBorderOuter(fsNone);
+  TKitCustomPanel::SetBorderSides(sdAllSides);
   SetAlign(ui::alBottom);
   SetColor(ui::clBtnFace);
   SetTabStop(false);
@@ -36,24 +36,24 @@ TRzStatusBar::TRzStatusBar(ui::TComponent* AOwner)
   SetBorderWidth(0);
 }
 
-TRzStatusBar::~TRzStatusBar() { BeginDestroy(); }
+TKitStatusBar::~TKitStatusBar() { BeginDestroy(); }
 
-void TRzStatusBar::SetBorderInner(TFrameStyleEx Value) {
+void TKitStatusBar::SetBorderInner(TFrameStyleEx Value) {
   if (Value != BorderInner()) FAutoStyle = false;
-  TRzCustomPanel::SetBorderInner(Value);
+  TKitCustomPanel::SetBorderInner(Value);
 }
 
-void TRzStatusBar::SetBorderOuter(TFrameStyleEx Value) {
+void TKitStatusBar::SetBorderOuter(TFrameStyleEx Value) {
   if (Value != BorderOuter()) FAutoStyle = false;
-  TRzCustomPanel::SetBorderOuter(Value);
+  TKitCustomPanel::SetBorderOuter(Value);
 }
 
-void TRzStatusBar::SetBorderSides(TSides Value) {
+void TKitStatusBar::SetBorderSides(TSides Value) {
   if (Value != BorderSides()) FAutoStyle = false;
-  TRzCustomPanel::SetBorderSides(Value);
+  TKitCustomPanel::SetBorderSides(Value);
 }
 
-void TRzStatusBar::ApplyStatusBarStyle() {
+void TKitStatusBar::ApplyStatusBarStyle() {
   bool autoStyle = FAutoStyle;
   SetBorderInner(fsNone);
   SetBorderOuter(fsNone);
@@ -63,23 +63,23 @@ void TRzStatusBar::ApplyStatusBarStyle() {
   FAutoStyle = autoStyle;
 }
 
-void TRzStatusBar::Loaded() {
-  TRzCustomPanel::Loaded();
+void TKitStatusBar::Loaded() {
+  TKitCustomPanel::Loaded();
   if (FAutoStyle) ApplyStatusBarStyle();
   SizeGripValid();
 }
 
-bool TRzStatusBar::UseThemes() const { return VisualStyle() == vsWinXP && ui::ThemesEnabled(); }
+bool TKitStatusBar::UseThemes() const { return VisualStyle() == vsWinXP && ui::ThemesEnabled(); }
 
-bool TRzStatusBar::SizeGripValid() {
+bool TKitStatusBar::SizeGripValid() {
   ui::TCustomForm* form = ui::GetParentForm(this);
   FSizeGripValid = form && (form->BorderStyle() == ui::bsSizeable || form->BorderStyle() == ui::bsSizeToolWin) &&
                    form->WindowState() != ui::wsMaximized;
   return FSizeGripValid;
 }
 
-TRect TRzStatusBar::ClientRect() const {
-  TRect r = TRzCustomPanel::ClientRect();
+TRect TKitStatusBar::ClientRect() const {
+  TRect r = TKitCustomPanel::ClientRect();
   if (!UseThemes()) {
     r.Bottom += 1;
     r.Top = FSimpleStatus ? 2 : 1;
@@ -93,7 +93,7 @@ TRect TRzStatusBar::ClientRect() const {
   return r;
 }
 
-void TRzStatusBar::GetGradientColors(TColor& First, TColor& Second) {
+void TKitStatusBar::GetGradientColors(TColor& First, TColor& Second) {
   if (GradientColorStyle() == gcsCustom) {
     First = GradientColorStop();
     Second = GradientColorStart();
@@ -103,7 +103,7 @@ void TRzStatusBar::GetGradientColors(TColor& First, TColor& Second) {
   GetGradientSchemeColors(GradientColorStyle(), frame, First, Second);
 }
 
-void TRzStatusBar::Paint() {
+void TKitStatusBar::Paint() {
   TCanvas* c = Canvas();
   if (UseThemes()) {
     ui::DrawThemedStatusPart(c, ui::tspStatusBackground, ui::Rect(0, 0, Width(), Height()));
@@ -114,7 +114,7 @@ void TRzStatusBar::Paint() {
     if (OnPaint) OnPaint(this);
     return;
   }
-  TRzCustomPanel::Paint();
+  TKitCustomPanel::Paint();
   if (!FSimpleStatus) return;
   TRect r = ClientRect();
   r.Bottom -= 1;
@@ -127,7 +127,7 @@ void TRzStatusBar::Paint() {
   c->Brush()->SetStyle(ui::bsSolid);
 }
 
-void TRzStatusBar::DrawSimpleFrame(TRect R) {
+void TKitStatusBar::DrawSimpleFrame(TRect R) {
   TCanvas* c = Canvas();
   if (UseThemes()) {
     ui::DrawThemedStatusPart(c, ui::tspStatusPane, R);
@@ -153,14 +153,14 @@ void TRzStatusBar::DrawSimpleFrame(TRect R) {
   c->LineTo(R.Right - 1, R.Bottom - 1);
 }
 
-void TRzStatusBar::PaintWindow(QWidget* Target, const TRect& Area, const std::function<void()>& Base) {
+void TKitStatusBar::PaintWindow(QWidget* Target, const TRect& Area, const std::function<void()>& Base) {
   SizeGripValid();
-  TRzCustomPanel::PaintWindow(Target, Area, Base);
+  TKitCustomPanel::PaintWindow(Target, Area, Base);
   // The grip goes over the panes, after the normal paint.
   if (FShowSizeGrip && FSizeGripValid) ui::PaintOnWidget(Target, FSizeGripCanvas.get(), [this] { DrawSizeGrip(); });
 }
 
-void TRzStatusBar::DrawSizeGrip() {
+void TKitStatusBar::DrawSizeGrip() {
   TCanvas* c = FSizeGripCanvas.get();
   TRect r = ClientRect();
   r.Bottom -= 1;
@@ -181,7 +181,7 @@ void TRzStatusBar::DrawSizeGrip() {
   for (const auto& s : kSquares) c->FillRect(ui::Bounds(r.Right - s[0] - 1, r.Bottom - s[1] - 1, 2, 2));
 }
 
-void TRzStatusBar::Resize() {
+void TKitStatusBar::Resize() {
   if (Width() >= 50) {
     if (FFirst) {
       FFirst = false;
@@ -205,10 +205,10 @@ void TRzStatusBar::Resize() {
     }
     FLastWidth = Width();
   }
-  TRzCustomPanel::Resize();
+  TKitCustomPanel::Resize();
 }
 
-void TRzStatusBar::Dispatch(ui::TMessage& Message) {
+void TKitStatusBar::Dispatch(ui::TMessage& Message) {
   switch (Message.Msg) {
     case ui::WM_LBUTTONDOWN: {
       int x = ui::XPos(Message.LParam);
@@ -232,29 +232,29 @@ void TRzStatusBar::Dispatch(ui::TMessage& Message) {
     }
     default: break;
   }
-  TRzCustomPanel::Dispatch(Message);
+  TKitCustomPanel::Dispatch(Message);
 }
 
-void TRzStatusBar::SetShowSizeGrip(bool Value) {
+void TKitStatusBar::SetShowSizeGrip(bool Value) {
   if (Value == FShowSizeGrip) return;
   FShowSizeGrip = Value;
   SizeGripValid();
   Invalidate();
 }
 
-void TRzStatusBar::SetSimpleCaption(const String& Value) {
+void TKitStatusBar::SetSimpleCaption(const String& Value) {
   if (Value == FSimpleCaption) return;
   FSimpleCaption = Value;
   Invalidate();
 }
 
-void TRzStatusBar::SetSimpleFrameStyle(TFrameStyle Value) {
+void TKitStatusBar::SetSimpleFrameStyle(TFrameStyle Value) {
   if (Value == FSimpleFrameStyle) return;
   FSimpleFrameStyle = Value;
   Invalidate();
 }
 
-void TRzStatusBar::SetSimpleStatus(bool Value) {
+void TKitStatusBar::SetSimpleStatus(bool Value) {
   if (Value == FSimpleStatus) return;
   FSimpleStatus = Value;
   DisableAlign();
@@ -264,4 +264,4 @@ void TRzStatusBar::SetSimpleStatus(bool Value) {
   Invalidate();
 }
 
-}  // namespace rz
+}  // namespace kit

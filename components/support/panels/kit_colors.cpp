@@ -1,4 +1,4 @@
-#include "rz_colors.h"
+#include "kit_colors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include "registry.h"
 #include "themes.h"
 
-namespace rz {
+namespace kit {
 namespace {
 
 int g_colorScheme = 0;
@@ -23,7 +23,7 @@ constexpr SchemeColors kSchemes[3] = {
 
 const SchemeColors& Scheme() { return kSchemes[std::clamp(g_colorScheme, 0, 2)]; }
 
-bool OfficeLook(TRzGradientColorStyle Style) { return Style == gcsMSOffice && ui::ThemesEnabled(); }
+bool OfficeLook(TKitGradientColorStyle Style) { return Style == gcsMSOffice && ui::ThemesEnabled(); }
 
 // Rounds half to even, as the colour tables were computed.
 int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
@@ -124,7 +124,7 @@ int ReadColorScheme() {
 
 void RefreshColorScheme() { g_colorScheme = ReadColorScheme(); }
 
-void GetPanelGradientColors(TRzGradientColorStyle Style, TColor& Start, TColor& Stop) {
+void GetPanelGradientColors(TKitGradientColorStyle Style, TColor& Start, TColor& Stop) {
   if (OfficeLook(Style)) {
     Start = Scheme().light;
     Stop = Scheme().middle;
@@ -134,11 +134,11 @@ void GetPanelGradientColors(TRzGradientColorStyle Style, TColor& Start, TColor& 
   }
 }
 
-TColor GetXPFrameColor(TRzGradientColorStyle Style) {
+TColor GetXPFrameColor(TKitGradientColorStyle Style) {
   return OfficeLook(Style) ? Scheme().dark : LightenColor(ui::clBtnShadow, 30);
 }
 
-void GetGradientSchemeColors(TRzGradientColorStyle Style, TColor& Frame, TColor& Start, TColor& Stop) {
+void GetGradientSchemeColors(TKitGradientColorStyle Style, TColor& Frame, TColor& Start, TColor& Stop) {
   if (OfficeLook(Style)) {
     Frame = Scheme().middle;
     Start = Scheme().light;
@@ -160,4 +160,4 @@ void InitPanelLibrary() {
 
 void DonePanelLibrary() { g_colorScheme = 0; }
 
-}  // namespace rz
+}  // namespace kit

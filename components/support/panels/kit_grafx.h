@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "rz_common.h"
+#include "kit_common.h"
 
-namespace rz {
+namespace kit {
 
 void FillGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction, std::uint8_t Steps, TColor ColorA,
                   TColor ColorB);
@@ -25,4 +25,4 @@ void MirrorBlit(TCanvas* Canvas, int X, int Y, std::uint32_t Rop, int Height, in
 // with InvalidateParent, a windowless parent is repainted as well.
 void DrawParentImage(ui::TControl* Control, TCanvas* Canvas, bool InvalidateParent);
 
-}  // namespace rz
+}  // namespace kit

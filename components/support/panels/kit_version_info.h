@@ -8,29 +8,29 @@
 #include <vector>
 
 #include "datetime.h"
-#include "rz_status_pane.h"
+#include "kit_status_pane.h"
 
-namespace rz {
+namespace kit {
 
-enum TRzVersionInfoField {
+enum TKitVersionInfoField {
   vifCompanyName, vifFileDescription, vifFileVersion, vifInternalName, vifCopyright, vifTrademarks,
   vifOriginalFilename, vifProductName, vifProductVersion, vifComments
 };
 
-class TRzVersionInfoStatus;
+class TKitVersionInfoStatus;
 
-class TRzVersionInfo : public ui::TComponent {
+class TKitVersionInfo : public ui::TComponent {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzVersionInfo(ui::TComponent* AOwner);
-  ~TRzVersionInfo() override;
+  explicit TKitVersionInfo(ui::TComponent* AOwner);
+  ~TKitVersionInfo() override;
 
   const String& FilePath() const { return FFilePath; }
   void SetFilePath(const String& Value);
 
   bool VersionInfoAvailable() const { return FVersionInfoAvailable; }
   // The text of a field ("Value Not Available" without version information).
-  String Field(TRzVersionInfoField F) const { return FVersionInfo[F]; }
+  String Field(TKitVersionInfoField F) const { return FVersionInfo[F]; }
   String CompanyName() const { return Field(vifCompanyName); }
   String FileDescription() const { return Field(vifFileDescription); }
   String FileVersion() const { return Field(vifFileVersion); }
@@ -55,8 +55,8 @@ class TRzVersionInfo : public ui::TComponent {
   void LoadVersionFields();
   // Any string entry of the version information, or "Value Not Available".
   String GetCustomKeyValue(const String& Key) const;
-  void AddStatus(TRzVersionInfoStatus* Pane);
-  void RemoveStatus(TRzVersionInfoStatus* Pane);
+  void AddStatus(TKitVersionInfoStatus* Pane);
+  void RemoveStatus(TKitVersionInfoStatus* Pane);
 
  protected:
   void Loaded() override;
@@ -68,29 +68,29 @@ class TRzVersionInfo : public ui::TComponent {
   String FFilePath;
   std::array<String, 10> FVersionInfo;
   bool FVersionInfoAvailable = false;
-  std::vector<TRzVersionInfoStatus*> FStatusList;
+  std::vector<TKitVersionInfoStatus*> FStatusList;
   std::array<std::uint16_t, 4> FVersionNumbers{};
   std::array<bool, 4> FModuleAttributes{};
 };
 
-class TRzVersionInfoStatus : public TRzCustomFieldStatus {
+class TKitVersionInfoStatus : public TKitCustomFieldStatus {
   JQ_UI_CLASSINFO
  public:
-  explicit TRzVersionInfoStatus(ui::TComponent* AOwner);
-  ~TRzVersionInfoStatus() override;
+  explicit TKitVersionInfoStatus(ui::TComponent* AOwner);
+  ~TKitVersionInfoStatus() override;
 
-  TRzVersionInfo* VersionInfo() const { return FVersionInfo; }
-  void SetVersionInfo(TRzVersionInfo* Value);
-  TRzVersionInfoField Field() const { return FField; }
-  void SetField(TRzVersionInfoField Value);
+  TKitVersionInfo* VersionInfo() const { return FVersionInfo; }
+  void SetVersionInfo(TKitVersionInfo* Value);
+  TKitVersionInfoField Field() const { return FField; }
+  void SetField(TKitVersionInfoField Value);
   void RefreshVersionPane();
 
  protected:
   void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
 
  private:
-  TRzVersionInfo* FVersionInfo = nullptr;
-  TRzVersionInfoField FField = vifProductVersion;
+  TKitVersionInfo* FVersionInfo = nullptr;
+  TKitVersionInfoField FField = vifProductVersion;
 };
 
-}  // namespace rz
+}  // namespace kit

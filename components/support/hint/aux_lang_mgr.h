@@ -9,14 +9,14 @@
 
 #include "rtl_string.h"
 
-namespace cn {
+namespace aux {
 
-class TCnResourceStringObj {
+class TAuxResourceStringObj {
  public:
-  TCnResourceStringObj(const void* StringRecAddr, rtl::String StringName)
+  TAuxResourceStringObj(const void* StringRecAddr, rtl::String StringName)
       : FStringRecAddr(StringRecAddr), FStringName(std::move(StringName)) {}
-  TCnResourceStringObj(const TCnResourceStringObj&) = delete;
-  TCnResourceStringObj& operator=(const TCnResourceStringObj&) = delete;
+  TAuxResourceStringObj(const TAuxResourceStringObj&) = delete;
+  TAuxResourceStringObj& operator=(const TAuxResourceStringObj&) = delete;
 
   const void* StringRecAddr() const { return FStringRecAddr; }
   const rtl::String& StringName() const { return FStringName; }
@@ -29,7 +29,7 @@ class TCnResourceStringObj {
   rtl::String FDstStr;
 };
 
-using TCnResourceStringList = std::vector<std::unique_ptr<TCnResourceStringObj>>;
+using TAuxResourceStringList = std::vector<std::unique_ptr<TAuxResourceStringObj>>;
 
 // Appends one entry when ResStringRec is not null; duplicates are kept.
 // Before module start-up (or after shut-down) there is no registry and the
@@ -37,11 +37,11 @@ using TCnResourceStringList = std::vector<std::unique_ptr<TCnResourceStringObj>>
 void Add_Res_String_Item(const void* ResStringRec, const rtl::String& Name);
 
 // The registry as it stands, or nullptr outside start-up and shut-down.
-const TCnResourceStringList* Res_String_List();
+const TAuxResourceStringList* Res_String_List();
 
 // Module start-up and shut-down of the language, constants and common
 // modules, in that order (and reverse). Called explicitly by the program.
 void Res_String_Registry_Startup();
 void Res_String_Registry_Shutdown();
 
-}  // namespace cn
+}  // namespace aux

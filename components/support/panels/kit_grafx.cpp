@@ -1,4 +1,4 @@
-#include "rz_grafx.h"
+#include "kit_grafx.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "themes.h"
 
-namespace rz {
+namespace kit {
 namespace {
 
 // Pixels that share one band before the colour may change.
@@ -268,4 +268,4 @@ void DrawParentImage(ui::TControl* Control, TCanvas* Canvas, bool InvalidatePare
   }
 }
 
-}  // namespace rz
+}  // namespace kit

@@ -1,4 +1,4 @@
-#include "rz_version_info.h"
+#include "kit_version_info.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include "files.h"
 #include "version_info.h"
 
-namespace rz {
+namespace kit {
 namespace {
 
 constexpr const char16_t* kNotAvailable = u"Value Not Available";
@@ -61,30 +61,30 @@ bool QueryText(const std::string& block, const String& key, String& value) {
 
 }  // namespace
 
-const ui::TClassInfo& TRzVersionInfo::StaticClassInfo() {
-  static const ui::TClassInfo info = ui::TClassBuilder<TRzVersionInfo>("TRzVersionInfo", &ui::TComponent::StaticClassInfo())
-                                         .Str("FilePath", &TRzVersionInfo::FilePath, &TRzVersionInfo::SetFilePath)
+const ui::TClassInfo& TKitVersionInfo::StaticClassInfo() {
+  static const ui::TClassInfo info = ui::TClassBuilder<TKitVersionInfo>("TKitVersionInfo", &ui::TComponent::StaticClassInfo())
+                                         .Str("FilePath", &TKitVersionInfo::FilePath, &TKitVersionInfo::SetFilePath)
                                          .Build();
   return info;
 }
 
-TRzVersionInfo::TRzVersionInfo(ui::TComponent* AOwner) : ui::TComponent(AOwner) {
+TKitVersionInfo::TKitVersionInfo(ui::TComponent* AOwner) : ui::TComponent(AOwner) {
   if (!Designing()) LoadVersionFields();
 }
 
-TRzVersionInfo::~TRzVersionInfo() {
+TKitVersionInfo::~TKitVersionInfo() {
   BeginDestroy();
   FStatusList.clear();
 }
 
-void TRzVersionInfo::Loaded() {
+void TKitVersionInfo::Loaded() {
   ui::TComponent::Loaded();
   if (Designing()) return;
   LoadVersionFields();
   RefreshPanes();
 }
 
-void TRzVersionInfo::SetFilePath(const String& Value) {
+void TKitVersionInfo::SetFilePath(const String& Value) {
   if (Value == FFilePath) return;
   FFilePath = Value;
   if (!Designing() && !IsLoading()) {
@@ -93,7 +93,7 @@ void TRzVersionInfo::SetFilePath(const String& Value) {
   }
 }
 
-void TRzVersionInfo::LoadVersionFields() {
+void TKitVersionInfo::LoadVersionFields() {
   if (FFilePath.empty()) FFilePath = rtl::ProgramFileName();
   std::string block = ReadBlock(FFilePath);
   FVersionInfoAvailable = !block.empty();
@@ -126,37 +126,37 @@ void TRzVersionInfo::LoadVersionFields() {
   FVersionInfo = texts;
 }
 
-String TRzVersionInfo::GetCustomKeyValue(const String& Key) const {
+String TKitVersionInfo::GetCustomKeyValue(const String& Key) const {
   std::string block = ReadBlock(FFilePath.empty() ? rtl::ProgramFileName() : FFilePath);
   String prefix, value;
   if (block.empty() || !KeyPrefix(block, prefix) || !QueryText(block, prefix + Key, value)) return kNotAvailable;
   return value;
 }
 
-rtl::TDateTime TRzVersionInfo::FileDateTime() const {
+rtl::TDateTime TKitVersionInfo::FileDateTime() const {
   rtl::TDateTime when = 0;
   return rtl::FileAge(rtl::ProgramFileName(), when) ? when : 0;
 }
 
-void TRzVersionInfo::AddStatus(TRzVersionInfoStatus* Pane) {
+void TKitVersionInfo::AddStatus(TKitVersionInfoStatus* Pane) {
   if (Pane && std::find(FStatusList.begin(), FStatusList.end(), Pane) == FStatusList.end())
     FStatusList.push_back(Pane);
 }
 
-void TRzVersionInfo::RemoveStatus(TRzVersionInfoStatus* Pane) { std::erase(FStatusList, Pane); }
+void TKitVersionInfo::RemoveStatus(TKitVersionInfoStatus* Pane) { std::erase(FStatusList, Pane); }
 
-void TRzVersionInfo::RefreshPanes() {
-  for (TRzVersionInfoStatus* pane : std::vector<TRzVersionInfoStatus*>(FStatusList)) pane->RefreshVersionPane();
+void TKitVersionInfo::RefreshPanes() {
+  for (TKitVersionInfoStatus* pane : std::vector<TKitVersionInfoStatus*>(FStatusList)) pane->RefreshVersionPane();
 }
 
-// --- TRzVersionInfoStatus ------------------------------------------------------------------
+// --- TKitVersionInfoStatus ------------------------------------------------------------------
 
-const ui::TClassInfo& TRzVersionInfoStatus::StaticClassInfo() {
-  using C = TRzVersionInfoStatus;
+const ui::TClassInfo& TKitVersionInfoStatus::StaticClassInfo() {
+  using C = TKitVersionInfoStatus;
   static const ui::TClassInfo info =
-      ui::TClassBuilder<C>("TRzVersionInfoStatus", &TRzCustomFieldStatus::StaticClassInfo())
-          .Object("VersionInfo", "TRzVersionInfo", &C::VersionInfo, &C::SetVersionInfo)
-          .Enum("Field", "TRzVersionInfoField",
+      ui::TClassBuilder<C>("TKitVersionInfoStatus", &TKitCustomFieldStatus::StaticClassInfo())
+          .Object("VersionInfo", "TKitVersionInfo", &C::VersionInfo, &C::SetVersionInfo)
+          .Enum("Field", "TKitVersionInfoField",
                 {"vifCompanyName", "vifFileDescription", "vifFileVersion", "vifInternalName", "vifCopyright",
                  "vifTrademarks", "vifOriginalFilename", "vifProductName", "vifProductVersion", "vifComments"},
                 &C::Field, &C::SetField)
@@ -164,9 +164,9 @@ const ui::TClassInfo& TRzVersionInfoStatus::StaticClassInfo() {
   return info;
 }
 
-TRzVersionInfoStatus::TRzVersionInfoStatus(ui::TComponent* AOwner) : TRzCustomFieldStatus(AOwner) {}
+TKitVersionInfoStatus::TKitVersionInfoStatus(ui::TComponent* AOwner) : TKitCustomFieldStatus(AOwner) {}
 
-TRzVersionInfoStatus::~TRzVersionInfoStatus() {
+TKitVersionInfoStatus::~TKitVersionInfoStatus() {
   BeginDestroy();
   if (FVersionInfo) {
     FVersionInfo->RemoveStatus(this);
@@ -175,7 +175,7 @@ TRzVersionInfoStatus::~TRzVersionInfoStatus() {
   }
 }
 
-void TRzVersionInfoStatus::SetVersionInfo(TRzVersionInfo* Value) {
+void TKitVersionInfoStatus::SetVersionInfo(TKitVersionInfo* Value) {
   if (Value == FVersionInfo) return;
   if (FVersionInfo) {
     FVersionInfo->RemoveStatus(this);
@@ -189,12 +189,12 @@ void TRzVersionInfoStatus::SetVersionInfo(TRzVersionInfo* Value) {
   }
 }
 
-void TRzVersionInfoStatus::SetField(TRzVersionInfoField Value) {
+void TKitVersionInfoStatus::SetField(TKitVersionInfoField Value) {
   FField = Value;
   RefreshVersionPane();
 }
 
-void TRzVersionInfoStatus::RefreshVersionPane() {
+void TKitVersionInfoStatus::RefreshVersionPane() {
   if (ComponentState().Contains(ui::csDesigning)) {
     SetText(kTokens[FField]);
     return;
@@ -202,10 +202,10 @@ void TRzVersionInfoStatus::RefreshVersionPane() {
   if (FVersionInfo) SetText(FVersionInfo->Field(FField));
 }
 
-void TRzVersionInfoStatus::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
-  TRzCustomFieldStatus::Notification(AComponent, Operation);
+void TKitVersionInfoStatus::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+  TKitCustomFieldStatus::Notification(AComponent, Operation);
   // The pane keeps its last caption.
   if (Operation == ui::opRemove && AComponent == FVersionInfo) FVersionInfo = nullptr;
 }
 
-}  // namespace rz
+}  // namespace kit
