@@ -420,11 +420,11 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (Opaque) p.fillRect(Q(Cell), ToQColor(brush_->Color()));
   const QPen oldPen = p.pen();
-  const QFont oldFont = p.font();
-  p.setFont(qt::CachedQFont(*font_));
+  // The painter keeps the canvas font: setting a font is the dearest step of a text.
+  const QFont& f = qt::CachedQFont(*font_);
+  if (!(p.font() == f)) p.setFont(f);
   p.setPen(ToQColor(font_->Color()));
   p.drawText(Cell.Left, Cell.Top + FontMetrics().fm.ascent(), S);
-  p.setFont(oldFont);
   p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
 }
