@@ -215,4 +215,12 @@ constexpr std::uint32_t CN_CHAR = CN_BASE + WM_CHAR;
 constexpr std::uint16_t BN_CLICKED = 0;
 constexpr std::uint16_t EN_CHANGE = 0x0300;
 
+// Text and edit messages a native editor answers when sent by code.
+constexpr std::uint32_t WM_GETTEXTLENGTH = 0x000E;
+constexpr std::uint32_t EM_GETSEL = 0x00B0;
+constexpr std::uint32_t EM_SETSEL = 0x00B1;
+constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
+constexpr std::uint32_t EM_CANUNDO = 0x00C6;
+constexpr std::uint32_t EM_UNDO = 0x00C7;
+
 }  // namespace ui

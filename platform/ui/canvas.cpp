@@ -70,6 +70,17 @@ void BorderPixels(const TRect& r, std::vector<TPoint>& out) {
 
 }  // namespace
 
+struct TCanvas::Metrics {
+  std::uint64_t revision;
+  QFontMetrics fm;
+};
+
+const TCanvas::Metrics& TCanvas::FontMetrics() const {
+  if (!metrics_ || metrics_->revision != font_->Revision())
+    metrics_ = std::make_unique<Metrics>(Metrics{font_->Revision(), QFontMetrics(qt::CachedQFont(*font_))});
+  return *metrics_;
+}
+
 struct TCanvas::ClipState {
   QRegion region;
 };
@@ -216,6 +227,7 @@ void TCanvas::LineTo(int X, int Y) {
     return;
   }
   if (pen_->Width() <= 1) {
+    if (StraightLine(*p, from, {X, Y}, color)) return;
     std::vector<TPoint> pts;
     int phase = 0;
     LinePixels(from, {X, Y}, pts, pen_->Style() == psDot || pen_->Style() == psDash, phase);
@@ -230,6 +242,26 @@ void TCanvas::LineTo(int X, int Y) {
   }
 }
 
+bool TCanvas::StraightLine(QPainter& p, TPoint from, TPoint to, TColor color) {
+  if (pen_->Style() == psDot || pen_->Style() == psDash) return false;
+  TRect r;
+  if (from.Y == to.Y) {
+    // The end pixel is not drawn, whichever way the line runs.
+    r = from.X <= to.X ? Rect(from.X, from.Y, to.X, from.Y + 1) : Rect(to.X + 1, from.Y, from.X + 1, from.Y + 1);
+  } else if (from.X == to.X) {
+    r = from.Y <= to.Y ? Rect(from.X, from.Y, from.X + 1, to.Y) : Rect(from.X, to.Y + 1, from.X + 1, from.Y + 1);
+  } else {
+    return false;
+  }
+  if (r.IsEmpty()) return true;
+  const QPainter::CompositionMode mode = ModeFor(pen_->Mode());
+  const QPainter::CompositionMode old = p.compositionMode();
+  if (mode != old) p.setCompositionMode(mode);
+  p.fillRect(Q(r), ToQColor(color));
+  if (mode != old) p.setCompositionMode(old);
+  return true;
+}
+
 void TCanvas::Polyline(const std::vector<TPoint>& Points) {
   if (Points.size() < 2 || pen_->Style() == psClear || pen_->Mode() == pmNop) return;
   QPainter* p = RequirePainter();
@@ -239,7 +271,9 @@ void TCanvas::Polyline(const std::vector<TPoint>& Points) {
     std::vector<TPoint> pts;
     int phase = 0;
     bool dotted = pen_->Style() == psDot || pen_->Style() == psDash;
-    for (std::size_t i = 1; i < Points.size(); ++i) LinePixels(Points[i - 1], Points[i], pts, dotted, phase);
+    for (std::size_t i = 1; i < Points.size(); ++i)
+      if (dotted || !StraightLine(*p, Points[i - 1], Points[i], color))
+        LinePixels(Points[i - 1], Points[i], pts, dotted, phase);
     DrawPixels(*p, pts, color);
   } else {
     QPolygon poly;
@@ -356,18 +390,18 @@ int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
 int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
 
 TSize TCanvas::TextExtent(const String& Text) const {
-  QFontMetrics fm(qt::ToQFont(*font_));
+  const QFontMetrics& fm = FontMetrics().fm;
   return {fm.horizontalAdvance(Q(Text)), fm.height()};
 }
 
-void TCanvas::TextOut(int X, int Y, const String& Text) {
-  QPainter* p = RequirePainter();
-  QFont f = qt::ToQFont(*font_);
-  QFontMetrics fm(f);
-  QString s = Q(Text);
-  int w = fm.horizontalAdvance(s);
+// Text at a point after the text alignment; Opaque fills the text's cell
+// with the brush first. Painter state is put back by hand: a full save and
+// restore per call costs more than the text.
+TRect TCanvas::PlaceText(int X, int Y, const String& Text, QString& Out) {
+  const QFontMetrics& fm = FontMetrics().fm;
+  Out = Q(Text);
+  int w = fm.horizontalAdvance(Out);
   penPos_ = {X + w, Y};
-  if (!p) return;
   int left = X;
   if ((textAlign_ & TA_CENTER) == TA_CENTER)
     left = X - w / 2;
@@ -378,32 +412,56 @@ void TCanvas::TextOut(int X, int Y, const String& Text) {
     top = Y - fm.ascent();
   else if (textAlign_ & TA_BOTTOM)
     top = Y - fm.height();
-  p->save();
-  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  if (brush_->Style() != bsClear) p->fillRect(QRect(left, top, w, fm.height()), ToQColor(brush_->Color()));
-  p->setFont(f);
-  p->setPen(ToQColor(font_->Color()));
-  p->drawText(left, top + fm.ascent(), s);
-  p->restore();
+  return Bounds(left, top, w, fm.height());
+}
+
+void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, bool Opaque) {
+  const QPainter::CompositionMode oldMode = p.compositionMode();
+  if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (Opaque) p.fillRect(Q(Cell), ToQColor(brush_->Color()));
+  const QPen oldPen = p.pen();
+  // The painter keeps the canvas font: setting a font is the dearest step of a text.
+  const QFont& f = qt::CachedQFont(*font_);
+  if (!(p.font() == f)) p.setFont(f);
+  p.setPen(ToQColor(font_->Color()));
+  p.drawText(Cell.Left, Cell.Top + FontMetrics().fm.ascent(), S);
+  p.setPen(oldPen);
+  if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
+}
+
+void TCanvas::TextOut(int X, int Y, const String& Text) {
+  QPainter* p = RequirePainter();
+  QString s;
+  TRect cell = PlaceText(X, Y, Text, s);
+  if (p) DrawPlacedText(*p, cell, s, brush_->Style() != bsClear);
 }
 
 void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
   QPainter* p = RequirePainter();
   if (!p) return;
-  p->save();
-  p->setClipRect(Q(R), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  if (brush_->Style() != bsClear) FillRaw(*p, R, brush_->Color());
-  TBrushStyle old = brush_->Style();
+  QString s;
+  TRect cell = PlaceText(X, Y, Text, s);
+  // Text wholly inside the rectangle needs no clip (slanted glyphs may lean out).
+  const bool inside = cell.Left >= R.Left && cell.Right <= R.Right && cell.Top >= R.Top && cell.Bottom <= R.Bottom &&
+                      !font_->Style().Contains(fsItalic);
+  if (!inside) {
+    p->save();
+    p->setClipRect(Q(R), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  }
+  if (brush_->Style() != bsClear) {
+    const QPainter::CompositionMode oldMode = p->compositionMode();
+    if (oldMode != QPainter::CompositionMode_SourceOver) p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FillRaw(*p, R, brush_->Color());
+    if (oldMode != QPainter::CompositionMode_SourceOver) p->setCompositionMode(oldMode);
+  }
   // The rectangle is already filled; the text itself goes on transparently.
-  brush_->SetStyle(bsClear);
-  TextOut(X, Y, Text);
-  brush_->SetStyle(old);
-  p->restore();
+  DrawPlacedText(*p, cell, s, false);
+  if (!inside) p->restore();
 }
 
 int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
-  QFont f = qt::ToQFont(*font_);
-  QFontMetrics fm(f);
+  const QFont& f = qt::CachedQFont(*font_);
+  const QFontMetrics& fm = FontMetrics().fm;
   QString s = Q(Text);
   bool single = Flags & DT_SINGLELINE;
   int qflags = 0;

@@ -11,6 +11,7 @@
 
 class QPainter;
 class QImage;
+class QString;
 
 namespace ui {
 
@@ -174,6 +175,14 @@ class TCanvas : public TPersistent {
   void DrawPixels(QPainter& p, const std::vector<TPoint>& pts, TColor color);
   void LinePixels(TPoint from, TPoint to, std::vector<TPoint>& out, bool dotted, int& phase) const;
   void FillRaw(QPainter& p, const TRect& r, TColor color);
+  // A solid one-pixel horizontal or vertical line as a fill; false for other lines.
+  bool StraightLine(QPainter& p, TPoint from, TPoint to, TColor color);
+  // Metrics of the current font, rebuilt only when the font changes.
+  struct Metrics;
+  const Metrics& FontMetrics() const;
+  mutable std::unique_ptr<Metrics> metrics_;
+  TRect PlaceText(int X, int Y, const String& Text, QString& Out);
+  void DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, bool Opaque);
 
   std::unique_ptr<TFont> font_;
   std::unique_ptr<TPen> pen_;

@@ -709,6 +709,7 @@ void TWinControl::CreateHandle() {
   if (!tabStop_ && widget_->focusPolicy() != Qt::NoFocus && !widget_->focusProxy())
     widget_->setFocusPolicy(Qt::ClickFocus);
   InitWidget();
+  SyncScrollBars();
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
   if (WidgetShouldBeVisible()) widget_->setVisible(true);
@@ -905,6 +906,7 @@ void TWinControl::BoundsChanged(const TRect& OldBounds) {
 }
 
 void TWinControl::SizeChanged(int OldWidth, int OldHeight) {
+  SyncScrollBars();
   ApplyAnchors(OldWidth, OldHeight);
   Realign();
   TControl::SizeChanged(OldWidth, OldHeight);
@@ -1109,6 +1111,9 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_GETDLGCODE:
       Message.Result = 0;
       return;
+    case WM_MOUSEWHEEL:
+      WheelMessage(Message, ShiftFromKeys(LoWord(Message.WParam)));
+      return;
     default:
       TControl::Dispatch(Message);
   }
@@ -1117,11 +1122,16 @@ void TWinControl::Dispatch(TMessage& Message) {
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (!g_contexts.empty()) {
     EventContext* c = g_contexts.back();
-    if (c->msg == &Message && !c->called) {
-      c->called = true;
-      c->result = (*c->base)(c->event);
+    if (c->msg == &Message) {
+      if (!c->called) {
+        c->called = true;
+        c->result = (*c->base)(c->event);
+      }
+      return;
     }
   }
+  // Sent or posted by code: no Qt event carries it, so the widget is told directly.
+  NativeDefault(Message);
 }
 
 bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std::function<bool(QEvent*)>& Base) {
@@ -1295,7 +1305,8 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     WndProc(m);
   });
   if (!*alive) return true;
-  if (accept) e->accept();
+  // A wheel the control took goes no further up the parents.
+  if (accept || (e->type() == QEvent::Wheel && m.Result != 0)) e->accept();
   if (e->type() == QEvent::Close) return true;
   return ctx.called ? ctx.result : true;
 }

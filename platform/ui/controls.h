@@ -11,6 +11,7 @@
 #include "classes.h"
 #include "graphics.h"
 #include "messages.h"
+#include "scroll_bars.h"
 
 class QWidget;
 class QObject;
@@ -20,6 +21,10 @@ namespace ui {
 
 class TWinControl;
 class TCustomForm;
+
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 
 enum TControlStyleItem {
   csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
@@ -272,6 +277,28 @@ class TWinControl : public TControl {
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
 
+  // --- window scroll bars (SB_HORZ, SB_VERT), 32-bit ranges (scroll_bars.cpp)
+  // Returns the position after clamping. A bar shows while its range does not
+  // all fit in the page (SIF_DISABLENOSCROLL: disabled instead of hidden).
+  int SetScrollInfo(int Bar, const TScrollInfo& Info, bool Redraw = true);
+  bool GetScrollInfo(int Bar, TScrollInfo& Info) const;
+  int GetScrollPos(int Bar) const;
+  // Returns the previous position.
+  int SetScrollPos(int Bar, int Pos, bool Redraw = true);
+  bool ShowScrollBar(int Bar, bool Show);
+  bool EnableScrollBar(int Bar, unsigned Arrows);
+  bool ScrollBarVisible(int Bar) const;
+  // Moves the pixels of Scroll (default: the client) by (DX, DY), kept inside
+  // Clip; what is uncovered is painted by the next paint.
+  void ScrollWindowEx(int DX, int DY, const TRect* Scroll, const TRect* Clip, unsigned Flags);
+  // The client area, without the window scroll bars shown.
+  TRect ClientRect() const override;
+  struct ScrollBars;
+
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+
   // --- platform side: called by the widget that hosts this control ---------
   bool HostEvent(QWidget* Source, QEvent* Event, bool IsClient, const std::function<bool(QEvent*)>& Base);
   void HostPaint(QWidget* Source, QEvent* Event, const std::function<void()>& Base, bool IsClient);
@@ -297,6 +324,11 @@ class TWinControl : public TControl {
   virtual void DoKeyPress(char16_t& Key);
   virtual void DoEnter();
   virtual void DoExit();
+  // The wheel: OnMouseWheel first, then one Down or Up per whole notch (120).
+  // True when handled; otherwise the parent gets the message.
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   // Whether the control takes this key itself (WM_GETDLGCODE answers).
   bool WantsKey(std::uint16_t Key, TShiftState Shift);
   void BoundsChanged(const TRect& OldBounds) override;
@@ -319,6 +351,9 @@ class TWinControl : public TControl {
   virtual void ChildBoundsChanged(TControl* Child);
   void ApplyFontToWidget();
   void ApplyColorToWidget();
+  // What the native widget does with a message no Qt event brought: keys,
+  // characters, text, clipboard and selection messages (native_messages.cpp).
+  virtual void NativeDefault(TMessage& Message);
 
   QWidget* widget_ = nullptr;
 
@@ -329,7 +364,14 @@ class TWinControl : public TControl {
   void ApplyAnchors(int OldWidth, int OldHeight);
   bool RouteMouseToChild(TMessage& Message);
 
+  ScrollBars& ScrollState();
+  void SyncScrollBars();
+  void SendScrollCode(int Bar, int Code, std::int64_t Pos);
+  void WheelMessage(TMessage& Message, TShiftState Shift);
+
   std::vector<TControl*> controls_;
+  std::shared_ptr<ScrollBars> scrollBars_;
+  int wheelAccumulator_ = 0;
   int alignDisabled_ = 0;
   bool aligning_ = false;
   bool tabStop_ = false;

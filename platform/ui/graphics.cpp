@@ -1,5 +1,6 @@
 #include "graphics.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -131,12 +132,26 @@ const TClassInfo& TFont::StaticClassInfo() {
   return info;
 }
 
-TFont::TFont() : name_(u"Tahoma"), height_(-11), color_(clWindowText), charset_(DEFAULT_CHARSET) {}
+namespace {
+std::uint64_t NextFontRevision() {
+  static std::atomic<std::uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+}  // namespace
+
+TFont::TFont()
+    : name_(u"Tahoma"), height_(-11), color_(clWindowText), charset_(DEFAULT_CHARSET), revision_(NextFontRevision()) {}
+
+void TFont::SettingsChanged() {
+  revision_ = NextFontRevision();
+  handle_.reset();
+  Changed();
+}
 
 void TFont::SetName(const String& Value) {
   if (Value.empty() || Value == name_) return;
   name_ = Value;
-  Changed();
+  SettingsChanged();
 }
 
 int TFont::Size() const { return -RoundDiv(height_ * 72, ScreenPixelsPerInch); }
@@ -146,37 +161,38 @@ void TFont::SetSize(int Value) { SetHeight(-RoundDiv(Value * ScreenPixelsPerInch
 void TFont::SetHeight(int Value) {
   if (Value == height_) return;
   height_ = Value;
-  Changed();
+  SettingsChanged();
 }
 
 void TFont::SetStyle(TFontStyles Value) {
   if (Value == style_) return;
   style_ = Value;
-  Changed();
+  SettingsChanged();
 }
 
 void TFont::SetColor(TColor Value) {
   if (Value == color_) return;
   color_ = Value;
+  // The colour is drawn with, not part of, the platform font.
   Changed();
 }
 
 void TFont::SetCharset(TFontCharset Value) {
   if (Value == charset_) return;
   charset_ = Value;
-  Changed();
+  SettingsChanged();
 }
 
 void TFont::SetPitch(TFontPitch Value) {
   if (Value == pitch_) return;
   pitch_ = Value;
-  Changed();
+  SettingsChanged();
 }
 
 void TFont::SetOrientation(int Value) {
   if (Value == orientation_) return;
   orientation_ = Value;
-  Changed();
+  SettingsChanged();
 }
 
 bool TFont::SameAs(const TFont& o) const {
@@ -191,6 +207,11 @@ void TFont::Assign(const TPersistent* Source) {
     return;
   }
   if (SameAs(*f)) return;
+  if (name_ == f->name_ && height_ == f->height_ && style_ == f->style_ && charset_ == f->charset_ &&
+      pitch_ == f->pitch_ && orientation_ == f->orientation_) {
+    SetColor(f->color_);
+    return;
+  }
   name_ = f->name_;
   height_ = f->height_;
   style_ = f->style_;
@@ -198,7 +219,7 @@ void TFont::Assign(const TPersistent* Source) {
   charset_ = f->charset_;
   pitch_ = f->pitch_;
   orientation_ = f->orientation_;
-  Changed();
+  SettingsChanged();
 }
 
 // --- TPen / TBrush ------------------------------------------------------------

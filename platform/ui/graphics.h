@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "classes.h"
 
@@ -126,7 +127,17 @@ class TFont : public TGraphicsObject {
   void Assign(const TPersistent* Source) override;
   bool SameAs(const TFont& other) const;
 
+  // Changes whenever a setting does; never repeats, across all fonts.
+  std::uint64_t Revision() const { return revision_; }
+  // What the platform builds from these settings, kept until they change.
+  struct Handle {
+    virtual ~Handle() = default;
+  };
+  Handle* CachedHandle() const { return handle_.get(); }
+  void SetCachedHandle(std::shared_ptr<Handle> H) const { handle_ = std::move(H); }
+
  private:
+  void SettingsChanged();
   std::int64_t StyleBits() const { return static_cast<std::int64_t>(style_.Bits()); }
   void SetStyleBits(std::int64_t v) { SetStyle(TFontStyles::FromBits(static_cast<std::uint64_t>(v))); }
   int CharsetInt() const { return charset_; }
@@ -139,6 +150,8 @@ class TFont : public TGraphicsObject {
   TFontCharset charset_;
   TFontPitch pitch_ = fpDefault;
   int orientation_ = 0;
+  std::uint64_t revision_;
+  mutable std::shared_ptr<Handle> handle_;
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };

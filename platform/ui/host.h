@@ -20,6 +20,8 @@ class HostIface {
   virtual ~HostIface() = default;
   virtual TWinControl* Control() const = 0;
   virtual void Detach() = 0;
+  // Qt's own handling of an event, past the control (messages sent by code).
+  virtual bool BaseEvent(QEvent* e) = 0;
   // Events of this widget being handled now (a widget in use is freed later).
   int depth = 0;
 };
@@ -39,6 +41,7 @@ class Host : public Base, public HostIface {
 
   TWinControl* Control() const override { return control_; }
   void Detach() override { control_ = nullptr; }
+  bool BaseEvent(QEvent* e) override { return Base::event(e); }
 
   bool event(QEvent* e) override {
     // Qt frees the widget inside this one.

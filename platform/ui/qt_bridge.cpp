@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <cmath>
+#include <memory>
 
 namespace ui::qt {
 
@@ -22,6 +23,21 @@ QFont ToQFont(const TFont& f) {
   if (f.Pitch() == fpFixed) q.setFixedPitch(true);
   q.setStyleStrategy(QFont::PreferDefault);
   return q;
+}
+
+namespace {
+struct QtFontHandle : TFont::Handle {
+  explicit QtFontHandle(QFont f) : font(std::move(f)) {}
+  QFont font;
+};
+}  // namespace
+
+const QFont& CachedQFont(const TFont& f) {
+  if (auto* h = dynamic_cast<QtFontHandle*>(f.CachedHandle())) return h->font;
+  auto h = std::make_shared<QtFontHandle>(ToQFont(f));
+  const QFont& font = h->font;
+  f.SetCachedHandle(std::move(h));
+  return font;
 }
 
 }  // namespace ui::qt

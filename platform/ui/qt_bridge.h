@@ -27,5 +27,7 @@ inline QColor ToQColor(TColor c) {
 inline TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
 
 QFont ToQFont(const TFont& f);
+// The Qt font of a TFont, built once per change of its settings.
+const QFont& CachedQFont(const TFont& f);
 
 }  // namespace ui::qt
