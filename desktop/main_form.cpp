@@ -79,6 +79,28 @@ void Free_Children(TWinControl* Box) {
     if (auto* c = dynamic_cast<T*>(Box->Controls(i))) Free(c);
 }
 
+// One frame of class T per visible axis in Box, named "Axis<i>" with the
+// axis index in grp_Ch.Tag, one under the other from (Left, Top); returns
+// the height they take.
+template <class T, class Setup>
+int Place_Axis_Frames(TScrollBox* Box, int Left, int Top, std::int32_t Count, Setup SetUp) {
+  int y = Top;
+  const int n = std::min<int>(Count, static_cast<int>(g_Axis_Config.size()));
+  for (int i = 0; i < n; ++i) {
+    TAxis_Config& r = g_Axis_Config[static_cast<std::size_t>(i)];
+    if (!r.Axis_Visible) continue;
+    auto* frame = Create<T>(Box);
+    SetUp(frame, r);
+    frame->grp_Ch->SetTag(i);
+    frame->SetName(u"Axis" + rtl::IntToStr(i));
+    frame->SetParent(Box);
+    frame->SetBounds(Left, y, frame->Width(), frame->Height());
+    frame->Show();
+    y += frame->Height();
+  }
+  return y - Top;
+}
+
 // Lamps of the input and output windows: rows of eight, 80 x 80 with a
 // 10-pixel gap, red until their first reading.
 void Create_Lamps(TScrollBox* Box, const char16_t* Name, const char16_t* Prefix, std::int32_t Count,
@@ -356,23 +378,16 @@ void TMainFrm::Load_Axis_Config() {
 
 void TMainFrm::Create_Axis_Frames() {
   Free_Children<TAxisFrm>(box_Axis);
-  int y = 5;
-  const int n = std::min<int>(F_Axis_Num, static_cast<int>(g_Axis_Config.size()));
-  for (int i = 0; i < n; ++i) {
-    TAxis_Config& r = g_Axis_Config[i];
-    if (!r.Axis_Visible) continue;
-    auto* panel = Create<TAxisFrm>(box_Axis);
+  Place_Axis_Frames<TAxisFrm>(box_Axis, 5, 5, F_Axis_Num, [](TAxisFrm* panel, TAxis_Config& r) {
     panel->btn_Pos_Rel->SetCaption(r.Axis_Caption + u"单步");
     panel->pnl_Dir->SetColor(clLime);
     r.bDirP = true;
-    panel->grp_Ch->SetTag(i);
-    panel->SetName(u"Axis" + rtl::IntToStr(i));
-    panel->SetParent(box_Axis);
-    panel->SetBounds(5, y, panel->Width(), panel->Height());
-    panel->Show();
-    y += panel->Height();
+  });
+  for (int i = 0; i < box_Axis->ControlCount(); ++i) {
+    auto* panel = dynamic_cast<TAxisFrm*>(box_Axis->Controls(i));
+    if (!panel) continue;
     panel->Load_Param();
-    panel->edt_Rel->SetText(r.P_Rel);
+    panel->edt_Rel->SetText(g_Axis_Config[static_cast<std::size_t>(panel->grp_Ch->Tag())].P_Rel);
   }
 }
 
@@ -380,20 +395,9 @@ void TMainFrm::Create_Run_Frames() {
   TScrollBox* box = RunAllFrm->Box_RunAll;
   Free_Children<TRunConfigFrm>(box);
   if (F_Axis_Num < 1) return;
-  int y = 0;
-  const int n = std::min<int>(F_Axis_Num, static_cast<int>(g_Axis_Config.size()));
-  for (int i = 0; i < n; ++i) {
-    const TAxis_Config& r = g_Axis_Config[i];
-    if (!r.Axis_Visible) continue;
-    auto* row = Create<TRunConfigFrm>(box);
+  int y = Place_Axis_Frames<TRunConfigFrm>(box, 0, 0, F_Axis_Num, [](TRunConfigFrm* row, TAxis_Config& r) {
     row->grp_Ch->SetCaption(r.Axis_Caption);
-    row->grp_Ch->SetTag(i);
-    row->SetName(u"Axis" + rtl::IntToStr(i));
-    row->SetParent(box);
-    row->SetBounds(0, y, row->Width(), row->Height());
-    row->Show();
-    y += row->Height();
-  }
+  });
   RunAllFrm->SetHeight(std::clamp(RunAllFrm->grp_Action->Height() + y + 50, 300, 600));
 }
 

@@ -28,10 +28,6 @@ using Request = SimulatedController::Request;
 const std::initializer_list<int> kMotion = {106, 107, 109, 110, 112, 114, 115, 116, 117, 122, 124, 125, 126,
                                             174, 175, 179, 180, 184, 185, 902};
 
-void WriteSettings(const std::vector<std::tuple<int, const char16_t*, const char16_t*>>& Values) {
-  rtl::TIniFile ini(desktop::Settings_File_Name());
-  for (const auto& [axis, key, value] : Values) ini.WriteString(desktop::Axis_Section(axis), key, value);
-}
 
 TAxisFrm* Panel(int Index) {
   return dynamic_cast<TAxisFrm*>(MainFrm->box_Axis->FindComponent(u"Axis" + rtl::IntToStr(Index)));

@@ -245,10 +245,6 @@ TEST(AxisConfigTest, ZeroFactorsFallBackToTheirDefaultsWithAWarning) {
 
 using AxisSettingsTest = ProgramTest;
 
-void WriteSettings(const std::vector<std::tuple<int, const char16_t*, const char16_t*>>& Values) {
-  rtl::TIniFile ini(desktop::Settings_File_Name());
-  for (const auto& [axis, key, value] : Values) ini.WriteString(desktop::Axis_Section(axis), key, value);
-}
 
 std::int32_t FloatBits(float f) { return std::bit_cast<std::int32_t>(f); }
 

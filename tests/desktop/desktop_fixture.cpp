@@ -6,6 +6,7 @@
 
 #include "JQ_API.h"
 #include "axis_config.h"
+#include "ini_files.h"
 #include "input_form.h"
 #include "program.h"
 #include "settings_file.h"
@@ -32,6 +33,11 @@ void ProgramTest::TearDown() {
   std::filesystem::current_path(oldCwd_);
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);
+}
+
+void ProgramTest::WriteSettings(const std::vector<std::tuple<int, const char16_t*, const char16_t*>>& Values) {
+  rtl::TIniFile ini(desktop::Settings_File_Name());
+  for (const auto& [axis, key, value] : Values) ini.WriteString(desktop::Axis_Section(axis), key, value);
 }
 
 void ProgramTest::Restart() {

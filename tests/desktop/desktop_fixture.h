@@ -47,6 +47,8 @@ class ProgramTest : public ::testing::Test {
   // Writes a file in the current (temporary) directory.
   void WriteFile(const std::string& name, const std::string& bytes);
   std::string ReadFile(const std::string& name);
+  // Writes keys of the settings file: (axis, key, value).
+  static void WriteSettings(const std::vector<std::tuple<int, const char16_t*, const char16_t*>>& Values);
   // A fresh program in the same test: windows, modules and library gone,
   // then started again.
   void Restart();
