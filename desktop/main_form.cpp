@@ -279,6 +279,9 @@ void TMainFrm::FormShow(TObject*) { JQ_Init(); }
 
 void TMainFrm::FormClose(TObject*, TCloseAction&) {
   Save_Axis_Steps();
+  // A jog button still held (the window closed from the keyboard) ends its
+  // press now, while its stop can still reach the controller.
+  CancelMouseCapture();
   Stop_All_Timers(Application ? static_cast<TComponent*>(Application) : this);
   JQ_DeInit();
 }
