@@ -1,13 +1,19 @@
 #include "main_form.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "JQ_API.h"
 #include "auto_form.h"
+#include "axis_config.h"
+#include "axis_form.h"
 #include "config_form.h"
 #include "files.h"
 #include "ini_files.h"
 #include "input_form.h"
 #include "output_form.h"
 #include "run_all_form.h"
+#include "run_config_form.h"
 #include "settings_file.h"
 #include "string_list.h"
 #include "toolbar_images.h"
@@ -64,6 +70,62 @@ void Stop_All_Timers(TComponent* Owner) {
     if (auto* t = dynamic_cast<TTimer*>(c)) t->SetEnabled(false);
     Stop_All_Timers(c);
   }
+}
+
+// Frees the children of `Box` that are of class T, the newest first.
+template <class T>
+void Free_Children(TWinControl* Box) {
+  for (int i = Box->ControlCount() - 1; i >= 0; --i)
+    if (auto* c = dynamic_cast<T*>(Box->Controls(i))) Free(c);
+}
+
+// One frame of class T per visible axis in Box, named "Axis<i>" with the
+// axis index in grp_Ch.Tag, one under the other from (Left, Top); returns
+// the height they take.
+template <class T, class Setup>
+int Place_Axis_Frames(TScrollBox* Box, int Left, int Top, std::int32_t Count, Setup SetUp) {
+  int y = Top;
+  const int n = std::min<int>(Count, static_cast<int>(g_Axis_Config.size()));
+  for (int i = 0; i < n; ++i) {
+    TAxis_Config& r = g_Axis_Config[static_cast<std::size_t>(i)];
+    if (!r.Axis_Visible) continue;
+    auto* frame = Create<T>(Box);
+    SetUp(frame, r);
+    frame->grp_Ch->SetTag(i);
+    frame->SetName(u"Axis" + rtl::IntToStr(i));
+    frame->SetParent(Box);
+    frame->SetBounds(Left, y, frame->Width(), frame->Height());
+    frame->Show();
+    y += frame->Height();
+  }
+  return y - Top;
+}
+
+// Lamps of the input and output windows: rows of eight, 80 x 80 with a
+// 10-pixel gap, red until their first reading.
+void Create_Lamps(TScrollBox* Box, const char16_t* Name, const char16_t* Prefix, std::int32_t Count,
+                  const TNotifyEvent& OnClick) {
+  Free_Children<TPanel>(Box);
+  for (std::int32_t i = 0; i < Count; ++i) {
+    auto* lamp = new TPanel(Box);
+    lamp->SetName(Name + rtl::IntToStr(i));
+    lamp->SetParent(Box);
+    lamp->SetCaption(Prefix + rtl::IntToStr(i));
+    lamp->SetTag(i);
+    lamp->SetBounds((i % 8) * 90, (i / 8) * 90, 80, 80);
+    lamp->SetParentFont(false);
+    lamp->Font()->SetSize(18);
+    lamp->SetParentColor(false);
+    lamp->SetColor(clRed);
+    lamp->OnClick = OnClick;
+  }
+}
+
+void Warn(const std::vector<rtl::String>& Lines) {
+  if (Lines.empty()) return;
+  rtl::String text;
+  for (const rtl::String& line : Lines) text += (text.empty() ? u"" : u"\n") + line;
+  MessageDlg(text, mtWarning, TMsgDlgButtons{mbOK});
 }
 
 }  // namespace
@@ -217,6 +279,9 @@ void TMainFrm::FormShow(TObject*) { JQ_Init(); }
 
 void TMainFrm::FormClose(TObject*, TCloseAction&) {
   Save_Axis_Steps();
+  // A jog button still held (the window closed from the keyboard) ends its
+  // press now, while its stop can still reach the controller.
+  CancelMouseCapture();
   Stop_All_Timers(Application ? static_cast<TComponent*>(Application) : this);
   JQ_DeInit();
 }
@@ -233,8 +298,22 @@ void TMainFrm::btn_SetupClick(TObject*) {
 
 void TMainFrm::btn_RunAllClick(TObject*) {
   if (F_Axis_Num < 1) return;
-  RunAllFrm->ShowModal();
+  if (RunAllFrm->ShowModal() != mrOk) return;
+  TScrollBox* rows = RunAllFrm->Box_RunAll;
+  for (int i = 0; i < rows->ControlCount(); ++i) {
+    auto* row = dynamic_cast<TRunConfigFrm*>(rows->Controls(i));
+    if (!row || !row->chk_Run->Checked()) continue;
+    for (int j = 0; j < box_Axis->ControlCount(); ++j) {
+      auto* panel = dynamic_cast<TAxisFrm*>(box_Axis->Controls(j));
+      if (!panel || panel->grp_Ch->Tag() != row->grp_Ch->Tag()) continue;
+      if (row->rb_Pos_Abs->Checked()) panel->btn_Pos_Abs->Click();
+      if (row->rb_Pos_Rel->Checked()) panel->btn_Pos_Rel->Click();
+      if (row->rb_Home->Checked()) panel->btn_Home->Click();
+    }
+  }
 }
+
+void TMainFrm::btn_AllStartClick(TObject* Sender) { btn_RunAllClick(Sender); }
 
 void TMainFrm::btn_HaltAllClick(TObject*) { JQ_Set_Axis_Halt_All(); }
 
@@ -251,9 +330,88 @@ void TMainFrm::btn_InputClick(TObject*) {
 
 void TMainFrm::btn_OutputClick(TObject*) { OutputFrm->Show(); }
 
-void TMainFrm::Load_Axis_Config() {}
+void TMainFrm::Load_Axis_Config() {
+  if (F_Axis_Num < 1) return;
+  const int n = F_Axis_Num;
+  g_Axis_Config.resize(static_cast<std::size_t>(n));
+  std::vector<rtl::String> warnings;
+  {
+    rtl::TIniFile ini(Settings_File_Name());
+    for (int i = 0; i < n; ++i) Read_Axis_Config(ini, i, F_Encoder_Num >= 1, g_Axis_Config[i], warnings);
+  }
 
-void TMainFrm::Create_Axis_Frames() {}
+  for (int i = 0; i < n; ++i) {
+    const TAxis_Config& r = g_Axis_Config[i];
+    if (!r.Soft_Ena) {
+      JQ_Set_Axis_Software_Limit_Disable(static_cast<std::uint16_t>(i));
+      continue;
+    }
+    // Both limits are converted before anything is sent: a limit the
+    // controller cannot hold leaves the axis's limits as they were.
+    std::int32_t per = r.bSoft_Close ? r.CloseSteps : r.OpenSteps;
+    std::int32_t neg = 0, pos = 0;
+    try {
+      neg = Units_To(r, per, r.Soft_Neg);
+      pos = Units_To(r, per, r.Soft_Pos);
+    } catch (const rtl::ERangeError& e) {
+      warnings.push_back(e.Message());
+      continue;
+    }
+    auto axis = static_cast<std::uint16_t>(i);
+    JQ_Set_Axis_Software_Limit_Disable(axis);
+    JQ_Set_Axis_Software_Limit_Neg_Value(axis, neg);
+    JQ_Set_Axis_Software_Limit_Pos_Value(axis, pos);
+    JQ_Set_Axis_Software_Limit_Enable(axis);
+  }
+
+  // Encoders beyond the axis count have no settings record and get nothing.
+  const int encoders = std::min(F_Encoder_Num, F_Axis_Num);
+  for (int i = 0; i < encoders; ++i) {
+    const TAxis_Config& r = g_Axis_Config[i];
+    auto e = static_cast<std::uint16_t>(i);
+    JQ_Set_Encoder_Z_Polarity(e, r.Encoder_Z ? 0 : 1);
+    JQ_Set_Encoder_Dir_Polarity(e, r.Encoder_Dir ? 1 : 0);
+    JQ_Set_Encoder_Over_Enable(e, r.Encoder_Over ? 1 : 0);
+    JQ_Set_Encoder_Over_Max(e, r.Encoder_Over_Max);
+    JQ_Set_Encoder_Over_Stable(e, r.Encoder_Over_Stable);
+    JQ_Set_Axis_Position_Close_Dec_Factor(e, static_cast<float>(static_cast<double>(r.OpenSteps) / r.CloseSteps));
+  }
+  Warn(warnings);
+}
+
+void TMainFrm::Create_Axis_Frames() {
+  Free_Children<TAxisFrm>(box_Axis);
+  Place_Axis_Frames<TAxisFrm>(box_Axis, 5, 5, F_Axis_Num, [](TAxisFrm* panel, TAxis_Config& r) {
+    panel->btn_Pos_Rel->SetCaption(r.Axis_Caption + u"单步");
+    panel->pnl_Dir->SetColor(clLime);
+    r.bDirP = true;
+  });
+  for (int i = 0; i < box_Axis->ControlCount(); ++i) {
+    auto* panel = dynamic_cast<TAxisFrm*>(box_Axis->Controls(i));
+    if (!panel) continue;
+    panel->Load_Param();
+    panel->edt_Rel->SetText(g_Axis_Config[static_cast<std::size_t>(panel->grp_Ch->Tag())].P_Rel);
+  }
+}
+
+void TMainFrm::Create_Run_Frames() {
+  TScrollBox* box = RunAllFrm->Box_RunAll;
+  Free_Children<TRunConfigFrm>(box);
+  if (F_Axis_Num < 1) return;
+  int y = Place_Axis_Frames<TRunConfigFrm>(box, 0, 0, F_Axis_Num, [](TRunConfigFrm* row, TAxis_Config& r) {
+    row->grp_Ch->SetCaption(r.Axis_Caption);
+  });
+  RunAllFrm->SetHeight(std::clamp(RunAllFrm->grp_Action->Height() + y + 50, 300, 600));
+}
+
+void TMainFrm::Create_Optic_In() {
+  Create_Lamps(InputFrm->box_Optic_In, u"pnl_Optic_In", u"X", F_Optic_In_Num, nullptr);
+}
+
+void TMainFrm::Create_Optic_Out() {
+  Create_Lamps(OutputFrm->box_Optic_Out, u"pnl_Optic_Out", u"Y", F_Optic_Out_Num,
+               [](TObject* s) { OutputFrm->On_Optic_Out(s); });
+}
 
 void TMainFrm::Save_Axis_Steps() {
   if (box_Axis->ControlCount() == 0) return;

@@ -52,15 +52,24 @@ class TMainFrm : public ui::TForm {
   void btn_ScanClick(ui::TObject* Sender);
   void btn_SetupClick(ui::TObject* Sender);
   void btn_RunAllClick(ui::TObject* Sender);
+  // The start-several command under its other name; no control uses it.
+  void btn_AllStartClick(ui::TObject* Sender);
   void btn_HaltAllClick(ui::TObject* Sender);
   void btn_AutoClick(ui::TObject* Sender);
   void btn_InputClick(ui::TObject* Sender);
   void btn_OutputClick(ui::TObject* Sender);
 
  private:
+  // Tests stand in for the connect sequence: they set the counts and call
+  // the builders below.
+  friend struct TMainFrmAccess;
+
   void Load_Axis_Config();
   void Save_Axis_Steps();
   void Create_Axis_Frames();
+  void Create_Run_Frames();
+  void Create_Optic_In();
+  void Create_Optic_Out();
 
   std::int32_t F_Axis_Num = 0;
   std::int32_t F_AD_Num = 0;

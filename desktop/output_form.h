@@ -1,3 +1,5 @@
+// The output window: one lamp per digital output; a click switches the
+// output and shows the state read back.
 #pragma once
 
 #include "ui.h"
@@ -9,6 +11,10 @@ class TOutputFrm : public ui::TForm {
  public:
   explicit TOutputFrm(ui::TComponent* AOwner);
   ~TOutputFrm() override;
+
+  ui::TScrollBox* box_Optic_Out;
+
+  void On_Optic_Out(ui::TObject* Sender);
 };
 
 extern TOutputFrm* OutputFrm;

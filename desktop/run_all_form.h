@@ -1,3 +1,4 @@
+// The start-several-axes dialog: one row per visible axis, built at connect.
 #pragma once
 
 #include "ui.h"
@@ -9,6 +10,11 @@ class TRunAllFrm : public ui::TForm {
  public:
   explicit TRunAllFrm(ui::TComponent* AOwner);
   ~TRunAllFrm() override;
+
+  ui::TScrollBox* Box_RunAll;
+  ui::TGroupBox* grp_Action;
+  ui::TBitBtn* BitBtn1;
+  ui::TBitBtn* BitBtn2;
 };
 
 extern TRunAllFrm* RunAllFrm;

@@ -28,18 +28,6 @@ using namespace ui;
 using desktop::MainFrm;
 using desktop::TMainFrm;
 
-// A simulated USB controller for one test.
-class SimulatedController {
- public:
-  SimulatedController() { jqsim::AttachHid(jqsim::HidDeviceInfo{}, controller); }
-  ~SimulatedController() { jqsim::DetachAllHid(); }
-  std::vector<jqsim::LoggedRequest> Log() const { return controller.Log(); }
-  static bool Has(const std::vector<jqsim::LoggedRequest>& log, uint16_t code) {
-    return std::any_of(log.begin(), log.end(), [code](const auto& r) { return r.code == code; });
-  }
-  jqsim::Controller controller;
-};
-
 // The distance entry of an axis panel; remembers whether the device library
 // was still up when shut-down read it.
 class RecordingEdit : public TEdit {
