@@ -94,7 +94,10 @@ int32_t JQ_CALL JQ_Get_Push_Data(uint16_t channel, int32_t* value);
 /* Opens the named port (COM<n> is /dev/ttyS<n-1>; a name starting with "/" is a
  * device path) at 115200 8N1 without flow control. Returns 0 even when the port
  * cannot be opened: commands on the slot then fail. A port already open on the
- * slot is closed first. -1 for a slot outside 0..7 or a null name. */
+ * slot is closed first. -1 for a slot outside 0..7 or a null name. The _Unicode
+ * forms do the same; JQ_Open_UART_ID(n) opens COM<n> on slot 0. Close closes the
+ * port but leaves the slot on the serial link: its commands fail until a link is
+ * opened again. */
 int32_t JQ_CALL JQ_M_Open_UART(int32_t slot, const char* port_name);
 int32_t JQ_CALL JQ_Open_UART(const char* port_name);
 int32_t JQ_CALL JQ_M_Open_UART_Unicode(int32_t slot, const char* port_name);
