@@ -1,11 +1,43 @@
 /*
- * JQ_API: drive up to eight multi-axis motion controllers (device slots 0 to 7)
- * over a serial line, USB HID or TCP.
+ * JQ_API: drive up to eight multi-axis motion controllers at once over a serial
+ * line, USB HID or TCP. Link with -lJQ_API (pkg-config: jq_api; CMake:
+ * find_package(JQ_API) and the target JQ_API::JQ_API).
  *
- * Every device operation comes twice: JQ_M_<name>(slot, ...) for any slot and
- * JQ_<name>(...) for slot 0. Results: 0 on success, -1 on any failure. Getters
- * always write their outputs: the controller's value on success, a default on failure.
- * The library keeps no pointer the caller passes in.
+ * Order of calls
+ *   JQ_Init() once, before anything else; until then every call returns -1 (and
+ *   getters write their failure value, below). Only JQ_Get_Dll_Version and the
+ *   JQ_Help_ conversions work without it. Then open a link on a slot, send
+ *   commands, close the link, and call JQ_DeInit() once at the end. A second
+ *   JQ_Init, or a JQ_DeInit without JQ_Init, changes nothing.
+ *
+ * Slots
+ *   Controllers sit in slots 0 to 7. Every device operation comes twice:
+ *   JQ_M_<name>(slot, ...) for any slot and JQ_<name>(...) for slot 0. A slot
+ *   outside 0..7 gives -1 and sends nothing. A slot talks over the link it opened
+ *   last; opening a link of another kind leaves the former one open but unused.
+ *
+ * Results
+ *   0 on success, -1 on any failure: no link, slot out of range, time-out,
+ *   malformed reply, command refused by the controller, bad argument. There are
+ *   no other codes and no C++ exception leaves the library. JQ_Get_Dll_Version
+ *   returns nothing and the JQ_Help_ conversions return their value.
+ *
+ * Outputs
+ *   Every output is a pointer the caller owns; the library allocates nothing for
+ *   the caller and keeps no pointer it was given. A null output pointer is skipped
+ *   (the command is still sent). A getter of one value writes it in every case:
+ *   the controller's value on success; on failure 0 (0.0f for float), unless its
+ *   declaration names another value. Byte buffers carry no terminator; their sizes
+ *   are given at the declarations.
+ *
+ * Threads
+ *   Any export may be called from any thread between JQ_Init and JQ_DeInit. The
+ *   library runs one command at a time, whatever the slot: a call waits while
+ *   another thread's command is on its way (per command at most 3 x 500 ms on a
+ *   silent serial line, 500 ms on USB, 1000 ms on TCP). A caller whose several
+ *   calls must not be interleaved with another thread's keeps its own lock.
+ *   JQ_Init and JQ_DeInit must not run while any other export is running. From
+ *   JQ_Init to JQ_DeInit one background thread reads USB input (JQ_Set_Thread_Timeout).
  */
 #ifndef JQ_API_H
 #define JQ_API_H
@@ -25,12 +57,31 @@ extern "C" {
 #endif
 
 /* ---- Library lifecycle ---- */
+/* Sets up the library: every slot without a link, the USB reader started with a
+ * 5 ms pause. 0, or -1 when the set-up failed. Call it first, once. */
 int32_t JQ_CALL JQ_Init(void);
+/* Stops the USB reader, closes every link of every slot. Always 0. Call it last,
+ * when no other export is running; JQ_Init may start the library again after it. */
 int32_t JQ_CALL JQ_DeInit(void);
+/* Stores in *version the address of the library's version text ("4.0.0.0"),
+ * zero-terminated. The text belongs to the library and lives as long as the
+ * library is loaded: never free it and never write to it. A null argument is
+ * ignored. Needs no JQ_Init. */
 void JQ_CALL JQ_Get_Dll_Version(char** version);
+/* The pause, in milliseconds, of the USB reader thread after each pass over the
+ * open USB links (5 after JQ_Init; a negative value is taken as 0). A longer pause
+ * costs less processor time and makes USB replies and push data arrive later.
+ * Sends nothing. 0, or -1 before JQ_Init. */
 int32_t JQ_CALL JQ_Set_Thread_Timeout(int32_t milliseconds);
 
 /* ---- USB link ---- */
+/* JQ_M_Open_USB(n) opens the (n+1)-th controller of the system's USB HID devices,
+ * JQ_M_Open_USB_SN the one whose serial-number text equals the given text.
+ * 0 when opened; -1 when no such device could be opened, and the slot then has no
+ * link at all (its former USB link is closed first). Close sets the slot to no link.
+ * Push data: the two words the controller last pushed over USB on that slot
+ * (channels 0 and 1; channels 2..7, a channel above 7 or a slot outside 0..7
+ * read 0). Returns 0 whatever the slot and channel, and always writes *value. */
 int32_t JQ_CALL JQ_M_Open_USB(int32_t slot);
 int32_t JQ_CALL JQ_Open_USB(void);
 int32_t JQ_CALL JQ_M_Open_USB_SN(int32_t slot, const char* serial_number);
@@ -43,7 +94,10 @@ int32_t JQ_CALL JQ_Get_Push_Data(uint16_t channel, int32_t* value);
 /* Opens the named port (COM<n> is /dev/ttyS<n-1>; a name starting with "/" is a
  * device path) at 115200 8N1 without flow control. Returns 0 even when the port
  * cannot be opened: commands on the slot then fail. A port already open on the
- * slot is closed first. -1 for a slot outside 0..7 or a null name. */
+ * slot is closed first. -1 for a slot outside 0..7 or a null name. The _Unicode
+ * forms do the same; JQ_Open_UART_ID(n) opens COM<n> on slot 0. Close closes the
+ * port but leaves the slot on the serial link: its commands fail until a link is
+ * opened again. */
 int32_t JQ_CALL JQ_M_Open_UART(int32_t slot, const char* port_name);
 int32_t JQ_CALL JQ_Open_UART(const char* port_name);
 int32_t JQ_CALL JQ_M_Open_UART_Unicode(int32_t slot, const char* port_name);
@@ -53,6 +107,11 @@ int32_t JQ_CALL JQ_M_Close_UART(int32_t slot);
 int32_t JQ_CALL JQ_Close_UART(void);
 
 /* ---- Network link ---- */
+/* Connects over TCP (IPv4) to the address a.b.c.d or the host name, waiting up to
+ * 20 s for the connection; each command then waits up to 1 s for its reply.
+ * 0 when connected; -1 when the host is empty, the port 0, the name does not
+ * resolve, or the peer refuses or does not answer. A slot's earlier connection is
+ * closed first. Close sets the slot to no link. */
 int32_t JQ_CALL JQ_M_Open_Net(int32_t slot, uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint16_t port);
 int32_t JQ_CALL JQ_Open_Net(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint16_t port);
 int32_t JQ_CALL JQ_M_Open_Net_Name(int32_t slot, const char* host, uint16_t port);
@@ -61,6 +120,15 @@ int32_t JQ_CALL JQ_M_Close_Net(int32_t slot);
 int32_t JQ_CALL JQ_Close_Net(void);
 
 /* ---- Product information and presence check ---- */
+/* Check: 0 when a controller answers on the slot's link.
+ * Buffers: id 16 bytes; serial (SN, SN2) 12 bytes; text (SN3) 24 characters, the
+ * serial number in upper-case hexadecimal. None of them is terminated: pass 17 or
+ * 25 bytes and set the last to 0 to print them as text. ID, SN and SN2 read four
+ * bytes per command and stop at the first failed command: the bytes read before it
+ * are written, the rest of the buffer is left as it was. SN3 writes nothing unless
+ * it read the whole serial number. The version getters write 0 to every output
+ * whose command failed (Version2: all four if the first command failed, else only
+ * the fourth). */
 int32_t JQ_CALL JQ_M_Check(int32_t slot);
 int32_t JQ_CALL JQ_Check(void);
 int32_t JQ_CALL JQ_M_Get_Product_Resource(int32_t slot, int32_t* resource);
@@ -79,6 +147,8 @@ int32_t JQ_CALL JQ_M_Get_Product_Version2(int32_t slot, int32_t* first, int32_t*
 int32_t JQ_CALL JQ_Get_Product_Version2(int32_t* first, int32_t* second, int32_t* third, int32_t* fourth);
 
 /* ---- Single-axis motion: modes, targets, stops, positions and status ---- */
+/* "axis" is the controller's axis number. The status getters write 0 to all six
+ * outputs on failure. */
 int32_t JQ_CALL JQ_M_Get_Axis_Num(int32_t slot, int32_t* count);
 int32_t JQ_CALL JQ_Get_Axis_Num(int32_t* count);
 int32_t JQ_CALL JQ_M_Get_Axis_Acc(int32_t slot, uint16_t axis, int32_t* acc);
@@ -211,7 +281,8 @@ int32_t JQ_CALL JQ_M_Get_Axis_Position_Dec(int32_t slot, uint16_t axis, int32_t*
 int32_t JQ_CALL JQ_Get_Axis_Position_Dec(uint16_t axis, int32_t* dec);
 
 /* ---- Line, circle and multi-axis line interpolation ---- */
-/* Axis pairs, and the line and item numbers of a multi-axis line, travel as bytes:
+/* On failure JQ_M_Get_Axis_Line_Axis writes axis 0 and 1, JQ_M_Get_Axis_Circle_Axis 0 and 0.
+ * Axis pairs, and the line and item numbers of a multi-axis line, travel as bytes:
  * each must be 0..255, and an axis count 2..8, or the call returns -1 unsent.
  * A multi-axis run stops at the first refused command. */
 int32_t JQ_CALL JQ_M_Get_Axis_Line_Num(int32_t slot, int32_t* num);
@@ -491,7 +562,8 @@ int32_t JQ_CALL JQ_M_Get_Trigger_Polarity(int32_t slot, uint16_t trigger, int32_
 int32_t JQ_CALL JQ_Get_Trigger_Polarity(uint16_t trigger, int32_t* polarity);
 
 /* ---- PLC and parameter and system memory ---- */
-/* The two ratio getters read the same controller value; both write 1.0 on failure. */
+/* Memory data getters write one byte (0 on failure).
+ * The two ratio getters read the same controller value; both write 1.0 on failure. */
 int32_t JQ_CALL JQ_M_Get_Param_Mem_Len(int32_t slot, int32_t* len);
 int32_t JQ_CALL JQ_Get_Param_Mem_Len(int32_t* len);
 int32_t JQ_CALL JQ_M_Get_Param_Mem_Data(int32_t slot, uint16_t address, uint8_t* data);
@@ -538,6 +610,7 @@ int32_t JQ_CALL JQ_M_Get_PLC_Encoder_Ratio(int32_t slot, uint16_t encoder, float
 int32_t JQ_CALL JQ_Get_PLC_Encoder_Ratio(uint16_t encoder, float* ratio);
 
 /* ---- Unit conversion (no device) ---- */
+/* Pure calculations: they need no JQ_Init and are safe from any thread. */
 /* Counts are rounded half to even. A division by zero, a value that is not finite,
  * or a count outside the 32-bit range gives the default: 0, 0.0, or 1.0 for factors. */
 int32_t JQ_CALL JQ_Help_Step_Line_Real_To_Steps(double step_angle, int32_t divide, double lead, double ratio, double value);
