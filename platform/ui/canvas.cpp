@@ -383,6 +383,7 @@ void TCanvas::TextOut(int X, int Y, const String& Text) {
   if (brush_->Style() != bsClear) p->fillRect(QRect(left, top, w, fm.height()), ToQColor(brush_->Color()));
   p->setFont(f);
   p->setPen(ToQColor(font_->Color()));
+  if (textAlign_ & TA_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
   p->drawText(left, top + fm.ascent(), s);
   p->restore();
 }
@@ -471,6 +472,7 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
   if (brush_->Style() != bsClear) p->fillRect(br, ToQColor(brush_->Color()));
   p->setFont(f);
   p->setPen(ToQColor(font_->Color()));
+  if (Flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
   p->drawText(target, qflags, s);
   p->restore();
   return br.height();
