@@ -317,7 +317,13 @@ void TKitCustomPanel::Dispatch(ui::TMessage& Message) {
         // (perhaps at the same address) must not inherit it.
         auto* gone = reinterpret_cast<TControl*>(Message.WParam);
         std::erase_if(FEnabledList, [&](auto& e) { return e.first == gone; });
-        std::erase(FDockClients, gone);
+        if (std::erase(FDockClients, gone) && FDockManager) {
+          FDockManager->ClientRemoved(gone);
+          if (!IsDestroying()) {
+            Realign();
+            Invalidate();
+          }
+        }
       }
       break;
     case ui::CM_THEMECHANGED:

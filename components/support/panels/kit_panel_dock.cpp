@@ -167,7 +167,8 @@ bool TKitPanelDockManager::SiteMessage(ui::TMessage& Message) {
       } else {
         FDragClient = c;
         FDragStart = p;
-        FDragOrigin = ui::Bounds(c->ClientToScreen({0, 0}).X, c->ClientToScreen({0, 0}).Y, c->Width(), c->Height());
+        const TPoint origin = c->ClientToScreen({0, 0});
+        FDragOrigin = ui::Bounds(origin.X, origin.Y, c->Width(), c->Height());
         FDragging = false;
       }
       FPanel->SetMouseCapture(true);
@@ -199,6 +200,18 @@ bool TKitPanelDockManager::SiteMessage(ui::TMessage& Message) {
       if (FDragClient) EndDrag({}, false);
       return false;
     default: return false;
+  }
+}
+
+void TKitPanelDockManager::ClientRemoved(TControl* Control) {
+  std::erase_if(FZones, [&](const auto& z) { return z.first == Control; });
+  if (FCloseClient == Control) FCloseClient = nullptr;
+  if (FDragClient == Control) {
+    FDragClient = nullptr;
+    FDragging = false;
+    FDropSite = nullptr;
+    if (FDragFrame) FDragFrame->Hide();
+    FPanel->SetMouseCapture(false);
   }
 }
 

@@ -50,6 +50,8 @@ class TKitPanelDockManager {
   // The close glyph's action: hides the client (a form closes) and lays the
   // site out again; a floating window left without a shown client hides.
   void CloseClient(ui::TControl* Control);
+  // A client left the site (undocked, moved or freed): forget it.
+  void ClientRemoved(ui::TControl* Control);
 
   // While a client is dragged: the site it would dock into (nullptr: it
   // would float) and the frame showing where.

@@ -168,3 +168,23 @@ TEST_F(PanelDockTest, CancelledDragLeavesTheClientWhereItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelDockTest, AFreedClientLeavesTheSiteEvenInADrag) {
+  auto* second = new ui::TPanel(form);
+  second->SetCaption(u"Second");
+  left->DockClient(second);
+  h.MouseDown(left, ui::TPoint{40, 7});
+  h.MouseMove(left, {60, 7});
+  ASSERT_TRUE(left->DockManager()->Dragging());
+  ui::Free(tool);
+  EXPECT_FALSE(left->DockManager()->Dragging());
+  EXPECT_FALSE(left->DockManager()->DragFrame()->Visible());
+  h.MouseUp(left, ui::TPoint{500, 7});
+  h.ProcessEvents();  // paints the site: no bar for the freed client
+  ASSERT_EQ(left->DockClients().size(), 1u);
+  EXPECT_EQ(second->BoundsRect(), ui::Rect(0, 14, 200, 300));
+}
+
+}  // namespace
