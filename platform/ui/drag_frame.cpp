@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QWidget>
 #include <QWindow>
 
 #include "forms.h"
+#include "guard.h"
 #include "qt_bridge.h"
 
 namespace ui {
@@ -40,11 +42,30 @@ class FrameWidget : public QWidget {
   }
 };
 
+class EscFilter : public QObject {
+ public:
+  explicit EscFilter(TDragFrame* frame) : frame_(frame) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) return false;
+    if (!frame_->Visible() || !frame_->OnCancel) return false;
+    auto cancel = frame_->OnCancel;  // the handler may hide or free the frame
+    Guarded(cancel);
+    return true;
+  }
+
+ private:
+  TDragFrame* frame_;
+};
+
 }  // namespace
 
 TDragFrame::TDragFrame() = default;
 
-TDragFrame::~TDragFrame() = default;
+TDragFrame::~TDragFrame() {
+  if (escFilter_) qApp->removeEventFilter(escFilter_.get());
+}
 
 void TDragFrame::Show(const TRect& ScreenRect, int Thickness) {
   rect_ = ScreenRect;
@@ -70,11 +91,20 @@ void TDragFrame::Show(const TRect& ScreenRect, int Thickness) {
   w->UpdateMask();  // also when only the thickness changed
   w->show();
   if (host) w->raise();  // above the window's own children
+  if (!escFilter_) {
+    escFilter_ = std::make_unique<EscFilter>(this);
+    qApp->installEventFilter(escFilter_.get());
+  }
   w->update();
 }
 
 void TDragFrame::Hide() {
   if (widget_) widget_->hide();
+  if (escFilter_) {
+    qApp->removeEventFilter(escFilter_.get());
+    // Hide may run inside the filter (Esc cancelling): free it later.
+    escFilter_.release()->deleteLater();
+  }
 }
 
 bool TDragFrame::Visible() const { return widget_ && widget_->isVisible(); }

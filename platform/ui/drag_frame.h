@@ -3,10 +3,12 @@
 // control under a screen point.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "controls.h"
 
+class QObject;
 class QWidget;
 
 namespace ui {
@@ -27,8 +29,12 @@ class TDragFrame {
   const TRect& ScreenRect() const { return rect_; }
   int Thickness() const { return thickness_; }
 
+  // Esc pressed anywhere while the frame shows (the key goes no further).
+  std::function<void()> OnCancel;
+
  private:
   std::unique_ptr<QWidget> widget_;
+  std::unique_ptr<QObject> escFilter_;
   TRect rect_{};
   int thickness_ = 0;
 };

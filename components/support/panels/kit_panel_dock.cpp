@@ -217,7 +217,10 @@ void TKitPanelDockManager::ClientRemoved(TControl* Control) {
 
 void TKitPanelDockManager::BeginDrag() {
   FDragging = true;
-  if (!FDragFrame) FDragFrame = std::make_unique<ui::TDragFrame>();
+  if (!FDragFrame) {
+    FDragFrame = std::make_unique<ui::TDragFrame>();
+    FDragFrame->OnCancel = [this] { EndDrag({}, false); };
+  }
 }
 
 TKitCustomPanel* TKitPanelDockManager::FindDropSite(TPoint ScreenPos) const {

@@ -157,14 +157,23 @@ TEST_F(PanelDockTest, CloseGlyphHidesTheClientAndLaysTheSiteOutAgain) {
 }
 
 TEST_F(PanelDockTest, CancelledDragLeavesTheClientWhereItWas) {
-  h.MouseDown(left, ui::TPoint{40, 7});
-  h.MouseMove(left, {60, 7});
-  ASSERT_TRUE(left->DockManager()->Dragging());
-  left->Perform(ui::WM_CANCELMODE);
-  EXPECT_FALSE(left->DockManager()->Dragging());
-  EXPECT_FALSE(left->DockManager()->DragFrame()->Visible());
-  h.MouseUp(left, ui::TPoint{500, 7});
-  EXPECT_EQ(tool->Parent(), left);
+  auto* edit = new ui::TEdit(form);
+  edit->SetParent(tool);
+  // Cancel mode (a box opening, the focus leaving) and Esc both end a drag.
+  for (int way = 0; way < 2; ++way) {
+    h.MouseDown(left, ui::TPoint{40, 7});
+    h.MouseMove(left, {60, 7});
+    h.MouseMove(left, left->ScreenToClient(right->ClientToScreen({100, 100})));
+    ASSERT_TRUE(left->DockManager()->Dragging()) << way;
+    if (way == 0)
+      left->Perform(ui::WM_CANCELMODE);
+    else
+      h.Key(edit, ui::VK_ESCAPE);
+    EXPECT_FALSE(left->DockManager()->Dragging()) << way;
+    EXPECT_FALSE(left->DockManager()->DragFrame()->Visible()) << way;
+    h.MouseUp(left, left->ScreenToClient(right->ClientToScreen({100, 100})));
+    EXPECT_EQ(tool->Parent(), left) << way;
+  }
 }
 
 }  // namespace
