@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "actions.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
@@ -255,6 +257,18 @@ void TScreen::SetCursor(TCursor Value) {
 }
 
 TPoint TScreen::CursorPos() const { return qt::S(QCursor::pos()); }
+
+void TApplication::SetHint(const String& Value) {
+  if (Value == hint_) return;
+  hint_ = Value;
+  if (OnHint) {
+    OnHint(this);
+    return;
+  }
+  THintAction action(nullptr);
+  action.SetHint(Value);
+  action.Execute();
+}
 
 TCustomForm* TScreen::ActiveForm() const {
   QWidget* w = QApplication::activeWindow();

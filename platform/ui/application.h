@@ -63,6 +63,12 @@ class TApplication : public TComponent {
   // For use inside a catch block.
   void HandleException(TObject* Sender);
 
+  // The long part of the hint of the control under the mouse. A change runs
+  // OnHint when assigned, else offers a hint action (status panes show it).
+  const String& Hint() const { return hint_; }
+  void SetHint(const String& Value);
+  TNotifyEvent OnHint;
+
   // Nesting depth of modal loops (forms and message boxes).
   int ModalLevel() const { return static_cast<int>(modalStack_.size()); }
   TNotifyEvent OnModalBegin;
@@ -78,6 +84,7 @@ class TApplication : public TComponent {
 
  private:
   String title_;
+  String hint_;
   TCustomForm* mainForm_ = nullptr;
   bool terminated_ = false;
   std::vector<QEventLoop*> modalStack_;

@@ -37,7 +37,13 @@ TButton::~TButton() { BeginDestroy(); }
 QWidget* TButton::CreateWidget(QWidget* Parent) {
   auto* b = new qt::Host<QPushButton>(this, false, Parent);
   b->setAutoDefault(false);
-  QObject::connect(b, &QPushButton::clicked, b, [this] { Guarded([this] { Click(); }); });
+  QObject::connect(b, &QPushButton::clicked, b, [this] {
+    Guarded([this] {
+      auto alive = alive_;
+      SendCommandToParent(this, BN_CLICKED);
+      if (*alive) Click();
+    });
+  });
   return b;
 }
 

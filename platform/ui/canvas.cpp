@@ -424,7 +424,11 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   const QFont& f = qt::CachedQFont(*font_);
   if (!(p.font() == f)) p.setFont(f);
   p.setPen(ToQColor(font_->Color()));
+  const bool rtl = (textAlign_ & TA_RTLREADING) != 0;
+  const Qt::LayoutDirection oldDirection = p.layoutDirection();
+  if (rtl) p.setLayoutDirection(Qt::RightToLeft);
   p.drawText(Cell.Left, Cell.Top + FontMetrics().fm.ascent(), S);
+  if (rtl) p.setLayoutDirection(oldDirection);
   p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
 }
@@ -529,6 +533,7 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
   if (brush_->Style() != bsClear) p->fillRect(br, ToQColor(brush_->Color()));
   p->setFont(f);
   p->setPen(ToQColor(font_->Color()));
+  if (Flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
   p->drawText(target, qflags, s);
   p->restore();
   return br.height();

@@ -73,6 +73,8 @@ constexpr unsigned TA_CENTER = 6;
 constexpr unsigned TA_TOP = 0;
 constexpr unsigned TA_BOTTOM = 8;
 constexpr unsigned TA_BASELINE = 24;
+// Right-to-left reading order (mixed scripts, trailing punctuation).
+constexpr unsigned TA_RTLREADING = 256;
 
 // Copy modes (raster operations) of CopyRect.
 constexpr std::uint32_t cmSrcCopy = 0x00CC0020;

@@ -39,7 +39,9 @@ QWidget* TCheckBox::CreateWidget(QWidget* Parent) {
     Guarded([this, b] {
       Qt::CheckState s = b->checkState();
       state_ = s == Qt::Checked ? cbChecked : s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
-      Click();
+      auto alive = alive_;
+      SendCommandToParent(this, BN_CLICKED);
+      if (*alive) Click();
     });
   });
   return b;
@@ -104,7 +106,9 @@ QWidget* TRadioButton::CreateWidget(QWidget* Parent) {
         return;
       }
       checked_ = false;
-      SetChecked(true);
+      auto alive = alive_;
+      SendCommandToParent(this, BN_CLICKED);
+      if (*alive) SetChecked(true);
     });
   });
   return b;

@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "actions.h"
+#include "application.h"
 #include "forms.h"
 #include "guard.h"
 #include "host.h"
@@ -154,6 +156,11 @@ void CancelMouseCapture() {
   }
 }
 
+void SendCommandToParent(TWinControl* Control, std::uint16_t Code) {
+  if (!Control || !Control->Parent()) return;
+  Control->Parent()->Perform(WM_COMMAND, static_cast<WPARAM>(Code) << 16, reinterpret_cast<LPARAM>(Control));
+}
+
 TWinControl* FindControl(const QWidget* Widget) {
   for (const QWidget* w = Widget; w; w = w->parentWidget()) {
     if (auto* h = dynamic_cast<const qt::HostIface*>(w)) return h->Control();
@@ -181,6 +188,10 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Str("Hint", &TControl::Hint, &TControl::SetHint)
           .Boolean("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
           .Integer("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault)
+          .Enum("BiDiMode", "TBiDiMode",
+                {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"},
+                &TControl::BiDiMode, &TControl::SetBiDiMode, bdLeftToRight)
+          .Boolean("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, 1)
           .Build();
   return info;
 }
@@ -294,6 +305,25 @@ void TControl::AdoptParentColor() {
   if (parent_->Color() == color_) return;
   color_ = parent_->Color();
   ColorChanged();
+}
+
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  parentBiDiMode_ = false;
+  if (Value == biDiMode_) return;
+  biDiMode_ = Value;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+  if (Value == parentBiDiMode_) return;
+  parentBiDiMode_ = Value;
+  if (Value) AdoptParentBiDiMode();
+}
+
+void TControl::AdoptParentBiDiMode() {
+  if (!parentBiDiMode_ || !parent_ || parent_->BiDiMode() == biDiMode_) return;
+  biDiMode_ = parent_->BiDiMode();
+  Perform(CM_BIDIMODECHANGED);
 }
 
 void TControl::SetParentFont(bool Value) {
@@ -461,10 +491,14 @@ void TControl::Dispatch(TMessage& Message) {
         MouseUp(lastButton_, {}, 0, 0);
       }
       return;
-    case CM_MOUSEENTER:
+    case CM_MOUSEENTER: {
       DefaultHandler(Message);
-      if (OnMouseEnter) OnMouseEnter(this);
+      auto alive = alive_;
+      // The control under the mouse decides the application's hint.
+      if (Application) Application->SetHint(GetLongHint(GetControlHint(this)));
+      if (*alive && OnMouseEnter) OnMouseEnter(this);
       return;
+    }
     case CM_MOUSELEAVE:
       DefaultHandler(Message);
       if (OnMouseLeave) OnMouseLeave(this);
@@ -474,6 +508,12 @@ void TControl::Dispatch(TMessage& Message) {
       return;
     case CM_PARENTCOLORCHANGED:
       AdoptParentColor();
+      return;
+    case CM_PARENTBIDIMODECHANGED:
+      AdoptParentBiDiMode();
+      return;
+    case CM_BIDIMODECHANGED:
+      Invalidate();
       return;
     case CM_FONTCHANGED:
     case CM_COLORCHANGED:
@@ -618,6 +658,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   AControl->parent_ = this;
   AControl->AdoptParentFont();
   AControl->AdoptParentColor();
+  AControl->AdoptParentBiDiMode();
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     if (w->HandleAllocated()) {
       w->widget_->setParent(ClientWidget());
@@ -705,6 +746,7 @@ void TWinControl::CreateHandle() {
   ApplyFontToWidget();
   ApplyColorToWidget();
   if (Cursor() != crDefault) widget_->setCursor(CursorShape(Cursor()));
+  if (UseRightToLeftAlignment()) widget_->setLayoutDirection(Qt::RightToLeft);
   if (ShowHint() && !Hint().empty()) widget_->setToolTip(Q(HintShortPart(Hint())));
   if (!tabStop_ && widget_->focusPolicy() != Qt::NoFocus && !widget_->focusProxy())
     widget_->setFocusPolicy(Qt::ClickFocus);
@@ -766,6 +808,10 @@ void TWinControl::Realign() {
   try {
     TRect r = ClientRect();
     AdjustClientRect(r);
+    r.Left += padding_.Left;
+    r.Top += padding_.Top;
+    r.Right -= padding_.Right;
+    r.Bottom -= padding_.Bottom;
     AlignControls(nullptr, r);
   } catch (...) {
     aligning_ = false;
@@ -779,6 +825,13 @@ void TWinControl::EnableAlign() {
 }
 
 void TWinControl::AdjustClientRect(TRect&) {}
+
+void TWinControl::SetPadding(const TPadding& Value) {
+  if (Value == padding_) return;
+  padding_ = Value;
+  Realign();
+  Invalidate();
+}
 
 void TWinControl::AlignControls(TControl*, TRect& R) {
   static constexpr TAlign kOrder[] = {alTop, alBottom, alLeft, alRight, alClient};
@@ -1008,7 +1061,10 @@ bool TWinControl::RouteMouseToChild(TMessage& m) {
     TControl* old = hoverChild_;
     hoverChild_ = target;
     if (old) old->Perform(CM_MOUSELEAVE);
-    if (target) target->Perform(CM_MOUSEENTER);
+    if (target)
+      target->Perform(CM_MOUSEENTER);
+    else if (Application)
+      Application->SetHint(GetLongHint(GetControlHint(this)));  // back over this control itself
   }
   if (!target) return false;
   if (IsButtonDown(m.Msg)) mouseChild_ = target;
@@ -1114,6 +1170,22 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_MOUSEWHEEL:
       WheelMessage(Message, ShiftFromKeys(LoWord(Message.WParam)));
       return;
+    case CM_BIDIMODECHANGED:
+      if (widget_) widget_->setLayoutDirection(UseRightToLeftAlignment() ? Qt::RightToLeft : Qt::LeftToRight);
+      for (TControl* c : std::vector<TControl*>(controls_)) c->Perform(CM_PARENTBIDIMODECHANGED);
+      Invalidate();
+      return;
+    case CM_FOCUSCHANGED:
+      // Broadcast down: every control may show where the focus is.
+      for (TControl* c : std::vector<TControl*>(controls_)) c->Perform(CM_FOCUSCHANGED, Message.WParam, Message.LParam);
+      return;
+    case CM_THEMECHANGED:
+    case CM_SYSCOLORCHANGE:
+      // Windowed children hear of it from Qt themselves; graphic ones through their parent.
+      for (TControl* c : std::vector<TControl*>(controls_))
+        if (!dynamic_cast<TWinControl*>(c)) c->Perform(Message.Msg, Message.WParam, Message.LParam);
+      DefaultHandler(Message);
+      return;
     default:
       TControl::Dispatch(Message);
   }
@@ -1159,9 +1231,33 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
         // Without double-click support the second press is a plain press.
         m.Msg = (controlStyle_.Contains(csDoubleClicks) ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) + base;
       }
-      if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) lastPressPos_ = p;
+      if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+        lastPressPos_ = p;
+        // The pressed window and each window around it hear of the press
+        // first (dock sites repaint their grabbers when a client is clicked).
+        auto alive = alive_;
+        const LPARAM activate = MakeLParam(HTCLIENT, static_cast<int>(m.Msg));
+        std::vector<TWinControl*> chain;
+        for (TWinControl* w = this; w; w = w->Parent()) chain.push_back(w);
+        TWinControl* top = chain.back();
+        for (TWinControl* w : chain) {
+          Guarded([&] { w->Perform(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), activate); });
+          if (!*alive) return true;
+        }
+      }
       accept = true;
       break;
+    }
+    case QEvent::ThemeChange:
+    case QEvent::StyleChange:
+    case QEvent::ApplicationPaletteChange: {
+      // The platform's look changed: controls read their colours again.
+      if (IsClient) return Base(e);
+      bool r = Base(e);
+      auto alive = alive_;
+      if (e->type() == QEvent::ApplicationPaletteChange) Guarded([this] { Perform(CM_SYSCOLORCHANGE); });
+      if (*alive) Guarded([this] { Perform(CM_THEMECHANGED); });
+      return r;
     }
     case QEvent::Wheel: {
       auto* we = static_cast<QWheelEvent*>(e);

@@ -21,6 +21,7 @@ namespace ui {
 
 class TWinControl;
 class TCustomForm;
+class TBasicAction;
 
 using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
@@ -42,6 +43,16 @@ using TControlState = TSet<TControlStateItem>;
 
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
+
+// Reading order and alignment of a control's texts.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// Room kept free inside a windowed control's client area when its aligned
+// children are laid out.
+struct TPadding {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  bool operator==(const TPadding&) const = default;
+};
 
 class TControl : public TComponent {
   JQ_UI_CLASSINFO
@@ -109,6 +120,16 @@ class TControl : public TComponent {
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor Value);
 
+  TBiDiMode BiDiMode() const { return biDiMode_; }
+  void SetBiDiMode(TBiDiMode Value);
+  // True: the control takes its parent's BiDiMode (and follows changes).
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool Value);
+  // Texts read right to left (every mode but bdLeftToRight).
+  bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+  // Left and right alignments of texts trade places (bdRightToLeft only).
+  bool UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft; }
+
   TControlStyle ControlStyle() const { return controlStyle_; }
   void SetControlStyle(TControlStyle Value) { controlStyle_ = Value; }
   TControlState ControlState() const { return controlState_; }
@@ -127,6 +148,9 @@ class TControl : public TComponent {
   LRESULT Perform(std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
   virtual void WndProc(TMessage& Message);
   void Dispatch(TMessage& Message) override;
+
+  // Carries out an action offered to the control; true when it took it.
+  virtual bool ExecuteAction(TBasicAction*) { return false; }
 
   // Runs OnClick (even when disabled: code may click a control directly).
   virtual void Click();
@@ -188,6 +212,9 @@ class TControl : public TComponent {
   String hint_;
   bool showHint_ = false;
   TCursor cursor_ = crDefault;
+  TBiDiMode biDiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
+  void AdoptParentBiDiMode();
   int buttonsDown_ = 0;  // mouse buttons pressed on this control
 
  protected:
@@ -246,6 +273,9 @@ class TWinControl : public TControl {
   void DisableAlign() { ++alignDisabled_; }
   void EnableAlign();
   bool AlignDisabled() const { return alignDisabled_ > 0; }
+
+  const TPadding& Padding() const { return padding_; }
+  void SetPadding(const TPadding& Value);
 
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool Value);
@@ -375,6 +405,7 @@ class TWinControl : public TControl {
   int alignDisabled_ = 0;
   bool aligning_ = false;
   bool tabStop_ = false;
+  TPadding padding_;
   std::vector<TOverlayItem> overlay_;
   TControl* mouseChild_ = nullptr;   // graphic child holding the mouse
   TControl* hoverChild_ = nullptr;   // graphic child under the mouse
@@ -407,6 +438,10 @@ void SetCaptureControl(TControl* Control);
 // Sends WM_CANCELMODE to the control holding the mouse (modal windows,
 // message boxes and focus loss end a press).
 void CancelMouseCapture();
+// Tells a windowed control's parent of a notification (BN_CLICKED,
+// EN_CHANGE...): WM_COMMAND with the code in the high word of WParam and the
+// control in LParam.
+void SendCommandToParent(TWinControl* Control, std::uint16_t Code);
 // Control owning a widget (nullptr when not ours).
 TWinControl* FindControl(const QWidget* Widget);
 

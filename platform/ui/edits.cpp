@@ -153,7 +153,12 @@ TEdit::~TEdit() { BeginDestroy(); }
 QWidget* TEdit::CreateWidget(QWidget* Parent) {
   auto* e = new qt::Host<QLineEdit>(this, false, Parent);
   QObject::connect(e, &QLineEdit::textChanged, e, [this] {
-    if (!settingText_) Guarded([this] { Change(); });
+    if (settingText_) return;
+    Guarded([this] {
+      auto alive = alive_;
+      SendCommandToParent(this, EN_CHANGE);
+      if (*alive) Change();
+    });
   });
   return e;
 }
@@ -257,7 +262,12 @@ TMemo::~TMemo() { BeginDestroy(); }
 QWidget* TMemo::CreateWidget(QWidget* Parent) {
   auto* m = new qt::Host<QPlainTextEdit>(this, false, Parent);
   QObject::connect(m, &QPlainTextEdit::textChanged, m, [this] {
-    if (!settingText_) Guarded([this] { Change(); });
+    if (settingText_) return;
+    Guarded([this] {
+      auto alive = alive_;
+      SendCommandToParent(this, EN_CHANGE);
+      if (*alive) Change();
+    });
   });
   return m;
 }

@@ -356,7 +356,10 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 bool TCustomForm::Active() const { return widget_ && widget_->isActiveWindow(); }
 
-void TCustomForm::NoteFocus(TWinControl* Control) { activeControl_ = Control; }
+void TCustomForm::NoteFocus(TWinControl* Control) {
+  activeControl_ = Control;
+  Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+}
 
 void TCustomForm::ForgetControl(TControl* Removed) {
   if (!activeControl_ || !Removed) return;

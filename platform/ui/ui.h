@@ -1,6 +1,7 @@
 // Everything of the window layer in one include.
 #pragma once
 
+#include "actions.h"
 #include "application.h"
 #include "bitmap.h"
 #include "buttons.h"
@@ -10,6 +11,7 @@
 #include "combobox.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "drag_frame.h"
 #include "edits.h"
 #include "forms.h"
 #include "graphics.h"

@@ -230,9 +230,10 @@ ui::TColor Harness::PixelAt(ui::TControl* c, int X, int Y) {
   return ui::qt::FromQColor(img.pixelColor(0, 0));
 }
 
-std::string Harness::SaveScreenshot(ui::TWinControl* c, const std::string& Name) {
-  QDir().mkpath(QString::fromStdString(ScreenshotDir()));
-  std::string path = ScreenshotDir() + "/" + Name + ".png";
+std::string Harness::SaveScreenshot(ui::TWinControl* c, const std::string& Name, const std::string& Folder) {
+  const std::string dir = Folder.empty() ? ScreenshotDir() : Folder;
+  QDir().mkpath(QString::fromStdString(dir));
+  std::string path = dir + "/" + Name + ".png";
   QPixmap pm = c->Widget()->grab();
   EXPECT_TRUE(pm.save(QString::fromStdString(path), "PNG")) << path;
   return path;

@@ -72,9 +72,9 @@ class Harness {
   // --- pictures
   // Colour of a pixel of what the control shows (client coordinates).
   ui::TColor PixelAt(ui::TControl* Control, int X, int Y);
-  // Saves what the control shows as screenshots/<Name>.png in the build
-  // tree; returns the path.
-  std::string SaveScreenshot(ui::TWinControl* Control, const std::string& Name);
+  // Saves what the control shows as <Name>.png in Folder (default: the
+  // build tree's screenshots/); returns the path.
+  std::string SaveScreenshot(ui::TWinControl* Control, const std::string& Name, const std::string& Folder = {});
 
   // A modal loop still running after this many real milliseconds is ended
   // with mrCancel and the test fails.

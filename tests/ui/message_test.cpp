@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include <QApplication>
+#include <QEvent>
 #include <QWidget>
 
 #include "harness.h"
@@ -189,6 +191,51 @@ TEST_F(MessageTest, ABoxOpenedDuringAPressEndsThePressWithMouseUp) {
   h.AnswerMessageBox(IDOK);
   h.MouseDown(jog);
   EXPECT_EQ(events, (std::vector<std::string>{"down", "up"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MessageTest, ParentsHearOfCommandsFocusPressesAndThemeChanges) {
+  auto* button = new TButton(form);
+  button->SetParent(spy);
+  button->SetBounds(5, 5, 60, 25);
+  auto* edit = new TEdit(form);
+  edit->SetParent(spy);
+  edit->SetBounds(5, 30, 60, 18);
+  h.ProcessEvents();
+  spy->seen.clear();
+
+  h.Click(button);
+  const TMessage* activate = spy->Find(WM_MOUSEACTIVATE);
+  ASSERT_NE(activate, nullptr);
+  EXPECT_EQ(LoWord(static_cast<std::uintptr_t>(activate->LParam)), HTCLIENT);
+  EXPECT_EQ(HiWord(static_cast<std::uintptr_t>(activate->LParam)), WM_LBUTTONDOWN);
+  const TMessage* command = spy->Find(WM_COMMAND);
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(HiWord(command->WParam), BN_CLICKED);
+  EXPECT_EQ(command->LParam, reinterpret_cast<LPARAM>(button));
+
+  spy->seen.clear();
+  edit->SetFocus();
+  h.ProcessEvents();
+  const TMessage* focus = spy->Find(CM_FOCUSCHANGED);
+  ASSERT_NE(focus, nullptr);
+  EXPECT_EQ(focus->LParam, reinterpret_cast<LPARAM>(edit));
+  spy->seen.clear();
+  h.Type(edit, u"x");
+  ASSERT_NE(spy->Find(WM_COMMAND), nullptr);
+  EXPECT_EQ(HiWord(spy->Find(WM_COMMAND)->WParam), EN_CHANGE);
+
+  // Qt's theme, style and palette changes arrive as the theme-changed notice.
+  for (QEvent::Type type : {QEvent::ThemeChange, QEvent::StyleChange, QEvent::ApplicationPaletteChange}) {
+    spy->seen.clear();
+    QEvent e(type);
+    QApplication::sendEvent(spy->Widget(), &e);
+    EXPECT_NE(spy->Find(CM_THEMECHANGED), nullptr) << type;
+    EXPECT_EQ(spy->Find(CM_SYSCOLORCHANGE) != nullptr, type == QEvent::ApplicationPaletteChange) << type;
+  }
 }
 
 }  // namespace

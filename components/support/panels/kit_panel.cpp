@@ -5,6 +5,7 @@
 #include "kit_borders.h"
 #include "kit_colors.h"
 #include "kit_grafx.h"
+#include "kit_panel_dock.h"
 #include "themes.h"
 
 namespace kit {
@@ -316,7 +317,13 @@ void TKitCustomPanel::Dispatch(ui::TMessage& Message) {
         // (perhaps at the same address) must not inherit it.
         auto* gone = reinterpret_cast<TControl*>(Message.WParam);
         std::erase_if(FEnabledList, [&](auto& e) { return e.first == gone; });
-        std::erase(FDockClients, gone);
+        if (std::erase(FDockClients, gone) && FDockManager) {
+          FDockManager->ClientRemoved(gone);
+          if (!IsDestroying()) {
+            Realign();
+            Invalidate();
+          }
+        }
       }
       break;
     case ui::CM_THEMECHANGED:
@@ -329,7 +336,8 @@ void TKitCustomPanel::Dispatch(ui::TMessage& Message) {
 }
 
 void TKitCustomPanel::WndProc(ui::TMessage& Message) {
-  if (FDockManager) FDockManager->SiteMessage(Message);
+  // The dock manager takes the presses and drags on its grabbers.
+  if (FDockManager && FDockManager->SiteMessage(Message)) return;
   ui::TPanel::WndProc(Message);
 }
 
@@ -503,6 +511,8 @@ void TKitCustomPanel::MakeDockManager() {
 
 void TKitCustomPanel::DockClient(TControl* Control) {
   if (!Control || !FDockSite) return;
+  // A client docked elsewhere leaves that site first, so it lays out again.
+  if (auto* old = dynamic_cast<TKitCustomPanel*>(Control->Parent()); old && old != this) old->UndockClient(Control);
   if (std::find(FDockClients.begin(), FDockClients.end(), Control) == FDockClients.end())
     FDockClients.push_back(Control);
   Control->SetAlign(ui::alNone);
@@ -515,121 +525,6 @@ void TKitCustomPanel::UndockClient(TControl* Control) {
   std::erase(FDockClients, Control);
   Realign();
   Invalidate();
-}
-
-// --- dock manager ---------------------------------------------------------------------------
-
-TKitPanelDockManager::TKitPanelDockManager(TKitCustomPanel* DockSite)
-    : FPanel(DockSite), FFont(std::make_unique<ui::TFont>()), FCloseFont(std::make_unique<ui::TFont>()) {
-  FFont->SetName(u"Verdana");
-  FFont->SetSize(8);
-  FCloseFont->SetName(u"Marlett");
-  FCloseFont->SetSize(8);
-}
-
-TKitPanelDockManager::~TKitPanelDockManager() = default;
-
-bool TKitPanelDockManager::GrabbersOnLeft() const {
-  return FPanel->Align() == ui::alTop || FPanel->Align() == ui::alBottom;
-}
-
-void TKitPanelDockManager::FitDockClientRect(TRect& R) const {
-  if (GrabbersOnLeft())
-    R.Left += FGrabberSize;
-  else
-    R.Top += FGrabberSize;
-}
-
-TRect TKitPanelDockManager::GrabberRect(const TRect& Zone) const {
-  if (GrabbersOnLeft()) return ui::Rect(Zone.Left, Zone.Top, Zone.Left + FGrabberSize, Zone.Bottom);
-  return ui::Rect(Zone.Left, Zone.Top, Zone.Right, Zone.Top + FGrabberSize);
-}
-
-void TKitPanelDockManager::ResetBounds(const TRect& Area) {
-  FZones.clear();
-  std::vector<TControl*> shown;
-  for (TControl* c : FPanel->DockClients())
-    if (c->Visible()) shown.push_back(c);
-  const int n = static_cast<int>(shown.size());
-  for (int i = 0; i < n; ++i) {
-    TRect zone = Area;
-    if (GrabbersOnLeft()) {
-      zone.Left = Area.Left + Area.Width() * i / n;
-      zone.Right = Area.Left + Area.Width() * (i + 1) / n;
-    } else {
-      zone.Top = Area.Top + Area.Height() * i / n;
-      zone.Bottom = Area.Top + Area.Height() * (i + 1) / n;
-    }
-    FZones.emplace_back(shown[i], zone);
-    TRect client = zone;
-    FitDockClientRect(client);
-    shown[i]->SetBoundsRect(client);
-  }
-}
-
-TRect TKitPanelDockManager::ZoneOf(const TControl* Control) const {
-  for (const auto& z : FZones)
-    if (z.first == Control) return z.second;
-  return {};
-}
-
-void TKitPanelDockManager::DrawDockClientFrame(TCanvas* Canvas, TControl* Control, const TRect& Zone) {
-  TRect bar = GrabberRect(Zone);
-  if (!FPanel->ShowDockClientCaptions()) {
-    // The plain look: two raised ridges along the bar.
-    TRect r1 = bar, r2 = bar;
-    if (GrabbersOnLeft()) {
-      r1 = ui::Rect(bar.Left + 3, bar.Top + 2, bar.Left + 6, bar.Bottom - 2);
-      r2 = ui::Rect(bar.Left + 7, bar.Top + 2, bar.Left + 10, bar.Bottom - 2);
-    } else {
-      r1 = ui::Rect(bar.Left + 2, bar.Top + 3, bar.Right - 2, bar.Top + 6);
-      r2 = ui::Rect(bar.Left + 2, bar.Top + 7, bar.Right - 2, bar.Top + 10);
-    }
-    Canvas->DrawEdge(r1, ui::BDR_RAISEDINNER, ui::BF_RECT);
-    Canvas->DrawEdge(r2, ui::BDR_RAISEDINNER, ui::BF_RECT);
-    return;
-  }
-  TColor back = ui::clActiveCaption, text = ui::clCaptionText;
-  if (auto* w = dynamic_cast<ui::TWinControl*>(Control); w && !w->Focused()) {
-    back = ui::clInactiveCaption;
-    text = ui::clInactiveCaptionText;
-  }
-  Canvas->Brush()->SetStyle(ui::bsSolid);
-  Canvas->Brush()->SetColor(back);
-  Canvas->FillRect(bar);
-  Canvas->SetFont(FFont.get());
-  Canvas->Font()->SetColor(text);
-  Canvas->Brush()->SetStyle(ui::bsClear);
-  // Marlett's "r" is the close cross; this system draws the cross itself.
-  const String closeGlyph = u"\u00D7";
-  TRect closeRect;
-  if (GrabbersOnLeft()) {
-    Canvas->SetTextAlign(ui::TA_BASELINE);
-    auto rotated = CreateRotatedFont(FFont.get(), 90);
-    Canvas->SetFont(rotated.get());
-    Canvas->Font()->SetColor(text);
-    ui::TextOutRotated(Canvas, bar.Right - 2, bar.Bottom - 3, Control->Caption(), 900);
-    Canvas->SetTextAlign(ui::TA_LEFT | ui::TA_TOP);
-    closeRect = ui::Rect(bar.Left + 1, bar.Top + 1, bar.Left + FGrabberSize - 2, bar.Top + 12);
-  } else {
-    Canvas->TextOut(bar.Left + 2, bar.Top + (FGrabberSize - Canvas->TextHeight(u"Wg")) / 2, Control->Caption());
-    closeRect = ui::Rect(bar.Right - FGrabberSize - 1, bar.Top + 1, bar.Right - 2, bar.Top + 12);
-  }
-  Canvas->SetFont(FCloseFont.get());
-  Canvas->Font()->SetColor(text);
-  Canvas->DrawText(closeGlyph, closeRect, ui::DT_CENTER | ui::DT_VCENTER | ui::DT_SINGLELINE | ui::DT_NOPREFIX);
-  Canvas->Brush()->SetStyle(ui::bsSolid);
-}
-
-void TKitPanelDockManager::PaintSite(TCanvas* Canvas) {
-  for (const auto& z : FZones) DrawDockClientFrame(Canvas, z.first, z.second);
-}
-
-void TKitPanelDockManager::SiteMessage(const ui::TMessage& Message) {
-  // Clicks that move the focus between clients change the bars' colours.
-  if (Message.Msg == ui::WM_COMMAND || Message.Msg == ui::WM_MOUSEACTIVATE ||
-      Message.Msg == ui::CM_FOCUSCHANGED)
-    FPanel->Invalidate();
 }
 
 }  // namespace kit

@@ -181,39 +181,4 @@ class TKitPanel : public TKitCustomPanel {
   using TKitCustomPanel::TKitCustomPanel;
 };
 
-// Grabber bars with captions and a close glyph for the controls docked in a
-// panel. The dock site here is our own minimal model: the clients share the
-// site side by side (bars at their left) in panels aligned to the top or
-// bottom, one above the other (bars at their top) otherwise.
-class TKitPanelDockManager {
- public:
-  explicit TKitPanelDockManager(TKitCustomPanel* DockSite);
-  ~TKitPanelDockManager();
-
-  TKitCustomPanel* Panel() const { return FPanel; }
-  int GrabberSize() const { return FGrabberSize; }
-  ui::TFont* Font() const { return FFont.get(); }
-  ui::TFont* CloseFont() const { return FCloseFont.get(); }
-  bool GrabbersOnLeft() const;
-
-  // Lays the docked clients out inside the site's client area.
-  void ResetBounds(const TRect& Area);
-  // The client's part of its zone: the zone less its grabber.
-  void FitDockClientRect(TRect& R) const;
-  // The grabber bar of a zone.
-  TRect GrabberRect(const TRect& Zone) const;
-  TRect ZoneOf(const ui::TControl* Control) const;
-  void DrawDockClientFrame(TCanvas* Canvas, ui::TControl* Control, const TRect& Zone);
-  void PaintSite(TCanvas* Canvas);
-  // The site's window procedure runs through here first.
-  void SiteMessage(const ui::TMessage& Message);
-
- private:
-  TKitCustomPanel* FPanel;
-  int FGrabberSize = 14;
-  std::unique_ptr<ui::TFont> FFont;
-  std::unique_ptr<ui::TFont> FCloseFont;
-  std::vector<std::pair<ui::TControl*, TRect>> FZones;
-};
-
 }  // namespace kit

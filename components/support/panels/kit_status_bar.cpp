@@ -208,6 +208,20 @@ void TKitStatusBar::Resize() {
   TKitCustomPanel::Resize();
 }
 
+void TKitStatusBar::WndProc(ui::TMessage& Message) {
+  // Moves over a pane go to the pane, not to the bar's own handler; the
+  // cursor is decided here so that leaving the grip over a pane resets it.
+  if (Message.Msg == ui::WM_MOUSEMOVE) UpdateGripCursor(ui::XPos(Message.LParam));
+  TKitCustomPanel::WndProc(Message);
+}
+
+void TKitStatusBar::UpdateGripCursor(int X) {
+  const bool over = FShowSizeGrip && InSizeGrip(X) && SizeGripValid() && !ComponentState().Contains(ui::csDesigning);
+  if (over == FGripCursor) return;
+  FGripCursor = over;
+  ui::ShowControlCursor(this, over ? ui::crSizeNWSE : ui::crDefault);
+}
+
 void TKitStatusBar::Dispatch(ui::TMessage& Message) {
   switch (Message.Msg) {
     case ui::WM_LBUTTONDOWN: {
@@ -219,14 +233,6 @@ void TKitStatusBar::Dispatch(ui::TMessage& Message) {
           ui::StartSystemSizeBottomRight(form);
         }
         return;
-      }
-      break;
-    }
-    case ui::WM_MOUSEMOVE: {
-      bool over = FShowSizeGrip && InSizeGrip(ui::XPos(Message.LParam)) && SizeGripValid();
-      if (over != FGripCursor) {
-        FGripCursor = over;
-        ui::ShowControlCursor(this, over ? ui::crSizeNWSE : ui::crDefault);
       }
       break;
     }

@@ -50,9 +50,11 @@ class TKitStatusBar : public TKitCustomPanel {
   void Loaded() override;
   void Resize() override;
   void Dispatch(ui::TMessage& Message) override;
+  void WndProc(ui::TMessage& Message) override;
 
  private:
   void DrawSizeGrip();
+  void UpdateGripCursor(int X);
 
   bool FAutoStyle = true;
   std::unique_ptr<ui::TControlCanvas> FSizeGripCanvas;

@@ -6,6 +6,7 @@
 #include "kit_borders.h"
 #include "kit_colors.h"
 #include "kit_status_bar.h"
+#include "actions.h"
 #include "themes.h"
 
 namespace kit {
@@ -35,9 +36,34 @@ void TKitBlinkingControlsList::Add(TKitCustomStatusPane* Pane) {
 
 void TKitBlinkingControlsList::Remove(TKitCustomStatusPane* Pane) { std::erase(FControls, Pane); }
 
+void TKitBlinkingControlsList::SetIntervalOff(std::uint16_t Value) {
+  FIntervalOff = Value;
+  IntervalChanged(false, Value);
+}
+
+void TKitBlinkingControlsList::SetIntervalOn(std::uint16_t Value) {
+  FIntervalOn = Value;
+  IntervalChanged(true, Value);
+}
+
+void TKitBlinkingControlsList::IntervalChanged(bool IsOn, std::uint16_t Value) {
+  // A zero length pauses the running period at once; a paused timer resumes
+  // with whichever interval is given a length next.
+  // Other changes take effect with the next period.
+  if (IsOn == FWaitingOn && Value == 0) {
+    FTimer->SetInterval(0);
+  } else if (!Running() && Value != 0) {
+    FWaitingOn = IsOn;
+    FTimer->SetInterval(Value);
+  }
+}
+
+bool TKitBlinkingControlsList::Running() const { return FTimer->Enabled() && FTimer->Interval() != 0; }
+
 void TKitBlinkingControlsList::TimerFired() {
   FBlinkState = FBlinkState == bsOn ? bsOff : bsOn;
-  FTimer->SetInterval(FBlinkState == bsOff ? FIntervalOn : FIntervalOff);
+  FWaitingOn = FBlinkState == bsOff;
+  FTimer->SetInterval(FWaitingOn ? FIntervalOn : FIntervalOff);
   for (TKitCustomStatusPane* pane : std::vector<TKitCustomStatusPane*>(FControls)) {
     if (pane->Perform(CM_BLINKQUERY) == 1) pane->Perform(CM_BLINKSTATE, FBlinkState);
   }
@@ -96,6 +122,16 @@ TKitCustomStatusPane::~TKitCustomStatusPane() {
 bool TKitCustomStatusPane::UseThemes() const {
   auto* bar = dynamic_cast<TKitStatusBar*>(Parent());
   return bar && bar->VisualStyle() == vsWinXP && ui::ThemesEnabled();
+}
+
+bool TKitCustomStatusPane::ExecuteAction(ui::TBasicAction* Action) {
+  if (FAutoHint && !ComponentState().Contains(ui::csDesigning)) {
+    if (auto* hint = dynamic_cast<ui::THintAction*>(Action)) {
+      SetCaption(hint->Hint());
+      return true;
+    }
+  }
+  return ui::TGraphicControl::ExecuteAction(Action);
 }
 
 // --- measuring ---------------------------------------------------------------------------
@@ -159,7 +195,7 @@ void TKitCustomStatusPane::DrawPaneFrame() {
   r.Inflate(-FBorderWidth, -FBorderWidth);
   if (auto* bar = dynamic_cast<TKitStatusBar*>(Parent()); bar && bar->VisualStyle() == vsGradient) {
     // Gradient bars separate their panes with one line; the first pane has none.
-    if (Left() > bar->BorderWidth()) {
+    if (Left() > bar->BorderWidth() + bar->Padding().Left) {
       TColor frame, start, stop;
       GetGradientSchemeColors(bar->GradientColorStyle(), frame, start, stop);
       c->Pen()->SetColor(frame);
@@ -179,16 +215,37 @@ void TKitCustomStatusPane::DrawPaneFrame() {
   }
 }
 
+void TKitCustomStatusPane::DrawTextLine(const TRect& R, int X, int Y, unsigned Align, TColor Color,
+                                        const String& Text) {
+  TCanvas* c = Canvas();
+  c->SetFont(Font());
+  c->Font()->SetColor(Color);
+  unsigned oldAlign = c->TextFlags();
+  c->SetTextAlign(Align | ui::TA_TOP | (UseRightToLeftReading() ? ui::TA_RTLREADING : 0u));
+  if (UseThemes() || FTransparent) {
+    c->Brush()->SetStyle(ui::bsClear);
+  } else {
+    c->Brush()->SetStyle(ui::bsSolid);
+    c->Brush()->SetColor(FFillColor);
+  }
+  c->TextRect(R, X, Y, Text);
+  c->SetTextAlign(oldAlign);
+  c->Brush()->SetStyle(ui::bsSolid);
+}
+
 void TKitCustomStatusPane::DrawCaption(const String& Text) {
   TCanvas* c = Canvas();
   TRect r = CalcTextRect();
   c->SetFont(Font());
-  c->Font()->SetColor(Enabled() ? FCurrentColor : ui::clGrayText);
   int th = c->TextHeight(u"Pp");
   int y = r.Top + FloorDiv2(r.Height() - th);
   int x;
   unsigned align;
-  switch (FAlignment) {
+  ui::TAlignment alignment = FAlignment;
+  // Right-to-left panes trade the left and right alignments.
+  if (UseRightToLeftAlignment() && alignment != ui::taCenter)
+    alignment = alignment == ui::taLeftJustify ? ui::taRightJustify : ui::taLeftJustify;
+  switch (alignment) {
     case ui::taRightJustify:
       x = r.Right - FCaptionOffset - 1;
       align = ui::TA_RIGHT;
@@ -202,17 +259,7 @@ void TKitCustomStatusPane::DrawCaption(const String& Text) {
       align = ui::TA_LEFT;
       break;
   }
-  unsigned oldAlign = c->TextFlags();
-  c->SetTextAlign(align | ui::TA_TOP);
-  if (UseThemes() || FTransparent) {
-    c->Brush()->SetStyle(ui::bsClear);
-  } else {
-    c->Brush()->SetStyle(ui::bsSolid);
-    c->Brush()->SetColor(FFillColor);
-  }
-  c->TextRect(r, x, y, Text);
-  c->SetTextAlign(oldAlign);
-  c->Brush()->SetStyle(ui::bsSolid);
+  DrawTextLine(r, x, y, align, Enabled() ? FCurrentColor : ui::clGrayText, Text);
 }
 
 bool TKitCustomStatusPane::InSizeGripArea(ui::TPoint P) {
@@ -440,7 +487,12 @@ int TKitCustomFieldStatus::CalcPaneWidth() {
 
 TRect TKitCustomFieldStatus::CalcTextRect() {
   TRect r = BaseTextRect();
-  r.Left += TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
+  // The label takes its room on the side where reading starts.
+  const int room = TextWidthOf(FFieldLabel) + 2 * CaptionOffset();
+  if (UseRightToLeftAlignment())
+    r.Right -= room;
+  else
+    r.Left += room;
   return r;
 }
 
@@ -448,22 +500,15 @@ void TKitCustomFieldStatus::DrawCaption(const String& Text) {
   TKitCustomStatusPane::DrawCaption(Text);
   TCanvas* c = Canvas();
   TRect base = BaseTextRect();
-  int lw = TextWidthOf(FFieldLabel);
-  TRect r = ui::Rect(base.Left, base.Top, base.Left + lw + CaptionOffset() + 2, base.Bottom);
+  const int lw = TextWidthOf(FFieldLabel);
+  const bool rtl = UseRightToLeftAlignment();
+  TRect r = rtl ? ui::Rect(base.Right - lw - CaptionOffset() - 2, base.Top, base.Right, base.Bottom)
+                : ui::Rect(base.Left, base.Top, base.Left + lw + CaptionOffset() + 2, base.Bottom);
   c->SetFont(Font());
-  c->Font()->SetColor(Enabled() ? FFieldLabelColor : ui::clGrayText);
-  int th = c->TextHeight(u"Pp");
-  unsigned oldAlign = c->TextFlags();
-  c->SetTextAlign(ui::TA_LEFT | ui::TA_TOP);
-  if (UseThemes() || Transparent()) {
-    c->Brush()->SetStyle(ui::bsClear);
-  } else {
-    c->Brush()->SetStyle(ui::bsSolid);
-    c->Brush()->SetColor(FillColor());
-  }
-  c->TextRect(r, r.Left + CaptionOffset() + 1, r.Top + FloorDiv2(r.Height() - th), FFieldLabel);
-  c->SetTextAlign(oldAlign);
-  c->Brush()->SetStyle(ui::bsSolid);
+  const int th = c->TextHeight(u"Pp");
+  const int x = rtl ? r.Right - CaptionOffset() - 1 : r.Left + CaptionOffset() + 1;
+  DrawTextLine(r, x, r.Top + FloorDiv2(r.Height() - th), rtl ? ui::TA_RIGHT : ui::TA_LEFT,
+               Enabled() ? FFieldLabelColor : ui::clGrayText, FFieldLabel);
 }
 
 }  // namespace kit

@@ -28,10 +28,14 @@ class TKitBlinkingControlsList {
   int Count() const { return static_cast<int>(FControls.size()); }
   TBlinkState BlinkState() const { return FBlinkState; }
   std::uint16_t IntervalOff() const { return FIntervalOff; }
-  void SetIntervalOff(std::uint16_t Value) { FIntervalOff = Value; }
+  // 0 pauses the blink while that period runs; a later non-zero value
+  // starts the timer again.
+  void SetIntervalOff(std::uint16_t Value);
   std::uint16_t IntervalOn() const { return FIntervalOn; }
-  void SetIntervalOn(std::uint16_t Value) { FIntervalOn = Value; }
+  void SetIntervalOn(std::uint16_t Value);
   void TimerFired();
+  // Whether the timer runs (false while paused by a zero interval).
+  bool Running() const;
 
   // The shared list, or nullptr when no pane exists.
   static TKitBlinkingControlsList* Instance();
@@ -42,6 +46,9 @@ class TKitBlinkingControlsList {
   std::unique_ptr<ui::TTimer> FTimer;
   std::uint16_t FIntervalOff = 500;
   std::uint16_t FIntervalOn = 500;
+  // Which interval the running period uses: the lit one (On) or the other.
+  bool FWaitingOn = false;
+  void IntervalChanged(bool IsOn, std::uint16_t Value);
 };
 
 class TKitCustomStatusPane : public ui::TGraphicControl, public IFrameControllerNotification {
@@ -52,6 +59,8 @@ class TKitCustomStatusPane : public ui::TGraphicControl, public IFrameController
 
   // Themed when the parent is a status bar in the XP style and themes are on.
   bool UseThemes() const;
+  // With AutoHint, the hint action's text becomes the caption.
+  bool ExecuteAction(ui::TBasicAction* Action) override;
   void FrameControllerChanged(TKitFrameController* Controller) override;
 
   ui::TAlignment Alignment() const { return FAlignment; }
@@ -112,6 +121,8 @@ class TKitCustomStatusPane : public ui::TGraphicControl, public IFrameController
   void AdjustSize();
   int TextWidthOf(const String& Text);
   TRect BaseTextRect();
+  // Draws one line of text at (X, Y) clipped to R, in the pane's reading order.
+  void DrawTextLine(const TRect& R, int X, int Y, unsigned Align, TColor Color, const String& Text);
 
   void Paint() override;
   void Loaded() override;

@@ -1,7 +1,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
 #include "harness.h"
+#include "kit_panel.h"
 #include "registry.h"
 #include "kit_colors.h"
 #include "test_util.h"
@@ -162,6 +167,28 @@ TEST_F(ColorSchemeTest, OfficeColorsFollowSchemeOnlyWithThemes) {
   GetGradientSchemeColors(gcsSystem, frame, start, stop);
   EXPECT_EQ(Rgb(frame), Rgb(DarkenColor(ui::clBtnFace, 20)));
   EXPECT_EQ(Rgb(stop), Rgb(DarkenColor(ui::clBtnFace, 40)));
+}
+
+
+TEST_F(ColorSchemeTest, ThemeChangeReadsTheSchemeAgain) {
+  auto* form = harness_.MakeForm<ui::TForm>();
+  auto* panel = new TKitPanel(form);
+  panel->SetParent(form);
+  harness_.Show(form);
+  SetColorName(u"NormalColor");
+  RefreshColorScheme();
+  ASSERT_EQ(ColorScheme(), 0);
+  // The platform's theme, style and palette changes each make the panel read
+  // the stored scheme again.
+  const std::pair<QEvent::Type, int> rows[] = {
+      {QEvent::ThemeChange, 1}, {QEvent::StyleChange, 0}, {QEvent::ApplicationPaletteChange, 1}};
+  for (auto [type, scheme] : rows) {
+    SetColorName(scheme == 1 ? u"HomeStead" : u"NormalColor");
+    EXPECT_NE(ColorScheme(), scheme) << type;  // not read before the notice
+    QEvent e(type);
+    QApplication::sendEvent(panel->Widget(), &e);
+    EXPECT_EQ(ColorScheme(), scheme) << type;
+  }
 }
 
 }  // namespace

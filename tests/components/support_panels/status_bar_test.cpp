@@ -1,3 +1,6 @@
+#include <QWidget>
+#include <filesystem>
+
 #include "harness.h"
 #include "kit_colors.h"
 #include "kit_status_bar.h"
@@ -300,6 +303,128 @@ TEST_F(StatusBarTest, ScreenshotOfTheMainWindowBar) {
   h.ProcessEvents();
   h.SaveScreenshot(bar, "support_status_bar_classic");
   EXPECT_FALSE(path.empty());
+}
+
+
+TEST_F(StatusBarTest, CursorIsDecidedOnEveryMoveOverTheBarPanesIncluded) {
+  UseForm(ui::bsSizeable);
+  h.Show(form);
+  const int W = bar->Width();
+  auto shape = [&] { return bar->Widget()->cursor().shape(); };
+  // Grip (through the right pane, which hands the grip to the bar), then the
+  // pane itself, then the grip again.
+  const std::pair<int, Qt::CursorShape> moves[] = {
+      {W - 3, Qt::SizeFDiagCursor}, {W - 60, Qt::ArrowCursor}, {W - 3, Qt::SizeFDiagCursor},
+      {20, Qt::ArrowCursor},        {W - 2, Qt::SizeFDiagCursor}};
+  for (auto [x, expected] : moves) {
+    h.MouseMove(bar, {x, 10});
+    EXPECT_EQ(shape(), expected) << "x = " << x;
+  }
+}
+
+TEST_F(StatusBarTest, ZeroBlinkIntervalPausesAndALaterIntervalResumes) {
+  msg->SetBlinkColor(ui::clRed);
+  msg->SetBlinking(true);
+  const ui::TColor normal = msg->Font()->Color();
+  // The first period runs with the off interval; 0 pauses it for good...
+  msg->SetBlinkIntervalOff(0);
+  h.Advance(5000);
+  EXPECT_EQ(msg->CurrentColor(), normal);
+  EXPECT_FALSE(TKitBlinkingControlsList::Instance()->Running());
+  // ...until a length is given again.
+  msg->SetBlinkIntervalOff(300);
+  msg->SetBlinkIntervalOn(200);
+  h.Advance(300);  // the list goes on: the pane stays normal
+  EXPECT_EQ(msg->CurrentColor(), normal);
+  h.Advance(300);  // the list goes off: the pane lights for the on interval
+  EXPECT_EQ(msg->CurrentColor(), ui::clRed);
+  // A zero lit interval keeps the pane lit while paused.
+  msg->SetBlinkIntervalOn(0);
+  h.Advance(5000);
+  EXPECT_EQ(msg->CurrentColor(), ui::clRed);
+  msg->SetBlinkIntervalOn(300);
+  h.Advance(299);
+  EXPECT_EQ(msg->CurrentColor(), ui::clRed);
+  h.Advance(1);
+  EXPECT_EQ(msg->CurrentColor(), normal);
+}
+
+TEST_F(StatusBarTest, AutoHintPanesShowTheHintUnderTheMouse) {
+  right->SetAutoHint(true);
+  auto* label = new ui::TLabel(form);
+  label->SetParent(form);
+  label->SetAutoSize(false);
+  label->SetBounds(10, 10, 120, 30);
+  label->SetHint(u"Port|Opens the serial port");
+  h.Show(form);
+  h.MouseMove(form, {50, 20});
+  EXPECT_EQ(ui::Application->Hint(), u"Opens the serial port");
+  EXPECT_EQ(right->Caption(), u"Opens the serial port");
+  EXPECT_EQ(msg->Caption(), u"");  // no AutoHint: left alone
+  h.MouseMove(form, {300, 80});    // the form has no hint
+  EXPECT_EQ(right->Caption(), u"");
+  // A program that handles hints itself keeps the panes out of it.
+  int hints = 0;
+  ui::Application->OnHint = [&](ui::TObject*) { ++hints; };
+  h.MouseMove(form, {50, 20});
+  EXPECT_EQ(hints, 1);
+  EXPECT_EQ(right->Caption(), u"");
+}
+
+TEST_F(StatusBarTest, PaddingKeepsRoomInsideTheBar) {
+  bar->SetPadding({6, 0, 4, 0});
+  EXPECT_EQ(msg->Left(), -1 + 6);
+  EXPECT_EQ(right->Left() + right->Width(), bar->Width() + 1 - 4);
+  // A gradient bar draws no separator before its first pane, padding or not.
+  bar->SetVisualStyle(vsGradient);
+  h.Show(form);
+  TColor frame, start, stop;
+  GetGradientSchemeColors(bar->GradientColorStyle(), frame, start, stop);
+  EXPECT_NE(Rgb(h.PixelAt(bar, msg->Left() + 1, 10)), Rgb(frame));
+  EXPECT_EQ(Rgb(h.PixelAt(bar, right->Left() + 1, 10)), Rgb(frame));
+}
+
+TEST_F(StatusBarTest, RightToLeftMirrorsCaptionsAndLabels) {
+  bar->SetColor(ui::clWhite);
+  msg->Font()->SetColor(ui::clBlack);
+  msg->SetCaption(u"MMMM");
+  right->SetParent(nullptr);
+  auto* field = new TKitCustomFieldStatus(form);
+  field->SetParent(bar);
+  field->SetAlign(ui::alRight);
+  field->SetWidth(120);
+  field->SetFieldLabel(u"Ver:");
+  field->SetFieldLabelColor(ui::clRed);
+  field->SetCaption(u"1.0");
+  form->SetBiDiMode(ui::bdRightToLeft);
+  EXPECT_TRUE(msg->UseRightToLeftAlignment());  // panes follow their parents
+  h.Show(form);
+  // Text is smoothed: a pixel counts as ink when every channel is close.
+  auto Near = [](std::uint32_t a, std::uint32_t b) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 90) return false;
+    return true;
+  };
+  auto inkIn = [&](ui::TControl* pane, int from, int to, ui::TColor ink) {
+    for (int x = from; x < to; ++x)
+      for (int y = 4; y < 16; ++y)
+        if (Near(Rgb(h.PixelAt(bar, pane->Left() + x, y)), Rgb(ink))) return true;
+    return false;
+  };
+  // A left-justified caption reads from the right edge.
+  EXPECT_TRUE(inkIn(msg, msg->Width() - 40, msg->Width(), ui::clBlack));
+  EXPECT_FALSE(inkIn(msg, 0, 40, ui::clBlack));
+  // The label sits at the right, the caption left of it.
+  EXPECT_TRUE(inkIn(field, field->Width() - 40, field->Width(), ui::clRed));
+  EXPECT_FALSE(inkIn(field, 0, 50, ui::clRed));
+  const std::string dir =
+      (std::filesystem::temp_directory_path() / ("jq_status_rtl_" + std::to_string(::getpid()))).string();
+  EXPECT_FALSE(h.SaveScreenshot(bar, "status_bar_rtl", dir).empty());
+  // Back to left to right.
+  form->SetBiDiMode(ui::bdLeftToRight);
+  h.ProcessEvents();
+  EXPECT_TRUE(inkIn(msg, 0, 40, ui::clBlack));
+  EXPECT_TRUE(inkIn(field, 0, 40, ui::clRed));
 }
 
 }  // namespace

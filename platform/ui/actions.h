@@ -1,0 +1,38 @@
+// Actions: commands raised by one part of a program and carried out by
+// whichever control takes them. The hint action carries the long part of the
+// hint under the mouse to controls that show it (status panes).
+#pragma once
+
+#include "controls.h"
+
+namespace ui {
+
+class TBasicAction : public TComponent {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TBasicAction(TComponent* AOwner);
+  ~TBasicAction() override;
+  // Runs OnExecute when assigned; otherwise offers the action to the active
+  // form (its active control, the form, then every shown control) and then
+  // to the main form. True when someone took it.
+  virtual bool Execute();
+  TNotifyEvent OnExecute;
+};
+
+class THintAction : public TBasicAction {
+  JQ_UI_CLASSINFO
+ public:
+  using TBasicAction::TBasicAction;
+  const String& Hint() const { return hint_; }
+  void SetHint(const String& Value) { hint_ = Value; }
+
+ private:
+  String hint_;
+};
+
+// The text after the first '|' of a hint, or the whole hint without one.
+String GetLongHint(const String& Hint);
+// The hint of the control or, when empty, of the nearest parent that has one.
+String GetControlHint(const TControl* Control);
+
+}  // namespace ui
