@@ -235,47 +235,52 @@ std::string EncodeText(std::u16string_view text, std::uint32_t codePage) {
   return name ? EncodeIconv(text, name) : StringToUtf8(text);
 }
 
-String DecodeFileText(std::string_view bytes, TextEncoding* found) {
-  TextEncoding enc;
-  String text;
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    enc = TextEncoding::Utf8Bom;
-    text = Utf8ToString(bytes.substr(3));
-  } else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") {
-    enc = TextEncoding::Utf16LE;
-    text = DecodeUtf16(bytes.substr(2), false);
-  } else if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") {
-    enc = TextEncoding::Utf16BE;
-    text = DecodeUtf16(bytes.substr(2), true);
-  } else {
-    bool ascii = true;
-    for (char c : bytes) {
-      if (static_cast<unsigned char>(c) >= 0x80) {
-        ascii = false;
-        break;
-      }
-    }
-    if (!ascii && IsValidUtf8(bytes)) {
-      enc = TextEncoding::Utf8;
-      text = Utf8ToString(bytes);
+TextEncoding DetectFileEncoding(std::string_view bytes) {
+  for (TextEncoding marked : {TextEncoding::Utf8Bom, TextEncoding::Utf16LE, TextEncoding::Utf16BE})
+    if (bytes.substr(0, ByteOrderMark(marked).size()) == ByteOrderMark(marked)) return marked;
+  std::size_t sequences = 0, strays = 0;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+    } else if (const std::size_t len = Utf8SequenceLength(bytes, i)) {
+      ++sequences;
+      i += len;
     } else {
-      enc = TextEncoding::System;
-      text = DecodeText(bytes, CP_ACP);
+      ++strays;
+      ++i;
     }
   }
+  return sequences > 0 && sequences >= 2 * strays ? TextEncoding::Utf8 : TextEncoding::System;
+}
+
+std::string_view ByteOrderMark(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8Bom: return "\xEF\xBB\xBF";
+    case TextEncoding::Utf16LE: return "\xFF\xFE";
+    case TextEncoding::Utf16BE: return "\xFE\xFF";
+    default: return "";
+  }
+}
+
+std::uint32_t CodePageOf(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom: return CP_UTF8;
+    case TextEncoding::Utf16LE: return CP_UTF16LE;
+    case TextEncoding::Utf16BE: return CP_UTF16BE;
+    case TextEncoding::System: break;
+  }
+  return CP_ACP;
+}
+
+String DecodeFileText(std::string_view bytes, TextEncoding* found) {
+  const TextEncoding enc = DetectFileEncoding(bytes);
   if (found) *found = enc;
-  return text;
+  return DecodeText(bytes.substr(ByteOrderMark(enc).size()), CodePageOf(enc));
 }
 
 std::string EncodeFileText(std::u16string_view text, TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Utf8: return StringToUtf8(text);
-    case TextEncoding::Utf8Bom: return "\xEF\xBB\xBF" + StringToUtf8(text);
-    case TextEncoding::Utf16LE: return "\xFF\xFE" + EncodeUtf16(text, false);
-    case TextEncoding::Utf16BE: return "\xFE\xFF" + EncodeUtf16(text, true);
-    case TextEncoding::System: break;
-  }
-  return EncodeText(text, CP_ACP);
+  return std::string(ByteOrderMark(encoding)) + EncodeText(text, CodePageOf(encoding));
 }
 
 }  // namespace rtl

@@ -45,9 +45,18 @@ inline AnsiString StringToAnsi(std::u16string_view text) { return EncodeText(tex
 // How a text file was found to be written.
 enum class TextEncoding { System, Utf8, Utf8Bom, Utf16LE, Utf16BE };
 
-// Reads a text file's bytes: a byte-order mark decides; without one, bytes
-// that are valid UTF-8 and not plain ASCII read as UTF-8, the rest in the
-// system page.
+// How a text file's bytes are written: a byte-order mark decides; without
+// one, text with UTF-8 sequences reads as UTF-8 unless bytes that are not
+// UTF-8 are at least half as many as the sequences (one stray byte does not
+// turn a UTF-8 file into GBK, while GBK text seldom forms a UTF-8 sequence);
+// anything else, plain ASCII included, is in the system page.
+TextEncoding DetectFileEncoding(std::string_view bytes);
+// The byte-order mark the encoding starts a file with ("" for none).
+std::string_view ByteOrderMark(TextEncoding encoding);
+// The code page of the encoding's text (no mark): CP_ACP, CP_UTF8, ...
+std::uint32_t CodePageOf(TextEncoding encoding);
+// Reads a text file's bytes in the encoding DetectFileEncoding finds; bytes
+// that do not decode become U+FFFD.
 String DecodeFileText(std::string_view bytes, TextEncoding* found = nullptr);
 // Writes text in `encoding`, with its byte-order mark where it has one.
 std::string EncodeFileText(std::u16string_view text, TextEncoding encoding);

@@ -3,11 +3,14 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "exceptions.h"
@@ -176,15 +179,24 @@ String ProgramFileName() {
 String ProgramDir() { return ExtractFilePath(ProgramFileName()); }
 
 bool ReadFileBytes(const String& path, std::string& bytes) {
-  const int fd = ::open(Sys(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Opening without blocking: a FIFO would otherwise wait here for a writer.
+  const int fd = ::open(Sys(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetLastErrorFromErrno();
     return false;
   }
-  std::string out;
-  char buf[65536];
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    SetLastError(WinErrorFromErrno(EACCES));
+    return false;
+  }
+  // Read straight into the string, sized by the file (which may still grow).
+  std::string out(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  std::size_t done = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (done == out.size()) out.resize(out.size() * 2);
+    const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       SetLastErrorFromErrno();
@@ -192,8 +204,9 @@ bool ReadFileBytes(const String& path, std::string& bytes) {
       return false;
     }
     if (n == 0) break;
-    out.append(buf, static_cast<std::size_t>(n));
+    done += static_cast<std::size_t>(n);
   }
+  out.resize(done);
   ::close(fd);
   bytes = std::move(out);
   return true;
@@ -219,6 +232,10 @@ void AtomicWriteFile(const String& path, std::string_view bytes) {
   }
   if (::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) RaiseCreate(path, EISDIR);
+    // The rename would replace what the user protected or what is not a
+    // file at all (a FIFO, a device); root passes access(), hence the bits.
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
+      RaiseCreate(path, EACCES);
     exists = true;
   }
   const std::size_t slash = target.rfind('/');
@@ -253,6 +270,34 @@ void AtomicWriteFile(const String& path, std::string_view bytes) {
     ::unlink(tmp.c_str());
     RaiseCreate(path, err);
   }
+}
+
+TFileLock::TFileLock(const String& lockPath, bool exclusive, std::uint32_t timeoutMs) {
+  const std::string p = Sys(lockPath);
+  const bool folder = !p.empty() && p.back() == '/';
+  fd_ = folder ? ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+               : ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd_ < 0) return;
+  // flock has no time-out of its own: poll, briefly at first.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  auto pause = std::chrono::microseconds(100);
+  while (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    const int err = errno;
+    if (err == EINTR) continue;
+    if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      timedOut_ = err == EWOULDBLOCK;
+      if (timedOut_) SetLastError(WinErrorFromErrno(ETIMEDOUT));
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::microseconds(5000));
+  }
+}
+
+TFileLock::~TFileLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 String UserConfigDir(bool create) {

@@ -42,14 +42,42 @@ String ProgramFileName();
 String ProgramDir();
 
 // Whole-file access. ReadFileBytes returns false (last error set) when the
-// file cannot be read; LoadFileBytes raises EFOpenError instead.
+// file cannot be read; LoadFileBytes raises EFOpenError instead. Only
+// regular files are read: a FIFO, device or folder fails at once with 5
+// (a FIFO without a writer would block the read for ever).
 bool ReadFileBytes(const String& path, std::string& bytes);
 std::string LoadFileBytes(const String& path);
 // Writes to a temporary file in the same folder and renames it into place,
 // so the old file stays whole until the new one is complete. The file keeps
-// its permissions; new files get the usual ones (umask). Raises EFCreateError
-// "Cannot create file \"<path>\". <reason>" on failure; nothing changes then.
+// its permissions; new files get the usual ones (umask). An existing file
+// that is read-only (no write permission bit, or not writable by this user)
+// or not a regular file is refused, as the rename would replace it anyway.
+// Raises EFCreateError "Cannot create file \"<path>\". <reason>" on failure;
+// nothing changes then.
 void AtomicWriteFile(const String& path, std::string_view bytes);
+
+// An advisory lock (flock) held for one read-modify-write of a file that is
+// replaced by a rename. The lock sits on `lockPath`, a folder (given with a
+// trailing '/') or a lock file (created when missing), never on the file
+// itself, whose inode changes with every save. Every holder opens its own descriptor, so the lock keeps
+// threads of one process apart as well as processes. Waits at most
+// `timeoutMs`: after that TimedOut() is true (last error 1460). A lock path
+// that cannot be opened or locked (no permission, a file system without
+// locks) leaves the lock not held without a time-out.
+class TFileLock {
+ public:
+  static constexpr std::uint32_t kDefaultTimeoutMs = 10000;
+  TFileLock(const String& lockPath, bool exclusive, std::uint32_t timeoutMs = kDefaultTimeoutMs);
+  ~TFileLock();
+  TFileLock(const TFileLock&) = delete;
+  TFileLock& operator=(const TFileLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+  bool TimedOut() const { return timedOut_; }
+
+ private:
+  int fd_ = -1;
+  bool timedOut_ = false;
+};
 
 // The per-user configuration folder of the program (with trailing '/'):
 // $XDG_CONFIG_HOME/JQHelper_LUNO/, default ~/.config/JQHelper_LUNO/.

@@ -4,6 +4,7 @@
 #include "convert.h"
 #include "exceptions.h"
 #include "files.h"
+#include "line_file.h"
 #include "streams.h"
 
 namespace rtl {
@@ -156,54 +157,39 @@ void TCustomIniFile::WriteBinaryStream(const String& section, const String& iden
 
 namespace {
 
+[[noreturn]] void RaiseUnwritable(const String& fileName) {
+  throw EIniFileException(Format(u"Unable to write to %s", {fileName}));
+}
+
+// The file as lines (TLineFile): a write re-encodes only the line it writes,
+// so values in another code page and stray bytes elsewhere survive it.
 struct ProfileFile {
-  std::vector<String> lines;
-  TextEncoding encoding = TextEncoding::System;
+  TLineFile lines;
+  bool readable = true;
 
-  // A missing or unreadable file reads as empty. False when the file may
-  // exist but could not be read.
-  bool Load(const String& fileName) {
-    std::string bytes;
-    if (ReadFileBytes(fileName, bytes)) {
-      lines = SplitLines(DecodeFileText(bytes, &encoding));
-      return true;
-    }
-    const std::uint32_t err = GetLastError();
-    return err == 2 || err == 3;
-  }
+  // A missing file reads as empty, and so does one that cannot be read
+  // (readable is false then).
+  explicit ProfileFile(const String& fileName) { readable = lines.Load(fileName); }
 
-  // Before a rewrite: a file that exists but cannot be read would be
-  // replaced by the one change alone, losing every other key.
-  void LoadForChange(const String& fileName) {
-    if (!Load(fileName)) throw EIniFileException(Format(u"Unable to write to %s", {fileName}));
-  }
-
-  void Save(const String& fileName) const {
-    String text;
-    for (const auto& l : lines) {
-      text += l;
-      text += u"\r\n";
-    }
-    try {
-      AtomicWriteFile(fileName, EncodeFileText(text, encoding));
-    } catch (const Exception&) {
-      throw EIniFileException(Format(u"Unable to write to %s", {fileName}));
-    }
+  bool IsHeader(std::size_t i, String* name) const {
+    String n;
+    if (!lines.Holds(i, '[') || !SectionHeader(lines.Text(i), n)) return false;
+    if (name) *name = std::move(n);
+    return true;
   }
 
   // Index of the header line of the section, or -1.
   int FindSection(const String& section) const {
     String name;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      if (SectionHeader(lines[i], name) && SameText(name, section)) return static_cast<int>(i);
+    for (std::size_t i = 0; i < lines.Count(); ++i)
+      if (IsHeader(i, &name) && SameText(name, section)) return static_cast<int>(i);
     return -1;
   }
 
   // One past the last line of the section that starts at `header`.
   std::size_t SectionEnd(int header) const {
-    String name;
     std::size_t i = static_cast<std::size_t>(header) + 1;
-    while (i < lines.size() && !SectionHeader(lines[i], name)) ++i;
+    while (i < lines.Count() && !IsHeader(i, nullptr)) ++i;
     return i;
   }
 
@@ -217,12 +203,24 @@ struct ProfileFile {
     return true;
   }
 
-  int FindKey(int header, const String& ident, String* value) const {
+  // Calls line(key, value) for each key line of the section at `header`.
+  template <class Line>
+  void ForEachKey(int header, Line line) const {
     const std::size_t end = SectionEnd(header);
     String k, v;
-    for (std::size_t i = header + 1; i < end; ++i) {
-      if (KeyLine(lines[i], k, v) && SameText(k, ident)) {
-        if (value) *value = v;
+    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i)
+      if (lines.Holds(i, '=') && KeyLine(lines.Text(i), k, v)) line(k, v);
+  }
+
+  // Index of the key's line in the section at `header`, or -1; `key` and
+  // `value` as found.
+  int FindKey(int header, const String& ident, String* key, String* value) const {
+    const std::size_t end = SectionEnd(header);
+    String k, v;
+    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
+      if (lines.Holds(i, '=') && KeyLine(lines.Text(i), k, v) && SameText(k, ident)) {
+        if (key) *key = std::move(k);
+        if (value) *value = std::move(v);
         return static_cast<int>(i);
       }
     }
@@ -230,49 +228,86 @@ struct ProfileFile {
   }
 };
 
+// One read-modify-write of the file. It holds the lock of the file's folder
+// throughout, so writers in other threads and processes do not lose each
+// other's changes; `edit` returns false when it changed nothing.
+template <class Edit>
+void ChangeProfile(const String& fileName, Edit edit) {
+  TFileLock lock(ExtractFilePath(ExpandFileName(fileName)), true);
+  if (lock.TimedOut()) RaiseUnwritable(fileName);
+  ProfileFile f(fileName);
+  // A file that is there but cannot be read would be replaced by the one
+  // change alone, losing every other key.
+  if (!f.readable) RaiseUnwritable(fileName);
+  if (!edit(f)) return;
+  std::string bytes;
+  if (!f.lines.Join(bytes)) RaiseUnwritable(fileName);
+  try {
+    AtomicWriteFile(fileName, bytes);
+  } catch (const Exception&) {
+    RaiseUnwritable(fileName);
+  }
+}
+
 String Unquote(const String& v) {
   if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
     return v.substr(1, v.size() - 2);
   return v;
 }
 
+// A line break inside a value would end the line early and turn the rest
+// into a line of its own.
+String OneLine(const String& value) {
+  String clean = value;
+  for (auto& c : clean)
+    if (c == u'\r' || c == u'\n') c = u' ';
+  return clean;
+}
+
 }  // namespace
 
+void TCustomIniFile::CheckNames(const String& section, const String& ident) {
+  const auto breaks = [](const String& s) { return s.find_first_of(u"\r\n") != String::npos; };
+  if (breaks(section) || Trim(section) != section)
+    throw EIniFileException(Format(u"Section name \"%s\" cannot be stored in an ini file", {section}));
+  // Reading trims key names, takes a ';' line for a comment, ends the name
+  // at the first '=' and may take "[k=v]" for a section header.
+  if (breaks(ident) || Trim(ident) != ident || ident.find(u'=') != String::npos ||
+      (!ident.empty() && (ident[0] == u';' || ident[0] == u'[')))
+    throw EIniFileException(Format(u"Key name \"%s\" cannot be stored in an ini file", {ident}));
+}
+
 String TIniFile::ReadString(const String& section, const String& ident, const String& def) {
-  ProfileFile f;
-  f.Load(fileName_);
+  const ProfileFile f(fileName_);
   const int h = f.FindSection(section);
   String v;
-  if (h < 0 || f.FindKey(h, ident, &v) < 0) return def;
+  if (h < 0 || f.FindKey(h, ident, nullptr, &v) < 0) return def;
   return Unquote(v);
 }
 
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
-  ProfileFile f;
-  f.LoadForChange(fileName_);
-  // A line break inside a value would end the line early and turn the rest
-  // into a line of its own.
-  String clean = value;
-  for (auto& c : clean)
-    if (c == u'\r' || c == u'\n') c = u' ';
-  const int h = f.FindSection(section);
-  if (h < 0) {
-    if (!f.lines.empty() && !Trim(f.lines.back()).empty()) f.lines.emplace_back();
-    f.lines.push_back(u"[" + section + u"]");
-    f.lines.push_back(ident + u"=" + clean);
-  } else {
-    const int k = f.FindKey(h, ident, nullptr);
+  CheckNames(section, ident);
+  const String clean = OneLine(value);
+  ChangeProfile(fileName_, [&](ProfileFile& f) {
+    TLineFile& lines = f.lines;
+    const int h = f.FindSection(section);
+    if (h < 0) {
+      if (lines.Count() > 0 && !Trim(lines.Text(lines.Count() - 1)).empty()) lines.InsertText(lines.Count(), u"");
+      lines.InsertText(lines.Count(), u"[" + section + u"]");
+      lines.InsertText(lines.Count(), ident + u"=" + clean);
+      return true;
+    }
+    String key;
+    const int k = f.FindKey(h, ident, &key, nullptr);
     if (k >= 0) {
-      String key, old;
-      ProfileFile::KeyLine(f.lines[k], key, old);
-      f.lines[k] = key + u"=" + clean;
+      lines.ReplaceText(static_cast<std::size_t>(k), key + u"=" + clean);
     } else {
       std::size_t at = f.SectionEnd(h);
-      while (at > static_cast<std::size_t>(h) + 1 && Trim(f.lines[at - 1]).empty()) --at;
-      f.lines.insert(f.lines.begin() + static_cast<std::ptrdiff_t>(at), ident + u"=" + clean);
+      while (at > static_cast<std::size_t>(h) + 1 && Trim(lines.Text(at - 1)).empty()) --at;
+      lines.InsertText(at, ident + u"=" + clean);
     }
-  }
-  f.Save(fileName_);
+    return true;
+  });
 }
 
 namespace {
@@ -282,15 +317,9 @@ template <class Line>
 void ListSection(const String& file_name, const String& section, TStringList& strings, Line line) {
   strings.BeginUpdate();
   strings.Clear();
-  ProfileFile f;
-  f.Load(file_name);
+  const ProfileFile f(file_name);
   const int h = f.FindSection(section);
-  if (h >= 0) {
-    const std::size_t end = f.SectionEnd(h);
-    String k, v;
-    for (std::size_t i = h + 1; i < end; ++i)
-      if (ProfileFile::KeyLine(f.lines[i], k, v)) strings.Add(line(k, v));
-  }
+  if (h >= 0) f.ForEachKey(h, [&](const String& k, const String& v) { strings.Add(line(k, v)); });
   strings.EndUpdate();
 }
 
@@ -303,11 +332,10 @@ void TIniFile::ReadSection(const String& section, TStringList& strings) {
 void TIniFile::ReadSections(TStringList& strings) {
   strings.BeginUpdate();
   strings.Clear();
-  ProfileFile f;
-  f.Load(fileName_);
+  const ProfileFile f(fileName_);
   String name;
-  for (const auto& l : f.lines)
-    if (SectionHeader(l, name)) strings.Add(name);
+  for (std::size_t i = 0; i < f.lines.Count(); ++i)
+    if (f.IsHeader(i, &name)) strings.Add(name);
   strings.EndUpdate();
 }
 
@@ -317,24 +345,22 @@ void TIniFile::ReadSectionValues(const String& section, TStringList& strings) {
 }
 
 void TIniFile::EraseSection(const String& section) {
-  ProfileFile f;
-  f.LoadForChange(fileName_);
-  const int h = f.FindSection(section);
-  if (h < 0) return;
-  const std::size_t end = f.SectionEnd(h);
-  f.lines.erase(f.lines.begin() + h, f.lines.begin() + static_cast<std::ptrdiff_t>(end));
-  f.Save(fileName_);
+  ChangeProfile(fileName_, [&](ProfileFile& f) {
+    const int h = f.FindSection(section);
+    if (h < 0) return false;
+    f.lines.Erase(static_cast<std::size_t>(h), f.SectionEnd(h));
+    return true;
+  });
 }
 
 void TIniFile::DeleteKey(const String& section, const String& ident) {
-  ProfileFile f;
-  f.LoadForChange(fileName_);
-  const int h = f.FindSection(section);
-  if (h < 0) return;
-  const int k = f.FindKey(h, ident, nullptr);
-  if (k < 0) return;
-  f.lines.erase(f.lines.begin() + k);
-  f.Save(fileName_);
+  ChangeProfile(fileName_, [&](ProfileFile& f) {
+    const int h = f.FindSection(section);
+    const int k = h < 0 ? -1 : f.FindKey(h, ident, nullptr, nullptr);
+    if (k < 0) return false;
+    f.lines.Erase(static_cast<std::size_t>(k), static_cast<std::size_t>(k) + 1);
+    return true;
+  });
 }
 
 // --- in-memory kind -------------------------------------------------------
@@ -429,9 +455,8 @@ String TMemIniFile::ReadString(const String& section, const String& ident, const
 }
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
-  String clean = value;
-  for (auto& c : clean)
-    if (c == u'\r' || c == u'\n') c = u' ';
+  CheckNames(section, ident);
+  const String clean = OneLine(value);
   Section* s = FindSection(section);
   if (!s) {
     sections_.push_back(Section{section, {}});

@@ -2,7 +2,8 @@
 //   TCustomIniFile  the common interface with the typed reads and writes
 //   TIniFile        the profile kind: every read and write goes to the file
 //   TMemIniFile     the in-memory kind: loaded once, written as a whole
-// Section and key names compare without regard to case. Typed reads give the
+// Section and key names compare without regard to case; names a file could
+// not give back are refused (see CheckNames). Typed reads give the
 // default for a missing value or one that does not convert: integers are
 // decimal, or hexadecimal after "0x" or '$'; Booleans are written 1/0 and
 // read as integers; floats are written in the general form with 15 digits and
@@ -63,15 +64,25 @@ class TCustomIniFile {
   void WriteBinaryStream(const String& section, const String& ident, TStream& value);
 
  protected:
+  // Refuses (EIniFileException) names the file could not give back: line
+  // breaks or outer blanks in either; a key holding '=' or starting with
+  // ';' or '['.
+  static void CheckNames(const String& section, const String& ident);
+
   String fileName_;
 };
 
-// The profile kind. Each call reads the file; each write rewrites it at once.
-// Lines that are not sections or values (comments, blank lines) are kept.
-// Values are trimmed, and one pair of enclosing quotes (' or ") is removed
-// on reading. The file keeps the encoding it was found in; a new file is
-// written in the system 8-bit page. A file that cannot be written raises
-// EIniFileException "Unable to write to <file>" (the file is unchanged).
+// The profile kind. Each call reads the file; each write rewrites it at once,
+// changing only the line it writes, adds or removes: every other line keeps
+// its bytes and line end (comments, blank lines, text in another code page,
+// stray bytes). A write holds a lock on the file's folder from reading to
+// renaming, so writers in other threads and processes lose nothing. Values
+// are trimmed, and one pair of enclosing quotes (' or ") is removed on
+// reading. Written lines take the encoding the file was found in; a new file
+// is in the system 8-bit page. Only regular files are read: anything else
+// reads as empty. A file that cannot be read or written (read-only, not a
+// regular file) raises EIniFileException "Unable to write to <file>" on a
+// write, and the file is unchanged.
 class TIniFile : public TCustomIniFile {
  public:
   explicit TIniFile(String fileName) : TCustomIniFile(std::move(fileName)) {}

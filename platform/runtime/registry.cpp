@@ -16,6 +16,7 @@
 
 #include "exceptions.h"
 #include "files.h"
+#include "line_file.h"
 
 namespace rtl {
 
@@ -27,11 +28,16 @@ struct Value {
   String name;
   std::uint32_t type = REG_NONE;
   std::string data;
+  bool bad = false;                // its line is there but its data does not read
+  std::vector<std::size_t> lines;  // its line, then later lines of the same name
 };
 
 struct Key {
-  String path;  // as created, parts joined by '\'
+  String path;  // as created, parts joined by '\\'
   std::vector<Value> values;
+  std::vector<std::size_t> headers;  // its "[path]" lines; none when only a subkey implies it
+  std::size_t valuesEnd = 0;         // where a new value line goes
+  std::map<String, std::size_t> byName;  // upper-cased value name -> index in values
 };
 
 // Keys by upper-cased path; the root key is "".
@@ -79,15 +85,19 @@ String ParentPath(const String& p) {
 
 // --- file format ----------------------------------------------------------
 // "[path]" lines start keys; value lines are "name=type:payload" with
-// '%XX' escapes (UTF-8 bytes) for '%', '=', '[', ']', '@' at the start, and
-// control characters. The unnamed value is written "@".
+// '%XX' escapes (UTF-8 bytes) for '%', '=', '[', ']', control characters,
+// and '@', ';' or '#' at the start of a name. The unnamed value is written
+// "@". Lines starting with ';' are comments. Changes rewrite only the lines
+// they concern (TLineFile): comments, blank lines and lines this version does
+// not understand stay as they are.
 
 std::string Escape(const String& s, bool isName) {
   const std::string u = StringToUtf8(s);
   std::string out;
   for (std::size_t i = 0; i < u.size(); ++i) {
     const auto c = static_cast<unsigned char>(u[i]);
-    if (c < 0x20 || c == '%' || c == '=' || c == '[' || c == ']' || (isName && i == 0 && c == '@')) {
+    if (c < 0x20 || c == '%' || c == '=' || c == '[' || c == ']' ||
+        (isName && i == 0 && (c == '@' || c == ';' || c == '#'))) {
       char buf[4];
       std::snprintf(buf, sizeof buf, "%%%02X", c);
       out += buf;
@@ -98,15 +108,20 @@ std::string Escape(const String& s, bool isName) {
   return out;
 }
 
+int Nibble(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 String Unescape(std::string_view s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '%' && i + 2 < s.size()) {
-      const std::string hex(s.substr(i + 1, 2));
-      char* end = nullptr;
-      const long v = std::strtol(hex.c_str(), &end, 16);
-      if (end && *end == '\0') {
-        out.push_back(static_cast<char>(v));
+      const int hi = Nibble(s[i + 1]), lo = Nibble(s[i + 2]);
+      if (hi >= 0 && lo >= 0) {
+        out.push_back(static_cast<char>(hi << 4 | lo));
         i += 2;
         continue;
       }
@@ -115,6 +130,9 @@ String Unescape(std::string_view s) {
   }
   return Utf8ToString(out);
 }
+
+// Names and texts are stored as UTF-8: a lone surrogate would not come back.
+bool Storable(const String& s) { return Utf8ToString(StringToUtf8(s)) == s; }
 
 std::string HexBytes(const std::string& d) {
   std::string out;
@@ -130,12 +148,24 @@ bool ParseHex(std::string_view s, std::string& out) {
   if (s.size() % 2) return false;
   out.clear();
   for (std::size_t i = 0; i < s.size(); i += 2) {
-    const std::string h(s.substr(i, 2));
-    char* end = nullptr;
-    const long v = std::strtol(h.c_str(), &end, 16);
-    if (!end || *end) return false;
-    out.push_back(static_cast<char>(v));
+    const int hi = Nibble(s[i]), lo = Nibble(s[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    out.push_back(static_cast<char>(hi << 4 | lo));
   }
+  return true;
+}
+
+// Unsigned number of at most `maxDigits` digits in `base`, all of `s`.
+bool ParseNumber(std::string_view s, int base, std::size_t maxDigits, std::uint32_t& out) {
+  if (s.empty() || s.size() > maxDigits) return false;
+  std::uint64_t v = 0;
+  for (char c : s) {
+    const int d = Nibble(c);
+    if (d < 0 || d >= base) return false;
+    v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+  }
+  if (v > 0xFFFFFFFFu) return false;
+  out = static_cast<std::uint32_t>(v);
   return true;
 }
 
@@ -149,7 +179,7 @@ bool DataAsText(const std::string& d, String& text) {
     text.push_back(c);
   }
   // Only texts that survive UTF-8 are stored as text.
-  return Utf8ToString(StringToUtf8(text)) == text;
+  return Storable(text);
 }
 
 std::string TextAsData(const String& text) {
@@ -163,79 +193,87 @@ std::string TextAsData(const String& text) {
   return d;
 }
 
-std::string Serialize(const Store& store, const char* rootName) {
-  std::string out = std::string("; registry store of ") + rootName + "\n";
-  for (const auto& [upper, key] : store) {
-    if (upper.empty() && key.values.empty()) continue;
-    out += "[" + Escape(key.path, false) + "]\n";
-    for (const auto& v : key.values) {
-      out += v.name.empty() ? std::string("@") : Escape(v.name, true);
-      out += '=';
-      String text;
-      if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && DataAsText(v.data, text)) {
-        out += (v.type == REG_SZ ? "sz:" : "expand_sz:") + Escape(text, false);
-      } else if (v.type == REG_DWORD && v.data.size() == 4) {
-        std::uint32_t dw;
-        std::memcpy(&dw, v.data.data(), 4);
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "dword:%08x", dw);
-        out += buf;
-      } else {
-        out += "hex(" + std::to_string(v.type) + "):" + HexBytes(v.data);
-      }
-      out += '\n';
-    }
+std::string ValueLine(const Value& v) {
+  std::string out = v.name.empty() ? std::string("@") : Escape(v.name, true);
+  out += '=';
+  String text;
+  if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && DataAsText(v.data, text)) {
+    out += (v.type == REG_SZ ? "sz:" : "expand_sz:") + Escape(text, false);
+  } else if (v.type == REG_DWORD && v.data.size() == 4) {
+    std::uint32_t dw;
+    std::memcpy(&dw, v.data.data(), 4);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "dword:%08x", dw);
+    out += buf;
+  } else {
+    out += "hex(" + std::to_string(v.type) + "):" + HexBytes(v.data);
   }
   return out;
 }
 
-Store Parse(const std::string& text) {
+// "type:payload" -> type and data; false when it does not read.
+bool ParseData(std::string_view rest, Value& v) {
+  const std::size_t colon = rest.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view kind = rest.substr(0, colon), payload = rest.substr(colon + 1);
+  if (kind == "sz" || kind == "expand_sz") {
+    v.type = kind == "sz" ? REG_SZ : REG_EXPAND_SZ;
+    v.data = TextAsData(Unescape(payload));
+    return true;
+  }
+  if (kind == "dword") {
+    std::uint32_t dw;
+    if (!ParseNumber(payload, 16, 8, dw)) return false;
+    v.type = REG_DWORD;
+    v.data.assign(reinterpret_cast<const char*>(&dw), 4);
+    return true;
+  }
+  if (kind.size() > 5 && kind.substr(0, 4) == "hex(" && kind.back() == ')')
+    return ParseNumber(kind.substr(4, kind.size() - 5), 10, 10, v.type) && ParseHex(payload, v.data);
+  return false;
+}
+
+Key& StoreKey(Store& store, const String& path) {
+  Key& k = store[UpperCase(path)];
+  if (k.path.empty()) k.path = path;
+  return k;
+}
+
+Store Parse(const TLineFile& file) {
   Store store;
   store[String()] = Key{};
   Key* cur = nullptr;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t j = text.find('\n', i);
-    if (j == std::string::npos) j = text.size();
-    std::string_view line(text.data() + i, j - i);
-    i = j + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  for (std::size_t i = 0; i < file.Count(); ++i) {
+    std::string_view line = file.Bytes(i);
     if (line.empty() || line[0] == ';') continue;
-    if (line[0] == '[' && line.back() == ']') {
+    if (line[0] == '[') {
+      while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+      // Values after a header that does not read belong to no key.
+      cur = nullptr;
+      if (line.size() < 2 || line.back() != ']') continue;
       const String path = NormalizePath(Unescape(line.substr(1, line.size() - 2)));
-      Key& k = store[UpperCase(path)];
-      if (k.path.empty()) k.path = path;
+      Key& k = StoreKey(store, path);
+      k.headers.push_back(i);
+      k.valuesEnd = i + 1;
       cur = &k;
       // Parents exist by construction.
-      for (String p = ParentPath(path); !p.empty(); p = ParentPath(p)) {
-        Key& pk = store[UpperCase(p)];
-        if (pk.path.empty()) pk.path = p;
-      }
+      for (String p = ParentPath(path); !p.empty(); p = ParentPath(p)) StoreKey(store, p);
       continue;
     }
     if (!cur) continue;
     const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
+    if (eq == std::string_view::npos) continue;
     const std::string_view rawName = line.substr(0, eq);
-    const std::string_view rest = line.substr(eq + 1);
     Value v;
     v.name = rawName == "@" ? String() : Unescape(rawName);
-    const std::size_t colon = rest.find(':');
-    if (colon == std::string::npos) continue;
-    const std::string_view kind = rest.substr(0, colon), payload = rest.substr(colon + 1);
-    if (kind == "sz" || kind == "expand_sz") {
-      v.type = kind == "sz" ? REG_SZ : REG_EXPAND_SZ;
-      v.data = TextAsData(Unescape(payload));
-    } else if (kind == "dword") {
-      const std::uint32_t dw = static_cast<std::uint32_t>(std::strtoul(std::string(payload).c_str(), nullptr, 16));
-      v.type = REG_DWORD;
-      v.data.assign(reinterpret_cast<const char*>(&dw), 4);
-    } else if (kind.size() > 5 && kind.substr(0, 4) == "hex(" && kind.back() == ')') {
-      v.type = static_cast<std::uint32_t>(std::strtoul(std::string(kind.substr(4, kind.size() - 5)).c_str(), nullptr, 10));
-      if (!ParseHex(payload, v.data)) continue;
-    } else {
+    cur->valuesEnd = i + 1;
+    const auto [it, added] = cur->byName.emplace(UpperCase(v.name), cur->values.size());
+    if (!added) {
+      cur->values[it->second].lines.push_back(i);
       continue;
     }
+    v.bad = !ParseData(line.substr(eq + 1), v);
+    v.lines.push_back(i);
     cur->values.push_back(std::move(v));
   }
   return store;
@@ -248,50 +286,119 @@ std::mutex& StoreMutex() {
   return m;
 }
 
-// Holds the in-process mutex and the cross-process file lock of one root.
-class StoreLock {
+String StoreFileName(HKEY root) {
+  const String dir = RegistryDirectory();
+  ForceDirectories(dir);
+  return dir + Utf8ToString(RootName(root)) + u".reg";
+}
+
+// The store of one root, read under the in-process mutex and the
+// cross-process file lock, which are held until it is destroyed.
+class StoreFile {
  public:
-  StoreLock(HKEY root, bool exclusive) : guard_(StoreMutex()) {
-    const String dir = RegistryDirectory();
-    ForceDirectories(dir);
-    file_ = ToSysPath(dir + Utf8ToString(RootName(root)) + u".reg");
-    const std::string lockName = file_ + ".lock";
-    fd_ = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-      while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
-      }
+  StoreFile(HKEY root, bool exclusive)
+      : guard_(StoreMutex()), root_(root), file_(StoreFileName(root)), lock_(file_ + u".lock", exclusive) {
+    if (lock_.TimedOut()) {
+      error_ = static_cast<LONG>(GetLastError());
+    } else if (!lines_.Load(file_)) {
+      error_ = static_cast<LONG>(GetLastError());
+    } else if (lines_.Encoding() == TextEncoding::Utf16LE || lines_.Encoding() == TextEncoding::Utf16BE) {
+      error_ = ERROR_INVALID_DATA;  // not a store this system wrote
+    } else {
+      store_ = Parse(lines_);
+      fresh_ = lines_.Count() == 0;
     }
   }
-  ~StoreLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Store Load() {
+
+  // 0 when the store was read. A store that could not be read is never
+  // saved: the save would replace every key with this one change.
+  LONG Error() const { return error_; }
+  Store& Keys() { return store_; }
+  TLineFile& Lines() { return lines_; }
+
+  LONG Save() {
+    if (error_ != ERROR_SUCCESS) return error_;
     std::string bytes;
-    if (!ReadFileBytes(FromSysPath(file_), bytes)) {
-      bytes.clear();
-      const std::uint32_t err = GetLastError();
-      unreadable_ = err != ERROR_FILE_NOT_FOUND && err != 3;  // 3: path not found
-    }
-    return Parse(bytes);
-  }
-  bool Save(const Store& store, HKEY root) const {
-    // What was read stands for the whole file only when the file could be
-    // read: otherwise saving would replace every key with this one change.
-    if (unreadable_) return false;
+    if (!lines_.Join(bytes)) return ERROR_ACCESS_DENIED;
+    if (fresh_) bytes = std::string("; registry store of ") + RootName(root_) + "\n" + bytes;
     try {
-      AtomicWriteFile(FromSysPath(file_), Serialize(store, RootName(root)));
-      return true;
+      AtomicWriteFile(file_, bytes);
+      return ERROR_SUCCESS;
     } catch (const Exception&) {
-      return false;
+      return ERROR_ACCESS_DENIED;
     }
   }
 
  private:
   std::lock_guard<std::mutex> guard_;
-  std::string file_;
-  int fd_ = -1;
-  bool unreadable_ = false;
+  HKEY root_;
+  String file_;
+  TFileLock lock_;
+  TLineFile lines_{"\n"};
+  Store store_;
+  LONG error_ = ERROR_SUCCESS;
+  bool fresh_ = false;  // no file yet: it starts with a comment naming the root
 };
+
+// --- changes --------------------------------------------------------------
+// Each call makes one change and saves: line numbers found by Parse hold
+// until the first line is inserted before or erased after them.
+
+// The key, given a header line at the end of the file when it has none of
+// its own (it may be implied by a subkey's header, or be a built-in key).
+Key& EnsureKey(StoreFile& s, const String& path) {
+  Key& k = StoreKey(s.Keys(), path);
+  if (k.headers.empty()) {
+    const std::size_t at = s.Lines().Count();
+    s.Lines().Insert(at, "[" + Escape(path, false) + "]");
+    k.headers.push_back(at);
+    k.valuesEnd = at + 1;
+  }
+  return k;
+}
+
+void EraseLines(TLineFile& lines, std::vector<std::size_t> which) {
+  std::sort(which.rbegin(), which.rend());
+  for (std::size_t i : which) lines.Erase(i, i + 1);
+}
+
+Value* FindIn(Key& k, const String& name) {
+  const auto it = k.byName.find(UpperCase(name));
+  return it == k.byName.end() ? nullptr : &k.values[it->second];
+}
+
+void SetValue(StoreFile& s, const String& path, Value v) {
+  Key& k = EnsureKey(s, path);
+  const std::string line = ValueLine(v);
+  if (Value* old = FindIn(k, v.name)) {
+    s.Lines().Replace(old->lines[0], line);
+    EraseLines(s.Lines(), std::vector<std::size_t>(old->lines.begin() + 1, old->lines.end()));
+  } else {
+    s.Lines().Insert(k.valuesEnd, line);
+  }
+}
+
+void DeleteValues(StoreFile& s, Key& k, const String* name) {
+  std::vector<std::size_t> which;
+  for (const Value& v : k.values)
+    if (!name || SameText(v.name, *name)) which.insert(which.end(), v.lines.begin(), v.lines.end());
+  EraseLines(s.Lines(), std::move(which));
+}
+
+// Erases the key's sections: its headers and every line up to the next
+// header. A parent that only this key implied is given a header, so it stays
+// as it would in a registry.
+void DeleteKeyLines(StoreFile& s, const String& path) {
+  const String parent = ParentPath(path);
+  if (!parent.empty()) EnsureKey(s, parent);
+  TLineFile& lines = s.Lines();
+  const std::vector<std::size_t> headers = StoreKey(s.Keys(), path).headers;
+  for (auto h = headers.rbegin(); h != headers.rend(); ++h) {
+    std::size_t end = *h + 1;
+    while (end < lines.Count() && (lines.Bytes(end).empty() || lines.Bytes(end)[0] != '[')) ++end;
+    lines.Erase(*h, end);
+  }
+}
 
 struct OpenKey {
   HKEY root = 0;
@@ -363,19 +470,19 @@ std::vector<Value> SystemSerialPorts() {
   std::sort(names.begin(), names.end());
   std::vector<Value> out;
   for (const auto& n : names)
-    out.push_back(Value{Utf8ToString(n), REG_SZ, TextAsData(Utf8ToString("/dev/" + n))});
+    out.push_back(Value{Utf8ToString(n), REG_SZ, TextAsData(Utf8ToString("/dev/" + n)), false, {}});
   return out;
 }
 
 std::vector<Value> BuildSerialComm() {
   std::vector<Value> values = SystemSerialPorts();
-  StoreLock lock(HKEY_LOCAL_MACHINE, false);
-  const Store store = lock.Load();
-  const auto it = store.find(UpperCase(kSerialCommPath));
-  if (it != store.end()) {
+  // The system's ports are listed even when the store cannot be read.
+  StoreFile s(HKEY_LOCAL_MACHINE, false);
+  const auto it = s.Keys().find(UpperCase(kSerialCommPath));
+  if (it != s.Keys().end()) {
     for (const auto& v : it->second.values) {
       const bool dup = std::any_of(values.begin(), values.end(), [&](const Value& x) { return SameText(x.name, v.name); });
-      if (!dup) values.push_back(v);
+      if (!dup && !v.bad) values.push_back(v);
     }
   }
   return values;
@@ -402,10 +509,10 @@ LONG ReadValues(const OpenKey& k, std::vector<Value>& values) {
     values = k.snapshot;
     return ERROR_SUCCESS;
   }
-  StoreLock lock(k.root, false);
-  const Store store = lock.Load();
-  const auto it = store.find(UpperCase(k.path));
-  if (it == store.end()) {
+  StoreFile s(k.root, false);
+  if (s.Error() != ERROR_SUCCESS) return s.Error();
+  const auto it = s.Keys().find(UpperCase(k.path));
+  if (it == s.Keys().end()) {
     if (IsSerialCommAncestor(k.root, k.path)) {
       values.clear();
       return ERROR_SUCCESS;
@@ -476,10 +583,10 @@ LONG RegOpenKeyEx(HKEY key, const String& subKey, std::uint32_t, std::uint32_t s
     k.serialComm = true;
     k.snapshot = BuildSerialComm();
   } else if (!IsSerialCommAncestor(parent.root, path)) {
-    StoreLock lock(parent.root, false);
-    const Store store = lock.Load();
-    const auto it = store.find(UpperCase(path));
-    if (it == store.end()) return ERROR_FILE_NOT_FOUND;
+    StoreFile s(parent.root, false);
+    if (s.Error() != ERROR_SUCCESS) return s.Error();
+    const auto it = s.Keys().find(UpperCase(path));
+    if (it == s.Keys().end()) return ERROR_FILE_NOT_FOUND;
     k.path = it->second.path.empty() ? path : it->second.path;
   }
   *result = NewHandle(std::move(k));
@@ -492,6 +599,7 @@ LONG RegCreateKeyEx(HKEY key, const String& subKey, std::uint32_t samDesired, HK
   OpenKey parent;
   if (!Resolve(key, parent)) return ERROR_INVALID_HANDLE;
   const String path = JoinPath(parent.path, subKey);
+  if (!Storable(path)) return ERROR_INVALID_PARAMETER;
   if (IsSerialCommAncestor(parent.root, path)) {
     if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
     return RegOpenKeyEx(key, subKey, 0, samDesired, result);
@@ -509,17 +617,14 @@ LONG RegCreateKeyEx(HKEY key, const String& subKey, std::uint32_t samDesired, HK
   String stored = path;
   bool created = false;
   {
-    StoreLock lock(parent.root, true);
-    Store store = lock.Load();
-    const auto it = store.find(UpperCase(path));
-    if (it != store.end()) {
+    StoreFile s(parent.root, true);
+    if (s.Error() != ERROR_SUCCESS) return s.Error();
+    const auto it = s.Keys().find(UpperCase(path));
+    if (it != s.Keys().end()) {
       stored = it->second.path.empty() ? path : it->second.path;
     } else {
-      for (String p = path; !p.empty(); p = ParentPath(p)) {
-        Key& k = store[UpperCase(p)];
-        if (k.path.empty()) k.path = p;
-      }
-      if (!lock.Save(store, parent.root)) return ERROR_ACCESS_DENIED;
+      EnsureKey(s, path);
+      if (const LONG rc = s.Save(); rc != ERROR_SUCCESS) return rc;
       created = true;
     }
   }
@@ -544,6 +649,7 @@ LONG RegQueryValueEx(HKEY key, const String& valueName, std::uint32_t* type, std
   if (const LONG rc = ReadValues(k, values); rc != ERROR_SUCCESS) return rc;
   const Value* v = FindValue(values, valueName);
   if (!v) return ERROR_FILE_NOT_FOUND;
+  if (v->bad) return ERROR_INVALID_DATA;
   if (type) *type = v->type;
   return CopyOut(v->data, data, dataSize);
 }
@@ -553,14 +659,10 @@ LONG RegSetValueEx(HKEY key, const String& valueName, std::uint32_t type, const 
   OpenKey k;
   if (!Resolve(key, k)) return ERROR_INVALID_HANDLE;
   if (k.serialComm || !(k.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  if (!data && dataSize) return ERROR_INVALID_PARAMETER;
-  StoreLock lock(k.root, true);
-  Store store = lock.Load();
-  auto it = store.find(UpperCase(k.path));
-  if (it == store.end()) {
-    if (!IsSerialCommAncestor(k.root, k.path)) return ERROR_KEY_DELETED;
-    it = store.emplace(UpperCase(k.path), Key{k.path, {}}).first;
-  }
+  if ((!data && dataSize) || !Storable(valueName)) return ERROR_INVALID_PARAMETER;
+  StoreFile s(k.root, true);
+  if (s.Error() != ERROR_SUCCESS) return s.Error();
+  if (s.Keys().count(UpperCase(k.path)) == 0 && !IsSerialCommAncestor(k.root, k.path)) return ERROR_KEY_DELETED;
   std::string bytes(reinterpret_cast<const char*>(data), dataSize);
   // Texts are kept with their terminating NUL, as readers expect one.
   if ((type == REG_SZ || type == REG_EXPAND_SZ) &&
@@ -568,26 +670,20 @@ LONG RegSetValueEx(HKEY key, const String& valueName, std::uint32_t type, const 
     if (bytes.size() % 2) bytes.pop_back();
     bytes.append(2, '\0');
   }
-  auto& values = it->second.values;
-  auto v = std::find_if(values.begin(), values.end(), [&](const Value& x) { return SameText(x.name, valueName); });
-  if (v == values.end()) values.push_back(Value{valueName, type, bytes});
-  else v->type = type, v->data = bytes;
-  return lock.Save(store, k.root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  SetValue(s, k.path, Value{valueName, type, std::move(bytes), false, {}});
+  return s.Save();
 }
 
 LONG RegDeleteValue(HKEY key, const String& valueName) {
   OpenKey k;
   if (!Resolve(key, k)) return ERROR_INVALID_HANDLE;
   if (k.serialComm || !(k.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  StoreLock lock(k.root, true);
-  Store store = lock.Load();
-  const auto it = store.find(UpperCase(k.path));
-  if (it == store.end()) return ERROR_FILE_NOT_FOUND;
-  auto& values = it->second.values;
-  const auto v = std::find_if(values.begin(), values.end(), [&](const Value& x) { return SameText(x.name, valueName); });
-  if (v == values.end()) return ERROR_FILE_NOT_FOUND;
-  values.erase(v);
-  return lock.Save(store, k.root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  StoreFile s(k.root, true);
+  if (s.Error() != ERROR_SUCCESS) return s.Error();
+  const auto it = s.Keys().find(UpperCase(k.path));
+  if (it == s.Keys().end() || !FindIn(it->second, valueName)) return ERROR_FILE_NOT_FOUND;
+  DeleteValues(s, it->second, &valueName);
+  return s.Save();
 }
 
 LONG RegDeleteKey(HKEY key, const String& subKey) {
@@ -595,13 +691,12 @@ LONG RegDeleteKey(HKEY key, const String& subKey) {
   if (!Resolve(key, k)) return ERROR_INVALID_HANDLE;
   const String path = JoinPath(k.path, subKey);
   if (path.empty() || IsSerialCommAncestor(k.root, path)) return ERROR_ACCESS_DENIED;
-  StoreLock lock(k.root, true);
-  Store store = lock.Load();
-  const auto it = store.find(UpperCase(path));
-  if (it == store.end()) return ERROR_FILE_NOT_FOUND;
-  if (!SubKeys(store, k.root, path).empty()) return ERROR_ACCESS_DENIED;
-  store.erase(it);
-  return lock.Save(store, k.root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  StoreFile s(k.root, true);
+  if (s.Error() != ERROR_SUCCESS) return s.Error();
+  if (s.Keys().count(UpperCase(path)) == 0) return ERROR_FILE_NOT_FOUND;
+  if (!SubKeys(s.Keys(), k.root, path).empty()) return ERROR_ACCESS_DENIED;
+  DeleteKeyLines(s, path);
+  return s.Save();
 }
 
 LONG RegEnumKeyEx(HKEY key, std::uint32_t index, char16_t* name, std::uint32_t* nameChars) {
@@ -610,8 +705,9 @@ LONG RegEnumKeyEx(HKEY key, std::uint32_t index, char16_t* name, std::uint32_t* 
   if (!(k.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   std::vector<String> subs;
   if (!k.serialComm) {
-    StoreLock lock(k.root, false);
-    subs = SubKeys(lock.Load(), k.root, k.path);
+    StoreFile s(k.root, false);
+    if (s.Error() != ERROR_SUCCESS) return s.Error();
+    subs = SubKeys(s.Keys(), k.root, k.path);
   }
   if (index >= subs.size()) return ERROR_NO_MORE_ITEMS;
   return CopyName(subs[index], name, nameChars);
@@ -627,6 +723,7 @@ LONG RegEnumValue(HKEY key, std::uint32_t index, char16_t* name, std::uint32_t* 
   if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
   const Value& v = values[index];
   if (const LONG rc = CopyName(v.name, name, nameChars); rc != ERROR_SUCCESS) return rc;
+  if (v.bad) return ERROR_INVALID_DATA;
   if (type) *type = v.type;
   return CopyOut(v.data, data, dataSize);
 }
@@ -639,8 +736,9 @@ LONG RegQueryInfoKey(HKEY key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyL
   if (const LONG rc = ReadValues(k, vals); rc != ERROR_SUCCESS) return rc;
   std::vector<String> subs;
   if (!k.serialComm) {
-    StoreLock lock(k.root, false);
-    subs = SubKeys(lock.Load(), k.root, k.path);
+    StoreFile s(k.root, false);
+    if (s.Error() != ERROR_SUCCESS) return s.Error();
+    subs = SubKeys(s.Keys(), k.root, k.path);
   }
   std::uint32_t maxSub = 0, maxName = 0, maxData = 0;
   for (const auto& s : subs) maxSub = std::max<std::uint32_t>(maxSub, static_cast<std::uint32_t>(s.size()));
@@ -657,27 +755,18 @@ LONG RegQueryInfoKey(HKEY key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyL
 }
 
 void RegistryTestAddSerialPort(const String& valueName, const String& devicePath) {
-  StoreLock lock(HKEY_LOCAL_MACHINE, true);
-  Store store = lock.Load();
-  const String path = kSerialCommPath;
-  for (String p = path; !p.empty(); p = ParentPath(p)) {
-    Key& k = store[UpperCase(p)];
-    if (k.path.empty()) k.path = p;
-  }
-  auto& values = store[UpperCase(path)].values;
-  values.erase(std::remove_if(values.begin(), values.end(), [&](const Value& v) { return SameText(v.name, valueName); }),
-               values.end());
-  values.push_back(Value{valueName, REG_SZ, TextAsData(devicePath)});
-  lock.Save(store, HKEY_LOCAL_MACHINE);
+  StoreFile s(HKEY_LOCAL_MACHINE, true);
+  if (s.Error() != ERROR_SUCCESS) return;
+  SetValue(s, kSerialCommPath, Value{valueName, REG_SZ, TextAsData(devicePath), false, {}});
+  s.Save();
 }
 
 void RegistryTestClearSerialPorts() {
-  StoreLock lock(HKEY_LOCAL_MACHINE, true);
-  Store store = lock.Load();
-  const auto it = store.find(UpperCase(kSerialCommPath));
-  if (it == store.end()) return;
-  it->second.values.clear();
-  lock.Save(store, HKEY_LOCAL_MACHINE);
+  StoreFile s(HKEY_LOCAL_MACHINE, true);
+  const auto it = s.Keys().find(UpperCase(kSerialCommPath));
+  if (s.Error() != ERROR_SUCCESS || it == s.Keys().end() || it->second.values.empty()) return;
+  DeleteValues(s, it->second, nullptr);
+  s.Save();
 }
 
 }  // namespace rtl

@@ -2,8 +2,15 @@
 // $JQ_REGISTRY_DIR, or $XDG_CONFIG_HOME/JQHelper_LUNO/registry/ (default
 // ~/.config/JQHelper_LUNO/registry/). Every call reads the file afresh and
 // every change rewrites it atomically under a file lock, so other processes
-// see changes at once. Key and value names compare without regard to case
-// and keep the case they were created with. Results are Windows error codes.
+// see changes at once. A change rewrites only the lines it concerns: lines
+// the store does not understand (hand edits, other value kinds) survive it.
+// A store file that cannot be read (permissions, not a regular file, UTF-16)
+// fails every call on its root with that error and is never rewritten; a
+// value whose line does not read gives ERROR_INVALID_DATA; a read-only file
+// refuses changes with 5. Key and value names compare without regard to case
+// and keep the case they were created with; names that are not valid
+// UTF-16 (a lone surrogate) are refused with 87. Results are Windows error
+// codes.
 //
 // HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM is read-only and built at
 // each open: one REG_SZ value per serial port of /sys/class/tty (name the
@@ -51,6 +58,7 @@ inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
+inline constexpr LONG ERROR_INVALID_DATA = 13;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;

@@ -200,3 +200,33 @@ TEST(Streams, MemoryAndFileStreams) {
   EXPECT_EQ(copy.ToBytes(), "hey");
   EXPECT_THROW(TFileStream(tmp.File("none"), fmOpenRead), EFOpenError);
 }
+
+// A lock another holder keeps is waited for only so long; a folder lock
+// creates nothing, a lock file is created on demand.
+TEST(FileLock, WaitsWithATimeOutAndKeepsHoldersApart) {
+  TempDir tmp;
+  const String folder = tmp.File(""), lockFile = tmp.File("store.lock");
+  {
+    TFileLock first(folder, true);
+    ASSERT_TRUE(first.Held());
+    TFileLock second(folder, true, 50);
+    EXPECT_FALSE(second.Held());
+    EXPECT_TRUE(second.TimedOut());
+    EXPECT_EQ(GetLastError(), 1460u);
+    TFileLock reader(folder, false, 50);  // a shared lock waits for the writer too
+    EXPECT_TRUE(reader.TimedOut());
+  }
+  TFileLock again(folder, true, 50);
+  EXPECT_TRUE(again.Held());
+  {
+    TFileLock a(lockFile, false), b(lockFile, false, 50);  // readers share
+    EXPECT_TRUE(a.Held());
+    EXPECT_TRUE(b.Held());
+  }
+  EXPECT_TRUE(FileExists(lockFile));
+  // A folder that is not there is not made into a file.
+  TFileLock missing(tmp.File("no/"), true, 50);
+  EXPECT_FALSE(missing.Held());
+  EXPECT_FALSE(missing.TimedOut());
+  EXPECT_FALSE(FileExists(tmp.File("no")));
+}

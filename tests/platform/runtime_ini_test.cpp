@@ -14,6 +14,7 @@
 using namespace rtl;
 using rtl_test::Bytes;
 using rtl_test::TempDir;
+using namespace std::string_literals;
 
 TEST(ProfileIni, WritesReachTheFileAtOnceAndKeepHandEdits) {
   TempDir tmp;
@@ -126,6 +127,147 @@ TEST(ProfileIni, UnreadableFileIsNeitherRewrittenNorLost) {
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(Bytes(file), original);
   }
+}
+
+namespace {
+
+// "第1轴" and "第2轴" in the system page (GBK) and in UTF-8.
+const std::string kGbk1 = "\xB5\xDA" "1\xD6\xE1", kGbk2 = "\xB5\xDA" "2\xD6\xE1";
+const std::string kUtf1 = "第1轴", kUtf2 = "第2轴";
+
+struct HostileFile {
+  const char* name;
+  std::string before;
+  rtl_test::FileKind kind;
+  // The file after writing NEW=第2轴 into [S]; empty: the write is refused
+  // and the file stays as it was.
+  std::string after;
+  const char16_t* probeKey;  // a key of [S] and what reading it gives
+  String probeValue;
+  bool deleteRestores = true;  // deleting NEW again gives `before` back
+};
+
+std::string BigFile() {
+  std::string big = "[BIG]\r\n";
+  big.reserve(35u << 20);
+  const std::string line = "K=" + kGbk1 + " " + std::string(60, 'x') + "\r\n";
+  while (big.size() < (35u << 20)) big += line;
+  return big;
+}
+
+}  // namespace
+
+// Every byte the write does not concern survives it, whatever the file
+// holds; or the write is refused and nothing changes.
+TEST(ProfileIni, HostileFilesKeepEveryUntouchedByte) {
+  const std::string big = BigFile();
+  const String first = U("第1轴");
+  const HostileFile cases[] = {
+      {"bytes foreign to the page", "[S]\r\nNAME=caf\xE9\r\nCAPTION=" + kGbk1 + "\r\n", rtl_test::FileKind::Regular,
+       "[S]\r\nNAME=caf\xE9\r\nCAPTION=" + kGbk1 + "\r\nNEW=" + kGbk2 + "\r\n", u"CAPTION", first},
+      {"a stray byte in UTF-8", "[S]\nCAPTION=" + kUtf1 + "\nUNIT=毫米\nNOTE=x\xFFy\n", rtl_test::FileKind::Regular,
+       "[S]\nCAPTION=" + kUtf1 + "\nUNIT=毫米\nNOTE=x\xFFy\nNEW=" + kUtf2 + "\n", u"CAPTION", first},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF[S]\r\nCAPTION=" + kUtf1 + "\r\n", rtl_test::FileKind::Regular,
+       "\xEF\xBB\xBF[S]\r\nCAPTION=" + kUtf1 + "\r\nNEW=" + kUtf2 + "\r\n", u"CAPTION", first},
+      {"UTF-16 with its mark", rtl_test::Utf16Le(u"\uFEFF[S]\r\nCAPTION=" + first + u"\r\n"), rtl_test::FileKind::Regular,
+       rtl_test::Utf16Le(u"\uFEFF[S]\r\nCAPTION=" + first + u"\r\nNEW=" + U("第2轴") + u"\r\n"), u"CAPTION", first},
+      {"CR-only line ends", "[S]\rA=1\r\r[T]\rB=2\r", rtl_test::FileKind::Regular,
+       "[S]\rA=1\rNEW=" + kGbk2 + "\r\r[T]\rB=2\r", u"A", u"1"},
+      {"LF line ends, section added", "[T]\nB=2\n", rtl_test::FileKind::Regular,
+       "[T]\nB=2\n\n[S]\nNEW=" + kGbk2 + "\n", u"B", u"def", false},
+      {"NUL bytes", "[S]\r\nA=x\0y\r\n\0\0\r\nNEW=old\r\n"s, rtl_test::FileKind::Regular,
+       "[S]\r\nA=x\0y\r\n\0\0\r\nNEW="s + kGbk2 + "\r\n", u"A", String(u"x\0y", 3), false},
+      {"no end on the last line", "[S]\r\nA=1", rtl_test::FileKind::Regular,
+       "[S]\r\nA=1\r\nNEW=" + kGbk2 + "\r\n", u"A", u"1", false},
+      {"35 MB", "[S]\r\nA=1\r\n" + big, rtl_test::FileKind::Regular,
+       "[S]\r\nA=1\r\nNEW=" + kGbk2 + "\r\n" + big, u"A", u"1"},
+      {"read-only", "[S]\r\nA=1\r\n", rtl_test::FileKind::ReadOnly, "", u"A", u"1"},
+      {"FIFO", "", rtl_test::FileKind::Fifo, "", u"A", u"def"},
+      {"folder", "", rtl_test::FileKind::Folder, "", u"A", u"def"},
+      {"UTF-16 ending in an odd byte", rtl_test::Utf16Le(u"\uFEFF[S]\r\nA=1") + "\x41", rtl_test::FileKind::Regular, "",
+       u"A", U("1\uFFFD")},
+  };
+  for (const HostileFile& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir tmp;
+    const std::string path = tmp.path() + "/hostile.ini";
+    rtl_test::PlaceFile(path, c.before, c.kind);
+    const std::string was = rtl_test::Snapshot(path);
+    TIniFile ini(Utf8ToString(path));
+    EXPECT_EQ(ini.ReadString(u"S", c.probeKey, u"def"), c.probeValue);
+    if (c.after.empty()) {
+      EXPECT_THROW(ini.WriteString(u"S", u"NEW", U("第2轴")), EIniFileException);
+      if (c.kind != rtl_test::FileKind::Regular) {
+        EXPECT_THROW(ini.DeleteKey(u"S", u"A"), EIniFileException);
+      }
+      EXPECT_EQ(rtl_test::Snapshot(path), was);
+      continue;
+    }
+    ini.WriteString(u"S", u"NEW", U("第2轴"));
+    EXPECT_TRUE(rtl_test::Bytes(Utf8ToString(path)) == c.after);  // no 35 MB dump on failure
+    EXPECT_EQ(ini.ReadString(u"S", u"NEW", u""), U("第2轴"));
+    // Taking the line out again gives the file back.
+    ini.DeleteKey(u"S", u"NEW");
+    if (c.deleteRestores) {
+      EXPECT_TRUE(rtl_test::Bytes(Utf8ToString(path)) == c.before);
+    }
+  }
+}
+
+// Names are refused when the file could not give them back; the file is
+// then unchanged. Either kind of ini file follows the same rules.
+TEST(IniFiles, NamesThatCannotBeReadBackAreRefused) {
+  struct Name {
+    const char16_t* section;
+    String key;
+    bool stored;
+  } const names[] = {
+      {u"S", u";k", false},     {u"S", u"a=b", false},     {u"S", u" k", false},   {u"S", u"k\t", false},
+      {u"S", u"[k", false},     {u"S", u"a\nb", false},    {u" S", u"k", false},   {u"S\r", u"k", false},
+      {u"S", u"#k", true},      {u"S", u"k;x[y]", true},   {u"S", U("键 名"), true}, {u"a]b", u"k]", true},
+      {u"S", u"", true},
+  };
+  TempDir tmp;
+  const String profile = tmp.File("p.ini"), memory = tmp.File("m.ini");
+  AtomicWriteFile(profile, "[S]\r\nA=1\r\n");
+  AtomicWriteFile(memory, "[S]\r\nA=1\r\n\r\n");
+  for (const Name& n : names) {
+    SCOPED_TRACE(StringToUtf8(n.key));
+    TIniFile ini(profile);
+    TMemIniFile mem(memory);
+    mem.SetAutoUpdate(true);
+    if (!n.stored) {
+      const std::string p = Bytes(profile), m = Bytes(memory);
+      EXPECT_THROW(ini.WriteString(n.section, n.key, u"v"), EIniFileException);
+      EXPECT_THROW(mem.WriteString(n.section, n.key, u"v"), EIniFileException);
+      EXPECT_EQ(Bytes(profile), p);
+      EXPECT_EQ(Bytes(memory), m);
+      EXPECT_FALSE(mem.ValueExists(n.section, n.key));
+      continue;
+    }
+    ini.WriteString(n.section, n.key, u"v");
+    mem.WriteString(n.section, n.key, u"v");
+    EXPECT_EQ(TIniFile(profile).ReadString(n.section, n.key, u"def"), u"v");
+    EXPECT_EQ(TMemIniFile(memory).ReadString(n.section, n.key, u"def"), u"v");
+  }
+}
+
+TEST(MemIni, ReadOnlyFileAndFifoAreRefused) {
+  TempDir tmp;
+  const std::string ro = tmp.path() + "/ro.ini", fifo = tmp.path() + "/fifo.ini";
+  rtl_test::PlaceFile(ro, "[S]\r\nA=1\r\n\r\n", rtl_test::FileKind::ReadOnly);
+  rtl_test::PlaceFile(fifo, "", rtl_test::FileKind::Fifo);
+  const std::string roWas = rtl_test::Snapshot(ro), fifoWas = rtl_test::Snapshot(fifo);
+  TMemIniFile ini(Utf8ToString(ro));
+  EXPECT_EQ(ini.ReadString(u"S", u"A", u""), u"1");
+  ini.WriteString(u"S", u"B", u"2");
+  EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+  EXPECT_EQ(ini.ReadString(u"S", u"B", u""), u"2");  // still held
+  EXPECT_THROW(TMemIniFile{Utf8ToString(fifo)}, EFOpenError);  // at once, no wait for a writer
+  ini.Rename(Utf8ToString(fifo), false);
+  EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+  EXPECT_EQ(rtl_test::Snapshot(ro), roWas);
+  EXPECT_EQ(rtl_test::Snapshot(fifo), fifoWas);
 }
 
 TEST(MemIni, RememberedStateFileByteForByte) {

@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "files.h"
@@ -10,6 +11,7 @@
 
 using namespace rtl;
 using rtl_test::TempDir;
+using namespace std::string_literals;
 
 namespace {
 
@@ -25,6 +27,16 @@ std::vector<std::uint8_t> Sz(const String& s) {
   for (char16_t c : s) d.push_back(c & 0xFF), d.push_back(c >> 8);
   d.push_back(0), d.push_back(0);
   return d;
+}
+
+// What reading a value gives: its text, "dword:N", or "<rc N>".
+String Describe(HKEY key, const String& name) {
+  std::vector<std::uint8_t> buf(512);
+  std::uint32_t size = static_cast<std::uint32_t>(buf.size()), type = 0;
+  const LONG rc = RegQueryValueEx(key, name, &type, buf.data(), &size);
+  if (rc != ERROR_SUCCESS) return u"<rc " + Utf8ToString(std::to_string(rc)) + u">";
+  if (type == REG_DWORD) return u"dword:" + Utf8ToString(std::to_string(buf[0] | buf[1] << 8 | buf[2] << 16 | buf[3] << 24));
+  return String(reinterpret_cast<const char16_t*>(buf.data()), size / 2 - 1);
 }
 
 String ReadSz(HKEY key, const String& name) {
@@ -140,4 +152,114 @@ TEST_F(Registry, UnreadableStoreIsNotReplaced) {
   });
   EXPECT_EQ(rc, ERROR_ACCESS_DENIED);
   EXPECT_EQ(rtl_test::Bytes(Utf8ToString(file)), before);
+}
+
+namespace {
+
+struct HostileStore {
+  const char* name;
+  std::string before;
+  rtl_test::FileKind kind;
+  // The file after setting New=dword:7 in Software\A; empty: refused with
+  // `refusal` and the file stays as it was.
+  std::string after;
+  LONG refusal;
+  std::vector<std::pair<String, String>> probes;  // values of Software\A and what reading them gives
+};
+
+}  // namespace
+
+// Every byte a change does not concern survives it, whatever the store file
+// holds; or the change is refused and nothing changes.
+TEST_F(Registry, HostileStoreFilesKeepEveryUntouchedByte) {
+  const std::string gbk = "\xB5\xDA" "1\xD6\xE1", utf = "第1轴", added = "New=dword:00000007";
+  std::string big = "[Software\\Big]\n";
+  big.reserve(35u << 20);
+  for (int i = 0; big.size() < (35u << 20); ++i) big += "V" + std::to_string(i) + "=sz:" + utf + std::string(60, 'x') + "\n";
+  const String one = u"dword:1";
+  const HostileStore cases[] = {
+      {"bytes foreign to UTF-8", "[Software\\A]\nName=sz:" + gbk + "\nX=dword:00000001\n", rtl_test::FileKind::Regular,
+       "[Software\\A]\nName=sz:" + gbk + "\nX=dword:00000001\n" + added + "\n", 0, {{u"X", one}}},
+      {"a stray byte in UTF-8", "[Software\\A]\nName=sz:" + utf + "\nBad=sz:x\xFFy\n", rtl_test::FileKind::Regular,
+       "[Software\\A]\nName=sz:" + utf + "\nBad=sz:x\xFFy\n" + added + "\n", 0, {{u"Name", U("第1轴")}}},
+      {"UTF-8 mark", "\xEF\xBB\xBF[Software\\A]\nX=dword:00000001\n", rtl_test::FileKind::Regular,
+       "\xEF\xBB\xBF[Software\\A]\nX=dword:00000001\n" + added + "\n", 0, {{u"X", one}}},
+      {"CR-only line ends", "[Software\\A]\rX=dword:00000001\r[Software\\B]\rY=sz:b\r", rtl_test::FileKind::Regular,
+       "[Software\\A]\rX=dword:00000001\r" + added + "\r[Software\\B]\rY=sz:b\r", 0, {{u"X", one}}},
+      {"NUL bytes", "[Software\\A]\nZ=sz:a\0b\n\0\0\nX=dword:00000001\n"s, rtl_test::FileKind::Regular,
+       "[Software\\A]\nZ=sz:a\0b\n\0\0\nX=dword:00000001\n"s + added + "\n", 0, {{u"Z", String(u"a\0b", 3)}}},
+      {"lines not understood",
+       "[Software\\A]\nX=dword:00000001\nQ=qword:01020304\nH=hex(3):abc\nD=dword:zz\nT=hex(x):00\n"
+       "garbage\n# note\n[broken\nY=dword:00000002\n",
+       rtl_test::FileKind::Regular,
+       "[Software\\A]\nX=dword:00000001\nQ=qword:01020304\nH=hex(3):abc\nD=dword:zz\nT=hex(x):00\n" + added +
+           "\ngarbage\n# note\n[broken\nY=dword:00000002\n",
+       0, {{u"X", one}, {u"Q", u"<rc 13>"}, {u"H", u"<rc 13>"}, {u"D", u"<rc 13>"}, {u"T", u"<rc 13>"}, {u"Y", u"<rc 2>"}}},
+      {"35 MB", "[Software\\A]\nX=dword:00000001\n" + big, rtl_test::FileKind::Regular,
+       "[Software\\A]\nX=dword:00000001\n" + added + "\n" + big, 0, {{u"X", one}}},
+      {"read-only", "[Software\\A]\nX=dword:00000001\n", rtl_test::FileKind::ReadOnly, "", ERROR_ACCESS_DENIED, {{u"X", one}}},
+      {"FIFO", "", rtl_test::FileKind::Fifo, "", ERROR_ACCESS_DENIED, {}},
+      {"folder", "", rtl_test::FileKind::Folder, "", ERROR_ACCESS_DENIED, {}},
+      {"UTF-16", rtl_test::Utf16Le(u"\uFEFF[Software\\A]\nX=dword:00000001\n"), rtl_test::FileKind::Regular, "",
+       ERROR_INVALID_DATA, {}},
+  };
+  const std::string path = tmp_.path() + "/HKEY_CURRENT_USER.reg";
+  for (const HostileStore& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(path);
+    rtl_test::PlaceFile(path, c.before, c.kind);
+    const std::string was = rtl_test::Snapshot(path);
+    HKEY key = 0;
+    const LONG opened = RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\A", 0, KEY_ALL_ACCESS, &key);
+    const std::uint32_t seven = 7;
+    const LONG set = opened != ERROR_SUCCESS
+                         ? opened
+                         : RegSetValueEx(key, u"New", REG_DWORD, reinterpret_cast<const std::uint8_t*>(&seven), 4);
+    for (const auto& [name, value] : c.probes) EXPECT_EQ(Describe(key, name), value) << StringToUtf8(name);
+    if (c.after.empty()) {
+      EXPECT_EQ(set, c.refusal);
+      HKEY other;
+      EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\C", KEY_ALL_ACCESS, &other, nullptr), c.refusal);
+      EXPECT_EQ(rtl_test::Snapshot(path), was);
+    } else {
+      EXPECT_EQ(set, ERROR_SUCCESS);
+      EXPECT_TRUE(rtl_test::Bytes(Utf8ToString(path)) == c.after);  // no 35 MB dump on failure
+      EXPECT_EQ(Describe(key, u"New"), u"dword:7");
+      // Deleting the value again gives the file back.
+      EXPECT_EQ(RegDeleteValue(key, u"New"), ERROR_SUCCESS);
+      EXPECT_TRUE(rtl_test::Bytes(Utf8ToString(path)) == c.before);
+    }
+    RegCloseKey(key);
+  }
+}
+
+// Names with the file format's own characters, comment marks and blanks
+// come back as they were written; names UTF-8 cannot carry are refused.
+TEST_F(Registry, OddNamesComeBack) {
+  const String keyPath = u"Software\\;odd [=] %41\\#x";
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, keyPath, KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS);
+  const std::vector<String> names = {u";k", u"#k", u"@", u"a=b", u" k ", u"[k]", u"%41", u"a\nb", U("名字"),
+                                     u"", String(u"k\0x", 3)};
+  for (const String& n : names) {
+    const auto data = Sz(u"v" + n);
+    ASSERT_EQ(RegSetValueEx(key, n, REG_SZ, data.data(), static_cast<std::uint32_t>(data.size())), ERROR_SUCCESS);
+  }
+  const String lone(1, u'\xD800');
+  EXPECT_EQ(RegSetValueEx(key, lone, REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);
+  HKEY bad;
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\" + lone, KEY_ALL_ACCESS, &bad, nullptr),
+            ERROR_INVALID_PARAMETER);
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
+  std::vector<String> listed;
+  for (std::uint32_t i = 0;; ++i) {
+    char16_t name[64];
+    std::uint32_t chars = 64;
+    if (RegEnumValue(key, i, name, &chars, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    listed.emplace_back(name, chars);
+  }
+  EXPECT_EQ(listed, names);
+  for (const String& n : names) EXPECT_EQ(ReadSz(key, n), u"v" + n);
+  RegCloseKey(key);
 }

@@ -63,4 +63,33 @@ inline int RunWithUnreadableFile(const std::string& dir, const std::string& file
   return ran ? WEXITSTATUS(status) : -1;
 }
 
+// How a hostile test file is put in place.
+enum class FileKind { Regular, ReadOnly, Fifo, Folder };
+
+inline void PlaceFile(const std::string& path, const std::string& bytes, FileKind kind) {
+  switch (kind) {
+    case FileKind::Fifo: ::mkfifo(path.c_str(), 0666); return;
+    case FileKind::Folder: ::mkdir(path.c_str(), 0777); return;
+    default: break;
+  }
+  rtl::AtomicWriteFile(rtl::Utf8ToString(path), bytes);
+  if (kind == FileKind::ReadOnly) ::chmod(path.c_str(), 0444);
+}
+
+// What a path holds: its kind, mode and bytes, to tell "unchanged".
+inline std::string Snapshot(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return "<missing>";
+  std::string out = std::to_string(st.st_mode) + ":";
+  if (S_ISREG(st.st_mode)) out += Bytes(rtl::Utf8ToString(path));
+  return out;
+}
+
+// UTF-16LE bytes of a text, for files written in that encoding.
+inline std::string Utf16Le(std::u16string_view text) {
+  std::string out;
+  for (char16_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return out;
+}
+
 }  // namespace rtl_test

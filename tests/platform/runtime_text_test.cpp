@@ -54,6 +54,10 @@ TEST(CodePage, FileTextAcceptsUtf8WhereValidAndSniffsMarks) {
       {"\xEF\xBB\xBF\xE6\x8F\x90", U("提"), TextEncoding::Utf8Bom},
       {std::string("\xFF\xFE\xD0\x63", 4), U("提"), TextEncoding::Utf16LE},
       {"plain", u"plain", TextEncoding::System},
+      // One stray byte does not turn UTF-8 into GBK...
+      {"\xE6\x8F\x90\xE7\xA4\xBA=\xFF", U("提示=\uFFFD"), TextEncoding::Utf8},
+      // ...nor does GBK that happens to hold a UTF-8 sequence (职) read as UTF-8.
+      {"\xCC\xE1\xCA\xBE\xD6\xB0", U("提示职"), TextEncoding::System},
   };
   for (const auto& c : cases) {
     TextEncoding found;

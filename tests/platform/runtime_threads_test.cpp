@@ -1,9 +1,18 @@
 // Threads, locks, events and the replaceable clock.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <functional>
+#include <thread>
 
 #include "exceptions.h"
+#include "ini_files.h"
+#include "registry.h"
+#include "runtime_test_util.h"
+#include "string_list.h"
 #include "sync.h"
 #include "thread.h"
 #include "ticks.h"
@@ -102,4 +111,86 @@ TEST(FloatFaults, ReadFromStatusFlags) {
   (void)r;
   EXPECT_THROW(RaiseFloatFaults(), EZeroDivide);
   EXPECT_NO_THROW(RaiseFloatFaults());
+}
+
+// Writers of distinct keys in two processes and two threads at once: every
+// read-modify-write holds the file's lock, so no writer's key is lost.
+namespace {
+
+constexpr int kKeysPerWriter = 100;
+
+// Runs write(writer, i) for every key of four writers: writers 0 and 1 in
+// child processes, 2 and 3 in threads of this one. False when a writer failed.
+bool RunFourWriters(const std::function<bool(int, int)>& write) {
+  pid_t children[2];
+  for (int w = 0; w < 2; ++w) {
+    children[w] = ::fork();
+    if (children[w] == 0) {
+      for (int i = 0; i < kKeysPerWriter; ++i)
+        if (!write(w, i)) ::_exit(1);
+      ::_exit(0);
+    }
+  }
+  std::atomic<bool> ok{true};
+  std::thread threads[2];
+  for (int w = 2; w < 4; ++w)
+    threads[w - 2] = std::thread([&, w] {
+      for (int i = 0; i < kKeysPerWriter; ++i)
+        if (!write(w, i)) ok = false;
+    });
+  for (auto& t : threads) t.join();
+  for (pid_t pid : children) {
+    int status = 0;
+    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) ok = false;
+  }
+  return ok;
+}
+
+String Name(const char16_t* prefix, int n) { return prefix + IntToStr(n); }
+
+}  // namespace
+
+TEST(FileConcurrency, ProfileIniKeepsEveryWritersKeys) {
+  rtl_test::TempDir tmp;
+  const String file = tmp.File("shared.ini");
+  EXPECT_TRUE(RunFourWriters([&](int w, int i) {
+    try {
+      TIniFile(file).WriteInteger(Name(u"W", w), Name(u"K", i), i);
+      return true;
+    } catch (const Exception&) {
+      return false;
+    }
+  }));
+  TIniFile ini(file);
+  TStringList keys;
+  for (int w = 0; w < 4; ++w) {
+    ini.ReadSection(Name(u"W", w), keys);
+    EXPECT_EQ(keys.Count(), kKeysPerWriter) << "writer " << w;
+    for (int i = 0; i < kKeysPerWriter; ++i) EXPECT_EQ(ini.ReadInteger(Name(u"W", w), Name(u"K", i), -1), i);
+  }
+}
+
+TEST(FileConcurrency, RegistryKeepsEveryWritersValues) {
+  rtl_test::TempDir tmp;
+  ::setenv("JQ_REGISTRY_DIR", tmp.path().c_str(), 1);
+  EXPECT_TRUE(RunFourWriters([](int w, int i) {
+    HKEY key;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\Shared\\" + Name(u"W", w), KEY_ALL_ACCESS, &key, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    const std::uint32_t v = static_cast<std::uint32_t>(i);
+    const LONG rc = RegSetValueEx(key, Name(u"K", i), REG_DWORD, reinterpret_cast<const std::uint8_t*>(&v), 4);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+  }));
+  for (int w = 0; w < 4; ++w) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Shared\\" + Name(u"W", w), 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    std::uint32_t values = 0;
+    EXPECT_EQ(RegQueryInfoKey(key, nullptr, nullptr, &values, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(values, static_cast<std::uint32_t>(kKeysPerWriter)) << "writer " << w;
+    RegCloseKey(key);
+  }
+  ::unsetenv("JQ_REGISTRY_DIR");
 }
