@@ -262,7 +262,7 @@ void TMainFrm::FormCreate(TObject*) {
 
   lbl_Company->SetVisible(false);
   if (!rtl::FileExists(kCompanyFile)) return;
-  rtl::TStringList lines;
+  ui::TStringList lines;
   try {
     lines.LoadFromFile(kCompanyFile);
   } catch (const rtl::Exception&) {

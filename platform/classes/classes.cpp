@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "codepage.h"
+#include "files.h"
 #include "format.h"
 
 namespace ui {
@@ -384,10 +386,24 @@ const TClassInfo& TStrings::StaticClassInfo() {
 }
 
 void TStrings::Put(int Index, const String& S) {
+  void* object = GetObject(Index);
   BeginUpdate();
-  Delete(Index);
-  Insert(Index, S);
+  try {
+    Delete(Index);
+    InsertObject(Index, S, object);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
   EndUpdate();
+}
+
+void* TStrings::GetObject(int) const { return nullptr; }
+void TStrings::PutObject(int, void*) {}
+
+void TStrings::InsertObject(int Index, const String& S, void* AObject) {
+  Insert(Index, S);
+  PutObject(Index, AObject);
 }
 
 int TStrings::Add(const String& S) {
@@ -396,34 +412,125 @@ int TStrings::Add(const String& S) {
   return n;
 }
 
+int TStrings::AddObject(const String& S, void* AObject) {
+  const int index = Add(S);
+  PutObject(index, AObject);
+  return index;
+}
+
+void TStrings::Exchange(int Index1, int Index2) {
+  BeginUpdate();
+  try {
+    const String s1 = Get(Index1);
+    void* o1 = GetObject(Index1);
+    const String s2 = Get(Index2);
+    void* o2 = GetObject(Index2);
+    Put(Index1, s2);
+    PutObject(Index1, o2);
+    Put(Index2, s1);
+    PutObject(Index2, o1);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::Move(int CurIndex, int NewIndex) {
+  if (CurIndex == NewIndex) return;
+  BeginUpdate();
+  try {
+    const String s = Get(CurIndex);
+    void* o = GetObject(CurIndex);
+    if (NewIndex < 0 || NewIndex >= Count()) IndexError(NewIndex);
+    Delete(CurIndex);
+    InsertObject(NewIndex, s, o);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
 int TStrings::IndexOf(const String& S) const {
   for (int i = 0, n = Count(); i < n; ++i)
     if (rtl::AnsiSameText(Get(i), S)) return i;
   return -1;
 }
 
+int TStrings::IndexOfObject(const void* AObject) const {
+  for (int i = 0, n = Count(); i < n; ++i)
+    if (GetObject(i) == AObject) return i;
+  return -1;
+}
+
+bool TStrings::SameName(std::u16string_view A, std::u16string_view B) const { return rtl::SameText(A, B); }
+
+int TStrings::IndexOfName(const String& Name) const {
+  for (int i = 0, n = Count(); i < n; ++i) {
+    const String s = Get(i);
+    const std::size_t p = s.find(NameValueSeparator);
+    if (p == String::npos) continue;
+    if (SameName(std::u16string_view(s).substr(0, p), Name)) return i;
+  }
+  return -1;
+}
+
+String TStrings::Names(int Index) const {
+  const String s = Get(Index);
+  const std::size_t p = s.find(NameValueSeparator);
+  return p == String::npos ? String() : s.substr(0, p);
+}
+
+String TStrings::ValueFromIndex(int Index) const {
+  const String s = Get(Index);
+  const std::size_t p = s.find(NameValueSeparator);
+  return p == String::npos ? String() : s.substr(p + 1);
+}
+
+String TStrings::Values(const String& Name) const {
+  const int i = IndexOfName(Name);
+  return i < 0 ? String() : ValueFromIndex(i);
+}
+
+void TStrings::SetValues(const String& Name, const String& Value) {
+  const int i = IndexOfName(Name);
+  if (Value.empty()) {
+    if (i >= 0) Delete(i);
+    return;
+  }
+  const String line = Name + NameValueSeparator + Value;
+  if (i < 0)
+    Add(line);
+  else
+    Put(i, line);
+}
+
 String TStrings::Text() const {
   String out;
   for (int i = 0, n = Count(); i < n; ++i) {
     out += Get(i);
-    out += u"\r\n";
+    out += LineBreak;
   }
   return out;
 }
 
-void TStrings::SetText(const String& Value) {
+void TStrings::SetText(std::u16string_view Value) {
   BeginUpdate();
   try {
     Clear();
-    std::size_t start = 0;
-    while (start < Value.size()) {
-      std::size_t end = Value.find_first_of(u"\r\n", start);
-      if (end == String::npos) {
-        Add(Value.substr(start));
-        break;
+    std::size_t i = 0;
+    while (i < Value.size()) {
+      std::size_t j = i;
+      while (j < Value.size() && Value[j] != u'\r' && Value[j] != u'\n') ++j;
+      Add(String(Value.substr(i, j - i)));
+      if (j < Value.size() && Value[j] == u'\r') {
+        ++j;
+        if (j < Value.size() && Value[j] == u'\n') ++j;
+      } else if (j < Value.size()) {
+        ++j;  // LF
       }
-      Add(Value.substr(start, end - start));
-      start = end + ((Value[end] == u'\r' && end + 1 < Value.size() && Value[end + 1] == u'\n') ? 2 : 1);
+      i = j;
     }
   } catch (...) {
     EndUpdate();
@@ -432,10 +539,115 @@ void TStrings::SetText(const String& Value) {
   EndUpdate();
 }
 
+namespace {
+
+String QuotedList(const TStrings& list, char16_t delimiter, char16_t quote, bool strict) {
+  const int n = list.Count();
+  if (n == 1 && list.Get(0).empty()) return String(2, quote);
+  String out;
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) out += delimiter;
+    const String s = list.Get(i);
+    bool quoted = s.empty();
+    for (char16_t c : s) {
+      if (c == quote || c == delimiter || (!strict && c <= u' ')) {
+        quoted = true;
+        break;
+      }
+    }
+    if (!quoted) {
+      out += s;
+      continue;
+    }
+    out += quote;
+    for (char16_t c : s) {
+      if (c == quote) out += quote;
+      out += c;
+    }
+    out += quote;
+  }
+  return out;
+}
+
+void ReadQuotedList(TStrings& list, std::u16string_view text, char16_t delimiter, char16_t quote, bool strict) {
+  list.BeginUpdate();
+  try {
+    list.Clear();
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+      if (strict) return;
+      while (i < text.size() && text[i] <= u' ') ++i;
+    };
+    skipBlanks();
+    while (i < text.size()) {
+      String item;
+      if (text[i] == quote) {
+        ++i;
+        while (i < text.size()) {
+          if (text[i] == quote) {
+            if (i + 1 < text.size() && text[i + 1] == quote) {
+              item += quote;
+              i += 2;
+              continue;
+            }
+            ++i;
+            break;
+          }
+          item += text[i++];
+        }
+      } else {
+        while (i < text.size() && text[i] != delimiter && (strict || text[i] > u' ')) item += text[i++];
+      }
+      list.Add(item);
+      skipBlanks();
+      if (i < text.size() && text[i] == delimiter) {
+        ++i;
+        skipBlanks();
+        if (i >= text.size()) list.Add(String());  // trailing delimiter: one empty item
+      }
+    }
+  } catch (...) {
+    list.EndUpdate();
+    throw;
+  }
+  list.EndUpdate();
+}
+
+}  // namespace
+
+String TStrings::DelimitedText() const { return QuotedList(*this, Delimiter, QuoteChar, StrictDelimiter); }
+
+void TStrings::SetDelimitedText(std::u16string_view Value) {
+  ReadQuotedList(*this, Value, Delimiter, QuoteChar, StrictDelimiter);
+}
+
+String TStrings::CommaText() const { return QuotedList(*this, u',', u'"', false); }
+
+void TStrings::SetCommaText(std::u16string_view Value) { ReadQuotedList(*this, Value, u',', u'"', false); }
+
+void TStrings::LoadFromFile(const String& FileName) {
+  const std::string bytes = rtl::LoadFileBytes(FileName);
+  SetText(rtl::DecodeFileText(bytes));
+}
+
+void TStrings::SaveToFile(const String& FileName) const {
+  String text;
+  for (int i = 0, n = Count(); i < n; ++i) {
+    text += Get(i);
+    text += u"\r\n";
+  }
+  rtl::AtomicWriteFile(FileName, rtl::EncodeFileText(text, rtl::TextEncoding::System));
+}
+
 void TStrings::AddStrings(const TStrings* Strings) {
   if (!Strings) return;
   BeginUpdate();
-  for (int i = 0, n = Strings->Count(); i < n; ++i) Add(Strings->Get(i));
+  try {
+    for (int i = 0, n = Strings->Count(); i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
   EndUpdate();
 }
 
@@ -448,6 +660,11 @@ void TStrings::Assign(const TPersistent* Source) {
   if (src == this) return;
   BeginUpdate();
   try {
+    NameValueSeparator = src->NameValueSeparator;
+    LineBreak = src->LineBreak;
+    Delimiter = src->Delimiter;
+    QuoteChar = src->QuoteChar;
+    StrictDelimiter = src->StrictDelimiter;
     Clear();
     AddStrings(src);
   } catch (...) {
@@ -464,7 +681,8 @@ std::vector<String> TStrings::ToVector() const {
 }
 
 void TStrings::BeginUpdate() {
-  if (updateCount_++ == 0) SetUpdateState(true);
+  if (updateCount_ == 0) SetUpdateState(true);
+  ++updateCount_;
 }
 
 void TStrings::EndUpdate() {

@@ -222,7 +222,9 @@ class TCollection : public TPersistent {
   int updateCount_ = 0;
 };
 
-// Abstract list of strings: the Items and Lines of controls.
+// Abstract list of strings, each with an attached object pointer (not
+// owned): the Items and Lines of controls, and the base of TStringList.
+// Names and values read "name=value" lines.
 class TStrings : public TPersistent {
   JQ_UI_CLASSINFO
  public:
@@ -230,27 +232,78 @@ class TStrings : public TPersistent {
   // Raise EStringListError "List index out of bounds (%d)" for a bad index.
   virtual String Get(int Index) const = 0;
   virtual void Put(int Index, const String& S);
+  // Lists that keep no objects answer nullptr and ignore a store.
+  virtual void* GetObject(int Index) const;
+  virtual void PutObject(int Index, void* AObject);
   virtual void Insert(int Index, const String& S) = 0;
+  virtual void InsertObject(int Index, const String& S, void* AObject);
   virtual void Delete(int Index) = 0;
   virtual void Clear() = 0;
   virtual int Add(const String& S);
+  virtual int AddObject(const String& S, void* AObject);
+  virtual void Exchange(int Index1, int Index2);
+  virtual void Move(int CurIndex, int NewIndex);
   // Case-insensitive exact match; -1 when absent.
   virtual int IndexOf(const String& S) const;
+  int IndexOfObject(const void* AObject) const;
+  virtual int IndexOfName(const String& Name) const;
 
   String Strings(int Index) const { return Get(Index); }
+  void SetStrings(int Index, const String& S) { Put(Index, S); }
   String operator[](int Index) const { return Get(Index); }
-  // Lines joined with CR LF, each line ended.
+  void* Objects(int Index) const { return GetObject(Index); }
+  void SetObjects(int Index, void* AObject) { PutObject(Index, AObject); }
+
+  // "name=value" lines.
+  String Names(int Index) const;
+  String ValueFromIndex(int Index) const;
+  String Values(const String& Name) const;
+  // An empty value removes the line.
+  void SetValues(const String& Name, const String& Value);
+  char16_t NameValueSeparator = u'=';
+
+  // Lines joined by LineBreak, each line followed by one.
   virtual String Text() const;
-  // Splits at CR LF, LF or CR.
-  virtual void SetText(const String& Value);
+  // Splits at CR LF, LF or CR; a final line break adds no empty line.
+  virtual void SetText(std::u16string_view Value);
+  String LineBreak = u"\r\n";
+
+  // Items separated by Delimiter; an item holding the quote character, the
+  // delimiter or (unless StrictDelimiter) a character <= ' ' is quoted, with
+  // inner quotes doubled. Empty items are written as "".
+  String DelimitedText() const;
+  // Reading: quoted items may hold anything; unquoted items end at the
+  // delimiter (and, unless StrictDelimiter, at a character <= ' '). Blanks
+  // between items are skipped unless StrictDelimiter.
+  void SetDelimitedText(std::u16string_view Value);
+  String CommaText() const;
+  void SetCommaText(std::u16string_view Value);
+  char16_t Delimiter = u',';
+  char16_t QuoteChar = u'"';
+  bool StrictDelimiter = false;
+
+  // 8-bit files: read with the byte-order mark or, without one, as UTF-8
+  // when valid, else in the system page; written in the system page with
+  // CR LF line ends. Errors raise EFOpenError / EFCreateError.
+  void LoadFromFile(const String& FileName);
+  void SaveToFile(const String& FileName) const;
+
+  // Strings and objects.
   void AddStrings(const TStrings* Strings);
+  void AddStrings(const TStrings& Strings) { AddStrings(&Strings); }
+  // Copies strings, objects and the text settings.
   void Assign(const TPersistent* Source) override;
+  void Assign(const TStrings& Source) { Assign(static_cast<const TPersistent*>(&Source)); }
   std::vector<String> ToVector() const;
   void BeginUpdate();
   void EndUpdate();
+  int UpdateCount() const { return updateCount_; }
 
  protected:
+  // Called with true before the first BeginUpdate and with false after the
+  // last EndUpdate.
   virtual void SetUpdateState(bool) {}
+  virtual bool SameName(std::u16string_view A, std::u16string_view B) const;
   [[noreturn]] void IndexError(int Index) const;
 
  private:

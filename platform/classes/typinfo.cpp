@@ -221,4 +221,16 @@ void SetObjectProp(TObject* obj, std::string_view name, TObject* value) {
   p.SetObj(obj, value);
 }
 
+rtl::Variant GetVariantProp(const TObject* obj, std::string_view name) {
+  const TPropInfo& p = Require(obj, name);
+  if (!p.GetVar) Raise("Property %s is not a variant property", name);
+  return p.GetVar(obj);
+}
+
+void SetVariantProp(TObject* obj, std::string_view name, const rtl::Variant& value) {
+  const TPropInfo& p = Require(obj, name);
+  if (!p.SetVar) Raise("Property %s is read-only or not a variant", name);
+  p.SetVar(obj, value);
+}
+
 }  // namespace ui

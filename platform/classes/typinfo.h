@@ -15,6 +15,7 @@
 
 #include "exceptions.h"
 #include "rtl_string.h"
+#include "variant.h"
 
 namespace ui {
 
@@ -47,14 +48,16 @@ struct TPropInfo {
   std::function<void(TObject*, const String&)> SetStr;
   std::function<TObject*(const TObject*)> GetObj;
   std::function<void(TObject*, TObject*)> SetObj;
+  std::function<rtl::Variant(const TObject*)> GetVar;
+  std::function<void(TObject*, const rtl::Variant&)> SetVar;
 
   bool IsOrdinal() const {
     return Kind == tkInteger || Kind == tkChar || Kind == tkWChar || Kind == tkEnumeration ||
            Kind == tkSet || Kind == tkInt64;
   }
   bool IsString() const { return Kind == tkString || Kind == tkLString || Kind == tkWString || Kind == tkUString; }
-  bool IsReadable() const { return GetOrd || GetFloat || GetStr || GetObj; }
-  bool IsWritable() const { return SetOrd || SetFloat || SetStr || SetObj; }
+  bool IsReadable() const { return GetOrd || GetFloat || GetStr || GetObj || GetVar; }
+  bool IsWritable() const { return SetOrd || SetFloat || SetStr || SetObj || SetVar; }
 };
 
 class TClassInfo {
@@ -161,6 +164,17 @@ class TClassBuilder {
     info_.props_.push_back(std::move(p));
     return *this;
   }
+  // A variant property (a field's Value, a parameter).
+  template <class G, class S>
+  TClassBuilder& Var(std::string name, G get, S set) {
+    TPropInfo p = Base(std::move(name), tkVariant, "Variant");
+    p.GetVar = [get](const TObject* o) { return rtl::Variant((static_cast<const T*>(o)->*get)()); };
+    if constexpr (!std::is_null_pointer_v<S>) {
+      p.SetVar = [set](TObject* o, const rtl::Variant& v) { (static_cast<T*>(o)->*set)(v); };
+    }
+    info_.props_.push_back(std::move(p));
+    return *this;
+  }
   // Marks the last property added as not stored.
   TClassBuilder& NotStored() {
     info_.props_.back().Stored = false;
@@ -216,6 +230,8 @@ String GetStrProp(const TObject* obj, std::string_view name);
 void SetStrProp(TObject* obj, std::string_view name, const String& value);
 TObject* GetObjectProp(const TObject* obj, std::string_view name);
 void SetObjectProp(TObject* obj, std::string_view name, TObject* value);
+rtl::Variant GetVariantProp(const TObject* obj, std::string_view name);
+void SetVariantProp(TObject* obj, std::string_view name, const rtl::Variant& value);
 
 // Identifier <-> ordinal for one property's type.
 std::string GetEnumName(const TPropInfo& info, std::int64_t value);

@@ -15,7 +15,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace plat {
+namespace platform::net {
 namespace {
 
 Net_Error Error(int code) {
@@ -154,4 +154,4 @@ void Tcp_Socket::Discard_Received() {
   }
 }
 
-}  // namespace plat
+}  // namespace platform::net

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace plat {
+namespace platform::net {
 
 struct Net_Error {
   int code = 0;  // errno value, or one of the codes below
@@ -43,4 +43,4 @@ class Tcp_Socket {
   int fd_ = -1;
 };
 
-}  // namespace plat
+}  // namespace platform::net

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "format.h"
+#include "last_error.h"
 #include "rtl_string.h"
 
 namespace rtl {
@@ -100,13 +101,8 @@ class EOSError : public Exception {
 };
 
 // --- last OS error -------------------------------------------------------
-// Per thread, Windows numbering, since callers compare codes by those numbers.
-std::uint32_t GetLastError();
-void SetLastError(std::uint32_t code);
-// errno -> the Windows code of the same meaning (ENOENT 2, EACCES 5, ...).
-std::uint32_t WinErrorFromErrno(int err);
-// SetLastError(WinErrorFromErrno(errno)) and returns that code.
-std::uint32_t SetLastErrorFromErrno();
+// GetLastError, SetLastError, WinErrorFromErrno, SetLastErrorFromErrno:
+// last_error.h (shared with the serial layer).
 // English text for a Windows error code; "Unknown error <n>" otherwise.
 String SysErrorMessage(std::uint32_t code);
 

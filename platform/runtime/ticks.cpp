@@ -1,5 +1,7 @@
 #include "ticks.h"
 
+#include "monotonic_clock.h"
+
 #include <time.h>
 
 #include <atomic>
@@ -11,11 +13,7 @@ namespace {
 
 class SteadyClock final : public Clock {
  public:
-  std::uint64_t NowMs() override {
-    struct timespec ts;
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
-  }
+  std::uint64_t NowMs() override { return MonotonicMs(); }
   void SleepMs(std::uint32_t ms) override {
     if (ms == 0) {
       std::this_thread::yield();

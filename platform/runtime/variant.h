@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -117,9 +118,15 @@ class Variant {
   Variant Mod(const Variant& b) const;
 
   // Equality as the dataset compares keys: Null equals only Null; otherwise
-  // the ordering comparison below.
+  // VarCompareValue, where a text that is no number never equals a number.
   friend bool operator==(const Variant& a, const Variant& b);
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
+  // Ordering; raises EVariantError "Invalid variant operation" for pairs that
+  // do not compare (Null against a value).
+  friend bool operator<(const Variant& a, const Variant& b);
+  friend bool operator>(const Variant& a, const Variant& b) { return b < a; }
+  friend bool operator<=(const Variant& a, const Variant& b) { return !(b < a); }
+  friend bool operator>=(const Variant& a, const Variant& b) { return !(a < b); }
 
  private:
   friend Variant VarArrayCreate(int low, int high);
@@ -139,8 +146,10 @@ class Variant {
   Storage value_;
 };
 
-// Comparison answering "not comparable" for Null against a value (and Null
-// against Null). Equal kinds of text compare case-sensitively in locale order.
+// Comparison answering "not comparable" (vrNotEqual) for Null against a
+// value; Null equals Null. Texts compare case-sensitively in locale order;
+// a text against a number is read as a number (EVariantError when it is not
+// one), against a date as a date. Arrays are equal or not, element by element.
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b);
 
 bool VarIsNull(const Variant& v);
@@ -166,7 +175,7 @@ int VarArrayLowBound(const Variant& v);
 int VarArrayHighBound(const Variant& v);
 void VarArrayRedim(Variant& v, int highBound);
 
-extern const Variant Null;
-extern const Variant Unassigned;
+inline Variant Null() { return Variant::Null(); }
+inline Variant Unassigned() { return Variant(); }
 
 }  // namespace rtl

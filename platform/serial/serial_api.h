@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <string>
 
+#include "last_error.h"
+#include "monotonic_clock.h"
+
 namespace platform::serial {
 
 using Handle = intptr_t;
@@ -199,19 +202,19 @@ Serial_Api& System_Serial_Api();
 // Port numbers: COM<n> is port n-1, which lives at /dev/ttyS<n-1>.
 std::string Port_Device_Path(int port_number);
 
-// The calling thread's last error, shared by every backend.
-uint32_t GetLastError();
-void SetLastError(uint32_t code);
+// The calling thread's last error, the program's one (last_error.h).
+using rtl::GetLastError;
+using rtl::SetLastError;
 // Records `code` as the last error and answers false, as a failed call does.
 inline bool Fail(uint32_t code) {
   SetLastError(code);
   return false;
 }
 // Monotonic milliseconds, for the backends' time-outs.
-int64_t Now_ms();
+inline int64_t Now_ms() { return static_cast<int64_t>(rtl::MonotonicMs()); }
 // English text of an error code, without a trailing line end.
-std::string Error_Message(int32_t code);
+inline std::string Error_Message(int32_t code) { return rtl::WinErrorText(static_cast<uint32_t>(code)); }
 // Maps a POSIX errno to the code above that names the same failure.
-uint32_t Error_From_Errno(int err);
+inline uint32_t Error_From_Errno(int err) { return rtl::WinErrorFromErrno(err); }
 
 }  // namespace platform::serial

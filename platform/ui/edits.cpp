@@ -206,20 +206,20 @@ void TEdit::Dispatch(TMessage& Message) {
 class TMemo::MemoStrings : public TStrings {
  public:
   explicit MemoStrings(TMemo* memo) : memo_(memo) {}
-  int Count() const override { return static_cast<int>(SplitLines(memo_->GetText()).size()); }
+  int Count() const override { return static_cast<int>(memo_->SplitText().size()); }
   String Get(int Index) const override {
-    auto lines = SplitLines(memo_->GetText());
+    const auto& lines = memo_->SplitText();
     if (Index < 0 || Index >= static_cast<int>(lines.size())) IndexError(Index);
     return lines[Index];
   }
   void Put(int Index, const String& S) override {
-    auto lines = SplitLines(memo_->GetText());
+    auto lines = memo_->SplitText();
     if (Index < 0 || Index >= static_cast<int>(lines.size())) IndexError(Index);
     lines[Index] = S;
     memo_->SetText(JoinLines(lines));
   }
   void Insert(int Index, const String& S) override {
-    auto lines = SplitLines(memo_->GetText());
+    auto lines = memo_->SplitText();
     if (Index < 0 || Index > static_cast<int>(lines.size())) IndexError(Index);
     if (Index == static_cast<int>(lines.size())) {
       memo_->AppendLine(S);
@@ -229,7 +229,7 @@ class TMemo::MemoStrings : public TStrings {
     memo_->SetText(JoinLines(lines));
   }
   void Delete(int Index) override {
-    auto lines = SplitLines(memo_->GetText());
+    auto lines = memo_->SplitText();
     if (Index < 0 || Index >= static_cast<int>(lines.size())) IndexError(Index);
     lines.erase(lines.begin() + Index);
     memo_->SetText(JoinLines(lines));
@@ -262,6 +262,7 @@ TMemo::~TMemo() { BeginDestroy(); }
 QWidget* TMemo::CreateWidget(QWidget* Parent) {
   auto* m = new qt::Host<QPlainTextEdit>(this, false, Parent);
   QObject::connect(m, &QPlainTextEdit::textChanged, m, [this] {
+    lineCacheValid_ = false;
     if (settingText_) return;
     Guarded([this] {
       auto alive = alive_;
@@ -310,7 +311,24 @@ String TMemo::GetText() const {
   return text_;
 }
 
+const std::vector<String>& TMemo::SplitText() const {
+  if (widget_) {
+    if (!lineCacheValid_ || !lineCacheFromWidget_) {
+      lineCache_ = SplitLines(GetText());
+      lineSource_.clear();
+      lineCacheValid_ = lineCacheFromWidget_ = true;
+    }
+  } else if (!lineCacheValid_ || lineCacheFromWidget_ || lineSource_ != text_) {
+    lineCache_ = SplitLines(text_);
+    lineSource_ = text_;
+    lineCacheValid_ = true;
+    lineCacheFromWidget_ = false;
+  }
+  return lineCache_;
+}
+
 void TMemo::SetTextInternal(const String& Value) {
+  lineCacheValid_ = false;
   text_ = Value;
   if (auto* m = static_cast<QPlainTextEdit*>(widget_)) {
     settingText_ = true;
@@ -322,6 +340,7 @@ void TMemo::SetTextInternal(const String& Value) {
 }
 
 void TMemo::AppendLine(const String& Line) {
+  lineCacheValid_ = false;
   if (auto* m = static_cast<QPlainTextEdit*>(widget_)) {
     settingText_ = true;
     QTextCursor c(m->document());

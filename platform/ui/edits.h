@@ -95,7 +95,14 @@ class TMemo : public TCustomEdit {
   friend class MemoStrings;
   void AppendLine(const String& Line);
   void ApplyOptions();
+  // The text split into lines, kept until the text changes: the widget's
+  // change signal drops it; without a widget the stored text is compared.
+  const std::vector<String>& SplitText() const;
   std::unique_ptr<TStrings> lines_;
+  mutable std::vector<String> lineCache_;
+  mutable String lineSource_;
+  mutable bool lineCacheValid_ = false;
+  mutable bool lineCacheFromWidget_ = false;
   bool wordWrap_ = true;
   TScrollStyle scrollBars_ = ssNone;
   bool wantReturns_ = true;

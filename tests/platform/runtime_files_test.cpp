@@ -11,6 +11,8 @@
 
 using namespace rtl;
 using rtl_test::Bytes;
+using ui::TDuplicates;
+using ui::TStringList;
 using rtl_test::TempDir;
 
 namespace {
@@ -112,7 +114,7 @@ TEST(StringList, SortedDuplicatesAndLocaleOrder) {
 TEST(StringList, UpdateBatchesChangeNotices) {
   TStringList l;
   int changes = 0;
-  l.OnChange = [&](TStringList&) { ++changes; };
+  l.OnChange = [&](ui::TObject*) { ++changes; };
   l.Add(u"a");
   EXPECT_EQ(changes, 1);
   l.BeginUpdate();

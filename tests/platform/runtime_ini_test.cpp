@@ -13,6 +13,7 @@
 
 using namespace rtl;
 using rtl_test::Bytes;
+using ui::TStringList;
 using rtl_test::TempDir;
 using namespace std::string_literals;
 

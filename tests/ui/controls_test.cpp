@@ -189,6 +189,23 @@ TEST_F(ControlsTest, MemoLinesAddInsertDelete) {
   EXPECT_EQ(m->Lines()->Count(), 0);
 }
 
+TEST_F(ControlsTest, MemoLinesFollowEveryChangeOfTheText) {
+  auto* m = Add<TMemo>();
+  m->SetText(u"a\r\nb");
+  EXPECT_EQ(m->Lines()->Count(), 2);
+  m->SetText(u"c");  // without a widget the stored text decides
+  EXPECT_EQ(m->Lines()->Get(0), u"c");
+  h.Show(form);
+  EXPECT_EQ(m->Lines()->Count(), 1);
+  h.Type(m, u"x");  // typed into the widget
+  EXPECT_EQ(m->Lines()->Get(m->Lines()->Count() - 1).find(u'x') != String::npos, true);
+  m->SetText(u"1\r\n2\r\n3");
+  EXPECT_EQ(m->Lines()->ToVector(), (std::vector<String>{u"1", u"2", u"3"}));
+  m->Lines()->SetStrings(1, u"two");
+  EXPECT_EQ(m->Text(), u"1\r\ntwo\r\n3\r\n");
+  EXPECT_EQ(m->Lines()->Values(u"none"), u"");
+}
+
 TEST_F(ControlsTest, CheckBoxClickFollowsEveryChange) {
   auto* c = Add<TCheckBox>();
   c->SetBounds(10, 10, 100, 17);

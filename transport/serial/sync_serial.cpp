@@ -8,11 +8,7 @@
 
 namespace jq {
 
-uint32_t TickMilliseconds() {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now().time_since_epoch());
-  return static_cast<uint32_t>(static_cast<uint64_t>(ms.count()));
-}
+uint32_t TickMilliseconds() { return static_cast<uint32_t>(rtl::MonotonicMs()); }
 
 uint32_t TickDifference(uint32_t old_tick, uint32_t new_tick) {
   if (old_tick == new_tick) return 0;

@@ -4,13 +4,17 @@
 
 #include "tcp_socket.h"
 
+namespace jq {
+
+namespace net = platform::net;
+
 namespace {
 
-[[noreturn]] void Raise(const plat::Net_Error& error) {
+[[noreturn]] void Raise(const net::Net_Error& error) {
   switch (error.code) {
-    case plat::Net_Timed_Out: throw ENetReadTimeout();
-    case plat::Net_Closed: throw ENetConnClosedGracefully();
-    case plat::Net_Unresolved: throw ENetSocketError(11001, "Host not found.");
+    case net::Net_Timed_Out: throw ENetReadTimeout();
+    case net::Net_Closed: throw ENetConnClosedGracefully();
+    case net::Net_Unresolved: throw ENetSocketError(11001, "Host not found.");
     default: throw ENetSocketError(error.code, error.text);
   }
 }
@@ -20,15 +24,15 @@ namespace {
 ENetSocketError::ENetSocketError(int code, const std::string& text)
     : ENetException("Socket Error # " + std::to_string(code) + "\r\n" + text), code_(code) {}
 
-TNetTCPClient::TNetTCPClient() : socket_(std::make_unique<plat::Tcp_Socket>()) {}
+TNetTCPClient::TNetTCPClient() : socket_(std::make_unique<net::Tcp_Socket>()) {}
 TNetTCPClient::~TNetTCPClient() = default;
 
 void TNetTCPClient::ConnectToHost() {
   CloseConnection();
   if (Host.empty()) throw ENetHostRequired();
   if (Port == 0) throw ENetPortRequired();
-  const plat::Net_Error error = socket_->Connect(Host, Port, ConnectTimeout);
-  if (error.code == plat::Net_Timed_Out) throw ENetConnectTimeout();
+  const net::Net_Error error = socket_->Connect(Host, Port, ConnectTimeout);
+  if (error.code == net::Net_Timed_Out) throw ENetConnectTimeout();
   if (error) Raise(error);
 }
 
@@ -45,17 +49,19 @@ void TNetTCPClient::ResetInBuffer() {
 }
 
 void TNetTCPClient::WriteBlock(const TNetBytes& bytes) {
-  if (const plat::Net_Error error = socket_->Write_All(bytes.data(), bytes.size())) Raise(error);
+  if (const net::Net_Error error = socket_->Write_All(bytes.data(), bytes.size())) Raise(error);
 }
 
 void TNetTCPClient::ReadBlock(TNetBytes& bytes, size_t count) {
   uint8_t chunk[512];
   while (in_buffer_.size() < count) {
     size_t got = 0;
-    if (const plat::Net_Error error = socket_->Read_Some(chunk, sizeof chunk, ReadTimeout, got))
+    if (const net::Net_Error error = socket_->Read_Some(chunk, sizeof chunk, ReadTimeout, got))
       Raise(error);
     in_buffer_.insert(in_buffer_.end(), chunk, chunk + got);
   }
   bytes.insert(bytes.end(), in_buffer_.begin(), in_buffer_.begin() + static_cast<ptrdiff_t>(count));
   in_buffer_.erase(in_buffer_.begin(), in_buffer_.begin() + static_cast<ptrdiff_t>(count));
 }
+
+}  // namespace jq

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace plat {
+namespace platform::net {
 class Tcp_Socket;
 }
+
+namespace jq {
 
 using TNetBytes = std::vector<uint8_t>;
 
@@ -74,6 +76,8 @@ class TNetTCPClient {
   size_t InBufferSize() const { return in_buffer_.size(); }
 
  private:
-  std::unique_ptr<plat::Tcp_Socket> socket_;
+  std::unique_ptr<platform::net::Tcp_Socket> socket_;
   TNetBytes in_buffer_;
 };
+
+}  // namespace jq

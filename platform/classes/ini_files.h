@@ -34,10 +34,10 @@ class TCustomIniFile {
   virtual String ReadString(const String& section, const String& ident, const String& def) = 0;
   virtual void WriteString(const String& section, const String& ident, const String& value) = 0;
   // Key names of a section.
-  virtual void ReadSection(const String& section, TStringList& strings) = 0;
-  virtual void ReadSections(TStringList& strings) = 0;
+  virtual void ReadSection(const String& section, ui::TStrings& strings) = 0;
+  virtual void ReadSections(ui::TStrings& strings) = 0;
   // "name=value" lines of a section.
-  virtual void ReadSectionValues(const String& section, TStringList& strings) = 0;
+  virtual void ReadSectionValues(const String& section, ui::TStrings& strings) = 0;
   virtual void EraseSection(const String& section) = 0;
   virtual void DeleteKey(const String& section, const String& ident) = 0;
   virtual void UpdateFile() = 0;
@@ -89,9 +89,9 @@ class TIniFile : public TCustomIniFile {
 
   String ReadString(const String& section, const String& ident, const String& def) override;
   void WriteString(const String& section, const String& ident, const String& value) override;
-  void ReadSection(const String& section, TStringList& strings) override;
-  void ReadSections(TStringList& strings) override;
-  void ReadSectionValues(const String& section, TStringList& strings) override;
+  void ReadSection(const String& section, ui::TStrings& strings) override;
+  void ReadSections(ui::TStrings& strings) override;
+  void ReadSectionValues(const String& section, ui::TStrings& strings) override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
   void UpdateFile() override {}
@@ -118,9 +118,9 @@ class TMemIniFile : public TCustomIniFile {
 
   String ReadString(const String& section, const String& ident, const String& def) override;
   void WriteString(const String& section, const String& ident, const String& value) override;
-  void ReadSection(const String& section, TStringList& strings) override;
-  void ReadSections(TStringList& strings) override;
-  void ReadSectionValues(const String& section, TStringList& strings) override;
+  void ReadSection(const String& section, ui::TStrings& strings) override;
+  void ReadSections(ui::TStrings& strings) override;
+  void ReadSectionValues(const String& section, ui::TStrings& strings) override;
   void EraseSection(const String& section) override;
   void DeleteKey(const String& section, const String& ident) override;
   bool SectionExists(const String& section) override;

@@ -57,13 +57,13 @@ std::string Encode(std::u16string_view text, TIniEncoding enc) {
 // --- typed access ---------------------------------------------------------
 
 bool TCustomIniFile::SectionExists(const String& section) {
-  TStringList keys;
+  ui::TStringList keys;
   ReadSection(section, keys);
   return keys.Count() > 0;
 }
 
 bool TCustomIniFile::ValueExists(const String& section, const String& ident) {
-  TStringList keys;
+  ui::TStringList keys;
   ReadSection(section, keys);
   return keys.IndexOf(ident) >= 0;
 }
@@ -314,7 +314,7 @@ namespace {
 
 // Lists the key lines of one section of the file, each as `line(key, value)`.
 template <class Line>
-void ListSection(const String& file_name, const String& section, TStringList& strings, Line line) {
+void ListSection(const String& file_name, const String& section, ui::TStrings& strings, Line line) {
   strings.BeginUpdate();
   strings.Clear();
   const ProfileFile f(file_name);
@@ -325,11 +325,11 @@ void ListSection(const String& file_name, const String& section, TStringList& st
 
 }  // namespace
 
-void TIniFile::ReadSection(const String& section, TStringList& strings) {
+void TIniFile::ReadSection(const String& section, ui::TStrings& strings) {
   ListSection(fileName_, section, strings, [](const String& k, const String&) { return k; });
 }
 
-void TIniFile::ReadSections(TStringList& strings) {
+void TIniFile::ReadSections(ui::TStrings& strings) {
   strings.BeginUpdate();
   strings.Clear();
   const ProfileFile f(fileName_);
@@ -339,7 +339,7 @@ void TIniFile::ReadSections(TStringList& strings) {
   strings.EndUpdate();
 }
 
-void TIniFile::ReadSectionValues(const String& section, TStringList& strings) {
+void TIniFile::ReadSectionValues(const String& section, ui::TStrings& strings) {
   ListSection(fileName_, section, strings,
               [](const String& k, const String& v) { return k + u"=" + Unquote(v); });
 }
@@ -470,7 +470,7 @@ void TMemIniFile::WriteString(const String& section, const String& ident, const 
   Changed();
 }
 
-void TMemIniFile::ReadSection(const String& section, TStringList& strings) {
+void TMemIniFile::ReadSection(const String& section, ui::TStrings& strings) {
   strings.BeginUpdate();
   strings.Clear();
   if (Section* s = FindSection(section))
@@ -479,14 +479,14 @@ void TMemIniFile::ReadSection(const String& section, TStringList& strings) {
   strings.EndUpdate();
 }
 
-void TMemIniFile::ReadSections(TStringList& strings) {
+void TMemIniFile::ReadSections(ui::TStrings& strings) {
   strings.BeginUpdate();
   strings.Clear();
   for (const auto& s : sections_) strings.Add(s.name);
   strings.EndUpdate();
 }
 
-void TMemIniFile::ReadSectionValues(const String& section, TStringList& strings) {
+void TMemIniFile::ReadSectionValues(const String& section, ui::TStrings& strings) {
   strings.BeginUpdate();
   strings.Clear();
   if (Section* s = FindSection(section))
