@@ -162,7 +162,7 @@ TEST(FileConcurrency, ProfileIniKeepsEveryWritersKeys) {
     }
   }));
   TIniFile ini(file);
-  TStringList keys;
+  ui::TStringList keys;
   for (int w = 0; w < 4; ++w) {
     ini.ReadSection(Name(u"W", w), keys);
     EXPECT_EQ(keys.Count(), kKeysPerWriter) << "writer " << w;
