@@ -40,8 +40,13 @@ ui::TShiftState ShiftStateFromKeyData(LPARAM KeyData) {
   return s;
 }
 
-void TExtFocusFrame::Paint(ui::TCanvas* Canvas, ui::TWinControl* Control, bool MouseOver) const {
+void TExtFocusFrame::PaintOver(QWidget* Target, ui::TWinControl* Control, bool MouseOver) const {
   if (!on_ || Control->ComponentState().Contains(ui::csDesigning)) return;
+  ui::TCanvas canvas;
+  ui::PaintOnWidget(Target, &canvas, [&] { Draw(&canvas, Control, MouseOver); });
+}
+
+void TExtFocusFrame::Draw(ui::TCanvas* Canvas, ui::TWinControl* Control, bool MouseOver) const {
   ui::TRect r = ui::Rect(0, 0, Control->Width(), Control->Height());
   bool hot = Control->Focused() || MouseOver;
   Canvas->Brush()->SetColor(hot ? clFocusFrame : clIdleFrame);
@@ -82,7 +87,7 @@ void TExtBaseCustomControl::SetDotNetHighlighting(bool Value) {
 
 void TExtBaseCustomControl::PaintWindow(QWidget* Target, const ui::TRect& Area, const std::function<void()>& Base) {
   TExtBaseMixin::PaintWindow(Target, Area, Base);
-  if (frame_.on_) ui::PaintOnWidget(Target, Canvas(), [&] { frame_.Paint(Canvas(), this, MouseOver()); });
+  frame_.PaintOver(Target, this, MouseOver());
 }
 
 void TExtBaseCustomControl::AfterFrameEvent() {
@@ -134,9 +139,7 @@ void TExtBaseCustomMaskEdit::Dispatch(TMessage& M) {
 
 void TExtBaseCustomMaskEdit::PaintWindow(QWidget* Target, const ui::TRect& Area, const std::function<void()>& Base) {
   TExtBaseMixin::PaintWindow(Target, Area, Base);
-  if (!frame_.on_) return;
-  ui::TCanvas canvas;
-  ui::PaintOnWidget(Target, &canvas, [&] { frame_.Paint(&canvas, this, MouseOver()); });
+  frame_.PaintOver(Target, this, MouseOver());
 }
 
 void TExtBaseCustomMaskEdit::AfterFrameEvent() {

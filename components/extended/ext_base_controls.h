@@ -241,11 +241,12 @@ class TExtBaseGraphicControl : public TExtBaseMixin<ui::TGraphicControl, false> 
 // Focus frame shared by the windowed bases.
 class TExtFocusFrame {
  public:
-  bool DotNetHighlighting() const { return on_; }
-  void SetDotNetHighlighting(bool Value) { on_ = Value; }
-  // Draws the frame over the control's outer rectangle.
-  void Paint(ui::TCanvas* Canvas, ui::TWinControl* Control, bool MouseOver) const;
+  // Draws the frame over the control's outer rectangle after its own paint.
+  void PaintOver(QWidget* Target, ui::TWinControl* Control, bool MouseOver) const;
   bool on_ = false;
+
+ private:
+  void Draw(ui::TCanvas* Canvas, ui::TWinControl* Control, bool MouseOver) const;
 };
 
 class TExtBaseCustomControl : public TExtBaseMixin<ui::TCustomControl, true> {

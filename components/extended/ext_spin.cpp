@@ -194,25 +194,18 @@ void TExtSpinButton::Notification(ui::TComponent* AComponent, ui::TOperation Ope
   if (Operation == ui::opRemove && AComponent == focusControl_) focusControl_ = nullptr;
 }
 
-void TExtSpinButton::SetUpGlyph(const ui::TBitmap* Value) {
+void TExtSpinButton::SetGlyph(std::unique_ptr<ui::TBitmap>& Glyph, const ui::TBitmap* Value) {
   if (Value && !Value->Empty()) {
-    upGlyph_ = std::make_unique<ui::TBitmap>();
-    upGlyph_->Assign(Value);
+    Glyph = std::make_unique<ui::TBitmap>();
+    Glyph->Assign(Value);
   } else {
-    upGlyph_.reset();
+    Glyph.reset();
   }
   Invalidate();
 }
 
-void TExtSpinButton::SetDownGlyph(const ui::TBitmap* Value) {
-  if (Value && !Value->Empty()) {
-    downGlyph_ = std::make_unique<ui::TBitmap>();
-    downGlyph_->Assign(Value);
-  } else {
-    downGlyph_.reset();
-  }
-  Invalidate();
-}
+void TExtSpinButton::SetUpGlyph(const ui::TBitmap* Value) { SetGlyph(upGlyph_, Value); }
+void TExtSpinButton::SetDownGlyph(const ui::TBitmap* Value) { SetGlyph(downGlyph_, Value); }
 
 bool TExtSpinButton::InBottomHalf(int X, int Y) const {
   if (style_ == sbsClassic) return Y > Height() / 2;
@@ -563,30 +556,25 @@ void TExtCustomSpinEdit::SetCheckMinValue(bool Value) {
   SetValue(this->Value());
 }
 
-void TExtCustomSpinEdit::SetMaxValue(double Value) {
-  if (Value == maxValue_) return;
-  double current = this->Value();
-  bool wasAuto = lCheckMaxValue_;
-  bool zeroChange = (maxValue_ == 0) != (Value == 0);
-  maxValue_ = Value;
-  if (zeroChange && lCheckMaxValue_) {
-    bool any = minValue_ != 0 || maxValue_ != 0;
-    checkMaxValue_ = any;
-    if (wasAuto && lCheckMinValue_) checkMinValue_ = any;
-  }
-  SetValue(current);
-}
+void TExtCustomSpinEdit::SetMaxValue(double Value) { SetBound(true, Value); }
+void TExtCustomSpinEdit::SetMinValue(double Value) { SetBound(false, Value); }
 
-void TExtCustomSpinEdit::SetMinValue(double Value) {
-  if (Value == minValue_) return;
+void TExtCustomSpinEdit::SetBound(bool Upper, double Value) {
+  double& bound = Upper ? maxValue_ : minValue_;
+  if (Value == bound) return;
   double current = this->Value();
-  bool wasAuto = lCheckMinValue_;
-  bool zeroChange = (minValue_ == 0) != (Value == 0);
-  minValue_ = Value;
-  if (zeroChange && lCheckMinValue_) {
+  // The check flags follow the bounds while they are in their automatic state.
+  bool& follows = Upper ? lCheckMaxValue_ : lCheckMinValue_;
+  bool& otherFollows = Upper ? lCheckMinValue_ : lCheckMaxValue_;
+  bool& check = Upper ? checkMaxValue_ : checkMinValue_;
+  bool& otherCheck = Upper ? checkMinValue_ : checkMaxValue_;
+  bool wasAuto = follows;
+  bool zeroChange = (bound == 0) != (Value == 0);
+  bound = Value;
+  if (zeroChange && follows) {
     bool any = minValue_ != 0 || maxValue_ != 0;
-    checkMinValue_ = any;
-    if (wasAuto && lCheckMaxValue_) checkMaxValue_ = any;
+    check = any;
+    if (wasAuto && otherFollows) otherCheck = any;
   }
   SetValue(current);
 }

@@ -107,6 +107,7 @@ class TExtSpinButton : public TExtBaseGraphicControl {
  private:
   void TimerExpired(ui::TObject*);
   void SetState(TSpinButtonState Value);
+  void SetGlyph(std::unique_ptr<ui::TBitmap>& Glyph, const ui::TBitmap* Value);
   TExtSpinButtonStyle style_ = sbsDefault;
   TSpinButtonState state_ = sbNotDown;
   TSpinButtonState firstDown_ = sbNotDown;
@@ -210,6 +211,7 @@ class TExtCustomSpinEdit : public TExtBaseCustomMaskEdit {
 
  private:
   void SetFocusState(bool Focused);
+  void SetBound(bool Upper, double Value);
   void TextChangeSteps();
   void Step(double Delta, const ui::TNotifyEvent& Event);
   bool showButton_ = true;

@@ -11,27 +11,20 @@ using namespace ext;
 
 namespace {
 
-// A record source of one record with named text fields.
-class FakeSource : public IExtDataSource, public IExtDataConnectorHandler {
+// A record source of one record with named text fields, without the
+// connector-handler interface.
+class FakeFields : public IExtDataSource {
  public:
   struct F {
     String name, value;
     bool readOnly = false;
   };
   std::vector<F> fields{{u"Host", u"10.0.0.1"}, {u"Port", u"8888"}, {u"Locked", u"x", true}};
-  std::vector<TExtDataConnector*> connectors;
   int edits = 0;
   bool connected = true;
 
-  void Notify(int n) {
-    for (auto* c : connectors) c->PostNotice(n);
-  }
   F& At(TExtFieldHandle h) { return *static_cast<F*>(const_cast<void*>(h)); }
 
-  void AddConnector(TExtDataConnector* c) override { connectors.push_back(c); }
-  void RemoveConnector(TExtDataConnector* c) override {
-    connectors.erase(std::remove(connectors.begin(), connectors.end(), c), connectors.end());
-  }
   void Edit() override { ++edits; }
   void* GetDataLink() override { return this; }
   bool DataSetConnected() override { return connected; }
@@ -74,6 +67,19 @@ class FakeSource : public IExtDataSource, public IExtDataConnectorHandler {
   void SetAsDateTime(TExtFieldHandle, double) override {}
   bool AsBoolean(TExtFieldHandle) override { return false; }
   void SetAsBoolean(TExtFieldHandle, bool) override {}
+};
+
+// The same source keeping a list of its connectors and sending them notices.
+class FakeSource : public FakeFields, public IExtDataConnectorHandler {
+ public:
+  std::vector<TExtDataConnector*> connectors;
+  void Notify(int n) {
+    for (auto* c : connectors) c->PostNotice(n);
+  }
+  void AddConnector(TExtDataConnector* c) override { connectors.push_back(c); }
+  void RemoveConnector(TExtDataConnector* c) override {
+    connectors.erase(std::remove(connectors.begin(), connectors.end(), c), connectors.end());
+  }
 };
 
 
@@ -174,44 +180,7 @@ TEST(DataConnector, ResetReshowsAndMasterFollows) {
 }
 
 TEST(DataConnector, SourceWithoutHandlerIsRefusedAndDestructionDetaches) {
-  struct NoHandler : IExtDataSource {
-    FakeSource inner;
-    void Edit() override {}
-    void* GetDataLink() override { return nullptr; }
-    bool DataSetConnected() override { return true; }
-    TExtFieldHandle FieldByName(const String& n) override { return inner.FieldByName(n); }
-    TExtFieldHandle FindField(const String& n) override { return inner.FindField(n); }
-    int FieldCount() override { return 0; }
-    String FieldName(TExtFieldHandle) override { return String(); }
-    TExtFieldType DataType(TExtFieldHandle) override { return ftUnknown; }
-    int Size(TExtFieldHandle) override { return 0; }
-    String DisplayLabel(TExtFieldHandle) override { return String(); }
-    int DisplayWidth(TExtFieldHandle) override { return 0; }
-    void SetDisplayWidth(TExtFieldHandle, int) override {}
-    String EditMask(TExtFieldHandle) override { return String(); }
-    bool ReadOnly(TExtFieldHandle) override { return false; }
-    bool Visible(TExtFieldHandle) override { return true; }
-    bool Required(TExtFieldHandle) override { return false; }
-    void Clear(TExtFieldHandle) override {}
-    bool IsNull(TExtFieldHandle) override { return true; }
-    bool IsBlob(TExtFieldHandle) override { return false; }
-    bool CanModify(TExtFieldHandle) override { return true; }
-    TExtVariant OldValue(TExtFieldHandle) override { return {}; }
-    TExtVariant Value(TExtFieldHandle) override { return {}; }
-    void SetValue(TExtFieldHandle, const TExtVariant&) override {}
-    rtl::AnsiString AsString(TExtFieldHandle) override { return {}; }
-    void SetAsString(TExtFieldHandle, const rtl::AnsiString&) override {}
-    String AsWideString(TExtFieldHandle) override { return {}; }
-    void SetAsWideString(TExtFieldHandle, const String&) override {}
-    std::int32_t AsInteger(TExtFieldHandle) override { return 0; }
-    void SetAsInteger(TExtFieldHandle, std::int32_t) override {}
-    double AsFloat(TExtFieldHandle) override { return 0; }
-    void SetAsFloat(TExtFieldHandle, double) override {}
-    double AsDateTime(TExtFieldHandle) override { return 0; }
-    void SetAsDateTime(TExtFieldHandle, double) override {}
-    bool AsBoolean(TExtFieldHandle) override { return false; }
-    void SetAsBoolean(TExtFieldHandle, bool) override {}
-  } plain;
+  FakeFields plain;
   Probe c;
   c.SetDataSource(&plain);
   EXPECT_EQ(c.DataSource(), nullptr);
