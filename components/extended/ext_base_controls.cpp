@@ -100,6 +100,8 @@ const ui::TClassInfo& TExtBaseCustomMaskEdit::StaticClassInfo() {
   static const ui::TClassInfo info =
       ui::TClassBuilder<TExtBaseCustomMaskEdit>("TExtBaseCustomMaskEdit", &ui::TCustomMaskEdit::StaticClassInfo())
           .Boolean("BeepOnError", &TExtBaseCustomMaskEdit::BeepOnError, &TExtBaseCustomMaskEdit::SetBeepOnError, 1)
+          .Set("ClipboardCommands", "TExtClipboardCommands", {"caCopy", "caCut", "caPaste", "caClear", "caUndo"},
+               &TExtBaseCustomMaskEdit::ClipboardCommandBits, &TExtBaseCustomMaskEdit::SetClipboardCommandBits)
           .Boolean("DotNetHighlighting", &TExtBaseCustomMaskEdit::DotNetHighlighting,
                    &TExtBaseCustomMaskEdit::SetDotNetHighlighting, 0)
           .Build();

@@ -19,6 +19,8 @@ class TExtBaseCustomMaskEdit : public TExtBaseMixin<ui::TCustomMaskEdit, true> {
 
   TExtClipboardCommands ClipboardCommands() const { return clipboard_; }
   virtual void SetClipboardCommands(TExtClipboardCommands Value) { clipboard_ = Value; }
+  std::uint64_t ClipboardCommandBits() const { return clipboard_.Bits(); }
+  void SetClipboardCommandBits(std::uint64_t Value) { SetClipboardCommands(TExtClipboardCommands::FromBits(Value)); }
   bool BeepOnError() const { return beepOnError_; }
   virtual void SetBeepOnError(bool Value) { beepOnError_ = Value; }
   bool DotNetHighlighting() const { return frame_.on_; }

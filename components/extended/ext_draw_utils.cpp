@@ -51,4 +51,16 @@ ui::TBitmap* MakeDisabledGlyph(ui::TBitmap* Source, ui::TColor MaskColor) {
   return MakeDisabledImage(Source, MaskColor, ui::clBtnFace, true, ui::clBtnShadow, ui::clBtnHighlight);
 }
 
+void RegisterExtCursors() {
+  try {
+    if (!ui::Screen) return;
+    ui::Screen->SetCursors(crExtMultiDragLink, ui::crMultiDrag);
+    ui::Screen->SetCursors(crExtDragLink, ui::crDrag);
+    ui::Screen->SetCursors(crExtMultiDragAlt, ui::crMultiDrag);
+    ui::Screen->SetCursors(crExtMultiDragLinkAlt, ui::crMultiDrag);
+  } catch (...) {
+    // Cursors are a nicety; a control works without them.
+  }
+}
+
 }  // namespace ext

@@ -19,4 +19,12 @@ ui::TBitmap* MakeDisabledImage(ui::TBitmap* Source, ui::TColor MaskColor, ui::TC
                                ui::TColor Shadow, ui::TColor Highlight);
 ui::TBitmap* MakeDisabledGlyph(ui::TBitmap* Source, ui::TColor MaskColor);
 
+// The drag cursors of the extended controls in the screen's cursor list.
+constexpr ui::TCursor crExtMultiDragLink = 368;
+constexpr ui::TCursor crExtDragLink = 369;
+constexpr ui::TCursor crExtMultiDragAlt = 370;
+constexpr ui::TCursor crExtMultiDragLinkAlt = 371;
+// Adds them (copies of the standard drag cursors); failures are ignored.
+void RegisterExtCursors();
+
 }  // namespace ext

@@ -5,6 +5,7 @@
 
 #include "convert.h"
 #include "core_strings.h"
+#include "ext_draw_utils.h"
 
 namespace ext {
 
@@ -207,6 +208,7 @@ const ui::TClassInfo& TExtIPAddress::StaticClassInfo() {
 }
 
 TExtIPAddress::TExtIPAddress(ui::TComponent* AOwner) : TExtBaseCustomControl(AOwner) {
+  RegisterExtCursors();
   dataConnector_ = CreateDataConnector();
   range_ = std::make_unique<TExtIPAddressRange>(this);
   values_ = std::make_unique<TExtIPAddressValues>();
@@ -552,7 +554,11 @@ void TExtIPAddress::NotifyFontChanged() {
 
 void TExtIPAddress::NotifyEnabledChanged() {
   TExtBaseCustomControl::NotifyEnabledChanged();
-  bool on = Enabled() && !ComponentState().Contains(ui::csDesigning);
+  bool designing = ComponentState().Contains(ui::csDesigning);
+  bool on = Enabled() && !designing;
+  // Themed fields of a disabled control stay enabled, so they keep the
+  // theme's look; the disabled control already keeps input from them.
+  if (!on && !designing && ui::ThemesEnabled()) return;
   for (TExtIPField* f : fields_) f->SetEnabled(on);
 }
 

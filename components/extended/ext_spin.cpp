@@ -64,9 +64,30 @@ void TSpinButtonBitmaps::RemoveClient() {
 void TSpinButtonBitmaps::Build() {
   int w = std::max(width_, 1), h = std::max(height_, 1);
   bool diagonal = style_ == sbsDefault;
+  bool themed = ui::ThemesEnabled();
   for (int f = 0; f < FaceCount; ++f) {
     auto bmp = std::make_unique<ui::TBitmap>(w, h);
     ui::TCanvas* c = bmp->Canvas();
+    if (themed) {
+      // Two clipped halves drawn by the style: triangles or horizontal halves.
+      int mid = h / 2;
+      std::vector<ui::TPoint> topClip = diagonal ? std::vector<ui::TPoint>{{0, 0}, {w, 0}, {0, h}}
+                                                 : std::vector<ui::TPoint>{{0, 0}, {w, 0}, {w, mid}, {0, mid}};
+      std::vector<ui::TPoint> bottomClip = diagonal ? std::vector<ui::TPoint>{{w, 0}, {w, h}, {0, h}}
+                                                    : std::vector<ui::TPoint>{{0, mid}, {w, mid}, {w, h}, {0, h}};
+      ui::TRect topFace = diagonal ? ui::Rect(0, 0, w, h) : ui::Rect(0, 0, w, mid);
+      ui::TRect bottomFace = diagonal ? ui::Rect(0, 0, w, h) : ui::Rect(0, mid, w, h);
+      ui::TPoint topArrow = diagonal ? ui::TPoint{w / 4 + 1, h / 4 + 1} : ui::TPoint{w / 2, mid / 2};
+      ui::TPoint bottomArrow = diagonal ? ui::TPoint{w * 3 / 4 - 1, h * 3 / 4 - 1} : ui::TPoint{w / 2, mid + mid / 2};
+      bool enabled = f != Disabled;
+      c->Brush()->SetColor(ui::clBtnFace);
+      c->FillRect(ui::Rect(0, 0, w, h));
+      ui::DrawThemedSpinHalf(bmp.get(), topClip, topFace, !custom_, topArrow, true, f == TopDown, f == TopHot, enabled);
+      ui::DrawThemedSpinHalf(bmp.get(), bottomClip, bottomFace, !custom_, bottomArrow, false, f == BottomDown,
+                             f == BottomHot, enabled);
+      faces_[f] = std::move(bmp);
+      continue;
+    }
     c->Brush()->SetColor(ui::clBtnFace);
     c->FillRect(ui::Rect(0, 0, w, h));
     bool topDown = f == TopDown, bottomDown = f == BottomDown;
@@ -124,7 +145,7 @@ void TSpinButtonBitmaps::Build() {
   }
   built_ = true;
   builtFace_ = ui::ColorToRGB(ui::clBtnFace);
-  builtThemed_ = ui::ThemesEnabled();
+  builtThemed_ = themed;
 }
 
 void TSpinButtonBitmaps::Draw(ui::TCanvas* Canvas, int X, int Y, Face F) {
@@ -384,11 +405,22 @@ const ui::TClassInfo& TExtCustomSpinEdit::StaticClassInfo() {
           .Boolean("ArrowKeys", &TExtCustomSpinEdit::ArrowKeys, &TExtCustomSpinEdit::SetArrowKeys, 1)
           .Boolean("ShowButton", &TExtCustomSpinEdit::ShowButton, &TExtCustomSpinEdit::SetShowButton, 1)
           .Str("DisplayFormat", &TExtCustomSpinEdit::DisplayFormat, &TExtCustomSpinEdit::SetDisplayFormat)
+          .Boolean("CheckMinValue", &TExtCustomSpinEdit::CheckMinValue, &TExtCustomSpinEdit::SetCheckMinValue)
+          .Boolean("CheckMaxValue", &TExtCustomSpinEdit::CheckMaxValue, &TExtCustomSpinEdit::SetCheckMaxValue)
+          .Set("CheckOptions", "TExtCheckOptions", {"coCheckOnChange", "coCheckOnExit", "coCropBeyondLimit"},
+               &TExtCustomSpinEdit::CheckOptionBits, &TExtCustomSpinEdit::SetCheckOptionBits)
+          .Enum("ValueType", "TValueType", {"vtInteger", "vtFloat", "vtHex"}, &TExtCustomSpinEdit::ValueType,
+                &TExtCustomSpinEdit::SetValueType, vtInteger)
+          .Enum("ButtonKind", "TSpinButtonKind", {"bkStandard", "bkDiagonal", "bkClassic"},
+                &TExtCustomSpinEdit::ButtonKind, &TExtCustomSpinEdit::SetButtonKind, bkDiagonal)
+          .Enum("Alignment", "TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"},
+                &TExtCustomSpinEdit::Alignment, &TExtCustomSpinEdit::SetAlignment, ui::taLeftJustify)
           .Build();
   return info;
 }
 
 TExtCustomSpinEdit::TExtCustomSpinEdit(ui::TComponent* AOwner) : TExtBaseCustomMaskEdit(AOwner) {
+  RegisterExtCursors();
   BuildButton();
 }
 

@@ -154,6 +154,9 @@ class TExtCustomSpinEdit : public TExtBaseCustomMaskEdit {
   void SetCheckMaxValue(bool Value);
   TExtCheckOptions CheckOptions() const { return checkOptions_; }
   void SetCheckOptions(TExtCheckOptions Value);
+  // The set as a bit mask, for property stores.
+  std::uint64_t CheckOptionBits() const { return checkOptions_.Bits(); }
+  void SetCheckOptionBits(std::uint64_t Value) { SetCheckOptions(TExtCheckOptions::FromBits(Value)); }
   double Increment() const { return increment_; }
   void SetIncrement(double Value) { increment_ = Value; }
   int Decimal() const { return decimal_; }

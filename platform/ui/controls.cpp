@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "application.h"
 #include "forms.h"
 #include "guard.h"
 #include "host.h"
@@ -80,6 +81,7 @@ TMouseButton ButtonOf(std::uint32_t m) {
 }
 
 Qt::CursorShape CursorShape(TCursor c) {
+  if (Screen) c = Screen->Cursors(c);
   switch (c) {
     case crCross: return Qt::CrossCursor;
     case crIBeam: return Qt::IBeamCursor;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -51,11 +52,16 @@ inline void Wheel(ui::TWinControl* c, int delta) {
   QApplication::sendEvent(w, &e);
 }
 
-// Saves what a control shows into this test run's temporary folder.
+// Saves what a control shows into this test process's own temporary folder
+// (kept after the run, so the pictures can be looked at).
 inline std::string Screenshot(ui::TWinControl* c, const std::string& name) {
-  QString dir = QString::fromStdString(::testing::TempDir()) + "/jq_extended_screens";
-  QDir().mkpath(dir);
+  static const QString dir = [] {
+    QTemporaryDir d(QString::fromStdString(::testing::TempDir()) + "/jq_extended_screens-XXXXXX");
+    d.setAutoRemove(false);
+    return d.path();
+  }();
   QString path = dir + "/" + QString::fromStdString(name) + ".png";
+  ::testing::Test::RecordProperty("screenshot_" + name, path.toStdString());
   EXPECT_TRUE(c->Widget()->grab().save(path, "PNG")) << path.toStdString();
   return path.toStdString();
 }

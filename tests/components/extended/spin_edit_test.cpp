@@ -292,6 +292,13 @@ TEST_F(SpinTest, ScreenshotsOfItsStates) {
   spin->SetEnabled(false);
   h.ProcessEvents();
   paths.push_back(exttest::Screenshot(spin, "spin_edit_disabled"));
+  ui::SetThemesEnabled(true);
+  spin->SetEnabled(true);
+  spin->Button()->Invalidate();
+  classic->Button()->Invalidate();
+  h.ProcessEvents();
+  paths.push_back(exttest::Screenshot(spin, "spin_edit_themed"));
+  paths.push_back(exttest::Screenshot(classic, "spin_edit_classic_themed"));
   for (const auto& p : paths) EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(p))) << p;
   // The button images are shared per size and style.
   EXPECT_EQ(TSpinButtonBitmapsManager::Instance(false)->Count(), 2);
