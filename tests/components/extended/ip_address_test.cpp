@@ -69,6 +69,10 @@ TEST_F(IPTest, AddressOctetsAndTextAgree) {
   EXPECT_EQ(ip->Address(), MakeIPAddress(10, 1, 2, 7));
   ip->AddressValues()->SetValues(4, 9);  // no fifth octet
   EXPECT_EQ(ip->Address(), MakeIPAddress(10, 1, 2, 7));
+  // State saving stores and restores the text through the property.
+  ui::SetStrProp(ip, "Text", u"172.16.0.1");
+  EXPECT_EQ(ui::GetStrProp(ip, "Text"), u"172.16.0.1");
+  EXPECT_EQ(ip->AddressValues()->Value1(), 172);
 }
 
 TEST_F(IPTest, RangesRefuseOctets) {

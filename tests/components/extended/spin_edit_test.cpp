@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <limits>
 
+#include "ext_draw_utils.h"
 #include "ext_spin.h"
 #include "ext_test_util.h"
 
@@ -272,6 +273,20 @@ TEST_F(SpinTest, StandardKindUsesTheUpDown) {
   h.Click(ud, ui::TPoint{ud->Width() / 2, ud->Height() - 2});
   EXPECT_EQ(spin->Text(), u"2");
   EXPECT_EQ(ud->Position(), 0);
+}
+
+TEST_F(SpinTest, PropertyStoresAndCursorsReachIt) {
+  // Property stores set the kinds and options by name.
+  ui::SetEnumProp(spin, "ValueType", "vtHex");
+  EXPECT_EQ(spin->ValueType(), vtHex);
+  ui::SetSetProp(spin, "CheckOptions", "[coCheckOnExit]");
+  EXPECT_EQ(spin->CheckOptions(), TExtCheckOptions{coCheckOnExit});
+  ui::SetSetProp(spin, "ClipboardCommands", "[caCopy]");
+  EXPECT_EQ(spin->ClipboardCommands(), TExtClipboardCommands{caCopy});
+  EXPECT_EQ(ui::GetOrdProp(spin, "ButtonKind"), bkDiagonal);
+  // The drag cursors of the extended controls are in the screen's list.
+  EXPECT_EQ(ui::Screen->Cursors(crExtDragLink), ui::crDrag);
+  EXPECT_EQ(ui::Screen->Cursors(crExtMultiDragLinkAlt), ui::crMultiDrag);
 }
 
 TEST_F(SpinTest, ScreenshotsOfItsStates) {
