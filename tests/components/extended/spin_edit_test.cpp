@@ -188,6 +188,28 @@ TEST_F(SpinTest, KeysStepAndFilter) {
   EXPECT_EQ(beeps.count, 2);
 }
 
+TEST_F(SpinTest, EnterAndEscapeReachTheDialogButtons) {
+  auto* ok = new ui::TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(150, 60, 60, 24);
+  ok->SetDefault(true);
+  auto* cancel = new ui::TButton(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(150, 90, 60, 24);
+  cancel->SetCancel(true);
+  int oks = 0, cancels = 0;
+  ok->OnClick = [&](ui::TObject*) { ++oks; };
+  cancel->OnClick = [&](ui::TObject*) { ++cancels; };
+  spin->SetValue(12);
+  h.Show(form);
+  Focus(spin);
+  h.Key(spin, ui::VK_RETURN);
+  h.Key(spin, ui::VK_ESCAPE);
+  EXPECT_EQ(oks, 1);
+  EXPECT_EQ(cancels, 1);
+  EXPECT_EQ(spin->Text(), u"12");
+}
+
 TEST_F(SpinTest, WheelAndClipboardCommands) {
   spin->SetValue(5);
   h.Show(form);
