@@ -69,6 +69,8 @@ class IExtDataSource {
 };
 
 // A source that keeps a list of its connectors and sends them notices.
+// Connectors hold only sources that implement it; such a source sets the
+// DataSource of each of its connectors to none before it is destroyed.
 class IExtDataConnectorHandler {
  public:
   virtual ~IExtDataConnectorHandler() = default;

@@ -5,6 +5,7 @@
 
 #include "ext_ip_address.h"
 #include "ext_test_util.h"
+#include "fake_source.h"
 
 namespace {
 
@@ -173,6 +174,37 @@ TEST_F(IPTest, FieldChangeEventMayAdjustTheValue) {
   h.ProcessEvents();
   EXPECT_EQ(ip->Field(0)->Text(), u"127");
   EXPECT_EQ(ip->AddressValues()->Value1(), 127);
+}
+
+TEST_F(IPTest, BoundToARecordField) {
+  exttest::FakeSource src;
+  ip->DataConnector()->SetDataField(u"Host");
+  ip->DataConnector()->SetDataSource(&src);
+  EXPECT_EQ(ip->Text(), u"10.0.0.1");
+  EXPECT_TRUE(ip->Enabled());
+  h.Show(form);
+  ip->SetFocus();
+  h.ProcessEvents();
+  h.Type(ip->Field(3), u"9");
+  EXPECT_TRUE(ip->DataConnector()->Modified());
+  // Escape throws the edit away and shows the record again.
+  h.Key(ip->Field(3), ui::VK_ESCAPE);
+  EXPECT_EQ(ip->Text(), u"10.0.0.1");
+  EXPECT_FALSE(ip->DataConnector()->Modified());
+  // Leaving the control writes the record.
+  ip->Field(3)->SetFocus();
+  h.ProcessEvents();
+  ip->Field(3)->SelectAll();
+  h.Type(ip->Field(3), u"42");
+  after->SetFocus();
+  h.ProcessEvents();
+  EXPECT_EQ(src.fields[0].value, u"10.0.0.42");
+  // A field the record cannot change disables the control.
+  ip->DataConnector()->SetDataField(u"Locked");
+  EXPECT_FALSE(ip->Enabled());
+  ip->DataConnector()->SetDataField(u"Missing");
+  EXPECT_FALSE(ip->Enabled());
+  EXPECT_EQ(ip->Text(), u"0.0.0.0");
 }
 
 TEST_F(IPTest, Screenshot) {
