@@ -233,6 +233,13 @@ const TClassInfo& TScreen::StaticClassInfo() {
   return info;
 }
 
+TCursor TScreen::Cursors(TCursor Index) const {
+  auto it = cursors_.find(Index);
+  return it == cursors_.end() ? Index : it->second;
+}
+
+void TScreen::SetCursors(TCursor Index, TCursor Value) { cursors_[Index] = Value; }
+
 int TScreen::Width() const { return DesktopRect().Width(); }
 int TScreen::Height() const { return DesktopRect().Height(); }
 

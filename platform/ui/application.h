@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "forms.h"
@@ -114,9 +115,14 @@ class TScreen : public TComponent {
   void SetCursor(TCursor Value);
   TPoint CursorPos() const;
   TCustomForm* ActiveForm() const;
+  // The cursor list: an entry added by a program stands for a copy of a
+  // standard cursor; standard ids stand for themselves.
+  TCursor Cursors(TCursor Index) const;
+  void SetCursors(TCursor Index, TCursor Value);
 
  private:
   TCursor cursor_ = crDefault;
+  std::map<TCursor, TCursor> cursors_;
 };
 extern TScreen* Screen;
 

@@ -82,6 +82,7 @@ TMouseButton ButtonOf(std::uint32_t m) {
 }
 
 Qt::CursorShape CursorShape(TCursor c) {
+  if (Screen) c = Screen->Cursors(c);
   switch (c) {
     case crCross: return Qt::CrossCursor;
     case crIBeam: return Qt::IBeamCursor;
@@ -916,7 +917,12 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::SetFocus() {
-  if (TCustomForm* form = GetParentForm(this); form && form != this) form->SetActiveControl(this);
+  if (TCustomForm* form = GetParentForm(this); form && form != this && form->ActiveControl() != this) {
+    // The form focuses its new active control itself; a second attempt here
+    // would make a control that refuses to be left report its refusal twice.
+    form->SetActiveControl(this);
+    if (widget_ && form->Showing() && CanFocus()) return;
+  }
   HandleNeeded();
   widget_->setFocus(Qt::OtherFocusReason);
 }

@@ -22,6 +22,36 @@ bool ThemesEnabled() { return g_themesWanted && qApp && QApplication::style() !=
 
 void SetThemesEnabled(bool Value) { g_themesWanted = Value; }
 
+void DrawThemedSpinHalf(TBitmap* Target, const std::vector<TPoint>& Clip, const TRect& Face, bool ShowArrow,
+                        TPoint Arrow, bool Up, bool Pressed, bool Hot, bool Enabled) {
+  if (!Target || !qApp) return;
+  QStyle* style = QApplication::style();
+  if (!style || !Target->Image() || Target->Image()->isNull()) return;
+  QImage img = *Target->Image();
+  QPainter p(&img);
+  QPolygon poly;
+  for (const TPoint& pt : Clip) poly << QPoint(pt.X, pt.Y);
+  p.setClipRegion(QRegion(poly));
+  QStyleOptionButton button;
+  button.rect = qt::Q(Face);
+  button.palette = QApplication::palette();
+  button.state = (Enabled ? QStyle::State_Enabled : QStyle::State_None) |
+                 (Pressed ? QStyle::State_Sunken : QStyle::State_Raised) | (Hot ? QStyle::State_MouseOver : QStyle::State_None);
+  style->drawPrimitive(QStyle::PE_PanelButtonCommand, &button, &p, nullptr);
+  if (!ShowArrow) {
+    p.end();
+    Target->SetImage(img);
+    return;
+  }
+  QStyleOption arrow;
+  arrow.rect = QRect(Arrow.X - 4 + (Pressed ? 1 : 0), Arrow.Y - 4 + (Pressed ? 1 : 0), 9, 9);
+  arrow.palette = button.palette;
+  arrow.state = Enabled ? QStyle::State_Enabled : QStyle::State_None;
+  style->drawPrimitive(Up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow, &p, nullptr);
+  p.end();
+  Target->SetImage(img);
+}
+
 void DrawThemedStatusPart(TCanvas* Canvas, TThemedStatusPart Part, const TRect& R) {
   QPainter* p = Canvas ? Canvas->AttachedPainter() : nullptr;
   if (!p || !qApp) return;

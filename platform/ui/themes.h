@@ -7,7 +7,9 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
+#include "bitmap.h"
 #include "controls.h"
 
 class QWidget;
@@ -24,6 +26,11 @@ void SetThemesEnabled(bool Value);
 enum TThemedStatusPart { tspStatusBackground, tspStatusPane, tspStatusGripper };
 // Draws the style's part into the rectangle of a canvas that is painting now.
 void DrawThemedStatusPart(TCanvas* Canvas, TThemedStatusPart Part, const TRect& R);
+// Draws one half of a spin button as the style does into a bitmap: the
+// button face (sunken when pressed, lit when hot) clipped to the polygon
+// given, and (ShowArrow) the style's up or down arrow centred on Arrow.
+void DrawThemedSpinHalf(TBitmap* Target, const std::vector<TPoint>& Clip, const TRect& Face, bool ShowArrow,
+                        TPoint Arrow, bool Up, bool Pressed, bool Hot, bool Enabled);
 // Draws text as the style does (DT_ alignment flags; one line, no prefix).
 void DrawThemedText(TCanvas* Canvas, const TRect& R, const String& Text, unsigned Flags, bool Enabled);
 

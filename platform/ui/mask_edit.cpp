@@ -1,0 +1,221 @@
+#include "mask_edit.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include "keys.h"
+#include "qt_bridge.h"
+
+namespace ui {
+namespace {
+
+std::function<void()>& BeepHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+bool Down(int vk) { return GetKeyState(vk) < 0; }
+
+Qt::Alignment QtAlignment(TAlignment alignment_) {
+  Qt::Alignment h = alignment_ == taRightJustify ? Qt::AlignRight : alignment_ == taCenter ? Qt::AlignHCenter
+                                                                                          : Qt::AlignLeft;
+  return h | Qt::AlignVCenter;
+}
+
+}  // namespace
+
+void MessageBeep(unsigned) {
+  if (BeepHook()) {
+    BeepHook()();
+    return;
+  }
+  QApplication::beep();
+}
+
+void SetBeepHook(std::function<void()> Hook) { BeepHook() = std::move(Hook); }
+
+const TClassInfo& TCustomMaskEdit::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TCustomMaskEdit>("TCustomMaskEdit", &TEdit::StaticClassInfo())
+          .Str("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask)
+          .Build();
+  return info;
+}
+
+TCustomMaskEdit::TCustomMaskEdit(TComponent* AOwner) : TEdit(AOwner) {}
+
+TCustomMaskEdit::~TCustomMaskEdit() { BeginDestroy(); }
+
+void TCustomMaskEdit::SetEditMask(const String& Value) {
+  if (Value == mask_) return;
+  String value = GetText();
+  mask_ = Value;
+  engine_ = rtl::TEditMask(Value);
+  SetTextInternal(value);
+}
+
+String TCustomMaskEdit::GetText() const {
+  String shown = TEdit::GetText();
+  return IsMasked() ? engine_.Strip(shown) : shown;
+}
+
+void TCustomMaskEdit::SetTextInternal(const String& Value) {
+  TEdit::SetTextInternal(IsMasked() ? engine_.Apply(Value) : Value);
+}
+
+void TCustomMaskEdit::InitWidget() {
+  TEdit::InitWidget();
+  if (auto* e = static_cast<QLineEdit*>(widget_)) {
+    e->setTextMargins(leftMargin_, 0, rightMargin_, 0);
+    e->setAlignment(QtAlignment(alignment_));
+    e->setFrame(borderStyle_ != bsNone);
+  }
+}
+
+void TCustomMaskEdit::SetBorderStyle(TBorderStyle Value) {
+  borderStyle_ = Value;
+  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setFrame(Value != bsNone);
+}
+
+
+void TCustomMaskEdit::SetTextAlignment(TAlignment Value) {
+  alignment_ = Value;
+  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setAlignment(QtAlignment(alignment_));
+}
+
+void TCustomMaskEdit::SetMargins(int Left, int Right) {
+  leftMargin_ = Left;
+  rightMargin_ = Right;
+  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setTextMargins(Left, 0, Right, 0);
+}
+
+void TCustomMaskEdit::ValidateEdit() {
+  if (IsMasked() && !engine_.Complete(EditText()))
+    throw EDBEditError(u"Invalid input value.  Use escape key to abandon changes");
+}
+
+void TCustomMaskEdit::DoExit() {
+  if (IsMasked() && Modified()) ValidateEdit();
+  TEdit::DoExit();
+}
+
+void TCustomMaskEdit::MaskedChar(char16_t Ch) {
+  if (ReadOnly()) return;
+  String shown = EditText();
+  int pos = engine_.NextEditable(SelStart());
+  if (pos >= engine_.Length()) {
+    MessageBeep();
+    return;
+  }
+  auto c = engine_.Accept(pos, Ch);
+  if (!c) {
+    MessageBeep();
+    return;
+  }
+  shown.resize(engine_.Length(), engine_.BlankChar());
+  shown[pos] = *c;
+  TEdit::SetTextInternal(shown);
+  modified_ = true;
+  SetSelStart(engine_.NextEditable(pos + 1));
+}
+
+void TCustomMaskEdit::MaskedErase(bool Backward) {
+  if (ReadOnly()) return;
+  String shown = EditText();
+  int start = SelStart(), len = SelLength();
+  if (len == 0) {
+    int pos = Backward ? engine_.PrevEditable(start) : engine_.NextEditable(start);
+    if (pos < 0 || pos >= engine_.Length()) return;
+    start = pos;
+    len = 1;
+  }
+  for (int i = start; i < start + len && i < static_cast<int>(shown.size()); ++i)
+    if (!engine_.IsLiteral(i)) shown[i] = engine_.BlankChar();
+  TEdit::SetTextInternal(shown);
+  modified_ = true;
+  SetSelStart(start);
+}
+
+void TCustomMaskEdit::ClipboardAction(std::uint32_t Msg) {
+  auto* e = static_cast<QLineEdit*>(widget_);
+  if (!e) return;
+  switch (Msg) {
+    case WM_CUT:
+      if (!ReadOnly()) e->cut();
+      break;
+    case WM_COPY:
+      e->copy();
+      break;
+    case WM_PASTE:
+      if (!ReadOnly()) e->paste();
+      break;
+    case WM_CLEAR:
+      if (!ReadOnly()) e->del();
+      break;
+    default:
+      if (!ReadOnly()) e->undo();
+      break;
+  }
+}
+
+void TCustomMaskEdit::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_KEYDOWN: {
+      // Clipboard keys travel as messages, so a descendant can refuse them.
+      auto key = static_cast<std::uint16_t>(Message.WParam);
+      bool ctrl = Down(VK_CONTROL), shift = Down(VK_SHIFT);
+      std::uint32_t clip = 0;
+      if (ctrl && !shift) {
+        clip = key == 'C' || key == VK_INSERT ? WM_COPY : key == 'X' ? WM_CUT : key == 'V' ? WM_PASTE
+               : key == 'Z' ? WM_UNDO : 0;
+      } else if (shift && !ctrl) {
+        clip = key == VK_INSERT ? WM_PASTE : key == VK_DELETE ? WM_CUT : 0;
+      }
+      if (clip) {
+        TEdit::Dispatch(Message);  // key events first
+        if (Message.WParam == 0 || Message.Result) return;
+        Perform(clip);
+        Message.Result = 1;
+        return;
+      }
+      if (IsMasked() && (key == VK_BACK || key == VK_DELETE)) {
+        TEdit::Dispatch(Message);
+        if (Message.WParam == 0 || Message.Result) return;
+        MaskedErase(key == VK_BACK);
+        Message.Result = 1;
+        return;
+      }
+      TEdit::Dispatch(Message);
+      return;
+    }
+    case WM_CHAR:
+      if (IsMasked()) {
+        auto ch = static_cast<char16_t>(Message.WParam);
+        DoKeyPress(ch);
+        if (ch >= 0x20) MaskedChar(ch);
+        else if (ch) DefaultHandler(Message);
+        return;
+      }
+      TEdit::Dispatch(Message);
+      return;
+    case WM_CUT:
+    case WM_COPY:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+      ClipboardAction(Message.Msg);
+      Message.Result = 1;
+      return;
+    case EM_SETMARGINS: {
+      int l = (Message.WParam & EC_LEFTMARGIN) ? LoWord(static_cast<std::uintptr_t>(Message.LParam)) : leftMargin_;
+      int r = (Message.WParam & EC_RIGHTMARGIN) ? HiWord(static_cast<std::uintptr_t>(Message.LParam)) : rightMargin_;
+      SetMargins(l, r);
+      return;
+    }
+    default:
+      TEdit::Dispatch(Message);
+  }
+}
+
+}  // namespace ui

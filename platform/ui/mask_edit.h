@@ -1,0 +1,67 @@
+// The masked edit: an edit whose text follows an edit mask (rtl::TEditMask),
+// and the edit that clipboard commands reach as messages (WM_CUT, WM_COPY,
+// WM_PASTE, WM_CLEAR, WM_UNDO, EM_UNDO), so descendants can refuse them.
+#pragma once
+
+#include "edit_mask.h"
+#include "edits.h"
+#include "exceptions.h"
+
+namespace ui {
+
+constexpr std::uint32_t EM_SETMARGINS = 0x00D3;
+constexpr WPARAM EC_LEFTMARGIN = 1;
+constexpr WPARAM EC_RIGHTMARGIN = 2;
+
+// Text that does not complete its mask when the edit is left.
+class EDBEditError : public rtl::Exception {
+ public:
+  using rtl::Exception::Exception;
+};
+
+// The system's default beep. Tests count beeps through the hook.
+void MessageBeep(unsigned Type = 0);
+void SetBeepHook(std::function<void()> Hook);
+
+class TCustomMaskEdit : public TEdit {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TCustomMaskEdit(TComponent* AOwner);
+  ~TCustomMaskEdit() override;
+
+  const String& EditMask() const { return mask_; }
+  void SetEditMask(const String& Value);
+  bool IsMasked() const { return !engine_.Empty(); }
+  // The text as shown, literals and blanks included.
+  String EditText() const { return TEdit::GetText(); }
+  void SetEditText(const String& Value) { TEdit::SetTextInternal(Value); }
+  // Raises EDBEditError when a masked text misses a required character.
+  virtual void ValidateEdit();
+  // Margins of the text area beside buttons drawn inside the edit.
+  void SetMargins(int Left, int Right);
+  // bsNone: no frame (fields inside a composite control).
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle Value);
+  TAlignment TextAlignment() const { return alignment_; }
+  void SetTextAlignment(TAlignment Value);
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  String GetText() const override;
+  void SetTextInternal(const String& Value) override;
+  void InitWidget() override;
+  void DoExit() override;
+
+ private:
+  void MaskedChar(char16_t Ch);
+  void MaskedErase(bool Backward);
+  void ClipboardAction(std::uint32_t Msg);
+  String mask_;
+  rtl::TEditMask engine_;
+  int leftMargin_ = 0, rightMargin_ = 0;
+  TAlignment alignment_ = taLeftJustify;
+  TBorderStyle borderStyle_ = bsSingle;
+};
+
+}  // namespace ui
