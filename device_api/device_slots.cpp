@@ -2,20 +2,21 @@
 
 #include <array>
 #include <atomic>
-#include <memory>
+#include <mutex>
 
 #include "link.h"
-#include "usb_link.h"
 
 namespace jq {
 namespace {
 
 struct Library_State {
-  std::recursive_mutex command_lock;
+  Ticket_Lock command_lock;
   // Written under command_lock; read without it by nothing but diagnostics.
   std::array<std::atomic<uint8_t>, Slot_Count> link_kind{};
   std::atomic<bool> initialised{false};
-  std::unique_ptr<Link_Backend> uart, usb, net;
+  // Replaced under command_lock and backends_lock; read under either.
+  std::mutex backends_lock;
+  std::shared_ptr<Link_Backend> uart, usb, net;
 };
 
 Library_State& State() {
@@ -24,19 +25,18 @@ Library_State& State() {
   return *state;
 }
 
-Link_Backend* Backend_For(TLink_Kind kind) {
-  Library_State& s = State();
+std::shared_ptr<Link_Backend>* Slot_Of(Library_State& s, TLink_Kind kind) {
   switch (kind) {
-    case Link_UART: return s.uart.get();
-    case Link_USB: return s.usb.get();
-    case Link_Net: return s.net.get();
+    case Link_UART: return &s.uart;
+    case Link_USB: return &s.usb;
+    case Link_Net: return &s.net;
     default: return nullptr;
   }
 }
 
 }  // namespace
 
-std::recursive_mutex& Command_Lock() { return State().command_lock; }
+Ticket_Lock& Command_Lock() { return State().command_lock; }
 
 bool Library_Initialised() { return State().initialised.load(std::memory_order_acquire); }
 
@@ -49,12 +49,20 @@ void Set_Link_Kind(int32_t slot, TLink_Kind kind) {
   if (Valid_Slot(slot)) State().link_kind[slot].store(kind);
 }
 
+std::shared_ptr<Link_Backend> Backend_Of(TLink_Kind kind) {
+  Library_State& s = State();
+  std::lock_guard<std::mutex> lock(s.backends_lock);
+  std::shared_ptr<Link_Backend>* slot = Slot_Of(s, kind);
+  return slot ? *slot : nullptr;
+}
+
 // Runs the exchange on the link of the slot's kind; Command_Lock is held.
 static int32_t Dispatch_Transport(int32_t slot, const TCommand_Request& request, TReply_Block& block) {
-  Link_Backend* link = Backend_For(Get_Link_Kind(slot));
-  if (!link) return Result_Fail;  // Link_None and unknown kinds
+  Library_State& s = State();
+  std::shared_ptr<Link_Backend>* link = Slot_Of(s, Get_Link_Kind(slot));
+  if (!link || !*link) return Result_Fail;  // Link_None and unknown kinds
   try {
-    return link->Transaction(slot, request, block) == Result_OK ? Result_OK : Result_Fail;
+    return (*link)->Transaction(slot, request, block) == Result_OK ? Result_OK : Result_Fail;
   } catch (...) {
     return Result_Fail;
   }
@@ -64,7 +72,7 @@ int32_t Send_Command(int32_t slot, uint16_t command, uint16_t index, int32_t val
                      TCommand_Reply& reply) {
   reply.Result = Result_Fail;
   if (!Library_Initialised()) return Result_Fail;
-  std::lock_guard<std::recursive_mutex> lock(Command_Lock());
+  std::lock_guard<Ticket_Lock> lock(Command_Lock());
   if (!Valid_Slot(slot) || !Library_Initialised()) return Result_Fail;
   const TCommand_Request request{command, index, value};
   TReply_Block block;
@@ -78,12 +86,13 @@ namespace {
 // Stops and frees the link backends, the USB reader first, so no handle is read
 // while it is being closed.
 void Stop_Backends(Library_State& s) {
-  for (Link_Backend* b : {s.usb.get(), s.uart.get(), s.net.get()}) {
+  for (const auto& b : {s.usb, s.uart, s.net}) {
     try {
       if (b) b->Stop();
     } catch (...) {
     }
   }
+  std::lock_guard<std::mutex> lock(s.backends_lock);
   s.usb.reset();
   s.uart.reset();
   s.net.reset();
@@ -93,14 +102,18 @@ void Stop_Backends(Library_State& s) {
 
 int32_t Library_Init() {
   Library_State& s = State();
-  std::lock_guard<std::recursive_mutex> lock(s.command_lock);
+  std::lock_guard<Ticket_Lock> lock(s.command_lock);
   if (s.initialised.load()) return Result_OK;  // a second JQ_Init changes nothing
   for (auto& kind : s.link_kind) kind.store(Link_None);
   try {
-    s.uart = Make_UART_Link();
-    s.net = Make_Net_Link();
-    s.usb = Make_USB_Link();  // starts the reader thread, so last
-    for (Link_Backend* b : {s.uart.get(), s.net.get(), s.usb.get()})
+    std::shared_ptr<Link_Backend> uart = Make_UART_Link(), net = Make_Net_Link(), usb = Make_USB_Link();
+    {
+      std::lock_guard<std::mutex> backends(s.backends_lock);
+      s.uart = uart;
+      s.net = net;
+      s.usb = usb;
+    }
+    for (Link_Backend* b : {uart.get(), net.get(), usb.get()})  // the USB reader starts last
       if (b) b->Start();
   } catch (...) {
     Stop_Backends(s);  // a half-started library would leak its reader thread
@@ -112,7 +125,7 @@ int32_t Library_Init() {
 
 int32_t Library_DeInit() {
   Library_State& s = State();
-  std::lock_guard<std::recursive_mutex> lock(s.command_lock);
+  std::lock_guard<Ticket_Lock> lock(s.command_lock);
   if (!s.initialised.load()) return Result_OK;
   s.initialised.store(false, std::memory_order_release);
   for (auto& kind : s.link_kind) kind.store(Link_None);

@@ -25,9 +25,14 @@
 // params: parameters after the slot, parenthesised: (uint16_t axis, int32_t* acc)
 // args:   the same parameters' names: (axis, acc)
 // body:   an expression giving the i32 result; `slot` is in scope.
+// The body holds Command_Lock throughout, so the commands of one export reach the
+// controller as one unbroken sequence, whatever other threads send meanwhile.
 #define JQ_EXPORT_PAIR(name, params, args, body)                                      \
   JQ_EXPORT int32_t JQ_CALL JQ_M_##name(int32_t slot JQ_LEAD_COMMA(params)) {          \
-    return ::jq::Guard([&]() -> int32_t { return body; });                            \
+    return ::jq::Guard([&]() -> int32_t {                                             \
+      std::lock_guard<::jq::Ticket_Lock> sequence(::jq::Command_Lock());              \
+      return body;                                                                    \
+    });                                                                               \
   }                                                                                   \
   JQ_EXPORT int32_t JQ_CALL JQ_##name params { return JQ_M_##name(0 JQ_LEAD_COMMA(args)); }
 
@@ -119,7 +124,7 @@ template <class F>
 int32_t Link_Export(int32_t slot, F&& f) {
   return Guard([&]() -> int32_t {
     if (!Valid_Slot(slot) || !Library_Initialised()) return Result_Fail;
-    std::lock_guard<std::recursive_mutex> lock(Command_Lock());
+    std::lock_guard<Ticket_Lock> lock(Command_Lock());
     if (!Library_Initialised()) return Result_Fail;
     return f();
   });

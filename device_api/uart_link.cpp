@@ -1,14 +1,14 @@
 // Serial link: one blocking serial port per slot, 13-byte request frames and
 // 14-byte reply frames, three attempts per command.
 #include <array>
-#include <cstring>
 #include <memory>
 #include <string>
 
-#include "sync_serial.h"
 #include "export_table.h"
+#include "frame_exchange.h"
 #include "frames.h"
 #include "link.h"
+#include "sync_serial.h"
 
 namespace jq {
 namespace {
@@ -16,19 +16,57 @@ namespace {
 constexpr int UART_Attempts = 3;
 constexpr int UART_Reply_Timeout_ms = 500;
 
+// The slot's serial port as a frame channel.
+class UART_Channel final : public Frame_Channel {
+ public:
+  explicit UART_Channel(TSyncSerial& port) : port_(port) {}
+
+  size_t Drop_Input() override {
+    const size_t waiting = port_.LineBuffer.size() + static_cast<size_t>(std::max(port_.InputQueueCount(), 0));
+    port_.SetSerialError(0);
+    port_.PurgePort();
+    return waiting;
+  }
+
+  bool Send(const TRequest_Frame& frame) override {
+    port_.SendBytes(frame.data(), static_cast<int32_t>(frame.size()));  // a failure shows in the reply wait
+    return true;
+  }
+
+  Receive_Result Receive(std::vector<uint8_t>& bytes, int timeout_ms) override {
+    const std::string got = port_.ReceiveAvailable(timeout_ms);
+    if (!got.empty()) {
+      bytes.insert(bytes.end(), got.begin(), got.end());
+      return Receive_Result::Data;
+    }
+    const int32_t error = port_.LastErrorCode();
+    return error == 0 || error == ErrTimeout ? Receive_Result::Timed_Out : Receive_Result::Failed;
+  }
+
+ private:
+  TSyncSerial& port_;
+};
+
+struct UART_Slot {
+  std::unique_ptr<TSyncSerial> port;
+  Frame_Exchange exchange{UART_Reply_Timeout_ms};
+};
+
 class UART_Link final : public Link_Backend {
  public:
   void Start() override {
-    for (auto& port : ports_) {
-      port = std::make_unique<TSyncSerial>();
-      port->RaiseExcept = false;
+    for (UART_Slot& s : slots_) {
+      s.port = std::make_unique<TSyncSerial>();
+      s.port->RaiseExcept = false;
+      // Each attempt's whole reply wait is bounded, however slowly bytes trickle in.
+      s.port->InterPacketTimeout = false;
     }
   }
 
   void Stop() override {
-    for (auto& port : ports_) {
-      if (port) port->ClosePort();
-      port.reset();
+    for (UART_Slot& s : slots_) {
+      if (s.port) s.port->ClosePort();
+      s.port.reset();
     }
   }
 
@@ -37,57 +75,53 @@ class UART_Link final : public Link_Backend {
   }
 
   int32_t UART_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
-    TSyncSerial* port = Valid_Slot(slot) ? ports_[slot].get() : nullptr;
-    if (!port || port->Handle() == platform::serial::Invalid_Handle) return Result_Fail;
+    if (!Valid_Slot(slot)) return Result_Fail;
+    UART_Slot& s = slots_[slot];
+    if (!s.port || s.port->Handle() == platform::serial::Invalid_Handle) return Result_Fail;
     const TRequest_Frame frame = Build_Request_Frame(request);
-    uint8_t answer[Reply_Frame_Size];
+    UART_Channel channel(*s.port);
     for (int attempt = 0; attempt < UART_Attempts; ++attempt) {
-      port->SetSerialError(0);
-      port->PurgePort();  // a late reply to an earlier attempt must not be taken for this one
-      port->SendBytes(frame.data(), Request_Frame_Size);
-      std::memset(answer, 0, sizeof answer);
-      const int got = port->ReceiveExact(answer, Reply_Frame_Size, UART_Reply_Timeout_ms);
-      if (got < 0 || !Accept_Reply_Frame(frame, answer, static_cast<size_t>(got), reply)) continue;
-      if (reply.Status == 0) return Result_OK;
+      if (s.exchange.Attempt(channel, frame, reply) == Frame_Exchange::Outcome::Accepted &&
+          reply.Status == 0)
+        return Result_OK;
     }
     return Result_Fail;
   }
 
   // Called with Command_Lock held and a valid slot.
   int32_t Open(int32_t slot, const std::string& name) {
-    TSyncSerial* port = ports_[slot].get();
-    if (!port) return Result_Fail;
+    UART_Slot& s = slots_[slot];
+    if (!s.port) return Result_Fail;
     // A port still open from an earlier open is closed, so the new name takes effect.
-    port->ClosePort();
-    port->OpenPort(name);
-    port->ConfigurePort(115200, 8, 'N', 0, false, false);
+    s.port->ClosePort();
+    s.port->OpenPort(name);
+    s.port->ConfigurePort(115200, 8, 'N', 0, false, false);
+    s.exchange.Trust();
     Set_Link_Kind(slot, Link_UART);
     return Result_OK;
   }
 
   int32_t Close(int32_t slot) {
-    if (TSyncSerial* port = ports_[slot].get()) port->ClosePort();
+    UART_Slot& s = slots_[slot];
+    if (s.port) s.port->ClosePort();
+    s.exchange.Trust();
     return Result_OK;
   }
 
  private:
-  std::array<std::unique_ptr<TSyncSerial>, Slot_Count> ports_;
+  std::array<UART_Slot, Slot_Count> slots_;
 };
 
-UART_Link* g_uart = nullptr;  // the library's instance while it is initialised
+UART_Link& UART() { return Backend<UART_Link>(Link_UART); }
 
 int32_t Open_UART(int32_t slot, const char* name) {
   if (!name) return Result_Fail;
-  return Link_Export(slot, [&] { return g_uart ? g_uart->Open(slot, name) : Result_Fail; });
+  return Link_Export(slot, [&] { return UART().Open(slot, name); });
 }
 
 }  // namespace
 
-std::unique_ptr<Link_Backend> Make_UART_Link() {
-  auto link = std::make_unique<UART_Link>();
-  g_uart = link.get();
-  return link;
-}
+std::unique_ptr<Link_Backend> Make_UART_Link() { return std::make_unique<UART_Link>(); }
 
 }  // namespace jq
 
@@ -99,5 +133,4 @@ JQ_EXPORT_PAIR(Open_UART_Unicode, (const char* port_name), (port_name), Open_UAR
 JQ_EXPORT_ONE(int32_t, JQ_Open_UART_ID, (int32_t number),
               Open_UART(0, ("COM" + std::to_string(number)).c_str()))
 
-JQ_EXPORT_PAIR(Close_UART, (), (),
-               Link_Export(slot, [&] { return g_uart ? g_uart->Close(slot) : Result_Fail; }))
+JQ_EXPORT_PAIR(Close_UART, (), (), Link_Export(slot, [&] { return UART().Close(slot); }))

@@ -2,6 +2,7 @@
 
 #include <hidapi/hidapi.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -37,15 +38,35 @@ struct Receive_State {
   int32_t Awaited_Slot = -1;
   uint16_t Awaited_Command = 0;
   int32_t Push_Table[Slot_Count][Push_Words] = {};
+
+  // Keeps one input report: a push report updates the slot's push words; a reply
+  // report completes the waiting transaction when it is the awaited one. A stale
+  // reply to an earlier command, or one from another slot, is skipped; once the
+  // awaited reply is stored it stays until the waiter has copied it, since a report
+  // read in the same pass (before the waiter runs) must not replace it. True when
+  // the report completed the awaited reply.
+  bool Store_Report(int32_t slot, const uint8_t (&report)[USB_In_Report_Size]) {
+    std::lock_guard<std::mutex> lock(Receive_Lock);
+    if (report[0] == Report_Push) {
+      Push_Table[slot][0] = Read_I32(report + 1);
+      Push_Table[slot][1] = Read_I32(report + 5);
+    } else if (report[0] == Report_Reply) {
+      if (Awaiting && !Reply_Ready && Awaited_Slot == slot && Read_U16(report + 2) == Awaited_Command) {
+        std::memcpy(Reply_Report, report, sizeof Reply_Report);
+        Reply_Ready = true;
+        Reply_Arrived.notify_all();
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The slot whose reply a transaction still awaits, or -1.
+  int32_t Slot_Awaiting_Reply() {
+    std::lock_guard<std::mutex> lock(Receive_Lock);
+    return Awaiting && !Reply_Ready ? Awaited_Slot : -1;
+  }
 };
-
-Receive_State& Received() {
-  static Receive_State* state = new Receive_State;  // outlives every caller
-  return *state;
-}
-
-// Milliseconds the reader sleeps after each pass; written by JQ_Set_Thread_Timeout.
-std::atomic<int32_t> Poll_Period{5};
 
 // hidapi gives wide texts; the library compares 8-bit texts. Our makers and serial
 // numbers are ASCII; anything else cannot match an ASCII text and becomes '?'.
@@ -61,40 +82,41 @@ bool Is_Our_Device(const hid_device_info& info) {
          Narrow(info.product_string).find("JQ-") != std::string::npos;
 }
 
-// Keeps one input report: a push report updates the slot's push words; a reply
-// report completes the waiting transaction when it is the awaited one. A stale
-// reply to an earlier command, or one from another slot, is skipped; once the
-// awaited reply is stored it stays until the waiter has copied it, since a report
-// read in the same pass (before the waiter runs) must not replace it.
-void Store_Report(int32_t slot, const uint8_t (&report)[USB_In_Report_Size]) {
-  Receive_State& rx = Received();
-  std::lock_guard<std::mutex> lock(rx.Receive_Lock);
-  if (report[0] == Report_Push) {
-    rx.Push_Table[slot][0] = Read_I32(report + 1);
-    rx.Push_Table[slot][1] = Read_I32(report + 5);
-  } else if (report[0] == Report_Reply) {
-    if (rx.Awaiting && !rx.Reply_Ready && rx.Awaited_Slot == slot &&
-        Read_U16(report + 2) == rx.Awaited_Command) {
-      std::memcpy(rx.Reply_Report, report, sizeof rx.Reply_Report);
-      rx.Reply_Ready = true;
-      rx.Reply_Arrived.notify_all();
-    }
-  }
-}
-
-// The open device handles. `Lock` is held by the reader while it reads a handle
-// and by open and close while they change one, so a handle is never freed under a
-// read. Taken after Command_Lock, before Receive_Lock.
+// The open device handles and what the reader waits for. `Lock` is held by the
+// reader while it reads a handle and by open and close while they change one, so
+// a handle is never freed under a read; Handles change only under Command_Lock
+// too, so a transaction (which holds Command_Lock) writes without `Lock`. Taken
+// after Command_Lock, before Receive_Lock.
 struct USB_Devices {
   std::mutex Lock;
+  std::condition_variable Changed;  // a handle opened, a reply awaited, the period changed, the end
   std::array<hid_device*, Slot_Count> Handles{};
+  // Milliseconds between passes; written by JQ_Set_Thread_Timeout.
+  std::atomic<int32_t> Poll_Period{5};
+  bool Terminated = false;  // guarded by Lock
+
+  bool Any_Open() const {
+    for (hid_device* h : Handles)
+      if (h) return true;
+    return false;
+  }
+
+  // Wakes the reader after a change made under Lock (or a store of an atomic).
+  void Wake() {
+    { std::lock_guard<std::mutex> lock(Lock); }
+    Changed.notify_all();
+  }
 };
 
-// The one reader: polls every open device without blocking, then sleeps
-// Poll_Period. Starts at once; Terminate wakes it, WaitFor joins it.
+// The one reader: a pass reads every open device once without blocking, then
+// the next pass follows Poll_Period later. Between passes it waits on the input of
+// the device whose reply a caller awaits, so the reply is taken when it arrives,
+// and with no device open it waits for one to be opened. Starts at once;
+// Terminate wakes it, WaitFor joins it.
 class TUSBThread {
  public:
-  explicit TUSBThread(USB_Devices& devices) : devices_(devices), thread_([this] { ReadLoop(); }) {}
+  TUSBThread(USB_Devices& devices, Receive_State& received)
+      : devices_(devices), received_(received), thread_([this] { ReadLoop(); }) {}
   ~TUSBThread() {
     Terminate();
     WaitFor();
@@ -105,9 +127,9 @@ class TUSBThread {
   void Terminate() {
     {
       std::lock_guard<std::mutex> lock(devices_.Lock);
-      terminated_ = true;
+      devices_.Terminated = true;
     }
-    wake_.notify_all();
+    devices_.Changed.notify_all();
   }
 
   void WaitFor() {
@@ -115,35 +137,58 @@ class TUSBThread {
   }
 
  private:
+  // The longest a blocking read holds the device lock, so that a close or the end
+  // of the library never waits longer.
+  static constexpr int Max_Read_Slice_ms = 50;
+
+  void Read_One(std::unique_lock<std::mutex>& io, int32_t slot, int timeout_ms) {
+    hid_device* handle = devices_.Handles[slot];
+    if (!handle) return;
+    std::memset(buffer_, 0, sizeof buffer_);
+    const int n = timeout_ms > 0 ? hid_read_timeout(handle, buffer_, sizeof buffer_, timeout_ms)
+                                 : hid_read(handle, buffer_, sizeof buffer_);
+    if (n > 0) received_.Store_Report(slot, buffer_);
+    // Between reads the lock is let go, so open and close never wait for a pass.
+    io.unlock();
+    io.lock();
+  }
+
   void ReadLoop() {
-    uint8_t buffer[USB_In_Report_Size];
     std::unique_lock<std::mutex> io(devices_.Lock);
-    while (!terminated_) {
-      for (int32_t slot = 0; slot < Slot_Count; ++slot) {
-        if (!devices_.Handles[slot]) continue;
-        std::memset(buffer, 0, sizeof buffer);
-        const int n = hid_read(devices_.Handles[slot], buffer, sizeof buffer);
-        if (n > 0) Store_Report(slot, buffer);
-        // Between devices the lock is let go, so a caller's write never waits
-        // for a whole pass, even when the poll period is 0.
-        io.unlock();
-        io.lock();
-        if (terminated_) return;
+    Clock::time_point next_pass = Clock::now();
+    while (!devices_.Terminated) {
+      if (!devices_.Any_Open()) {
+        devices_.Changed.wait(io, [this] { return devices_.Terminated || devices_.Any_Open(); });
+        next_pass = Clock::now();
+        continue;
       }
-      const int period = std::max<int32_t>(0, Poll_Period.load());
-      if (period == 0) {
-        io.unlock();
-        std::this_thread::yield();
-        io.lock();
+      if (Clock::now() >= next_pass) {
+        for (int32_t slot = 0; slot < Slot_Count && !devices_.Terminated; ++slot) Read_One(io, slot, 0);
+        const int32_t period = std::max<int32_t>(0, devices_.Poll_Period.load());
+        next_pass = Clock::now() + std::chrono::milliseconds(period);
+        if (period == 0) {
+          io.unlock();
+          std::this_thread::yield();
+          io.lock();
+          continue;
+        }
+      }
+      // While a caller awaits a reply, wait on that device's input.
+      const int32_t awaited = received_.Slot_Awaiting_Reply();
+      if (awaited >= 0 && awaited < Slot_Count && devices_.Handles[awaited]) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(next_pass - Clock::now()).count();
+        Read_One(io, awaited, static_cast<int>(std::clamp<int64_t>(left, 1, Max_Read_Slice_ms)));
       } else {
-        wake_.wait_for(io, std::chrono::milliseconds(period), [this] { return terminated_; });
+        devices_.Changed.wait_until(io, next_pass, [this] {
+          return devices_.Terminated || received_.Slot_Awaiting_Reply() >= 0;
+        });
       }
     }
   }
 
   USB_Devices& devices_;
-  std::condition_variable wake_;
-  bool terminated_ = false;  // guarded by devices_.Lock
+  Receive_State& received_;
+  uint8_t buffer_[USB_In_Report_Size] = {};
   std::thread thread_;
 };
 
@@ -151,8 +196,7 @@ class USB_Link final : public Link_Backend {
  public:
   void Start() override {
     hid_init();
-    Poll_Period.store(5);
-    USB_Thread = std::make_unique<TUSBThread>(devices_);
+    USB_Thread = std::make_unique<TUSBThread>(devices_, received_);
   }
 
   void Stop() override {
@@ -170,10 +214,14 @@ class USB_Link final : public Link_Backend {
   }
 
   int32_t USB_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
+    if (!Valid_Slot(slot)) return Result_Fail;
+    // Handles change only under Command_Lock, which the caller holds.
+    hid_device* handle = devices_.Handles[slot];
+    if (!handle) return Result_Fail;
     uint8_t report[USB_Out_Report_Size];
     Build_USB_Out_Report(request.Command, request.Index, request.Value, report);
 
-    Receive_State& rx = Received();
+    Receive_State& rx = received_;
     {
       std::lock_guard<std::mutex> lock(rx.Receive_Lock);
       rx.Reply_Ready = false;
@@ -181,13 +229,9 @@ class USB_Link final : public Link_Backend {
       rx.Awaited_Slot = slot;
       rx.Awaited_Command = request.Command;
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(USB_Reply_Timeout_ms);
-    bool written = false;
-    {
-      std::lock_guard<std::mutex> lock(devices_.Lock);
-      if (hid_device* handle = devices_.Handles[slot])
-        written = hid_write(handle, report, sizeof report) >= 0;
-    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(USB_Reply_Timeout_ms);
+    const bool written = hid_write(handle, report, sizeof report) >= 0;
+    if (written) devices_.Wake();
     std::unique_lock<std::mutex> lock(rx.Receive_Lock);
     if (written) rx.Reply_Arrived.wait_until(lock, deadline, [&] { return rx.Reply_Ready; });
     rx.Awaiting = false;
@@ -222,6 +266,7 @@ class USB_Link final : public Link_Backend {
       std::lock_guard<std::mutex> lock(devices_.Lock);
       devices_.Handles[slot] = handle;
     }
+    devices_.Changed.notify_all();
     Set_Link_Kind(slot, Link_USB);
     return Result_OK;
   }
@@ -235,12 +280,24 @@ class USB_Link final : public Link_Backend {
     return Result_OK;
   }
 
+  int32_t Push_Word(int32_t slot, uint16_t channel) {
+    if (!Valid_Slot(slot) || channel >= Push_Words) return 0;
+    std::lock_guard<std::mutex> lock(received_.Receive_Lock);
+    return received_.Push_Table[slot][channel];
+  }
+
+  void Set_Poll_Period(int32_t milliseconds) {
+    devices_.Poll_Period.store(milliseconds);  // a negative period is used as 0
+    devices_.Wake();  // a reader sleeping out a long period takes the new one now
+  }
+
  private:
   USB_Devices devices_;
+  Receive_State received_;
   std::unique_ptr<TUSBThread> USB_Thread;
 };
 
-USB_Link* g_usb = nullptr;  // the library's instance while it is initialised
+USB_Link& USB() { return Backend<USB_Link>(Link_USB); }
 
 }  // namespace
 
@@ -255,44 +312,47 @@ void Build_USB_Out_Report(uint16_t command, uint16_t index, int32_t value,
   for (int i = 0; i < 4; ++i) report[5 + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-std::unique_ptr<Link_Backend> Make_USB_Link() {
-  auto link = std::make_unique<USB_Link>();
-  g_usb = link.get();
-  return link;
-}
+std::unique_ptr<Link_Backend> Make_USB_Link() { return std::make_unique<USB_Link>(); }
 
 }  // namespace jq
 
 using namespace jq;
 
 JQ_EXPORT int32_t JQ_CALL JQ_M_Open_USB(int32_t slot) {
-  return Link_Export(slot, [&] { return g_usb->Open(slot, slot, nullptr); });
+  return Link_Export(slot, [&] { return USB().Open(slot, slot, nullptr); });
 }
 JQ_EXPORT int32_t JQ_CALL JQ_Open_USB(void) { return JQ_M_Open_USB(0); }
 
 JQ_EXPORT int32_t JQ_CALL JQ_M_Open_USB_SN(int32_t slot, const char* serial_number) {
   if (!serial_number || !*serial_number) return Result_Fail;
-  return Link_Export(slot, [&] { return g_usb->Open(slot, 0, serial_number); });
+  return Link_Export(slot, [&] { return USB().Open(slot, 0, serial_number); });
 }
 
 JQ_EXPORT int32_t JQ_CALL JQ_M_Close_USB(int32_t slot) {
-  return Link_Export(slot, [&] { return g_usb->Close(slot); });
+  return Link_Export(slot, [&] { return USB().Close(slot); });
 }
 JQ_EXPORT int32_t JQ_CALL JQ_Close_USB(void) { return JQ_M_Close_USB(0); }
 
-JQ_EXPORT_PAIR(Get_Push_Data, (uint16_t channel, int32_t* value), (channel, value), ([&] {
-  Put(value, 0);
-  if (!Library_Initialised()) return Result_Fail;
-  if (Valid_Slot(slot) && channel < Push_Words) {
-    Receive_State& rx = Received();
-    std::lock_guard<std::mutex> lock(rx.Receive_Lock);
-    Put(value, rx.Push_Table[slot][channel]);
-  }
-  return Result_OK;
-}()))
+// Push words are read without Command_Lock: a caller polling them must not wait
+// behind a command exchange.
+JQ_EXPORT int32_t JQ_CALL JQ_M_Get_Push_Data(int32_t slot, uint16_t channel, int32_t* value) {
+  return Guard([&]() -> int32_t {
+    Put(value, 0);
+    const std::shared_ptr<Link_Backend> usb = Backend_Of(Link_USB);
+    if (!usb || !Library_Initialised()) return Result_Fail;
+    Put(value, static_cast<USB_Link&>(*usb).Push_Word(slot, channel));
+    return Result_OK;
+  });
+}
+JQ_EXPORT int32_t JQ_CALL JQ_Get_Push_Data(uint16_t channel, int32_t* value) {
+  return JQ_M_Get_Push_Data(0, channel, value);
+}
 
 JQ_EXPORT int32_t JQ_CALL JQ_Set_Thread_Timeout(int32_t milliseconds) {
-  if (!Library_Initialised()) return Result_Fail;
-  Poll_Period.store(milliseconds);  // a negative period is used as 0
-  return Result_OK;
+  return Guard([&]() -> int32_t {
+    const std::shared_ptr<Link_Backend> usb = Backend_Of(Link_USB);
+    if (!usb || !Library_Initialised()) return Result_Fail;
+    static_cast<USB_Link&>(*usb).Set_Poll_Period(milliseconds);
+    return Result_OK;
+  });
 }

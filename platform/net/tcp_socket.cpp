@@ -139,19 +139,22 @@ Net_Error Tcp_Socket::Read_Some(uint8_t* data, size_t size, int timeout_ms, size
   }
 }
 
-void Tcp_Socket::Discard_Received() {
-  if (fd_ < 0) return;
+size_t Tcp_Socket::Discard_Received() {
+  if (fd_ < 0) return 0;
   // Only what is queued now: a peer that keeps sending must not hold us here.
   int queued = 0;
-  if (::ioctl(fd_, FIONREAD, &queued) != 0) return;
+  if (::ioctl(fd_, FIONREAD, &queued) != 0) return 0;
   uint8_t sink[512];
+  size_t dropped = 0;
   while (queued > 0) {
     const ssize_t n = ::recv(fd_, sink, std::min(sizeof sink, static_cast<size_t>(queued)), MSG_DONTWAIT);
     if (n < 0 && errno == EINTR) continue;
     // Nothing left, or the link ended: the next check or read reports that.
-    if (n <= 0) return;
+    if (n <= 0) break;
     queued -= static_cast<int>(n);
+    dropped += static_cast<size_t>(n);
   }
+  return dropped;
 }
 
 }  // namespace platform::net

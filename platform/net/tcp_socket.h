@@ -36,8 +36,9 @@ class Tcp_Socket {
   // Waits up to `timeout_ms` (<= 0: no limit) for data, then reads what is there (at
   // most `size`). Returns the count in `got`; an error when nothing came or the link ended.
   Net_Error Read_Some(uint8_t* data, size_t size, int timeout_ms, size_t& got);
-  // Drops the bytes that have arrived and are not read yet, without waiting.
-  void Discard_Received();
+  // Drops the bytes that have arrived and are not read yet, without waiting;
+  // answers how many.
+  size_t Discard_Received();
 
  private:
   int fd_ = -1;

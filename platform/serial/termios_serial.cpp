@@ -335,6 +335,14 @@ class Termios_Serial_Api final : public Serial_Api {
       pollfd pfd{p->fd, POLLIN, 0};
       if (ov.Event_Mask & EV_RxChar) {
         ::poll(&pfd, 1, static_cast<int>(left));
+        // A hung-up or failed device polls ready at once and forever: end the wait
+        // with that error instead of spinning until the time-out.
+        if ((pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && Input_Count(p->fd) == 0) {
+          ov.Status = Hang_Up_Error(p->fd);
+          if (p->pending_event == &ov) p->pending_event = nullptr;
+          SetLastError(ov.Status);
+          return Wait_Failed;
+        }
       } else {
         std::this_thread::sleep_for(std::chrono::milliseconds(left));
       }
@@ -481,6 +489,14 @@ class Termios_Serial_Api final : public Serial_Api {
     if (bits & TIOCM_RI) s |= MS_Ring_On;
     if (bits & TIOCM_CD) s |= MS_Rlsd_On;
     return s;
+  }
+
+  // What a read of a hung-up port reports (EIO on a pty whose other side closed).
+  static uint32_t Hang_Up_Error(int fd) {
+    uint8_t probe;
+    const ssize_t n = ::read(fd, &probe, 0);
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return Error_From_Errno(errno);
+    return Error_Device_Not_Connected;
   }
 
   static int Input_Count(int fd) {

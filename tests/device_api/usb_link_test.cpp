@@ -300,12 +300,35 @@ TEST_F(UsbLink, PollPeriodCanBeChangedAndNegativeMeansZero) {
 }
 
 TEST_F(UsbLink, InitStartsWithTheDefaultPollPeriod) {
-  // A reader left at ten minutes per pass would never see a reply in time.
+  // A reader left at ten minutes per pass would not read pushed words for ten minutes.
   EXPECT_EQ(JQ_Set_Thread_Timeout(600000), 0);
   JQ_DeInit();
   ASSERT_EQ(JQ_Init(), 0);
   jqsim::AttachHid(Device("a"), sim);
   ASSERT_EQ(JQ_Open_USB(), 0);
+  sim.SetPushWords(21, 22);
+  sim.SetPushPeriodMs(2);
+  EXPECT_TRUE(Eventually([] {
+    int32_t w1 = 0;
+    JQ_Get_Push_Data(1, &w1);
+    return w1 == 22;
+  }));
+}
+
+// While a caller awaits a reply the reader waits on that device's input, so the
+// reply is taken when it comes, not at the next pass; and a reader with nothing
+// open waits for an open rather than polling nothing.
+TEST_F(UsbLink, RepliesDoNotWaitForThePollPeriod) {
+  EXPECT_EQ(JQ_Set_Thread_Timeout(0), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  jqsim::AttachHid(Device("a"), sim);
+  ASSERT_EQ(JQ_Open_USB(), 0);
+  EXPECT_EQ(JQ_Check(), 0) << "the reader did not notice the open";
+  EXPECT_EQ(JQ_Set_Thread_Timeout(600000), 0);
+  sim.SetFault({jqsim::FaultKind::Delay, 3});
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(JQ_Check(), 0) << "a reply waited for the next pass, ten minutes away";
+  EXPECT_EQ(JQ_Close_USB(), 0);
+  EXPECT_EQ(JQ_Open_USB(), 0);
   EXPECT_EQ(JQ_Check(), 0);
 }
 

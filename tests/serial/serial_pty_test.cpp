@@ -39,8 +39,8 @@ class PtyTest : public ::testing::Test {
   }
   void TearDown() override {
     port.ClosePort();
-    ::close(keep_slave);
-    ::close(master);
+    if (keep_slave >= 0) ::close(keep_slave);
+    if (master >= 0) ::close(master);
   }
 
   void MasterWrite(const std::string& bytes) {
@@ -176,6 +176,27 @@ TEST_F(PtyTest, LinesOverThePty) {
   EXPECT_EQ(port.ReceiveLine(200), "second");
   EXPECT_EQ(port.ReceiveLine(20), "");
   EXPECT_EQ(port.LastErrorCode(), 9997);
+}
+
+// The peer hangs up: a wait for input ends at once with the device's error rather
+// than polling a dead line until the time-out and calling it one.
+TEST_F(PtyTest, HangUpEndsTheWaitWithTheDeviceError) {
+  ::close(keep_slave);
+  ::close(master);
+  keep_slave = master = -1;
+  for (bool per_wait : {true, false}) {
+    port.InterPacketTimeout = per_wait;
+    char buf[14];
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t n = port.ReceiveExact(buf, 14, 2000);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(n, 0);
+    EXPECT_NE(port.LastErrorCode(), 0);
+    EXPECT_NE(port.LastErrorCode(), jq::ErrTimeout) << "a hang-up is not a time-out";
+    EXPECT_LT(took, std::chrono::milliseconds(1000)) << "waited out the time-out on a dead line";
+    EXPECT_EQ(port.ReceiveAvailable(2000), "");
+    EXPECT_NE(port.LastErrorCode(), jq::ErrTimeout);
+  }
 }
 
 }  // namespace

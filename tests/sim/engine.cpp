@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <map>
 #include <set>
@@ -157,7 +158,8 @@ struct Controller::Impl {
   std::map<int, Fault> faults;       // by only_code
   int32_t push0 = 0, push1 = 0;
   int push_period_ms = 0;
-  std::vector<LoggedRequest> log;
+  std::deque<LoggedRequest> log;
+  size_t log_limit = Controller::Default_Log_Limit;
   uint64_t next_seq = 1;
   std::map<uint16_t, Axis> axes;
   uint32_t optic_out = 0, oc_out = 0;
@@ -422,6 +424,7 @@ struct Controller::Impl {
     e.unknown = !known;
     e.seq = next_seq++;
     log.push_back(std::move(e));
+    while (log.size() > log_limit) log.pop_front();
     if (!known) {
       std::fprintf(stderr, "jqsim: unknown command %u (index %u, value %d) from %s\n", code, index,
                    value, device.c_str());
@@ -552,7 +555,13 @@ void Controller::SetPushPeriodMs(int period_ms) {
 
 std::vector<LoggedRequest> Controller::Log() const {
   std::lock_guard lk(impl_->mu);
-  return impl_->log;
+  return {impl_->log.begin(), impl_->log.end()};
+}
+
+void Controller::SetLogLimit(size_t entries) {
+  std::lock_guard lk(impl_->mu);
+  impl_->log_limit = entries == 0 ? 1 : entries;
+  while (impl_->log.size() > impl_->log_limit) impl_->log.pop_front();
 }
 
 void Controller::ClearLog() {

@@ -146,54 +146,74 @@ bool WriteAll(int fd, int stop_fd, const uint8_t* data, size_t n) {
   return true;
 }
 
-bool ServeFrames(int fd, int stop_fd, Controller& controller, const std::string& device,
-                 bool pace_115200) {
+LinkEnd ServeFrames(int fd, int stop_fd, Controller& controller, const std::string& device,
+                    bool pace_115200) {
   FrameParser parser;
   std::vector<Request> reqs;
   uint8_t buf[512];
+  auto send = [&](const uint8_t* data, size_t n) {
+    if (pace_115200) {
+      // 10 bits per byte at 115200 baud: 86.8 us per byte.
+      std::this_thread::sleep_for(std::chrono::nanoseconds(86800LL * static_cast<long long>(n)));
+    }
+    return WriteAll(fd, stop_fd, data, n);
+  };
   while (true) {
     pollfd p[2] = {{fd, POLLIN, 0}, {stop_fd, POLLIN, 0}};
     const int r = ::poll(p, 2, 200);
     if (r < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return LinkEnd::Stopped;
     }
-    if (p[1].revents & POLLIN) return false;
+    if (p[1].revents & POLLIN) return LinkEnd::Stopped;
     if (r == 0) continue;
-    if (p[0].revents & POLLNVAL) return false;
+    if (p[0].revents & POLLNVAL) return LinkEnd::Stopped;
     const ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
       // A pty master reads EIO while no one has the slave open; wait and retry.
       if (errno == EIO) {
-        if (!SleepUnlessStopped(stop_fd, 20)) return false;
+        if (!SleepUnlessStopped(stop_fd, 20)) return LinkEnd::Stopped;
         continue;
       }
-      return false;
+      return LinkEnd::Stopped;
     }
-    if (n == 0) return false;  // peer closed (TCP)
+    if (n == 0) return LinkEnd::Stopped;  // peer closed (TCP)
     reqs.clear();
     parser.Feed(buf, static_cast<size_t>(n), reqs);
     for (const Request& q : reqs) {
       const Controller::Exchange ex = controller.Process(q.code, q.index, q.value, device);
-      switch (ex.fault.kind) {
+      const Fault& fault = ex.fault;
+      const std::vector<uint8_t> frame = EncodeReplyFrame(ex.reply, fault);
+      switch (fault.kind) {
         case FaultKind::Silence:
           continue;
         case FaultKind::Unplugged:
-          return true;
+          return LinkEnd::Hang_Up;
+        case FaultKind::Reset:
+          return LinkEnd::Reset;
+        case FaultKind::CloseMidFrame:
+          send(frame.data(), 7);
+          return LinkEnd::Hang_Up;
         case FaultKind::Delay:
-          if (!SleepUnlessStopped(stop_fd, ex.fault.delay_ms)) return false;
+          if (!SleepUnlessStopped(stop_fd, fault.delay_ms)) return LinkEnd::Stopped;
           break;
+        case FaultKind::Trickle:
+          for (size_t i = 0; i < frame.size(); ++i) {
+            if (i > 0 && !SleepUnlessStopped(stop_fd, fault.delay_ms)) return LinkEnd::Stopped;
+            if (!send(&frame[i], 1)) return LinkEnd::Stopped;
+          }
+          controller.MarkReplied(ex.seq);
+          continue;
         default:
           break;
       }
-      const std::vector<uint8_t> frame = EncodeReplyFrame(ex.reply, ex.fault);
-      if (pace_115200) {
-        // 10 bits per byte at 115200 baud: 86.8 us per byte.
-        std::this_thread::sleep_for(std::chrono::nanoseconds(86800LL * static_cast<long long>(frame.size())));
-      }
-      if (!WriteAll(fd, stop_fd, frame.data(), frame.size())) return false;
+      if (!send(frame.data(), frame.size())) return LinkEnd::Stopped;
       controller.MarkReplied(ex.seq);
+      if (fault.kind == FaultKind::Duplicate) {
+        if (!SleepUnlessStopped(stop_fd, fault.delay_ms)) return LinkEnd::Stopped;
+        if (!send(frame.data(), frame.size())) return LinkEnd::Stopped;
+      }
     }
   }
 }

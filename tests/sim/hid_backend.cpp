@@ -4,6 +4,8 @@
 
 #include <hidapi/hidapi.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -37,6 +39,7 @@ namespace {
 
 struct Registry {
   std::mutex mu;
+  std::condition_variable input;  // a report was queued or a device went away
   std::vector<std::shared_ptr<jqsim_hid_dev>> devices;  // enumeration order
   std::set<hid_device*> handles;
   int init_count = 0;
@@ -109,6 +112,7 @@ void AttachHid(const HidDeviceInfo& info, Controller& controller) {
 
 void DetachHid(const std::string& path) {
   std::lock_guard lk(Reg().mu);
+  Reg().input.notify_all();
   auto& v = Reg().devices;
   for (auto it = v.begin(); it != v.end();) {
     if ((*it)->info.path == path) {
@@ -123,6 +127,7 @@ void DetachHid(const std::string& path) {
 
 void DetachAllHid() {
   std::lock_guard lk(Reg().mu);
+  Reg().input.notify_all();
   for (auto& d : Reg().devices) {
     d->attached = false;
     d->controller = nullptr;
@@ -156,6 +161,7 @@ void InjectHidInputReport(const std::string& path, const std::vector<uint8_t>& r
     p.ready_us = MonotonicUs();
     h->queue.push_back(std::move(p));
   }
+  Reg().input.notify_all();
 }
 
 namespace detail {
@@ -307,6 +313,7 @@ int HID_API_EXPORT HID_API_CALL hid_write(hid_device* dev, const unsigned char* 
                (f.kind == jqsim::FaultKind::Delay && f.delay_ms > 0 ? static_cast<uint64_t>(f.delay_ms) * 1000 : 0);
   p.seq = ex.seq;
   dev->queue.push_back(std::move(p));
+  Reg().input.notify_all();
   return static_cast<int>(length);
 }
 
@@ -315,14 +322,23 @@ int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device* dev, unsigned char*
   if (!dev || !data) return -1;
   const uint64_t until =
       milliseconds < 0 ? UINT64_MAX : jqsim::MonotonicUs() + static_cast<uint64_t>(milliseconds) * 1000;
+  std::unique_lock lk(Reg().mu);
   while (true) {
-    {
-      std::lock_guard lk(Reg().mu);
-      const int n = jqsim::ReadLocked(dev, data, length);
-      if (n != 0) return n;
+    const int n = jqsim::ReadLocked(dev, data, length);
+    if (n != 0) return n;
+    const uint64_t now = jqsim::MonotonicUs();
+    if (now >= until) return 0;
+    // Sleeps until the first queued report becomes ready, a push report is due, a
+    // new report is queued or the time is up, as a device's input would wake a reader.
+    uint64_t wake = until;
+    for (const auto& p : dev->queue) wake = std::min(wake, std::max(p.ready_us, now + 1));
+    if (dev->dev->controller && dev->dev->controller->PushPeriodMs() > 0)
+      wake = std::min(wake, std::max(dev->next_push_us, now + 1));
+    if (wake == UINT64_MAX) {
+      Reg().input.wait(lk);
+    } else {
+      Reg().input.wait_until(lk, std::chrono::steady_clock::time_point(std::chrono::microseconds(wake)));
     }
-    if (jqsim::MonotonicUs() >= until) return 0;
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
 }
 

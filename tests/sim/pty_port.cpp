@@ -61,9 +61,9 @@ PtyPort::PtyPort(Controller& controller, bool pace_115200)
   ::fcntl(d.master, F_SETFL, ::fcntl(d.master, F_GETFL) | O_NONBLOCK);
   d.stop_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   d.thread = std::thread([&d] {
-    const bool unplugged =
+    const detail::LinkEnd end =
         detail::ServeFrames(d.master, d.stop_fd, d.controller, "pty:" + d.path, d.pace);
-    if (unplugged) {
+    if (end != detail::LinkEnd::Stopped) {
       // The link goes away: close both sides so the client sees a hang-up.
       d.open = false;
       ::close(d.master);

@@ -40,13 +40,19 @@ struct Reply {
 enum class FaultKind {
   None,
   Silence,      // no reply at all
-  Delay,        // reply after `delay_ms` (a USB front end holds the report back; pty/TCP wait)
+  Delay,        // late: reply after `delay_ms` (a USB front end holds the report back;
+                // pty/TCP wait, so later requests are answered after it, in order)
   WrongEcho,    // command echo + 1
   BadChecksum,  // frames only: checksum byte off by one
   BadMarker,    // frames: head or tail damaged; USB: report id 5 instead of 2
   Short,        // frames: 13 bytes; USB: report cut after byte 9
   Long,         // frames: 15 bytes (one extra byte after the tail)
-  Unplugged,    // USB: hid_read returns -1 and hid_write -1; pty/TCP: the link closes
+  Unplugged,    // hang-up. USB: hid_read returns -1 and hid_write -1; pty/TCP: the link
+                // closes without a reply
+  Duplicate,    // frames: the reply twice, the copy `delay_ms` after the first
+  Trickle,      // frames: the reply one byte at a time, `delay_ms` between bytes
+  CloseMidFrame,  // frames: the first 7 bytes of the reply, then the link closes
+  Reset,        // TCP: the connection is reset (RST) instead of answered; pty: as Unplugged
 };
 
 struct Fault {
@@ -107,8 +113,12 @@ class Controller {
   void SetPushPeriodMs(int period_ms);             // 0 = no push reports (default)
 
   // --- the oracle ---
+  // The newest requests, at most LogLimit of them (older ones are dropped, so a
+  // long-running simulator keeps a bounded log).
   std::vector<LoggedRequest> Log() const;
   void ClearLog();
+  static constexpr size_t Default_Log_Limit = 10000;
+  void SetLogLimit(size_t entries);
 
   // Reads the model's view (for tests of the motion model).
   int32_t Position(uint16_t axis) const;

@@ -31,11 +31,14 @@ class FrameParser {
 // Detaches every HID device served by `c` (called by ~Controller).
 void ForgetController(const Controller* c);
 
+// How ServeFrames ended: stopped or the peer went away; or a fault ends the link,
+// which the front end then closes (Hang_Up) or resets (Reset).
+enum class LinkEnd { Stopped, Hang_Up, Reset };
+
 // Serves one framed byte stream (pty master or TCP socket) until `stop_fd` becomes
-// readable, the peer closes, or an Unplugged fault ends the link. Returns true when
-// the link was ended by an Unplugged fault.
-bool ServeFrames(int fd, int stop_fd, Controller& controller, const std::string& device,
-                 bool pace_115200);
+// readable, the peer closes, or a fault ends the link.
+LinkEnd ServeFrames(int fd, int stop_fd, Controller& controller, const std::string& device,
+                    bool pace_115200);
 
 // Writes all bytes to a non-blocking fd, waiting for room with poll (gives up when
 // stop_fd becomes readable or the fd fails). Returns false on failure.

@@ -81,6 +81,23 @@ TEST(SimFrames, EncodeAndDecodeKnownFrames) {
   EXPECT_FALSE(DecodeReplyFrame(EncodeReplyFrame(Reply{0, 0x79, 2, 5}, Fault{FaultKind::BadChecksum})));
 }
 
+// A simulator left running keeps only its newest requests.
+TEST(SimEngine, LogKeepsTheNewestRequestsWithinItsLimit) {
+  Controller c;
+  for (int i = 0; i < 5; ++i) c.Handle(100, static_cast<uint16_t>(i), 0, "t");
+  EXPECT_EQ(c.Log().size(), 5u);
+  c.SetLogLimit(3);
+  auto log = c.Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log.front().index, 2);
+  for (int i = 5; i < 20; ++i) c.Handle(100, static_cast<uint16_t>(i), 0, "t");
+  log = c.Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log.front().index, 17);
+  EXPECT_EQ(log.back().index, 19);
+  EXPECT_EQ(log.back().seq, 20u);
+}
+
 TEST(SimEngine, SetterGetterPairsAndMotionModel) {
   Controller c;
   c.SetDefaultSpeed(10000);

@@ -21,7 +21,8 @@ namespace jqsim {
 
 namespace {
 struct Conn {
-  int fd = -1;
+  // Taken (set to -1) by whoever closes it: Reap, or the serving thread on a reset.
+  std::atomic<int> fd{-1};
   int stop_fd = -1;  // per connection, so DropConnections can end them alone
   std::thread thread;
   std::atomic<bool> finished{false};
@@ -45,9 +46,10 @@ struct TcpListener::Impl {
       if (all || it->finished.load()) {
         const uint64_t one = 1;
         if (::write(it->stop_fd, &one, sizeof one) < 0) { /* eventfd */ }
-        ::shutdown(it->fd, SHUT_RDWR);
+        const int fd = it->fd.exchange(-1);
+        if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
         if (it->thread.joinable()) it->thread.join();
-        ::close(it->fd);
+        if (fd >= 0) ::close(fd);
         ::close(it->stop_fd);
         it = conns.erase(it);
       } else {
@@ -77,9 +79,21 @@ struct TcpListener::Impl {
       c.stop_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
       Conn* cp = &c;
       c.thread = std::thread([this, cp] {
-        detail::ServeFrames(cp->fd, cp->stop_fd, controller, "tcp:" + std::to_string(port), false);
-        // Unplugged or peer gone: close our side now (the fd itself is closed by Reap).
-        ::shutdown(cp->fd, SHUT_RDWR);
+        const detail::LinkEnd end = detail::ServeFrames(cp->fd.load(), cp->stop_fd, controller,
+                                                        "tcp:" + std::to_string(port), false);
+        if (end == detail::LinkEnd::Reset) {
+          // A zero linger makes close send RST instead of FIN.
+          const int fd = cp->fd.exchange(-1);
+          if (fd >= 0) {
+            const linger hard{1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            ::close(fd);
+          }
+        } else {
+          // Hang-up or peer gone: close our side now (the fd itself is closed by Reap).
+          const int fd = cp->fd.load();
+          if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+        }
         cp->finished = true;
       });
     }

@@ -368,11 +368,17 @@ std::string TSyncSerial::ReceiveAvailable(int32_t timeout) {
   }
   Sleep_ms(0);
   int32_t n = InputQueueCount();
+  // A port that fails (hung up, device gone) is reported as that failure at once,
+  // not waited on until it looks like a time-out.
+  if (LastErrorCode_ != 0) {
+    RaiseIfError();
+    return result;
+  }
   if (n == 0) {
     if (WaitReadable(timeout)) {
       n = InputQueueCount();
-      if (n == 0) SetSerialError(ErrTimeout);
-    } else {
+      if (n == 0 && LastErrorCode_ == 0) SetSerialError(ErrTimeout);
+    } else if (LastErrorCode_ == 0) {
       SetSerialError(ErrTimeout);
     }
   }
@@ -461,11 +467,16 @@ bool TSyncSerial::WaitForLineEvent(uint32_t mask, int32_t timeout) {
   } else if (Api_.WaitCommEvent(Handle_, events, ov)) {
     result = (events & mask) == mask;
   } else if (ser::GetLastError() == ser::Error_IO_Pending) {
-    Api_.WaitForEvent(Handle_, ov, static_cast<uint32_t>(std::max(timeout, 0)));
+    const bool failed = Api_.WaitForEvent(Handle_, ov, static_cast<uint32_t>(std::max(timeout, 0))) ==
+                        ser::Wait_Failed;
+    const uint32_t failure = failed ? ser::GetLastError() : 0;
     Api_.SetCommMask(Handle_, 0);  // ends the wait if nothing came
     uint32_t unused = 0;
     Api_.GetOverlappedResult(Handle_, ov, unused, true);
-    result = (events & mask) == mask;
+    result = !failed && (events & mask) == mask;
+    Api_.SetCommMask(Handle_, 0);
+    if (failed) SetSerialError(static_cast<int32_t>(failure));
+    return result;
   }
   Api_.SetCommMask(Handle_, 0);
   return result;
@@ -473,7 +484,11 @@ bool TSyncSerial::WaitForLineEvent(uint32_t mask, int32_t timeout) {
 
 bool TSyncSerial::WaitReadable(int32_t timeout) {
   bool ready = InputQueueCount() > 0;
-  if (!ready) ready = WaitForLineEvent(ser::EV_RxChar, timeout) || InputQueueCount() > 0;
+  if (!ready) {
+    ready = WaitForLineEvent(ser::EV_RxChar, timeout);
+    // A failed wait keeps its error; only a quiet one looks at the queue again.
+    if (!ready && LastErrorCode_ == 0) ready = InputQueueCount() > 0;
+  }
   if (ready) ReportStatus(HR_CanRead, "");
   return ready;
 }

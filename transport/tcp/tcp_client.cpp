@@ -43,9 +43,10 @@ void TNetTCPClient::CloseConnection() {
 
 bool TNetTCPClient::Connected() { return socket_->Is_Connected(); }
 
-void TNetTCPClient::ResetInBuffer() {
+size_t TNetTCPClient::ResetInBuffer() {
+  const size_t dropped = in_buffer_.size();
   in_buffer_.clear();
-  socket_->Discard_Received();
+  return dropped + socket_->Discard_Received();
 }
 
 void TNetTCPClient::WriteBlock(const TNetBytes& bytes) {

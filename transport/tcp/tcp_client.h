@@ -68,8 +68,8 @@ class TNetTCPClient {
   bool Connected();  // false once closed here or by the peer
 
   // Drops bytes received but not yet read (a late reply to an earlier request),
-  // those still queued in the socket included.
-  void ResetInBuffer();
+  // those still queued in the socket included; answers how many were dropped.
+  size_t ResetInBuffer();
   void WriteBlock(const TNetBytes& bytes);
   // Appends exactly `count` bytes to `bytes`, or raises.
   void ReadBlock(TNetBytes& bytes, size_t count);

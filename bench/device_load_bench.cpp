@@ -1,0 +1,198 @@
+// The device library under load, in one run:
+//  - 1, 2, 4 and 8 threads on as many TCP slots: throughput next to one thread's
+//    (goal: 8 threads reach 0.9 x one thread) and the p99 call time counted in
+//    single-thread exchanges (goal: at most 8 exchanges of waiting);
+//  - USB back-to-back commands against a simulated device that answers after 1 ms,
+//    at poll periods 5, 1 and 0: time over the device's own reply time (goal: 0.3 ms);
+//  - the USB reader with no device open: wake-ups and CPU time while idle (goal: none);
+//  - the library's own cost per call on a slot without a link.
+#include <benchmark/benchmark.h>
+
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "JQ_API.h"
+#include "sim.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<size_t>(static_cast<double>(v.size()) * p))];
+}
+
+// ---------------- threads on TCP slots ----------------
+
+struct Tcp_Figures {
+  double one_thread_calls_per_s = 0;
+  double one_thread_exchange_us = 0;
+};
+Tcp_Figures g_tcp;
+
+void BM_TCP_Slots(benchmark::State& state) {
+  const int threads = static_cast<int>(state.range(0));
+  constexpr int Calls_Per_Thread = 400;
+  JQ_Init();
+  std::vector<std::unique_ptr<jqsim::Controller>> sims;
+  std::vector<std::unique_ptr<jqsim::TcpListener>> listeners;
+  for (int slot = 0; slot < threads; ++slot) {
+    sims.push_back(std::make_unique<jqsim::Controller>());
+    listeners.push_back(std::make_unique<jqsim::TcpListener>(*sims.back()));
+    if (JQ_M_Open_Net(slot, 127, 0, 0, 1, listeners.back()->port()) != 0) {
+      state.SkipWithError("cannot open a TCP slot");
+      JQ_DeInit();
+      return;
+    }
+  }
+  std::vector<double> call_us;
+  std::atomic<int> failures{0};
+  double calls_per_s = 0;
+  for (auto _ : state) {
+    std::vector<std::vector<double>> per_thread(threads);
+    const auto start = Clock::now();
+    std::vector<std::thread> workers;
+    for (int slot = 0; slot < threads; ++slot)
+      workers.emplace_back([&, slot] {
+        per_thread[slot].reserve(Calls_Per_Thread);
+        for (int i = 0; i < Calls_Per_Thread; ++i) {
+          const auto t = Clock::now();
+          if (JQ_M_Check(slot) != 0) ++failures;
+          per_thread[slot].push_back(Micros(Clock::now() - t));
+        }
+      });
+    for (auto& w : workers) w.join();
+    const double seconds = Micros(Clock::now() - start) / 1e6;
+    calls_per_s = threads * Calls_Per_Thread / seconds;
+    for (auto& v : per_thread) call_us.insert(call_us.end(), v.begin(), v.end());
+  }
+  for (auto& sim : sims) sim->ClearLog();
+  JQ_DeInit();
+  double mean = 0;
+  for (double v : call_us) mean += v;
+  mean /= std::max<size_t>(call_us.size(), 1);
+  if (threads == 1) {
+    g_tcp.one_thread_calls_per_s = calls_per_s;
+    g_tcp.one_thread_exchange_us = mean;
+  }
+  state.counters["calls_per_s"] = calls_per_s;
+  state.counters["one_thread_calls_per_s"] = g_tcp.one_thread_calls_per_s;
+  state.counters["x_one_thread"] = g_tcp.one_thread_calls_per_s > 0 ? calls_per_s / g_tcp.one_thread_calls_per_s : 0;
+  const double p99 = Percentile(call_us, 0.99);
+  state.counters["p99_call_us"] = p99;
+  // A call is its own exchange plus its wait; the wait in single-thread exchanges.
+  state.counters["p99_wait_exchanges"] =
+      g_tcp.one_thread_exchange_us > 0 ? (p99 - g_tcp.one_thread_exchange_us) / g_tcp.one_thread_exchange_us : 0;
+  state.counters["failures"] = failures.load();
+}
+BENCHMARK(BM_TCP_Slots)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->ArgName("threads")->Iterations(3)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------- USB back-to-back ----------------
+
+constexpr double Device_Reply_us = 1000;
+
+void BM_USB_Back_To_Back(benchmark::State& state) {
+  jqsim::Controller sim;
+  JQ_Init();
+  jqsim::AttachHid(jqsim::HidDeviceInfo{}, sim);
+  JQ_Open_USB();
+  JQ_Set_Thread_Timeout(static_cast<int32_t>(state.range(0)));
+  sim.SetFault({jqsim::FaultKind::Delay, static_cast<int>(Device_Reply_us / 1000)});
+  std::vector<double> us;
+  int failures = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    failures += JQ_Check() != 0;
+    us.push_back(Micros(Clock::now() - start));
+  }
+  JQ_DeInit();
+  jqsim::DetachAllHid();
+  double mean = 0;
+  for (double v : us) mean += v;
+  mean /= std::max<size_t>(us.size(), 1);
+  state.counters["mean_us"] = mean;
+  state.counters["device_reply_us"] = Device_Reply_us;
+  state.counters["over_device_ms"] = (mean - Device_Reply_us) / 1000;
+  state.counters["p99_us"] = Percentile(us, 0.99);
+  state.counters["failures"] = failures;
+}
+BENCHMARK(BM_USB_Back_To_Back)->Arg(5)->Arg(1)->Arg(0)->ArgName("poll_ms")->Iterations(300)
+    ->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// ---------------- idle reader ----------------
+
+// Context switches of every thread of the process but the calling one.
+long Other_Threads_Switches() {
+  const long self = static_cast<long>(::syscall(SYS_gettid));
+  long total = 0;
+  DIR* dir = ::opendir("/proc/self/task");
+  if (!dir) return 0;
+  while (dirent* e = ::readdir(dir)) {
+    if (e->d_name[0] == '.' || std::stol(e->d_name) == self) continue;
+    std::ifstream status(std::string("/proc/self/task/") + e->d_name + "/status");
+    std::string line;
+    while (std::getline(status, line))
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+        total += std::stol(line.substr(line.find(':') + 1));
+  }
+  ::closedir(dir);
+  return total;
+}
+
+double Process_Cpu_ms() {
+  rusage u{};
+  ::getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+void BM_Idle_Reader_No_Device(benchmark::State& state) {
+  JQ_Init();
+  JQ_Set_Thread_Timeout(static_cast<int32_t>(state.range(0)));
+  constexpr int Idle_ms = 500;
+  long switches = 0;
+  double cpu_ms = 0;
+  for (auto _ : state) {
+    const long s0 = Other_Threads_Switches();
+    const double c0 = Process_Cpu_ms();
+    std::this_thread::sleep_for(std::chrono::milliseconds(Idle_ms));
+    switches += Other_Threads_Switches() - s0;
+    cpu_ms += Process_Cpu_ms() - c0;
+  }
+  JQ_DeInit();
+  const double seconds = Idle_ms / 1000.0 * static_cast<double>(state.iterations());
+  state.counters["wakeups_per_s"] = static_cast<double>(switches) / seconds;
+  state.counters["cpu_ms_per_s"] = cpu_ms / seconds;
+}
+BENCHMARK(BM_Idle_Reader_No_Device)->Arg(5)->Arg(0)->ArgName("poll_ms")->Iterations(2)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------- the library's own cost ----------------
+
+void BM_Send_Command_Link_None(benchmark::State& state) {
+  JQ_Init();
+  int32_t v;
+  for (auto _ : state) benchmark::DoNotOptimize(JQ_M_Get_Axis_Num(5, &v));
+  JQ_DeInit();
+}
+BENCHMARK(BM_Send_Command_Link_None)->Unit(benchmark::kNanosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
