@@ -1,11 +1,13 @@
 #include "dynamic_library.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -84,9 +86,20 @@ void FreeLibraryHandle(LibHandle handle) {
   if (handle) dlclose(handle);
 }
 
+// Only the library's own exports count: a name it lacks would otherwise be
+// found in its dependencies (the C library has "listen", "select", ...),
+// which take other arguments.
 void* LibraryFunction(LibHandle handle, const char* name) {
   if (!handle) return nullptr;
-  return dlsym(handle, name ? name : "");
+  void* p = dlsym(handle, name ? name : "");
+  if (!p) return nullptr;
+  link_map* lm = nullptr;
+  Dl_info info{};
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &lm) != 0 || !lm || !dladdr(p, &info)) return nullptr;
+  if (info.dli_fbase != reinterpret_cast<void*>(lm->l_addr) &&
+      !(info.dli_fname && lm->l_name && std::strcmp(info.dli_fname, lm->l_name) == 0))
+    return nullptr;
+  return p;
 }
 
 SystemVersionInfo SystemVersion() { return {2, 6, 1}; }
