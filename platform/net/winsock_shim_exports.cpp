@@ -94,6 +94,7 @@ WS_EXPORT int WSAIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inl
                        std::uint32_t* returned, void* overlapped, void* completion) {
   return wsshim::WsaIoctl(s, code, in, inlen, out, outlen, returned, overlapped, completion);
 }
+#ifndef JQ_WS_OMIT_ADDRINFO
 WS_EXPORT int getaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** res) {
   return wsshim::GetAddrInfo(node, service, hints, res);
 }
@@ -102,3 +103,4 @@ WS_EXPORT int getnameinfo(const sockaddr* sa, int salen, char* host, std::uint32
                           std::uint32_t servlen, int flags) {
   return wsshim::GetNameInfo(sa, salen, host, hostlen, serv, servlen, flags);
 }
+#endif

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dynamic_library.h"
+#include "net_addr_info.h"
 #include "net_winsock2.h"
 
 class WinsockFixture : public ::testing::Test {
@@ -14,6 +15,7 @@ class WinsockFixture : public ::testing::Test {
   }
   void SetUp() override { UseLibrary(JQ_TEST_WS2_32); }
   void TearDown() override {
+    net::winsock::UnloadAddrInfoFunctions();
     net::winsock::UnloadWinsockLibrary();
     UseLibrary(JQ_TEST_WS2_32);
   }
