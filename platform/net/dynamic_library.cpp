@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "exceptions.h"
+#include "idn_adapter.h"
 
 namespace plat {
 namespace {
@@ -35,6 +36,20 @@ std::map<std::string, std::string>& Files() {
       {"NORMALIZ.DLL", "libidn2.so.0"},
   };
   return files;
+}
+
+// Handles loaded for Normaliz.dll: their exports are the adapter's.
+std::mutex& IdnLock() {
+  static std::mutex m;
+  return m;
+}
+std::map<void*, int>& IdnHandles() {
+  static std::map<void*, int> handles;
+  return handles;
+}
+bool IsIdnHandle(void* h) {
+  std::lock_guard<std::mutex> lock(IdnLock());
+  return IdnHandles().count(h) != 0;
 }
 
 std::string OwnDirectory() {
@@ -78,12 +93,25 @@ LibHandle LoadLibraryByName(const std::string& name) {
     if (!dir.empty()) h = dlopen((dir + file).c_str(), RTLD_NOW | RTLD_LOCAL);
   }
   if (!h) h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!h) rtl::SetLastError(126);
+  if (!h) {
+    rtl::SetLastError(126);
+    return nullptr;
+  }
+  if (upper == "NORMALIZ.DLL") {
+    std::lock_guard<std::mutex> lock(IdnLock());
+    ++IdnHandles()[h];
+  }
   return h;
 }
 
 void FreeLibraryHandle(LibHandle handle) {
-  if (handle) dlclose(handle);
+  if (!handle) return;
+  {
+    std::lock_guard<std::mutex> lock(IdnLock());
+    auto it = IdnHandles().find(handle);
+    if (it != IdnHandles().end() && --it->second == 0) IdnHandles().erase(it);
+  }
+  dlclose(handle);
 }
 
 // Only the library's own exports count: a name it lacks would otherwise be
@@ -91,6 +119,7 @@ void FreeLibraryHandle(LibHandle handle) {
 // which take other arguments.
 void* LibraryFunction(LibHandle handle, const char* name) {
   if (!handle) return nullptr;
+  if (IsIdnHandle(handle)) return IdnExport(handle, name);
   void* p = dlsym(handle, name ? name : "");
   if (!p) return nullptr;
   link_map* lm = nullptr;
