@@ -118,6 +118,13 @@ bool FlagsToPosix(int flags, int& out) {
 int ClampLen(int len) { return len < 0 ? 0 : len; }
 
 // --- per-thread records of the classic lookups ---------------------------
+// Copies a null-ended list of texts and makes the list of pointers to them.
+void CopyList(char** src, std::vector<std::string>& texts, std::vector<char*>& ptrs) {
+  for (char** a = src; a && *a; ++a) texts.emplace_back(*a);
+  for (auto& t : texts) ptrs.push_back(t.data());
+  ptrs.push_back(nullptr);
+}
+
 struct HostRecord {
   hostent h{};
   std::string name;
@@ -132,9 +139,7 @@ hostent* FillHost(const ::hostent* src) {
   HostRecord& r = t_host;
   r = HostRecord();
   r.name = src->h_name ? src->h_name : "";
-  for (char** a = src->h_aliases; a && *a; ++a) r.aliases.emplace_back(*a);
-  for (auto& a : r.aliases) r.aliasPtrs.push_back(a.data());
-  r.aliasPtrs.push_back(nullptr);
+  CopyList(src->h_aliases, r.aliases, r.aliasPtrs);
   for (char** a = src->h_addr_list; a && *a; ++a) r.addrs.emplace_back(*a, *a + src->h_length);
   for (auto& a : r.addrs) r.addrPtrs.push_back(a.data());
   r.addrPtrs.push_back(nullptr);
@@ -169,9 +174,7 @@ servent* FillServ(const ::servent* src) {
   r = ServRecord();
   r.name = src->s_name ? src->s_name : "";
   r.proto = src->s_proto ? src->s_proto : "";
-  for (char** a = src->s_aliases; a && *a; ++a) r.aliases.emplace_back(*a);
-  for (auto& a : r.aliases) r.aliasPtrs.push_back(a.data());
-  r.aliasPtrs.push_back(nullptr);
+  CopyList(src->s_aliases, r.aliases, r.aliasPtrs);
   r.s.s_name = r.name.data();
   r.s.s_aliases = r.aliasPtrs.data();
   r.s.s_proto = r.proto.data();
@@ -191,9 +194,7 @@ protoent* FillProto(const ::protoent* src) {
   ProtoRecord& r = t_proto;
   r = ProtoRecord();
   r.name = src->p_name ? src->p_name : "";
-  for (char** a = src->p_aliases; a && *a; ++a) r.aliases.emplace_back(*a);
-  for (auto& a : r.aliases) r.aliasPtrs.push_back(a.data());
-  r.aliasPtrs.push_back(nullptr);
+  CopyList(src->p_aliases, r.aliases, r.aliasPtrs);
   r.p.p_name = r.name.data();
   r.p.p_aliases = r.aliasPtrs.data();
   r.p.p_proto = static_cast<std::int16_t>(src->p_proto);

@@ -293,37 +293,20 @@ std::int32_t TNetUTF16BigEndianEncoding::CoreDecode(const std::uint8_t* bytes, s
 }
 
 // --- single-byte ---------------------------------------------------------
-TNetASCIIEncoding::TNetASCIIEncoding() {
+TNetSingleByteEncoding::TNetSingleByteEncoding(char16_t limit) : limit_(limit) {
   isSingleByte_ = true;
   maxCharSize_ = 1;
 }
-std::int32_t TNetASCIIEncoding::CoreEncode(const char16_t* chars, std::int32_t count, std::uint8_t* bytes,
-                                           std::int32_t capacity) {
+std::int32_t TNetSingleByteEncoding::CoreEncode(const char16_t* chars, std::int32_t count, std::uint8_t* bytes,
+                                                std::int32_t capacity) {
   const std::int32_t n = std::min(count, capacity);
-  for (std::int32_t i = 0; i < n; ++i) bytes[i] = chars[i] > 127 ? '?' : static_cast<std::uint8_t>(chars[i]);
+  for (std::int32_t i = 0; i < n; ++i) bytes[i] = chars[i] > limit_ ? '?' : static_cast<std::uint8_t>(chars[i]);
   return n;
 }
-std::int32_t TNetASCIIEncoding::CoreDecode(const std::uint8_t* bytes, std::int32_t count, char16_t* chars,
-                                           std::int32_t capacity) {
+std::int32_t TNetSingleByteEncoding::CoreDecode(const std::uint8_t* bytes, std::int32_t count, char16_t* chars,
+                                                std::int32_t capacity) {
   const std::int32_t n = std::min(count, capacity);
-  for (std::int32_t i = 0; i < n; ++i) chars[i] = bytes[i] > 127 ? u'\uFFFD' : static_cast<char16_t>(bytes[i]);
-  return n;
-}
-
-TId8BitEncoding::TId8BitEncoding() {
-  isSingleByte_ = true;
-  maxCharSize_ = 1;
-}
-std::int32_t TId8BitEncoding::CoreEncode(const char16_t* chars, std::int32_t count, std::uint8_t* bytes,
-                                         std::int32_t capacity) {
-  const std::int32_t n = std::min(count, capacity);
-  for (std::int32_t i = 0; i < n; ++i) bytes[i] = chars[i] > 255 ? '?' : static_cast<std::uint8_t>(chars[i]);
-  return n;
-}
-std::int32_t TId8BitEncoding::CoreDecode(const std::uint8_t* bytes, std::int32_t count, char16_t* chars,
-                                         std::int32_t capacity) {
-  const std::int32_t n = std::min(count, capacity);
-  for (std::int32_t i = 0; i < n; ++i) chars[i] = static_cast<char16_t>(bytes[i]);
+  for (std::int32_t i = 0; i < n; ++i) chars[i] = bytes[i] > limit_ ? u'\uFFFD' : static_cast<char16_t>(bytes[i]);
   return n;
 }
 

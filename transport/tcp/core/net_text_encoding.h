@@ -147,36 +147,36 @@ class TNetUTF16BigEndianEncoding : public TNetUTF16LittleEndianEncoding {
                           std::int32_t capacity) override;
 };
 
-// US-ASCII: units above 127 encode as "?", bytes above 127 decode as U+FFFD.
-class TNetASCIIEncoding : public INetTextEncoding {
+// One byte per unit: units above the limit encode as "?"; bytes above it
+// decode as U+FFFD.
+class TNetSingleByteEncoding : public INetTextEncoding {
  public:
-  TNetASCIIEncoding();
   std::int32_t MaxByteCountFor(std::int32_t charCount) const override { return charCount; }
   std::int32_t MaxCharCountFor(std::int32_t byteCount) const override { return byteCount; }
 
  protected:
+  explicit TNetSingleByteEncoding(char16_t limit);
   std::int32_t CoreByteCount(const char16_t*, std::int32_t count) override { return count; }
   std::int32_t CoreEncode(const char16_t* chars, std::int32_t count, std::uint8_t* bytes,
                           std::int32_t capacity) override;
   std::int32_t CoreCharCount(const std::uint8_t*, std::int32_t count) override { return count; }
   std::int32_t CoreDecode(const std::uint8_t* bytes, std::int32_t count, char16_t* chars,
                           std::int32_t capacity) override;
+
+ private:
+  char16_t limit_;
 };
 
-// ISO-8859-1: units above 255 encode as "?".
-class TId8BitEncoding : public INetTextEncoding {
+// US-ASCII.
+class TNetASCIIEncoding : public TNetSingleByteEncoding {
  public:
-  TId8BitEncoding();
-  std::int32_t MaxByteCountFor(std::int32_t charCount) const override { return charCount; }
-  std::int32_t MaxCharCountFor(std::int32_t byteCount) const override { return byteCount; }
+  TNetASCIIEncoding() : TNetSingleByteEncoding(127) {}
+};
 
- protected:
-  std::int32_t CoreByteCount(const char16_t*, std::int32_t count) override { return count; }
-  std::int32_t CoreEncode(const char16_t* chars, std::int32_t count, std::uint8_t* bytes,
-                          std::int32_t capacity) override;
-  std::int32_t CoreCharCount(const std::uint8_t*, std::int32_t count) override { return count; }
-  std::int32_t CoreDecode(const std::uint8_t* bytes, std::int32_t count, char16_t* chars,
-                          std::int32_t capacity) override;
+// ISO-8859-1: every byte is the unit of the same value.
+class TId8BitEncoding : public TNetSingleByteEncoding {
+ public:
+  TId8BitEncoding() : TNetSingleByteEncoding(255) {}
 };
 
 enum TNetTextEncodingKind : std::uint8_t {
