@@ -1,0 +1,15 @@
+// International domain names: the platform's conversion functions in their
+// Windows shape, served from Debian's libidn2 when it is loaded under the
+// name Normaliz.dll.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+// The Windows-shaped export of that name over the loaded libidn2, or
+// nullptr when the library lacks what it needs (or the name has no
+// counterpart).
+void* IdnExport(void* libidn2, const char* name);
+
+}  // namespace plat

@@ -1,0 +1,22 @@
+// Loads the socket shim module (or a stand-in) for one test and unloads it after.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "dynamic_library.h"
+#include "net_addr_info.h"
+#include "net_winsock2.h"
+
+class WinsockFixture : public ::testing::Test {
+ protected:
+  void UseLibrary(const char* file) {
+    plat::SetLibraryFile("WS2_32.DLL", file);
+    plat::SetLibraryFile("MSWSOCK.DLL", file);
+  }
+  void SetUp() override { UseLibrary(JQ_TEST_WS2_32); }
+  void TearDown() override {
+    net::winsock::UnloadAddrInfoFunctions();
+    net::winsock::UnloadWinsockLibrary();
+    UseLibrary(JQ_TEST_WS2_32);
+  }
+};
