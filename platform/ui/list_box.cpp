@@ -120,6 +120,7 @@ const TClassInfo& TCustomListBox::StaticClassInfo() {
           .Integer("TopIndex", &TCustomListBox::TopIndex, &TCustomListBox::SetTopIndex, 0)
           .Boolean("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted, 0)
           .Boolean("IntegralHeight", &TCustomListBox::IntegralHeight, &TCustomListBox::SetIntegralHeight, 0)
+          .Boolean("AutoComplete", &TCustomListBox::AutoComplete, &TCustomListBox::SetAutoComplete, 1)
           .Build();
   return info;
 }
@@ -360,7 +361,7 @@ void TCustomListBox::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
 
 void TCustomListBox::DoKeyPress(char16_t& Key) {
   TCustomControl::DoKeyPress(Key);
-  if (Key < 32) return;
+  if (Key < 32 || !autoComplete_) return;
   // Typing a character jumps to the next item that starts with it.
   const int found = FindString(itemIndex_, String(1, Key));
   if (found >= 0) SelectByUser(found);

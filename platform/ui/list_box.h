@@ -97,6 +97,9 @@ class TCustomListBox : public TCustomControl {
   void SetSorted(bool Value);
   bool IntegralHeight() const { return integralHeight_; }
   void SetIntegralHeight(bool Value);
+  // Typing a character selects the next item starting with it.
+  bool AutoComplete() const { return autoComplete_; }
+  void SetAutoComplete(bool Value) { autoComplete_ = Value; }
 
   // Text of an item, from Items or (virtual lists) OnData.
   String ItemText(int Index) const;
@@ -158,6 +161,7 @@ class TCustomListBox : public TCustomControl {
   int itemHeight_ = 16;
   bool sorted_ = false;
   bool integralHeight_ = false;
+  bool autoComplete_ = true;
   bool focusLook_ = false;  // draws the selection as focused
   int wheelRest_ = 0;
 };

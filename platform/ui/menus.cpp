@@ -1,12 +1,15 @@
 #include "menus.h"
 
 #include <QAction>
+#include <QIcon>
+#include <QPixmap>
 #include <QActionGroup>
 #include <QKeySequence>
 #include <QMenu>
 #include <algorithm>
 #include <map>
 
+#include "bitmap.h"
 #include "guard.h"
 #include "qt_bridge.h"
 #include "rtl_string.h"
@@ -112,6 +115,21 @@ const TClassInfo& TMenuItem::StaticClassInfo() {
 
 TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
+TBitmap* TMenuItem::Bitmap() {
+  if (!bitmap_) bitmap_ = std::make_unique<TBitmap>();
+  return bitmap_.get();
+}
+
+bool TMenuItem::HasBitmap() const { return bitmap_ && bitmap_->Width() > 0 && bitmap_->Height() > 0; }
+
+void TMenuItem::SetBitmap(TBitmap* Value) {
+  if (!Value) {
+    bitmap_.reset();
+    return;
+  }
+  Bitmap()->Assign(Value);
+}
+
 TMenuItem::~TMenuItem() {
   BeginDestroy();
   while (!items_.empty()) {
@@ -200,6 +218,18 @@ TMenu::~TMenu() {
   Free(items_);
 }
 
+void TMenu::SetImages(TImageList* Value) {
+  if (images_ == Value) return;
+  if (images_) images_->RemoveFreeNotification(this);
+  images_ = Value;
+  if (images_) images_->FreeNotification(this);
+}
+
+void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == images_) images_ = nullptr;
+}
+
 TMenuItem* TMenu::FindItemByShortCut(TShortCut Value) const {
   if (Value == 0) return nullptr;
   std::vector<TMenuItem*> stack{items_};
@@ -235,10 +265,29 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 TPopupMenu::~TPopupMenu() { BeginDestroy(); }
 
+void TPopupMenu::SetPopupComponent(TComponent* Value) {
+  if (popupComponent_ == Value) return;
+  if (popupComponent_) popupComponent_->RemoveFreeNotification(this);
+  popupComponent_ = Value;
+  if (popupComponent_) popupComponent_->FreeNotification(this);
+}
+
+void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  TMenu::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == popupComponent_) popupComponent_ = nullptr;
+}
+
 namespace {
 
 // Builds the Qt menu of one level; actions remember their items.
-void Fill(QMenu* menu, TMenuItem* parent, std::map<QAction*, TMenuItem*>& items) {
+QIcon IconOf(TMenuItem* item, TImageList* images) {
+  if (item->HasBitmap()) return QIcon(QPixmap::fromImage(*item->Bitmap()->Image()));
+  if (images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count())
+    if (const QImage* img = images->ImageAt(item->ImageIndex())) return QIcon(QPixmap::fromImage(*img));
+  return QIcon();
+}
+
+void Fill(QMenu* menu, TMenuItem* parent, TImageList* images, std::map<QAction*, TMenuItem*>& items) {
   for (int i = 0; i < parent->Count(); ++i) {
     TMenuItem* item = parent->Items(i);
     if (!item->Visible()) continue;
@@ -249,13 +298,14 @@ void Fill(QMenu* menu, TMenuItem* parent, std::map<QAction*, TMenuItem*>& items)
     QAction* action;
     if (item->Count() > 0) {
       QMenu* sub = menu->addMenu(qt::Q(item->Caption()));
-      Fill(sub, item, items);
+      Fill(sub, item, item->SubMenuImages() ? item->SubMenuImages() : images, items);
       action = sub->menuAction();
     } else {
       action = menu->addAction(qt::Q(item->Caption()));
       items[action] = item;
     }
     action->setEnabled(item->Enabled());
+    action->setIcon(IconOf(item, images));
     if (item->Checked() || item->AutoCheck()) {
       action->setCheckable(true);
       action->setChecked(item->Checked());
@@ -281,7 +331,7 @@ void TPopupMenu::Popup(int X, int Y) {
   if (OnPopup) OnPopup(this);
   QMenu menu;
   std::map<QAction*, TMenuItem*> items;
-  Fill(&menu, Items(), items);
+  Fill(&menu, Items(), Images(), items);
   if (menu.actions().isEmpty()) return;
   QPoint at(X, Y);
   const int width = menu.sizeHint().width();

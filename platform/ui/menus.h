@@ -4,6 +4,7 @@
 // the chosen item's OnClick has then already run.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "classes.h"
@@ -21,6 +22,17 @@ String ShortCutToText(TShortCut ShortCut);
 TShortCut TextToShortCut(const String& Text);
 
 class TMenu;
+class TMenuItem;
+class TBitmap;
+class TImageList;
+class TCanvas;
+
+enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
+enum TMenuAutoFlag { maAutomatic, maManual, maParent };
+using TMenuMeasureItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+using TMenuDrawItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
+using TAdvancedMenuDrawItemEvent =
+    std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, unsigned State)>;
 
 class TMenuItem : public TComponent {
   JQ_UI_CLASSINFO
@@ -53,6 +65,21 @@ class TMenuItem : public TComponent {
   void SetAutoCheck(bool Value) { autoCheck_ = Value; }
   bool Default() const { return default_; }
   void SetDefault(bool Value) { default_ = Value; }
+  TMenuBreak Break() const { return break_; }
+  void SetBreak(TMenuBreak Value) { break_ = Value; }
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int Value) { helpContext_ = Value; }
+  TMenuAutoFlag AutoHotkeys() const { return autoHotkeys_; }
+  void SetAutoHotkeys(TMenuAutoFlag Value) { autoHotkeys_ = Value; }
+  TMenuAutoFlag AutoLineReduction() const { return autoLineReduction_; }
+  void SetAutoLineReduction(TMenuAutoFlag Value) { autoLineReduction_ = Value; }
+  // The item's own picture, made on first use; shown when it has one.
+  TBitmap* Bitmap();
+  bool HasBitmap() const;
+  void SetBitmap(TBitmap* Value);
+  // Images of the sub-items (not owned); the menu's images otherwise.
+  TImageList* SubMenuImages() const { return subMenuImages_; }
+  void SetSubMenuImages(TImageList* Value) { subMenuImages_ = Value; }
 
   int Count() const { return static_cast<int>(items_.size()); }
   TMenuItem* Items(int Index) const;
@@ -72,6 +99,10 @@ class TMenuItem : public TComponent {
   // Toggles an AutoCheck item, then runs OnClick.
   virtual void Click();
   TNotifyEvent OnClick;
+  // Kept for callers that copy items; the platform's menu draws its items itself.
+  TMenuMeasureItemEvent OnMeasureItem;
+  TMenuDrawItemEvent OnDrawItem;
+  TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
 
  private:
   friend class TMenu;
@@ -86,6 +117,12 @@ class TMenuItem : public TComponent {
   std::uint8_t groupIndex_ = 0;
   TShortCut shortCut_ = 0;
   int imageIndex_ = -1;
+  int helpContext_ = 0;
+  TMenuBreak break_ = mbNone;
+  TMenuAutoFlag autoHotkeys_ = maParent;
+  TMenuAutoFlag autoLineReduction_ = maParent;
+  std::unique_ptr<TBitmap> bitmap_;
+  TImageList* subMenuImages_ = nullptr;
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;  // set on a menu's root item only
   std::vector<TMenuItem*> items_;
@@ -103,9 +140,16 @@ class TMenu : public TComponent {
   bool IsShortCut(std::uint16_t Key, TShiftState Shift);
   // The item with that shortcut anywhere in the menu, or nullptr.
   TMenuItem* FindItemByShortCut(TShortCut ShortCut) const;
+  // Images shown before the items by their ImageIndex (not owned).
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* Value);
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   TMenuItem* items_;
+  TImageList* images_ = nullptr;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };
@@ -124,12 +168,15 @@ class TPopupMenu : public TMenu {
   void SetAutoPopup(bool Value) { autoPopup_ = Value; }
   // The control the menu was popped up for (set by the caller).
   TComponent* PopupComponent() const { return popupComponent_; }
-  void SetPopupComponent(TComponent* Value) { popupComponent_ = Value; }
+  void SetPopupComponent(TComponent* Value);
   TPoint PopupPoint() const { return popupPoint_; }
 
   // Runs before the menu shows, so items can be enabled or filled.
   TNotifyEvent OnPopup;
   TNotifyEvent OnClose;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   TPopupAlignment alignment_ = paLeft;

@@ -137,28 +137,29 @@ void DrawThemedCheckBox(TCanvas* Canvas, const TRect& R, TThemedCheck Check, TTh
   });
 }
 
-void DrawThemedComboButton(TCanvas* Canvas, const TRect& R, TThemedState State) {
+namespace {
+
+// A push-button face with one of the style's arrows on it.
+void BevelWithArrow(TCanvas* Canvas, const TRect& R, TThemedState State, QStyle::PrimitiveElement Arrow, int Inset) {
   WithStyle(Canvas, R, State, [&](QPainter* p, QStyle* style, auto& fill) {
     QStyleOptionButton opt;
     fill(opt);
     style->drawControl(QStyle::CE_PushButtonBevel, &opt, p, nullptr);
     QStyleOption arrow;
     fill(arrow);
-    arrow.rect = opt.rect.adjusted(2, 2, -2, -2);
-    style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, p, nullptr);
+    arrow.rect = opt.rect.adjusted(Inset, Inset, -Inset, -Inset);
+    style->drawPrimitive(Arrow, &arrow, p, nullptr);
   });
 }
 
+}  // namespace
+
+void DrawThemedComboButton(TCanvas* Canvas, const TRect& R, TThemedState State) {
+  BevelWithArrow(Canvas, R, State, QStyle::PE_IndicatorArrowDown, 2);
+}
+
 void DrawThemedSpinButton(TCanvas* Canvas, const TRect& R, bool Up, TThemedState State) {
-  WithStyle(Canvas, R, State, [&](QPainter* p, QStyle* style, auto& fill) {
-    QStyleOptionButton opt;
-    fill(opt);
-    style->drawControl(QStyle::CE_PushButtonBevel, &opt, p, nullptr);
-    QStyleOption arrow;
-    fill(arrow);
-    arrow.rect = opt.rect.adjusted(1, 1, -1, -1);
-    style->drawPrimitive(Up ? QStyle::PE_IndicatorSpinUp : QStyle::PE_IndicatorSpinDown, &arrow, p, nullptr);
-  });
+  BevelWithArrow(Canvas, R, State, Up ? QStyle::PE_IndicatorSpinUp : QStyle::PE_IndicatorSpinDown, 1);
 }
 
 void DrawThemedTreeGlyph(TCanvas* Canvas, const TRect& R, bool Expanded) {

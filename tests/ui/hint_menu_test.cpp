@@ -65,7 +65,7 @@ void ChooseWhenOpen(uitest::Harness& h, const QString& text, QStringList* seen =
       return;
     }
     for (QAction* a : menu->actions())
-      if (seen) seen->append(a->isSeparator() ? QStringLiteral("-") : a->text() + (a->isEnabled() ? "" : "(off)"));
+      if (seen) seen->append(a->isSeparator() ? QStringLiteral("-") : a->text() + (a->isEnabled() ? "" : "(off)") + (a->icon().isNull() ? "" : "*"));
     for (QAction* a : menu->actions())
       if (a->text() == text) {
         menu->setActiveAction(a);
@@ -101,6 +101,14 @@ TEST(PopupMenuTest, ChosenItemFiresOnClickAfterTheMenuCloses) {
   TMenuItem* hidden = add(u"Hidden");
   hidden->SetVisible(false);
   TMenuItem* all = add(u"Select All");
+  // Images come from the menu's image list by index.
+  auto* images = new TImageList(form);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  TBitmap icon(16, 16);
+  images->Add(&icon, nullptr);
+  menu->SetImages(images);
+  all->SetImageIndex(0);
   int popups = 0;
   menu->OnPopup = [&](TObject*) { ++popups; };
 
@@ -109,7 +117,7 @@ TEST(PopupMenuTest, ChosenItemFiresOnClickAfterTheMenuCloses) {
   menu->Popup(100, 120);
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(menu->PopupPoint(), Point(100, 120));
-  EXPECT_EQ(seen, (QStringList{"Cut", "-", "Paste(off)", "Select All"}));
+  EXPECT_EQ(seen, (QStringList{"Cut", "-", "Paste(off)", "Select All*"}));
   EXPECT_EQ(clicks, std::vector<String>{u"Select All"});
 
   // Closed without a choice: nothing runs.
@@ -129,6 +137,8 @@ TEST(PopupMenuTest, ChosenItemFiresOnClickAfterTheMenuCloses) {
   Free(all);
   EXPECT_EQ(menu->Items()->Count(), 4);
   EXPECT_EQ(cut->Parent(), menu->Items());
+  Free(images);
+  EXPECT_EQ(menu->Images(), nullptr);
   Free(menu);
   EXPECT_EQ(form->ComponentCount(), owned);
 }
