@@ -132,12 +132,7 @@ void TMenuItem::SetBitmap(TBitmap* Value) {
 
 TMenuItem::~TMenuItem() {
   BeginDestroy();
-  while (!items_.empty()) {
-    TMenuItem* child = items_.back();
-    items_.pop_back();
-    child->parent_ = nullptr;
-    Free(child);
-  }
+  Clear();
   if (parent_) parent_->Remove(this);
 }
 
