@@ -370,6 +370,7 @@ void TCustomListBox::DoKeyPress(char16_t& Key) {
 void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft) {
     if (CanFocus() && !Focused()) SetFocus();
+    dragging_ = true;
     SelectByUser(ItemAtPos(Point(X, Y), true));
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
@@ -377,13 +378,18 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
   // Dragging with the button held moves the selection along.
-  if (Shift.Contains(ssLeft) && MouseCapture()) {
+  // Above or below the list it scrolls one row at a time.
+  if (dragging_ && Count() > 0) {
     const int rows = VisibleRowCount();
-    int index = topIndex_ + (Y < 0 ? -1 : std::min(Y / RowHeight(), rows));
-    index = std::clamp(index, 0, Count() - 1);
-    if (Count() > 0) SelectByUser(index);
+    const int index = topIndex_ + (Y < 0 ? -1 : std::min(Y / RowHeight(), rows));
+    SelectByUser(std::clamp(index, 0, Count() - 1));
   }
   TCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft) dragging_ = false;
+  TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
 void TCustomListBox::Paint() {
@@ -436,6 +442,10 @@ void TCustomListBox::Dispatch(TMessage& Message) {
       return;
     case WM_VSCROLL:
       ScrollCode(LoWord(Message.WParam));
+      return;
+    case WM_CANCELMODE:
+      dragging_ = false;
+      TCustomControl::Dispatch(Message);
       return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

@@ -137,6 +137,7 @@ class TCustomListBox : public TCustomControl {
   void DoKeyPress(char16_t& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void SizeChanged(int OldWidth, int OldHeight) override;
   void FontChanged() override;
   // The list changed its items (count, texts or order).
@@ -164,6 +165,7 @@ class TCustomListBox : public TCustomControl {
   bool autoComplete_ = true;
   bool focusLook_ = false;  // draws the selection as focused
   int wheelRest_ = 0;
+  bool dragging_ = false;  // the left button went down on the list and is held
 };
 
 class TListBox : public TCustomListBox {

@@ -239,3 +239,40 @@ TEST(ListBoxTest, SortedItemsIntegralHeightAndSelectString) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace ui;
+
+// A drop-down list keeps the editor's focus yet is told it has it, so its
+// selection looks focused; dragging with the button held moves the selection.
+TEST(ListBoxTest, FocusLookWithoutTheFocusAndDragSelection) {
+  ListFixture f(lbOwnerDrawFixed, 30);
+  TListBox* l = f.list;
+  auto* edit = new TEdit(f.form);
+  edit->SetParent(f.form);
+  edit->SetBounds(170, 10, 100, 24);
+  edit->SetFocus();
+  f.h.ProcessEvents();
+  l->SetItemIndex(2);
+  f.Paint();
+  ASSERT_GT(f.states.size(), 2u);
+  EXPECT_FALSE(f.states[2].Contains(odFocused));
+  l->Perform(WM_SETFOCUS);
+  f.Paint();
+  EXPECT_TRUE(f.states[2].Contains(odFocused));
+  EXPECT_TRUE(edit->Focused());
+  l->Perform(WM_KILLFOCUS);
+  f.Paint();
+  EXPECT_FALSE(f.states[2].Contains(odFocused));
+
+  f.h.MouseDown(l, Point(10, 5));
+  EXPECT_EQ(l->ItemIndex(), 0);
+  f.h.MouseMove(l, Point(10, 3 * 20 + 5), TShiftState{ssLeft});
+  EXPECT_EQ(l->ItemIndex(), 3);
+  f.h.MouseUp(l, Point(10, 3 * 20 + 5));
+  f.h.MouseMove(l, Point(10, 6 * 20 + 5));
+  EXPECT_EQ(l->ItemIndex(), 3);  // no button held: the selection stays
+}
+
+}  // namespace
