@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "codepage.h"
+#include "exceptions.h"
 #include "qt_bridge.h"
 #include "rtl_string.h"
 
@@ -60,7 +61,9 @@ struct TClipboard::Pending {
 };
 
 TClipboard::TClipboard() = default;
-TClipboard::~TClipboard() = default;
+TClipboard::~TClipboard() {
+  for (auto& [format, handle] : handedOut_) GlobalFree(handle);
+}
 
 void TClipboard::Open() { ++openCount_; }
 
@@ -154,6 +157,37 @@ void TClipboard::SetBuffer(unsigned Format, const void* Data, std::size_t Size) 
     pending_->data->setData(MimeFor(Format), QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(Size)));
   }
   Close();
+}
+
+HGLOBAL TClipboard::GetAsHandle(unsigned Format) {
+  if (!HasFormat(Format)) return nullptr;
+  std::vector<std::uint8_t> bytes = GetBuffer(Format);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  if (!block) return nullptr;
+  if (!bytes.empty()) std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  auto held = std::find_if(handedOut_.begin(), handedOut_.end(), [&](const auto& e) { return e.first == Format; });
+  if (held != handedOut_.end()) {
+    GlobalFree(held->second);
+    held->second = block;
+  } else {
+    handedOut_.emplace_back(Format, block);
+  }
+  return block;
+}
+
+void TClipboard::SetAsHandle(unsigned Format, HGLOBAL Value) {
+  const std::size_t size = GlobalSize(Value);
+  void* data = GlobalLock(Value);
+  if (!data) throw rtl::Exception(u"Cannot set clipboard data: invalid memory handle");
+  try {
+    SetBuffer(Format, data, size);
+  } catch (...) {
+    GlobalUnlock(Value);
+    throw;
+  }
+  GlobalUnlock(Value);
+  GlobalFree(Value);
 }
 
 TClipboard* Clipboard() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "global_memory.h"
 #include "ui_types.h"
 
 namespace ui {
@@ -37,6 +38,13 @@ class TClipboard {
   // zero); empty when the clipboard does not hold it.
   std::vector<std::uint8_t> GetBuffer(unsigned Format) const;
   void SetBuffer(unsigned Format, const void* Data, std::size_t Size);
+  // A movable block with the format's bytes, or nullptr when absent. The
+  // clipboard keeps the block (until the format is asked for again, or the
+  // clipboard goes): the caller locks and reads it but must not free it.
+  HGLOBAL GetAsHandle(unsigned Format);
+  // Takes the block's bytes as the format's data and frees the block, which
+  // the caller must not use afterwards. A bad handle raises and changes nothing.
+  void SetAsHandle(unsigned Format, HGLOBAL Value);
 
  private:
   struct Pending;
@@ -44,6 +52,7 @@ class TClipboard {
   int openCount_ = 0;
   bool emptied_ = false;
   std::unique_ptr<Pending> pending_;
+  std::vector<std::pair<unsigned, HGLOBAL>> handedOut_;
 };
 
 // The application's clipboard.

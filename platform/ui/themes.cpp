@@ -83,6 +83,135 @@ void DrawThemedStatusPart(TCanvas* Canvas, TThemedStatusPart Part, const TRect& 
   p->restore();
 }
 
+namespace {
+
+QStyle::State StyleState(TThemedState State) {
+  switch (State) {
+    case tsNormal: return QStyle::State_Enabled | QStyle::State_Raised;
+    case tsHot: return QStyle::State_Enabled | QStyle::State_MouseOver | QStyle::State_Raised;
+    case tsPressed: return QStyle::State_Enabled | QStyle::State_Sunken | QStyle::State_On;
+    case tsDisabled: return QStyle::State_Raised;
+  }
+  return QStyle::State_Enabled;
+}
+
+// Runs Fn with the canvas's painter and the style, the painter's state kept.
+template <class Fn>
+void WithStyle(TCanvas* Canvas, const TRect& R, TThemedState State, Fn&& fn) {
+  // A bitmap's canvas opens its painter on first use.
+  QPainter* p = Canvas && Canvas->HandleAllocated() ? Canvas->AttachedPainter() : nullptr;
+  if (!p || !qApp || R.IsEmpty()) return;
+  QStyle* style = QApplication::style();
+  if (!style) return;
+  p->save();
+  // The canvas draws aliased; the style's pictures are meant to be smooth.
+  p->setRenderHint(QPainter::Antialiasing, true);
+  auto fill = [&](QStyleOption& opt) {
+    opt.rect = qt::Q(R);
+    opt.palette = QApplication::palette();
+    opt.state = StyleState(State);
+    if (State == tsDisabled) opt.palette.setCurrentColorGroup(QPalette::Disabled);
+  };
+  fn(p, style, fill);
+  p->restore();
+}
+
+}  // namespace
+
+void DrawThemedPushButton(TCanvas* Canvas, const TRect& R, TThemedState State) {
+  WithStyle(Canvas, R, State, [](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOptionButton opt;
+    fill(opt);
+    style->drawControl(QStyle::CE_PushButtonBevel, &opt, p, nullptr);
+  });
+}
+
+void DrawThemedToolButton(TCanvas* Canvas, const TRect& R, TThemedState State, bool SplitDropDown) {
+  WithStyle(Canvas, R, State, [&](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOptionToolButton opt;
+    fill(opt);
+    opt.subControls = QStyle::SC_ToolButton;
+    opt.activeSubControls = State == tsPressed ? QStyle::SC_ToolButton : QStyle::SC_None;
+    if (SplitDropDown) {
+      opt.subControls |= QStyle::SC_ToolButtonMenu;
+      opt.features = QStyleOptionToolButton::MenuButtonPopup;
+    }
+    // A tool-bar button is flat: at rest (and disabled) it shows no frame,
+    // hot and pressed draw one.
+    opt.state |= QStyle::State_AutoRaise;
+    style->drawComplexControl(QStyle::CC_ToolButton, &opt, p, nullptr);
+  });
+}
+
+void DrawThemedHeader(TCanvas* Canvas, const TRect& R, TThemedState State) {
+  WithStyle(Canvas, R, State, [](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOptionHeader opt;
+    fill(opt);
+    opt.orientation = Qt::Horizontal;
+    opt.position = QStyleOptionHeader::Middle;
+    opt.state |= QStyle::State_Horizontal;
+    style->drawControl(QStyle::CE_HeaderSection, &opt, p, nullptr);
+  });
+}
+
+void DrawThemedCheckBox(TCanvas* Canvas, const TRect& R, TThemedCheck Check, TThemedState State) {
+  WithStyle(Canvas, R, State, [&](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOptionButton opt;
+    fill(opt);
+    opt.state &= ~(QStyle::State_Raised | QStyle::State_Sunken | QStyle::State_On);
+    if (State == tsPressed) opt.state |= QStyle::State_Sunken;
+    opt.state |= Check == tcChecked ? QStyle::State_On : Check == tcMixed ? QStyle::State_NoChange : QStyle::State_Off;
+    // The box always shows its ground, which the check box's own paint does not.
+    p->fillRect(opt.rect, opt.palette.base());
+    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, p, nullptr);
+  });
+}
+
+namespace {
+
+// A push-button face with one of the style's arrows on it.
+void BevelWithArrow(TCanvas* Canvas, const TRect& R, TThemedState State, QStyle::PrimitiveElement Arrow, int Inset) {
+  WithStyle(Canvas, R, State, [&](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOptionButton opt;
+    fill(opt);
+    style->drawControl(QStyle::CE_PushButtonBevel, &opt, p, nullptr);
+    QStyleOption arrow;
+    fill(arrow);
+    arrow.rect = opt.rect.adjusted(Inset, Inset, -Inset, -Inset);
+    style->drawPrimitive(Arrow, &arrow, p, nullptr);
+  });
+}
+
+}  // namespace
+
+void DrawThemedComboButton(TCanvas* Canvas, const TRect& R, TThemedState State) {
+  BevelWithArrow(Canvas, R, State, QStyle::PE_IndicatorArrowDown, 2);
+}
+
+void DrawThemedSpinButton(TCanvas* Canvas, const TRect& R, bool Up, TThemedState State) {
+  BevelWithArrow(Canvas, R, State, Up ? QStyle::PE_IndicatorSpinUp : QStyle::PE_IndicatorSpinDown, 1);
+}
+
+void DrawThemedTreeGlyph(TCanvas* Canvas, const TRect& R, bool Expanded) {
+  WithStyle(Canvas, R, tsNormal, [&](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOption opt;
+    fill(opt);
+    opt.state = QStyle::State_Enabled | QStyle::State_Item | QStyle::State_Children;
+    if (Expanded) opt.state |= QStyle::State_Open;
+    style->drawPrimitive(QStyle::PE_IndicatorBranch, &opt, p, nullptr);
+  });
+}
+
+void DrawThemedGroupBox(TCanvas* Canvas, const TRect& R, TThemedState State) {
+  WithStyle(Canvas, R, State, [](QPainter* p, QStyle* style, auto& fill) {
+    QStyleOptionFrame opt;
+    fill(opt);
+    opt.lineWidth = 1;
+    opt.features = QStyleOptionFrame::None;
+    style->drawPrimitive(QStyle::PE_FrameGroupBox, &opt, p, nullptr);
+  });
+}
+
 void DrawThemedText(TCanvas* Canvas, const TRect& R, const String& Text, unsigned Flags, bool Enabled) {
   QPainter* p = Canvas ? Canvas->AttachedPainter() : nullptr;
   if (!p || !qApp) return;

@@ -34,6 +34,27 @@ void DrawThemedSpinHalf(TBitmap* Target, const std::vector<TPoint>& Clip, const 
 // Draws text as the style does (DT_ alignment flags; one line, no prefix).
 void DrawThemedText(TCanvas* Canvas, const TRect& R, const String& Text, unsigned Flags, bool Enabled);
 
+// States of the themed buttons, header cells and check boxes.
+enum TThemedState { tsNormal, tsHot, tsPressed, tsDisabled };
+enum TThemedCheck { tcUnchecked, tcChecked, tcMixed };
+
+// Each draws the style's element into a rectangle of a canvas that is
+// painting now; nothing without a painter or a style.
+void DrawThemedPushButton(TCanvas* Canvas, const TRect& R, TThemedState State);
+// A tool-bar button; with SplitDropDown its drop-down part is drawn
+// (the header cells of the grid use this for their buttons).
+void DrawThemedToolButton(TCanvas* Canvas, const TRect& R, TThemedState State, bool SplitDropDown = false);
+// A column header cell, without text.
+void DrawThemedHeader(TCanvas* Canvas, const TRect& R, TThemedState State);
+void DrawThemedCheckBox(TCanvas* Canvas, const TRect& R, TThemedCheck Check, TThemedState State);
+// The arrow button of a combo box.
+void DrawThemedComboButton(TCanvas* Canvas, const TRect& R, TThemedState State);
+// One half of a spin (up-down) control.
+void DrawThemedSpinButton(TCanvas* Canvas, const TRect& R, bool Up, TThemedState State);
+// The plus (closed) or minus (open) glyph of a tree row.
+void DrawThemedTreeGlyph(TCanvas* Canvas, const TRect& R, bool Expanded);
+void DrawThemedGroupBox(TCanvas* Canvas, const TRect& R, TThemedState State);
+
 // Opens a painter on the widget being painted, binds Canvas to it for Fn,
 // then releases it. For drawing over a window after its children.
 void PaintOnWidget(QWidget* Target, TCanvas* Canvas, const std::function<void()>& Fn);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <cstring>
 
 #include "clipboard.h"
 #include "harness.h"
@@ -51,6 +52,50 @@ TEST(ClipboardTest, TextAndARegisteredBinaryFormatRoundTrip) {
   cb->Clear();
   EXPECT_FALSE(cb->HasFormat(CF_TEXT));
   EXPECT_EQ(cb->AsText(), u"");
+}
+
+}  // namespace
+
+namespace {
+
+using namespace ui;
+
+TEST(ClipboardTest, MovableBlocksCarryAFormatBothWays) {
+  uitest::Harness h;
+  const unsigned fmt = RegisterClipboardFormat(u"Csv");
+  const char csv[] = "a;b\r\n1;2\r\n";
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof csv);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(GlobalSize(block), sizeof csv);
+  std::memcpy(GlobalLock(block), csv, sizeof csv);
+  EXPECT_FALSE(GlobalUnlock(block));  // last lock gone
+
+  TClipboard* cb = Clipboard();
+  cb->Open();
+  cb->SetAsText(u"x");
+  cb->SetAsHandle(fmt, block);  // the clipboard takes the block
+  cb->Close();
+  EXPECT_EQ(GlobalSize(block), 0u);  // freed: a stale handle reads as nothing
+  EXPECT_EQ(GlobalLock(block), nullptr);
+  EXPECT_EQ(GlobalFree(block), block);
+  EXPECT_EQ(cb->AsText(), u"x");
+
+  HGLOBAL got = cb->GetAsHandle(fmt);
+  ASSERT_NE(got, nullptr);
+  ASSERT_EQ(GlobalSize(got), sizeof csv);
+  EXPECT_EQ(std::memcmp(GlobalLock(got), csv, sizeof csv), 0);
+  GlobalUnlock(got);
+  // Text formats come as blocks too; an absent format gives none.
+  HGLOBAL text = cb->GetAsHandle(CF_UNICODETEXT);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(GlobalSize(text), 4u);
+  EXPECT_EQ(cb->GetAsHandle(RegisterClipboardFormat(u"Rich Text Format")), nullptr);
+
+  // A bad handle is refused and what the clipboard held stays.
+  int notABlock = 0;
+  EXPECT_THROW(cb->SetAsHandle(fmt, &notABlock), rtl::Exception);
+  EXPECT_EQ(cb->AsText(), u"x");
+  EXPECT_TRUE(cb->HasFormat(fmt));
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+// The tool-tip window: a borderless top-most window showing a short text at
+// a screen rectangle, without taking the focus or activating anything.
+// Subclasses change its size (CalcHintRect) and look (Paint).
+#pragma once
+
+#include "controls.h"
+
+namespace ui {
+
+class THintWindow : public TCustomControl {
+  JQ_UI_CLASSINFO
+ public:
+  explicit THintWindow(TComponent* AOwner);
+  ~THintWindow() override;
+
+  // Shows Hint in the screen rectangle (moved onto the screen when it sticks out).
+  virtual void ActivateHint(const TRect& Rect, const String& Hint);
+  // The same with data a subclass may use (the caller's hint data).
+  virtual void ActivateHintData(const TRect& Rect, const String& Hint, void* Data);
+  // The rectangle (at 0, 0) the text needs, broken into lines no wider than MaxWidth.
+  virtual TRect CalcHintRect(int MaxWidth, const String& Hint, void* Data);
+  // Hides the window.
+  void ReleaseHandle();
+  bool IsHintShown() const { return shown_; }
+  bool CanFocus() const override { return false; }
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  QWidget* CreateWidget(QWidget* Parent) override;
+  bool WidgetShouldBeVisible() const override;
+
+ private:
+  bool shown_ = false;
+};
+
+}  // namespace ui
