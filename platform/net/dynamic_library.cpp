@@ -14,7 +14,7 @@
 #include "exceptions.h"
 #include "idn_adapter.h"
 
-namespace plat {
+namespace platform::net {
 namespace {
 
 std::string Upper(std::string s) {
@@ -133,4 +133,4 @@ void* LibraryFunction(LibHandle handle, const char* name) {
 
 SystemVersionInfo SystemVersion() { return {2, 6, 1}; }
 
-}  // namespace plat
+}  // namespace platform::net

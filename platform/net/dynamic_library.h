@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace plat {
+namespace platform::net {
 
 using LibHandle = void*;
 
@@ -34,4 +34,4 @@ struct SystemVersionInfo {
 };
 SystemVersionInfo SystemVersion();
 
-}  // namespace plat
+}  // namespace platform::net

@@ -10,7 +10,7 @@
 #include "exceptions.h"
 #include "rtl_string.h"
 
-namespace plat {
+namespace platform::net {
 namespace {
 
 using ConvertFn = int (*)(const char* input, char** output, int flags);
@@ -79,4 +79,4 @@ void* IdnExport(void* lib, const char* name) {
   return nullptr;  // no counterpart for the normalisation functions
 }
 
-}  // namespace plat
+}  // namespace platform::net

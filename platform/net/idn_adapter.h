@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-namespace plat {
+namespace platform::net {
 
 // The Windows-shaped export of that name over the loaded libidn2, or
 // nullptr when the library lacks what it needs (or the name has no
 // counterpart).
 void* IdnExport(void* libidn2, const char* name);
 
-}  // namespace plat
+}  // namespace platform::net

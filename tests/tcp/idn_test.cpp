@@ -12,12 +12,12 @@ class Idn : public ::testing::Test {
  protected:
   void TearDown() override {
     UnloadIdnFunctions();
-    plat::SetLibraryFile("Normaliz.dll", "libidn2.so.0");
+    platform::net::SetLibraryFile("Normaliz.dll", "libidn2.so.0");
   }
 };
 
 TEST_F(Idn, WithoutTheLibraryNothingIsBoundOrRaised) {
-  plat::SetLibraryFile("Normaliz.dll", "/nonexistent/libidn2.so.0");
+  platform::net::SetLibraryFile("Normaliz.dll", "/nonexistent/libidn2.so.0");
   EXPECT_NO_THROW(LoadIdnFunctions());
   EXPECT_TRUE(IdnToAscii.IsEmpty());
   EXPECT_TRUE(IdnToUnicode.IsEmpty());

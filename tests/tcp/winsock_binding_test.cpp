@@ -148,7 +148,7 @@ TEST_F(WinsockBinding, Extensions) {
 }
 
 TEST_F(WinsockBinding, RecvExWithoutItsLibrary) {
-  plat::SetLibraryFile("MSWSOCK.DLL", "");
+  platform::net::SetLibraryFile("MSWSOCK.DLL", "");
   try {
     int flags = 0;
     WSARecvEx(1, nullptr, 0, &flags);

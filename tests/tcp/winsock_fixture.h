@@ -10,8 +10,8 @@
 class WinsockFixture : public ::testing::Test {
  protected:
   void UseLibrary(const char* file) {
-    plat::SetLibraryFile("WS2_32.DLL", file);
-    plat::SetLibraryFile("MSWSOCK.DLL", file);
+    platform::net::SetLibraryFile("WS2_32.DLL", file);
+    platform::net::SetLibraryFile("MSWSOCK.DLL", file);
   }
   void SetUp() override { UseLibrary(JQ_TEST_WS2_32); }
   void TearDown() override {

@@ -118,7 +118,7 @@ rtl::String FormatInvariant(std::u16string_view format, std::initializer_list<rt
 }
 
 // --- system routines -----------------------------------------------------
-void* LoadLibFunction(void* library, const char* name) { return plat::LibraryFunction(library, name ? name : ""); }
+void* LoadLibFunction(void* library, const char* name) { return platform::net::LibraryFunction(library, name ? name : ""); }
 
 namespace {
 
@@ -153,9 +153,9 @@ void ResetTickSourceForTesting(bool allow64) {
   g_tickSource.store(&FirstTick);
 }
 
-std::uint32_t WindowsPlatform() { return plat::SystemVersion().platform; }
-std::uint32_t WindowsMajorVersion() { return plat::SystemVersion().major; }
-std::uint32_t WindowsMinorVersion() { return plat::SystemVersion().minor; }
+std::uint32_t WindowsPlatform() { return platform::net::SystemVersion().platform; }
+std::uint32_t WindowsMajorVersion() { return platform::net::SystemVersion().major; }
+std::uint32_t WindowsMinorVersion() { return platform::net::SystemVersion().minor; }
 bool VersionAtLeast(std::uint32_t haveMajor, std::uint32_t haveMinor, std::uint32_t major, std::uint32_t minor) {
   return haveMajor > major || (haveMajor == major && haveMinor >= minor);
 }

@@ -303,8 +303,8 @@ void LoadAddrInfoFunctions() {
   g_source.store(source);
   void* gai = LoadLibFunction(source, "getaddrinfo");
   if (!gai) {
-    void* wship6 = plat::LoadLibraryByName("Wship6.dll");
-    if (void* old = g_wship6.exchange(wship6)) plat::FreeLibraryHandle(old);
+    void* wship6 = platform::net::LoadLibraryByName("Wship6.dll");
+    if (void* old = g_wship6.exchange(wship6)) platform::net::FreeLibraryHandle(old);
     source = wship6;
     g_source.store(source);
     gai = source ? LoadLibFunction(source, "getaddrinfo") : nullptr;
@@ -326,8 +326,8 @@ void LoadAddrInfoFunctions() {
   GetAddrInfoExA.SetAddress(LoadLibFunction(source, "GetAddrInfoExA"));
   SetAddrInfoExA.SetAddress(LoadLibFunction(source, "SetAddrInfoExA"));
   FreeAddrInfoEx.SetAddress(LoadLibFunction(source, "FreeAddrInfoEx"));
-  void* fwp = plat::LoadLibraryByName("Fwpuclnt.dll");
-  if (void* old = g_fwpuclnt.exchange(fwp)) plat::FreeLibraryHandle(old);
+  void* fwp = platform::net::LoadLibraryByName("Fwpuclnt.dll");
+  if (void* old = g_fwpuclnt.exchange(fwp)) platform::net::FreeLibraryHandle(old);
   if (fwp) {
     WSASetSocketSecurity.SetAddress(LoadLibFunction(fwp, "WSASetSocketSecurity"));
     WSAQuerySocketSecurity.SetAddress(LoadLibFunction(fwp, "WSAQuerySocketSecurity"));
@@ -339,8 +339,8 @@ void LoadAddrInfoFunctions() {
 }
 
 void UnloadAddrInfoFunctions() {
-  if (void* h = g_wship6.exchange(nullptr)) plat::FreeLibraryHandle(h);
-  if (void* h = g_fwpuclnt.exchange(nullptr)) plat::FreeLibraryHandle(h);
+  if (void* h = g_wship6.exchange(nullptr)) platform::net::FreeLibraryHandle(h);
+  if (void* h = g_fwpuclnt.exchange(nullptr)) platform::net::FreeLibraryHandle(h);
   g_source.store(nullptr);
   getaddrinfo.Reset();
   getnameinfo.Reset();

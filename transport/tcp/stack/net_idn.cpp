@@ -25,7 +25,7 @@ std::atomic<void*> g_normaliz{nullptr};
 
 void LoadIdnFunctions() {
   if (!g_idnDl.load()) {
-    if (void* lib = plat::LoadLibraryByName("IdnDL.dll")) {
+    if (void* lib = platform::net::LoadLibraryByName("IdnDL.dll")) {
       g_idnDl.store(lib);
       DownlevelGetLocaleScripts.SetAddress(LoadLibFunction(lib, "DownlevelGetLocaleScripts"));
       DownlevelGetStringScripts.SetAddress(LoadLibFunction(lib, "DownlevelGetStringScripts"));
@@ -33,7 +33,7 @@ void LoadIdnFunctions() {
     }
   }
   if (!g_normaliz.load()) {
-    if (void* lib = plat::LoadLibraryByName("Normaliz.dll")) {
+    if (void* lib = platform::net::LoadLibraryByName("Normaliz.dll")) {
       g_normaliz.store(lib);
       IdnToUnicode.SetAddress(LoadLibFunction(lib, "IdnToUnicode"));
       IdnToNameprepUnicode.SetAddress(LoadLibFunction(lib, "IdnToNameprepUnicode"));
@@ -55,9 +55,9 @@ void UnloadIdnFunctions() {
     DownlevelGetLocaleScripts.Reset();
     DownlevelGetStringScripts.Reset();
     DownlevelVerifyScripts.Reset();
-    plat::FreeLibraryHandle(h);
+    platform::net::FreeLibraryHandle(h);
   }
-  if (void* h = g_normaliz.exchange(nullptr)) plat::FreeLibraryHandle(h);
+  if (void* h = g_normaliz.exchange(nullptr)) platform::net::FreeLibraryHandle(h);
 }
 
 bool CanUseIdnConversionOn(std::uint32_t major, std::uint32_t minor) {

@@ -89,11 +89,11 @@ int AcceptExStub(SOCKET listenSocket, SOCKET acceptSocket, void* buffer, std::ui
 int WSARecvExStub(SOCKET s, char* buf, int len, int* flags) {
   void* lib = g_extensionLibrary.load();
   if (!lib) {
-    lib = plat::LoadLibraryByName("MSWSOCK.DLL");
+    lib = platform::net::LoadLibraryByName("MSWSOCK.DLL");
     if (!lib) RaiseLoadError(rtl::GetLastError(), "MSWSOCK.DLL");
     void* expected = nullptr;
     if (!g_extensionLibrary.compare_exchange_strong(expected, lib)) {
-      plat::FreeLibraryHandle(lib);  // another thread loaded it first
+      platform::net::FreeLibraryHandle(lib);  // another thread loaded it first
       lib = expected;
     }
   }
@@ -120,7 +120,7 @@ void* ExtensionLibraryHandle() { return g_extensionLibrary.load(); }
 
 void LoadWinsockLibrary() {
   if (g_winsockLibrary.load()) return;
-  void* lib = plat::LoadLibraryByName("WS2_32.DLL");
+  void* lib = platform::net::LoadLibraryByName("WS2_32.DLL");
   g_winsockLibrary.store(lib);
   if (!lib) RaiseLoadError(rtl::GetLastError(), "WS2_32.DLL");
   WSADATA data{};
@@ -128,13 +128,13 @@ void LoadWinsockLibrary() {
   if (rc != 0) {
     g_winsockLibrary.store(nullptr);
     InstallWinsockStubs();  // nothing may keep an address in the freed library
-    plat::FreeLibraryHandle(lib);
+    platform::net::FreeLibraryHandle(lib);
     RaiseLoadError(static_cast<std::uint32_t>(rc), "WS2_32.DLL");
   }
 }
 
 void UnloadWinsockLibrary() {
-  if (void* ext = g_extensionLibrary.exchange(nullptr)) plat::FreeLibraryHandle(ext);
+  if (void* ext = g_extensionLibrary.exchange(nullptr)) platform::net::FreeLibraryHandle(ext);
   if (g_winsockLibrary.load()) {
     try {
       WSACleanup();
@@ -142,7 +142,7 @@ void UnloadWinsockLibrary() {
     }
     void* lib = g_winsockLibrary.exchange(nullptr);
     InstallWinsockStubs();
-    plat::FreeLibraryHandle(lib);
+    platform::net::FreeLibraryHandle(lib);
   } else {
     WSARecvEx.Reset();
   }
