@@ -4,6 +4,7 @@
 
 #include "convert.h"
 #include "format.h"
+#include "save_reg_form.h"
 
 namespace desktop {
 
@@ -29,6 +30,20 @@ T* Place(TBoardPortFrm* Form, TWinControl* Parent, const char16_t* Name, int Lef
 }
 
 }  // namespace
+
+const TClassInfo& TPortEdit::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TPortEdit>("TPortEdit", &TEdit::StaticClassInfo())
+                                     .Float("Value", &TPortEdit::Value, &TPortEdit::SetValue)
+                                     .Build();
+  return info;
+}
+
+double TPortEdit::Value() const {
+  double v = 0;
+  return rtl::TryStrToFloat(rtl::Trim(Text()), v) ? v : 0;
+}
+
+void TPortEdit::SetValue(double Value) { SetText(rtl::FloatToStr(Value)); }
 
 const TClassInfo& TBoardPortFrm::StaticClassInfo() {
   static const TClassInfo info = TClassBuilder<TBoardPortFrm>("TBoardPortFrm", &TForm::StaticClassInfo()).Build();
@@ -84,11 +99,17 @@ TBoardPortFrm::TBoardPortFrm(TComponent* AOwner) : TForm(AOwner) {
   IP_Address->SetText(kDefaultAddress);
   lbl_Port = Place<TLabel>(this, grp_Port, u"lbl_Port", 80, 236, 40, 16);
   lbl_Port->SetCaption(u"端口:");
-  edt_Port = Place<TEdit>(this, grp_Port, u"edt_Port", 130, 232, 100, 24);
+  edt_Port = Place<TPortEdit>(this, grp_Port, u"edt_Port", 130, 232, 100, 24);
   edt_Port->SetText(rtl::IntToStr(kPortDefault));
   edt_Port->OnExit = [this](TObject* s) { edt_PortExit(s); };
 
   rb_UART->SetChecked(true);
+
+  KitPropertyStore1 = new kit::TKitPropertyStore(this);
+  KitPropertyStore1->SetName(u"KitPropertyStore1");
+  for (auto [c, name] : {std::pair<TComponent*, const char16_t*>{cbb_Port, u"Text"}, {IP_Address, u"Text"},
+                         {edt_Port, u"Value"}, {rb_Net, u"Checked"}, {rb_UART, u"Checked"}, {rb_USB, u"Checked"}})
+    KitPropertyStore1->AddProperty(c, name);
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
@@ -114,8 +135,8 @@ std::array<std::uint8_t, 4> TBoardPortFrm::IP_Address_Octets() const {
 }
 
 std::int32_t TBoardPortFrm::Port_Value() const {
-  double v = 0;
-  if (!rtl::TryStrToFloat(rtl::Trim(edt_Port->Text()), v) || !(std::fabs(v) < 2147483648.0)) return 0;
+  const double v = edt_Port->Value();
+  if (!(std::fabs(v) < 2147483648.0)) return 0;
   return static_cast<std::int32_t>(std::trunc(v));
 }
 
@@ -127,8 +148,11 @@ void TBoardPortFrm::edt_PortExit(TObject*) {
   edt_Port->SetFocus();
 }
 
-void TBoardPortFrm::FormCreate(TObject*) {}
+void TBoardPortFrm::FormCreate(TObject*) {
+  KitPropertyStore1->SetRegIniFile(SaveRegFrm ? SaveRegFrm->KitRegIniFile1 : nullptr);
+  KitPropertyStore1->Load();
+}
 
-void TBoardPortFrm::FormClose(TObject*, TCloseAction&) {}
+void TBoardPortFrm::FormClose(TObject*, TCloseAction&) { KitPropertyStore1->Save(); }
 
 }  // namespace desktop

@@ -5,9 +5,19 @@
 #include <cstdint>
 
 #include "com_combo_box.h"
+#include "kit_property_store.h"
 #include "ui.h"
 
 namespace desktop {
+
+// The TCP port entry: an edit that also offers its number as Value.
+class TPortEdit : public ui::TEdit {
+  JQ_UI_CLASSINFO
+ public:
+  using ui::TEdit::TEdit;
+  double Value() const;
+  void SetValue(double Value);
+};
 
 class TBoardPortFrm : public ui::TForm {
   JQ_UI_CLASSINFO
@@ -27,10 +37,11 @@ class TBoardPortFrm : public ui::TForm {
   // only readers).
   ui::TEdit* IP_Address;
   ui::TLabel* lbl_Port;
-  ui::TEdit* edt_Port;
+  TPortEdit* edt_Port;
   ui::TGroupBox* grp_Action;
   ui::TButton* btn_OK;
   ui::TButton* btn_No;
+  kit::TKitPropertyStore* KitPropertyStore1;
 
   // The four octets of the typed address, leftmost first; a part that is not
   // a number from 0 to 255 reads as 0.

@@ -183,3 +183,66 @@ TEST_F(ConnectTest, SerialNumberOfZerosAndAClearedEncoderFlagKeepTheEarlierCount
 
 }  // namespace
 }  // namespace desktoptest
+
+namespace desktoptest {
+namespace {
+
+using RememberedStateTest = ConnectTest;
+
+TEST_F(RememberedStateTest, DialogEntriesAreWrittenOnCloseAndComeBackAfterARestart) {
+  rtl::RegistryTestClearSerialPorts();
+  rtl::RegistryTestAddSerialPort(u"jqtest", u"/dev/jqtest0");
+  Start();
+  // Cancelling changes no link, yet the entries are remembered.
+  RunConnect(
+      [] {
+        BoardPortFrm->cbb_Port->SetText(u"/dev/jqtest0");
+        BoardPortFrm->rb_Net->SetChecked(true);
+        BoardPortFrm->IP_Address->SetText(u"127.0.0.1");
+        BoardPortFrm->edt_Port->SetText(u"9000");
+      },
+      [] { return BoardPortFrm->btn_No; });
+  EXPECT_EQ(ReadFile("JQHelper_LUNO.ini"),
+            "[BoardPortFrm_Properties]\r\n"
+            "cbb_Port.Text=/dev/jqtest0\r\n"
+            "IP_Address.Text=127.0.0.1\r\n"
+            "edt_Port.Value=9000\r\n"
+            "rb_Net.Checked=True\r\n"
+            "rb_UART.Checked=False\r\n"
+            "rb_USB.Checked=False\r\n"
+            "\r\n");
+  Restart();
+  StartProgram();
+  EXPECT_EQ(BoardPortFrm->cbb_Port->Text(), u"/dev/jqtest0");
+  EXPECT_EQ(BoardPortFrm->IP_Address->Text(), u"127.0.0.1");
+  EXPECT_EQ(BoardPortFrm->Port_Value(), 9000);
+  EXPECT_TRUE(BoardPortFrm->rb_Net->Checked());
+  EXPECT_FALSE(BoardPortFrm->rb_UART->Checked());
+  rtl::RegistryTestClearSerialPorts();
+}
+
+TEST_F(RememberedStateTest, AnEarlierRunsFileLoadsAndABadValueCostsOnlyItsProperty) {
+  rtl::RegistryTestClearSerialPorts();
+  rtl::RegistryTestAddSerialPort(u"jqtest", u"/dev/串口1");
+  // GBK text, CR LF, keys in upper case, and a value that names no Boolean.
+  WriteFile("JQHelper_LUNO.ini",
+            "[BOARDPORTFRM_PROPERTIES]\r\n"
+            "CBB_PORT.TEXT=/dev/\xB4\xAE\xBF\xDA" "1\r\n"
+            "IP_ADDRESS.TEXT=10.0.0.7\r\n"
+            "EDT_PORT.VALUE=9001\r\n"
+            "RB_NET.CHECKED=Maybe\r\n"
+            "RB_UART.CHECKED=False\r\n"
+            "RB_USB.CHECKED=True\r\n"
+            "\r\n");
+  StartProgram();
+  EXPECT_EQ(BoardPortFrm->cbb_Port->Text(), u"/dev/串口1");
+  EXPECT_EQ(BoardPortFrm->IP_Address->Text(), u"10.0.0.7");
+  EXPECT_EQ(BoardPortFrm->Port_Value(), 9001);
+  EXPECT_TRUE(BoardPortFrm->rb_USB->Checked());
+  EXPECT_FALSE(BoardPortFrm->rb_Net->Checked());
+  EXPECT_TRUE(h->MessageBoxes().empty());
+  rtl::RegistryTestClearSerialPorts();
+}
+
+}  // namespace
+}  // namespace desktoptest
