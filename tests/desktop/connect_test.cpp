@@ -112,6 +112,7 @@ TEST_F(ConnectTest, OverAPtyListedAmongTheSerialPorts) {
   });
   rtl::RegistryTestClearSerialPorts();
   ExpectBuilt();
+  h->SaveScreenshot(MainFrm, "connect_pty");
 }
 
 TEST_F(ConnectTest, NoControllerShowsTheMessageAndChangesNothing) {
@@ -143,6 +144,43 @@ TEST_F(ConnectTest, AFailedCheckOverTheNetworkClosesTheConnection) {
   while (listener.Connections() != 0 && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(listener.Connections(), 0);
+}
+
+TEST_F(ConnectTest, ARefusedNetworkConnectionEndsTheCommandWithAnError) {
+  uint16_t port = 0;
+  {
+    jqsim::Controller controller;
+    jqsim::TcpListener listener(controller);
+    port = listener.port();
+  }
+  Start();
+  MainFrm->msg_Main->SetCaption(u"earlier");
+  h->AnswerMessageBox(IDOK);
+  RunConnect([&] {
+    BoardPortFrm->rb_Net->SetChecked(true);
+    BoardPortFrm->IP_Address->SetText(u"127.0.0.1");
+    BoardPortFrm->edt_Port->SetText(rtl::IntToStr(port));
+  });
+  ASSERT_EQ(h->MessageBoxes().size(), 1u);
+  EXPECT_EQ(h->MessageBoxes()[0].Flags & MB_ICONMASK, MB_ICONERROR);
+  EXPECT_NE(h->MessageBoxes()[0].Text.find(u"127.0.0.1:" + rtl::IntToStr(port)), rtl::String::npos);
+  EXPECT_EQ(MainFrm->msg_Main->Caption(), u"earlier");
+}
+
+TEST_F(ConnectTest, LeavingThePortEntryOutOfRangeComplainsAndKeepsTheFocus) {
+  Start();
+  h->Show(BoardPortFrm);
+  for (const char16_t* text : {u"80", u"70000"}) {
+    BoardPortFrm->edt_Port->SetText(text);
+    h->AnswerMessageBox(IDOK);
+    BoardPortFrm->edt_Port->OnExit(BoardPortFrm->edt_Port);
+  }
+  BoardPortFrm->edt_Port->SetText(u"8888");
+  BoardPortFrm->edt_Port->OnExit(BoardPortFrm->edt_Port);
+  ASSERT_EQ(h->MessageBoxes().size(), 2u);
+  EXPECT_EQ(h->MessageBoxes()[0].Text, u"Value must be between 1024 and 65535");
+  EXPECT_EQ(BoardPortFrm->ActiveControl(), BoardPortFrm->edt_Port);
+  BoardPortFrm->Hide();
 }
 
 TEST_F(ConnectTest, CancelOpensNothing) {

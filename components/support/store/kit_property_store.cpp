@@ -149,11 +149,12 @@ rtl::String TKitPropertyStore::StoreSection() const {
   return u"Properties";
 }
 
-void TKitPropertyStore::Save() {
+template <class Fn>
+bool TKitPropertyStore::ForEachItem(const char16_t* Verb, Fn Each) {
   if (!FRegIniFile) {
-    ui::ShowError(u"Cannot save property settings--No TKitRegIniFile component specified",
+    ui::ShowError(rtl::String(u"Cannot ") + Verb + u" property settings--No TKitRegIniFile component specified",
                   ui::Application ? ui::Application->Title() : rtl::String());
-    return;
+    return false;
   }
   const rtl::String section = StoreSection();
   for (int i = 0; i < FProperties->Count(); ++i) {
@@ -161,14 +162,23 @@ void TKitPropertyStore::Save() {
     ui::TComponent* comp = item->FComponent;
     if (!comp || item->FPropertyName.empty()) continue;
     const TPropInfo* p = comp->ClassInfo().FindProp(Utf8(item->FPropertyName));
-    if (!p || !p->IsReadable()) continue;
-    const rtl::String key = comp->Name() + u"." + item->FPropertyName;
+    if (!p) continue;
+    Each(section, comp->Name() + u"." + item->FPropertyName, comp, *p);
+  }
+  return true;
+}
+
+void TKitPropertyStore::Save() {
+  ForEachItem(u"save", [this](const rtl::String& section, const rtl::String& key, ui::TComponent* comp,
+                              const TPropInfo& prop) {
+    const TPropInfo* p = &prop;
+    if (!p->IsReadable()) return;
     if (p->Kind != ui::tkClass) {
       WriteSimple(*FRegIniFile, section, key, comp, *p);
-      continue;
+      return;
     }
     TObject* obj = p->GetObj ? p->GetObj(comp) : nullptr;
-    if (!obj || dynamic_cast<ui::TComponent*>(obj)) continue;
+    if (!obj || dynamic_cast<ui::TComponent*>(obj)) return;
     if (auto* coll = dynamic_cast<ui::TCollection*>(obj)) {
       if (coll->Count() > 0) FRegIniFile->WriteInteger(section, key + u"_Count", coll->Count());
       for (int k = 0; k < coll->Count(); ++k) SaveNested(*FRegIniFile, section, ItemKey(key, k), coll->Items(k));
@@ -178,38 +188,28 @@ void TKitPropertyStore::Save() {
     } else {
       SaveNested(*FRegIniFile, section, key, obj);
     }
-  }
+  });
 }
 
 void TKitPropertyStore::Load() {
-  if (!FRegIniFile) {
-    ui::ShowError(u"Cannot load property settings--No TKitRegIniFile component specified",
-                  ui::Application ? ui::Application->Title() : rtl::String());
-    return;
-  }
-  const rtl::String section = StoreSection();
-  for (int i = 0; i < FProperties->Count(); ++i) {
-    TKitPropertyItem* item = FProperties->Items(i);
-    ui::TComponent* comp = item->FComponent;
-    if (!comp || item->FPropertyName.empty()) continue;
-    const TPropInfo* p = comp->ClassInfo().FindProp(Utf8(item->FPropertyName));
-    if (!p) continue;
-    const rtl::String key = comp->Name() + u"." + item->FPropertyName;
+  ForEachItem(u"load", [this](const rtl::String& section, const rtl::String& key, ui::TComponent* comp,
+                              const TPropInfo& prop) {
+    const TPropInfo* p = &prop;
     try {
       if (p->Kind != ui::tkClass) {
         if (p->IsWritable() && FRegIniFile->ValueExists(section, key)) ReadSimple(*FRegIniFile, section, key, comp, *p);
-        continue;
+        return;
       }
       TObject* obj = p->GetObj ? p->GetObj(comp) : nullptr;
-      if (!obj || dynamic_cast<ui::TComponent*>(obj)) continue;
+      if (!obj || dynamic_cast<ui::TComponent*>(obj)) return;
       if (auto* coll = dynamic_cast<ui::TCollection*>(obj)) {
         const int n = FRegIniFile->ReadInteger(section, key + u"_Count", 0);
-        if (n <= 0) continue;
+        if (n <= 0) return;
         coll->Clear();
         for (int k = 0; k < n; ++k) LoadNested(*FRegIniFile, section, ItemKey(key, k), coll->Add());
       } else if (auto* list = dynamic_cast<ui::TStrings*>(obj)) {
         const int n = FRegIniFile->ReadInteger(section, key + u"_Count", 0);
-        if (n <= 0) continue;
+        if (n <= 0) return;
         list->Clear();
         for (int k = 0; k < n; ++k) list->Add(FRegIniFile->ReadString(section, ItemKey(key, k), rtl::String()));
       } else {
@@ -219,7 +219,7 @@ void TKitPropertyStore::Load() {
       // One unusable value (a hand-edited or foreign file) costs only its property.
     } catch (const rtl::EConvertError&) {
     }
-  }
+  });
 }
 
 }  // namespace kit

@@ -64,6 +64,10 @@ class TKitPropertyStore : public ui::TComponent {
  private:
   friend class TKitPropertyItem;
   void Watch(ui::TComponent* Component);
+  // Runs Each(section, key, component, property) for every listed pair that
+  // can be reached; false (after the message) without a storage component.
+  template <class Fn>
+  bool ForEachItem(const char16_t* Verb, Fn Each);
   std::unique_ptr<TKitPropertyCollection> FProperties;
   TKitRegIniFile* FRegIniFile = nullptr;
   rtl::String FSection;
