@@ -23,6 +23,7 @@
 #include "registry.h"
 #include "settings_file.h"
 #include "thread.h"
+#include "display_check.h"
 #include "ui.h"
 
 int main(int argc, char** argv) {
@@ -31,18 +32,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string link = argv[1], where = argv[2], picture = argv[3];
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / "jq_connect_check";
-  std::filesystem::create_directories(folder);
+  std::filesystem::path folder = desktopcheck::Scratch_Folder("jq_connect_check");
   ::setenv("JQ_REGISTRY_DIR", (folder / "registry").c_str(), 1);
-  desktop::Set_Settings_Folder(rtl::FromSysPath(folder.string()));
   if (link == "pty") rtl::RegistryTestAddSerialPort(u"jqsim", rtl::FromSysPath(where));
 
-  rtl::SetMainThread();
-  ui::InitApplication(argc, argv);
-  desktop::Start_Modules();
-  desktop::Create_Forms();
   int rc = 1;
-  QTimer::singleShot(300, [&] {
+  desktopcheck::Run_Program(argc, argv, folder, 300, [&] {
     using desktop::BoardPortFrm;
     using desktop::MainFrm;
     // Runs inside the dialog's modal loop.
@@ -69,10 +64,5 @@ int main(int argc, char** argv) {
       MainFrm->Close();
     });
   });
-  ui::Application->Run();
-  ui::Application->DestroyForms();
-  desktop::Stop_Modules();
-  ui::DoneApplication();
-  std::filesystem::remove_all(folder);
   return rc;
 }
