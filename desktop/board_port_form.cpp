@@ -1,18 +1,158 @@
 #include "board_port_form.h"
 
+#include <cmath>
+
+#include "convert.h"
+#include "format.h"
+#include "save_reg_form.h"
+
 namespace desktop {
+
+using namespace ui;
 
 TBoardPortFrm* BoardPortFrm = nullptr;
 
-const ui::TClassInfo& TBoardPortFrm::StaticClassInfo() {
-  static const ui::TClassInfo info = ui::TClassBuilder<TBoardPortFrm>("TBoardPortFrm", &ui::TForm::StaticClassInfo()).Build();
+namespace {
+
+constexpr int kPortMin = 1024;
+constexpr int kPortMax = 65535;
+constexpr int kPortDefault = 8888;
+// Where the controllers answer out of the box.
+const rtl::String kDefaultAddress = u"192.168.1.100";
+
+template <class T>
+T* Place(TBoardPortFrm* Form, TWinControl* Parent, const char16_t* Name, int Left, int Top, int Width, int Height) {
+  auto* c = new T(Form);
+  c->SetName(Name);
+  c->SetParent(Parent);
+  c->SetBounds(Left, Top, Width, Height);
+  return c;
+}
+
+}  // namespace
+
+const TClassInfo& TPortEdit::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TPortEdit>("TPortEdit", &TEdit::StaticClassInfo())
+                                     .Float("Value", &TPortEdit::Value, &TPortEdit::SetValue)
+                                     .Build();
   return info;
 }
 
-TBoardPortFrm::TBoardPortFrm(ui::TComponent* AOwner) : ui::TForm(AOwner) { SetName(u"BoardPortFrm"); }
+double TPortEdit::Value() const {
+  double v = 0;
+  return rtl::TryStrToFloat(rtl::Trim(Text()), v) ? v : 0;
+}
+
+void TPortEdit::SetValue(double Value) { SetText(rtl::FloatToStr(Value)); }
+
+const TClassInfo& TBoardPortFrm::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TBoardPortFrm>("TBoardPortFrm", &TForm::StaticClassInfo()).Build();
+  return info;
+}
+
+TBoardPortFrm::TBoardPortFrm(TComponent* AOwner) : TForm(AOwner) {
+  SetName(u"BoardPortFrm");
+  SetCaption(u"通讯口选择");
+  SetBorderStyle(bsDialog);
+  SetPosition(poDesktopCenter);
+  SetClientWidth(398);
+  SetClientHeight(362);
+
+  grp_Action = new TGroupBox(this);
+  grp_Action->SetName(u"grp_Action");
+  grp_Action->SetParent(this);
+  grp_Action->SetAlign(alBottom);
+  grp_Action->SetHeight(65);
+  grp_Action->SetCaption(rtl::String());
+  btn_OK = Place<TButton>(this, grp_Action, u"btn_OK", 90, 20, 90, 30);
+  btn_OK->SetCaption(u"确定");
+  btn_OK->SetModalResult(mrOk);
+  btn_OK->SetDefault(true);
+  btn_No = Place<TButton>(this, grp_Action, u"btn_No", 218, 20, 90, 30);
+  btn_No->SetCaption(u"取消");
+  btn_No->SetModalResult(mrCancel);
+  btn_No->SetCancel(true);
+
+  grp_Port = new TGroupBox(this);
+  grp_Port->SetName(u"grp_Port");
+  grp_Port->SetParent(this);
+  grp_Port->SetAlign(alClient);
+  grp_Port->SetCaption(rtl::String());
+
+  rb_UART = Place<TRadioButton>(this, grp_Port, u"rb_UART", 40, 30, 120, 20);
+  rb_UART->SetCaption(u"UART");
+  Label1 = Place<TLabel>(this, grp_Port, u"Label1", 80, 64, 40, 16);
+  Label1->SetCaption(u"串口:");
+  cbb_Port = Place<kit::TComComboBox>(this, grp_Port, u"cbb_Port", 130, 60, 180, 24);
+  cbb_Port->SetComProperty(kit::cpPort);
+  cbb_Port->SetText(u"COM1");
+  cbb_Port->SetItemIndex(0);
+
+  rb_USB = Place<TRadioButton>(this, grp_Port, u"rb_USB", 40, 110, 120, 20);
+  rb_USB->SetCaption(u"USB HID");
+
+  rb_Net = Place<TRadioButton>(this, grp_Port, u"rb_Net", 40, 160, 120, 20);
+  rb_Net->SetCaption(u"网络/WIFI");
+  lbl_IP = Place<TLabel>(this, grp_Port, u"lbl_IP", 80, 198, 40, 16);
+  lbl_IP->SetCaption(u"IP:");
+  IP_Address = Place<TEdit>(this, grp_Port, u"IP_Address", 130, 194, 180, 24);
+  IP_Address->SetText(kDefaultAddress);
+  lbl_Port = Place<TLabel>(this, grp_Port, u"lbl_Port", 80, 236, 40, 16);
+  lbl_Port->SetCaption(u"端口:");
+  edt_Port = Place<TPortEdit>(this, grp_Port, u"edt_Port", 130, 232, 100, 24);
+  edt_Port->SetText(rtl::IntToStr(kPortDefault));
+  edt_Port->OnExit = [this](TObject* s) { edt_PortExit(s); };
+
+  rb_UART->SetChecked(true);
+
+  KitPropertyStore1 = new kit::TKitPropertyStore(this);
+  KitPropertyStore1->SetName(u"KitPropertyStore1");
+  for (auto [c, name] : {std::pair<TComponent*, const char16_t*>{cbb_Port, u"Text"}, {IP_Address, u"Text"},
+                         {edt_Port, u"Value"}, {rb_Net, u"Checked"}, {rb_UART, u"Checked"}, {rb_USB, u"Checked"}})
+    KitPropertyStore1->AddProperty(c, name);
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+}
 
 TBoardPortFrm::~TBoardPortFrm() {
   if (BoardPortFrm == this) BoardPortFrm = nullptr;
 }
+
+std::array<std::uint8_t, 4> TBoardPortFrm::IP_Address_Octets() const {
+  std::array<std::uint8_t, 4> octets{};
+  const rtl::String text = IP_Address->Text();
+  std::size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    std::size_t dot = text.find(u'.', start);
+    rtl::String part = rtl::Trim(text.substr(start, dot == rtl::String::npos ? rtl::String::npos : dot - start));
+    const std::int32_t v = rtl::StrToIntDef(part, 0);
+    octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >= 0 && v <= 255 ? v : 0);
+    if (dot == rtl::String::npos) break;
+    start = dot + 1;
+  }
+  return octets;
+}
+
+std::int32_t TBoardPortFrm::Port_Value() const {
+  const double v = edt_Port->Value();
+  if (!(std::fabs(v) < 2147483648.0)) return 0;
+  return static_cast<std::int32_t>(std::trunc(v));
+}
+
+void TBoardPortFrm::edt_PortExit(TObject*) {
+  const std::int32_t v = Port_Value();
+  if (v >= kPortMin && v <= kPortMax) return;
+  ShowError(rtl::Format(u"Value must be between %0:g and %1:g", {double(kPortMin), double(kPortMax)}),
+            Application ? Application->Title() : rtl::String());
+  edt_Port->SetFocus();
+}
+
+void TBoardPortFrm::FormCreate(TObject*) {
+  KitPropertyStore1->SetRegIniFile(SaveRegFrm ? SaveRegFrm->KitRegIniFile1 : nullptr);
+  KitPropertyStore1->Load();
+}
+
+void TBoardPortFrm::FormClose(TObject*, TCloseAction&) { KitPropertyStore1->Save(); }
 
 }  // namespace desktop

@@ -7,8 +7,11 @@
 #include "auto_form.h"
 #include "axis_config.h"
 #include "axis_form.h"
+#include "board_port_form.h"
+#include "codepage.h"
 #include "config_form.h"
 #include "files.h"
+#include "format.h"
 #include "ini_files.h"
 #include "input_form.h"
 #include "output_form.h"
@@ -286,7 +289,88 @@ void TMainFrm::FormClose(TObject*, TCloseAction&) {
   JQ_DeInit();
 }
 
-void TMainFrm::btn_ScanClick(TObject*) {}
+void TMainFrm::btn_ScanClick(TObject*) {
+  if (BoardPortFrm->ShowModal() != mrOk) return;
+  JQ_Close_UART();
+  JQ_Close_USB();
+  JQ_Close_Net();
+  if (BoardPortFrm->rb_UART->Checked()) {
+    const std::string port = rtl::StringToAnsi(BoardPortFrm->cbb_Port->Text());
+    JQ_Open_UART(port.c_str());
+  } else if (BoardPortFrm->rb_USB->Checked()) {
+    JQ_Open_USB();
+  } else if (BoardPortFrm->rb_Net->Checked()) {
+    const auto ip = BoardPortFrm->IP_Address_Octets();
+    const std::int32_t port = BoardPortFrm->Port_Value();
+    // A refused or unanswered connection ends the command with its own message.
+    if (port < 1 || port > 65535 || JQ_Open_Net(ip[0], ip[1], ip[2], ip[3], static_cast<std::uint16_t>(port)) != 0) {
+      ShowError(rtl::Format(u"Cannot connect to %d.%d.%d.%d:%d", {int(ip[0]), int(ip[1]), int(ip[2]), int(ip[3]), port}),
+                Application->Title());
+      return;
+    }
+  }
+  if (JQ_Check() != 0) {
+    ShowInfo(u"没有发现设备");
+    JQ_Close_UART();
+    JQ_Close_USB();
+    // The network connection goes too, or it would hold the controller's
+    // only connection until the next connect.
+    JQ_Close_Net();
+    return;
+  }
+
+  std::uint8_t buffer[17] = {};
+  if (JQ_Get_Product_ID(buffer) == 0) {
+    std::size_t n = 0;
+    while (n < 16 && buffer[n] != 0) ++n;
+    F_Product_ID = rtl::AnsiToString(std::string_view(reinterpret_cast<const char*>(buffer), n));
+  }
+  F_SN.clear();
+  std::fill(std::begin(buffer), std::end(buffer), 0);
+  if (JQ_Get_Product_SN(buffer) == 0)
+    for (int i = 0; i < 12; ++i) {
+      static const char16_t kHex[] = u"0123456789ABCDEF";
+      F_SN += kHex[buffer[i] >> 4];
+      F_SN += kHex[buffer[i] & 15];
+    }
+  std::int32_t v1 = 0, v2 = 0, v3 = 0, v4 = 0;
+  if (JQ_Get_Product_Version2(&v1, &v2, &v3, &v4) == 0)
+    F_Version = rtl::IntToStr(v1) + u"." + rtl::IntToStr(v2) + u"." + rtl::IntToStr(v3) + u"." + rtl::IntToStr(v4);
+  std::int32_t resource = 0;
+  JQ_Get_Product_Resource(&resource);
+
+  rtl::String status = u"Model=" + F_Product_ID + u"/" + u"SN=" + F_SN + u"/" + u"Ver=" + F_Version;
+  if (resource & 0x0800) {
+    JQ_Get_Encoder_Num(&F_Encoder_Num);
+    if (F_Encoder_Num >= 1) status += u"/Encoder=" + rtl::IntToStr(F_Encoder_Num);
+  }
+  if (resource & 0x0001) {
+    JQ_Get_Axis_Num(&F_Axis_Num);
+    // A controller without axes hides the area only until one with axes connects.
+    box_Axis->SetVisible(F_Axis_Num >= 1);
+    if (F_Axis_Num >= 1) {
+      status += u"/Motor=" + rtl::IntToStr(F_Axis_Num);
+      Load_Axis_Config();
+      Create_Axis_Frames();
+      Create_Run_Frames();
+    }
+  }
+  if (resource & 0x0008) {
+    JQ_Get_Optic_In_Num(&F_Optic_In_Num);
+    if (F_Optic_In_Num >= 1) {
+      status += u"/Optic_In=" + rtl::IntToStr(F_Optic_In_Num);
+      Create_Optic_In();
+    }
+  }
+  if (resource & 0x0010) {
+    JQ_Get_Optic_Out_Num(&F_Optic_Out_Num);
+    if (F_Optic_Out_Num >= 1) {
+      status += u"/Optic_Out=" + rtl::IntToStr(F_Optic_Out_Num);
+      Create_Optic_Out();
+    }
+  }
+  msg_Main->SetCaption(status);
+}
 
 void TMainFrm::btn_SetupClick(TObject*) {
   if (F_Axis_Num < 1) return;

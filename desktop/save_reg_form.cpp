@@ -1,5 +1,7 @@
 #include "save_reg_form.h"
 
+#include "settings_file.h"
+
 namespace desktop {
 
 TSaveRegFrm* SaveRegFrm = nullptr;
@@ -12,6 +14,9 @@ const ui::TClassInfo& TSaveRegFrm::StaticClassInfo() {
 TSaveRegFrm::TSaveRegFrm(ui::TComponent* AOwner) : ui::TForm(AOwner) {
   SetName(u"SaveRegFrm");
   SetCaption(u"SaveRegFrm");
+  KitRegIniFile1 = new kit::TKitRegIniFile(this);
+  KitRegIniFile1->SetName(u"KitRegIniFile1");
+  KitRegIniFile1->SetPath(Remembered_State_File_Name());
 }
 
 TSaveRegFrm::~TSaveRegFrm() {

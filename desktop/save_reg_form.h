@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit_reg_ini_file.h"
 #include "ui.h"
 
 namespace desktop {
@@ -9,6 +10,8 @@ class TSaveRegFrm : public ui::TForm {
  public:
   explicit TSaveRegFrm(ui::TComponent* AOwner);
   ~TSaveRegFrm() override;
+
+  kit::TKitRegIniFile* KitRegIniFile1;
 };
 
 extern TSaveRegFrm* SaveRegFrm;

@@ -19,6 +19,7 @@
 #include "program.h"
 #include "settings_file.h"
 #include "thread.h"
+#include "display_check.h"
 #include "ui.h"
 
 namespace {
@@ -37,19 +38,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int port = std::atoi(argv[1]);
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / "jq_jog_check";
-  std::filesystem::create_directories(folder);
-  desktop::Set_Settings_Folder(rtl::FromSysPath(folder.string()));
+  std::filesystem::path folder = desktopcheck::Scratch_Folder("jq_jog_check");
 
-  rtl::SetMainThread();
-  ui::InitApplication(argc, argv);
-  desktop::Start_Modules();
-  desktop::Create_Forms();
   int rc = 1;
   std::int32_t before = 0, during = 0, after = 0;
   desktop::TAxisFrm* panel = nullptr;
   QPoint centre;
-  QTimer::singleShot(200, [&] {
+  desktopcheck::Run_Program(argc, argv, folder, 200, [&] {
     using desktop::MainFrm;
     JQ_Open_Net(127, 0, 0, 1, port);
     desktop::TMainFrmAccess::Set_Counts(MainFrm, 1, 0, 0, 0);
@@ -79,10 +74,5 @@ int main(int argc, char** argv) {
       });
     });
   });
-  ui::Application->Run();
-  ui::Application->DestroyForms();
-  desktop::Stop_Modules();
-  ui::DoneApplication();
-  std::filesystem::remove_all(folder);
   return rc;
 }
