@@ -123,6 +123,7 @@ void TGridOutBoundaryDataEx::InvalidateOutBoundary(TGridCellBorderTypeEx Kind) {
 
 TCustomGridEx::TCustomGridEx(TComponent* AOwner) : TCustomControl(AOwner) {
   FOutBoundaryData = std::make_unique<TGridOutBoundaryDataEx>(this);
+  FGridLineColors.reset(NewGridLineColors());
   FCurrent = FTopLeft = FAnchor = {FFixedCols, FFixedRows};
   SetControlStyle(TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks, csNeedsBorderPaint});
   SetColor(clWindow);

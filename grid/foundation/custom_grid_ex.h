@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "grid_line_colors_ex.h"
 #include "ui.h"
 
 namespace grid {
@@ -203,6 +204,13 @@ class TCustomGridEx : public ui::TCustomControl {
   bool SaveCellExtents() const { return FSaveCellExtents; }
   void SetSaveCellExtents(bool Value) { FSaveCellExtents = Value; }
   TGridOutBoundaryDataEx* OutBoundaryData() const { return FOutBoundaryData.get(); }
+  TGridLineColorsEx* GridLineColors() const { return FGridLineColors.get(); }
+  // Draws Count / 2 separate lines of the pen's colour (one batch).
+  virtual void CanvasPolyPolyline(const std::vector<TPoint>& Points);
+  // Whether the focus is on the grid or inside it.
+  virtual bool HoldsFocus() const;
+  // Paints the grid on the canvas (inside a paint, or onto an attached painter).
+  void PaintClient();
   bool VirtualView = false;
 
   // --- current cell and top-left
@@ -308,6 +316,12 @@ class TCustomGridEx : public ui::TCustomControl {
   virtual void ColumnShifted(int, int) {}
   virtual void ColumnWidthsUpdated();
   virtual void PaintCell(int Col, int Row, TGridDrawState State, TRect Rect) = 0;
+  virtual void PaintOutBoundaries();
+  virtual void PaintOutBoundary(const TRect& Rect);
+  virtual void CellBorderVisibility(int Col, int Row, TGridCellBorderTypeEx Side, bool& Draw, TColor& Color,
+                                    bool& Extend);
+  virtual TGridLineColorsEx* NewGridLineColors() { return new TGridLineColorsEx(this); }
+  void Paint() override;
   virtual void FlatUpdated() {}
   virtual void OutBoundaryUpdated() { Invalidate(); }
   virtual void RowHeightsUpdated();
@@ -373,6 +387,8 @@ class TCustomGridEx : public ui::TCustomControl {
   TIntegerArray FTabStops;
   TGridCoord FTopLeft;
   std::unique_ptr<TGridOutBoundaryDataEx> FOutBoundaryData;
+  std::unique_ptr<TGridLineColorsEx> FGridLineColors;
+  TGridLinesCacheEx FGridLinesCache;
   TGridOptions DesignOptionsBoost{goRowSizing, goColSizing, goColMoving};
   ui::TSize FDataOffset{0, 0};
   ui::TSize FDataPageSize{0, 0};
@@ -393,6 +409,15 @@ class TCustomGridEx : public ui::TCustomControl {
   void ApplyCellCounts(int NewColCount, int NewRowCount, const TGridDrawMetricsEx* OldInfo, int OldColCount,
                        int OldRowCount);
   void AdjustIndexForMove(int& Index, int From, int To) const;
+  // Painting steps (one snapshot per paint).
+  struct PaintArea;
+  void DrawAreaLines(const TGridDrawMetricsEx& Info, const PaintArea& A);
+  void DrawAreaCells(const TGridDrawMetricsEx& Info, const PaintArea& A);
+  void DrawFixedCellEdge(TRect Rect);
+  void DrawExtendedVertLines(const TGridDrawMetricsEx& Info, int FromX, int ToX);
+  void PaintContraAreas(const TGridDrawMetricsEx& Info);
+  void PaintAreas(const TGridDrawMetricsEx& Info, bool Lines);
+  TRect FUpdateRect;
 };
 
 }  // namespace grid

@@ -17,6 +17,15 @@ class TTestGrid : public grid::TCustomGridEx {
  public:
   using grid::TCustomGridEx::TCustomGridEx;
   std::vector<PaintedCell> painted;
+  struct Batch {
+    ui::TColor color;
+    std::size_t lines;
+  };
+  std::vector<Batch> batches;
+  void CanvasPolyPolyline(const std::vector<ui::TPoint>& Points) override {
+    batches.push_back({Canvas()->Pen()->Color(), Points.size() / 2});
+    grid::TCustomGridEx::CanvasPolyPolyline(Points);
+  }
   int dimensionsChanged = 0;
   // Widen access for the tests.
   using grid::TCustomGridEx::ChangeLineCount;
