@@ -287,6 +287,14 @@ class TCustomGridEx : public ui::TCustomControl {
   TSize DataPageSize() const { return FDataPageSize; }
   TPoint SmoothPos() const { return FSmoothPos; }
 
+  void SetEditorMode(bool Value);
+  void SetSelectionAnchor(TGridCoord Cell, bool Show);
+  void TimedAnchorStep(unsigned Flags);
+  void AbortGridState();
+  // Screen position of the mouse cursor, read by the selection timer
+  // (replaceable for tests).
+  std::function<TPoint()> FCursorPos;
+
   TGridExCellMouseEvent OnCellMouseClick;
 
  protected:
@@ -311,6 +319,18 @@ class TCustomGridEx : public ui::TCustomControl {
   virtual bool VertScrollIsSmooth() { return false; }
   virtual bool IsHotTrackCell(int, int) { return false; }
   virtual bool CellSelectable(int, int) { return true; }
+  virtual bool CellClickAllowed(int X, int Y);
+  virtual void UpdateHotTrack(int X, int Y);
+  virtual void HideInplaceEditor() {}
+  void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
+  void DoKeyPress(char16_t& Key) override;
+  void DoExit() override;
+  void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+  void MouseMove(ui::TShiftState Shift, int X, int Y) override;
+  void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+  void Dispatch(ui::TMessage& Message) override;
+  void SizeChanged(int OldWidth, int OldHeight) override;
+  void VisibleChanged() override;
   virtual void ChangeLineCount(int Index, int Amount, bool IsRow);
   virtual void CellMouseClick(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
   virtual void ColumnShifted(int, int) {}
@@ -418,6 +438,11 @@ class TCustomGridEx : public ui::TCustomControl {
   void PaintContraAreas(const TGridDrawMetricsEx& Info);
   void PaintAreas(const TGridDrawMetricsEx& Info, bool Lines);
   TRect FUpdateRect;
+  bool FScrollRangesPending = false;
+  std::unique_ptr<ui::TTimer> FSelectTimer;
+  void SelectTimerTick();
+  void StartSelectTimer();
+  void StopSelectTimer();
 };
 
 }  // namespace grid

@@ -292,7 +292,10 @@ void TCustomGridEx::PaintAreas(const TGridDrawMetricsEx& I, bool Lines) {
   });
 }
 
-void TCustomGridEx::Paint() { PaintClient(); }
+void TCustomGridEx::Paint() {
+  if (FScrollRangesPending && Showing()) RecalcScrollRanges();
+  PaintClient();
+}
 
 void TCustomGridEx::PaintClient() {
   if (PaintLocked()) return;

@@ -305,7 +305,13 @@ bool TCustomGridEx::HasBar(int Bar) const {
 }
 
 void TCustomGridEx::RecalcScrollRanges() {
-  if (FScrollBars == ssNone || !HandleAllocated() || !Showing() || PaintLocked()) return;
+  if (FScrollBars == ssNone || PaintLocked()) return;
+  if (!HandleAllocated() || !Showing()) {
+    // Ranges need a shown window; the first paint sets them.
+    FScrollRangesPending = true;
+    return;
+  }
+  FScrollRangesPending = false;
   int w = ClientWidth(), h = ClientHeight();
   const int fullW = TControl::ClientRect().Width(), fullH = TControl::ClientRect().Height();
   if (ScrollBarVisible(SB_VERT)) w = fullW;
