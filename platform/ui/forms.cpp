@@ -145,6 +145,25 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
   ApplyWindowFlags();
 }
 
+TRect TCustomForm::NormalBoundsRect() const {
+  if (windowState_ != wsNormal && widget_) {
+    const QRect g = widget_->normalGeometry();
+    if (g.isValid()) return Bounds(g.x(), g.y(), g.width(), g.height());
+  }
+  return BoundsRect();
+}
+
+void TCustomForm::SetNormalBoundsRect(const TRect& R) {
+  if (windowState_ == wsNormal || !widget_) {
+    SetBounds(R.Left, R.Top, R.Width(), R.Height());
+    return;
+  }
+  const TWindowState state = windowState_;
+  SetWindowState(wsNormal);
+  SetBounds(R.Left, R.Top, R.Width(), R.Height());
+  SetWindowState(state);
+}
+
 void TCustomForm::SetWindowState(TWindowState Value) {
   if (Value == windowState_) return;
   windowState_ = Value;

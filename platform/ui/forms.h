@@ -45,6 +45,9 @@ class TCustomForm : public TScrollingWinControl {
   void SetPosition(TPosition Value) { position_ = Value; }
   TWindowState WindowState() const { return windowState_; }
   void SetWindowState(TWindowState Value);
+  // Bounds the form has in the normal (not minimised or maximised) state.
+  TRect NormalBoundsRect() const;
+  void SetNormalBoundsRect(const TRect& R);
   TFormStyle FormStyle() const { return formStyle_; }
   void SetFormStyle(TFormStyle Value);
   bool KeyPreview() const { return keyPreview_; }

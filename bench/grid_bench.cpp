@@ -1,0 +1,114 @@
+// The base grid's paint cost must follow the window, not the data: a full
+// 1920 x 1080 frame and a one-row scroll (the row that comes into view) with
+// 1,000 and with 1,000,000 rows of default height, in one run. Prints both
+// times per row count and the 1M / 1k ratio.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "custom_grid_ex.h"
+#include "qt_bridge.h"
+
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+// A grid whose cells show their coordinates, painted onto an image.
+class TBenchGrid : public grid::TCustomGridEx {
+ public:
+  explicit TBenchGrid(int Rows) : grid::TCustomGridEx(nullptr) {
+    SetBounds(0, 0, kWidth, kHeight);
+    SetColCount(40);
+    SetRowCount(Rows);
+    SetFixedCols(1);
+    SetFixedRows(1);
+  }
+  // Paints Area of the client onto the image, as a window paint would.
+  void PaintOnto(QImage& Img, const ui::TRect& Area) {
+    QPainter p(&Img);
+    p.setClipRect(ui::qt::Q(Area));
+    Canvas()->Attach(&p);
+    PaintClient();
+    Canvas()->Detach();
+  }
+  // Moves one row down and paints the band that came into view.
+  void ScrollOneRow(QImage& Img) {
+    if (TopRow() + VisibleRowCount() >= RowCount()) SetTopRow(FixedRows());
+    SetTopRow(TopRow() + 1);
+    grid::TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    const int last = info.RowAxis.LastWholeCell;
+    ui::TRect band = CellRangeRect(0, last, ColCount() - 1, last + 1);
+    band.Bottom = kHeight;
+    PaintOnto(Img, band);
+  }
+
+ protected:
+  void PaintCell(int Col, int Row, grid::TGridDrawState, ui::TRect Rect) override {
+    const std::string s = std::to_string(Row) + ":" + std::to_string(Col);
+    Canvas()->TextRect(Rect, Rect.Left + 2, Rect.Top + 2, ui::String(s.begin(), s.end()));
+  }
+};
+
+void BM_Frame(benchmark::State& state) {
+  TBenchGrid g(static_cast<int>(state.range(0)));
+  QImage img(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) g.PaintOnto(img, {0, 0, kWidth, kHeight});
+}
+BENCHMARK(BM_Frame)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollOneRow(benchmark::State& state) {
+  TBenchGrid g(static_cast<int>(state.range(0)));
+  QImage img(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) g.ScrollOneRow(img);
+}
+BENCHMARK(BM_ScrollOneRow)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// Interleaved medians, so machine noise hits both row counts alike.
+void PrintTable() {
+  using Clock = std::chrono::steady_clock;
+  TBenchGrid small(1000), large(1000000);
+  QImage img(kWidth, kHeight, QImage::Format_RGB32);
+  constexpr int kRounds = 60;
+  std::vector<double> f1, f2, s1, s2;
+  auto time = [&](auto&& fn) {
+    auto t0 = Clock::now();
+    fn();
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+  };
+  for (int i = 0; i < kRounds; ++i) {
+    f1.push_back(time([&] { small.PaintOnto(img, {0, 0, kWidth, kHeight}); }));
+    f2.push_back(time([&] { large.PaintOnto(img, {0, 0, kWidth, kHeight}); }));
+    s1.push_back(time([&] { small.ScrollOneRow(img); }));
+    s2.push_back(time([&] { large.ScrollOneRow(img); }));
+  }
+  auto med = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  const double mf1 = med(f1), mf2 = med(f2), ms1 = med(s1), ms2 = med(s2);
+  std::printf("\nbase grid %dx%d, medians of %d\n", kWidth, kHeight, kRounds);
+  std::printf("%-22s %12s %12s %10s\n", "", "1,000 rows", "1,000,000", "1M/1k");
+  std::printf("%-22s %9.3f ms %9.3f ms %10.2f\n", "full frame paint", mf1, mf2, mf2 / mf1);
+  std::printf("%-22s %9.3f ms %9.3f ms %10.2f\n", "scroll by one row", ms1, ms2, ms2 / ms1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  PrintTable();
+  benchmark::Shutdown();
+  return 0;
+}
