@@ -56,7 +56,7 @@ void ListComPortNames(ui::TStrings* List) {
   }
   // The key is closed on the error path as well as after the last value.
   KeyCloser closer{key};
-  rtl::TStringList names;
+  ui::TStringList names;
   for (std::uint32_t index = 0;; ++index) {
     char16_t name[256];
     std::uint32_t nameChars = 256;

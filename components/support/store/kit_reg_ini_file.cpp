@@ -61,7 +61,7 @@ class TRegistryIniFile : public rtl::TCustomIniFile {
                                            std::uint32_t((Value.size() + 1) * 2));
     if (r != rtl::ERROR_SUCCESS) throw rtl::Exception(rtl::Format(u"Failed to set data for '%s'", {Name}));
   }
-  void ReadSection(const rtl::String& Section, rtl::TStringList& List) override {
+  void ReadSection(const rtl::String& Section, ui::TStrings& List) override {
     List.Clear();
     Key k(*this, Section, false);
     if (!k.key) return;
@@ -72,7 +72,7 @@ class TRegistryIniFile : public rtl::TCustomIniFile {
       List.Add(rtl::String(name, chars));
     }
   }
-  void ReadSections(rtl::TStringList& List) override {
+  void ReadSections(ui::TStrings& List) override {
     List.Clear();
     Key k(*this, rtl::String(), false);
     if (!k.key) return;
@@ -83,11 +83,11 @@ class TRegistryIniFile : public rtl::TCustomIniFile {
       List.Add(rtl::String(name, chars));
     }
   }
-  void ReadSectionValues(const rtl::String& Section, rtl::TStringList& List) override {
+  void ReadSectionValues(const rtl::String& Section, ui::TStrings& List) override {
     List.Clear();
     Key k(*this, Section, false);
     if (!k.key) return;
-    rtl::TStringList names;
+    ui::TStringList names;
     ReadSection(Section, names);
     names.Sort();
     for (int i = 0; i < names.Count(); ++i) {
@@ -296,9 +296,9 @@ void TKitRegIniFile::WriteBinaryStream(const rtl::String& S, const rtl::String& 
   Storage().WriteBinaryStream(S, N, Value);
   AfterWrite();
 }
-void TKitRegIniFile::ReadSection(const rtl::String& S, rtl::TStringList& L) { Storage().ReadSection(S, L); }
-void TKitRegIniFile::ReadSections(rtl::TStringList& L) { Storage().ReadSections(L); }
-void TKitRegIniFile::ReadSectionValues(const rtl::String& S, rtl::TStringList& L) {
+void TKitRegIniFile::ReadSection(const rtl::String& S, ui::TStrings& L) { Storage().ReadSection(S, L); }
+void TKitRegIniFile::ReadSections(ui::TStrings& L) { Storage().ReadSections(L); }
+void TKitRegIniFile::ReadSectionValues(const rtl::String& S, ui::TStrings& L) {
   Storage().ReadSectionValues(S, L);
 }
 void TKitRegIniFile::EraseSection(const rtl::String& S) {

@@ -63,9 +63,9 @@ class TKitRegIniFile : public ui::TComponent {
   void WriteDateTime(const rtl::String& Section, const rtl::String& Name, rtl::TDateTime Value);
   std::int64_t ReadBinaryStream(const rtl::String& Section, const rtl::String& Name, rtl::TStream& Value);
   void WriteBinaryStream(const rtl::String& Section, const rtl::String& Name, rtl::TStream& Value);
-  void ReadSection(const rtl::String& Section, rtl::TStringList& List);
-  void ReadSections(rtl::TStringList& List);
-  void ReadSectionValues(const rtl::String& Section, rtl::TStringList& List);
+  void ReadSection(const rtl::String& Section, ui::TStrings& List);
+  void ReadSections(ui::TStrings& List);
+  void ReadSectionValues(const rtl::String& Section, ui::TStrings& List);
   void EraseSection(const rtl::String& Section);
   void DeleteKey(const rtl::String& Section, const rtl::String& Name);
   // Writes the whole ini file in the chosen encoding (nothing in registry mode).

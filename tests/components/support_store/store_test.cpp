@@ -84,7 +84,7 @@ TEST_F(StoreTest, RegistryModeDefaultsToTheApplicationTitle) {
   reg.WriteString(u"Sec", u"a", u"one");
   EXPECT_EQ(reg.Path(), u"\\Software\\Temp\\Demo");
   EXPECT_EQ(reg.ReadString(u"Sec", u"A", u""), u"one");
-  rtl::TStringList lines;
+  ui::TStringList lines;
   reg.ReadSectionValues(u"Sec", lines);
   ASSERT_EQ(lines.Count(), 2);
   EXPECT_EQ(lines[0], u"a=one");
