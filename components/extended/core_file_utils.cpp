@@ -10,6 +10,7 @@
 #include "codepage.h"
 #include "core_errors.h"
 #include "core_strings.h"
+#include "files.h"
 #include "format.h"
 
 namespace ext {
@@ -44,6 +45,7 @@ std::uint16_t HexWord(const String& s) {
 }
 
 String ProcessExePath(int pid) {
+  if (pid == static_cast<int>(::getpid())) return rtl::ProgramFileName();
   const std::string link = "/proc/" + std::to_string(pid) + "/exe";
   std::vector<char> buf(4096);
   const ssize_t n = ::readlink(link.c_str(), buf.data(), buf.size() - 1);
@@ -61,7 +63,7 @@ String ModulePathOf(TModuleHandle Module) {
     if (::dlinfo(Module, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && map->l_name[0])
       return rtl::FromSysPath(map->l_name);
   }
-  return ProcessExePath(::getpid());
+  return rtl::ProgramFileName();
 }
 
 bool ReadFixedVersionInfo(const String& FileName, rtl::VS_FIXEDFILEINFO& FixedInfo) {
