@@ -18,6 +18,16 @@ String FirstEntry(const String& List) {
   return rtl::Trim(comma == String::npos ? List : List.substr(0, comma));
 }
 
+// The form the options prefer first, the other one when it does not convert.
+template <class TextFn, class MediumFn>
+double TextOrMedium(bool TextFirst, TextFn Text, MediumFn Medium) {
+  try {
+    return TextFirst ? Text() : Medium();
+  } catch (const rtl::EConvertError&) {
+    return TextFirst ? Medium() : Text();
+  }
+}
+
 bool StartsWithNoCase(const String& S, const String& Prefix) {
   return S.size() >= Prefix.size() && rtl::AnsiSameText(S.substr(0, Prefix.size()), Prefix);
 }
@@ -449,20 +459,10 @@ void TExtCustomAppStorage::WriteStringAt(const String& Path, const String& Value
 }
 
 double TExtCustomAppStorage::ReadFloatAt(const String& Path, double Default) {
-  return ReadWithDefault(Path, Default, [&]() -> double {
-    const auto asText = [&] { return rtl::StrToFloat(ReadStringAt(Path, rtl::FloatToStr(Default))); };
-    if (options_->FloatAsString()) {
-      try {
-        return asText();
-      } catch (const rtl::EConvertError&) {
-        return LoadFloat(Path, Default);
-      }
-    }
-    try {
-      return LoadFloat(Path, Default);
-    } catch (const rtl::EConvertError&) {
-      return asText();
-    }
+  return ReadWithDefault(Path, Default, [&] {
+    return TextOrMedium(
+        options_->FloatAsString(), [&] { return rtl::StrToFloat(ReadStringAt(Path, rtl::FloatToStr(Default))); },
+        [&] { return LoadFloat(Path, Default); });
   });
 }
 void TExtCustomAppStorage::WriteFloatAt(const String& Path, double Value) {
@@ -473,20 +473,10 @@ void TExtCustomAppStorage::WriteFloatAt(const String& Path, double Value) {
 }
 
 double TExtCustomAppStorage::ReadDateTimeAt(const String& Path, double Default) {
-  return ReadWithDefault(Path, Default, [&]() -> double {
-    const auto asText = [&] { return TextToDateTime(ReadStringAt(Path, DateTimeToText(Default))); };
-    if (options_->DateTimeAsString()) {
-      try {
-        return asText();
-      } catch (const rtl::EConvertError&) {
-        return LoadDateTime(Path, Default);
-      }
-    }
-    try {
-      return LoadDateTime(Path, Default);
-    } catch (const rtl::EConvertError&) {
-      return asText();
-    }
+  return ReadWithDefault(Path, Default, [&] {
+    return TextOrMedium(
+        options_->DateTimeAsString(), [&] { return TextToDateTime(ReadStringAt(Path, DateTimeToText(Default))); },
+        [&] { return LoadDateTime(Path, Default); });
   });
 }
 void TExtCustomAppStorage::WriteDateTimeAt(const String& Path, double Value) {
