@@ -136,8 +136,9 @@ void TCoreFileVersionInfo::ParseVersionBlock() {
   if (!rtl::SameText(root.key, u"VS_VERSION_INFO") || root.valueLength != sizeof(rtl::VS_FIXEDFILEINFO) ||
       root.end - root.valueAt < sizeof(rtl::VS_FIXEDFILEINFO))
     NoVersionInfo();
-  std::uint32_t* fields = &fixedInfo_.dwSignature;
-  for (std::size_t i = 0; i < sizeof(rtl::VS_FIXEDFILEINFO) / 4; ++i) fields[i] = Get32(b, root.valueAt + 4 * i);
+  std::uint32_t fields[sizeof(rtl::VS_FIXEDFILEINFO) / 4];
+  for (std::size_t i = 0; i < std::size(fields); ++i) fields[i] = Get32(b, root.valueAt + 4 * i);
+  std::memcpy(&fixedInfo_, fields, sizeof fixedInfo_);
   if (fixedInfo_.dwSignature != rtl::VS_FFI_SIGNATURE) NoVersionInfo();
 
   std::size_t pos = Up4(root.valueAt + sizeof(rtl::VS_FIXEDFILEINFO));
