@@ -69,4 +69,9 @@ bool ReplaceComponentReference(ui::TComponent* Owner, ui::TComponent* NewCompone
   return true;
 }
 
+String& ExtDefaultCompanyName() {
+  static String name;
+  return name;
+}
+
 }  // namespace ext

@@ -22,6 +22,10 @@ String StripThousands(const String& Text);
 // Text of a number in any local spelling, reduced to what a float reader takes.
 String NormalizeNumberText(const String& Text);
 
+// The company name texts fall back on when a program names none; empty
+// unless a program sets it.
+String& ExtDefaultCompanyName();
+
 // Points Reference at NewComponent, moving the free notification along, so
 // the reference is cleared when the component is freed. Answers whether it
 // changed.

@@ -62,43 +62,7 @@ void EndNode(std::string& b, std::size_t at) { Put16(b, at, static_cast<std::uin
 
 std::uint16_t Get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
-struct Node {
-  std::size_t start = 0, end = 0;       // node extent within the block
-  std::size_t valueAt = 0, valueBytes = 0;
-  std::uint16_t valueLength = 0, type = 0;
-  std::size_t childrenAt = 0;
-  String key;
-};
-
 std::size_t Up4(std::size_t v) { return (v + 3) & ~static_cast<std::size_t>(3); }
-
-bool ReadNode(const unsigned char* b, std::size_t size, std::size_t at, std::size_t limit, Node& n) {
-  if (at + 6 > limit || limit > size) return false;
-  const std::uint16_t total = Get16(b + at);
-  if (total < 6 || at + total > limit) return false;
-  n.start = at;
-  n.end = at + total;
-  n.valueLength = Get16(b + at + 2);
-  n.type = Get16(b + at + 4);
-  n.key.clear();
-  std::size_t p = at + 6;
-  for (;;) {
-    if (p + 2 > n.end) return false;
-    const char16_t c = Get16(b + p);
-    p += 2;
-    if (c == 0) break;
-    n.key.push_back(c);
-  }
-  n.valueAt = Up4(p);
-  n.valueBytes = n.type == 1 ? n.valueLength * 2u : n.valueLength;
-  if (n.valueAt + n.valueBytes > n.end) {
-    // A text value may be counted without room for its padding; clip.
-    if (n.valueAt > n.end) return false;
-    n.valueBytes = n.end - n.valueAt;
-  }
-  n.childrenAt = Up4(n.valueAt + n.valueBytes);
-  return true;
-}
 
 // --- ELF -----------------------------------------------------------------
 
@@ -163,6 +127,38 @@ bool FindSection(int fd, std::uint64_t fileSize, std::string& out, std::uint32_t
 }
 
 }  // namespace
+
+bool ReadVersionNode(const void* block, std::size_t size, std::size_t at, std::size_t limit, bool wide,
+                     VersionNode& n) {
+  const auto* b = static_cast<const unsigned char*>(block);
+  const std::size_t fixed = wide ? 6 : 4;
+  if (!b || limit > size || at > limit || limit - at < fixed) return false;
+  const std::uint16_t total = Get16(b + at);
+  if (total < fixed || total > limit - at) return false;
+  n.start = at;
+  n.end = at + total;
+  n.totalLength = total;
+  n.valueLength = Get16(b + at + 2);
+  n.type = wide ? Get16(b + at + 4) : 1;
+  n.key.clear();
+  std::size_t p = at + fixed;
+  const std::size_t unit = wide ? 2 : 1;
+  for (;;) {
+    if (p + unit > n.end) return false;
+    const char16_t c = wide ? static_cast<char16_t>(Get16(b + p)) : static_cast<char16_t>(b[p]);
+    p += unit;
+    if (c == 0) break;
+    n.key.push_back(c);
+  }
+  n.headerSize = Up4(p) - at;
+  n.valueAt = Up4(p);
+  if (n.valueAt > n.end) return false;
+  n.valueBytes = wide && n.type == 1 ? n.valueLength * 2u : n.valueLength;
+  // A text value may be counted without room for its padding; cut it.
+  if (n.valueBytes > n.end - n.valueAt) n.valueBytes = n.end - n.valueAt;
+  n.childrenAt = Up4(n.valueAt + n.valueBytes);
+  return true;
+}
 
 std::string BuildVersionBlock(const VersionBlockFields& f) {
   std::string b;
@@ -246,8 +242,8 @@ bool VerQueryValue(const void* block, std::uint32_t blockSize, const String& sub
                    std::uint32_t* len) {
   if (!block || !buffer || !len) return false;
   const auto* b = static_cast<const unsigned char*>(block);
-  Node node;
-  if (!ReadNode(b, blockSize, 0, blockSize, node) || !SameText(node.key, u"VS_VERSION_INFO")) {
+  VersionNode node;
+  if (!ReadVersionNode(b, blockSize, 0, blockSize, true, node) || !SameText(node.key, u"VS_VERSION_INFO")) {
     SetLastError(kErrorNoVersion);
     return false;
   }
@@ -261,8 +257,8 @@ bool VerQueryValue(const void* block, std::uint32_t blockSize, const String& sub
     i = j;
     bool found = false;
     for (std::size_t at = node.childrenAt; at < node.end;) {
-      Node child;
-      if (!ReadNode(b, blockSize, at, node.end, child)) break;
+      VersionNode child;
+      if (!ReadVersionNode(b, blockSize, at, node.end, true, child)) break;
       if (SameText(child.key, name)) {
         node = child;
         found = true;

@@ -74,6 +74,24 @@ bool VerQueryValue(const void* block, std::uint32_t blockSize, const String& sub
 // The same, bounded by the block's own length field.
 bool VerQueryValue(const void* block, const String& subBlock, const void** buffer, std::uint32_t* len);
 
+// One node of a version block: length, value length, (wide form only) a
+// type word, a zero-terminated key, padding to 4, the value, the children.
+// The 8-bit form has no type word (text assumed) and 8-bit keys and texts.
+struct VersionNode {
+  std::size_t start = 0, end = 0;  // node extent within the block
+  std::size_t headerSize = 0;      // from the start to the padded end of the key
+  std::size_t valueAt = 0, valueBytes = 0;
+  std::size_t childrenAt = 0;
+  std::uint16_t totalLength = 0, valueLength = 0, type = 1;
+  String key;  // 8-bit keys are widened byte by byte
+};
+// Reads the node at `at`, which must end by `limit` (<= size). False when
+// any part of it would lie outside: a length below its own header, a key
+// without terminator, a value starting past the node's end. A value that
+// runs past the end is cut there.
+bool ReadVersionNode(const void* block, std::size_t size, std::size_t at, std::size_t limit, bool wide,
+                     VersionNode& node);
+
 // Reads the raw block of an ELF file's ".jq_version" section; false when
 // there is none.
 bool ReadVersionSection(const String& fileName, std::string& block);
