@@ -1,6 +1,6 @@
 // Stand-in for the runtime's Variant implementation while it is written
-// elsewhere: covers construction, conversion, equality and arrays, which is
-// what the dataset framework uses. CMake drops this file as soon as
+// elsewhere: covers construction, conversion, arithmetic, equality and arrays, which is
+// what the dataset framework and the expression parser use. CMake drops this file as soon as
 // platform/runtime/variant.cpp exists.
 #include <cmath>
 
@@ -165,6 +165,89 @@ bool operator==(const Variant& a, const Variant& b) {
   } catch (const EVariantError&) {
     return false;
   }
+}
+
+
+namespace {
+
+bool IsIntKind(const Variant& v) {
+  TVarType t = v.VarType();
+  return t == varSmallint || t == varInteger || t == varInt64 || t == varEmpty;
+}
+
+bool IsBoolKind(const Variant& v) { return v.VarType() == varBoolean; }
+
+Variant IntResult(std::int64_t v) {
+  if (v >= INT32_MIN && v <= INT32_MAX) return Variant(static_cast<int>(v));
+  return Variant(v);
+}
+
+// Text meeting a number is read as one: an integer when it is one.
+bool TextIsInt(const Variant& v) {
+  std::int64_t x;
+  return v.IsText() && TryStrToInt64(v.AsString(), x);
+}
+
+template <class IntOp, class FloatOp>
+Variant Arith(const Variant& a, const Variant& b, IntOp iop, FloatOp fop) {
+  if (a.IsNull() || b.IsNull()) return Variant::Null();
+  if (a.IsArray() || b.IsArray()) throw EVariantError(u"Invalid variant operation");
+  bool ai = IsIntKind(a) || IsBoolKind(a) || TextIsInt(a);
+  bool bi = IsIntKind(b) || IsBoolKind(b) || TextIsInt(b);
+  if (ai && bi) {
+    std::int64_t r;
+    if (iop(a.AsInt64(), b.AsInt64(), r)) return IntResult(r);
+  }
+  return Variant(fop(a.AsDouble(), b.AsDouble()));
+}
+
+}  // namespace
+
+Variant operator+(const Variant& a, const Variant& b) {
+  if (a.IsText() && b.IsText()) return Variant(a.AsString() + b.AsString());
+  return Arith(a, b, [](std::int64_t x, std::int64_t y, std::int64_t& r) { return !__builtin_add_overflow(x, y, &r); },
+               [](double x, double y) { return x + y; });
+}
+
+Variant operator-(const Variant& a, const Variant& b) {
+  return Arith(a, b, [](std::int64_t x, std::int64_t y, std::int64_t& r) { return !__builtin_sub_overflow(x, y, &r); },
+               [](double x, double y) { return x - y; });
+}
+
+Variant operator*(const Variant& a, const Variant& b) {
+  return Arith(a, b, [](std::int64_t x, std::int64_t y, std::int64_t& r) { return !__builtin_mul_overflow(x, y, &r); },
+               [](double x, double y) { return x * y; });
+}
+
+Variant operator/(const Variant& a, const Variant& b) {
+  if (a.IsNull() || b.IsNull()) return Variant::Null();
+  double d = b.AsDouble();
+  if (d == 0) throw EZeroDivide(u"Floating point division by zero");
+  return Variant(a.AsDouble() / d);
+}
+
+Variant operator-(const Variant& a) {
+  if (a.IsNull()) return a;
+  if (IsIntKind(a) && a.AsInt64() != INT64_MIN) return IntResult(-a.AsInt64());
+  return Variant(-a.AsDouble());
+}
+
+Variant operator&(const Variant& a, const Variant& b) {
+  if (a.IsNull() || b.IsNull()) return Variant::Null();
+  if (IsBoolKind(a) || IsBoolKind(b)) return Variant(a.AsBoolean() && b.AsBoolean());
+  return IntResult(a.AsInt64() & b.AsInt64());
+}
+
+Variant operator|(const Variant& a, const Variant& b) {
+  if (a.IsNull() || b.IsNull()) return Variant::Null();
+  if (IsBoolKind(a) || IsBoolKind(b)) return Variant(a.AsBoolean() || b.AsBoolean());
+  return IntResult(a.AsInt64() | b.AsInt64());
+}
+
+Variant operator!(const Variant& a) {
+  if (a.IsNull()) return a;
+  if (IsBoolKind(a)) return Variant(!a.AsBoolean());
+  return IntResult(~a.AsInt64());
 }
 
 bool VarIsNull(const Variant& v) { return v.IsNull(); }
