@@ -414,40 +414,37 @@ int TDataSet::GetPriorRecords() {
 
 // ---------------------------------------------------------------- navigation
 
-void TDataSet::First() {
-  CheckBrowseMode();
-  DoBeforeScroll();
-  ClearBuffers();
-  try {
-    MoveBeforeFirst();
-    GetNextRecord();
-    GetNextRecords();
-  } catch (...) {
-    bof_ = true;
-    DataEvent(deDataSetChange, 0);
-    throw;
-  }
-  bof_ = true;
-  eof_ = recordCount_ == 0;
-  DataEvent(deDataSetChange, 0);
-  DoAfterScroll();
-}
+void TDataSet::First() { FillFromEnd(true); }
 
-void TDataSet::Last() {
+void TDataSet::Last() { FillFromEnd(false); }
+
+// First and Last: refill the window from one end of the set.
+void TDataSet::FillFromEnd(bool FromFirst) {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
   try {
-    MoveAfterLast();
-    GetPriorRecord();
-    GetPriorRecords();
+    if (FromFirst) {
+      MoveBeforeFirst();
+      GetNextRecord();
+      GetNextRecords();
+    } else {
+      MoveAfterLast();
+      GetPriorRecord();
+      GetPriorRecords();
+    }
   } catch (...) {
-    eof_ = true;
+    (FromFirst ? bof_ : eof_) = true;
     DataEvent(deDataSetChange, 0);
     throw;
   }
-  eof_ = true;
-  bof_ = recordCount_ == 0;
+  if (FromFirst) {
+    bof_ = true;
+    eof_ = recordCount_ == 0;
+  } else {
+    eof_ = true;
+    bof_ = recordCount_ == 0;
+  }
   DataEvent(deDataSetChange, 0);
   DoAfterScroll();
 }

@@ -210,6 +210,7 @@ class TDataSet : public ui::TComponent {
   friend class TDataLink;
 
   void DoOpen();
+  void FillFromEnd(bool FromFirst);
   void DoClose();
   void AddField(TField* Field);
   void RemoveField(TField* Field);

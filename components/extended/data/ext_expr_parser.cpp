@@ -255,29 +255,22 @@ void TParser::ExpectOperand(const TLex& Op) {
 std::unique_ptr<TNode> TParser::Expr() {
   Enter();
   DepthGuard g(depth_);
-  std::unique_ptr<TNode> left = Term();
-  const TLex& c = LexC();
-  if (c.Token() == tkOperator && (c.Chr() == u'+' || c.Chr() == u'-')) {
-    TLex op = c;
-    LexAccept();
-    ExpectOperand(op);
-    std::unique_ptr<TNode> right = Expr();
-    return std::make_unique<TNodeBin>(this, op.Chr(), std::move(left), std::move(right));
-  }
-  return left;
+  return BinaryTail(Term(), true);
 }
 
-std::unique_ptr<TNode> TParser::Term() {
-  std::unique_ptr<TNode> left = Factor();
+std::unique_ptr<TNode> TParser::Term() { return BinaryTail(Factor(), false); }
+
+// The operator after an operand, when it belongs to the rule (+ and - to
+// Expr, the others but ! to Term), and an Expr as the right operand.
+std::unique_ptr<TNode> TParser::BinaryTail(std::unique_ptr<TNode> Left, bool Additive) {
   const TLex& c = LexC();
-  if (c.Token() == tkOperator && c.Chr() != u'+' && c.Chr() != u'-' && c.Chr() != u'!') {
-    TLex op = c;
-    LexAccept();
-    ExpectOperand(op);
-    std::unique_ptr<TNode> right = Expr();
-    return std::make_unique<TNodeBin>(this, op.Chr(), std::move(left), std::move(right));
-  }
-  return left;
+  bool additive = c.Chr() == u'+' || c.Chr() == u'-';
+  if (c.Token() != tkOperator || additive != Additive || c.Chr() == u'!') return Left;
+  TLex op = c;
+  LexAccept();
+  ExpectOperand(op);
+  std::unique_ptr<TNode> right = Expr();
+  return std::make_unique<TNodeBin>(this, op.Chr(), std::move(Left), std::move(right));
 }
 
 std::unique_ptr<TNode> TParser::Factor() {

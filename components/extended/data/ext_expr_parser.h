@@ -100,6 +100,7 @@ class TParser {
   std::unique_ptr<TNode> Expr();
   std::unique_ptr<TNode> Term();
   std::unique_ptr<TNode> Factor();
+  std::unique_ptr<TNode> BinaryTail(std::unique_ptr<TNode> Left, bool Additive);
   void Enter();
   void ExpectOperand(const TLex& Op);
 
