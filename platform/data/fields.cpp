@@ -1,6 +1,8 @@
 #include "fields.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -441,6 +443,130 @@ Variant TFloatField::GetAsVariant() const {
   return Variant(AsFloat());
 }
 
+// ---------------------------------------------------------------- packed decimals
+
+TBcd StrToBcd(std::u16string_view Text) {
+  String t = rtl::Trim(Text);
+  std::u16string_view v(t);
+  TBcd b;
+  bool negative = !v.empty() && (v[0] == u'-' || v[0] == u'+') && v[0] == u'-';
+  if (!v.empty() && (v[0] == u'-' || v[0] == u'+')) v.remove_prefix(1);
+  std::string digits;
+  int places = 0;
+  bool dot = false;
+  for (char16_t c : v) {
+    if (c == u'.' && !dot) {
+      dot = true;
+    } else if (c >= u'0' && c <= u'9') {
+      digits += static_cast<char>(c);
+      if (dot) ++places;
+    } else {
+      throw rtl::EConvertError(rtl::Format(u"'%s' is not a valid BCD value", {String(Text)}));
+    }
+  }
+  // Leading zeros of the integer part carry no digits.
+  while (digits.size() > static_cast<std::size_t>(places) + 1 && digits[0] == '0') digits.erase(0, 1);
+  if (digits.empty() || digits.size() > 64 || places > 63)
+    throw rtl::EConvertError(rtl::Format(u"'%s' is not a valid BCD value", {String(Text)}));
+  b.Precision = static_cast<std::uint8_t>(digits.size());
+  b.SignSpecialPlaces = static_cast<std::uint8_t>((negative ? 0x80 : 0) | places);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    auto d = static_cast<std::uint8_t>(digits[i] - '0');
+    b.Fraction[i / 2] |= (i % 2 == 0) ? static_cast<std::uint8_t>(d << 4) : d;
+  }
+  return b;
+}
+
+String BcdToStr(const TBcd& b) {
+  int n = std::min<int>(b.Precision, 64);
+  int places = std::min(b.SignSpecialPlaces & 0x3F, n);
+  String digits;
+  for (int i = 0; i < n; ++i) {
+    std::uint8_t byte = b.Fraction[i / 2];
+    digits += static_cast<char16_t>(u'0' + ((i % 2 == 0) ? (byte >> 4) : (byte & 0x0F)) % 10);
+  }
+  if (digits.empty()) return u"0";
+  String intPart = digits.substr(0, static_cast<std::size_t>(n - places));
+  String frac = digits.substr(static_cast<std::size_t>(n - places));
+  if (intPart.empty()) intPart = u"0";
+  String out = intPart;
+  if (!frac.empty()) out += u"." + frac;
+  bool zero = digits.find_first_not_of(u'0') == String::npos;
+  if ((b.SignSpecialPlaces & 0x80) && !zero) out = u"-" + out;
+  return out;
+}
+
+int BcdCompare(const TBcd& A, const TBcd& B) {
+  // Compare exactly through aligned digit strings.
+  auto split = [](const TBcd& x, String& ip, String& fp) {
+    String s = BcdToStr(x);
+    bool neg = !s.empty() && s[0] == u'-';
+    if (neg) s.erase(0, 1);
+    std::size_t dot = s.find(u'.');
+    ip = s.substr(0, dot);
+    fp = dot == String::npos ? String() : s.substr(dot + 1);
+    while (ip.size() > 1 && ip[0] == u'0') ip.erase(0, 1);
+    while (!fp.empty() && fp.back() == u'0') fp.pop_back();
+    return neg && !(ip == u"0" && fp.empty());
+  };
+  String ai, af, bi, bf;
+  bool an = split(A, ai, af), bn = split(B, bi, bf);
+  if (an != bn) return an ? -1 : 1;
+  int mag;
+  if (ai.size() != bi.size()) {
+    mag = ai.size() < bi.size() ? -1 : 1;
+  } else {
+    std::size_t w = std::max(af.size(), bf.size());
+    af.resize(w, u'0');
+    bf.resize(w, u'0');
+    int c = (ai + af).compare(bi + bf);
+    mag = c < 0 ? -1 : c > 0 ? 1 : 0;
+  }
+  return an ? -mag : mag;
+}
+
+String TBCDField::AsString() const {
+  TBcd b;
+  return GetData(&b) ? BcdToStr(b) : String();
+}
+
+void TBCDField::SetAsString(const String& v) {
+  String t = rtl::Trim(v);
+  if (t.empty()) {
+    Clear();
+    return;
+  }
+  // The user's decimal separator is accepted besides ".".
+  for (char16_t& c : t)
+    if (c == rtl::FormatSettings().DecimalSeparator) c = u'.';
+  TBcd b = StrToBcd(t);
+  SetData(&b);
+}
+
+double TBCDField::AsFloat() const {
+  TBcd b;
+  if (!GetData(&b)) return 0.0;
+  return rtl::StrToFloat(BcdToStr(b), rtl::TFormatSettings::Invariant());
+}
+
+void TBCDField::SetAsFloat(double v) {
+  if (!std::isfinite(v)) RangeError(v, -1e64, 1e64);
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "%.*f", std::clamp(Size(), 0, 20), v);
+  TBcd b = StrToBcd(rtl::Utf8ToString(buf));
+  SetData(&b);
+}
+
+std::int32_t TBCDField::AsInteger() const {
+  double v = std::trunc(AsFloat());
+  if (v < INT32_MIN || v > INT32_MAX) RangeError(v, INT32_MIN, INT32_MAX);
+  return static_cast<std::int32_t>(v);
+}
+
+std::int64_t TBCDField::AsLargeInt() const { return static_cast<std::int64_t>(std::trunc(AsFloat())); }
+
+Variant TBCDField::GetAsVariant() const { return Variant(rtl::Currency::FromDouble(AsFloat())); }
+
 // ---------------------------------------------------------------- dates
 
 rtl::TDateTime TDateTimeField::AsDateTime() const {
@@ -634,6 +760,11 @@ TField* CreateFieldForType(ui::TComponent* AOwner, TFieldType DataType, int Size
     case ftBytes: return new TBytesField(AOwner, ftBytes, Size);
     case ftVarBytes: return new TVarBytesField(AOwner, Size);
     case ftVariant: return new TVariantField(AOwner);
+    case ftBCD: case ftFMTBcd: {
+      TBCDField* f = DataType == ftBCD ? new TBCDField(AOwner) : new TFMTBCDField(AOwner);
+      f->SetSize(Size);
+      return f;
+    }
     case ftMemo: case ftFmtMemo: return new TMemoField(AOwner, DataType);
     case ftWideMemo: return new TWideMemoField(AOwner);
     case ftGraphic: return new TGraphicField(AOwner);

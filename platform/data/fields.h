@@ -360,6 +360,49 @@ class TCurrencyField : public TFloatField {
   explicit TCurrencyField(ui::TComponent* AOwner) : TFloatField(AOwner, ftCurrency) { SetCurrency(true); }
 };
 
+// Packed decimal: precision (digits), sign bit 7 and scale in bits 0-5,
+// then 32 bytes of digits two per byte, high nibble first (34 bytes).
+struct TBcd {
+  std::uint8_t Precision = 0;
+  std::uint8_t SignSpecialPlaces = 0;
+  std::uint8_t Fraction[32] = {};
+};
+static_assert(sizeof(TBcd) == 34);
+// Decimal text ("-12.340", "." as separator) to and from a packed decimal;
+// the text must be a plain decimal of at most 64 digits.
+TBcd StrToBcd(std::u16string_view Text);
+String BcdToStr(const TBcd& Bcd);
+int BcdCompare(const TBcd& A, const TBcd& B);
+
+// ftBCD and ftFMTBcd; Size is the number of decimals.
+class TBCDField : public TField {
+ public:
+  TBCDField(ui::TComponent* AOwner, TFieldType DataType = ftBCD) : TField(AOwner, DataType, 4) {}
+  int DataSize() const override { return static_cast<int>(sizeof(TBcd)); }
+  bool IsNumeric() const override { return true; }
+  String AsString() const override;
+  void SetAsString(const String& v) override;
+  double AsFloat() const override;
+  void SetAsFloat(double v) override;
+  std::int32_t AsInteger() const override;
+  void SetAsInteger(std::int32_t v) override { SetAsString(rtl::IntToStr(v)); }
+  std::int64_t AsLargeInt() const override;
+  void SetAsLargeInt(std::int64_t v) override { SetAsString(rtl::IntToStr(v)); }
+  int Precision() const { return precision_; }
+  void SetPrecision(int v) { precision_ = v; }
+
+ protected:
+  Variant GetAsVariant() const override;
+  int DefaultDisplayWidth() const override { return precision_ + 2; }
+
+ private:
+  int precision_ = 18;
+};
+class TFMTBCDField : public TBCDField {
+ public:
+  explicit TFMTBCDField(ui::TComponent* AOwner) : TBCDField(AOwner, ftFMTBcd) {}
+};
+
 // ftDate and ftTime keep 32-bit day numbers (since 0001-01-01, day 1) and
 // milliseconds since midnight; ftDateTime keeps a TDateTime double.
 class TDateTimeField : public TField {

@@ -34,6 +34,7 @@ struct People : ::testing::Test {
     ds.FieldDefs().Add(u"Raw", ftVarBytes, 4);
     ds.FieldDefs().Add(u"Small", ftSmallint);
     ds.FieldDefs().Add(u"Stamp", ftDateTime);
+    ds.FieldDefs().Add(u"Money", ftBCD, 2);
     ds.Open();
   }
   void Add(int id, const String& name) {
@@ -150,6 +151,7 @@ TEST_F(People, FieldValuesRoundTripAndNullIsNoValue) {
   static_cast<TBytesField*>(ds.FieldByName(u"Raw"))->SetAsBytes(std::string("\x01\x00\x02", 3));
   ds.FieldByName(u"Small")->SetValue(Variant(12));
   ds.FieldByName(u"Stamp")->SetAsDateTime(rtl::EncodeDateTime(2020, 1, 2, 3, 4, 5, 0));
+  ds.FieldByName(u"Money")->SetAsFloat(-1234.567);
   ds.Post();
 
   ds.First();
@@ -167,6 +169,8 @@ TEST_F(People, FieldValuesRoundTripAndNullIsNoValue) {
   EXPECT_EQ(ds.FieldByName(u"Small")->AsInteger(), 12);
   EXPECT_DOUBLE_EQ(ds.FieldByName(u"Stamp")->AsDateTime(), rtl::EncodeDateTime(2020, 1, 2, 3, 4, 5, 0));
   EXPECT_EQ(ds.FieldByName(u"ID")->Value().AsInteger(), -42);
+  EXPECT_EQ(ds.FieldByName(u"Money")->AsString(), u"-1234.57");  // kept at two decimals
+  EXPECT_DOUBLE_EQ(ds.FieldByName(u"Money")->AsFloat(), -1234.57);
 
   ds.Edit();
   ds.FieldByName(u"ID")->Clear();
@@ -177,6 +181,22 @@ TEST_F(People, FieldValuesRoundTripAndNullIsNoValue) {
   EXPECT_TRUE(ds.FieldByName(u"Name")->IsNull());
   EXPECT_TRUE(ds.FieldByName(u"Amount")->IsNull());
   EXPECT_FALSE(ds.FieldByName(u"Flag")->IsNull());
+}
+
+TEST(PackedDecimal, TextRoundTripAndOrder) {
+  struct Case { const char16_t* in; const char16_t* out; };
+  for (Case c : {Case{u"0", u"0"}, Case{u"-0.00", u"0.00"}, Case{u"007.5", u"7.5"}, Case{u"-12.340", u"-12.340"},
+                 Case{u".25", u"0.25"}, Case{u"+3", u"3"},
+                 Case{u"1234567890123456789012345678901234567890", u"1234567890123456789012345678901234567890"}}) {
+    EXPECT_EQ(BcdToStr(StrToBcd(c.in)), c.out) << rtl::StringToUtf8(c.in);
+  }
+  for (const char16_t* bad : {u"", u"1.2.3", u"12a", u"-", u"1e5"}) EXPECT_THROW(StrToBcd(bad), rtl::EConvertError);
+  EXPECT_THROW(StrToBcd(String(65, u'9')), rtl::EConvertError);
+  EXPECT_LT(BcdCompare(StrToBcd(u"-2"), StrToBcd(u"1")), 0);
+  EXPECT_LT(BcdCompare(StrToBcd(u"-2.5"), StrToBcd(u"-2.25")), 0);
+  EXPECT_EQ(BcdCompare(StrToBcd(u"1.50"), StrToBcd(u"1.5")), 0);
+  EXPECT_EQ(BcdCompare(StrToBcd(u"-0"), StrToBcd(u"0.0")), 0);
+  EXPECT_GT(BcdCompare(StrToBcd(u"10"), StrToBcd(u"9.99")), 0);
 }
 
 TEST_F(People, OutOfRangeAndBadTextAreRefusedWithoutTouchingTheValue) {
