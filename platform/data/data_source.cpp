@@ -110,7 +110,7 @@ TDataLink::~TDataLink() {
 
 void TDataLink::SetDataSource(TDataSource* Value) {
   if (Value == dataSource_) return;
-  if (dataSourceFixed_) DatabaseError(u"Operation not allowed in a DBCtrlGrid");
+  if (dataSourceFixed_) DatabaseError(u"The data source of this link is fixed");
   if (dataSource_) dataSource_->RemoveDataLink(this);
   if (Value) Value->AddDataLink(this);
 }
