@@ -41,7 +41,7 @@ TEST(ExprParser, Table) {
       {u"!(1 = 1)", u"False", true},
       {u"(1 < 2) | (1 = 2)", u"True", true},
       {u"(1 < 2) and (2 > 3)", u"False", true},
-      {u"N = 4 OR N = 5", u"False", true},  // read as N = (4 | (N = 5)), not as two tests
+      {u"N = 4 and 1", u"False", true},  // read as N = (4 & 1), not (N = 4) & 1
       {u"'ab' + 'cd'", u"abcd", true},
       {u"S + 1", u"Abc1", true},
       {u"\"x\" = 'x'", u"True", true},
