@@ -17,6 +17,7 @@
 #include "bitmap.h"
 #include "canvas.h"
 #include "qt_bridge.h"
+#include "paint_bench_main.h"
 
 namespace {
 
@@ -126,12 +127,4 @@ void PrintRatio() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  PrintRatio();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunPaintBenchmarks(argc, argv, PrintRatio); }

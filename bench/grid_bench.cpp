@@ -16,6 +16,7 @@
 
 #include "custom_grid_ex.h"
 #include "qt_bridge.h"
+#include "paint_bench_main.h"
 
 namespace {
 
@@ -103,12 +104,4 @@ void PrintTable() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  PrintTable();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunPaintBenchmarks(argc, argv, PrintTable); }
