@@ -1,6 +1,6 @@
 // Every test program runs with HOME, the XDG folders and the registry folder in
 // a temporary folder of its own, removed at the end, so a test run never writes
-// to the user's ~/.config, ~/.cache or ~/.local.
+// to the user's ~/.config, ~/.cache or ~/.local, nor leaves anything in /tmp.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -22,6 +22,9 @@ class TestHome : public ::testing::Environment {
     Point("XDG_DATA_HOME", h / ".local/share");
     Point("XDG_STATE_HOME", h / ".local/state");
     Point("JQ_REGISTRY_DIR", h / "registry");
+    // Folders the tests make for themselves (screenshots, scratch files) go
+    // inside too, so they are removed with it.
+    Point("TMPDIR", h / "tmp");
   }
   void TearDown() override {
     std::error_code ec;
