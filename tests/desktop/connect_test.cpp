@@ -189,6 +189,7 @@ TEST_F(ConnectTest, LeavingThePortEntryOutOfRangeComplainsAndKeepsTheFocus) {
   EXPECT_EQ(h->MessageBoxes()[0].Text, u"Value must be between 1024 and 65535.");
   EXPECT_EQ(BoardPortFrm->ActiveControl(), BoardPortFrm->rb_UART);
   EXPECT_EQ(BoardPortFrm->Port_Value(), 8888);
+  h->SaveScreenshot(BoardPortFrm, "connect_dialog");
   BoardPortFrm->Hide();
 }
 
