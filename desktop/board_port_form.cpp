@@ -1,9 +1,5 @@
 #include "board_port_form.h"
 
-#include <cmath>
-
-#include "convert.h"
-#include "format.h"
 #include "save_reg_form.h"
 
 namespace desktop {
@@ -30,20 +26,6 @@ T* Place(TBoardPortFrm* Form, TWinControl* Parent, const char16_t* Name, int Lef
 }
 
 }  // namespace
-
-const TClassInfo& TPortEdit::StaticClassInfo() {
-  static const TClassInfo info = TClassBuilder<TPortEdit>("TPortEdit", &TEdit::StaticClassInfo())
-                                     .Float("Value", &TPortEdit::Value, &TPortEdit::SetValue)
-                                     .Build();
-  return info;
-}
-
-double TPortEdit::Value() const {
-  double v = 0;
-  return rtl::TryStrToFloat(rtl::Trim(Text()), v) ? v : 0;
-}
-
-void TPortEdit::SetValue(double Value) { SetText(rtl::FloatToStr(Value)); }
 
 const TClassInfo& TBoardPortFrm::StaticClassInfo() {
   static const TClassInfo info = TClassBuilder<TBoardPortFrm>("TBoardPortFrm", &TForm::StaticClassInfo()).Build();
@@ -95,13 +77,19 @@ TBoardPortFrm::TBoardPortFrm(TComponent* AOwner) : TForm(AOwner) {
   rb_Net->SetCaption(u"网络/WIFI");
   lbl_IP = Place<TLabel>(this, grp_Port, u"lbl_IP", 80, 198, 40, 16);
   lbl_IP->SetCaption(u"IP:");
-  IP_Address = Place<TEdit>(this, grp_Port, u"IP_Address", 130, 194, 180, 24);
+  IP_Address = new ext::TExtIPAddress(this);
+  IP_Address->SetName(u"IP_Address");
+  IP_Address->SetParent(grp_Port);
+  IP_Address->SetLeft(130);
+  IP_Address->SetTop(194);
   IP_Address->SetText(kDefaultAddress);
   lbl_Port = Place<TLabel>(this, grp_Port, u"lbl_Port", 80, 236, 40, 16);
   lbl_Port->SetCaption(u"端口:");
-  edt_Port = Place<TPortEdit>(this, grp_Port, u"edt_Port", 130, 232, 100, 24);
-  edt_Port->SetText(rtl::IntToStr(kPortDefault));
-  edt_Port->OnExit = [this](TObject* s) { edt_PortExit(s); };
+  edt_Port = Place<ext::TExtSpinEdit>(this, grp_Port, u"edt_Port", 130, 232, 100, 24);
+  edt_Port->SetCheckOptions({ext::coCheckOnExit});
+  edt_Port->SetMinValue(kPortMin);
+  edt_Port->SetMaxValue(kPortMax);
+  edt_Port->SetValue(kPortDefault);
 
   rb_UART->SetChecked(true);
 
@@ -120,32 +108,8 @@ TBoardPortFrm::~TBoardPortFrm() {
 }
 
 std::array<std::uint8_t, 4> TBoardPortFrm::IP_Address_Octets() const {
-  std::array<std::uint8_t, 4> octets{};
-  const rtl::String text = IP_Address->Text();
-  std::size_t start = 0;
-  for (int i = 0; i < 4; ++i) {
-    std::size_t dot = text.find(u'.', start);
-    rtl::String part = rtl::Trim(text.substr(start, dot == rtl::String::npos ? rtl::String::npos : dot - start));
-    const std::int32_t v = rtl::StrToIntDef(part, 0);
-    octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >= 0 && v <= 255 ? v : 0);
-    if (dot == rtl::String::npos) break;
-    start = dot + 1;
-  }
-  return octets;
-}
-
-std::int32_t TBoardPortFrm::Port_Value() const {
-  const double v = edt_Port->Value();
-  if (!(std::fabs(v) < 2147483648.0)) return 0;
-  return static_cast<std::int32_t>(std::trunc(v));
-}
-
-void TBoardPortFrm::edt_PortExit(TObject*) {
-  const std::int32_t v = Port_Value();
-  if (v >= kPortMin && v <= kPortMax) return;
-  ShowError(rtl::Format(u"Value must be between %0:g and %1:g", {double(kPortMin), double(kPortMax)}),
-            Application ? Application->Title() : rtl::String());
-  edt_Port->SetFocus();
+  const ext::TExtIPAddressValues* v = IP_Address->AddressValues();
+  return {v->Value1(), v->Value2(), v->Value3(), v->Value4()};
 }
 
 void TBoardPortFrm::FormCreate(TObject*) {

@@ -5,19 +5,12 @@
 #include <cstdint>
 
 #include "com_combo_box.h"
+#include "ext_ip_address.h"
+#include "ext_spin.h"
 #include "kit_property_store.h"
 #include "ui.h"
 
 namespace desktop {
-
-// The TCP port entry: an edit that also offers its number as Value.
-class TPortEdit : public ui::TEdit {
-  JQ_UI_CLASSINFO
- public:
-  using ui::TEdit::TEdit;
-  double Value() const;
-  void SetValue(double Value);
-};
 
 class TBoardPortFrm : public ui::TForm {
   JQ_UI_CLASSINFO
@@ -32,28 +25,22 @@ class TBoardPortFrm : public ui::TForm {
   ui::TRadioButton* rb_USB;
   ui::TRadioButton* rb_Net;
   ui::TLabel* lbl_IP;
-  // The IP-address and spin edits: plain edits of the window layer until the
-  // extended edits take their place (IP_Address_Octets and Port_Value are the
-  // only readers).
-  ui::TEdit* IP_Address;
+  ext::TExtIPAddress* IP_Address;
   ui::TLabel* lbl_Port;
-  TPortEdit* edt_Port;
+  // Its own exit check keeps the port within 1024 to 65535.
+  ext::TExtSpinEdit* edt_Port;
   ui::TGroupBox* grp_Action;
   ui::TButton* btn_OK;
   ui::TButton* btn_No;
   kit::TKitPropertyStore* KitPropertyStore1;
 
-  // The four octets of the typed address, leftmost first; a part that is not
-  // a number from 0 to 255 reads as 0.
+  // The four octets of the address, leftmost first.
   std::array<std::uint8_t, 4> IP_Address_Octets() const;
   // The TCP port as typed (truncated toward zero).
-  std::int32_t Port_Value() const;
+  std::int32_t Port_Value() const { return edt_Port->AsInteger(); }
 
   void FormCreate(ui::TObject* Sender);
   void FormClose(ui::TObject* Sender, ui::TCloseAction& Action);
-
- private:
-  void edt_PortExit(ui::TObject* Sender);
 };
 
 extern TBoardPortFrm* BoardPortFrm;

@@ -170,16 +170,26 @@ TEST_F(ConnectTest, ARefusedNetworkConnectionEndsTheCommandWithAnError) {
 TEST_F(ConnectTest, LeavingThePortEntryOutOfRangeComplainsAndKeepsTheFocus) {
   Start();
   h->Show(BoardPortFrm);
+  auto leavePort = [&] {
+    BoardPortFrm->edt_Port->SetFocus();
+    h->ProcessEvents();
+    BoardPortFrm->rb_UART->SetFocus();
+    h->ProcessEvents();
+  };
   for (const char16_t* text : {u"80", u"70000"}) {
     BoardPortFrm->edt_Port->SetText(text);
     h->AnswerMessageBox(IDOK);
-    BoardPortFrm->edt_Port->OnExit(BoardPortFrm->edt_Port);
+    leavePort();
+    EXPECT_EQ(BoardPortFrm->ActiveControl(), BoardPortFrm->edt_Port) << rtl::StringToUtf8(text);
   }
   BoardPortFrm->edt_Port->SetText(u"8888");
-  BoardPortFrm->edt_Port->OnExit(BoardPortFrm->edt_Port);
+  leavePort();
   ASSERT_EQ(h->MessageBoxes().size(), 2u);
-  EXPECT_EQ(h->MessageBoxes()[0].Text, u"Value must be between 1024 and 65535");
-  EXPECT_EQ(BoardPortFrm->ActiveControl(), BoardPortFrm->edt_Port);
+  // The window loop's error handler ends the range error's text with a full stop.
+  EXPECT_EQ(h->MessageBoxes()[0].Text, u"Value must be between 1024 and 65535.");
+  EXPECT_EQ(BoardPortFrm->ActiveControl(), BoardPortFrm->rb_UART);
+  EXPECT_EQ(BoardPortFrm->Port_Value(), 8888);
+  h->SaveScreenshot(BoardPortFrm, "connect_dialog");
   BoardPortFrm->Hide();
 }
 
