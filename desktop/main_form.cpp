@@ -150,6 +150,12 @@ TMainFrm::TMainFrm(TComponent* AOwner) : TForm(AOwner) {
   il_Motion->SetWidth(32);
   il_Motion->SetHeight(32);
 
+  hint_Motor = new aux::TAuxHintWindow(this);
+  hint_Motor->SetName(u"hint_Motor");
+  hint_Motor->SetHintPosition(aux::hpUpLeft);
+  hint_Motor->SetAlignment(taLeftJustify);
+  hint_Motor->SetHintStyle(aux::hsAuto);
+
   tlb_System = new TToolBar(this);
   tlb_System->SetName(u"tlb_System");
   tlb_System->SetParent(this);

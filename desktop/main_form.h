@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "aux_hint.h"
 #include "kit_status_bar.h"
 #include "kit_status_pane.h"
 #include "kit_version_info.h"
@@ -45,6 +46,7 @@ class TMainFrm : public ui::TForm {
   ui::TTimer* tmr_Optic_In;
   ui::TTimer* tmr_Limit;
   ui::TTimer* tmr_Stream;
+  aux::TAuxHintWindow* hint_Motor;
 
   void FormCreate(ui::TObject* Sender);
   void FormShow(ui::TObject* Sender);

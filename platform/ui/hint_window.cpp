@@ -29,7 +29,13 @@ QWidget* THintWindow::CreateWidget(QWidget*) {
                                   Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   w->setFocusPolicy(Qt::NoFocus);
+  if (translucent_) w->setAttribute(Qt::WA_TranslucentBackground);
   return w;
+}
+
+void THintWindow::SetTranslucent(bool Value) {
+  translucent_ = Value;
+  if (widget_) widget_->setAttribute(Qt::WA_TranslucentBackground, Value);
 }
 
 bool THintWindow::WidgetShouldBeVisible() const { return shown_; }

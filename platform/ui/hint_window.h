@@ -22,6 +22,8 @@ class THintWindow : public TCustomControl {
   // Hides the window.
   void ReleaseHandle();
   bool IsHintShown() const { return shown_; }
+  // A see-through window: pixels the paint leaves clear show what lies below.
+  void SetTranslucent(bool Value);
   bool CanFocus() const override { return false; }
 
   void Dispatch(TMessage& Message) override;
@@ -33,6 +35,7 @@ class THintWindow : public TCustomControl {
 
  private:
   bool shown_ = false;
+  bool translucent_ = false;
 };
 
 }  // namespace ui

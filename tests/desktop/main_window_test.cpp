@@ -315,6 +315,18 @@ TEST_F(MainWindowTest, MainWindowShowsToolBarAxisAreaAndStatusBar) {
   EXPECT_TRUE(MainFrm->KitVersionInfoStatus2->Visible());
   EXPECT_EQ(MainFrm->KitVersionInfoStatus2->Width(), 145);
   EXPECT_EQ(MainFrm->KitVersionInfoStatus2->FieldLabel(), u"Ver:");
+  // The balloon hint sits up-left of the cursor with left-aligned text; a
+  // confirmation with a title shows as a balloon and hides after the pause.
+  ASSERT_NE(MainFrm->hint_Motor, nullptr);
+  EXPECT_EQ(MainFrm->hint_Motor->HintPosition(), aux::hpUpLeft);
+  EXPECT_EQ(MainFrm->hint_Motor->Alignment(), taLeftJustify);
+  EXPECT_EQ(MainFrm->hint_Motor->HintStyle(), aux::hsAuto);
+  MainFrm->hint_Motor->ActivateHintFromPos({400, 400}, u"指令已发送!", u"提示:", 0);
+  EXPECT_EQ(MainFrm->hint_Motor->HintWindow()->Layout().Position, aux::hpUpLeft);
+  EXPECT_EQ(MainFrm->hint_Motor->HintWindow()->Layout().Tail.size(), 3u);
+  EXPECT_TRUE(MainFrm->hint_Motor->HintWindow()->IsHintShown());
+  h->Advance(2500);
+  EXPECT_FALSE(MainFrm->hint_Motor->HintWindow()->IsHintShown());
   // The version pane shows the program's file version (read here from the
   // built program, since the test executable carries none).
   MainFrm->KitVersionInfo1->SetFilePath(rtl::FromSysPath(JQ_PROGRAM_FILE));

@@ -1,0 +1,132 @@
+// Balloon hint: a borderless top-most window near a screen point showing a
+// short message, as a plain rectangle or as a speech balloon whose tail
+// points at the point, hidden again after a pause.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "hint_window.h"
+#include "ui.h"
+
+namespace aux {
+
+enum THintPosition { hpUpLeft, hpUpRight, hpDownLeft, hpDownRight };
+enum THintStyle { hsNormal, hsBalloonHint, hsAuto };
+
+class TAuxInternalHintWindow;
+
+// Settings shared by the hint windows (colours, font, glyph, title, drawing events).
+class TAuxHint : public ui::TComponent {
+ public:
+  explicit TAuxHint(ui::TComponent* AOwner);
+  ~TAuxHint() override;
+
+  ui::TAlignment Alignment = ui::taLeftJustify;
+  ui::TColor BackColor = ui::clInfoBk;
+  ui::TColor BorderColor = ui::clBlack;
+  THintPosition HintPosition = hpDownRight;
+  THintStyle HintStyle = hsAuto;
+  ui::String Title;
+  ui::TFont* Font() const { return font_.get(); }
+  ui::TBitmap* Glyph() const { return glyph_.get(); }
+
+  std::function<void(ui::TObject*, ui::TRect&, ui::String&)> OnBeforeHint;
+  std::function<void(ui::TObject*, ui::TRect&, ui::String&)> OnMeasureRect;
+  std::function<void(ui::TObject*, ui::TCanvas*, const ui::String&, const ui::TRect&)> OnOwnerDraw;
+
+  // Every live hint component, oldest first.
+  static const std::vector<TAuxHint*>& Instances();
+
+ private:
+  std::unique_ptr<ui::TFont> font_;
+  std::unique_ptr<ui::TBitmap> glyph_;
+};
+
+// Where the body and tail of a hint go, in screen coordinates.
+struct THintLayout {
+  THintPosition Position = hpUpLeft;
+  ui::TRect Window;              // the whole window
+  ui::TRect Body;                // the rounded body or rectangle
+  std::vector<ui::TPoint> Tail;  // three points for a balloon, else empty
+};
+
+// Chooses the side for a body of W x H at P inside WorkArea and lays it out.
+// CursorBelow is the height of the cursor image below its hot spot.
+THintLayout LayoutHint(ui::TPoint P, int W, int H, bool Balloon, THintPosition Preferred, const ui::TRect& WorkArea,
+                       int CursorBelow);
+// The window rectangle moved (not resized) to lie inside WorkArea.
+ui::TRect KeepOnScreen(ui::TRect R, const ui::TRect& WorkArea);
+
+class TAuxInternalHintWindow : public ui::THintWindow {
+ public:
+  explicit TAuxInternalHintWindow(ui::TComponent* AOwner);
+  ~TAuxInternalHintWindow() override;
+
+  void ActivateHint(const ui::TRect& Rect, const ui::String& Hint) override;
+  // HidePause: 0 the default pause, below 0 shown until replaced or released.
+  void ActivateHintFromPos(ui::TPoint P, const ui::String& Hint, const ui::String& Title, int HidePause);
+  virtual void DoCancelHint();
+  void StopHideTimer() { timer_->SetEnabled(false); }
+
+  THintPosition HintPosition() const { return position_; }
+  void SetHintPosition(THintPosition Value, bool FromWindow);
+  ui::TAlignment Alignment = ui::taLeftJustify;
+  THintStyle HintStyle = hsAuto;
+  ui::TBitmap* Glyph() const { return glyph_.get(); }
+  TAuxHint* Hint() const { return hint_; }
+  ui::TBitmap* Picture() const { return bitmap_.get(); }
+  const THintLayout& Layout() const { return layout_; }
+  bool TimerRunning() const { return timer_ && timer_->Enabled(); }
+  std::uint64_t LastActive() const { return lastActive_; }
+
+  ui::TNotifyEvent OnCancelHint;
+
+  static const std::vector<TAuxInternalHintWindow*>& Instances();
+  // A hint component going away is forgotten by every window that used it.
+  static void ForgetHint(TAuxHint* Hint);
+
+ protected:
+  void Paint() override;
+
+ private:
+  void MeasureHintText(const ui::String& Text, int GW, bool Title, bool Balloon, int GH, int& W, int& H);
+  void DrawHintText(ui::TCanvas* C, const ui::String& Text, const ui::TRect& Body, bool Balloon);
+  void TimerFired(ui::TObject*);
+
+  std::unique_ptr<ui::TTimer> timer_;
+  std::unique_ptr<ui::TBitmap> bitmap_;
+  std::unique_ptr<ui::TBitmap> glyph_;
+  std::uint64_t lastActive_ = 0;
+  TAuxHint* hint_ = nullptr;
+  THintPosition position_ = hpDownRight;
+  bool modified_ = false;
+  bool firstLineAsTitle_ = false;
+  THintLayout layout_;
+};
+
+class TAuxHintWindow : public ui::TComponent {
+ public:
+  explicit TAuxHintWindow(ui::TComponent* AOwner);
+  ~TAuxHintWindow() override;
+
+  void ActivateHint(const ui::String& Hint, const ui::String& Title);
+  void ActivateHintFromPos(ui::TPoint P, const ui::String& Hint, const ui::String& Title, int HidePause);
+  void ReleaseHandle();
+
+  THintPosition HintPosition() const { return window_->HintPosition(); }
+  void SetHintPosition(THintPosition Value) { window_->SetHintPosition(Value, true); }
+  ui::TAlignment Alignment() const { return window_->Alignment; }
+  void SetAlignment(ui::TAlignment Value) { window_->Alignment = Value; }
+  THintStyle HintStyle() const { return window_->HintStyle; }
+  void SetHintStyle(THintStyle Value) { window_->HintStyle = Value; }
+  ui::TBitmap* Glyph() const { return window_->Glyph(); }
+  TAuxInternalHintWindow* HintWindow() const { return window_; }
+
+  ui::TNotifyEvent OnCancelHint;
+
+ private:
+  TAuxInternalHintWindow* window_;
+};
+
+}  // namespace aux
