@@ -67,7 +67,10 @@ struct TGridLinesEx {
 
 class TGridLinesCacheEx {
  public:
-  void Clear() { FLines.clear(); }
+  void Clear() {
+    FLines.clear();
+    FLast = nullptr;
+  }
   TGridLinesEx& GetGridLines(ui::TColor Color);
   void AddLine(ui::TColor Color, int X1, int Y1, int X2, int Y2);
   void Draw(TCustomGridEx* Grid);
