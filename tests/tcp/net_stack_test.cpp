@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -170,6 +172,44 @@ TEST_F(WindowsStack, ConnectSendReceiveAndAddresses) {
   client.ShutSocket();
   EXPECT_EQ(stack.ReceiveOn(accepted, in), 0);  // the peer closed
   stack.ShutdownAndClose(accepted);
+}
+
+TEST_F(WindowsStack, WholeFileGoesOutOnASocket) {
+  EXPECT_EQ(WindowsStackInstance(), &Stack());
+  EXPECT_EQ(BSDStackInstance(), &Stack());
+  const auto path = std::filesystem::temp_directory_path() / "transmit.bin";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "0123456789";
+  }
+  TNetSocketHandle server;
+  server.OpenSocket();
+  server.SetIP(u"127.0.0.1");
+  server.BindLocal();
+  Stack().ListenOn(server.SocketHandle(), 1);
+  TNetSocketHandle client;
+  client.OpenSocket();
+  client.SetPeerAddress(u"127.0.0.1", server.Port(), Id_IPv4);
+  client.ConnectPeer();
+  rtl::String peer;
+  std::uint16_t port;
+  TNetIPVersion version;
+  const TNetStackSocketHandle accepted = Stack().AcceptConnection(server.SocketHandle(), peer, port, version);
+
+  ASSERT_NE(FileTransmitProc(), nullptr);
+  EXPECT_EQ(FileTransmitProc()(client.SocketHandle(), rtl::FromSysPath(path.string())), 10);
+  EXPECT_EQ(TransmitWholeFile(client.SocketHandle(), rtl::FromSysPath((path.string() + ".missing"))), 0);
+  TNetBytes in(32);
+  std::int32_t got = 0;
+  while (got < 10) {
+    TNetBytes part(32);
+    const std::int32_t n = Stack().ReceiveOn(accepted, part);
+    ASSERT_GT(n, 0);
+    std::copy(part.begin(), part.begin() + n, in.begin() + got);
+    got += n;
+  }
+  EXPECT_EQ(std::string(in.begin(), in.begin() + 10), "0123456789");
+  Stack().ShutdownAndClose(accepted);
 }
 
 TEST_F(WindowsStack, SelectWaitsWithinItsLimit) {

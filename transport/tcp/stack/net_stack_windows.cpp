@@ -5,6 +5,7 @@
 
 #include "convert.h"
 #include "dynamic_library.h"
+#include "file_handles.h"
 #include "net_addr_info.h"
 #include "net_idn.h"
 #include "net_local_addresses.h"
@@ -21,6 +22,8 @@ std::mutex& StartLock() {
   return m;
 }
 std::atomic<bool> g_winsockStarted{false};
+std::atomic<TNetStackBSDBase*> g_bsdInstance{nullptr};
+std::atomic<TNetStackWindows*> g_windowsInstance{nullptr};
 
 constexpr std::uint32_t kSioKeepAliveVals = 0x98000004u;
 constexpr std::uint32_t kSioRoutingInterfaceQuery = 0xC8000014u;
@@ -45,6 +48,27 @@ struct ControlHeader {
 }  // namespace
 
 bool WinsockStarted() { return g_winsockStarted.load(); }
+TNetStackBSDBase* BSDStackInstance() { return g_bsdInstance.load(); }
+TNetStackWindows* WindowsStackInstance() { return g_windowsInstance.load(); }
+
+TNetFileTransmitProc FileTransmitProc() { return WindowsPlatform() == 2 ? &TransmitWholeFile : nullptr; }
+
+std::int64_t TransmitWholeFile(TNetStackSocketHandle socket, const rtl::String& fileName) {
+  const ws::HANDLE file = platform::net::OpenFileForSending(rtl::ToSysPath(fileName));
+  if (file == platform::net::INVALID_FILE_HANDLE) return 0;
+  std::int64_t result = 0;
+  try {
+    if (wsk::TransmitFile(socket, file, 0, 0, nullptr, nullptr, 0)) {
+      std::uint64_t size = 0;
+      if (platform::net::FileHandleSize(file, size)) result = static_cast<std::int64_t>(size);
+    }
+  } catch (...) {
+    platform::net::CloseFileHandle(file);
+    throw;
+  }
+  platform::net::CloseFileHandle(file);
+  return result;
+}
 
 void UnloadStackLibraries() {
   std::lock_guard<std::mutex> lock(StartLock());
@@ -56,7 +80,12 @@ void UnloadStackLibraries() {
 }
 
 // --- BSD base ---------------------------------------------------------------
-TNetStackBSDBase::TNetStackBSDBase() = default;
+TNetStackBSDBase::TNetStackBSDBase() { g_bsdInstance.store(this); }
+
+TNetStackBSDBase::~TNetStackBSDBase() {
+  TNetStackBSDBase* self = this;
+  g_bsdInstance.compare_exchange_strong(self, nullptr);
+}
 
 std::int32_t TNetStackBSDBase::FamilyOf(TNetIPVersion version) {
   return version == Id_IPv6 ? ws::WS_AF_INET6 : ws::WS_AF_INET;
@@ -211,18 +240,25 @@ void TNetStackBSDBase::TextToAddress(const rtl::String& text, std::uint8_t* addr
 // --- Windows stack ------------------------------------------------------------
 TNetStackWindows::TNetStackWindows() {
   std::lock_guard<std::mutex> lock(StartLock());
-  if (g_winsockStarted.load()) return;
-  try {
-    wsk::LoadWinsockLibrary();
-    wsk::LoadAddrInfoFunctions();
-    idn::LoadIdnFunctions();
-    LoadIphlpapiLibrary();
-  } catch (const rtl::Exception& e) {
-    RaiseInitFailure(e.Message());
-  } catch (const std::exception& e) {
-    RaiseInitFailure(rtl::Utf8ToString(e.what()));
+  if (!g_winsockStarted.load()) {
+    try {
+      wsk::LoadWinsockLibrary();
+      wsk::LoadAddrInfoFunctions();
+      idn::LoadIdnFunctions();
+      LoadIphlpapiLibrary();
+    } catch (const rtl::Exception& e) {
+      RaiseInitFailure(e.Message());
+    } catch (const std::exception& e) {
+      RaiseInitFailure(rtl::Utf8ToString(e.what()));
+    }
+    g_winsockStarted.store(true);
   }
-  g_winsockStarted.store(true);
+  g_windowsInstance.store(this);
+}
+
+TNetStackWindows::~TNetStackWindows() {
+  TNetStackWindows* self = this;
+  g_windowsInstance.compare_exchange_strong(self, nullptr);
 }
 
 std::unique_ptr<TNetStack> NewWindowsStack() { return std::make_unique<TNetStackWindows>(); }

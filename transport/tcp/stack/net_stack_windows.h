@@ -10,6 +10,7 @@ namespace net {
 class TNetStackBSDBase : public TNetStack {
  public:
   TNetStackBSDBase();
+  ~TNetStackBSDBase() override;
 
   TNetStackSocketHandle MakeSocket(std::int32_t socketType, std::int32_t protocol, TNetIPVersion version,
                                    bool overlapped) override;
@@ -66,6 +67,7 @@ class TNetStackWindows : public TNetStackBSDBase {
   // Loads and starts the system libraries the first time in a process;
   // ENetStackInitializationFailed when that fails.
   TNetStackWindows();
+  ~TNetStackWindows() override;
 
   rtl::String ResolveName(const rtl::String& host, TNetIPVersion version) override;
   rtl::String LocalHostName() override;
@@ -161,6 +163,16 @@ std::unique_ptr<TNetStack> NewWindowsStack();
 std::unique_ptr<TNetSocketList> NewWindowsSocketList();
 bool WindowsSelectLists(TNetSocketList* readList, TNetSocketList* writeList, TNetSocketList* errorList,
                         std::int32_t timeout);
+
+// The last stack object constructed at each level, nullptr once it is gone.
+TNetStackBSDBase* BSDStackInstance();
+TNetStackWindows* WindowsStackInstance();
+
+// Sends a whole file on a socket; the file's size when the transmission
+// succeeded, else 0. Present on the platform family that has it (always here).
+using TNetFileTransmitProc = std::int64_t (*)(TNetStackSocketHandle socket, const rtl::String& fileName);
+TNetFileTransmitProc FileTransmitProc();
+std::int64_t TransmitWholeFile(TNetStackSocketHandle socket, const rtl::String& fileName);
 
 // Whether a stack constructor already loaded the system libraries in this
 // process; UnloadStackLibraries (process or test teardown) frees them again.
