@@ -361,6 +361,13 @@ TEST_F(WindowsStack, AddressTexts) {
   Stack().TextToAddress(u"192.0.2.7", bytes, Id_IPv4);
   EXPECT_EQ(Stack().AddressToText(bytes, Id_IPv4), u"192.0.2.7");
   EXPECT_THROW(Stack().TextToAddress(u"1::2::3", bytes, Id_IPv6), ENetInvalidIPv6Address);
+  for (const char16_t* bad : {u"1.2.3.300", u"1.2.3", u"1.x.3.4", u"1.2.3.-1"})
+    EXPECT_THROW(Stack().TextToAddress(bad, bytes, Id_IPv4), rtl::EConvertError) << rtl::StringToUtf8(bad);
+  // A connect to such a text is refused before any socket call.
+  TNetSocketHandle h;
+  h.OpenSocket();
+  h.SetPeerAddress(u"127.0.0.300", 80, Id_IPv4);
+  EXPECT_THROW(h.ConnectPeer(), rtl::EConvertError);
 
   EXPECT_EQ(stack.HostToNet64(0x0102030405060708ull), 0x0807060504030201ull);
   EXPECT_EQ(stack.NetToHost64(0x0807060504030201ull), 0x0102030405060708ull);

@@ -117,8 +117,9 @@ class TNetSocketList {
 
   // An instance of the registered list class.
   static std::unique_ptr<TNetSocketList> NewSocketList();
-  // The list class's select over up to three lists; none of them may be
-  // missing from the answer. The base answers false.
+  // The registered list class's select over up to three lists (any may be
+  // missing); each given list keeps the sockets that are ready. Without a
+  // list class the answer is false.
   static bool SelectLists(TNetSocketList* readList, TNetSocketList* writeList, TNetSocketList* errorList,
                           std::int32_t timeout);
 

@@ -221,7 +221,11 @@ void TNetStackBSDBase::TextToAddress(const rtl::String& text, std::uint8_t* addr
       const std::size_t dot = rest.find(u'.');
       const std::u16string_view part = rest.substr(0, dot);
       rest = dot == std::u16string_view::npos ? std::u16string_view{} : rest.substr(dot + 1);
-      address[i] = static_cast<std::uint8_t>(rtl::StrToInt(rtl::Trim(part)));
+      const std::int32_t value = rtl::StrToInt(rtl::Trim(part));
+      // A part above 255 would otherwise wrap into another, valid address.
+      if (value < 0 || value > 255)
+        throw rtl::EConvertError(rtl::Format(u"'%s' is not a valid IPv4 address", {text}));
+      address[i] = static_cast<std::uint8_t>(value);
     }
     return;
   }
