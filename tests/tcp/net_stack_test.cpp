@@ -238,6 +238,55 @@ TEST_F(WindowsStack, SelectWaitsWithinItsLimit) {
   EXPECT_EQ(version, Id_IPv4);
 }
 
+TEST_F(WindowsStack, DatagramWithPacketInformation) {
+  TNetSocketHandle receiver, sender;
+  for (TNetSocketHandle* h : {&receiver, &sender}) {
+    h->OpenSocket(Id_SOCK_DGRAM);
+    h->SetIP(u"127.0.0.1");
+    h->BindLocal();
+  }
+  receiver.WriteSocketOption(0, 19, 1);  // packet information on
+  Stack().SendToOn(sender.SocketHandle(), u"127.0.0.1", receiver.Port(), Id_IPv4, {1, 2, 3, 4}, 1, 2);
+  ASSERT_TRUE(receiver.WaitReadable(2000));
+  TNetBytes in(16);
+  TNetDatagramDetails details;
+  details.TTL = 99;
+  EXPECT_EQ(Stack().ReceiveWithInfo(receiver.SocketHandle(), in, details), 2);
+  EXPECT_EQ(TNetBytes(in.begin(), in.begin() + 2), (TNetBytes{2, 3}));
+  EXPECT_EQ(details.SourceIP, u"127.0.0.1");
+  EXPECT_EQ(details.SourcePort, sender.Port());
+  EXPECT_EQ(details.DestIP, u"127.0.0.1");
+  EXPECT_EQ(details.DestIPVersion, Id_IPv4);
+  EXPECT_GT(details.DestIF, 0u);
+  EXPECT_EQ(details.TTL, 0);  // cleared; this system does not report it
+}
+
+TEST_F(WindowsStack, OptionsServicesAndChecksums) {
+  TNetStack& stack = Stack();
+  TNetSocketHandle h;
+  h.OpenSocket();
+  stack.SetKeepAlive(h.SocketHandle(), true, 1000, 500);
+  EXPECT_EQ(h.ReadSocketOption(Id_SOL_SOCKET, Id_SO_KEEPALIVE) != 0, true);
+  stack.SetKeepAlive(h.SocketHandle(), false, 0, 0);
+  EXPECT_EQ(h.ReadSocketOption(Id_SOL_SOCKET, Id_SO_KEEPALIVE), 0);
+
+  EXPECT_EQ(Stack().ServicePort(u" 8080 "), 8080);
+  try {
+    Stack().ServicePort(u"no-such-service");
+    FAIL();
+  } catch (const ENetInvalidServiceName& e) {
+    EXPECT_EQ(e.Message(), u"no-such-service is not a valid service.");
+  }
+  EXPECT_FALSE(stack.LocalHostName().empty());
+  EXPECT_TRUE(Stack().CheckIPVersionSupport(Id_IPv4));
+
+  TNetBytes packet{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7, 0x00, 0x00};
+  stack.StoreChecksum(h.SocketHandle(), packet, 8, u"127.0.0.1", 0, Id_IPv4);
+  EXPECT_EQ(packet[8], 0x22);
+  EXPECT_EQ(packet[9], 0x0D);
+  EXPECT_THROW(stack.StoreChecksum(h.SocketHandle(), packet, 9, u"127.0.0.1", 0, Id_IPv4), ENetException);
+}
+
 TEST_F(WindowsStack, ReadableWaitWithoutSocketIsAClosedConnection) {
   TNetSocketHandle h;
   try {
