@@ -20,11 +20,7 @@ namespace {
 
 class StackThreads : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::net::SetLibraryFile("WS2_32.DLL", JQ_TEST_WS2_32);
-    platform::net::SetLibraryFile("MSWSOCK.DLL", JQ_TEST_WS2_32);
-    platform::net::SetLibraryFile("IPHLPAPI.DLL", JQ_TEST_IPHLPAPI);
-  }
+  void SetUp() override { NetStackFixture::UseModules(); }
   void TearDown() override {
     EXPECT_EQ(StackUsers(), 0);
     EXPECT_EQ(GlobalStack(), nullptr);

@@ -10,12 +10,14 @@
 #include "net_stack_windows.h"
 
 class NetStackFixture : public ::testing::Test {
- protected:
+ public:
   static void UseModules() {
     platform::net::SetLibraryFile("WS2_32.DLL", JQ_TEST_WS2_32);
     platform::net::SetLibraryFile("MSWSOCK.DLL", JQ_TEST_WS2_32);
     platform::net::SetLibraryFile("IPHLPAPI.DLL", JQ_TEST_IPHLPAPI);
   }
+
+ protected:
   void SetUp() override {
     UseModules();
     ASSERT_EQ(net::StackUsers(), 0);

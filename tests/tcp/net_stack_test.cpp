@@ -12,7 +12,6 @@
 #include "net_component.h"
 #include "net_socket_handle.h"
 #include "net_stack_fixture.h"
-#include "posix_helpers.h"
 
 using namespace net;
 
@@ -32,7 +31,7 @@ std::unique_ptr<TNetStack> NewFailingStack() { throw ENetStackInitializationFail
 class StackLifetime : public ::testing::Test {
  protected:
   void SetUp() override {
-    NetStackFixture_UseModules();
+    NetStackFixture::UseModules();
     g_made = 0;
     g_freed = 0;
   }
@@ -40,11 +39,6 @@ class StackLifetime : public ::testing::Test {
     SetStackClass(&NewWindowsStack);
     EXPECT_EQ(StackUsers(), 0);
     UnloadStackLibraries();
-  }
-  static void NetStackFixture_UseModules() {
-    platform::net::SetLibraryFile("WS2_32.DLL", JQ_TEST_WS2_32);
-    platform::net::SetLibraryFile("MSWSOCK.DLL", JQ_TEST_WS2_32);
-    platform::net::SetLibraryFile("IPHLPAPI.DLL", JQ_TEST_IPHLPAPI);
   }
 };
 
