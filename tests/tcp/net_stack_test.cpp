@@ -281,6 +281,24 @@ TEST_F(WindowsStack, OptionsServicesAndChecksums) {
   EXPECT_THROW(stack.StoreChecksum(h.SocketHandle(), packet, 9, u"127.0.0.1", 0, Id_IPv4), ENetException);
 }
 
+TEST_F(WindowsStack, IPv6ChecksumCoversThePseudoHeader) {
+  if (!Stack().CheckIPVersionSupport(Id_IPv6)) GTEST_SKIP() << "no IPv6 here";
+  TNetSocketHandle h;
+  h.SetIPVersion(Id_IPv6);
+  h.OpenSocket(Id_SOCK_DGRAM);
+  // An echo request: type, code, checksum, identifier, sequence, data.
+  TNetBytes message{128, 0, 0xAB, 0xCD, 0, 1, 0, 2, 'p', 'i', 'n', 'g', '!'};
+  Stack().StoreChecksum(h.SocketHandle(), message, 2, u"::1", 0, Id_IPv6);
+  // With the checksum in place, the sum over pseudo-header and message is 0.
+  TNetBytes whole(16, 0);
+  whole[15] = 1;  // source ::1
+  whole.insert(whole.end(), whole.begin(), whole.begin() + 16);  // destination ::1
+  whole.insert(whole.end(), {0, 0, 0, static_cast<std::uint8_t>(message.size()), 0, 0, 0, 58});
+  whole.insert(whole.end(), message.begin(), message.end());
+  EXPECT_EQ(Stack().InternetChecksum(whole), 0);
+  EXPECT_NE(message[2] | (message[3] << 8), 0xCDAB);
+}
+
 TEST_F(WindowsStack, ReadableWaitWithoutSocketIsAClosedConnection) {
   TNetSocketHandle h;
   try {

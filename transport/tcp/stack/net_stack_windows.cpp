@@ -26,7 +26,6 @@ std::atomic<TNetStackBSDBase*> g_bsdInstance{nullptr};
 std::atomic<TNetStackWindows*> g_windowsInstance{nullptr};
 
 constexpr std::uint32_t kSioKeepAliveVals = 0x98000004u;
-constexpr std::uint32_t kSioRoutingInterfaceQuery = 0xC8000014u;
 constexpr std::int32_t kIpPktInfo = 19;
 constexpr std::int32_t kIpTtlInfo = 21;
 constexpr std::int32_t kIpMulticastHops = 10, kIpMulticastLoop = 11, kIpAddMembership = 12,
@@ -544,7 +543,7 @@ void TNetStackWindows::StoreChecksum(TNetStackSocketHandle socket, TNetBytes& by
   BuildAddress(destination, address, port, Id_IPv6);
   ws::sockaddr_storage source{};
   std::uint32_t returned = 0;
-  CheckSocketResult(wsk::WSAIoctl(socket, kSioRoutingInterfaceQuery, &destination, sizeof(ws::sockaddr_in6), &source,
+  CheckSocketResult(wsk::WSAIoctl(socket, ws::SIO_ROUTING_INTERFACE_QUERY, &destination, sizeof(ws::sockaddr_in6), &source,
                                   sizeof source, &returned, nullptr, nullptr));
   TNetBytes buffer(bytes.size() + 40, 0);
   std::memcpy(buffer.data(), reinterpret_cast<ws::sockaddr_in6*>(&source)->sin6_addr.s6_addr, 16);
