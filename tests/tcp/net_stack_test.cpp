@@ -281,6 +281,29 @@ TEST_F(WindowsStack, OptionsServicesAndChecksums) {
   EXPECT_THROW(stack.StoreChecksum(h.SocketHandle(), packet, 9, u"127.0.0.1", 0, Id_IPv4), ENetException);
 }
 
+TEST_F(WindowsStack, NonBlockingReadsAndMulticastOptions) {
+  TNetSocketHandle h;
+  h.OpenSocket(Id_SOCK_DGRAM);
+  h.SetIP(u"127.0.0.1");
+  h.BindLocal();
+  Stack().SetBlocking(h.SocketHandle(), false);
+  TNetBytes in(8);
+  try {
+    h.ReceiveBytes(in);
+    FAIL() << "read without data";
+  } catch (const ENetSocketError& e) {
+    EXPECT_TRUE(Stack().IsWouldBlock(e.LastError));
+  }
+
+  Stack().SetMulticastHops(h.SocketHandle(), 5, Id_IPv4);
+  EXPECT_EQ(h.ReadSocketOption(0, 10), 5);
+  Stack().SetMulticastLoop(h.SocketHandle(), false, Id_IPv4);
+  EXPECT_EQ(h.ReadSocketOption(0, 11), 0);
+  // Groups outside the multicast range are left alone.
+  Stack().JoinMulticastGroup(h.SocketHandle(), u"10.0.0.1", u"", Id_IPv4);
+  Stack().LeaveMulticastGroup(h.SocketHandle(), u"fe80::1", u"", Id_IPv6);
+}
+
 TEST_F(WindowsStack, IPv6ChecksumCoversThePseudoHeader) {
   if (!Stack().CheckIPVersionSupport(Id_IPv6)) GTEST_SKIP() << "no IPv6 here";
   TNetSocketHandle h;
