@@ -1,0 +1,1181 @@
+#include "ext_memory_data.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "codepage.h"
+#include "ext_db_utils.h"
+
+namespace ext {
+
+using namespace db;
+
+namespace {
+
+constexpr std::int32_t kNoID = INT32_MIN;
+
+std::int32_t ReadID(const std::uint8_t* p) {
+  std::int32_t id;
+  std::memcpy(&id, p, 4);
+  return id;
+}
+
+// Bytes of a field value in its slot (without the flag byte); -1 for types
+// without a slot (blobs, unsupported). Variants live out of line.
+int TableValueBytes(TFieldType Type, int n) {
+  switch (Type) {
+    case ftString: case ftFixedChar: return n + 1;
+    case ftWideString: return 2 * n + 2;
+    case ftSmallint: case ftWord: case ftBoolean: return 2;
+    case ftInteger: case ftDate: case ftTime: case ftAutoInc: return 4;
+    case ftFloat: case ftCurrency: case ftDateTime: case ftLargeint: return 8;
+    case ftBCD: case ftFMTBcd: return 34;
+    case ftVarBytes: return n + 2;
+    case ftVariant: return 0;
+    case ftGuid: return 39;
+    case ftADT: return 0;
+    case ftBytes: case ftTimeStamp: case ftFixedWideChar: case ftOraTimeStamp: case ftLongWord:
+    case ftShortint: case ftByte: case ftExtended: return n;
+    default: return -1;
+  }
+}
+
+bool IsTextType(TFieldType t) { return t == ftString || t == ftFixedChar || t == ftWideString || t == ftGuid; }
+
+// The text of a slot, up to its terminating zero or Bytes.
+String SlotText(const std::uint8_t* Value, TFieldType Type, int Bytes) {
+  if (Type == ftWideString) {
+    std::size_t chars = 0, limit = static_cast<std::size_t>(Bytes / 2);
+    while (chars < limit && (Value[2 * chars] | Value[2 * chars + 1]) != 0) ++chars;
+    String s(chars, u'\0');
+    std::memcpy(s.data(), Value, chars * 2);
+    return s;
+  }
+  std::size_t len = ::strnlen(reinterpret_cast<const char*>(Value), static_cast<std::size_t>(Bytes));
+  return rtl::AnsiToString(std::string_view(reinterpret_cast<const char*>(Value), len));
+}
+
+template <class T>
+int Sign3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+template <class T>
+T Load(const void* p) {
+  T v;
+  std::memcpy(&v, p, sizeof(T));
+  return v;
+}
+
+// Natural value size: the larger of the layout table and what the field
+// class reads and writes, so no field ever copies past its slot.
+int ValueBytesFor(TFieldDef* Def) {
+  int bytes = TableValueBytes(Def->DataType(), Def->Size());
+  if (bytes < 0 || Def->DataType() == ftVariant || Def->DataType() == ftADT) return bytes;
+  std::unique_ptr<TField> probe(CreateFieldForType(nullptr, Def->DataType(), Def->Size()));
+  if (probe) bytes = std::max(bytes, probe->DataSize());
+  return bytes;
+}
+
+}  // namespace
+
+std::function<void(std::exception_ptr)> TExtMemoryData::ApplicationErrorHandler;
+
+// ---------------------------------------------------------------- records
+
+TExtMemoryRecord::TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, int DataSize, int Blobs, int Variants)
+    : memoryData_(MemoryData), id_(ID), data_(new std::uint8_t[static_cast<std::size_t>(std::max(DataSize, 1))]()) {
+  extras_.Blobs.resize(static_cast<std::size_t>(Blobs));
+  extras_.Variants.resize(static_cast<std::size_t>(Variants));
+}
+
+void TExtMemoryRecord::SetIndex(int Value) {
+  if (memoryData_ && index_ >= 0) memoryData_->MoveRecord(this, Value);
+}
+
+// ---------------------------------------------------------------- construction
+
+TExtMemoryData::TExtMemoryData(ui::TComponent* AOwner) : TDataSet(AOwner) {}
+
+TExtMemoryData::~TExtMemoryData() {
+  try {
+    Close();
+  } catch (...) {
+  }
+  FreeAllRecords();
+}
+
+void TExtMemoryData::SetCapacity(int Value) {
+  if (Value > static_cast<int>(records_.size())) records_.reserve(static_cast<std::size_t>(Value));
+}
+
+// ---------------------------------------------------------------- opening and layout
+
+void TExtMemoryData::OpenStorage(bool InfoQuery) {
+  if (!InfoQuery) {
+    // Persistent fields decide the structure: definitions follow them.
+    if (FieldCount() > 0) {
+      FieldDefs().Clear();
+      for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (f->FieldKind() != fkData) continue;
+        TFieldDef* d = FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+        if (f->DataType() == ftBCD || f->DataType() == ftFMTBcd) d->SetPrecision(f->Size());
+      }
+    }
+    BuildFieldOffsets();
+    active_ = true;
+  }
+  TDataSet::OpenStorage(InfoQuery);
+}
+
+void TExtMemoryData::BuildFieldOffsets() {
+  if (FieldDefs().Count() == 0) {
+    for (int i = 0; i < FieldCount(); ++i) {
+      TField* f = Fields(i);
+      if (f->FieldKind() == fkData && TableValueBytes(f->DataType(), f->Size()) < 0 && !IsBlobType(f->DataType()))
+        DatabaseErrorFmt(u"Field '%s' is of an unknown type", f->DisplayName());
+    }
+  }
+  DropSortFieldList();
+  std::vector<TFieldDef*> defs = FieldDefList();
+  offsets_.assign(defs.size(), -1);
+  blobIndex_.assign(defs.size(), -1);
+  variantIndex_.assign(defs.size(), -1);
+  defTypes_.assign(defs.size(), ftUnknown);
+  blobCount_ = variantCount_ = 0;
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < defs.size(); ++i) {
+    defTypes_[i] = defs[i]->DataType();
+    if (IsBlobType(defs[i]->DataType())) {
+      blobIndex_[i] = blobCount_++;
+      continue;
+    }
+    int bytes = ValueBytesFor(defs[i]);
+    if (bytes < 0) continue;
+    if (defs[i]->DataType() == ftVariant) variantIndex_[i] = variantCount_++;
+    offsets_[i] = static_cast<std::int32_t>(total);
+    total += bytes + 1;
+    if (total > INT32_MAX / 2) DatabaseError(u"Record too large");
+  }
+  recordSize_ = static_cast<int>(total);
+}
+
+int TExtMemoryData::FieldDataTotal() const {
+  std::int64_t total = 0;
+  for (TFieldDef* d : FieldDefList()) {
+    if (IsBlobType(d->DataType())) continue;
+    int bytes = ValueBytesFor(d);
+    if (bytes >= 0) total += bytes + 1;
+  }
+  return static_cast<int>(total);
+}
+
+void TExtMemoryData::ComputeBufferLayout(bool Recompute) {
+  if (Recompute) recordSize_ = FieldDataTotal();
+  bookmarkOfs_ = recordSize_ + CalcFieldsSize();
+  extrasOfs_ = bookmarkOfs_ + 8;
+  recBufSize_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
+}
+
+void TExtMemoryData::PrepareOpen() {
+  SetBookmarkSize(4);
+  TDataSet::PrepareOpen();
+  calcVariantIndex_.clear();
+  calcVariantCount_ = 0;
+  for (int i = 0; i < FieldCount(); ++i) {
+    TField* f = Fields(i);
+    if ((f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup) && f->DataType() == ftVariant)
+      calcVariantIndex_[f->Offset()] = calcVariantCount_++;
+  }
+  ComputeBufferLayout(false);
+  MoveBeforeFirst();
+}
+
+void TExtMemoryData::LoadAfterOpen() {
+  if (!records_.empty() && !keyFieldNames_.empty()) SortOnFields(keyFieldNames_, true, false);
+  TDataSet::LoadAfterOpen();
+}
+
+void TExtMemoryData::CloseStorage() {
+  FreeAllRecords();
+  autoInc_ = 1;
+  DropSortFieldList();
+  filterFields_.clear();
+  InvalidateFilterView();
+  active_ = false;
+}
+
+// ---------------------------------------------------------------- record list
+
+std::int32_t TExtMemoryData::NextID() {
+  // IDs are bookmarks: handing one out twice would let an old bookmark land
+  // on a different record.
+  if (lastID_ == INT32_MAX) DatabaseError(u"No record identifiers left; empty the table to reuse them");
+  return lastID_ + 1;
+}
+
+TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
+  std::int32_t id = NextID();
+  auto rec = std::make_unique<TExtMemoryRecord>(this, id, recordSize_, blobCount_, variantCount_);
+  records_.push_back(rec.get());
+  rec->index_ = static_cast<int>(records_.size()) - 1;
+  try {
+    byId_.emplace(id, rec.get());
+  } catch (...) {
+    records_.pop_back();
+    throw;
+  }
+  lastID_ = id;
+  return rec.release();
+}
+
+TExtMemoryRecord* TExtMemoryData::InsertNewRecordAt(int Index) {
+  TExtMemoryRecord* rec = AppendNewRecord();
+  if (Index >= 0 && Index < static_cast<int>(records_.size()) - 1) MoveRecord(rec, Index);
+  return rec;
+}
+
+void TExtMemoryData::MoveRecord(TExtMemoryRecord* Record, int NewIndex) {
+  int from = Record->index_;
+  int n = static_cast<int>(records_.size());
+  if (from < 0 || from >= n || records_[static_cast<std::size_t>(from)] != Record) return;
+  NewIndex = std::clamp(NewIndex, 0, n - 1);
+  if (NewIndex == from) return;
+  auto first = records_.begin();
+  if (from < NewIndex) std::rotate(first + from, first + from + 1, first + NewIndex + 1);
+  else std::rotate(first + NewIndex, first + from, first + from + 1);
+  Reindex(std::min(from, NewIndex));
+  InvalidateFilterView();
+}
+
+void TExtMemoryData::Reindex(int From) {
+  for (std::size_t i = static_cast<std::size_t>(std::max(From, 0)); i < records_.size(); ++i)
+    records_[i]->index_ = static_cast<int>(i);
+}
+
+TExtMemoryRecord* TExtMemoryData::RecordAtIndex(int Index) const {
+  if (Index < 0 || Index >= static_cast<int>(records_.size())) return nullptr;
+  return records_[static_cast<std::size_t>(Index)];
+}
+
+TExtMemoryRecord* TExtMemoryData::RecordById(std::int32_t ID) const {
+  auto it = byId_.find(ID);
+  return it == byId_.end() ? nullptr : it->second;
+}
+
+void TExtMemoryData::FreeAllRecords() {
+  for (TExtMemoryRecord* r : records_) delete r;
+  records_.clear();
+  byId_.clear();
+  view_.clear();
+  lastID_ = kNoID;
+  recordPos_ = -1;
+}
+
+int TExtMemoryData::RecordCount() const { return static_cast<int>(records_.size()); }
+
+int TExtMemoryData::RecNo() const {
+  CheckActive();
+  const_cast<TExtMemoryData*>(this)->UpdateCursorPos();
+  return recordPos_ < 0 && !records_.empty() ? 1 : recordPos_ + 1;
+}
+
+void TExtMemoryData::SetRecNo(int Value) {
+  if (Value < 1 || Value > static_cast<int>(records_.size())) return;
+  CheckBrowseMode();
+  recordPos_ = Value - 1;
+  Resync(0);
+  DoAfterScroll();
+}
+
+int TExtMemoryData::FilteredRecordCount() {
+  if (!FilterActive()) return static_cast<int>(records_.size());
+  return static_cast<int>(FilterView().size());
+}
+
+// ---------------------------------------------------------------- buffers
+
+TExtMemoryExtras& TExtMemoryData::ExtrasOf(TRecordBuffer Buffer) const {
+  TExtMemoryExtras* e;
+  std::memcpy(&e, Buffer + extrasOfs_, sizeof e);
+  return *e;
+}
+
+TRecordBuffer TExtMemoryData::NewRecordBuffer() {
+  auto b = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(recBufSize_));
+  auto e = std::make_unique<TExtMemoryExtras>();
+  e->Blobs.resize(static_cast<std::size_t>(blobCount_));
+  e->Variants.resize(static_cast<std::size_t>(variantCount_));
+  e->CalcVariants.resize(static_cast<std::size_t>(calcVariantCount_));
+  TExtMemoryExtras* raw = e.release();
+  std::memcpy(b.get() + extrasOfs_, &raw, sizeof raw);
+  return b.release();
+}
+
+void TExtMemoryData::DisposeRecordBuffer(TRecordBuffer& Buffer) {
+  if (!Buffer) return;
+  delete &ExtrasOf(Buffer);
+  delete[] Buffer;
+  Buffer = nullptr;
+}
+
+void TExtMemoryData::ClearRecordBuffer(TRecordBuffer Buffer) {
+  std::memset(Buffer, 0, static_cast<std::size_t>(extrasOfs_));
+  TExtMemoryExtras& e = ExtrasOf(Buffer);
+  for (AnsiString& s : e.Blobs) s.clear();
+  for (Variant& v : e.Variants) v = Variant();
+  for (Variant& v : e.CalcVariants) v = Variant();
+}
+
+void TExtMemoryData::StartNewRecord(TRecordBuffer Buffer) {
+  TDataSet::StartNewRecord(Buffer);
+  std::int32_t none = kNoID;
+  WriteBufferBookmark(Buffer, &none);
+  WriteBufferBookmarkFlag(Buffer, bfInserted);
+}
+
+void TExtMemoryData::BlankCalcArea(TRecordBuffer Buffer) {
+  std::memset(Buffer + recordSize_, 0, static_cast<std::size_t>(CalcFieldsSize()));
+  for (Variant& v : ExtrasOf(Buffer).CalcVariants) v = Variant();
+}
+
+void TExtMemoryData::ReadBufferBookmark(TRecordBuffer Buffer, void* Data) const {
+  std::memcpy(Data, Buffer + bookmarkOfs_, 4);
+}
+void TExtMemoryData::WriteBufferBookmark(TRecordBuffer Buffer, const void* Data) {
+  std::memcpy(Buffer + bookmarkOfs_, Data, 4);
+}
+TBookmarkFlag TExtMemoryData::ReadBufferBookmarkFlag(TRecordBuffer Buffer) const {
+  return static_cast<TBookmarkFlag>(Buffer[bookmarkOfs_ + 4]);
+}
+void TExtMemoryData::WriteBufferBookmarkFlag(TRecordBuffer Buffer, TBookmarkFlag Flag) {
+  Buffer[bookmarkOfs_ + 4] = static_cast<std::uint8_t>(Flag);
+}
+
+void TExtMemoryData::FillBufferFromRecord(const TExtMemoryRecord* Record, TRecordBuffer Buffer, bool Calc) {
+  std::memcpy(Buffer, Record->Data(), static_cast<std::size_t>(recordSize_));
+  std::memcpy(Buffer + bookmarkOfs_, &Record->id_, 4);
+  Buffer[bookmarkOfs_ + 4] = bfCurrent;
+  TExtMemoryExtras& e = ExtrasOf(Buffer);
+  e.Blobs = Record->extras_.Blobs;
+  e.Variants = Record->extras_.Variants;
+  if (Calc) GetCalcFields(Buffer);
+}
+
+void TExtMemoryData::FillRecordFromBuffer(TExtMemoryRecord* Record, TRecordBuffer Buffer) {
+  std::memcpy(Record->Data(), Buffer, static_cast<std::size_t>(recordSize_));
+  const TExtMemoryExtras& e = ExtrasOf(Buffer);
+  Record->extras_.Blobs = e.Blobs;
+  Record->extras_.Variants = e.Variants;
+}
+
+bool TExtMemoryData::GetCurrentRecord(TRecordBuffer Buffer) {
+  if (WindowRecordCount() == 0 || ReadBufferBookmarkFlag(ActiveBuffer()) != bfCurrent) return false;
+  UpdateCursorPos();
+  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  if (!r) return false;
+  std::memcpy(Buffer, r->Data(), static_cast<std::size_t>(recordSize_));
+  return true;
+}
+
+// ---------------------------------------------------------------- fetching and the filter
+
+bool TExtMemoryData::FilterActive() const { return Filtered() && (filterParser_ || OnFilterRecord()); }
+
+TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool Report) {
+  const int n = static_cast<int>(records_.size());
+  const bool filtered = FilterActive();
+  TGetResult result = grOK;
+  switch (Mode) {
+    case gmCurrent:
+      if (recordPos_ < 0 || recordPos_ >= n || (filtered && !PassesFilter(recordPos_))) result = grError;
+      break;
+    case gmNext:
+      if (recordPos_ >= n - 1) {
+        result = grEOF;
+      } else if (!filtered) {
+        ++recordPos_;
+      } else {
+        const std::vector<int>& v = FilterView();
+        auto it = std::upper_bound(v.begin(), v.end(), recordPos_);
+        if (it == v.end()) {
+          recordPos_ = n - 1;
+          result = grEOF;
+        } else {
+          recordPos_ = *it;
+        }
+      }
+      break;
+    case gmPrior:
+      if (recordPos_ <= 0) {
+        recordPos_ = -1;
+        result = grBOF;
+      } else if (!filtered) {
+        recordPos_ = std::min(recordPos_, n) - 1;
+        if (recordPos_ < 0) result = grBOF;
+      } else {
+        const std::vector<int>& v = FilterView();
+        auto it = std::lower_bound(v.begin(), v.end(), std::min(recordPos_, n));
+        if (it == v.begin()) {
+          recordPos_ = -1;
+          result = grBOF;
+        } else {
+          recordPos_ = *(it - 1);
+        }
+      }
+      break;
+  }
+  if (result == grOK) FillBufferFromRecord(records_[static_cast<std::size_t>(recordPos_)], Buffer);
+  else if (result == grError && Report) DatabaseError(u"No data found");
+  return result;
+}
+
+bool TExtMemoryData::PassesFilter(int Pos) {
+  if (!FilterActive()) return true;
+  if (Pos < 0 || Pos >= static_cast<int>(records_.size())) return false;
+  const std::vector<int>& v = FilterView();
+  return std::binary_search(v.begin(), v.end(), Pos);
+}
+
+bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
+  bool accept = true;
+  TDataSetState old = SetTempState(dsFilter);
+  try {
+    FillBufferFromRecord(Record, SpareBuffer());
+    if (filterParser_ && filterParser_->Eval()) {
+      const Variant& v = filterParser_->Value();
+      accept = !v.IsNull() && !v.IsEmpty() && v.AsBoolean();
+    }
+    if (OnFilterRecord()) OnFilterRecord()(this, accept);
+  } catch (...) {
+    RestoreState(old);
+    PassStorageError(std::current_exception());
+    return accept;
+  }
+  RestoreState(old);
+  return accept;
+}
+
+const std::vector<int>& TExtMemoryData::FilterView() {
+  if (!viewValid_) {
+    view_.clear();
+    for (std::size_t i = 0; i < records_.size(); ++i)
+      if (EvaluateFilter(records_[i])) view_.push_back(static_cast<int>(i));
+    viewValid_ = true;
+  }
+  return view_;
+}
+
+void TExtMemoryData::ViewInserted(int Pos) {
+  if (!viewValid_) return;
+  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
+  for (auto j = it; j != view_.end(); ++j) ++*j;
+  if (EvaluateFilter(records_[static_cast<std::size_t>(Pos)])) view_.insert(it, Pos);
+}
+
+void TExtMemoryData::ViewDeleted(int Pos) {
+  if (!viewValid_) return;
+  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
+  if (it != view_.end() && *it == Pos) it = view_.erase(it);
+  for (auto j = it; j != view_.end(); ++j) --*j;
+}
+
+void TExtMemoryData::ViewUpdated(int Pos) {
+  if (!viewValid_) return;
+  bool pass = EvaluateFilter(records_[static_cast<std::size_t>(Pos)]);
+  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
+  bool listed = it != view_.end() && *it == Pos;
+  if (pass && !listed) view_.insert(it, Pos);
+  else if (!pass && listed) view_.erase(it);
+}
+
+void TExtMemoryData::FilterChanged() {
+  InvalidateFilterView();
+  if (Active() && Filtered()) First();
+}
+
+void TExtMemoryData::SetFiltered(bool Value) {
+  if (Active()) {
+    CheckBrowseMode();
+    TDataSet::SetFiltered(Value);
+    InvalidateFilterView();
+    First();
+  } else {
+    TDataSet::SetFiltered(Value);
+    InvalidateFilterView();
+  }
+}
+
+void TExtMemoryData::SetFilter(const String& Value) {
+  if (Active()) CheckBrowseMode();
+  TDataSet::SetFilter(Value);
+  RebuildFilterParser();
+  FilterChanged();
+}
+
+void TExtMemoryData::SetOnFilterRecord(TFilterRecordEvent Value) {
+  if (Active()) CheckBrowseMode();
+  TDataSet::SetOnFilterRecord(std::move(Value));
+  FilterChanged();
+}
+
+void TExtMemoryData::RebuildFilterParser() {
+  filterParser_.reset();
+  filterFields_.clear();
+  if (Filter().empty()) return;
+  filterParser_ = std::make_unique<TExprParser>();
+  // On from the first record: switching it on after the first evaluation
+  // would judge that record alone without masks.
+  filterParser_->SetEnableWildcardMatching(true);
+  filterParser_->OnGetVariable = [this](TExprParser*, const String& Name, Variant& Value) {
+    return FieldValueByName(Name, Value);
+  };
+  filterParser_->SetExpression(Filter());
+}
+
+bool TExtMemoryData::FieldValueByName(const String& Name, Variant& Value) {
+  // The parser asks by name for every record; the name is resolved once.
+  auto it = filterFields_.find(Name);
+  TField* f;
+  if (it != filterFields_.end()) {
+    f = it->second;
+  } else {
+    f = FindField(Name);
+    if (Active()) filterFields_.emplace(Name, f);
+  }
+  if (!f) return false;
+  Value = f->Value();
+  return true;
+}
+
+void TExtMemoryData::PassStorageError(std::exception_ptr Error) {
+  if (ApplicationErrorHandler) ApplicationErrorHandler(Error);
+}
+
+// ---------------------------------------------------------------- field data
+
+bool TExtMemoryData::ActiveRecordBuffer(TRecordBuffer& Buffer) const {
+  switch (State()) {
+    case dsBrowse:
+      Buffer = IsEmpty() ? nullptr : ActiveBuffer();
+      break;
+    case dsEdit: case dsInsert: Buffer = ActiveBuffer(); break;
+    case dsCalcFields: Buffer = CalcBuffer(); break;
+    case dsFilter: Buffer = SpareBuffer(); break;
+    default: Buffer = nullptr; break;
+  }
+  return Buffer != nullptr;
+}
+
+std::uint8_t* TExtMemoryData::FieldSlotOf(TRecordBuffer Buffer, TField* Field) const {
+  int no = Field->FieldNo();
+  if (!Buffer || no <= 0 || no > static_cast<int>(offsets_.size())) return nullptr;
+  std::int32_t ofs = offsets_[static_cast<std::size_t>(no - 1)];
+  return ofs < 0 ? nullptr : Buffer + ofs;
+}
+
+bool TExtMemoryData::GetFieldData(TField* Field, void* Dest) {
+  TRecordBuffer b;
+  if (!ActiveRecordBuffer(b)) return false;
+  if (Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup) {
+    TDataSetState s = State();
+    if (s != dsBrowse && s != dsEdit && s != dsInsert && s != dsCalcFields) return false;
+    const std::uint8_t* slot = b + recordSize_ + Field->Offset();
+    if (!slot[0]) return false;
+    if (Dest) {
+      if (Field->DataType() == ftVariant)
+        *static_cast<Variant*>(Dest) = ExtrasOf(b).CalcVariants.at(static_cast<std::size_t>(calcVariantIndex_.at(Field->Offset())));
+      else
+        std::memcpy(Dest, slot + 1, static_cast<std::size_t>(Field->DataSize()));
+    }
+    return true;
+  }
+  std::uint8_t* slot = FieldSlotOf(b, Field);
+  if (!slot || !slot[0]) return false;
+  std::size_t def = static_cast<std::size_t>(Field->FieldNo() - 1);
+  TFieldType t = defTypes_[def];
+  if ((t == ftString || t == ftFixedChar || t == ftGuid) && slot[1] == 0) return false;
+  if (t == ftWideString && slot[1] == 0 && slot[2] == 0) return false;
+  if (t == ftVariant) {
+    const Variant& v = ExtrasOf(b).Variants.at(static_cast<std::size_t>(variantIndex_[def]));
+    if (Dest) *static_cast<Variant*>(Dest) = v;
+    return true;
+  }
+  if (Dest) std::memcpy(Dest, slot + 1, static_cast<std::size_t>(Field->DataSize()));
+  return true;
+}
+
+void TExtMemoryData::PutFieldData(TField* Field, const void* Src) {
+  const TDataSetState s = State();
+  if (!(IsEditMode(s) || s == dsCalcFields || s == dsFilter || s == dsNewValue || s == dsInternalCalc))
+    DatabaseError(u"Dataset not in edit or insert mode");
+  TRecordBuffer b;
+  if (!ActiveRecordBuffer(b)) DatabaseError(u"Dataset not in edit or insert mode");
+  if (Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup) {
+    std::uint8_t* slot = b + recordSize_ + Field->Offset();
+    slot[0] = Src ? 1 : 0;
+    if (Field->DataType() == ftVariant) {
+      Variant& v = ExtrasOf(b).CalcVariants.at(static_cast<std::size_t>(calcVariantIndex_.at(Field->Offset())));
+      v = Src ? *static_cast<const Variant*>(Src) : Variant();
+    } else if (Src) {
+      std::memcpy(slot + 1, Src, static_cast<std::size_t>(Field->DataSize()));
+    } else {
+      std::memset(slot + 1, 0, static_cast<std::size_t>(Field->DataSize()));
+    }
+  } else {
+    if (s == dsCalcFields || s == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
+    if (Field->ReadOnly() && s != dsSetKey && s != dsFilter)
+      DatabaseErrorFmt(u"Field '%s' cannot be modified", Field->DisplayName());
+    Field->Validate(Src);
+    if (Field->FieldKind() == fkInternalCalc) return;
+    if (Field->IsBlob()) {
+      // A blob is cleared by writing Null; its bytes travel through streams.
+      if (!Src) StoreBlobSlotText(Field, b, AnsiString());
+    } else {
+      std::uint8_t* slot = FieldSlotOf(b, Field);
+      if (!slot) DatabaseErrorFmt(u"Field '%s' is of an unknown type", Field->DisplayName());
+      std::size_t def = static_cast<std::size_t>(Field->FieldNo() - 1);
+      if (defTypes_[def] == ftVariant) {
+        const Variant* v = static_cast<const Variant*>(Src);
+        bool has = v && !v->IsNull() && !v->IsEmpty();
+        slot[0] = has ? 1 : 0;
+        ExtrasOf(b).Variants.at(static_cast<std::size_t>(variantIndex_[def])) = has ? *v : Variant();
+      } else {
+        slot[0] = Src ? 1 : 0;
+        if (Src) std::memcpy(slot + 1, Src, static_cast<std::size_t>(Field->DataSize()));
+        else std::memset(slot + 1, 0, static_cast<std::size_t>(Field->DataSize()));
+      }
+    }
+  }
+  if (s != dsCalcFields && s != dsFilter && s != dsNewValue)
+    DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
+}
+
+// ---------------------------------------------------------------- bookmarks
+
+bool TExtMemoryData::BookmarkValid(const TBookmark& Bookmark) const {
+  if (Bookmark.size() != 4 || !active_) return false;
+  std::int32_t id = ReadID(Bookmark.data());
+  return id > kNoID && id <= lastID_ && byId_.count(id) != 0;
+}
+
+int TExtMemoryData::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
+  if (A.empty() && B.empty()) return 0;
+  if (B.empty()) return 1;
+  if (A.empty()) return -1;
+  if (A.size() < 4 || B.size() < 4) return TDataSet::CompareBookmarks(A, B);
+  return Sign3(ReadID(A.data()), ReadID(B.data()));
+}
+
+void TExtMemoryData::GotoBookmarkRecord(const std::uint8_t* Bookmark) {
+  TExtMemoryRecord* r = RecordById(ReadID(Bookmark));
+  if (r && PassesFilter(r->index_)) recordPos_ = r->index_;
+}
+
+void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) { GotoBookmarkRecord(Buffer + bookmarkOfs_); }
+
+// ---------------------------------------------------------------- posting and deleting
+
+void TExtMemoryData::AssignAutoIncValues(TRecordBuffer Buffer) {
+  bool any = false;
+  for (std::size_t i = 0; i < defTypes_.size(); ++i) {
+    if (defTypes_[i] != ftAutoInc || offsets_[i] < 0) continue;
+    std::uint8_t* slot = Buffer + offsets_[i];
+    slot[0] = 1;
+    std::memcpy(slot + 1, &autoInc_, 4);
+    any = true;
+  }
+  if (any) ++autoInc_;
+}
+
+void TExtMemoryData::WriteRecordData(TRecordBuffer Buffer, int Index) {
+  if (State() == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
+  TExtMemoryRecord* r = RecordAtIndex(Index);
+  if (!r) DatabaseError(u"No data found");
+  FillRecordFromBuffer(r, Buffer);
+}
+
+void TExtMemoryData::AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) {
+  TExtMemoryRecord* r;
+  if (Append) {
+    r = AppendNewRecord();
+  } else {
+    r = InsertNewRecordAt(std::max(recordPos_, 0));
+  }
+  recordPos_ = r->index_;
+  try {
+    AssignAutoIncValues(Buffer);
+    WriteRecordData(Buffer, recordPos_);
+  } catch (...) {
+    byId_.erase(r->id_);
+    records_.erase(records_.begin() + recordPos_);
+    Reindex(recordPos_);
+    delete r;
+    throw;
+  }
+  ViewInserted(recordPos_);
+}
+
+void TExtMemoryData::PostRecordBuffer() {
+  TDataSet::PostRecordBuffer();
+  TRecordBuffer b = ActiveBuffer();
+  if (State() == dsEdit) {
+    UpdateCursorPos();
+    WriteRecordData(b, recordPos_);
+    ViewUpdated(recordPos_);
+    return;
+  }
+  const int n = static_cast<int>(records_.size());
+  // Number the new record only once it is sure to be stored.
+  NextID();
+  AssignAutoIncValues(b);
+  TExtMemoryRecord* r = recordPos_ < n ? InsertNewRecordAt(std::max(recordPos_, 0)) : AppendNewRecord();
+  recordPos_ = r->index_;
+  FillRecordFromBuffer(r, b);
+  ViewInserted(recordPos_);
+}
+
+void TExtMemoryData::DeleteCurrentRecord() {
+  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  if (!r) DatabaseError(u"No data found");
+  int pos = recordPos_;
+  records_.erase(records_.begin() + pos);
+  byId_.erase(r->id_);
+  delete r;
+  Reindex(pos);
+  ViewDeleted(pos);
+  const int n = static_cast<int>(records_.size());
+  if (recordPos_ >= n) recordPos_ = n - 1;
+  while (recordPos_ >= 0 && FilterActive() && !PassesFilter(recordPos_)) --recordPos_;
+  if (n == 0) lastID_ = kNoID;
+}
+
+void TExtMemoryData::EmptyTable() {
+  if (!Active()) return;
+  CheckBrowseMode();
+  FreeAllRecords();
+  InvalidateFilterView();
+  ClearBuffers();
+  DataEvent(deDataSetChange, 0);
+}
+
+// ---------------------------------------------------------------- locate and lookup
+
+int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options,
+                                 bool ForLookup) {
+  TRecordBuffer spare = SpareBuffer();
+  TRecordBuffer oldCalc = CalcBuffer();
+  TDataSetState old = SetTempState(dsCalcFields);
+  int found = -1;
+  auto test = [&](int pos) {
+    FillBufferFromRecord(records_[static_cast<std::size_t>(pos)], spare);
+    SetCalcBuffer(spare);
+    return ForLookup ? LookupKeysEqual(Fields, KeyValues) : CurrentRecordMatches(Fields, KeyValues, Options);
+  };
+  try {
+    if (!ForLookup && FilterActive()) {
+      std::vector<int> v = FilterView();
+      for (int pos : v)
+        if (test(pos)) { found = pos; break; }
+    } else {
+      for (int pos = 0; pos < static_cast<int>(records_.size()); ++pos)
+        if (test(pos)) { found = pos; break; }
+    }
+  } catch (...) {
+    SetCalcBuffer(oldCalc);
+    RestoreState(old);
+    throw;
+  }
+  if (!ForLookup) SetCalcBuffer(oldCalc);
+  RestoreState(old);
+  return found;
+}
+
+bool TExtMemoryData::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  CheckBrowseMode();
+  if (IsEmpty()) return false;
+  std::vector<TField*> fields;
+  GetFieldList(fields, KeyFields);
+  if (!CurrentRecordMatches(fields, KeyValues, Options)) {
+    int pos = ScanForMatch(fields, KeyValues, Options, false);
+    if (pos < 0) return false;
+    DoBeforeScroll();
+    recordPos_ = pos;
+    Resync(rmExact | rmCenter);
+  }
+  DataEvent(deDataSetChange, 0);
+  DoAfterScroll();
+  return true;
+}
+
+bool TExtMemoryData::LookupKeysEqual(const std::vector<TField*>& Fields, const Variant& KeyValues) const {
+  auto match = [](TField* f, const Variant& key) {
+    if (f->DataType() == ftString) {
+      if (key.IsNull()) return f->IsNull();
+      return !f->IsNull() && f->AsString() == rtl::VarToStr(key);
+    }
+    return f->Value() == key;
+  };
+  if (Fields.size() == 1) return match(Fields[0], KeyValues);
+  if (!KeyValues.IsArray()) return false;
+  int low = KeyValues.LowBound();
+  for (std::size_t i = 0; i < Fields.size(); ++i) {
+    int index = low + static_cast<int>(i);
+    if (index > KeyValues.HighBound() || !match(Fields[i], KeyValues[index])) return false;
+  }
+  return true;
+}
+
+Variant TExtMemoryData::ResultValues(const String& ResultFields) {
+  std::vector<TField*> results;
+  GetFieldList(results, ResultFields);
+  if (results.size() == 1) return results[0]->Value();
+  Variant out = rtl::VarArrayCreate(0, static_cast<int>(results.size()) - 1);
+  for (std::size_t i = 0; i < results.size(); ++i) out[static_cast<int>(i)] = results[i]->Value();
+  return out;
+}
+
+Variant TExtMemoryData::Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields) {
+  CheckBrowseMode();
+  if (records_.empty()) return Variant::Null();
+  std::vector<TField*> keys;
+  GetFieldList(keys, KeyFields);
+  if (!IsEmpty() && LookupKeysEqual(keys, KeyValues)) return ResultValues(ResultFields);
+  TRecordBuffer oldCalc = CalcBuffer();
+  int pos = ScanForMatch(keys, KeyValues, 0, true);
+  if (pos < 0) {
+    SetCalcBuffer(oldCalc);
+    return Variant::Null();
+  }
+  // The spare still holds the match: read the results there.
+  TDataSetState old = SetTempState(dsCalcFields);
+  Variant out;
+  try {
+    out = ResultValues(ResultFields);
+  } catch (...) {
+    SetCalcBuffer(oldCalc);
+    RestoreState(old);
+    throw;
+  }
+  SetCalcBuffer(oldCalc);
+  RestoreState(old);
+  return out;
+}
+
+// ---------------------------------------------------------------- sorting
+
+bool TExtMemoryData::InIndexList(TField* Field) const {
+  return std::find(indexList_.begin(), indexList_.end(), Field) != indexList_.end();
+}
+
+void TExtMemoryData::BuildSortFieldList(const String& Names) {
+  indexList_.clear();
+  std::size_t pos = 0;
+  while (pos < Names.size()) {
+    String name = NextFieldName(Names, pos);
+    if (name.empty()) continue;
+    TField* f = FieldByName(name);
+    TFieldType t = f->DataType();
+    if (TableValueBytes(t, f->Size()) < 0 || t == ftADT) {
+      indexList_.clear();
+      DatabaseError(rtl::Format(u"Type mismatch for field '%s', expecting: %s actual: %s",
+                                {f->DisplayName(), String(u"a sortable type"), String(FieldTypeName(t))}));
+    }
+    indexList_.push_back(f);
+  }
+}
+
+void TExtMemoryData::SortOnFields(const String& FieldNames, bool CaseInsensitive, bool Descending) {
+  if (IsEditMode(State())) Post();
+  String names = FieldNames.empty() ? keyFieldNames_ : FieldNames;
+  if (names.empty()) return;
+  caseInsensitiveSort_ = CaseInsensitive;
+  descendingSort_ = Descending;
+  BuildSortFieldList(names);
+  try {
+    SortStoredRecords();
+  } catch (...) {
+    DropSortFieldList();
+    throw;
+  }
+}
+
+namespace {
+
+// What one sort pass needs, prepared before the first comparison: per sort
+// field where its value sits, texts decoded once per record, and the
+// calculated areas computed once per record.
+struct SortCache {
+  struct Key {
+    bool calculated;
+    int offset;
+    TFieldType type;
+    std::vector<String> texts;  // by original position, for text types
+  };
+  std::vector<Key> keys;
+  std::vector<std::vector<std::uint8_t>> calcAreas;  // by original position
+};
+
+// Set while one sort runs; records keep their pre-sort Index until it ends.
+thread_local SortCache* activeSort = nullptr;
+
+}  // namespace
+
+int TExtMemoryData::CompareFieldValues(const void* Data1, const void* Data2, TFieldType DataType, bool CaseInsensitive) {
+  const auto* a = static_cast<const std::uint8_t*>(Data1);
+  const auto* b = static_cast<const std::uint8_t*>(Data2);
+  switch (DataType) {
+    case ftString: case ftFixedChar: case ftWideString: {
+      // Raw values carry their terminating zero.
+      const int bytes = INT32_MAX / 4;
+      String x = SlotText(a, DataType, bytes), y = SlotText(b, DataType, bytes);
+      int c = CaseInsensitive ? rtl::AnsiCompareText(x, y) : rtl::AnsiCompareStr(x, y);
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case ftGuid: {
+      int c = rtl::CompareText(SlotText(a, DataType, 39), SlotText(b, DataType, 39));
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case ftSmallint: return Sign3(Load<std::int16_t>(a), Load<std::int16_t>(b));
+    case ftInteger: case ftDate: case ftTime: case ftAutoInc: return Sign3(Load<std::int32_t>(a), Load<std::int32_t>(b));
+    case ftWord: return Sign3(Load<std::uint16_t>(a), Load<std::uint16_t>(b));
+    case ftBoolean: return Sign3(Load<std::int16_t>(a) != 0, Load<std::int16_t>(b) != 0);
+    case ftFloat: case ftCurrency: case ftDateTime: return Sign3(Load<double>(a), Load<double>(b));
+    case ftBCD: case ftFMTBcd: {
+      int c = BcdCompare(Load<TBcd>(a), Load<TBcd>(b));
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case ftLargeint: return Sign3(Load<std::int64_t>(a), Load<std::int64_t>(b));
+    default: return 0;
+  }
+}
+
+int TExtMemoryData::CompareRecords(const TExtMemoryRecord* R1, const TExtMemoryRecord* R2) {
+  SortCache* cache = activeSort;
+  int o1 = -1, o2 = -1;
+  if (cache) {
+    o1 = R1->Index();
+    o2 = R2->Index();
+  }
+  for (std::size_t k = 0; k < indexList_.size(); ++k) {
+    TField* f = indexList_[k];
+    int c = 0;
+    const std::uint8_t* s1;
+    const std::uint8_t* s2;
+    bool calculated = f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
+    if (calculated) {
+      if (!cache) continue;
+      s1 = cache->calcAreas[static_cast<std::size_t>(o1)].data() + f->Offset();
+      s2 = cache->calcAreas[static_cast<std::size_t>(o2)].data() + f->Offset();
+      if (!(s1[0] && s2[0])) continue;
+    } else {
+      int ofs = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
+      s1 = R1->Data() + ofs;
+      s2 = R2->Data() + ofs;
+      if (!s1[0] || !s2[0]) {
+        c = s1[0] ? 1 : (s2[0] ? -1 : 0);
+        if (c != 0) return descendingSort_ ? -c : c;
+        continue;
+      }
+    }
+    TFieldType t = f->DataType();
+    if (cache && IsTextType(t)) {
+      const String& x = cache->keys[k].texts[static_cast<std::size_t>(o1)];
+      const String& y = cache->keys[k].texts[static_cast<std::size_t>(o2)];
+      if (t == ftGuid) c = rtl::CompareText(x, y);
+      else c = caseInsensitiveSort_ ? rtl::AnsiCompareText(x, y) : rtl::AnsiCompareStr(x, y);
+      c = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    } else {
+      c = CompareFieldValues(s1 + 1, s2 + 1, t, caseInsensitiveSort_);
+    }
+    if (c != 0) return descendingSort_ ? -c : c;
+  }
+  int c = Sign3(R1->id_, R2->id_);
+  return descendingSort_ ? -c : c;
+}
+
+void TExtMemoryData::SortStoredRecords() {
+  if (!Active() || records_.empty()) return;
+  TBookmark here = GetBookmark();
+  const std::size_t n = records_.size();
+  SortCache cache;
+  bool anyCalc = false;
+  for (TField* f : indexList_) {
+    SortCache::Key key{f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup, 0, f->DataType(), {}};
+    anyCalc = anyCalc || key.calculated;
+    if (!key.calculated) key.offset = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
+    cache.keys.push_back(std::move(key));
+  }
+  if (anyCalc) {
+    // Calculated values are computed once per record, into areas exactly as
+    // large as the calculated part of a buffer.
+    TRecordBuffer spare = SpareBuffer();
+    cache.calcAreas.resize(n);
+    TDataSetState old = SetTempState(dsCalcFields);
+    try {
+      for (std::size_t i = 0; i < n; ++i) {
+        FillBufferFromRecord(records_[i], spare);
+        cache.calcAreas[i].assign(spare + recordSize_, spare + recordSize_ + CalcFieldsSize());
+      }
+    } catch (...) {
+      RestoreState(old);
+      throw;
+    }
+    RestoreState(old);
+  }
+  for (std::size_t k = 0; k < indexList_.size(); ++k) {
+    SortCache::Key& key = cache.keys[k];
+    if (!IsTextType(key.type)) continue;
+    TField* f = indexList_[k];
+    key.texts.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint8_t* slot = key.calculated ? cache.calcAreas[i].data() + f->Offset() : records_[i]->Data() + key.offset;
+      int bytes = key.calculated ? f->DataSize() : TableValueBytes(key.type, f->Size());
+      if (key.type == ftGuid) bytes = 39;
+      if (slot[0]) key.texts[i] = SlotText(slot + 1, key.type, std::max(bytes, 0));
+    }
+  }
+  std::vector<TExtMemoryRecord*> sorted(records_);
+  activeSort = &cache;
+  try {
+    std::sort(sorted.begin(), sorted.end(),
+              [this](const TExtMemoryRecord* a, const TExtMemoryRecord* b) { return CompareRecords(a, b) < 0; });
+  } catch (...) {
+    activeSort = nullptr;
+    throw;
+  }
+  activeSort = nullptr;
+  records_.swap(sorted);
+  Reindex(0);
+  InvalidateFilterView();
+  RebuildBuffers();
+  if (!Active()) return;
+  if (BookmarkValid(here)) {
+    GotoBookmarkRecord(here.data());
+    Resync(0);
+  } else {
+    First();
+  }
+}
+
+// ---------------------------------------------------------------- blobs
+
+const AnsiString& TExtMemoryData::BlobSlotText(TField* Field, TRecordBuffer Buffer) const {
+  int def = Field->FieldNo() - 1;
+  return ExtrasOf(Buffer).Blobs.at(static_cast<std::size_t>(blobIndex_.at(static_cast<std::size_t>(def))));
+}
+
+void TExtMemoryData::StoreBlobSlotText(TField* Field, TRecordBuffer Buffer, const AnsiString& Text) {
+  if (State() == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
+  if (Buffer != ActiveBuffer()) return;
+  int def = Field->FieldNo() - 1;
+  ExtrasOf(Buffer).Blobs.at(static_cast<std::size_t>(blobIndex_.at(static_cast<std::size_t>(def)))) = Text;
+}
+
+void TExtMemoryData::RestoreBlobSlot(TField* Field) {
+  TRecordBuffer b = ActiveBuffer();
+  if (!b || Field->FieldNo() <= 0 || blobIndex_.at(static_cast<std::size_t>(Field->FieldNo() - 1)) < 0) return;
+  const std::size_t blob = static_cast<std::size_t>(blobIndex_[static_cast<std::size_t>(Field->FieldNo() - 1)]);
+  AnsiString& slot = ExtrasOf(b).Blobs.at(blob);
+  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  if (State() == dsEdit && r) slot = r->extras_.Blobs.at(blob);
+  else slot.clear();
+}
+
+std::unique_ptr<rtl::TStream> TExtMemoryData::CreateBlobStream(TField* Field, TBlobStreamMode Mode) {
+  if (!Field->IsBlob() || Field->FieldNo() <= 0 ||
+      blobIndex_.at(static_cast<std::size_t>(Field->FieldNo() - 1)) < 0)
+    DatabaseErrorFmt(u"Field '%s' is not a blob field", Field->DisplayName());
+  return std::make_unique<TExtMemBlobStream>(Field, Mode);
+}
+
+TExtMemBlobStream::TExtMemBlobStream(TField* Field, TBlobStreamMode Mode)
+    : field_(Field), dataSet_(static_cast<TExtMemoryData*>(Field->DataSet())), mode_(Mode) {
+  TRecordBuffer b;
+  if (!dataSet_->ActiveRecordBuffer(b)) return;
+  if (Mode != bmRead) {
+    if (!(field_->Modified() && b == dataSet_->ActiveBuffer())) {
+      if (field_->ReadOnly()) DatabaseErrorFmt(u"Field '%s' cannot be modified", field_->DisplayName());
+      if (!IsEditMode(dataSet_->State())) DatabaseError(u"Dataset not in edit or insert mode");
+    }
+    cached_ = field_->Modified();
+  }
+  // Reading works on whatever buffer the state reads (a filter or lookup
+  // tests its own record there, not the cursor's).
+  buffer_ = b;
+  opened_ = true;
+  if (mode_ == bmWrite) Truncate();
+}
+
+TExtMemBlobStream::~TExtMemBlobStream() {
+  if (!modified_) return;
+  try {
+    field_->SetModified(true);
+    dataSet_->DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(field_));
+  } catch (...) {
+    dataSet_->PassStorageError(std::current_exception());
+  }
+}
+
+const AnsiString* TExtMemBlobStream::StoredBlobText() const {
+  if (buffer_) return &dataSet_->BlobSlotText(field_, buffer_);
+  if (dataSet_->records_.empty()) return nullptr;
+  int pos = std::clamp(dataSet_->recordPos_, 0, static_cast<int>(dataSet_->records_.size()) - 1);
+  int def = field_->FieldNo() - 1;
+  return &dataSet_->records_[static_cast<std::size_t>(pos)]->Extras().Blobs.at(
+      static_cast<std::size_t>(dataSet_->blobIndex_.at(static_cast<std::size_t>(def))));
+}
+
+std::int64_t TExtMemBlobStream::BlobTextLength() const {
+  if (!opened_) return 0;
+  const AnsiString* s = StoredBlobText();
+  return s ? static_cast<std::int64_t>(s->size()) : 0;
+}
+
+std::int64_t TExtMemBlobStream::Read(void* Buffer, std::int64_t Count) {
+  if (!opened_ || Count <= 0) return 0;
+  const AnsiString* s = StoredBlobText();
+  if (!s) return 0;
+  std::int64_t size = static_cast<std::int64_t>(s->size());
+  if (position_ >= size) return 0;
+  Count = std::min(Count, size - position_);
+  std::memcpy(Buffer, s->data() + position_, static_cast<std::size_t>(Count));
+  position_ += Count;
+  return Count;
+}
+
+std::int64_t TExtMemBlobStream::Write(const void* Buffer, std::int64_t Count) {
+  if (!opened_ || !buffer_ || mode_ == bmRead || Count <= 0) return 0;
+  AnsiString text = dataSet_->BlobSlotText(field_, buffer_);
+  if (static_cast<std::int64_t>(text.size()) < position_ + Count) text.resize(static_cast<std::size_t>(position_ + Count));
+  std::memcpy(text.data() + position_, Buffer, static_cast<std::size_t>(Count));
+  dataSet_->StoreBlobSlotText(field_, buffer_, text);
+  position_ += Count;
+  modified_ = true;
+  return Count;
+}
+
+std::int64_t TExtMemBlobStream::Seek(std::int64_t Offset, rtl::TSeekOrigin Origin) {
+  std::int64_t target = Offset;
+  if (Origin == rtl::TSeekOrigin::soCurrent) target = position_ + Offset;
+  else if (Origin == rtl::TSeekOrigin::soEnd) target = BlobTextLength() + Offset;
+  if (target < 0) throw rtl::EStreamError(u"Invalid blob position");
+  position_ = target;
+  return position_;
+}
+
+void TExtMemBlobStream::SetSize(std::int64_t NewSize) {
+  if (!opened_ || !buffer_ || mode_ == bmRead) return;
+  if (NewSize < 0) throw rtl::EStreamError(u"Invalid blob size");
+  AnsiString text = dataSet_->BlobSlotText(field_, buffer_);
+  text.resize(static_cast<std::size_t>(NewSize));
+  dataSet_->StoreBlobSlotText(field_, buffer_, text);
+  modified_ = true;
+}
+
+void TExtMemBlobStream::Truncate() {
+  if (!opened_ || !buffer_ || mode_ == bmRead) return;
+  dataSet_->StoreBlobSlotText(field_, buffer_, AnsiString());
+  modified_ = true;
+}
+
+}  // namespace ext
