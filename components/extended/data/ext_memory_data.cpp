@@ -81,8 +81,8 @@ std::function<void(std::exception_ptr)> TExtMemoryData::ApplicationErrorHandler;
 
 // ---------------------------------------------------------------- records
 
-TExtMemoryRecord::TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, int DataSize, int Blobs, int Variants)
-    : memoryData_(MemoryData), id_(ID), data_(new std::uint8_t[static_cast<std::size_t>(std::max(DataSize, 1))]()) {
+TExtMemoryRecord::TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, std::uint8_t* Data, int Blobs, int Variants)
+    : memoryData_(MemoryData), id_(ID), data_(Data) {
   extras_.Blobs.resize(static_cast<std::size_t>(Blobs));
   extras_.Variants.resize(static_cast<std::size_t>(Variants));
 }
@@ -215,22 +215,83 @@ std::int32_t TExtMemoryData::NextID() {
 
 TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
   std::int32_t id = NextID();
-  auto rec = std::make_unique<TExtMemoryRecord>(this, id, recordSize_, blobCount_, variantCount_);
-  records_.push_back(rec.get());
-  rec->index_ = static_cast<int>(records_.size()) - 1;
+  if (chunks_.empty() && freeSlots_.empty()) {
+    constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
+    slotSize_ = header + ((static_cast<std::size_t>(recordSize_) + 15) & ~std::size_t(15));
+  }
+  std::uint8_t* slot;
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+  } else {
+    if (chunkLeft_ == 0) {
+      chunks_.push_back(std::make_unique<std::uint8_t[]>(nextChunkSlots_ * slotSize_));
+      chunkNext_ = chunks_.back().get();
+      chunkLeft_ = nextChunkSlots_;
+      nextChunkSlots_ = std::min<std::size_t>(nextChunkSlots_ * 2, 65536);
+    }
+    slot = chunkNext_;
+  }
+  if (records_.empty()) {
+    // IDs start again once the table is empty; so does their table.
+    idTable_.clear();
+    idFirst_ = id;
+    deadIds_ = 0;
+  }
+  records_.push_back(nullptr);
   try {
-    byId_.emplace(id, rec.get());
+    idTable_.push_back(nullptr);
   } catch (...) {
     records_.pop_back();
     throw;
   }
+  constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
+  std::memset(slot + header, 0, slotSize_ - header);
+  TExtMemoryRecord* rec;
+  try {
+    rec = new (slot) TExtMemoryRecord(this, id, slot + header, blobCount_, variantCount_);
+  } catch (...) {
+    records_.pop_back();
+    idTable_.pop_back();
+    throw;
+  }
+  if (!freeSlots_.empty() && freeSlots_.back() == slot) {
+    freeSlots_.pop_back();
+  } else {
+    chunkNext_ += slotSize_;
+    --chunkLeft_;
+  }
+  records_.back() = rec;
+  rec->index_ = static_cast<int>(records_.size()) - 1;
+  idTable_.back() = rec;
   lastID_ = id;
-  return rec.release();
+  return rec;
+}
+
+void TExtMemoryData::DestroyRecord(TExtMemoryRecord* Record) {
+  std::int64_t at = std::int64_t(Record->id_) - idFirst_;
+  if (at >= 0 && at < static_cast<std::int64_t>(idTable_.size())) {
+    idTable_[static_cast<std::size_t>(at)] = nullptr;
+    ++deadIds_;
+  }
+  // Mostly the oldest records go first: drop the dead front of the table.
+  if (deadIds_ > 1024 && deadIds_ > idTable_.size() / 2) {
+    std::size_t k = 0;
+    while (k < idTable_.size() && !idTable_[k]) ++k;
+    idTable_.erase(idTable_.begin(), idTable_.begin() + static_cast<std::ptrdiff_t>(k));
+    idFirst_ += static_cast<std::int64_t>(k);
+    deadIds_ -= k;
+  }
+  Record->~TExtMemoryRecord();
+  freeSlots_.push_back(reinterpret_cast<std::uint8_t*>(Record));
 }
 
 TExtMemoryRecord* TExtMemoryData::InsertNewRecordAt(int Index) {
   TExtMemoryRecord* rec = AppendNewRecord();
-  if (Index >= 0 && Index < static_cast<int>(records_.size()) - 1) MoveRecord(rec, Index);
+  int last = static_cast<int>(records_.size()) - 1;
+  if (Index >= 0 && Index < last) {
+    std::rotate(records_.begin() + Index, records_.begin() + last, records_.end());
+    Reindex(Index);
+  }
   return rec;
 }
 
@@ -258,14 +319,22 @@ TExtMemoryRecord* TExtMemoryData::RecordAtIndex(int Index) const {
 }
 
 TExtMemoryRecord* TExtMemoryData::RecordById(std::int32_t ID) const {
-  auto it = byId_.find(ID);
-  return it == byId_.end() ? nullptr : it->second;
+  std::int64_t at = std::int64_t(ID) - idFirst_;
+  if (at < 0 || at >= static_cast<std::int64_t>(idTable_.size())) return nullptr;
+  return idTable_[static_cast<std::size_t>(at)];
 }
 
 void TExtMemoryData::FreeAllRecords() {
-  for (TExtMemoryRecord* r : records_) delete r;
+  for (TExtMemoryRecord* r : records_) r->~TExtMemoryRecord();
   records_.clear();
-  byId_.clear();
+  idTable_.clear();
+  idFirst_ = std::int64_t(INT32_MIN) + 1;
+  deadIds_ = 0;
+  chunks_.clear();
+  freeSlots_.clear();
+  chunkNext_ = nullptr;
+  chunkLeft_ = 0;
+  nextChunkSlots_ = 64;
   view_.clear();
   lastID_ = kNoID;
   recordPos_ = -1;
@@ -533,14 +602,14 @@ void TExtMemoryData::RebuildFilterParser() {
 }
 
 bool TExtMemoryData::FieldValueByName(const String& Name, Variant& Value) {
-  // The parser asks by name for every record; the name is resolved once.
-  auto it = filterFields_.find(Name);
-  TField* f;
+  // The parser asks by name for every record; each name is resolved once.
+  TField* f = nullptr;
+  auto it = std::find_if(filterFields_.begin(), filterFields_.end(), [&](const auto& e) { return e.first == Name; });
   if (it != filterFields_.end()) {
     f = it->second;
   } else {
     f = FindField(Name);
-    if (Active()) filterFields_.emplace(Name, f);
+    if (Active()) filterFields_.emplace_back(Name, f);
   }
   if (!f) return false;
   Value = f->Value();
@@ -655,7 +724,7 @@ void TExtMemoryData::PutFieldData(TField* Field, const void* Src) {
 bool TExtMemoryData::BookmarkValid(const TBookmark& Bookmark) const {
   if (Bookmark.size() != 4 || !active_) return false;
   std::int32_t id = ReadID(Bookmark.data());
-  return id > kNoID && id <= lastID_ && byId_.count(id) != 0;
+  return id > kNoID && id <= lastID_ && RecordById(id) != nullptr;
 }
 
 int TExtMemoryData::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
@@ -706,10 +775,9 @@ void TExtMemoryData::AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) {
     AssignAutoIncValues(Buffer);
     WriteRecordData(Buffer, recordPos_);
   } catch (...) {
-    byId_.erase(r->id_);
     records_.erase(records_.begin() + recordPos_);
     Reindex(recordPos_);
-    delete r;
+    DestroyRecord(r);
     throw;
   }
   ViewInserted(recordPos_);
@@ -739,8 +807,7 @@ void TExtMemoryData::DeleteCurrentRecord() {
   if (!r) DatabaseError(u"No data found");
   int pos = recordPos_;
   records_.erase(records_.begin() + pos);
-  byId_.erase(r->id_);
-  delete r;
+  DestroyRecord(r);
   Reindex(pos);
   ViewDeleted(pos);
   const int n = static_cast<int>(records_.size());

@@ -38,17 +38,19 @@ struct TExtMemoryExtras {
   std::vector<Variant> CalcVariants; // one per calculated variant field
 };
 
+// A stored record. Records and their data areas live in slots of a pool
+// owned by the dataset, so records made one after another sit side by side.
 class TExtMemoryRecord {
  public:
-  TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, int DataSize, int Blobs, int Variants);
+  TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, std::uint8_t* Data, int Blobs, int Variants);
 
   TExtMemoryData* MemoryData() const { return memoryData_; }
   std::int32_t ID() const { return id_; }
   // Position in the storage order; -1 when not attached.
   int Index() const { return index_; }
   void SetIndex(int Value);
-  std::uint8_t* Data() { return data_.get(); }
-  const std::uint8_t* Data() const { return data_.get(); }
+  std::uint8_t* Data() { return data_; }
+  const std::uint8_t* Data() const { return data_; }
   TExtMemoryExtras& Extras() { return extras_; }
   const TExtMemoryExtras& Extras() const { return extras_; }
 
@@ -57,7 +59,7 @@ class TExtMemoryRecord {
   TExtMemoryData* memoryData_;
   std::int32_t id_;
   int index_ = -1;
-  std::unique_ptr<std::uint8_t[]> data_;
+  std::uint8_t* data_;
   TExtMemoryExtras extras_;
 };
 
@@ -158,6 +160,7 @@ class TExtMemoryData : public db::TDataSet {
   };
 
   TExtMemoryRecord* AppendNewRecord();
+  void DestroyRecord(TExtMemoryRecord* Record);
   TExtMemoryRecord* InsertNewRecordAt(int Index);
   std::int32_t NextID();
   void BuildFieldOffsets();
@@ -192,7 +195,16 @@ class TExtMemoryData : public db::TDataSet {
   Variant ResultValues(const String& ResultFields);
 
   std::vector<TExtMemoryRecord*> records_;
-  std::unordered_map<std::int32_t, TExtMemoryRecord*> byId_;
+  // Records by ID: IDs are handed out in sequence, so the ID less idFirst_
+  // indexes the table; gone records leave nullptr until the front is trimmed.
+  std::vector<TExtMemoryRecord*> idTable_;
+  std::int64_t idFirst_ = std::int64_t(INT32_MIN) + 1;
+  std::size_t deadIds_ = 0;
+  // Record slot pool.
+  std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
+  std::uint8_t* chunkNext_ = nullptr;
+  std::size_t chunkLeft_ = 0, slotSize_ = 0, nextChunkSlots_ = 64;
+  std::vector<std::uint8_t*> freeSlots_;
   int recordPos_ = -1;
   int recordSize_ = 0, bookmarkOfs_ = 0, extrasOfs_ = 0, recBufSize_ = 0;
   std::vector<std::int32_t> offsets_;   // per definition: data-area offset of its slot, -1 without
@@ -208,7 +220,7 @@ class TExtMemoryData : public db::TDataSet {
   bool caseInsensitiveSort_ = false, descendingSort_ = false;
   String keyFieldNames_;
   std::unique_ptr<TExprParser> filterParser_;
-  std::unordered_map<std::u16string, db::TField*> filterFields_;
+  std::vector<std::pair<String, db::TField*>> filterFields_;  // names the filter asked for
   std::vector<int> view_;  // storage positions passing the filter, ascending
   bool viewValid_ = false;
 };
