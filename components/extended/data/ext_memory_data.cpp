@@ -65,6 +65,13 @@ T Load(const void* p) {
   return v;
 }
 
+// Records sit wherever their slot is, which after a sort is not their
+// order: scans ask for the memory of the records a few steps ahead.
+constexpr std::size_t kPrefetchAhead = 8;
+inline void Prefetch(const std::vector<TExtMemoryRecord*>& Records, std::size_t Index) {
+  if (Index < Records.size()) __builtin_prefetch(Records[Index]->Data());
+}
+
 // Natural value size: the larger of the layout table and what the field
 // class reads and writes, so no field ever copies past its slot.
 int ValueBytesFor(TFieldDef* Def) {
@@ -224,7 +231,7 @@ TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
     slot = freeSlots_.back();
   } else {
     if (chunkLeft_ == 0) {
-      chunks_.push_back(std::make_unique<std::uint8_t[]>(nextChunkSlots_ * slotSize_));
+      chunks_.emplace_back(new std::uint8_t[nextChunkSlots_ * slotSize_]);  // slots are cleared when taken
       chunkNext_ = chunks_.back().get();
       chunkLeft_ = nextChunkSlots_;
       nextChunkSlots_ = std::min<std::size_t>(nextChunkSlots_ * 2, 65536);
@@ -265,6 +272,32 @@ TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
   idTable_.back() = rec;
   lastID_ = id;
   return rec;
+}
+
+void TExtMemoryData::RelayoutRecords() {
+  // Scans and windows walk the storage order; after a sort that order is
+  // scattered over memory. Laying the records out again in that order keeps
+  // a walk over a million records from missing the cache at every step.
+  const std::size_t n = records_.size();
+  if (n < 2) return;
+  constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
+  std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[n * slotSize_]);
+  for (std::size_t i = 0; i < n; ++i) {
+    TExtMemoryRecord* old = records_[i];
+    std::uint8_t* slot = chunk.get() + i * slotSize_;
+    std::memcpy(slot + header, old->data_, slotSize_ - header);
+    auto* rec = new (slot) TExtMemoryRecord(std::move(*old));
+    rec->data_ = slot + header;
+    old->~TExtMemoryRecord();
+    records_[i] = rec;
+    idTable_[static_cast<std::size_t>(std::int64_t(rec->id_) - idFirst_)] = rec;
+  }
+  chunks_.clear();
+  chunks_.push_back(std::move(chunk));
+  freeSlots_.clear();
+  chunkNext_ = nullptr;
+  chunkLeft_ = 0;
+  nextChunkSlots_ = std::clamp<std::size_t>(n / 8, 64, 65536);
 }
 
 void TExtMemoryData::DestroyRecord(TExtMemoryRecord* Record) {
@@ -493,7 +526,12 @@ TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool
       }
       break;
   }
-  if (result == grOK) FillBufferFromRecord(records_[static_cast<std::size_t>(recordPos_)], Buffer);
+  if (result == grOK) {
+    // Windows fill record after record in one direction.
+    if (Mode == gmNext) Prefetch(records_, static_cast<std::size_t>(recordPos_) + 1);
+    else if (Mode == gmPrior && recordPos_ > 0) Prefetch(records_, static_cast<std::size_t>(recordPos_) - 1);
+    FillBufferFromRecord(records_[static_cast<std::size_t>(recordPos_)], Buffer);
+  }
   else if (result == grError && Report) DatabaseError(u"No data found");
   return result;
 }
@@ -508,18 +546,24 @@ bool TExtMemoryData::PassesFilter(int Pos) {
 bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
   bool accept = true;
   TDataSetState old = SetTempState(dsFilter);
+  // Without calculated fields, blobs or variants the whole record is its
+  // data area: the filter reads it in place.
+  const bool direct = CalcFieldsSize() == 0 && blobCount_ == 0 && variantCount_ == 0;
   try {
-    FillBufferFromRecord(Record, SpareBuffer());
+    if (direct) filterBuffer_ = const_cast<std::uint8_t*>(Record->Data());
+    else FillBufferFromRecord(Record, SpareBuffer());
     if (filterParser_ && filterParser_->Eval()) {
       const Variant& v = filterParser_->Value();
       accept = !v.IsNull() && !v.IsEmpty() && v.AsBoolean();
     }
     if (OnFilterRecord()) OnFilterRecord()(this, accept);
   } catch (...) {
+    filterBuffer_ = nullptr;
     RestoreState(old);
     PassStorageError(std::current_exception());
     return accept;
   }
+  filterBuffer_ = nullptr;
   RestoreState(old);
   return accept;
 }
@@ -527,8 +571,10 @@ bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
 const std::vector<int>& TExtMemoryData::FilterView() {
   if (!viewValid_) {
     view_.clear();
-    for (std::size_t i = 0; i < records_.size(); ++i)
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+      Prefetch(records_, i + kPrefetchAhead);
       if (EvaluateFilter(records_[i])) view_.push_back(static_cast<int>(i));
+    }
     viewValid_ = true;
   }
   return view_;
@@ -629,7 +675,7 @@ bool TExtMemoryData::ActiveRecordBuffer(TRecordBuffer& Buffer) const {
       break;
     case dsEdit: case dsInsert: Buffer = ActiveBuffer(); break;
     case dsCalcFields: Buffer = CalcBuffer(); break;
-    case dsFilter: Buffer = SpareBuffer(); break;
+    case dsFilter: Buffer = filterBuffer_ ? filterBuffer_ : SpareBuffer(); break;
     default: Buffer = nullptr; break;
   }
   return Buffer != nullptr;
@@ -833,26 +879,51 @@ int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Varia
   TRecordBuffer oldCalc = CalcBuffer();
   TDataSetState old = SetTempState(dsCalcFields);
   int found = -1;
+  // Plain data keys are read straight from the stored data area (a data
+  // area is the front of a buffer); anything else needs a filled buffer.
+  const bool direct = std::all_of(Fields.begin(), Fields.end(), [](TField* f) {
+    return f->FieldKind() == fkData && !f->IsBlob() && f->DataType() != ftVariant;
+  });
   auto test = [&](int pos) {
-    FillBufferFromRecord(records_[static_cast<std::size_t>(pos)], spare);
-    SetCalcBuffer(spare);
+    TExtMemoryRecord* r = records_[static_cast<std::size_t>(pos)];
+    if (direct) {
+      SetCalcBuffer(r->Data());
+    } else {
+      FillBufferFromRecord(r, spare);
+      SetCalcBuffer(spare);
+    }
     return ForLookup ? LookupKeysEqual(Fields, KeyValues) : CurrentRecordMatches(Fields, KeyValues, Options);
   };
   try {
     if (!ForLookup && FilterActive()) {
       std::vector<int> v = FilterView();
-      for (int pos : v)
-        if (test(pos)) { found = pos; break; }
+      for (std::size_t i = 0; i < v.size(); ++i) {
+        if (i + kPrefetchAhead < v.size()) Prefetch(records_, static_cast<std::size_t>(v[i + kPrefetchAhead]));
+        if (test(v[i])) { found = v[i]; break; }
+      }
     } else {
-      for (int pos = 0; pos < static_cast<int>(records_.size()); ++pos)
+      for (int pos = 0; pos < static_cast<int>(records_.size()); ++pos) {
+        Prefetch(records_, static_cast<std::size_t>(pos) + kPrefetchAhead);
         if (test(pos)) { found = pos; break; }
+      }
     }
   } catch (...) {
     SetCalcBuffer(oldCalc);
     RestoreState(old);
     throw;
   }
-  if (!ForLookup) SetCalcBuffer(oldCalc);
+  if (!ForLookup) {
+    SetCalcBuffer(oldCalc);
+  } else if (found >= 0 && direct) {
+    try {
+      FillBufferFromRecord(records_[static_cast<std::size_t>(found)], spare);
+    } catch (...) {
+      SetCalcBuffer(oldCalc);
+      RestoreState(old);
+      throw;
+    }
+    SetCalcBuffer(spare);
+  }
   RestoreState(old);
   return found;
 }
@@ -968,22 +1039,85 @@ void TExtMemoryData::SortOnFields(const String& FieldNames, bool CaseInsensitive
 
 namespace {
 
-// What one sort pass needs, prepared before the first comparison: per sort
-// field where its value sits, texts decoded once per record, and the
-// calculated areas computed once per record.
-struct SortCache {
-  struct Key {
-    bool calculated;
-    int offset;
-    TFieldType type;
-    std::vector<String> texts;  // by original position, for text types
-  };
-  std::vector<Key> keys;
-  std::vector<std::vector<std::uint8_t>> calcAreas;  // by original position
+// One sort field's values for every record, read once before sorting so
+// the comparisons touch neither records nor fields: integers (and dates,
+// times, booleans) as 64-bit, floats as doubles, texts decoded (and folded
+// for a case-insensitive order), packed decimals as they are.
+struct SortColumn {
+  enum Kind { kInt, kFloat, kBcd, kText, kGuid, kNone } kind = kNone;
+  bool calculated = false;  // then a missing value compares equal to anything
+  std::vector<std::uint8_t> has;
+  std::vector<std::int64_t> ints;
+  std::vector<double> floats;
+  std::vector<TBcd> bcds;
+  std::vector<String> texts, folded;
+};
+
+SortColumn::Kind KindOf(TFieldType t) {
+  switch (t) {
+    case ftSmallint: case ftInteger: case ftDate: case ftTime: case ftAutoInc: case ftWord: case ftBoolean:
+    case ftLargeint: return SortColumn::kInt;
+    case ftFloat: case ftCurrency: case ftDateTime: return SortColumn::kFloat;
+    case ftBCD: case ftFMTBcd: return SortColumn::kBcd;
+    case ftString: case ftFixedChar: case ftWideString: return SortColumn::kText;
+    case ftGuid: return SortColumn::kGuid;
+    default: return SortColumn::kNone;
+  }
+}
+
+std::int64_t IntOf(const std::uint8_t* v, TFieldType t) {
+  switch (t) {
+    case ftSmallint: return Load<std::int16_t>(v);
+    case ftWord: return Load<std::uint16_t>(v);
+    case ftBoolean: return Load<std::int16_t>(v) != 0;
+    case ftLargeint: return Load<std::int64_t>(v);
+    default: return Load<std::int32_t>(v);
+  }
+}
+
+String Folded(const String& s) {
+  String f(s);
+  for (char16_t& c : f) c = rtl::LowCaseChar(c);
+  return f;
+}
+
+struct SortPlan {
+  std::vector<SortColumn> columns;
+  std::vector<std::int32_t> ids;
+  bool caseInsensitive = false, descending = false;
+
+  // Same order as comparing the records field by field: a value sorts
+  // after no value, ties fall to creation order, descending reverses all.
+  int Compare(std::size_t a, std::size_t b) const {
+    for (const SortColumn& c : columns) {
+      int r = 0;
+      if (!c.has[a] || !c.has[b]) {
+        r = c.calculated ? 0 : (c.has[a] ? 1 : (c.has[b] ? -1 : 0));
+      } else {
+        switch (c.kind) {
+          case SortColumn::kInt: r = Sign3(c.ints[a], c.ints[b]); break;
+          case SortColumn::kFloat: r = Sign3(c.floats[a], c.floats[b]); break;
+          case SortColumn::kBcd: r = BcdCompare(c.bcds[a], c.bcds[b]); break;
+          case SortColumn::kGuid: r = c.folded[a].compare(c.folded[b]); break;
+          case SortColumn::kText:
+            // Folded texts in code-unit order are exactly the locale order
+            // of the user interface; case decides only between equals.
+            r = c.folded[a].compare(c.folded[b]);
+            if (r == 0 && !caseInsensitive) r = rtl::AnsiCompareStr(c.texts[a], c.texts[b]);
+            break;
+          case SortColumn::kNone: break;
+        }
+        r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+      }
+      if (r != 0) return descending ? -r : r;
+    }
+    int r = Sign3(ids[a], ids[b]);
+    return descending ? -r : r;
+  }
 };
 
 // Set while one sort runs; records keep their pre-sort Index until it ends.
-thread_local SortCache* activeSort = nullptr;
+thread_local const SortPlan* activePlan = nullptr;
 
 }  // namespace
 
@@ -1017,43 +1151,15 @@ int TExtMemoryData::CompareFieldValues(const void* Data1, const void* Data2, TFi
 }
 
 int TExtMemoryData::CompareRecords(const TExtMemoryRecord* R1, const TExtMemoryRecord* R2) {
-  SortCache* cache = activeSort;
-  int o1 = -1, o2 = -1;
-  if (cache) {
-    o1 = R1->Index();
-    o2 = R2->Index();
-  }
-  for (std::size_t k = 0; k < indexList_.size(); ++k) {
-    TField* f = indexList_[k];
-    int c = 0;
-    const std::uint8_t* s1;
-    const std::uint8_t* s2;
-    bool calculated = f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
-    if (calculated) {
-      if (!cache) continue;
-      s1 = cache->calcAreas[static_cast<std::size_t>(o1)].data() + f->Offset();
-      s2 = cache->calcAreas[static_cast<std::size_t>(o2)].data() + f->Offset();
-      if (!(s1[0] && s2[0])) continue;
-    } else {
-      int ofs = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
-      s1 = R1->Data() + ofs;
-      s2 = R2->Data() + ofs;
-      if (!s1[0] || !s2[0]) {
-        c = s1[0] ? 1 : (s2[0] ? -1 : 0);
-        if (c != 0) return descendingSort_ ? -c : c;
-        continue;
-      }
-    }
-    TFieldType t = f->DataType();
-    if (cache && IsTextType(t)) {
-      const String& x = cache->keys[k].texts[static_cast<std::size_t>(o1)];
-      const String& y = cache->keys[k].texts[static_cast<std::size_t>(o2)];
-      if (t == ftGuid) c = rtl::CompareText(x, y);
-      else c = caseInsensitiveSort_ ? rtl::AnsiCompareText(x, y) : rtl::AnsiCompareStr(x, y);
-      c = c < 0 ? -1 : (c > 0 ? 1 : 0);
-    } else {
-      c = CompareFieldValues(s1 + 1, s2 + 1, t, caseInsensitiveSort_);
-    }
+  if (activePlan) return activePlan->Compare(static_cast<std::size_t>(R1->Index()), static_cast<std::size_t>(R2->Index()));
+  // Outside a sort: data fields only (calculated values are not at hand).
+  for (TField* f : indexList_) {
+    if (f->FieldKind() != fkData) continue;
+    int ofs = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
+    const std::uint8_t* s1 = R1->Data() + ofs;
+    const std::uint8_t* s2 = R2->Data() + ofs;
+    int c = (!s1[0] || !s2[0]) ? (s1[0] ? 1 : (s2[0] ? -1 : 0))
+                               : CompareFieldValues(s1 + 1, s2 + 1, f->DataType(), caseInsensitiveSort_);
     if (c != 0) return descendingSort_ ? -c : c;
   }
   int c = Sign3(R1->id_, R2->id_);
@@ -1064,24 +1170,24 @@ void TExtMemoryData::SortStoredRecords() {
   if (!Active() || records_.empty()) return;
   TBookmark here = GetBookmark();
   const std::size_t n = records_.size();
-  SortCache cache;
+  SortPlan plan;
+  plan.caseInsensitive = caseInsensitiveSort_;
+  plan.descending = descendingSort_;
+  plan.ids.resize(n);
+  for (std::size_t i = 0; i < n; ++i) plan.ids[i] = records_[i]->id_;
   bool anyCalc = false;
-  for (TField* f : indexList_) {
-    SortCache::Key key{f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup, 0, f->DataType(), {}};
-    anyCalc = anyCalc || key.calculated;
-    if (!key.calculated) key.offset = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
-    cache.keys.push_back(std::move(key));
-  }
+  for (TField* f : indexList_) anyCalc = anyCalc || f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
+  // Calculated values are computed once per record, into areas exactly as
+  // large as the calculated part of a buffer.
+  std::vector<std::vector<std::uint8_t>> calcAreas;
   if (anyCalc) {
-    // Calculated values are computed once per record, into areas exactly as
-    // large as the calculated part of a buffer.
     TRecordBuffer spare = SpareBuffer();
-    cache.calcAreas.resize(n);
+    calcAreas.resize(n);
     TDataSetState old = SetTempState(dsCalcFields);
     try {
       for (std::size_t i = 0; i < n; ++i) {
         FillBufferFromRecord(records_[i], spare);
-        cache.calcAreas[i].assign(spare + recordSize_, spare + recordSize_ + CalcFieldsSize());
+        calcAreas[i].assign(spare + recordSize_, spare + recordSize_ + CalcFieldsSize());
       }
     } catch (...) {
       RestoreState(old);
@@ -1089,30 +1195,57 @@ void TExtMemoryData::SortStoredRecords() {
     }
     RestoreState(old);
   }
-  for (std::size_t k = 0; k < indexList_.size(); ++k) {
-    SortCache::Key& key = cache.keys[k];
-    if (!IsTextType(key.type)) continue;
-    TField* f = indexList_[k];
-    key.texts.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint8_t* slot = key.calculated ? cache.calcAreas[i].data() + f->Offset() : records_[i]->Data() + key.offset;
-      int bytes = key.calculated ? f->DataSize() : TableValueBytes(key.type, f->Size());
-      if (key.type == ftGuid) bytes = 39;
-      if (slot[0]) key.texts[i] = SlotText(slot + 1, key.type, std::max(bytes, 0));
+  for (TField* f : indexList_) {
+    SortColumn c;
+    TFieldType t = f->DataType();
+    c.kind = KindOf(t);
+    bool calculated = f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
+    int ofs = calculated ? f->Offset() : offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
+    int bytes = calculated ? f->DataSize() : (t == ftGuid ? 39 : TableValueBytes(t, f->Size()));
+    c.has.resize(n);
+    switch (c.kind) {
+      case SortColumn::kInt: c.ints.resize(n); break;
+      case SortColumn::kFloat: c.floats.resize(n); break;
+      case SortColumn::kBcd: c.bcds.resize(n); break;
+      case SortColumn::kText: c.texts.resize(n); c.folded.resize(n); break;
+      case SortColumn::kGuid: c.folded.resize(n); break;
+      case SortColumn::kNone: break;
     }
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint8_t* slot = calculated ? calcAreas[i].data() + ofs : records_[i]->Data() + ofs;
+      c.has[i] = slot[0] ? 1 : 0;
+      if (!slot[0]) continue;
+      const std::uint8_t* v = slot + 1;
+      switch (c.kind) {
+        case SortColumn::kInt: c.ints[i] = IntOf(v, t); break;
+        case SortColumn::kFloat: c.floats[i] = Load<double>(v); break;
+        case SortColumn::kBcd: c.bcds[i] = Load<TBcd>(v); break;
+        case SortColumn::kText:
+          c.texts[i] = SlotText(v, t, std::max(bytes, 0));
+          c.folded[i] = Folded(c.texts[i]);
+          break;
+        case SortColumn::kGuid: c.folded[i] = rtl::UpperCase(SlotText(v, t, 39)); break;
+        case SortColumn::kNone: break;
+      }
+    }
+    c.calculated = calculated;
+    plan.columns.push_back(std::move(c));
   }
-  std::vector<TExtMemoryRecord*> sorted(records_);
-  activeSort = &cache;
+  std::vector<std::uint32_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+  activePlan = &plan;
   try {
-    std::sort(sorted.begin(), sorted.end(),
-              [this](const TExtMemoryRecord* a, const TExtMemoryRecord* b) { return CompareRecords(a, b) < 0; });
+    std::sort(order.begin(), order.end(), [&plan](std::uint32_t a, std::uint32_t b) { return plan.Compare(a, b) < 0; });
   } catch (...) {
-    activeSort = nullptr;
+    activePlan = nullptr;
     throw;
   }
-  activeSort = nullptr;
+  activePlan = nullptr;
+  std::vector<TExtMemoryRecord*> sorted(n);
+  for (std::size_t i = 0; i < n; ++i) sorted[i] = records_[order[i]];
   records_.swap(sorted);
   Reindex(0);
+  RelayoutRecords();
   InvalidateFilterView();
   RebuildBuffers();
   if (!Active()) return;

@@ -104,6 +104,7 @@ class TExtMemoryData : public db::TDataSet {
   int FilteredRecordCount();
 
   // The stored record at a storage position, and by ID (nullptr when gone).
+  // Record pointers hold until the next change or sort of the table.
   TExtMemoryRecord* RecordAtIndex(int Index) const;
   TExtMemoryRecord* RecordById(std::int32_t ID) const;
   // Moves a stored record to another storage position.
@@ -152,15 +153,9 @@ class TExtMemoryData : public db::TDataSet {
  private:
   friend class TExtMemBlobStream;
 
-  struct SortKey {
-    db::TField* field;
-    bool calculated;
-    int offset;  // data-area or calculated-area offset of the flag byte
-    db::TFieldType type;
-  };
-
   TExtMemoryRecord* AppendNewRecord();
   void DestroyRecord(TExtMemoryRecord* Record);
+  void RelayoutRecords();
   TExtMemoryRecord* InsertNewRecordAt(int Index);
   std::int32_t NextID();
   void BuildFieldOffsets();
@@ -222,6 +217,7 @@ class TExtMemoryData : public db::TDataSet {
   std::unique_ptr<TExprParser> filterParser_;
   std::vector<std::pair<String, db::TField*>> filterFields_;  // names the filter asked for
   std::vector<int> view_;  // storage positions passing the filter, ascending
+  db::TRecordBuffer filterBuffer_ = nullptr;  // the record under test, when read in place
   bool viewValid_ = false;
 };
 
