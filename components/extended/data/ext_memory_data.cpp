@@ -117,6 +117,18 @@ void TExtMemoryData::SetCapacity(int Value) {
 // ---------------------------------------------------------------- opening and layout
 
 void TExtMemoryData::OpenStorage(bool InfoQuery) {
+  if (source_) {
+    try {
+      if (loadStructure_) {
+        CopyStructure(source_, autoIncAsInteger_);
+      } else if (Tracking()) {
+        EnsureStatusFieldDef();
+        HideStatusFieldColumn();
+      }
+    } catch (...) {
+      rtl::Abort();
+    }
+  }
   if (!InfoQuery) {
     // Persistent fields decide the structure: definitions follow them.
     if (FieldCount() > 0) {
@@ -198,7 +210,22 @@ void TExtMemoryData::PrepareOpen() {
 }
 
 void TExtMemoryData::LoadAfterOpen() {
-  if (!records_.empty() && !keyFieldNames_.empty()) SortOnFields(keyFieldNames_, true, false);
+  if (source_ && loadRecords_) {
+    bool wasActive = source_->Active();
+    try {
+      if (!wasActive) source_->Open();
+      rowsOriginal_ = LoadSourceRecords();
+      if (rowsOriginal_ > 0) {
+        if (!keyFieldNames_.empty()) SortOnFields(keyFieldNames_, true, false);
+        if (applyMode_ == amAppend) Last(); else First();
+      }
+    } catch (...) {
+      rowsOriginal_ = 0;
+    }
+    if (datasetClosed_ && source_->Active()) source_->Close();
+  } else if (!records_.empty() && !keyFieldNames_.empty()) {
+    SortOnFields(keyFieldNames_, true, false);
+  }
   TDataSet::LoadAfterOpen();
 }
 
@@ -832,10 +859,32 @@ void TExtMemoryData::AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) {
 void TExtMemoryData::PostRecordBuffer() {
   TDataSet::PostRecordBuffer();
   TRecordBuffer b = ActiveBuffer();
+  bool counted = false;
+  if (Tracking() && !IsLoading() && StatusField()) {
+    if (State() == dsEdit) {
+      if (CurrentStatus() == rsOriginal) {
+        // Appending only: a loaded record stays as it was loaded.
+        if (applyMode_ == amAppend) return;
+        SetBufferStatus(b, rsUpdated);
+        counted = true;
+      }
+    } else {
+      int index;
+      if (IsDeleted(index)) {
+        // Deleted and put back under the same key: an update, not a change more.
+        deletedValues_.erase(deletedValues_.begin() + index);
+        SetBufferStatus(b, applyMode_ == amAppend ? rsInserted : rsUpdated);
+      } else {
+        SetBufferStatus(b, rsInserted);
+        counted = true;
+      }
+    }
+  }
   if (State() == dsEdit) {
     UpdateCursorPos();
     WriteRecordData(b, recordPos_);
     ViewUpdated(recordPos_);
+    if (counted) ++rowsChanged_;
     return;
   }
   const int n = static_cast<int>(records_.size());
@@ -846,11 +895,21 @@ void TExtMemoryData::PostRecordBuffer() {
   recordPos_ = r->index_;
   FillRecordFromBuffer(r, b);
   ViewInserted(recordPos_);
+  if (counted) ++rowsChanged_;
 }
 
 void TExtMemoryData::DeleteCurrentRecord() {
   TExtMemoryRecord* r = RecordAtIndex(recordPos_);
   if (!r) DatabaseError(u"No data found");
+  int status = -1;
+  Variant keys;
+  if (Tracking() && !IsLoading() && StatusField()) {
+    status = StoredStatus(r);
+    if (status != rsInserted) {
+      if (applyMode_ == amAppend) return;  // appending only: nothing loaded goes away
+      keys = GetValues(keyFieldNames_);
+    }
+  }
   int pos = recordPos_;
   records_.erase(records_.begin() + pos);
   DestroyRecord(r);
@@ -860,6 +919,12 @@ void TExtMemoryData::DeleteCurrentRecord() {
   if (recordPos_ >= n) recordPos_ = n - 1;
   while (recordPos_ >= 0 && FilterActive() && !PassesFilter(recordPos_)) --recordPos_;
   if (n == 0) lastID_ = kNoID;
+  if (status == rsInserted) {
+    --rowsChanged_;
+  } else if (status >= 0) {
+    deletedValues_.push_back(keys);
+    if (status == rsOriginal) ++rowsChanged_;
+  }
 }
 
 void TExtMemoryData::EmptyTable() {

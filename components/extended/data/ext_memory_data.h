@@ -31,6 +31,14 @@ using rtl::Variant;
 
 class TExtMemoryData;
 
+// Change tracking against a source dataset.
+enum TApplyMode { amNone, amAppend, amMerge };
+enum TLoadMode { lmCopy, lmAppend };
+enum TSaveLoadState { slsNone, slsLoading, slsSaving };
+enum TRecordStatus { rsOriginal = 0, rsUpdated = 1, rsInserted = 2, rsDeleted = 3 };
+using TApplyEvent = std::function<void(db::TDataSet* Dataset, int Rows)>;
+using TApplyRecordEvent = std::function<void(db::TDataSet* Dataset, TRecordStatus RecStatus, bool FoundApply)>;
+
 // Values that cannot live in the flat data area.
 struct TExtMemoryExtras {
   std::vector<AnsiString> Blobs;     // one per blob field
@@ -100,6 +108,48 @@ class TExtMemoryData : public db::TDataSet {
   bool CaseInsensitiveSort() const { return caseInsensitiveSort_; }
   bool DescendingSort() const { return descendingSort_; }
 
+  // Source dataset and change tracking.
+  db::TDataSet* DataSet() const { return source_; }
+  void SetDataSet(db::TDataSet* Value) { source_ = Value; }
+  bool DatasetClosed() const { return datasetClosed_; }
+  void SetDatasetClosed(bool v) { datasetClosed_ = v; }
+  bool LoadStructure() const { return loadStructure_; }
+  void SetLoadStructure(bool v) { loadStructure_ = v; }
+  bool LoadRecords() const { return loadRecords_; }
+  void SetLoadRecords(bool v) { loadRecords_ = v; }
+  TApplyMode ApplyMode() const { return applyMode_; }
+  void SetApplyMode(TApplyMode v) { applyMode_ = v; }
+  bool ExactApply() const { return exactApply_; }
+  void SetExactApply(bool v) { exactApply_ = v; }
+  bool AutoIncAsInteger() const { return autoIncAsInteger_; }
+  void SetAutoIncAsInteger(bool v) { autoIncAsInteger_ = v; }
+  bool OneValueInArray() const { return oneValueInArray_; }
+  void SetOneValueInArray(bool v) { oneValueInArray_ = v; }
+  TApplyEvent BeforeApply, AfterApply;
+  TApplyRecordEvent BeforeApplyRecord, AfterApplyRecord;
+  TSaveLoadState SaveLoadState() const { return saveLoadState_; }
+  int RowsOriginal() const { return rowsOriginal_; }
+  int RowsChanged() const { return rowsChanged_; }
+  int RowsAffected() const { return rowsAffected_; }
+
+  void CopyStructure(db::TDataSet* Source, bool UseAutoIncAsInteger = false);
+  // RecordCount <= 0: all records from the source's first; otherwise that
+  // many from its current one. Returns the records copied.
+  int LoadFromDataSet(db::TDataSet* Source, int RecordCount, TLoadMode Mode, bool DisableAllControls = true);
+  int SaveToDataSet(db::TDataSet* Dest, int RecordCount, bool DisableAllControls = true);
+  // Values of the named fields (default: the key fields) of the current record.
+  Variant GetValues(const String& FldNames = String());
+  int FindDeleted(const Variant& KeyValues) const;
+  bool IsDeleted(int& Index);
+  bool IsInserted() { return CurrentStatus() == rsInserted; }
+  bool IsUpdated() { return CurrentStatus() == rsUpdated; }
+  bool IsOriginal() { return CurrentStatus() == rsOriginal; }
+  bool IsLoading() const { return saveLoadState_ == slsLoading; }
+  bool IsSaving() const { return saveLoadState_ == slsSaving; }
+  bool ApplyChanges();
+  void CancelChanges();
+  static constexpr const char16_t* StatusFieldName = u"C67F70Z90";
+
   // Number of records that pass the active filter (all when unfiltered).
   int FilteredRecordCount();
 
@@ -152,6 +202,30 @@ class TExtMemoryData : public db::TDataSet {
 
  private:
   friend class TExtMemBlobStream;
+
+  // Source dataset and change tracking.
+  bool Tracking() const { return applyMode_ != amNone; }
+  db::TField* StatusField() const;
+  int CurrentStatus();
+  int StoredStatus(const TExtMemoryRecord* Record) const;
+  void SetBufferStatus(db::TRecordBuffer Buffer, TRecordStatus Status);
+  void EnsureStatusFieldDef();
+  void HideStatusFieldColumn();
+  void PruneCopiedFieldDefs(bool UseAutoIncAsInteger);
+  void CreateFieldsForDefs(bool UseAutoIncAsInteger);
+  void ToggleFieldReadOnly(bool Writable);
+  int LoadSourceRecords();
+  void ResetToSource();
+  int ApplyEachRecord();
+  bool CopyFieldsToSource();
+  bool AppendInSource();
+  bool UpdateInSource();
+  bool DeleteInSource();
+  Variant LocateKeys(const Variant& Keys) const;
+  void FireBeforeApply(db::TDataSet* D, int Rows) { if (BeforeApply) BeforeApply(D, Rows); }
+  void FireAfterApply(db::TDataSet* D, int Rows) { if (AfterApply) AfterApply(D, Rows); }
+  void FireBeforeApplyRecord(db::TDataSet* D, TRecordStatus S, bool Found) { if (BeforeApplyRecord) BeforeApplyRecord(D, S, Found); }
+  void FireAfterApplyRecord(db::TDataSet* D, TRecordStatus S, bool Found) { if (AfterApplyRecord) AfterApplyRecord(D, S, Found); }
 
   TExtMemoryRecord* AppendNewRecord();
   void DestroyRecord(TExtMemoryRecord* Record);
@@ -218,6 +292,17 @@ class TExtMemoryData : public db::TDataSet {
   std::vector<std::pair<String, db::TField*>> filterFields_;  // names the filter asked for
   std::vector<int> view_;  // storage positions passing the filter, ascending
   db::TRecordBuffer filterBuffer_ = nullptr;  // the record under test, when read in place
+
+  db::TDataSet* source_ = nullptr;
+  bool datasetClosed_ = false, loadStructure_ = false, loadRecords_ = false, exactApply_ = false;
+  bool autoIncAsInteger_ = false, oneValueInArray_ = true;
+  TApplyMode applyMode_ = amNone;
+  TSaveLoadState saveLoadState_ = slsNone;
+  int rowsOriginal_ = 0, rowsChanged_ = 0, rowsAffected_ = 0;
+  std::vector<Variant> deletedValues_;     // key values of deleted records
+  std::vector<bool> savedReadOnly_;        // fields' read-only flags during a load
+  db::TField* autoIncField_ = nullptr;     // own and source auto-increment fields during a load
+  db::TField* srcAutoIncField_ = nullptr;
   bool viewValid_ = false;
 };
 
