@@ -194,6 +194,27 @@ TEST_F(Table, SortKeepsCreationOrderOfEqualKeys) {
   EXPECT_EQ(Keys(), "2,2,1,1");
 }
 
+TEST_F(Table, TextSortFollowsTheInterfaceOrder) {
+  const char16_t* names[] = {u"b", u"A", u"abcdefgh2", u"a", u"B", u"abcdefgh1", u"", u"ABCDEFGH1"};
+  for (int i = 0; i < 8; ++i) Add(i, names[i]);
+  auto order = [&] {
+    std::string s;
+    ds.First();
+    while (!ds.Eof()) {
+      s += "|" + rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+      ds.Next();
+    }
+    return s;
+  };
+  // Empty text is no value and sorts first; case decides only between equals.
+  ds.SortOnFields(u"NAME", false, false);
+  EXPECT_EQ(order(), "||a|A|abcdefgh1|ABCDEFGH1|abcdefgh2|b|B");
+  ds.SortOnFields(u"NAME", true, false);
+  EXPECT_EQ(order(), "||A|a|abcdefgh1|ABCDEFGH1|abcdefgh2|b|B");
+  ds.SortOnFields(u"NAME", true, true);
+  EXPECT_EQ(order(), "|B|b|abcdefgh2|ABCDEFGH1|abcdefgh1|a|A|");
+}
+
 TEST_F(Table, SortStaysOnTheCurrentRecord) {
   for (int i : {5, 3, 9, 1}) Add(i, u"");
   ds.SetRecNo(3);

@@ -1,6 +1,7 @@
 #include "ext_memory_data.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "codepage.h"
@@ -303,28 +304,50 @@ TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
 
 void TExtMemoryData::RelayoutRecords() {
   // Scans and windows walk the storage order; after a sort that order is
-  // scattered over memory. Laying the records out again in that order keeps
-  // a walk over a million records from missing the cache at every step.
+  // scattered over memory. The records are permuted through the slots they
+  // already occupy (in address order), so a walk over a million records
+  // moves forward through memory instead of missing the cache at each step.
   const std::size_t n = records_.size();
   if (n < 2) return;
   constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
-  std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[n * slotSize_]);
-  for (std::size_t i = 0; i < n; ++i) {
-    TExtMemoryRecord* old = records_[i];
-    std::uint8_t* slot = chunk.get() + i * slotSize_;
-    std::memcpy(slot + header, old->data_, slotSize_ - header);
-    auto* rec = new (slot) TExtMemoryRecord(std::move(*old));
-    rec->data_ = slot + header;
-    old->~TExtMemoryRecord();
-    records_[i] = rec;
+  std::vector<std::uint8_t*> addrs(n);
+  for (std::size_t i = 0; i < n; ++i) addrs[i] = reinterpret_cast<std::uint8_t*>(records_[i]);
+  std::sort(addrs.begin(), addrs.end());
+  // Two spare slots: one holds the record being carried to its place, the
+  // other the record it displaces there.
+  std::unique_ptr<std::uint8_t[]> spare(new std::uint8_t[2 * slotSize_]);
+  std::uint8_t* carry = spare.get();
+  std::uint8_t* displaced = spare.get() + slotSize_;
+  // Moves a record (and its data area) into the slot at To.
+  auto move = [&](TExtMemoryRecord* From, std::uint8_t* To) {
+    std::memcpy(To + header, From->data_, slotSize_ - header);
+    auto* rec = new (To) TExtMemoryRecord(std::move(*From));
+    rec->data_ = To + header;
+    From->~TExtMemoryRecord();
+    return rec;
+  };
+  auto settle = [&](TExtMemoryRecord* rec) {
+    records_[static_cast<std::size_t>(rec->index_)] = rec;
     idTable_[static_cast<std::size_t>(std::int64_t(rec->id_) - idFirst_)] = rec;
+  };
+  for (std::size_t k = 0; k < n; ++k) {
+    auto* r = reinterpret_cast<TExtMemoryRecord*>(addrs[k]);
+    if (static_cast<std::size_t>(r->index_) == k) continue;
+    // Carry the record at k to the slot of its position, take the one
+    // found there along, and so on until the cycle comes back to k.
+    TExtMemoryRecord* cur = move(r, carry);
+    for (;;) {
+      std::size_t t = static_cast<std::size_t>(cur->index_);
+      if (t == k) {
+        settle(move(cur, addrs[k]));
+        break;
+      }
+      TExtMemoryRecord* next = move(reinterpret_cast<TExtMemoryRecord*>(addrs[t]), displaced);
+      settle(move(cur, addrs[t]));
+      std::swap(carry, displaced);
+      cur = next;
+    }
   }
-  chunks_.clear();
-  chunks_.push_back(std::move(chunk));
-  freeSlots_.clear();
-  chunkNext_ = nullptr;
-  chunkLeft_ = 0;
-  nextChunkSlots_ = std::clamp<std::size_t>(n / 8, 64, 65536);
 }
 
 void TExtMemoryData::DestroyRecord(TExtMemoryRecord* Record) {
@@ -1116,7 +1139,17 @@ struct SortColumn {
   std::vector<double> floats;
   std::vector<TBcd> bcds;
   std::vector<String> texts, folded;
+  // The first eight folded characters, packed so that integer order is
+  // text order: most comparisons end here without touching the texts.
+  std::vector<std::array<std::uint64_t, 2>> prefix;
 };
+
+std::array<std::uint64_t, 2> PrefixOf(const String& s) {
+  std::array<std::uint64_t, 2> p{0, 0};
+  for (std::size_t i = 0; i < 8 && i < s.size(); ++i)
+    p[i / 4] |= std::uint64_t(s[i]) << ((3 - i % 4) * 16);
+  return p;
+}
 
 SortColumn::Kind KindOf(TFieldType t) {
   switch (t) {
@@ -1163,11 +1196,16 @@ struct SortPlan {
           case SortColumn::kInt: r = Sign3(c.ints[a], c.ints[b]); break;
           case SortColumn::kFloat: r = Sign3(c.floats[a], c.floats[b]); break;
           case SortColumn::kBcd: r = BcdCompare(c.bcds[a], c.bcds[b]); break;
-          case SortColumn::kGuid: r = c.folded[a].compare(c.folded[b]); break;
+          case SortColumn::kGuid:
           case SortColumn::kText:
             // Folded texts in code-unit order are exactly the locale order
             // of the user interface; case decides only between equals.
+            if (c.prefix[a] != c.prefix[b]) {
+              r = c.prefix[a] < c.prefix[b] ? -1 : 1;
+              break;
+            }
             r = c.folded[a].compare(c.folded[b]);
+            if (c.kind == SortColumn::kGuid) break;
             if (r == 0 && !caseInsensitive) r = rtl::AnsiCompareStr(c.texts[a], c.texts[b]);
             break;
           case SortColumn::kNone: break;
@@ -1272,8 +1310,8 @@ void TExtMemoryData::SortStoredRecords() {
       case SortColumn::kInt: c.ints.resize(n); break;
       case SortColumn::kFloat: c.floats.resize(n); break;
       case SortColumn::kBcd: c.bcds.resize(n); break;
-      case SortColumn::kText: c.texts.resize(n); c.folded.resize(n); break;
-      case SortColumn::kGuid: c.folded.resize(n); break;
+      case SortColumn::kText: c.texts.resize(n); c.folded.resize(n); c.prefix.resize(n); break;
+      case SortColumn::kGuid: c.folded.resize(n); c.prefix.resize(n); break;
       case SortColumn::kNone: break;
     }
     for (std::size_t i = 0; i < n; ++i) {
@@ -1288,8 +1326,12 @@ void TExtMemoryData::SortStoredRecords() {
         case SortColumn::kText:
           c.texts[i] = SlotText(v, t, std::max(bytes, 0));
           c.folded[i] = Folded(c.texts[i]);
+          c.prefix[i] = PrefixOf(c.folded[i]);
           break;
-        case SortColumn::kGuid: c.folded[i] = rtl::UpperCase(SlotText(v, t, 39)); break;
+        case SortColumn::kGuid:
+          c.folded[i] = rtl::UpperCase(SlotText(v, t, 39));
+          c.prefix[i] = PrefixOf(c.folded[i]);
+          break;
         case SortColumn::kNone: break;
       }
     }
