@@ -73,7 +73,9 @@ struct Harness {
     Write(key, name);
     ds.Post();
     m.rows.push_back({m.nextId++, key, name});
-    if (m.Visible(m.rows.back())) EXPECT_EQ(Current(), m.rows.back().id);
+    if (m.Visible(m.rows.back())) {
+      EXPECT_EQ(Current(), m.rows.back().id);
+    }
   }
   void Insert() {
     if (ds.IsEmpty()) {
@@ -87,7 +89,9 @@ struct Harness {
     Write(key, name);
     ds.Post();
     m.rows.insert(m.rows.begin() + at, {m.nextId++, key, name});
-    if (m.Visible(m.rows[static_cast<std::size_t>(at)])) EXPECT_EQ(Current(), m.rows[static_cast<std::size_t>(at)].id);
+    if (m.Visible(m.rows[static_cast<std::size_t>(at)])) {
+      EXPECT_EQ(Current(), m.rows[static_cast<std::size_t>(at)].id);
+    }
   }
   void Edit() {
     if (ds.IsEmpty()) return;
@@ -104,8 +108,9 @@ struct Harness {
     ds.Delete();
     m.rows.erase(m.rows.begin() + at);
     if (m.rows.empty()) m.nextId = -2147483647;
-    if (!m.filtered && !m.rows.empty())
+    if (!m.filtered && !m.rows.empty()) {
       EXPECT_EQ(Current(), m.rows[static_cast<std::size_t>(std::min<int>(at, static_cast<int>(m.rows.size()) - 1))].id);
+    }
   }
   void Sort() {
     bool desc = Rand(0, 1) == 1;
@@ -115,7 +120,9 @@ struct Harness {
       if (a.key != b.key) return desc ? a.key > b.key : a.key < b.key;
       return desc ? a.id > b.id : a.id < b.id;
     });
-    if (before != 0) EXPECT_EQ(Current(), before);
+    if (before != 0) {
+      EXPECT_EQ(Current(), before);
+    }
   }
   void ToggleFilter() {
     m.filtered = !m.filtered;
@@ -234,13 +241,15 @@ TEST(MemoryDataModel, TenThousandRandomOperations) {
     else if (op < 85) h.Bookmark();
     else if (op < 92) h.Jump();
     else if (op < 99) h.Move();
-    else if (h.Rand(0, 4) == 0) {
+    else if (h.Rand(0, 49) == 0) {
       h.ds.EmptyTable();
       h.m.rows.clear();
       h.m.nextId = -2147483647;
     }
     ASSERT_NO_FATAL_FAILURE(h.CheckCursor());
-    if (step % 100 == 99) ASSERT_NO_FATAL_FAILURE(h.CheckAll());
+    if (step % 100 == 99) {
+      ASSERT_NO_FATAL_FAILURE(h.CheckAll());
+    }
     if (HasFailure()) break;
   }
   ASSERT_NO_FATAL_FAILURE(h.CheckAll());

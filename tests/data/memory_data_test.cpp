@@ -110,6 +110,34 @@ TEST_F(Table, DeleteMovesToTheNewLastAndBookmarksDieWithTheirRecord) {
   EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483647);
 }
 
+TEST(MemoryDataIds, BookmarksHoldWhileOldRecordsGoAndSlotsAreReused) {
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"N", ftInteger);
+  ds.Open();
+  std::vector<TBookmark> marks;
+  for (int i = 0; i < 3000; ++i) {
+    ds.AppendRecord({Variant(i)});
+    marks.push_back(ds.GetBookmark());
+  }
+  ds.First();
+  for (int i = 0; i < 2000; ++i) ds.Delete();
+  for (int i = 0; i < 500; ++i) ds.AppendRecord({Variant(3000 + i)});
+  for (int i : {0, 1500, 1999}) EXPECT_FALSE(ds.BookmarkValid(marks[static_cast<std::size_t>(i)]));
+  for (int i : {2000, 2500, 2999}) {
+    ASSERT_TRUE(ds.BookmarkValid(marks[static_cast<std::size_t>(i)]));
+    ds.GotoBookmark(marks[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), i);
+  }
+  ds.Last();
+  EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483647 + 3499);
+  EXPECT_EQ(ds.RecNo(), 1500);
+  ds.SortOnFields(u"N", false, true);
+  ds.First();
+  EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), 3499);
+  ds.GotoBookmark(marks[2000]);
+  EXPECT_EQ(ds.RecNo(), 1500);
+}
+
 TEST_F(Table, RecNoIgnoresOutOfRangeValuesAndCountsIgnoreTheFilter) {
   for (int i = 1; i <= 5; ++i) Add(i, u"");
   ds.SetRecNo(2);

@@ -41,8 +41,6 @@ int TableValueBytes(TFieldType Type, int n) {
   }
 }
 
-bool IsTextType(TFieldType t) { return t == ftString || t == ftFixedChar || t == ftWideString || t == ftGuid; }
-
 // The text of a slot, up to its terminating zero or Bytes.
 String SlotText(const std::uint8_t* Value, TFieldType Type, int Bytes) {
   if (Type == ftWideString) {
