@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -1368,8 +1369,17 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       if (IsClient) return Base(e);
       m.Msg = CM_MOUSEENTER;
       break;
+    case QEvent::ToolTip: {
+      // A tool-tip window class of the program's own takes over from the platform's.
+      bool handled = false;
+      const QPoint at = static_cast<QHelpEvent*>(e)->globalPos();
+      if (Application) Guarded([&] { handled = Application->ActivateControlHint(this, qt::S(at)); });
+      if (handled) return true;
+      return Base(e);
+    }
     case QEvent::Leave:
       if (IsClient) return Base(e);
+      if (Application) Guarded([this] { Application->CancelControlHint(this); });
       m.Msg = CM_MOUSELEAVE;
       if (hoverChild_) {
         TControl* old = hoverChild_;
