@@ -259,6 +259,8 @@ void TCustomGridEx::SetEditorMode(bool Value) {
 }
 
 void TCustomGridEx::DoExit() {
+  // The focus moving into the editor stays inside the grid.
+  if (FInplaceEdit && FInplaceEdit->Focused()) return;
   TCustomControl::DoExit();
   if (!FOptions.Contains(goAlwaysShowEditor)) LeaveEditorMode();
 }
@@ -455,13 +457,15 @@ void TCustomGridEx::Dispatch(TMessage& M) {
       TCustomControl::Dispatch(M);
       return;
     case WM_CANCELMODE:
-      TCustomControl::Dispatch(M);
+      // First: the inherited handling ends a held press as a release, which
+      // would otherwise complete the drag being cancelled.
       AbortGridState();
+      TCustomControl::Dispatch(M);
       return;
     case CM_CANCELMODE:
       if (FInplaceEdit) FInplaceEdit->WndProc(M);
-      TCustomControl::Dispatch(M);
       AbortGridState();
+      TCustomControl::Dispatch(M);
       return;
     case CM_FONTCHANGED:
       if (FInplaceEdit) FInplaceEdit->SetFont(Font());

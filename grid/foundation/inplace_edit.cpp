@@ -242,7 +242,11 @@ void TInplaceEdit::Dispatch(TMessage& M) {
     case WM_KILLFOCUS: {
       auto alive = alive_;
       TCustomMaskEdit::Dispatch(M);
-      if (*alive && FGrid && FGrid->Focused()) FGrid->FFocusFromEditor = true;
+      if (!*alive || !FGrid) return;
+      if (FGrid->Focused())
+        FGrid->FFocusFromEditor = true;
+      else
+        FGrid->DoExit();  // the focus left the grid through its editor
       return;
     }
     default:
