@@ -237,6 +237,12 @@ void TInplaceEdit::Dispatch(TMessage& M) {
       TCustomMaskEdit::Dispatch(M);
       if (FGrid && FGrid->Options().Contains(goTabs)) M.Result |= DLGC_WANTTAB;
       return;
+    case CM_WANTSPECIALKEY:
+      // Enter belongs to the editing grid (it leaves editor mode), not to
+      // the form's default button.
+      TCustomMaskEdit::Dispatch(M);
+      if (static_cast<std::uint16_t>(M.WParam) == VK_RETURN) M.Result = 1;
+      return;
     case CM_SHOWINGCHANGED:
       return;
     case WM_KILLFOCUS: {

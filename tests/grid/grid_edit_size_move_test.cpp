@@ -200,6 +200,25 @@ TEST_F(GridEditor, SecondClickSoonAfterTheOpeningOneIsADoubleClick) {
   EXPECT_EQ(doubles, 1) << "only the first click after the grid's press counts";
 }
 
+TEST_F(GridEditor, EnterReachesTheEditingGridBeforeTheDefaultButton) {
+  auto* ok = new TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(300, 310, 80, 24);
+  ok->SetDefault(true);
+  int clicks = 0;
+  ok->OnClick = [&](TObject*) { ++clicks; };
+  g->SetFocus();
+  h.Key(g, VK_RETURN);
+  EXPECT_TRUE(Shown());
+  EXPECT_EQ(clicks, 0);
+  // A grid that does not edit leaves Enter to the form.
+  h.Key(Ed(), VK_RETURN);
+  ASSERT_FALSE(Shown());
+  g->SetOptions(g->Options() - goEditing);
+  h.Key(g, VK_RETURN);
+  EXPECT_EQ(clicks, 1);
+}
+
 // --- sizing ---------------------------------------------------------------------------
 
 TEST_F(GridFixture, SizingHotZones) {
