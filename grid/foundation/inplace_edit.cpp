@@ -151,6 +151,10 @@ void TInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       }
       if (!CanModifyText()) Key = 0;
       break;
+    case VK_BACK:
+      // A masked edit erases on the key itself, before any character.
+      if (IsMasked() && !CanModifyText()) Key = 0;
+      break;
     case VK_F2:
       GridKeyHandler(Key, Shift);
       if (Key == VK_F2) {

@@ -435,6 +435,14 @@ TEST_F(GridMove, OneMarkerServesEveryGrid) {
   EXPECT_EQ(Marker(), first);
   EXPECT_EQ(SharedGridMoveLine(), first);
   EXPECT_TRUE(first->Visible());
+  // The red stem between the arrowheads, the key colour beside it.
+  TGridDrawMetricsEx si;
+  second->FillDrawInfo(si);
+  EXPECT_EQ(first->Height(), si.RowAxis.PaintEnd - si.RowAxis.StartIndent + 8);
+  EXPECT_EQ(h.PixelAt(first, 3, first->Height() / 2), clRed);
+  EXPECT_EQ(h.PixelAt(first, 3, 0), clRed);
+  EXPECT_EQ(h.PixelAt(first, 0, first->Height() / 2), clWhite);
+  h.SaveScreenshot(first, "grid_move_marker");
   h.MouseUp(second, TPoint{100, 10});
   // The marker's parts: the vertical form shows, the horizontal one waits.
   EXPECT_TRUE(first->Part("sLine")->Visible());
