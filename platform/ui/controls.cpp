@@ -1023,6 +1023,8 @@ TPoint TWinControl::WidgetToClient(QWidget*, TPoint P, bool) { return P; }
 bool TWinControl::WantsKey(std::uint16_t Key, TShiftState) {
   LRESULT code = Perform(WM_GETDLGCODE, Key);
   if (code & DLGC_WANTALLKEYS) return true;
+  // A control may claim one special key for itself (a grid wants Enter while editing).
+  if (Perform(CM_WANTSPECIALKEY, Key) != 0) return true;
   switch (Key) {
     case VK_TAB: return code & DLGC_WANTTAB;
     case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: return code & DLGC_WANTARROWS;
