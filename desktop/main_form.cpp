@@ -359,6 +359,8 @@ void TMainFrm::btn_ScanClick(TObject*) {
       Load_Axis_Config();
       Create_Axis_Frames();
       Create_Run_Frames();
+      // The auto-run window's axis list and position rows follow the new axes.
+      AutoFrm->Axes_Changed(F_Axis_Num);
     }
   }
   if (resource & 0x0008) {

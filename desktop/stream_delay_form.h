@@ -1,3 +1,4 @@
+// Stream test parameter dialog: a delay.
 #pragma once
 
 #include "ui.h"
@@ -9,6 +10,11 @@ class TStream_DelayFrm : public ui::TForm {
  public:
   explicit TStream_DelayFrm(ui::TComponent* AOwner);
   ~TStream_DelayFrm() override;
+
+  ui::TLabel* lbl_Delay;
+  ui::TEdit* edt_Delay;
+  ui::TButton* btn_OK;
+  ui::TButton* btn_Cancel;
 };
 
 extern TStream_DelayFrm* Stream_DelayFrm;

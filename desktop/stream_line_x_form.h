@@ -1,5 +1,11 @@
+// Test form of the stream buffer's multi-axis lines.
 #pragma once
 
+#include <array>
+
+#include "JQ_API.h"
+#include "ext_spin.h"
+#include "stream_form_parts.h"
 #include "ui.h"
 
 namespace desktop {
@@ -9,6 +15,40 @@ class TStream_LineXFrm : public ui::TForm {
  public:
   explicit TStream_LineXFrm(ui::TComponent* AOwner);
   ~TStream_LineXFrm() override;
+
+  ui::TLabel* lbl_Ch;
+  ui::TComboBox* cbb_Ch;
+  aux::TAuxHintWindow* hint_Motor;
+  ui::TLabel* lbl_Acc;
+  ui::TEdit* edt_Acc;
+  ui::TLabel* lbl_Dec;
+  ui::TEdit* edt_Dec;
+  ui::TLabel* lbl_Max_V;
+  ui::TEdit* edt_Max_V;
+  ui::TButton* btn_Set;
+  ui::TButton* btn_Set_Stop;
+  ui::TButton* btn_Set_Halt;
+  ui::TLabel* lbl_ID_Num;
+  // The library moves 2 to 8 axes in a line.
+  ext::TExtSpinEdit* edt_ID_Num;
+  std::array<ui::TLabel*, 8> lbl_ID;
+  std::array<ext::TExtSpinEdit*, 8> edt_ID;
+  std::array<ui::TLabel*, 8> lbl_P;
+  std::array<ui::TEdit*, 8> edt_P;
+  ui::TButton* btn_Pos_Abs;
+  ui::TButton* btn_Pos_Rel;
+  ui::TButton* btn_WaitLine;
+
+  void btn_SetClick(ui::TObject* Sender);
+  void btn_Pos_AbsClick(ui::TObject* Sender);
+  void btn_Pos_RelClick(ui::TObject* Sender);
+  void btn_Set_StopClick(ui::TObject* Sender);
+  void btn_Set_HaltClick(ui::TObject* Sender);
+  void btn_WaitLineClick(ui::TObject* Sender);
+
+ private:
+  using TLineCall = std::int32_t(JQ_CALL*)(std::uint16_t, std::int32_t, const std::int32_t*, const std::int32_t*);
+  void Run_Line(TLineCall Call);
 };
 
 extern TStream_LineXFrm* Stream_LineXFrm;

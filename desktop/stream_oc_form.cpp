@@ -1,15 +1,33 @@
 #include "stream_oc_form.h"
 
+#include "form_layout.h"
+#include "stream_form_parts.h"
+
 namespace desktop {
+
+using namespace ui;
 
 TStream_OCFrm* Stream_OCFrm = nullptr;
 
-const ui::TClassInfo& TStream_OCFrm::StaticClassInfo() {
-  static const ui::TClassInfo info = ui::TClassBuilder<TStream_OCFrm>("TStream_OCFrm", &ui::TForm::StaticClassInfo()).Build();
+const TClassInfo& TStream_OCFrm::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TStream_OCFrm>("TStream_OCFrm", &TForm::StaticClassInfo()).Build();
   return info;
 }
 
-TStream_OCFrm::TStream_OCFrm(ui::TComponent* AOwner) : ui::TForm(AOwner) { SetName(u"Stream_OCFrm"); }
+TStream_OCFrm::TStream_OCFrm(TComponent* AOwner) : TForm(AOwner) {
+  SetName(u"Stream_OCFrm");
+  SetCaption(u"Stream_OCFrm");
+  SetBorderStyle(bsDialog);
+  SetPosition(poDesktopCenter);
+  SetClientWidth(300);
+  SetClientHeight(160);
+  lbl_Ch = Place<TLabel>(this, this, u"lbl_Ch", u"通道序号", 30, 34, 80, 16);
+  edt_Ch = Place_Edit(this, this, u"edt_Ch", u"0", 120, 30);
+  rb_High = Place<TRadioButton>(this, this, u"rb_High", u"开", 60, 70, 60, 20);
+  rb_Low = Place<TRadioButton>(this, this, u"rb_Low", u"关", 160, 70, 60, 20);
+  rb_High->SetChecked(true);
+  Build_Dialog_Buttons(this, btn_OK, btn_Cancel);
+}
 
 TStream_OCFrm::~TStream_OCFrm() {
   if (Stream_OCFrm == this) Stream_OCFrm = nullptr;

@@ -1,3 +1,4 @@
+// Stream test parameter dialog: one open-collector output and its state.
 #pragma once
 
 #include "ui.h"
@@ -9,6 +10,13 @@ class TStream_OCFrm : public ui::TForm {
  public:
   explicit TStream_OCFrm(ui::TComponent* AOwner);
   ~TStream_OCFrm() override;
+
+  ui::TLabel* lbl_Ch;
+  ui::TEdit* edt_Ch;
+  ui::TRadioButton* rb_High;
+  ui::TRadioButton* rb_Low;
+  ui::TButton* btn_OK;
+  ui::TButton* btn_Cancel;
 };
 
 extern TStream_OCFrm* Stream_OCFrm;

@@ -1,6 +1,7 @@
 #include "toolbar_images.h"
 
 #include <cmath>
+#include <map>
 
 namespace desktop {
 namespace {
@@ -96,9 +97,34 @@ void Arrow(TCanvas* c, bool into) {
   }
 }
 
-}  // namespace
+void Save(TCanvas* c) {
+  // A disk: body, label and shutter.
+  Fill(c, RGBColor(40, 90, 160));
+  c->Rectangle(4, 4, 28, 28);
+  Fill(c, clWhite);
+  c->Rectangle(8, 15, 24, 26);
+  Fill(c, RGBColor(180, 180, 190));
+  c->Rectangle(10, 4, 22, 11);
+}
 
-void Draw_Main_Toolbar_Images(TImageList* List) {
+void Open(TCanvas* c) {
+  // A folder.
+  Fill(c, RGBColor(220, 170, 50));
+  c->Rectangle(3, 7, 14, 12);
+  c->Rectangle(3, 10, 29, 27);
+  Fill(c, RGBColor(245, 205, 90));
+  c->Polygon({{6, 14}, {31, 14}, {27, 27}, {3, 27}});
+}
+
+void Pause(TCanvas* c) {
+  Fill(c, RGBColor(60, 60, 60));
+  c->Rectangle(8, 7, 14, 25);
+  c->Rectangle(18, 7, 24, 25);
+}
+
+using TDrawer = void (*)(TCanvas*);
+
+void Draw_List(TImageList* List, const std::map<int, TDrawer>& Images) {
   List->SetWidth(kSize);
   List->SetHeight(kSize);
   for (int index = 0; index < kImageCount; ++index) {
@@ -106,19 +132,22 @@ void Draw_Main_Toolbar_Images(TImageList* List) {
     TCanvas* c = bmp.Canvas();
     Fill(c, kKey);
     c->FillRect(Rect(0, 0, kSize, kSize));
-    switch (index) {
-      case 6: Setup(c); break;
-      case 8: Connect(c); break;
-      case 11: Stop(c); break;
-      case 15: AutoRun(c); break;
-      case 16: RunAll(c); break;
-      case 17: Halt(c); break;
-      case 18: Arrow(c, true); break;
-      case 19: Arrow(c, false); break;
-      default: break;
-    }
+    if (auto it = Images.find(index); it != Images.end()) it->second(c);
     List->AddMasked(&bmp, kKey);
   }
+}
+
+}  // namespace
+
+void Draw_Auto_Toolbar_Images(TImageList* List) {
+  Draw_List(List, {{0, Save}, {1, Open}, {4, Stop}, {5, AutoRun}, {6, Halt}, {9, Pause}});
+}
+
+void Draw_Main_Toolbar_Images(TImageList* List) {
+  Draw_List(List, {{6, Setup}, {8, Connect}, {11, Stop}, {15, AutoRun}, {16, RunAll}, {17, Halt}, {18, [](TCanvas* c) {
+                     Arrow(c, true);
+                   }},
+                   {19, [](TCanvas* c) { Arrow(c, false); }}});
 }
 
 }  // namespace desktop

@@ -756,7 +756,12 @@ void TWinControl::CreateHandle() {
   SyncScrollBars();
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
-  if (WidgetShouldBeVisible()) widget_->setVisible(true);
+  // A hidden child is hidden explicitly: Qt shows the children of a widget
+  // that is shown unless they were hidden themselves.
+  if (WidgetShouldBeVisible())
+    widget_->setVisible(true);
+  else if (Parent())
+    widget_->setVisible(false);
 }
 
 QWidget* TWinControl::CreateWidget(QWidget* Parent) {

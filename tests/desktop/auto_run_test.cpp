@@ -1,0 +1,415 @@
+// The auto-run window: the step editor, script files and the runner, with
+// the simulator's request log as the oracle and the manual clock driving the
+// 50 ms tick.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "JQ_API.h"
+#include "auto_code.h"
+#include "auto_form.h"
+#include "axis_config.h"
+#include "desktop_fixture.h"
+#include "exceptions.h"
+#include "format_settings.h"
+#include "main_form.h"
+
+namespace desktoptest {
+namespace {
+
+using namespace ui;
+using desktop::AutoFrm;
+using desktop::TAutoCode;
+using Request = SimulatedController::Request;
+
+constexpr int kStatus = 121;
+// What the runner sends (the position table's polls are left out).
+const std::initializer_list<int> kRunner = {107, 184, 185, 112, 114, 115, 124, 174, 175, 125, 122, 126, 116, 118};
+
+TAutoCode Step(int ID, const char16_t* Action, double Param, int Delay, int Count, bool Insert = false) {
+  TAutoCode c;
+  c.bInsert = Insert;
+  c.ID = ID;
+  c.Axis = u"第" + rtl::IntToStr(ID + 1) + u"轴";
+  c.Action = Action;
+  c.Param = Param;
+  c.Delay = Delay;
+  c.Count = Count;
+  return c;
+}
+
+class AutoRunTest : public ProgramTest {
+ protected:
+  void Open(SimulatedController& Sim, int Axes) {
+    Connect(Sim, Axes);
+    AutoFrm->F_Axis_Num = Axes;
+    h->Show(AutoFrm);
+    for (int i = 0; i < Axes; ++i) Sim.controller.SetValue(kStatus, static_cast<uint16_t>(i), 0);
+  }
+  // The log without its time stamps.
+  static std::vector<std::string> Log() {
+    std::vector<std::string> out;
+    TStrings* lines = AutoFrm->mmo_Log->Lines();
+    for (int i = 0; i < lines->Count(); ++i) {
+      rtl::String l = (*lines)[i];
+      EXPECT_EQ(l.size() > 21 && l[0] == u'[' && l[20] == u']', true) << rtl::StringToUtf8(l);
+      out.push_back(rtl::StringToUtf8(l.substr(21)));
+    }
+    return out;
+  }
+  // Ticks until the run has stopped (at most Limit ticks).
+  void Run_To_End(int Limit = 400) {
+    for (int i = 0; i < Limit && AutoFrm->btn_AutoStop->Enabled(); ++i) h->Advance(50);
+    EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+  }
+  static std::vector<Request> Of(const std::vector<Request>& All, int Code) {
+    std::vector<Request> out;
+    for (const Request& r : All)
+      if (std::get<0>(r) == Code) out.push_back(r);
+    return out;
+  }
+};
+
+TEST_F(AutoRunTest, AddedStepsAreNormalisedByTheirAction) {
+  SimulatedController sim;
+  Open(sim, 2);
+  struct Case {
+    const char16_t* caption;
+    const char16_t* param;
+    const char16_t* count;
+    const char16_t* action;
+    double param_kept;
+    int count_kept;
+  };
+  const Case cases[] = {
+      {u"绝对定位", u"3", u"5", u"Abs", 3, 1},   {u"归零", u"7.5", u"4", u"Zero", 0, 1},
+      {u"相对定位", u"-2.5", u"4", u"Rel", -2.5, 4}, {u"暂停", u"9", u"9", u"Pause", 0, 1},
+      {u"坐标调整", u"1.25", u"3", u"Adjust", 1.25, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(rtl::StringToUtf8(c.caption));
+    AutoFrm->cbb_Axis->SetItemIndex(1);
+    AutoFrm->cbb_Action->SetItemIndex(AutoFrm->cbb_Action->Items()->IndexOf(c.caption));
+    AutoFrm->edt_Param->SetText(c.param);
+    AutoFrm->edt_Count->SetText(c.count);
+    h->Click(AutoFrm->btn_AddCode);
+    const TAutoCode& row = AutoFrm->mem_Code.Current();
+    EXPECT_EQ(row.ID, 1);
+    EXPECT_EQ(row.Axis, u"第2轴");
+    EXPECT_EQ(row.Action, c.action);
+    EXPECT_EQ(row.Caption, c.caption);
+    EXPECT_EQ(row.Param, c.param_kept);
+    EXPECT_EQ(row.Delay, 1000);
+    EXPECT_EQ(row.Count, c.count_kept);
+  }
+  EXPECT_EQ(AutoFrm->grid_Code->RowCount(), 5);
+  EXPECT_EQ(AutoFrm->grid_Code->Selected(), 4);
+
+  // A text that does not read changes nothing.
+  AutoFrm->edt_Delay->SetText(u"1s");
+  EXPECT_THROW(AutoFrm->btn_AddCodeClick(nullptr), rtl::EConvertError);
+  EXPECT_EQ(AutoFrm->mem_Code.RecordCount(), 5);
+}
+
+TEST_F(AutoRunTest, InsertPutsTheStepBeforeTheCurrentRowAndDeleteAsksFirst) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
+  AutoFrm->Add_Code(Step(1, u"Rel", 2, 0, 1));
+  AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
+  AutoFrm->grid_Code->SelectRow(1);
+  AutoFrm->chk_Insert->SetChecked(true);
+  AutoFrm->cbb_Action->SetItemIndex(1);
+  AutoFrm->edt_Param->SetText(u"9");
+  h->Click(AutoFrm->btn_AddCode);
+  std::vector<double> params;
+  for (const TAutoCode& c : AutoFrm->mem_Code.Rows()) params.push_back(c.Param);
+  EXPECT_EQ(params, (std::vector<double>{1, 9, 2, 3}));
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 1);
+
+  h->AnswerMessageBox(IDCANCEL);
+  h->Click(AutoFrm->btn_DelCode);
+  EXPECT_EQ(AutoFrm->mem_Code.RecordCount(), 4);
+  h->AnswerMessageBox(IDOK);
+  h->Click(AutoFrm->btn_DelCode);
+  auto boxes = h->TakeMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].Text, u"确定删除选择的动作？");
+  EXPECT_EQ(boxes[1].Caption, u"提示");
+  EXPECT_EQ(boxes[1].Flags & MB_ICONMASK, MB_ICONQUESTION);
+  EXPECT_EQ(boxes[1].Flags & MB_DEFMASK, MB_DEFBUTTON2);
+  ASSERT_EQ(AutoFrm->mem_Code.RecordCount(), 3);
+  EXPECT_EQ(AutoFrm->mem_Code.Current().Param, 2);
+}
+
+TEST(ScriptLineTest, SplitsAndParsesAsTheFileFormatSays) {
+  using desktop::Parse_Script_Line;
+  using desktop::Split_Script_Line;
+  EXPECT_EQ(Split_Script_Line(u"0,,X,Rel,1,0,1"), (std::vector<rtl::String>{u"0", u"X", u"Rel", u"1", u"0", u"1"}));
+  EXPECT_EQ(Split_Script_Line(u"0,\"a,b\",Rel"), (std::vector<rtl::String>{u"0", u"\"a,b\"", u"Rel"}));
+  EXPECT_EQ(Split_Script_Line(u" 0 , X"), (std::vector<rtl::String>{u" 0 ", u" X"}));
+
+  auto dropped = Parse_Script_Line(u"0,,X,Rel,1,0,1");
+  ASSERT_TRUE(dropped);
+  EXPECT_EQ(dropped->ID, 0);
+  EXPECT_EQ(dropped->Axis, u"X");
+  EXPECT_EQ(dropped->Caption, u"相对定位");
+  EXPECT_EQ(dropped->Param, 1);
+  // A quoted parameter written with a decimal comma still reads.
+  auto comma = Parse_Script_Line(u"1,Y,Abs,\"2,5\",0,1");
+  ASSERT_TRUE(comma);
+  EXPECT_EQ(comma->Param, 2.5);
+  EXPECT_THROW(Parse_Script_Line(u"1,Y,Abs,x,0,1"), rtl::EConvertError);
+  for (const char16_t* stop : {u"0,X,rel,1,0,1", u"", u"0,X,Rel,1,0", u"0,X,Rel,1,0,1,2"})
+    EXPECT_FALSE(Parse_Script_Line(stop)) << rtl::StringToUtf8(stop);
+}
+
+TEST_F(AutoRunTest, ScriptFilesRoundTripWhateverTheLocale) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Rel", 2.5, 1000, 3));
+  AutoFrm->Add_Code(Step(1, u"Abs", -0.125, 0, 1));
+  AutoFrm->Add_Code(Step(0, u"Zero", 0, 500, 1));
+  AutoFrm->Add_Code(Step(1, u"Adjust", 123456.789012345, -1, 1));
+  const std::vector<TAutoCode> before = AutoFrm->mem_Code.Rows();
+
+  // A machine whose locale writes decimal commas still writes points.
+  rtl::TFormatSettings& fs = rtl::FormatSettings();
+  const char16_t old = fs.DecimalSeparator;
+  fs.DecimalSeparator = u',';
+  const std::string path = (dir / "script.txt").string();
+  h->AnswerFileDialog(rtl::FromSysPath(path));
+  h->Click(AutoFrm->btn_Save);
+  fs.DecimalSeparator = old;
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 3);
+  std::ifstream golden(JQ_DESKTOP_TEST_DATA "/auto_script.txt", std::ios::binary);
+  std::stringstream expected;
+  expected << golden.rdbuf();
+  EXPECT_EQ(ReadFile("script.txt"), expected.str());
+  ASSERT_EQ(h->FileDialogs().size(), 1u);
+  EXPECT_EQ(h->FileDialogs()[0].DefaultExt, u".txt");
+  EXPECT_TRUE(h->FileDialogs()[0].Options.Contains(ofOverwritePrompt));
+
+  h->AnswerMessageBox(IDOK);
+  h->AnswerFileDialog(rtl::FromSysPath(path));
+  h->Click(AutoFrm->btn_Open);
+  const auto& after = AutoFrm->mem_Code.Rows();
+  ASSERT_EQ(after.size(), before.size());
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(after[i].ID, before[i].ID);
+    EXPECT_EQ(after[i].Axis, before[i].Axis);
+    EXPECT_EQ(after[i].Action, before[i].Action);
+    EXPECT_EQ(after[i].Caption, before[i].Caption);
+    EXPECT_EQ(after[i].Param, before[i].Param);
+    EXPECT_EQ(after[i].Delay, before[i].Delay);
+    EXPECT_EQ(after[i].Count, before[i].Count);
+  }
+  auto boxes = h->TakeMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Text, u"打开新方案将关闭当前方案，如果没有保存当前方案会丢失，确认继续？");
+}
+
+TEST_F(AutoRunTest, LoadingStopsAtTheFirstBadLineAndSaysWhere) {
+  SimulatedController sim;
+  Open(sim, 2);
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<int> ids;
+    int stop_line;  // 0: no message
+  };
+  const Case cases[] = {
+      {"blank line", "0,X,Rel,1,0,1\r\n\r\n1,Y,Abs,2,0,1\r\n", {0}, 2},
+      {"lower-case code", "0,X,Rel,1,0,1\r\n1,X,rel,1,0,1\r\n", {0}, 2},
+      {"number that does not read", "0,X,Rel,1,0,1\r\n1,X,Rel,1,0,one\r\n0,X,Rel,1,0,1\r\n", {0}, 2},
+      {"dropped empty field, blank end", "0,,X,Rel,1,0,1\n1,Y,Abs,2,0,1\n\n", {0, 1}, 0},
+      {"UTF-8 text", "0,\xE7\xAC\xAC" "1\xE8\xBD\xB4,Rel,1,0,1\r\n", {0}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile("in.txt", c.bytes);
+    if (!AutoFrm->mem_Code.IsEmpty()) h->AnswerMessageBox(IDOK);
+    h->AnswerFileDialog(rtl::FromSysPath((dir / "in.txt").string()));
+    if (c.stop_line) h->AnswerMessageBox(IDOK);
+    h->Click(AutoFrm->btn_Open);
+    std::vector<int> ids;
+    for (const TAutoCode& s : AutoFrm->mem_Code.Rows()) ids.push_back(s.ID);
+    EXPECT_EQ(ids, c.ids);
+    auto boxes = h->TakeMessageBoxes();
+    if (c.stop_line) {
+      ASSERT_FALSE(boxes.empty());
+      EXPECT_NE(boxes.back().Text.find(u"第 " + rtl::IntToStr(c.stop_line) + u" 行"), rtl::String::npos)
+          << rtl::StringToUtf8(boxes.back().Text);
+    }
+  }
+  EXPECT_EQ(AutoFrm->mem_Code.Current().Axis, u"第1轴");
+
+  // A file that cannot be read leaves the script as it was.
+  h->AnswerMessageBox(IDOK);
+  h->AnswerFileDialog(rtl::FromSysPath((dir / "missing.txt").string()));
+  EXPECT_THROW(AutoFrm->btn_OpenClick(nullptr), rtl::EFOpenError);
+  EXPECT_EQ(AutoFrm->mem_Code.RecordCount(), 1);
+  // Cancelled questions and dialogs change nothing either.
+  h->AnswerMessageBox(IDCANCEL);
+  h->Click(AutoFrm->btn_Open);
+  h->AnswerMessageBox(IDOK);
+  h->AnswerFileDialog(std::nullopt);
+  h->Click(AutoFrm->btn_Open);
+  EXPECT_EQ(AutoFrm->mem_Code.RecordCount(), 1);
+  h->TakeMessageBoxes();
+}
+
+TEST_F(AutoRunTest, RelativeStepRepeatsThreeTimesThenTheRunHalts) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 1000, 3));
+  sim.controller.ClearLog();
+  h->Click(AutoFrm->btn_AutoRun);
+  EXPECT_FALSE(AutoFrm->btn_AutoRun->Enabled());
+  EXPECT_TRUE(AutoFrm->btn_AutoPause->Enabled());
+  EXPECT_FALSE(AutoFrm->grid_Code->Enabled());
+  EXPECT_FALSE(AutoFrm->btn_Open->Enabled());
+  Run_To_End();
+  std::vector<std::string> expected = {"开始运行"};
+  for (int n = 1; n <= 3; ++n)
+    for (const char* line : {" 开始相对定位", " 相对定位结束", " 开始延时", " 延时结束"}) {
+      expected.push_back(std::string("第1轴") + line);
+      if (std::string(line) == " 延时结束") expected.push_back("第1轴 完成循环 " + std::to_string(n));
+    }
+  expected.push_back("方案执行完成 1");
+  expected.push_back("停止");
+  EXPECT_EQ(Log(), expected);
+  std::vector<Request> sent = sim.Requests(kRunner);
+  EXPECT_EQ(sent, (std::vector<Request>{{107, 0, 0}, {184, 0, 6400}, {185, 0, 6400}, {112, 0, 6400},
+                                        {115, 0, 6400}, {115, 0, 6400}, {115, 0, 6400}, {118, 0, 0}}));
+  EXPECT_TRUE(AutoFrm->btn_AutoRun->Enabled());
+  EXPECT_TRUE(AutoFrm->grid_Code->Enabled());
+  // While it ran, the position table was refreshed twice a second.
+  EXPECT_FALSE(Of(sim.Requests(), 120).empty());
+}
+
+TEST_F(AutoRunTest, RepeatRunsTheScriptAgainFromTheFirstRow) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(1, u"Adjust", 2, 0, 1));
+  AutoFrm->Add_Code(Step(0, u"Zero", 0, 0, 1));
+  AutoFrm->edt_Repeat->SetText(u"2");
+  sim.controller.ClearLog();
+  h->Click(AutoFrm->btn_AutoRun);
+  Run_To_End();
+  EXPECT_EQ(Log(), (std::vector<std::string>{"开始运行", "第2轴 坐标调整完成", "第1轴 归零结束", "方案执行完成 1",
+                                             "第2轴 坐标调整完成", "第1轴 归零结束", "方案执行完成 2", "停止"}));
+  std::vector<Request> homing = {{124, 0, 0}, {174, 0, 6400}, {175, 0, 6400}, {125, 0, -6400}};
+  std::vector<Request> expected = {{122, 1, 12800}};
+  expected.insert(expected.end(), homing.begin(), homing.end());
+  expected.push_back({122, 1, 12800});
+  expected.insert(expected.end(), homing.begin(), homing.end());
+  expected.push_back({118, 0, 0});
+  EXPECT_EQ(sim.Requests(kRunner), expected);
+}
+
+TEST_F(AutoRunTest, PauseKeepsThePlaceAndStopSendsStopsToEveryAxis) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(1, u"Abs", 0.5, 0, 1));
+  AutoFrm->Add_Code(Step(0, u"Pause", 0, 0, 1));
+  AutoFrm->Add_Code(Step(1, u"Rel", 1, 0, 1));
+  sim.controller.SetValue(kStatus, 1, 1);  // axis 1 keeps running
+  sim.controller.ClearLog();
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(50 * 4);
+  EXPECT_EQ(Log().back(), "第2轴 开始绝对定位");
+  h->Click(AutoFrm->btn_AutoPause);
+  EXPECT_FALSE(AutoFrm->btn_AutoPause->Enabled());
+  EXPECT_TRUE(AutoFrm->btn_AutoRun->Enabled());
+  EXPECT_TRUE(AutoFrm->btn_AutoStop->Enabled());
+  EXPECT_FALSE(AutoFrm->grid_Code->Enabled());
+  sim.controller.SetValue(kStatus, 1, 0);
+  h->Advance(1000);
+  EXPECT_EQ(Log().back(), "暂停");
+  // Resuming waits for the same move: no second target goes out.
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(50 * 4);
+  // The pause row paused the run by itself, with the next row current.
+  EXPECT_EQ(Log(), (std::vector<std::string>{"开始运行", "第2轴 开始绝对定位", "暂停", "恢复运行", "第2轴 绝对定位结束",
+                                             "第2轴 开始延时", "第2轴 延时结束", "第2轴 完成循环 1", "暂停"}));
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 2);
+  EXPECT_EQ(Of(sim.Requests(), 114), (std::vector<Request>{{114, 1, 3200}}));
+
+  sim.controller.ClearLog();
+  h->Click(AutoFrm->btn_AutoStop);
+  EXPECT_EQ(sim.Requests(kRunner), (std::vector<Request>{{126, 0, 0}, {116, 0, 0}, {126, 1, 0}, {116, 1, 0}}));
+  EXPECT_EQ(Log().back(), "停止");
+  EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+  // A new run starts from the first row.
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(50 * 3);
+  EXPECT_EQ(Log().back(), "第2轴 开始绝对定位");
+  // Closing the window stops the run.
+  AutoFrm->Close();
+  EXPECT_EQ(Log().back(), "停止");
+  EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+}
+
+TEST_F(AutoRunTest, UnknownActionsAndMissingAxesAreSkipped) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Jump", 1, 0, 1));
+  AutoFrm->Add_Code(Step(5, u"Rel", 1, 0, 1));  // a script from a controller with more axes
+  AutoFrm->Add_Code(Step(-1, u"Adjust", 1, 0, 1));
+  AutoFrm->Add_Code(Step(1, u"Adjust", 1, 0, 1));
+  sim.controller.ClearLog();
+  h->Click(AutoFrm->btn_AutoRun);
+  Run_To_End();
+  EXPECT_EQ(Log(), (std::vector<std::string>{"开始运行", "第 2 步: 轴序号 5 不存在, 跳过", "第 3 步: 轴序号 -1 不存在, 跳过",
+                                             "第2轴 坐标调整完成", "方案执行完成 1", "停止"}));
+  EXPECT_EQ(sim.Requests(kRunner), (std::vector<Request>{{122, 1, 6400}, {118, 0, 0}}));
+  EXPECT_TRUE(h->TakeMessageBoxes().empty());
+}
+
+TEST_F(AutoRunTest, AnErrorInATickEndsTheRunWithOneMessage) {
+  SimulatedController sim;
+  Open(sim, 1);
+  AutoFrm->Add_Code(Step(0, u"Rel", 1e9, 0, 1));  // beyond what 32-bit steps hold
+  sim.controller.ClearLog();
+  h->AnswerMessageBox(IDOK);
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(2000);
+  auto boxes = h->TakeMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].Text.find(u"第1轴"), rtl::String::npos);
+  EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+  EXPECT_FALSE(AutoFrm->tmr_Auto->Enabled());
+  // Nothing of the move went out; the axes were told to stop.
+  EXPECT_EQ(sim.Requests(kRunner), (std::vector<Request>{{126, 0, 0}, {116, 0, 0}}));
+  EXPECT_EQ(Log().back(), "停止");
+}
+
+TEST_F(AutoRunTest, PositionTableFollowsTheAxesAndReconnects) {
+  WriteSettings({{1, u"CAPTION", u"Y轴"}, {1, u"PHYSICS", u"2"}});
+  SimulatedController sim;
+  Open(sim, 2);
+  ASSERT_EQ(AutoFrm->mem_Status.RecordCount(), 2);
+  EXPECT_EQ(AutoFrm->cbb_Axis->Items()->Count(), 2);
+  EXPECT_EQ(AutoFrm->cbb_Axis->Text(), u"第1轴");
+  EXPECT_EQ(AutoFrm->grid_Status->OnCellText(1, 0), u"Y轴");
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 5000, 1));
+  sim.controller.SetValue(120, 1, 3200);
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(500);
+  EXPECT_EQ(AutoFrm->grid_Status->OnCellText(1, 1), u"1.000000");
+  h->ProcessEvents();
+  h->SaveScreenshot(AutoFrm, "desktop_auto_form");
+
+  // A connect with fewer axes ends the run and rebuilds both lists.
+  desktop::g_Axis_Config.resize(1);
+  AutoFrm->Axes_Changed(1);
+  EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+  EXPECT_EQ(AutoFrm->mem_Status.RecordCount(), 1);
+  EXPECT_EQ(AutoFrm->cbb_Axis->Items()->Count(), 1);
+}
+
+}  // namespace
+}  // namespace desktoptest
