@@ -29,6 +29,30 @@ void Fake_Serial_Api::Feed_After(const std::string& name, int delay_ms, const st
   ports_.at(name).scheduled.emplace_back(Now_ms() + delay_ms, bytes);
 }
 
+void Fake_Serial_Api::Set_Modem_Status(const std::string& name, uint32_t status) {
+  std::lock_guard<std::recursive_mutex> lock(lock_);
+  Fake_Port& p = ports_.at(name);
+  const uint32_t changed = p.modem_status ^ status;
+  if (changed & MS_Cts_On) p.raised |= EV_Cts;
+  if (changed & MS_Dsr_On) p.raised |= EV_Dsr;
+  if (changed & MS_Rlsd_On) p.raised |= EV_Rlsd;
+  if (changed & MS_Ring_On) p.raised |= EV_Ring;
+  p.modem_status = status;
+}
+
+void Fake_Serial_Api::Raise_Line_Errors(const std::string& name, uint32_t errors) {
+  std::lock_guard<std::recursive_mutex> lock(lock_);
+  Fake_Port& p = ports_.at(name);
+  p.line_errors |= errors;
+  if (errors & ~CE_Break) p.raised |= EV_Err;
+  if (errors & CE_Break) p.raised |= EV_Break;
+}
+
+void Fake_Serial_Api::Raise_Events(const std::string& name, uint32_t events) {
+  std::lock_guard<std::recursive_mutex> lock(lock_);
+  ports_.at(name).raised |= events;
+}
+
 Fake_Serial_Api::Fake_Port* Fake_Serial_Api::Find(Handle h) {
   for (auto& [name, p] : ports_)
     if (p.handle == h && h != Invalid_Handle) {
@@ -96,6 +120,7 @@ bool Fake_Serial_Api::SetCommState(Handle h, const DCB& dcb) {
   Fake_Port* p = Find(h);
   if (!p) return false;
   p->dcb = dcb;
+  ++p->set_state_calls;
   return true;
 }
 
@@ -154,7 +179,10 @@ bool Fake_Serial_Api::PurgeComm(Handle h, uint32_t flags) {
     pending_write_->Status = Error_Operation_Aborted;
     pending_write_ = nullptr;
   }
-  if (flags & Purge_RxClear) p->input.clear();
+  if (flags & Purge_RxClear) {
+    p->input.clear();
+    p->rx_level = 0;
+  }
   return true;
 }
 
@@ -205,18 +233,27 @@ bool Fake_Serial_Api::GetCommModemStatus(Handle h, uint32_t& status) {
 bool Fake_Serial_Api::SetCommBreak(Handle h) { return EscapeCommFunction(h, Esc_SetBreak); }
 bool Fake_Serial_Api::ClearCommBreak(Handle h) { return EscapeCommFunction(h, Esc_ClrBreak); }
 
+bool Fake_Serial_Api::TransmitCommChar(Handle h, char c) {
+  std::lock_guard<std::recursive_mutex> lock(lock_);
+  Fake_Port* p = Find(h);
+  if (!p) return false;
+  p->output.push_back(static_cast<uint8_t>(c));
+  p->tx_since_empty = true;
+  return true;
+}
+
 uint32_t Fake_Serial_Api::Events_Now(Fake_Port& p, const Overlapped& ov) {
   uint32_t found = 0;
   const uint32_t mask = ov.Event_Mask;
-  if ((mask & EV_RxChar) && !p.input.empty()) found |= EV_RxChar;
-  if (mask & EV_TxEmpty) found |= EV_TxEmpty;  // the fake sends at once
+  if ((mask & EV_RxChar) && p.input.size() > p.rx_level) found |= EV_RxChar;
+  // The fake sends at once, so the queue empties right after each write.
+  if ((mask & EV_TxEmpty) && p.tx_since_empty) found |= EV_TxEmpty;
   const uint32_t changed = p.modem_status ^ ov.Modem_Before;
   if ((mask & EV_Cts) && (changed & MS_Cts_On)) found |= EV_Cts;
   if ((mask & EV_Dsr) && (changed & MS_Dsr_On)) found |= EV_Dsr;
   if ((mask & EV_Rlsd) && (changed & MS_Rlsd_On)) found |= EV_Rlsd;
   if ((mask & EV_Ring) && (changed & MS_Ring_On)) found |= EV_Ring;
-  if ((mask & EV_Err) && (p.line_errors & (CE_Frame | CE_Overrun | CE_RxParity))) found |= EV_Err;
-  if ((mask & EV_Break) && (p.line_errors & CE_Break)) found |= EV_Break;
+  found |= p.raised & mask;
   return found;
 }
 
@@ -229,7 +266,8 @@ bool Fake_Serial_Api::WaitCommEvent(Handle h, uint32_t& events, Overlapped& ov) 
   ov.Events_Out = &events;
   ov.Event_Mask = p->mask;
   ov.Modem_Before = p->modem_status;
-  if ((p->mask & EV_RxChar) && !p->input.empty()) {
+  if ((p->mask & EV_RxChar) && p->input.size() > p->rx_level) {
+    p->rx_level = p->input.size();
     events = EV_RxChar;
     return true;
   }
@@ -248,6 +286,9 @@ uint32_t Fake_Serial_Api::WaitForEvent(Handle h, Overlapped& ov, uint32_t timeou
       if (!p) return Wait_Failed;
       if (ov.Status != Error_IO_Pending) return Wait_Object_0;
       if (const uint32_t found = Events_Now(*p, ov)) {
+        p->raised &= ~found;
+        if (found & EV_RxChar) p->rx_level = p->input.size();
+        if (found & EV_TxEmpty) p->tx_since_empty = false;
         if (ov.Events_Out) *ov.Events_Out = found;
         ov.Status = Error_Success;
         if (pending_event_ == &ov) pending_event_ = nullptr;
@@ -272,6 +313,7 @@ bool Fake_Serial_Api::ReadFile(Handle h, void* buffer, uint32_t count, uint32_t&
   read = static_cast<uint32_t>(std::min<size_t>(count, p->input.size()));
   std::copy_n(p->input.begin(), read, static_cast<uint8_t*>(buffer));
   p->input.erase(p->input.begin(), p->input.begin() + read);
+  p->rx_level = p->input.size();
   ov.Transferred = read;
   return true;
 }
@@ -294,6 +336,7 @@ bool Fake_Serial_Api::WriteFile(Handle h, const void* buffer, uint32_t count, ui
     const auto* b = static_cast<const uint8_t*>(buffer);
     p->output.insert(p->output.end(), b, b + count);
     written = ov.Transferred = count;
+    if (count) p->tx_since_empty = true;
     hook = p->on_write;
   }
   if (hook) hook(*p, std::string(static_cast<const char*>(buffer), count));

@@ -33,6 +33,10 @@ class Fake_Serial_Api final : public Serial_Api {
     std::vector<uint32_t> escapes;   // every EscapeCommFunction call
     std::vector<uint32_t> purges;    // every PurgeComm flag word
     bool stall_writes = false;       // writes pend and never complete
+    int set_state_calls = 0;         // SetCommState calls that succeeded
+    bool tx_since_empty = false;     // a write happened since EV_TxEmpty was last reported
+    size_t rx_level = 0;             // input size when last reported or read (EV_RxChar is for new bytes)
+    uint32_t raised = 0;             // EV_* bits that occurred since the last completed event wait
     // Called after each completed write with the bytes written (a scripted peer).
     std::function<void(Fake_Port&, const std::string&)> on_write;
     std::vector<std::pair<int64_t, std::string>> scheduled;  // steady ms, bytes
@@ -43,6 +47,13 @@ class Fake_Serial_Api final : public Serial_Api {
   void Feed(const std::string& name, const std::string& bytes);
   // The bytes become readable `delay_ms` from now.
   void Feed_After(const std::string& name, int delay_ms, const std::string& bytes);
+  // Line changes as a device makes them, safe to call while another thread
+  // waits for events: the lines that change raise their events.
+  void Set_Modem_Status(const std::string& name, uint32_t status);
+  // Adds CE_* flags for the next ClearCommError and raises EV_Err (EV_Break for CE_Break).
+  void Raise_Line_Errors(const std::string& name, uint32_t errors);
+  // Raises EV_* bits directly (flag character, 80 % full).
+  void Raise_Events(const std::string& name, uint32_t events);
   // Every name CreateFile was called with, in order.
   std::vector<std::string> opened_names;
 
@@ -62,6 +73,7 @@ class Fake_Serial_Api final : public Serial_Api {
   bool GetCommModemStatus(Handle h, uint32_t& status) override;
   bool SetCommBreak(Handle h) override;
   bool ClearCommBreak(Handle h) override;
+  bool TransmitCommChar(Handle h, char c) override;
   bool WaitCommEvent(Handle h, uint32_t& events, Overlapped& ov) override;
   bool ReadFile(Handle h, void* buffer, uint32_t count, uint32_t& read, Overlapped& ov) override;
   bool WriteFile(Handle h, const void* buffer, uint32_t count, uint32_t& written,

@@ -72,8 +72,12 @@ constexpr uint32_t Dcb_Dtr_Control_Mask = 0x0030;
 constexpr uint32_t Dtr_Control_Disable = 0x0000;
 constexpr uint32_t Dtr_Control_Enable = 0x0010;
 constexpr uint32_t Dtr_Control_Handshake = 0x0020;
+constexpr uint32_t Dcb_DsrSensitivity = 0x0040;
+constexpr uint32_t Dcb_TxContinueOnXoff = 0x0080;
 constexpr uint32_t Dcb_OutX = 0x0100;
 constexpr uint32_t Dcb_InX = 0x0200;
+constexpr uint32_t Dcb_ErrorChar = 0x0400;
+constexpr uint32_t Dcb_Null = 0x0800;
 constexpr uint32_t Dcb_Rts_Control_Mask = 0x3000;
 constexpr uint32_t Rts_Control_Disable = 0x0000;
 constexpr uint32_t Rts_Control_Enable = 0x1000;
@@ -104,6 +108,8 @@ constexpr uint32_t CE_RxParity = 0x0004;
 constexpr uint32_t CE_Frame = 0x0008;
 constexpr uint32_t CE_Break = 0x0010;
 constexpr uint32_t CE_TxFull = 0x0100;
+constexpr uint32_t CE_IO = 0x0400;
+constexpr uint32_t CE_Mode = 0x8000;
 
 // Event mask bits.
 constexpr uint32_t EV_RxChar = 0x0001;
@@ -115,6 +121,7 @@ constexpr uint32_t EV_Rlsd = 0x0020;
 constexpr uint32_t EV_Break = 0x0040;
 constexpr uint32_t EV_Err = 0x0080;
 constexpr uint32_t EV_Ring = 0x0100;
+constexpr uint32_t EV_Rx80Full = 0x0400;
 
 // PurgeComm flags.
 constexpr uint32_t Purge_TxAbort = 0x0001;
@@ -182,6 +189,8 @@ class Serial_Api {
   virtual bool GetCommModemStatus(Handle h, uint32_t& status) = 0;
   virtual bool SetCommBreak(Handle h) = 0;
   virtual bool ClearCommBreak(Handle h) = 0;
+  // Sends one character ahead of any pending output.
+  virtual bool TransmitCommChar(Handle h, char c);
 
   // May complete at once (true) or fail with Error_IO_Pending; then the wait
   // calls below and GetOverlappedResult finish it.
@@ -210,6 +219,8 @@ inline bool Fail(uint32_t code) {
   SetLastError(code);
   return false;
 }
+inline bool Serial_Api::TransmitCommChar(Handle, char) { return Fail(Error_Not_Supported); }
+
 // Monotonic milliseconds, for the backends' time-outs.
 inline int64_t Now_ms() { return static_cast<int64_t>(rtl::MonotonicMs()); }
 // English text of an error code, without a trailing line end.

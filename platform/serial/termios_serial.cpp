@@ -13,6 +13,7 @@
 #include <linux/serial.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <map>
@@ -67,6 +68,12 @@ struct Port {
   Overlapped* pending_write = nullptr;
   Overlapped* pending_read = nullptr;
   Overlapped* pending_event = nullptr;
+  // A write happened since the last reported EV_TxEmpty. Set by the writing
+  // thread, taken by an event wait on another one.
+  std::atomic<bool> tx_since_empty{false};
+  // Bytes queued when input was last reported or read: EV_RxChar stands for
+  // bytes that arrived since, not for bytes still waiting.
+  std::atomic<int> rx_level{0};
   bool have_icount = false;
   serial_icounter_struct icount{};
 };
@@ -233,6 +240,7 @@ class Termios_Serial_Api final : public Serial_Api {
     const bool tx = flags & Purge_TxClear, rx = flags & Purge_RxClear;
     if ((tx || rx) && ::tcflush(p->fd, tx && rx ? TCIOFLUSH : tx ? TCOFLUSH : TCIFLUSH) != 0)
       return Fail_Errno();
+    if (rx) p->rx_level = 0;
     return true;
   }
 
@@ -294,6 +302,20 @@ class Termios_Serial_Api final : public Serial_Api {
     return true;
   }
 
+  bool TransmitCommChar(Handle h, char c) override {
+    Port* p = Find(h);
+    if (!p) return false;
+    for (;;) {
+      const ssize_t n = ::write(p->fd, &c, 1);
+      if (n == 1) {
+        p->tx_since_empty = true;
+        return true;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      return n < 0 ? Fail_Errno() : Fail(Error_Gen_Failure);
+    }
+  }
+
   bool SetCommBreak(Handle h) override { return EscapeCommFunction(h, Esc_SetBreak); }
   bool ClearCommBreak(Handle h) override { return EscapeCommFunction(h, Esc_ClrBreak); }
 
@@ -306,7 +328,8 @@ class Termios_Serial_Api final : public Serial_Api {
     ov.Event_Mask = p->mask;
     int bits = 0;
     if (::ioctl(p->fd, TIOCMGET, &bits) == 0) ov.Modem_Before = Modem_Status(bits);
-    if ((p->mask & EV_RxChar) && Input_Count(p->fd) > 0) {
+    if (const int queued = Input_Count(p->fd); (p->mask & EV_RxChar) && queued > p->rx_level) {
+      p->rx_level = queued;
       events = EV_RxChar;
       ov.Event_Signalled = true;
       return true;
@@ -358,6 +381,7 @@ class Termios_Serial_Api final : public Serial_Api {
     if (n < 0 && errno != EAGAIN) return Fail_Errno();
     read = n > 0 ? static_cast<uint32_t>(n) : 0;
     ov.Transferred = read;
+    p->rx_level = Input_Count(p->fd);
     const CommTimeouts& t = p->timeouts;
     const bool at_once = t.ReadIntervalTimeout == 0xFFFFFFFF && t.ReadTotalTimeoutMultiplier == 0 &&
                          t.ReadTotalTimeoutConstant == 0;
@@ -414,7 +438,10 @@ class Termios_Serial_Api final : public Serial_Api {
           p->pending_read = nullptr;
           continue;
         }
-        if (n > 0) r->Transferred += static_cast<uint32_t>(n);
+        if (n > 0) {
+          r->Transferred += static_cast<uint32_t>(n);
+          p->rx_level = Input_Count(p->fd);
+        }
         if (r->Transferred == r->Requested || (r->Deadline_ms >= 0 && Now_ms() >= r->Deadline_ms)) {
           r->Status = Error_Success;
           p->pending_read = nullptr;
@@ -507,8 +534,9 @@ class Termios_Serial_Api final : public Serial_Api {
   uint32_t Events_Now(Port& p, const Overlapped& ov) {
     uint32_t found = 0;
     const uint32_t mask = ov.Event_Mask;
-    if ((mask & EV_RxChar) && Input_Count(p.fd) > 0) found |= EV_RxChar;
-    if (mask & EV_TxEmpty) {
+    if ((mask & EV_RxChar) && Input_Count(p.fd) > p.rx_level) found |= EV_RxChar;
+    // The queue empties once per write, not whenever it is found empty.
+    if ((mask & EV_TxEmpty) && p.tx_since_empty) {
       int out = 0;
       if (::ioctl(p.fd, TIOCOUTQ, &out) == 0 && out == 0) found |= EV_TxEmpty;
     }
@@ -526,6 +554,8 @@ class Termios_Serial_Api final : public Serial_Api {
   }
 
   static void Complete_Event(Port& p, Overlapped& ov, uint32_t events) {
+    if (events & EV_TxEmpty) p.tx_since_empty = false;
+    if (events & EV_RxChar) p.rx_level = Input_Count(p.fd);
     if (ov.Events_Out) *ov.Events_Out = events;
     ov.Status = Error_Success;
     ov.Event_Signalled = true;
@@ -538,6 +568,7 @@ class Termios_Serial_Api final : public Serial_Api {
       const ssize_t n = ::write(p.fd, ov.Write_Data + ov.Transferred, ov.Requested - ov.Transferred);
       if (n > 0) {
         ov.Transferred += static_cast<uint32_t>(n);
+        p.tx_since_empty = true;
         continue;
       }
       if (n < 0 && errno == EINTR) continue;

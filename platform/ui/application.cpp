@@ -84,6 +84,12 @@ bool PostMessage(TWinControl* Control, std::uint32_t Msg, WPARAM WParam, LPARAM 
   return true;
 }
 
+bool QueueMainThreadCall(std::function<void()> Call) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return false;
+  return QMetaObject::invokeMethod(app, [call = std::move(Call)] { Guarded(call); }, Qt::QueuedConnection);
+}
+
 bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast) {
   return std::any_of(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
     return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;

@@ -169,6 +169,10 @@ bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::ui
 // Takes the first such message out of the queue; false when there is none.
 bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast,
                          TMessage* Removed = nullptr);
+// Runs Call on the window thread after the events already waiting there; the
+// one toolkit call that other threads may make. False when there is no
+// application to run it.
+bool QueueMainThreadCall(std::function<void()> Call);
 inline LRESULT SendMessage(TControl* Control, std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0) {
   return Control ? Control->Perform(Msg, WParam, LParam) : 0;
 }

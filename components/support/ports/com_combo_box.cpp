@@ -3,6 +3,7 @@
 #include <array>
 #include <span>
 
+#include "com_port.h"
 #include "registry.h"
 #include "string_list.h"
 
@@ -42,11 +43,6 @@ struct KeyCloser {
 
 }  // namespace
 
-EComPort::EComPort(int Code, int WinCode, const rtl::String& Port)
-    : rtl::Exception(u"COM Port Error: " + rtl::String(Code == 23 ? u"Registry error" : u"Error") + u" on " + Port),
-      code_(Code),
-      winCode_(WinCode) {}
-
 void ListComPortNames(ui::TStrings* List) {
   rtl::HKEY key = 0;
   if (rtl::RegOpenKeyEx(rtl::HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, rtl::KEY_READ, &key) !=
@@ -65,7 +61,7 @@ void ListComPortNames(ui::TStrings* List) {
     std::uint32_t type = 0;
     const rtl::LONG r = rtl::RegEnumValue(key, index, name, &nameChars, &type, data, &dataSize);
     if (r == rtl::ERROR_NO_MORE_ITEMS) break;
-    if (r != rtl::ERROR_SUCCESS) throw EComPort(23, r, u"registry read");
+    if (r != rtl::ERROR_SUCCESS) throw EComPort(CError_RegError, r, u"registry read");
     rtl::String text(reinterpret_cast<const char16_t*>(data), dataSize / 2);
     while (!text.empty() && text.back() == u'\0') text.pop_back();
     names.Add(text);
@@ -122,6 +118,49 @@ void TComSelect::Change(const rtl::String& Text) {
     case cpFlowControl: FFlowControl = FlowControlFromName(Text); break;
     default: break;
   }
+  if (FAutoApply) ApplySettings();
+}
+
+void TComSelect::ApplySettings() {
+  if (!FComPort) return;
+  switch (FComProperty) {
+    // A list that does not hold the port's name records none: keep the name.
+    case cpPort:
+      if (!FPort.empty()) FComPort->SetPort(FPort);
+      break;
+    case cpBaudRate: FComPort->SetBaudRate(FBaudRate); break;
+    case cpDataBits: FComPort->SetDataBits(FDataBits); break;
+    case cpStopBits: FComPort->SetStopBits(FStopBits); break;
+    case cpParity: FComPort->Parity().SetBits(FParity); break;
+    case cpFlowControl: FComPort->FlowControl().SetFlowControl(FFlowControl); break;
+    default: break;
+  }
+}
+
+void TComSelect::UpdateSettings(int& ItemIndex) {
+  if (!FComPort) return;
+  rtl::String text;
+  switch (FComProperty) {
+    case cpPort: text = FComPort->Port(); break;
+    case cpBaudRate: text = BaudRateName(FComPort->BaudRate()); break;
+    case cpDataBits: text = DataBitsName(FComPort->DataBits()); break;
+    case cpStopBits: text = StopBitsName(FComPort->StopBits()); break;
+    case cpParity: text = ParityName(FComPort->Parity().Bits()); break;
+    case cpFlowControl: text = FlowControlName(FComPort->FlowControl().FlowControl()); break;
+    default: return;
+  }
+  ItemIndex = FItems->IndexOf(text);
+  if (ItemIndex < 0) return;
+  const rtl::String found = FItems->Strings(ItemIndex);
+  switch (FComProperty) {
+    case cpPort: FPort = found; break;
+    case cpBaudRate: FBaudRate = BaudRateFromName(found); break;
+    case cpDataBits: FDataBits = DataBitsFromName(found); break;
+    case cpStopBits: FStopBits = StopBitsFromName(found); break;
+    case cpParity: FParity = ParityFromName(found); break;
+    case cpFlowControl: FFlowControl = FlowControlFromName(found); break;
+    default: break;
+  }
 }
 
 const ui::TClassInfo& TComComboBox::StaticClassInfo() {
@@ -139,7 +178,39 @@ TComComboBox::~TComComboBox() = default;
 
 void TComComboBox::SetComProperty(TComProperty Value) {
   select_->SetComProperty(Value);
-  if (Items()->Count() > 0) SetItemIndex(0);
+  if (Items()->Count() == 0) return;
+  if (!select_->FComPort) {
+    SetItemIndex(0);
+    return;
+  }
+  int index = -1;
+  select_->UpdateSettings(index);
+  SetItemIndex(index);
+}
+
+void TComComboBox::SetComPort(TCustomComPort* Value) {
+  if (Value == select_->FComPort) return;
+  if (select_->FComPort) select_->FComPort->RemoveFreeNotification(this);
+  select_->FComPort = Value;
+  if (Value) {
+    Value->FreeNotification(this);
+    UpdateSettings();
+  }
+}
+
+void TComComboBox::UpdateSettings() {
+  if (!select_->FComPort) return;
+  int index = -1;
+  select_->UpdateSettings(index);
+  SetItemIndex(index);
+}
+
+void TComComboBox::Notification(ui::TComponent* AComponent, ui::TOperation Operation) {
+  ui::TComboBox::Notification(AComponent, Operation);
+  if (Operation == ui::opRemove && AComponent == select_->FComPort) {
+    select_->FComPort = nullptr;
+    if (Items()->Count() > 0) SetItemIndex(0);
+  }
 }
 
 void TComComboBox::Change() {

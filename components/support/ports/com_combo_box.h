@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "exceptions.h"
+#include "com_port_error.h"
 #include "ui.h"
 
 namespace kit {
@@ -19,17 +19,7 @@ enum TDataBits : std::uint8_t { dbFive, dbSix, dbSeven, dbEight };
 enum TParityBits : std::uint8_t { prNone, prOdd, prEven, prMark, prSpace };
 enum TFlowControl : std::uint8_t { fcHardware, fcSoftware, fcNone, fcCustom };
 
-// A serial-port failure: "COM Port Error: <text> on <port>".
-class EComPort : public rtl::Exception {
- public:
-  EComPort(int Code, int WinCode, const rtl::String& Port);
-  int Code() const { return code_; }
-  int WinCode() const { return winCode_; }
-
- private:
-  int code_;
-  int winCode_;
-};
+class TCustomComPort;
 
 // Fills List with the serial port names of the machine, sorted; an empty list
 // when the port registry cannot be read.
@@ -59,7 +49,13 @@ class TComSelect {
   void SelectFlowControl();
   TComProperty ComProperty() const { return FComProperty; }
   void SetComProperty(TComProperty Value);
+  // Records a choice (and writes it to the port with AutoApply).
   void Change(const rtl::String& Text);
+  // Writes the recorded choice to the linked port.
+  void ApplySettings();
+  // Finds the port's current value in the list; ItemIndex is -1 when it is
+  // not there and untouched without a port.
+  void UpdateSettings(int& ItemIndex);
 
   rtl::String FPort;
   TBaudRate FBaudRate = brCustom;
@@ -69,6 +65,7 @@ class TComSelect {
   TFlowControl FFlowControl = fcHardware;
   ui::TStrings* FItems;
   TComProperty FComProperty = cpNone;
+  TCustomComPort* FComPort = nullptr;
   bool FAutoApply = false;
 };
 
@@ -85,9 +82,15 @@ class TComComboBox : public ui::TComboBox {
   bool AutoApply() const { return select_->FAutoApply; }
   void SetAutoApply(bool Value) { select_->FAutoApply = Value; }
   const TComSelect& Selection() const { return *select_; }
+  TCustomComPort* ComPort() const { return select_->FComPort; }
+  // Links the box to a port (not owned) and selects the port's value.
+  void SetComPort(TCustomComPort* Value);
+  void ApplySettings() { select_->ApplySettings(); }
+  void UpdateSettings();
 
  protected:
   void Change() override;
+  void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
   // Empty when nothing is selected.
   rtl::String GetText() const override;
   // Selects the item equal to the text (case ignored); other texts change nothing.
