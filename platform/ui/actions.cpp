@@ -34,6 +34,51 @@ const TClassInfo& THintAction::StaticClassInfo() {
   return info;
 }
 
+const TClassInfo& TCustomAction::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TCustomAction>("TCustomAction", &TBasicAction::StaticClassInfo()).Build();
+  return info;
+}
+
+void TCustomAction::SetEnabled(bool Value) {
+  if (Value == enabled_) return;
+  enabled_ = Value;
+  Changed();
+}
+
+void TCustomAction::SetHint(const String& Value) {
+  if (Value == hint_) return;
+  hint_ = Value;
+  Changed();
+}
+
+void TCustomAction::SetShortCut(std::uint16_t Value) {
+  if (Value == shortCut_) return;
+  shortCut_ = Value;
+  Changed();
+}
+
+void TCustomAction::SetVisible(bool Value) {
+  if (Value == visible_) return;
+  visible_ = Value;
+  Changed();
+}
+
+int TCustomAction::AddChangeListener(std::function<void()> Listener) {
+  listeners_.emplace_back(nextListener_, std::move(Listener));
+  return nextListener_++;
+}
+
+void TCustomAction::RemoveChangeListener(int Id) {
+  std::erase_if(listeners_, [Id](const auto& l) { return l.first == Id; });
+}
+
+void TCustomAction::Changed() {
+  // A listener may remove itself (or others) while it runs.
+  auto copy = listeners_;
+  for (auto& l : copy) l.second();
+}
+
 TBasicAction::TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
 TBasicAction::~TBasicAction() { BeginDestroy(); }
 

@@ -3,6 +3,9 @@
 // hint under the mouse to controls that show it (status panes).
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "controls.h"
 
 namespace ui {
@@ -17,6 +20,34 @@ class TBasicAction : public TComponent {
   // to the main form. True when someone took it.
   virtual bool Execute();
   TNotifyEvent OnExecute;
+};
+
+// An action with the values the controls linked to it show: enabled,
+// hint, shortcut and visibility. Linked clients hear each change.
+class TCustomAction : public TBasicAction {
+  JQ_UI_CLASSINFO
+ public:
+  using TBasicAction::TBasicAction;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool Value);
+  const String& Hint() const { return hint_; }
+  void SetHint(const String& Value);
+  std::uint16_t ShortCut() const { return shortCut_; }
+  void SetShortCut(std::uint16_t Value);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool Value);
+  // Listeners of changes; the id removes one again.
+  int AddChangeListener(std::function<void()> Listener);
+  void RemoveChangeListener(int Id);
+
+ private:
+  void Changed();
+  bool enabled_ = true;
+  String hint_;
+  std::uint16_t shortCut_ = 0;
+  bool visible_ = true;
+  std::vector<std::pair<int, std::function<void()>>> listeners_;
+  int nextListener_ = 1;
 };
 
 class THintAction : public TBasicAction {

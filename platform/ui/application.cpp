@@ -96,6 +96,15 @@ bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::ui
   });
 }
 
+bool PeekQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Found) {
+  auto it = std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
+    return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
+  });
+  if (it == g_posted.end()) return false;
+  if (Found) *Found = it->msg;
+  return true;
+}
+
 bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Removed) {
   auto it = std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
     return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;

@@ -166,6 +166,8 @@ extern TScreen* Screen;
 bool PostMessage(TWinControl* Control, std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 // Whether a message in [MsgFirst, MsgLast] waits for the control (left queued).
 bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast);
+// Copies the first such message without taking it; false when there is none.
+bool PeekQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Found);
 // Takes the first such message out of the queue; false when there is none.
 bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast,
                          TMessage* Removed = nullptr);

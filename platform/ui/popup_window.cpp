@@ -32,6 +32,18 @@ class OutsidePressFilter : public QObject {
 
 }  // namespace
 
+void MakePopupWidget(QWidget* Widget, bool TakesFocus) {
+  if (!Widget) return;
+  if (TakesFocus) {
+    Widget->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    Widget->setFocusPolicy(Qt::StrongFocus);
+    return;
+  }
+  Widget->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+  Widget->setAttribute(Qt::WA_ShowWithoutActivating);
+  Widget->setFocusPolicy(Qt::NoFocus);
+}
+
 const TClassInfo& TPopupWindow::StaticClassInfo() {
   static const TClassInfo info =
       TClassBuilder<TPopupWindow>("TPopupWindow", &TCustomControl::StaticClassInfo()).Build();

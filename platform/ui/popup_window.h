@@ -11,6 +11,13 @@ class QObject;
 
 namespace ui {
 
+// Turns a control's new, parentless widget into a window like TPopupWindow's
+// (on top, shown without activation, never focused), for controls that
+// drop down yet derive from another class (list boxes, calendars). With
+// TakesFocus the window is a frameless tool window that can hold the focus
+// (a calendar that handles its own keys).
+void MakePopupWidget(QWidget* Widget, bool TakesFocus = false);
+
 class TPopupWindow : public TCustomControl {
   JQ_UI_CLASSINFO
  public:

@@ -1,0 +1,68 @@
+// Free routines the editors, drop-down windows and grids share: key value
+// comparison, field lists, images in cells, where a drop-down opens, tree
+// lines and buttons, dotted connector lines, gradients and a few input tests.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "button_faces.h"
+#include "dataset.h"
+#include "fields.h"
+#include "ui.h"
+
+namespace grid {
+
+enum class TVariantRelationshipEx { Equal = 0, LessThan = 1, GreaterThan = 2, NotEqual = 3 };
+enum TDropDownAlign { daLeft, daRight, daCenter };
+enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+
+// Sent to a drop-down to move its size grip; WParam is a TSizeGripChangePosition.
+constexpr std::uint32_t WM_SIZEGRIPCHANGEPOSITION = ui::WM_USER + 100;
+// Closes a drop-down without accepting.
+constexpr std::uint32_t WM_POPUPCLOSEUP = ui::WM_USER + 101;
+
+bool VariantsEqual(const rtl::Variant& V1, const rtl::Variant& V2);
+TVariantRelationshipEx CompareVariantValues(const rtl::Variant& V1, const rtl::Variant& V2);
+TVariantRelationshipEx CompareVariantsNullFirst(const rtl::Variant& V1, const rtl::Variant& V2);
+
+// Resolves ";"-separated names; an unknown one raises "Field '%s' not found".
+void GetFieldListByNames(std::vector<db::TField*>* List, db::TDataSet* DataSet, ui::TComponent* Component,
+                         const ui::String& FieldNames);
+std::vector<db::TField*> FieldsArrayFromNames(db::TDataSet* DataSet, ui::TComponent* Component,
+                                              const ui::String& FieldNames);
+// Null clears every named field; otherwise one value, or an array of values
+// for several fields.
+void SetDataSetFieldValues(db::TDataSet* DataSet, const ui::String& FieldNames, const rtl::Variant& Value);
+
+void DrawImageInRect(ui::TCanvas* Canvas, const ui::TRect& Rect, ui::TImageList* ImageList, int ImageIndex,
+                     bool Selected);
+
+// Work area of the monitor nearest a screen rectangle (the screen's work
+// area unless a test or the program puts in its own).
+using TWorkAreaProvider = std::function<ui::TRect(const ui::TRect& ScreenRect)>;
+void SetWorkAreaProvider(TWorkAreaProvider Provider);
+ui::TRect WorkAreaNear(const ui::TRect& ScreenRect);
+
+// Where a drop-down opens beside a screen rectangle; may shorten or narrow
+// the drop-down to the work area and tells it where its size grip goes.
+ui::TPoint CalcDropDownPosition(const ui::TRect& ScreenRect, ui::TControl* DropDown, TDropDownAlign Align);
+ui::TPoint CalcEditDropDownPosition(ui::TControl* Edit, ui::TControl* DropDown, TDropDownAlign Align);
+
+// Kinds 0..7: expand buttons (0..3 opened, 4..7 closed) with connectors;
+// 8..11: connector lines only.
+void DrawTreeElement(ui::TCanvas* Canvas, const ui::TRect& Rect, int Kind, bool RightToLeft, double ScaleX,
+                     double ScaleY, bool Phase);
+// One-pixel dots on a fixed checkerboard, in the pen colour.
+void DrawDottedLine(ui::TCanvas* Canvas, ui::TPoint Start, int Length, bool Phase, bool Horizontal);
+void FillVerticalGradient(ui::TCanvas* Canvas, const ui::TRect& Rect, ui::TColor TopColor, ui::TColor BottomColor);
+
+bool ThemesActive();
+ui::TShiftState CurrentShiftState();
+bool IsNumericFieldType(db::TFieldType FieldType);
+// Removes a queued left press or double click aimed at the control; true when one was taken.
+bool ExtractPendingMouseDown(ui::TControl* Control);
+bool ExtractPendingChildMouseDown(ui::TControl* Control);
+bool IsDoubleClickPair(ui::TPoint OldPos, ui::TPoint NewPos, unsigned Elapsed);
+
+}  // namespace grid
