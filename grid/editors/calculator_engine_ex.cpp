@@ -12,10 +12,7 @@ namespace {
 bool IsBinaryOperator(char16_t c) { return c == u'*' || c == u'+' || c == u'-' || c == u'/'; }
 
 long double TextToValue(const String& Text, const rtl::TFormatSettings& fs) {
-  String text = rtl::Trim(Text);
-  // An entry may end in its decimal separator ("12.").
-  if (!text.empty() && (text.back() == fs.DecimalSeparator || text.back() == u'.')) text.pop_back();
-  return rtl::StrToFloat(text, fs);
+  return rtl::StrToFloat(rtl::Trim(Text), fs);
 }
 
 }  // namespace

@@ -11,11 +11,9 @@ namespace {
 
 bool IsBlankOrControl(char16_t c) { return c <= u' '; }
 
-// "+" and "-" alone read as 0 while typing, and an entry may end in its
-// decimal separator on the way to its decimals ("12." before "12.5").
-bool TryTypedNumber(String S, const rtl::TFormatSettings& fs, double& Value) {
-  if (!S.empty() && S.back() == fs.DecimalSeparator) S.pop_back();
-  if (S.empty() || S == u"+" || S == u"-") {
+// "+" and "-" alone read as 0 while typing.
+bool TryTypedNumber(const String& S, const rtl::TFormatSettings& fs, double& Value) {
+  if (S == u"+" || S == u"-") {
     Value = 0;
     return true;
   }

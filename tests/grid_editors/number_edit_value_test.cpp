@@ -48,7 +48,7 @@ TEST(NumberEditValue, ValidCharacters) {
       // The exponent is not counted as a decimal.
       {u"1.2E5", 3, 0, u'3', true}, {u"1.23E5", 4, 0, u'4', false},
       // Grouped text is read without its separators.
-      {u"1,234", 5, 0, u'5', true},
+      {u"1,234", 5, 0, u'5', true}, {u"", 0, 0, u'.', false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.text) + " + " + Utf8(String(1, c.key)));
