@@ -4,7 +4,10 @@
 
 #include "data_source.h"
 #include "ext_memory_data.h"
+#include "edits.h"
 #include "field_data_link_ex.h"
+#include "forms.h"
+#include "harness.h"
 
 using namespace db;
 using ext::TExtMemoryData;
@@ -184,6 +187,27 @@ TEST_F(Link, ReadOnlyFieldCannotBeEdited) {
   EXPECT_FALSE(link.CanModify());
   EXPECT_FALSE(link.Edit());
   EXPECT_EQ(ds.State(), dsBrowse);
+}
+
+TEST_F(Link, FocusRequestForItsFieldFocusesTheControl) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<ui::TForm>();
+  auto* first = new ui::TEdit(form);
+  first->SetParent(form);
+  first->SetBounds(10, 10, 100, 21);
+  auto* bound = new ui::TEdit(form);
+  bound->SetParent(form);
+  bound->SetBounds(10, 40, 100, 21);
+  h.Show(form);
+  first->SetFocus();
+  link.SetControl(bound);
+  link.SetDataSource(&src);
+  link.SetFieldName(u"A");
+  // Another field's request is not this control's.
+  F(u"B")->FocusControl();
+  EXPECT_FALSE(bound->Focused());
+  F(u"A")->FocusControl();
+  EXPECT_TRUE(bound->Focused());
 }
 
 }  // namespace
