@@ -425,6 +425,7 @@ namespace {
 // the item's "Classname" value.
 ui::TPersistent* CreateItemFromClassName(TExtCustomAppStorage* Sender, const String& Path, int) {
   const String name = Sender->ReadString(Join(Path, u"Classname"));
+  if (name.empty()) return nullptr;  // an empty entry of the list
   auto it = ItemClasses().find(rtl::UpperCase(name));
   if (it == ItemClasses().end()) throw EExtAppStorageError(u"Class '%s' not registered", {name});
   return it->second();
