@@ -602,8 +602,10 @@ void TExtCustomAppStorage::CheckDeletePathByVersion(const String& Path, int Vers
 #undef JQ_RESOLVE
 
 String TExtCustomAppStorage::GetCharName(char16_t Ch) const {
-  // A backslash would split a path, so it is named by number.
-  if (Ch >= u'!' && Ch <= u'z' && Ch != u'\\') return String(u"Char_") + Ch;
+  // A backslash would split a path, so it is named by number; so are the
+  // small letters, whose names would meet the capitals' in media that
+  // ignore case.
+  if (Ch >= u'!' && Ch <= u'z' && Ch != u'\\' && !(Ch >= u'a' && Ch <= u'z')) return String(u"Char_") + Ch;
   return u"Char#" + rtl::IntToStr(Ch);
 }
 

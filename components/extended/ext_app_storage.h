@@ -8,17 +8,109 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "classes.h"
 #include "ext_component.h"
 #include "format_settings.h"
 #include "string_list.h"
+#include "typinfo.h"
 
 namespace ext {
 
 using rtl::String;
 class TExtTranslateString;
 class TExtCustomAppStorage;
+
+// A list that owns the objects it holds (entries may be null).
+class TExtObjectList : public ui::TObject {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  ui::TPersistent* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)).get(); }
+  int Add(ui::TPersistent* Item) {
+    items_.emplace_back(Item);
+    return Count() - 1;
+  }
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<ui::TPersistent>> items_;
+};
+
+using TExtAppStorageListItemEvent = std::function<void(TExtCustomAppStorage* Sender, const String& Path,
+                                                       ui::TObject* List, int Index, const String& ItemName)>;
+using TExtAppStorageListDeleteEvent = std::function<void(TExtCustomAppStorage* Sender, const String& Path,
+                                                         ui::TObject* List, int First, int Last,
+                                                         const String& ItemName)>;
+using TExtAppStorageObjectListItemCreateEvent =
+    std::function<ui::TPersistent*(TExtCustomAppStorage* Sender, const String& Path, int Index)>;
+
+// An object that loads and saves itself instead of having its published
+// properties stored.
+class IExtAppStorageHandler {
+ public:
+  virtual ~IExtAppStorageHandler() = default;
+  virtual void ReadFromAppStorage(TExtCustomAppStorage* AppStorage, const String& BasePath) = 0;
+  virtual void WriteToAppStorage(TExtCustomAppStorage* AppStorage, const String& BasePath) = 0;
+};
+// Marks a handler whose published properties are stored as well.
+class IExtAppStoragePublishedProps {
+ public:
+  virtual ~IExtAppStoragePublishedProps() = default;
+};
+
+// Takes over the storing of particular properties.
+class TExtAppStoragePropertyBaseEngine {
+ public:
+  virtual ~TExtAppStoragePropertyBaseEngine() = default;
+  virtual bool Supports(ui::TObject* /*AObject*/, ui::TObject* /*AProperty*/) { return false; }
+  virtual void ReadProperty(TExtCustomAppStorage* /*AStorage*/, const String& /*APath*/, ui::TObject* /*AObject*/,
+                            ui::TObject* /*AProperty*/, bool /*Recursive*/, bool /*ClearFirst*/) {}
+  virtual void WriteProperty(TExtCustomAppStorage* /*AStorage*/, const String& /*APath*/, ui::TObject* /*AObject*/,
+                             ui::TObject* /*AProperty*/, bool /*Recursive*/) {}
+};
+
+// The process-wide engines, asked in registration order.
+class TExtAppStoragePropertyEngineList {
+ public:
+  TExtAppStoragePropertyEngineList() = default;
+  TExtAppStoragePropertyEngineList(const TExtAppStoragePropertyEngineList&) = delete;
+  TExtAppStoragePropertyEngineList& operator=(const TExtAppStoragePropertyEngineList&) = delete;
+  // Frees the engines, the last registered first.
+  ~TExtAppStoragePropertyEngineList();
+
+  template <class Engine>
+  void RegisterEngine() {
+    engines_.push_back(std::make_unique<Engine>());
+  }
+  // Frees the first engine of exactly that class.
+  template <class Engine>
+  void UnregisterEngine() {
+    for (auto it = engines_.begin(); it != engines_.end(); ++it)
+      if (typeid(**it) == typeid(Engine)) {
+        engines_.erase(it);
+        return;
+      }
+  }
+  int Count() const { return static_cast<int>(engines_.size()); }
+  TExtAppStoragePropertyBaseEngine* GetEngine(ui::TObject* AObject, ui::TObject* AProperty) const;
+  bool ReadProperty(TExtCustomAppStorage* AStorage, const String& APath, ui::TObject* AObject,
+                    ui::TObject* AProperty, bool Recursive, bool ClearFirst) const;
+  bool WriteProperty(TExtCustomAppStorage* AStorage, const String& APath, ui::TObject* AObject,
+                     ui::TObject* AProperty, bool Recursive) const;
+
+ private:
+  std::vector<std::unique_ptr<TExtAppStoragePropertyBaseEngine>> engines_;
+};
+TExtAppStoragePropertyEngineList& StoragePropertyEngines();
+
+// Classes that object lists create from a stored "Classname".
+void RegisterStorageItemClass(const String& ClassName, std::function<ui::TPersistent*()> Create);
+// Identifiers for values of an integer type (such as colour names), used
+// when typed integers are stored as text.
+void RegisterIntegerIdents(const ui::TTypeInfo* Type, std::vector<std::pair<std::int32_t, String>> Map);
 
 enum TExtAppStorageEnumOption { aeoFolders, aeoValues, aeoReportListAsValue, aeoReportRelative, aeoRecursive };
 using TExtAppStorageEnumOptions = ui::TSet<TExtAppStorageEnumOption>;
@@ -172,6 +264,50 @@ class TExtCustomAppStorage : public TExtComponent {
   bool ReadBoolean(const String& Path, bool Default);
   void WriteBoolean(const String& Path, bool Value);
 
+  // --- enumerations and sets (values kept with the width of their type)
+  void ReadEnumeration(const String& Path, const ui::TTypeInfo* TypeInfo, void* Value, const void* Default);
+  void WriteEnumeration(const String& Path, const ui::TTypeInfo* TypeInfo, const void* Value, const void* Default);
+  void ReadSet(const String& Path, const ui::TTypeInfo* TypeInfo, void* Value, const void* Default);
+  void WriteSet(const String& Path, const ui::TTypeInfo* TypeInfo, const void* Value, const void* Default);
+
+  // --- lists (readers return the list's count)
+  int ReadList(const String& Path, ui::TObject* List, const String& ItemName,
+               const TExtAppStorageListItemEvent& OnReadItem);
+  void WriteList(const String& Path, ui::TObject* List, const String& ItemName, int ItemCount,
+                 const TExtAppStorageListItemEvent& OnWriteItem,
+                 const TExtAppStorageListDeleteEvent& OnDeleteItems = {});
+  int ReadStringList(const String& Path, ui::TStrings* List, const String& ItemName = u"Item",
+                     bool ClearFirst = true);
+  void WriteStringList(const String& Path, ui::TStrings* List, const String& ItemName = u"Item");
+  int ReadWideStringList(const String& Path, ui::TStrings* List, const String& ItemName = u"Item",
+                         bool ClearFirst = true);
+  void WriteWideStringList(const String& Path, ui::TStrings* List, const String& ItemName = u"Item");
+  int ReadObjectList(const String& Path, TExtObjectList* List, const String& ItemName = u"Item",
+                     bool ClearFirst = true);
+  int ReadObjectList(const String& Path, TExtObjectList* List, const TExtAppStorageObjectListItemCreateEvent& Create,
+                     const String& ItemName = u"Item", bool ClearFirst = true);
+  void WriteObjectList(const String& Path, TExtObjectList* List, const String& ItemName = u"Item");
+  // The objects made for the strings belong to the caller.
+  int ReadStringObjectList(const String& Path, ui::TStrings* List, const String& ItemName = u"Item",
+                           bool ClearFirst = true);
+  int ReadStringObjectList(const String& Path, ui::TStrings* List,
+                           const TExtAppStorageObjectListItemCreateEvent& Create, const String& ItemName = u"Item",
+                           bool ClearFirst = true);
+  void WriteStringObjectList(const String& Path, ui::TStrings* List, const String& ItemName = u"Item");
+  int ReadCollection(const String& Path, ui::TCollection* Collection, const String& ItemName = u"Item",
+                     bool ClearFirst = true);
+  void WriteCollection(const String& Path, ui::TCollection* Collection, const String& ItemName = u"Item");
+
+  // --- objects, property by property
+  void ReadPersistent(const String& Path, ui::TPersistent* Obj, bool Recursive = true, bool ClearFirst = true,
+                      const ui::TStrings* IgnoreProperties = nullptr);
+  void WritePersistent(const String& Path, ui::TPersistent* Obj, bool Recursive = true,
+                       const ui::TStrings* IgnoreProperties = nullptr);
+  // Path is the property's own path.
+  void ReadProperty(const String& Path, ui::TPersistent* Obj, const String& PropName, bool Recursive,
+                    bool ClearFirst);
+  void WriteProperty(const String& Path, ui::TPersistent* Obj, const String& PropName, bool Recursive);
+
   // --- updates and versions
   void BeginUpdate();
   void EndUpdate();
@@ -236,6 +372,10 @@ class TExtCustomAppStorage : public TExtComponent {
   virtual void WriteDateTimeAt(const String& Path, double Value);
   virtual bool ReadBooleanAt(const String& Path, bool Default);
   virtual void WriteBooleanAt(const String& Path, bool Value);
+  virtual void ReadEnumerationAt(const String& Path, const ui::TTypeInfo* TypeInfo, void* Value, const void* Default);
+  virtual void WriteEnumerationAt(const String& Path, const ui::TTypeInfo* TypeInfo, const void* Value);
+  virtual void ReadSetAt(const String& Path, const ui::TTypeInfo* TypeInfo, void* Value, const void* Default);
+  virtual void WriteSetAt(const String& Path, const ui::TTypeInfo* TypeInfo, const void* Value);
 
   // --- what a medium provides (paths are resolved, "\"-led)
   virtual void EnumFolderNames(const String& KeyPath, ui::TStringList& Strings) = 0;
@@ -279,6 +419,11 @@ class TExtCustomAppStorage : public TExtComponent {
                            TExtAppStorageEnumOptions Options);
   template <class T, class Fn>
   T ReadWithDefault(const String& Path, T Default, Fn Read);
+  void ReadPropInfo(const String& Path, ui::TPersistent* Obj, const ui::TPropInfo& Prop, bool Recursive,
+                    bool ClearFirst);
+  void WritePropInfo(const String& Path, ui::TPersistent* Obj, const ui::TPropInfo& Prop, bool Recursive);
+  // The item factory an object-list read installs for its items.
+  TExtAppStorageObjectListItemCreateEvent currentInstanceCreateEvent_;
 
   rtl::TFormatSettings cachedFormatSettings_;
   String root_;

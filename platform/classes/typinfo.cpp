@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 
 #include "classes.h"
 
@@ -35,6 +36,73 @@ std::string Trimmed(std::string_view s) {
 }
 
 }  // namespace
+
+const TTypeInfo* TypeInfoOf(TTypeKind Kind, std::string_view Name) {
+  static const std::vector<TTypeInfo> builtIns = [] {
+    std::vector<TTypeInfo> v;
+    auto add = [&](TTypeKind kind, const char* name, TOrdType ord, std::int64_t lo, std::int64_t hi) -> TTypeInfo& {
+      TTypeInfo t;
+      t.Kind = kind;
+      t.Name = name;
+      t.UnitName = "System";
+      t.OrdType = ord;
+      t.MinValue = lo;
+      t.MaxValue = hi;
+      v.push_back(std::move(t));
+      return v.back();
+    };
+    add(tkInteger, "Integer", otSLong, std::numeric_limits<std::int32_t>::min(),
+        std::numeric_limits<std::int32_t>::max());
+    add(tkEnumeration, "Boolean", otUByte, 0, 1).Names = {"False", "True"};
+    add(tkWChar, "Char", otUWord, 0, 0xFFFF);
+    add(tkInt64, "Int64", otSLong, std::numeric_limits<std::int64_t>::min(),
+        std::numeric_limits<std::int64_t>::max());
+    add(tkFloat, "Double", otSLong, 0, 0);
+    add(tkFloat, "TDateTime", otSLong, 0, 0);
+    add(tkUString, "string", otSLong, 0, 0);
+    add(tkVariant, "Variant", otSLong, 0, 0);
+    return v;
+  }();
+  for (const TTypeInfo& t : builtIns)
+    if (t.Kind == Kind && SameIdent(t.Name, Name)) return &t;
+  return nullptr;
+}
+
+std::shared_ptr<const TTypeInfo> DescribePropType(const TPropInfo& Prop) {
+  if (const TTypeInfo* shared = TypeInfoOf(Prop.Kind, Prop.TypeName))
+    return std::shared_ptr<const TTypeInfo>(std::shared_ptr<const TTypeInfo>(), shared);
+  const auto count = static_cast<std::int64_t>(Prop.Names.size());
+  if (Prop.Kind == tkEnumeration) {
+    auto t = std::make_shared<TTypeInfo>();
+    t->Kind = tkEnumeration;
+    t->Name = Prop.TypeName;
+    t->OrdType = count <= 0x100 ? otUByte : count <= 0x10000 ? otUWord : otULong;
+    t->MaxValue = count - 1;
+    t->Names = Prop.Names;
+    return t;
+  }
+  if (Prop.Kind == tkSet) {
+    // The element type has no name of its own; it lives with the set.
+    struct Pair {
+      TTypeInfo set, element;
+    };
+    auto pair = std::make_shared<Pair>();
+    pair->element.Kind = tkEnumeration;
+    pair->element.Name = "." + Prop.TypeName;
+    pair->element.OrdType = otUByte;
+    pair->element.MaxValue = count - 1;
+    pair->element.Names = Prop.Names;
+    pair->set.Kind = tkSet;
+    pair->set.Name = Prop.TypeName;
+    pair->set.OrdType = count <= 8 ? otUByte : count <= 16 ? otUWord : otULong;
+    pair->set.BaseType = &pair->element;
+    return std::shared_ptr<const TTypeInfo>(pair, &pair->set);
+  }
+  auto t = std::make_shared<TTypeInfo>();
+  t->Kind = Prop.Kind;
+  t->Name = Prop.TypeName;
+  return t;
+}
 
 bool TClassInfo::InheritsFrom(const TClassInfo& ancestor) const {
   for (const TClassInfo* c = this; c; c = c->parent_)

@@ -6,8 +6,10 @@
 // Property stores and layout code read and write properties by name here.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -25,8 +27,68 @@ class TObject;
 enum TTypeKind {
   tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass,
   tkMethod, tkWChar, tkLString, tkWString, tkVariant, tkArray, tkRecord, tkInterface,
-  tkInt64, tkDynArray, tkUString
+  tkInt64, tkDynArray, tkUString, tkClassRef, tkPointer, tkProcedure
 };
+
+// How an ordinal value is kept in memory.
+enum TOrdType { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
+enum TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
+enum TMethodKind {
+  mkProcedure, mkFunction, mkConstructor, mkDestructor, mkClassProcedure, mkClassFunction,
+  mkClassConstructor, mkClassDestructor, mkOperatorOverload, mkSafeProcedure, mkSafeFunction
+};
+enum TParamFlag { pfVar, pfConst, pfArray, pfAddress, pfReference, pfOut, pfResult };
+enum TIntfFlag { ifHasGuid, ifDispInterface, ifDispatch };
+
+class TClassInfo;
+
+// One parameter of an event type.
+struct TParamRecord {
+  std::uint8_t Flags = 0;  // bit n = TParamFlag n
+  std::string Name;
+  std::string TypeName;
+};
+
+// The description of one type. Only the members of the type's kind are
+// used; descriptions are immutable once published and outlive their users.
+// A name beginning with '.' marks a type without a name of its own.
+struct TTypeInfo {
+  TTypeKind Kind = tkUnknown;
+  std::string Name;
+  std::string UnitName;
+  // Ordinals (integer, character, enumeration, set) and 64-bit integers.
+  TOrdType OrdType = otSLong;
+  std::int64_t MinValue = 0;
+  std::int64_t MaxValue = 0;
+  // Enumeration: the type it is a sub-range of (null: itself).
+  // Set: the element type.
+  const TTypeInfo* BaseType = nullptr;
+  // Enumeration identifiers from MinValue up (kept by the base type only).
+  std::vector<std::string> Names;
+  TFloatType FloatType = ftDouble;
+  std::uint8_t MaxLength = 255;                   // short string
+  const TClassInfo* ClassType = nullptr;          // class
+  TMethodKind MethodKind = mkProcedure;           // event
+  std::vector<TParamRecord> Params;
+  std::string ResultType;
+  const TTypeInfo* IntfParent = nullptr;          // interface
+  std::uint8_t IntfFlags = 0;                     // bit n = TIntfFlag n
+  std::array<std::uint8_t, 16> Guid{};            // in storage order
+  int PropertyCount = 0;
+  int ElementSize = 0;                            // dynamic array
+  const TTypeInfo* ElementType = nullptr;         // managed element type
+  const TTypeInfo* ElementType2 = nullptr;        // any element type
+  int VarType = 0;
+};
+
+// Shared descriptions of the built-in types that properties use.
+const TTypeInfo* TypeInfoOf(TTypeKind Kind, std::string_view Name);
+
+// Property specifiers: how a property is read, written and asked whether it
+// is stored. Accessor functions of the registry count as static methods.
+constexpr std::uint32_t AccessorSpec = 0x00010000u;
+constexpr std::uint32_t StoredTrueSpec = 1u;
+constexpr std::uint32_t StoredFalseSpec = 0u;
 
 // Default value meaning "no default".
 constexpr std::int64_t NoDefault = 0x80000000LL;
@@ -39,6 +101,13 @@ struct TPropInfo {
   std::int64_t Default = NoDefault;
   bool Stored = true;
   bool IsDateTime = false;            // float kind holding a date-time
+  // The property's type description (null for hand-made records).
+  std::shared_ptr<const TTypeInfo> Type;
+  std::uint32_t ReadSpec = 0;
+  std::uint32_t WriteSpec = 0;
+  std::uint32_t StoredSpec = StoredTrueSpec;
+  std::int64_t Index = NoDefault;
+  int NameIndex = 0;                  // position within its class's own properties
 
   std::function<std::int64_t(const TObject*)> GetOrd;
   std::function<void(TObject*, std::int64_t)> SetOrd;
@@ -79,6 +148,9 @@ class TClassInfo {
   // Alphabetical (case-insensitive).
   std::vector<const TPropInfo*> SortedProperties() const;
   const std::vector<TPropInfo>& OwnProperties() const { return props_; }
+  const std::string& UnitName() const { return unit_; }
+  // Interfaces this class itself implements, by GUID (storage order).
+  const std::vector<std::array<std::uint8_t, 16>>& Interfaces() const { return interfaces_; }
 
  private:
   template <class T>
@@ -86,7 +158,13 @@ class TClassInfo {
   std::string name_;
   const TClassInfo* parent_;
   std::vector<TPropInfo> props_;
+  std::string unit_;
+  std::vector<std::array<std::uint8_t, 16>> interfaces_;
 };
+
+// The type description of a property made by TClassBuilder: shared for
+// built-in types, made for its enumeration or set type otherwise.
+std::shared_ptr<const TTypeInfo> DescribePropType(const TPropInfo& Prop);
 
 namespace detail {
 template <class M>
@@ -178,10 +256,33 @@ class TClassBuilder {
   // Marks the last property added as not stored.
   TClassBuilder& NotStored() {
     info_.props_.back().Stored = false;
+    info_.props_.back().StoredSpec = StoredFalseSpec;
+    return *this;
+  }
+  // Gives the last property added an index specifier.
+  TClassBuilder& Index(std::int64_t Value) {
+    info_.props_.back().Index = Value;
+    return *this;
+  }
+  TClassBuilder& Unit(std::string Name) {
+    info_.unit_ = std::move(Name);
+    return *this;
+  }
+  TClassBuilder& Implements(const std::array<std::uint8_t, 16>& Guid) {
+    info_.interfaces_.push_back(Guid);
     return *this;
   }
 
-  TClassInfo Build() { return std::move(info_); }
+  TClassInfo Build() {
+    for (std::size_t i = 0; i < info_.props_.size(); ++i) {
+      TPropInfo& p = info_.props_[i];
+      p.NameIndex = static_cast<int>(i);
+      if (!p.ReadSpec && p.IsReadable()) p.ReadSpec = AccessorSpec;
+      if (!p.WriteSpec && p.IsWritable()) p.WriteSpec = AccessorSpec;
+      if (!p.Type) p.Type = DescribePropType(p);
+    }
+    return std::move(info_);
+  }
 
  private:
   TPropInfo Base(std::string name, TTypeKind kind, std::string typeName) {

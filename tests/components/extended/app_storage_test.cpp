@@ -145,7 +145,7 @@ TEST(AppStorage, NamesAndUpdates) {
     const char16_t* name;
   };
   const Row rows[] = {{u'A', u"Char_A"}, {u' ', u"Char#32"}, {u'{', u"Char#123"}, {u'!', u"Char_!"},
-                      {u'z', u"Char_z"}, {u'\\', u"Char#92"}, {u'中', u"Char#20013"}};
+                      {u'z', u"Char#122"}, {u'\\', u"Char#92"}, {u'中', u"Char#20013"}};
   for (const Row& r : rows) EXPECT_EQ(s.GetCharName(r.c), r.name);
   EXPECT_EQ(s.GetIntName(-3), u"Int_-3");
   EXPECT_EQ(s.ItemNameIndexPath(u"Item", 3), u"Item3");
