@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <memory>
 
 #include "net_buffer.h"
@@ -56,6 +57,23 @@ class TNetIOHandler : public TNetComponent {
   virtual void CloseWriteBuffer();
   virtual void FlushWriteBuffer(std::int32_t count = -1);
   virtual void OpenWriteBuffer(std::int32_t threshold = -1);
+
+  // Text and line operations. A missing byte encoding is the handler's
+  // DefaultByteEncoding, else ASCII.
+  virtual void WriteText(const rtl::String& text, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual void WriteLine(const rtl::String& text = {}, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual void WriteDotStuffedLine(const rtl::String& text, TNetTextEncodingRef byteEncoding = nullptr);
+  // Sent as one write unless write buffering was already open.
+  virtual void WriteLines(const ui::TStrings& lines, bool writeCount = false,
+                          TNetTextEncodingRef byteEncoding = nullptr);
+  // An empty terminator is LF; with LF a CR before it is dropped too. Returns
+  // an empty text with LineTimedOut set when the time-out passed.
+  virtual rtl::String ReadLine(const rtl::String& terminator = u"\n", std::int32_t timeout = NetTimeoutDefault,
+                               std::int32_t maxLength = -1, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual rtl::String ReadNonEmptyLine(std::int32_t attemptLimit = INT32_MAX,
+                                       TNetTextEncodingRef byteEncoding = nullptr);
+  virtual rtl::String ReadAllText(TNetTextEncodingRef byteEncoding = nullptr);
+  void WriteInteger32(std::int32_t value, bool convert = true);
 
   // Bytes added (> 0), 0 when the peer closed or nothing could be read, -1
   // on a time-out. The one place where received bytes enter InBuffer.
