@@ -108,6 +108,11 @@ TEST_F(IOHandlerTest, ConnectedSocketHonoursTheNagleChoice) {
   Connect();
   EXPECT_EQ(handler_->SocketBinding()->ReadSocketOption(Id_SOCKETOPTIONLEVEL_TCP, Id_TCP_NODELAY), 1);
   EXPECT_TRUE(handler_->IsConnected());
+  // A reopen makes a new socket under the same binding; it gets the choice too.
+  handler_->CloseHandler();
+  testposix::CloseFd(peer_);
+  Connect();
+  EXPECT_EQ(handler_->SocketBinding()->ReadSocketOption(Id_SOCKETOPTIONLEVEL_TCP, Id_TCP_NODELAY), 1);
 }
 
 TEST_F(IOHandlerTest, ConnectedTestSeesThePeerGoAway) {
