@@ -12,3 +12,21 @@ std::string NodeName();
 void DefaultSigPipe();
 void SleepMs(int ms);
 }  // namespace testposix
+
+// A plain loopback peer for the client tests.
+namespace testposix {
+// A listening IPv4 loopback socket; port receives its port. -1 on failure.
+int ListenLoopback(int backlog, int& port);
+// Waits up to timeoutMs for a connection; -1 when none came.
+int AcceptWithin(int listener, int timeoutMs);
+bool SendAll(int fd, const void* data, int size);
+// Reads what arrives within timeoutMs (at most size bytes); -1 on failure.
+int ReceiveWithin(int fd, void* data, int size, int timeoutMs);
+void CloseFd(int fd);
+// Closes so that the other side sees a reset instead of an orderly end.
+void CloseWithReset(int fd);
+// Threads of this process.
+int ThreadCount();
+// A non-blocking connect that is left pending (for filling a backlog).
+int ConnectPending(int port);
+}  // namespace testposix

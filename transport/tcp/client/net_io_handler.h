@@ -1,0 +1,164 @@
+// The buffered byte channel between a TCP connection and its transport: the
+// input buffer that collects received bytes until a reader takes them, an
+// optional write buffer, read time-outs and the line-length policy. The
+// transport steps (fetch, push, readability, disconnect check) belong to the
+// descendants.
+#pragma once
+
+#include <cstdint>
+#include <climits>
+#include <memory>
+
+#include "net_buffer.h"
+#include "net_component.h"
+#include "net_intercept.h"
+#include "net_text_encoding.h"
+
+namespace net {
+
+// The socket error codes a transport tolerates as the end of a connection.
+inline constexpr std::int32_t Id_WSAECONNABORTED = 10053;
+inline constexpr std::int32_t Id_WSAECONNRESET = 10054;
+inline constexpr std::int32_t Id_WSAESHUTDOWN = 10058;
+inline constexpr std::int32_t Id_WSAETIMEDOUT = 10060;
+
+
+// Time-outs: -1 stands for ReadTimeout, -2 for no limit, 1 or more for ms.
+inline constexpr std::int32_t NetTimeoutDefault = -1;
+inline constexpr std::int32_t NetTimeoutInfinite = -2;
+
+class TNetIOHandler : public TNetComponent {
+  JQ_UI_CLASSINFO
+ public:
+  using TNetComponent::TNetComponent;
+  ~TNetIOHandler() override;
+
+  virtual rtl::String Destination() const { return destination_; }
+  virtual void SetDestination(const rtl::String& value) { destination_ = value; }
+  const rtl::String& Host() const { return host_; }
+  virtual void SetHost(const rtl::String& value) { host_ = value; }
+  std::int32_t Port() const { return port_; }
+  virtual void SetPort(std::int32_t value) { port_ = value; }
+  TNetConnectionIntercept* Intercept() const { return intercept_; }
+  virtual void SetIntercept(TNetConnectionIntercept* value);
+
+  virtual bool IsConnected();
+  virtual void CheckDisconnected(bool raiseIfDisconnected, bool ignoreBuffer) = 0;
+  virtual bool WaitForData(std::int32_t timeout = NetTimeoutDefault);
+  virtual void OpenHandler();
+  virtual void CloseHandler();
+  virtual void MarkPeerClosed() { peerClosed_ = true; }
+  virtual void WriteBlock(const TNetBytes& bytes, std::int32_t length = -1, std::int32_t offset = 0);
+  virtual bool IsReadable(std::int32_t timeout);
+  virtual void ReadBlock(TNetBytes& bytes, std::int32_t count, bool append = false);
+  virtual void AdoptAcceptedSocket() {}
+  virtual void CancelWriteBuffer();
+  virtual void ClearWriteBuffer();
+  virtual void CloseWriteBuffer();
+  virtual void FlushWriteBuffer(std::int32_t count = -1);
+  virtual void OpenWriteBuffer(std::int32_t threshold = -1);
+
+  // Text and line operations. A missing byte encoding is the handler's
+  // DefaultByteEncoding, else ASCII.
+  virtual void WriteText(const rtl::String& text, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual void WriteLine(const rtl::String& text = {}, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual void WriteDotStuffedLine(const rtl::String& text, TNetTextEncodingRef byteEncoding = nullptr);
+  // Sent as one write unless write buffering was already open.
+  virtual void WriteLines(const ui::TStrings& lines, bool writeCount = false,
+                          TNetTextEncodingRef byteEncoding = nullptr);
+  // An empty terminator is LF; with LF a CR before it is dropped too. Returns
+  // an empty text with LineTimedOut set when the time-out passed.
+  virtual rtl::String ReadLine(const rtl::String& terminator = u"\n", std::int32_t timeout = NetTimeoutDefault,
+                               std::int32_t maxLength = -1, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual rtl::String ReadNonEmptyLine(std::int32_t attemptLimit = INT32_MAX,
+                                       TNetTextEncodingRef byteEncoding = nullptr);
+  virtual rtl::String ReadAllText(TNetTextEncodingRef byteEncoding = nullptr);
+  void WriteInteger32(std::int32_t value, bool convert = true);
+
+  // Bytes added (> 0), 0 when the peer closed or nothing could be read, -1
+  // on a time-out. The one place where received bytes enter InBuffer.
+  std::int32_t FillInBuffer(bool raiseIfDisconnected = true, std::int32_t timeout = NetTimeoutDefault,
+                            bool raiseOnTimeout = true);
+  void SendDirect(const TNetBytes& bytes, std::int32_t length = -1, std::int32_t offset = 0);
+  bool InBufferEmpty() const { return inBuffer_->Size() == 0; }
+  bool IsWriteBuffering() const { return outBuffer_ != nullptr; }
+  [[noreturn]] void RaiseClosedGracefully();
+  // ReadTimeout -1 or 0 resolves to no limit.
+  std::int32_t ResolveTimeout(std::int32_t timeout) const;
+
+  TNetBuffer& InBuffer() { return *inBuffer_; }
+  TNetBuffer* OutBuffer() { return outBuffer_.get(); }
+  bool LargeStream() const { return largeStream_; }
+  void SetLargeStream(bool value) { largeStream_ = value; }
+  bool PeerClosed() const { return peerClosed_; }
+  std::int32_t ConnectTimeout() const { return connectTimeout_; }
+  void SetConnectTimeout(std::int32_t value) { connectTimeout_ = value; }
+  std::int32_t CaptureLineLimit() const { return captureLineLimit_; }
+  void SetCaptureLineLimit(std::int32_t value) { captureLineLimit_ = value; }
+  TNetMaxLineAction MaxLineAction() const { return maxLineAction_; }
+  void SetMaxLineAction(TNetMaxLineAction value) { maxLineAction_ = value; }
+  std::int32_t MaxLineLength() const { return maxLineLength_; }
+  void SetMaxLineLength(std::int32_t value) { maxLineLength_ = value; }
+  bool IsOpen() const { return isOpen_; }
+  bool LineWasSplit() const { return lineWasSplit_; }
+  bool LineTimedOut() const { return lineTimedOut_; }
+  std::int32_t ReadTimeout() const { return readTimeout_; }
+  void SetReadTimeout(std::int32_t value) { readTimeout_ = value; }
+  std::int32_t RecvBufferSize() const { return recvBufferSize_; }
+  void SetRecvBufferSize(std::int32_t value) { recvBufferSize_ = value; }
+  std::int32_t SendBufferSize() const { return sendBufferSize_; }
+  void SetSendBufferSize(std::int32_t value) { sendBufferSize_ = value; }
+  std::int32_t OutBufferThreshold() const { return outBufferThreshold_; }
+  TNetTextEncodingRef DefaultByteEncoding() const { return defaultByteEncoding_; }
+  void SetDefaultByteEncoding(TNetTextEncodingRef value) { defaultByteEncoding_ = std::move(value); }
+  TNetTextEncodingRef DefaultTextEncoding() const { return defaultTextEncoding_; }
+  void SetDefaultTextEncoding(TNetTextEncodingRef value) { defaultTextEncoding_ = std::move(value); }
+
+ protected:
+  void InitializeComponent() override;
+  void ComponentNotification(ui::TComponent* AComponent, ui::TOperation Operation) override;
+
+  // At most bytes.size() bytes; > 0 count, 0 closed by the peer, < 0 failure.
+  virtual std::int32_t FetchFromSource(TNetBytes& bytes) = 0;
+  // Bytes written, 0 closed, < 0 failure.
+  virtual std::int32_t PushToTarget(const TNetBytes& bytes, std::int32_t offset, std::int32_t count) = 0;
+  virtual bool HasSource() const = 0;
+  // Returns the tolerated error code of a failed result, or raises.
+  virtual std::int32_t ErrorFromResult(std::int32_t result) = 0;
+  [[noreturn]] virtual void RaiseSocketFailure(std::int32_t code) = 0;
+
+  bool peerClosed_ = false;
+  bool lineWasSplit_ = false;
+  bool lineTimedOut_ = false;
+
+ private:
+  bool largeStream_ = false;
+  std::int32_t connectTimeout_ = 0;
+  rtl::String destination_;
+  rtl::String host_;
+  std::unique_ptr<TNetBuffer> inBuffer_;
+  TNetConnectionIntercept* intercept_ = nullptr;
+  std::int32_t captureLineLimit_ = -1;
+  TNetMaxLineAction maxLineAction_ = maException;
+  std::int32_t maxLineLength_ = 16384;
+  bool isOpen_ = false;
+  std::int32_t port_ = 0;
+  std::int32_t readTimeout_ = -1;
+  std::int32_t recvBufferSize_ = 32768;
+  std::int32_t sendBufferSize_ = 32768;
+  std::unique_ptr<TNetBuffer> outBuffer_;
+  std::int32_t outBufferThreshold_ = 0;
+  TNetTextEncodingRef defaultByteEncoding_;
+  TNetTextEncodingRef defaultTextEncoding_;
+};
+
+// The class registry of I/O handlers: the default class is what a TCP
+// client gets when it needs a handler.
+using TNetIOHandlerFactory = TNetIOHandler* (*)(ui::TComponent* owner);
+void RegisterHandlerClass(TNetIOHandlerFactory factory);
+void UseAsDefaultClass(TNetIOHandlerFactory factory);
+bool IsRegisteredHandlerClass(TNetIOHandlerFactory factory);
+// nullptr while no class was made the default.
+TNetIOHandler* CreateDefaultHandler(ui::TComponent* owner);
+
+}  // namespace net
