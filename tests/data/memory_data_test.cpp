@@ -222,6 +222,28 @@ TEST_F(Table, SortKeepsCreationOrderOfEqualKeys) {
   EXPECT_EQ(Keys(), "2,2,1,1");
 }
 
+TEST_F(Table, IntegerSortPutsEmptyKeysFirstAndReversesWhenDescending) {
+  Add(5, u"a");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"n");
+  ds.Post();
+  Add(-7, u"b");
+  Add(5, u"c");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"m");
+  ds.Post();
+  Add(INT32_MIN, u"d");
+  auto names = [&] {
+    std::string s;
+    for (ds.First(); !ds.Eof(); ds.Next()) s += rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+    return s;
+  };
+  ds.SortOnFields(u"KEY", false, false);
+  EXPECT_EQ(names(), "nmdbac");
+  ds.SortOnFields(u"KEY", false, true);
+  EXPECT_EQ(names(), "cabdmn");
+}
+
 TEST_F(Table, TextSortFollowsTheInterfaceOrder) {
   const char16_t* names[] = {u"b", u"A", u"abcdefgh2", u"a", u"B", u"abcdefgh1", u"", u"ABCDEFGH1"};
   for (int i = 0; i < 8; ++i) Add(i, names[i]);

@@ -59,8 +59,10 @@ class TExtMemoryRecord {
   void SetIndex(int Value);
   std::uint8_t* Data() { return data_; }
   const std::uint8_t* Data() const { return data_; }
-  TExtMemoryExtras& Extras() { return extras_; }
-  const TExtMemoryExtras& Extras() const { return extras_; }
+  // Records of tables without blobs or variants carry no extras at all:
+  // a million of them would otherwise hold a million empty vectors.
+  TExtMemoryExtras& Extras();
+  const TExtMemoryExtras& Extras() const;
 
  private:
   friend class TExtMemoryData;
@@ -68,7 +70,7 @@ class TExtMemoryRecord {
   std::int32_t id_;
   int index_ = -1;
   std::uint8_t* data_;
-  TExtMemoryExtras extras_;
+  std::unique_ptr<TExtMemoryExtras> extras_;
 };
 
 class TExtMemoryData : public db::TDataSet {
