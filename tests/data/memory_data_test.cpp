@@ -244,6 +244,26 @@ TEST_F(Table, IntegerSortPutsEmptyKeysFirstAndReversesWhenDescending) {
   EXPECT_EQ(names(), "cabdmn");
 }
 
+TEST_F(Table, SimpleIntegerFiltersAgreeWithTheFullExpression) {
+  for (int k : {-4, 0, 3, 3, 7, 2147483647}) Add(k, u"x");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"empty key");
+  ds.Post();
+  ds.SetFiltered(true);
+  const char16_t* forms[] = {u"KEY > 3", u"KEY < 3", u"KEY = 3", u"KEY > -1", u"KEY = 2147483647", u"key < 0"};
+  for (const char16_t* form : forms) {
+    ds.SetFilter(form);
+    int quick = ds.FilteredRecordCount();
+    std::string seen = Keys();
+    // Parentheses take the general evaluation of the same expression.
+    ds.SetFilter(u"(" + String(form) + u")");
+    EXPECT_EQ(quick, ds.FilteredRecordCount()) << rtl::StringToUtf8(form);
+    EXPECT_EQ(seen, Keys()) << rtl::StringToUtf8(form);
+  }
+  ds.SetFilter(u"KEY < 3");
+  EXPECT_EQ(ds.FilteredRecordCount(), 3);  // -4, 0 and the empty key
+}
+
 TEST_F(Table, TextSortFollowsTheInterfaceOrder) {
   const char16_t* names[] = {u"b", u"A", u"abcdefgh2", u"a", u"B", u"abcdefgh1", u"", u"ABCDEFGH1"};
   for (int i = 0; i < 8; ++i) Add(i, names[i]);

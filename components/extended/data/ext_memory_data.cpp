@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <typeinfo>
 #include <utility>
 
 #include "codepage.h"
+#include "convert.h"
 #include "ext_db_utils.h"
 
 namespace ext {
@@ -54,6 +56,8 @@ String SlotText(const std::uint8_t* Value, TFieldType Type, int Bytes) {
   std::size_t len = ::strnlen(reinterpret_cast<const char*>(Value), static_cast<std::size_t>(Bytes));
   return rtl::AnsiToString(std::string_view(reinterpret_cast<const char*>(Value), len));
 }
+
+std::int64_t IntOf(const std::uint8_t* v, TFieldType t);
 
 template <class T>
 int Sign3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
@@ -247,6 +251,7 @@ void TExtMemoryData::CloseStorage() {
   autoInc_ = 1;
   DropSortFieldList();
   filterFields_.clear();
+  boundFilter_.state = TBoundComparison::kUnbound;
   InvalidateFilterView();
   active_ = false;
 }
@@ -611,7 +616,49 @@ bool TExtMemoryData::PassesFilter(int Pos) {
   return std::binary_search(v.begin(), v.end(), Pos);
 }
 
+void TExtMemoryData::BindFilterComparison() {
+  TBoundComparison& b = boundFilter_;
+  b.state = TBoundComparison::kNone;
+  // Subclasses may answer field names their own way.
+  if (!filterParser_ || !active_ || typeid(*this) != typeid(TExtMemoryData)) return;
+  TScan scan;
+  if (!scan.Parse(Filter()) || scan.Count() != 4 || scan[0].Token() != tkIdentifier ||
+      scan[1].Token() != tkOperator || scan[2].Token() != tkInteger || scan[3].Token() != tkEOF)
+    return;
+  const char16_t op = scan[1].Chr();
+  if (op != u'<' && op != u'>' && op != u'=') return;
+  std::int32_t constant;
+  if (!rtl::TryStrToInt(scan[2].Str(), constant)) return;
+  TField* f = FindField(scan[0].Str());
+  if (!f || f->FieldKind() != fkData || f->FieldNo() <= 0 || f->FieldNo() > static_cast<int>(offsets_.size())) return;
+  const std::size_t def = static_cast<std::size_t>(f->FieldNo() - 1);
+  const TFieldType t = defTypes_[def];
+  if (offsets_[def] < 0 || f->DataType() != t) return;
+  switch (t) {
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: break;
+    default: return;
+  }
+  b.offset = offsets_[def];
+  b.type = t;
+  b.op = op;
+  b.constant = constant;
+  b.state = TBoundComparison::kBound;
+}
+
 bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
+  if (boundFilter_.state == TBoundComparison::kUnbound) BindFilterComparison();
+  if (boundFilter_.state == TBoundComparison::kBound && !OnFilterRecord()) {
+    // The parser's reading: an empty field is less than anything and
+    // equal to nothing but another empty value.
+    const std::uint8_t* slot = Record->Data() + boundFilter_.offset;
+    if (!slot[0]) return boundFilter_.op == u'<';
+    const std::int64_t v = IntOf(slot + 1, boundFilter_.type);
+    switch (boundFilter_.op) {
+      case u'<': return v < boundFilter_.constant;
+      case u'>': return v > boundFilter_.constant;
+      default: return v == boundFilter_.constant;
+    }
+  }
   bool accept = true;
   TDataSetState old = SetTempState(dsFilter);
   // Without calculated fields, blobs or variants the whole record is its
@@ -704,6 +751,7 @@ void TExtMemoryData::SetOnFilterRecord(TFilterRecordEvent Value) {
 void TExtMemoryData::RebuildFilterParser() {
   filterParser_.reset();
   filterFields_.clear();
+  boundFilter_.state = TBoundComparison::kUnbound;
   if (Filter().empty()) return;
   filterParser_ = std::make_unique<TExprParser>();
   // On from the first record: switching it on after the first evaluation

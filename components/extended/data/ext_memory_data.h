@@ -306,6 +306,16 @@ class TExtMemoryData : public db::TDataSet {
   db::TField* autoIncField_ = nullptr;     // own and source auto-increment fields during a load
   db::TField* srcAutoIncField_ = nullptr;
   bool viewValid_ = false;
+  // "FIELD op integer" over a stored integer field, bound to the field's
+  // slot once: records are tested without variants or the parse tree.
+  struct TBoundComparison {
+    enum { kUnbound, kNone, kBound } state = kUnbound;
+    std::int32_t offset = 0;
+    db::TFieldType type = db::ftUnknown;
+    char16_t op = 0;
+    std::int64_t constant = 0;
+  } boundFilter_;
+  void BindFilterComparison();
 };
 
 // A stream over one blob field of the active buffer or the stored record.
