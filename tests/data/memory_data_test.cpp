@@ -222,6 +222,48 @@ TEST_F(Table, SortKeepsCreationOrderOfEqualKeys) {
   EXPECT_EQ(Keys(), "2,2,1,1");
 }
 
+TEST_F(Table, IntegerSortPutsEmptyKeysFirstAndReversesWhenDescending) {
+  Add(5, u"a");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"n");
+  ds.Post();
+  Add(-7, u"b");
+  Add(5, u"c");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"m");
+  ds.Post();
+  Add(INT32_MIN, u"d");
+  auto names = [&] {
+    std::string s;
+    for (ds.First(); !ds.Eof(); ds.Next()) s += rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+    return s;
+  };
+  ds.SortOnFields(u"KEY", false, false);
+  EXPECT_EQ(names(), "nmdbac");
+  ds.SortOnFields(u"KEY", false, true);
+  EXPECT_EQ(names(), "cabdmn");
+}
+
+TEST_F(Table, SimpleIntegerFiltersAgreeWithTheFullExpression) {
+  for (int k : {-4, 0, 3, 3, 7, 2147483647}) Add(k, u"x");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"empty key");
+  ds.Post();
+  ds.SetFiltered(true);
+  const char16_t* forms[] = {u"KEY > 3", u"KEY < 3", u"KEY = 3", u"KEY > -1", u"KEY = 2147483647", u"key < 0"};
+  for (const char16_t* form : forms) {
+    ds.SetFilter(form);
+    int quick = ds.FilteredRecordCount();
+    std::string seen = Keys();
+    // Parentheses take the general evaluation of the same expression.
+    ds.SetFilter(u"(" + String(form) + u")");
+    EXPECT_EQ(quick, ds.FilteredRecordCount()) << rtl::StringToUtf8(form);
+    EXPECT_EQ(seen, Keys()) << rtl::StringToUtf8(form);
+  }
+  ds.SetFilter(u"KEY < 3");
+  EXPECT_EQ(ds.FilteredRecordCount(), 3);  // -4, 0 and the empty key
+}
+
 TEST_F(Table, TextSortFollowsTheInterfaceOrder) {
   const char16_t* names[] = {u"b", u"A", u"abcdefgh2", u"a", u"B", u"abcdefgh1", u"", u"ABCDEFGH1"};
   for (int i = 0; i < 8; ++i) Add(i, names[i]);

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <typeinfo>
+#include <utility>
 
 #include "codepage.h"
+#include "convert.h"
 #include "ext_db_utils.h"
 
 namespace ext {
@@ -54,6 +57,8 @@ String SlotText(const std::uint8_t* Value, TFieldType Type, int Bytes) {
   return rtl::AnsiToString(std::string_view(reinterpret_cast<const char*>(Value), len));
 }
 
+std::int64_t IntOf(const std::uint8_t* v, TFieldType t);
+
 template <class T>
 int Sign3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
@@ -89,8 +94,21 @@ std::function<void(std::exception_ptr)> TExtMemoryData::ApplicationErrorHandler;
 
 TExtMemoryRecord::TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, std::uint8_t* Data, int Blobs, int Variants)
     : memoryData_(MemoryData), id_(ID), data_(Data) {
-  extras_.Blobs.resize(static_cast<std::size_t>(Blobs));
-  extras_.Variants.resize(static_cast<std::size_t>(Variants));
+  if (Blobs > 0 || Variants > 0) {
+    extras_ = std::make_unique<TExtMemoryExtras>();
+    extras_->Blobs.resize(static_cast<std::size_t>(Blobs));
+    extras_->Variants.resize(static_cast<std::size_t>(Variants));
+  }
+}
+
+TExtMemoryExtras& TExtMemoryRecord::Extras() {
+  if (!extras_) extras_ = std::make_unique<TExtMemoryExtras>();
+  return *extras_;
+}
+
+const TExtMemoryExtras& TExtMemoryRecord::Extras() const {
+  static const TExtMemoryExtras none;
+  return extras_ ? *extras_ : none;
 }
 
 void TExtMemoryRecord::SetIndex(int Value) {
@@ -233,6 +251,7 @@ void TExtMemoryData::CloseStorage() {
   autoInc_ = 1;
   DropSortFieldList();
   filterFields_.clear();
+  boundFilter_.state = TBoundComparison::kUnbound;
   InvalidateFilterView();
   active_ = false;
 }
@@ -506,16 +525,22 @@ void TExtMemoryData::FillBufferFromRecord(const TExtMemoryRecord* Record, TRecor
   std::memcpy(Buffer + bookmarkOfs_, &Record->id_, 4);
   Buffer[bookmarkOfs_ + 4] = bfCurrent;
   TExtMemoryExtras& e = ExtrasOf(Buffer);
-  e.Blobs = Record->extras_.Blobs;
-  e.Variants = Record->extras_.Variants;
+  if (Record->extras_) {
+    e.Blobs = Record->extras_->Blobs;
+    e.Variants = Record->extras_->Variants;
+  } else if (!e.Blobs.empty() || !e.Variants.empty()) {
+    e.Blobs.clear();
+    e.Variants.clear();
+  }
   if (Calc) GetCalcFields(Buffer);
 }
 
 void TExtMemoryData::FillRecordFromBuffer(TExtMemoryRecord* Record, TRecordBuffer Buffer) {
   std::memcpy(Record->Data(), Buffer, static_cast<std::size_t>(recordSize_));
   const TExtMemoryExtras& e = ExtrasOf(Buffer);
-  Record->extras_.Blobs = e.Blobs;
-  Record->extras_.Variants = e.Variants;
+  if (!Record->extras_ && e.Blobs.empty() && e.Variants.empty()) return;
+  Record->Extras().Blobs = e.Blobs;
+  Record->Extras().Variants = e.Variants;
 }
 
 bool TExtMemoryData::GetCurrentRecord(TRecordBuffer Buffer) {
@@ -591,7 +616,49 @@ bool TExtMemoryData::PassesFilter(int Pos) {
   return std::binary_search(v.begin(), v.end(), Pos);
 }
 
+void TExtMemoryData::BindFilterComparison() {
+  TBoundComparison& b = boundFilter_;
+  b.state = TBoundComparison::kNone;
+  // Subclasses may answer field names their own way.
+  if (!filterParser_ || !active_ || typeid(*this) != typeid(TExtMemoryData)) return;
+  TScan scan;
+  if (!scan.Parse(Filter()) || scan.Count() != 4 || scan[0].Token() != tkIdentifier ||
+      scan[1].Token() != tkOperator || scan[2].Token() != tkInteger || scan[3].Token() != tkEOF)
+    return;
+  const char16_t op = scan[1].Chr();
+  if (op != u'<' && op != u'>' && op != u'=') return;
+  std::int32_t constant;
+  if (!rtl::TryStrToInt(scan[2].Str(), constant)) return;
+  TField* f = FindField(scan[0].Str());
+  if (!f || f->FieldKind() != fkData || f->FieldNo() <= 0 || f->FieldNo() > static_cast<int>(offsets_.size())) return;
+  const std::size_t def = static_cast<std::size_t>(f->FieldNo() - 1);
+  const TFieldType t = defTypes_[def];
+  if (offsets_[def] < 0 || f->DataType() != t) return;
+  switch (t) {
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: break;
+    default: return;
+  }
+  b.offset = offsets_[def];
+  b.type = t;
+  b.op = op;
+  b.constant = constant;
+  b.state = TBoundComparison::kBound;
+}
+
 bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
+  if (boundFilter_.state == TBoundComparison::kUnbound) BindFilterComparison();
+  if (boundFilter_.state == TBoundComparison::kBound && !OnFilterRecord()) {
+    // The parser's reading: an empty field is less than anything and
+    // equal to nothing but another empty value.
+    const std::uint8_t* slot = Record->Data() + boundFilter_.offset;
+    if (!slot[0]) return boundFilter_.op == u'<';
+    const std::int64_t v = IntOf(slot + 1, boundFilter_.type);
+    switch (boundFilter_.op) {
+      case u'<': return v < boundFilter_.constant;
+      case u'>': return v > boundFilter_.constant;
+      default: return v == boundFilter_.constant;
+    }
+  }
   bool accept = true;
   TDataSetState old = SetTempState(dsFilter);
   // Without calculated fields, blobs or variants the whole record is its
@@ -684,6 +751,7 @@ void TExtMemoryData::SetOnFilterRecord(TFilterRecordEvent Value) {
 void TExtMemoryData::RebuildFilterParser() {
   filterParser_.reset();
   filterFields_.clear();
+  boundFilter_.state = TBoundComparison::kUnbound;
   if (Filter().empty()) return;
   filterParser_ = std::make_unique<TExprParser>();
   // On from the first record: switching it on after the first evaluation
@@ -1171,12 +1239,6 @@ std::int64_t IntOf(const std::uint8_t* v, TFieldType t) {
   }
 }
 
-String Folded(const String& s) {
-  String f(s);
-  for (char16_t& c : f) c = rtl::LowCaseChar(c);
-  return f;
-}
-
 struct SortPlan {
   std::vector<SortColumn> columns;
   std::vector<std::int32_t> ids;
@@ -1216,6 +1278,31 @@ struct SortPlan {
     return descending ? -r : r;
   }
 };
+
+// The commonest sort, one stored integer field: the keys are sorted with
+// their ties and positions packed beside them, so each comparison reads one
+// small entry instead of three columns. Same order as SortPlan::Compare.
+void SortByOneInteger(const SortPlan& Plan, std::vector<std::uint32_t>& Order) {
+  struct Entry {
+    std::int64_t value;
+    std::int32_t id;
+    std::uint8_t has;
+    std::uint32_t pos;
+  };
+  const SortColumn& c = Plan.columns[0];
+  const std::size_t n = Order.size();
+  std::vector<Entry> e(n);
+  for (std::size_t i = 0; i < n; ++i)
+    e[i] = Entry{c.has[i] ? c.ints[i] : 0, Plan.ids[i], c.has[i], static_cast<std::uint32_t>(i)};
+  auto less = [](const Entry& a, const Entry& b) {
+    if (a.has != b.has) return a.has < b.has;
+    if (a.value != b.value) return a.value < b.value;
+    return a.id < b.id;
+  };
+  if (Plan.descending) std::sort(e.begin(), e.end(), [&less](const Entry& a, const Entry& b) { return less(b, a); });
+  else std::sort(e.begin(), e.end(), less);
+  for (std::size_t i = 0; i < n; ++i) Order[i] = e[i].pos;
+}
 
 // Set while one sort runs; records keep their pre-sort Index until it ends.
 thread_local const SortPlan* activePlan = nullptr;
@@ -1308,7 +1395,12 @@ void TExtMemoryData::SortStoredRecords() {
       case SortColumn::kInt: c.ints.resize(n); break;
       case SortColumn::kFloat: c.floats.resize(n); break;
       case SortColumn::kBcd: c.bcds.resize(n); break;
-      case SortColumn::kText: c.texts.resize(n); c.folded.resize(n); c.prefix.resize(n); break;
+      case SortColumn::kText:
+        // Case-insensitive orders never look at the unfolded texts.
+        if (!caseInsensitiveSort_) c.texts.resize(n);
+        c.folded.resize(n);
+        c.prefix.resize(n);
+        break;
       case SortColumn::kGuid: c.folded.resize(n); c.prefix.resize(n); break;
       case SortColumn::kNone: break;
     }
@@ -1322,8 +1414,9 @@ void TExtMemoryData::SortStoredRecords() {
         case SortColumn::kFloat: c.floats[i] = Load<double>(v); break;
         case SortColumn::kBcd: c.bcds[i] = Load<TBcd>(v); break;
         case SortColumn::kText:
-          c.texts[i] = SlotText(v, t, std::max(bytes, 0));
-          c.folded[i] = Folded(c.texts[i]);
+          c.folded[i] = SlotText(v, t, std::max(bytes, 0));
+          if (!caseInsensitiveSort_) c.texts[i] = c.folded[i];
+          for (char16_t& ch : c.folded[i]) ch = rtl::LowCaseChar(ch);
           c.prefix[i] = PrefixOf(c.folded[i]);
           break;
         case SortColumn::kGuid:
@@ -1340,7 +1433,10 @@ void TExtMemoryData::SortStoredRecords() {
   for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
   activePlan = &plan;
   try {
-    std::sort(order.begin(), order.end(), [&plan](std::uint32_t a, std::uint32_t b) { return plan.Compare(a, b) < 0; });
+    if (plan.columns.size() == 1 && plan.columns[0].kind == SortColumn::kInt && !plan.columns[0].calculated)
+      SortByOneInteger(plan, order);
+    else
+      std::sort(order.begin(), order.end(), [&plan](std::uint32_t a, std::uint32_t b) { return plan.Compare(a, b) < 0; });
   } catch (...) {
     activePlan = nullptr;
     throw;
@@ -1382,7 +1478,7 @@ void TExtMemoryData::RestoreBlobSlot(TField* Field) {
   const std::size_t blob = static_cast<std::size_t>(blobIndex_[static_cast<std::size_t>(Field->FieldNo() - 1)]);
   AnsiString& slot = ExtrasOf(b).Blobs.at(blob);
   TExtMemoryRecord* r = RecordAtIndex(recordPos_);
-  if (State() == dsEdit && r) slot = r->extras_.Blobs.at(blob);
+  if (State() == dsEdit && r) slot = std::as_const(*r).Extras().Blobs.at(blob);
   else slot.clear();
 }
 
@@ -1426,7 +1522,7 @@ const AnsiString* TExtMemBlobStream::StoredBlobText() const {
   if (dataSet_->records_.empty()) return nullptr;
   int pos = std::clamp(dataSet_->recordPos_, 0, static_cast<int>(dataSet_->records_.size()) - 1);
   int def = field_->FieldNo() - 1;
-  return &dataSet_->records_[static_cast<std::size_t>(pos)]->Extras().Blobs.at(
+  return &std::as_const(*dataSet_->records_[static_cast<std::size_t>(pos)]).Extras().Blobs.at(
       static_cast<std::size_t>(dataSet_->blobIndex_.at(static_cast<std::size_t>(def))));
 }
 

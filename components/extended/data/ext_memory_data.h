@@ -59,8 +59,10 @@ class TExtMemoryRecord {
   void SetIndex(int Value);
   std::uint8_t* Data() { return data_; }
   const std::uint8_t* Data() const { return data_; }
-  TExtMemoryExtras& Extras() { return extras_; }
-  const TExtMemoryExtras& Extras() const { return extras_; }
+  // Records of tables without blobs or variants carry no extras at all:
+  // a million of them would otherwise hold a million empty vectors.
+  TExtMemoryExtras& Extras();
+  const TExtMemoryExtras& Extras() const;
 
  private:
   friend class TExtMemoryData;
@@ -68,7 +70,7 @@ class TExtMemoryRecord {
   std::int32_t id_;
   int index_ = -1;
   std::uint8_t* data_;
-  TExtMemoryExtras extras_;
+  std::unique_ptr<TExtMemoryExtras> extras_;
 };
 
 class TExtMemoryData : public db::TDataSet {
@@ -304,6 +306,16 @@ class TExtMemoryData : public db::TDataSet {
   db::TField* autoIncField_ = nullptr;     // own and source auto-increment fields during a load
   db::TField* srcAutoIncField_ = nullptr;
   bool viewValid_ = false;
+  // "FIELD op integer" over a stored integer field, bound to the field's
+  // slot once: records are tested without variants or the parse tree.
+  struct TBoundComparison {
+    enum { kUnbound, kNone, kBound } state = kUnbound;
+    std::int32_t offset = 0;
+    db::TFieldType type = db::ftUnknown;
+    char16_t op = 0;
+    std::int64_t constant = 0;
+  } boundFilter_;
+  void BindFilterComparison();
 };
 
 // A stream over one blob field of the active buffer or the stored record.
