@@ -1,6 +1,7 @@
 // The base grid's object model: counts, extents, tab stops, line moves and
 // the setters that keep them consistent.
 #include "custom_grid_ex.h"
+#include "inplace_edit.h"
 
 #include <algorithm>
 
@@ -133,7 +134,15 @@ TCustomGridEx::TCustomGridEx(TComponent* AOwner) : TCustomControl(AOwner) {
   UpdateFixedLineColor();
 }
 
-TCustomGridEx::~TCustomGridEx() = default;
+TCustomGridEx::~TCustomGridEx() {
+  // The editor goes first: it talks to the grid while it is taken down.
+  if (TInplaceEdit* e = FInplaceEdit) {
+    FInplaceEdit = nullptr;
+    e->FGrid = nullptr;
+    delete e;
+  }
+  if (FGridState == gsColMoving) HideMoveMarker();
+}
 
 void TCustomGridEx::OutBoundaryUpdatedFromMargins() { OutBoundaryUpdated(); }
 

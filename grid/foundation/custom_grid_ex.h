@@ -46,6 +46,7 @@ enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed, gdHotTrack, gdCurrent 
 using TGridDrawState = ui::TSet<TGridDrawStateItem>;
 
 class TCustomGridEx;
+class TInplaceEdit;
 using TGridExCellMouseEvent = std::function<void(TCustomGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button,
                                                  ui::TShiftState Shift, int X, int Y)>;
 
@@ -146,6 +147,8 @@ class TGridOutBoundaryDataEx {
 };
 
 class TCustomGridEx : public ui::TCustomControl {
+  friend class TInplaceEdit;
+
  public:
   explicit TCustomGridEx(ui::TComponent* AOwner);
   ~TCustomGridEx() override;
@@ -291,9 +294,21 @@ class TCustomGridEx : public ui::TCustomControl {
   void SetSelectionAnchor(TGridCoord Cell, bool Show);
   void TimedAnchorStep(unsigned Flags);
   void AbortGridState();
-  // Screen position of the mouse cursor, read by the selection timer
-  // (replaceable for tests).
+  // Screen position of the mouse cursor, read by the selection and move
+  // timer (replaceable for tests).
   std::function<TPoint()> FCursorPos;
+  TPoint CursorScreenPos() const;
+  // The in-place editor (nullptr until first shown).
+  TInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
+  // Whether a press at the client point would start sizing, or a drag runs.
+  bool IsOverSizingLine(int X, int Y);
+  // Period of the move timer's last arming (ms).
+  unsigned MoveTimerPeriod() const { return FMoveTimerPeriod; }
+  int MoveIndex() const { return FMoveIndex; }
+  int MovePos() const { return FMovePos; }
+  bool MovePosRightSite() const { return FMovePosRightSite; }
+  int SizingPos() const { return FSizingPos; }
+  int SizingIndex() const { return FSizingIndex; }
 
   TGridExCellMouseEvent OnCellMouseClick;
 
@@ -321,7 +336,15 @@ class TCustomGridEx : public ui::TCustomControl {
   virtual bool CellSelectable(int, int) { return true; }
   virtual bool CellClickAllowed(int X, int Y);
   virtual void UpdateHotTrack(int X, int Y);
-  virtual void HideInplaceEditor() {}
+  // --- in-place editor
+  virtual TInplaceEdit* NewInplaceEditor();
+  virtual bool EditorCanShow();
+  virtual void HideInplaceEditor();
+  void CommitEditorText();
+  void RefreshEditorPlacement();
+  void EnsureInplaceEditor();
+  void StartEditorWithChar(char16_t Ch);
+  void LoadInplaceEditor();
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
   void DoKeyPress(char16_t& Key) override;
   void DoExit() override;
@@ -351,16 +374,25 @@ class TCustomGridEx : public ui::TCustomControl {
   virtual void DimensionsChanged(int, int) {}
   virtual void UpdateFixedLineColor() { FFixedLineColor = FFlat ? TColor(0x808080) : TColor(0); }
   virtual void DefaultCellMouseClick(TGridCoord, ui::TMouseButton, ui::TShiftState, int, int) {}
-  // Hooks filled by the input and scrolling code.
-  virtual void SyncInplaceEditor() {}
-  virtual void LeaveEditorMode() { FEditorMode = false; }
-  virtual void EnterEditorMode() {
-    FEditorMode = true;
-    SyncInplaceEditor();
-  }
+  virtual void SyncInplaceEditor();
+  virtual void LeaveEditorMode();
+  virtual void EnterEditorMode();
   virtual void RecalcScrollRanges();
   virtual void ScrollDataArea(int DX, int DY);
-  virtual void RepositionEditor() {}
+  virtual void RepositionEditor();
+
+  // --- sizing and moving lines
+  virtual void DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State, int& Index,
+                                 int& Pos, int& Ofs);
+  virtual void SizingLineExtent(const TGridDrawMetricsEx& Info, int& From, int& To);
+  void DrawSizingLine(const TGridDrawMetricsEx& Info);
+  int CalcSizedExtent(const TGridAxisMetricsEx& Axis) const;
+  void StartColumnMove(int Index, int X, int Y, const TGridDrawMetricsEx& Info);
+  void TrackMovePosition(int Pos, int Cell, TPoint P, bool IsRow, TGridDrawMetricsEx& Info);
+  void DrawMoveFeedback(const TGridDrawMetricsEx& Info);
+  void HideMoveMarker();
+  virtual void NotifyDesignerModified() {}
+  bool Designing() const { return ComponentState().Contains(ui::csDesigning); }
   void AfterTopLeftChange(TGridCoord OldTopLeft, TSize OldOffset);
   void ScrollCellAreas(int DX, int DY);
   void SyncScrollBarPositions();
@@ -424,6 +456,9 @@ class TCustomGridEx : public ui::TCustomControl {
   TPoint FHotTrackInCellPos{-1, -1};
   int FMoveIndex = 0, FMovePos = 0;
   bool FMovePosRightSite = false;
+  TInplaceEdit* FInplaceEdit = nullptr;
+  // Set by the editor when it hands the focus back to the grid.
+  bool FFocusFromEditor = false;
 
  private:
   void ApplyCellCounts(int NewColCount, int NewRowCount, const TGridDrawMetricsEx* OldInfo, int OldColCount,
@@ -440,9 +475,15 @@ class TCustomGridEx : public ui::TCustomControl {
   TRect FUpdateRect;
   bool FScrollRangesPending = false;
   std::unique_ptr<ui::TTimer> FSelectTimer;
+  unsigned FMoveTimerPeriod = 0;
   void SelectTimerTick();
-  void StartSelectTimer();
+  void MoveTimerTick();
+  void StartSelectTimer(unsigned Period = 60);
   void StopSelectTimer();
+  void StartSizingOrMove(int X, int Y, ui::TShiftState Shift);
+  void EndSizingOrMove(int X, int Y);
+  void UpdateSizingCursor(TPoint P);
+  bool FSizingCursor = false;
 };
 
 }  // namespace grid

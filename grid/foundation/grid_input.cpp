@@ -4,6 +4,9 @@
 #include <algorithm>
 
 #include "custom_grid_ex.h"
+#include "grid_drag_windows.h"
+#include "inplace_edit.h"
+#include "ticks.h"
 
 namespace grid {
 
@@ -45,10 +48,14 @@ void TCustomGridEx::TimedAnchorStep(unsigned Flags) {
 }
 
 void TCustomGridEx::SelectTimerTick() {
+  if (FGridState == gsRowMoving || FGridState == gsColMoving) {
+    MoveTimerTick();
+    return;
+  }
   if (FGridState != gsSelecting) return;
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
-  const TPoint p = ScreenToClient(FCursorPos ? FCursorPos() : Screen->CursorPos());
+  const TPoint p = ScreenToClient(CursorScreenPos());
   unsigned flags = 0;
   if (p.X < info.ColAxis.FixedEnd) flags |= 1;
   if (p.X > info.ColAxis.LastWholeCellEnd) flags |= 2;
@@ -57,12 +64,13 @@ void TCustomGridEx::SelectTimerTick() {
   if (flags) TimedAnchorStep(flags);
 }
 
-void TCustomGridEx::StartSelectTimer() {
+void TCustomGridEx::StartSelectTimer(unsigned Period) {
   if (!FSelectTimer) {
     FSelectTimer = std::make_unique<TTimer>(nullptr);
     FSelectTimer->OnTimer = [this](TObject*) { SelectTimerTick(); };
   }
-  FSelectTimer->SetInterval(kSelectTimerMs);
+  FMoveTimerPeriod = Period;
+  FSelectTimer->SetInterval(Period);
   FSelectTimer->SetEnabled(true);
 }
 
@@ -71,13 +79,35 @@ void TCustomGridEx::StopSelectTimer() {
 }
 
 void TCustomGridEx::AbortGridState() {
-  if (FGridState == gsSelecting) StopSelectTimer();
+  TGridDrawMetricsEx info;
+  switch (FGridState) {
+    case gsSelecting:
+      StopSelectTimer();
+      break;
+    case gsRowSizing:
+    case gsColSizing:
+      FillDrawInfo(info);
+      DrawSizingLine(info);
+      break;
+    case gsRowMoving:
+      FillDrawInfo(info);
+      DrawMoveFeedback(info);
+      StopSelectTimer();
+      break;
+    case gsColMoving:
+      HideMoveMarker();
+      StopSelectTimer();
+      break;
+    default:
+      break;
+  }
   FGridState = gsNormal;
 }
 
 bool TCustomGridEx::CellClickAllowed(int X, int Y) { return FGridState == gsNormal && X >= 0 && Y >= 0; }
 
 void TCustomGridEx::UpdateHotTrack(int X, int Y) {
+  if (Designing()) return;
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.X >= 0 && IsHotTrackCell(cell.X, cell.Y)) {
     if (!(cell == FHotTrackCell)) {
@@ -229,6 +259,8 @@ void TCustomGridEx::SetEditorMode(bool Value) {
 }
 
 void TCustomGridEx::DoExit() {
+  // The focus moving into the editor stays inside the grid.
+  if (FInplaceEdit && FInplaceEdit->Focused()) return;
   TCustomControl::DoExit();
   if (!FOptions.Contains(goAlwaysShowEditor)) LeaveEditorMode();
 }
@@ -236,8 +268,9 @@ void TCustomGridEx::DoExit() {
 // --- mouse ---------------------------------------------------------------------------------
 
 void TCustomGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (CanFocus() && !Focused()) {
-    SetFocus();
+  HideInplaceEditor();
+  if (!Designing() && (CanFocus() || !GetParentForm(this))) {
+    if (!HoldsFocus()) SetFocus();
     if (!HoldsFocus()) {
       SetMouseCapture(false);
       return;
@@ -246,11 +279,24 @@ void TCustomGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   if (Button == mbLeft && Shift.Contains(ssDouble)) {
     DblClick();
   } else if (Button == mbLeft) {
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    TGridState sizing = gsNormal;
+    int index = -1, pos = 0, ofs = 0;
+    DetectSizingState(X, Y, info, sizing, index, pos, ofs);
+    if (sizing != gsNormal) {
+      FGridState = sizing;
+      FSizingIndex = index;
+      FSizingPos = pos;
+      FSizingOfs = ofs;
+      DrawSizingLine(info);
+      return;
+    }
     const TGridCoord cell = MouseCoord(X, Y);
     const bool selectable = cell.X >= FFixedCols - FrozenColCount() && cell.Y >= FFixedRows - FrozenRowCount() &&
                             cell.X < FColCount && cell.Y < FRowCount && cell.X >= 0 && cell.Y >= 0;
     if (!selectable) {
-      // a line move may start here (sizing and moving)
+      StartSizingOrMove(X, Y, Shift);
     } else if (FOptions.Contains(goEditing)) {
       if (cell == FCurrent)
         SetEditorMode(true);
@@ -271,20 +317,44 @@ void TCustomGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   try {
     TCustomControl::MouseDown(Button, Shift, X, Y);
   } catch (...) {
+    if (FGridState == gsColMoving) HideMoveMarker();
   }
 }
 
 void TCustomGridEx::MouseMove(TShiftState Shift, int X, int Y) {
-  if (FGridState == gsNormal) {
-    UpdateHotTrack(X, Y);
-  } else if (FGridState == gsSelecting) {
-    TGridDrawMetricsEx info;
-    FillDrawInfo(info);
-    const TGridCoord cell = CellAtPixel(X, Y, info);
-    const bool ok = cell.X >= FFixedCols - FrozenColCount() && cell.Y >= FFixedRows - FrozenRowCount() &&
-                    cell.X < FColCount && cell.Y < FRowCount && cell.X <= info.ColAxis.LastWholeCell + 1 &&
-                    cell.Y <= info.RowAxis.LastWholeCell + 1 && CellSelectable(cell.X, cell.Y);
-    if (ok && !(cell == FAnchor)) SetSelectionAnchor(cell, true);
+  TGridDrawMetricsEx info;
+  switch (FGridState) {
+    case gsNormal:
+      UpdateHotTrack(X, Y);
+      FHitTest = {X, Y};
+      Perform(WM_SETCURSOR, 0, HTCLIENT);
+      break;
+    case gsRowSizing:
+    case gsColSizing:
+      FillDrawInfo(info);
+      DrawSizingLine(info);
+      FSizingPos = (FGridState == gsRowSizing ? Y : X) + FSizingOfs;
+      DrawSizingLine(info);
+      break;
+    case gsSelecting:
+    case gsRowMoving:
+    case gsColMoving: {
+      FillDrawInfo(info);
+      const TGridCoord cell = CellAtPixel(X, Y, info);
+      const bool inRange = cell.X >= FFixedCols - FrozenColCount() && cell.Y >= FFixedRows - FrozenRowCount() &&
+                           cell.X < FColCount && cell.Y < FRowCount && cell.X <= info.ColAxis.LastWholeCell + 1 &&
+                           cell.Y <= info.RowAxis.LastWholeCell + 1;
+      const bool ok = Designing() || (inRange && CellSelectable(cell.X, cell.Y));
+      if (!ok) break;
+      if (FGridState == gsSelecting) {
+        if (!(cell == FAnchor)) SetSelectionAnchor(cell, true);
+      } else if (FGridState == gsColMoving) {
+        TrackMovePosition(X, cell.X, {X, Y}, false, info);
+      } else {
+        TrackMovePosition(Y, cell.Y, {X, Y}, true, info);
+      }
+      break;
+    }
   }
   TCustomControl::MouseMove(Shift, X, Y);
 }
@@ -296,6 +366,8 @@ void TCustomGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
       StopSelectTimer();
       SyncInplaceEditor();
       Click();
+    } else if (FGridState != gsNormal) {
+      EndSizingOrMove(X, Y);
     } else {
       SyncInplaceEditor();
     }
@@ -331,28 +403,94 @@ void TCustomGridEx::Dispatch(TMessage& M) {
         if (FOptions.Contains(goEditing)) M.Result |= DLGC_WANTCHARS;
       }
       return;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
+      const bool fromEditor = FFocusFromEditor;
+      FFocusFromEditor = false;
+      auto alive = alive_;
+      TCustomControl::Dispatch(M);
+      if (!*alive || fromEditor) return;
+      InvalidateCellRange(SelectedRect());
+      SyncInplaceEditor();
+      return;
+    }
     case WM_KILLFOCUS: {
       auto alive = alive_;
       TCustomControl::Dispatch(M);
       if (!*alive) return;
       InvalidateCellRange(SelectedRect());
-      if (M.Msg == WM_SETFOCUS)
-        SyncInplaceEditor();
-      else
-        HideInplaceEditor();
+      if (!(FInplaceEdit && FInplaceEdit->Focused())) HideInplaceEditor();
       return;
     }
-    case WM_CANCELMODE:
+    case CM_WANTSPECIALKEY:
       TCustomControl::Dispatch(M);
-      AbortGridState();
+      if (FOptions.Contains(goEditing) && static_cast<std::uint16_t>(M.WParam) == VK_RETURN) M.Result = 1;
       return;
+    case WM_CHAR: {
+      const auto ch = static_cast<char16_t>(M.WParam);
+      if (FOptions.Contains(goEditing) && (ch == 0x08 || ch >= 32)) {
+        StartEditorWithChar(ch);
+        return;
+      }
+      TCustomControl::Dispatch(M);
+      return;
+    }
+    case WM_COMMAND:
+      if (HiWord(M.WParam) == EN_CHANGE && FInplaceEdit &&
+          reinterpret_cast<TWinControl*>(M.LParam) == static_cast<TWinControl*>(FInplaceEdit)) {
+        CommitEditorText();
+        return;
+      }
+      TCustomControl::Dispatch(M);
+      return;
+    case WM_NCHITTEST:
+      TCustomControl::Dispatch(M);
+      FHitTest = ScreenToClient({XPos(M.LParam), YPos(M.LParam)});
+      return;
+    case WM_SETCURSOR:
+      if (static_cast<LRESULT>(LoWord(M.LParam)) == HTCLIENT) {
+        UpdateSizingCursor(FHitTest);
+        if (FSizingCursor) {
+          M.Result = 1;
+          return;
+        }
+      }
+      TCustomControl::Dispatch(M);
+      return;
+    case WM_CANCELMODE:
+      // First: the inherited handling ends a held press as a release, which
+      // would otherwise complete the drag being cancelled.
+      AbortGridState();
+      TCustomControl::Dispatch(M);
+      return;
+    case CM_CANCELMODE:
+      if (FInplaceEdit) FInplaceEdit->WndProc(M);
+      AbortGridState();
+      TCustomControl::Dispatch(M);
+      return;
+    case CM_FONTCHANGED:
+      if (FInplaceEdit) FInplaceEdit->SetFont(Font());
+      TCustomControl::Dispatch(M);
+      return;
+    case CM_CTL3DCHANGED:
+      TCustomControl::Dispatch(M);
+      if (HandleAllocated()) RecreateWnd();
+      return;
+    case CM_DESIGNHITTEST:
+      M.Result = (IsOverSizingLine(XPos(M.LParam), YPos(M.LParam)) || FGridState != gsNormal) ? -1 : 0;
+      return;
+    case CM_MOUSELEAVE: {
+      TCustomControl::Dispatch(M);
+      const TPoint p = ScreenToClient(CursorScreenPos());
+      UpdateHotTrack(p.X, p.Y);
+      return;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
       auto alive = alive_;
       TCustomControl::Dispatch(M);
       if (!*alive) return;
+      if (FInplaceEdit) FInplaceEdit->FClickTime = rtl::GetTickCount();
       const TGridCoord c = MouseCoord(XPos(M.LParam), YPos(M.LParam));
       FMouseDownCell = (c.X >= 0 && c.Y >= 0) ? c : TGridCoord{-1, -1};
       return;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "custom_grid_ex.h"
+#include "inplace_edit.h"
 
 namespace grid {
 
@@ -106,7 +107,12 @@ void TCustomGridEx::CellBorderVisibility(int, int, TGridCellBorderTypeEx Side, b
 
 bool TCustomGridEx::HoldsFocus() const {
   if (!HandleAllocated()) return false;
-  return Focused();
+  // The editor stands in for the grid: while it has the focus, the grid holds it.
+  if (TCustomForm* form = GetParentForm(this)) {
+    TWinControl* active = form->ActiveControl();
+    return active == this || (active && FInplaceEdit && active == FInplaceEdit);
+  }
+  return Focused() || (FInplaceEdit && FInplaceEdit->Focused());
 }
 
 // --- areas --------------------------------------------------------------------------------------

@@ -28,12 +28,14 @@ std::mutex& MapLock() {
 }
 
 // The socket shim module serves both Winsock names; international names go
-// to Debian's libidn2. The other optional libraries have no counterpart.
+// to Debian's libidn2; the adapter listing has a module of its own. The other
+// optional libraries have no counterpart.
 std::map<std::string, std::string>& Files() {
   static std::map<std::string, std::string> files = {
       {"WS2_32.DLL", "libjq_ws2_32.so"},
       {"MSWSOCK.DLL", "libjq_ws2_32.so"},
       {"NORMALIZ.DLL", "libidn2.so.0"},
+      {"IPHLPAPI.DLL", "libjq_iphlpapi.so"},
   };
   return files;
 }

@@ -876,9 +876,33 @@ int GetNameInfo(const sockaddr* sa, int salen, char* host, std::uint32_t hostlen
   return rc == 0 ? 0 : (t_lastError = EaiToWsa(rc));
 }
 
+namespace {
+// The local address the system would send from towards a destination: a
+// datagram socket connected there (which sends nothing) is asked its name.
+int RoutingInterfaceQuery(void* in, std::uint32_t inlen, void* out, std::uint32_t outlen, std::uint32_t* returned) {
+  sockaddr_storage destination;
+  socklen_t length;
+  if (!AddressIn(static_cast<const sockaddr*>(in), static_cast<int>(inlen), destination, length)) return SOCKET_ERROR;
+  const int probe = ::socket(destination.ss_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (probe < 0) return FailErrno();
+  ::sockaddr_storage local{};
+  socklen_t localLength = sizeof local;
+  const bool ok = ::connect(probe, reinterpret_cast<::sockaddr*>(&destination), length) == 0 &&
+                  ::getsockname(probe, reinterpret_cast<::sockaddr*>(&local), &localLength) == 0;
+  const int err = errno;
+  ::close(probe);
+  if (!ok) return Fail(SocketErrorFromErrno(err));
+  int outLength = static_cast<int>(outlen);
+  if (!AddressOut(local, localLength, static_cast<sockaddr*>(out), &outLength)) return SOCKET_ERROR;
+  if (returned) *returned = static_cast<std::uint32_t>(outLength);
+  return 0;
+}
+}  // namespace
+
 int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* out, std::uint32_t outlen,
              std::uint32_t* returned, void*, void*) {
   if (!Started()) return SOCKET_ERROR;
+  if (code == SIO_ROUTING_INTERFACE_QUERY) return RoutingInterfaceQuery(in, inlen, out, outlen, returned);
   if (code != SIO_GET_EXTENSION_FUNCTION_POINTER) return Fail(WSAEOPNOTSUPP);
   int type = 0;
   socklen_t tl = sizeof type;

@@ -168,6 +168,7 @@ inline constexpr int WS_SD_RECEIVE = 0, WS_SD_SEND = 1, WS_SD_BOTH = 2;
 inline constexpr long WS_FIONBIO = static_cast<long>(0x8004667EL), WS_FIONREAD = 0x4004667FL,
                       WS_SIOCATMARK = 0x40047307L;
 inline constexpr std::uint32_t SIO_GET_EXTENSION_FUNCTION_POINTER = 0xC8000006u;
+inline constexpr std::uint32_t SIO_ROUTING_INTERFACE_QUERY = 0xC8000014u;
 inline constexpr std::int16_t WS_POLLERR = 0x0001, WS_POLLHUP = 0x0002, WS_POLLNVAL = 0x0004,
                               WS_POLLWRNORM = 0x0010, WS_POLLWRBAND = 0x0020, WS_POLLRDNORM = 0x0100,
                               WS_POLLRDBAND = 0x0200, WS_POLLPRI = 0x0400;

@@ -769,4 +769,10 @@ void RegistryTestClearSerialPorts() {
   s.Save();
 }
 
+std::size_t RegistryTestOpenKeyCount() {
+  auto& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  return t.keys.size();
+}
+
 }  // namespace rtl

@@ -99,5 +99,7 @@ String RegistryDirectory();
 // ports of the system; stored, so other processes see them too.
 void RegistryTestAddSerialPort(const String& valueName, const String& devicePath);
 void RegistryTestClearSerialPorts();
+// Tests: how many key handles are open now (a leak check).
+std::size_t RegistryTestOpenKeyCount();
 
 }  // namespace rtl

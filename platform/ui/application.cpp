@@ -7,14 +7,18 @@
 #include <QCursor>
 #include <QEvent>
 #include <QEventLoop>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <list>
 
 #include "dialogs.h"
 #include "guard.h"
+#include "hint_window.h"
 #include "qt_bridge.h"
 
 namespace ui {
@@ -143,6 +147,10 @@ void TApplication::DestroyForms() {
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == mainForm_) mainForm_ = nullptr;
+  if (Operation == opRemove && AComponent == hintWindow_) {
+    hintWindow_ = nullptr;
+    hintControl_ = nullptr;
+  }
 }
 
 void TApplication::FormDestroyed(TCustomForm* Form) {
@@ -168,6 +176,7 @@ void TApplication::HandleMessage(int TimeoutMs) {
 void TApplication::Terminate() {
   terminated_ = true;
   for (QEventLoop* l : modalStack_) l->exit(0);
+  for (QEventLoop* l : watchStack_) l->exit(0);
   if (runLoop_) runLoop_->exit(0);
 }
 
@@ -275,6 +284,120 @@ void TApplication::SetHint(const String& Value) {
   THintAction action(nullptr);
   action.SetHint(Value);
   action.Execute();
+}
+
+// --- tool tips ----------------------------------------------------------------------
+
+void TApplication::SetShowHint(bool Value) {
+  if (Value == showHint_) return;
+  showHint_ = Value;
+  if (!Value) {
+    THintWindow* old = hintWindow_;
+    hintWindow_ = nullptr;
+    hintControl_ = nullptr;
+    Free(old);
+  } else if (HintWindowClass) {
+    hintWindow_ = HintWindowClass(this);
+    if (hintWindow_ && hintWindow_->Owner() != this) hintWindow_->FreeNotification(this);
+  }
+}
+
+bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
+  if (!showHint_) return true;
+  if (!hintWindow_) return false;
+  const String& hint = Control ? Control->Hint() : String();
+  const String text = hint.substr(0, hint.find(u'|'));
+  if (!Control || !Control->ShowHint() || text.empty()) {
+    CancelControlHint(hintControl_);
+    return true;
+  }
+  TRect r = hintWindow_->CalcHintRect(Screen ? Screen->Width() : 1024, text, nullptr);
+  // Below the cursor's image, as the platform's tool tips sit.
+  r = Bounds(ScreenPos.X, ScreenPos.Y + 20, r.Width(), r.Height());
+  hintControl_ = Control;
+  hintWindow_->ActivateHint(r, text);
+  return true;
+}
+
+void TApplication::CancelControlHint(TControl* Control) {
+  if (!hintWindow_ || !Control || Control != hintControl_) return;
+  hintControl_ = nullptr;
+  hintWindow_->ReleaseHandle();
+}
+
+// --- watch loops -----------------------------------------------------------------------
+
+namespace {
+
+class InputWatcher : public QObject {
+ public:
+  explicit InputWatcher(const std::function<bool(TWatchedInput, TPoint)>& ends, QEventLoop* loop)
+      : ends_(ends), loop_(loop) {}
+  bool eventFilter(QObject* obj, QEvent* e) override {
+    if (done_ || !obj->isWidgetType()) return false;
+    TWatchedInput kind;
+    TPoint at{};
+    switch (e->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease: kind = wiKey; break;
+      case QEvent::WindowActivate:
+      case QEvent::WindowDeactivate:
+      case QEvent::ApplicationStateChange: kind = wiActivation; break;
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+        kind = wiMouseButton;
+        at = qt::S(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
+        break;
+      case QEvent::Wheel:
+        kind = wiWheel;
+        at = qt::S(static_cast<QWheelEvent*>(e)->globalPosition().toPoint());
+        break;
+      case QEvent::NonClientAreaMouseMove:
+        kind = wiNonClientMove;
+        at = qt::S(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
+        break;
+      case QEvent::MouseMove:
+        kind = wiMouseMove;
+        at = qt::S(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
+        break;
+      default: return false;
+    }
+    bool end = true;
+    Guarded([&] { end = ends_(kind, at); });
+    if (end) {
+      // The input goes on to its window as if the loop had not seen it.
+      done_ = true;
+      loop_->exit(0);
+    }
+    return false;
+  }
+
+ private:
+  const std::function<bool(TWatchedInput, TPoint)>& ends_;
+  QEventLoop* loop_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+void TApplication::RunInputWatchLoop(const std::function<bool(TWatchedInput, TPoint)>& Ends, int TimeoutMs) {
+  if (terminated_) return;
+  QEventLoop loop;
+  InputWatcher watcher(Ends, &loop);
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, &loop, [&loop] { loop.exit(0); });
+  limit.start(std::max(1, TimeoutMs));
+  qApp->installEventFilter(&watcher);
+  watchStack_.push_back(&loop);
+  loop.exec();
+  watchStack_.erase(std::remove(watchStack_.begin(), watchStack_.end(), &loop), watchStack_.end());
+  qApp->removeEventFilter(&watcher);
+}
+
+void TApplication::EndInputWatchLoop() {
+  if (!watchStack_.empty()) watchStack_.back()->exit(0);
 }
 
 TCustomForm* TScreen::ActiveForm() const {

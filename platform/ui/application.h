@@ -13,6 +13,11 @@ class QEventLoop;
 
 namespace ui {
 
+class THintWindow;
+
+// Input seen by a watch loop (RunInputWatchLoop).
+enum TWatchedInput { wiKey, wiActivation, wiMouseButton, wiWheel, wiNonClientMove, wiMouseMove };
+
 class TApplication : public TComponent {
   JQ_UI_CLASSINFO
  public:
@@ -70,6 +75,31 @@ class TApplication : public TComponent {
   void SetHint(const String& Value);
   TNotifyEvent OnHint;
 
+  // The class of the window controls' tool tips show in, as a maker; empty:
+  // the platform's own tool tip. A new class takes effect when ShowHint is
+  // switched off and on again (the window is made anew).
+  std::function<THintWindow*(TComponent* Owner)> HintWindowClass;
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool Value);
+  // The tool-tip window of HintWindowClass, while ShowHint is on.
+  THintWindow* HintWindow() const { return hintWindow_; }
+  // How long a tool tip stays (ms).
+  int HintHidePause = 2500;
+  // Shows the short part of the control's hint at the screen point, in the
+  // tool-tip window. False: the platform's own tool tip is to show it.
+  bool ActivateControlHint(TControl* Control, TPoint ScreenPos);
+  // Hides the tool-tip window when the control showed it.
+  void CancelControlHint(TControl* Control);
+
+  // A nested message loop that lets everything through; each input is first
+  // offered to Ends (with the screen point of a mouse input) and, when Ends
+  // answers true, the loop ends and the input is then handled as usual. It
+  // also ends on Terminate, EndInputWatchLoop or after TimeoutMs.
+  void RunInputWatchLoop(const std::function<bool(TWatchedInput, TPoint)>& Ends, int TimeoutMs);
+  // Ends the innermost watch loop (it returns once control is back there).
+  void EndInputWatchLoop();
+  int InputWatchLevel() const { return static_cast<int>(watchStack_.size()); }
+
   // Nesting depth of modal loops (forms and message boxes).
   int ModalLevel() const { return static_cast<int>(modalStack_.size()); }
   TNotifyEvent OnModalBegin;
@@ -90,6 +120,10 @@ class TApplication : public TComponent {
   bool terminated_ = false;
   std::vector<QEventLoop*> modalStack_;
   QEventLoop* runLoop_ = nullptr;
+  std::vector<QEventLoop*> watchStack_;
+  bool showHint_ = true;
+  THintWindow* hintWindow_ = nullptr;
+  TControl* hintControl_ = nullptr;
 };
 
 // The one application object; exists between InitApplication and DoneApplication.

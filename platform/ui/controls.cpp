@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -1027,6 +1028,8 @@ TPoint TWinControl::WidgetToClient(QWidget*, TPoint P, bool) { return P; }
 bool TWinControl::WantsKey(std::uint16_t Key, TShiftState) {
   LRESULT code = Perform(WM_GETDLGCODE, Key);
   if (code & DLGC_WANTALLKEYS) return true;
+  // A control may claim one special key for itself (a grid wants Enter while editing).
+  if (Perform(CM_WANTSPECIALKEY, Key) != 0) return true;
   switch (Key) {
     case VK_TAB: return code & DLGC_WANTTAB;
     case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: return code & DLGC_WANTARROWS;
@@ -1373,8 +1376,17 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       if (IsClient) return Base(e);
       m.Msg = CM_MOUSEENTER;
       break;
+    case QEvent::ToolTip: {
+      // A tool-tip window class of the program's own takes over from the platform's.
+      bool handled = false;
+      const QPoint at = static_cast<QHelpEvent*>(e)->globalPos();
+      if (Application) Guarded([&] { handled = Application->ActivateControlHint(this, qt::S(at)); });
+      if (handled) return true;
+      return Base(e);
+    }
     case QEvent::Leave:
       if (IsClient) return Base(e);
+      if (Application) Guarded([this] { Application->CancelControlHint(this); });
       m.Msg = CM_MOUSELEAVE;
       if (hoverChild_) {
         TControl* old = hoverChild_;

@@ -20,7 +20,7 @@ class THintWindow : public TCustomControl {
   // The rectangle (at 0, 0) the text needs, broken into lines no wider than MaxWidth.
   virtual TRect CalcHintRect(int MaxWidth, const String& Hint, void* Data);
   // Hides the window.
-  void ReleaseHandle();
+  virtual void ReleaseHandle();
   bool IsHintShown() const { return shown_; }
   // A see-through window: pixels the paint leaves clear show what lies below.
   void SetTranslucent(bool Value);

@@ -275,6 +275,8 @@ void ShowControlCursor(TWinControl* Control, TCursor Cursor) {
     case crIBeam: w->setCursor(Qt::IBeamCursor); break;
     case crCross: w->setCursor(Qt::CrossCursor); break;
     case crHourGlass: w->setCursor(Qt::WaitCursor); break;
+    case crHSplit: w->setCursor(Qt::SplitHCursor); break;
+    case crVSplit: w->setCursor(Qt::SplitVCursor); break;
     default: w->setCursor(Qt::ArrowCursor); break;
   }
 }

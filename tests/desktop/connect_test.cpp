@@ -11,6 +11,8 @@
 #include "input_form.h"
 #include "main_form.h"
 #include "output_form.h"
+#include "run_all_form.h"
+#include "run_config_form.h"
 #include "registry.h"
 #include "sim.h"
 
@@ -49,6 +51,7 @@ int CountOf(TWinControl* Box, bool (*Is)(TControl*)) {
 }
 bool IsAxisPanel(TControl* c) { return dynamic_cast<desktop::TAxisFrm*>(c) != nullptr; }
 bool IsLamp(TControl* c) { return dynamic_cast<TPanel*>(c) != nullptr; }
+bool IsRunRow(TControl* c) { return dynamic_cast<desktop::TRunConfigFrm*>(c) != nullptr; }
 
 class ConnectTest : public ProgramTest {
  protected:
@@ -68,6 +71,7 @@ class ConnectTest : public ProgramTest {
     EXPECT_EQ(MainFrm->msg_Main->Caption(), kExampleStatus);
     EXPECT_TRUE(MainFrm->box_Axis->Visible());
     EXPECT_EQ(CountOf(MainFrm->box_Axis, IsAxisPanel), 4);
+    EXPECT_EQ(CountOf(desktop::RunAllFrm->Box_RunAll, IsRunRow), 4);
     EXPECT_EQ(CountOf(desktop::InputFrm->box_Optic_In, IsLamp), 16);
     EXPECT_EQ(CountOf(desktop::OutputFrm->box_Optic_Out, IsLamp), 16);
   }

@@ -105,16 +105,23 @@ class TNodeCValue : public TNode {
  public:
   TNodeCValue(TParser* p, TLex lex) : TNode(p), lex_(std::move(lex)) {}
   void Eval(Variant& Result) override {
-    switch (lex_.Token()) {
-      // Constants in the text are written with "." in every locale.
-      case tkNumber: Result = Variant(rtl::StrToFloat(lex_.Str(), rtl::TFormatSettings::Invariant())); break;
-      case tkInteger: Result = Variant(static_cast<int>(rtl::StrToInt(lex_.Str()))); break;
-      default: Result = Variant(lex_.Str()); break;
+    // A filter evaluates its constants once per record: convert them once.
+    if (!converted_) {
+      switch (lex_.Token()) {
+        // Constants in the text are written with "." in every locale.
+        case tkNumber: value_ = Variant(rtl::StrToFloat(lex_.Str(), rtl::TFormatSettings::Invariant())); break;
+        case tkInteger: value_ = Variant(static_cast<int>(rtl::StrToInt(lex_.Str()))); break;
+        default: value_ = Variant(lex_.Str()); break;
+      }
+      converted_ = true;
     }
+    Result = value_;
   }
 
  private:
   TLex lex_;
+  Variant value_;
+  bool converted_ = false;
 };
 
 class TNodeUnary : public TNode {

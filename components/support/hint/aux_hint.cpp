@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "application.h"
+#include "drag_frame.h"
 #include "ticks.h"
 
 namespace aux {
@@ -10,8 +12,12 @@ using namespace ui;
 
 namespace {
 
-// The application's hint hide pause, used when a caller passes 0.
-constexpr int kDefaultHidePause = 2500;
+// The hide pause of a caller that passes 0.
+int DefaultHidePause() { return Application ? Application->HintHidePause : 2500; }
+
+const std::vector<std::string> kPositionNames = {"hpUpLeft", "hpUpRight", "hpDownLeft", "hpDownRight"};
+const std::vector<std::string> kStyleNames = {"hsNormal", "hsBalloonHint", "hsAuto"};
+const std::vector<std::string> kAlignmentNames = {"taLeftJustify", "taRightJustify", "taCenter"};
 // The arrow cursor's image below its hot spot; the offscreen and most X
 // servers give no cursor mask to inspect, so the usual system height is used.
 constexpr int kCursorBelowHotSpot = 32;
@@ -58,11 +64,64 @@ void WatchGlyph(TBitmap* Glyph) {
 
 // --- TAuxHint --------------------------------------------------------------------
 
+const TClassInfo& TAuxHint::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TAuxHint>("TAuxHint", &TComponent::StaticClassInfo())
+          .Enum("Alignment", "TAlignment", kAlignmentNames, &TAuxHint::GetAlignment, &TAuxHint::PutAlignment,
+                taLeftJustify)
+          .Integer("BackColor", &TAuxHint::GetBackColor, &TAuxHint::PutBackColor, clInfoBk)
+          .Integer("BorderColor", &TAuxHint::GetBorderColor, &TAuxHint::PutBorderColor, clBlack)
+          .Enum("HintPosition", "THintPosition", kPositionNames, &TAuxHint::GetHintPosition,
+                &TAuxHint::PutHintPosition, hpDownRight)
+          .Object("Font", "TFont", &TAuxHint::Font, &TAuxHint::SetFont)
+          .Object("Glyph", "TBitmap", &TAuxHint::Glyph, &TAuxHint::SetGlyph)
+          .Enum("HintStyle", "THintStyle", kStyleNames, &TAuxHint::GetHintStyle, &TAuxHint::PutHintStyle)
+          .Str("Title", &TAuxHint::GetTitle, &TAuxHint::PutTitle)
+          .Build();
+  return info;
+}
+
 TAuxHint::TAuxHint(TComponent* AOwner)
     : TComponent(AOwner), font_(std::make_unique<TFont>()), glyph_(std::make_unique<TBitmap>()) {
   font_->SetColor(clBlack);
+  font_->OnChange = [this](TObject*) { FontChanged(); };
   WatchGlyph(glyph_.get());
   HintList().push_back(this);
+  if (!ComponentState().Contains(csDesigning)) TakeOverApplicationHint();
+}
+
+void TAuxHint::Loaded() {
+  TComponent::Loaded();
+  if (!ComponentState().Contains(csDesigning)) TakeOverApplicationHint();
+}
+
+void TAuxHint::SetFont(TFont* Value) {
+  if (Value) font_->Assign(Value);
+  FontChanged();
+}
+
+void TAuxHint::SetGlyph(TBitmap* Value) {
+  if (Value) glyph_->Assign(Value);
+  else glyph_->SetSize(0, 0);
+}
+
+void TAuxHint::FontChanged() {
+  if (!ComponentState().Contains(csDesigning) && !ComponentState().Contains(csDestroying))
+    TakeOverApplicationHint();
+}
+
+void TAuxHint::TakeOverApplicationHint() {
+  if (Application) {
+    Application->HintWindowClass = [](TComponent* Owner) -> THintWindow* {
+      return new TAuxInternalHintWindow(Owner);
+    };
+    // Off and on again: the application makes its tool-tip window anew, of the new class.
+    const bool show = Application->ShowHint();
+    Application->SetShowHint(false);
+    Application->SetShowHint(true);
+    if (!show) Application->SetShowHint(false);
+  }
+  for (auto* w : WindowList()) w->Font()->Assign(font_.get());
 }
 
 TAuxHint::~TAuxHint() {
@@ -152,6 +211,7 @@ TAuxInternalHintWindow::TAuxInternalHintWindow(TComponent* AOwner)
 TAuxInternalHintWindow::~TAuxInternalHintWindow() {
   timer_->SetEnabled(false);
   ReleaseHandle();
+  if (watching_) *watching_ = false;
   auto& list = WindowList();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
@@ -357,11 +417,43 @@ void TAuxInternalHintWindow::ActivateHintFromPos(TPoint P, const String& Hint, c
   timer_->SetEnabled(false);
   THintWindow::ActivateHint(placed, text);
   Repaint();
-  if (HidePause == 0) HidePause = kDefaultHidePause;
+  if (HidePause == 0) HidePause = DefaultHidePause();
   if (HidePause > 0) {
+    hidePause_ = HidePause;
     timer_->SetInterval(static_cast<unsigned>(HidePause));
     timer_->SetEnabled(true);
+    PostMessage(this, AUX_WM_WATCHHINT, 0, MakeLParam(P.X, P.Y));
   }
+}
+
+void TAuxInternalHintWindow::ReleaseHandle() {
+  THintWindow::ReleaseHandle();
+  // Nothing is left to watch once the hint is gone.
+  if (watching_ && Application) Application->EndInputWatchLoop();
+}
+
+void TAuxInternalHintWindow::Dispatch(TMessage& Message) {
+  if (Message.Msg == AUX_WM_WATCHHINT) {
+    const auto lp = static_cast<std::uint32_t>(Message.LParam);
+    Watch({static_cast<std::int16_t>(lp & 0xFFFF), static_cast<std::int16_t>(lp >> 16)});
+    return;
+  }
+  THintWindow::Dispatch(Message);
+}
+
+// Lets the program run on while the hint is up, until the user does
+// something: that input ends the loop and goes on to its window. The hint
+// itself goes with its timer; the loop ends with it too, and is bounded by
+// the hide pause, so it never outlasts the hint it watches.
+void TAuxInternalHintWindow::Watch(TPoint P) {
+  if (!Application || watching_ || !IsHintShown()) return;
+  TWinControl* start = FindWinControlAt(P);
+  bool alive = true;
+  watching_ = &alive;
+  Application->RunInputWatchLoop(
+      [start](TWatchedInput Kind, TPoint At) { return Kind != wiMouseMove || FindWinControlAt(At) != start; },
+      hidePause_);
+  if (alive) watching_ = nullptr;
 }
 
 void TAuxInternalHintWindow::Paint() {
@@ -380,6 +472,18 @@ void TAuxInternalHintWindow::DoCancelHint() {
 
 // --- TAuxHintWindow ------------------------------------------------------------------
 
+const TClassInfo& TAuxHintWindow::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TAuxHintWindow>("TAuxHintWindow", &TComponent::StaticClassInfo())
+          .Enum("HintPosition", "THintPosition", kPositionNames, &TAuxHintWindow::HintPosition,
+                &TAuxHintWindow::SetHintPosition)
+          .Object("Glyph", "TBitmap", &TAuxHintWindow::Glyph, &TAuxHintWindow::SetGlyph)
+          .Enum("Alignment", "TAlignment", kAlignmentNames, &TAuxHintWindow::Alignment, &TAuxHintWindow::SetAlignment)
+          .Enum("HintStyle", "THintStyle", kStyleNames, &TAuxHintWindow::HintStyle, &TAuxHintWindow::SetHintStyle)
+          .Build();
+  return info;
+}
+
 TAuxHintWindow::TAuxHintWindow(TComponent* AOwner)
     : TComponent(AOwner), window_(new TAuxInternalHintWindow(this)) {
   window_->SetHintPosition(hpDownRight, false);
@@ -396,6 +500,11 @@ void TAuxHintWindow::ActivateHint(const String& Hint, const String& Title) {
 
 void TAuxHintWindow::ActivateHintFromPos(TPoint P, const String& Hint, const String& Title, int HidePause) {
   window_->ActivateHintFromPos(P, Hint, Title, HidePause);
+}
+
+void TAuxHintWindow::SetGlyph(TBitmap* Value) {
+  if (Value) window_->Glyph()->Assign(Value);
+  else window_->Glyph()->SetSize(0, 0);
 }
 
 void TAuxHintWindow::ReleaseHandle() {

@@ -16,11 +16,15 @@ enum THintStyle { hsNormal, hsBalloonHint, hsAuto };
 
 class TAuxInternalHintWindow;
 
-// Settings shared by the hint windows (colours, font, glyph, title, drawing events).
+// Settings shared by the hint windows (colours, font, glyph, title, drawing
+// events). Creating or loading one makes the balloon window the class of the
+// application's tool tips.
 class TAuxHint : public ui::TComponent {
+  JQ_UI_CLASSINFO
  public:
   explicit TAuxHint(ui::TComponent* AOwner);
   ~TAuxHint() override;
+  void Loaded() override;
 
   ui::TAlignment Alignment = ui::taLeftJustify;
   ui::TColor BackColor = ui::clInfoBk;
@@ -29,7 +33,9 @@ class TAuxHint : public ui::TComponent {
   THintStyle HintStyle = hsAuto;
   ui::String Title;
   ui::TFont* Font() const { return font_.get(); }
+  void SetFont(ui::TFont* Value);
   ui::TBitmap* Glyph() const { return glyph_.get(); }
+  void SetGlyph(ui::TBitmap* Value);
 
   std::function<void(ui::TObject*, ui::TRect&, ui::String&)> OnBeforeHint;
   std::function<void(ui::TObject*, ui::TRect&, ui::String&)> OnMeasureRect;
@@ -39,6 +45,26 @@ class TAuxHint : public ui::TComponent {
   static const std::vector<TAuxHint*>& Instances();
 
  private:
+  // Makes the balloon window the application's tool-tip class, has the
+  // application make its tool-tip window anew and hands the font to every
+  // hint window.
+  void TakeOverApplicationHint();
+  void FontChanged();
+
+  // Accessors of the published properties.
+  ui::TAlignment GetAlignment() const { return Alignment; }
+  void PutAlignment(ui::TAlignment V) { Alignment = V; }
+  ui::TColor GetBackColor() const { return BackColor; }
+  void PutBackColor(ui::TColor V) { BackColor = V; }
+  ui::TColor GetBorderColor() const { return BorderColor; }
+  void PutBorderColor(ui::TColor V) { BorderColor = V; }
+  THintPosition GetHintPosition() const { return HintPosition; }
+  void PutHintPosition(THintPosition V) { HintPosition = V; }
+  THintStyle GetHintStyle() const { return HintStyle; }
+  void PutHintStyle(THintStyle V) { HintStyle = V; }
+  ui::String GetTitle() const { return Title; }
+  void PutTitle(const ui::String& V) { Title = V; }
+
   std::unique_ptr<ui::TFont> font_;
   std::unique_ptr<ui::TBitmap> glyph_;
 };
@@ -68,6 +94,10 @@ class TAuxInternalHintWindow : public ui::THintWindow {
   void ActivateHintFromPos(ui::TPoint P, const ui::String& Hint, const ui::String& Title, int HidePause);
   virtual void DoCancelHint();
   void StopHideTimer() { timer_->SetEnabled(false); }
+  void ReleaseHandle() override;
+  void Dispatch(ui::TMessage& Message) override;
+  // Whether the window is inside the loop of its watch message.
+  bool Watching() const { return watching_ != nullptr; }
 
   THintPosition HintPosition() const { return position_; }
   void SetHintPosition(THintPosition Value, bool FromWindow);
@@ -93,6 +123,7 @@ class TAuxInternalHintWindow : public ui::THintWindow {
   void MeasureHintText(const ui::String& Text, int GW, bool Title, bool Balloon, int GH, int& W, int& H);
   void DrawHintText(ui::TCanvas* C, const ui::String& Text, const ui::TRect& Body, bool Balloon);
   void TimerFired(ui::TObject*);
+  void Watch(ui::TPoint P);
 
   std::unique_ptr<ui::TTimer> timer_;
   std::unique_ptr<ui::TBitmap> bitmap_;
@@ -103,9 +134,17 @@ class TAuxInternalHintWindow : public ui::THintWindow {
   bool modified_ = false;
   bool firstLineAsTitle_ = false;
   THintLayout layout_;
+  int hidePause_ = 0;
+  // Set while the watch loop runs; cleared (through the pointer) when the
+  // window goes meanwhile.
+  bool* watching_ = nullptr;
 };
 
+// Posted to a shown hint window with a hide pause; LParam holds the point.
+constexpr std::uint32_t AUX_WM_WATCHHINT = 0x757;
+
 class TAuxHintWindow : public ui::TComponent {
+  JQ_UI_CLASSINFO
  public:
   explicit TAuxHintWindow(ui::TComponent* AOwner);
   ~TAuxHintWindow() override;
@@ -121,6 +160,7 @@ class TAuxHintWindow : public ui::TComponent {
   THintStyle HintStyle() const { return window_->HintStyle; }
   void SetHintStyle(THintStyle Value) { window_->HintStyle = Value; }
   ui::TBitmap* Glyph() const { return window_->Glyph(); }
+  void SetGlyph(ui::TBitmap* Value);
   TAuxInternalHintWindow* HintWindow() const { return window_; }
 
   ui::TNotifyEvent OnCancelHint;

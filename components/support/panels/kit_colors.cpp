@@ -1,5 +1,7 @@
 #include "kit_colors.h"
 
+#include "kit_data_tables.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -156,8 +158,12 @@ bool ScreenHasManyColors() { return g_manyColors; }
 void InitPanelLibrary() {
   g_manyColors = true;
   RefreshColorScheme();
+  InitPanelDataTables();
 }
 
-void DonePanelLibrary() { g_colorScheme = 0; }
+void DonePanelLibrary() {
+  DonePanelDataTables();
+  g_colorScheme = 0;
+}
 
 }  // namespace kit

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
+#include <chrono>
 #include <filesystem>
 
 #include "harness.h"
@@ -234,6 +239,144 @@ TEST_F(AuxHintWindowTest, DestroyedHintComponentIsForgottenByEveryWindow) {
             qRgb(ui::GetRValue(info), (info >> 8) & 0xFF, (info >> 16) & 0xFF));
   delete a;
   delete b;
+}
+
+}  // namespace
+
+namespace {
+
+// A control whose tool tip the application shows in its tool-tip window.
+ui::TPanel* HintedPanel(ui::TForm* form, const ui::String& hint) {
+  auto* p = new ui::TPanel(form);
+  p->SetParent(form);
+  p->SetBounds(10, 10, 120, 60);
+  p->SetHint(hint);
+  p->SetShowHint(true);
+  return p;
+}
+
+void SendToolTip(ui::TWinControl* c, QPoint global) {
+  QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), global);
+  QCoreApplication::sendEvent(c->Widget(), &e);
+}
+
+TEST_F(AuxHintWindowTest, HintComponentTakesOverTheApplicationsToolTips) {
+  auto* form = new ui::TForm(ui::Application);
+  auto* panel = HintedPanel(form, u"电机|long part");
+  h.Show(form);
+  ASSERT_EQ(ui::Application->HintWindow(), nullptr);  // the platform's own tool tip so far
+
+  auto* settings = new TAuxHint(nullptr);
+  auto* appWindow = dynamic_cast<TAuxInternalHintWindow*>(ui::Application->HintWindow());
+  ASSERT_NE(appWindow, nullptr);
+  EXPECT_TRUE(ui::Application->ShowHint());
+  SendToolTip(panel, QPoint(400, 300));
+  EXPECT_TRUE(appWindow->IsHintShown());
+  EXPECT_EQ(appWindow->Caption(), u"电机");
+  EXPECT_EQ(appWindow->Hint(), settings);
+
+  // A font change reaches the windows already made.
+  settings->Font()->SetSize(15);
+  EXPECT_EQ(ui::Application->HintWindow()->Font()->Size(), 15);
+
+  // Leaving the control hides its tool tip.
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(panel->Widget(), &leave);
+  EXPECT_FALSE(ui::Application->HintWindow()->IsHintShown());
+
+  // Switched off, no tool tip shows at all and the window is gone.
+  ui::Application->SetShowHint(false);
+  EXPECT_EQ(ui::Application->HintWindow(), nullptr);
+  SendToolTip(panel, QPoint(400, 300));
+  ui::Application->SetShowHint(true);
+  auto* again = dynamic_cast<TAuxInternalHintWindow*>(ui::Application->HintWindow());
+  ASSERT_NE(again, nullptr);
+  EXPECT_FALSE(again->IsHintShown());
+
+  // The settings going away leave the application's window on its defaults.
+  SendToolTip(panel, QPoint(400, 300));
+  EXPECT_EQ(again->Hint(), settings);
+  delete settings;
+  EXPECT_EQ(again->Hint(), nullptr);
+  SendToolTip(panel, QPoint(420, 300));
+  EXPECT_TRUE(again->IsHintShown());
+
+  ui::Application->HintWindowClass = nullptr;
+  ui::Application->SetShowHint(false);
+  ui::Application->SetShowHint(true);
+  EXPECT_EQ(ui::Application->HintWindow(), nullptr);
+  delete form;
+}
+
+TEST_F(AuxHintWindowTest, PublishedPropertiesReachTheWindow) {
+  auto* hint = NewHint();
+  ui::SetEnumProp(hint, "HintPosition", "hpUpLeft");
+  ui::SetEnumProp(hint, "HintStyle", "hsBalloonHint");
+  ui::SetEnumProp(hint, "Alignment", "taCenter");
+  EXPECT_EQ(hint->HintWindow()->HintPosition(), hpUpLeft);
+  EXPECT_EQ(hint->HintWindow()->HintStyle, hsBalloonHint);
+  EXPECT_EQ(hint->HintWindow()->Alignment, ui::taCenter);
+  // Set on the window, the position wins over a hint component's.
+  auto* settings = new TAuxHint(nullptr);
+  settings->HintPosition = hpDownRight;
+  hint->ActivateHintFromPos({500, 400}, u"x", u"t", -1);
+  EXPECT_EQ(hint->HintWindow()->Layout().Position, hpUpLeft);
+  delete settings;
+  delete hint;
+}
+
+TEST_F(AuxHintWindowTest, WatchLoopRunsUntilInputOrTheHintGoes) {
+  auto* form = new ui::TForm(ui::Application);
+  form->SetBounds(100, 100, 300, 200);
+  h.Show(form);
+  auto* hint = NewHint();
+  auto* win = hint->HintWindow();
+
+  // A key ends the loop and still reaches its window; the hint stays up.
+  hint->ActivateHintFromPos({300, 300}, u"text", u"title", 60000);
+  EXPECT_TRUE(ui::IsMessageQueued(win, AUX_WM_WATCHHINT, AUX_WM_WATCHHINT));
+  bool watched = false;
+  int keysSeen = 0;
+  form->SetKeyPreview(true);
+  form->OnKeyDown = [&](ui::TObject*, std::uint16_t&, ui::TShiftState) { ++keysSeen; };
+  // A real timer: it fires inside the loop, as the user's input would arrive.
+  QTimer::singleShot(20, [&] {
+    watched = win->Watching();
+    QCoreApplication::postEvent(form->Widget(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+  });
+  h.ProcessEvents();
+  EXPECT_TRUE(watched);
+  EXPECT_FALSE(win->Watching());
+  EXPECT_EQ(keysSeen, 1);
+  EXPECT_TRUE(win->IsHintShown());
+
+  // Releasing the hint ends the loop.
+  hint->ActivateHintFromPos({300, 300}, u"text", u"title", 60000);
+  watched = false;
+  QTimer::singleShot(20, [&] {
+    watched = win->Watching();
+    hint->ReleaseHandle();
+  });
+  h.ProcessEvents();
+  EXPECT_TRUE(watched);
+  EXPECT_FALSE(win->Watching());
+
+  // Without input the loop lasts no longer than the hint's pause.
+  hint->ActivateHintFromPos({300, 300}, u"text", u"title", 150);
+  const auto start = std::chrono::steady_clock::now();
+  h.ProcessEvents();
+  EXPECT_FALSE(win->Watching());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+  // A shown hint freed inside its own loop leaves it safely.
+  hint->ActivateHintFromPos({300, 300}, u"text", u"title", 60000);
+  QTimer::singleShot(20, [&] {
+    delete hint;
+    hint = nullptr;
+  });
+  h.ProcessEvents();
+  EXPECT_EQ(hint, nullptr);
+  delete form;
 }
 
 }  // namespace

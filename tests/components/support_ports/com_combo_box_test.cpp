@@ -4,6 +4,7 @@
 #include "com_combo_box.h"
 #include "harness.h"
 #include "registry.h"
+#include "string_list.h"
 
 using namespace kit;
 
@@ -82,6 +83,37 @@ TEST(ComNamesTest, NamesAndTheirFallbacks) {
   EXPECT_EQ(DataBitsName(dbSeven), u"7");
   EXPECT_EQ(ParityName(prMark), u"Mark");
   EXPECT_EQ(FlowControlName(fcSoftware), u"Software");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ComComboBoxTest, UnreadablePortEntryRaisesAndLeavesNothingOpen) {
+  rtl::RegistryTestAddSerialPort(u"a", u"COM1");
+  ui::TStringList list;
+  list.Add(u"kept");
+  // A device name too long for the 256-byte value buffer cannot be read.
+  rtl::RegistryTestAddSerialPort(u"b", u"/dev/" + rtl::String(200, u'x'));
+  const std::size_t before = rtl::RegistryTestOpenKeyCount();
+  try {
+    ListComPortNames(&list);
+    ADD_FAILURE() << "no error";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.Message(), u"COM Port Error: Registry error on registry read");
+    EXPECT_EQ(e.Code(), 23);
+    EXPECT_EQ(e.WinCode(), 234);
+  }
+  EXPECT_EQ(rtl::RegistryTestOpenKeyCount(), before);
+  // The caller's list is untouched by the failed read.
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list[0], u"kept");
+
+  rtl::RegistryTestClearSerialPorts();
+  rtl::RegistryTestAddSerialPort(u"a", u"COM1");
+  ListComPortNames(&list);
+  EXPECT_GE(list.IndexOf(u"COM1"), 0);
+  EXPECT_EQ(rtl::RegistryTestOpenKeyCount(), before);
 }
 
 }  // namespace

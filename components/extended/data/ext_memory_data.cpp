@@ -1,0 +1,1486 @@
+#include "ext_memory_data.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "codepage.h"
+#include "ext_db_utils.h"
+
+namespace ext {
+
+using namespace db;
+
+namespace {
+
+constexpr std::int32_t kNoID = INT32_MIN;
+
+std::int32_t ReadID(const std::uint8_t* p) {
+  std::int32_t id;
+  std::memcpy(&id, p, 4);
+  return id;
+}
+
+// Bytes of a field value in its slot (without the flag byte); -1 for types
+// without a slot (blobs, unsupported). Variants live out of line.
+int TableValueBytes(TFieldType Type, int n) {
+  switch (Type) {
+    case ftString: case ftFixedChar: return n + 1;
+    case ftWideString: return 2 * n + 2;
+    case ftSmallint: case ftWord: case ftBoolean: return 2;
+    case ftInteger: case ftDate: case ftTime: case ftAutoInc: return 4;
+    case ftFloat: case ftCurrency: case ftDateTime: case ftLargeint: return 8;
+    case ftBCD: case ftFMTBcd: return 34;
+    case ftVarBytes: return n + 2;
+    case ftVariant: return 0;
+    case ftGuid: return 39;
+    case ftADT: return 0;
+    case ftBytes: case ftTimeStamp: case ftFixedWideChar: case ftOraTimeStamp: case ftLongWord:
+    case ftShortint: case ftByte: case ftExtended: return n;
+    default: return -1;
+  }
+}
+
+// The text of a slot, up to its terminating zero or Bytes.
+String SlotText(const std::uint8_t* Value, TFieldType Type, int Bytes) {
+  if (Type == ftWideString) {
+    std::size_t chars = 0, limit = static_cast<std::size_t>(Bytes / 2);
+    while (chars < limit && (Value[2 * chars] | Value[2 * chars + 1]) != 0) ++chars;
+    String s(chars, u'\0');
+    std::memcpy(s.data(), Value, chars * 2);
+    return s;
+  }
+  std::size_t len = ::strnlen(reinterpret_cast<const char*>(Value), static_cast<std::size_t>(Bytes));
+  return rtl::AnsiToString(std::string_view(reinterpret_cast<const char*>(Value), len));
+}
+
+template <class T>
+int Sign3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+template <class T>
+T Load(const void* p) {
+  T v;
+  std::memcpy(&v, p, sizeof(T));
+  return v;
+}
+
+// Records sit wherever their slot is, which after a sort is not their
+// order: scans ask for the memory of the records a few steps ahead.
+constexpr std::size_t kPrefetchAhead = 8;
+inline void Prefetch(const std::vector<TExtMemoryRecord*>& Records, std::size_t Index) {
+  if (Index < Records.size()) __builtin_prefetch(Records[Index]->Data());
+}
+
+// Natural value size: the larger of the layout table and what the field
+// class reads and writes, so no field ever copies past its slot.
+int ValueBytesFor(TFieldDef* Def) {
+  int bytes = TableValueBytes(Def->DataType(), Def->Size());
+  if (bytes < 0 || Def->DataType() == ftVariant || Def->DataType() == ftADT) return bytes;
+  std::unique_ptr<TField> probe(CreateFieldForType(nullptr, Def->DataType(), Def->Size()));
+  if (probe) bytes = std::max(bytes, probe->DataSize());
+  return bytes;
+}
+
+}  // namespace
+
+std::function<void(std::exception_ptr)> TExtMemoryData::ApplicationErrorHandler;
+
+// ---------------------------------------------------------------- records
+
+TExtMemoryRecord::TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, std::uint8_t* Data, int Blobs, int Variants)
+    : memoryData_(MemoryData), id_(ID), data_(Data) {
+  extras_.Blobs.resize(static_cast<std::size_t>(Blobs));
+  extras_.Variants.resize(static_cast<std::size_t>(Variants));
+}
+
+void TExtMemoryRecord::SetIndex(int Value) {
+  if (memoryData_ && index_ >= 0) memoryData_->MoveRecord(this, Value);
+}
+
+// ---------------------------------------------------------------- construction
+
+TExtMemoryData::TExtMemoryData(ui::TComponent* AOwner) : TDataSet(AOwner) {}
+
+TExtMemoryData::~TExtMemoryData() {
+  try {
+    Close();
+  } catch (...) {
+  }
+  FreeAllRecords();
+}
+
+void TExtMemoryData::SetCapacity(int Value) {
+  if (Value > static_cast<int>(records_.size())) records_.reserve(static_cast<std::size_t>(Value));
+}
+
+// ---------------------------------------------------------------- opening and layout
+
+void TExtMemoryData::OpenStorage(bool InfoQuery) {
+  if (source_) {
+    try {
+      if (loadStructure_) {
+        CopyStructure(source_, autoIncAsInteger_);
+      } else if (Tracking()) {
+        EnsureStatusFieldDef();
+        HideStatusFieldColumn();
+      }
+    } catch (...) {
+      rtl::Abort();
+    }
+  }
+  if (!InfoQuery) {
+    // Persistent fields decide the structure: definitions follow them.
+    if (FieldCount() > 0) {
+      FieldDefs().Clear();
+      for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (f->FieldKind() != fkData) continue;
+        TFieldDef* d = FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+        if (f->DataType() == ftBCD || f->DataType() == ftFMTBcd) d->SetPrecision(f->Size());
+      }
+    }
+    BuildFieldOffsets();
+    active_ = true;
+  }
+  TDataSet::OpenStorage(InfoQuery);
+}
+
+void TExtMemoryData::BuildFieldOffsets() {
+  if (FieldDefs().Count() == 0) {
+    for (int i = 0; i < FieldCount(); ++i) {
+      TField* f = Fields(i);
+      if (f->FieldKind() == fkData && TableValueBytes(f->DataType(), f->Size()) < 0 && !IsBlobType(f->DataType()))
+        DatabaseErrorFmt(u"Field '%s' is of an unknown type", f->DisplayName());
+    }
+  }
+  DropSortFieldList();
+  std::vector<TFieldDef*> defs = FieldDefList();
+  offsets_.assign(defs.size(), -1);
+  blobIndex_.assign(defs.size(), -1);
+  variantIndex_.assign(defs.size(), -1);
+  defTypes_.assign(defs.size(), ftUnknown);
+  blobCount_ = variantCount_ = 0;
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < defs.size(); ++i) {
+    defTypes_[i] = defs[i]->DataType();
+    if (IsBlobType(defs[i]->DataType())) {
+      blobIndex_[i] = blobCount_++;
+      continue;
+    }
+    int bytes = ValueBytesFor(defs[i]);
+    if (bytes < 0) continue;
+    if (defs[i]->DataType() == ftVariant) variantIndex_[i] = variantCount_++;
+    offsets_[i] = static_cast<std::int32_t>(total);
+    total += bytes + 1;
+    if (total > INT32_MAX / 2) DatabaseError(u"Record too large");
+  }
+  recordSize_ = static_cast<int>(total);
+}
+
+int TExtMemoryData::FieldDataTotal() const {
+  std::int64_t total = 0;
+  for (TFieldDef* d : FieldDefList()) {
+    if (IsBlobType(d->DataType())) continue;
+    int bytes = ValueBytesFor(d);
+    if (bytes >= 0) total += bytes + 1;
+  }
+  return static_cast<int>(total);
+}
+
+void TExtMemoryData::ComputeBufferLayout(bool Recompute) {
+  if (Recompute) recordSize_ = FieldDataTotal();
+  bookmarkOfs_ = recordSize_ + CalcFieldsSize();
+  extrasOfs_ = bookmarkOfs_ + 8;
+  recBufSize_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
+}
+
+void TExtMemoryData::PrepareOpen() {
+  SetBookmarkSize(4);
+  TDataSet::PrepareOpen();
+  calcVariantIndex_.clear();
+  calcVariantCount_ = 0;
+  for (int i = 0; i < FieldCount(); ++i) {
+    TField* f = Fields(i);
+    if ((f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup) && f->DataType() == ftVariant)
+      calcVariantIndex_[f->Offset()] = calcVariantCount_++;
+  }
+  ComputeBufferLayout(false);
+  MoveBeforeFirst();
+}
+
+void TExtMemoryData::LoadAfterOpen() {
+  if (source_ && loadRecords_) {
+    bool wasActive = source_->Active();
+    try {
+      if (!wasActive) source_->Open();
+      rowsOriginal_ = LoadSourceRecords();
+      if (rowsOriginal_ > 0) {
+        if (!keyFieldNames_.empty()) SortOnFields(keyFieldNames_, true, false);
+        if (applyMode_ == amAppend) Last(); else First();
+      }
+    } catch (...) {
+      rowsOriginal_ = 0;
+    }
+    if (datasetClosed_ && source_->Active()) source_->Close();
+  } else if (!records_.empty() && !keyFieldNames_.empty()) {
+    SortOnFields(keyFieldNames_, true, false);
+  }
+  TDataSet::LoadAfterOpen();
+}
+
+void TExtMemoryData::CloseStorage() {
+  FreeAllRecords();
+  autoInc_ = 1;
+  DropSortFieldList();
+  filterFields_.clear();
+  InvalidateFilterView();
+  active_ = false;
+}
+
+// ---------------------------------------------------------------- record list
+
+std::int32_t TExtMemoryData::NextID() {
+  // IDs are bookmarks: handing one out twice would let an old bookmark land
+  // on a different record.
+  if (lastID_ == INT32_MAX) DatabaseError(u"No record identifiers left; empty the table to reuse them");
+  return lastID_ + 1;
+}
+
+TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
+  std::int32_t id = NextID();
+  if (chunks_.empty() && freeSlots_.empty()) {
+    constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
+    slotSize_ = header + ((static_cast<std::size_t>(recordSize_) + 15) & ~std::size_t(15));
+  }
+  std::uint8_t* slot;
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+  } else {
+    if (chunkLeft_ == 0) {
+      chunks_.emplace_back(new std::uint8_t[nextChunkSlots_ * slotSize_]);  // slots are cleared when taken
+      chunkNext_ = chunks_.back().get();
+      chunkLeft_ = nextChunkSlots_;
+      nextChunkSlots_ = std::min<std::size_t>(nextChunkSlots_ * 2, 65536);
+    }
+    slot = chunkNext_;
+  }
+  if (records_.empty()) {
+    // IDs start again once the table is empty; so does their table.
+    idTable_.clear();
+    idFirst_ = id;
+    deadIds_ = 0;
+  }
+  records_.push_back(nullptr);
+  try {
+    idTable_.push_back(nullptr);
+  } catch (...) {
+    records_.pop_back();
+    throw;
+  }
+  constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
+  std::memset(slot + header, 0, slotSize_ - header);
+  TExtMemoryRecord* rec;
+  try {
+    rec = new (slot) TExtMemoryRecord(this, id, slot + header, blobCount_, variantCount_);
+  } catch (...) {
+    records_.pop_back();
+    idTable_.pop_back();
+    throw;
+  }
+  if (!freeSlots_.empty() && freeSlots_.back() == slot) {
+    freeSlots_.pop_back();
+  } else {
+    chunkNext_ += slotSize_;
+    --chunkLeft_;
+  }
+  records_.back() = rec;
+  rec->index_ = static_cast<int>(records_.size()) - 1;
+  idTable_.back() = rec;
+  lastID_ = id;
+  return rec;
+}
+
+void TExtMemoryData::RelayoutRecords() {
+  // Scans and windows walk the storage order; after a sort that order is
+  // scattered over memory. The records are permuted through the slots they
+  // already occupy (in address order), so a walk over a million records
+  // moves forward through memory instead of missing the cache at each step.
+  const std::size_t n = records_.size();
+  if (n < 2) return;
+  constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
+  std::vector<std::uint8_t*> addrs(n);
+  for (std::size_t i = 0; i < n; ++i) addrs[i] = reinterpret_cast<std::uint8_t*>(records_[i]);
+  std::sort(addrs.begin(), addrs.end());
+  // Two spare slots: one holds the record being carried to its place, the
+  // other the record it displaces there.
+  std::unique_ptr<std::uint8_t[]> spare(new std::uint8_t[2 * slotSize_]);
+  std::uint8_t* carry = spare.get();
+  std::uint8_t* displaced = spare.get() + slotSize_;
+  // Moves a record (and its data area) into the slot at To.
+  auto move = [&](TExtMemoryRecord* From, std::uint8_t* To) {
+    std::memcpy(To + header, From->data_, slotSize_ - header);
+    auto* rec = new (To) TExtMemoryRecord(std::move(*From));
+    rec->data_ = To + header;
+    From->~TExtMemoryRecord();
+    return rec;
+  };
+  auto settle = [&](TExtMemoryRecord* rec) {
+    records_[static_cast<std::size_t>(rec->index_)] = rec;
+    idTable_[static_cast<std::size_t>(std::int64_t(rec->id_) - idFirst_)] = rec;
+  };
+  for (std::size_t k = 0; k < n; ++k) {
+    auto* r = reinterpret_cast<TExtMemoryRecord*>(addrs[k]);
+    if (static_cast<std::size_t>(r->index_) == k) continue;
+    // Carry the record at k to the slot of its position, take the one
+    // found there along, and so on until the cycle comes back to k.
+    TExtMemoryRecord* cur = move(r, carry);
+    for (;;) {
+      std::size_t t = static_cast<std::size_t>(cur->index_);
+      if (t == k) {
+        settle(move(cur, addrs[k]));
+        break;
+      }
+      TExtMemoryRecord* next = move(reinterpret_cast<TExtMemoryRecord*>(addrs[t]), displaced);
+      settle(move(cur, addrs[t]));
+      std::swap(carry, displaced);
+      cur = next;
+    }
+  }
+}
+
+void TExtMemoryData::DestroyRecord(TExtMemoryRecord* Record) {
+  std::int64_t at = std::int64_t(Record->id_) - idFirst_;
+  if (at >= 0 && at < static_cast<std::int64_t>(idTable_.size())) {
+    idTable_[static_cast<std::size_t>(at)] = nullptr;
+    ++deadIds_;
+  }
+  // Mostly the oldest records go first: drop the dead front of the table.
+  if (deadIds_ > 1024 && deadIds_ > idTable_.size() / 2) {
+    std::size_t k = 0;
+    while (k < idTable_.size() && !idTable_[k]) ++k;
+    idTable_.erase(idTable_.begin(), idTable_.begin() + static_cast<std::ptrdiff_t>(k));
+    idFirst_ += static_cast<std::int64_t>(k);
+    deadIds_ -= k;
+  }
+  Record->~TExtMemoryRecord();
+  freeSlots_.push_back(reinterpret_cast<std::uint8_t*>(Record));
+}
+
+TExtMemoryRecord* TExtMemoryData::InsertNewRecordAt(int Index) {
+  TExtMemoryRecord* rec = AppendNewRecord();
+  int last = static_cast<int>(records_.size()) - 1;
+  if (Index >= 0 && Index < last) {
+    std::rotate(records_.begin() + Index, records_.begin() + last, records_.end());
+    Reindex(Index);
+  }
+  return rec;
+}
+
+void TExtMemoryData::MoveRecord(TExtMemoryRecord* Record, int NewIndex) {
+  int from = Record->index_;
+  int n = static_cast<int>(records_.size());
+  if (from < 0 || from >= n || records_[static_cast<std::size_t>(from)] != Record) return;
+  NewIndex = std::clamp(NewIndex, 0, n - 1);
+  if (NewIndex == from) return;
+  auto first = records_.begin();
+  if (from < NewIndex) std::rotate(first + from, first + from + 1, first + NewIndex + 1);
+  else std::rotate(first + NewIndex, first + from, first + from + 1);
+  Reindex(std::min(from, NewIndex));
+  InvalidateFilterView();
+}
+
+void TExtMemoryData::Reindex(int From) {
+  for (std::size_t i = static_cast<std::size_t>(std::max(From, 0)); i < records_.size(); ++i)
+    records_[i]->index_ = static_cast<int>(i);
+}
+
+TExtMemoryRecord* TExtMemoryData::RecordAtIndex(int Index) const {
+  if (Index < 0 || Index >= static_cast<int>(records_.size())) return nullptr;
+  return records_[static_cast<std::size_t>(Index)];
+}
+
+TExtMemoryRecord* TExtMemoryData::RecordById(std::int32_t ID) const {
+  std::int64_t at = std::int64_t(ID) - idFirst_;
+  if (at < 0 || at >= static_cast<std::int64_t>(idTable_.size())) return nullptr;
+  return idTable_[static_cast<std::size_t>(at)];
+}
+
+void TExtMemoryData::FreeAllRecords() {
+  for (TExtMemoryRecord* r : records_) r->~TExtMemoryRecord();
+  records_.clear();
+  idTable_.clear();
+  idFirst_ = std::int64_t(INT32_MIN) + 1;
+  deadIds_ = 0;
+  chunks_.clear();
+  freeSlots_.clear();
+  chunkNext_ = nullptr;
+  chunkLeft_ = 0;
+  nextChunkSlots_ = 64;
+  view_.clear();
+  lastID_ = kNoID;
+  recordPos_ = -1;
+}
+
+int TExtMemoryData::RecordCount() const { return static_cast<int>(records_.size()); }
+
+int TExtMemoryData::RecNo() const {
+  CheckActive();
+  const_cast<TExtMemoryData*>(this)->UpdateCursorPos();
+  return recordPos_ < 0 && !records_.empty() ? 1 : recordPos_ + 1;
+}
+
+void TExtMemoryData::SetRecNo(int Value) {
+  if (Value < 1 || Value > static_cast<int>(records_.size())) return;
+  CheckBrowseMode();
+  recordPos_ = Value - 1;
+  Resync(0);
+  DoAfterScroll();
+}
+
+int TExtMemoryData::FilteredRecordCount() {
+  if (!FilterActive()) return static_cast<int>(records_.size());
+  return static_cast<int>(FilterView().size());
+}
+
+// ---------------------------------------------------------------- buffers
+
+TExtMemoryExtras& TExtMemoryData::ExtrasOf(TRecordBuffer Buffer) const {
+  TExtMemoryExtras* e;
+  std::memcpy(&e, Buffer + extrasOfs_, sizeof e);
+  return *e;
+}
+
+TRecordBuffer TExtMemoryData::NewRecordBuffer() {
+  auto b = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(recBufSize_));
+  auto e = std::make_unique<TExtMemoryExtras>();
+  e->Blobs.resize(static_cast<std::size_t>(blobCount_));
+  e->Variants.resize(static_cast<std::size_t>(variantCount_));
+  e->CalcVariants.resize(static_cast<std::size_t>(calcVariantCount_));
+  TExtMemoryExtras* raw = e.release();
+  std::memcpy(b.get() + extrasOfs_, &raw, sizeof raw);
+  return b.release();
+}
+
+void TExtMemoryData::DisposeRecordBuffer(TRecordBuffer& Buffer) {
+  if (!Buffer) return;
+  delete &ExtrasOf(Buffer);
+  delete[] Buffer;
+  Buffer = nullptr;
+}
+
+void TExtMemoryData::ClearRecordBuffer(TRecordBuffer Buffer) {
+  std::memset(Buffer, 0, static_cast<std::size_t>(extrasOfs_));
+  TExtMemoryExtras& e = ExtrasOf(Buffer);
+  for (AnsiString& s : e.Blobs) s.clear();
+  for (Variant& v : e.Variants) v = Variant();
+  for (Variant& v : e.CalcVariants) v = Variant();
+}
+
+void TExtMemoryData::StartNewRecord(TRecordBuffer Buffer) {
+  TDataSet::StartNewRecord(Buffer);
+  std::int32_t none = kNoID;
+  WriteBufferBookmark(Buffer, &none);
+  WriteBufferBookmarkFlag(Buffer, bfInserted);
+}
+
+void TExtMemoryData::BlankCalcArea(TRecordBuffer Buffer) {
+  std::memset(Buffer + recordSize_, 0, static_cast<std::size_t>(CalcFieldsSize()));
+  for (Variant& v : ExtrasOf(Buffer).CalcVariants) v = Variant();
+}
+
+void TExtMemoryData::ReadBufferBookmark(TRecordBuffer Buffer, void* Data) const {
+  std::memcpy(Data, Buffer + bookmarkOfs_, 4);
+}
+void TExtMemoryData::WriteBufferBookmark(TRecordBuffer Buffer, const void* Data) {
+  std::memcpy(Buffer + bookmarkOfs_, Data, 4);
+}
+TBookmarkFlag TExtMemoryData::ReadBufferBookmarkFlag(TRecordBuffer Buffer) const {
+  return static_cast<TBookmarkFlag>(Buffer[bookmarkOfs_ + 4]);
+}
+void TExtMemoryData::WriteBufferBookmarkFlag(TRecordBuffer Buffer, TBookmarkFlag Flag) {
+  Buffer[bookmarkOfs_ + 4] = static_cast<std::uint8_t>(Flag);
+}
+
+void TExtMemoryData::FillBufferFromRecord(const TExtMemoryRecord* Record, TRecordBuffer Buffer, bool Calc) {
+  std::memcpy(Buffer, Record->Data(), static_cast<std::size_t>(recordSize_));
+  std::memcpy(Buffer + bookmarkOfs_, &Record->id_, 4);
+  Buffer[bookmarkOfs_ + 4] = bfCurrent;
+  TExtMemoryExtras& e = ExtrasOf(Buffer);
+  e.Blobs = Record->extras_.Blobs;
+  e.Variants = Record->extras_.Variants;
+  if (Calc) GetCalcFields(Buffer);
+}
+
+void TExtMemoryData::FillRecordFromBuffer(TExtMemoryRecord* Record, TRecordBuffer Buffer) {
+  std::memcpy(Record->Data(), Buffer, static_cast<std::size_t>(recordSize_));
+  const TExtMemoryExtras& e = ExtrasOf(Buffer);
+  Record->extras_.Blobs = e.Blobs;
+  Record->extras_.Variants = e.Variants;
+}
+
+bool TExtMemoryData::GetCurrentRecord(TRecordBuffer Buffer) {
+  if (WindowRecordCount() == 0 || ReadBufferBookmarkFlag(ActiveBuffer()) != bfCurrent) return false;
+  UpdateCursorPos();
+  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  if (!r) return false;
+  std::memcpy(Buffer, r->Data(), static_cast<std::size_t>(recordSize_));
+  return true;
+}
+
+// ---------------------------------------------------------------- fetching and the filter
+
+bool TExtMemoryData::FilterActive() const { return Filtered() && (filterParser_ || OnFilterRecord()); }
+
+TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool Report) {
+  const int n = static_cast<int>(records_.size());
+  const bool filtered = FilterActive();
+  TGetResult result = grOK;
+  switch (Mode) {
+    case gmCurrent:
+      if (recordPos_ < 0 || recordPos_ >= n || (filtered && !PassesFilter(recordPos_))) result = grError;
+      break;
+    case gmNext:
+      if (recordPos_ >= n - 1) {
+        result = grEOF;
+      } else if (!filtered) {
+        ++recordPos_;
+      } else {
+        const std::vector<int>& v = FilterView();
+        auto it = std::upper_bound(v.begin(), v.end(), recordPos_);
+        if (it == v.end()) {
+          recordPos_ = n - 1;
+          result = grEOF;
+        } else {
+          recordPos_ = *it;
+        }
+      }
+      break;
+    case gmPrior:
+      if (recordPos_ <= 0) {
+        recordPos_ = -1;
+        result = grBOF;
+      } else if (!filtered) {
+        recordPos_ = std::min(recordPos_, n) - 1;
+        if (recordPos_ < 0) result = grBOF;
+      } else {
+        const std::vector<int>& v = FilterView();
+        auto it = std::lower_bound(v.begin(), v.end(), std::min(recordPos_, n));
+        if (it == v.begin()) {
+          recordPos_ = -1;
+          result = grBOF;
+        } else {
+          recordPos_ = *(it - 1);
+        }
+      }
+      break;
+  }
+  if (result == grOK) {
+    // Windows fill record after record in one direction.
+    if (Mode == gmNext) Prefetch(records_, static_cast<std::size_t>(recordPos_) + 1);
+    else if (Mode == gmPrior && recordPos_ > 0) Prefetch(records_, static_cast<std::size_t>(recordPos_) - 1);
+    FillBufferFromRecord(records_[static_cast<std::size_t>(recordPos_)], Buffer);
+  }
+  else if (result == grError && Report) DatabaseError(u"No data found");
+  return result;
+}
+
+bool TExtMemoryData::PassesFilter(int Pos) {
+  if (!FilterActive()) return true;
+  if (Pos < 0 || Pos >= static_cast<int>(records_.size())) return false;
+  const std::vector<int>& v = FilterView();
+  return std::binary_search(v.begin(), v.end(), Pos);
+}
+
+bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
+  bool accept = true;
+  TDataSetState old = SetTempState(dsFilter);
+  // Without calculated fields, blobs or variants the whole record is its
+  // data area: the filter reads it in place.
+  const bool direct = CalcFieldsSize() == 0 && blobCount_ == 0 && variantCount_ == 0;
+  try {
+    if (direct) filterBuffer_ = const_cast<std::uint8_t*>(Record->Data());
+    else FillBufferFromRecord(Record, SpareBuffer());
+    if (filterParser_ && filterParser_->Eval()) {
+      const Variant& v = filterParser_->Value();
+      accept = !v.IsNull() && !v.IsEmpty() && v.AsBoolean();
+    }
+    if (OnFilterRecord()) OnFilterRecord()(this, accept);
+  } catch (...) {
+    filterBuffer_ = nullptr;
+    RestoreState(old);
+    PassStorageError(std::current_exception());
+    return accept;
+  }
+  filterBuffer_ = nullptr;
+  RestoreState(old);
+  return accept;
+}
+
+const std::vector<int>& TExtMemoryData::FilterView() {
+  if (!viewValid_) {
+    view_.clear();
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+      Prefetch(records_, i + kPrefetchAhead);
+      if (EvaluateFilter(records_[i])) view_.push_back(static_cast<int>(i));
+    }
+    viewValid_ = true;
+  }
+  return view_;
+}
+
+void TExtMemoryData::ViewInserted(int Pos) {
+  if (!viewValid_) return;
+  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
+  for (auto j = it; j != view_.end(); ++j) ++*j;
+  if (EvaluateFilter(records_[static_cast<std::size_t>(Pos)])) view_.insert(it, Pos);
+}
+
+void TExtMemoryData::ViewDeleted(int Pos) {
+  if (!viewValid_) return;
+  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
+  if (it != view_.end() && *it == Pos) it = view_.erase(it);
+  for (auto j = it; j != view_.end(); ++j) --*j;
+}
+
+void TExtMemoryData::ViewUpdated(int Pos) {
+  if (!viewValid_) return;
+  bool pass = EvaluateFilter(records_[static_cast<std::size_t>(Pos)]);
+  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
+  bool listed = it != view_.end() && *it == Pos;
+  if (pass && !listed) view_.insert(it, Pos);
+  else if (!pass && listed) view_.erase(it);
+}
+
+void TExtMemoryData::FilterChanged() {
+  InvalidateFilterView();
+  if (Active() && Filtered()) First();
+}
+
+void TExtMemoryData::SetFiltered(bool Value) {
+  if (Active()) {
+    CheckBrowseMode();
+    TDataSet::SetFiltered(Value);
+    InvalidateFilterView();
+    First();
+  } else {
+    TDataSet::SetFiltered(Value);
+    InvalidateFilterView();
+  }
+}
+
+void TExtMemoryData::SetFilter(const String& Value) {
+  if (Active()) CheckBrowseMode();
+  TDataSet::SetFilter(Value);
+  RebuildFilterParser();
+  FilterChanged();
+}
+
+void TExtMemoryData::SetOnFilterRecord(TFilterRecordEvent Value) {
+  if (Active()) CheckBrowseMode();
+  TDataSet::SetOnFilterRecord(std::move(Value));
+  FilterChanged();
+}
+
+void TExtMemoryData::RebuildFilterParser() {
+  filterParser_.reset();
+  filterFields_.clear();
+  if (Filter().empty()) return;
+  filterParser_ = std::make_unique<TExprParser>();
+  // On from the first record: switching it on after the first evaluation
+  // would judge that record alone without masks.
+  filterParser_->SetEnableWildcardMatching(true);
+  filterParser_->OnGetVariable = [this](TExprParser*, const String& Name, Variant& Value) {
+    return FieldValueByName(Name, Value);
+  };
+  filterParser_->SetExpression(Filter());
+}
+
+bool TExtMemoryData::FieldValueByName(const String& Name, Variant& Value) {
+  // The parser asks by name for every record; each name is resolved once.
+  TField* f = nullptr;
+  auto it = std::find_if(filterFields_.begin(), filterFields_.end(), [&](const auto& e) { return e.first == Name; });
+  if (it != filterFields_.end()) {
+    f = it->second;
+  } else {
+    f = FindField(Name);
+    if (Active()) filterFields_.emplace_back(Name, f);
+  }
+  if (!f) return false;
+  Value = f->Value();
+  return true;
+}
+
+void TExtMemoryData::PassStorageError(std::exception_ptr Error) {
+  if (ApplicationErrorHandler) ApplicationErrorHandler(Error);
+}
+
+// ---------------------------------------------------------------- field data
+
+bool TExtMemoryData::ActiveRecordBuffer(TRecordBuffer& Buffer) const {
+  switch (State()) {
+    case dsBrowse:
+      Buffer = IsEmpty() ? nullptr : ActiveBuffer();
+      break;
+    case dsEdit: case dsInsert: Buffer = ActiveBuffer(); break;
+    case dsCalcFields: Buffer = CalcBuffer(); break;
+    case dsFilter: Buffer = filterBuffer_ ? filterBuffer_ : SpareBuffer(); break;
+    default: Buffer = nullptr; break;
+  }
+  return Buffer != nullptr;
+}
+
+std::uint8_t* TExtMemoryData::FieldSlotOf(TRecordBuffer Buffer, TField* Field) const {
+  int no = Field->FieldNo();
+  if (!Buffer || no <= 0 || no > static_cast<int>(offsets_.size())) return nullptr;
+  std::int32_t ofs = offsets_[static_cast<std::size_t>(no - 1)];
+  return ofs < 0 ? nullptr : Buffer + ofs;
+}
+
+bool TExtMemoryData::GetFieldData(TField* Field, void* Dest) {
+  TRecordBuffer b;
+  if (!ActiveRecordBuffer(b)) return false;
+  if (Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup) {
+    TDataSetState s = State();
+    if (s != dsBrowse && s != dsEdit && s != dsInsert && s != dsCalcFields) return false;
+    const std::uint8_t* slot = b + recordSize_ + Field->Offset();
+    if (!slot[0]) return false;
+    if (Dest) {
+      if (Field->DataType() == ftVariant)
+        *static_cast<Variant*>(Dest) = ExtrasOf(b).CalcVariants.at(static_cast<std::size_t>(calcVariantIndex_.at(Field->Offset())));
+      else
+        std::memcpy(Dest, slot + 1, static_cast<std::size_t>(Field->DataSize()));
+    }
+    return true;
+  }
+  std::uint8_t* slot = FieldSlotOf(b, Field);
+  if (!slot || !slot[0]) return false;
+  std::size_t def = static_cast<std::size_t>(Field->FieldNo() - 1);
+  TFieldType t = defTypes_[def];
+  if ((t == ftString || t == ftFixedChar || t == ftGuid) && slot[1] == 0) return false;
+  if (t == ftWideString && slot[1] == 0 && slot[2] == 0) return false;
+  if (t == ftVariant) {
+    const Variant& v = ExtrasOf(b).Variants.at(static_cast<std::size_t>(variantIndex_[def]));
+    if (Dest) *static_cast<Variant*>(Dest) = v;
+    return true;
+  }
+  if (Dest) std::memcpy(Dest, slot + 1, static_cast<std::size_t>(Field->DataSize()));
+  return true;
+}
+
+void TExtMemoryData::PutFieldData(TField* Field, const void* Src) {
+  const TDataSetState s = State();
+  if (!(IsEditMode(s) || s == dsCalcFields || s == dsFilter || s == dsNewValue || s == dsInternalCalc))
+    DatabaseError(u"Dataset not in edit or insert mode");
+  TRecordBuffer b;
+  if (!ActiveRecordBuffer(b)) DatabaseError(u"Dataset not in edit or insert mode");
+  if (Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup) {
+    std::uint8_t* slot = b + recordSize_ + Field->Offset();
+    slot[0] = Src ? 1 : 0;
+    if (Field->DataType() == ftVariant) {
+      Variant& v = ExtrasOf(b).CalcVariants.at(static_cast<std::size_t>(calcVariantIndex_.at(Field->Offset())));
+      v = Src ? *static_cast<const Variant*>(Src) : Variant();
+    } else if (Src) {
+      std::memcpy(slot + 1, Src, static_cast<std::size_t>(Field->DataSize()));
+    } else {
+      std::memset(slot + 1, 0, static_cast<std::size_t>(Field->DataSize()));
+    }
+  } else {
+    if (s == dsCalcFields || s == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
+    if (Field->ReadOnly() && s != dsSetKey && s != dsFilter)
+      DatabaseErrorFmt(u"Field '%s' cannot be modified", Field->DisplayName());
+    Field->Validate(Src);
+    if (Field->FieldKind() == fkInternalCalc) return;
+    if (Field->IsBlob()) {
+      // A blob is cleared by writing Null; its bytes travel through streams.
+      if (!Src) StoreBlobSlotText(Field, b, AnsiString());
+    } else {
+      std::uint8_t* slot = FieldSlotOf(b, Field);
+      if (!slot) DatabaseErrorFmt(u"Field '%s' is of an unknown type", Field->DisplayName());
+      std::size_t def = static_cast<std::size_t>(Field->FieldNo() - 1);
+      if (defTypes_[def] == ftVariant) {
+        const Variant* v = static_cast<const Variant*>(Src);
+        bool has = v && !v->IsNull() && !v->IsEmpty();
+        slot[0] = has ? 1 : 0;
+        ExtrasOf(b).Variants.at(static_cast<std::size_t>(variantIndex_[def])) = has ? *v : Variant();
+      } else {
+        slot[0] = Src ? 1 : 0;
+        if (Src) std::memcpy(slot + 1, Src, static_cast<std::size_t>(Field->DataSize()));
+        else std::memset(slot + 1, 0, static_cast<std::size_t>(Field->DataSize()));
+      }
+    }
+  }
+  if (s != dsCalcFields && s != dsFilter && s != dsNewValue)
+    DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
+}
+
+// ---------------------------------------------------------------- bookmarks
+
+bool TExtMemoryData::BookmarkValid(const TBookmark& Bookmark) const {
+  if (Bookmark.size() != 4 || !active_) return false;
+  std::int32_t id = ReadID(Bookmark.data());
+  return id > kNoID && id <= lastID_ && RecordById(id) != nullptr;
+}
+
+int TExtMemoryData::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
+  if (A.empty() && B.empty()) return 0;
+  if (B.empty()) return 1;
+  if (A.empty()) return -1;
+  if (A.size() < 4 || B.size() < 4) return TDataSet::CompareBookmarks(A, B);
+  return Sign3(ReadID(A.data()), ReadID(B.data()));
+}
+
+void TExtMemoryData::GotoBookmarkRecord(const std::uint8_t* Bookmark) {
+  TExtMemoryRecord* r = RecordById(ReadID(Bookmark));
+  if (r && PassesFilter(r->index_)) recordPos_ = r->index_;
+}
+
+void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) { GotoBookmarkRecord(Buffer + bookmarkOfs_); }
+
+// ---------------------------------------------------------------- posting and deleting
+
+void TExtMemoryData::AssignAutoIncValues(TRecordBuffer Buffer) {
+  bool any = false;
+  for (std::size_t i = 0; i < defTypes_.size(); ++i) {
+    if (defTypes_[i] != ftAutoInc || offsets_[i] < 0) continue;
+    std::uint8_t* slot = Buffer + offsets_[i];
+    slot[0] = 1;
+    std::memcpy(slot + 1, &autoInc_, 4);
+    any = true;
+  }
+  if (any) ++autoInc_;
+}
+
+void TExtMemoryData::WriteRecordData(TRecordBuffer Buffer, int Index) {
+  if (State() == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
+  TExtMemoryRecord* r = RecordAtIndex(Index);
+  if (!r) DatabaseError(u"No data found");
+  FillRecordFromBuffer(r, Buffer);
+}
+
+void TExtMemoryData::AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) {
+  TExtMemoryRecord* r;
+  if (Append) {
+    r = AppendNewRecord();
+  } else {
+    r = InsertNewRecordAt(std::max(recordPos_, 0));
+  }
+  recordPos_ = r->index_;
+  try {
+    AssignAutoIncValues(Buffer);
+    WriteRecordData(Buffer, recordPos_);
+  } catch (...) {
+    records_.erase(records_.begin() + recordPos_);
+    Reindex(recordPos_);
+    DestroyRecord(r);
+    throw;
+  }
+  ViewInserted(recordPos_);
+}
+
+void TExtMemoryData::PostRecordBuffer() {
+  TDataSet::PostRecordBuffer();
+  TRecordBuffer b = ActiveBuffer();
+  bool counted = false;
+  if (Tracking() && !IsLoading() && StatusField()) {
+    if (State() == dsEdit) {
+      if (CurrentStatus() == rsOriginal) {
+        // Appending only: a loaded record stays as it was loaded.
+        if (applyMode_ == amAppend) return;
+        SetBufferStatus(b, rsUpdated);
+        counted = true;
+      }
+    } else {
+      int index;
+      if (IsDeleted(index)) {
+        // Deleted and put back under the same key: an update, not a change more.
+        deletedValues_.erase(deletedValues_.begin() + index);
+        SetBufferStatus(b, applyMode_ == amAppend ? rsInserted : rsUpdated);
+      } else {
+        SetBufferStatus(b, rsInserted);
+        counted = true;
+      }
+    }
+  }
+  if (State() == dsEdit) {
+    UpdateCursorPos();
+    WriteRecordData(b, recordPos_);
+    ViewUpdated(recordPos_);
+    if (counted) ++rowsChanged_;
+    return;
+  }
+  const int n = static_cast<int>(records_.size());
+  // Number the new record only once it is sure to be stored.
+  NextID();
+  AssignAutoIncValues(b);
+  TExtMemoryRecord* r = recordPos_ < n ? InsertNewRecordAt(std::max(recordPos_, 0)) : AppendNewRecord();
+  recordPos_ = r->index_;
+  FillRecordFromBuffer(r, b);
+  ViewInserted(recordPos_);
+  if (counted) ++rowsChanged_;
+}
+
+void TExtMemoryData::DeleteCurrentRecord() {
+  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  if (!r) DatabaseError(u"No data found");
+  int status = -1;
+  Variant keys;
+  if (Tracking() && !IsLoading() && StatusField()) {
+    status = StoredStatus(r);
+    if (status != rsInserted) {
+      if (applyMode_ == amAppend) return;  // appending only: nothing loaded goes away
+      keys = GetValues(keyFieldNames_);
+    }
+  }
+  int pos = recordPos_;
+  records_.erase(records_.begin() + pos);
+  DestroyRecord(r);
+  Reindex(pos);
+  ViewDeleted(pos);
+  const int n = static_cast<int>(records_.size());
+  if (recordPos_ >= n) recordPos_ = n - 1;
+  while (recordPos_ >= 0 && FilterActive() && !PassesFilter(recordPos_)) --recordPos_;
+  if (n == 0) lastID_ = kNoID;
+  if (status == rsInserted) {
+    --rowsChanged_;
+  } else if (status >= 0) {
+    deletedValues_.push_back(keys);
+    if (status == rsOriginal) ++rowsChanged_;
+  }
+}
+
+void TExtMemoryData::EmptyTable() {
+  if (!Active()) return;
+  CheckBrowseMode();
+  FreeAllRecords();
+  InvalidateFilterView();
+  ClearBuffers();
+  DataEvent(deDataSetChange, 0);
+}
+
+// ---------------------------------------------------------------- locate and lookup
+
+int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options,
+                                 bool ForLookup) {
+  TRecordBuffer spare = SpareBuffer();
+  TRecordBuffer oldCalc = CalcBuffer();
+  TDataSetState old = SetTempState(dsCalcFields);
+  int found = -1;
+  // Plain data keys are read straight from the stored data area (a data
+  // area is the front of a buffer); anything else needs a filled buffer.
+  const bool direct = std::all_of(Fields.begin(), Fields.end(), [](TField* f) {
+    return f->FieldKind() == fkData && !f->IsBlob() && f->DataType() != ftVariant;
+  });
+  auto test = [&](int pos) {
+    TExtMemoryRecord* r = records_[static_cast<std::size_t>(pos)];
+    if (direct) {
+      SetCalcBuffer(r->Data());
+    } else {
+      FillBufferFromRecord(r, spare);
+      SetCalcBuffer(spare);
+    }
+    return ForLookup ? LookupKeysEqual(Fields, KeyValues) : CurrentRecordMatches(Fields, KeyValues, Options);
+  };
+  try {
+    if (!ForLookup && FilterActive()) {
+      std::vector<int> v = FilterView();
+      for (std::size_t i = 0; i < v.size(); ++i) {
+        if (i + kPrefetchAhead < v.size()) Prefetch(records_, static_cast<std::size_t>(v[i + kPrefetchAhead]));
+        if (test(v[i])) { found = v[i]; break; }
+      }
+    } else {
+      for (int pos = 0; pos < static_cast<int>(records_.size()); ++pos) {
+        Prefetch(records_, static_cast<std::size_t>(pos) + kPrefetchAhead);
+        if (test(pos)) { found = pos; break; }
+      }
+    }
+  } catch (...) {
+    SetCalcBuffer(oldCalc);
+    RestoreState(old);
+    throw;
+  }
+  if (!ForLookup) {
+    SetCalcBuffer(oldCalc);
+  } else if (found >= 0 && direct) {
+    try {
+      FillBufferFromRecord(records_[static_cast<std::size_t>(found)], spare);
+    } catch (...) {
+      SetCalcBuffer(oldCalc);
+      RestoreState(old);
+      throw;
+    }
+    SetCalcBuffer(spare);
+  }
+  RestoreState(old);
+  return found;
+}
+
+bool TExtMemoryData::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  CheckBrowseMode();
+  if (IsEmpty()) return false;
+  std::vector<TField*> fields;
+  GetFieldList(fields, KeyFields);
+  if (!CurrentRecordMatches(fields, KeyValues, Options)) {
+    int pos = ScanForMatch(fields, KeyValues, Options, false);
+    if (pos < 0) return false;
+    DoBeforeScroll();
+    recordPos_ = pos;
+    Resync(rmExact | rmCenter);
+  }
+  DataEvent(deDataSetChange, 0);
+  DoAfterScroll();
+  return true;
+}
+
+bool TExtMemoryData::LookupKeysEqual(const std::vector<TField*>& Fields, const Variant& KeyValues) const {
+  auto match = [](TField* f, const Variant& key) {
+    if (f->DataType() == ftString) {
+      if (key.IsNull()) return f->IsNull();
+      return !f->IsNull() && f->AsString() == rtl::VarToStr(key);
+    }
+    return f->Value() == key;
+  };
+  if (Fields.size() == 1) return match(Fields[0], KeyValues);
+  if (!KeyValues.IsArray()) return false;
+  int low = KeyValues.LowBound();
+  for (std::size_t i = 0; i < Fields.size(); ++i) {
+    int index = low + static_cast<int>(i);
+    if (index > KeyValues.HighBound() || !match(Fields[i], KeyValues[index])) return false;
+  }
+  return true;
+}
+
+Variant TExtMemoryData::ResultValues(const String& ResultFields) {
+  std::vector<TField*> results;
+  GetFieldList(results, ResultFields);
+  if (results.size() == 1) return results[0]->Value();
+  Variant out = rtl::VarArrayCreate(0, static_cast<int>(results.size()) - 1);
+  for (std::size_t i = 0; i < results.size(); ++i) out[static_cast<int>(i)] = results[i]->Value();
+  return out;
+}
+
+Variant TExtMemoryData::Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields) {
+  CheckBrowseMode();
+  if (records_.empty()) return Variant::Null();
+  std::vector<TField*> keys;
+  GetFieldList(keys, KeyFields);
+  if (!IsEmpty() && LookupKeysEqual(keys, KeyValues)) return ResultValues(ResultFields);
+  TRecordBuffer oldCalc = CalcBuffer();
+  int pos = ScanForMatch(keys, KeyValues, 0, true);
+  if (pos < 0) {
+    SetCalcBuffer(oldCalc);
+    return Variant::Null();
+  }
+  // The spare still holds the match: read the results there.
+  TDataSetState old = SetTempState(dsCalcFields);
+  Variant out;
+  try {
+    out = ResultValues(ResultFields);
+  } catch (...) {
+    SetCalcBuffer(oldCalc);
+    RestoreState(old);
+    throw;
+  }
+  SetCalcBuffer(oldCalc);
+  RestoreState(old);
+  return out;
+}
+
+// ---------------------------------------------------------------- sorting
+
+bool TExtMemoryData::InIndexList(TField* Field) const {
+  return std::find(indexList_.begin(), indexList_.end(), Field) != indexList_.end();
+}
+
+void TExtMemoryData::BuildSortFieldList(const String& Names) {
+  indexList_.clear();
+  std::size_t pos = 0;
+  while (pos < Names.size()) {
+    String name = NextFieldName(Names, pos);
+    if (name.empty()) continue;
+    TField* f = FieldByName(name);
+    TFieldType t = f->DataType();
+    if (TableValueBytes(t, f->Size()) < 0 || t == ftADT) {
+      indexList_.clear();
+      DatabaseError(rtl::Format(u"Type mismatch for field '%s', expecting: %s actual: %s",
+                                {f->DisplayName(), String(u"a sortable type"), String(FieldTypeName(t))}));
+    }
+    indexList_.push_back(f);
+  }
+}
+
+void TExtMemoryData::SortOnFields(const String& FieldNames, bool CaseInsensitive, bool Descending) {
+  if (IsEditMode(State())) Post();
+  String names = FieldNames.empty() ? keyFieldNames_ : FieldNames;
+  if (names.empty()) return;
+  caseInsensitiveSort_ = CaseInsensitive;
+  descendingSort_ = Descending;
+  BuildSortFieldList(names);
+  try {
+    SortStoredRecords();
+  } catch (...) {
+    DropSortFieldList();
+    throw;
+  }
+}
+
+namespace {
+
+// One sort field's values for every record, read once before sorting so
+// the comparisons touch neither records nor fields: integers (and dates,
+// times, booleans) as 64-bit, floats as doubles, texts decoded (and folded
+// for a case-insensitive order), packed decimals as they are.
+struct SortColumn {
+  enum Kind { kInt, kFloat, kBcd, kText, kGuid, kNone } kind = kNone;
+  bool calculated = false;  // then a missing value compares equal to anything
+  std::vector<std::uint8_t> has;
+  std::vector<std::int64_t> ints;
+  std::vector<double> floats;
+  std::vector<TBcd> bcds;
+  std::vector<String> texts, folded;
+  // The first eight folded characters, packed so that integer order is
+  // text order: most comparisons end here without touching the texts.
+  std::vector<std::array<std::uint64_t, 2>> prefix;
+};
+
+std::array<std::uint64_t, 2> PrefixOf(const String& s) {
+  std::array<std::uint64_t, 2> p{0, 0};
+  for (std::size_t i = 0; i < 8 && i < s.size(); ++i)
+    p[i / 4] |= std::uint64_t(s[i]) << ((3 - i % 4) * 16);
+  return p;
+}
+
+SortColumn::Kind KindOf(TFieldType t) {
+  switch (t) {
+    case ftSmallint: case ftInteger: case ftDate: case ftTime: case ftAutoInc: case ftWord: case ftBoolean:
+    case ftLargeint: return SortColumn::kInt;
+    case ftFloat: case ftCurrency: case ftDateTime: return SortColumn::kFloat;
+    case ftBCD: case ftFMTBcd: return SortColumn::kBcd;
+    case ftString: case ftFixedChar: case ftWideString: return SortColumn::kText;
+    case ftGuid: return SortColumn::kGuid;
+    default: return SortColumn::kNone;
+  }
+}
+
+std::int64_t IntOf(const std::uint8_t* v, TFieldType t) {
+  switch (t) {
+    case ftSmallint: return Load<std::int16_t>(v);
+    case ftWord: return Load<std::uint16_t>(v);
+    case ftBoolean: return Load<std::int16_t>(v) != 0;
+    case ftLargeint: return Load<std::int64_t>(v);
+    default: return Load<std::int32_t>(v);
+  }
+}
+
+String Folded(const String& s) {
+  String f(s);
+  for (char16_t& c : f) c = rtl::LowCaseChar(c);
+  return f;
+}
+
+struct SortPlan {
+  std::vector<SortColumn> columns;
+  std::vector<std::int32_t> ids;
+  bool caseInsensitive = false, descending = false;
+
+  // Same order as comparing the records field by field: a value sorts
+  // after no value, ties fall to creation order, descending reverses all.
+  int Compare(std::size_t a, std::size_t b) const {
+    for (const SortColumn& c : columns) {
+      int r = 0;
+      if (!c.has[a] || !c.has[b]) {
+        r = c.calculated ? 0 : (c.has[a] ? 1 : (c.has[b] ? -1 : 0));
+      } else {
+        switch (c.kind) {
+          case SortColumn::kInt: r = Sign3(c.ints[a], c.ints[b]); break;
+          case SortColumn::kFloat: r = Sign3(c.floats[a], c.floats[b]); break;
+          case SortColumn::kBcd: r = BcdCompare(c.bcds[a], c.bcds[b]); break;
+          case SortColumn::kGuid:
+          case SortColumn::kText:
+            // Folded texts in code-unit order are exactly the locale order
+            // of the user interface; case decides only between equals.
+            if (c.prefix[a] != c.prefix[b]) {
+              r = c.prefix[a] < c.prefix[b] ? -1 : 1;
+              break;
+            }
+            r = c.folded[a].compare(c.folded[b]);
+            if (c.kind == SortColumn::kGuid) break;
+            if (r == 0 && !caseInsensitive) r = rtl::AnsiCompareStr(c.texts[a], c.texts[b]);
+            break;
+          case SortColumn::kNone: break;
+        }
+        r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+      }
+      if (r != 0) return descending ? -r : r;
+    }
+    int r = Sign3(ids[a], ids[b]);
+    return descending ? -r : r;
+  }
+};
+
+// Set while one sort runs; records keep their pre-sort Index until it ends.
+thread_local const SortPlan* activePlan = nullptr;
+
+}  // namespace
+
+int TExtMemoryData::CompareFieldValues(const void* Data1, const void* Data2, TFieldType DataType, bool CaseInsensitive) {
+  const auto* a = static_cast<const std::uint8_t*>(Data1);
+  const auto* b = static_cast<const std::uint8_t*>(Data2);
+  switch (DataType) {
+    case ftString: case ftFixedChar: case ftWideString: {
+      // Raw values carry their terminating zero.
+      const int bytes = INT32_MAX / 4;
+      String x = SlotText(a, DataType, bytes), y = SlotText(b, DataType, bytes);
+      int c = CaseInsensitive ? rtl::AnsiCompareText(x, y) : rtl::AnsiCompareStr(x, y);
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case ftGuid: {
+      int c = rtl::CompareText(SlotText(a, DataType, 39), SlotText(b, DataType, 39));
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case ftSmallint: return Sign3(Load<std::int16_t>(a), Load<std::int16_t>(b));
+    case ftInteger: case ftDate: case ftTime: case ftAutoInc: return Sign3(Load<std::int32_t>(a), Load<std::int32_t>(b));
+    case ftWord: return Sign3(Load<std::uint16_t>(a), Load<std::uint16_t>(b));
+    case ftBoolean: return Sign3(Load<std::int16_t>(a) != 0, Load<std::int16_t>(b) != 0);
+    case ftFloat: case ftCurrency: case ftDateTime: return Sign3(Load<double>(a), Load<double>(b));
+    case ftBCD: case ftFMTBcd: {
+      int c = BcdCompare(Load<TBcd>(a), Load<TBcd>(b));
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    case ftLargeint: return Sign3(Load<std::int64_t>(a), Load<std::int64_t>(b));
+    default: return 0;
+  }
+}
+
+int TExtMemoryData::CompareRecords(const TExtMemoryRecord* R1, const TExtMemoryRecord* R2) {
+  if (activePlan) return activePlan->Compare(static_cast<std::size_t>(R1->Index()), static_cast<std::size_t>(R2->Index()));
+  // Outside a sort: data fields only (calculated values are not at hand).
+  for (TField* f : indexList_) {
+    if (f->FieldKind() != fkData) continue;
+    int ofs = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
+    const std::uint8_t* s1 = R1->Data() + ofs;
+    const std::uint8_t* s2 = R2->Data() + ofs;
+    int c = (!s1[0] || !s2[0]) ? (s1[0] ? 1 : (s2[0] ? -1 : 0))
+                               : CompareFieldValues(s1 + 1, s2 + 1, f->DataType(), caseInsensitiveSort_);
+    if (c != 0) return descendingSort_ ? -c : c;
+  }
+  int c = Sign3(R1->id_, R2->id_);
+  return descendingSort_ ? -c : c;
+}
+
+void TExtMemoryData::SortStoredRecords() {
+  if (!Active() || records_.empty()) return;
+  TBookmark here = GetBookmark();
+  const std::size_t n = records_.size();
+  SortPlan plan;
+  plan.caseInsensitive = caseInsensitiveSort_;
+  plan.descending = descendingSort_;
+  plan.ids.resize(n);
+  for (std::size_t i = 0; i < n; ++i) plan.ids[i] = records_[i]->id_;
+  bool anyCalc = false;
+  for (TField* f : indexList_) anyCalc = anyCalc || f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
+  // Calculated values are computed once per record, into areas exactly as
+  // large as the calculated part of a buffer.
+  std::vector<std::vector<std::uint8_t>> calcAreas;
+  if (anyCalc) {
+    TRecordBuffer spare = SpareBuffer();
+    calcAreas.resize(n);
+    TDataSetState old = SetTempState(dsCalcFields);
+    try {
+      for (std::size_t i = 0; i < n; ++i) {
+        FillBufferFromRecord(records_[i], spare);
+        calcAreas[i].assign(spare + recordSize_, spare + recordSize_ + CalcFieldsSize());
+      }
+    } catch (...) {
+      RestoreState(old);
+      throw;
+    }
+    RestoreState(old);
+  }
+  for (TField* f : indexList_) {
+    SortColumn c;
+    TFieldType t = f->DataType();
+    c.kind = KindOf(t);
+    bool calculated = f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
+    int ofs = calculated ? f->Offset() : offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
+    int bytes = calculated ? f->DataSize() : (t == ftGuid ? 39 : TableValueBytes(t, f->Size()));
+    c.has.resize(n);
+    switch (c.kind) {
+      case SortColumn::kInt: c.ints.resize(n); break;
+      case SortColumn::kFloat: c.floats.resize(n); break;
+      case SortColumn::kBcd: c.bcds.resize(n); break;
+      case SortColumn::kText: c.texts.resize(n); c.folded.resize(n); c.prefix.resize(n); break;
+      case SortColumn::kGuid: c.folded.resize(n); c.prefix.resize(n); break;
+      case SortColumn::kNone: break;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint8_t* slot = calculated ? calcAreas[i].data() + ofs : records_[i]->Data() + ofs;
+      c.has[i] = slot[0] ? 1 : 0;
+      if (!slot[0]) continue;
+      const std::uint8_t* v = slot + 1;
+      switch (c.kind) {
+        case SortColumn::kInt: c.ints[i] = IntOf(v, t); break;
+        case SortColumn::kFloat: c.floats[i] = Load<double>(v); break;
+        case SortColumn::kBcd: c.bcds[i] = Load<TBcd>(v); break;
+        case SortColumn::kText:
+          c.texts[i] = SlotText(v, t, std::max(bytes, 0));
+          c.folded[i] = Folded(c.texts[i]);
+          c.prefix[i] = PrefixOf(c.folded[i]);
+          break;
+        case SortColumn::kGuid:
+          c.folded[i] = rtl::UpperCase(SlotText(v, t, 39));
+          c.prefix[i] = PrefixOf(c.folded[i]);
+          break;
+        case SortColumn::kNone: break;
+      }
+    }
+    c.calculated = calculated;
+    plan.columns.push_back(std::move(c));
+  }
+  std::vector<std::uint32_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+  activePlan = &plan;
+  try {
+    std::sort(order.begin(), order.end(), [&plan](std::uint32_t a, std::uint32_t b) { return plan.Compare(a, b) < 0; });
+  } catch (...) {
+    activePlan = nullptr;
+    throw;
+  }
+  activePlan = nullptr;
+  std::vector<TExtMemoryRecord*> sorted(n);
+  for (std::size_t i = 0; i < n; ++i) sorted[i] = records_[order[i]];
+  records_.swap(sorted);
+  Reindex(0);
+  RelayoutRecords();
+  InvalidateFilterView();
+  RebuildBuffers();
+  if (!Active()) return;
+  if (BookmarkValid(here)) {
+    GotoBookmarkRecord(here.data());
+    Resync(0);
+  } else {
+    First();
+  }
+}
+
+// ---------------------------------------------------------------- blobs
+
+const AnsiString& TExtMemoryData::BlobSlotText(TField* Field, TRecordBuffer Buffer) const {
+  int def = Field->FieldNo() - 1;
+  return ExtrasOf(Buffer).Blobs.at(static_cast<std::size_t>(blobIndex_.at(static_cast<std::size_t>(def))));
+}
+
+void TExtMemoryData::StoreBlobSlotText(TField* Field, TRecordBuffer Buffer, const AnsiString& Text) {
+  if (State() == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
+  if (Buffer != ActiveBuffer()) return;
+  int def = Field->FieldNo() - 1;
+  ExtrasOf(Buffer).Blobs.at(static_cast<std::size_t>(blobIndex_.at(static_cast<std::size_t>(def)))) = Text;
+}
+
+void TExtMemoryData::RestoreBlobSlot(TField* Field) {
+  TRecordBuffer b = ActiveBuffer();
+  if (!b || Field->FieldNo() <= 0 || blobIndex_.at(static_cast<std::size_t>(Field->FieldNo() - 1)) < 0) return;
+  const std::size_t blob = static_cast<std::size_t>(blobIndex_[static_cast<std::size_t>(Field->FieldNo() - 1)]);
+  AnsiString& slot = ExtrasOf(b).Blobs.at(blob);
+  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  if (State() == dsEdit && r) slot = r->extras_.Blobs.at(blob);
+  else slot.clear();
+}
+
+std::unique_ptr<rtl::TStream> TExtMemoryData::CreateBlobStream(TField* Field, TBlobStreamMode Mode) {
+  if (!Field->IsBlob() || Field->FieldNo() <= 0 ||
+      blobIndex_.at(static_cast<std::size_t>(Field->FieldNo() - 1)) < 0)
+    DatabaseErrorFmt(u"Field '%s' is not a blob field", Field->DisplayName());
+  return std::make_unique<TExtMemBlobStream>(Field, Mode);
+}
+
+TExtMemBlobStream::TExtMemBlobStream(TField* Field, TBlobStreamMode Mode)
+    : field_(Field), dataSet_(static_cast<TExtMemoryData*>(Field->DataSet())), mode_(Mode) {
+  TRecordBuffer b;
+  if (!dataSet_->ActiveRecordBuffer(b)) return;
+  if (Mode != bmRead) {
+    if (!(field_->Modified() && b == dataSet_->ActiveBuffer())) {
+      if (field_->ReadOnly()) DatabaseErrorFmt(u"Field '%s' cannot be modified", field_->DisplayName());
+      if (!IsEditMode(dataSet_->State())) DatabaseError(u"Dataset not in edit or insert mode");
+    }
+    cached_ = field_->Modified();
+  }
+  // Reading works on whatever buffer the state reads (a filter or lookup
+  // tests its own record there, not the cursor's).
+  buffer_ = b;
+  opened_ = true;
+  if (mode_ == bmWrite) Truncate();
+}
+
+TExtMemBlobStream::~TExtMemBlobStream() {
+  if (!modified_) return;
+  try {
+    field_->SetModified(true);
+    dataSet_->DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(field_));
+  } catch (...) {
+    dataSet_->PassStorageError(std::current_exception());
+  }
+}
+
+const AnsiString* TExtMemBlobStream::StoredBlobText() const {
+  if (buffer_) return &dataSet_->BlobSlotText(field_, buffer_);
+  if (dataSet_->records_.empty()) return nullptr;
+  int pos = std::clamp(dataSet_->recordPos_, 0, static_cast<int>(dataSet_->records_.size()) - 1);
+  int def = field_->FieldNo() - 1;
+  return &dataSet_->records_[static_cast<std::size_t>(pos)]->Extras().Blobs.at(
+      static_cast<std::size_t>(dataSet_->blobIndex_.at(static_cast<std::size_t>(def))));
+}
+
+std::int64_t TExtMemBlobStream::BlobTextLength() const {
+  if (!opened_) return 0;
+  const AnsiString* s = StoredBlobText();
+  return s ? static_cast<std::int64_t>(s->size()) : 0;
+}
+
+std::int64_t TExtMemBlobStream::Read(void* Buffer, std::int64_t Count) {
+  if (!opened_ || Count <= 0) return 0;
+  const AnsiString* s = StoredBlobText();
+  if (!s) return 0;
+  std::int64_t size = static_cast<std::int64_t>(s->size());
+  if (position_ >= size) return 0;
+  Count = std::min(Count, size - position_);
+  std::memcpy(Buffer, s->data() + position_, static_cast<std::size_t>(Count));
+  position_ += Count;
+  return Count;
+}
+
+std::int64_t TExtMemBlobStream::Write(const void* Buffer, std::int64_t Count) {
+  if (!opened_ || !buffer_ || mode_ == bmRead || Count <= 0) return 0;
+  AnsiString text = dataSet_->BlobSlotText(field_, buffer_);
+  if (static_cast<std::int64_t>(text.size()) < position_ + Count) text.resize(static_cast<std::size_t>(position_ + Count));
+  std::memcpy(text.data() + position_, Buffer, static_cast<std::size_t>(Count));
+  dataSet_->StoreBlobSlotText(field_, buffer_, text);
+  position_ += Count;
+  modified_ = true;
+  return Count;
+}
+
+std::int64_t TExtMemBlobStream::Seek(std::int64_t Offset, rtl::TSeekOrigin Origin) {
+  std::int64_t target = Offset;
+  if (Origin == rtl::TSeekOrigin::soCurrent) target = position_ + Offset;
+  else if (Origin == rtl::TSeekOrigin::soEnd) target = BlobTextLength() + Offset;
+  if (target < 0) throw rtl::EStreamError(u"Invalid blob position");
+  position_ = target;
+  return position_;
+}
+
+void TExtMemBlobStream::SetSize(std::int64_t NewSize) {
+  if (!opened_ || !buffer_ || mode_ == bmRead) return;
+  if (NewSize < 0) throw rtl::EStreamError(u"Invalid blob size");
+  AnsiString text = dataSet_->BlobSlotText(field_, buffer_);
+  text.resize(static_cast<std::size_t>(NewSize));
+  dataSet_->StoreBlobSlotText(field_, buffer_, text);
+  modified_ = true;
+}
+
+void TExtMemBlobStream::Truncate() {
+  if (!opened_ || !buffer_ || mode_ == bmRead) return;
+  dataSet_->StoreBlobSlotText(field_, buffer_, AnsiString());
+  modified_ = true;
+}
+
+}  // namespace ext
