@@ -1,13 +1,11 @@
 // A check under a real display server (for example xvfb-run): the program
 // connects to jqsim-cli over TCP from its connection dialog, opens a saved
 // three-step script in the auto-run window (the open dialog answered with
-// its path), runs it
-// on the real clock and must log every step. Exit code 0 when the log shows
+// its path), runs it on the real clock and must log every step. Exit code 0 when the log shows
 // exactly the expected lines and the simulator's axis 2 stands at the
 // target; the screen is saved as a picture.
 //
 //   desktop_auto_run_check <tcp port> <script file> <picture.png>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
