@@ -46,6 +46,28 @@ TTimer* Idle_Timer(TAutoFrm* Form, const char16_t* Name, unsigned Interval, TNot
   return t;
 }
 
+// The stored columns of the two tables, in order; a field without a caption
+// stays hidden.
+std::vector<TStepField<TAutoCode>> Code_Fields() {
+  return {
+      {&TAutoCode::ID, u"ID", 0, u"", 0, false},
+      {&TAutoCode::Axis, u"Axis", 50, u"轴名称", 20},
+      {&TAutoCode::Action, u"Action", 30, u"动作", 20, false},
+      {&TAutoCode::Caption, u"Caption", 20, u"动作", 20},
+      {&TAutoCode::Param, u"Param", 0, u"参数", 15},
+      {&TAutoCode::Delay, u"Delay", 0, u"延时(ms)", 10},
+      {&TAutoCode::Count, u"Count", 0, u"循环次数", 10},
+  };
+}
+
+std::vector<TStepField<TAxisStatus>> Status_Fields() {
+  return {
+      {&TAxisStatus::ID, u"ID", 0, u"", 0, false},
+      {&TAxisStatus::Axis, u"Axis", 50, u"轴名称", 20},
+      {&TAxisStatus::Pos, u"Pos", 0, u"当前位置", 12, true, u"0.000000"},
+  };
+}
+
 }  // namespace
 
 const TClassInfo& TAutoFrm::StaticClassInfo() {
@@ -53,7 +75,8 @@ const TClassInfo& TAutoFrm::StaticClassInfo() {
   return info;
 }
 
-TAutoFrm::TAutoFrm(TComponent* AOwner) : TForm(AOwner) {
+TAutoFrm::TAutoFrm(TComponent* AOwner)
+    : TForm(AOwner), mem_Code(Code_Fields()), mem_Status(Status_Fields()) {
   SetName(u"AutoFrm");
   SetCaption(u"自动运行");
   SetClientWidth(935);
@@ -83,13 +106,7 @@ TAutoFrm::TAutoFrm(TComponent* AOwner) : TForm(AOwner) {
   grp_Status->SetAlign(alLeft);
   grid_Status = Place<TTableView>(this, grp_Status, u"grid_Status", 0, 0, 255, 257);
   grid_Status->SetAlign(alTop);
-  grid_Status->AddColumn(u"轴名称", 130);
-  grid_Status->AddColumn(u"当前位置", 100);
-  grid_Status->OnCellText = [this](int Row, int Col) -> rtl::String {
-    if (Row >= mem_Status.RecordCount()) return {};
-    const TAxisStatus& s = mem_Status.At(Row);
-    return Col == 0 ? s.Axis : rtl::FormatFloat(u"0.000000", s.Pos);
-  };
+  grid_Status->SetDataSource(mem_Status.DataSource());
   mmo_Log = Place<TMemo>(this, grp_Status, u"mmo_Log", 0, 257, 255, 240);
   mmo_Log->SetAlign(alClient);
   mmo_Log->SetScrollBars(ssVertical);
@@ -123,23 +140,7 @@ TAutoFrm::TAutoFrm(TComponent* AOwner) : TForm(AOwner) {
 
   grid_Code = Place<TTableView>(this, this, u"grid_Code", 255, 60, 427, 500);
   grid_Code->SetAlign(alClient);
-  for (auto [title, width] : {std::pair<const char16_t*, int>{u"轴名称", 140}, {u"动作", 140}, {u"参数", 105},
-                              {u"延时(ms)", 70}, {u"循环次数", 70}})
-    grid_Code->AddColumn(title, width);
-  grid_Code->OnCellText = [this](int Row, int Col) -> rtl::String {
-    if (Row >= mem_Code.RecordCount()) return {};
-    const TAutoCode& c = mem_Code.At(Row);
-    switch (Col) {
-      case 0: return c.Axis;
-      case 1: return c.Caption;
-      case 2: return rtl::FloatToStr(c.Param);
-      case 3: return rtl::IntToStr(c.Delay);
-      default: return rtl::IntToStr(c.Count);
-    }
-  };
-  grid_Code->OnSelect = [this](int Row) { mem_Code.MoveTo(Row); };
-  mem_Code.OnChange = [this] { Show_Code(); };
-  mem_Status.OnChange = [this] { Show_Status(); };
+  grid_Code->SetDataSource(mem_Code.DataSource());
 
   dlgOpen_Auto = new TOpenDialog(this);
   dlgOpen_Auto->SetName(u"dlgOpen_Auto");
@@ -160,14 +161,10 @@ TAutoFrm::TAutoFrm(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TAutoFrm::~TAutoFrm() {
-  mem_Code.OnChange = nullptr;
-  mem_Status.OnChange = nullptr;
+  grid_Code->SetDataSource(nullptr);
+  grid_Status->SetDataSource(nullptr);
   if (AutoFrm == this) AutoFrm = nullptr;
 }
-
-void TAutoFrm::Show_Code() { grid_Code->SetRows(mem_Code.RecordCount(), mem_Code.RecNo()); }
-
-void TAutoFrm::Show_Status() { grid_Status->SetRows(mem_Status.RecordCount(), mem_Status.RecNo()); }
 
 int TAutoFrm::Axis_Limit() const { return std::min<int>(F_Axis_Num, static_cast<int>(g_Axis_Config.size())); }
 
@@ -186,7 +183,7 @@ void TAutoFrm::Load_Axis_List() {
     rows.push_back({i, caption, 0});
     cbb_Axis->Items()->Add(caption);
   }
-  mem_Status.Assign(std::move(rows));
+  mem_Status.Assign(rows);
   cbb_Axis->SetItemIndex(0);
   cbb_Action->SetItemIndex(0);
 }
@@ -222,9 +219,9 @@ void TAutoFrm::Add_Code(const TAutoCode& Code) {
   row.Caption = Action_To_Caption(row.Action);
   Normalise_Code(row);
   if (Code.bInsert)
-    mem_Code.Insert(std::move(row));
+    mem_Code.Insert(row);
   else
-    mem_Code.Append(std::move(row));
+    mem_Code.Append(row);
   bSaved = false;
 }
 
@@ -251,7 +248,7 @@ void TAutoFrm::btn_OpenClick(TObject*) {
   if (!rtl::ReadFileBytes(file, bytes)) throw rtl::EFOpenError(u"无法打开方案文件 " + file);
   TScriptRead read = Read_Script_Text(rtl::DecodeFileText(bytes));
   const int steps = static_cast<int>(read.Steps.size());
-  mem_Code.Assign(std::move(read.Steps));
+  mem_Code.Assign(read.Steps);
   if (read.Stop_Line > 0)
     MessageDlg(rtl::Format(u"方案文件第 %d 行无法读取 (%s), 读取在此停止, 已读入 %d 步。",
                            {read.Stop_Line, read.Stop_Reason, steps}),
@@ -479,16 +476,26 @@ bool TAutoFrm::Step_Adjust() {
 void TAutoFrm::tmr_AutoStatusTimer(TObject*) {
   if (F_Axis_Num < 1) return;
   const int n = std::min(Axis_Limit(), mem_Status.RecordCount());
-  std::vector<TAxisStatus> rows = mem_Status.Rows();
-  for (int i = 0; i < n; ++i) {
-    std::int32_t steps = 0;
-    if (JQ_Get_Axis_Software_P_Now(static_cast<std::uint16_t>(i), &steps) != 0) continue;
-    if (auto units = Steps_To_Units(g_Axis_Config[static_cast<std::size_t>(i)], steps))
-      rows[static_cast<std::size_t>(i)].Pos = *units;
-  }
   const int current = mem_Status.RecNo();
-  mem_Status.Assign(std::move(rows));
-  mem_Status.MoveTo(current);
+  // The table is redrawn once, after every row has its position.
+  mem_Status.DataSet()->DisableControls();
+  try {
+    for (int i = 0; i < n; ++i) {
+      std::int32_t steps = 0;
+      if (JQ_Get_Axis_Software_P_Now(static_cast<std::uint16_t>(i), &steps) != 0) continue;
+      if (auto units = Steps_To_Units(g_Axis_Config[static_cast<std::size_t>(i)], steps)) {
+        mem_Status.MoveTo(i);
+        TAxisStatus row = mem_Status.Current();
+        row.Pos = *units;
+        mem_Status.Update(row);
+      }
+    }
+    mem_Status.MoveTo(current);
+  } catch (...) {
+    mem_Status.DataSet()->EnableControls();
+    throw;
+  }
+  mem_Status.DataSet()->EnableControls();
 }
 
 }  // namespace desktop

@@ -59,7 +59,7 @@ class TAutoFrm : public ui::TForm {
   ui::TTimer* tmr_Auto;
   ui::TTimer* tmr_AutoStatus;
 
-  // The script and the positions.
+  // The script and the positions; the tables show their data sources.
   TStepTable<TAutoCode> mem_Code;
   TStepTable<TAxisStatus> mem_Status;
 
@@ -102,8 +102,6 @@ class TAutoFrm : public ui::TForm {
   // Axes the runner and the position table may address: those of the last
   // connect that also have a settings record.
   int Axis_Limit() const;
-  void Show_Code();
-  void Show_Status();
 
   bool bSaved = false;
   TAutoCode g_Code;

@@ -1,84 +1,164 @@
 // The rows of the auto-run window's two tables (the script and the
-// positions) with a current row, as the window and the runner walk them.
-// The window reads and moves rows only through this class, so the storage
-// can change without touching the window logic.
+// positions). The rows live in an in-memory dataset, so data-aware views
+// bind to its data source; the window and the runner move and read rows only
+// through this class, in their own record types.
 #pragma once
 
-#include <algorithm>
-#include <cstddef>
+#include <cstdint>
 #include <functional>
-#include <utility>
+#include <memory>
+#include <type_traits>
+#include <variant>
 #include <vector>
+
+#include "data_source.h"
+#include "ext_memory_data.h"
+#include "rtl_string.h"
 
 namespace desktop {
 
-template <class Row>
-class TStepTable {
+// One stored column: its field, and how views show it.
+struct TStepFieldDef {
+  const char16_t* Name;
+  db::TFieldType Type;
+  int Size;                       // characters of a text field
+  const char16_t* Label = u"";
+  int Width = 0;                  // display width in characters
+  bool Visible = true;
+  const char16_t* Format = u"";  // display format of a number
+};
+
+// The dataset, its cursor and the operations that do not depend on the row
+// type. Row numbers are 0-based here; the current row is -1 in an empty table.
+class TStepTableBase {
  public:
-  int RecordCount() const { return static_cast<int>(rows_.size()); }
-  bool IsEmpty() const { return rows_.empty(); }
-  // Index of the current row; -1 in an empty table.
-  int RecNo() const { return rows_.empty() ? -1 : current_; }
+  explicit TStepTableBase(const std::vector<TStepFieldDef>& Fields);
+  virtual ~TStepTableBase();
+  TStepTableBase(const TStepTableBase&) = delete;
+  TStepTableBase& operator=(const TStepTableBase&) = delete;
+
+  ext::TExtMemoryData* DataSet() const { return data_.get(); }
+  db::TDataSource* DataSource() const { return source_.get(); }
+
+  int RecordCount() const;
+  bool IsEmpty() const { return RecordCount() == 0; }
+  int RecNo() const;
   // Past the last row after Next from it.
-  bool Eof() const { return eof_; }
+  bool Eof() const;
 
-  void First() { MoveTo(0); }
-  void Last() { MoveTo(RecordCount() - 1); }
-  void Next() {
-    if (current_ + 1 < RecordCount()) {
-      ++current_;
-      eof_ = false;
-    } else {
-      eof_ = true;
-    }
-    Changed();
-  }
-  void MoveTo(int Index) {
-    current_ = rows_.empty() ? 0 : std::max(0, std::min(Index, RecordCount() - 1));
-    eof_ = rows_.empty();
-    Changed();
-  }
-
-  const Row& Current() const { return rows_[static_cast<std::size_t>(current_)]; }
-  Row& Edit() { return rows_[static_cast<std::size_t>(current_)]; }
-  const Row& At(int Index) const { return rows_[static_cast<std::size_t>(Index)]; }
-  const std::vector<Row>& Rows() const { return rows_; }
-
-  // The new row becomes the current one.
-  void Append(Row R) {
-    rows_.push_back(std::move(R));
-    MoveTo(RecordCount() - 1);
-  }
-  void Insert(Row R) {
-    if (rows_.empty()) return Append(std::move(R));
-    rows_.insert(rows_.begin() + current_, std::move(R));
-    MoveTo(current_);
-  }
+  void First();
+  void Last();
+  void Next();
+  void MoveTo(int Index);
   // The row after it (or the new last one) becomes current.
-  void Delete() {
-    if (rows_.empty()) return;
-    rows_.erase(rows_.begin() + current_);
-    MoveTo(current_);
-  }
-  void Clear() {
-    rows_.clear();
-    MoveTo(0);
-  }
-  void Assign(std::vector<Row> Rows) {
-    rows_ = std::move(Rows);
-    MoveTo(0);
-  }
+  void Delete();
+  void Clear();
 
-  // Told after every change of the rows or of the current row.
-  std::function<void()> OnChange;
+ protected:
+  // A new row (before the current one when Before, else at the end) filled
+  // by Fill; it becomes current. A fill that raises adds nothing.
+  void AddRow(bool Before, const std::function<void()>& Fill);
+  // The current row's fields rewritten by Fill.
+  void EditRow(const std::function<void()>& Fill);
+  // Every row from the first, read by Read; the current row stays.
+  void ForEachRow(const std::function<void()>& Read) const;
+  // Replaces every row, the first becoming current; views hear of it once.
+  void Replace(int Count, const std::function<void(int)>& Fill);
+  db::TField* Field(int Index) const { return data_->Fields(Index); }
 
  private:
-  void Changed() {
-    if (OnChange) OnChange();
+  std::unique_ptr<ext::TExtMemoryData> data_;
+  std::unique_ptr<db::TDataSource> source_;
+};
+
+// Where a member of the row type is stored: the fields follow this list in
+// order, and its member types pick the field types (integer, float, text).
+template <class Row>
+struct TStepField {
+  using Member = std::variant<std::int32_t Row::*, double Row::*, rtl::String Row::*>;
+  Member Value;
+  const char16_t* Name;
+  int Size = 0;
+  const char16_t* Label = u"";
+  int Width = 0;
+  bool Visible = true;
+  const char16_t* Format = u"";
+};
+
+template <class Row>
+class TStepTable : public TStepTableBase {
+ public:
+  explicit TStepTable(std::vector<TStepField<Row>> Fields)
+      : TStepTableBase(Defs(Fields)), fields_(std::move(Fields)) {}
+
+  // The current row; an empty row in an empty table.
+  Row Current() const {
+    Row r{};
+    if (!IsEmpty()) Read(r);
+    return r;
   }
-  std::vector<Row> rows_;
-  int current_ = 0;
-  bool eof_ = true;
+  std::vector<Row> Rows() const {
+    std::vector<Row> rows;
+    ForEachRow([&] {
+      rows.emplace_back();
+      Read(rows.back());
+    });
+    return rows;
+  }
+
+  // The new row becomes the current one.
+  void Append(const Row& R) { AddRow(false, [&] { Write(R); }); }
+  void Insert(const Row& R) { AddRow(true, [&] { Write(R); }); }
+  // Rewrites the current row.
+  void Update(const Row& R) { EditRow([&] { Write(R); }); }
+  void Assign(const std::vector<Row>& Rows) {
+    Replace(static_cast<int>(Rows.size()), [&](int i) { Write(Rows[static_cast<std::size_t>(i)]); });
+  }
+
+ private:
+  static std::vector<TStepFieldDef> Defs(const std::vector<TStepField<Row>>& Fields) {
+    std::vector<TStepFieldDef> defs;
+    for (const TStepField<Row>& f : Fields) {
+      TStepFieldDef d{f.Name, db::ftUnknown, f.Size, f.Label, f.Width, f.Visible, f.Format};
+      d.Type = std::visit(
+          [](auto Member) {
+            using T = std::remove_cvref_t<decltype(std::declval<Row&>().*Member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>) return db::ftInteger;
+            else if constexpr (std::is_same_v<T, double>) return db::ftFloat;
+            else return db::ftWideString;
+          },
+          f.Value);
+      defs.push_back(d);
+    }
+    return defs;
+  }
+  void Read(Row& R) const {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+      db::TField* f = Field(static_cast<int>(i));
+      std::visit(
+          [&](auto Member) {
+            using T = std::remove_cvref_t<decltype(R.*Member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>) R.*Member = f->AsInteger();
+            else if constexpr (std::is_same_v<T, double>) R.*Member = f->AsFloat();
+            else R.*Member = f->AsString();
+          },
+          fields_[i].Value);
+    }
+  }
+  void Write(const Row& R) const {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+      db::TField* f = Field(static_cast<int>(i));
+      std::visit(
+          [&](auto Member) {
+            using T = std::remove_cvref_t<decltype(R.*Member)>;
+            if constexpr (std::is_same_v<T, std::int32_t>) f->SetAsInteger(R.*Member);
+            else if constexpr (std::is_same_v<T, double>) f->SetAsFloat(R.*Member);
+            else f->SetAsString(R.*Member);
+          },
+          fields_[i].Value);
+    }
+  }
+  std::vector<TStepField<Row>> fields_;
 };
 
 }  // namespace desktop

@@ -14,6 +14,7 @@
 #include "exceptions.h"
 #include "format_settings.h"
 #include "main_form.h"
+#include "step_table.h"
 
 namespace desktoptest {
 namespace {
@@ -141,6 +142,79 @@ TEST_F(AutoRunTest, InsertPutsTheStepBeforeTheCurrentRowAndDeleteAsksFirst) {
   EXPECT_EQ(boxes[1].Flags & MB_DEFMASK, MB_DEFBUTTON2);
   ASSERT_EQ(AutoFrm->mem_Code.RecordCount(), 3);
   EXPECT_EQ(AutoFrm->mem_Code.Current().Param, 2);
+}
+
+// The storage under both tables: rows in and out of the dataset, the cursor
+// as the runner walks it.
+TEST(StepTableTest, RowsLiveInTheDatasetUnderTheirFieldNames) {
+  struct TRow {
+    std::int32_t N = 0;
+    rtl::String Name;
+    double X = 0;
+  };
+  desktop::TStepTable<TRow> t({{&TRow::N, u"N"}, {&TRow::Name, u"Name", 10, u"名称", 12}, {&TRow::X, u"X"}});
+  EXPECT_EQ(t.RecNo(), -1);
+  EXPECT_TRUE(t.Eof());
+  t.Append({1, u"a", 0.5});
+  t.Append({2, u"第2轴", -1.25});
+  t.Insert({3, u"c", 3});  // before the current (last) row
+  auto ns = [&] {
+    std::vector<int> out;
+    for (const TRow& r : t.Rows()) out.push_back(r.N);
+    return out;
+  };
+  EXPECT_EQ(ns(), (std::vector<int>{1, 3, 2}));
+  EXPECT_EQ(t.RecNo(), 1);
+  db::TDataSet* ds = t.DataSet();
+  EXPECT_EQ(ds->FieldByName(u"Name")->AsString(), u"c");
+  EXPECT_EQ(ds->FieldByName(u"Name")->DisplayLabel(), u"名称");
+  EXPECT_EQ(ds->FieldByName(u"X")->DataType(), db::ftFloat);
+  TRow r = t.Current();
+  r.X = 9;
+  t.Update(r);
+  EXPECT_EQ(t.Rows()[1].X, 9);
+  EXPECT_EQ(t.RecNo(), 1);
+
+  t.First();
+  t.Next();
+  t.Next();
+  EXPECT_FALSE(t.Eof());
+  EXPECT_EQ(t.Current().Name, u"第2轴");
+  t.Next();
+  EXPECT_TRUE(t.Eof());
+  t.MoveTo(2);
+  t.Delete();
+  EXPECT_EQ(t.RecNo(), 1);
+  EXPECT_EQ(ns(), (std::vector<int>{1, 3}));
+  t.Assign({{7, u"x", 0}});
+  EXPECT_EQ(ns(), (std::vector<int>{7}));
+  t.Clear();
+  EXPECT_TRUE(t.IsEmpty());
+  EXPECT_EQ(t.Current().N, 0);
+}
+
+TEST_F(AutoRunTest, TheScriptTableShowsTheDatasetsVisibleFields) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Rel", 2.5, 1000, 3));
+  AutoFrm->Add_Code(Step(1, u"Abs", -0.125, 0, 1));
+  std::vector<rtl::String> names, titles;
+  ext::TExtMemoryData* ds = AutoFrm->mem_Code.DataSet();
+  for (int i = 0; i < ds->FieldCount(); ++i) names.push_back(ds->Fields(i)->FieldName());
+  EXPECT_EQ(names, (std::vector<rtl::String>{u"ID", u"Axis", u"Action", u"Caption", u"Param", u"Delay", u"Count"}));
+  for (int i = 0; i < AutoFrm->grid_Code->ColumnCount(); ++i) titles.push_back(AutoFrm->grid_Code->ColumnTitle(i));
+  EXPECT_EQ(titles, (std::vector<rtl::String>{u"轴名称", u"动作", u"参数", u"延时(ms)", u"循环次数"}));
+  std::vector<rtl::String> row;
+  for (int i = 0; i < 5; ++i) row.push_back(AutoFrm->grid_Code->CellText(0, i));
+  EXPECT_EQ(row, (std::vector<rtl::String>{u"第1轴", u"相对定位", u"2.5", u"1000", u"3"}));
+  // Reading a cell leaves the cursor where it was.
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 1);
+  // The view follows the dataset's cursor, and a click moves it.
+  ds->First();
+  EXPECT_EQ(AutoFrm->grid_Code->Selected(), 0);
+  AutoFrm->grid_Code->SelectRow(1);
+  EXPECT_EQ(AutoFrm->mem_Code.Current().Action, u"Abs");
+  EXPECT_EQ(AutoFrm->grid_Status->ColumnTitle(1), u"当前位置");
 }
 
 TEST(ScriptLineTest, SplitsAndParsesAsTheFileFormatSays) {
@@ -394,12 +468,12 @@ TEST_F(AutoRunTest, PositionTableFollowsTheAxesAndReconnects) {
   ASSERT_EQ(AutoFrm->mem_Status.RecordCount(), 2);
   EXPECT_EQ(AutoFrm->cbb_Axis->Items()->Count(), 2);
   EXPECT_EQ(AutoFrm->cbb_Axis->Text(), u"第1轴");
-  EXPECT_EQ(AutoFrm->grid_Status->OnCellText(1, 0), u"Y轴");
+  EXPECT_EQ(AutoFrm->grid_Status->CellText(1, 0), u"Y轴");
   AutoFrm->Add_Code(Step(0, u"Rel", 1, 5000, 1));
   sim.controller.SetValue(120, 1, 3200);
   h->Click(AutoFrm->btn_AutoRun);
   h->Advance(500);
-  EXPECT_EQ(AutoFrm->grid_Status->OnCellText(1, 1), u"1.000000");
+  EXPECT_EQ(AutoFrm->grid_Status->CellText(1, 1), u"1.000000");
   h->ProcessEvents();
   h->SaveScreenshot(AutoFrm, "desktop_auto_form");
 
