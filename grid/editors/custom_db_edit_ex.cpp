@@ -1,0 +1,373 @@
+#include "custom_db_edit_ex.h"
+
+#include "data_source.h"
+#include "dataset.h"
+#include "keys.h"
+
+namespace grid {
+
+using namespace ui;
+
+namespace {
+
+bool IsStringField(const db::TField* F) {
+  return F && (F->DataType() == db::ftString || F->DataType() == db::ftWideString);
+}
+
+bool IsMemoField(const db::TField* F) {
+  return F && (F->DataType() == db::ftMemo || F->DataType() == db::ftWideMemo);
+}
+
+TAlignment FieldAlignment(const db::TField* F) {
+  switch (F->Alignment()) {
+    case db::TField::taRightJustify:
+      return taRightJustify;
+    case db::TField::taCenter:
+      return taCenter;
+    default:
+      return taLeftJustify;
+  }
+}
+
+}  // namespace
+
+TCustomDBEditEx::TCustomDBEditEx(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
+  dataLink_ = CreateDataLink();
+  dataLink_->SetControl(this);
+  dataLink_->OnDataChange = [this](TObject*) { DataChanged(); };
+  dataLink_->OnEditingChange = [this](TObject*) { ReflectEditingState(); };
+  dataLink_->OnUpdateData = [this](TObject*) { UpdateData(); };
+  dataLink_->OnActiveChange = [this](TObject*) { ActiveChanged(); };
+  UpdateEditReadOnly();
+}
+
+TCustomDBEditEx::~TCustomDBEditEx() {
+  // The link must not call back into a half-destroyed editor.
+  dataLink_->OnDataChange = nullptr;
+  dataLink_->OnEditingChange = nullptr;
+  dataLink_->OnUpdateData = nullptr;
+  dataLink_->OnActiveChange = nullptr;
+  dataLink_->SetDataSource(nullptr);
+}
+
+std::unique_ptr<TFieldDataLinkEx> TCustomDBEditEx::CreateDataLink() {
+  return std::make_unique<TFieldDataLinkEx>();
+}
+
+bool TCustomDBEditEx::EditButtonsActive() const { return Enabled() && dataLink_->Active(); }
+
+TAlignment TCustomDBEditEx::DefaultAlignment() const {
+  return Field() ? FieldAlignment(Field()) : taLeftJustify;
+}
+
+String TCustomDBEditEx::DefaultEditMask() const { return Field() ? Field()->EditMask() : String(); }
+
+void TCustomDBEditEx::ReadValue(Variant& Value) const { Value = Variant(Text()); }
+
+Variant TCustomDBEditEx::Value() const {
+  Variant v;
+  ReadValue(v);
+  return v;
+}
+
+bool TCustomDBEditEx::IsValidChar(char16_t Key) const { return !Field() || Field()->IsValidChar(Key); }
+
+void TCustomDBEditEx::ActiveChanged() { ResetMaxLength(); }
+
+void TCustomDBEditEx::CloseUp(bool) { droppedDown_ = false; }
+
+void TCustomDBEditEx::DropDown() { droppedDown_ = true; }
+
+void TCustomDBEditEx::PutText(const String& Value) { TCustomMaskEdit::SetTextInternal(Value); }
+
+void TCustomDBEditEx::PutValue(const Variant& Value) {
+  String text;
+  if (!Value.IsArray()) {
+    try {
+      text = Value.IsNull() || Value.IsEmpty() ? String() : Value.AsString();
+    } catch (...) {
+      text.clear();
+    }
+  }
+  PutText(text);
+}
+
+void TCustomDBEditEx::WriteFieldText() {
+  // Unbound, the raw edit text is the value, mask literals and all.
+  dataLink_->SetText(dataLink_->DataIndepended() ? EditText() : Text());
+}
+
+void TCustomDBEditEx::WriteThrough(const std::function<void()>& Put) {
+  if (!dataLink_->DataIndepended()) dataLink_->Edit();
+  Put();
+  if (dataPosting_) return;
+  try {
+    UpdateData();
+  } catch (...) {
+    dataLink_->Reset();
+    throw;
+  }
+}
+
+void TCustomDBEditEx::SetText(const String& Value) {
+  if (Designing() && !dataLink_->DataIndepended()) return;
+  WriteThrough([&] { PutText(Value); });
+}
+
+void TCustomDBEditEx::StoreValue(const Variant& Value) {
+  if (Designing() && !dataLink_->DataIndepended()) return;
+  WriteThrough([&] { PutValue(Value); });
+}
+
+void TCustomDBEditEx::Undo() {
+  if (!dataLink_->DataIndepended()) dataLink_->Edit();
+  Perform(EM_UNDO);
+  if (dataPosting_ || focused_) return;
+  try {
+    UpdateData();
+  } catch (...) {
+    dataLink_->Reset();
+    throw;
+  }
+}
+
+void TCustomDBEditEx::Reset() {
+  dataLink_->Reset();
+  SelectAll();
+}
+
+bool TCustomDBEditEx::CanModifyText() { return dataLink_->Edit(); }
+
+void TCustomDBEditEx::SetEditMask(const String& Value) {
+  if (assignedEditMask_ && EditMask() == Value) return;
+  const bool keep = IsLoading() && dataLink_->DataIndepended();
+  const String kept = keep ? EditText() : String();
+  TCustomMaskEdit::SetEditMask(Value);
+  assignedEditMask_ = true;
+  if (keep) SetEditText(kept);
+  if (dataLink_->DataIndepended())
+    WriteFieldText();
+  else
+    DataChanged();
+}
+
+TAlignment TCustomDBEditEx::Alignment() const {
+  return assignedAlignment_ ? alignment_ : DefaultAlignment();
+}
+
+void TCustomDBEditEx::SetAlignment(TAlignment Value) {
+  if (assignedAlignment_ && alignment_ == Value) return;
+  alignment_ = Value;
+  assignedAlignment_ = true;
+  SetTextAlignment(Value);
+}
+
+void TCustomDBEditEx::SetReadOnly(bool Value) {
+  if (readOnly_ == Value) return;
+  readOnly_ = Value;
+  ReflectEditingState();
+}
+
+void TCustomDBEditEx::SetDataSource(db::TDataSource* Value) {
+  if (!(IsLoading() && dataLink_->DataSource() && dataLink_->DataSource() != Value)) dataLink_->SetDataSource(Value);
+  if (Value) Value->FreeNotification(this);
+  DataChanged();
+  Invalidate();
+}
+
+void TCustomDBEditEx::SetDataField(const String& Value) {
+  if (!Designing()) ResetMaxLength();
+  dataLink_->SetFieldName(Value);
+  Invalidate();
+}
+
+void TCustomDBEditEx::ResetMaxLength() {
+  if (MaxLength() <= 0 || !DataSource() || !DataSource()->DataSet()) return;
+  db::TField* f = DataSource()->DataSet()->FindField(DataField());
+  if (IsStringField(f) && f->Size() == MaxLength()) SetMaxLength(0);
+}
+
+void TCustomDBEditEx::UpdateEditReadOnly() {
+  bool writable = !readOnly_;
+  if (writable && !dataLink_->Editing()) {
+    db::TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
+    writable = OnUpdateData && ds && (ds->State() == db::dsEdit || ds->State() == db::dsInsert);
+  }
+  TCustomEdit::SetReadOnly(!writable);
+}
+
+void TCustomDBEditEx::DataChanged() {
+  if (db::TField* f = Field()) {
+    if (assignedAlignment_ && FieldAlignment(f) != alignment_) Invalidate();
+    if (!assignedEditMask_ && EditMask() != f->EditMask()) TCustomMaskEdit::SetEditMask(f->EditMask());
+    SetTextAlignment(Alignment());
+    if (!Designing() && IsStringField(f) && MaxLength() == 0) SetMaxLength(f->Size());
+    // Starting to edit reloads the same text; the user's selection must
+    // survive it, or the key that started editing lands in the wrong place.
+    const int selStart = SelStart(), selLength = SelLength();
+    const String before = EditText();
+    auto keepSelection = [&] {
+      if (EditText() != before) return;
+      SetSelStart(selStart);
+      SetSelLength(selLength);
+    };
+    if (focused_ && dataLink_->CanModify()) {
+      PutText(IsMemoField(f) ? f->AsString() : f->Text());
+      keepSelection();
+      UpdateEditReadOnly();
+      SetModified(false);
+      return;
+    }
+    SetEditText(IsMemoField(f) ? f->AsString() : f->DisplayText());
+    keepSelection();
+  } else {
+    if (!assignedEditMask_ && !EditMask().empty()) TCustomMaskEdit::SetEditMask(String());
+    SetTextAlignment(Alignment());
+    if (dataLink_->DataIndepended()) {
+      String text;
+      const Variant& v = dataLink_->DataIndependentValue;
+      if (!v.IsArray() && !v.IsNull() && !v.IsEmpty()) {
+        try {
+          text = v.AsString();
+        } catch (...) {
+        }
+      }
+      SetEditText(text);
+    } else {
+      SetEditText(String());
+    }
+  }
+  UpdateEditReadOnly();
+  SetModified(false);
+}
+
+void TCustomDBEditEx::UpdateData() {
+  if (focused_) ValidateEdit();
+  bool handled = false;
+  if (OnUpdateData) {
+    dataPosting_ = true;
+    try {
+      OnUpdateData(this, handled);
+    } catch (...) {
+      dataPosting_ = false;
+      throw;
+    }
+    dataPosting_ = false;
+  }
+  if (!handled) WriteFieldText();
+  SetModified(false);
+}
+
+void TCustomDBEditEx::SetFocused(bool Value) {
+  if (focused_ == Value) return;
+  focused_ = Value;
+  if (Alignment() != taLeftJustify && !IsMasked()) Invalidate();
+  dataLink_->Reset();
+}
+
+void TCustomDBEditEx::Change() {
+  dataLink_->Modified();
+  SetModified(true);
+  TCustomMaskEdit::Change();
+}
+
+void TCustomDBEditEx::Loaded() {
+  TCustomMaskEdit::Loaded();
+  ResetMaxLength();
+  if (Designing()) DataChanged();
+}
+
+void TCustomDBEditEx::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomMaskEdit::Notification(AComponent, Operation);
+  if (Operation == opRemove && dataLink_ && AComponent == DataSource()) SetDataSource(nullptr);
+}
+
+void TCustomDBEditEx::DoEnter() {
+  SetFocused(true);
+  TCustomMaskEdit::DoEnter();
+  if (autoSelect_ && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
+}
+
+void TCustomDBEditEx::KeepCaretInMask() {
+  if (!HandleAllocated() || !IsMasked() || SelLength() != 0) return;
+  SetSelStart(std::max(0, SelStart() - 2));
+}
+
+void TCustomDBEditEx::DoExit() {
+  if (IsMasked() && !Designing()) {
+    ValidateEdit();
+    KeepCaretInMask();
+  }
+  TEdit::DoExit();  // the exit event, before the store can fail
+  try {
+    dataLink_->UpdateRecord();
+  } catch (...) {
+    SelectAll();
+    SetFocus();
+    throw;
+  }
+  SetFocused(false);
+  KeepCaretInMask();
+}
+
+void TCustomDBEditEx::StartEditing() {
+  if (!readOnly_) dataLink_->Edit();
+}
+
+void TCustomDBEditEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
+  TCustomMaskEdit::DoKeyDown(Key, Shift);
+  if (Key == 0) return;
+  const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
+  if (Key == 'A' && ctrl && !shift && !alt) {
+    SelectAll();
+    Key = 0;
+    return;
+  }
+  if (Key == VK_DELETE || (Key == VK_INSERT && shift) || (Key == VK_RETURN && wantReturns_) ||
+      (Key == VK_TAB && wantTabs_))
+    StartEditing();
+}
+
+void TCustomDBEditEx::DoKeyUp(std::uint16_t& Key, TShiftState Shift) { TCustomMaskEdit::DoKeyUp(Key, Shift); }
+
+void TCustomDBEditEx::DoKeyPress(char16_t& Key) {
+  TCustomMaskEdit::DoKeyPress(Key);
+  if (Key == 0) return;
+  if (Key >= 32 && Field() && !dataLink_->DataIndepended() && !Field()->IsValidChar(Key)) {
+    MessageBeep();
+    Key = 0;
+    return;
+  }
+  if (Key == 27) {
+    Reset();
+    Key = 0;
+    return;
+  }
+  if (Key == 8 || Key == 22 || Key == 24 || Key >= 32) StartEditing();
+}
+
+void TCustomDBEditEx::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CHAR: {
+      // Enter, Tab and line feed are not text unless the editor wants them.
+      auto ch = static_cast<char16_t>(Message.WParam);
+      if ((ch == 13 && !wantReturns_) || (ch == 9 && !wantTabs_) || ch == 10) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    }
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+      StartEditing();
+      break;
+    default:
+      break;
+  }
+  TCustomMaskEdit::Dispatch(Message);
+}
+
+}  // namespace grid
