@@ -36,19 +36,7 @@ TStream_CircleFrm::TStream_CircleFrm(TComponent* AOwner) : TForm(AOwner) {
   SetClientWidth(504);
   SetClientHeight(429);
 
-  TStreamMotionParts p = Build_Stream_Motion_Parts(this, 16, 16, 16, 380);
-  lbl_Ch = p.lbl_Ch;
-  cbb_Ch = p.cbb_Ch;
-  hint_Motor = p.hint_Motor;
-  lbl_Acc = p.lbl_Acc;
-  edt_Acc = p.edt_Acc;
-  lbl_Dec = p.lbl_Dec;
-  edt_Dec = p.edt_Dec;
-  lbl_Max_V = p.lbl_Max_V;
-  edt_Max_V = p.edt_Max_V;
-  btn_Set = p.btn_Set;
-  btn_Set_Stop = p.btn_Set_Stop;
-  btn_Set_Halt = p.btn_Set_Halt;
+  Adopt_Stream_Motion_Parts(this, 16, 16, 16, 380);
 
   lbl_ID0 = Place<TLabel>(this, this, u"lbl_ID0", u"插补轴0", 16, 150, 100, 16);
   edt_ID0 = Axis_Spin(this, u"edt_ID0", 0, 126, 146);

@@ -30,6 +30,25 @@ struct TStreamMotionParts {
 // (Left, Top), the three buttons in a row at (ButtonsLeft, ButtonsTop).
 TStreamMotionParts Build_Stream_Motion_Parts(ui::TForm* Form, int Left, int Top, int ButtonsLeft, int ButtonsTop);
 
+// Builds the shared controls on Form and stores them in the form's fields of
+// the same names.
+template <class TStreamForm>
+void Adopt_Stream_Motion_Parts(TStreamForm* Form, int Left, int Top, int ButtonsLeft, int ButtonsTop) {
+  const TStreamMotionParts p = Build_Stream_Motion_Parts(Form, Left, Top, ButtonsLeft, ButtonsTop);
+  Form->lbl_Ch = p.lbl_Ch;
+  Form->cbb_Ch = p.cbb_Ch;
+  Form->hint_Motor = p.hint_Motor;
+  Form->lbl_Acc = p.lbl_Acc;
+  Form->edt_Acc = p.edt_Acc;
+  Form->lbl_Dec = p.lbl_Dec;
+  Form->edt_Dec = p.edt_Dec;
+  Form->lbl_Max_V = p.lbl_Max_V;
+  Form->edt_Max_V = p.edt_Max_V;
+  Form->btn_Set = p.btn_Set;
+  Form->btn_Set_Stop = p.btn_Set_Stop;
+  Form->btn_Set_Halt = p.btn_Set_Halt;
+}
+
 // The interpolation group chosen (0 to 3).
 std::uint16_t Stream_Group(const ui::TComboBox* Choice);
 

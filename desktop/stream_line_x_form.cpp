@@ -28,19 +28,7 @@ TStream_LineXFrm::TStream_LineXFrm(TComponent* AOwner) : TForm(AOwner) {
   SetClientWidth(560);
   SetClientHeight(440);
 
-  TStreamMotionParts p = Build_Stream_Motion_Parts(this, 16, 16, 16, 392);
-  lbl_Ch = p.lbl_Ch;
-  cbb_Ch = p.cbb_Ch;
-  hint_Motor = p.hint_Motor;
-  lbl_Acc = p.lbl_Acc;
-  edt_Acc = p.edt_Acc;
-  lbl_Dec = p.lbl_Dec;
-  edt_Dec = p.edt_Dec;
-  lbl_Max_V = p.lbl_Max_V;
-  edt_Max_V = p.edt_Max_V;
-  btn_Set = p.btn_Set;
-  btn_Set_Stop = p.btn_Set_Stop;
-  btn_Set_Halt = p.btn_Set_Halt;
+  Adopt_Stream_Motion_Parts(this, 16, 16, 16, 392);
 
   lbl_ID_Num = Place<TLabel>(this, this, u"lbl_ID_Num", u"插补轴数", 16, 140, 100, 16);
   edt_ID_Num = Place<ext::TExtSpinEdit>(this, this, u"edt_ID_Num", 126, 136, 80, 22);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data_source.h"
+#include "recording_link.h"
 #include "vector_dataset.h"
 
 using namespace db;
@@ -13,28 +14,7 @@ using dbtest::TVectorDataSet;
 
 namespace {
 
-class RecordingLink : public TDataLink {
- public:
-  std::vector<std::string> log;
-  std::string Take() {
-    std::string s;
-    for (auto& e : log) s += (s.empty() ? "" : " ") + e;
-    log.clear();
-    return s;
-  }
-
- protected:
-  void ActiveChanged() override { log.push_back(Active() ? "active" : "inactive"); }
-  void DataSetChanged() override { log.push_back("changed"); }
-  void DataSetScrolled(int d) override { log.push_back("scrolled" + std::to_string(d)); }
-  void EditingChanged() override { log.push_back(Editing() ? "editing" : "browsing"); }
-  void RecordChanged(TField* f) override {
-    log.push_back(f ? "field:" + rtl::StringToUtf8(f->FieldName()) : std::string("record"));
-  }
-  void UpdateData() override { log.push_back("update"); }
-  void CheckBrowseMode() override { log.push_back("check"); }
-  void LayoutChanged() override { log.push_back("layout"); }
-};
+using dbtest::RecordingLink;
 
 struct Linked : ::testing::Test {
   TVectorDataSet ds;

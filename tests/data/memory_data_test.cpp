@@ -7,6 +7,7 @@
 
 #include "data_source.h"
 #include "ext_memory_data.h"
+#include "recording_link.h"
 
 using namespace db;
 using ext::TExtMemoryData;
@@ -422,28 +423,7 @@ TEST(MemoryDataLayout, SortOnALargeCalculatedField) {
 
 // ---------------------------------------------------------------- links
 
-class RecordingLink : public TDataLink {
- public:
-  std::vector<std::string> log;
-  std::string Take() {
-    std::string s;
-    for (auto& e : log) s += (s.empty() ? "" : " ") + e;
-    log.clear();
-    return s;
-  }
-
- protected:
-  void ActiveChanged() override { log.push_back(Active() ? "active" : "inactive"); }
-  void DataSetChanged() override { log.push_back("changed"); }
-  void DataSetScrolled(int d) override { log.push_back("scrolled" + std::to_string(d)); }
-  void EditingChanged() override { log.push_back(Editing() ? "editing" : "browsing"); }
-  void RecordChanged(TField* f) override {
-    log.push_back(f ? "field:" + rtl::StringToUtf8(f->FieldName()) : std::string("record"));
-  }
-  void UpdateData() override { log.push_back("update"); }
-  void CheckBrowseMode() override { log.push_back("check"); }
-  void LayoutChanged() override { log.push_back("layout"); }
-};
+using dbtest::RecordingLink;
 
 TEST_F(Table, ALinkSeesEditsSortsAndJumpsInOrder) {
   for (int i = 1; i <= 5; ++i) Add(i, u"");

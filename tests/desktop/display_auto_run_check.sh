@@ -7,35 +7,8 @@
 #   display_auto_run_check.sh <jqsim-cli> <desktop_auto_run_check> <script file> <picture folder>
 set -u
 sim="$1"; check="$2"; script="$3"; pictures="$4"
-if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
-  echo "no Xvfb: skipped"
-  exit 77
-fi
-mkdir -p "$pictures"
-scratch="$(mktemp -d)"
-export TMPDIR="$scratch" HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" JQ_REGISTRY_DIR="$scratch/registry"
-unset QT_QPA_PLATFORM DISPLAY
-
-sim_pid=""
-cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-"$sim" --seconds 90 >"$scratch/sim.out" 2>&1 &
-sim_pid=$!
-tcp=""
-for _ in $(seq 100); do
-  tcp="$(sed -n 's/^tcp: //p' "$scratch/sim.out")"
-  [ -n "$tcp" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$tcp" ]; then
-  echo "jqsim-cli did not start:"; cat "$scratch/sim.out"
-  exit 1
-fi
+. "$(dirname "$0")/display_sim_session.sh"
+start_display_session "$sim" "$pictures" 90
 
 # The script is opened from the scratch folder, as a user's saved file would be.
 cp "$script" "$scratch/three_steps.txt"

@@ -7,36 +7,8 @@
 #   display_connect_check.sh <jqsim-cli> <desktop_connect_check> <picture folder>
 set -u
 sim="$1"; check="$2"; pictures="$3"
-if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
-  echo "no Xvfb: skipped"
-  exit 77
-fi
-mkdir -p "$pictures"
-scratch="$(mktemp -d)"
-export TMPDIR="$scratch" HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" JQ_REGISTRY_DIR="$scratch/registry"
-unset QT_QPA_PLATFORM DISPLAY
-
-sim_pid=""
-cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; fi
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-"$sim" --seconds 150 >"$scratch/sim.out" 2>&1 &
-sim_pid=$!
-pty="" tcp=""
-for _ in $(seq 100); do
-  pty="$(sed -n 's/^pty: //p' "$scratch/sim.out")"
-  tcp="$(sed -n 's/^tcp: //p' "$scratch/sim.out")"
-  [ -n "$pty" ] && [ -n "$tcp" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$pty" ] || [ -z "$tcp" ]; then
-  echo "jqsim-cli did not start:"; cat "$scratch/sim.out"
-  exit 1
-fi
+. "$(dirname "$0")/display_sim_session.sh"
+start_display_session "$sim" "$pictures" 150
 
 status=0
 run() {
