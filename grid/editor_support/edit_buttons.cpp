@@ -100,6 +100,48 @@ void TEditButtonActionLinkEx::Update() {
 
 // --- settings of one button ---------------------------------------------------------
 
+namespace {
+const std::vector<std::string> kEditButtonStyleNames = {"ebsDropDownEx", "ebsEllipsisEx",    "ebsGlyphEx",
+                                                        "ebsUpDownEx",   "ebsPlusEx",        "ebsMinusEx",
+                                                        "ebsAltDropDownEx", "ebsAltUpDownEx"};
+}  // namespace
+
+const TClassInfo& TEditButtonEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TEditButtonEx>("TEditButtonEx", &TCollectionItem::StaticClassInfo())
+          .Object("Action", "TBasicAction", &TEditButtonEx::Action, &TEditButtonEx::SetAction)
+          .Object("DropdownMenu", "TPopupMenu", &TEditButtonEx::DropdownMenu, &TEditButtonEx::SetDropdownMenu)
+          .Boolean("Enabled", &TEditButtonEx::Enabled, &TEditButtonEx::SetEnabled, 1)
+          .Object("Glyph", "TBitmap", &TEditButtonEx::Glyph, &TEditButtonEx::SetGlyph)
+          .Str("Hint", &TEditButtonEx::Hint, &TEditButtonEx::SetHint)
+          .Integer("NumGlyphs", &TEditButtonEx::NumGlyphs, &TEditButtonEx::SetNumGlyphs, 1)
+          .Integer("ShortCut", &TEditButtonEx::ShortCut, &TEditButtonEx::SetShortCut, 0)
+          .Enum("Style", "TEditButtonStyleEx", kEditButtonStyleNames, &TEditButtonEx::Style, &TEditButtonEx::SetStyle,
+                ebsDropDownEx)
+          .Boolean("Visible", &TEditButtonEx::Visible, &TEditButtonEx::SetVisible, 0)
+          .Integer("Width", &TEditButtonEx::Width, &TEditButtonEx::SetWidth, 0)
+          .Build();
+  return info;
+}
+
+// The subclasses differ only in their defaults, so they describe just those.
+const TClassInfo& TDropDownEditButtonEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TDropDownEditButtonEx>("TDropDownEditButtonEx", &TEditButtonEx::StaticClassInfo())
+          .Integer("ShortCut", &TEditButtonEx::ShortCut, &TEditButtonEx::SetShortCut, AltDownShortCut)
+          .Build();
+  return info;
+}
+
+const TClassInfo& TVisibleEditButtonEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TVisibleEditButtonEx>("TVisibleEditButtonEx", &TEditButtonEx::StaticClassInfo())
+          .Integer("ShortCut", &TEditButtonEx::ShortCut, &TEditButtonEx::SetShortCut, AltDownShortCut)
+          .Boolean("Visible", &TEditButtonEx::Visible, &TEditButtonEx::SetVisible, 1)
+          .Build();
+  return info;
+}
+
 TEditButtonEx::TEditButtonEx(TWinControl* EditControl) : TCollectionItem(nullptr), editControl_(EditControl) { Init(); }
 
 TEditButtonEx::TEditButtonEx(TCollection* Collection) : TCollectionItem(nullptr) {

@@ -53,6 +53,8 @@ class TEditButtonActionLinkEx {
 class TEditButtonControlEx;
 
 class TEditButtonEx : public ui::TCollectionItem {
+  JQ_UI_CLASSINFO
+
  public:
   // A button of its own belonging to an editor.
   explicit TEditButtonEx(ui::TWinControl* EditControl);
@@ -122,12 +124,16 @@ class TEditButtonEx : public ui::TCollectionItem {
 constexpr std::uint16_t AltDownShortCut = 0x8000 | 0x28;
 
 class TDropDownEditButtonEx : public TEditButtonEx {
+  JQ_UI_CLASSINFO
+
  public:
   explicit TDropDownEditButtonEx(ui::TWinControl* EditControl);
   explicit TDropDownEditButtonEx(ui::TCollection* Collection);
 };
 
 class TVisibleEditButtonEx : public TEditButtonEx {
+  JQ_UI_CLASSINFO
+
  public:
   explicit TVisibleEditButtonEx(ui::TWinControl* EditControl);
   explicit TVisibleEditButtonEx(ui::TCollection* Collection);

@@ -25,6 +25,19 @@ void SetKeyInQueueProbe(TKeyInQueueProbe Probe) { KeyProbe() = std::move(Probe);
 
 // --- settings and remembered texts ----------------------------------------------
 
+const TClassInfo& TMRUListEx::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TMRUListEx>("TMRUListEx", &TPersistent::StaticClassInfo())
+                                     .Boolean("AutoAdd", &TMRUListEx::AutoAdd, &TMRUListEx::SetAutoAdd, 1)
+                                     .Boolean("Active", &TMRUListEx::Active, &TMRUListEx::SetActive, 0)
+                                     .Boolean("CaseSensitive", &TMRUListEx::CaseSensitive,
+                                              &TMRUListEx::SetCaseSensitive, 0)
+                                     .Object("Items", "TStrings", &TMRUListEx::Items, &TMRUListEx::SetItems)
+                                     .Integer("Limit", &TMRUListEx::Limit, &TMRUListEx::SetLimit, 100)
+                                     .Integer("Rows", &TMRUListEx::Rows, &TMRUListEx::SetRows, 7)
+                                     .Build();
+  return info;
+}
+
 TMRUListEx::TMRUListEx(TPersistent* Owner) : items_(std::make_unique<TStringList>()), owner_(Owner) {}
 
 TMRUListEx::~TMRUListEx() = default;

@@ -16,6 +16,8 @@ using TSetCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>
 using TSetDropDownEventEx = std::function<void(ui::TObject* Sender)>;
 
 class TMRUListEx : public ui::TPersistent {
+  JQ_UI_CLASSINFO
+
  public:
   explicit TMRUListEx(ui::TPersistent* Owner);
   ~TMRUListEx() override;

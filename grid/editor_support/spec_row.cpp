@@ -6,6 +6,20 @@ namespace grid {
 
 using namespace ui;
 
+const TClassInfo& TSpecRowEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TSpecRowEx>("TSpecRowEx", &TPersistent::StaticClassInfo())
+          .Str("CellsText", &TSpecRowEx::CellsText, &TSpecRowEx::SetCellsText)
+          .Integer("Color", &TSpecRowEx::Color, &TSpecRowEx::SetColor)
+          .Object("Font", "TFont", &TSpecRowEx::PublishedFont, &TSpecRowEx::SetFont)
+          .Integer("ShortCut", &TSpecRowEx::ShortCut, &TSpecRowEx::SetShortCut, DefaultShortCut)
+          .Boolean("ShowIfNotInKeyList", &TSpecRowEx::ShowIfNotInKeyList, &TSpecRowEx::SetShowIfNotInKeyList, 1)
+          .Var("Value", &TSpecRowEx::Value, &TSpecRowEx::SetValue)
+          .Boolean("Visible", &TSpecRowEx::Visible, &TSpecRowEx::SetVisible, 0)
+          .Build();
+  return info;
+}
+
 TSpecRowEx::TSpecRowEx(TPersistent* Owner) : cells_(std::make_unique<TStringList>()), font_(std::make_unique<TFont>()),
                                              owner_(Owner) {
   copyingFont_ = true;

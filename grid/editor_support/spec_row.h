@@ -10,6 +10,8 @@
 namespace grid {
 
 class TSpecRowEx : public ui::TPersistent {
+  JQ_UI_CLASSINFO
+
  public:
   explicit TSpecRowEx(ui::TPersistent* Owner);
   ~TSpecRowEx() override;
@@ -57,6 +59,8 @@ class TSpecRowEx : public ui::TPersistent {
 
  private:
   void SplitCellsText();
+  // Font for readers by name, which hold the row as const.
+  ui::TFont* PublishedFont() const { return const_cast<TSpecRowEx*>(this)->Font(); }
   void HandleFontChange();
 
   std::unique_ptr<ui::TStringList> cells_;
