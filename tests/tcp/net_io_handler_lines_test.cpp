@@ -1,12 +1,18 @@
 // Line reading and writing of the stack I/O handler against a loopback peer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "net_exception.h"
 #include "net_io_handler_stack.h"
 #include "net_stack_fixture.h"
 #include "posix_helpers.h"
+#include "streams.h"
 #include "string_list.h"
 
 namespace {
@@ -127,6 +133,184 @@ TEST_F(IOHandlerLinesTest, ReadAllTextCollectsUntilThePeerCloses) {
   testposix::CloseFd(peer_);
   peer_ = -1;
   EXPECT_EQ(handler_->ReadAllText(), u"all of it");
+}
+
+TEST_F(IOHandlerLinesTest, TypedValuesGoOutInTheirByteOrderAndComeBack) {
+  struct Case {
+    const char* name;
+    std::function<void(TNetIOHandler&)> write;
+    std::string wire;
+    std::function<std::int64_t(TNetIOHandler&)> read;
+    std::int64_t value;
+  };
+  const Case cases[] = {
+      {"octet", [](TNetIOHandler& h) { h.WriteOctet(0xA5); }, "\xA5",
+       [](TNetIOHandler& h) { return std::int64_t{h.ReadOctet()}; }, 0xA5},
+      {"int16 network", [](TNetIOHandler& h) { h.WriteInteger16(0x0102); }, "\x01\x02", nullptr, 0},
+      {"int16 host", [](TNetIOHandler& h) { h.WriteInteger16(0x0102, false); }, "\x02\x01", nullptr, 0},
+      {"int32 network", [](TNetIOHandler& h) { h.WriteInteger32(-2); }, "\xFF\xFF\xFF\xFE",
+       [](TNetIOHandler& h) { return std::int64_t{h.ReadInteger32()}; }, -2},
+      {"int32 host", [](TNetIOHandler& h) { h.WriteInteger32(0x01020304, false); }, "\x04\x03\x02\x01",
+       [](TNetIOHandler& h) { return std::int64_t{h.ReadInteger32(false)}; }, 0x01020304},
+      {"int64 network", [](TNetIOHandler& h) { h.WriteInteger64(0x0102030405060708LL); },
+       "\x01\x02\x03\x04\x05\x06\x07\x08", [](TNetIOHandler& h) { return h.ReadInteger64(); },
+       0x0102030405060708LL},
+      {"int64 host", [](TNetIOHandler& h) { h.WriteInteger64(-1, false); }, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF",
+       [](TNetIOHandler& h) { return h.ReadInteger64(false); }, -1},
+      {"character utf-8", [](TNetIOHandler& h) { h.WriteCharacter(u'\u4E2D', TextEncodingFor(EncodingUTF8)); },
+       "\xE4\xB8\xAD", nullptr, 0},
+      {"character ascii", [](TNetIOHandler& h) { h.WriteCharacter(u'Q'); }, "Q", nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.write(*handler_);
+    EXPECT_EQ(PeerReceives(), c.wire);
+    if (!c.read) continue;
+    PeerSends(c.wire);
+    EXPECT_EQ(c.read(*handler_), c.value);
+    EXPECT_TRUE(handler_->InBufferEmpty());
+  }
+}
+
+TEST_F(IOHandlerLinesTest, ReadCharacterTakesAWholeMultiByteCharacter) {
+  PeerSends("\xE4\xB8\xAD" "A");
+  const auto utf8 = TextEncodingFor(EncodingUTF8);
+  EXPECT_EQ(static_cast<unsigned char>(handler_->ReadCharacter(utf8, utf8)), 0xE4);
+  EXPECT_EQ(handler_->ReadCharacter(), 'A');
+  EXPECT_TRUE(handler_->InBufferEmpty()) << "no byte of the next character was taken";
+}
+
+TEST_F(IOHandlerLinesTest, EchoedLineEditsAndEchoesWithTheMask) {
+  PeerSends("ab\bc\td\x1B\r\n");
+  EXPECT_EQ(handler_->ReadEchoedLine(u"*", true, 4), u"ac  d");
+  EXPECT_EQ(PeerReceives(), "**\b \b*  *\r\n");
+  // Past the maximum length only the LF still counts.
+  PeerSends("abcdef\b\n");
+  EXPECT_EQ(handler_->ReadEchoedLine(u"", false, 0, 2), u"abc");
+  EXPECT_EQ(PeerReceives(), "");
+}
+
+TEST_F(IOHandlerLinesTest, CaptureLinesStopsAtTheDelimiterAndUnstuffsDots) {
+  PeerSends("one\r\n..two\r\n.\r\nthree\n.\nafter\n");
+  ui::TStringList lines;
+  EXPECT_EQ(handler_->CaptureLines(lines), 2);
+  ASSERT_EQ(lines.Count(), 2);
+  EXPECT_EQ(lines.Get(0), u"one");
+  EXPECT_EQ(lines.Get(1), u".two");
+  rtl::TMemoryStream stream;
+  EXPECT_EQ(handler_->CaptureLines(stream), 1);
+  EXPECT_EQ(stream.ToBytes(), "three\r\n");
+  EXPECT_EQ(handler_->ReadLine(), u"after");
+
+  handler_->SetCaptureLineLimit(1);
+  PeerSends("a\nb\nc\n.\n");
+  ui::TStringList limited;
+  try {
+    handler_->CaptureLines(limited);
+    FAIL() << "the capture limit was ignored";
+  } catch (const ENetMaxCaptureLineExceeded& e) {
+    EXPECT_EQ(rtl::String(e.Message()), u"Maximum number of line allowed exceeded");
+  }
+  EXPECT_EQ(limited.Count(), 2);
+}
+
+TEST_F(IOHandlerLinesTest, WriteStreamWithAndWithoutASizePrefix) {
+  rtl::TMemoryStream stream;
+  stream.WriteBuffer("hello", 5);
+  stream.SetPosition(2);
+  handler_->WriteStream(stream, -1, true);
+  EXPECT_EQ(PeerReceives(), std::string("\0\0\0\3llo", 7));
+  handler_->SetSendBufferSize(2);  // several chunks
+  handler_->WriteStream(stream, 0, false);
+  EXPECT_EQ(PeerReceives(), "hello");
+  handler_->SetLargeStream(true);
+  handler_->WriteStream(stream, 0, true);
+  EXPECT_EQ(PeerReceives(), std::string("\0\0\0\0\0\0\0\5hello", 13));
+
+  stream.SetPosition(3);
+  try {
+    handler_->WriteStream(stream, 4, false);
+    FAIL() << "a short stream was sent as complete";
+  } catch (const ENetNoDataToRead& e) {
+    EXPECT_EQ(rtl::String(e.Message()), u"No data to read.");
+  }
+}
+
+TEST_F(IOHandlerLinesTest, AStreamBeyondTwoGigabytesNeedsLargeStream) {
+  struct HugeStream : rtl::TMemoryStream {
+    std::int64_t Size() override { return 3LL << 30; }
+  } huge;
+  try {
+    handler_->WriteStream(huge, -1, true);
+    FAIL() << "a size above 2 GB went out as 32 bits";
+  } catch (const ENetIOHandlerRequiresLargeStream& e) {
+    EXPECT_EQ(rtl::String(e.Message()), u"Set LargeStream to True to send streams greater than 2GB");
+  }
+  EXPECT_EQ(PeerReceives(), "");
+}
+
+TEST_F(IOHandlerLinesTest, ReadIntoStreamBySizePrefixCountAndUntilClose) {
+  PeerSends(std::string("\0\0\0\5worldrest\n", 14));
+  rtl::TMemoryStream sized;
+  handler_->ReadIntoStream(&sized);
+  EXPECT_EQ(sized.ToBytes(), "world");
+  EXPECT_EQ(handler_->ReadLine(), u"rest");
+
+  // A counted read into the middle of a stream keeps what lies beyond it.
+  rtl::TMemoryStream middle;
+  middle.WriteBuffer("0123456789", 10);
+  middle.SetPosition(2);
+  PeerSends("abcd");
+  handler_->ReadIntoStream(&middle, 4);
+  EXPECT_EQ(middle.ToBytes(), "01abcd6789");
+
+  handler_->ReadIntoStream(nullptr, 0);
+  PeerSends("xyz");
+  handler_->ReadIntoStream(nullptr, 2);
+  EXPECT_EQ(handler_->ReadOctet(), 'z');
+
+  PeerSends("tail");
+  testposix::CloseFd(peer_);
+  peer_ = -1;
+  rtl::TMemoryStream rest;
+  handler_->ReadIntoStream(&rest, -1, true);
+  EXPECT_EQ(rest.ToBytes(), "tail");
+}
+
+TEST_F(IOHandlerLinesTest, ACountedReadCutShortKeepsWhatArrived) {
+  PeerSends("abcd");
+  testposix::CloseFd(peer_);
+  peer_ = -1;
+  rtl::TMemoryStream stream;
+  EXPECT_THROW(handler_->ReadIntoStream(&stream, 10), ENetConnClosedGracefully);
+  EXPECT_EQ(stream.ToBytes(), "abcd") << "the stream is cut back to what was read";
+}
+
+TEST_F(IOHandlerLinesTest, SendFileSendsTheWholeFileOrNamesTheMissingOne) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "send_file.bin";
+  std::string content(70000, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+  std::ofstream(path, std::ios::binary) << content;
+  std::int64_t sent = -1;
+  std::thread sender([&] { sent = handler_->SendFile(rtl::String(path.u16string())); });
+  std::string received;
+  char block[4096];
+  while (received.size() < content.size()) {
+    const int n = testposix::ReceiveWithin(peer_, block, sizeof block, 2000);
+    if (n <= 0) break;
+    received.append(block, n);
+  }
+  sender.join();
+  EXPECT_EQ(sent, 70000);
+  EXPECT_TRUE(received == content);
+
+  const rtl::String missing(( std::filesystem::temp_directory_path() / "absent.bin").u16string());
+  try {
+    handler_->SendFile(missing);
+    FAIL() << "a missing file was sent";
+  } catch (const ENetFileNotFound& e) {
+    EXPECT_EQ(rtl::String(e.Message()), u"File \"" + missing + u"\" not found");
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "net_component.h"
 #include "net_intercept.h"
 #include "net_text_encoding.h"
+#include "streams.h"
 
 namespace net {
 
@@ -73,7 +74,37 @@ class TNetIOHandler : public TNetComponent {
   virtual rtl::String ReadNonEmptyLine(std::int32_t attemptLimit = INT32_MAX,
                                        TNetTextEncodingRef byteEncoding = nullptr);
   virtual rtl::String ReadAllText(TNetTextEncodingRef byteEncoding = nullptr);
+  // Reads characters up to an LF with line editing (backspace, tab
+  // expansion); a max length below 0 is MaxLineLength.
+  virtual rtl::String ReadEchoedLine(const rtl::String& mask = {}, bool echo = true, std::int32_t tabWidth = 8,
+                                     std::int32_t maxLength = -1, TNetTextEncodingRef byteEncoding = nullptr,
+                                     TNetTextEncodingRef textEncoding = nullptr);
+  // One character off the wire in the byte encoding, returned as the first
+  // byte of its form in the text encoding (system code page by default).
+  char ReadCharacter(TNetTextEncodingRef byteEncoding = nullptr, TNetTextEncodingRef textEncoding = nullptr);
+  // Lines up to the delimiter line, into a list or as CR LF lines into a
+  // stream; returns the number of lines taken.
+  virtual std::int32_t CaptureLines(ui::TStrings& destination, const rtl::String& delimiter = u".",
+                                    bool dotTransparency = true, TNetTextEncodingRef byteEncoding = nullptr);
+  virtual std::int32_t CaptureLines(rtl::TStream& destination, const rtl::String& delimiter = u".",
+                                    bool dotTransparency = true, TNetTextEncodingRef byteEncoding = nullptr);
+  // Size < 0: from the position to the end; 0: the whole stream from its
+  // start. With writeSize the size goes first, 32 or 64 bits by LargeStream.
+  virtual void WriteStream(rtl::TStream& stream, std::int64_t size = 0, bool writeSize = false);
+  // Count -1 without untilDisconnect reads the size from the wire first; a
+  // null stream discards what is read.
+  virtual void ReadIntoStream(rtl::TStream* stream, std::int64_t count = -1, bool untilDisconnect = false);
+  // Returns the bytes sent.
+  virtual std::int64_t SendFile(const rtl::String& fileName, bool allowSystemTransfer = false);
+
+  void WriteOctet(std::uint8_t value);
+  void WriteCharacter(char16_t value, TNetTextEncodingRef byteEncoding = nullptr);
+  void WriteInteger16(std::int16_t value, bool convert = true);
   void WriteInteger32(std::int32_t value, bool convert = true);
+  void WriteInteger64(std::int64_t value, bool convert = true);
+  std::uint8_t ReadOctet();
+  std::int32_t ReadInteger32(bool convert = true);
+  std::int64_t ReadInteger64(bool convert = true);
 
   // Bytes added (> 0), 0 when the peer closed or nothing could be read, -1
   // on a time-out. The one place where received bytes enter InBuffer.
