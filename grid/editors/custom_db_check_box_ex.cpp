@@ -15,6 +15,7 @@ constexpr int kCaptionGap = 5;
 TCustomDBCheckBoxEx::TCustomDBCheckBoxEx(TComponent* AOwner) : TCustomControl(AOwner), value_(this) {
   SetBounds(Left(), Top(), 97, 17);
   SetTabStop(true);
+  SetParentColor(true);
   TControlStyle style = ControlStyle();
   style.Exclude(csDoubleClicks);
   SetControlStyle(style);
@@ -27,7 +28,14 @@ TCustomDBCheckBoxEx::TCustomDBCheckBoxEx(TComponent* AOwner) : TCustomControl(AO
   };
 }
 
-TCustomDBCheckBoxEx::~TCustomDBCheckBoxEx() { value_.DataLink().SetDataSource(nullptr); }
+TCustomDBCheckBoxEx::~TCustomDBCheckBoxEx() {
+  BeginDestroy();
+  // Detaching reloads the state; it must not call back into a half-destroyed box.
+  value_.OnClick = nullptr;
+  value_.OnStateShown = nullptr;
+  value_.OnUpdateData = nullptr;
+  value_.DataLink().SetDataSource(nullptr);
+}
 
 void TCustomDBCheckBoxEx::SetDataSource(db::TDataSource* Value) {
   value_.DataLink().SetDataSource(Value);
