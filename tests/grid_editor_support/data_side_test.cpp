@@ -116,7 +116,7 @@ TEST(MRUListTest, AssignCopiesAllButAutoAdd) {
 
 TEST(SpecRowTest, CellsTextSplitsOnSemicolonsOutsideQuotes) {
   struct Case {
-    const char16_t* text;
+    String text;
     std::vector<String> cells;
   } cases[] = {
       {u"word;\"a;b\"", {u"word", u"a;b"}},
@@ -124,7 +124,7 @@ TEST(SpecRowTest, CellsTextSplitsOnSemicolonsOutsideQuotes) {
       {u"\"say \"\"hi\"\"\"", {u"say \"hi\""}},
       {u"a;\tb", {u"a", u"b"}},
       {u"a", {u"a"}},
-      {std::u16string(u"x;y\0z", 5).c_str(), {u"x", u"y"}},
+      {String(u"x;y\0z", 5), {u"x", u"y"}},
   };
   for (const Case& c : cases) {
     TSpecRowEx row(nullptr);

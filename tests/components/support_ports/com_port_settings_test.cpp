@@ -251,6 +251,10 @@ class ComSetupTest : public ::testing::Test {
     port->SetPort(u"/dev/jq-fake-setup");
     port->SetEvents({});
   }
+  // The port talks to this fixture's fake device: free it before the fake.
+  ~ComSetupTest() override {
+    if (port) ui::Free(port);
+  }
   // What a user's pick in the box does.
   static void Choose(TComComboBox* box, const rtl::String& text) {
     const int index = box->Items()->IndexOf(text);
