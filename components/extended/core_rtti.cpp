@@ -417,13 +417,13 @@ class TCorePropInfo : public virtual ICorePropInfo {
 
  private:
   String TypeNameOf() const { return U(prop_->Type ? prop_->Type->Name : prop_->TypeName); }
-  static TCorePropSpecKind Kind(std::uint32_t spec) {
+  static TCorePropSpecKind Kind(std::uint32_t specifier) {
     std::uint32_t v = 0;
-    return DecodePropSpec(spec, v);
+    return DecodePropSpec(specifier, v);
   }
-  static std::uint32_t Value(std::uint32_t spec) {
+  static std::uint32_t Value(std::uint32_t specifier) {
     std::uint32_t v = 0;
-    DecodePropSpec(spec, v);
+    DecodePropSpec(specifier, v);
     return v;
   }
   const TPropInfo* prop_;
@@ -690,19 +690,19 @@ std::shared_ptr<ICoreSetTypeInfo> SetObject(const TTypeInfo* SetInfo) {
 
 }  // namespace
 
-TCorePropSpecKind DecodePropSpec(std::uint32_t Spec, std::uint32_t& Value) {
-  switch (Spec >> 24) {
-    case 0xFF: Value = Spec & 0xFFFFFF; return pskField;
-    case 0xFE: Value = Spec & 0xFFFF; return pskVirtualMethod;
+TCorePropSpecKind DecodePropSpec(std::uint32_t Specifier, std::uint32_t& Value) {
+  switch (Specifier >> 24) {
+    case 0xFF: Value = Specifier & 0xFFFFFF; return pskField;
+    case 0xFE: Value = Specifier & 0xFFFF; return pskVirtualMethod;
     case 0x00:
-      if (Spec < 2) {
-        Value = Spec;
+      if (Specifier < 2) {
+        Value = Specifier;
         return pskConstant;
       }
       break;
     default: break;
   }
-  Value = Spec;
+  Value = Specifier;
   return pskStaticMethod;
 }
 

@@ -165,7 +165,7 @@ class ICoreEventParamInfo : public virtual ICoreBaseInfo {
 };
 
 // Splits a 32-bit property specifier into its kind and value.
-TCorePropSpecKind DecodePropSpec(std::uint32_t Spec, std::uint32_t& Value);
+TCorePropSpecKind DecodePropSpec(std::uint32_t Specifier, std::uint32_t& Value);
 
 // The object for a description's kind; null for a null description.
 ICoreTypeInfoRef TypeInfoObjectFor(const TTypeInfo* Info);

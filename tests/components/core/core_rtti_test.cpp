@@ -219,7 +219,7 @@ TEST(CoreRtti, EnumerationQuestions) {
 
 TEST(CoreRtti, PropertySpecifiers) {
   struct Row {
-    std::uint32_t spec;
+    std::uint32_t specifier;
     TCorePropSpecKind kind;
     std::uint32_t value;
   } rows[] = {
@@ -230,8 +230,8 @@ TEST(CoreRtti, PropertySpecifiers) {
   };
   for (const Row& r : rows) {
     std::uint32_t v = 99;
-    EXPECT_EQ(DecodePropSpec(r.spec, v), r.kind) << std::hex << r.spec;
-    EXPECT_EQ(v, r.value) << std::hex << r.spec;
+    EXPECT_EQ(DecodePropSpec(r.specifier, v), r.kind) << std::hex << r.specifier;
+    EXPECT_EQ(v, r.value) << std::hex << r.specifier;
   }
 }
 
