@@ -36,7 +36,7 @@ TStream_CircleFrm::TStream_CircleFrm(TComponent* AOwner) : TForm(AOwner) {
   SetClientWidth(504);
   SetClientHeight(429);
 
-  Adopt_Stream_Motion_Parts(this, 16, 16, 16, 380);
+  Place_Stream_Motion_Parts(this, 16, 16, 16, 380);
 
   lbl_ID0 = Place<TLabel>(this, this, u"lbl_ID0", u"插补轴0", 16, 150, 100, 16);
   edt_ID0 = Axis_Spin(this, u"edt_ID0", 0, 126, 146);

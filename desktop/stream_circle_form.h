@@ -8,24 +8,14 @@
 
 namespace desktop {
 
-class TStream_CircleFrm : public ui::TForm {
+// The shared motion controls (group, ramps, stop and halt) come from
+// TStreamMotionParts, under the same names as the form's own controls.
+class TStream_CircleFrm : public ui::TForm, public TStreamMotionParts {
   JQ_UI_CLASSINFO
  public:
   explicit TStream_CircleFrm(ui::TComponent* AOwner);
   ~TStream_CircleFrm() override;
 
-  ui::TLabel* lbl_Ch;
-  ui::TComboBox* cbb_Ch;
-  aux::TAuxHintWindow* hint_Motor;
-  ui::TLabel* lbl_Acc;
-  ui::TEdit* edt_Acc;
-  ui::TLabel* lbl_Dec;
-  ui::TEdit* edt_Dec;
-  ui::TLabel* lbl_Max_V;
-  ui::TEdit* edt_Max_V;
-  ui::TButton* btn_Set;
-  ui::TButton* btn_Set_Stop;
-  ui::TButton* btn_Set_Halt;
   ui::TLabel* lbl_ID0;
   ext::TExtSpinEdit* edt_ID0;
   ui::TLabel* lbl_ID1;

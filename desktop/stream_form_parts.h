@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "aux_hint.h"
+#include "form_layout.h"
 #include "ui.h"
 
 namespace desktop {
@@ -30,23 +31,10 @@ struct TStreamMotionParts {
 // (Left, Top), the three buttons in a row at (ButtonsLeft, ButtonsTop).
 TStreamMotionParts Build_Stream_Motion_Parts(ui::TForm* Form, int Left, int Top, int ButtonsLeft, int ButtonsTop);
 
-// Builds the shared controls on Form and stores them in the form's fields of
-// the same names.
+// Builds the shared controls on a form that carries them as its own.
 template <class TStreamForm>
-void Adopt_Stream_Motion_Parts(TStreamForm* Form, int Left, int Top, int ButtonsLeft, int ButtonsTop) {
-  const TStreamMotionParts p = Build_Stream_Motion_Parts(Form, Left, Top, ButtonsLeft, ButtonsTop);
-  Form->lbl_Ch = p.lbl_Ch;
-  Form->cbb_Ch = p.cbb_Ch;
-  Form->hint_Motor = p.hint_Motor;
-  Form->lbl_Acc = p.lbl_Acc;
-  Form->edt_Acc = p.edt_Acc;
-  Form->lbl_Dec = p.lbl_Dec;
-  Form->edt_Dec = p.edt_Dec;
-  Form->lbl_Max_V = p.lbl_Max_V;
-  Form->edt_Max_V = p.edt_Max_V;
-  Form->btn_Set = p.btn_Set;
-  Form->btn_Set_Stop = p.btn_Set_Stop;
-  Form->btn_Set_Halt = p.btn_Set_Halt;
+void Place_Stream_Motion_Parts(TStreamForm* Form, int Left, int Top, int ButtonsLeft, int ButtonsTop) {
+  static_cast<TStreamMotionParts&>(*Form) = Build_Stream_Motion_Parts(Form, Left, Top, ButtonsLeft, ButtonsTop);
 }
 
 // The interpolation group chosen (0 to 3).
@@ -58,5 +46,21 @@ void Confirm_Sent(aux::TAuxHintWindow* Hint, std::initializer_list<std::int32_t>
 
 // A stream parameter dialog's OK and Cancel buttons at the foot of Form.
 void Build_Dialog_Buttons(ui::TForm* Form, ui::TButton*& btn_OK, ui::TButton*& btn_Cancel);
+
+// The output dialogs (open-collector and optic): a channel number and its
+// state, on, off, OK and Cancel.
+template <class TOutputForm>
+void Build_Output_State_Dialog(TOutputForm* Form) {
+  Form->SetBorderStyle(ui::bsDialog);
+  Form->SetPosition(ui::poDesktopCenter);
+  Form->SetClientWidth(300);
+  Form->SetClientHeight(160);
+  Form->lbl_Ch = Place<ui::TLabel>(Form, Form, u"lbl_Ch", u"通道序号", 30, 34, 80, 16);
+  Form->edt_Ch = Place_Edit(Form, Form, u"edt_Ch", u"0", 120, 30);
+  Form->rb_High = Place<ui::TRadioButton>(Form, Form, u"rb_High", u"开", 60, 70, 60, 20);
+  Form->rb_Low = Place<ui::TRadioButton>(Form, Form, u"rb_Low", u"关", 160, 70, 60, 20);
+  Form->rb_High->SetChecked(true);
+  Build_Dialog_Buttons(Form, Form->btn_OK, Form->btn_Cancel);
+}
 
 }  // namespace desktop

@@ -28,7 +28,7 @@ TStream_LineXFrm::TStream_LineXFrm(TComponent* AOwner) : TForm(AOwner) {
   SetClientWidth(560);
   SetClientHeight(440);
 
-  Adopt_Stream_Motion_Parts(this, 16, 16, 16, 392);
+  Place_Stream_Motion_Parts(this, 16, 16, 16, 392);
 
   lbl_ID_Num = Place<TLabel>(this, this, u"lbl_ID_Num", u"插补轴数", 16, 140, 100, 16);
   edt_ID_Num = Place<ext::TExtSpinEdit>(this, this, u"edt_ID_Num", 126, 136, 80, 22);

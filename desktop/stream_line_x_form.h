@@ -10,24 +10,14 @@
 
 namespace desktop {
 
-class TStream_LineXFrm : public ui::TForm {
+// The shared motion controls (group, ramps, stop and halt) come from
+// TStreamMotionParts, under the same names as the form's own controls.
+class TStream_LineXFrm : public ui::TForm, public TStreamMotionParts {
   JQ_UI_CLASSINFO
  public:
   explicit TStream_LineXFrm(ui::TComponent* AOwner);
   ~TStream_LineXFrm() override;
 
-  ui::TLabel* lbl_Ch;
-  ui::TComboBox* cbb_Ch;
-  aux::TAuxHintWindow* hint_Motor;
-  ui::TLabel* lbl_Acc;
-  ui::TEdit* edt_Acc;
-  ui::TLabel* lbl_Dec;
-  ui::TEdit* edt_Dec;
-  ui::TLabel* lbl_Max_V;
-  ui::TEdit* edt_Max_V;
-  ui::TButton* btn_Set;
-  ui::TButton* btn_Set_Stop;
-  ui::TButton* btn_Set_Halt;
   ui::TLabel* lbl_ID_Num;
   // The library moves 2 to 8 axes in a line.
   ext::TExtSpinEdit* edt_ID_Num;

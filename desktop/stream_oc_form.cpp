@@ -1,6 +1,5 @@
 #include "stream_oc_form.h"
 
-#include "form_layout.h"
 #include "stream_form_parts.h"
 
 namespace desktop {
@@ -17,16 +16,7 @@ const TClassInfo& TStream_OCFrm::StaticClassInfo() {
 TStream_OCFrm::TStream_OCFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName(u"Stream_OCFrm");
   SetCaption(u"Stream_OCFrm");
-  SetBorderStyle(bsDialog);
-  SetPosition(poDesktopCenter);
-  SetClientWidth(300);
-  SetClientHeight(160);
-  lbl_Ch = Place<TLabel>(this, this, u"lbl_Ch", u"通道序号", 30, 34, 80, 16);
-  edt_Ch = Place_Edit(this, this, u"edt_Ch", u"0", 120, 30);
-  rb_High = Place<TRadioButton>(this, this, u"rb_High", u"开", 60, 70, 60, 20);
-  rb_Low = Place<TRadioButton>(this, this, u"rb_Low", u"关", 160, 70, 60, 20);
-  rb_High->SetChecked(true);
-  Build_Dialog_Buttons(this, btn_OK, btn_Cancel);
+  Build_Output_State_Dialog(this);
 }
 
 TStream_OCFrm::~TStream_OCFrm() {

@@ -220,6 +220,7 @@ class TExtMemoryData : public db::TDataSet {
   void ResetToSource();
   int ApplyEachRecord();
   bool CopyFieldsToSource();
+  bool WriteInSource(void (db::TDataSet::*open)());
   bool AppendInSource();
   bool UpdateInSource();
   bool DeleteInSource();

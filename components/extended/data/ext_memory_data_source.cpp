@@ -363,9 +363,11 @@ bool TExtMemoryData::CopyFieldsToSource() {
   return true;
 }
 
-bool TExtMemoryData::AppendInSource() {
+// Appending and updating differ only in how the source record is opened; a
+// failed copy or post leaves the source out of edit state.
+bool TExtMemoryData::WriteInSource(void (TDataSet::*open)()) {
   try {
-    source_->Append();
+    (source_->*open)();
     if (!CopyFieldsToSource()) throw EDatabaseError(u"copy");
     source_->Post();
   } catch (...) {
@@ -375,17 +377,9 @@ bool TExtMemoryData::AppendInSource() {
   return true;
 }
 
-bool TExtMemoryData::UpdateInSource() {
-  try {
-    source_->Edit();
-    if (!CopyFieldsToSource()) throw EDatabaseError(u"copy");
-    source_->Post();
-  } catch (...) {
-    if (IsEditMode(source_->State())) source_->Cancel();
-    return false;
-  }
-  return true;
-}
+bool TExtMemoryData::AppendInSource() { return WriteInSource(&TDataSet::Append); }
+
+bool TExtMemoryData::UpdateInSource() { return WriteInSource(&TDataSet::Edit); }
 
 bool TExtMemoryData::DeleteInSource() {
   try {
