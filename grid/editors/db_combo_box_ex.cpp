@@ -294,9 +294,9 @@ String TCustomDBComboBoxEx::DisplayTextForPaintCopy() const {
   db::TField* f = Field();
   if (keyBased_ && f && ControlState().Contains(csPaintCopy)) {
     const int i = keyItems_->IndexOf(f->Text());
-    return i >= 0 && i < itemsCount_ ? items_->Get(i) : String();
+    return i >= 0 && i < itemsCount_ ? Cased(items_->Get(i)) : String();
   }
-  return TCustomDBEditEx::DisplayTextForPaintCopy();
+  return Cased(TCustomDBEditEx::DisplayTextForPaintCopy());
 }
 
 void TCustomDBComboBoxEx::UpdateData() {
@@ -314,7 +314,39 @@ void TCustomDBComboBoxEx::Clear() {
     TCustomDBEditEx::Clear();
 }
 
+String TCustomDBComboBoxEx::Cased(const String& S) const {
+  switch (charCase_) {
+    case ecUpperCase:
+      return UpperCaseLocale(S);
+    case ecLowerCase:
+      return LowerCaseLocale(S);
+    default:
+      return S;
+  }
+}
+
+void TCustomDBComboBoxEx::ApplyCharCase() {
+  if (charCase_ == ecNormal) return;
+  const String text = EditText();
+  const String cased = Cased(text);
+  if (cased == text) return;
+  const int selStart = SelStart(), selLength = SelLength();
+  casing_ = true;
+  SetEditText(cased);
+  casing_ = false;
+  SetSelStart(selStart);
+  SetSelLength(selLength);
+}
+
+void TCustomDBComboBoxEx::SetCharCase(TEditCharCase Value) {
+  if (charCase_ == Value) return;
+  charCase_ = Value;
+  ApplyCharCase();
+}
+
 void TCustomDBComboBoxEx::Change() {
+  if (casing_) return;
+  ApplyCharCase();
   TCustomDBEditEx::Change();
   const bool sameItem =
       itemIndex_ >= 0 && itemIndex_ < itemsCount_ && CompareTextLocale(items_->Get(itemIndex_), EditText()) == 0;
@@ -323,6 +355,14 @@ void TCustomDBComboBoxEx::Change() {
   if (completePending_ && !completing_) {
     completePending_ = false;
     CompleteTypedChar();
+  }
+}
+
+void TCustomDBComboBoxEx::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomDBEditEx::Notification(AComponent, Operation);
+  if (Operation == opRemove && popupListbox_ && AComponent == popupListbox_) {
+    popupListbox_ = nullptr;
+    listVisible_ = false;
   }
 }
 

@@ -46,6 +46,8 @@ class TDropDownBoxEx : public ui::TPersistent {
   int width_ = 0;
 };
 
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
 using TAcceptEventEx = std::function<void(ui::TObject* Sender, bool& Accept)>;
 using TCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>;
 using TNotInListEventEx = std::function<void(ui::TObject* Sender, const String& NewText, bool& RecheckInList)>;
@@ -73,6 +75,9 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   // The drop-down list, made on first use.
   TPopupListboxEx* PopupListbox();
   TPopupListboxClassEx PopupListboxClass;
+  // Every text the combo shows, typed, pasted or set, takes this case.
+  TEditCharCase CharCase() const { return charCase_; }
+  void SetCharCase(TEditCharCase Value);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value) { wordWrap_ = Value; }
 
@@ -112,6 +117,7 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   void UpdateEditReadOnly() override;
   void UpdateImageIndex() override;
 
+  void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
   void Change() override;
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
   void DoKeyPress(char16_t& Key) override;
@@ -131,6 +137,8 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   bool KeyDiversToList(std::uint16_t Key, ui::TShiftState Shift) const;
   bool KeyBasedMouse(ui::TMessage& Message);
   void CompleteTypedChar();
+  String Cased(const String& S) const;
+  void ApplyCharCase();
 
   std::unique_ptr<TDropDownBoxEx> dropDownBox_;
   int itemIndex_ = -1;
@@ -143,6 +151,8 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   Variant varValue_;
   int defaultItemIndex_ = -1;
   bool wordWrap_ = false;
+  TEditCharCase charCase_ = ecNormal;
+  bool casing_ = false;
   // Set by the press that opened the list, so the click ending it keeps it open.
   bool noClickCloseUp_ = false;
   bool listPressed_ = false;

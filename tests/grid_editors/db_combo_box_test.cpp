@@ -366,6 +366,44 @@ TEST_F(DBComboBox, KeyBasedPressOpensTheListAndNotInListFiresOnlyWithoutAnItem) 
   combo->CloseUp(false);
 }
 
+TEST_F(DBComboBox, OpenListTakesTheWheelAndClosesOnCancelModeFromElsewhere) {
+  Items({u"a", u"b", u"c", u"d", u"e", u"f", u"g", u"h", u"i", u"j"});
+  combo->DropDownBox()->SetRows(3);
+  Focus();
+  combo->DropDown();
+  combo->Perform(ui::WM_MOUSEWHEEL, static_cast<ui::WPARAM>(static_cast<std::uint16_t>(-120)) << 16, 0);
+  EXPECT_EQ(List()->TopIndex(), 1);  // the list scrolled; the combo kept its text
+  EXPECT_EQ(combo->Text(), u"");
+  // Cancel mode from the combo or the list leaves it open; from another control it closes.
+  combo->Perform(ui::CM_CANCELMODE, 0, reinterpret_cast<ui::LPARAM>(combo));
+  combo->Perform(ui::CM_CANCELMODE, 0, reinterpret_cast<ui::LPARAM>(List()));
+  EXPECT_TRUE(combo->ListVisible());
+  combo->Perform(ui::CM_CANCELMODE, 0, reinterpret_cast<ui::LPARAM>(other));
+  EXPECT_FALSE(combo->ListVisible());
+}
+
+TEST_F(DBComboBox, CharCaseAndItemImages) {
+  Items({u"Apple", u"Banana"});
+  combo->SetCharCase(grid::ecUpperCase);
+  Focus();
+  h.Type(combo, u"ban");
+  EXPECT_EQ(combo->Text(), u"BANANA");  // completed, then in upper case
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  combo->SetText(u"cherry");
+  EXPECT_EQ(combo->Text(), u"CHERRY");
+  combo->SetCharCase(grid::ecLowerCase);
+  EXPECT_EQ(combo->Text(), u"cherry");
+
+  std::vector<int> asked;
+  combo->OnGetItemImageIndex = [&](ui::TObject*, int Index, int& ImageIndex) {
+    asked.push_back(Index);
+    ImageIndex = Index + 10;
+  };
+  combo->SetItemIndex(0);
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.back(), 0);
+}
+
 TEST_F(DBComboBox, ScreenshotWithTheListOpen) {
   Items({u"红色", u"Green", u"Blue", u"Yellow"}, {u"1", u"2", u"3", u"4"});
   Bind(u"K");
