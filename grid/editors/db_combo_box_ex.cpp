@@ -538,6 +538,8 @@ TPopupListboxEx* TCustomDBComboBoxEx::PopupListbox() {
   if (!popupListbox_) {
     popupListbox_ = PopupListboxClass ? PopupListboxClass(this) : new TPopupListboxEx(this);
     popupListbox_->SetVisible(false);
+    // The list starts flat-framed-less; switching through flat gives it its raised 3D edges.
+    popupListbox_->SetCtl3D(false);
     popupListbox_->SetCtl3D(true);
     popupListbox_->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, int X, int Y) {
       ListMouseUp(Button, X, Y);
