@@ -133,7 +133,9 @@ TEST_F(DBComboBox, KeyTable) {
     combo->SetReadOnly(c.readOnly);
     h.Key(combo, c.key, c.shift);
     EXPECT_EQ(combo->ItemIndex(), c.to) << c.from << " key " << c.key << " ro " << c.readOnly;
-    if (c.to >= 0 && c.to != c.from) EXPECT_EQ(combo->SelLength(), static_cast<int>(combo->Text().size()));
+    if (c.to >= 0 && c.to != c.from) {
+      EXPECT_EQ(combo->SelLength(), static_cast<int>(combo->Text().size()));
+    }
   }
   combo->SetReadOnly(false);
 
