@@ -333,7 +333,7 @@ void TCustomDBEditEx::DoKeyUp(std::uint16_t& Key, TShiftState Shift) { TCustomMa
 void TCustomDBEditEx::DoKeyPress(char16_t& Key) {
   TCustomMaskEdit::DoKeyPress(Key);
   if (Key == 0) return;
-  if (Key >= 32 && Field() && !dataLink_->DataIndepended() && !Field()->IsValidChar(Key)) {
+  if (Key >= 32 && Field() && !dataLink_->DataIndepended() && !IsValidChar(Key)) {
     MessageBeep();
     Key = 0;
     return;

@@ -36,7 +36,7 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
   void SetText(const String& Value);
   Variant Value() const;
   void SetValue(const Variant& Value) { StoreValue(Value); }
-  void Clear() { SetText(String()); }
+  virtual void Clear() { SetText(String()); }
   void Undo();
   // Drops the user's changes and reloads the display.
   void Reset();
@@ -70,7 +70,22 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
 
   TUpdateDataEventEx OnUpdateData;
 
+  // hooks for derived editors
+  virtual String DisplayTextForPaintCopy() const { return EditText(); }
+
  protected:
+  // hooks for derived editors
+  virtual void DefaultButtonDown(bool IsDownButton) { (void)IsDownButton; }
+  virtual void UpdateImageIndex() {}
+  // The main edit button has one of the two-half (up-down) styles.
+  virtual bool MainButtonUpDown() const { return false; }
+  // The key with this shift state presses one of the edit buttons.
+  virtual bool IsEditButtonShortCut(std::uint16_t Key, ui::TShiftState Shift) const {
+    (void)Key;
+    (void)Shift;
+    return false;
+  }
+
   virtual bool EditButtonsActive() const;
   virtual std::unique_ptr<TFieldDataLinkEx> CreateDataLink();
   virtual bool DataIndepended() const { return dataLink_->DataIndepended(); }
