@@ -2,6 +2,7 @@
 
 #include "convert.h"
 #include "net_exception.h"
+#include "net_socks.h"
 #include "net_stack.h"
 
 namespace net {
@@ -19,6 +20,7 @@ void TNetIOHandlerSocket::InitializeComponent() {
 }
 
 TNetIOHandlerSocket::~TNetIOHandlerSocket() {
+  SetTransparentProxy(nullptr);
   try {
     CloseHandler();
   } catch (...) {
@@ -118,6 +120,57 @@ TNetReuseSocket TNetIOHandlerSocket::ReuseSocket() const { return binding_ ? bin
 void TNetIOHandlerSocket::SetReuseSocket(TNetReuseSocket value) {
   reuseSocket_ = value;
   if (binding_) binding_->SetReuseSocket(value);
+}
+
+}  // namespace net
+
+namespace net {
+
+TNetCustomTransparentProxy* TNetIOHandlerSocket::TransparentProxy() {
+  if (!transparentProxy_) {
+    transparentProxy_ = NetCreate<TNetSocksInfo>(this);
+    ownsProxy_ = true;
+  }
+  return transparentProxy_;
+}
+
+void TNetIOHandlerSocket::DetachTransparentProxy() {
+  if (transparentProxy_ && !ownsProxy_) RemoveFreeNotification(transparentProxy_);
+  transparentProxy_ = nullptr;
+  ownsProxy_ = false;
+}
+
+void TNetIOHandlerSocket::SetTransparentProxy(TNetCustomTransparentProxy* value) {
+  // Setting the proxy in use again must not free it, even one of our own.
+  if (value == transparentProxy_) return;
+  TNetCustomTransparentProxy* own = ownsProxy_ ? transparentProxy_ : nullptr;
+  if (!value || value->Owner() || (own && &own->ClassInfo() != &value->ClassInfo())) {
+    DetachTransparentProxy();
+    if (own) ui::Free(own);
+    own = nullptr;
+  } else if (!own) {
+    DetachTransparentProxy();
+  }
+  if (!value) return;
+  if (value->Owner()) {
+    transparentProxy_ = value;
+    FreeNotification(value);
+    return;
+  }
+  if (!own) {
+    own = value->CreateSameKind(this);
+    transparentProxy_ = own;
+    ownsProxy_ = true;
+  }
+  own->Assign(value);
+}
+
+void TNetIOHandlerSocket::ComponentNotification(ui::TComponent* AComponent, ui::TOperation Operation) {
+  if (Operation == ui::opRemove && AComponent == transparentProxy_) {
+    transparentProxy_ = nullptr;
+    ownsProxy_ = false;
+  }
+  TNetIOHandler::ComponentNotification(AComponent, Operation);
 }
 
 }  // namespace net

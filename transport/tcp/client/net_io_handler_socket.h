@@ -10,6 +10,8 @@
 
 namespace net {
 
+class TNetCustomTransparentProxy;
+
 using TNetNotifyEvent = std::function<void(ui::TObject* ASender)>;
 
 class TNetIOHandlerSocket : public TNetIOHandler {
@@ -44,12 +46,26 @@ class TNetIOHandlerSocket : public TNetIOHandler {
   TNetIPVersion IPVersion() const { return ipVersion_; }
   void SetIPVersion(TNetIPVersion value) { ipVersion_ = value; }
 
+  // Reading makes a SOCKS proxy of the handler's own when none is set. A
+  // proxy with an owner is referenced; one without is copied into a proxy
+  // the handler owns.
+  virtual TNetCustomTransparentProxy* TransparentProxy();
+  virtual void SetTransparentProxy(TNetCustomTransparentProxy* value);
+  // The proxy in use, without making one.
+  TNetCustomTransparentProxy* AssignedProxy() const { return transparentProxy_; }
+  bool OwnsProxy() const { return ownsProxy_; }
+  // Stops using the proxy without freeing it: a proxy running an exchange
+  // over this handler takes itself off while it connects to its server.
+  // One the handler made stays its component and is freed with it.
+  void DetachTransparentProxy();
+
   TNetNotifyEvent OnBeforeBind;
   TNetNotifyEvent OnAfterBind;
   TNetNotifyEvent OnSocketAllocated;
 
  protected:
   void InitializeComponent() override;
+  void ComponentNotification(ui::TComponent* AComponent, ui::TOperation Operation) override;
   bool HasSource() const override { return HasSocket(); }
   std::int32_t ErrorFromResult(std::int32_t result) override;
   [[noreturn]] void RaiseSocketFailure(std::int32_t code) override;
@@ -70,6 +86,8 @@ class TNetIOHandlerSocket : public TNetIOHandler {
   bool useNagle_ = true;
   TNetReuseSocket reuseSocket_ = rsOSDependent;
   TNetIPVersion ipVersion_ = Id_IPv4;
+  TNetCustomTransparentProxy* transparentProxy_ = nullptr;
+  bool ownsProxy_ = false;
 };
 
 }  // namespace net

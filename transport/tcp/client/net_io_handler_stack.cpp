@@ -6,6 +6,7 @@
 #include "net_anti_freeze.h"
 #include "net_exception.h"
 #include "net_stack.h"
+#include "net_transparent_proxy.h"
 
 namespace net {
 
@@ -65,9 +66,15 @@ void TNetIOHandlerStack::CheckDisconnected(bool raiseIfDisconnected, bool ignore
 void TNetIOHandlerStack::ConnectSocket() {
   TNetIOHandlerSocket::ConnectSocket();
   TNetStack& stack = *GlobalStack();
-  const rtl::String& host = Host();
+  // With a proxy in use the socket goes to the proxy server, which then
+  // connects on to our host.
+  TNetCustomTransparentProxy* proxy = AssignedProxy();
+  const bool viaProxy = proxy && proxy->IsEnabled();
+  const rtl::String host = viaProxy ? proxy->Host() : Host();
+  const std::uint16_t port = viaProxy ? proxy->Port() : static_cast<std::uint16_t>(Port());
+  const TNetIPVersion version = viaProxy ? proxy->IPVersion() : IPVersion();
   rtl::String address;
-  if (IPVersion() == Id_IPv6) {
+  if (version == Id_IPv6) {
     bool failed = false;
     TNetIPv6Address parsed{};
     IPv6TextToAddress(host, parsed, failed);
@@ -83,7 +90,7 @@ void TNetIOHandlerStack::ConnectSocket() {
     if (OnStatus) ReportStatus(hsResolving, {host});
     address = stack.ResolveAddress(host, Id_IPv4);
   }
-  SocketBinding()->SetPeerAddress(address, static_cast<std::uint16_t>(Port()), IPVersion());
+  SocketBinding()->SetPeerAddress(address, port, version);
   if (OnStatus) ReportStatus(hsConnecting, {SocketBinding()->RemoteIP()});
   std::int32_t timeout = ConnectTimeout();
   if (timeout == -1 || timeout == 0) timeout = NetTimeoutInfinite;
@@ -95,6 +102,9 @@ void TNetIOHandlerStack::ConnectSocket() {
   } else {
     WaitConnectThread(timeout);
   }
+  proxy = AssignedProxy();
+  if (proxy && proxy->IsEnabled())
+    proxy->ConnectToTarget(*this, Host(), static_cast<std::uint16_t>(Port()), IPVersion());
 }
 
 void TNetIOHandlerStack::WaitConnectThread(std::int32_t timeout) {
