@@ -210,7 +210,9 @@ TEST_F(SocksPeerTest, Socks4BindThroughTheHandlersOwnProxy) {
   own->SetUsername(u"ops");
   own->SetVersion(svSocks4);
   const Bytes request = Concat({{4, 2, 0, 21, 192, 168, 0, 3}, Text("ops"), {0}});
-  ScriptedPeer peer({{static_cast<int>(request.size()), {0, 90, 31, 144, 10, 0, 0, 7}}, {0, {0, 90, 0, 80, 192, 168, 0, 3}}});
+  // Both replies in one write: the second is already buffered when the wait starts.
+  ScriptedPeer peer(
+      {{static_cast<int>(request.size()), {0, 90, 31, 144, 10, 0, 0, 7, 0, 90, 0, 80, 192, 168, 0, 3}}});
   own->SetPort(static_cast<std::uint16_t>(peer.Port()));
 
   own->RequestBind(*handler_, u"192.168.0.3", 21, Id_IPv4);
