@@ -128,6 +128,18 @@ TEST_F(ProxyTest, ConnectToTargetWalksTheEnabledChain) {
   EXPECT_EQ(calls, (std::vector<ConnectCall>{{a, u"target", 80, Id_IPv6}})) << "a disabled link ends the chain";
 }
 
+template <class E>
+void ExpectEach(std::initializer_list<std::function<void()>> calls, const char16_t* message) {
+  for (const auto& call : calls) {
+    try {
+      call();
+      ADD_FAILURE() << "returned without raising";
+    } catch (const E& e) {
+      EXPECT_EQ(rtl::String(e.Message()), message);
+    }
+  }
+}
+
 TEST_F(ProxyTest, TheBaseRefusesBindAndUDP) {
   std::vector<ConnectCall> calls;
   auto* proxy = NetCreate<RecordingProxy>(owner_, calls);
@@ -137,32 +149,20 @@ TEST_F(ProxyTest, TheBaseRefusesBindAndUDP) {
   rtl::String ip;
   std::uint16_t port = 0;
   TNetIPVersion version = Id_IPv4;
-  const std::function<void()> bind[] = {
-      [&] { proxy->RequestBind(*handler, u"h", 1, Id_IPv4); },
-      [&] { proxy->WaitForInbound(*handler, 0); },
-  };
-  for (const auto& call : bind) {
-    try {
-      call();
-      FAIL() << "the base bound";
-    } catch (const ENetTransparentProxyCantBind& e) {
-      EXPECT_EQ(rtl::String(e.Message()), u"Transparent proxy cannot bind.");
-    }
-  }
-  const std::function<void()> udp[] = {
-      [&] { proxy->OpenUDPRelay(handle, u"h", 1, Id_IPv4); },
-      [&] { proxy->CloseUDPRelay(handle); },
-      [&] { proxy->ReceiveUDPFrom(handle, buffer, ip, port, version, 0); },
-      [&] { proxy->SendUDPTo(handle, u"h", 1, Id_IPv4, buffer); },
-  };
-  for (const auto& call : udp) {
-    try {
-      call();
-      FAIL() << "the base relayed UDP";
-    } catch (const ENetTransparentProxyUDPNotSupported& e) {
-      EXPECT_EQ(rtl::String(e.Message()), u"UDP Not supported by this proxy.");
-    }
-  }
+  ExpectEach<ENetTransparentProxyCantBind>(
+      {
+          [&] { proxy->RequestBind(*handler, u"h", 1, Id_IPv4); },
+          [&] { proxy->WaitForInbound(*handler, 0); },
+      },
+      u"Transparent proxy cannot bind.");
+  ExpectEach<ENetTransparentProxyUDPNotSupported>(
+      {
+          [&] { proxy->OpenUDPRelay(handle, u"h", 1, Id_IPv4); },
+          [&] { proxy->CloseUDPRelay(handle); },
+          [&] { proxy->ReceiveUDPFrom(handle, buffer, ip, port, version, 0); },
+          [&] { proxy->SendUDPTo(handle, u"h", 1, Id_IPv4, buffer); },
+      },
+      u"UDP Not supported by this proxy.");
 }
 
 TEST_F(ProxyTest, SocksDefaultsAndCopy) {

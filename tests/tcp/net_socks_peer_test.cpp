@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "net_exception.h"
-#include "net_io_handler_stack.h"
-#include "net_socks.h"
-#include "net_stack_fixture.h"
+#include "net_proxy_fixture.h"
 #include "posix_helpers.h"
 #include "socks_test_peers.h"
 
@@ -24,21 +22,8 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 Bytes Text(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
-class SocksPeerTest : public NetStackFixture {
+class SocksPeerTest : public NetProxyFixture {
  protected:
-  void SetUp() override {
-    NetStackFixture::SetUp();
-    owner_ = ui::Create<ui::TComponent>(nullptr);
-    handler_ = NetCreate<TNetIOHandlerStack>(owner_);
-    handler_->SetConnectTimeout(5000);
-    handler_->SetReadTimeout(3000);
-    proxy_ = NetCreate<TNetSocksInfo>(owner_);
-    proxy_->SetHost(u"127.0.0.1");
-  }
-  void TearDown() override {
-    ui::Free(owner_);
-    NetStackFixture::TearDown();
-  }
   // The handler's target is host:port; its socket goes to the peer.
   void ConnectThrough(const ScriptedPeer& peer, TSocksVersion version, const rtl::String& host, std::uint16_t port) {
     proxy_->SetPort(static_cast<std::uint16_t>(peer.Port()));
@@ -58,10 +43,6 @@ class SocksPeerTest : public NetStackFixture {
     }
     return {};
   }
-
-  ui::TComponent* owner_ = nullptr;
-  TNetIOHandlerStack* handler_ = nullptr;
-  TNetSocksInfo* proxy_ = nullptr;
 };
 
 const Bytes kGranted4{0, 90, 0, 0, 0, 0, 0, 0};

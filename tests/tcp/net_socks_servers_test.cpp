@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "net_exception.h"
-#include "net_io_handler_stack.h"
-#include "net_socks.h"
-#include "net_stack_fixture.h"
+#include "net_proxy_fixture.h"
 #include "net_tcp_client.h"
 #include "posix_helpers.h"
 #include "socks_test_peers.h"
@@ -17,21 +15,11 @@ using namespace net;
 using testposix::Bytes;
 using testposix::SocksServer;
 
-class SocksServerTest : public NetStackFixture {
+class SocksServerTest : public NetProxyFixture {
  protected:
-  void SetUp() override {
-    NetStackFixture::SetUp();
-    owner_ = ui::Create<ui::TComponent>(nullptr);
-    proxy_ = NetCreate<TNetSocksInfo>(owner_);
-    proxy_->SetHost(u"127.0.0.1");
-    handler_ = NetCreate<TNetIOHandlerStack>(owner_);
-    handler_->SetConnectTimeout(5000);
-    handler_->SetReadTimeout(5000);
-  }
   void TearDown() override {
-    ui::Free(owner_);
+    NetProxyFixture::TearDown();
     server_.reset();
-    NetStackFixture::TearDown();
   }
   void StartServer(SocksServer::Kind kind, std::string user = {}, std::string password = {}) {
     server_ = std::make_unique<SocksServer>(kind, std::move(user), std::move(password));
@@ -59,9 +47,6 @@ class SocksServerTest : public NetStackFixture {
   }
 
   std::unique_ptr<SocksServer> server_;
-  ui::TComponent* owner_ = nullptr;
-  TNetSocksInfo* proxy_ = nullptr;
-  TNetIOHandlerStack* handler_ = nullptr;
 };
 
 TEST_F(SocksServerTest, DanteConnectsBySocks4And5) {
