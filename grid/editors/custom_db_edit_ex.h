@@ -213,6 +213,9 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public
   void MRUListCloseUp(ui::TObject* Sender, bool Accept);
   void MRUListControlMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
   bool MRUListVisible() const { return mruList_ && mruList_->DroppedDown(); }
+  // A cancel-mode notice from the editor itself or its drop-down keeps that
+  // drop-down open; one from anywhere else closes it.
+  bool CancelModeFromOutside(const ui::TMessage& Message, const ui::TWinControl* DropDownWindow) const;
   // The text of an empty editor: the mask's literals, or nothing.
   String EmptyText() const;
   void InplaceMove(const ui::TRect& Rect, bool Redraw);

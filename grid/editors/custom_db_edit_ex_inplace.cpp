@@ -310,19 +310,22 @@ bool TCustomDBEditEx::MRUWindowMessage(TMessage& Message) {
     case WM_KILLFOCUS:
       if (reinterpret_cast<TWinControl*>(Message.WParam) != list) mruList_->CloseUp(false);
       return false;
-    case CM_CANCELMODE: {
-      auto* sender = reinterpret_cast<TControl*>(Message.LParam);
-      auto inside = [](TControl* c, TWinControl* w) {
-        for (; c; c = c->Parent())
-          if (c == w) return true;
-        return false;
-      };
-      if (!inside(sender, this) && !inside(sender, list)) mruList_->CloseUp(false);
+    case CM_CANCELMODE:
+      if (CancelModeFromOutside(Message, list)) mruList_->CloseUp(false);
       return false;
-    }
     default:
       return false;
   }
+}
+
+bool TCustomDBEditEx::CancelModeFromOutside(const TMessage& Message, const TWinControl* DropDownWindow) const {
+  auto inside = [](const TControl* c, const TWinControl* w) {
+    for (; c; c = c->Parent())
+      if (c == w) return true;
+    return false;
+  };
+  auto* sender = reinterpret_cast<const TControl*>(Message.LParam);
+  return !inside(sender, this) && !inside(sender, DropDownWindow);
 }
 
 bool TCustomDBEditEx::IsUserTextMessage(std::uint32_t Msg) {
