@@ -84,6 +84,10 @@ TCustomDBComboBoxEx::~TCustomDBComboBoxEx() {
   keyItems_->OnChange = nullptr;
 }
 
+std::unique_ptr<TEditButtonEx> TCustomDBComboBoxEx::CreateEditButton() {
+  return std::make_unique<TVisibleEditButtonEx>(this);
+}
+
 std::unique_ptr<TDropDownBoxEx> TCustomDBComboBoxEx::CreateDropDownBox() {
   auto box = std::make_unique<TDropDownBoxEx>();
   box->SetRows(7);
@@ -457,7 +461,7 @@ void TCustomDBComboBoxEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   if (Key == 0) return;
   if (Key == VK_UP || Key == VK_DOWN) {
     const bool wholeSelected = SelStart() == 0 && SelLength() == static_cast<int>(EditText().size());
-    if ((!wordWrap_ || wholeSelected) && !ReadOnly() && !listVisible_ && TextMayChange()) {
+    if ((!WordWrap() || wholeSelected) && !ReadOnly() && !listVisible_ && TextMayChange()) {
       SelectNextValue(Key == VK_UP);
       Key = 0;
     }
@@ -707,16 +711,9 @@ void TCustomDBComboBoxEx::Dispatch(TMessage& Message) {
     case WM_KILLFOCUS:
       if (listVisible_) CloseUp(false);
       break;
-    case CM_CANCELMODE: {
-      auto* sender = reinterpret_cast<TControl*>(Message.LParam);
-      auto inside = [](TControl* c, TWinControl* w) {
-        for (; c; c = c->Parent())
-          if (c == w) return true;
-        return false;
-      };
-      if (listVisible_ && !inside(sender, this) && !inside(sender, popupListbox_)) CloseUp(false);
+    case CM_CANCELMODE:
+      if (listVisible_ && CancelModeFromOutside(Message, popupListbox_)) CloseUp(false);
       break;
-    }
     case WM_PASTE:
       if (keyBased_) {
         if (Clipboard()->HasFormat(CF_TEXT) || Clipboard()->HasFormat(CF_UNICODETEXT))
