@@ -254,30 +254,30 @@ int TCalculatorEx::LayoutClientWidth() const {
   return ComponentState().Contains(csReading) ? clientWidth_ : Width() - BorderExtent();
 }
 
-void TCalculatorEx::SetLayoutClientWidth(int Value) {
-  if (ComponentState().Contains(csReading)) {
-    clientWidth_ = Value;
-    scaleClientWidth_ = true;
-    return;
-  }
-  clientWidth_ = Value;
-  if (autoSize_) AdjustAutoSize();
-  else SetWidth(Value + BorderExtent());
-}
-
 int TCalculatorEx::LayoutClientHeight() const {
   return ComponentState().Contains(csReading) ? clientHeight_ : Height() - BorderExtent();
 }
 
-void TCalculatorEx::SetLayoutClientHeight(int Value) {
+void TCalculatorEx::SetLayoutClientWidth(int Value) { SetLayoutClientSize(clientWidth_, scaleClientWidth_, Value); }
+
+void TCalculatorEx::SetLayoutClientHeight(int Value) { SetLayoutClientSize(clientHeight_, scaleClientHeight_, Value); }
+
+void TCalculatorEx::SetLayoutClientSize(int& Size, bool& Scale, int Value) {
+  Size = Value;
+  // While the layout is read the size waits to be scaled with it.
   if (ComponentState().Contains(csReading)) {
-    clientHeight_ = Value;
-    scaleClientHeight_ = true;
+    Scale = true;
     return;
   }
-  clientHeight_ = Value;
-  if (autoSize_) AdjustAutoSize();
-  else SetHeight(Value + BorderExtent());
+  if (autoSize_) {
+    AdjustAutoSize();
+    return;
+  }
+  const int extent = BorderExtent();
+  if (&Size == &clientWidth_)
+    SetWidth(Value + extent);
+  else
+    SetHeight(Value + extent);
 }
 
 int TCalculatorEx::PixelsPerInch() const { return pixelsPerInch_ != 0 ? pixelsPerInch_ : ScreenPpi(); }

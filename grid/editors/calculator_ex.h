@@ -144,6 +144,7 @@ class TCalculatorEx : public ui::TCustomControl {
 
  private:
   void ScaleChildren(int M, int D);
+  void SetLayoutClientSize(int& Size, bool& Scale, int Value);
 
   TCalculatorEngineEx engine_;
   ui::TBorderStyle borderStyle_ = ui::bsNone;

@@ -381,7 +381,9 @@ TEST_F(PopupCalculator, FlatReachesEveryButton) {
   EXPECT_FALSE(popup->spEqual->Flat());
   popup->SetFlat(true);
   for (int n = 0; n < popup->ComponentCount(); ++n)
-    if (auto* b = dynamic_cast<TSpeedButtonEx*>(popup->Components(n))) EXPECT_TRUE(b->Flat()) << Utf8(b->Name());
+    if (auto* b = dynamic_cast<TSpeedButtonEx*>(popup->Components(n))) {
+      EXPECT_TRUE(b->Flat()) << Utf8(b->Name());
+    }
 }
 
 TEST_F(CalculatorControl, Screenshots) {

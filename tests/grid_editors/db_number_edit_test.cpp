@@ -197,6 +197,32 @@ TEST_F(DBNumberEdit, StepsRoundTiesToEvenAndHugeValuesPass) {
   EXPECT_EQ(edit->Value().AsDouble(), 12.51);
 }
 
+TEST_F(DBNumberEdit, WheelAndSpinButtonStepTheValue) {
+  Bind();
+  edit->EditButton()->SetStyle(grid::ebsUpDownEx);
+  edit->EditButton()->SetVisible(true);
+  Focus();
+  const auto wheel = [&](int Delta) {
+    edit->Perform(ui::WM_MOUSEWHEEL, static_cast<ui::WPARAM>(static_cast<std::uint16_t>(Delta)) << 16, 0);
+  };
+  wheel(120);
+  EXPECT_EQ(edit->Value().AsDouble(), 13.5);
+  EXPECT_EQ(ds.State(), dsEdit);
+  wheel(-240);
+  EXPECT_EQ(edit->Value().AsDouble(), 11.5);
+  ASSERT_EQ(edit->ButtonControlCount(), 1);
+  grid::TEditButtonControlEx* spin = edit->ButtonControl(0).EditButtonControl;
+  h.Click(spin, ui::Point(spin->Width() / 2, 2));
+  EXPECT_EQ(edit->Value().AsDouble(), 12.5);
+  h.Click(spin, ui::Point(spin->Width() / 2, spin->Height() - 3));
+  EXPECT_EQ(edit->Value().AsDouble(), 11.5);
+  EXPECT_FALSE(edit->CalculatorVisible());
+  edit->SetReadOnly(true);
+  wheel(120);
+  h.Click(spin, ui::Point(spin->Width() / 2, 2));
+  EXPECT_EQ(edit->Value().AsDouble(), 11.5);
+}
+
 TEST_F(DBNumberEdit, BoundValueReachesTheFieldAndDisplaysWithItsFormat) {
   static_cast<TFloatField*>(F())->SetDisplayFormat(u"0.000");
   Bind();
