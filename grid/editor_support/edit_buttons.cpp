@@ -100,11 +100,12 @@ void TEditButtonActionLinkEx::Update() {
 
 // --- settings of one button ---------------------------------------------------------
 
-namespace {
-const std::vector<std::string> kEditButtonStyleNames = {"ebsDropDownEx", "ebsEllipsisEx",    "ebsGlyphEx",
-                                                        "ebsUpDownEx",   "ebsPlusEx",        "ebsMinusEx",
-                                                        "ebsAltDropDownEx", "ebsAltUpDownEx"};
-}  // namespace
+const std::vector<std::string>& EditButtonStyleNames() {
+  static const std::vector<std::string> names = {"ebsDropDownEx", "ebsEllipsisEx",    "ebsGlyphEx",
+                                                 "ebsUpDownEx",   "ebsPlusEx",        "ebsMinusEx",
+                                                 "ebsAltDropDownEx", "ebsAltUpDownEx"};
+  return names;
+}
 
 const TClassInfo& TEditButtonEx::StaticClassInfo() {
   static const TClassInfo info =
@@ -116,7 +117,7 @@ const TClassInfo& TEditButtonEx::StaticClassInfo() {
           .Str("Hint", &TEditButtonEx::Hint, &TEditButtonEx::SetHint)
           .Integer("NumGlyphs", &TEditButtonEx::NumGlyphs, &TEditButtonEx::SetNumGlyphs, 1)
           .Integer("ShortCut", &TEditButtonEx::ShortCut, &TEditButtonEx::SetShortCut, 0)
-          .Enum("Style", "TEditButtonStyleEx", kEditButtonStyleNames, &TEditButtonEx::Style, &TEditButtonEx::SetStyle,
+          .Enum("Style", "TEditButtonStyleEx", EditButtonStyleNames(), &TEditButtonEx::Style, &TEditButtonEx::SetStyle,
                 ebsDropDownEx)
           .Boolean("Visible", &TEditButtonEx::Visible, &TEditButtonEx::SetVisible, 0)
           .Integer("Width", &TEditButtonEx::Width, &TEditButtonEx::SetWidth, 0)

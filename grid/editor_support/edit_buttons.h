@@ -18,6 +18,8 @@ enum TEditButtonStyleEx : std::uint8_t {
 };
 // The face a style paints with (ebsGlyphEx paints itself).
 TDrawButtonControlStyleEx EditButtonFaceStyle(TEditButtonStyleEx Style);
+// The style names published properties read and write.
+const std::vector<std::string>& EditButtonStyleNames();
 // The styles split into an upper and a lower half.
 inline bool IsTwoHalfStyle(TEditButtonStyleEx Style) { return Style == ebsUpDownEx || Style == ebsAltUpDownEx; }
 

@@ -9,6 +9,7 @@
 #include "button_faces.h"
 #include "dataset.h"
 #include "fields.h"
+#include "grid_messages.h"
 #include "ui.h"
 
 namespace grid {
@@ -17,10 +18,8 @@ enum class TVariantRelationshipEx { Equal = 0, LessThan = 1, GreaterThan = 2, No
 enum TDropDownAlign { daLeft, daRight, daCenter };
 enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
 
-// Sent to a drop-down to move its size grip; WParam is a TSizeGripChangePosition.
-constexpr std::uint32_t WM_SIZEGRIPCHANGEPOSITION = ui::WM_USER + 100;
-// Closes a drop-down without accepting.
-constexpr std::uint32_t WM_POPUPCLOSEUP = ui::WM_USER + 101;
+// WM_SIZEGRIPCHANGEPOSITION (WParam: a TSizeGripChangePosition) and
+// WM_POPUPCLOSEUP come from grid_messages.h.
 
 bool VariantsEqual(const rtl::Variant& V1, const rtl::Variant& V2);
 TVariantRelationshipEx CompareVariantValues(const rtl::Variant& V1, const rtl::Variant& V2);

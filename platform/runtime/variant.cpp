@@ -542,6 +542,7 @@ String VarTypeAsText(TVarType type) {
     case varDate: base = u"Date"; break;
     case varOleStr: base = u"OleStr"; break;
     case varBoolean: base = u"Boolean"; break;
+    case varError: base = u"Error"; break;
     case varVariant: base = u"Variant"; break;
     case varInt64: base = u"Int64"; break;
     case varString: base = u"String"; break;

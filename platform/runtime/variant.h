@@ -32,6 +32,7 @@ constexpr TVarType varDouble = 0x0005;
 constexpr TVarType varCurrency = 0x0006;
 constexpr TVarType varDate = 0x0007;
 constexpr TVarType varOleStr = 0x0008;
+constexpr TVarType varError = 0x000A;    // an error code (a missing or failed value)
 constexpr TVarType varBoolean = 0x000B;
 constexpr TVarType varVariant = 0x000C;
 constexpr TVarType varInt64 = 0x0014;
@@ -68,11 +69,16 @@ class Variant {
   static Variant FromDate(TDateTime v);
   static Variant Null();
   static Variant Unassigned() { return Variant(); }
+  // An error value; it converts to nothing, so readers must test IsError.
+  static Variant Error(std::int32_t Code) { return Variant(varError, Storage(std::int64_t{Code})); }
 
   TVarType VarType() const { return type_; }
   TVarType BaseType() const { return type_ & varTypeMask; }
   bool IsNull() const { return type_ == varNull; }
   bool IsEmpty() const { return type_ == varEmpty; }
+  bool IsError() const { return type_ == varError; }
+  // The code of an error value.
+  std::int32_t ErrorCode() const { return IsError() ? static_cast<std::int32_t>(std::get<std::int64_t>(value_)) : 0; }
   bool IsArray() const { return (type_ & varArray) != 0; }
   bool IsText() const { return type_ == varString || type_ == varUString || type_ == varOleStr; }
   bool IsNumeric() const;  // integer, float or currency kinds

@@ -250,6 +250,9 @@ bool PaintParentBackground(TControl* Control, TCanvas* Canvas) {
   if (!parent) return false;
   QPainter* p = Canvas ? Canvas->AttachedPainter() : nullptr;
   if (!p || !parent->HandleAllocated()) return true;
+  // A graphic control is painted inside its parent's paint, over the
+  // background already laid: rendering the parent again would recurse.
+  if (dynamic_cast<TGraphicControl*>(Control)) return true;
   QWidget* source = parent->ClientWidget();
   // The parent's own painting only: its windowed children (this control
   // among them) are left out, so the paint cannot come back here.

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QTest>
@@ -235,6 +236,27 @@ std::string Harness::SaveScreenshot(ui::TWinControl* c, const std::string& Name,
   QDir().mkpath(QString::fromStdString(dir));
   std::string path = dir + "/" + Name + ".png";
   QPixmap pm = c->Widget()->grab();
+  EXPECT_TRUE(pm.save(QString::fromStdString(path), "PNG")) << path;
+  return path;
+}
+
+std::string Harness::SaveScreenshot(const std::vector<ui::TWinControl*>& Windows, const std::string& Name) {
+  const std::string dir = ScreenshotDir();
+  QDir().mkpath(QString::fromStdString(dir));
+  std::string path = dir + "/" + Name + ".png";
+  QRect area;
+  for (ui::TWinControl* c : Windows) {
+    QWidget* w = c->Widget();
+    area |= QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+  }
+  QPixmap pm(area.size());
+  pm.fill(Qt::white);
+  QPainter p(&pm);
+  for (ui::TWinControl* c : Windows) {
+    QWidget* w = c->Widget();
+    p.drawPixmap(w->mapToGlobal(QPoint(0, 0)) - area.topLeft(), w->grab());
+  }
+  p.end();
   EXPECT_TRUE(pm.save(QString::fromStdString(path), "PNG")) << path;
   return path;
 }

@@ -75,6 +75,9 @@ class Harness {
   // Saves what the control shows as <Name>.png in Folder (default: the
   // build tree's screenshots/); returns the path.
   std::string SaveScreenshot(ui::TWinControl* Control, const std::string& Name, const std::string& Folder = {});
+  // Saves several windows as they lie on the screen (a form with its open
+  // drop-down) in one picture, on a white ground.
+  std::string SaveScreenshot(const std::vector<ui::TWinControl*>& Windows, const std::string& Name);
 
   // A modal loop still running after this many real milliseconds is ended
   // with mrCancel and the test fails.
