@@ -142,6 +142,10 @@ function(jq_speed_up_targets)
     if(JQ_UNITY_BUILD AND NOT no_unity AND batchable GREATER 1)
       set_target_properties(${t} PROPERTIES
         UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${JQ_UNITY_BATCH_SIZE})
+      # A batch includes its sources, so g++ takes a class of one of them whose
+      # members use that file's anonymous namespace for a header's class and
+      # warns of a linkage problem that a single unit cannot have.
+      target_compile_options(${t} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wno-subobject-linkage>)
       math(EXPR units "${n} - ${batchable} + (${batchable} + ${JQ_UNITY_BATCH_SIZE} - 1) / ${JQ_UNITY_BATCH_SIZE}")
     endif()
 
