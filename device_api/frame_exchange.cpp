@@ -5,8 +5,6 @@
 namespace jq {
 namespace {
 
-constexpr uint8_t Head0 = 0xAA, Head1 = 0x55;
-
 uint16_t Request_Index(const TRequest_Frame& frame) {
   return static_cast<uint16_t>(frame[4] | frame[5] << 8);
 }

@@ -2,8 +2,6 @@
 
 namespace jq {
 namespace {
-constexpr uint8_t Head0 = 0xAA, Head1 = 0x55, Tail0 = 0xCC, Tail1 = 0x33;
-
 uint8_t Sum(const uint8_t* data, size_t from, size_t to) {
   unsigned sum = 0;
   for (size_t i = from; i <= to; ++i) sum += data[i];

@@ -10,6 +10,8 @@
 namespace jq {
 
 constexpr size_t Request_Frame_Size = 13;
+// Frame markers, shared by the frame builder and the reply scanner.
+constexpr uint8_t Head0 = 0xAA, Head1 = 0x55, Tail0 = 0xCC, Tail1 = 0x33;
 constexpr size_t Reply_Frame_Size = 14;
 
 using TRequest_Frame = std::array<uint8_t, Request_Frame_Size>;
