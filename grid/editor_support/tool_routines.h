@@ -21,6 +21,9 @@ enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom 
 constexpr std::uint32_t WM_SIZEGRIPCHANGEPOSITION = ui::WM_USER + 100;
 // Closes a drop-down without accepting.
 constexpr std::uint32_t WM_POPUPCLOSEUP = ui::WM_USER + 101;
+// Posted by an editor to itself once its drop-down has closed; WParam is the
+// tag of its main button.
+constexpr std::uint32_t WM_EDITDROPDOWNCLOSED = ui::WM_USER + 102;
 
 bool VariantsEqual(const rtl::Variant& V1, const rtl::Variant& V2);
 TVariantRelationshipEx CompareVariantValues(const rtl::Variant& V1, const rtl::Variant& V2);

@@ -16,6 +16,7 @@ namespace grid {
 enum TDBEditExValue { evAlignmentEx, evEditMaskEx };
 
 using TUpdateDataEventEx = std::function<void(ui::TObject* Sender, bool& Handled)>;
+using TCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>;
 
 class TCustomDBEditEx : public ui::TCustomMaskEdit {
  public:
