@@ -58,6 +58,8 @@ bool Inside(TControl* C, TWinControl* W) {
 }  // namespace
 
 TCustomDBDateTimeEditEx::TCustomDBDateTimeEditEx(TComponent* AOwner) : TCustomDBEditEx(AOwner) {
+  // The text is a date, never the component's name.
+  SetControlStyle(ControlStyle() - csSetCaption);
   value_ = Variant::Null();
   UpdateFourDigitYear();
   UpdateMask();

@@ -68,7 +68,11 @@ struct DBDateTimeEdit : ::testing::Test {
     edit->SetDataField(u"D");
   }
   void Focus() {
+    // The first control gets the focus with the window, without entering;
+    // coming from the other one enters the editor for real.
     h.Show(form);
+    other->SetFocus();
+    h.ProcessEvents();
     edit->SetFocus();
     h.ProcessEvents();
     ASSERT_TRUE(edit->Focused());
@@ -228,6 +232,19 @@ TEST_F(DBDateTimeEdit, ArrowsWheelAndButtonStepTheElementAtTheCaret) {
   EXPECT_EQ(Utf8(edit->EditText().substr(0, 2)), "05");
 }
 
+TEST_F(DBDateTimeEdit, LeftAndRightLeaveASelectedElementAtItsEdges) {
+  edit->SetValue(Variant::FromDate(DT(2020, 5, 6)));
+  Focus();
+  for (std::uint16_t key : {ui::VK_LEFT, ui::VK_RIGHT}) {
+    edit->SetSelStart(3);
+    edit->SetSelLength(2);
+    h.Key(edit, key);
+    EXPECT_EQ(edit->SelLength(), 0);
+    EXPECT_EQ(edit->SelStart(), key == ui::VK_LEFT ? 2 : 5);
+  }
+  EXPECT_EQ(Utf8(edit->EditText()), "05/06/2020");
+}
+
 TEST_F(DBDateTimeEdit, SeparatorKeySelectsTheNextElement) {
   edit->SetKind(grid::dtkDateTimeEx);
   Focus();
@@ -312,12 +329,54 @@ TEST_F(DBDateTimeEdit, WritesOnlyTheShownPartsIntoTheDateField) {
   EXPECT_EQ(Utf8(edit->EditText()), "  /  /    ");
 }
 
+TEST_F(DBDateTimeEdit, LocaleYearDigitsAreNoticedOnFocus) {
+  EXPECT_TRUE(edit->FourDigitYear());
+  edit->SetValue(Variant::FromDate(DT(2020, 5, 6)));
+  rtl::FormatSettings().ShortDateFormat = u"d/m/yy";
+  EXPECT_EQ(Utf8(edit->EditFormat()), "MM/DD/YYYY");
+  Focus();
+  EXPECT_FALSE(edit->FourDigitYear());
+  EXPECT_EQ(Utf8(edit->EditFormat()), "DD/MM/YY");
+  EXPECT_EQ(Value(), DT(2020, 5, 6));
+  EXPECT_EQ(Utf8(edit->EditText()), "06/05/20");
+}
+
+TEST_F(DBDateTimeEdit, RecentValuesAndCopiesFollowTheFormat) {
+  edit->SetKind(grid::dtkDateTimeEx);
+  Bind();
+  // A copy painted for another record shows that record's field.
+  edit->SetControlState(edit->ControlState() + ui::csPaintCopy);
+  EXPECT_EQ(Utf8(edit->DisplayTextForPaintCopy()), "05/06/2020 08:15:30");
+  ds.Edit();
+  F()->Clear();
+  EXPECT_EQ(Utf8(edit->DisplayTextForPaintCopy()), "");
+  ds.Cancel();
+  edit->SetControlState(edit->ControlState() - ui::csPaintCopy);
+  EXPECT_EQ(Utf8(edit->DisplayTextForPaintCopy()), "05/06/2020 08:15:30");
+
+  // Typed so far: "05/0", blanks and separators at the end do not count.
+  edit->SetEditFormat(u"MM/DD/YYYY");
+  edit->SetDataSource(nullptr);
+  edit->SetDataField(String());
+  Focus();
+  edit->SelectAll();
+  h.Type(edit, u"050");
+  ASSERT_EQ(Utf8(edit->EditText()), "05/0 /    ");
+  const std::pair<const char16_t*, bool> items[] = {
+      {u"05/06/2020", true}, {u"05/16/2020", false}, {u"06/05/2020", false}, {u"05/0", true}, {u"05", false}};
+  for (const auto& [item, accepted] : items) {
+    bool accept = !accepted;
+    edit->FilterMRUItem(item, accept);
+    EXPECT_EQ(accept, accepted) << Utf8(item);
+  }
+}
+
 TEST_F(DBDateTimeEdit, FailedExitKeepsTheFocusAndTheField) {
   edit->SetEditFormat(String());  // free text
   Bind();
+  Focus();
   int exits = 0;
   edit->OnExit = [&](ui::TObject*) { ++exits; };
-  Focus();
   edit->SelectAll();
   h.Type(edit, u"someday");
   EXPECT_TRUE(edit->Value().IsNull());
