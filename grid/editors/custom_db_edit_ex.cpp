@@ -1,8 +1,12 @@
 #include "custom_db_edit_ex.h"
 
+#include "button_faces.h"
 #include "data_source.h"
 #include "dataset.h"
 #include "keys.h"
+#include "menus.h"
+#include "themes.h"
+#include "tool_routines.h"
 
 namespace grid {
 
@@ -32,9 +36,13 @@ TAlignment FieldAlignment(const db::TField* F) {
 }  // namespace
 
 TCustomDBEditEx::TCustomDBEditEx(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
+  SetControlStyle(ControlStyle() + csCaptureMouse + csReplicatable);
   dataLink_ = CreateDataLink();
   dataLink_->SetControl(this);
-  dataLink_->OnDataChange = [this](TObject*) { DataChanged(); };
+  dataLink_->OnDataChange = [this](TObject*) {
+    DataChanged();
+    UpdateEditButtonControlsState();
+  };
   dataLink_->OnEditingChange = [this](TObject*) { ReflectEditingState(); };
   dataLink_->OnUpdateData = [this](TObject*) { UpdateData(); };
   dataLink_->OnActiveChange = [this](TObject*) { ActiveChanged(); };
@@ -48,6 +56,13 @@ TCustomDBEditEx::~TCustomDBEditEx() {
   dataLink_->OnUpdateData = nullptr;
   dataLink_->OnActiveChange = nullptr;
   dataLink_->SetDataSource(nullptr);
+  // Button controls are children and go with the editor; the settings must
+  // not ask for a re-layout on the way out.
+  if (editButton_) editButton_->OnChanged = nullptr;
+  if (editButtons_) editButtons_->OnChanged = nullptr;
+  editImage_.reset();
+  editButton_.reset();
+  editButtons_.reset();
 }
 
 std::unique_ptr<TFieldDataLinkEx> TCustomDBEditEx::CreateDataLink() {
@@ -72,11 +87,20 @@ Variant TCustomDBEditEx::Value() const {
 
 bool TCustomDBEditEx::IsValidChar(char16_t Key) const { return !Field() || Field()->IsValidChar(Key); }
 
-void TCustomDBEditEx::ActiveChanged() { ResetMaxLength(); }
+void TCustomDBEditEx::ActiveChanged() {
+  ResetMaxLength();
+  UpdateEditButtonControlsState();
+}
 
-void TCustomDBEditEx::CloseUp(bool) { droppedDown_ = false; }
+void TCustomDBEditEx::CloseUp(bool) {
+  droppedDown_ = false;
+  if (ButtonControlCount() > 0) editButtonControlList_[0].EditButtonControl->SetAlwaysDown(false);
+}
 
-void TCustomDBEditEx::DropDown() { droppedDown_ = true; }
+void TCustomDBEditEx::DropDown() {
+  droppedDown_ = true;
+  if (ButtonControlCount() > 0) editButtonControlList_[0].EditButtonControl->SetAlwaysDown(true);
+}
 
 void TCustomDBEditEx::PutText(const String& Value) { TCustomMaskEdit::SetTextInternal(Value); }
 
@@ -159,7 +183,8 @@ void TCustomDBEditEx::SetAlignment(TAlignment Value) {
   if (assignedAlignment_ && alignment_ == Value) return;
   alignment_ = Value;
   assignedAlignment_ = true;
-  SetTextAlignment(Value);
+  if (!IsLoading() && HandleAllocated()) RecreateWnd();
+  Invalidate();
 }
 
 void TCustomDBEditEx::SetReadOnly(bool Value) {
@@ -200,7 +225,7 @@ void TCustomDBEditEx::DataChanged() {
   if (db::TField* f = Field()) {
     if (assignedAlignment_ && FieldAlignment(f) != alignment_) Invalidate();
     if (!assignedEditMask_ && EditMask() != f->EditMask()) TCustomMaskEdit::SetEditMask(f->EditMask());
-    SetTextAlignment(Alignment());
+    SetTextAlignment(WindowAlignment());
     if (!Designing() && IsStringField(f) && MaxLength() == 0) SetMaxLength(f->Size());
     // Starting to edit reloads the same text; the user's selection must
     // survive it, or the key that started editing lands in the wrong place.
@@ -222,7 +247,7 @@ void TCustomDBEditEx::DataChanged() {
     keepSelection();
   } else {
     if (!assignedEditMask_ && !EditMask().empty()) TCustomMaskEdit::SetEditMask(String());
-    SetTextAlignment(Alignment());
+    SetTextAlignment(WindowAlignment());
     if (dataLink_->DataIndepended()) {
       String text;
       const Variant& v = dataLink_->DataIndependentValue;
@@ -269,23 +294,34 @@ void TCustomDBEditEx::Change() {
   dataLink_->Modified();
   SetModified(true);
   TCustomMaskEdit::Change();
+  UpdateImageIndex();
 }
 
 void TCustomDBEditEx::Loaded() {
   TCustomMaskEdit::Loaded();
   ResetMaxLength();
   if (Designing()) DataChanged();
+  UpdateBorderActive();
 }
 
 void TCustomDBEditEx::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomMaskEdit::Notification(AComponent, Operation);
-  if (Operation == opRemove && dataLink_ && AComponent == DataSource()) SetDataSource(nullptr);
+  if (Operation != opRemove) return;
+  if (dataLink_ && AComponent == DataSource()) SetDataSource(nullptr);
+  if (editImage_ && AComponent == editImage_->Images()) editImage_->SetImages(nullptr);
+  auto clearMenu = [AComponent](TEditButtonEx* B) {
+    if (B && B->DropdownMenu() == AComponent) B->SetDropdownMenu(nullptr);
+  };
+  clearMenu(editButton_.get());
+  if (editButtons_)
+    for (int i = 0; i < editButtons_->Count(); ++i) clearMenu(editButtons_->Items(i));
 }
 
 void TCustomDBEditEx::DoEnter() {
   SetFocused(true);
   TCustomMaskEdit::DoEnter();
   if (autoSelect_ && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
+  UpdateBorderActive();
 }
 
 void TCustomDBEditEx::KeepCaretInMask() {
@@ -308,6 +344,7 @@ void TCustomDBEditEx::DoExit() {
   }
   SetFocused(false);
   KeepCaretInMask();
+  UpdateBorderActive();
 }
 
 void TCustomDBEditEx::StartEditing() {
@@ -317,6 +354,11 @@ void TCustomDBEditEx::StartEditing() {
 void TCustomDBEditEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   TCustomMaskEdit::DoKeyDown(Key, Shift);
   if (Key == 0) return;
+  auto alive = alive_;
+  if (PressButtonByShortCut(Key, Shift)) {
+    if (*alive) Key = 0;
+    return;
+  }
   const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
   if (Key == 'A' && ctrl && !shift && !alt) {
     SelectAll();
@@ -348,6 +390,39 @@ void TCustomDBEditEx::DoKeyPress(char16_t& Key) {
 
 void TCustomDBEditEx::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_POPUPCLOSEUP:
+      if (HandleAllocated()) RecreateWnd();
+      return;
+    case CM_MOUSEENTER:
+      SetMouseAbove(true);
+      break;
+    case CM_MOUSELEAVE:
+      SetMouseAbove(false);
+      break;
+    case WM_KILLFOCUS:
+    case CM_CANCELMODE:
+      CancelButtonCapture();
+      break;
+    case CM_SYSCOLORCHANGE:
+      FlushButtonBitmapCache();
+      break;
+    case WM_MOUSEMOVE: {
+      const TPoint p{XPos(Message.LParam), YPos(Message.LParam)};
+      const bool overParts = ButtonsRect().Contains(p) || ImageRect().Contains(p);
+      ShowControlCursor(this, overParts ? crArrow : crDefault);
+      break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      // The edit window must not move its caret for a press beside the text.
+      const TPoint p{XPos(Message.LParam), YPos(Message.LParam)};
+      if (!MouseCapture() && (ButtonsRect().Contains(p) || ImageRect().Contains(p))) return;
+      break;
+    }
     case WM_CHAR: {
       // Enter, Tab and line feed are not text unless the editor wants them.
       auto ch = static_cast<char16_t>(Message.WParam);

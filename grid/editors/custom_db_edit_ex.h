@@ -7,9 +7,14 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "edit_buttons.h"
+#include "edit_image_ex.h"
 #include "field_data_link_ex.h"
 #include "mask_edit.h"
+#include "month_calendar.h"
+#include "shape.h"
 
 namespace grid {
 
@@ -17,8 +22,24 @@ enum TDBEditExValue { evAlignmentEx, evEditMaskEx };
 
 using TUpdateDataEventEx = std::function<void(ui::TObject* Sender, bool& Handled)>;
 using TCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>;
+using TOnCheckDrawRequiredStateEventEx = std::function<void(ui::TObject* Sender, bool& DrawState)>;
+using TGetImageIndexEventEx = std::function<void(ui::TObject* Sender, int& ImageIndex)>;
 
-class TCustomDBEditEx : public ui::TCustomMaskEdit {
+// One button of the editor with the line that separates it from the next.
+struct TEditButtonControlLineRec {
+  ui::TShape* ButtonLine = nullptr;
+  TEditButtonControlEx* EditButtonControl = nullptr;
+};
+
+// What the hint query of an editor answers: the text and where it shows.
+struct TEditHintInfoEx {
+  ui::String HintStr;
+  ui::TPoint HintPos;
+  // Measures the hint with the editor's font rather than the hint's own.
+  const ui::TFont* HintFont = nullptr;
+};
+
+class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx {
  public:
   explicit TCustomDBEditEx(ui::TComponent* AOwner);
   ~TCustomDBEditEx() override;
@@ -50,7 +71,7 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
   bool HighlightRequired() const { return highlightRequired_; }
   void SetHighlightRequired(bool Value) { highlightRequired_ = Value; }
   bool AlwaysShowBorder() const { return alwaysShowBorder_; }
-  void SetAlwaysShowBorder(bool Value) { alwaysShowBorder_ = Value; }
+  void SetAlwaysShowBorder(bool Value);
   bool AutoSelect() const { return autoSelect_; }
   void SetAutoSelect(bool Value) { autoSelect_ = Value; }
   bool WantReturns() const { return wantReturns_; }
@@ -71,21 +92,91 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
 
   TUpdateDataEventEx OnUpdateData;
 
-  // hooks for derived editors
-  virtual String DisplayTextForPaintCopy() const { return EditText(); }
+  // --- buttons, image and look
+  // The main button sits innermost, nearest the text; the further buttons
+  // follow outwards. Both are made on first use by the Create... factories,
+  // so an editor class gets its own kind of button by overriding them.
+  TEditButtonEx* EditButton() const;
+  void SetEditButton(const TEditButtonEx* Value) { EditButton()->Assign(Value); }
+  TEditButtonsEx* EditButtons() const;
+  void SetEditButtons(const TEditButtonsEx* Value) { EditButtons()->Assign(Value); }
+  TEditImageEx* EditImage() const;
+  ui::TImageList* Images() const { return EditImage()->Images(); }
+  // Assigning a list also shows the image.
+  void SetImages(ui::TImageList* Value);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool Value);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool Value);
+  void SetPasswordChar(char16_t Value);
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool Value);
+  bool Tooltips() const { return tooltips_; }
+  void SetTooltips(bool Value);
+  bool ShowHint() const { return ownShowHint_; }
+  void SetShowHint(bool Value);
+  bool BorderActive() const { return borderActive_; }
+  int ButtonWidth() const { return buttonWidth_; }
+  int ButtonHeight() const { return buttonHeight_; }
+  int ImageWidth() const { return imageWidth_; }
+  int ButtonControlCount() const { return static_cast<int>(editButtonControlList_.size()); }
+  const TEditButtonControlLineRec& ButtonControl(int Index) const { return editButtonControlList_.at(Index); }
+  // The area the text may use: the client area less buttons and image.
+  ui::TRect TextArea() const {
+    ui::TRect r;
+    TextAreaRect(r);
+    return r;
+  }
+  // Where the buttons and the image sit (client coordinates).
+  ui::TRect ButtonsRect() const;
+  ui::TRect ImageRect() const;
+  // The hint query: false when the editor shows no hint now.
+  virtual bool GetHintInfo(TEditHintInfoEx& Info) const;
+  // The text is wider or taller than the text area.
+  bool TextOverflows() const;
+
+  TButtonClickEventEx OnButtonClick;
+  TButtonDownEventEx OnButtonDown;
+  TOnCheckDrawRequiredStateEventEx OnCheckDrawRequiredState;
+  const TGetImageIndexEventEx& OnGetImageIndex() const { return onGetImageIndex_; }
+  // Setting the handler picks the image again at once.
+  void SetOnGetImageIndex(TGetImageIndexEventEx Value);
+
+  virtual String DisplayTextForPaintCopy() const;
+
+  // Closes whatever drop-down the editor has open (popups close through it).
+  void CloseUp(bool Accept) override;
 
  protected:
-  // hooks for derived editors
-  virtual void DefaultButtonDown(bool IsDownButton) { (void)IsDownButton; }
-  virtual void UpdateImageIndex() {}
+  virtual std::unique_ptr<TEditButtonEx> CreateEditButton();
+  virtual TEditButtonControlEx* CreateEditButtonControl();
+  virtual std::unique_ptr<TEditButtonsEx> CreateEditButtons();
+  virtual std::unique_ptr<TEditImageEx> CreateEditImage();
+  virtual void FitHeightToFont();
+  // The main button was pressed (IsDownButton: its lower half).
+  virtual void DefaultButtonDown(bool IsDownButton);
+  virtual void TextAreaRect(ui::TRect& Rect) const;
+  virtual void EditButtonClick(ui::TObject* Sender);
+  virtual void EditButtonDown(ui::TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void EditButtonMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y);
+  virtual void EditButtonMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  virtual void PaintRequiredState(ui::TCanvas* Canvas);
+  virtual void ApplyAutoHeight();
+  virtual void UpdateShowHint();
+  virtual void UpdateImageIndex();
+  virtual void UpdateEditButtonControlList();
+  virtual void UpdateEditButtonControlsState();
+  virtual void UpdateBorderActive();
+  void EditButtonChanged();
+  void UpdateEditRect();
   // The main edit button has one of the two-half (up-down) styles.
-  virtual bool MainButtonUpDown() const { return false; }
+  bool MainButtonUpDown() const { return IsTwoHalfStyle(EditButton()->Style()); }
   // The key with this shift state presses one of the edit buttons.
-  virtual bool IsEditButtonShortCut(std::uint16_t Key, ui::TShiftState Shift) const {
-    (void)Key;
-    (void)Shift;
-    return false;
-  }
+  bool IsEditButtonShortCut(std::uint16_t Key, ui::TShiftState Shift) const;
+  // The guard set by the press that opened a drop-down, so the click that
+  // ends the same press does not close it again.
+  bool NoClickCloseUp() const { return noClickCloseUp_; }
+  void SetNoClickCloseUp(bool Value) { noClickCloseUp_ = Value; }
 
   virtual bool EditButtonsActive() const;
   virtual std::unique_ptr<TFieldDataLinkEx> CreateDataLink();
@@ -96,7 +187,6 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
   virtual void ReadValue(Variant& Value) const;
   virtual bool IsValidChar(char16_t Key) const;
   virtual void ActiveChanged();
-  virtual void CloseUp(bool Accept);
   virtual void DataChanged();
   virtual void DropDown();
   virtual void ReflectEditingState() { UpdateEditReadOnly(); }
@@ -119,6 +209,12 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
   void DoKeyUp(std::uint16_t& Key, ui::TShiftState Shift) override;
   void DoKeyPress(char16_t& Key) override;
   void Dispatch(ui::TMessage& Message) override;
+  void InitWidget() override;
+  void PaintWindow(QWidget* Target, const ui::TRect& Area, const std::function<void()>& Base) override;
+  void SizeChanged(int OldWidth, int OldHeight) override;
+  void FontChanged() override;
+  void ColorChanged() override;
+  void EnabledChanged() override;
 
   bool DroppedDown() const { return droppedDown_; }
   bool Designing() const { return ComponentState().Contains(ui::csDesigning); }
@@ -129,6 +225,20 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
   void WriteThrough(const std::function<void()>& Put);
   void KeepCaretInMask();
   void StartEditing();
+  // The client rectangle inside the frame the edit window draws itself.
+  ui::TRect InnerClientRect() const;
+  int FrameWidth() const;
+  ui::TAlignment WindowAlignment() const;
+  // The edit's own text, drawn when the window would show it wrongly aligned.
+  void PaintText(ui::TCanvas* Canvas);
+  bool PaintsItself() const;
+  int ButtonControlIndex(ui::TObject* Sender) const;
+  TEditButtonEx* ButtonOfIndex(int Index) const;
+  bool PressButtonByShortCut(std::uint16_t Key, ui::TShiftState Shift);
+  void PopupDropdownMenu(TEditButtonEx* Button, TEditButtonControlEx* Control);
+  void CancelButtonCapture();
+  void SetMouseAbove(bool Value);
+  int CharHeight(const ui::TFont* Font) const;
 
   std::unique_ptr<TFieldDataLinkEx> dataLink_;
   ui::TAlignment alignment_ = ui::taLeftJustify;
@@ -141,8 +251,29 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit {
   bool wantReturns_ = false;
   bool wantTabs_ = false;
   bool dataPosting_ = false;
-  bool droppedDown_ = false;
   bool focused_ = false;
+
+  mutable std::unique_ptr<TEditButtonEx> editButton_;
+  mutable std::unique_ptr<TEditButtonsEx> editButtons_;
+  mutable std::unique_ptr<TEditImageEx> editImage_;
+  std::vector<TEditButtonControlLineRec> editButtonControlList_;
+  TGetImageIndexEventEx onGetImageIndex_;
+  bool flat_ = false;
+  bool wordWrap_ = false;
+  bool autoSize_ = true;
+  bool tooltips_ = false;
+  bool ownShowHint_ = false;
+  bool borderActive_ = false;
+  bool mouseAboveControl_ = false;
+  bool noClickCloseUp_ = false;
+  bool fixedHeight_ = false;
+  bool layingOutButtons_ = false;
+  int buttonWidth_ = 0;
+  int buttonHeight_ = 0;
+  int imageWidth_ = 0;
+
+ protected:
+  bool droppedDown_ = false;
 };
 
 }  // namespace grid

@@ -84,6 +84,10 @@ TCustomDBComboBoxEx::~TCustomDBComboBoxEx() {
   keyItems_->OnChange = nullptr;
 }
 
+std::unique_ptr<TEditButtonEx> TCustomDBComboBoxEx::CreateEditButton() {
+  return std::make_unique<TVisibleEditButtonEx>(this);
+}
+
 std::unique_ptr<TDropDownBoxEx> TCustomDBComboBoxEx::CreateDropDownBox() {
   auto box = std::make_unique<TDropDownBoxEx>();
   box->SetRows(7);
@@ -457,7 +461,7 @@ void TCustomDBComboBoxEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   if (Key == 0) return;
   if (Key == VK_UP || Key == VK_DOWN) {
     const bool wholeSelected = SelStart() == 0 && SelLength() == static_cast<int>(EditText().size());
-    if ((!wordWrap_ || wholeSelected) && !ReadOnly() && !listVisible_ && TextMayChange()) {
+    if ((!WordWrap() || wholeSelected) && !ReadOnly() && !listVisible_ && TextMayChange()) {
       SelectNextValue(Key == VK_UP);
       Key = 0;
     }

@@ -77,8 +77,6 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   // Every text the combo shows, typed, pasted or set, takes this case.
   TEditCharCase CharCase() const { return charCase_; }
   void SetCharCase(TEditCharCase Value);
-  bool WordWrap() const { return wordWrap_; }
-  void SetWordWrap(bool Value) { wordWrap_ = Value; }
 
   void Clear() override;
   void SelectNextValue(bool IsPrior);
@@ -100,6 +98,7 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   virtual bool AutoCompleteText(const String& Text);
   virtual void RequestItemsList();
   virtual void PutItemIndex(int Index);
+  std::unique_ptr<TEditButtonEx> CreateEditButton() override;
   // The press on the main button dragged into the open list: the list takes it over.
   bool DragIntoList(int X, int Y);
 
@@ -149,7 +148,6 @@ class TCustomDBComboBoxEx : public TCustomDBEditEx {
   bool keyBased_ = false;
   Variant varValue_;
   int defaultItemIndex_ = -1;
-  bool wordWrap_ = false;
   TEditCharCase charCase_ = ecNormal;
   bool casing_ = false;
   // Set by the press that opened the list, so the click ending it keeps it open.

@@ -197,7 +197,6 @@ void TCustomDBDateTimeEditEx::Change() {
     }
   }
   TCustomDBEditEx::Change();
-  UpdateImageIndex();
 }
 
 void TCustomDBDateTimeEditEx::DataChanged() {
@@ -207,10 +206,8 @@ void TCustomDBDateTimeEditEx::DataChanged() {
   const String before = EditText();
   if (db::TField* f = Field()) {
     if (IsAlignmentStored() && DefaultAlignment() != Alignment()) Invalidate();
-    SetTextAlignment(Alignment());
     PutValue(f->IsNull() ? Variant::Null() : f->Value());
   } else if (DataIndepended()) {
-    SetTextAlignment(Alignment());
     PutValue(DataLink()->DataIndependentValue);
   } else {
     PutValue(Variant::Null());
@@ -303,6 +300,10 @@ bool TCustomDBDateTimeEditEx::StepElement(bool Up) {
 
 bool TCustomDBDateTimeEditEx::StepAllowed(TShiftState Shift) {
   return Shift.Empty() && !ReadOnly() && IsMasked();
+}
+
+std::unique_ptr<TEditButtonEx> TCustomDBDateTimeEditEx::CreateEditButton() {
+  return std::make_unique<TVisibleEditButtonEx>(this);
 }
 
 void TCustomDBDateTimeEditEx::DefaultButtonDown(bool IsDownButton) {
@@ -432,7 +433,19 @@ void TCustomDBDateTimeEditEx::CloseUp(bool Accept) {
   if (OnCloseUp) OnCloseUp(this, Accept);
 }
 
+void TCustomDBDateTimeEditEx::EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) {
+  TCustomDBEditEx::EditButtonMouseMove(Sender, Shift, X, Y);
+  auto* button = dynamic_cast<TControl*>(Sender);
+  if (!calendarVisible_ || !button || !button->MouseCapture()) return;
+  const TPoint p = dropDownCalendar_->ScreenToClient(button->ClientToScreen(Point(X, Y)));
+  if (!dropDownCalendar_->ClientRect().Contains(p)) return;
+  button->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
+  dropDownCalendar_->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(p.X, p.Y));
+}
+
 bool TCustomDBDateTimeEditEx::KeyGoesToCalendar(std::uint16_t Key, TShiftState Shift) const {
+  // Alt+Down and the like still press their button (and close the calendar).
+  if (IsEditButtonShortCut(Key, Shift)) return false;
   switch (Key) {
     case VK_PRIOR:
     case VK_NEXT:

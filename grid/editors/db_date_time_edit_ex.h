@@ -13,7 +13,7 @@ namespace grid {
 
 enum TDateTimeKindEx { dtkDateEx, dtkTimeEx, dtkDateTimeEx, dtkCustomEx };
 
-class TCustomDBDateTimeEditEx : public TCustomDBEditEx, public IPopupOwnerEx {
+class TCustomDBDateTimeEditEx : public TCustomDBEditEx {
  public:
   explicit TCustomDBDateTimeEditEx(ui::TComponent* AOwner);
   ~TCustomDBDateTimeEditEx() override;
@@ -48,7 +48,10 @@ class TCustomDBDateTimeEditEx : public TCustomDBEditEx, public IPopupOwnerEx {
   TCloseUpEventEx OnCloseUp;
 
  protected:
+  std::unique_ptr<TEditButtonEx> CreateEditButton() override;
   void DefaultButtonDown(bool IsDownButton) override;
+  // A press on the main button dragged into the open calendar goes on there.
+  void EditButtonMouseMove(ui::TObject* Sender, ui::TShiftState Shift, int X, int Y) override;
   void DataChanged() override;
   void PutText(const String& Value) override;
   void PutValue(const Variant& Value) override;
