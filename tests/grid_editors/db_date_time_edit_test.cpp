@@ -453,6 +453,56 @@ TEST_F(DBDateTimeEdit, CalendarPicksTheDayAndKeepsTheTimeOfDay) {
   edit->CloseUp(false);
 }
 
+TEST_F(DBDateTimeEdit, ButtonAndAltDownOpenAndCloseTheCalendar) {
+  edit->SetValue(Variant::FromDate(DT(2020, 5, 6)));
+  Focus();
+  auto* button = edit->ButtonControl(0).EditButtonControl;
+  ASSERT_TRUE(button->Visible());
+  EXPECT_GT(edit->ButtonWidth(), 0);
+  h.Click(button);
+  EXPECT_TRUE(edit->CalendarVisible());  // the click ending the opening press keeps it open
+  h.Click(button);
+  EXPECT_FALSE(edit->CalendarVisible());
+  h.Key(edit, ui::VK_DOWN, ui::TShiftState{ui::ssAlt});
+  EXPECT_TRUE(edit->CalendarVisible());
+  h.Key(edit, ui::VK_DOWN, ui::TShiftState{ui::ssAlt});
+  EXPECT_FALSE(edit->CalendarVisible());
+  EXPECT_EQ(Value(), DT(2020, 5, 6));
+
+  // Pressing the button and dragging onto a day picks it on release.
+  h.MouseDown(button, ui::Point(3, 3));
+  ASSERT_TRUE(edit->CalendarVisible());
+  grid::TPopupMonthCalendarEx* cal = edit->DropDownCalendar();
+  const ui::TRect day = cal->DayRect(DT(2020, 5, 20));
+  const ui::TPoint centre = ui::Point((day.Left + day.Right) / 2, (day.Top + day.Bottom) / 2);
+  const ui::TPoint onDay = button->ScreenToClient(cal->ClientToScreen(centre));
+  h.MouseMove(button, onDay, ui::TShiftState{ui::ssLeft});
+  EXPECT_FALSE(button->MouseCapture());
+  EXPECT_EQ(cal->Date(), DT(2020, 5, 20));
+  h.MouseUp(cal, centre);
+  EXPECT_FALSE(edit->CalendarVisible());
+  EXPECT_EQ(Value(), DT(2020, 5, 20));
+}
+
+TEST_F(DBDateTimeEdit, UpDownButtonStepsTheElementAtTheCaret) {
+  edit->EditButton()->SetStyle(grid::ebsUpDownEx);
+  edit->SetValue(Variant::FromDate(DT(2020, 5, 6)));
+  Focus();
+  auto* button = edit->ButtonControl(0).EditButtonControl;
+  Caret(3);
+  h.Click(button, ui::Point(3, 2));  // upper half
+  EXPECT_EQ(Utf8(edit->EditText()), "05/07/2020");
+  EXPECT_EQ(edit->SelStart(), 3);
+  EXPECT_EQ(edit->SelLength(), 2);
+  h.Click(button, ui::Point(3, button->Height() - 2));
+  h.Click(button, ui::Point(3, button->Height() - 2));
+  EXPECT_EQ(Utf8(edit->EditText()), "05/05/2020");
+  EXPECT_FALSE(edit->CalendarVisible());
+  edit->SetReadOnly(true);
+  h.Click(button, ui::Point(3, 2));
+  EXPECT_EQ(Utf8(edit->EditText()), "05/05/2020");
+}
+
 TEST_F(DBDateTimeEdit, TypedCharactersGoToTheTextWhileTheCalendarIsOpen) {
   // The characters share their codes with navigation keys: ! Page Up,
   // " Page Down, & Up, ( Down, % Left, ' Right.
