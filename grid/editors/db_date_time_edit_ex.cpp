@@ -77,6 +77,7 @@ void TCustomDBDateTimeEditEx::SetKind(TDateTimeKindEx Value) {
   kind_ = Value;
   UpdateMask();
   DataChanged();
+  UpdateEditButtonControlsState();
 }
 
 void TCustomDBDateTimeEditEx::SetEditFormat(const String& Value) {
@@ -91,6 +92,7 @@ void TCustomDBDateTimeEditEx::SetEditFormat(const String& Value) {
   editFormat_ = Value;
   UpdateMask();
   DataChanged();
+  UpdateEditButtonControlsState();
 }
 
 void TCustomDBDateTimeEditEx::UpdateFourDigitYear() {
