@@ -285,14 +285,7 @@ bool TCustomDBDateTimeEditEx::StepElement(bool Up) {
   int length = 0, pos = SelStart() + 1;
   StepDateTimeElement(text, EditFormatToTemplate(editFormat_), Up, stepped, length, pos);
   if (length <= 0) return false;
-  internalTextSetting_ = true;
-  try {
-    TCustomDBEditEx::PutText(stepped);
-  } catch (...) {
-    internalTextSetting_ = false;
-    throw;
-  }
-  internalTextSetting_ = false;
+  PutInternalText(stepped);
   // The change notice above skipped reading the text; a step is a user edit.
   Change();
   SetSelStart(pos - 1);
@@ -447,21 +440,7 @@ void TCustomDBDateTimeEditEx::EditButtonMouseMove(TObject* Sender, TShiftState S
 
 bool TCustomDBDateTimeEditEx::KeyGoesToCalendar(std::uint16_t Key, TShiftState Shift) const {
   // Alt+Down and the like still press their button (and close the calendar).
-  if (IsEditButtonShortCut(Key, Shift)) return false;
-  switch (Key) {
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_LEFT:
-    case VK_RIGHT:
-      return true;
-    case VK_HOME:
-    case VK_END:
-      return Shift.Contains(ssCtrl);
-    default:
-      return false;
-  }
+  return !IsEditButtonShortCut(Key, Shift) && IsDropDownNavigationKey(Key, Shift, true);
 }
 
 void TCustomDBDateTimeEditEx::Dispatch(TMessage& Message) {
