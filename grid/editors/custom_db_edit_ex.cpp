@@ -46,6 +46,9 @@ TCustomDBEditEx::TCustomDBEditEx(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
   dataLink_->OnEditingChange = [this](TObject*) { ReflectEditingState(); };
   dataLink_->OnUpdateData = [this](TObject*) { UpdateData(); };
   dataLink_->OnActiveChange = [this](TObject*) { ActiveChanged(); };
+  mruList_ = std::make_unique<TMRUListEx>(this);
+  mruList_->OnSetDropDown = [this](TObject* Sender) { MRUListDropDown(Sender); };
+  mruList_->OnSetCloseUp = [this](TObject* Sender, bool Accept) { MRUListCloseUp(Sender, Accept); };
   UpdateEditReadOnly();
 }
 
@@ -63,6 +66,9 @@ TCustomDBEditEx::~TCustomDBEditEx() {
   editImage_.reset();
   editButton_.reset();
   editButtons_.reset();
+  if (mruListControl_) mruListControl_->OnMouseUp = nullptr;
+  mruList_->OnSetDropDown = nullptr;
+  mruList_->OnSetCloseUp = nullptr;
 }
 
 std::unique_ptr<TFieldDataLinkEx> TCustomDBEditEx::CreateDataLink() {
@@ -98,6 +104,7 @@ void TCustomDBEditEx::CloseUp(bool) {
 }
 
 void TCustomDBEditEx::DropDown() {
+  if (MRUListVisible()) mruList_->CloseUp(false);
   droppedDown_ = true;
   if (ButtonControlCount() > 0) editButtonControlList_[0].EditButtonControl->SetAlwaysDown(true);
 }
@@ -218,6 +225,7 @@ void TCustomDBEditEx::UpdateEditReadOnly() {
     db::TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
     writable = OnUpdateData && ds && (ds->State() == db::dsEdit || ds->State() == db::dsInsert);
   }
+  if (writable && inplaceMode_ && intfInplaceEditHolder_) writable = intfInplaceEditHolder_->InplaceEditCanModify(this);
   TCustomEdit::SetReadOnly(!writable);
 }
 
@@ -281,6 +289,7 @@ void TCustomDBEditEx::UpdateData() {
   }
   if (!handled) WriteFieldText();
   SetModified(false);
+  if (mruList_->AutoAdd() && mruList_->Active() && Showing()) mruList_->Add(Text());
 }
 
 void TCustomDBEditEx::SetFocused(bool Value) {
@@ -291,10 +300,28 @@ void TCustomDBEditEx::SetFocused(bool Value) {
 }
 
 void TCustomDBEditEx::Change() {
+  if (userMessageDepth_ > 0 || pendingUserChar_) userTextChanged_ = true;
   dataLink_->Modified();
   SetModified(true);
+  auto alive = alive_;
   TCustomMaskEdit::Change();
+  if (!*alive) return;
   UpdateImageIndex();
+  // A character the edit window takes after its message changes the text here.
+  if (userMessageDepth_ == 0 && pendingUserChar_) {
+    const char16_t ch = pendingUserChar_;
+    pendingUserChar_ = 0;
+    AfterUserTextChange(ch);
+  }
+}
+
+void TCustomDBEditEx::AfterUserTextChange(char16_t Ch) {
+  if (userTextChanged_) {
+    userTextChanged_ = false;
+    UserTextChanged();
+  }
+  if (Ch == 8 && mruList_->Active() && focused_ && !droppedDown_ && !MRUListVisible() && EditText() == EmptyText())
+    mruList_->DropDown();
 }
 
 void TCustomDBEditEx::Loaded() {
@@ -352,6 +379,10 @@ void TCustomDBEditEx::StartEditing() {
 }
 
 void TCustomDBEditEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
+  if (inplaceMode_ && intfInplaceEditHolder_) {
+    intfInplaceEditHolder_->InplaceEditKeyDown(this, Key, Shift);
+    if (Key == 0) return;
+  }
   TCustomMaskEdit::DoKeyDown(Key, Shift);
   if (Key == 0) return;
   auto alive = alive_;
@@ -370,9 +401,19 @@ void TCustomDBEditEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
     StartEditing();
 }
 
-void TCustomDBEditEx::DoKeyUp(std::uint16_t& Key, TShiftState Shift) { TCustomMaskEdit::DoKeyUp(Key, Shift); }
+void TCustomDBEditEx::DoKeyUp(std::uint16_t& Key, TShiftState Shift) {
+  if (inplaceMode_ && intfInplaceEditHolder_) {
+    intfInplaceEditHolder_->InplaceEditKeyUp(this, Key, Shift);
+    if (Key == 0) return;
+  }
+  TCustomMaskEdit::DoKeyUp(Key, Shift);
+}
 
 void TCustomDBEditEx::DoKeyPress(char16_t& Key) {
+  if (inplaceMode_ && intfInplaceEditHolder_) {
+    intfInplaceEditHolder_->InplaceEditKeyPress(this, Key);
+    if (Key == 0) return;
+  }
   TCustomMaskEdit::DoKeyPress(Key);
   if (Key == 0) return;
   if (Key >= 32 && Field() && !dataLink_->DataIndepended() && !IsValidChar(Key)) {
@@ -389,6 +430,34 @@ void TCustomDBEditEx::DoKeyPress(char16_t& Key) {
 }
 
 void TCustomDBEditEx::Dispatch(TMessage& Message) {
+  if (InplaceWindowMessage(Message) || MRUWindowMessage(Message)) return;
+  if (IsUserTextMessage(Message.Msg)) {
+    // The text changes the user makes open or refresh the recent-texts list
+    // once the edit window has taken them.
+    auto alive = alive_;
+    ++userMessageDepth_;
+    try {
+      DispatchEditMessage(Message);
+    } catch (...) {
+      if (*alive) --userMessageDepth_;
+      throw;
+    }
+    if (!*alive) return;
+    --userMessageDepth_;
+    const char16_t ch = Message.Msg == WM_CHAR ? static_cast<char16_t>(Message.WParam) : 0;
+    if (userMessageDepth_ == 0 && userTextChanged_) {
+      AfterUserTextChange(ch);
+    } else if (ch != 0 && Message.Result == 0) {
+      // The edit window inserts the character after this message.
+      pendingUserChar_ = ch;
+    }
+    return;
+  }
+  if (Message.Msg == WM_KEYUP) pendingUserChar_ = 0;
+  DispatchEditMessage(Message);
+}
+
+void TCustomDBEditEx::DispatchEditMessage(TMessage& Message) {
   switch (Message.Msg) {
     case WM_POPUPCLOSEUP:
       if (HandleAllocated()) RecreateWnd();
@@ -405,6 +474,16 @@ void TCustomDBEditEx::Dispatch(TMessage& Message) {
       break;
     case CM_SYSCOLORCHANGE:
       FlushButtonBitmapCache();
+      break;
+    case CM_WANTSPECIALKEY:
+      if (Message.WParam == VK_RETURN && inplaceMode_) {
+        Message.Result = 1;
+        return;
+      }
+      if (Message.WParam == VK_ESCAPE && Modified()) {
+        Message.Result = 1;
+        return;
+      }
       break;
     case WM_MOUSEMOVE: {
       const TPoint p{XPos(Message.LParam), YPos(Message.LParam)};

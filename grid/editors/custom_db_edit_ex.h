@@ -12,8 +12,10 @@
 #include "edit_buttons.h"
 #include "edit_image_ex.h"
 #include "field_data_link_ex.h"
+#include "inplace_edit_intf_ex.h"
 #include "mask_edit.h"
 #include "month_calendar.h"
+#include "mru_list.h"
 #include "shape.h"
 
 namespace grid {
@@ -39,7 +41,7 @@ struct TEditHintInfoEx {
   const ui::TFont* HintFont = nullptr;
 };
 
-class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx {
+class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public IInplaceEditorEx {
  public:
   explicit TCustomDBEditEx(ui::TComponent* AOwner);
   ~TCustomDBEditEx() override;
@@ -147,6 +149,31 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx {
   // Closes whatever drop-down the editor has open (popups close through it).
   void CloseUp(bool Accept) override;
 
+  // --- in-place mode: a holder shows and hides the editor over a rectangle
+  // of its own and sees the editor's messages and keys first.
+  ui::TWinControl* InplaceEditHolder() const { return inplaceEditHolder_; }
+  bool InplaceMode() const { return inplaceMode_; }
+  void SetInplaceEditHolder(ui::TWinControl* AHolder) override;
+  void Move(const ui::TRect& Loc);
+  void UpdateLoc(const ui::TRect& Loc);
+  void Hide();
+  bool Visible() const;
+  void SetVisible(bool Value) override;
+  void SetFocus() override;
+  void Deselect();
+  ui::TFont* QueryFont() override { return Font(); }
+  void ApplyBorderStyle(ui::TBorderStyle Value) override { SetBorderStyle(Value); }
+  void ApplyFont(const ui::TFont* Value) override { SetFont(Value); }
+  void ApplyColor(ui::TColor Value) override { SetColor(Value); }
+  void SetOnKeyPress(ui::TKeyPressEvent Value) override { OnKeyPress = std::move(Value); }
+  void SetOnExit(ui::TNotifyEvent Value) override { OnExit = std::move(Value); }
+
+  // --- the drop-down of recently entered texts
+  TMRUListEx* MRUList() const { return mruList_.get(); }
+  void SetMRUList(const TMRUListEx* Value) { mruList_->Assign(Value); }
+  // The list box, made on first use.
+  TMRUListboxEx* MRUListControl();
+
  protected:
   virtual std::unique_ptr<TEditButtonEx> CreateEditButton();
   virtual TEditButtonControlEx* CreateEditButtonControl();
@@ -177,6 +204,24 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx {
   // ends the same press does not close it again.
   bool NoClickCloseUp() const { return noClickCloseUp_; }
   void SetNoClickCloseUp(bool Value) { noClickCloseUp_ = Value; }
+
+  virtual TMRUListboxEx* CreateMRUListControl();
+  virtual void FilterMRUItem(const String& AText, bool& Accept);
+  virtual void MRUListControlResized(ui::TObject* Sender);
+  // The user changed the text (typing, pasting, deleting).
+  virtual void UserTextChanged();
+  void MRUListDropDown(ui::TObject* Sender);
+  void MRUListCloseUp(ui::TObject* Sender, bool Accept);
+  void MRUListControlMouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  bool MRUListVisible() const { return mruList_ && mruList_->DroppedDown(); }
+  // A cancel-mode notice from the editor itself or its drop-down keeps that
+  // drop-down open; one from anywhere else closes it.
+  bool CancelModeFromOutside(const ui::TMessage& Message, const ui::TWinControl* DropDownWindow) const;
+  // The text of an empty editor: the mask's literals, or nothing.
+  String EmptyText() const;
+  void InplaceMove(const ui::TRect& Rect, bool Redraw);
+  bool WidgetShouldBeVisible() const override;
+  void VisibleChanged() override;
 
   virtual bool EditButtonsActive() const;
   virtual std::unique_ptr<TFieldDataLinkEx> CreateDataLink();
@@ -237,6 +282,11 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx {
   bool PressButtonByShortCut(std::uint16_t Key, ui::TShiftState Shift);
   void PopupDropdownMenu(TEditButtonEx* Button, TEditButtonControlEx* Control);
   void CancelButtonCapture();
+  bool InplaceWindowMessage(ui::TMessage& Message);
+  void DispatchEditMessage(ui::TMessage& Message);
+  void AfterUserTextChange(char16_t Ch);
+  bool MRUWindowMessage(ui::TMessage& Message);
+  static bool IsUserTextMessage(std::uint32_t Msg);
   void SetMouseAbove(bool Value);
   int CharHeight(const ui::TFont* Font) const;
 
@@ -271,6 +321,21 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx {
   int buttonWidth_ = 0;
   int buttonHeight_ = 0;
   int imageWidth_ = 0;
+
+  ui::TWinControl* inplaceEditHolder_ = nullptr;
+  IInplaceEditHolderEx* intfInplaceEditHolder_ = nullptr;
+  bool inplaceMode_ = false;
+  bool inplaceShown_ = false;
+  std::unique_ptr<TMRUListEx> mruList_;
+  TMRUListboxEx* mruListControl_ = nullptr;
+  // A text change seen while a message of the user was handled.
+  bool userTextChanged_ = false;
+  int userMessageDepth_ = 0;
+  char16_t pendingUserChar_ = 0;
+  // The character that follows a key-down which closed the list is no text.
+  char16_t swallowChar_ = 0;
+  // The settings' own filter event while the editor filters through them.
+  const TFilterMRUItemEventEx* userFilter_ = nullptr;
 
  protected:
   bool droppedDown_ = false;

@@ -699,16 +699,9 @@ void TCustomDBComboBoxEx::Dispatch(TMessage& Message) {
     case WM_KILLFOCUS:
       if (listVisible_) CloseUp(false);
       break;
-    case CM_CANCELMODE: {
-      auto* sender = reinterpret_cast<TControl*>(Message.LParam);
-      auto inside = [](TControl* c, TWinControl* w) {
-        for (; c; c = c->Parent())
-          if (c == w) return true;
-        return false;
-      };
-      if (listVisible_ && !inside(sender, this) && !inside(sender, popupListbox_)) CloseUp(false);
+    case CM_CANCELMODE:
+      if (listVisible_ && CancelModeFromOutside(Message, popupListbox_)) CloseUp(false);
       break;
-    }
     case WM_PASTE:
       if (keyBased_) {
         if (Clipboard()->HasFormat(CF_TEXT) || Clipboard()->HasFormat(CF_UNICODETEXT))

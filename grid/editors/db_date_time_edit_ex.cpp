@@ -7,6 +7,7 @@
 #include "dataset.h"
 #include "exceptions.h"
 #include "grid_platform_shims.h"
+#include "inplace_edit_intf_ex.h"
 #include "keys.h"
 #include "tool_routines.h"
 
@@ -309,13 +310,20 @@ void TCustomDBDateTimeEditEx::DefaultButtonDown(bool IsDownButton) {
   if (IsMasked() && !ReadOnly() && DataLink()->Edit()) StepElement(!IsDownButton);
 }
 
+void TCustomDBDateTimeEditEx::KeyDownHooks(std::uint16_t& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+  if (Key == 0 || !InplaceMode()) return;
+  if (auto* holder = dynamic_cast<IInplaceEditHolderEx*>(InplaceEditHolder()))
+    holder->InplaceEditKeyDown(this, Key, Shift);
+}
+
 void TCustomDBDateTimeEditEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   if (IsMasked() && Shift.Empty()) {
     if ((Key == VK_UP || Key == VK_DOWN) && !ReadOnly()) {
-      if (OnKeyDown) OnKeyDown(this, Key, Shift);
+      KeyDownHooks(Key, Shift);
       if (Key != 0 && DataLink()->Edit()) StepElement(Key == VK_UP);
     } else if ((Key == VK_LEFT || Key == VK_RIGHT) && SelLength() > 1) {
-      if (OnKeyDown) OnKeyDown(this, Key, Shift);
+      KeyDownHooks(Key, Shift);
       if (Key != 0) {
         const int start = SelStart(), length = SelLength();
         SetSelStart(Key == VK_LEFT ? start : start + length - 1);

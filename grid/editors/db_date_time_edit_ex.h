@@ -42,7 +42,7 @@ class TCustomDBDateTimeEditEx : public TCustomDBEditEx {
   void CloseUp(bool Accept) override;
   String DisplayTextForPaintCopy() const override;
   // A recent value is offered when it starts with what was typed so far.
-  virtual void FilterMRUItem(const String& AText, bool& Accept);
+  void FilterMRUItem(const String& AText, bool& Accept) override;
 
   ui::TNotifyEvent OnDropDown;
   TCloseUpEventEx OnCloseUp;
@@ -73,6 +73,8 @@ class TCustomDBDateTimeEditEx : public TCustomDBEditEx {
   // Steps the element at the caret; false when there is none there.
   bool StepElement(bool Up);
   bool StepAllowed(ui::TShiftState Shift);
+  // OnKeyDown and the holder's hook see an arrow before the editor acts on it.
+  void KeyDownHooks(std::uint16_t& Key, ui::TShiftState Shift);
   bool KeyGoesToCalendar(std::uint16_t Key, ui::TShiftState Shift) const;
   bool CalendarHasFocus() const;
   String FormatValue(const Variant& Value) const;

@@ -15,6 +15,7 @@
 #include "format_settings.h"
 #include "forms.h"
 #include "harness.h"
+#include "inplace_edit_intf_ex.h"
 #include "keys.h"
 
 using namespace db;
@@ -32,6 +33,20 @@ std::string Utf8(const String& s) { return rtl::StringToUtf8(s); }
 rtl::TDateTime DT(int Y, int M, int D, int H = 0, int N = 0, int S = 0) {
   return rtl::EncodeDateTime(Y, M, D, H, N, S, 0);
 }
+
+// A holder that takes the Up key for its own navigation.
+class UpTakingHolder : public ui::TCustomControl, public grid::IInplaceEditHolderEx {
+ public:
+  explicit UpTakingHolder(ui::TComponent* Owner) : TCustomControl(Owner) {}
+  bool InplaceEditCanModify(ui::TControl*) override { return true; }
+  bool GetMouseDownInfo(ui::TPoint&, std::uint32_t&) override { return false; }
+  void InplaceEditWndProc(ui::TControl*, ui::TMessage&) override {}
+  void InplaceEditKeyDown(ui::TControl*, std::uint16_t& Key, ui::TShiftState) override {
+    if (Key == ui::VK_UP) Key = 0;
+  }
+  void InplaceEditKeyPress(ui::TControl*, char16_t&) override {}
+  void InplaceEditKeyUp(ui::TControl*, std::uint16_t&, ui::TShiftState) override {}
+};
 
 struct DBDateTimeEdit : ::testing::Test {
   uitest::Harness h;
@@ -225,11 +240,20 @@ TEST_F(DBDateTimeEdit, ArrowsWheelAndButtonStepTheElementAtTheCaret) {
   h.Key(edit, ui::VK_UP, ui::TShiftState{ui::ssShift});
   EXPECT_EQ(Utf8(edit->EditText().substr(0, 2)), "05");
 
-  // An OnKeyDown handler that clears the key stops the step.
-  edit->OnKeyDown = [](ui::TObject*, std::uint16_t& Key, ui::TShiftState) { Key = 0; };
+  // A holder that takes the key, or an OnKeyDown handler that clears it, stops the step.
+  auto* holder = new UpTakingHolder(form);
+  holder->SetParent(form);
+  edit->SetInplaceEditHolder(holder);
   Caret(0);
   h.Key(edit, ui::VK_UP);
   EXPECT_EQ(Utf8(edit->EditText().substr(0, 2)), "05");
+  h.Key(edit, ui::VK_DOWN);
+  EXPECT_EQ(Utf8(edit->EditText().substr(0, 2)), "04");
+  edit->SetInplaceEditHolder(nullptr);
+  edit->OnKeyDown = [](ui::TObject*, std::uint16_t& Key, ui::TShiftState) { Key = 0; };
+  Caret(0);
+  h.Key(edit, ui::VK_UP);
+  EXPECT_EQ(Utf8(edit->EditText().substr(0, 2)), "04");
 }
 
 TEST_F(DBDateTimeEdit, LeftAndRightLeaveASelectedElementAtItsEdges) {
