@@ -178,13 +178,17 @@ void TCustomDBDateTimeEditEx::PutText(const String& Value) {
   PutInternalText(Value);
 }
 
+void TCustomDBDateTimeEditEx::MergeTextIntoValue(bool FillMissing) {
+  TDateTimeElementsEx elements;
+  TextToElements(EditText(), maskPos_, elements);
+  Variant v = value_;
+  MergeElementsIntoValue(elements, maskPos_, v, FillMissing);
+  value_ = v;
+}
+
 void TCustomDBDateTimeEditEx::ReparseText() {
   if (IsMasked()) {
-    TDateTimeElementsEx elements;
-    TextToElements(EditText(), maskPos_, elements);
-    Variant v = value_;
-    MergeElementsIntoValue(elements, maskPos_, v, false);
-    value_ = v;
+    MergeTextIntoValue(false);
     return;
   }
   rtl::TDateTime dt = 0;
@@ -247,11 +251,7 @@ void TCustomDBDateTimeEditEx::ValidateEdit() {
   try {
     TCustomDBEditEx::ValidateEdit();
     if (IsMasked()) {
-      TDateTimeElementsEx elements;
-      TextToElements(EditText(), maskPos_, elements);
-      Variant v = value_;
-      MergeElementsIntoValue(elements, maskPos_, v, true);
-      value_ = v;
+      MergeTextIntoValue(true);
       PutInternalText(FormatValue(value_));
     }
   } catch (...) {

@@ -69,6 +69,8 @@ class TCustomDBDateTimeEditEx : public TCustomDBEditEx {
  private:
   // Writes text that already matches the value, without reading it back.
   void PutInternalText(const String& Value);
+  // The elements of the text go into the value (Null when they form no date).
+  void MergeTextIntoValue(bool FillMissing);
   void ReparseText();
   // Steps the element at the caret; false when there is none there.
   bool StepElement(bool Up);
