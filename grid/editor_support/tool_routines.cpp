@@ -296,6 +296,24 @@ TShiftState CurrentShiftState() {
   return s;
 }
 
+bool IsDropDownNavigationKey(std::uint16_t Key, TShiftState Shift, bool Sideways) {
+  switch (Key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN:
+      return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+      return Sideways;
+    case VK_HOME:
+    case VK_END:
+      return Shift.Contains(ssCtrl);
+    default:
+      return false;
+  }
+}
+
 bool IsNumericFieldType(db::TFieldType T) {
   switch (T) {
     case db::ftSmallint: case db::ftInteger: case db::ftWord: case db::ftFloat: case db::ftCurrency:

@@ -58,6 +58,9 @@ void FillVerticalGradient(ui::TCanvas* Canvas, const ui::TRect& Rect, ui::TColor
 
 bool ThemesActive();
 ui::TShiftState CurrentShiftState();
+// Keys an open drop-down takes from its editor: Page Up and Down, Up and Down,
+// Ctrl+Home and Ctrl+End, and Left and Right when it moves sideways too.
+bool IsDropDownNavigationKey(std::uint16_t Key, ui::TShiftState Shift, bool Sideways);
 bool IsNumericFieldType(db::TFieldType FieldType);
 // Removes a queued left press or double click aimed at the control; true when one was taken.
 bool ExtractPendingMouseDown(ui::TControl* Control);

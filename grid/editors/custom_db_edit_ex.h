@@ -23,6 +23,7 @@ namespace grid {
 enum TDBEditExValue { evAlignmentEx, evEditMaskEx };
 
 using TUpdateDataEventEx = std::function<void(ui::TObject* Sender, bool& Handled)>;
+using TCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>;
 using TOnCheckDrawRequiredStateEventEx = std::function<void(ui::TObject* Sender, bool& DrawState)>;
 using TGetImageIndexEventEx = std::function<void(ui::TObject* Sender, int& ImageIndex)>;
 

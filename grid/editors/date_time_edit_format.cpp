@@ -356,14 +356,21 @@ void FindDateElementAt(const String& Text, int& Pos, int& Length, bool FourDigit
   FindDateElementAt(Text, Pos, Length, FourDigitYear, rtl::FormatSettings());
 }
 
-void FindDateElementAt(const String& /*Text*/, int& Pos, int& Length, bool FourDigitYear,
-                       const rtl::TFormatSettings& Settings) {
-  const String format = DefaultDateEditFormat(FourDigitYear, Settings);
+void FindElementAt(const String& Template, int& Pos, int& Length) {
+  FindElementAt(Template, Pos, Length, rtl::FormatSettings());
+}
+
+void FindElementAt(const String& Template, int& Pos, int& Length, const rtl::TFormatSettings& Settings) {
   int pos = Pos, length = 0;
   char16_t letter = 0;
-  if (!LocateRun(format, pos, length, letter, Settings)) return;
+  if (!LocateRun(Template, pos, length, letter, Settings)) return;
   Pos = pos;
   Length = length;
+}
+
+void FindDateElementAt(const String& /*Text*/, int& Pos, int& Length, bool FourDigitYear,
+                       const rtl::TFormatSettings& Settings) {
+  FindElementAt(DefaultDateEditFormat(FourDigitYear, Settings), Pos, Length, Settings);
 }
 
 }  // namespace grid

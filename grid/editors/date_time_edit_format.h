@@ -59,6 +59,10 @@ bool MergeElementsIntoValue(const TDateTimeElementsEx& Elements, const TDateTime
 void StepDateTimeElement(const String& Text, const String& Template, bool Up, String& NewText, int& Length, int& Pos);
 void StepDateTimeElement(const String& Text, const String& Template, bool Up, String& NewText, int& Length, int& Pos,
                          const rtl::TFormatSettings& Settings);
+// The element run of a template (EditFormatToTemplate) at Pos, a separator
+// there skipped; Pos and Length stay when there is none.
+void FindElementAt(const String& Template, int& Pos, int& Length);
+void FindElementAt(const String& Template, int& Pos, int& Length, const rtl::TFormatSettings& Settings);
 void FindDateElementAt(const String& Text, int& Pos, int& Length, bool FourDigitYear);
 void FindDateElementAt(const String& Text, int& Pos, int& Length, bool FourDigitYear,
                        const rtl::TFormatSettings& Settings);

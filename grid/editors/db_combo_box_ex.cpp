@@ -521,19 +521,7 @@ void TCustomDBComboBoxEx::DefaultButtonDown(bool IsDownButton) {
 }
 
 bool TCustomDBComboBoxEx::KeyDiversToList(std::uint16_t Key, TShiftState Shift) const {
-  if (IsEditButtonShortCut(Key, Shift)) return false;
-  switch (Key) {
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN:
-      return true;
-    case VK_HOME:
-    case VK_END:
-      return Shift.Contains(ssCtrl);
-    default:
-      return false;
-  }
+  return !IsEditButtonShortCut(Key, Shift) && IsDropDownNavigationKey(Key, Shift, false);
 }
 
 // --- the drop-down list ---------------------------------------------------------------

@@ -49,7 +49,6 @@ class TDropDownBoxEx : public ui::TPersistent {
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 using TAcceptEventEx = std::function<void(ui::TObject* Sender, bool& Accept)>;
-using TCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>;
 using TNotInListEventEx = std::function<void(ui::TObject* Sender, const String& NewText, bool& RecheckInList)>;
 using TPopupListboxClassEx = std::function<TPopupListboxEx*(ui::TComponent* Owner)>;
 

@@ -6,12 +6,12 @@
 #include "clipboard.h"
 #include "exceptions.h"
 #include "harness.h"
+#include "editor_test_text.h"
 
 using namespace grid;
 
 namespace {
 
-std::string Utf8(const rtl::String& s) { return rtl::StringToUtf8(s); }
 
 TCalculatorEngineEx Fresh() {
   TCalculatorEngineEx c;

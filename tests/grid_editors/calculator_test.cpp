@@ -10,6 +10,7 @@
 #include "forms.h"
 #include "harness.h"
 #include "keys.h"
+#include "editor_test_text.h"
 
 using grid::TCalculatorEx;
 using grid::TPopupCalculatorEx;
@@ -18,7 +19,6 @@ using ui::String;
 
 namespace {
 
-std::string Utf8(const String& s) { return rtl::StringToUtf8(s); }
 
 ui::WPARAM Wheel(int Delta) { return static_cast<ui::WPARAM>(static_cast<std::uint16_t>(Delta)) << 16; }
 

@@ -5,6 +5,7 @@
 
 #include "date_time_edit_format.h"
 #include "exceptions.h"
+#include "editor_test_text.h"
 
 using namespace grid;
 using rtl::String;
@@ -12,7 +13,6 @@ using rtl::Variant;
 
 namespace {
 
-std::string Utf8(const String& s) { return rtl::StringToUtf8(s); }
 
 struct MaskCase {
   const char16_t* format;

@@ -13,6 +13,7 @@
 #include "forms.h"
 #include "harness.h"
 #include "keys.h"
+#include "editor_test_text.h"
 
 using namespace db;
 using ext::TExtMemoryData;
@@ -22,7 +23,6 @@ using ui::String;
 
 namespace {
 
-std::string Utf8(const String& s) { return rtl::StringToUtf8(s); }
 
 rtl::TFormatSettings Settings() {
   rtl::TFormatSettings fs = rtl::TFormatSettings::Invariant();

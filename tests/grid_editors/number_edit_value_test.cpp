@@ -9,6 +9,7 @@
 #include "exceptions.h"
 #include "ext_memory_data.h"
 #include "number_edit_value_ex.h"
+#include "editor_test_text.h"
 
 using namespace grid;
 using rtl::String;
@@ -16,7 +17,6 @@ using rtl::Variant;
 
 namespace {
 
-std::string Utf8(const String& s) { return rtl::StringToUtf8(s); }
 
 rtl::TFormatSettings Settings(char16_t dec = u'.', char16_t thousands = u',') {
   rtl::TFormatSettings fs = rtl::TFormatSettings::Invariant();
