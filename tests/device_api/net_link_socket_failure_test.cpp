@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "JQ_API.h"
-#include "dynamic_library.h"
 #include "net_winsock2.h"
 #include "sim.h"
 
@@ -20,12 +19,7 @@ int Failing_Select(int, ws::fd_set*, ws::fd_set*, ws::fd_set*, const ws::timeval
 
 class NetLinkSocketFailure : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::net::SetLibraryFile("WS2_32.DLL", JQ_TEST_WS2_32);
-    platform::net::SetLibraryFile("MSWSOCK.DLL", JQ_TEST_WS2_32);
-    platform::net::SetLibraryFile("IPHLPAPI.DLL", JQ_TEST_IPHLPAPI);
-    ASSERT_EQ(JQ_Init(), 0);
-  }
+  void SetUp() override { ASSERT_EQ(JQ_Init(), 0); }
   void TearDown() override { JQ_DeInit(); }
   jqsim::Controller sim;
 };
