@@ -2,75 +2,91 @@
 // attempt per command.
 #include <array>
 #include <cstdio>
-#include <memory>
 
+#include "codepage.h"
 #include "export_table.h"
 #include "frame_exchange.h"
 #include "frames.h"
 #include "link.h"
-#include "tcp_client.h"
+#include "net_exception.h"
+#include "net_tcp_client.h"
 
 namespace jq {
 namespace {
 
-constexpr int Net_Connect_Timeout_ms = 20000;
-constexpr int Net_Read_Timeout_ms = 1000;
+constexpr int32_t Net_Connect_Timeout_ms = 20000;
+constexpr int32_t Net_Read_Timeout_ms = 1000;
 
-// The slot's TCP client as a frame channel.
+// The I/O handler of a connected slot as a frame channel.
 class Net_Channel final : public Frame_Channel {
  public:
-  explicit Net_Channel(TNetTCPClient& client) : client_(client) {}
+  explicit Net_Channel(net::TNetIOHandler& handler) : handler_(handler) {}
 
-  size_t Drop_Input() override { return client_.ResetInBuffer(); }
+  size_t Drop_Input() override {
+    handler_.ClearWriteBuffer();
+    net::TNetBuffer& in = handler_.InBuffer();
+    const size_t dropped = static_cast<size_t>(in.Size());
+    in.Reset();
+    return dropped;
+  }
 
   bool Send(const TRequest_Frame& frame) override {
-    const TNetBytes out(frame.begin(), frame.end());
+    const net::TNetBytes out(frame.begin(), frame.end());
     for (int attempt = 0; attempt < 2; ++attempt) {
       try {
-        client_.WriteBlock(out);
+        handler_.WriteBlock(out, -1, 0);
         return true;
-      } catch (const ENetException&) {
+      } catch (const net::ENetException&) {
       }
     }
     return false;
   }
 
-  // The client's read time-out bounds each wait for more bytes; the exchange asks
-  // for what is left of its own time-out, so a trickling peer cannot stretch it.
+  // The handler's read time-out bounds each wait for more bytes; the exchange
+  // asks for what is left of its own time-out, so a trickling peer cannot
+  // stretch it.
   Receive_Result Receive(std::vector<uint8_t>& bytes, int timeout_ms) override {
-    client_.ReadTimeout = timeout_ms > 0 ? timeout_ms : 1;
+    handler_.SetReadTimeout(timeout_ms > 0 ? timeout_ms : 1);
     Receive_Result result = Receive_Result::Data;
     try {
-      client_.ReadBlock(bytes, 1);
-      if (const size_t more = client_.InBufferSize()) client_.ReadBlock(bytes, more);
-    } catch (const ENetReadTimeout&) {
+      handler_.ReadBlock(bytes, 1, true);
+      if (!handler_.InBufferEmpty()) handler_.ReadBlock(bytes, -1, true);
+    } catch (const net::ENetReadTimeout&) {
       result = Receive_Result::Timed_Out;
-    } catch (const ENetException&) {
+    } catch (const net::ENetException&) {
       result = Receive_Result::Failed;
     }
-    client_.ReadTimeout = Net_Read_Timeout_ms;
+    handler_.SetReadTimeout(Net_Read_Timeout_ms);
     return result;
   }
 
  private:
-  TNetTCPClient& client_;
+  net::TNetIOHandler& handler_;
 };
 
 struct Net_Slot {
-  std::unique_ptr<TNetTCPClient> client;
+  net::TNetTCPClient* client = nullptr;
   Frame_Exchange exchange{Net_Read_Timeout_ms};
 };
 
 class Net_Link final : public Link_Backend {
  public:
+  ~Net_Link() override { Stop(); }
+
   void Start() override {
-    for (Net_Slot& s : slots_) s.client = std::make_unique<TNetTCPClient>();
+    for (Net_Slot& s : slots_) s.client = net::NetCreate<net::TNetTCPClient>(nullptr);
   }
 
   void Stop() override {
     for (Net_Slot& s : slots_) {
-      if (s.client) s.client->CloseConnection();
-      s.client.reset();
+      if (!s.client) continue;
+      try {
+        s.client->CloseConnection();
+      } catch (...) {
+        // The client is freed whatever its socket said.
+      }
+      ui::Free(s.client);
+      s.client = nullptr;
     }
   }
 
@@ -78,27 +94,36 @@ class Net_Link final : public Link_Backend {
     return Net_Transaction(slot, request, reply);
   }
 
-  // One attempt: a network controller that answers wrongly answers wrongly again.
+  // One attempt: a network controller that answers wrongly answers wrongly
+  // again. A socket failure of the connected test or of the buffer clearing is
+  // a failed command like any other, never an exception for the caller.
   int32_t Net_Transaction(int32_t slot, const TCommand_Request& request, TReply_Block& reply) {
     if (!Valid_Slot(slot)) return Result_Fail;
     Net_Slot& s = slots_[slot];
-    if (!s.client || !s.client->Connected()) return Result_Fail;
-    Net_Channel channel(*s.client);
-    const TRequest_Frame frame = Build_Request_Frame(request);
-    if (s.exchange.Attempt(channel, frame, reply) != Frame_Exchange::Outcome::Accepted)
+    try {
+      net::TNetIOHandler* handler = s.client ? s.client->IOHandler() : nullptr;
+      if (!handler || !handler->IsConnected()) return Result_Fail;
+      Net_Channel channel(*handler);
+      const TRequest_Frame frame = Build_Request_Frame(request);
+      if (s.exchange.Attempt(channel, frame, reply) != Frame_Exchange::Outcome::Accepted) return Result_Fail;
+    } catch (...) {
       return Result_Fail;
+    }
     return reply.Status == 0 ? Result_OK : Result_Fail;
   }
 
   int32_t Open(int32_t slot, const std::string& host, uint16_t port) {
     Net_Slot& s = slots_[slot];
-    TNetTCPClient& client = *s.client;
+    net::TNetTCPClient& client = *s.client;
     client.CloseConnection();
     s.exchange.Trust();
-    client.ConnectTimeout = Net_Connect_Timeout_ms;
-    client.ReadTimeout = Net_Read_Timeout_ms;
-    client.Host = host;
-    client.Port = port;
+    client.SetConnectTimeout(Net_Connect_Timeout_ms);
+    client.SetReadTimeout(Net_Read_Timeout_ms);
+    // A request is one small frame that waits for its reply: Nagle would only
+    // hold it back.
+    client.SetUseNagle(false);
+    client.SetHost(rtl::AnsiToString(host));
+    client.SetPort(port);
     client.ConnectToHost();  // raises when it cannot connect; the export answers -1
     Set_Link_Kind(slot, Link_Net);
     return Result_OK;

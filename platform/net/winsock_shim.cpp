@@ -469,8 +469,10 @@ int Select(int, fd_set* readfds, fd_set* writefds, fd_set* exceptfds, const ws::
     SOCKET s;
     int which;
   };
-  std::vector<pollfd> polls;
-  std::vector<Entry> entries;
+  // On the stack: a select per read must not cost two allocations.
+  pollfd polls[3 * WS_FD_SETSIZE];
+  Entry entries[3 * WS_FD_SETSIZE];
+  std::size_t count = 0;
   fd_set* sets[3] = {readfds, writefds, exceptfds};
   const short events[3] = {POLLIN, POLLOUT, POLLPRI};
   for (int w = 0; w < 3; ++w) {
@@ -479,11 +481,11 @@ int Select(int, fd_set* readfds, fd_set* writefds, fd_set* exceptfds, const ws::
     for (std::uint32_t i = 0; i < sets[w]->fd_count; ++i) {
       const int fd = Fd(sets[w]->fd_array[i]);
       if (fd < 0) return Fail(WSAENOTSOCK);
-      polls.push_back({fd, events[w], 0});
-      entries.push_back({sets[w]->fd_array[i], w});
+      polls[count] = {fd, events[w], 0};
+      entries[count++] = {sets[w]->fd_array[i], w};
     }
   }
-  if (polls.empty()) return Fail(WSAEINVAL);
+  if (count == 0) return Fail(WSAEINVAL);
   int ms = -1;
   if (timeout) {
     if (timeout->tv_sec < 0 || timeout->tv_usec < 0) return Fail(WSAEINVAL);
@@ -491,15 +493,15 @@ int Select(int, fd_set* readfds, fd_set* writefds, fd_set* exceptfds, const ws::
     ms = t > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(t);
   }
   int rc;
-  do rc = ::poll(polls.data(), polls.size(), ms);
+  do rc = ::poll(polls, count, ms);
   while (rc < 0 && errno == EINTR);
   if (rc < 0) return FailErrno();
-  for (const pollfd& p : polls)
-    if (p.revents & POLLNVAL) return Fail(WSAENOTSOCK);
+  for (std::size_t i = 0; i < count; ++i)
+    if (polls[i].revents & POLLNVAL) return Fail(WSAENOTSOCK);
   for (auto* set : sets)
     if (set) set->fd_count = 0;
   int total = 0;
-  for (std::size_t i = 0; i < polls.size(); ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     const short r = polls[i].revents;
     const int w = entries[i].which;
     // A closed or failed socket reads as ready (the read then reports it);

@@ -1,9 +1,13 @@
 // The network link against the simulator's loopback TCP listener.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
+#include <dirent.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <chrono>
 #include <thread>
@@ -12,6 +16,25 @@
 #include "sim.h"
 
 namespace {
+
+// This process's socket connected to the loopback port, -1 when there is none.
+int ClientSocketTo(uint16_t port) {
+  DIR* dir = ::opendir("/proc/self/fd");
+  if (!dir) return -1;
+  int found = -1;
+  while (dirent* entry = ::readdir(dir)) {
+    const int fd = std::atoi(entry->d_name);
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    if (fd > 2 && ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0 && peer.sin_family == AF_INET &&
+        ntohs(peer.sin_port) == port && peer.sin_addr.s_addr == htonl(INADDR_LOOPBACK)) {
+      found = fd;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
 
 class NetLink : public ::testing::Test {
  protected:
@@ -32,6 +55,20 @@ TEST_F(NetLink, OpensByAddressAndByNameAndRunsCommands) {
   EXPECT_EQ(sim.Log().size(), 2u);
   EXPECT_EQ(JQ_M_Close_Net(2), 0);
   EXPECT_EQ(JQ_M_Check(2), -1);
+}
+
+// A request is one small frame that waits for its reply; the link's socket
+// must not hold it back.
+TEST_F(NetLink, OpensByADottedNameWithoutTheNagleDelay) {
+  jqsim::TcpListener listener(sim);
+  ASSERT_EQ(JQ_Open_Net_Name("127.0.0.1", listener.port()), 0);
+  EXPECT_EQ(JQ_Check(), 0);
+  const int fd = ClientSocketTo(listener.port());
+  ASSERT_GE(fd, 0);
+  int nodelay = 0;
+  socklen_t len = sizeof nodelay;
+  ASSERT_EQ(::getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &nodelay, &len), 0);
+  EXPECT_NE(nodelay, 0);
 }
 
 TEST_F(NetLink, OpenFailuresReturnMinusOne) {

@@ -96,7 +96,7 @@ TEST_F(IOHandlerTest, ConnectTimeOutOnAFullBacklogLeavesNoThreadBehind) {
   }
   const auto elapsed = MsSince(start);
   EXPECT_GE(elapsed, 290);
-  EXPECT_LT(elapsed, 1000);
+  EXPECT_LT(elapsed, 400);
   EXPECT_EQ(testposix::ThreadCount(), threadsBefore);
   EXPECT_FALSE(handler_->HasSocket());
   EXPECT_FALSE(handler_->IsOpen());

@@ -129,6 +129,51 @@ TEST_F(TCPClientTest, AFailedConnectDropsTheOwnedHandler) {
   EXPECT_EQ(client_->Port(), port_) << "the settings stay";
 }
 
+TEST_F(TCPClientTest, AConnectTimeOutDropsTheHandlerAndTheNextConnectMakesANewOne) {
+  int fullPort = 0;
+  const int full = testposix::ListenLoopback(0, fullPort);
+  ASSERT_GE(full, 0);
+  // Connections nobody accepts fill the queue; later handshakes go unanswered.
+  std::vector<int> pending;
+  for (int i = 0; i < 8; ++i) pending.push_back(testposix::ConnectPending(fullPort));
+  testposix::SleepMs(100);
+  const int threadsBefore = testposix::ThreadCount();
+  Target(static_cast<std::uint16_t>(fullPort));
+  client_->SetConnectTimeout(300);
+  EXPECT_THROW(client_->ConnectToHost(), ENetConnectTimeout);
+  EXPECT_EQ(client_->IOHandler(), nullptr);
+  EXPECT_FALSE(client_->IsConnected());
+  EXPECT_EQ(testposix::ThreadCount(), threadsBefore);
+  for (int fd : pending) testposix::CloseFd(fd);
+  testposix::CloseFd(full);
+
+  Target(static_cast<std::uint16_t>(port_));
+  ConnectAndAccept();
+  EXPECT_NE(client_->IOHandler(), nullptr);
+  EXPECT_TRUE(client_->IsConnected());
+}
+
+TEST_F(TCPClientTest, AssigningAHandlerFreesTheOwnedOneOnly) {
+  Target(static_cast<std::uint16_t>(port_));
+  ConnectAndAccept();
+  TNetIOHandler* owned = client_->IOHandler();
+  client_->SetIOHandler(owned);
+  EXPECT_TRUE(client_->OwnsIOHandler()) << "the same handler again changes nothing";
+  EXPECT_TRUE(client_->IsConnected());
+
+  auto* borrowed = NetCreate<TNetIOHandlerStack>(nullptr);
+  const int usersBefore = StackUsers();
+  client_->SetIOHandler(borrowed);
+  EXPECT_LT(StackUsers(), usersBefore) << "the owned handler was not freed";
+  EXPECT_FALSE(client_->OwnsIOHandler());
+  EXPECT_EQ(client_->SocketIOHandler(), borrowed);
+  EXPECT_EQ(borrowed->ReadTimeout(), 1000) << "the client's settings go into the new handler";
+  ui::Free(client_);
+  client_ = nullptr;
+  EXPECT_FALSE(borrowed->IsOpen()) << "a borrowed handler outlives the client";
+  ui::Free(borrowed);
+}
+
 TEST_F(TCPClientTest, ThePeerGoingAwayEndsTheConnection) {
   Target(static_cast<std::uint16_t>(port_));
   ConnectAndAccept();

@@ -112,15 +112,17 @@ std::int32_t TNetIOHandler::FillInBuffer(bool raiseIfDisconnected, std::int32_t 
     }
     if (isOpen_) {
       if (HasSource()) {
-        TNetBytes block(static_cast<std::size_t>(std::max<std::int32_t>(recvBufferSize_, 1)));
-        n = FetchFromSource(block);
-        if (n > 0) {
-          block.resize(static_cast<std::size_t>(n));
-          if (intercept_) {
-            intercept_->InterceptReceive(block);
-            n = static_cast<std::int32_t>(block.size());
-          }
+        // One array for every fetch: a fresh one per fetch cleared 32 KiB for
+        // each small reply.
+        receiveBlock_.resize(static_cast<std::size_t>(std::max<std::int32_t>(recvBufferSize_, 1)));
+        n = FetchFromSource(receiveBlock_);
+        if (n > 0 && intercept_) {
+          TNetBytes block(receiveBlock_.begin(), receiveBlock_.begin() + n);
+          intercept_->InterceptReceive(block);
+          n = static_cast<std::int32_t>(block.size());
           inBuffer_->Append(block);
+        } else if (n > 0) {
+          inBuffer_->Append(receiveBlock_, n, 0);
         }
       } else if (raiseIfDisconnected) {
         RaiseNet<ENetClosedSocket>("rsstatusdisconnected");

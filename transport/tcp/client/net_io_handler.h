@@ -179,6 +179,7 @@ class TNetIOHandler : public TNetComponent {
   std::int32_t sendBufferSize_ = 32768;
   std::unique_ptr<TNetBuffer> outBuffer_;
   std::int32_t outBufferThreshold_ = 0;
+  TNetBytes receiveBlock_;
   TNetTextEncodingRef defaultByteEncoding_;
   TNetTextEncodingRef defaultTextEncoding_;
 };
