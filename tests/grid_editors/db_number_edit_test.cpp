@@ -24,12 +24,6 @@ using ui::String;
 namespace {
 
 
-rtl::TFormatSettings Settings() {
-  rtl::TFormatSettings fs = rtl::TFormatSettings::Invariant();
-  fs.DecimalSeparator = u'.';
-  fs.ThousandSeparator = u',';
-  return fs;
-}
 
 struct DBNumberEdit : ::testing::Test {
   uitest::Harness h;

@@ -18,13 +18,6 @@ using rtl::Variant;
 namespace {
 
 
-rtl::TFormatSettings Settings(char16_t dec = u'.', char16_t thousands = u',') {
-  rtl::TFormatSettings fs = rtl::TFormatSettings::Invariant();
-  fs.DecimalSeparator = dec;
-  fs.ThousandSeparator = thousands;
-  fs.CurrencyDecimals = 2;
-  return fs;
-}
 
 TNumberEditValueEx Editor() {
   TNumberEditValueEx e;
