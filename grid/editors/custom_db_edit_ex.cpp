@@ -475,6 +475,9 @@ void TCustomDBEditEx::DispatchEditMessage(TMessage& Message) {
     case CM_SYSCOLORCHANGE:
       FlushButtonBitmapCache();
       break;
+    case CM_HINTSHOW:
+      Message.Result = GetHintInfo(*reinterpret_cast<THintInfo*>(Message.LParam)) ? 0 : 1;
+      return;
     case CM_WANTSPECIALKEY:
       if (Message.WParam == VK_RETURN && inplaceMode_) {
         Message.Result = 1;
