@@ -241,6 +241,7 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public
   void Loaded() override;
   void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
   void Change() override;
+  bool TellFormOfFocus(ui::TCustomForm* Form) override;
   void DoEnter() override;
   void DoExit() override;
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;

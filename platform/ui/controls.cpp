@@ -1055,6 +1055,8 @@ void TWinControl::DoKeyPress(char16_t& Key) {
   if (Key != 0 && OnKeyPress) OnKeyPress(this, Key);
 }
 
+bool TWinControl::TellFormOfFocus(TCustomForm* Form) { return Form->SetFocusedControl(this); }
+
 void TWinControl::DoEnter() {
   if (OnEnter) OnEnter(this);
 }
@@ -1145,7 +1147,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       auto alive = alive_;
       DefaultHandler(Message);
       if (!*alive) return;
-      if (TCustomForm* form = GetParentForm(this); form && form != this) form->NoteFocus(this);
+      if (TCustomForm* form = GetParentForm(this); form && form != this && !TellFormOfFocus(form)) return;
       DoEnter();
       return;
     }

@@ -375,9 +375,11 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 bool TCustomForm::Active() const { return widget_ && widget_->isActiveWindow(); }
 
-void TCustomForm::NoteFocus(TWinControl* Control) {
+bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+  if (!Control || Control == this || IsDestroying() || GetParentForm(Control) != this) return false;
   activeControl_ = Control;
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+  return true;
 }
 
 void TCustomForm::ForgetControl(TControl* Removed) {

@@ -54,6 +54,10 @@ class TCustomForm : public TScrollingWinControl {
   void SetKeyPreview(bool Value) { keyPreview_ = Value; }
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* Control);
+  // Records Control as the one holding the form's focus and tells every
+  // control; the window focus itself stays where it is. False: refused (not
+  // a control of this form, or the form is going).
+  bool SetFocusedControl(TWinControl* Control);
   bool Active() const;
   int PixelsPerInch() const { return ScreenPixelsPerInch; }
 
@@ -85,7 +89,6 @@ class TCustomForm : public TScrollingWinControl {
   void TextChanged() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void BoundsChanged(const TRect& OldBounds) override;
-  void NoteFocus(TWinControl* Control);
   void ForgetControl(TControl* Removed);
   void SyncWindowState();
 
