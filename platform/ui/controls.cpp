@@ -1356,11 +1356,28 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
       auto* fe = static_cast<QFocusEvent*>(e);
-      // Window activation moves no focus between controls.
-      if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason) return Base(e);
+      TCustomForm* form = GetParentForm(this);
+      if (form == this) form = nullptr;
+      if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason) {
+        // Window activation moves no focus between controls. But Qt hands
+        // the first focus of a newly shown window, and a focus set while the
+        // window was inactive, over as activation: that control has not been
+        // told yet and must enter like any other.
+        if (e->type() == QEvent::FocusOut || !form || form->focusTold_ == this) return Base(e);
+        if (TWinControl* old = form->focusTold_) {
+          form->focusTold_ = nullptr;
+          auto alive = alive_;
+          Guarded([old] { old->Perform(WM_KILLFOCUS); });
+          if (!*alive) return true;
+          form = GetParentForm(this);
+          if (!form || form == this) return Base(e);
+        }
+      }
       if (e->type() == QEvent::FocusOut && IsClient && widget_ && Source != widget_ && widget_->hasFocus())
         return Base(e);
       m.Msg = e->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS;
+      if (form && m.Msg == WM_SETFOCUS) form->focusTold_ = this;
+      else if (form && form->focusTold_ == this) form->focusTold_ = nullptr;
       break;
     }
     case QEvent::Resize:

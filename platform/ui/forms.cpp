@@ -383,17 +383,16 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 }
 
 void TCustomForm::ForgetControl(TControl* Removed) {
-  if (!activeControl_ || !Removed) return;
-  if (activeControl_ == Removed) {
-    activeControl_ = nullptr;
-    return;
-  }
-  if (auto* w = dynamic_cast<TWinControl*>(Removed); w && w->ContainsControl(activeControl_)) activeControl_ = nullptr;
+  if (!Removed) return;
+  auto* w = dynamic_cast<TWinControl*>(Removed);
+  for (TWinControl** held : {&activeControl_, &focusTold_})
+    if (*held && (*held == Removed || (w && w->ContainsControl(*held)))) *held = nullptr;
 }
 
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TScrollingWinControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == activeControl_) activeControl_ = nullptr;
+  if (Operation == opRemove && AComponent == focusTold_) focusTold_ = nullptr;
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {

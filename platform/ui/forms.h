@@ -109,6 +109,9 @@ class TCustomForm : public TScrollingWinControl {
   bool destroyRaised_ = false;
   bool releasing_ = false;
   TWinControl* activeControl_ = nullptr;
+  // The control last told by the platform that it has the focus (a window
+  // activation that gives it the focus again says nothing new).
+  TWinControl* focusTold_ = nullptr;
   QEventLoop* modalLoop_ = nullptr;
 };
 
