@@ -112,6 +112,7 @@ TEST_F(InplaceEdit, FocusInTheEditorCountsAsTheHoldersOnTheForm) {
   h.Show(form);
   other->SetFocus();
   h.ProcessEvents();
+  enters = 0;
   edit->SetInplaceEditHolder(holder);
   edit->Move(ui::Rect(20, 30, 140, 51));
   edit->SetFocus();
