@@ -384,15 +384,6 @@ TEST_F(EditLook, RightAlignedTextIsDrawnFlushRightUntilTheEditorHasTheFocus) {
   EXPECT_TRUE(InkBetween(edit, mid, area.Right));
 }
 
-// The windows of the application that show a tool tip now.
-std::vector<ui::THintWindow*> ShownHintWindows() {
-  std::vector<ui::THintWindow*> shown;
-  for (int i = 0; i < ui::Application->ComponentCount(); ++i)
-    if (auto* w = dynamic_cast<ui::THintWindow*>(ui::Application->Components(i)); w && w->IsHintShown())
-      shown.push_back(w);
-  return shown;
-}
-
 // What the platform's tool-tip event over the editor leads to: false when
 // the platform's own tool tip is left to show.
 bool ToolTipEvent(ui::TWinControl* c) {
@@ -410,7 +401,7 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
   const ui::String longText(30, u'W');  // wider than the editor, narrower than the screen
   edit->SetText(longText);
   ToolTipEvent(edit);
-  auto shown = ShownHintWindows();
+  auto shown = uitest::ShownHintWindows();
   ASSERT_EQ(shown.size(), 1u);
   auto* tip = dynamic_cast<grid::TToolTipsWindow*>(shown[0]);
   ASSERT_NE(tip, nullptr);
@@ -426,7 +417,7 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
   edit->SetText(u"short");
   edit->SetHint(u"名称|the long part");
   EXPECT_TRUE(ToolTipEvent(edit));
-  EXPECT_TRUE(ShownHintWindows().empty());
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
   edit->SetShowHint(true);
   ui::THintInfo info;
   info.HintStr = u"名称";
@@ -434,7 +425,7 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
   EXPECT_EQ(info.HintStr, u"名称");
   EXPECT_FALSE(info.HintWindowClass);
   EXPECT_FALSE(ui::Application->ActivateControlHint(edit, ui::Point(100, 100)));
-  EXPECT_TRUE(ShownHintWindows().empty());
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 
   // Without Tooltips a long text is an ordinary hint too.
   edit->SetText(longText);
@@ -442,7 +433,7 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
   EXPECT_FALSE(ui::Application->ActivateControlHint(edit, ui::Point(100, 100)));
   edit->SetShowHint(false);
   EXPECT_FALSE(edit->TControl::ShowHint());
-  EXPECT_TRUE(ShownHintWindows().empty());
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 }
 
 TEST_F(EditLook, ScreenshotOfEditorsWithButtonsAndImage) {

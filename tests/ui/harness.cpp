@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "hint_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -237,6 +239,15 @@ std::string Harness::SaveScreenshot(ui::TWinControl* c, const std::string& Name,
   QPixmap pm = c->Widget()->grab();
   EXPECT_TRUE(pm.save(QString::fromStdString(path), "PNG")) << path;
   return path;
+}
+
+std::vector<ui::THintWindow*> ShownHintWindows() {
+  std::vector<ui::THintWindow*> shown;
+  if (!ui::Application) return shown;
+  for (int i = 0; i < ui::Application->ComponentCount(); ++i)
+    if (auto* w = dynamic_cast<ui::THintWindow*>(ui::Application->Components(i)); w && w->IsHintShown())
+      shown.push_back(w);
+  return shown;
 }
 
 }  // namespace uitest

@@ -75,14 +75,6 @@ class HintAnswering : public TPanel {
   }
 };
 
-// The windows of the application that show a tool tip now.
-std::vector<THintWindow*> ShownHintWindows() {
-  std::vector<THintWindow*> shown;
-  for (int i = 0; i < Application->ComponentCount(); ++i)
-    if (auto* w = dynamic_cast<THintWindow*>(Application->Components(i)); w && w->IsHintShown()) shown.push_back(w);
-  return shown;
-}
-
 TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
   uitest::Harness h;
   auto* form = h.MakeForm<TForm>();
@@ -97,11 +89,11 @@ TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
   // Left as it was, the platform's own tool tip shows the hint.
   EXPECT_FALSE(Application->ActivateControlHint(panel, Point(200, 200)));
   EXPECT_EQ(panel->asked, panel);
-  EXPECT_TRUE(ShownHintWindows().empty());
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 
   panel->answer = HintAnswering::Move;
   EXPECT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
-  auto shown = ShownHintWindows();
+  auto shown = uitest::ShownHintWindows();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0]->Caption(), u"整个文本");
   EXPECT_EQ(shown[0]->BoundsRect().TopLeft(), Point(33, 44));
@@ -109,7 +101,7 @@ TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
   // A refusal hides what showed and keeps the platform's tool tip away too.
   panel->answer = HintAnswering::Refuse;
   EXPECT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
-  EXPECT_TRUE(ShownHintWindows().empty());
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 
   // Without ShowHint the control is not asked.
   panel->asked = nullptr;
@@ -117,7 +109,7 @@ TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
   panel->SetShowHint(false);
   Application->ActivateControlHint(panel, Point(200, 200));
   EXPECT_EQ(panel->asked, nullptr);
-  EXPECT_TRUE(ShownHintWindows().empty());
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 }
 
 // Picks an entry of the popup menu that is open now, by its text, as a user
