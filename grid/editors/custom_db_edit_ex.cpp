@@ -335,6 +335,7 @@ void TCustomDBEditEx::Notification(TComponent* AComponent, TOperation Operation)
   TCustomMaskEdit::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (dataLink_ && AComponent == DataSource()) SetDataSource(nullptr);
+  if (AComponent == inplaceEditHolder_) SetInplaceEditHolder(nullptr);
   if (editImage_ && AComponent == editImage_->Images()) editImage_->SetImages(nullptr);
   auto clearMenu = [AComponent](TEditButtonEx* B) {
     if (B && B->DropdownMenu() == AComponent) B->SetDropdownMenu(nullptr);

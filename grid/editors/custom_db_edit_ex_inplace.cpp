@@ -21,6 +21,9 @@ void TCustomDBEditEx::SetInplaceEditHolder(TWinControl* AHolder) {
     intf = dynamic_cast<IInplaceEditHolderEx*>(AHolder);
     if (!intf) throw rtl::Exception(u"InplaceEditHolder have to support IInplaceEditHolderEx interface");
   }
+  if (inplaceEditHolder_) inplaceEditHolder_->RemoveFreeNotification(this);
+  // A holder freed first (one on another form) must not be left behind.
+  if (AHolder) AHolder->FreeNotification(this);
   inplaceEditHolder_ = AHolder;
   intfInplaceEditHolder_ = intf;
   inplaceMode_ = AHolder != nullptr;

@@ -1364,6 +1364,9 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
         // window was inactive, over as activation: that control has not been
         // told yet and must enter like any other.
         if (e->type() == QEvent::FocusOut || !form || form->focusTold_ == this) return Base(e);
+        // Qt moves the focus on as the windows of controls being freed go.
+        for (TControl* c = this; c; c = c->Parent())
+          if (c->IsDestroying()) return Base(e);
         if (TWinControl* old = form->focusTold_) {
           form->focusTold_ = nullptr;
           auto alive = alive_;

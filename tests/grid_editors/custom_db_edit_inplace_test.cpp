@@ -134,6 +134,12 @@ TEST_F(InplaceEdit, FocusInTheEditorCountsAsTheHoldersOnTheForm) {
   edit->Perform(ui::WM_SETFOCUS);
   EXPECT_EQ(enters, 0);
   EXPECT_EQ(form->ActiveControl(), other);
+  edit->OnEnter = nullptr;  // the count goes before the form does
+
+  // The holder freed before the editor takes in-place mode with it.
+  delete otherForm;
+  EXPECT_FALSE(edit->InplaceMode());
+  edit->Perform(ui::WM_SETFOCUS);
 }
 
 TEST_F(InplaceEdit, HolderSeesMessagesKeysAndDecidesEditing) {
