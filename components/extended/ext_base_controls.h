@@ -37,12 +37,7 @@ LPARAM KeyDataFromShiftState(ui::TShiftState Shift);
 ui::TShiftState ShiftStateFromKeyData(LPARAM KeyData);
 
 // Record of a hint about to show (CM_HINTSHOW's LParam).
-struct THintInfo {
-  ui::TControl* HintControl = nullptr;
-  TColor HintColor = ui::clInfoBk;
-  String HintStr;
-  const void* HintWindowClass = nullptr;
-};
+using ui::THintInfo;
 
 // Theme services: whether themed drawing is on.
 inline bool ThemeServicesEnabled() { return ui::ThemesEnabled(); }
@@ -57,8 +52,8 @@ class TExtBaseMixin : public Base {
   TColor HintColor() const { return hintColor_; }
   void SetHintColor(TColor Value) { hintColor_ = Value; }
   bool MouseOver() const { return mouseOver_; }
-  const void* HintWindowClass() const { return hintWindowClass_; }
-  void SetHintWindowClass(const void* Value) { hintWindowClass_ = Value; }
+  const ui::THintWindowClass& HintWindowClass() const { return hintWindowClass_; }
+  void SetHintWindowClass(const ui::THintWindowClass& Value) { hintWindowClass_ = Value; }
 
   // Mouse enter and leave raise the toolkit's OnMouseEnter and OnMouseLeave.
   ui::TNotifyEvent OnParentColorChanged;
@@ -227,7 +222,7 @@ class TExtBaseMixin : public Base {
  private:
   TColor hintColor_ = clHintFromParent;
   bool mouseOver_ = false;
-  const void* hintWindowClass_ = nullptr;
+  ui::THintWindowClass hintWindowClass_;
   TMessage* current_ = nullptr;
 };
 

@@ -335,6 +335,7 @@ void TCustomDBEditEx::Notification(TComponent* AComponent, TOperation Operation)
   TCustomMaskEdit::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (dataLink_ && AComponent == DataSource()) SetDataSource(nullptr);
+  if (AComponent == inplaceEditHolder_) SetInplaceEditHolder(nullptr);
   if (editImage_ && AComponent == editImage_->Images()) editImage_->SetImages(nullptr);
   auto clearMenu = [AComponent](TEditButtonEx* B) {
     if (B && B->DropdownMenu() == AComponent) B->SetDropdownMenu(nullptr);
@@ -475,6 +476,9 @@ void TCustomDBEditEx::DispatchEditMessage(TMessage& Message) {
     case CM_SYSCOLORCHANGE:
       FlushButtonBitmapCache();
       break;
+    case CM_HINTSHOW:
+      Message.Result = GetHintInfo(*reinterpret_cast<THintInfo*>(Message.LParam)) ? 0 : 1;
+      return;
     case CM_WANTSPECIALKEY:
       if (Message.WParam == VK_RETURN && inplaceMode_) {
         Message.Result = 1;

@@ -12,6 +12,7 @@
 #include "edit_buttons.h"
 #include "edit_image_ex.h"
 #include "field_data_link_ex.h"
+#include "hint_window.h"
 #include "inplace_edit_intf_ex.h"
 #include "mask_edit.h"
 #include "month_calendar.h"
@@ -31,14 +32,6 @@ using TGetImageIndexEventEx = std::function<void(ui::TObject* Sender, int& Image
 struct TEditButtonControlLineRec {
   ui::TShape* ButtonLine = nullptr;
   TEditButtonControlEx* EditButtonControl = nullptr;
-};
-
-// What the hint query of an editor answers: the text and where it shows.
-struct TEditHintInfoEx {
-  ui::String HintStr;
-  ui::TPoint HintPos;
-  // Measures the hint with the editor's font rather than the hint's own.
-  const ui::TFont* HintFont = nullptr;
 };
 
 class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public IInplaceEditorEx {
@@ -132,8 +125,9 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public
   // Where the buttons and the image sit (client coordinates).
   ui::TRect ButtonsRect() const;
   ui::TRect ImageRect() const;
-  // The hint query: false when the editor shows no hint now.
-  virtual bool GetHintInfo(TEditHintInfoEx& Info) const;
+  // The answer to a tool tip about to show: the whole text below the editor
+  // when it does not fit; false refuses the tool tip.
+  virtual bool GetHintInfo(ui::THintInfo& Info) const;
   // The text is wider or taller than the text area.
   bool TextOverflows() const;
 
@@ -248,6 +242,7 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public
   void Loaded() override;
   void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
   void Change() override;
+  bool TellFormOfFocus(ui::TCustomForm* Form) override;
   void DoEnter() override;
   void DoExit() override;
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;

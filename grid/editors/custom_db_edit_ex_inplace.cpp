@@ -2,6 +2,7 @@
 // drop-down of recently entered texts.
 #include "custom_db_edit_ex.h"
 #include "exceptions.h"
+#include "forms.h"
 #include "grid_platform_shims.h"
 #include "keys.h"
 #include "ticks.h"
@@ -20,6 +21,9 @@ void TCustomDBEditEx::SetInplaceEditHolder(TWinControl* AHolder) {
     intf = dynamic_cast<IInplaceEditHolderEx*>(AHolder);
     if (!intf) throw rtl::Exception(u"InplaceEditHolder have to support IInplaceEditHolderEx interface");
   }
+  if (inplaceEditHolder_) inplaceEditHolder_->RemoveFreeNotification(this);
+  // A holder freed first (one on another form) must not be left behind.
+  if (AHolder) AHolder->FreeNotification(this);
   inplaceEditHolder_ = AHolder;
   intfInplaceEditHolder_ = intf;
   inplaceMode_ = AHolder != nullptr;
@@ -102,6 +106,11 @@ void TCustomDBEditEx::SetFocus() {
 
 void TCustomDBEditEx::Deselect() { SetSelStart(static_cast<int>(EditText().size())); }
 
+bool TCustomDBEditEx::TellFormOfFocus(TCustomForm* Form) {
+  // In-place, the form was told of the holder before the focus message went on.
+  return inplaceMode_ || TCustomMaskEdit::TellFormOfFocus(Form);
+}
+
 bool TCustomDBEditEx::InplaceWindowMessage(TMessage& Message) {
   if (!inplaceMode_ || !intfInplaceEditHolder_) return false;
   auto alive = alive_;
@@ -118,6 +127,12 @@ bool TCustomDBEditEx::InplaceWindowMessage(TMessage& Message) {
       }
       break;
     }
+    case WM_SETFOCUS:
+      // The form keeps the holder as its focused control, so its tab order
+      // and active control go on from the holder, not from the editor in it.
+      if (TCustomForm* form = GetParentForm(this); form && !form->SetFocusedControl(inplaceEditHolder_)) return true;
+      TCustomMaskEdit::Dispatch(Message);
+      return true;
     case WM_GETDLGCODE:
       TCustomMaskEdit::Dispatch(Message);
       if (inplaceEditHolder_ && (inplaceEditHolder_->Perform(WM_GETDLGCODE) & DLGC_WANTTAB))

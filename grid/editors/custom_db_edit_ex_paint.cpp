@@ -11,6 +11,7 @@
 #include "dataset.h"
 #include "themes.h"
 #include "tool_routines.h"
+#include "tool_tips_window.h"
 
 namespace grid {
 
@@ -255,14 +256,15 @@ bool TCustomDBEditEx::TextOverflows() const {
   return r.Width() > width - 2 || r.Height() > area.Height();
 }
 
-bool TCustomDBEditEx::GetHintInfo(TEditHintInfoEx& Info) const {
+bool TCustomDBEditEx::GetHintInfo(THintInfo& Info) const {
   if (tooltips_ && TextOverflows()) {
     Info.HintStr = Text();
     Info.HintPos = ClientToScreen(Point(0, Height()));
-    Info.HintFont = Font();
+    Info.HintWindowClass = [](TComponent* Owner) -> THintWindow* { return new TToolTipsWindow(Owner); };
+    Info.HintData = Font();
     return true;
   }
-  return ownShowHint_ && !Hint().empty();
+  return ownShowHint_;
 }
 
 // --- painting -----------------------------------------------------------------------------------

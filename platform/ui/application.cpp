@@ -162,8 +162,9 @@ void TApplication::DestroyForms() {
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == mainForm_) mainForm_ = nullptr;
-  if (Operation == opRemove && AComponent == hintWindow_) {
-    hintWindow_ = nullptr;
+  if (Operation == opRemove && (AComponent == hintWindow_ || AComponent == ownHintWindow_)) {
+    if (AComponent == hintWindow_) hintWindow_ = nullptr;
+    else ownHintWindow_ = nullptr;
     hintControl_ = nullptr;
   }
 }
@@ -308,9 +309,12 @@ void TApplication::SetShowHint(bool Value) {
   showHint_ = Value;
   if (!Value) {
     THintWindow* old = hintWindow_;
+    THintWindow* own = ownHintWindow_;
     hintWindow_ = nullptr;
+    ownHintWindow_ = nullptr;
     hintControl_ = nullptr;
     Free(old);
+    Free(own);
   } else if (HintWindowClass) {
     hintWindow_ = HintWindowClass(this);
     if (hintWindow_ && hintWindow_->Owner() != this) hintWindow_->FreeNotification(this);
@@ -319,25 +323,51 @@ void TApplication::SetShowHint(bool Value) {
 
 bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
   if (!showHint_) return true;
-  if (!hintWindow_) return false;
   const String& hint = Control ? Control->Hint() : String();
-  const String text = hint.substr(0, hint.find(u'|'));
-  if (!Control || !Control->ShowHint() || text.empty()) {
+  THintInfo info;
+  info.HintControl = Control;
+  info.HintStr = hint.substr(0, hint.find(u'|'));
+  // Below the cursor's image, as the platform's tool tips sit.
+  info.HintPos = Point(ScreenPos.X, ScreenPos.Y + 20);
+  info.HintMaxWidth = Screen ? Screen->Width() : 1024;
+  const String plainText = info.HintStr;
+  const TPoint plainPos = info.HintPos;
+  const bool refused = Control && Control->ShowHint() &&
+                       Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+  if (refused || !Control || !Control->ShowHint() || info.HintStr.empty()) {
+    if (!refused && !hintWindow_) return false;
     CancelControlHint(hintControl_);
     return true;
   }
-  TRect r = hintWindow_->CalcHintRect(Screen ? Screen->Width() : 1024, text, nullptr);
-  // Below the cursor's image, as the platform's tool tips sit.
-  r = Bounds(ScreenPos.X, ScreenPos.Y + 20, r.Width(), r.Height());
+  THintWindow* window = hintWindow_;
+  if (info.HintWindowClass || !window) {
+    // The platform's own tool tip shows the control's hint text where the
+    // cursor is; anything the control changed needs a window of ours.
+    if (!info.HintWindowClass && info.HintStr == plainText && info.HintPos == plainPos && !info.HintData)
+      return false;
+    CancelControlHint(hintControl_);
+    THintWindow* old = ownHintWindow_;
+    ownHintWindow_ = nullptr;
+    Free(old);
+    window = info.HintWindowClass ? info.HintWindowClass(this) : new THintWindow(this);
+    if (!window) return true;
+    if (window->Owner() != this) window->FreeNotification(this);
+    ownHintWindow_ = window;
+  } else if (ownHintWindow_) {
+    ownHintWindow_->ReleaseHandle();
+  }
+  TRect r = window->CalcHintRect(std::max(1, info.HintMaxWidth), info.HintStr, info.HintData);
+  r = Bounds(info.HintPos.X, info.HintPos.Y, r.Width(), r.Height());
   hintControl_ = Control;
-  hintWindow_->ActivateHint(r, text);
+  window->ActivateHintData(r, info.HintStr, info.HintData);
   return true;
 }
 
 void TApplication::CancelControlHint(TControl* Control) {
-  if (!hintWindow_ || !Control || Control != hintControl_) return;
+  if (!Control || Control != hintControl_) return;
   hintControl_ = nullptr;
-  hintWindow_->ReleaseHandle();
+  if (hintWindow_) hintWindow_->ReleaseHandle();
+  if (ownHintWindow_) ownHintWindow_->ReleaseHandle();
 }
 
 // --- watch loops -----------------------------------------------------------------------

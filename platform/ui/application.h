@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "forms.h"
+#include "hint_window.h"
 
 class QEventLoop;
 
 namespace ui {
-
-class THintWindow;
 
 // Input seen by a watch loop (RunInputWatchLoop).
 enum TWatchedInput { wiKey, wiActivation, wiMouseButton, wiWheel, wiNonClientMove, wiMouseMove };
@@ -78,15 +77,16 @@ class TApplication : public TComponent {
   // The class of the window controls' tool tips show in, as a maker; empty:
   // the platform's own tool tip. A new class takes effect when ShowHint is
   // switched off and on again (the window is made anew).
-  std::function<THintWindow*(TComponent* Owner)> HintWindowClass;
+  THintWindowClass HintWindowClass;
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool Value);
   // The tool-tip window of HintWindowClass, while ShowHint is on.
   THintWindow* HintWindow() const { return hintWindow_; }
   // How long a tool tip stays (ms).
   int HintHidePause = 2500;
-  // Shows the short part of the control's hint at the screen point, in the
-  // tool-tip window. False: the platform's own tool tip is to show it.
+  // Shows the short part of the control's hint below the screen point, in
+  // the tool-tip window, after the control had its say (CM_HINTSHOW). False:
+  // the platform's own tool tip is to show it.
   bool ActivateControlHint(TControl* Control, TPoint ScreenPos);
   // Hides the tool-tip window when the control showed it.
   void CancelControlHint(TControl* Control);
@@ -123,6 +123,8 @@ class TApplication : public TComponent {
   std::vector<QEventLoop*> watchStack_;
   bool showHint_ = true;
   THintWindow* hintWindow_ = nullptr;
+  // The window of a class a control asked for, for the tool tip shown now.
+  THintWindow* ownHintWindow_ = nullptr;
   TControl* hintControl_ = nullptr;
 };
 

@@ -1055,6 +1055,8 @@ void TWinControl::DoKeyPress(char16_t& Key) {
   if (Key != 0 && OnKeyPress) OnKeyPress(this, Key);
 }
 
+bool TWinControl::TellFormOfFocus(TCustomForm* Form) { return Form->SetFocusedControl(this); }
+
 void TWinControl::DoEnter() {
   if (OnEnter) OnEnter(this);
 }
@@ -1145,7 +1147,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       auto alive = alive_;
       DefaultHandler(Message);
       if (!*alive) return;
-      if (TCustomForm* form = GetParentForm(this); form && form != this) form->NoteFocus(this);
+      if (TCustomForm* form = GetParentForm(this); form && form != this && !TellFormOfFocus(form)) return;
       DoEnter();
       return;
     }
@@ -1354,11 +1356,31 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
       auto* fe = static_cast<QFocusEvent*>(e);
-      // Window activation moves no focus between controls.
-      if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason) return Base(e);
+      TCustomForm* form = GetParentForm(this);
+      if (form == this) form = nullptr;
+      if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason) {
+        // Window activation moves no focus between controls. But Qt hands
+        // the first focus of a newly shown window, and a focus set while the
+        // window was inactive, over as activation: that control has not been
+        // told yet and must enter like any other.
+        if (e->type() == QEvent::FocusOut || !form || form->focusTold_ == this) return Base(e);
+        // Qt moves the focus on as the windows of controls being freed go.
+        for (TControl* c = this; c; c = c->Parent())
+          if (c->IsDestroying()) return Base(e);
+        if (TWinControl* old = form->focusTold_) {
+          form->focusTold_ = nullptr;
+          auto alive = alive_;
+          Guarded([old] { old->Perform(WM_KILLFOCUS); });
+          if (!*alive) return true;
+          form = GetParentForm(this);
+          if (!form || form == this) return Base(e);
+        }
+      }
       if (e->type() == QEvent::FocusOut && IsClient && widget_ && Source != widget_ && widget_->hasFocus())
         return Base(e);
       m.Msg = e->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS;
+      if (form && m.Msg == WM_SETFOCUS) form->focusTold_ = this;
+      else if (form && form->focusTold_ == this) form->focusTold_ = nullptr;
       break;
     }
     case QEvent::Resize:

@@ -352,6 +352,9 @@ class TWinControl : public TControl {
   virtual void DoKeyDown(std::uint16_t& Key, TShiftState Shift);
   virtual void DoKeyUp(std::uint16_t& Key, TShiftState Shift);
   virtual void DoKeyPress(char16_t& Key);
+  // The focus came to this control: the form records who holds it. False
+  // leaves the focus message unanswered (no OnEnter).
+  virtual bool TellFormOfFocus(TCustomForm* Form);
   virtual void DoEnter();
   virtual void DoExit();
   // The wheel: OnMouseWheel first, then one Down or Up per whole notch (120).

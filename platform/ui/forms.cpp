@@ -375,23 +375,24 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 bool TCustomForm::Active() const { return widget_ && widget_->isActiveWindow(); }
 
-void TCustomForm::NoteFocus(TWinControl* Control) {
+bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+  if (!Control || Control == this || IsDestroying() || GetParentForm(Control) != this) return false;
   activeControl_ = Control;
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+  return true;
 }
 
 void TCustomForm::ForgetControl(TControl* Removed) {
-  if (!activeControl_ || !Removed) return;
-  if (activeControl_ == Removed) {
-    activeControl_ = nullptr;
-    return;
-  }
-  if (auto* w = dynamic_cast<TWinControl*>(Removed); w && w->ContainsControl(activeControl_)) activeControl_ = nullptr;
+  if (!Removed) return;
+  auto* w = dynamic_cast<TWinControl*>(Removed);
+  for (TWinControl** held : {&activeControl_, &focusTold_})
+    if (*held && (*held == Removed || (w && w->ContainsControl(*held)))) *held = nullptr;
 }
 
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TScrollingWinControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == activeControl_) activeControl_ = nullptr;
+  if (Operation == opRemove && AComponent == focusTold_) focusTold_ = nullptr;
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {

@@ -54,6 +54,10 @@ class TCustomForm : public TScrollingWinControl {
   void SetKeyPreview(bool Value) { keyPreview_ = Value; }
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* Control);
+  // Records Control as the one holding the form's focus and tells every
+  // control; the window focus itself stays where it is. False: refused (not
+  // a control of this form, or the form is going).
+  bool SetFocusedControl(TWinControl* Control);
   bool Active() const;
   int PixelsPerInch() const { return ScreenPixelsPerInch; }
 
@@ -85,7 +89,6 @@ class TCustomForm : public TScrollingWinControl {
   void TextChanged() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void BoundsChanged(const TRect& OldBounds) override;
-  void NoteFocus(TWinControl* Control);
   void ForgetControl(TControl* Removed);
   void SyncWindowState();
 
@@ -106,6 +109,9 @@ class TCustomForm : public TScrollingWinControl {
   bool destroyRaised_ = false;
   bool releasing_ = false;
   TWinControl* activeControl_ = nullptr;
+  // The control last told by the platform that it has the focus (a window
+  // activation that gives it the focus again says nothing new).
+  TWinControl* focusTold_ = nullptr;
   QEventLoop* modalLoop_ = nullptr;
 };
 

@@ -3,9 +3,32 @@
 // Subclasses change its size (CalcHintRect) and look (Paint).
 #pragma once
 
+#include <functional>
+
 #include "controls.h"
 
 namespace ui {
+
+class THintWindow;
+
+// Makes a tool-tip window of a chosen class, owned by Owner.
+using THintWindowClass = std::function<THintWindow*(TComponent* Owner)>;
+
+// A tool tip about to show, offered to its control as CM_HINTSHOW's LParam.
+// The control may change the text, place, window class or data; a non-zero
+// result refuses the tool tip.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  // Empty: the application's tool-tip window.
+  THintWindowClass HintWindowClass;
+  // Screen point of the window's top left.
+  TPoint HintPos;
+  int HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  String HintStr;
+  // Handed to the window's CalcHintRect and ActivateHintData.
+  void* HintData = nullptr;
+};
 
 class THintWindow : public TCustomControl {
   JQ_UI_CLASSINFO

@@ -13,6 +13,11 @@
 #include "data_source.h"
 #include "ext_memory_data.h"
 #include "forms.h"
+#include "application.h"
+#include "tool_tips_window.h"
+#include <QCoreApplication>
+#include <QHelpEvent>
+#include <QWidget>
 #include "harness.h"
 #include "keys.h"
 #include "menus.h"
@@ -379,22 +384,56 @@ TEST_F(EditLook, RightAlignedTextIsDrawnFlushRightUntilTheEditorHasTheFocus) {
   EXPECT_TRUE(InkBetween(edit, mid, area.Right));
 }
 
+// What the platform's tool-tip event over the editor leads to: false when
+// the platform's own tool tip is left to show.
+bool ToolTipEvent(ui::TWinControl* c) {
+  QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), c->Widget()->mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(c->Widget(), &e);
+  return e.isAccepted();
+}
+
 TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
+  edit->Font()->SetSize(13);
   edit->SetTooltips(true);
   EXPECT_TRUE(edit->TControl::ShowHint());
-  edit->SetText(u"short");
-  grid::TEditHintInfoEx info;
-  EXPECT_FALSE(edit->GetHintInfo(info));
+  h.Show(form);
 
-  const ui::String longText(60, u'W');
+  const ui::String longText(30, u'W');  // wider than the editor, narrower than the screen
   edit->SetText(longText);
-  ASSERT_TRUE(edit->GetHintInfo(info));
-  EXPECT_EQ(info.HintStr, longText);
-  EXPECT_EQ(info.HintPos, edit->ClientToScreen(ui::Point(0, edit->Height())));
+  ToolTipEvent(edit);
+  auto shown = uitest::ShownHintWindows();
+  ASSERT_EQ(shown.size(), 1u);
+  auto* tip = dynamic_cast<grid::TToolTipsWindow*>(shown[0]);
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(tip->Caption(), longText);
+  EXPECT_EQ(tip->BoundsRect().TopLeft(), edit->ClientToScreen(ui::Point(0, edit->Height())));
+  EXPECT_EQ(tip->Font()->Size(), 13);  // measured and drawn as the editor shows it
+  ui::TCanvas measure;
+  measure.Font()->Assign(edit->Font());
+  EXPECT_GE(tip->Width(), measure.TextWidth(longText));
 
+  // Text that fits shows none: without ShowHint nothing at all, with it the
+  // ordinary hint, which the platform's own tool tip shows.
+  edit->SetText(u"short");
+  edit->SetHint(u"名称|the long part");
+  EXPECT_TRUE(ToolTipEvent(edit));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+  edit->SetShowHint(true);
+  ui::THintInfo info;
+  info.HintStr = u"名称";
+  EXPECT_TRUE(edit->GetHintInfo(info));
+  EXPECT_EQ(info.HintStr, u"名称");
+  EXPECT_FALSE(info.HintWindowClass);
+  EXPECT_FALSE(ui::Application->ActivateControlHint(edit, ui::Point(100, 100)));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+
+  // Without Tooltips a long text is an ordinary hint too.
+  edit->SetText(longText);
   edit->SetTooltips(false);
+  EXPECT_FALSE(ui::Application->ActivateControlHint(edit, ui::Point(100, 100)));
+  edit->SetShowHint(false);
   EXPECT_FALSE(edit->TControl::ShowHint());
-  EXPECT_FALSE(edit->GetHintInfo(info));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 }
 
 TEST_F(EditLook, ScreenshotOfEditorsWithButtonsAndImage) {

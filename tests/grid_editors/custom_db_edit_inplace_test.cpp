@@ -103,6 +103,45 @@ TEST_F(InplaceEdit, HolderShowsAndHidesTheWindowByPlacingIt) {
   EXPECT_FALSE(edit->Focused());
 }
 
+TEST_F(InplaceEdit, FocusInTheEditorCountsAsTheHoldersOnTheForm) {
+  auto* other = new ui::TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(10, 215, 80, 21);
+  int enters = 0;
+  edit->OnEnter = [&](ui::TObject*) { ++enters; };
+  h.Show(form);
+  other->SetFocus();
+  h.ProcessEvents();
+  enters = 0;
+  edit->SetInplaceEditHolder(holder);
+  edit->Move(ui::Rect(20, 30, 140, 51));
+  edit->SetFocus();
+  h.ProcessEvents();
+  ASSERT_TRUE(edit->Focused());
+  EXPECT_EQ(form->ActiveControl(), holder);
+  EXPECT_EQ(enters, 1);
+
+  // A holder on another form is refused by the editor's form: the focus
+  // message goes unanswered.
+  auto* otherForm = h.MakeForm<ui::TForm>();
+  auto* stranger = new Holder(otherForm);
+  stranger->SetParent(otherForm);
+  other->SetFocus();
+  h.ProcessEvents();
+  edit->SetInplaceEditHolder(stranger);
+  edit->Move(ui::Rect(20, 30, 140, 51));
+  enters = 0;
+  edit->Perform(ui::WM_SETFOCUS);
+  EXPECT_EQ(enters, 0);
+  EXPECT_EQ(form->ActiveControl(), other);
+  edit->OnEnter = nullptr;  // the count goes before the form does
+
+  // The holder freed before the editor takes in-place mode with it.
+  delete otherForm;
+  EXPECT_FALSE(edit->InplaceMode());
+  edit->Perform(ui::WM_SETFOCUS);
+}
+
 TEST_F(InplaceEdit, HolderSeesMessagesKeysAndDecidesEditing) {
   h.Show(form);
   edit->SetInplaceEditHolder(holder);

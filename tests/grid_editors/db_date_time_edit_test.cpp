@@ -83,8 +83,7 @@ struct DBDateTimeEdit : ::testing::Test {
     edit->SetDataField(u"D");
   }
   void Focus() {
-    // The first control gets the focus with the window, without entering;
-    // coming from the other one enters the editor for real.
+    // Enters from the other edit, as a user moving in would.
     h.Show(form);
     other->SetFocus();
     h.ProcessEvents();

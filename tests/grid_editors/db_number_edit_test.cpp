@@ -57,7 +57,7 @@ struct DBNumberEdit : ::testing::Test {
   }
   void Focus() {
     h.Show(form);
-    // The control focused by the window's activation gets no entry of its own.
+    // Enters from the other edit, as a user moving in would.
     other->SetFocus();
     h.ProcessEvents();
     edit->SetFocus();

@@ -69,6 +69,59 @@ TEST(FormTest, ShowFiresOnShowOnceAndNotAgainOnRestore) {
   EXPECT_EQ(f->shows, 2);
 }
 
+TEST(FormTest, FirstControlFocusedOnShowEntersLikeAnyLaterOne) {
+  // Before the harness: freeing the forms moves the focus, and enters, too.
+  std::vector<std::string> seen;
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetBounds(40, 40, 300, 200);
+  auto track = [&](TEdit* e, const char* name) {
+    e->OnEnter = [&seen, name](TObject*) { seen.push_back(std::string("enter ") + name); };
+    e->OnExit = [&seen, name](TObject*) { seen.push_back(std::string("exit ") + name); };
+  };
+  auto* first = new TEdit(form);
+  first->SetParent(form);
+  first->SetBounds(10, 10, 100, 21);
+  auto* second = new TEdit(form);
+  second->SetParent(form);
+  second->SetBounds(10, 40, 100, 21);
+  track(first, "first");
+  track(second, "second");
+  h.Show(form);
+  ASSERT_TRUE(first->Focused());
+  EXPECT_EQ(seen, std::vector<std::string>{"enter first"});
+  EXPECT_EQ(form->ActiveControl(), first);
+
+  second->SetFocus();
+  h.ProcessEvents();
+  EXPECT_EQ(seen, (std::vector<std::string>{"enter first", "exit first", "enter second"}));
+
+  // Leaving the window and coming back moves no focus between its controls.
+  auto* elsewhere = h.MakeForm<TForm>();
+  elsewhere->SetBounds(400, 40, 100, 100);
+  h.Show(elsewhere);
+  h.Show(form);
+  ASSERT_TRUE(second->Focused());
+  EXPECT_EQ(seen.size(), 3u);
+
+  // A form shown again after hiding keeps the control it had; one whose
+  // active control was chosen before it showed enters that one.
+  auto* preset = h.MakeForm<TForm>();
+  preset->SetBounds(40, 300, 300, 100);
+  auto* a = new TEdit(preset);
+  a->SetParent(preset);
+  auto* b = new TEdit(preset);
+  b->SetParent(preset);
+  b->SetTop(30);
+  track(a, "a");
+  track(b, "b");
+  preset->SetActiveControl(b);
+  seen.clear();
+  h.Show(preset);
+  ASSERT_TRUE(b->Focused());
+  EXPECT_EQ(seen, std::vector<std::string>{"enter b"});
+}
+
 TEST(FormTest, PositionCentresOnTheScreenAndClientSizeHolds) {
   uitest::Harness h;
   auto* f = h.MakeForm<TDialog>();

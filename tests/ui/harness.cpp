@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "hint_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -259,6 +261,15 @@ std::string Harness::SaveScreenshot(const std::vector<ui::TWinControl*>& Windows
   p.end();
   EXPECT_TRUE(pm.save(QString::fromStdString(path), "PNG")) << path;
   return path;
+}
+
+std::vector<ui::THintWindow*> ShownHintWindows() {
+  std::vector<ui::THintWindow*> shown;
+  if (!ui::Application) return shown;
+  for (int i = 0; i < ui::Application->ComponentCount(); ++i)
+    if (auto* w = dynamic_cast<ui::THintWindow*>(ui::Application->Components(i)); w && w->IsHintShown())
+      shown.push_back(w);
+  return shown;
 }
 
 }  // namespace uitest

@@ -94,4 +94,7 @@ class Harness {
 // Screenshot folder of this build tree.
 std::string ScreenshotDir();
 
+// The application's tool-tip windows that show a tool tip now.
+std::vector<ui::THintWindow*> ShownHintWindows();
+
 }  // namespace uitest

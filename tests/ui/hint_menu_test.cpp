@@ -8,9 +8,11 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "application.h"
 #include "harness.h"
 #include "hint_window.h"
 #include "menus.h"
+#include "panels.h"
 
 namespace {
 
@@ -53,6 +55,61 @@ TEST(HintWindowTest, ShowsAtItsRectangleAndHides) {
   EXPECT_FALSE(hint->IsHintShown());
   EXPECT_FALSE(hint->Widget()->isVisible());
   hint->ReleaseHandle();  // hiding twice is harmless
+}
+
+// A panel that answers the tool-tip query as the test tells it.
+class HintAnswering : public TPanel {
+ public:
+  using TPanel::TPanel;
+  enum { Keep, Refuse, Move } answer = Keep;
+  TControl* asked = nullptr;
+  void Dispatch(TMessage& M) override {
+    if (M.Msg != CM_HINTSHOW) return TPanel::Dispatch(M);
+    auto* info = reinterpret_cast<THintInfo*>(M.LParam);
+    asked = info->HintControl;
+    if (answer == Move) {
+      info->HintStr = u"整个文本";
+      info->HintPos = Point(33, 44);
+    }
+    M.Result = answer == Refuse ? 1 : 0;
+  }
+};
+
+TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  auto* panel = new HintAnswering(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 10, 100, 50);
+  panel->SetHint(u"short|long");
+  panel->SetShowHint(true);
+  h.Show(form);
+  ASSERT_EQ(Application->HintWindow(), nullptr);
+
+  // Left as it was, the platform's own tool tip shows the hint.
+  EXPECT_FALSE(Application->ActivateControlHint(panel, Point(200, 200)));
+  EXPECT_EQ(panel->asked, panel);
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+
+  panel->answer = HintAnswering::Move;
+  EXPECT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
+  auto shown = uitest::ShownHintWindows();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]->Caption(), u"整个文本");
+  EXPECT_EQ(shown[0]->BoundsRect().TopLeft(), Point(33, 44));
+
+  // A refusal hides what showed and keeps the platform's tool tip away too.
+  panel->answer = HintAnswering::Refuse;
+  EXPECT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+
+  // Without ShowHint the control is not asked.
+  panel->asked = nullptr;
+  panel->answer = HintAnswering::Move;
+  panel->SetShowHint(false);
+  Application->ActivateControlHint(panel, Point(200, 200));
+  EXPECT_EQ(panel->asked, nullptr);
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
 }
 
 // Picks an entry of the popup menu that is open now, by its text, as a user
