@@ -118,6 +118,19 @@ TEST_F(SocksPeerTest, Socks5ConnectForEachAddressType) {
   }
 }
 
+// The socket speaks to the proxy, so it takes the proxy's address family,
+// whatever family the target has.
+TEST_F(SocksPeerTest, AnIPv6TargetThroughAnIPv4Proxy) {
+  const Bytes request{5, 1, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 21};
+  ScriptedPeer peer({{3, {5, 0}}, {static_cast<int>(request.size()), kGranted5}});
+  handler_->SetIPVersion(Id_IPv6);
+  proxy_->SetIPVersion(Id_IPv4);
+  ConnectThrough(peer, svSocks5, u"::1", 21);
+  EXPECT_TRUE(handler_->IsConnected());
+  handler_->CloseHandler();
+  EXPECT_EQ(peer.Received(), Concat({{5, 1, 0}, request}));
+}
+
 TEST_F(SocksPeerTest, Socks5ReplyCodesAndAddressTypes) {
   const std::pair<Bytes, const char16_t*> cases[] = {
       {{5, 1, 0, 1}, u"General SOCKS server failure."},

@@ -60,7 +60,10 @@ void TNetIOHandlerSocket::CloseHandler() {
 
 void TNetIOHandlerSocket::ConnectSocket() {
   FireBeforeBind();
-  binding_->SetIPVersion(ipVersion_);
+  // Through a proxy the socket speaks to the proxy server, so it takes the
+  // proxy's address family, whatever family the target has.
+  TNetCustomTransparentProxy* proxy = AssignedProxy();
+  binding_->SetIPVersion(proxy && proxy->IsEnabled() ? proxy->IPVersion() : ipVersion_);
   binding_->OpenSocket(Id_SOCK_STREAM, 0);
   FireSocketAllocated();
   if (!boundIP_.empty()) binding_->SetIP(boundIP_);
