@@ -146,7 +146,11 @@ rtl::String TNetTCPConnection::CheckReplyCode(const rtl::String& code, const rtl
   return code;
 }
 
-void TNetTCPConnection::RaiseLastReply() { lastReply_->RaiseAsError(); }
+void TNetTCPConnection::RaiseLastReply() {
+  lastReply_->RaiseAsError();
+  // A reply class whose raise returns still must not let the caller go on.
+  throw ENetException(lastReply_->Text().Text());
+}
 
 void TNetTCPConnection::RaiseLastReply(TNetExceptionClass exceptionClass) {
   exceptionClass(lastReply_->Text().Text());
