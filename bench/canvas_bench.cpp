@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "bitmap.h"
-#include "canvas.h"
-#include "qt_bridge.h"
-#include "paint_bench_main.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/canvas.h"
+#include "platform/ui/qt_bridge.h"
+#include "bench/paint_bench_main.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "data_source.h"
-#include "ext_memory_data.h"
+#include "platform/data/data_source.h"
+#include "components/extended/data/ext_memory_data.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <thread>
 #include <vector>
 
-#include "JQ_API.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "custom_grid_ex.h"
-#include "qt_bridge.h"
-#include "paint_bench_main.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "platform/ui/qt_bridge.h"
+#include "bench/paint_bench_main.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "JQ_API.h"
-#include "command.h"
-#include "frames.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "device_api/command.h"
+#include "device_api/frames.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "JQ_API.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

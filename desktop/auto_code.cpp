@@ -1,10 +1,10 @@
-#include "auto_code.h"
+#include "desktop/auto_code.h"
 
 #include <algorithm>
 
-#include "convert.h"
-#include "exceptions.h"
-#include "format.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format.h"
 
 namespace desktop {
 

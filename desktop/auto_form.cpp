@@ -1,20 +1,20 @@
-#include "auto_form.h"
+#include "desktop/auto_form.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "JQ_API.h"
-#include "axis_config.h"
-#include "codepage.h"
-#include "convert.h"
-#include "datetime.h"
-#include "exceptions.h"
-#include "files.h"
-#include "form_layout.h"
-#include "format.h"
-#include "program_messages.h"
-#include "ticks.h"
-#include "toolbar_images.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_config.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/files.h"
+#include "desktop/form_layout.h"
+#include "platform/runtime/format.h"
+#include "desktop/program_messages.h"
+#include "platform/runtime/ticks.h"
+#include "desktop/toolbar_images.h"
 
 namespace desktop {
 

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "auto_code.h"
-#include "step_table.h"
-#include "table_view.h"
-#include "ui.h"
+#include "desktop/auto_code.h"
+#include "desktop/step_table.h"
+#include "desktop/table_view.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,11 +1,11 @@
-#include "axis_config.h"
+#include "desktop/axis_config.h"
 
 #include <cmath>
 #include <limits>
 
-#include "convert.h"
-#include "exceptions.h"
-#include "format.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format.h"
 
 namespace desktop {
 

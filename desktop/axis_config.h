@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "ini_files.h"
-#include "rtl_string.h"
+#include "platform/classes/ini_files.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace desktop {
 

@@ -1,8 +1,8 @@
-#include "axis_form.h"
+#include "desktop/axis_form.h"
 
-#include "JQ_API.h"
-#include "axis_glyphs.h"
-#include "convert.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_glyphs.h"
+#include "platform/runtime/convert.h"
 
 namespace desktop {
 

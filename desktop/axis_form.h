@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "axis_config.h"
-#include "ui.h"
+#include "desktop/axis_config.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,4 +1,4 @@
-#include "axis_glyphs.h"
+#include "desktop/axis_glyphs.h"
 
 namespace desktop {
 

@@ -1,7 +1,7 @@
 // The small two-state pictures of the axis panel's buttons.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,6 +1,6 @@
-#include "board_port_form.h"
+#include "desktop/board_port_form.h"
 
-#include "save_reg_form.h"
+#include "desktop/save_reg_form.h"
 
 namespace desktop {
 

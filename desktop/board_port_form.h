@@ -4,11 +4,11 @@
 #include <array>
 #include <cstdint>
 
-#include "com_combo_box.h"
-#include "ext_ip_address.h"
-#include "ext_spin.h"
-#include "kit_property_store.h"
-#include "ui.h"
+#include "components/support/ports/com_combo_box.h"
+#include "components/extended/ext_ip_address.h"
+#include "components/extended/ext_spin.h"
+#include "components/support/store/kit_property_store.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

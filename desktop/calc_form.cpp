@@ -1,12 +1,12 @@
-#include "calc_form.h"
+#include "desktop/calc_form.h"
 
 #include <cmath>
 #include <limits>
 
-#include "convert.h"
-#include "exceptions.h"
-#include "form_layout.h"
-#include "save_reg_form.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "desktop/form_layout.h"
+#include "desktop/save_reg_form.h"
 
 namespace desktop {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "kit_property_store.h"
-#include "ui.h"
+#include "components/support/store/kit_property_store.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,15 +1,15 @@
-#include "config_form.h"
+#include "desktop/config_form.h"
 
 #include <algorithm>
 
-#include "auto_code.h"
-#include "axis_config.h"
-#include "calc_form.h"
-#include "convert.h"
-#include "exceptions.h"
-#include "form_layout.h"
-#include "ini_files.h"
-#include "settings_file.h"
+#include "desktop/auto_code.h"
+#include "desktop/axis_config.h"
+#include "desktop/calc_form.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "desktop/form_layout.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/settings_file.h"
 
 namespace desktop {
 

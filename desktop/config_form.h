@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -2,7 +2,7 @@
 // named, on its parent, at its bounds.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

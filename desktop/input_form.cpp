@@ -1,6 +1,6 @@
-#include "input_form.h"
+#include "desktop/input_form.h"
 
-#include "JQ_API.h"
+#include "include/JQ_API.h"
 
 namespace desktop {
 

@@ -1,9 +1,9 @@
 // JQHelper_LUNO: operate one motion controller by hand.
 #include <exception>
 
-#include "program.h"
-#include "thread.h"
-#include "ui.h"
+#include "desktop/program.h"
+#include "platform/runtime/thread.h"
+#include "platform/ui/ui.h"
 
 int main(int argc, char** argv) {
   rtl::SetMainThread();

@@ -1,25 +1,25 @@
-#include "main_form.h"
+#include "desktop/main_form.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "JQ_API.h"
-#include "auto_form.h"
-#include "axis_config.h"
-#include "axis_form.h"
-#include "board_port_form.h"
-#include "codepage.h"
-#include "config_form.h"
-#include "files.h"
-#include "format.h"
-#include "ini_files.h"
-#include "input_form.h"
-#include "output_form.h"
-#include "run_all_form.h"
-#include "run_config_form.h"
-#include "settings_file.h"
-#include "string_list.h"
-#include "toolbar_images.h"
+#include "include/JQ_API.h"
+#include "desktop/auto_form.h"
+#include "desktop/axis_config.h"
+#include "desktop/axis_form.h"
+#include "desktop/board_port_form.h"
+#include "platform/runtime/codepage.h"
+#include "desktop/config_form.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/format.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/input_form.h"
+#include "desktop/output_form.h"
+#include "desktop/run_all_form.h"
+#include "desktop/run_config_form.h"
+#include "desktop/settings_file.h"
+#include "platform/classes/string_list.h"
+#include "desktop/toolbar_images.h"
 
 namespace desktop {
 

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-#include "aux_hint.h"
-#include "kit_status_bar.h"
-#include "kit_status_pane.h"
-#include "kit_version_info.h"
-#include "ui.h"
+#include "components/support/hint/aux_hint.h"
+#include "components/support/panels/kit_status_bar.h"
+#include "components/support/panels/kit_status_pane.h"
+#include "components/support/panels/kit_version_info.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

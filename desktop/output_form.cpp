@@ -1,6 +1,6 @@
-#include "output_form.h"
+#include "desktop/output_form.h"
 
-#include "JQ_API.h"
+#include "include/JQ_API.h"
 
 namespace desktop {
 

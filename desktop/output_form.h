@@ -2,7 +2,7 @@
 // output and shows the state read back.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,4 +1,4 @@
-#include "program_messages.h"
+#include "desktop/program_messages.h"
 
 namespace desktop {
 

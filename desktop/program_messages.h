@@ -4,7 +4,7 @@
 // the axis name written before it, a trailing one from a number after it.
 #pragma once
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace desktop {
 

@@ -1,7 +1,7 @@
-#include "rs_form.h"
+#include "desktop/rs_form.h"
 
-#include "aux_lang_mgr.h"
-#include "program_messages.h"
+#include "components/support/hint/aux_lang_mgr.h"
+#include "desktop/program_messages.h"
 
 namespace desktop {
 

@@ -2,7 +2,7 @@
 // language-resource registry while it is created.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

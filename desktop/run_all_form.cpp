@@ -1,4 +1,4 @@
-#include "run_all_form.h"
+#include "desktop/run_all_form.h"
 
 namespace desktop {
 

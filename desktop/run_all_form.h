@@ -1,7 +1,7 @@
 // The start-several-axes dialog: one row per visible axis, built at connect.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

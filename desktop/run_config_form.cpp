@@ -1,4 +1,4 @@
-#include "run_config_form.h"
+#include "desktop/run_config_form.h"
 
 namespace desktop {
 

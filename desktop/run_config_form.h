@@ -2,7 +2,7 @@
 // which of its panel's actions it runs.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,6 +1,6 @@
-#include "save_reg_form.h"
+#include "desktop/save_reg_form.h"
 
-#include "settings_file.h"
+#include "desktop/settings_file.h"
 
 namespace desktop {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit_reg_ini_file.h"
-#include "ui.h"
+#include "components/support/store/kit_reg_ini_file.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

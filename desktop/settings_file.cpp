@@ -1,6 +1,6 @@
-#include "settings_file.h"
+#include "desktop/settings_file.h"
 
-#include "files.h"
+#include "platform/runtime/files.h"
 
 namespace desktop {
 namespace {

@@ -1,7 +1,7 @@
 // Location of the per-axis settings file JQHelper4.ini.
 #pragma once
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace desktop {
 

@@ -1,8 +1,8 @@
-#include "step_table.h"
+#include "desktop/step_table.h"
 
 #include <algorithm>
 
-#include "fields.h"
+#include "platform/data/fields.h"
 
 namespace desktop {
 

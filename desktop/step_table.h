@@ -11,9 +11,9 @@
 #include <variant>
 #include <vector>
 
-#include "data_source.h"
-#include "ext_memory_data.h"
-#include "rtl_string.h"
+#include "platform/data/data_source.h"
+#include "components/extended/data/ext_memory_data.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace desktop {
 

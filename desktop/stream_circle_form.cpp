@@ -1,8 +1,8 @@
-#include "stream_circle_form.h"
+#include "desktop/stream_circle_form.h"
 
-#include "JQ_API.h"
-#include "convert.h"
-#include "form_layout.h"
+#include "include/JQ_API.h"
+#include "platform/runtime/convert.h"
+#include "desktop/form_layout.h"
 
 namespace desktop {
 

@@ -1,7 +1,7 @@
-#include "stream_delay_form.h"
+#include "desktop/stream_delay_form.h"
 
-#include "form_layout.h"
-#include "stream_form_parts.h"
+#include "desktop/form_layout.h"
+#include "desktop/stream_form_parts.h"
 
 namespace desktop {
 

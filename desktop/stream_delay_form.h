@@ -1,7 +1,7 @@
 // Stream test parameter dialog: a delay.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,8 +1,8 @@
-#include "stream_form_parts.h"
+#include "desktop/stream_form_parts.h"
 
 #include <algorithm>
 
-#include "form_layout.h"
+#include "desktop/form_layout.h"
 
 namespace desktop {
 

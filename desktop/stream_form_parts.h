@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "aux_hint.h"
-#include "form_layout.h"
-#include "ui.h"
+#include "components/support/hint/aux_hint.h"
+#include "desktop/form_layout.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,8 +1,8 @@
-#include "stream_line_x_form.h"
+#include "desktop/stream_line_x_form.h"
 
-#include "convert.h"
-#include "exceptions.h"
-#include "form_layout.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "desktop/form_layout.h"
 
 namespace desktop {
 

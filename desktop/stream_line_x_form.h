@@ -3,10 +3,10 @@
 
 #include <array>
 
-#include "JQ_API.h"
-#include "ext_spin.h"
-#include "stream_form_parts.h"
-#include "ui.h"
+#include "include/JQ_API.h"
+#include "components/extended/ext_spin.h"
+#include "desktop/stream_form_parts.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,6 +1,6 @@
-#include "stream_oc_form.h"
+#include "desktop/stream_oc_form.h"
 
-#include "stream_form_parts.h"
+#include "desktop/stream_form_parts.h"
 
 namespace desktop {
 

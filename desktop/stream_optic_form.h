@@ -1,7 +1,7 @@
 // Stream test parameter dialog: one digital output and its state.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

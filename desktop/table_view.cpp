@@ -1,7 +1,7 @@
-#include "table_view.h"
+#include "desktop/table_view.h"
 
-#include "dataset.h"
-#include "fields.h"
+#include "platform/data/dataset.h"
+#include "platform/data/fields.h"
 
 namespace desktop {
 

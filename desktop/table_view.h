@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "data_source.h"
-#include "list_box.h"
-#include "ui.h"
+#include "platform/data/data_source.h"
+#include "platform/ui/list_box.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,4 +1,4 @@
-#include "toolbar_images.h"
+#include "desktop/toolbar_images.h"
 
 #include <cmath>
 #include <map>

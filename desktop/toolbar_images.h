@@ -1,7 +1,7 @@
 // The tool-bar pictures of the main and auto-run windows, drawn at start-up.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace desktop {
 

@@ -1,6 +1,6 @@
 // Homing methods and speed, software limits, and the start speed and ramps kept
 // separately for the homing, velocity and position modes of each axis.
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 using namespace jq;
 

@@ -2,7 +2,7 @@
 // to the controller as given; the library does no motion logic of its own.
 #include <initializer_list>
 
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 namespace jq {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 namespace {
 

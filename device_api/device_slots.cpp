@@ -1,10 +1,10 @@
-#include "device_slots.h"
+#include "device_api/device_slots.h"
 
 #include <array>
 #include <atomic>
 #include <mutex>
 
-#include "link.h"
+#include "device_api/link_backend.h"
 
 namespace jq {
 namespace {

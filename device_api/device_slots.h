@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "command.h"
-#include "ticket_lock.h"
+#include "device_api/command.h"
+#include "device_api/ticket_lock.h"
 
 namespace jq {
 

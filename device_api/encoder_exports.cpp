@@ -1,6 +1,6 @@
 // Encoder channels and position triggers. Trigger setters use the even codes, their
 // getters the odd code above.
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 using namespace jq;
 

@@ -9,9 +9,9 @@
 #include <mutex>
 #include <type_traits>
 
-#include "JQ_API.h"
-#include "command.h"
-#include "device_slots.h"
+#include "include/JQ_API.h"
+#include "device_api/command.h"
+#include "device_api/device_slots.h"
 
 #define JQ_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,4 +1,4 @@
-#include "frame_exchange.h"
+#include "device_api/frame_exchange.h"
 
 #include <algorithm>
 

@@ -25,8 +25,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "command.h"
-#include "frames.h"
+#include "device_api/command.h"
+#include "device_api/frames.h"
 
 namespace jq {
 

@@ -1,4 +1,4 @@
-#include "frames.h"
+#include "device_api/frames.h"
 
 namespace jq {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "command.h"
+#include "device_api/command.h"
 
 namespace jq {
 

@@ -1,6 +1,6 @@
 // Line, circle and multi-axis line interpolators. The interpolator number travels
 // as the index; axis pairs and line items are packed into bytes.
-#include "motion_sequences.h"
+#include "device_api/motion_sequences.h"
 
 using namespace jq;
 

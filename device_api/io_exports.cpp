@@ -1,7 +1,7 @@
 // Optical and OC inputs and outputs, analog inputs, temperature and PWM. A single
 // channel is read with the value 1 and all channels with -1 (every bit); singles
 // travel as their IEEE bit pattern.
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 namespace jq {
 namespace {

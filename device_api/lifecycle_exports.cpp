@@ -1,4 +1,4 @@
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 namespace {
 char g_version_text[] = JQ_DLL_VERSION;

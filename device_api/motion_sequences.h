@@ -2,7 +2,7 @@
 // packing of axis pairs and line items, multi-axis line runs and arcs.
 #pragma once
 
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 namespace jq {
 

@@ -3,13 +3,13 @@
 #include <array>
 #include <cstdio>
 
-#include "codepage.h"
-#include "export_table.h"
-#include "frame_exchange.h"
-#include "frames.h"
-#include "link.h"
-#include "net_exception.h"
-#include "net_tcp_client.h"
+#include "platform/runtime/codepage.h"
+#include "device_api/export_table.h"
+#include "device_api/frame_exchange.h"
+#include "device_api/frames.h"
+#include "device_api/link_backend.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/client/net_tcp_client.h"
 
 namespace jq {
 namespace {

@@ -1,5 +1,5 @@
 // The on-controller PLC and the two byte-addressed memories (parameter and system).
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 using namespace jq;
 

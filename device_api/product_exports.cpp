@@ -2,7 +2,7 @@
 // resource flags. Commands 0 to 10 carry neither index nor value.
 #include <initializer_list>
 
-#include "export_table.h"
+#include "device_api/export_table.h"
 
 namespace jq {
 namespace {

@@ -1,6 +1,6 @@
 // The controller's stream: a queue of moves, waits, delays and output changes that it
 // carries out in order. Every export here queues or controls; the queue is the controller's.
-#include "motion_sequences.h"
+#include "device_api/motion_sequences.h"
 
 using namespace jq;
 

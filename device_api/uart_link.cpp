@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "export_table.h"
-#include "frame_exchange.h"
-#include "frames.h"
-#include "link.h"
-#include "sync_serial.h"
+#include "device_api/export_table.h"
+#include "device_api/frame_exchange.h"
+#include "device_api/frames.h"
+#include "device_api/link_backend.h"
+#include "transport/serial/sync_serial.h"
 
 namespace jq {
 namespace {

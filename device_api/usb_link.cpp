@@ -1,4 +1,4 @@
-#include "usb_link.h"
+#include "device_api/usb_link.h"
 
 #include <hidapi/hidapi.h>
 
@@ -12,8 +12,8 @@
 #include <thread>
 #include <utility>
 
-#include "export_table.h"
-#include "link.h"
+#include "device_api/export_table.h"
+#include "device_api/link_backend.h"
 
 namespace jq {
 namespace {

@@ -11,7 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "JQ_API.h"
+#include <JQ_API.h>
 
 #define EXAMPLE_SLOT 0
 

@@ -1,13 +1,13 @@
-#include "ext_app_storage.h"
+#include "components/extended/ext_app_storage.h"
 
-#include "codepage.h"
-#include "convert.h"
-#include "core_errors.h"
-#include "core_mime.h"
-#include "datetime.h"
-#include "ext_core_utils.h"
-#include "ext_translate_string.h"
-#include "typinfo.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/convert.h"
+#include "components/extended/core/core_errors.h"
+#include "components/extended/core/core_mime.h"
+#include "platform/runtime/datetime.h"
+#include "components/extended/ext_core_utils.h"
+#include "components/extended/ext_translate_string.h"
+#include "platform/classes/typinfo.h"
 
 namespace ext {
 

@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "classes.h"
-#include "ext_component.h"
-#include "format_settings.h"
-#include "string_list.h"
-#include "typinfo.h"
+#include "platform/classes/classes.h"
+#include "components/extended/ext_component.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/classes/string_list.h"
+#include "platform/classes/typinfo.h"
 
 namespace ext {
 

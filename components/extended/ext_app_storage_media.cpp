@@ -1,9 +1,9 @@
-#include "ext_app_storage_media.h"
+#include "components/extended/ext_app_storage_media.h"
 
 #include <cstring>
 
-#include "convert.h"
-#include "typinfo.h"
+#include "platform/runtime/convert.h"
+#include "platform/classes/typinfo.h"
 
 namespace ext {
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <memory>
 
-#include "ext_app_storage.h"
-#include "ini_files.h"
+#include "components/extended/ext_app_storage.h"
+#include "platform/classes/ini_files.h"
 
 namespace ext {
 

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <map>
 
-#include "convert.h"
-#include "core_errors.h"
-#include "core_rtti.h"
-#include "ext_app_storage.h"
-#include "variant.h"
+#include "platform/runtime/convert.h"
+#include "components/extended/core/core_errors.h"
+#include "components/extended/core/core_rtti.h"
+#include "components/extended/ext_app_storage.h"
+#include "platform/runtime/variant.h"
 
 namespace ext {
 

@@ -1,6 +1,6 @@
-#include "ext_base_controls.h"
+#include "components/extended/ext_base_controls.h"
 
-#include "ext_base_mask.h"
+#include "components/extended/ext_base_mask.h"
 
 namespace ext {
 

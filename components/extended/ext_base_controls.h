@@ -7,8 +7,8 @@
 
 #include <functional>
 
-#include "ui.h"
-#include "themes.h"
+#include "platform/ui/ui.h"
+#include "platform/ui/themes.h"
 
 namespace ext {
 

@@ -3,8 +3,8 @@
 // refused input and the focus frame.
 #pragma once
 
-#include "ext_base_controls.h"
-#include "mask_edit.h"
+#include "components/extended/ext_base_controls.h"
+#include "platform/ui/mask_edit.h"
 
 namespace ext {
 

@@ -2,7 +2,7 @@
 // component plus the design-time "About" text.
 #pragma once
 
-#include "classes.h"
+#include "platform/classes/classes.h"
 
 namespace ext {
 

@@ -1,6 +1,6 @@
-#include "ext_core_utils.h"
+#include "components/extended/ext_core_utils.h"
 
-#include "format_settings.h"
+#include "platform/runtime/format_settings.h"
 
 namespace ext {
 

@@ -1,8 +1,8 @@
 // Text and component routines the extended controls share.
 #pragma once
 
-#include "classes.h"
-#include "rtl_string.h"
+#include "platform/classes/classes.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace ext {
 

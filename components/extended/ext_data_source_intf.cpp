@@ -1,7 +1,7 @@
-#include "ext_data_source_intf.h"
+#include "components/extended/ext_data_source_intf.h"
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
 
 namespace ext {
 

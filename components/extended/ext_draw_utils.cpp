@@ -1,10 +1,10 @@
-#include "ext_draw_utils.h"
+#include "components/extended/ext_draw_utils.h"
 
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace ext {
 

@@ -1,7 +1,7 @@
 // Rectangle and picture routines of the extended controls.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace ext {
 

@@ -1,11 +1,11 @@
-#include "ext_ip_address.h"
+#include "components/extended/ext_ip_address.h"
 
 #include <algorithm>
 #include <functional>
 
-#include "convert.h"
-#include "core_strings.h"
-#include "ext_draw_utils.h"
+#include "platform/runtime/convert.h"
+#include "components/extended/core/core_strings.h"
+#include "components/extended/ext_draw_utils.h"
 
 namespace ext {
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <memory>
 
-#include "ext_base_controls.h"
-#include "ext_data_source_intf.h"
-#include "mask_edit.h"
+#include "components/extended/ext_base_controls.h"
+#include "components/extended/ext_data_source_intf.h"
+#include "platform/ui/mask_edit.h"
 
 namespace ext {
 

@@ -1,14 +1,14 @@
-#include "ext_spin.h"
+#include "components/extended/ext_spin.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "convert.h"
-#include "core_strings.h"
-#include "ext_core_utils.h"
-#include "ext_draw_utils.h"
-#include "format_settings.h"
+#include "platform/runtime/convert.h"
+#include "components/extended/core/core_strings.h"
+#include "components/extended/ext_core_utils.h"
+#include "components/extended/ext_draw_utils.h"
+#include "platform/runtime/format_settings.h"
 
 namespace ext {
 

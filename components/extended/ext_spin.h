@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "ext_base_mask.h"
-#include "updown.h"
+#include "components/extended/ext_base_mask.h"
+#include "platform/ui/updown.h"
 
 namespace ext {
 

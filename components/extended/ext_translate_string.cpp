@@ -1,15 +1,15 @@
-#include "ext_translate_string.h"
+#include "components/extended/ext_translate_string.h"
 
-#include "application.h"
-#include "core_errors.h"
-#include "core_file_utils.h"
-#include "datetime.h"
-#include "dialogs.h"
-#include "ext_core_utils.h"
-#include "files.h"
-#include "format.h"
-#include "forms.h"
-#include "typinfo.h"
+#include "platform/ui/application.h"
+#include "components/extended/core/core_errors.h"
+#include "components/extended/core/core_file_utils.h"
+#include "platform/runtime/datetime.h"
+#include "platform/ui/dialogs.h"
+#include "components/extended/ext_core_utils.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/format.h"
+#include "platform/ui/forms.h"
+#include "platform/classes/typinfo.h"
 
 namespace ext {
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "ext_component.h"
+#include "components/extended/ext_component.h"
 
 namespace ext {
 

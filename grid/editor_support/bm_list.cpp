@@ -1,4 +1,4 @@
-#include "bm_list.h"
+#include "grid/editor_support/bm_list.h"
 
 #include <string>
 

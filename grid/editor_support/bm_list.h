@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "dataset.h"
+#include "platform/data/dataset.h"
 
 namespace grid {
 

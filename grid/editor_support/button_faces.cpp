@@ -1,9 +1,9 @@
-#include "button_faces.h"
+#include "grid/editor_support/button_faces.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "themes.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 

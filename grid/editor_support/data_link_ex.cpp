@@ -1,6 +1,6 @@
-#include "data_link_ex.h"
+#include "grid/editor_support/data_link_ex.h"
 
-#include "fields.h"
+#include "platform/data/fields.h"
 
 namespace grid {
 

@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "data_source.h"
-#include "dataset.h"
-#include "string_list.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/classes/string_list.h"
 
 namespace grid {
 

@@ -1,8 +1,8 @@
-#include "edit_buttons.h"
+#include "grid/editor_support/edit_buttons.h"
 
 #include <algorithm>
 
-#include "themes.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 

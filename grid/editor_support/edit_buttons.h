@@ -7,9 +7,9 @@
 #include <functional>
 #include <memory>
 
-#include "button_faces.h"
-#include "menus.h"
-#include "ui.h"
+#include "grid/editor_support/button_faces.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -1,10 +1,10 @@
-#include "month_calendar.h"
+#include "grid/editor_support/month_calendar.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "format_settings.h"
-#include "popup_window.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/ui/popup_window.h"
 
 namespace grid {
 

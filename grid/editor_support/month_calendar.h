@@ -7,9 +7,9 @@
 
 #include <functional>
 
-#include "datetime.h"
-#include "tool_routines.h"
-#include "ui.h"
+#include "platform/runtime/datetime.h"
+#include "grid/editor_support/tool_routines.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -1,8 +1,8 @@
-#include "mru_list.h"
+#include "grid/editor_support/mru_list.h"
 
 #include <algorithm>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace grid {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "popup_listbox.h"
-#include "string_list.h"
+#include "grid/editor_support/popup_listbox.h"
+#include "platform/classes/string_list.h"
 
 namespace grid {
 

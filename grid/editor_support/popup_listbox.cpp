@@ -1,9 +1,9 @@
-#include "popup_listbox.h"
+#include "grid/editor_support/popup_listbox.h"
 
 #include <algorithm>
 
-#include "popup_window.h"
-#include "ticks.h"
+#include "platform/ui/popup_window.h"
+#include "platform/runtime/ticks.h"
 
 namespace grid {
 

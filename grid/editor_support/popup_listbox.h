@@ -7,9 +7,9 @@
 
 #include <functional>
 
-#include "list_box.h"
-#include "size_grip.h"
-#include "ui.h"
+#include "platform/ui/list_box.h"
+#include "grid/editor_support/size_grip.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -1,8 +1,8 @@
-#include "size_grip.h"
+#include "grid/editor_support/size_grip.h"
 
 #include <algorithm>
 
-#include "themes.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 

@@ -3,8 +3,8 @@
 // its editor or is pushed in from a screen edge.
 #pragma once
 
-#include "tool_routines.h"
-#include "ui.h"
+#include "grid/editor_support/tool_routines.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

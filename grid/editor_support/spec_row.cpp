@@ -1,6 +1,6 @@
-#include "spec_row.h"
+#include "grid/editor_support/spec_row.h"
 
-#include "tool_routines.h"
+#include "grid/editor_support/tool_routines.h"
 
 namespace grid {
 

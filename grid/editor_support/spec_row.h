@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "string_list.h"
-#include "ui.h"
+#include "platform/classes/string_list.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

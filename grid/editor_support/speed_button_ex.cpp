@@ -1,4 +1,4 @@
-#include "speed_button_ex.h"
+#include "grid/editor_support/speed_button_ex.h"
 
 namespace grid {
 

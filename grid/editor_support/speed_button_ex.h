@@ -2,7 +2,7 @@
 // button blocks that are laid out like a form (the calculator's keys).
 #pragma once
 
-#include "edit_buttons.h"
+#include "grid/editor_support/edit_buttons.h"
 
 namespace grid {
 

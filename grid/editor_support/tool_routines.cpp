@@ -1,10 +1,10 @@
-#include "tool_routines.h"
+#include "grid/editor_support/tool_routines.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "themes.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 

@@ -6,11 +6,11 @@
 #include <functional>
 #include <vector>
 
-#include "button_faces.h"
-#include "dataset.h"
-#include "fields.h"
-#include "grid_messages.h"
-#include "ui.h"
+#include "grid/editor_support/button_faces.h"
+#include "platform/data/dataset.h"
+#include "platform/data/fields.h"
+#include "grid/foundation/grid_messages.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

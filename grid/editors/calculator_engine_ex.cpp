@@ -1,9 +1,9 @@
-#include "calculator_engine_ex.h"
+#include "grid/editors/calculator_engine_ex.h"
 
 #include <cmath>
 
-#include "clipboard.h"
-#include "convert.h"
+#include "platform/ui/clipboard.h"
+#include "platform/runtime/convert.h"
 
 namespace grid {
 

@@ -3,8 +3,8 @@
 // its drop-down form feed it keys from buttons, the keyboard and the wheel.
 #pragma once
 
-#include "format_settings.h"
-#include "rtl_string.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace grid {
 

@@ -1,7 +1,7 @@
-#include "calculator_ex.h"
+#include "grid/editors/calculator_ex.h"
 
-#include "convert.h"
-#include "popup_window.h"
+#include "platform/runtime/convert.h"
+#include "platform/ui/popup_window.h"
 
 namespace grid {
 

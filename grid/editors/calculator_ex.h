@@ -12,13 +12,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "calculator_engine_ex.h"
-#include "month_calendar.h"
-#include "panels.h"
-#include "label.h"
-#include "speed_button_ex.h"
-#include "ui.h"
-#include "variant.h"
+#include "grid/editors/calculator_engine_ex.h"
+#include "grid/editor_support/month_calendar.h"
+#include "platform/ui/panels.h"
+#include "platform/ui/label.h"
+#include "grid/editor_support/speed_button_ex.h"
+#include "platform/ui/ui.h"
+#include "platform/runtime/variant.h"
 
 namespace grid {
 

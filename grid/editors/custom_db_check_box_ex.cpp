@@ -1,6 +1,6 @@
-#include "custom_db_check_box_ex.h"
+#include "grid/editors/custom_db_check_box_ex.h"
 
-#include "button_faces.h"
+#include "grid/editor_support/button_faces.h"
 
 namespace grid {
 

@@ -5,8 +5,8 @@
 // looks like the grid's check cells.
 #pragma once
 
-#include "controls.h"
-#include "db_check_box_value_ex.h"
+#include "platform/ui/controls.h"
+#include "grid/editors/db_check_box_value_ex.h"
 
 namespace grid {
 

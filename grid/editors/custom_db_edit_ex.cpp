@@ -1,12 +1,12 @@
-#include "custom_db_edit_ex.h"
+#include "grid/editors/custom_db_edit_ex.h"
 
-#include "button_faces.h"
-#include "data_source.h"
-#include "dataset.h"
-#include "keys.h"
-#include "menus.h"
-#include "themes.h"
-#include "tool_routines.h"
+#include "grid/editor_support/button_faces.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/themes.h"
+#include "grid/editor_support/tool_routines.h"
 
 namespace grid {
 

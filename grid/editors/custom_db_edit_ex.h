@@ -9,15 +9,15 @@
 #include <memory>
 #include <vector>
 
-#include "edit_buttons.h"
-#include "edit_image_ex.h"
-#include "field_data_link_ex.h"
-#include "hint_window.h"
-#include "inplace_edit_intf_ex.h"
-#include "mask_edit.h"
-#include "month_calendar.h"
-#include "mru_list.h"
-#include "shape.h"
+#include "grid/editor_support/edit_buttons.h"
+#include "grid/editors/edit_image_ex.h"
+#include "grid/editors/field_data_link_ex.h"
+#include "platform/ui/hint_window.h"
+#include "grid/editors/inplace_edit_intf_ex.h"
+#include "platform/ui/mask_edit.h"
+#include "grid/editor_support/month_calendar.h"
+#include "grid/editor_support/mru_list.h"
+#include "platform/ui/shape.h"
 
 namespace grid {
 

@@ -2,11 +2,11 @@
 // layout at the editor's edge, presses, clicks and short cuts.
 #include <cmath>
 
-#include "button_faces.h"
-#include "custom_db_edit_ex.h"
-#include "keys.h"
-#include "themes.h"
-#include "tool_routines.h"
+#include "grid/editor_support/button_faces.h"
+#include "grid/editors/custom_db_edit_ex.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/themes.h"
+#include "grid/editor_support/tool_routines.h"
 
 namespace grid {
 

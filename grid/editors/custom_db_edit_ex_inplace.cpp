@@ -1,12 +1,12 @@
 // TCustomDBEditEx shown by a holder over a rectangle of its own, and its
 // drop-down of recently entered texts.
-#include "custom_db_edit_ex.h"
-#include "exceptions.h"
-#include "forms.h"
-#include "grid_platform_shims.h"
-#include "keys.h"
-#include "ticks.h"
-#include "tool_routines.h"
+#include "grid/editors/custom_db_edit_ex.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/ui/forms.h"
+#include "grid/foundation/grid_platform_shims.h"
+#include "platform/ui/keys.h"
+#include "platform/runtime/ticks.h"
+#include "grid/editor_support/tool_routines.h"
 
 namespace grid {
 

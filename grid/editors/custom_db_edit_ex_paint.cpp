@@ -4,14 +4,14 @@
 #include <cmath>
 #include <limits>
 
-#include "button_faces.h"
-#include "canvas.h"
-#include "custom_db_edit_ex.h"
-#include "data_source.h"
-#include "dataset.h"
-#include "themes.h"
-#include "tool_routines.h"
-#include "tool_tips_window.h"
+#include "grid/editor_support/button_faces.h"
+#include "platform/ui/canvas.h"
+#include "grid/editors/custom_db_edit_ex.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/themes.h"
+#include "grid/editor_support/tool_routines.h"
+#include "grid/editors/tool_tips_window.h"
 
 namespace grid {
 

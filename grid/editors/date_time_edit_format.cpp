@@ -1,10 +1,10 @@
-#include "date_time_edit_format.h"
+#include "grid/editors/date_time_edit_format.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
 
 namespace grid {
 

@@ -4,10 +4,10 @@
 // Pure functions of their arguments and the locale's format settings.
 #pragma once
 
-#include "datetime.h"
-#include "format_settings.h"
-#include "rtl_string.h"
-#include "variant.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/rtl_string.h"
+#include "platform/runtime/variant.h"
 
 namespace grid {
 

@@ -1,6 +1,6 @@
-#include "db_check_box_value_ex.h"
+#include "grid/editors/db_check_box_value_ex.h"
 
-#include "grid_platform_shims.h"
+#include "grid/foundation/grid_platform_shims.h"
 
 namespace grid {
 

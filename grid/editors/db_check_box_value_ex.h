@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "checks.h"
-#include "field_data_link_ex.h"
+#include "platform/ui/checks.h"
+#include "grid/editors/field_data_link_ex.h"
 
 namespace grid {
 

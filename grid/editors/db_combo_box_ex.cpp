@@ -1,12 +1,12 @@
-#include "db_combo_box_ex.h"
+#include "grid/editors/db_combo_box_ex.h"
 
 #include <algorithm>
 
-#include "clipboard.h"
-#include "data_source.h"
-#include "dataset.h"
-#include "grid_platform_shims.h"
-#include "keys.h"
+#include "platform/ui/clipboard.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "grid/foundation/grid_platform_shims.h"
+#include "platform/ui/keys.h"
 
 namespace grid {
 

@@ -8,11 +8,11 @@
 #include <functional>
 #include <memory>
 
-#include "custom_db_edit_ex.h"
-#include "popup_listbox.h"
-#include "string_list.h"
-#include "tool_routines.h"
-#include "typinfo.h"
+#include "grid/editors/custom_db_edit_ex.h"
+#include "grid/editor_support/popup_listbox.h"
+#include "platform/classes/string_list.h"
+#include "grid/editor_support/tool_routines.h"
+#include "platform/classes/typinfo.h"
 
 namespace grid {
 

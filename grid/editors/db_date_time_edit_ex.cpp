@@ -1,15 +1,15 @@
-#include "db_date_time_edit_ex.h"
+#include "grid/editors/db_date_time_edit_ex.h"
 
 #include <cmath>
 
-#include "application.h"
-#include "data_source.h"
-#include "dataset.h"
-#include "exceptions.h"
-#include "grid_platform_shims.h"
-#include "inplace_edit_intf_ex.h"
-#include "keys.h"
-#include "tool_routines.h"
+#include "platform/ui/application.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/runtime/exceptions.h"
+#include "grid/foundation/grid_platform_shims.h"
+#include "grid/editors/inplace_edit_intf_ex.h"
+#include "platform/ui/keys.h"
+#include "grid/editor_support/tool_routines.h"
 
 namespace grid {
 

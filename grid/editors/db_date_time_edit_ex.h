@@ -5,9 +5,9 @@
 // step the element under the caret; the main button drops down a calendar.
 #pragma once
 
-#include "custom_db_edit_ex.h"
-#include "date_time_edit_format.h"
-#include "month_calendar.h"
+#include "grid/editors/custom_db_edit_ex.h"
+#include "grid/editors/date_time_edit_format.h"
+#include "grid/editor_support/month_calendar.h"
 
 namespace grid {
 

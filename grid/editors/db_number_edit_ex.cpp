@@ -1,10 +1,10 @@
-#include "db_number_edit_ex.h"
+#include "grid/editors/db_number_edit_ex.h"
 
-#include "clipboard.h"
-#include "data_source.h"
-#include "dataset.h"
-#include "keys.h"
-#include "tool_routines.h"
+#include "platform/ui/clipboard.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/keys.h"
+#include "grid/editor_support/tool_routines.h"
 
 namespace grid {
 

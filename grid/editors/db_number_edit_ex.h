@@ -7,9 +7,9 @@
 
 #include <functional>
 
-#include "calculator_ex.h"
-#include "custom_db_edit_ex.h"
-#include "number_edit_value_ex.h"
+#include "grid/editors/calculator_ex.h"
+#include "grid/editors/custom_db_edit_ex.h"
+#include "grid/editors/number_edit_value_ex.h"
 
 namespace grid {
 

@@ -1,7 +1,7 @@
-#include "edit_image_ex.h"
+#include "grid/editors/edit_image_ex.h"
 
-#include "tool_routines.h"
-#include "typinfo.h"
+#include "grid/editor_support/tool_routines.h"
+#include "platform/classes/typinfo.h"
 
 namespace grid {
 

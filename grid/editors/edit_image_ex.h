@@ -2,8 +2,8 @@
 // mode): an index into an image list, often chosen from the editor's value.
 #pragma once
 
-#include "bitmap.h"
-#include "controls.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/controls.h"
 
 namespace grid {
 

@@ -1,6 +1,6 @@
-#include "field_data_link_ex.h"
+#include "grid/editors/field_data_link_ex.h"
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace grid {
 

@@ -6,10 +6,10 @@
 #include <functional>
 #include <vector>
 
-#include "classes.h"
-#include "data_source.h"
-#include "dataset.h"
-#include "fields.h"
+#include "platform/classes/classes.h"
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/data/fields.h"
 
 namespace grid {
 

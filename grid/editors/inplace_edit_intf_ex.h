@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace grid {
 

@@ -1,9 +1,9 @@
-#include "number_edit_value_ex.h"
+#include "grid/editors/number_edit_value_ex.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "convert.h"
+#include "platform/runtime/convert.h"
 
 namespace grid {
 

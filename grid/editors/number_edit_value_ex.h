@@ -4,10 +4,10 @@
 // control keeps one and feeds it its text, keys and field.
 #pragma once
 
-#include "fields.h"
-#include "format_settings.h"
-#include "rtl_string.h"
-#include "variant.h"
+#include "platform/data/fields.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/rtl_string.h"
+#include "platform/runtime/variant.h"
 
 namespace grid {
 

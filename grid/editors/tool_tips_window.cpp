@@ -1,6 +1,6 @@
-#include "tool_tips_window.h"
+#include "grid/editors/tool_tips_window.h"
 
-#include "typinfo.h"
+#include "platform/classes/typinfo.h"
 
 namespace grid {
 

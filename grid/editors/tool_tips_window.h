@@ -2,7 +2,7 @@
 // an ordinary tool tip drawn in the font the editor hands over with it.
 #pragma once
 
-#include "hint_window.h"
+#include "platform/ui/hint_window.h"
 
 namespace grid {
 

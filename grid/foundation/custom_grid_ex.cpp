@@ -1,7 +1,7 @@
 // The base grid's object model: counts, extents, tab stops, line moves and
 // the setters that keep them consistent.
-#include "custom_grid_ex.h"
-#include "inplace_edit.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "grid/foundation/inplace_edit.h"
 
 #include <algorithm>
 

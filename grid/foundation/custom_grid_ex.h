@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "grid_line_colors_ex.h"
-#include "ui.h"
+#include "grid/foundation/grid_line_colors_ex.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -1,4 +1,4 @@
-#include "grid_drag_windows.h"
+#include "grid/foundation/grid_drag_windows.h"
 
 #include <cstring>
 

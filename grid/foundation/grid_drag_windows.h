@@ -4,9 +4,9 @@
 // One instance of each serves every grid.
 #pragma once
 
-#include "shape.h"
-#include "tool_window.h"
-#include "ui.h"
+#include "platform/ui/shape.h"
+#include "platform/ui/tool_window.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -3,7 +3,7 @@
 // invalidation of cell ranges. Every walk is bounded by the visible area.
 #include <algorithm>
 
-#include "custom_grid_ex.h"
+#include "grid/foundation/custom_grid_ex.h"
 
 namespace grid {
 

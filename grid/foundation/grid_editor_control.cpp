@@ -1,7 +1,7 @@
 // The grid's side of the in-place editor: when it shows, where it goes, when
 // its text is read back.
-#include "custom_grid_ex.h"
-#include "inplace_edit.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "grid/foundation/inplace_edit.h"
 
 namespace grid {
 

@@ -3,10 +3,10 @@
 // the data extends the selection by one cell per direction.
 #include <algorithm>
 
-#include "custom_grid_ex.h"
-#include "grid_drag_windows.h"
-#include "inplace_edit.h"
-#include "ticks.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "grid/foundation/grid_drag_windows.h"
+#include "grid/foundation/inplace_edit.h"
+#include "platform/runtime/ticks.h"
 
 namespace grid {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "messages.h"
+#include "platform/classes/messages.h"
 
 namespace grid {
 

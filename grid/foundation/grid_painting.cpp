@@ -6,8 +6,8 @@
 // paint follows the window size, not the number of lines.
 #include <algorithm>
 
-#include "custom_grid_ex.h"
-#include "inplace_edit.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "grid/foundation/inplace_edit.h"
 
 namespace grid {
 

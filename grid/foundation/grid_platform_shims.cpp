@@ -1,6 +1,6 @@
-#include "grid_platform_shims.h"
+#include "grid/foundation/grid_platform_shims.h"
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace grid {
 

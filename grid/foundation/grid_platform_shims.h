@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "convert.h"
-#include "custom_grid_ex.h"
+#include "platform/runtime/convert.h"
+#include "grid/foundation/custom_grid_ex.h"
 
 namespace grid {
 

@@ -3,10 +3,10 @@
 // line, thick XOR row marker, the shared column move marker).
 #include <algorithm>
 
-#include "custom_grid_ex.h"
-#include "grid_drag_windows.h"
-#include "inplace_edit.h"
-#include "themes.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "grid/foundation/grid_drag_windows.h"
+#include "grid/foundation/inplace_edit.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 

@@ -1,8 +1,8 @@
-#include "inplace_edit.h"
+#include "grid/foundation/inplace_edit.h"
 
-#include "custom_grid_ex.h"
-#include "ticks.h"
-#include "tool_window.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "platform/runtime/ticks.h"
+#include "platform/ui/tool_window.h"
 
 namespace grid {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "mask_edit.h"
-#include "ui.h"
+#include "platform/ui/mask_edit.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

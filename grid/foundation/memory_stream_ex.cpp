@@ -1,9 +1,9 @@
-#include "memory_stream_ex.h"
+#include "grid/foundation/memory_stream_ex.h"
 
 #include <cstdint>
 #include <limits>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace grid {
 

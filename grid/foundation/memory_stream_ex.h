@@ -2,7 +2,7 @@
 // clipboard writers, which append many small pieces.
 #pragma once
 
-#include "streams.h"
+#include "platform/runtime/streams.h"
 
 namespace grid {
 

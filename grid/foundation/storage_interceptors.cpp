@@ -1,8 +1,8 @@
-#include "storage_interceptors.h"
+#include "grid/foundation/storage_interceptors.h"
 
 #include <algorithm>
 
-#include "convert.h"
+#include "platform/runtime/convert.h"
 
 namespace grid {
 

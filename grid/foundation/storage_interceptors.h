@@ -8,7 +8,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace grid {
 

@@ -1,10 +1,10 @@
-#include "classes.h"
+#include "platform/classes/classes.h"
 
 #include <algorithm>
 
-#include "codepage.h"
-#include "files.h"
-#include "format.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/format.h"
 
 namespace ui {
 namespace {

@@ -6,10 +6,10 @@
 #include <functional>
 #include <vector>
 
-#include "exceptions.h"
-#include "messages.h"
-#include "typinfo.h"
-#include "ui_types.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/classes/messages.h"
+#include "platform/classes/typinfo.h"
+#include "platform/classes/ui_types.h"
 
 // Declares a class's run-time information; define StaticClassInfo() in the
 // class's source file with TClassBuilder.

@@ -1,11 +1,11 @@
-#include "ini_files.h"
+#include "platform/classes/ini_files.h"
 
-#include "codepage.h"
-#include "convert.h"
-#include "exceptions.h"
-#include "files.h"
-#include "line_file.h"
-#include "streams.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/line_file.h"
+#include "platform/runtime/streams.h"
 
 namespace rtl {
 

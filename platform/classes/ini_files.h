@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "datetime.h"
-#include "rtl_string.h"
-#include "string_list.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/rtl_string.h"
+#include "platform/classes/string_list.h"
 
 namespace rtl {
 

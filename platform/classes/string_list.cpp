@@ -1,9 +1,9 @@
-#include "string_list.h"
+#include "platform/classes/string_list.h"
 
 #include <algorithm>
 
-#include "exceptions.h"
-#include "format.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format.h"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "classes.h"
+#include "platform/classes/classes.h"
 
 namespace ui {
 

@@ -1,11 +1,11 @@
-#include "typinfo.h"
+#include "platform/classes/typinfo.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <limits>
 
-#include "classes.h"
+#include "platform/classes/classes.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui_types.h"
+#include "platform/classes/ui_types.h"
 
 #include <algorithm>
 

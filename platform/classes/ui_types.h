@@ -6,7 +6,7 @@
 #include <functional>
 #include <initializer_list>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "data_source.h"
+#include "platform/data/data_source.h"
 
 #include <algorithm>
 
-#include "dataset.h"
+#include "platform/data/dataset.h"
 
 namespace db {
 

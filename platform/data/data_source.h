@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "classes.h"
-#include "db_types.h"
+#include "platform/classes/classes.h"
+#include "platform/data/db_types.h"
 
 namespace db {
 

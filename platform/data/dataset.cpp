@@ -1,9 +1,9 @@
-#include "dataset.h"
+#include "platform/data/dataset.h"
 
 #include <algorithm>
 
-#include "data_source.h"
-#include "format.h"
+#include "platform/data/data_source.h"
+#include "platform/runtime/format.h"
 
 namespace db {
 

@@ -13,10 +13,10 @@
 #include <memory>
 #include <vector>
 
-#include "classes.h"
-#include "db_types.h"
-#include "fields.h"
-#include "streams.h"
+#include "platform/classes/classes.h"
+#include "platform/data/db_types.h"
+#include "platform/data/fields.h"
+#include "platform/runtime/streams.h"
 
 namespace db {
 

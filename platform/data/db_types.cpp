@@ -1,6 +1,6 @@
-#include "db_types.h"
+#include "platform/data/db_types.h"
 
-#include "format.h"
+#include "platform/runtime/format.h"
 
 namespace db {
 

@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "exceptions.h"
-#include "rtl_string.h"
-#include "variant.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/rtl_string.h"
+#include "platform/runtime/variant.h"
 
 namespace db {
 

@@ -1,4 +1,4 @@
-#include "fields.h"
+#include "platform/data/fields.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <limits>
 
-#include "codepage.h"
-#include "convert.h"
-#include "dataset.h"
-#include "format.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/convert.h"
+#include "platform/data/dataset.h"
+#include "platform/runtime/format.h"
 
 namespace db {
 

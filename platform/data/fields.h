@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "classes.h"
-#include "datetime.h"
-#include "db_types.h"
-#include "streams.h"
+#include "platform/classes/classes.h"
+#include "platform/runtime/datetime.h"
+#include "platform/data/db_types.h"
+#include "platform/runtime/streams.h"
 
 namespace db {
 

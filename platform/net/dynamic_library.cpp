@@ -1,4 +1,4 @@
-#include "dynamic_library.h"
+#include "platform/net/dynamic_library.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -11,8 +11,8 @@
 #include <map>
 #include <mutex>
 
-#include "exceptions.h"
-#include "idn_adapter.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/net/idn_adapter.h"
 
 namespace platform::net {
 namespace {

@@ -1,4 +1,4 @@
-#include "file_handles.h"
+#include "platform/net/file_handles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "last_error.h"
+#include "platform/system/last_error.h"
 
 namespace platform::net {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "winsock_types.h"
+#include "platform/net/winsock_types.h"
 
 namespace platform::net {
 

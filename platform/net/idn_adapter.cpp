@@ -1,4 +1,4 @@
-#include "idn_adapter.h"
+#include "platform/net/idn_adapter.h"
 
 #include <dlfcn.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "exceptions.h"
-#include "rtl_string.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace platform::net {
 namespace {

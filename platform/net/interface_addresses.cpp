@@ -1,4 +1,4 @@
-#include "interface_addresses.h"
+#include "platform/net/interface_addresses.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>

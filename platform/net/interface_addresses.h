@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "iphlpapi_types.h"
+#include "platform/net/iphlpapi_types.h"
 
 namespace platform::net {
 

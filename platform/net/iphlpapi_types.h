@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "winsock_types.h"
+#include "platform/net/winsock_types.h"
 
 namespace ws {
 

@@ -1,4 +1,4 @@
-#include "winsock_shim.h"
+#include "platform/net/winsock_shim.h"
 
 #include <arpa/inet.h>
 #include <errno.h>
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace wsshim {
 

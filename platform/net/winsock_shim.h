@@ -2,7 +2,7 @@
 // winsock_shim_exports.cpp exports them under their Windows names.
 #pragma once
 
-#include "winsock_types.h"
+#include "platform/net/winsock_types.h"
 
 namespace wsshim {
 

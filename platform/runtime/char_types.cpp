@@ -1,12 +1,12 @@
-#include "char_types.h"
+#include "platform/runtime/char_types.h"
 
 #include <locale.h>
 #include <wctype.h>
 
 #include <string>
 
-#include "codepage.h"
-#include "rtl_string.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 namespace {

@@ -1,4 +1,4 @@
-#include "codepage.h"
+#include "platform/runtime/codepage.h"
 
 #include <errno.h>
 #include <iconv.h>

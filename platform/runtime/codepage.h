@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

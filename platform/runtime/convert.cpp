@@ -1,4 +1,4 @@
-#include "convert.h"
+#include "platform/runtime/convert.h"
 
 #include <locale.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace rtl {
 

@@ -1,4 +1,4 @@
-#include "datetime.h"
+#include "platform/runtime/datetime.h"
 
 #include <time.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace rtl {
 

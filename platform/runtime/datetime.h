@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "format_settings.h"
-#include "rtl_string.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

@@ -1,6 +1,6 @@
-#include "edit_mask.h"
+#include "platform/runtime/edit_mask.h"
 
-#include "char_types.h"
+#include "platform/runtime/char_types.h"
 
 namespace rtl {
 namespace {

@@ -1,4 +1,4 @@
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 #include <errno.h>
 

@@ -7,9 +7,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "format.h"
-#include "last_error.h"
-#include "rtl_string.h"
+#include "platform/runtime/format.h"
+#include "platform/system/last_error.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

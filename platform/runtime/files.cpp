@@ -1,4 +1,4 @@
-#include "files.h"
+#include "platform/runtime/files.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace rtl {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "datetime.h"
-#include "rtl_string.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

@@ -1,11 +1,11 @@
-#include "format.h"
+#include "platform/runtime/format.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "convert.h"
-#include "exceptions.h"
-#include "format_settings.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format_settings.h"
 
 namespace rtl {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

@@ -1,9 +1,9 @@
-#include "format_settings.h"
+#include "platform/runtime/format_settings.h"
 
 #include <langinfo.h>
 #include <locale.h>
 
-#include "codepage.h"
+#include "platform/runtime/codepage.h"
 
 namespace rtl {
 

@@ -1,9 +1,9 @@
-#include "line_file.h"
+#include "platform/runtime/line_file.h"
 
 #include <cstring>
 
-#include "exceptions.h"
-#include "files.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/files.h"
 
 namespace rtl {
 

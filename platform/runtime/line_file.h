@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "codepage.h"
-#include "rtl_string.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

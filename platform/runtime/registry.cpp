@@ -1,4 +1,4 @@
-#include "registry.h"
+#include "platform/runtime/registry.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -14,9 +14,9 @@
 #include <mutex>
 #include <vector>
 
-#include "exceptions.h"
-#include "files.h"
-#include "line_file.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/line_file.h"
 
 namespace rtl {
 

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

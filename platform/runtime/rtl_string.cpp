@@ -1,4 +1,4 @@
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 #include <locale.h>
 #include <wctype.h>

@@ -1,4 +1,4 @@
-#include "streams.h"
+#include "platform/runtime/streams.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -9,8 +9,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "exceptions.h"
-#include "files.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/files.h"
 
 namespace rtl {
 

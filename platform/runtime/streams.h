@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

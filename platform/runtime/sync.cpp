@@ -1,4 +1,4 @@
-#include "sync.h"
+#include "platform/runtime/sync.h"
 
 #include <chrono>
 

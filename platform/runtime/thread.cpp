@@ -1,4 +1,4 @@
-#include "thread.h"
+#include "platform/runtime/thread.h"
 
 #include <pthread.h>
 #include <sys/syscall.h>
@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace rtl {
 

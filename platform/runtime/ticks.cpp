@@ -1,6 +1,6 @@
-#include "ticks.h"
+#include "platform/runtime/ticks.h"
 
-#include "monotonic_clock.h"
+#include "platform/system/monotonic_clock.h"
 
 #include <time.h>
 

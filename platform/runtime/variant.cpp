@@ -1,11 +1,11 @@
-#include "variant.h"
+#include "platform/runtime/variant.h"
 
 #include <cmath>
 #include <limits>
 
-#include "codepage.h"
-#include "convert.h"
-#include "format.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/format.h"
 
 namespace rtl {
 

@@ -15,10 +15,10 @@
 #include <variant>
 #include <vector>
 
-#include "datetime.h"
-#include "exceptions.h"
-#include "format_settings.h"
-#include "rtl_string.h"
+#include "platform/runtime/datetime.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

@@ -1,4 +1,4 @@
-#include "version_info.h"
+#include "platform/runtime/version_info.h"
 
 #include <dlfcn.h>
 #include <elf.h>
@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace rtl {
 

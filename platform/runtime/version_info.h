@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace rtl {
 

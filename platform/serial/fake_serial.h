@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "serial_api.h"
+#include "platform/serial/serial_api.h"
 
 namespace platform::serial {
 

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "serial_api.h"
+#include "platform/serial/serial_api.h"
 
 namespace platform::serial {
 

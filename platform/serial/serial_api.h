@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "last_error.h"
-#include "monotonic_clock.h"
+#include "platform/system/last_error.h"
+#include "platform/system/monotonic_clock.h"
 
 namespace platform::serial {
 

@@ -21,7 +21,7 @@
 #include <mutex>
 #include <thread>
 
-#include "serial_api.h"
+#include "platform/serial/serial_api.h"
 
 namespace platform::serial {
 namespace {

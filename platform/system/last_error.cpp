@@ -1,4 +1,4 @@
-#include "last_error.h"
+#include "platform/system/last_error.h"
 
 #include <errno.h>
 

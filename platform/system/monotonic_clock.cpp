@@ -1,4 +1,4 @@
-#include "monotonic_clock.h"
+#include "platform/system/monotonic_clock.h"
 
 #include <time.h>
 

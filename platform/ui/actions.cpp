@@ -1,6 +1,6 @@
-#include "actions.h"
+#include "platform/ui/actions.h"
 
-#include "application.h"
+#include "platform/ui/application.h"
 
 namespace ui {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

@@ -1,6 +1,6 @@
-#include "application.h"
+#include "platform/ui/application.h"
 
-#include "actions.h"
+#include "platform/ui/actions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,10 +16,10 @@
 #include <algorithm>
 #include <list>
 
-#include "dialogs.h"
-#include "guard.h"
-#include "hint_window.h"
-#include "qt_bridge.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/hint_window.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

@@ -7,8 +7,8 @@
 #include <map>
 #include <vector>
 
-#include "forms.h"
-#include "hint_window.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/hint_window.h"
 
 class QEventLoop;
 

@@ -1,4 +1,4 @@
-#include "bitmap.h"
+#include "platform/ui/bitmap.h"
 
 #include <QFile>
 #include <QImage>
@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <vector>
 
-#include "format.h"
-#include "qt_bridge.h"
+#include "platform/runtime/format.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "canvas.h"
+#include "platform/ui/canvas.h"
 
 class QImage;
 

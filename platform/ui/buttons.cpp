@@ -1,15 +1,15 @@
-#include "buttons.h"
+#include "platform/ui/buttons.h"
 
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QPushButton>
 
-#include "forms.h"
-#include "guard.h"
-#include "host.h"
-#include "keys.h"
-#include "qt_bridge.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

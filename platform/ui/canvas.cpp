@@ -1,4 +1,4 @@
-#include "canvas.h"
+#include "platform/ui/canvas.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -9,8 +9,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "bitmap.h"
-#include "qt_bridge.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

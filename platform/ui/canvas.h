@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "graphics.h"
+#include "platform/ui/graphics.h"
 
 class QPainter;
 class QImage;

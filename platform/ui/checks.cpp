@@ -1,12 +1,12 @@
-#include "checks.h"
+#include "platform/ui/checks.h"
 
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-#include "guard.h"
-#include "host.h"
-#include "qt_bridge.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 // Check boxes and radio buttons.
 #pragma once
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "clipboard.h"
+#include "platform/ui/clipboard.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -7,10 +7,10 @@
 #include <cstring>
 #include <mutex>
 
-#include "codepage.h"
-#include "exceptions.h"
-#include "qt_bridge.h"
-#include "rtl_string.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/ui/qt_bridge.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace ui {
 namespace {

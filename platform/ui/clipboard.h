@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "global_memory.h"
-#include "ui_types.h"
+#include "platform/ui/global_memory.h"
+#include "platform/classes/ui_types.h"
 
 namespace ui {
 

@@ -1,13 +1,13 @@
-#include "combobox.h"
+#include "platform/ui/combobox.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "guard.h"
-#include "host.h"
-#include "qt_bridge.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

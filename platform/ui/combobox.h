@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

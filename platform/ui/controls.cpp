@@ -1,4 +1,4 @@
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -11,14 +11,14 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "actions.h"
-#include "application.h"
-#include "forms.h"
-#include "guard.h"
-#include "host.h"
-#include "keys.h"
-#include "qt_bridge.h"
-#include "timers.h"
+#include "platform/ui/actions.h"
+#include "platform/ui/application.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/qt_bridge.h"
+#include "platform/ui/timers.h"
 
 namespace ui {
 namespace detail {

@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "canvas.h"
-#include "classes.h"
-#include "graphics.h"
-#include "messages.h"
-#include "scroll_bars.h"
+#include "platform/ui/canvas.h"
+#include "platform/classes/classes.h"
+#include "platform/ui/graphics.h"
+#include "platform/classes/messages.h"
+#include "platform/ui/scroll_bars.h"
 
 class QWidget;
 class QObject;

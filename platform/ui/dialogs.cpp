@@ -1,12 +1,12 @@
-#include "dialogs.h"
+#include "platform/ui/dialogs.h"
 
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "application.h"
-#include "qt_bridge.h"
+#include "platform/ui/application.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

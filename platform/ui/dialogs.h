@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "classes.h"
+#include "platform/classes/classes.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "drag_frame.h"
+#include "platform/ui/drag_frame.h"
 
 #include <algorithm>
 
@@ -9,9 +9,9 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "forms.h"
-#include "guard.h"
-#include "qt_bridge.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 class QObject;
 class QWidget;

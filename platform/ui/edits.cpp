@@ -1,4 +1,4 @@
-#include "edits.h"
+#include "platform/ui/edits.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -6,10 +6,10 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 
-#include "guard.h"
-#include "host.h"
-#include "keys.h"
-#include "qt_bridge.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

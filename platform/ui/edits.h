@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

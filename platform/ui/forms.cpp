@@ -1,14 +1,14 @@
-#include "forms.h"
+#include "platform/ui/forms.h"
 
 #include <QEventLoop>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWidget>
 
-#include "application.h"
-#include "guard.h"
-#include "host.h"
-#include "qt_bridge.h"
+#include "platform/ui/application.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

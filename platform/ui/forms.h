@@ -1,7 +1,7 @@
 // Forms (top-level windows), frames and scroll boxes.
 #pragma once
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 class QEventLoop;
 

@@ -1,11 +1,11 @@
-#include "global_memory.h"
+#include "platform/ui/global_memory.h"
 
 #include <memory>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "graphics.h"
+#include "platform/ui/graphics.h"
 
 #include <atomic>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "classes.h"
+#include "platform/classes/classes.h"
 
 namespace ui {
 

@@ -1,10 +1,10 @@
-#include "hint_window.h"
+#include "platform/ui/hint_window.h"
 
 #include <QWidget>
 #include <algorithm>
 
-#include "application.h"
-#include "host.h"
+#include "platform/ui/application.h"
+#include "platform/ui/host.h"
 
 namespace ui {
 

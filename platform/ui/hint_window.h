@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

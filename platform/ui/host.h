@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <utility>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui::qt {
 

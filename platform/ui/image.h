@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "bitmap.h"
-#include "controls.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "ui_types.h"
+#include "platform/classes/ui_types.h"
 
 namespace ui {
 

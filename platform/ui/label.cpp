@@ -1,4 +1,4 @@
-#include "label.h"
+#include "platform/ui/label.h"
 
 namespace ui {
 

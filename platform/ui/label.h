@@ -1,7 +1,7 @@
 // Static text drawn on the parent.
 #pragma once
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

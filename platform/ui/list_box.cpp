@@ -1,9 +1,9 @@
-#include "list_box.h"
+#include "platform/ui/list_box.h"
 
 #include <algorithm>
 
-#include "keys.h"
-#include "rtl_string.h"
+#include "platform/ui/keys.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace ui {
 namespace {

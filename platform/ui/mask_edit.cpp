@@ -1,10 +1,10 @@
-#include "mask_edit.h"
+#include "platform/ui/mask_edit.h"
 
 #include <QApplication>
 #include <QLineEdit>
 
-#include "keys.h"
-#include "qt_bridge.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

@@ -3,9 +3,9 @@
 // WM_PASTE, WM_CLEAR, WM_UNDO, EM_UNDO), so descendants can refuse them.
 #pragma once
 
-#include "edit_mask.h"
-#include "edits.h"
-#include "exceptions.h"
+#include "platform/runtime/edit_mask.h"
+#include "platform/ui/edits.h"
+#include "platform/runtime/exceptions.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "menus.h"
+#include "platform/ui/menus.h"
 
 #include <QAction>
 #include <QIcon>
@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <map>
 
-#include "bitmap.h"
-#include "guard.h"
-#include "qt_bridge.h"
-#include "rtl_string.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/qt_bridge.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace ui {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "classes.h"
-#include "keys.h"
+#include "platform/classes/classes.h"
+#include "platform/ui/keys.h"
 
 namespace ui {
 

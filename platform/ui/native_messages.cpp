@@ -11,10 +11,10 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "controls.h"
-#include "host.h"
-#include "keys.h"
-#include "qt_bridge.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/host.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

@@ -1,9 +1,9 @@
-#include "panels.h"
+#include "platform/ui/panels.h"
 
 #include <QGroupBox>
 
-#include "host.h"
-#include "qt_bridge.h"
+#include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

@@ -1,7 +1,7 @@
 // Containers: bevelled panels and group boxes.
 #pragma once
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

@@ -1,12 +1,12 @@
-#include "popup_window.h"
+#include "platform/ui/popup_window.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "guard.h"
-#include "host.h"
-#include "qt_bridge.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

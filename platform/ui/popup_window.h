@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 class QObject;
 

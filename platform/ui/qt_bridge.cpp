@@ -1,4 +1,4 @@
-#include "qt_bridge.h"
+#include "platform/ui/qt_bridge.h"
 
 #include <QStringList>
 #include <cmath>

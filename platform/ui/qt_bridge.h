@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QString>
 
-#include "graphics.h"
+#include "platform/ui/graphics.h"
 
 namespace ui::qt {
 

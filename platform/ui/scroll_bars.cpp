@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "controls.h"
-#include "guard.h"
-#include "qt_bridge.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/guard.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "shape.h"
+#include "platform/ui/shape.h"
 
 #include <algorithm>
 
-#include "canvas.h"
+#include "platform/ui/canvas.h"
 
 namespace ui {
 

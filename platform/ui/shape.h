@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "controls.h"
-#include "graphics.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/graphics.h"
 
 namespace ui {
 

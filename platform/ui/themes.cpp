@@ -1,4 +1,4 @@
-#include "themes.h"
+#include "platform/ui/themes.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "forms.h"
-#include "qt_bridge.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 namespace {

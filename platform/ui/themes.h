@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "bitmap.h"
-#include "controls.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/controls.h"
 
 class QWidget;
 

@@ -1,13 +1,13 @@
-#include "timers.h"
+#include "platform/ui/timers.h"
 
 #include <QTimer>
 #include <chrono>
 #include <climits>
 #include <map>
 
-#include "controls.h"
-#include "exceptions.h"
-#include "guard.h"
+#include "platform/ui/controls.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/ui/guard.h"
 
 namespace ui {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "classes.h"
-#include "ticks.h"
+#include "platform/classes/classes.h"
+#include "platform/runtime/ticks.h"
 
 namespace ui {
 

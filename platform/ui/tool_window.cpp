@@ -1,4 +1,4 @@
-#include "tool_window.h"
+#include "platform/ui/tool_window.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "host.h"
-#include "qt_bridge.h"
+#include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 

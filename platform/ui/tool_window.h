@@ -4,7 +4,7 @@
 // lies below show).
 #pragma once
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

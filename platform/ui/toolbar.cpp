@@ -1,4 +1,4 @@
-#include "toolbar.h"
+#include "platform/ui/toolbar.h"
 
 namespace ui {
 

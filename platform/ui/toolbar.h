@@ -1,8 +1,8 @@
 // Tool bars: a row of buttons with images from an image list.
 #pragma once
 
-#include "bitmap.h"
-#include "controls.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

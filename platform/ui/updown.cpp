@@ -1,6 +1,6 @@
-#include "updown.h"
+#include "platform/ui/updown.h"
 
-#include "timers.h"
+#include "platform/ui/timers.h"
 
 namespace ui {
 namespace {

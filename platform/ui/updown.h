@@ -4,7 +4,7 @@
 // and the new position, whose default handling raises OnClick.
 #pragma once
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 namespace ui {
 

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "JQ_API.h"
-#include "auto_form.h"
-#include "board_port_form.h"
-#include "display_check.h"
-#include "main_form.h"
-#include "ui.h"
+#include "include/JQ_API.h"
+#include "desktop/auto_form.h"
+#include "desktop/board_port_form.h"
+#include "tests/desktop/display_check.h"
+#include "desktop/main_form.h"
+#include "platform/ui/ui.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 #include <fstream>
 #include <sstream>
 
-#include "JQ_API.h"
-#include "auto_code.h"
-#include "auto_form.h"
-#include "axis_config.h"
-#include "desktop_fixture.h"
-#include "exceptions.h"
-#include "format_settings.h"
-#include "main_form.h"
-#include "step_table.h"
+#include "include/JQ_API.h"
+#include "desktop/auto_code.h"
+#include "desktop/auto_form.h"
+#include "desktop/axis_config.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format_settings.h"
+#include "desktop/main_form.h"
+#include "desktop/step_table.h"
 
 namespace desktoptest {
 namespace {

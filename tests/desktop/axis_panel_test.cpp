@@ -4,15 +4,15 @@
 
 #include <QImage>
 
-#include "JQ_API.h"
-#include "axis_config.h"
-#include "axis_form.h"
-#include "desktop_fixture.h"
-#include "ini_files.h"
-#include "main_form.h"
-#include "run_all_form.h"
-#include "run_config_form.h"
-#include "settings_file.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_config.h"
+#include "desktop/axis_form.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/main_form.h"
+#include "desktop/run_all_form.h"
+#include "desktop/run_config_form.h"
+#include "desktop/settings_file.h"
 
 namespace desktoptest {
 namespace {

@@ -8,14 +8,14 @@
 
 #include <unistd.h>
 
-#include "JQ_API.h"
-#include "axis_config.h"
-#include "axis_form.h"
-#include "desktop_fixture.h"
-#include "exceptions.h"
-#include "ini_files.h"
-#include "main_form.h"
-#include "settings_file.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_config.h"
+#include "desktop/axis_form.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/main_form.h"
+#include "desktop/settings_file.h"
 
 namespace desktoptest {
 namespace {

@@ -1,12 +1,12 @@
 // The parameter dialog and the mechanics calculator.
 #include <gtest/gtest.h>
 
-#include "calc_form.h"
-#include "config_form.h"
-#include "desktop_fixture.h"
-#include "exceptions.h"
-#include "ini_files.h"
-#include "settings_file.h"
+#include "desktop/calc_form.h"
+#include "desktop/config_form.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/settings_file.h"
 
 #include <QWidget>
 

@@ -16,15 +16,15 @@
 #include <filesystem>
 #include <string>
 
-#include "axis_form.h"
-#include "board_port_form.h"
-#include "main_form.h"
-#include "program.h"
-#include "registry.h"
-#include "settings_file.h"
-#include "thread.h"
-#include "display_check.h"
-#include "ui.h"
+#include "desktop/axis_form.h"
+#include "desktop/board_port_form.h"
+#include "desktop/main_form.h"
+#include "desktop/program.h"
+#include "platform/runtime/registry.h"
+#include "desktop/settings_file.h"
+#include "platform/runtime/thread.h"
+#include "tests/desktop/display_check.h"
+#include "platform/ui/ui.h"
 
 int main(int argc, char** argv) {
   if (argc < 4) {

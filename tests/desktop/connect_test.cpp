@@ -4,17 +4,17 @@
 #include <chrono>
 #include <thread>
 
-#include "JQ_API.h"
-#include "axis_form.h"
-#include "board_port_form.h"
-#include "desktop_fixture.h"
-#include "input_form.h"
-#include "main_form.h"
-#include "output_form.h"
-#include "run_all_form.h"
-#include "run_config_form.h"
-#include "registry.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_form.h"
+#include "desktop/board_port_form.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "desktop/input_form.h"
+#include "desktop/main_form.h"
+#include "desktop/output_form.h"
+#include "desktop/run_all_form.h"
+#include "desktop/run_config_form.h"
+#include "platform/runtime/registry.h"
+#include "tests/sim/sim.h"
 
 namespace desktoptest {
 namespace {

@@ -1,15 +1,15 @@
-#include "desktop_fixture.h"
+#include "tests/desktop/desktop_fixture.h"
 
 #include <fstream>
 #include <random>
 #include <sstream>
 
-#include "JQ_API.h"
-#include "axis_config.h"
-#include "ini_files.h"
-#include "input_form.h"
-#include "program.h"
-#include "settings_file.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_config.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/input_form.h"
+#include "desktop/program.h"
+#include "desktop/settings_file.h"
 
 namespace desktoptest {
 

@@ -12,9 +12,9 @@
 #include <tuple>
 #include <vector>
 
-#include "harness.h"
-#include "main_form_access.h"
-#include "sim.h"
+#include "tests/platform/ui/harness.h"
+#include "tests/desktop/main_form_access.h"
+#include "tests/sim/sim.h"
 
 namespace desktoptest {
 

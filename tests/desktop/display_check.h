@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "program.h"
-#include "settings_file.h"
-#include "thread.h"
-#include "ui.h"
+#include "desktop/program.h"
+#include "desktop/settings_file.h"
+#include "platform/runtime/thread.h"
+#include "platform/ui/ui.h"
 
 namespace desktopcheck {
 

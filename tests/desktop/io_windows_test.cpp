@@ -1,11 +1,11 @@
 // The input and output windows: lamps, polling and switching outputs.
 #include <gtest/gtest.h>
 
-#include "JQ_API.h"
-#include "desktop_fixture.h"
-#include "input_form.h"
-#include "main_form.h"
-#include "output_form.h"
+#include "include/JQ_API.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "desktop/input_form.h"
+#include "desktop/main_form.h"
+#include "desktop/output_form.h"
 
 namespace desktoptest {
 namespace {

@@ -12,15 +12,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "JQ_API.h"
-#include "axis_form.h"
-#include "files.h"
-#include "main_form_access.h"
-#include "program.h"
-#include "settings_file.h"
-#include "thread.h"
-#include "display_check.h"
-#include "ui.h"
+#include "include/JQ_API.h"
+#include "desktop/axis_form.h"
+#include "platform/runtime/files.h"
+#include "tests/desktop/main_form_access.h"
+#include "desktop/program.h"
+#include "desktop/settings_file.h"
+#include "platform/runtime/thread.h"
+#include "tests/desktop/display_check.h"
+#include "platform/ui/ui.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "main_form.h"
+#include "desktop/main_form.h"
 
 namespace desktop {
 

@@ -8,18 +8,18 @@
 #include <filesystem>
 #include <vector>
 
-#include "JQ_API.h"
-#include "auto_form.h"
-#include "config_form.h"
-#include "desktop_fixture.h"
-#include "files.h"
-#include "ini_files.h"
-#include "input_form.h"
-#include "main_form.h"
-#include "output_form.h"
-#include "run_all_form.h"
-#include "settings_file.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "desktop/auto_form.h"
+#include "desktop/config_form.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "platform/runtime/files.h"
+#include "platform/classes/ini_files.h"
+#include "desktop/input_form.h"
+#include "desktop/main_form.h"
+#include "desktop/output_form.h"
+#include "desktop/run_all_form.h"
+#include "desktop/settings_file.h"
+#include "tests/sim/sim.h"
 
 namespace desktoptest {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "aux_lang_mgr.h"
-#include "desktop_fixture.h"
-#include "program.h"
-#include "program_messages.h"
-#include "rs_form.h"
+#include "components/support/hint/aux_lang_mgr.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "desktop/program.h"
+#include "desktop/program_messages.h"
+#include "desktop/rs_form.h"
 
 namespace desktoptest {
 namespace {

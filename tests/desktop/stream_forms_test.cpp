@@ -2,15 +2,15 @@
 // shows only for commands the library accepted.
 #include <gtest/gtest.h>
 
-#include "JQ_API.h"
-#include "desktop_fixture.h"
-#include "exceptions.h"
-#include "main_form.h"
-#include "stream_circle_form.h"
-#include "stream_delay_form.h"
-#include "stream_line_x_form.h"
-#include "stream_oc_form.h"
-#include "stream_optic_form.h"
+#include "include/JQ_API.h"
+#include "tests/desktop/desktop_fixture.h"
+#include "platform/runtime/exceptions.h"
+#include "desktop/main_form.h"
+#include "desktop/stream_circle_form.h"
+#include "desktop/stream_delay_form.h"
+#include "desktop/stream_line_x_form.h"
+#include "desktop/stream_oc_form.h"
+#include "desktop/stream_optic_form.h"
 
 namespace desktoptest {
 namespace {

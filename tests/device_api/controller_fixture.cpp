@@ -1,4 +1,4 @@
-#include "controller_fixture.h"
+#include "tests/device_api/controller_fixture.h"
 
 #include <ostream>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "controller_fixture.h"
+#include "tests/device_api/controller_fixture.h"
 
 namespace jqtest {
 

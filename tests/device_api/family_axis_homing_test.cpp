@@ -1,5 +1,5 @@
 // Homing, software limits and the per-mode start speeds and ramps.
-#include "export_rows.h"
+#include "tests/device_api/export_rows.h"
 
 namespace jqtest {
 namespace {

@@ -2,7 +2,7 @@
 #include <array>
 #include <climits>
 
-#include "export_rows.h"
+#include "tests/device_api/export_rows.h"
 
 namespace jqtest {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "JQ_API.h"
+#include "include/JQ_API.h"
 
 namespace {
 

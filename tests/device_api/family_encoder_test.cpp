@@ -1,5 +1,5 @@
 // Encoders and position triggers.
-#include "export_rows.h"
+#include "tests/device_api/export_rows.h"
 
 namespace jqtest {
 namespace {

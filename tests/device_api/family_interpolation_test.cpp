@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "export_rows.h"
+#include "tests/device_api/export_rows.h"
 
 namespace jqtest {
 namespace {

@@ -1,5 +1,5 @@
 // Optical and OC inputs and outputs, analog inputs, temperature and PWM.
-#include "export_rows.h"
+#include "tests/device_api/export_rows.h"
 
 namespace jqtest {
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "export_rows.h"
+#include "tests/device_api/export_rows.h"
 
 namespace jqtest {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "JQ_API.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // objects are linked into this test, so a test can swap one socket call.
 #include <gtest/gtest.h>
 
-#include "JQ_API.h"
-#include "net_winsock2.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "transport/tcp/core/net_winsock2.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <chrono>
 #include <thread>
 
-#include "JQ_API.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 /* The public header from a C translation unit. */
 #include <string.h>
 
-#include "JQ_API.h"
+#include "include/JQ_API.h"
 
 int jq_surface_c_calls(void);
 

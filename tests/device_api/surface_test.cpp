@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "JQ_API.h"
+#include "include/JQ_API.h"
 
 extern "C" int jq_surface_c_calls(void);
 

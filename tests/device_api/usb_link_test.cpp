@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "JQ_API.h"
-#include "sim.h"
+#include "include/JQ_API.h"
+#include "tests/sim/sim.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 //
 // Prints "pty: <slave path>" and "tcp: <port>" on their own lines, then serves until
 // N seconds have passed, or until SIGINT/SIGTERM.
-#include "sim.h"
+#include "tests/sim/sim.h"
 
 #include <signal.h>
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "JQ_API.h"
+#include "include/JQ_API.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

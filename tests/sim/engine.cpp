@@ -1,6 +1,6 @@
 // Protocol engine of the controller simulator: replies, setter -> getter state,
 // a small motion model, faults and the request log.
-#include "sim_internal.h"
+#include "tests/sim/sim_internal.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // Frames of the serial and network links and the loop that
 // serves them on a byte stream (pty master or TCP socket).
-#include "sim_internal.h"
+#include "tests/sim/sim_internal.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // Simulated hidapi backend: the hid_* functions of hidapi 0.13 over registered
 // simulated devices. Thread-safe: one global lock.
-#include "sim_internal.h"
+#include "tests/sim/sim_internal.h"
 
 #include <hidapi/hidapi.h>
 

@@ -1,5 +1,5 @@
 // pty front end: the controller answers frames written to the slave side.
-#include "sim_internal.h"
+#include "tests/sim/sim_internal.h"
 
 #include <fcntl.h>
 #include <sys/eventfd.h>

@@ -1,7 +1,7 @@
 // Internals shared by the simulator's translation units (not for tests).
 #pragma once
 
-#include "sim.h"
+#include "tests/sim/sim.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // A few tests that keep the controller simulator honest.
-#include "sim.h"
+#include "tests/sim/sim.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

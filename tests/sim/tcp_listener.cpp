@@ -1,5 +1,5 @@
 // Loopback TCP front end: frames over accepted connections, one thread each.
-#include "sim_internal.h"
+#include "tests/sim/sim_internal.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 #include <istream>
 #include <ostream>
 
-#include "sync_serial.h"
+#include "transport/serial/sync_serial.h"
 
 namespace jq {
 namespace {

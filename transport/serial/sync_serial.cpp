@@ -1,4 +1,4 @@
-#include "sync_serial.h"
+#include "transport/serial/sync_serial.h"
 
 #include <algorithm>
 #include <chrono>

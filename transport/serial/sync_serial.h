@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "serial_api.h"
+#include "platform/serial/serial_api.h"
 
 namespace jq {
 

@@ -1,4 +1,4 @@
-#include "ext_db_utils.h"
+#include "components/extended/data/ext_db_utils.h"
 
 namespace ext {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "dataset.h"
+#include "platform/data/dataset.h"
 
 namespace ext {
 

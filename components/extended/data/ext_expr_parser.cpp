@@ -1,9 +1,9 @@
-#include "ext_expr_parser.h"
+#include "components/extended/data/ext_expr_parser.h"
 
-#include "convert.h"
-#include "format.h"
-#include "format_settings.h"
-#include "rtl_string.h"
+#include "platform/runtime/convert.h"
+#include "platform/runtime/format.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace ext {
 

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "exceptions.h"
-#include "variant.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/variant.h"
 
 namespace ext {
 

@@ -1,4 +1,4 @@
-#include "ext_memory_data.h"
+#include "components/extended/data/ext_memory_data.h"
 
 #include <algorithm>
 #include <array>
@@ -6,9 +6,9 @@
 #include <typeinfo>
 #include <utility>
 
-#include "codepage.h"
-#include "convert.h"
-#include "ext_db_utils.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/convert.h"
+#include "components/extended/data/ext_db_utils.h"
 
 namespace ext {
 

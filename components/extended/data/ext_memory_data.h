@@ -20,8 +20,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "dataset.h"
-#include "ext_expr_parser.h"
+#include "platform/data/dataset.h"
+#include "components/extended/data/ext_expr_parser.h"
 
 namespace ext {
 

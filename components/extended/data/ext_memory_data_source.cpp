@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ext_db_utils.h"
-#include "ext_memory_data.h"
+#include "components/extended/data/ext_db_utils.h"
+#include "components/extended/data/ext_memory_data.h"
 
 namespace ext {
 

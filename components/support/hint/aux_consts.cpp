@@ -1,4 +1,4 @@
-#include "aux_consts.h"
+#include "components/support/hint/aux_consts.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // them; they live from module start-up to shut-down.
 #pragma once
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace aux {
 

@@ -1,10 +1,10 @@
-#include "aux_hint.h"
+#include "components/support/hint/aux_hint.h"
 
 #include <algorithm>
 
-#include "application.h"
-#include "drag_frame.h"
-#include "ticks.h"
+#include "platform/ui/application.h"
+#include "platform/ui/drag_frame.h"
+#include "platform/runtime/ticks.h"
 
 namespace aux {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "hint_window.h"
-#include "ui.h"
+#include "platform/ui/hint_window.h"
+#include "platform/ui/ui.h"
 
 namespace aux {
 

@@ -1,7 +1,7 @@
-#include "aux_lang_mgr.h"
+#include "components/support/hint/aux_lang_mgr.h"
 
-#include "aux_consts.h"
-#include "sync.h"
+#include "components/support/hint/aux_consts.h"
+#include "platform/runtime/sync.h"
 
 namespace aux {
 namespace {

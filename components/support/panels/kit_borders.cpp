@@ -1,6 +1,6 @@
-#include "kit_borders.h"
+#include "components/support/panels/kit_borders.h"
 
-#include "kit_colors.h"
+#include "components/support/panels/kit_colors.h"
 
 namespace kit {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "kit_common.h"
+#include "components/support/panels/kit_common.h"
 
 namespace kit {
 

@@ -1,12 +1,12 @@
-#include "kit_colors.h"
+#include "components/support/panels/kit_colors.h"
 
-#include "kit_data_tables.h"
+#include "components/support/panels/kit_data_tables.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "registry.h"
-#include "themes.h"
+#include "platform/runtime/registry.h"
+#include "platform/ui/themes.h"
 
 namespace kit {
 namespace {

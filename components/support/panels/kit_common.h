@@ -2,7 +2,7 @@
 // visual styles and the gradient patterns.
 #pragma once
 
-#include "ui.h"
+#include "platform/ui/ui.h"
 
 namespace kit {
 

@@ -1,4 +1,4 @@
-#include "kit_data_tables.h"
+#include "components/support/panels/kit_data_tables.h"
 
 namespace kit {
 

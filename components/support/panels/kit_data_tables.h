@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "kit_common.h"
+#include "components/support/panels/kit_common.h"
 
 namespace kit {
 

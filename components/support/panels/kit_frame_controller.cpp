@@ -1,4 +1,4 @@
-#include "kit_frame_controller.h"
+#include "components/support/panels/kit_frame_controller.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "kit_common.h"
+#include "components/support/panels/kit_common.h"
 
 namespace kit {
 

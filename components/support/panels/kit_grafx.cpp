@@ -1,11 +1,11 @@
-#include "kit_grafx.h"
+#include "components/support/panels/kit_grafx.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
-#include "themes.h"
+#include "platform/ui/themes.h"
 
 namespace kit {
 namespace {

@@ -1,12 +1,12 @@
-#include "kit_panel.h"
+#include "components/support/panels/kit_panel.h"
 
 #include <algorithm>
 
-#include "kit_borders.h"
-#include "kit_colors.h"
-#include "kit_grafx.h"
-#include "kit_panel_dock.h"
-#include "themes.h"
+#include "components/support/panels/kit_borders.h"
+#include "components/support/panels/kit_colors.h"
+#include "components/support/panels/kit_grafx.h"
+#include "components/support/panels/kit_panel_dock.h"
+#include "platform/ui/themes.h"
 
 namespace kit {
 

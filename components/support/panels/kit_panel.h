@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "kit_common.h"
-#include "kit_frame_controller.h"
+#include "components/support/panels/kit_common.h"
+#include "components/support/panels/kit_frame_controller.h"
 
 namespace kit {
 

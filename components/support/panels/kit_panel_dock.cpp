@@ -1,12 +1,12 @@
-#include "kit_panel_dock.h"
+#include "components/support/panels/kit_panel_dock.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "drag_frame.h"
-#include "kit_borders.h"
-#include "kit_grafx.h"
-#include "themes.h"
+#include "platform/ui/drag_frame.h"
+#include "components/support/panels/kit_borders.h"
+#include "components/support/panels/kit_grafx.h"
+#include "platform/ui/themes.h"
 
 namespace kit {
 

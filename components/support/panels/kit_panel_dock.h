@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "kit_panel.h"
+#include "components/support/panels/kit_panel.h"
 
 namespace ui {
 class TDragFrame;

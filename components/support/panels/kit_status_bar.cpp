@@ -1,10 +1,10 @@
-#include "kit_status_bar.h"
+#include "components/support/panels/kit_status_bar.h"
 
 #include <cmath>
 
-#include "kit_borders.h"
-#include "kit_colors.h"
-#include "themes.h"
+#include "components/support/panels/kit_borders.h"
+#include "components/support/panels/kit_colors.h"
+#include "platform/ui/themes.h"
 
 namespace kit {
 

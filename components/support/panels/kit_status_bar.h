@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "kit_panel.h"
+#include "components/support/panels/kit_panel.h"
 
 namespace kit {
 

@@ -1,13 +1,13 @@
-#include "kit_status_pane.h"
+#include "components/support/panels/kit_status_pane.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "kit_borders.h"
-#include "kit_colors.h"
-#include "kit_status_bar.h"
-#include "actions.h"
-#include "themes.h"
+#include "components/support/panels/kit_borders.h"
+#include "components/support/panels/kit_colors.h"
+#include "components/support/panels/kit_status_bar.h"
+#include "platform/ui/actions.h"
+#include "platform/ui/themes.h"
 
 namespace kit {
 namespace {

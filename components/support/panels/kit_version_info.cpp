@@ -1,10 +1,10 @@
-#include "kit_version_info.h"
+#include "components/support/panels/kit_version_info.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "files.h"
-#include "version_info.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/version_info.h"
 
 namespace kit {
 namespace {

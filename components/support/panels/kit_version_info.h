@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "datetime.h"
-#include "kit_status_pane.h"
+#include "platform/runtime/datetime.h"
+#include "components/support/panels/kit_status_pane.h"
 
 namespace kit {
 

@@ -1,11 +1,11 @@
-#include "com_combo_box.h"
+#include "components/support/ports/com_combo_box.h"
 
 #include <array>
 #include <span>
 
-#include "com_port.h"
-#include "registry.h"
-#include "string_list.h"
+#include "components/support/ports/com_port.h"
+#include "platform/runtime/registry.h"
+#include "platform/classes/string_list.h"
 
 namespace kit {
 

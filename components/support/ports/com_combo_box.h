@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "com_port_error.h"
-#include "ui.h"
+#include "components/support/ports/com_port_error.h"
+#include "platform/ui/ui.h"
 
 namespace kit {
 

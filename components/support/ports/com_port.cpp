@@ -1,11 +1,11 @@
-#include "com_port.h"
+#include "components/support/ports/com_port.h"
 
 #include <algorithm>
 #include <array>
 
-#include "application.h"
-#include "com_thread.h"
-#include "rtl_string.h"
+#include "platform/ui/application.h"
+#include "components/support/ports/com_thread.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace kit {
 

@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "classes.h"
-#include "com_combo_box.h"
-#include "com_port_error.h"
-#include "serial_api.h"
-#include "sync.h"
+#include "platform/classes/classes.h"
+#include "components/support/ports/com_combo_box.h"
+#include "components/support/ports/com_port_error.h"
+#include "platform/serial/serial_api.h"
+#include "platform/runtime/sync.h"
 
 namespace kit {
 

@@ -1,4 +1,4 @@
-#include "com_port_error.h"
+#include "components/support/ports/com_port_error.h"
 
 #include <array>
 #include <string>

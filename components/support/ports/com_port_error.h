@@ -1,7 +1,7 @@
 // The one exception class of the serial port components and its texts.
 #pragma once
 
-#include "exceptions.h"
+#include "platform/runtime/exceptions.h"
 
 namespace kit {
 

@@ -3,11 +3,11 @@
 #include <array>
 #include <functional>
 
-#include "com_port.h"
-#include "convert.h"
-#include "ini_files.h"
-#include "registry.h"
-#include "rtl_string.h"
+#include "components/support/ports/com_port.h"
+#include "platform/runtime/convert.h"
+#include "platform/classes/ini_files.h"
+#include "platform/runtime/registry.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace kit {
 

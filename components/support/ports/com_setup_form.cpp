@@ -1,6 +1,6 @@
-#include "com_setup_form.h"
+#include "components/support/ports/com_setup_form.h"
 
-#include "com_port.h"
+#include "components/support/ports/com_port.h"
 
 namespace kit {
 

@@ -1,8 +1,8 @@
 // The serial setup dialog: six selector boxes bound to one port.
 #pragma once
 
-#include "com_combo_box.h"
-#include "ui.h"
+#include "components/support/ports/com_combo_box.h"
+#include "platform/ui/ui.h"
 
 namespace kit {
 

@@ -1,4 +1,4 @@
-#include "com_thread.h"
+#include "components/support/ports/com_thread.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "application.h"
+#include "platform/ui/application.h"
 
 namespace kit {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "com_port.h"
-#include "thread.h"
+#include "components/support/ports/com_port.h"
+#include "platform/runtime/thread.h"
 
 namespace kit {
 

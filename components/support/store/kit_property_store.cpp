@@ -1,8 +1,8 @@
-#include "kit_property_store.h"
+#include "components/support/store/kit_property_store.h"
 
-#include "format.h"
-#include "typinfo.h"
-#include "ui.h"
+#include "platform/runtime/format.h"
+#include "platform/classes/typinfo.h"
+#include "platform/ui/ui.h"
 
 namespace kit {
 

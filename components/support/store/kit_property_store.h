@@ -2,7 +2,7 @@
 // TKitRegIniFile and loads them back.
 #pragma once
 
-#include "kit_reg_ini_file.h"
+#include "components/support/store/kit_reg_ini_file.h"
 
 namespace kit {
 

@@ -1,11 +1,11 @@
-#include "kit_reg_ini_file.h"
+#include "components/support/store/kit_reg_ini_file.h"
 
 #include <cstdlib>
 #include <vector>
 
-#include "files.h"
-#include "format.h"
-#include "ui.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/format.h"
+#include "platform/ui/ui.h"
 
 namespace kit {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "classes.h"
-#include "ini_files.h"
-#include "registry.h"
+#include "platform/classes/classes.h"
+#include "platform/classes/ini_files.h"
+#include "platform/runtime/registry.h"
 
 namespace kit {
 

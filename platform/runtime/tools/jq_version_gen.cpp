@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "version_info.h"
+#include "platform/runtime/version_info.h"
 
 namespace {
 

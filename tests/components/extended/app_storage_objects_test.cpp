@@ -2,9 +2,9 @@
 
 #include <QTemporaryDir>
 
-#include "core_errors.h"
-#include "exceptions.h"
-#include "ext_app_storage_media.h"
+#include "components/extended/core/core_errors.h"
+#include "platform/runtime/exceptions.h"
+#include "components/extended/ext_app_storage_media.h"
 
 using namespace ext;
 using rtl::String;

@@ -2,10 +2,10 @@
 
 #include <QTemporaryDir>
 
-#include "core_errors.h"
-#include "exceptions.h"
-#include "ext_app_storage_media.h"
-#include "files.h"
+#include "components/extended/core/core_errors.h"
+#include "platform/runtime/exceptions.h"
+#include "components/extended/ext_app_storage_media.h"
+#include "platform/runtime/files.h"
 
 using namespace ext;
 using rtl::String;

@@ -2,8 +2,8 @@
 // and the focus frame.
 #include <gtest/gtest.h>
 
-#include "ext_base_mask.h"
-#include "ext_test_util.h"
+#include "components/extended/ext_base_mask.h"
+#include "tests/components/extended/ext_test_util.h"
 
 namespace {
 

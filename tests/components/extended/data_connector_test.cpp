@@ -4,9 +4,9 @@
 #include <map>
 #include <vector>
 
-#include "ext_data_source_intf.h"
-#include "fake_source.h"
-#include "exceptions.h"
+#include "components/extended/ext_data_source_intf.h"
+#include "tests/components/extended/fake_source.h"
+#include "platform/runtime/exceptions.h"
 
 using namespace ext;
 

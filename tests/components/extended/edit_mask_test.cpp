@@ -1,4 +1,4 @@
-#include "edit_mask.h"
+#include "platform/runtime/edit_mask.h"
 
 #include <gtest/gtest.h>
 

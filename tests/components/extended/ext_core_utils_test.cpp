@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "ext_core_utils.h"
-#include "ext_draw_utils.h"
-#include "format_settings.h"
-#include "ui.h"
+#include "components/extended/ext_core_utils.h"
+#include "components/extended/ext_draw_utils.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/ui/ui.h"
 
 using namespace ext;
 

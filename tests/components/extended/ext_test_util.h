@@ -12,9 +12,9 @@
 
 #include <string>
 
-#include "format_settings.h"
-#include "harness.h"
-#include "mask_edit.h"
+#include "platform/runtime/format_settings.h"
+#include "tests/platform/ui/harness.h"
+#include "platform/ui/mask_edit.h"
 
 namespace exttest {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "ext_data_source_intf.h"
+#include "platform/runtime/exceptions.h"
+#include "components/extended/ext_data_source_intf.h"
 
 namespace exttest {
 

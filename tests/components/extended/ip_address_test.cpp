@@ -3,9 +3,9 @@
 
 #include <QFileInfo>
 
-#include "ext_ip_address.h"
-#include "ext_test_util.h"
-#include "fake_source.h"
+#include "components/extended/ext_ip_address.h"
+#include "tests/components/extended/ext_test_util.h"
+#include "tests/components/extended/fake_source.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <limits>
 
-#include "ext_draw_utils.h"
-#include "ext_spin.h"
-#include "ext_test_util.h"
+#include "components/extended/ext_draw_utils.h"
+#include "components/extended/ext_spin.h"
+#include "tests/components/extended/ext_test_util.h"
 
 namespace {
 

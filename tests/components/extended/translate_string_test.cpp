@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "datetime.h"
-#include "ext_translate_string.h"
-#include "files.h"
-#include "forms.h"
-#include "harness.h"
-#include "ui.h"
+#include "platform/runtime/datetime.h"
+#include "components/extended/ext_translate_string.h"
+#include "platform/runtime/files.h"
+#include "platform/ui/forms.h"
+#include "tests/platform/ui/harness.h"
+#include "platform/ui/ui.h"
 
 using namespace ext;
 

@@ -1,11 +1,11 @@
-#include "net_io_handler.h"
+#include "transport/tcp/client/net_io_handler.h"
 
 #include <algorithm>
 #include <mutex>
 #include <vector>
 
-#include "net_anti_freeze.h"
-#include "net_exception.h"
+#include "transport/tcp/stack/net_anti_freeze.h"
+#include "transport/tcp/core/net_exception.h"
 
 namespace net {
 

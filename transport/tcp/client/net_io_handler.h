@@ -9,11 +9,11 @@
 #include <climits>
 #include <memory>
 
-#include "net_buffer.h"
-#include "net_component.h"
-#include "net_intercept.h"
-#include "net_text_encoding.h"
-#include "streams.h"
+#include "transport/tcp/stack/net_buffer.h"
+#include "transport/tcp/stack/net_component.h"
+#include "transport/tcp/stack/net_intercept.h"
+#include "transport/tcp/core/net_text_encoding.h"
+#include "platform/runtime/streams.h"
 
 namespace net {
 

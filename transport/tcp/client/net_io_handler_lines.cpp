@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "net_exception.h"
-#include "net_io_handler.h"
-#include "net_stack.h"
-#include "string_list.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/client/net_io_handler.h"
+#include "transport/tcp/stack/net_stack.h"
+#include "platform/classes/string_list.h"
 
 namespace net {
 

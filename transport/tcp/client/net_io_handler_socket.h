@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "net_io_handler.h"
-#include "net_socket_handle.h"
+#include "transport/tcp/client/net_io_handler.h"
+#include "transport/tcp/stack/net_socket_handle.h"
 
 namespace net {
 

@@ -1,12 +1,12 @@
-#include "net_io_handler_stack.h"
+#include "transport/tcp/client/net_io_handler_stack.h"
 
 #include <algorithm>
 #include <chrono>
 
-#include "net_anti_freeze.h"
-#include "net_exception.h"
-#include "net_stack.h"
-#include "net_transparent_proxy.h"
+#include "transport/tcp/stack/net_anti_freeze.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/stack/net_stack.h"
+#include "transport/tcp/proxy/net_transparent_proxy.h"
 
 namespace net {
 

@@ -8,8 +8,8 @@
 #include <exception>
 #include <mutex>
 
-#include "net_io_handler_socket.h"
-#include "thread.h"
+#include "transport/tcp/client/net_io_handler_socket.h"
+#include "platform/runtime/thread.h"
 
 namespace net {
 

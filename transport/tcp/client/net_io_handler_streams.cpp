@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <limits>
 
-#include "files.h"
-#include "net_anti_freeze.h"
-#include "net_exception.h"
-#include "net_global.h"
-#include "net_io_handler.h"
+#include "platform/runtime/files.h"
+#include "transport/tcp/stack/net_anti_freeze.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/core/net_global.h"
+#include "transport/tcp/client/net_io_handler.h"
 
 namespace net {
 

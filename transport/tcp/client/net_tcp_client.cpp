@@ -1,7 +1,7 @@
-#include "net_tcp_client.h"
+#include "transport/tcp/client/net_tcp_client.h"
 
-#include "net_exception.h"
-#include "net_io_handler_stack.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/client/net_io_handler_stack.h"
 
 namespace net {
 

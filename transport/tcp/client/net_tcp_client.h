@@ -2,7 +2,7 @@
 // configures, and the connect itself.
 #pragma once
 
-#include "net_tcp_connection.h"
+#include "transport/tcp/client/net_tcp_connection.h"
 
 namespace net {
 

@@ -1,7 +1,7 @@
-#include "net_tcp_connection.h"
+#include "transport/tcp/client/net_tcp_connection.h"
 
-#include "net_exception.h"
-#include "string_list.h"
+#include "transport/tcp/core/net_exception.h"
+#include "platform/classes/string_list.h"
 
 namespace net {
 

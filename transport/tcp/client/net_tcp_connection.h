@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <memory>
 
-#include "net_io_handler_socket.h"
-#include "net_reply.h"
+#include "transport/tcp/client/net_io_handler_socket.h"
+#include "transport/tcp/stack/net_reply.h"
 
 namespace net {
 

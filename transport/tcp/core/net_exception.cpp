@@ -1,6 +1,6 @@
-#include "net_exception.h"
+#include "transport/tcp/core/net_exception.h"
 
-#include "net_global.h"
+#include "transport/tcp/core/net_global.h"
 
 namespace net {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "exceptions.h"
-#include "format.h"
-#include "net_resource_strings.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format.h"
+#include "transport/tcp/core/net_resource_strings.h"
 
 namespace net {
 

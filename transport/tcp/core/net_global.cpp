@@ -1,13 +1,13 @@
-#include "net_global.h"
+#include "transport/tcp/core/net_global.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "convert.h"
-#include "dynamic_library.h"
-#include "exceptions.h"
-#include "format_settings.h"
-#include "ticks.h"
+#include "platform/runtime/convert.h"
+#include "platform/net/dynamic_library.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format_settings.h"
+#include "platform/runtime/ticks.h"
 
 namespace net {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "format.h"
-#include "net_text_encoding.h"
-#include "rtl_string.h"
-#include "streams.h"
-#include "sync.h"
+#include "platform/runtime/format.h"
+#include "transport/tcp/core/net_text_encoding.h"
+#include "platform/runtime/rtl_string.h"
+#include "platform/runtime/streams.h"
+#include "platform/runtime/sync.h"
 
 namespace net {
 

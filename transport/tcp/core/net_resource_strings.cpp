@@ -1,4 +1,4 @@
-#include "net_resource_strings.h"
+#include "transport/tcp/core/net_resource_strings.h"
 
 #include <map>
 #include <mutex>

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace net {
 

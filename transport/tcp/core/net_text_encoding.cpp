@@ -1,14 +1,14 @@
-#include "net_text_encoding.h"
+#include "transport/tcp/core/net_text_encoding.h"
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstring>
 
-#include "codepage.h"
-#include "exceptions.h"
-#include "format.h"
-#include "net_exception.h"
+#include "platform/runtime/codepage.h"
+#include "platform/runtime/exceptions.h"
+#include "platform/runtime/format.h"
+#include "transport/tcp/core/net_exception.h"
 
 namespace net {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "rtl_string.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace net {
 

@@ -1,6 +1,6 @@
-#include "net_ip_address.h"
+#include "transport/tcp/proxy/net_ip_address.h"
 
-#include "net_stack.h"
+#include "transport/tcp/stack/net_stack.h"
 
 namespace net {
 

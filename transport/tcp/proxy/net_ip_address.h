@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "classes.h"
-#include "net_global.h"
+#include "platform/classes/classes.h"
+#include "transport/tcp/core/net_global.h"
 
 namespace net {
 

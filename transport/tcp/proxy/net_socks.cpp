@@ -1,9 +1,9 @@
-#include "net_socks.h"
+#include "transport/tcp/proxy/net_socks.h"
 
-#include "convert.h"
-#include "net_io_handler_stack.h"
-#include "net_socks_wire.h"
-#include "net_stack.h"
+#include "platform/runtime/convert.h"
+#include "transport/tcp/client/net_io_handler_stack.h"
+#include "transport/tcp/proxy/net_socks_wire.h"
+#include "transport/tcp/stack/net_stack.h"
 
 namespace net {
 

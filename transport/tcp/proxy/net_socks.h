@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "net_transparent_proxy.h"
+#include "transport/tcp/proxy/net_transparent_proxy.h"
 
 namespace net {
 

@@ -1,11 +1,11 @@
 // Bind through the SOCKS server: the server listens for one inbound
 // connection on our behalf, tells where in its first reply and who came in
 // its second.
-#include "net_io_handler_stack.h"
-#include "net_socks.h"
-#include "net_socks_wire.h"
-#include "net_stack.h"
-#include "net_tcp_client.h"
+#include "transport/tcp/client/net_io_handler_stack.h"
+#include "transport/tcp/proxy/net_socks.h"
+#include "transport/tcp/proxy/net_socks_wire.h"
+#include "transport/tcp/stack/net_stack.h"
+#include "transport/tcp/client/net_tcp_client.h"
 
 namespace net {
 

@@ -3,9 +3,9 @@
 // relay header with the real peer's address.
 #include <algorithm>
 
-#include "net_io_handler_stack.h"
-#include "net_socks.h"
-#include "net_socks_wire.h"
+#include "transport/tcp/client/net_io_handler_stack.h"
+#include "transport/tcp/proxy/net_socks.h"
+#include "transport/tcp/proxy/net_socks_wire.h"
 
 namespace net {
 

@@ -1,9 +1,9 @@
-#include "net_socks_wire.h"
+#include "transport/tcp/proxy/net_socks_wire.h"
 
 #include <algorithm>
 
-#include "net_io_handler.h"
-#include "net_ip_address.h"
+#include "transport/tcp/client/net_io_handler.h"
+#include "transport/tcp/proxy/net_ip_address.h"
 
 namespace net::detail {
 

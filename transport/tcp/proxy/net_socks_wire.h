@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "net_exception.h"
-#include "net_global.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/core/net_global.h"
 
 namespace net {
 class TNetIOHandler;

@@ -1,6 +1,6 @@
-#include "net_transparent_proxy.h"
+#include "transport/tcp/proxy/net_transparent_proxy.h"
 
-#include "net_exception.h"
+#include "transport/tcp/core/net_exception.h"
 
 namespace net {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "net_component.h"
+#include "transport/tcp/stack/net_component.h"
 
 namespace net {
 

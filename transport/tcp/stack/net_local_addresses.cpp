@@ -1,13 +1,13 @@
-#include "net_local_addresses.h"
+#include "transport/tcp/stack/net_local_addresses.h"
 
 #include <atomic>
 #include <cstring>
 #include <set>
 #include <vector>
 
-#include "dynamic_library.h"
-#include "exceptions.h"
-#include "net_stack_windows.h"
+#include "platform/net/dynamic_library.h"
+#include "platform/runtime/exceptions.h"
+#include "transport/tcp/stack/net_stack_windows.h"
 
 namespace net {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "iphlpapi_types.h"
-#include "net_stack.h"
-#include "net_winsock2.h"
+#include "platform/net/iphlpapi_types.h"
+#include "transport/tcp/stack/net_stack.h"
+#include "transport/tcp/core/net_winsock2.h"
 
 namespace net {
 

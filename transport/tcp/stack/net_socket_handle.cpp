@@ -1,7 +1,7 @@
-#include "net_socket_handle.h"
+#include "transport/tcp/stack/net_socket_handle.h"
 
-#include "net_anti_freeze.h"
-#include "net_exception.h"
+#include "transport/tcp/stack/net_anti_freeze.h"
+#include "transport/tcp/core/net_exception.h"
 
 namespace net {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "classes.h"
-#include "net_stack.h"
+#include "platform/classes/classes.h"
+#include "transport/tcp/stack/net_stack.h"
 
 namespace net {
 

@@ -1,10 +1,10 @@
-#include "net_stack.h"
+#include "transport/tcp/stack/net_stack.h"
 
 #include <atomic>
 
-#include "convert.h"
-#include "net_stack_windows.h"
-#include "rtl_string.h"
+#include "platform/runtime/convert.h"
+#include "transport/tcp/stack/net_stack_windows.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace net {
 namespace {

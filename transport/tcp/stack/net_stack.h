@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "classes.h"
-#include "net_exception.h"
-#include "net_global.h"
-#include "string_list.h"
-#include "winsock_types.h"
+#include "platform/classes/classes.h"
+#include "transport/tcp/core/net_exception.h"
+#include "transport/tcp/core/net_global.h"
+#include "platform/classes/string_list.h"
+#include "platform/net/winsock_types.h"
 
 namespace net {
 

@@ -1,16 +1,16 @@
-#include "net_stack_windows.h"
+#include "transport/tcp/stack/net_stack_windows.h"
 
 #include <cstring>
 #include <mutex>
 
-#include "convert.h"
-#include "dynamic_library.h"
-#include "file_handles.h"
-#include "net_addr_info.h"
-#include "net_idn.h"
-#include "net_local_addresses.h"
-#include "net_winsock2.h"
-#include "rtl_string.h"
+#include "platform/runtime/convert.h"
+#include "platform/net/dynamic_library.h"
+#include "platform/net/file_handles.h"
+#include "transport/tcp/core/net_addr_info.h"
+#include "transport/tcp/core/net_idn.h"
+#include "transport/tcp/stack/net_local_addresses.h"
+#include "transport/tcp/core/net_winsock2.h"
+#include "platform/runtime/rtl_string.h"
 
 namespace net {
 namespace {

@@ -3,7 +3,7 @@
 // select set of at most 64 sockets.
 #pragma once
 
-#include "net_stack.h"
+#include "transport/tcp/stack/net_stack.h"
 
 namespace net {
 

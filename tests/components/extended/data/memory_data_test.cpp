@@ -1,0 +1,468 @@
+// The in-memory dataset: storage order, IDs and bookmarks, auto-increment,
+// filter, locate, lookup, sort, blobs and variants, and what a data link sees.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/data/data_source.h"
+#include "components/extended/data/ext_memory_data.h"
+#include "tests/platform/data/recording_link.h"
+
+using namespace db;
+using ext::TExtMemoryData;
+
+namespace {
+
+std::int32_t IdOf(const TBookmark& b) {
+  std::int32_t id = 0;
+  if (b.size() == 4) std::memcpy(&id, b.data(), 4);
+  return id;
+}
+
+struct Table : ::testing::Test {
+  TExtMemoryData ds;
+  void SetUp() override {
+    ds.FieldDefs().Add(u"KEY", ftInteger);
+    ds.FieldDefs().Add(u"NAME", ftString, 20);
+    ds.FieldDefs().Add(u"AI", ftAutoInc);
+    ds.FieldDefs().Add(u"MEMO", ftMemo);
+    ds.FieldDefs().Add(u"V", ftVariant);
+    ds.Open();
+  }
+  void Add(int key, const char16_t* name) {
+    ds.Append();
+    ds.FieldByName(u"KEY")->SetAsInteger(key);
+    ds.FieldByName(u"NAME")->SetAsString(name);
+    ds.Post();
+  }
+  int Key() { return ds.FieldByName(u"KEY")->AsInteger(); }
+  std::string Keys() {
+    std::string s;
+    ds.First();
+    while (!ds.Eof()) {
+      s += (s.empty() ? "" : ",") + std::to_string(Key());
+      ds.Next();
+    }
+    return s;
+  }
+};
+
+TEST_F(Table, IdsAndAutoIncrement) {
+  Add(1, u"a");
+  EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483647);
+  EXPECT_EQ(ds.FieldByName(u"AI")->AsInteger(), 1);
+  Add(2, u"b");
+  EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483646);
+  ds.EmptyTable();
+  EXPECT_EQ(ds.RecordCount(), 0);
+  Add(3, u"c");
+  // IDs start again, the auto-increment counter does not.
+  EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483647);
+  EXPECT_EQ(ds.FieldByName(u"AI")->AsInteger(), 3);
+  ds.Close();
+  ds.Open();
+  Add(4, u"d");
+  EXPECT_EQ(ds.FieldByName(u"AI")->AsInteger(), 1);
+}
+
+TEST_F(Table, InsertGoesBeforeTheCurrentRecordAppendLast) {
+  ds.Insert();
+  ds.FieldByName(u"KEY")->SetAsInteger(1);
+  ds.Post();
+  EXPECT_EQ(Keys(), "1");
+  Add(2, u"");
+  Add(3, u"");
+  Add(4, u"");
+  ds.SetRecNo(3);
+  ds.Insert();
+  ds.FieldByName(u"KEY")->SetAsInteger(9);
+  ds.Post();
+  EXPECT_EQ(ds.RecNo(), 3);
+  ds.Append();
+  ds.FieldByName(u"KEY")->SetAsInteger(5);
+  ds.Post();
+  EXPECT_EQ(Keys(), "1,2,9,3,4,5");
+}
+
+TEST_F(Table, DeleteMovesToTheNewLastAndBookmarksDieWithTheirRecord) {
+  for (int i = 1; i <= 3; ++i) Add(i, u"");
+  ds.Last();
+  TBookmark gone = ds.GetBookmark();
+  ds.First();
+  TBookmark first = ds.GetBookmark();
+  ds.Last();
+  ds.Delete();
+  EXPECT_EQ(Key(), 2);
+  EXPECT_EQ(ds.RecNo(), 2);
+  EXPECT_FALSE(ds.BookmarkValid(gone));
+  EXPECT_TRUE(ds.BookmarkValid(first));
+  ds.SetRecNo(1);
+  EXPECT_THROW(ds.GotoBookmark(gone), EDatabaseError);
+  EXPECT_EQ(Key(), 1);
+  EXPECT_EQ(ds.CompareBookmarks(first, gone), -1);
+  EXPECT_EQ(ds.CompareBookmarks(gone, first), 1);
+  EXPECT_EQ(ds.CompareBookmarks(TBookmark(), first), -1);
+  ds.Delete();
+  ds.Delete();
+  EXPECT_TRUE(ds.IsEmpty());
+  EXPECT_EQ(ds.RecNo(), 0);
+  Add(7, u"");
+  EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483647);
+}
+
+TEST(MemoryDataIds, BookmarksHoldWhileOldRecordsGoAndSlotsAreReused) {
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"N", ftInteger);
+  ds.Open();
+  std::vector<TBookmark> marks;
+  for (int i = 0; i < 3000; ++i) {
+    ds.AppendRecord({Variant(i)});
+    marks.push_back(ds.GetBookmark());
+  }
+  ds.First();
+  for (int i = 0; i < 2000; ++i) ds.Delete();
+  for (int i = 0; i < 500; ++i) ds.AppendRecord({Variant(3000 + i)});
+  for (int i : {0, 1500, 1999}) EXPECT_FALSE(ds.BookmarkValid(marks[static_cast<std::size_t>(i)]));
+  for (int i : {2000, 2500, 2999}) {
+    ASSERT_TRUE(ds.BookmarkValid(marks[static_cast<std::size_t>(i)]));
+    ds.GotoBookmark(marks[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), i);
+  }
+  ds.Last();
+  EXPECT_EQ(IdOf(ds.GetBookmark()), -2147483647 + 3499);
+  EXPECT_EQ(ds.RecNo(), 1500);
+  ds.SortOnFields(u"N", false, true);
+  ds.First();
+  EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), 3499);
+  ds.GotoBookmark(marks[2000]);
+  EXPECT_EQ(ds.RecNo(), 1500);
+}
+
+TEST_F(Table, RecNoIgnoresOutOfRangeValuesAndCountsIgnoreTheFilter) {
+  for (int i = 1; i <= 5; ++i) Add(i, u"");
+  ds.SetRecNo(2);
+  ds.SetRecNo(0);
+  ds.SetRecNo(6);
+  EXPECT_EQ(ds.RecNo(), 2);
+  ds.SetFilter(u"KEY > 3");
+  ds.SetFiltered(true);
+  EXPECT_EQ(Keys(), "4,5");
+  EXPECT_EQ(ds.RecordCount(), 5);
+  EXPECT_EQ(ds.FilteredRecordCount(), 2);
+  ds.First();
+  EXPECT_EQ(ds.RecNo(), 4);
+  EXPECT_FALSE(ds.IsSequenced());
+  // An edited record that leaves the filter disappears from the view.
+  ds.Edit();
+  ds.FieldByName(u"KEY")->SetAsInteger(0);
+  ds.Post();
+  EXPECT_EQ(Key(), 5);
+  EXPECT_EQ(Keys(), "5");
+  ds.SetFilter(u"");
+  EXPECT_EQ(Keys(), "1,2,3,0,5");
+}
+
+TEST_F(Table, FilterTextAndHandlerCombine) {
+  for (int i = 1; i <= 6; ++i) Add(i, i % 2 ? u"odd" : u"even");
+  ds.SetFilter(u"NAME = 'o*'");  // wildcard matching is on for filters
+  ds.SetFiltered(true);
+  EXPECT_EQ(Keys(), "1,3,5");
+  ds.SetOnFilterRecord([](TDataSet* d, bool& accept) { accept = accept && d->FieldByName(u"KEY")->AsInteger() > 1; });
+  EXPECT_EQ(Keys(), "3,5");
+  // A filter that uses no field is still evaluated.
+  ds.SetOnFilterRecord(nullptr);
+  ds.SetFilter(u"1 = 2");
+  EXPECT_EQ(Keys(), "");
+  ds.SetFilter(u"2.5 > 1.5");
+  EXPECT_EQ(Keys(), "1,2,3,4,5,6");
+  ds.SetFiltered(false);
+  ds.SetFilter(u"KEY = 2");
+  EXPECT_EQ(Keys(), "1,2,3,4,5,6");
+}
+
+TEST_F(Table, FilterOnAMemoTestsTheRecordUnderTest) {
+  for (int i = 1; i <= 3; ++i) {
+    ds.Append();
+    ds.FieldByName(u"KEY")->SetAsInteger(i);
+    ds.FieldByName(u"MEMO")->SetAsString(i == 2 ? u"two" : u"other");
+    ds.Post();
+  }
+  ds.First();
+  ds.SetOnFilterRecord([](TDataSet* d, bool& accept) { accept = d->FieldByName(u"MEMO")->AsString() == u"two"; });
+  ds.SetFiltered(true);
+  EXPECT_EQ(Keys(), "2");
+}
+
+TEST_F(Table, SortKeepsCreationOrderOfEqualKeys) {
+  Add(2, u"b");
+  Add(1, u"x");
+  Add(2, u"a");
+  Add(1, u"y");
+  ds.SortOnFields(u"KEY", false, false);
+  std::string names;
+  ds.First();
+  while (!ds.Eof()) {
+    names += rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+    ds.Next();
+  }
+  EXPECT_EQ(names, "xyba");
+  ds.SortOnFields(u"KEY", false, true);
+  names.clear();
+  ds.First();
+  while (!ds.Eof()) {
+    names += rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+    ds.Next();
+  }
+  EXPECT_EQ(names, "abyx");
+  ds.SortOnFields(u"NAME", true, false);
+  EXPECT_EQ(Keys(), "2,2,1,1");
+  EXPECT_THROW(ds.SortOnFields(u"MEMO"), EDatabaseError);
+  EXPECT_THROW(ds.SortOnFields(u"NOPE"), EDatabaseError);
+  ds.SortOnFields(u"");  // no key fields either: nothing happens
+  EXPECT_EQ(Keys(), "2,2,1,1");
+}
+
+TEST_F(Table, IntegerSortPutsEmptyKeysFirstAndReversesWhenDescending) {
+  Add(5, u"a");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"n");
+  ds.Post();
+  Add(-7, u"b");
+  Add(5, u"c");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"m");
+  ds.Post();
+  Add(INT32_MIN, u"d");
+  auto names = [&] {
+    std::string s;
+    for (ds.First(); !ds.Eof(); ds.Next()) s += rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+    return s;
+  };
+  ds.SortOnFields(u"KEY", false, false);
+  EXPECT_EQ(names(), "nmdbac");
+  ds.SortOnFields(u"KEY", false, true);
+  EXPECT_EQ(names(), "cabdmn");
+}
+
+TEST_F(Table, SimpleIntegerFiltersAgreeWithTheFullExpression) {
+  for (int k : {-4, 0, 3, 3, 7, 2147483647}) Add(k, u"x");
+  ds.Append();
+  ds.FieldByName(u"NAME")->SetAsString(u"empty key");
+  ds.Post();
+  ds.SetFiltered(true);
+  const char16_t* forms[] = {u"KEY > 3", u"KEY < 3", u"KEY = 3", u"KEY > -1", u"KEY = 2147483647", u"key < 0"};
+  for (const char16_t* form : forms) {
+    ds.SetFilter(form);
+    int quick = ds.FilteredRecordCount();
+    std::string seen = Keys();
+    // Parentheses take the general evaluation of the same expression.
+    ds.SetFilter(u"(" + String(form) + u")");
+    EXPECT_EQ(quick, ds.FilteredRecordCount()) << rtl::StringToUtf8(form);
+    EXPECT_EQ(seen, Keys()) << rtl::StringToUtf8(form);
+  }
+  ds.SetFilter(u"KEY < 3");
+  EXPECT_EQ(ds.FilteredRecordCount(), 3);  // -4, 0 and the empty key
+}
+
+TEST_F(Table, TextSortFollowsTheInterfaceOrder) {
+  const char16_t* names[] = {u"b", u"A", u"abcdefgh2", u"a", u"B", u"abcdefgh1", u"", u"ABCDEFGH1"};
+  for (int i = 0; i < 8; ++i) Add(i, names[i]);
+  auto order = [&] {
+    std::string s;
+    ds.First();
+    while (!ds.Eof()) {
+      s += "|" + rtl::StringToUtf8(ds.FieldByName(u"NAME")->AsString());
+      ds.Next();
+    }
+    return s;
+  };
+  // Empty text is no value and sorts first; case decides only between equals.
+  ds.SortOnFields(u"NAME", false, false);
+  EXPECT_EQ(order(), "||a|A|abcdefgh1|ABCDEFGH1|abcdefgh2|b|B");
+  ds.SortOnFields(u"NAME", true, false);
+  EXPECT_EQ(order(), "||A|a|abcdefgh1|ABCDEFGH1|abcdefgh2|b|B");
+  ds.SortOnFields(u"NAME", true, true);
+  EXPECT_EQ(order(), "|B|b|abcdefgh2|ABCDEFGH1|abcdefgh1|a|A|");
+}
+
+TEST_F(Table, SortStaysOnTheCurrentRecord) {
+  for (int i : {5, 3, 9, 1}) Add(i, u"");
+  ds.SetRecNo(3);
+  ds.SortOnFields(u"KEY");
+  EXPECT_EQ(Key(), 9);
+  EXPECT_EQ(ds.RecNo(), 4);
+}
+
+TEST_F(Table, LocateAndLookup) {
+  EXPECT_FALSE(ds.Locate(u"NAME", Variant(u"x"), 0));
+  EXPECT_TRUE(ds.Lookup(u"KEY", Variant(1), u"NAME").IsNull());
+  Add(1, u"ABC");
+  Add(2, u"abd");
+  Add(3, u"xyz");
+  ds.First();
+  EXPECT_TRUE(ds.Locate(u"NAME", Variant(u"ab"), loCaseInsensitive | loPartialKey));
+  EXPECT_EQ(Key(), 1);
+  EXPECT_TRUE(ds.Locate(u"NAME", Variant(u"abd"), 0));
+  EXPECT_EQ(Key(), 2);
+  EXPECT_FALSE(ds.Locate(u"NAME", Variant(u"ABD"), 0));
+  EXPECT_EQ(Key(), 2);
+  EXPECT_TRUE(ds.Locate(u"KEY;NAME", rtl::VarArrayOf({Variant(3), Variant(u"xyz")}), 0));
+  EXPECT_EQ(Key(), 3);
+  ds.First();
+  // Lookup never moves the cursor; names compare exactly.
+  EXPECT_EQ(ds.Lookup(u"KEY", Variant(3), u"NAME").AsString(), u"xyz");
+  EXPECT_TRUE(ds.Lookup(u"NAME", Variant(u"XYZ"), u"KEY").IsNull());
+  Variant both = ds.Lookup(u"NAME", Variant(u"abd"), u"KEY;NAME");
+  EXPECT_EQ(both[0].AsInteger(), 2);
+  EXPECT_EQ(both[1].AsString(), u"abd");
+  EXPECT_EQ(Key(), 1);
+}
+
+TEST_F(Table, EmptyTextIsNullAndEmptyTableOnAClosedSetDoesNothing) {
+  Add(1, u"");
+  EXPECT_TRUE(ds.FieldByName(u"NAME")->IsNull());
+  ds.Close();
+  ds.EmptyTable();
+  EXPECT_FALSE(ds.Active());
+}
+
+TEST_F(Table, VariantsAreCopiedAsValues) {
+  Add(1, u"");
+  ds.Edit();
+  ds.FieldByName(u"V")->SetValue(Variant(String(200, u'x')));
+  ds.Post();
+  Add(2, u"");
+  ds.Edit();
+  ds.FieldByName(u"V")->SetValue(Variant(u"temp"));
+  ds.Cancel();
+  EXPECT_TRUE(ds.FieldByName(u"V")->IsNull());
+  ds.SortOnFields(u"KEY", false, true);
+  ds.Last();
+  EXPECT_EQ(ds.FieldByName(u"V")->AsString(), String(200, u'x'));
+  ds.Edit();
+  ds.FieldByName(u"V")->Clear();
+  ds.Post();
+  EXPECT_TRUE(ds.FieldByName(u"V")->IsNull());
+}
+
+TEST_F(Table, BlobStreams) {
+  auto* memo = static_cast<TBlobField*>(ds.FieldByName(u"MEMO"));
+  // No record: reading gives nothing.
+  EXPECT_EQ(ds.CreateBlobStream(memo, bmRead)->Read(nullptr, 10), 0);
+  Add(1, u"");
+  EXPECT_THROW(ds.CreateBlobStream(memo, bmWrite), EDatabaseError);
+  ds.Edit();
+  {
+    auto s = ds.CreateBlobStream(memo, bmReadWrite);
+    s->WriteBuffer("hello", 5);
+    EXPECT_THROW(s->Seek(-1, rtl::TSeekOrigin::soBeginning), rtl::EStreamError);
+    EXPECT_THROW(s->Seek(-6, rtl::TSeekOrigin::soEnd), rtl::EStreamError);
+    EXPECT_EQ(s->Position(), 5);
+    s->Seek(10, rtl::TSeekOrigin::soBeginning);
+    char buf[4];
+    EXPECT_EQ(s->Read(buf, 4), 0);
+    s->Seek(-2, rtl::TSeekOrigin::soEnd);
+    EXPECT_EQ(s->Read(buf, 4), 2);
+    EXPECT_EQ(std::string(buf, 2), "lo");
+  }
+  ds.Post();
+  EXPECT_EQ(memo->AsString(), u"hello");
+  ds.Edit();
+  memo->SetAsString(u"changed");
+  ds.Cancel();
+  EXPECT_EQ(memo->AsString(), u"hello");
+  ds.Edit();
+  memo->Clear();
+  ds.Post();
+  EXPECT_TRUE(memo->IsNull());
+}
+
+TEST(MemoryDataLayout, RecordsLargerThan64KiBKeepTheirFieldsApart) {
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"A", ftString, 40000);
+  ds.FieldDefs().Add(u"B", ftString, 40000);
+  ds.FieldDefs().Add(u"C", ftInteger);
+  ds.Open();
+  ds.Append();
+  ds.FieldByName(u"A")->SetAsString(String(40000, u'a'));
+  ds.FieldByName(u"B")->SetAsString(String(40000, u'b'));
+  ds.FieldByName(u"C")->SetAsInteger(7);
+  ds.Post();
+  EXPECT_EQ(ds.FieldByName(u"A")->AsString(), String(40000, u'a'));
+  EXPECT_EQ(ds.FieldByName(u"B")->AsString(), String(40000, u'b'));
+  EXPECT_EQ(ds.FieldByName(u"C")->AsInteger(), 7);
+}
+
+TEST(MemoryDataLayout, SortOnALargeCalculatedField) {
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"N", ftInteger);
+  auto* calc = new TStringField(&ds);
+  calc->SetSize(10000);
+  calc->SetFieldName(u"CALC");
+  calc->SetFieldKind(fkCalculated);
+  auto* n = new TIntegerField(&ds);
+  n->SetFieldName(u"N");
+  n->SetDataSet(&ds);
+  calc->SetDataSet(&ds);
+  ds.OnCalcFields = [](TDataSet* d) {
+    int v = d->FieldByName(u"N")->AsInteger();
+    d->FieldByName(u"CALC")->SetAsString(String(9000, u'x') + String(1, static_cast<char16_t>(u'a' + (5 - v))));
+  };
+  ds.Open();
+  for (int i = 1; i <= 4; ++i) ds.AppendRecord({Variant(i)});
+  ds.SortOnFields(u"CALC", false, false);
+  std::string order;
+  ds.First();
+  while (!ds.Eof()) {
+    order += std::to_string(ds.FieldByName(u"N")->AsInteger());
+    ds.Next();
+  }
+  EXPECT_EQ(order, "4321");
+}
+
+// ---------------------------------------------------------------- links
+
+using dbtest::RecordingLink;
+
+TEST_F(Table, ALinkSeesEditsSortsAndJumpsInOrder) {
+  for (int i = 1; i <= 5; ++i) Add(i, u"");
+  ds.First();
+  TDataSource src(nullptr);
+  src.SetDataSet(&ds);
+  RecordingLink link;
+  link.SetBufferCount(3);
+  link.SetDataSource(&src);
+  EXPECT_EQ(link.Take(), "active");
+
+  ds.Append();
+  EXPECT_EQ(link.Take(), "check editing changed");
+  ds.FieldByName(u"KEY")->SetAsInteger(0);
+  EXPECT_EQ(link.Take(), "field:KEY");
+  ds.Post();
+  EXPECT_EQ(link.Take(), "update check browsing changed");
+  EXPECT_EQ(link.ActiveRecord(), 2);
+
+  ds.SortOnFields(u"KEY");
+  EXPECT_EQ(link.Take(), "changed");
+  EXPECT_EQ(Key(), 0);
+  EXPECT_EQ(link.ActiveRecord(), 0);
+
+  ds.SetRecNo(5);
+  EXPECT_EQ(link.Take(), "check changed");
+  EXPECT_EQ(Key(), 4);
+
+  EXPECT_TRUE(ds.Locate(u"KEY", Variant(2), 0));
+  EXPECT_EQ(link.Take(), "check changed changed");
+
+  ds.Delete();
+  EXPECT_EQ(link.Take(), "check changed");
+  EXPECT_EQ(Key(), 3);
+
+  ds.EmptyTable();
+  EXPECT_EQ(link.Take(), "check changed");
+  EXPECT_EQ(link.RecordCount(), 0);
+  link.SetDataSource(nullptr);
+}
+
+}  // namespace

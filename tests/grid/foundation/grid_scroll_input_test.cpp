@@ -1,0 +1,216 @@
+// Scroll codes in both modes, the wheel, the key table through the window
+// layer, drag selection on the test clock and cell clicks.
+#include <gtest/gtest.h>
+
+#include "tests/platform/ui/harness.h"
+#include "tests/grid/foundation/test_grid.h"
+
+namespace {
+
+using namespace grid;
+using namespace ui;
+using gridtest::TTestGrid;
+
+class GridInput : public ::testing::Test {
+ protected:
+  uitest::Harness h;
+  TForm* form = h.MakeForm<TForm>();
+  TTestGrid* g = nullptr;
+  GridInput() {
+    form->SetBounds(0, 0, 460, 360);
+    g = new TTestGrid(form);
+    g->SetParent(form);
+    g->SetBounds(0, 0, 400, 300);
+    g->SetColCount(10);
+    g->SetRowCount(100);
+    h.Show(form);
+    g->SetFocus();
+    h.ProcessEvents();
+  }
+  void Scroll(int Bar, int Code, int Pos = 0) {
+    g->Perform(Bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, static_cast<WPARAM>(Code | (Pos << 16)), 0);
+  }
+  TGridCoord MaxTopLeft() {
+    TGridDrawMetricsEx i;
+    g->FillDrawInfo(i);
+    return g->EndAlignedTopLeft({9, 99}, i);
+  }
+};
+
+TEST_F(GridInput, CellStepScrollCodes) {
+  const int maxRow = MaxTopLeft().Y;
+  ASSERT_GT(maxRow, 80);
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  const int page = i.RowAxis.LastWholeCell - g->TopRow();
+  struct Case {
+    int code, pos, before, after;
+  };
+  const std::vector<Case> cases = {
+      {SB_LINEDOWN, 0, 1, 2},
+      {SB_LINEUP, 0, 2, 1},
+      {SB_LINEUP, 0, 1, 1},  // clamped at the first scrollable row
+      {SB_PAGEDOWN, 0, 1, 1 + page},
+      {SB_BOTTOM, 0, 1, maxRow},
+      {SB_LINEDOWN, 0, maxRow, maxRow},  // clamped at the end
+      {SB_TOP, 0, maxRow, 1},
+      {SB_THUMBTRACK, 127, 1, 1},  // only with thumb tracking
+  };
+  for (const auto& c : cases) {
+    g->SetTopRow(c.before);
+    Scroll(SB_VERT, c.code, c.pos);
+    EXPECT_EQ(g->TopRow(), c.after) << "code " << c.code << " from " << c.before;
+  }
+  g->SetOptions(g->Options() + goThumbTracking);
+  g->SetTopRow(1);
+  Scroll(SB_HORZ, SB_THUMBTRACK, 127);
+  EXPECT_EQ(g->LeftCol(), MaxTopLeft().X);
+  Scroll(SB_HORZ, SB_THUMBPOSITION, 0);
+  EXPECT_EQ(g->LeftCol(), 1);
+  // The bar follows the first shown row on the 0..127 scale.
+  g->SetTopRow(maxRow);
+  EXPECT_EQ(g->GetScrollPos(SB_VERT), 127) << maxRow << " " << MaxTopLeft().Y << " " << g->TopRow();
+}
+
+TEST_F(GridInput, SmoothScrollCodesClampAtBothEnds) {
+  g->SetOptions(g->Options() + goRowSelect);  // horizontal scrolling by pixels
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  Scroll(SB_HORZ, SB_LINEDOWN);
+  EXPECT_EQ(g->SmoothPos().X, std::max(1, g->DataPageSize().cx / 20));
+  Scroll(SB_HORZ, SB_BOTTOM);
+  g->FillDrawInfo(i);
+  EXPECT_EQ(g->CalcCellRangeRect({9, 1, 9, 1}, true).Right, i.ColAxis.DataAreaEnd)
+      << "the last column ends exactly at the data area's end";
+  Scroll(SB_HORZ, SB_PAGEDOWN);
+  EXPECT_EQ(g->CalcCellRangeRect({9, 1, 9, 1}, true).Right, i.ColAxis.DataAreaEnd);
+  Scroll(SB_HORZ, SB_PAGEUP);
+  Scroll(SB_HORZ, SB_PAGEUP);
+  Scroll(SB_HORZ, SB_PAGEUP);
+  EXPECT_EQ(g->LeftCol(), 1);
+  EXPECT_EQ(g->DataOffset().cx, 0);
+  Scroll(SB_HORZ, SB_BOTTOM);
+  Scroll(SB_HORZ, SB_TOP);
+  EXPECT_EQ(g->SmoothPos().X, 0);
+  EXPECT_EQ(g->LeftCol(), 1);
+}
+
+TEST_F(GridInput, EverythingFitsGivesZeroPositions) {
+  g->SetColCount(3);
+  g->SetRowCount(3);
+  h.ProcessEvents();
+  EXPECT_EQ(g->GetScrollPos(SB_HORZ), 0);
+  EXPECT_EQ(g->GetScrollPos(SB_VERT), 0);
+  Scroll(SB_HORZ, SB_LINEDOWN);
+  Scroll(SB_VERT, SB_BOTTOM);
+  EXPECT_EQ(g->LeftCol(), 1);
+  EXPECT_EQ(g->TopRow(), 1);
+  EXPECT_EQ(g->GetScrollPos(SB_VERT), 0);
+}
+
+TEST_F(GridInput, WheelMovesTheCurrentRow) {
+  auto wheel = [&](int delta) {
+    g->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16, MakeLParam(50, 50));
+  };
+  wheel(-WHEEL_DELTA);
+  EXPECT_EQ(g->Row(), 2);
+  wheel(WHEEL_DELTA);
+  wheel(WHEEL_DELTA);
+  EXPECT_EQ(g->Row(), 1) << "not above the first scrollable row";
+}
+
+TEST_F(GridInput, KeyTable) {
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  const int pageH = i.RowAxis.LastWholeCell - g->TopRow();
+  struct Case {
+    std::uint16_t key;
+    TShiftState shift;
+    TGridCoord from, to;
+  };
+  const std::vector<Case> cases = {
+      {VK_DOWN, {}, {1, 1}, {1, 2}},
+      {VK_UP, {}, {1, 1}, {1, 1}},
+      {VK_RIGHT, {}, {1, 1}, {2, 1}},
+      {VK_LEFT, {}, {1, 1}, {1, 1}},  // never onto the fixed column
+      {VK_END, {}, {3, 5}, {9, 5}},
+      {VK_HOME, {}, {3, 5}, {1, 5}},
+      {VK_END, {ssCtrl}, {3, 5}, {9, 99}},
+      {VK_HOME, {ssCtrl}, {9, 99}, {1, 1}},
+      {VK_NEXT, {}, {1, 1}, {1, 1 + pageH}},
+      {VK_TAB, {}, {9, 4}, {1, 5}},           // wraps to the next row
+      {VK_TAB, {ssShift}, {1, 1}, {9, 99}},   // from the first cell to the last
+  };
+  g->SetOptions(g->Options() + goTabs);
+  for (const auto& c : cases) {
+    g->MoveToCell(c.from.X, c.from.Y, true, true, true);
+    h.Key(g, c.key, c.shift);
+    EXPECT_EQ(g->Current(), c.to) << g->TopRow() << " " << pageH << " key " << c.key << " from " << c.from.X << "," << c.from.Y;
+  }
+  // Shift extends the selection: the anchor stays.
+  g->MoveToCell(2, 2, true, true, true);
+  h.Key(g, VK_DOWN, {ssShift});
+  EXPECT_EQ(g->Anchor(), (TGridCoord{2, 2}));
+  EXPECT_EQ(g->SelectedRect(), (TGridCellRangeEx{2, 2, 2, 3}));
+  // Ctrl+Down scrolls without moving the current row.
+  g->SetTopRow(1);
+  g->MoveToCell(2, 5, true, true, true);
+  h.Key(g, VK_DOWN, {ssCtrl});
+  EXPECT_EQ(g->TopRow(), 2);
+  EXPECT_EQ(g->Row(), 5);
+}
+
+TEST_F(GridInput, RowSelectKeepsColumnsAndScrollsSideways) {
+  g->SetOptions(g->Options() + goRowSelect);
+  EXPECT_EQ(g->Anchor().X, 9);
+  h.Key(g, VK_RIGHT);
+  EXPECT_EQ(g->Col(), g->LeftCol());
+  EXPECT_GT(g->SmoothPos().X, 0);
+}
+
+TEST_F(GridInput, DragSelectExtendsOnTheTimer) {
+  TPoint cursor;
+  g->FCursorPos = [&] { return g->ClientToScreen(cursor); };
+  const TRect c22 = g->CellBounds(2, 2);
+  h.MouseDown(g, TPoint{c22.Left + 5, c22.Top + 5});
+  EXPECT_EQ(g->GridState(), gsSelecting);
+  const TRect c34 = g->CellBounds(3, 4);
+  h.MouseMove(g, {c34.Left + 5, c34.Top + 5}, {ssLeft});
+  EXPECT_EQ(g->SelectedRect(), (TGridCellRangeEx{2, 2, 3, 4}));
+  // Below the last whole row: every 60 ms one row more, scrolled into view.
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  cursor = {c34.Left + 5, i.RowAxis.LastWholeCellEnd + 3};
+  const int top = g->TopRow();
+  h.Advance(60 * 12);
+  EXPECT_EQ(g->Anchor().Y, 16);
+  EXPECT_GT(g->TopRow(), top);
+  h.MouseUp(g, TPoint{c34.Left + 5, i.RowAxis.LastWholeCellEnd - 2});
+  EXPECT_EQ(g->GridState(), gsNormal);
+  const int anchor = g->Anchor().Y;
+  h.Advance(600);
+  EXPECT_EQ(g->Anchor().Y, anchor) << "the timer stops with the release";
+}
+
+TEST_F(GridInput, CellClickNeedsPressAndReleaseOnOneCell) {
+  std::vector<std::pair<TGridCoord, TPoint>> clicks;
+  g->OnCellMouseClick = [&](TCustomGridEx*, TGridCoord c, TMouseButton, TShiftState, int x, int y) {
+    clicks.push_back({c, {x, y}});
+  };
+  // A press on a data cell starts drag selection, so clicks are reported
+  // for the title cells (and in editing mode).
+  const TRect r = g->CellBounds(2, 0);
+  h.Click(g, TPoint{r.Left + 4, r.Top + 6});
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0].first, (TGridCoord{2, 0}));
+  EXPECT_EQ(clicks[0].second, (TPoint{4, 6}));
+  h.MouseDown(g, TPoint{r.Left + 4, r.Top + 6});
+  h.MouseUp(g, TPoint{r.Right + 10, r.Top + 6});
+  EXPECT_EQ(clicks.size(), 1u);
+  // A press on a non-frozen fixed cell never changes the current cell.
+  g->MoveToCell(3, 3, true, true, true);
+  h.Click(g, TPoint{10, 60});
+  EXPECT_EQ(g->Current(), (TGridCoord{3, 3}));
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Threads, locks, events and the replaceable clock.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "platform/runtime/exceptions.h"
+#include "platform/classes/ini_files.h"
+#include "platform/runtime/registry.h"
+#include "tests/platform/runtime/runtime_test_util.h"
+#include "platform/classes/string_list.h"
+#include "platform/runtime/sync.h"
+#include "platform/runtime/thread.h"
+#include "platform/runtime/ticks.h"
+
+using namespace rtl;
+
+TEST(Ticks, ManualClockDrivesTicksAndSleep) {
+  ManualClock clock(0xFFFFFFF0ull);
+  Clock* old = SetClock(&clock);
+  std::uint64_t seen = 0;
+  clock.SetAdvanceHook([&](std::uint64_t now) { seen = now; });
+  const std::uint32_t t0 = GetTickCount();
+  Sleep(0x20);  // sleeping on the manual clock moves it
+  const std::uint32_t t1 = GetTickCount();
+  EXPECT_LT(t1, t0);                       // the 32-bit tick wrapped
+  EXPECT_EQ(TicksBetween(t0, t1), 0x20u);  // elapsed time is still right
+  EXPECT_EQ(GetTickCount64(), 0x100000010ull);
+  EXPECT_EQ(seen, 0x100000010ull);
+  SetClock(old);
+  const std::uint64_t a = GetTickCount64();
+  Sleep(2);
+  EXPECT_GE(GetTickCount64(), a);
+}
+
+TEST(Threads, TerminateFlagJoinAndStackSize) {
+  std::atomic<int> loops{0};
+  TFunctionThread t(
+      [&](TThread& self) {
+        char big[1 << 20];  // needs more than a small default stack
+        big[0] = 1;
+        while (!self.Terminated()) {
+          loops += big[0];
+          Sleep(1);
+        }
+      },
+      4 << 20);
+  t.Start();
+  EXPECT_THROW(t.Start(), EThread);
+  while (loops.load() < 3) Sleep(1);
+  t.Terminate();
+  t.WaitFor();
+  EXPECT_TRUE(t.Finished());
+  EXPECT_FALSE(t.FatalException());
+  EXPECT_NE(t.ThreadID(), CurrentThreadID());
+}
+
+TEST(Threads, ExceptionInExecuteIsKept) {
+  TFunctionThread t([](TThread&) { throw EConvertError(u"bad"); });
+  bool ended = false;
+  t.OnTerminate = [&](TThread&) { ended = true; };
+  t.Start();
+  t.WaitFor();
+  EXPECT_TRUE(ended);
+  ASSERT_TRUE(t.FatalException());
+  EXPECT_THROW(std::rethrow_exception(t.FatalException()), EConvertError);
+}
+
+TEST(Sync, ReentrantLockAndManualResetEvent) {
+  TCriticalSection cs;
+  cs.Enter();
+  cs.Enter();  // the owner may enter again
+  std::atomic<bool> otherGotIn{false};
+  TEvent ready;
+  TFunctionThread other([&](TThread&) {
+    ready.SetEvent();
+    cs.Enter();
+    otherGotIn = true;
+    cs.Leave();
+  });
+  other.Start();
+  EXPECT_EQ(ready.WaitFor(5000), TWaitResult::wrSignaled);
+  cs.Leave();
+  EXPECT_FALSE(otherGotIn.load());
+  cs.Leave();
+  other.WaitFor();
+  EXPECT_TRUE(otherGotIn.load());
+
+  TEvent ev;
+  EXPECT_EQ(ev.WaitFor(10), TWaitResult::wrTimeout);
+  ev.SetEvent();
+  EXPECT_EQ(ev.WaitFor(0), TWaitResult::wrSignaled);
+  EXPECT_EQ(ev.WaitFor(0), TWaitResult::wrSignaled);  // stays set until reset
+  ev.ResetEvent();
+  EXPECT_EQ(ev.WaitFor(0), TWaitResult::wrTimeout);
+
+  TEvent autoEv(false);
+  autoEv.SetEvent();
+  EXPECT_EQ(autoEv.WaitFor(0), TWaitResult::wrSignaled);
+  EXPECT_EQ(autoEv.WaitFor(0), TWaitResult::wrTimeout);
+}
+
+TEST(FloatFaults, ReadFromStatusFlags) {
+  ClearFloatFaults();
+  volatile double zero = 0.0;
+  volatile double r = 1.0 / zero;
+  (void)r;
+  EXPECT_THROW(RaiseFloatFaults(), EZeroDivide);
+  EXPECT_NO_THROW(RaiseFloatFaults());
+}
+
+// Writers of distinct keys in two processes and two threads at once: every
+// read-modify-write holds the file's lock, so no writer's key is lost.
+namespace {
+
+constexpr int kKeysPerWriter = 100;
+
+// Runs write(writer, i) for every key of four writers: writers 0 and 1 in
+// child processes, 2 and 3 in threads of this one. False when a writer failed.
+bool RunFourWriters(const std::function<bool(int, int)>& write) {
+  pid_t children[2];
+  for (int w = 0; w < 2; ++w) {
+    children[w] = ::fork();
+    if (children[w] == 0) {
+      for (int i = 0; i < kKeysPerWriter; ++i)
+        if (!write(w, i)) ::_exit(1);
+      ::_exit(0);
+    }
+  }
+  std::atomic<bool> ok{true};
+  std::thread threads[2];
+  for (int w = 2; w < 4; ++w)
+    threads[w - 2] = std::thread([&, w] {
+      for (int i = 0; i < kKeysPerWriter; ++i)
+        if (!write(w, i)) ok = false;
+    });
+  for (auto& t : threads) t.join();
+  for (pid_t pid : children) {
+    int status = 0;
+    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) ok = false;
+  }
+  return ok;
+}
+
+String Name(const char16_t* prefix, int n) { return prefix + IntToStr(n); }
+
+}  // namespace
+
+TEST(FileConcurrency, ProfileIniKeepsEveryWritersKeys) {
+  rtl_test::TempDir tmp;
+  const String file = tmp.File("shared.ini");
+  EXPECT_TRUE(RunFourWriters([&](int w, int i) {
+    try {
+      TIniFile(file).WriteInteger(Name(u"W", w), Name(u"K", i), i);
+      return true;
+    } catch (const Exception&) {
+      return false;
+    }
+  }));
+  TIniFile ini(file);
+  ui::TStringList keys;
+  for (int w = 0; w < 4; ++w) {
+    ini.ReadSection(Name(u"W", w), keys);
+    EXPECT_EQ(keys.Count(), kKeysPerWriter) << "writer " << w;
+    for (int i = 0; i < kKeysPerWriter; ++i) EXPECT_EQ(ini.ReadInteger(Name(u"W", w), Name(u"K", i), -1), i);
+  }
+}
+
+TEST(FileConcurrency, RegistryKeepsEveryWritersValues) {
+  rtl_test::TempDir tmp;
+  ::setenv("JQ_REGISTRY_DIR", tmp.path().c_str(), 1);
+  EXPECT_TRUE(RunFourWriters([](int w, int i) {
+    HKEY key;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\Shared\\" + Name(u"W", w), KEY_ALL_ACCESS, &key, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    const std::uint32_t v = static_cast<std::uint32_t>(i);
+    const LONG rc = RegSetValueEx(key, Name(u"K", i), REG_DWORD, reinterpret_cast<const std::uint8_t*>(&v), 4);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+  }));
+  for (int w = 0; w < 4; ++w) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Shared\\" + Name(u"W", w), 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    std::uint32_t values = 0;
+    EXPECT_EQ(RegQueryInfoKey(key, nullptr, nullptr, &values, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(values, static_cast<std::uint32_t>(kKeysPerWriter)) << "writer " << w;
+    RegCloseKey(key);
+  }
+  ::unsetenv("JQ_REGISTRY_DIR");
+}

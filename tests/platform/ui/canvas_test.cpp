@@ -1,0 +1,301 @@
+// Canvas pixel rules: what is drawn and, as important, what is not.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include "tests/platform/ui/harness.h"
+
+namespace {
+
+using namespace ui;
+
+class CanvasTest : public ::testing::Test {
+ protected:
+  CanvasTest() : bmp(20, 20) {}
+  TCanvas* c() { return bmp.Canvas(); }
+  TColor At(int x, int y) { return bmp.Canvas()->Pixel(x, y); }
+  TColor Rgb(TColor sys) { return static_cast<TColor>(ColorToRGB(sys)); }
+  uitest::Harness h;
+  TBitmap bmp;
+};
+
+TEST_F(CanvasTest, FillRectLeavesRightAndBottomEdgesOut) {
+  c()->Brush()->SetColor(clRed);
+  c()->FillRect(Rect(2, 3, 7, 9));
+  EXPECT_EQ(At(2, 3), clRed);
+  EXPECT_EQ(At(6, 8), clRed);
+  EXPECT_EQ(At(7, 8), clWhite);
+  EXPECT_EQ(At(6, 9), clWhite);
+  EXPECT_EQ(At(1, 3), clWhite);
+  // Inverted and clear: nothing.
+  c()->Brush()->SetColor(clBlue);
+  c()->FillRect(Rect(9, 9, 5, 5));
+  c()->Brush()->SetStyle(bsClear);
+  c()->FillRect(Rect(0, 0, 20, 20));
+  EXPECT_EQ(At(6, 6), clRed);
+  EXPECT_EQ(At(0, 0), clWhite);
+}
+
+TEST_F(CanvasTest, FrameRectIsOnePixelInside) {
+  c()->Brush()->SetColor(clGreen);
+  c()->FrameRect(Rect(2, 2, 8, 6));
+  EXPECT_EQ(At(2, 2), clGreen);
+  EXPECT_EQ(At(7, 5), clGreen);
+  EXPECT_EQ(At(7, 2), clGreen);
+  EXPECT_EQ(At(3, 3), clWhite);
+  EXPECT_EQ(At(8, 5), clWhite);
+  EXPECT_EQ(At(7, 6), clWhite);
+}
+
+TEST_F(CanvasTest, LineToLeavesTheEndPixelOut) {
+  struct Case {
+    TPoint from, to, lastIn, end;
+  };
+  std::vector<Case> cases = {
+      {{1, 1}, {6, 1}, {5, 1}, {6, 1}},    // right
+      {{6, 3}, {1, 3}, {2, 3}, {1, 3}},    // left
+      {{1, 5}, {1, 10}, {1, 9}, {1, 10}},  // down
+      {{4, 4}, {8, 8}, {7, 7}, {8, 8}},    // diagonal
+      {{15, 2}, {10, 7}, {11, 6}, {10, 7}},
+  };
+  c()->Pen()->SetColor(clBlack);
+  for (auto& cs : cases) {
+    c()->MoveTo(cs.from.X, cs.from.Y);
+    c()->LineTo(cs.to.X, cs.to.Y);
+    EXPECT_EQ(At(cs.from.X, cs.from.Y), clBlack) << cs.from.X << "," << cs.from.Y;
+    EXPECT_EQ(At(cs.lastIn.X, cs.lastIn.Y), clBlack) << cs.lastIn.X << "," << cs.lastIn.Y;
+    EXPECT_EQ(At(cs.end.X, cs.end.Y), clWhite) << cs.end.X << "," << cs.end.Y;
+    EXPECT_EQ(c()->PenPos(), cs.to);
+  }
+}
+
+TEST_F(CanvasTest, PolylineDrawsEveryCornerButTheLastPoint) {
+  c()->Pen()->SetColor(clBlue);
+  c()->Polyline({{1, 1}, {5, 1}, {5, 5}, {1, 5}});
+  EXPECT_EQ(At(1, 1), clBlue);
+  EXPECT_EQ(At(5, 1), clBlue);
+  EXPECT_EQ(At(5, 5), clBlue);
+  EXPECT_EQ(At(2, 5), clBlue);
+  EXPECT_EQ(At(1, 5), clWhite);
+}
+
+TEST_F(CanvasTest, RectangleOutlinesInsideAndFillsWithTheBrush) {
+  c()->Pen()->SetColor(clRed);
+  c()->Brush()->SetColor(clBlue);
+  c()->Rectangle(2, 2, 8, 6);
+  for (TPoint p : {Point(2, 2), Point(7, 2), Point(2, 5), Point(7, 5), Point(4, 2), Point(2, 4)})
+    EXPECT_EQ(At(p.X, p.Y), clRed) << p.X << "," << p.Y;
+  EXPECT_EQ(At(3, 3), clBlue);
+  EXPECT_EQ(At(6, 4), clBlue);
+  EXPECT_EQ(At(8, 3), clWhite);
+  EXPECT_EQ(At(4, 6), clWhite);
+  // Without a pen the filled area is one pixel smaller on the right and bottom.
+  c()->Pen()->SetStyle(psClear);
+  c()->Brush()->SetColor(clLime);
+  c()->Rectangle(10, 10, 15, 14);
+  EXPECT_EQ(At(10, 10), clLime);
+  EXPECT_EQ(At(13, 12), clLime);
+  EXPECT_EQ(At(14, 12), clWhite);
+  EXPECT_EQ(At(13, 13), clWhite);
+}
+
+TEST_F(CanvasTest, XorPenTwiceRestoresThePicture) {
+  c()->Brush()->SetColor(clTeal);
+  c()->FillRect(Rect(0, 0, 10, 10));
+  c()->Pen()->SetMode(pmXor);
+  c()->Pen()->SetColor(clWhite);
+  c()->MoveTo(0, 5);
+  c()->LineTo(15, 5);
+  EXPECT_EQ(At(3, 5), static_cast<TColor>(ColorToRGB(clTeal) ^ 0xFFFFFF));
+  EXPECT_EQ(At(12, 5), clBlack);
+  c()->MoveTo(0, 5);
+  c()->LineTo(15, 5);
+  EXPECT_EQ(At(3, 5), clTeal);
+  EXPECT_EQ(At(12, 5), clWhite);
+}
+
+TEST_F(CanvasTest, FocusRectIsDottedAndASecondCallErasesIt) {
+  QImage before = *bmp.Image();
+  c()->DrawFocusRect(Rect(2, 2, 12, 8));
+  int inverted = 0;
+  for (int x = 2; x < 12; ++x) inverted += At(x, 2) == clBlack;
+  EXPECT_EQ(inverted, 5);  // every other pixel
+  EXPECT_EQ(At(5, 5), clWhite);
+  c()->DrawFocusRect(Rect(2, 2, 12, 8));
+  EXPECT_TRUE(*bmp.Image() == before);
+}
+
+TEST_F(CanvasTest, DrawEdgeUsesTheClassicColoursAndAdjusts) {
+  TRect r = Rect(0, 0, 10, 10);
+  c()->DrawEdge(r, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST);
+  EXPECT_EQ(At(0, 0), Rgb(cl3DLight));
+  EXPECT_EQ(At(0, 8), Rgb(cl3DLight));
+  EXPECT_EQ(At(9, 0), Rgb(cl3DDkShadow));  // far corners belong to the shadow
+  EXPECT_EQ(At(0, 9), Rgb(cl3DDkShadow));
+  EXPECT_EQ(At(9, 9), Rgb(cl3DDkShadow));
+  EXPECT_EQ(At(1, 1), Rgb(clBtnHighlight));
+  EXPECT_EQ(At(8, 8), Rgb(clBtnShadow));
+  EXPECT_EQ(At(5, 5), Rgb(clBtnFace));
+  EXPECT_EQ(r, Rect(2, 2, 8, 8));
+
+  TRect s = Rect(10, 10, 20, 20);
+  c()->DrawEdge(s, EDGE_SUNKEN, BF_TOPLEFT);
+  EXPECT_EQ(At(10, 10), Rgb(clBtnShadow));
+  EXPECT_EQ(At(11, 11), Rgb(cl3DDkShadow));
+  EXPECT_EQ(At(19, 19), clWhite);  // no right or bottom side asked for
+  EXPECT_EQ(s, Rect(10, 10, 20, 20));
+}
+
+TEST_F(CanvasTest, PixelsAreExact) {
+  c()->SetPixel(3, 4, RGBColor(1, 2, 3));
+  EXPECT_EQ(At(3, 4), RGBColor(1, 2, 3));
+  EXPECT_EQ(At(4, 4), clWhite);
+  EXPECT_EQ(At(25, 4), clNone);
+}
+
+TEST_F(CanvasTest, CopyRectHandlesOverlapInOneBitmap) {
+  for (int x = 0; x < 6; ++x) c()->SetPixel(x, 0, RGBColor(x * 10, 0, 0));
+  c()->CopyRect(Rect(2, 0, 8, 1), c(), Rect(0, 0, 6, 1));
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(At(x + 2, 0), RGBColor(x * 10, 0, 0)) << x;
+  // Mirrored copy.
+  c()->CopyRect(Rect(15, 5, 9, 6), c(), Rect(2, 0, 8, 1));
+  EXPECT_EQ(At(14, 5), RGBColor(0, 0, 0));
+  EXPECT_EQ(At(9, 5), RGBColor(50, 0, 0));
+}
+
+TEST_F(CanvasTest, ClipRestoredWithTheSavedState) {
+  int saved = c()->SaveDC();
+  c()->IntersectClipRect(Rect(5, 5, 10, 10));
+  c()->Pen()->SetColor(clRed);
+  c()->Brush()->SetColor(clBlue);
+  c()->FillRect(Rect(0, 0, 20, 20));
+  EXPECT_EQ(At(5, 5), clBlue);
+  EXPECT_EQ(At(4, 5), clWhite);
+  EXPECT_EQ(At(10, 9), clWhite);
+  c()->RestoreDC(saved);
+  EXPECT_EQ(c()->Pen()->Color(), clBlack);
+  EXPECT_EQ(c()->Brush()->Color(), clWhite);
+  c()->Brush()->SetColor(clGreen);
+  c()->FillRect(Rect(0, 0, 20, 20));
+  EXPECT_EQ(At(0, 0), clGreen);
+}
+
+TEST_F(CanvasTest, DrawTextMeasuresAndWraps) {
+  String text = u"Hello 世界";
+  TRect r = Rect(3, 4, 3, 4);
+  int h = c()->DrawText(text, r, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(r.Width(), c()->TextWidth(text));
+  EXPECT_EQ(r.Height(), c()->TextHeight(text));
+  EXPECT_EQ(h, r.Height());
+  EXPECT_EQ(r.Left, 3);
+  TRect narrow = Rect(0, 0, c()->TextWidth(u"Hello") + 2, 0);
+  c()->DrawText(u"Hello Hello Hello", narrow, DT_WORDBREAK | DT_CALCRECT);
+  EXPECT_GE(narrow.Height(), 3 * c()->TextHeight(u"H"));
+  // An ellipsis keeps a long line inside its rectangle.
+  TBitmap wide(200, 20);
+  TRect box = Rect(0, 0, 40, 20);
+  wide.Canvas()->Font()->SetColor(clBlack);
+  wide.Canvas()->Brush()->SetStyle(bsClear);
+  wide.Canvas()->DrawText(u"A very long caption indeed", box, DT_SINGLELINE | DT_END_ELLIPSIS);
+  for (int x = 40; x < 200; ++x)
+    for (int y = 0; y < 20; ++y) ASSERT_EQ(wide.Canvas()->Pixel(x, y), clWhite) << x << "," << y;
+}
+
+TEST_F(CanvasTest, TextOutMovesThePenAndPaintsOpaqueBackground) {
+  c()->Brush()->SetColor(clYellow);
+  c()->TextOut(1, 1, u"ab");
+  EXPECT_EQ(c()->PenPos(), Point(1 + c()->TextWidth(u"ab"), 1));
+  EXPECT_EQ(At(1, 1), clYellow);
+}
+
+TEST(BitmapTest, LoadFromFileRaisesPictureErrorsAndKeepsThePicture) {
+  uitest::Harness h;
+  std::string dir = uitest::ScreenshotDir() + "/../ui_test_files";
+  QDir().mkpath(QString::fromStdString(dir));
+  std::string good = dir + "/good.bmp";
+  QImage img(4, 3, QImage::Format_RGB32);
+  img.fill(QColor(10, 20, 30));
+  ASSERT_TRUE(img.save(QString::fromStdString(good), "BMP"));
+  std::string bad = dir + "/bad.bmp";
+  {
+    QFile f(QString::fromStdString(bad));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("BM this is not a bitmap");
+  }
+  TBitmap bmp;
+  bmp.LoadFromFile(rtl::Utf8ToString(good));
+  EXPECT_EQ(bmp.Width(), 4);
+  EXPECT_EQ(bmp.Canvas()->Pixel(0, 0), RGBColor(10, 20, 30));
+  EXPECT_THROW(bmp.LoadFromFile(rtl::Utf8ToString(bad)), rtl::EInvalidGraphic);
+  EXPECT_THROW(bmp.LoadFromFile(rtl::Utf8ToString(dir + "/missing.bmp")), rtl::EFOpenError);
+  EXPECT_EQ(bmp.Width(), 4);
+  TPicture pic;
+  EXPECT_THROW(pic.LoadFromFile(u"logo.xyz"), rtl::EInvalidGraphic);
+}
+
+TEST(BitmapTest, ImageListCutsStripsAndDrawsMaskedImages) {
+  uitest::Harness h;
+  TImageList list(nullptr);
+  list.SetWidth(4);
+  list.SetHeight(4);
+  TBitmap strip(8, 4);
+  strip.Canvas()->Brush()->SetColor(clFuchsia);
+  strip.Canvas()->FillRect(Rect(0, 0, 8, 4));
+  strip.Canvas()->Brush()->SetColor(clRed);
+  strip.Canvas()->FillRect(Rect(1, 1, 3, 3));
+  strip.Canvas()->Brush()->SetColor(clBlue);
+  strip.Canvas()->FillRect(Rect(5, 1, 7, 3));
+  EXPECT_EQ(list.AddMasked(&strip, clFuchsia), 0);
+  EXPECT_EQ(list.Count(), 2);
+  TBitmap target(10, 10);
+  target.Canvas()->Brush()->SetColor(clGreen);
+  target.Canvas()->FillRect(Rect(0, 0, 10, 10));
+  list.Draw(target.Canvas(), 2, 2, 1);
+  EXPECT_EQ(target.Canvas()->Pixel(2, 2), clGreen);  // mask colour left clear
+  EXPECT_EQ(target.Canvas()->Pixel(3, 3), clBlue);
+  list.Draw(target.Canvas(), 0, 0, 7);  // no such image: nothing
+  EXPECT_EQ(target.Canvas()->Pixel(0, 0), clGreen);
+}
+
+// The same rules hold on a window painted by the toolkit.
+class TPainted : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clRed);
+    Canvas()->FillRect(Rect(2, 2, 6, 6));
+    Canvas()->Pen()->SetColor(clBlue);
+    Canvas()->MoveTo(0, 10);
+    Canvas()->LineTo(5, 10);
+  }
+};
+
+TEST(ControlCanvasTest, PaintOnAWindowKeepsThePixelRules) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetColor(clWhite);
+  auto* p = new TPainted(form);
+  p->SetColor(clWhite);
+  p->SetBounds(0, 0, 20, 20);
+  p->SetParent(form);
+  h.Show(form);
+  EXPECT_EQ(h.PixelAt(p, 2, 2), clRed);
+  EXPECT_EQ(h.PixelAt(p, 5, 5), clRed);
+  EXPECT_EQ(h.PixelAt(p, 6, 5), clWhite);
+  EXPECT_EQ(h.PixelAt(p, 4, 10), clBlue);
+  EXPECT_EQ(h.PixelAt(p, 5, 10), clWhite);
+  // Feedback drawn outside the paint stays until drawn again.
+  p->Canvas()->Pen()->SetMode(pmXor);
+  p->Canvas()->Pen()->SetColor(clWhite);
+  p->Canvas()->MoveTo(0, 15);
+  p->Canvas()->LineTo(20, 15);
+  EXPECT_EQ(h.PixelAt(p, 8, 15), clBlack);
+  p->Canvas()->Pen()->SetColor(clWhite);
+  p->Canvas()->MoveTo(0, 15);
+  p->Canvas()->LineTo(20, 15);
+  EXPECT_EQ(h.PixelAt(p, 8, 15), clWhite);
+}
+
+}  // namespace
