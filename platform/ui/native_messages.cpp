@@ -161,7 +161,7 @@ void DeliverChar(QWidget* w, char16_t ch) {
   }
   if (ch < 32 || ch == 127) return;
   const QString text(QChar(static_cast<char16_t>(ch)));
-  const int key = ch < 128 ? QChar(ch).toUpper().unicode() : Qt::Key_unknown;
+  const int key = ch < 128 ? int(QChar(ch).toUpper().unicode()) : int(Qt::Key_unknown);
   SendKey(w, QEvent::KeyPress, key, Qt::NoModifier, text);
 }
 

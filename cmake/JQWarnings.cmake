@@ -1,0 +1,23 @@
+# Production code (everything outside tests/ and bench/) builds with warnings
+# as errors, so a new warning fails the build where it is written instead of
+# piling up. Sanitizer builds only run the tests: their instrumentation makes
+# the compiler warn about code it has rewritten, so they keep warnings as
+# warnings.
+function(jq_production_warnings_as_errors)
+  if(JQ_SANITIZE)
+    return()
+  endif()
+  _jq_collect_targets("${PROJECT_SOURCE_DIR}" targets)
+  foreach(t IN LISTS targets)
+    get_target_property(type ${t} TYPE)
+    if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
+      continue()
+    endif()
+    get_target_property(dir ${t} SOURCE_DIR)
+    file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${dir}")
+    if(rel MATCHES "^(tests|bench)(/|$)")
+      continue()
+    endif()
+    target_compile_options(${t} PRIVATE -Werror)
+  endforeach()
+endfunction()
