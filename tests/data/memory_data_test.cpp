@@ -181,6 +181,56 @@ TEST_F(Table, FilterTextAndHandlerCombine) {
   EXPECT_EQ(Keys(), "1,2,3,4,5,6");
 }
 
+// A filter whose answer depends on outside state is asked again when the
+// program refreshes or goes to the first record; so is a filter text over a
+// calculated field whose inputs lie outside the record.
+TEST(MemoryDataFilter, FiltersFollowTheirHandlerAndCalculatedInputs) {
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"N", ftInteger);
+  auto* n = new TIntegerField(&ds);
+  n->SetFieldName(u"N");
+  n->SetDataSet(&ds);
+  auto* calc = new TIntegerField(&ds);
+  calc->SetFieldName(u"SCALED");
+  calc->SetFieldKind(fkCalculated);
+  calc->SetDataSet(&ds);
+  int factor = 1, limit = 2;
+  ds.OnCalcFields = [&factor](TDataSet* d) {
+    d->FieldByName(u"SCALED")->SetAsInteger(d->FieldByName(u"N")->AsInteger() * factor);
+  };
+  ds.Open();
+  for (int i = 1; i <= 5; ++i) ds.AppendRecord({Variant(i)});
+  auto visible = [&ds] {
+    std::string s;
+    ds.First();
+    while (!ds.Eof()) {
+      s += std::to_string(ds.FieldByName(u"N")->AsInteger());
+      ds.Next();
+    }
+    return s + "/" + std::to_string(ds.FilteredRecordCount());
+  };
+  ds.SetOnFilterRecord([&limit](TDataSet* d, bool& accept) { accept = d->FieldByName(u"N")->AsInteger() > limit; });
+  ds.SetFiltered(true);
+  EXPECT_EQ(visible(), "345/3");
+  ds.First();
+  limit = 3;
+  ds.Refresh();
+  EXPECT_EQ(ds.FilteredRecordCount(), 2);
+  EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), 4);  // the current record 3 left the set
+  limit = 0;
+  EXPECT_EQ(visible(), "12345/5");
+
+  ds.SetOnFilterRecord(nullptr);
+  ds.SetFilter(u"SCALED > 6");
+  factor = 2;
+  EXPECT_EQ(visible(), "45/2");
+  factor = 3;
+  ds.Refresh();
+  EXPECT_EQ(ds.FilteredRecordCount(), 3);
+  factor = 4;
+  EXPECT_EQ(visible(), "2345/4");
+}
+
 TEST_F(Table, FilterOnAMemoTestsTheRecordUnderTest) {
   for (int i = 1; i <= 3; ++i) {
     ds.Append();

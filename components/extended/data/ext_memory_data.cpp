@@ -556,6 +556,23 @@ bool TExtMemoryData::GetCurrentRecord(TRecordBuffer Buffer) {
 
 bool TExtMemoryData::FilterActive() const { return Filtered() && (filterParser_ || OnFilterRecord()); }
 
+bool TExtMemoryData::FilterReadsOutside() const {
+  if (OnFilterRecord()) return true;
+  return std::any_of(filterFields_.begin(), filterFields_.end(),
+                     [](const auto& e) { return e.second && e.second->FieldKind() != fkData; });
+}
+
+void TExtMemoryData::ForgetOutsideFilterAnswers() {
+  if (FilterActive() && FilterReadsOutside()) InvalidateFilterView();
+}
+
+void TExtMemoryData::MoveBeforeFirst() {
+  recordPos_ = -1;
+  ForgetOutsideFilterAnswers();
+}
+
+void TExtMemoryData::RefreshStorage() { ForgetOutsideFilterAnswers(); }
+
 TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool Report) {
   const int n = static_cast<int>(records_.size());
   const bool filtered = FilterActive();
@@ -809,7 +826,7 @@ bool TExtMemoryData::GetFieldData(TField* Field, void* Dest) {
   if (!ActiveRecordBuffer(b)) return false;
   if (Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup) {
     TDataSetState s = State();
-    if (s != dsBrowse && s != dsEdit && s != dsInsert && s != dsCalcFields) return false;
+    if (s != dsBrowse && s != dsEdit && s != dsInsert && s != dsCalcFields && s != dsFilter) return false;
     const std::uint8_t* slot = b + recordSize_ + Field->Offset();
     if (!slot[0]) return false;
     if (Dest) {

@@ -192,7 +192,8 @@ class TExtMemoryData : public db::TDataSet {
   void WriteBufferBookmarkFlag(db::TRecordBuffer Buffer, db::TBookmarkFlag Flag) override;
   void GotoBookmarkRecord(const std::uint8_t* Bookmark) override;
   void GotoBufferRecord(db::TRecordBuffer Buffer) override;
-  void MoveBeforeFirst() override { recordPos_ = -1; }
+  void MoveBeforeFirst() override;
+  void RefreshStorage() override;
   void MoveAfterLast() override { recordPos_ = static_cast<int>(records_.size()); }
   void AddRecordFromBuffer(db::TRecordBuffer Buffer, bool Append) override;
   void PostRecordBuffer() override;
@@ -243,6 +244,10 @@ class TExtMemoryData : public db::TDataSet {
   void FillBufferFromRecord(const TExtMemoryRecord* Record, db::TRecordBuffer Buffer, bool Calc = true);
   void FillRecordFromBuffer(TExtMemoryRecord* Record, db::TRecordBuffer Buffer);
   bool FilterActive() const;
+  // A handler, or a filter text over calculated or lookup fields, may
+  // answer differently without any record changing.
+  bool FilterReadsOutside() const;
+  void ForgetOutsideFilterAnswers();
   bool PassesFilter(int Pos);
   bool EvaluateFilter(const TExtMemoryRecord* Record);
   void InvalidateFilterView() { viewValid_ = false; }
