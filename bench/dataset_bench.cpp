@@ -1,10 +1,14 @@
 // The in-memory dataset next to SQLite's in-memory database doing the same
 // work, on 10,000 and 1,000,000 records: appending the table, sorting it
-// (by an integer, then case-insensitively by a text), counting a filter,
-// locating the last record by a key without an index, and 1,000 jumps to
-// random record numbers with a grid-sized window of 30 buffers (SQLite:
-// 1,000 lookups by rowid). Prints both times and their ratio per case.
+// (by an integer, case-insensitively by a text, by a float), counting a
+// simple and a general filter, locating the last record by a key without an
+// index, 1,000 locates and lookups on the key the table is sorted by (SQLite:
+// an index on it), inserting and deleting 2,000 records at the front (SQLite:
+// rowids below the first), 1,000 jumps to random record numbers with a
+// grid-sized window of 30 buffers (SQLite: 1,000 lookups by rowid), and the
+// heap bytes a record takes. Prints both figures and their ratio per case.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sqlite3.h>
 
 #include <chrono>
@@ -172,41 +176,47 @@ void BM_AppendSqlite(benchmark::State& state) {
                                                       [n](Lite& d) { d.Fill(n); });
 }
 
-void BM_Sort(benchmark::State& state) {
+// Sorts the shared table by one field per run; SQLite reads every rowid in
+// that order.
+void TimeSort(benchmark::State& state, const char* what, const char16_t* field, bool caseInsensitive) {
   int n = static_cast<int>(state.range(0));
   TExtMemoryData& ds = Shared(n);
   Timer t;
-  bool byName = false;
   for (auto _ : state) {
     auto start = Clock::now();
-    ds.SortOnFields(byName ? u"NAME" : u"KEY", byName, false);
+    ds.SortOnFields(field, caseInsensitive, false);
     t.Add(start);
-    byName = !byName;
   }
-  g_ms[Key("mem", "sort", n)] = t.Ms();
+  // The locate cases find the table sorted by its key.
+  ds.SortOnFields(u"KEY", false, false);
+  g_ms[Key("mem", what, n)] = t.Ms();
 }
 
-void BM_SortSqlite(benchmark::State& state) {
+void TimeSortSqlite(benchmark::State& state, const char* what, const char* sql) {
   int n = static_cast<int>(state.range(0));
   Lite& d = SharedLite(n);
-  sqlite3_stmt* byKey = d.Prepare("SELECT rowid FROM t ORDER BY key");
-  sqlite3_stmt* byName = d.Prepare("SELECT rowid FROM t ORDER BY name COLLATE NOCASE");
+  sqlite3_stmt* s = d.Prepare(sql);
   Timer t;
-  bool name = false;
   for (auto _ : state) {
     auto start = Clock::now();
-    sqlite3_stmt* s = name ? byName : byKey;
     std::int64_t sum = 0;
     while (sqlite3_step(s) == SQLITE_ROW) sum += sqlite3_column_int64(s, 0);
     sqlite3_reset(s);
     benchmark::DoNotOptimize(sum);
     t.Add(start);
-    name = !name;
   }
-  sqlite3_finalize(byKey);
-  sqlite3_finalize(byName);
-  g_ms[Key("sqlite", "sort", n)] = t.Ms();
+  sqlite3_finalize(s);
+  g_ms[Key("sqlite", what, n)] = t.Ms();
 }
+
+void BM_SortInteger(benchmark::State& state) { TimeSort(state, "sort_int", u"KEY", false); }
+void BM_SortIntegerSqlite(benchmark::State& state) { TimeSortSqlite(state, "sort_int", "SELECT rowid FROM t ORDER BY key"); }
+void BM_SortText(benchmark::State& state) { TimeSort(state, "sort_text", u"NAME", true); }
+void BM_SortTextSqlite(benchmark::State& state) {
+  TimeSortSqlite(state, "sort_text", "SELECT rowid FROM t ORDER BY name COLLATE NOCASE");
+}
+void BM_SortFloat(benchmark::State& state) { TimeSort(state, "sort_float", u"VAL", false); }
+void BM_SortFloatSqlite(benchmark::State& state) { TimeSortSqlite(state, "sort_float", "SELECT rowid FROM t ORDER BY val"); }
 
 void BM_Filter(benchmark::State& state) {
   int n = static_cast<int>(state.range(0));
@@ -281,6 +291,205 @@ void BM_LocateSqlite(benchmark::State& state) {
   g_ms[Key("sqlite", "locate", n)] = t.Ms();
 }
 
+// A filter the expression parser has to evaluate record by record.
+void BM_GeneralFilter(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  TExtMemoryData& ds = Shared(n);
+  ds.SetFiltered(true);
+  Timer t;
+  int round = 0;
+  for (auto _ : state) {
+    int limit = n * (1 + round++ % 4);
+    auto start = Clock::now();
+    ds.SetFilter(rtl::Utf8ToString("(VAL >= " + std::to_string(limit) + ".5) or (NAME = 'Name7')"));
+    benchmark::DoNotOptimize(ds.FilteredRecordCount());
+    t.Add(start);
+  }
+  ds.SetFiltered(false);
+  ds.SetFilter(u"");
+  g_ms[Key("mem", "filter_expr", n)] = t.Ms();
+}
+
+void BM_GeneralFilterSqlite(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  Lite& d = SharedLite(n);
+  sqlite3_stmt* s = d.Prepare("SELECT count(*) FROM t WHERE val >= ? OR name = 'Name7'");
+  Timer t;
+  int round = 0;
+  for (auto _ : state) {
+    int limit = n * (1 + round++ % 4);
+    auto start = Clock::now();
+    sqlite3_bind_double(s, 1, limit + 0.5);
+    sqlite3_step(s);
+    benchmark::DoNotOptimize(sqlite3_column_int(s, 0));
+    sqlite3_reset(s);
+    t.Add(start);
+  }
+  sqlite3_finalize(s);
+  g_ms[Key("sqlite", "filter_expr", n)] = t.Ms();
+}
+
+// 1,000 keys of random records, the same on both sides.
+std::vector<int> SomeKeys(int n) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> pick(0, n - 1);
+  std::vector<int> keys;
+  for (int i = 0; i < 1000; ++i) keys.push_back(KeyOf(pick(rng), n));
+  return keys;
+}
+
+// 1,000 calls of Query(key) on the table sorted by its key.
+template <class QueryFn>
+void TimeSortedKey(benchmark::State& state, const char* what, QueryFn Query) {
+  int n = static_cast<int>(state.range(0));
+  TExtMemoryData& ds = Shared(n);
+  ds.SortOnFields(u"KEY", false, false);
+  std::vector<int> keys = SomeKeys(n);
+  Timer t;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    std::size_t sum = 0;
+    for (int k : keys) sum += Query(ds, k);
+    benchmark::DoNotOptimize(sum);
+    t.Add(start);
+  }
+  g_ms[Key("mem", what, n)] = t.Ms();
+}
+
+void BM_SortedLocate(benchmark::State& state) {
+  TimeSortedKey(state, "locate_sorted",
+                [](TExtMemoryData& ds, int k) -> std::size_t { return ds.Locate(u"KEY", rtl::Variant(k), 0); });
+}
+
+void BM_SortedLookup(benchmark::State& state) {
+  TimeSortedKey(state, "lookup_sorted", [](TExtMemoryData& ds, int k) {
+    return rtl::VarToStr(ds.Lookup(u"KEY", rtl::Variant(k), u"NAME")).size();
+  });
+}
+
+// SQLite's sorted key is an index on it.
+Lite& IndexedLite(int n) {
+  Lite& d = SharedLite(n);
+  d.Exec("CREATE INDEX IF NOT EXISTS t_key ON t(key)");
+  return d;
+}
+
+void TimeKeyQueries(benchmark::State& state, const char* what, const char* sql, bool text) {
+  int n = static_cast<int>(state.range(0));
+  Lite& d = IndexedLite(n);
+  sqlite3_stmt* s = d.Prepare(sql);
+  std::vector<int> keys = SomeKeys(n);
+  Timer t;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    std::int64_t sum = 0;
+    for (int k : keys) {
+      sqlite3_bind_int(s, 1, k);
+      if (sqlite3_step(s) == SQLITE_ROW) sum += text ? sqlite3_column_bytes(s, 0) : sqlite3_column_int64(s, 0);
+      sqlite3_reset(s);
+    }
+    benchmark::DoNotOptimize(sum);
+    t.Add(start);
+  }
+  sqlite3_finalize(s);
+  g_ms[Key("sqlite", what, n)] = t.Ms();
+}
+
+void BM_SortedLocateSqlite(benchmark::State& state) {
+  TimeKeyQueries(state, "locate_sorted", "SELECT rowid FROM t WHERE key = ? LIMIT 1", false);
+}
+void BM_SortedLookupSqlite(benchmark::State& state) {
+  TimeKeyQueries(state, "lookup_sorted", "SELECT name FROM t WHERE key = ? LIMIT 1", true);
+}
+
+// 2,000 records inserted at the front, then the same 2,000 deleted there;
+// each half timed on its own, the table ends as it began.
+constexpr int kFrontRecords = 2000;
+
+void BM_FrontInsertDelete(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  TExtMemoryData& ds = Shared(n);
+  TField* key = ds.FieldByName(u"KEY");
+  TField* name = ds.FieldByName(u"NAME");
+  TField* val = ds.FieldByName(u"VAL");
+  Timer ins, del;
+  for (auto _ : state) {
+    ds.First();
+    auto start = Clock::now();
+    for (int i = 0; i < kFrontRecords; ++i) {
+      ds.Insert();
+      key->SetAsInteger(-i);
+      name->SetAsString(u"front");
+      val->SetAsFloat(-i * 0.5);
+      ds.Post();
+    }
+    ins.Add(start);
+    ds.First();
+    start = Clock::now();
+    for (int i = 0; i < kFrontRecords; ++i) ds.Delete();
+    del.Add(start);
+  }
+  g_ms[Key("mem", "insert_front", n)] = ins.Ms();
+  g_ms[Key("mem", "delete_front", n)] = del.Ms();
+}
+
+void BM_FrontInsertDeleteSqlite(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  Lite& d = SharedLite(n);
+  // Each statement is its own transaction, as each post is on our side.
+  sqlite3_stmt* put = d.Prepare("INSERT INTO t(rowid, key, name, val) VALUES(?, ?, 'front', ?)");
+  sqlite3_stmt* drop = d.Prepare("DELETE FROM t WHERE rowid = ?");
+  Timer ins, del;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    for (int i = 0; i < kFrontRecords; ++i) {
+      sqlite3_bind_int(put, 1, -i);
+      sqlite3_bind_int(put, 2, -i);
+      sqlite3_bind_double(put, 3, -i * 0.5);
+      sqlite3_step(put);
+      sqlite3_reset(put);
+    }
+    ins.Add(start);
+    start = Clock::now();
+    for (int i = kFrontRecords - 1; i >= 0; --i) {
+      sqlite3_bind_int(drop, 1, -i);
+      sqlite3_step(drop);
+      sqlite3_reset(drop);
+    }
+    del.Add(start);
+  }
+  sqlite3_finalize(put);
+  sqlite3_finalize(drop);
+  g_ms[Key("sqlite", "insert_front", n)] = ins.Ms();
+  g_ms[Key("sqlite", "delete_front", n)] = del.Ms();
+}
+
+// Heap bytes per record of a freshly filled table (SQLite: without the
+// index the locate cases add to its shared database).
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+void BM_Bytes(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  Names(n);
+  for (auto _ : state) {
+    std::size_t before = HeapInUse();
+    auto ds = NewTable();
+    Fill(*ds, n);
+    g_ms[Key("mem", "bytes", n)] = static_cast<double>(HeapInUse() - before) / n;
+  }
+}
+
+void BM_BytesSqlite(benchmark::State& state) {
+  int n = static_cast<int>(state.range(0));
+  Utf8Names(n);
+  for (auto _ : state) {
+    std::size_t before = HeapInUse();
+    auto d = std::make_unique<Lite>();
+    d->Fill(n);
+    g_ms[Key("sqlite", "bytes", n)] = static_cast<double>(HeapInUse() - before) / n;
+  }
+}
+
 class WindowLink : public db::TDataLink {};
 
 void BM_RecNoJumps(benchmark::State& state) {
@@ -339,27 +548,50 @@ void BM_RecNoJumpsSqlite(benchmark::State& state) {
 
 JQ_CASE(BM_Append, 10, 1)
 JQ_CASE(BM_AppendSqlite, 10, 1)
-JQ_CASE(BM_Sort, 10, 2)
-JQ_CASE(BM_SortSqlite, 10, 2)
+JQ_CASE(BM_Bytes, 1, 1)
+JQ_CASE(BM_BytesSqlite, 1, 1)
+JQ_CASE(BM_SortInteger, 10, 2)
+JQ_CASE(BM_SortIntegerSqlite, 10, 2)
+JQ_CASE(BM_SortText, 10, 2)
+JQ_CASE(BM_SortTextSqlite, 10, 2)
+JQ_CASE(BM_SortFloat, 10, 2)
+JQ_CASE(BM_SortFloatSqlite, 10, 2)
 JQ_CASE(BM_Filter, 20, 3)
 JQ_CASE(BM_FilterSqlite, 20, 3)
 JQ_CASE(BM_Locate, 20, 3)
 JQ_CASE(BM_LocateSqlite, 20, 3)
+JQ_CASE(BM_GeneralFilter, 20, 3)
+JQ_CASE(BM_GeneralFilterSqlite, 20, 3)
+JQ_CASE(BM_SortedLocate, 10, 3)
+JQ_CASE(BM_SortedLocateSqlite, 10, 3)
+JQ_CASE(BM_SortedLookup, 10, 3)
+JQ_CASE(BM_SortedLookupSqlite, 10, 3)
+JQ_CASE(BM_FrontInsertDelete, 5, 2)
+JQ_CASE(BM_FrontInsertDeleteSqlite, 5, 2)
 JQ_CASE(BM_RecNoJumps, 20, 5)
 JQ_CASE(BM_RecNoJumpsSqlite, 20, 5)
 
 void PrintSummary() {
   std::printf("\nmemory dataset next to SQLite :memory:, mean ms per run (ratio = memory / SQLite)\n");
-  std::printf("%-34s %10s %12s %12s %8s\n", "case", "records", "memory", "SQLite", "ratio");
+  std::printf("%-36s %10s %12s %12s %8s\n", "case", "records", "memory", "SQLite", "ratio");
   const char* names[][2] = {{"append", "append all records"},
-                            {"sort", "sort (integer / text, alternating)"},
-                            {"filter", "filter and count"},
-                            {"locate", "locate the last record"},
-                            {"recno", "1,000 record-number jumps"}};
+                            {"sort_int", "sort by an integer"},
+                            {"sort_text", "sort by a text, case-insensitive"},
+                            {"sort_float", "sort by a float"},
+                            {"filter", "filter and count (KEY > n)"},
+                            {"filter_expr", "filter and count (general)"},
+                            {"locate", "locate the last record, no index"},
+                            {"locate_sorted", "1,000 locates on the sorted key"},
+                            {"lookup_sorted", "1,000 lookups on the sorted key"},
+                            {"insert_front", "insert 2,000 at the front"},
+                            {"delete_front", "delete 2,000 at the front"},
+                            {"recno", "1,000 record-number jumps"},
+                            {"bytes", "heap bytes per record"}};
   for (auto& c : names)
     for (int n : {10000, 1000000}) {
       double a = g_ms[Key("mem", c[0], n)], b = g_ms[Key("sqlite", c[0], n)];
-      std::printf("%-34s %10d %9.3f ms %9.3f ms %8.2f\n", c[1], n, a, b, b > 0 ? a / b : 0.0);
+      const char* unit = std::string(c[0]) == "bytes" ? " B" : "ms";
+      std::printf("%-36s %10d %9.3f %s %9.3f %s %8.2f\n", c[1], n, a, unit, b, unit, b > 0 ? a / b : 0.0);
     }
   double j1 = g_ms[Key("mem", "recno", 10000)], j2 = g_ms[Key("mem", "recno", 1000000)];
   std::printf("record-number jumps, 1M / 10k: %.2f\n", j1 > 0 ? j2 / j1 : 0.0);

@@ -529,6 +529,7 @@ void TDataSet::Resync(unsigned Mode) {
 
 void TDataSet::Refresh() {
   CheckBrowseMode();
+  RefreshStorage();
   UpdateCursorPos();
   Resync(0);
 }

@@ -170,6 +170,8 @@ class TDataSet : public ui::TComponent {
   virtual void GotoBufferRecord(TRecordBuffer Buffer) = 0;
   virtual void MoveBeforeFirst() = 0;
   virtual void MoveAfterLast() = 0;
+  // Refresh is about to re-read the window: storage drops what it cached.
+  virtual void RefreshStorage() {}
   virtual void AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) = 0;
   virtual void PostRecordBuffer();  // base: required-field check
   virtual void DeleteCurrentRecord() = 0;

@@ -405,6 +405,7 @@ void TExtMemoryData::MoveRecord(TExtMemoryRecord* Record, int NewIndex) {
   if (from < NewIndex) std::rotate(first + from, first + from + 1, first + NewIndex + 1);
   else std::rotate(first + NewIndex, first + from, first + from + 1);
   Reindex(std::min(from, NewIndex));
+  sortedField_ = nullptr;
   InvalidateFilterView();
 }
 
@@ -555,6 +556,23 @@ bool TExtMemoryData::GetCurrentRecord(TRecordBuffer Buffer) {
 // ---------------------------------------------------------------- fetching and the filter
 
 bool TExtMemoryData::FilterActive() const { return Filtered() && (filterParser_ || OnFilterRecord()); }
+
+bool TExtMemoryData::FilterReadsOutside() const {
+  if (OnFilterRecord()) return true;
+  return std::any_of(filterFields_.begin(), filterFields_.end(),
+                     [](const auto& e) { return e.second && e.second->FieldKind() != fkData; });
+}
+
+void TExtMemoryData::ForgetOutsideFilterAnswers() {
+  if (FilterActive() && FilterReadsOutside()) InvalidateFilterView();
+}
+
+void TExtMemoryData::MoveBeforeFirst() {
+  recordPos_ = -1;
+  ForgetOutsideFilterAnswers();
+}
+
+void TExtMemoryData::RefreshStorage() { ForgetOutsideFilterAnswers(); }
 
 TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool Report) {
   const int n = static_cast<int>(records_.size());
@@ -809,7 +827,7 @@ bool TExtMemoryData::GetFieldData(TField* Field, void* Dest) {
   if (!ActiveRecordBuffer(b)) return false;
   if (Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup) {
     TDataSetState s = State();
-    if (s != dsBrowse && s != dsEdit && s != dsInsert && s != dsCalcFields) return false;
+    if (s != dsBrowse && s != dsEdit && s != dsInsert && s != dsCalcFields && s != dsFilter) return false;
     const std::uint8_t* slot = b + recordSize_ + Field->Offset();
     if (!slot[0]) return false;
     if (Dest) {
@@ -942,6 +960,7 @@ void TExtMemoryData::AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) {
     DestroyRecord(r);
     throw;
   }
+  CheckSortedAround(recordPos_);
   ViewInserted(recordPos_);
 }
 
@@ -972,6 +991,7 @@ void TExtMemoryData::PostRecordBuffer() {
   if (State() == dsEdit) {
     UpdateCursorPos();
     WriteRecordData(b, recordPos_);
+    CheckSortedAround(recordPos_);
     ViewUpdated(recordPos_);
     if (counted) ++rowsChanged_;
     return;
@@ -983,6 +1003,7 @@ void TExtMemoryData::PostRecordBuffer() {
   TExtMemoryRecord* r = recordPos_ < n ? InsertNewRecordAt(std::max(recordPos_, 0)) : AppendNewRecord();
   recordPos_ = r->index_;
   FillRecordFromBuffer(r, b);
+  CheckSortedAround(recordPos_);
   ViewInserted(recordPos_);
   if (counted) ++rowsChanged_;
 }
@@ -1029,6 +1050,8 @@ void TExtMemoryData::EmptyTable() {
 
 int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options,
                                  bool ForLookup) {
+  int from = 0, to = 0;
+  const bool narrowed = SortedKeyRange(Fields, KeyValues, Options, ForLookup, from, to);
   TRecordBuffer spare = SpareBuffer();
   TRecordBuffer oldCalc = CalcBuffer();
   TDataSetState old = SetTempState(dsCalcFields);
@@ -1049,7 +1072,13 @@ int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Varia
     return ForLookup ? LookupKeysEqual(Fields, KeyValues) : CurrentRecordMatches(Fields, KeyValues, Options);
   };
   try {
-    if (!ForLookup && FilterActive()) {
+    if (narrowed) {
+      const bool filtered = !ForLookup && FilterActive();
+      for (int pos = from; pos < to; ++pos) {
+        if (filtered && !PassesFilter(pos)) continue;
+        if (test(pos)) { found = pos; break; }
+      }
+    } else if (!ForLookup && FilterActive()) {
       std::vector<int> v = FilterView();
       for (std::size_t i = 0; i < v.size(); ++i) {
         if (i + kPrefetchAhead < v.size()) Prefetch(records_, static_cast<std::size_t>(v[i + kPrefetchAhead]));
@@ -1153,6 +1182,153 @@ Variant TExtMemoryData::Lookup(const String& KeyFields, const Variant& KeyValues
   return out;
 }
 
+
+// ---------------------------------------------------------------- the sorted key
+
+namespace {
+
+// A value of the sort field in the terms of its order: integers and floats
+// as they are, texts folded (no value reads as the empty text).
+struct SortedValue {
+  enum Kind { kInt, kFloat, kText } kind = kInt;
+  bool has = false;
+  std::int64_t i = 0;
+  double f = 0;
+  String text;
+};
+
+bool SortedKindOf(TFieldType t, SortedValue::Kind& Kind) {
+  switch (t) {
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: Kind = SortedValue::kInt; return true;
+    case ftFloat: Kind = SortedValue::kFloat; return true;
+    case ftString: case ftWideString: Kind = SortedValue::kText; return true;
+    default: return false;
+  }
+}
+
+String Folded(String s) {
+  for (char16_t& c : s) c = rtl::LowCaseChar(c);
+  return s;
+}
+
+int CompareSorted(const SortedValue& a, const SortedValue& b, std::size_t TextLimit) {
+  if (a.kind == SortedValue::kText) {
+    std::u16string_view x(a.text), y(b.text);
+    if (x.size() > TextLimit) x = x.substr(0, TextLimit);
+    int c = x.compare(y);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+  if (!a.has || !b.has) return a.has ? 1 : (b.has ? -1 : 0);
+  return a.kind == SortedValue::kInt ? Sign3(a.i, b.i) : Sign3(a.f, b.f);
+}
+
+}  // namespace
+
+static SortedValue SortedValueOf(const std::uint8_t* Slot, TFieldType Type, int Bytes, SortedValue::Kind Kind) {
+  SortedValue v;
+  v.kind = Kind;
+  v.has = Slot[0] != 0;
+  if (!v.has) return v;
+  switch (Kind) {
+    case SortedValue::kInt: v.i = IntOf(Slot + 1, Type); break;
+    case SortedValue::kFloat: v.f = Load<double>(Slot + 1); break;
+    case SortedValue::kText: v.text = Folded(SlotText(Slot + 1, Type, Bytes)); break;
+  }
+  return v;
+}
+
+int TExtMemoryData::CompareSortedKeyAt(int A, int B) const {
+  SortedValue::Kind kind = SortedValue::kInt;
+  SortedKindOf(sortedField_->DataType(), kind);
+  const std::size_t def = static_cast<std::size_t>(sortedField_->FieldNo() - 1);
+  const int ofs = offsets_[def];
+  const TFieldType t = defTypes_[def];
+  const int bytes = TableValueBytes(t, sortedField_->Size());
+  SortedValue a = SortedValueOf(RecordAtIndex(A)->Data() + ofs, t, bytes, kind);
+  SortedValue b = SortedValueOf(RecordAtIndex(B)->Data() + ofs, t, bytes, kind);
+  return CompareSorted(a, b, SIZE_MAX);
+}
+
+void TExtMemoryData::CheckSortedAround(int Pos) {
+  if (!sortedField_) return;
+  const int n = RecordCount();
+  const int sign = descendingSort_ ? -1 : 1;
+  if ((Pos > 0 && sign * CompareSortedKeyAt(Pos - 1, Pos) > 0) ||
+      (Pos + 1 < n && sign * CompareSortedKeyAt(Pos, Pos + 1) > 0))
+    sortedField_ = nullptr;
+}
+
+bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Variant& KeyValues,
+                                    TLocateOptions Options, bool ForLookup, int& From, int& To) {
+  if (!sortedField_) return false;
+  auto at = std::find(Fields.begin(), Fields.end(), sortedField_);
+  if (at == Fields.end()) return false;
+  Variant key;
+  if (Fields.size() == 1) {
+    key = KeyValues;
+  } else {
+    if (!KeyValues.IsArray()) return false;
+    const int index = KeyValues.LowBound() + static_cast<int>(at - Fields.begin());
+    if (index > KeyValues.HighBound()) return false;
+    key = KeyValues[index];
+  }
+  SortedValue::Kind kind;
+  const TFieldType t = sortedField_->DataType();
+  if (!SortedKindOf(t, kind) || key.IsNull() || key.IsEmpty() || key.IsArray()) return false;
+  // The key must mean exactly what the record-by-record test makes of it.
+  SortedValue probe;
+  probe.kind = kind;
+  probe.has = true;
+  std::size_t limit = SIZE_MAX;
+  const rtl::TVarType vt = key.VarType();
+  const bool integral = vt == rtl::varSmallint || vt == rtl::varInteger || vt == rtl::varInt64;
+  switch (kind) {
+    case SortedValue::kInt:
+      if (integral) {
+        probe.i = key.AsInt64();
+      } else if (vt == rtl::varDouble) {
+        const double d = key.AsDouble();
+        if (!(d >= -9.2e18 && d <= 9.2e18) || d != static_cast<double>(static_cast<std::int64_t>(d))) return false;
+        probe.i = static_cast<std::int64_t>(d);
+      } else {
+        return false;
+      }
+      break;
+    case SortedValue::kFloat:
+      if (!integral && vt != rtl::varDouble) return false;
+      probe.f = key.AsDouble();
+      break;
+    case SortedValue::kText:
+      if (ForLookup && t == ftWideString && !key.IsText()) return false;
+      probe.text = Folded(rtl::VarToStr(key));
+      if (!ForLookup && (Options & loPartialKey)) limit = probe.text.size();
+      break;
+  }
+  const std::size_t def = static_cast<std::size_t>(sortedField_->FieldNo() - 1);
+  const int ofs = offsets_[def];
+  if (ofs < 0) return false;
+  const int bytes = TableValueBytes(defTypes_[def], sortedField_->Size());
+  const int sign = descendingSort_ ? -1 : 1;
+  // Sign of the record at Pos against the key, in storage-order terms.
+  auto order = [&](int Pos) {
+    SortedValue v = SortedValueOf(RecordAtIndex(Pos)->Data() + ofs, defTypes_[def], bytes, kind);
+    return sign * CompareSorted(v, probe, limit);
+  };
+  int lo = 0, hi = RecordCount();
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (order(mid) < 0) lo = mid + 1; else hi = mid;
+  }
+  From = lo;
+  hi = RecordCount();
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (order(mid) <= 0) lo = mid + 1; else hi = mid;
+  }
+  To = lo;
+  return true;
+}
+
 // ---------------------------------------------------------------- sorting
 
 bool TExtMemoryData::InIndexList(TField* Field) const {
@@ -1189,6 +1365,9 @@ void TExtMemoryData::SortOnFields(const String& FieldNames, bool CaseInsensitive
     DropSortFieldList();
     throw;
   }
+  SortedValue::Kind kind;
+  TField* first = indexList_.empty() ? nullptr : indexList_[0];
+  sortedField_ = first && first->FieldKind() == fkData && SortedKindOf(first->DataType(), kind) ? first : nullptr;
 }
 
 namespace {

@@ -192,7 +192,8 @@ class TExtMemoryData : public db::TDataSet {
   void WriteBufferBookmarkFlag(db::TRecordBuffer Buffer, db::TBookmarkFlag Flag) override;
   void GotoBookmarkRecord(const std::uint8_t* Bookmark) override;
   void GotoBufferRecord(db::TRecordBuffer Buffer) override;
-  void MoveBeforeFirst() override { recordPos_ = -1; }
+  void MoveBeforeFirst() override;
+  void RefreshStorage() override;
   void MoveAfterLast() override { recordPos_ = static_cast<int>(records_.size()); }
   void AddRecordFromBuffer(db::TRecordBuffer Buffer, bool Append) override;
   void PostRecordBuffer() override;
@@ -243,6 +244,10 @@ class TExtMemoryData : public db::TDataSet {
   void FillBufferFromRecord(const TExtMemoryRecord* Record, db::TRecordBuffer Buffer, bool Calc = true);
   void FillRecordFromBuffer(TExtMemoryRecord* Record, db::TRecordBuffer Buffer);
   bool FilterActive() const;
+  // A handler, or a filter text over calculated or lookup fields, may
+  // answer differently without any record changing.
+  bool FilterReadsOutside() const;
+  void ForgetOutsideFilterAnswers();
   bool PassesFilter(int Pos);
   bool EvaluateFilter(const TExtMemoryRecord* Record);
   void InvalidateFilterView() { viewValid_ = false; }
@@ -257,13 +262,28 @@ class TExtMemoryData : public db::TDataSet {
   void RebuildFilterParser();
   bool LookupKeysEqual(const std::vector<db::TField*>& Fields, const Variant& KeyValues) const;
   void BuildSortFieldList(const String& Names);
-  void DropSortFieldList() { indexList_.clear(); }
+  void DropSortFieldList() {
+    indexList_.clear();
+    sortedField_ = nullptr;
+  }
   void SortStoredRecords();
   void Reindex(int From);
   // Scans stored records (in view order when Filtered) from the first; the
   // spare buffer holds each record in the calculated-fields state.
   int ScanForMatch(const std::vector<db::TField*>& Fields, const Variant& KeyValues, db::TLocateOptions Options,
                    bool Lookup);
+  // While the storage order follows the first sort field, the records whose
+  // value can equal a key on that field sit side by side: a binary search
+  // finds their range [From, To), and a scan of it finds what a scan of the
+  // whole table would. False when the keys cannot be narrowed that way.
+  bool SortedKeyRange(const std::vector<db::TField*>& Fields, const Variant& KeyValues, db::TLocateOptions Options,
+                      bool Lookup, int& From, int& To);
+  // Sign of the first sort field's value at A against B in ascending terms
+  // (texts folded, no value lowest), or against a key.
+  int CompareSortedKeyAt(int A, int B) const;
+  // Keeps the storage order marked as following the sort field only while
+  // the record at Pos sits between its neighbours.
+  void CheckSortedAround(int Pos);
   Variant ResultValues(const String& ResultFields);
 
   std::vector<TExtMemoryRecord*> records_;
@@ -289,6 +309,8 @@ class TExtMemoryData : public db::TDataSet {
   std::int32_t autoInc_ = 1;
   bool active_ = false;
   std::vector<db::TField*> indexList_;
+  // The first sort field while the storage order follows it; nullptr else.
+  db::TField* sortedField_ = nullptr;
   bool caseInsensitiveSort_ = false, descendingSort_ = false;
   String keyFieldNames_;
   std::unique_ptr<TExprParser> filterParser_;

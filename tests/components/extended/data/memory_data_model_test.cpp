@@ -1,6 +1,8 @@
 // Ten thousand random operations on the in-memory dataset, each checked
 // against a plain vector that holds what the table should contain, in
 // which order, which record is current and which bookmarks still hold.
+// Among them: locates on the key the table is often sorted by, runs of
+// deletes, and a filter handler whose outside criterion changes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,8 +28,9 @@ class Model {
   std::vector<Row> rows;
   std::int32_t nextId = -2147483647;
   bool filtered = false;
+  int floor = 0;  // the filter handler's outside criterion
 
-  bool Visible(const Row& r) const { return !filtered || r.key >= 500; }
+  bool Visible(const Row& r) const { return !filtered || (r.key >= 500 && r.key >= floor); }
   int IndexOf(std::int32_t id) const {
     for (std::size_t i = 0; i < rows.size(); ++i)
       if (rows[i].id == id) return static_cast<int>(i);
@@ -52,6 +55,9 @@ struct Harness {
     ds.FieldDefs().Add(u"NAME", ftString, 10);
     ds.Open();
     ds.SetFilter(u"KEY > 499");
+    ds.SetOnFilterRecord([this](TDataSet* d, bool& accept) {
+      accept = accept && d->FieldByName(u"KEY")->AsInteger() >= m.floor;
+    });
   }
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
   std::u16string RandName() { return u"n" + rtl::IntToStr(Rand(0, 40)); }
@@ -128,23 +134,54 @@ struct Harness {
     m.filtered = !m.filtered;
     ds.SetFiltered(m.filtered);
   }
-  void Locate() {
-    std::u16string name = RandName();
+  // Locates by one field and checks the cursor against the model: the
+  // current record when it matches, else the first visible match.
+  template <class Matches>
+  void CheckLocate(const char16_t* Field, const Variant& Key, Matches matches) {
     std::int32_t before = Current();
-    bool found = ds.Locate(u"NAME", Variant(String(name)), 0);
+    bool found = ds.Locate(Field, Key, 0);
     std::int32_t expect = 0;
     int cur = m.IndexOf(before);
-    if (before != 0 && m.rows[static_cast<std::size_t>(cur)].name == name) {
+    if (before != 0 && matches(m.rows[static_cast<std::size_t>(cur)])) {
       expect = before;
     } else {
       for (const Row& r : m.rows)
-        if (m.Visible(r) && r.name == name) {
+        if (m.Visible(r) && matches(r)) {
           expect = r.id;
           break;
         }
     }
     EXPECT_EQ(found, expect != 0);
     EXPECT_EQ(Current(), found ? expect : before);
+  }
+  void Locate() {
+    std::u16string name = RandName();
+    CheckLocate(u"NAME", Variant(String(name)), [&name](const Row& r) { return r.name == name; });
+  }
+  // The table is often sorted by KEY here: the locate then searches.
+  void LocateKey() {
+    int key = Rand(0, 999);
+    CheckLocate(u"KEY", Variant(key), [key](const Row& r) { return r.key == key; });
+    std::int32_t any = 0;
+    for (const Row& r : m.rows)
+      if (r.key == key) {
+        any = r.id;
+        break;
+      }
+    Variant id = ds.Lookup(u"KEY", Variant(key), u"NAME");
+    EXPECT_EQ(id.IsNull(), any == 0);
+    if (any != 0) {
+      EXPECT_EQ(rtl::VarToStr(id), m.rows[static_cast<std::size_t>(m.IndexOf(any))].name);
+    }
+  }
+  // A selection of records deleted one after another from the current one.
+  void BulkDelete() {
+    for (int k = Rand(2, 40); k > 0 && !ds.IsEmpty(); --k) Delete();
+  }
+  // The handler's criterion changes; Refresh or First shows the new set.
+  void ChangeHandler() {
+    m.floor = Rand(0, 1) ? 0 : Rand(0, 900);
+    if (Rand(0, 1)) ds.Refresh(); else ds.First();
   }
   void Bookmark() {
     if (saved.empty() || Rand(0, 1) == 0) {
@@ -237,10 +274,13 @@ TEST(MemoryDataModel, TenThousandRandomOperations) {
     else if (op < 63) h.Delete();
     else if (op < 66) h.Sort();
     else if (op < 69) h.ToggleFilter();
-    else if (op < 77) h.Locate();
+    else if (op < 73) h.Locate();
+    else if (op < 77) h.LocateKey();
     else if (op < 85) h.Bookmark();
     else if (op < 92) h.Jump();
-    else if (op < 99) h.Move();
+    else if (op < 96) h.Move();
+    else if (op < 97) h.BulkDelete();
+    else if (op < 99) h.ChangeHandler();
     else if (h.Rand(0, 49) == 0) {
       h.ds.EmptyTable();
       h.m.rows.clear();

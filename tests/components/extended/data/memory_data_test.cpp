@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "platform/data/data_source.h"
@@ -179,6 +180,56 @@ TEST_F(Table, FilterTextAndHandlerCombine) {
   ds.SetFiltered(false);
   ds.SetFilter(u"KEY = 2");
   EXPECT_EQ(Keys(), "1,2,3,4,5,6");
+}
+
+// A filter whose answer depends on outside state is asked again when the
+// program refreshes or goes to the first record; so is a filter text over a
+// calculated field whose inputs lie outside the record.
+TEST(MemoryDataFilter, FiltersFollowTheirHandlerAndCalculatedInputs) {
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"N", ftInteger);
+  auto* n = new TIntegerField(&ds);
+  n->SetFieldName(u"N");
+  n->SetDataSet(&ds);
+  auto* calc = new TIntegerField(&ds);
+  calc->SetFieldName(u"SCALED");
+  calc->SetFieldKind(fkCalculated);
+  calc->SetDataSet(&ds);
+  int factor = 1, limit = 2;
+  ds.OnCalcFields = [&factor](TDataSet* d) {
+    d->FieldByName(u"SCALED")->SetAsInteger(d->FieldByName(u"N")->AsInteger() * factor);
+  };
+  ds.Open();
+  for (int i = 1; i <= 5; ++i) ds.AppendRecord({Variant(i)});
+  auto visible = [&ds] {
+    std::string s;
+    ds.First();
+    while (!ds.Eof()) {
+      s += std::to_string(ds.FieldByName(u"N")->AsInteger());
+      ds.Next();
+    }
+    return s + "/" + std::to_string(ds.FilteredRecordCount());
+  };
+  ds.SetOnFilterRecord([&limit](TDataSet* d, bool& accept) { accept = d->FieldByName(u"N")->AsInteger() > limit; });
+  ds.SetFiltered(true);
+  EXPECT_EQ(visible(), "345/3");
+  ds.First();
+  limit = 3;
+  ds.Refresh();
+  EXPECT_EQ(ds.FilteredRecordCount(), 2);
+  EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), 4);  // the current record 3 left the set
+  limit = 0;
+  EXPECT_EQ(visible(), "12345/5");
+
+  ds.SetOnFilterRecord(nullptr);
+  ds.SetFilter(u"SCALED > 6");
+  factor = 2;
+  EXPECT_EQ(visible(), "45/2");
+  factor = 3;
+  ds.Refresh();
+  EXPECT_EQ(ds.FilteredRecordCount(), 3);
+  factor = 4;
+  EXPECT_EQ(visible(), "2345/4");
 }
 
 TEST_F(Table, FilterOnAMemoTestsTheRecordUnderTest) {
@@ -466,3 +517,88 @@ TEST_F(Table, ALinkSeesEditsSortsAndJumpsInOrder) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the sorted key
+
+// Locate and lookup on the field the table is sorted by search a range of
+// it; they must find the record a scan of the same order finds, for every
+// option, with duplicates, no values, case variants, a filter, several key
+// fields, and after an edit takes the order apart.
+TEST(MemoryDataSortedKey, LocateAndLookupFindWhatAScanFinds) {
+  std::mt19937 rng(5);
+  const std::vector<std::u16string> pool = {u"", u"ab", u"Ab", u"AB", u"abc", u"aBd", u"b", u"B", u"bc", u"x"};
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"ID", ftInteger);
+  ds.FieldDefs().Add(u"KEY", ftInteger);
+  ds.FieldDefs().Add(u"NAME", ftString, 8);
+  ds.FieldDefs().Add(u"WIDE", ftWideString, 8);
+  ds.FieldDefs().Add(u"VAL", ftFloat);
+  ds.Open();
+  auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  for (int i = 0; i < 300; ++i) {
+    ds.Append();
+    ds.FieldByName(u"ID")->SetAsInteger(i);
+    if (pick(10)) {
+      int k = pick(20);
+      ds.FieldByName(u"KEY")->SetAsInteger(k);
+      ds.FieldByName(u"VAL")->SetAsFloat(k * 0.5);
+    }
+    if (pick(10)) ds.FieldByName(u"NAME")->SetAsString(pool[static_cast<std::size_t>(pick(10))]);
+    if (pick(10)) ds.FieldByName(u"WIDE")->SetAsString(pool[static_cast<std::size_t>(pick(10))]);
+    ds.Post();
+  }
+  std::vector<Variant> numbers = {Variant(-1), Variant(0), Variant(7), Variant(19), Variant(25), Variant(3.0),
+                                  Variant(2.5), Variant(u"7"), Variant()};
+  std::vector<Variant> texts = {Variant(u"a"), Variant(u"A"), Variant(u"zz"), Variant(7), Variant::Null()};
+  for (const auto& p : pool) texts.push_back(Variant(String(p)));
+  const TLocateOptions options[] = {0, loCaseInsensitive, loPartialKey, loCaseInsensitive | loPartialKey};
+
+  // The twin holds the same records in the same order, never sorted: its
+  // locates and lookups scan.
+  auto compare = [&](const String& field, const std::vector<Variant>& keys, const char* what) {
+    TExtMemoryData twin;
+    twin.CopyStructure(&ds);
+    twin.Open();
+    ds.SetFiltered(false);
+    twin.LoadFromDataSet(&ds, 0, ext::lmCopy);
+    for (bool filtered : {false, true}) {
+      for (TExtMemoryData* d : {&ds, &twin}) {
+        d->SetFilter(u"ID > 150");
+        d->SetFiltered(filtered);
+      }
+      for (const Variant& key : keys)
+        for (TLocateOptions o : options) {
+          SCOPED_TRACE(std::string(what) + " " + rtl::StringToUtf8(field) + " key " + rtl::StringToUtf8(rtl::VarToStr(key)) +
+                       " options " + std::to_string(o) + (filtered ? " filtered" : ""));
+          ds.First();
+          twin.First();
+          bool found = ds.Locate(field, key, o);
+          ASSERT_EQ(found, twin.Locate(field, key, o));
+          ASSERT_EQ(ds.FieldByName(u"ID")->AsInteger(), twin.FieldByName(u"ID")->AsInteger());
+          ASSERT_EQ(rtl::VarToStr(ds.Lookup(field, key, u"ID")), rtl::VarToStr(twin.Lookup(field, key, u"ID")));
+          Variant pair = rtl::VarArrayOf({Variant(7), key});
+          ASSERT_EQ(ds.Locate(u"KEY;" + field, pair, o), twin.Locate(u"KEY;" + field, pair, o));
+          ASSERT_EQ(ds.FieldByName(u"ID")->AsInteger(), twin.FieldByName(u"ID")->AsInteger());
+        }
+    }
+    ds.SetFiltered(false);
+  };
+  for (const char16_t* field : {u"KEY", u"VAL", u"NAME", u"WIDE"})
+    for (bool descending : {false, true})
+      for (bool caseInsensitive : {false, true}) {
+        ds.SortOnFields(field, caseInsensitive, descending);
+        const bool text = field[0] == u'N' || field[0] == u'W';
+        ASSERT_NO_FATAL_FAILURE(compare(field, text ? texts : numbers, "sorted"));
+        // Records posted in or out of order: the search must notice the latter.
+        ds.SetRecNo(100);
+        ds.Edit();
+        ds.FieldByName(field)->SetValue(text ? Variant(u"zzz") : Variant(-5));
+        ds.Post();
+        ds.Last();
+        ds.Insert();
+        ds.FieldByName(u"ID")->SetAsInteger(1000);
+        ds.FieldByName(field)->SetValue(text ? Variant(u"b") : Variant(7));
+        ds.Post();
+        ASSERT_NO_FATAL_FAILURE(compare(field, text ? texts : numbers, "edited"));
+      }
+}
