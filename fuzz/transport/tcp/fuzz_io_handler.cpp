@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/net/dynamic_library.h"
+#include "transport/tcp/stack/net_stack.h"
 
 namespace fuzz {
 
@@ -12,6 +13,8 @@ void UseSocketModules() {
     platform::net::SetLibraryFile("WS2_32.DLL", JQ_FUZZ_WS2_32);
     platform::net::SetLibraryFile("MSWSOCK.DLL", JQ_FUZZ_WS2_32);
     platform::net::SetLibraryFile("IPHLPAPI.DLL", JQ_FUZZ_IPHLPAPI);
+    // Held for the run: otherwise every input loads and unloads the stack.
+    net::TNetStack::IncUsage();
     return true;
   }();
   (void)done;
