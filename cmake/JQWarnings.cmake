@@ -1,10 +1,10 @@
 # Production code (everything outside tests/ and bench/) builds with warnings
 # as errors, so a new warning fails the build where it is written instead of
-# piling up. Sanitizer builds only run the tests: their instrumentation makes
-# the compiler warn about code it has rewritten, so they keep warnings as
-# warnings.
+# piling up. Sanitizer and fuzz builds only run tests: instrumentation makes
+# the compiler warn about code it has rewritten, and the fuzz build's clang
+# knows other warnings than g++, so they keep warnings as warnings.
 function(jq_production_warnings_as_errors)
-  if(JQ_SANITIZE)
+  if(JQ_SANITIZE OR JQ_BUILD_FUZZ)
     return()
   endif()
   _jq_collect_targets("${PROJECT_SOURCE_DIR}" targets)

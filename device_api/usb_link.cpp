@@ -14,59 +14,12 @@
 
 #include "device_api/export_table.h"
 #include "device_api/link_backend.h"
+#include "device_api/usb_reports.h"
 
 namespace jq {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int32_t Read_I32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint16_t Read_U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-// What the reader thread stores and the callers read; guarded by Receive_Lock.
-struct Receive_State {
-  std::mutex Receive_Lock;
-  std::condition_variable Reply_Arrived;
-  uint8_t Reply_Report[USB_In_Report_Size] = {};
-  bool Reply_Ready = false;
-  // The one transaction waiting for a reply (Command_Lock lets only one wait).
-  bool Awaiting = false;
-  int32_t Awaited_Slot = -1;
-  uint16_t Awaited_Command = 0;
-  int32_t Push_Table[Slot_Count][Push_Words] = {};
-
-  // Keeps one input report: a push report updates the slot's push words; a reply
-  // report completes the waiting transaction when it is the awaited one. A stale
-  // reply to an earlier command, or one from another slot, is skipped; once the
-  // awaited reply is stored it stays until the waiter has copied it, since a report
-  // read in the same pass (before the waiter runs) must not replace it. True when
-  // the report completed the awaited reply.
-  bool Store_Report(int32_t slot, const uint8_t (&report)[USB_In_Report_Size]) {
-    std::lock_guard<std::mutex> lock(Receive_Lock);
-    if (report[0] == Report_Push) {
-      Push_Table[slot][0] = Read_I32(report + 1);
-      Push_Table[slot][1] = Read_I32(report + 5);
-    } else if (report[0] == Report_Reply) {
-      if (Awaiting && !Reply_Ready && Awaited_Slot == slot && Read_U16(report + 2) == Awaited_Command) {
-        std::memcpy(Reply_Report, report, sizeof Reply_Report);
-        Reply_Ready = true;
-        Reply_Arrived.notify_all();
-        return true;
-      }
-    }
-    return false;
-  }
-
-  // The slot whose reply a transaction still awaits, or -1.
-  int32_t Slot_Awaiting_Reply() {
-    std::lock_guard<std::mutex> lock(Receive_Lock);
-    return Awaiting && !Reply_Ready ? Awaited_Slot : -1;
-  }
-};
 
 // hidapi gives wide texts; the library compares 8-bit texts. Our makers and serial
 // numbers are ASCII; anything else cannot match an ASCII text and becomes '?'.
@@ -236,12 +189,7 @@ class USB_Link final : public Link_Backend {
     if (written) rx.Reply_Arrived.wait_until(lock, deadline, [&] { return rx.Reply_Ready; });
     rx.Awaiting = false;
     if (!written || !rx.Reply_Ready) return Result_Fail;
-    const uint8_t* r = rx.Reply_Report;
-    reply.Status = r[1];
-    reply.Command = Read_U16(r + 2);
-    reply.Index = Read_U16(r + 4);
-    reply.Value = Read_I32(r + 6);
-    rx.Push_Table[slot][0] = Read_I32(r + 10);
+    rx.Take_Reply(slot, reply);
     return reply.Status == 0 ? Result_OK : Result_Fail;
   }
 

@@ -1,5 +1,8 @@
 #include "components/support/store/kit_property_store.h"
 
+#include <algorithm>
+
+#include "platform/classes/string_list.h"
 #include "platform/runtime/format.h"
 #include "platform/classes/typinfo.h"
 #include "platform/ui/ui.h"
@@ -70,6 +73,18 @@ void LoadNested(TKitRegIniFile& Ini, const rtl::String& Section, const rtl::Stri
 }
 
 rtl::String ItemKey(const rtl::String& Key, int Index) { return rtl::Format(u"%s[%d]", {Key, Index}); }
+
+// The item count stored for a list or collection. A saved list gives each
+// item at least one value, so a count above the section's values comes from
+// an edited or damaged file; taken as it stands, "x_Count=2000000000" would
+// have the load add items until memory runs out.
+int StoredItemCount(TKitRegIniFile& Ini, const rtl::String& Section, const rtl::String& Key) {
+  const int n = Ini.ReadInteger(Section, Key + u"_Count", 0);
+  if (n <= 0) return 0;
+  ui::TStringList values;
+  Ini.ReadSection(Section, values);
+  return std::min(n, values.Count());
+}
 
 }  // namespace
 
@@ -203,12 +218,12 @@ void TKitPropertyStore::Load() {
       TObject* obj = p->GetObj ? p->GetObj(comp) : nullptr;
       if (!obj || dynamic_cast<ui::TComponent*>(obj)) return;
       if (auto* coll = dynamic_cast<ui::TCollection*>(obj)) {
-        const int n = FRegIniFile->ReadInteger(section, key + u"_Count", 0);
+        const int n = StoredItemCount(*FRegIniFile, section, key);
         if (n <= 0) return;
         coll->Clear();
         for (int k = 0; k < n; ++k) LoadNested(*FRegIniFile, section, ItemKey(key, k), coll->Add());
       } else if (auto* list = dynamic_cast<ui::TStrings*>(obj)) {
-        const int n = FRegIniFile->ReadInteger(section, key + u"_Count", 0);
+        const int n = StoredItemCount(*FRegIniFile, section, key);
         if (n <= 0) return;
         list->Clear();
         for (int k = 0; k < n; ++k) list->Add(FRegIniFile->ReadString(section, ItemKey(key, k), rtl::String()));

@@ -13,6 +13,10 @@ namespace net {
 
 namespace {
 constexpr std::int64_t kLargestSize = std::numeric_limits<std::int64_t>::max();
+// How far a counted read grows the stream before the bytes arrive. The count
+// may come from the peer, and a hostile one would otherwise have us allocate
+// gigabytes before a byte arrives; past this the stream grows as data comes.
+constexpr std::int64_t kPresizeLimit = std::int64_t{1} << 20;
 }  // namespace
 
 void TNetIOHandler::WriteStream(rtl::TStream& stream, std::int64_t size, bool writeSize) {
@@ -64,7 +68,7 @@ void TNetIOHandler::ReadIntoStream(rtl::TStream* stream, std::int64_t count, boo
   if (stream && count >= 0) {
     const std::int64_t position = stream->Position();
     if (count > kLargestSize - position) RaiseNet<ENetIOHandlerStreamDataTooLarge>("rsdatatoolarge");
-    plannedEnd = position + count;
+    plannedEnd = position + std::min(count, kPresizeLimit);
     // Only grown: bytes the stream already holds past the planned end are the
     // caller's and stay.
     const std::int64_t held = stream->Size();

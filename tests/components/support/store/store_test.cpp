@@ -153,6 +153,18 @@ TEST_F(StoreTest, ABadIdentifierSkipsOnlyItsProperty) {
   EXPECT_EQ(f->edit->Text(), u"kept");
 }
 
+TEST_F(StoreTest, AnItemCountBeyondTheFileLoadsOnlyWhatTheFileHolds) {
+  // A hand-edited count must not have the load add two billion items.
+  std::ofstream(dir / "state.ini", std::ios::binary)
+      << "[Dlg_Properties]\r\ncbb.Items_Count=2000000000\r\ncbb.Items[0]=a\r\ncbb.Items[1]=b\r\n";
+  auto* f = h.MakeForm<StoreForm>();
+  f->ini->SetPath(File("state.ini"));
+  f->store->Load();
+  ASSERT_LE(f->combo->Items()->Count(), 3);
+  EXPECT_EQ(f->combo->Items()->Strings(0), u"a");
+  EXPECT_EQ(f->combo->Items()->Strings(1), u"b");
+}
+
 TEST_F(StoreTest, AFreedComponentIsForgottenAndAMissingIniComplains) {
   auto* f = h.MakeForm<StoreForm>();
   f->ini->SetPath(File("state.ini"));

@@ -1,6 +1,7 @@
 // Line reading and writing of the stack I/O handler against a loopback peer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +285,40 @@ TEST_F(IOHandlerLinesTest, ACountedReadCutShortKeepsWhatArrived) {
   rtl::TMemoryStream stream;
   EXPECT_THROW(handler_->ReadIntoStream(&stream, 10), ENetConnClosedGracefully);
   EXPECT_EQ(stream.ToBytes(), "abcd") << "the stream is cut back to what was read";
+}
+
+// A size off the wire is a claim, not a reservation: a peer announcing 2 GB
+// (or 2^62 bytes) and closing after three must not have the stream grown to
+// the claim first.
+TEST_F(IOHandlerLinesTest, ACountedReadDoesNotReserveWhatThePeerClaims) {
+  class TRecordingStream : public rtl::TMemoryStream {
+   public:
+    void SetSize(std::int64_t size) override {
+      largest = std::max(largest, size);
+      rtl::TMemoryStream::SetSize(size);
+    }
+    std::int64_t largest = 0;
+  };
+  const struct {
+    bool large;
+    std::string prefix;
+  } claims[] = {
+      {false, std::string("\x7f\xff\xff\xff", 4)},
+      {true, std::string("\x40\0\0\0\0\0\0\0", 8)},
+  };
+  for (const auto& c : claims) {
+    SCOPED_TRACE(c.large ? "64-bit size" : "32-bit size");
+    TearDown();
+    SetUp();
+    handler_->SetLargeStream(c.large);
+    PeerSends(c.prefix + "abc");
+    testposix::CloseFd(peer_);
+    peer_ = -1;
+    TRecordingStream stream;
+    EXPECT_THROW(handler_->ReadIntoStream(&stream), ENetConnClosedGracefully);
+    EXPECT_EQ(stream.ToBytes(), "abc");
+    EXPECT_LE(stream.largest, std::int64_t{1} << 20);
+  }
 }
 
 TEST_F(IOHandlerLinesTest, SendFileSendsTheWholeFileOrNamesTheMissingOne) {
