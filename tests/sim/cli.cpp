@@ -1,15 +1,16 @@
 // jqsim-cli: one simulated controller on a pty, a loopback TCP port and, when
 // asked, a simulated USB device, for manual trials and demos (scripts/run).
 //
-//   jqsim-cli [--seconds N] [--port P] [--hid-socket PATH] [--watch-pid PID]
+//   jqsim-cli [--seconds N] [--port P] [--hid-socket PATH] [--exit-with-parent]
 //             [--axes N] [--pace] [--verbose]
 //
 // Prints "pty: <slave path>", "tcp: <port>" and, with --hid-socket, "usb: <device
-// path>" on their own lines, then serves until N seconds have passed, process PID
-// has ended, or SIGINT/SIGTERM arrives.
+// path>" on their own lines, then serves until N seconds have passed, the process
+// that started it has ended (when asked), or SIGINT/SIGTERM arrives.
 #include "sim.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,14 +22,14 @@
 namespace {
 void Usage() {
   std::fprintf(stderr,
-               "usage: jqsim-cli [--seconds N] [--port P] [--hid-socket PATH] [--watch-pid PID]\n"
+               "usage: jqsim-cli [--seconds N] [--port P] [--hid-socket PATH] [--exit-with-parent]\n"
                "                 [--axes N] [--pace] [--verbose]\n"
                "  --seconds N        exit after N seconds (default: until SIGINT/SIGTERM)\n"
                "  --port P           TCP port on 127.0.0.1 (default: an ephemeral one)\n"
                "  --hid-socket PATH  offer a simulated USB device at this Unix socket to programs\n"
                "                     started with libjqsim_hid_client.so preloaded and\n"
                "                     JQSIM_HID_SOCKET=PATH\n"
-               "  --watch-pid PID    exit once process PID has ended\n"
+               "  --exit-with-parent exit once the process that started it has ended\n"
                "  --axes N           axis count answered to command 100 (default 4)\n"
                "  --pace             pace pty replies like 115200 baud\n"
                "  --verbose          print every request\n");
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
   int axes = 4;
   bool pace = false, verbose = false;
   std::string hid_socket;
-  long watch_pid = 0;
+  bool exit_with_parent = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> const char* {
@@ -71,13 +72,8 @@ int main(int argc, char** argv) {
       }
     } else if (a == "--hid-socket") {
       hid_socket = next();
-    } else if (a == "--watch-pid") {
-      char* end = nullptr;
-      watch_pid = std::strtol(next(), &end, 10);
-      if (*end || watch_pid <= 0) {
-        Usage();
-        return 2;
-      }
+    } else if (a == "--exit-with-parent") {
+      exit_with_parent = true;
     } else if (a == "--axes") {
       axes = std::atoi(next());
     } else if (a == "--pace") {
@@ -100,6 +96,9 @@ int main(int argc, char** argv) {
   sigaddset(&set, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 
+  // A parent that ends hands us to another process at once, even while it is
+  // not yet reaped.
+  const pid_t parent = ::getppid();
   try {
     jqsim::Controller controller;
     controller.SetAxisCount(axes);
@@ -122,7 +121,7 @@ int main(int argc, char** argv) {
       timespec ts{0, 100 * 1000 * 1000};
       const int sig = sigtimedwait(&set, nullptr, &ts);
       if (sig == SIGINT || sig == SIGTERM) break;
-      if (watch_pid > 0 && ::kill(static_cast<pid_t>(watch_pid), 0) != 0 && errno == ESRCH) break;
+      if (exit_with_parent && ::getppid() != parent) break;
       if (verbose) PrintNew(controller, shown);
     }
     if (verbose) PrintNew(controller, shown);
