@@ -5,6 +5,7 @@
 // hid_wire.h). Without that variable, or without a simulator behind it, no
 // device is found. Every wait is bounded, so a simulator that stops answering
 // reads as a device that went away.
+#include "tests/sim/hid_device_list.h"
 #include "tests/sim/hid_wire.h"
 
 #include <hidapi/hidapi.h>
@@ -65,11 +66,10 @@ int Receive(int fd, unsigned char* data, size_t length, int timeout_ms) {
   }
 }
 
-wchar_t* Wide(const std::string& text) {
-  auto* p = static_cast<wchar_t*>(std::calloc(text.size() + 1, sizeof(wchar_t)));
-  if (p)
-    for (size_t i = 0; i < text.size(); ++i) p[i] = static_cast<unsigned char>(text[i]);
-  return p;
+std::wstring Wide(const std::string& text) {
+  std::wstring out;
+  for (unsigned char c : text) out.push_back(c);
+  return out;
 }
 
 std::vector<jqsim::hidwire::Device> Devices() {
@@ -101,34 +101,15 @@ struct hid_device_info HID_API_EXPORT* HID_API_CALL hid_enumerate(unsigned short
   hid_device_info** tail = &head;
   for (const auto& d : Devices()) {
     if ((vendor_id != 0 && d.vendor_id != vendor_id) || (product_id != 0 && d.product_id != product_id)) continue;
-    auto* e = static_cast<hid_device_info*>(std::calloc(1, sizeof(hid_device_info)));
-    if (!e) break;
-    e->path = ::strdup(d.path.c_str());
-    e->vendor_id = d.vendor_id;
-    e->product_id = d.product_id;
-    e->serial_number = Wide(d.serial);
-    e->release_number = 0x0100;
-    e->manufacturer_string = Wide(d.manufacturer);
-    e->product_string = Wide(d.product);
-    e->usage_page = 0xFF00;
-    e->usage = 1;
-    e->bus_type = HID_API_BUS_USB;
-    *tail = e;
-    tail = &e->next;
+    const jqsim::hidlist::Entry e{d.path, Wide(d.manufacturer), Wide(d.product), Wide(d.serial), d.vendor_id,
+                                  d.product_id};
+    if (!jqsim::hidlist::Append(tail, e)) break;
   }
   return head;
 }
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info* devs) {
-  while (devs) {
-    hid_device_info* next = devs->next;
-    std::free(devs->path);
-    std::free(devs->serial_number);
-    std::free(devs->manufacturer_string);
-    std::free(devs->product_string);
-    std::free(devs);
-    devs = next;
-  }
+  jqsim::hidlist::Free(devs);
 }
 
 HID_API_EXPORT hid_device* HID_API_CALL hid_open_path(const char* path) {

@@ -6,7 +6,6 @@
 
 #include <hidapi/hidapi.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/un.h>
@@ -15,7 +14,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <list>
 #include <stdexcept>
 #include <thread>
 
@@ -23,12 +21,6 @@ namespace jqsim {
 
 // Named, not anonymous: the simulator is built as one unity file.
 namespace hidsocket {
-
-struct HidConn {
-  int fd = -1;
-  std::thread thread;
-  std::atomic<bool> finished{false};
-};
 
 bool SendMessage(int fd, const void* data, size_t n) {
   return ::send(fd, data, n, MSG_NOSIGNAL) == static_cast<ssize_t>(n);
@@ -94,111 +86,63 @@ void ServeHandle(int fd, int stop_fd, hid_device* handle) {
   hid_close(handle);
 }
 
+// Answers the question a connection starts with; serves an opened handle until
+// it ends.
+void Serve(int fd, int stop_fd) {
+  uint8_t buf[hidwire::Max_Message];
+  const ssize_t n = ReceiveMessage(fd, stop_fd, buf, sizeof buf, hidwire::Answer_Timeout_ms);
+  if (n <= 0) return;
+  const std::string question(reinterpret_cast<const char*>(buf), static_cast<size_t>(n));
+  const size_t prefix = sizeof hidwire::Open_Prefix - 1;
+  if (question == hidwire::Enumerate) {
+    AnswerEnumerate(fd);
+  } else if (question.compare(0, prefix, hidwire::Open_Prefix) == 0) {
+    hid_device* handle = hid_open_path(question.substr(prefix).c_str());
+    if (!SendText(fd, handle ? hidwire::Opened : hidwire::Not_Opened)) {
+      if (handle) hid_close(handle);
+      return;
+    }
+    if (handle) ServeHandle(fd, stop_fd, handle);
+  }
+}
+
 }  // namespace hidsocket
 
 struct HidSocket::Impl {
   std::string path;
-  int listen_fd = -1;
-  int stop_fd = -1;
-  mutable std::mutex mu;
-  std::list<hidsocket::HidConn> conns;  // stable addresses
-  std::thread accept_thread;
-
-  // Joins and closes connections; all of them when `all`, else the finished ones. mu held.
-  void Reap(bool all) {
-    for (auto it = conns.begin(); it != conns.end();) {
-      if (!all && !it->finished.load()) {
-        ++it;
-        continue;
-      }
-      if (it->thread.joinable()) it->thread.join();
-      ::close(it->fd);
-      it = conns.erase(it);
-    }
-  }
-
-  void Serve(int fd) {
-    uint8_t buf[hidwire::Max_Message];
-    const ssize_t n = hidsocket::ReceiveMessage(fd, stop_fd, buf, sizeof buf, hidwire::Answer_Timeout_ms);
-    if (n <= 0) return;
-    const std::string question(reinterpret_cast<const char*>(buf), static_cast<size_t>(n));
-    const size_t prefix = sizeof hidwire::Open_Prefix - 1;
-    if (question == hidwire::Enumerate) {
-      hidsocket::AnswerEnumerate(fd);
-    } else if (question.compare(0, prefix, hidwire::Open_Prefix) == 0) {
-      hid_device* handle = hid_open_path(question.substr(prefix).c_str());
-      if (!hidsocket::SendText(fd, handle ? hidwire::Opened : hidwire::Not_Opened)) {
-        if (handle) hid_close(handle);
-        return;
-      }
-      if (handle) hidsocket::ServeHandle(fd, stop_fd, handle);
-    }
-  }
-
-  void AcceptLoop() {
-    while (true) {
-      pollfd p[2] = {{listen_fd, POLLIN, 0}, {stop_fd, POLLIN, 0}};
-      const int r = ::poll(p, 2, 200);
-      if (r < 0 && errno != EINTR) return;
-      if (r > 0 && (p[1].revents & POLLIN)) return;
-      std::lock_guard lk(mu);
-      Reap(false);
-      if (r <= 0 || !(p[0].revents & POLLIN)) continue;
-      const int fd = ::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      // A peer that stops reading must not hold a reply (or the end) forever.
-      const timeval limit{hidwire::Answer_Timeout_ms / 1000, 0};
-      ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-      hidsocket::HidConn& c = conns.emplace_back();
-      c.fd = fd;
-      hidsocket::HidConn* cp = &c;
-      c.thread = std::thread([this, cp] {
-        Serve(cp->fd);
-        ::shutdown(cp->fd, SHUT_RDWR);
-        cp->finished = true;
-      });
-    }
-  }
+  std::unique_ptr<detail::Acceptor> acceptor;
 };
 
 HidSocket::HidSocket(const std::string& socket_path) : impl_(std::make_unique<Impl>()) {
-  Impl& d = *impl_;
   sockaddr_un a{};
   a.sun_family = AF_UNIX;
   if (socket_path.empty() || socket_path.size() >= sizeof a.sun_path)
     throw std::runtime_error("HID socket path is empty or too long: " + socket_path);
   std::memcpy(a.sun_path, socket_path.c_str(), socket_path.size() + 1);
-  d.listen_fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (d.listen_fd < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
-  if (::bind(d.listen_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(d.listen_fd, 16) != 0) {
+  const int listen_fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (listen_fd < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
+  if (::bind(listen_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_fd, 16) != 0) {
     const int e = errno;
-    ::close(d.listen_fd);
+    ::close(listen_fd);
     throw std::runtime_error("HID socket " + socket_path + ": " + std::strerror(e));
   }
-  d.path = socket_path;
-  d.stop_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  d.accept_thread = std::thread([&d] { d.AcceptLoop(); });
+  impl_->path = socket_path;
+  // Blocking sockets, so that a reply waits for room; a peer that stops reading
+  // must not hold it (or the end) forever.
+  impl_->acceptor = std::make_unique<detail::Acceptor>(listen_fd, SOCK_CLOEXEC, [](detail::Connection& c) {
+    const int fd = c.fd.load();
+    const timeval limit{hidwire::Answer_Timeout_ms / 1000, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    hidsocket::Serve(fd, c.stop_fd);
+    ::shutdown(fd, SHUT_RDWR);
+  });
 }
 
 HidSocket::~HidSocket() {
-  Impl& d = *impl_;
-  const uint64_t one = 1;
-  if (::write(d.stop_fd, &one, sizeof one) < 0) { /* eventfd */ }
-  if (d.accept_thread.joinable()) d.accept_thread.join();
-  {
-    std::lock_guard lk(d.mu);
-    d.Reap(true);
-  }
-  ::close(d.listen_fd);
-  ::close(d.stop_fd);
-  ::unlink(d.path.c_str());
+  impl_->acceptor.reset();
+  ::unlink(impl_->path.c_str());
 }
 
-int HidSocket::Connections() const {
-  std::lock_guard lk(impl_->mu);
-  int n = 0;
-  for (const hidsocket::HidConn& c : impl_->conns) n += c.finished.load() ? 0 : 1;
-  return n;
-}
+int HidSocket::Connections() const { return impl_->acceptor->Connections(); }
 
 }  // namespace jqsim
