@@ -195,17 +195,14 @@ int HID_API_EXPORT HID_API_CALL hid_exit(void) {
 
 struct hid_device_info HID_API_EXPORT* HID_API_CALL hid_enumerate(unsigned short vendor_id,
                                                                  unsigned short product_id) {
-  std::lock_guard lk(Reg().mu);
-  hid_device_info* head = nullptr;
-  hid_device_info** tail = &head;
-  for (const auto& d : Reg().devices) {
-    if (vendor_id != 0 && d->info.vendor_id != vendor_id) continue;
-    if (product_id != 0 && d->info.product_id != product_id) continue;
-    const jqsim::hidlist::Entry e{d->info.path, d->info.manufacturer, d->info.product, d->info.serial,
-                                  d->info.vendor_id, d->info.product_id};
-    if (!jqsim::hidlist::Append(tail, e)) break;
+  std::vector<jqsim::hidlist::Entry> all;
+  {
+    std::lock_guard lk(Reg().mu);
+    for (const auto& d : Reg().devices)
+      all.push_back({d->info.path, d->info.manufacturer, d->info.product, d->info.serial, d->info.vendor_id,
+                     d->info.product_id});
   }
-  return head;
+  return jqsim::hidlist::List(all, vendor_id, product_id);
 }
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info* devs) {

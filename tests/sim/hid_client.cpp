@@ -97,15 +97,10 @@ int HID_API_EXPORT HID_API_CALL hid_exit(void) { return 0; }
 
 struct hid_device_info HID_API_EXPORT* HID_API_CALL hid_enumerate(unsigned short vendor_id,
                                                                  unsigned short product_id) {
-  hid_device_info* head = nullptr;
-  hid_device_info** tail = &head;
-  for (const auto& d : Devices()) {
-    if ((vendor_id != 0 && d.vendor_id != vendor_id) || (product_id != 0 && d.product_id != product_id)) continue;
-    const jqsim::hidlist::Entry e{d.path, Wide(d.manufacturer), Wide(d.product), Wide(d.serial), d.vendor_id,
-                                  d.product_id};
-    if (!jqsim::hidlist::Append(tail, e)) break;
-  }
-  return head;
+  std::vector<jqsim::hidlist::Entry> all;
+  for (const auto& d : Devices())
+    all.push_back({d.path, Wide(d.manufacturer), Wide(d.product), Wide(d.serial), d.vendor_id, d.product_id});
+  return jqsim::hidlist::List(all, vendor_id, product_id);
 }
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info* devs) {

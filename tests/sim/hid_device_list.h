@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace jqsim::hidlist {
 
@@ -43,6 +44,18 @@ inline bool Append(hid_device_info**& tail, const Entry& e) {
   *tail = d;
   tail = &d->next;
   return true;
+}
+
+// The entries that match `vendor_id` and `product_id` (0: any), in order, as
+// hid_enumerate returns them; cut short when memory runs out.
+inline hid_device_info* List(const std::vector<Entry>& all, uint16_t vendor_id, uint16_t product_id) {
+  hid_device_info* head = nullptr;
+  hid_device_info** tail = &head;
+  for (const Entry& e : all) {
+    if ((vendor_id != 0 && e.vendor_id != vendor_id) || (product_id != 0 && e.product_id != product_id)) continue;
+    if (!Append(tail, e)) break;
+  }
+  return head;
 }
 
 inline void Free(hid_device_info* devs) {
