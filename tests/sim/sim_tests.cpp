@@ -396,6 +396,8 @@ TEST_F(SimHidSocket, WithoutASimulatorNothingIsFoundAndAGoneOneReadsAsUnplugged)
   AttachHid(HidDeviceInfo{}, c);
   EXPECT_TRUE(Found().empty());  // nobody listens at the socket yet
   ::unsetenv("JQSIM_HID_SOCKET");
+  hid_device* kept = nullptr;
+  unsigned char buf[65];
   {
     HidSocket server(socket_);
     EXPECT_TRUE(Found().empty());  // the variable names no socket
@@ -406,20 +408,25 @@ TEST_F(SimHidSocket, WithoutASimulatorNothingIsFoundAndAGoneOneReadsAsUnplugged)
     hid_device* h = open_path_("sim-hid-0");
     ASSERT_NE(h, nullptr);
     c.SetFault(Fault{FaultKind::Unplugged});
-    unsigned char buf[65];
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(read_timeout_(h, buf, sizeof buf, 5000), -1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     close_(h);
     c.ClearFaults();
 
-    h = open_path_("sim-hid-0");
-    ASSERT_NE(h, nullptr);
+    kept = open_path_("sim-hid-0");
+    ASSERT_NE(kept, nullptr);
     hid_device* second = open_path_("sim-hid-0");
     ASSERT_NE(second, nullptr);
     close_(second);
-    // The simulator stops while the handle is open.
+    // The simulator stops while `kept` is open.
   }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(read_timeout_(kept, buf, sizeof buf, 5000), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  const unsigned char out[9] = {1, 100, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(write_(kept, out, sizeof out), -1);
+  close_(kept);
   EXPECT_FALSE(std::filesystem::exists(socket_));
   EXPECT_TRUE(Found().empty());
   EXPECT_EQ(open_path_("sim-hid-0"), nullptr);
