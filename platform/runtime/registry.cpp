@@ -476,6 +476,12 @@ std::vector<Value> SystemSerialPorts() {
 
 std::vector<Value> BuildSerialComm() {
   std::vector<Value> values = SystemSerialPorts();
+  // The controller simulator started beside the program (scripts/run
+  // --simulator) names its pty here, so the port list offers it for that run
+  // only and nothing is written to the store. Only a device path counts.
+  const char* simulator = ::getenv("JQSIM_SERIAL_PORT");
+  if (simulator && simulator[0] == '/' && !std::strpbrk(simulator, "\r\n"))
+    values.push_back(Value{u"jqsim", REG_SZ, TextAsData(Utf8ToString(simulator)), false, {}});
   // The system's ports are listed even when the store cannot be read.
   StoreFile s(HKEY_LOCAL_MACHINE, false);
   const auto it = s.Keys().find(UpperCase(kSerialCommPath));

@@ -95,6 +95,9 @@ LONG RegQueryInfoKey(HKEY key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyL
 // The folder of the store files.
 String RegistryDirectory();
 
+// SERIALCOMM also lists, as "jqsim", the device path in $JQSIM_SERIAL_PORT:
+// the pty of the controller simulator that scripts/run --simulator starts.
+
 // Tests: serial-port entries (e.g. ptys) that SERIALCOMM lists beside the
 // ports of the system; stored, so other processes see them too.
 void RegistryTestAddSerialPort(const String& valueName, const String& devicePath);

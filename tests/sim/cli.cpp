@@ -1,13 +1,16 @@
-// jqsim-cli: one simulated controller on a pty and a loopback TCP port, for manual
-// trials and demos (scripts/run).
+// jqsim-cli: one simulated controller on a pty, a loopback TCP port and, when
+// asked, a simulated USB device, for manual trials and demos (scripts/run).
 //
-//   jqsim-cli [--seconds N] [--port P] [--axes N] [--pace] [--verbose]
+//   jqsim-cli [--seconds N] [--port P] [--hid-socket PATH] [--exit-with-parent]
+//             [--axes N] [--pace] [--verbose]
 //
-// Prints "pty: <slave path>" and "tcp: <port>" on their own lines, then serves until
-// N seconds have passed, or until SIGINT/SIGTERM.
+// Prints "pty: <slave path>", "tcp: <port>" and, with --hid-socket, "usb: <device
+// path>" on their own lines, then serves until N seconds have passed, the process
+// that started it has ended (when asked), or SIGINT/SIGTERM arrives.
 #include "tests/sim/sim.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -19,12 +22,17 @@
 namespace {
 void Usage() {
   std::fprintf(stderr,
-               "usage: jqsim-cli [--seconds N] [--port P] [--axes N] [--pace] [--verbose]\n"
-               "  --seconds N  exit after N seconds (default: until SIGINT/SIGTERM)\n"
-               "  --port P     TCP port on 127.0.0.1 (default: an ephemeral one)\n"
-               "  --axes N     axis count answered to command 100 (default 4)\n"
-               "  --pace       pace pty replies like 115200 baud\n"
-               "  --verbose    print every request\n");
+               "usage: jqsim-cli [--seconds N] [--port P] [--hid-socket PATH] [--exit-with-parent]\n"
+               "                 [--axes N] [--pace] [--verbose]\n"
+               "  --seconds N        exit after N seconds (default: until SIGINT/SIGTERM)\n"
+               "  --port P           TCP port on 127.0.0.1 (default: an ephemeral one)\n"
+               "  --hid-socket PATH  offer a simulated USB device at this Unix socket to programs\n"
+               "                     started with libjqsim_hid_client.so preloaded and\n"
+               "                     JQSIM_HID_SOCKET=PATH\n"
+               "  --exit-with-parent exit once the process that started it has ended\n"
+               "  --axes N           axis count answered to command 100 (default 4)\n"
+               "  --pace             pace pty replies like 115200 baud\n"
+               "  --verbose          print every request\n");
 }
 
 void PrintNew(const jqsim::Controller& c, size_t& shown) {
@@ -43,6 +51,8 @@ int main(int argc, char** argv) {
   long port = 0;
   int axes = 4;
   bool pace = false, verbose = false;
+  std::string hid_socket;
+  bool exit_with_parent = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> const char* {
@@ -60,6 +70,10 @@ int main(int argc, char** argv) {
         Usage();
         return 2;
       }
+    } else if (a == "--hid-socket") {
+      hid_socket = next();
+    } else if (a == "--exit-with-parent") {
+      exit_with_parent = true;
     } else if (a == "--axes") {
       axes = std::atoi(next());
     } else if (a == "--pace") {
@@ -82,12 +96,22 @@ int main(int argc, char** argv) {
   sigaddset(&set, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 
+  // A parent that ends hands us to another process at once, even while it is
+  // not yet reaped.
+  const pid_t parent = ::getppid();
   try {
     jqsim::Controller controller;
     controller.SetAxisCount(axes);
     jqsim::PtyPort pty(controller, pace);
     jqsim::TcpListener tcp(controller, static_cast<uint16_t>(port));
+    std::unique_ptr<jqsim::HidSocket> usb;
+    const jqsim::HidDeviceInfo usb_device;
+    if (!hid_socket.empty()) {
+      jqsim::AttachHid(usb_device, controller);
+      usb = std::make_unique<jqsim::HidSocket>(hid_socket);
+    }
     std::printf("pty: %s\ntcp: %u\n", pty.slave_path().c_str(), tcp.port());
+    if (usb) std::printf("usb: %s\n", usb_device.path.c_str());
     std::fflush(stdout);
 
     const uint64_t start = jqsim::MonotonicUs();
@@ -97,6 +121,7 @@ int main(int argc, char** argv) {
       timespec ts{0, 100 * 1000 * 1000};
       const int sig = sigtimedwait(&set, nullptr, &ts);
       if (sig == SIGINT || sig == SIGTERM) break;
+      if (exit_with_parent && ::getppid() != parent) break;
       if (verbose) PrintNew(controller, shown);
     }
     if (verbose) PrintNew(controller, shown);

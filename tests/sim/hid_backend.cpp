@@ -1,6 +1,7 @@
 // Simulated hidapi backend: the hid_* functions of hidapi 0.13 over registered
 // simulated devices. Thread-safe: one global lock.
 #include "tests/sim/sim_internal.h"
+#include "tests/sim/hid_device_list.h"
 
 #include <hidapi/hidapi.h>
 
@@ -57,12 +58,6 @@ void PutU16(uint8_t* p, uint16_t x) {
 void PutI32(uint8_t* p, int32_t x) {
   const auto u = static_cast<uint32_t>(x);
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-
-wchar_t* WDup(const std::wstring& s) {
-  auto* p = static_cast<wchar_t*>(std::calloc(s.size() + 1, sizeof(wchar_t)));
-  if (p) std::wmemcpy(p, s.c_str(), s.size());
-  return p;
 }
 
 // Reads one report into data; 0 when none is ready, -1 when unplugged. Reg().mu held.
@@ -200,42 +195,18 @@ int HID_API_EXPORT HID_API_CALL hid_exit(void) {
 
 struct hid_device_info HID_API_EXPORT* HID_API_CALL hid_enumerate(unsigned short vendor_id,
                                                                  unsigned short product_id) {
-  std::lock_guard lk(Reg().mu);
-  hid_device_info* head = nullptr;
-  hid_device_info** tail = &head;
-  for (const auto& d : Reg().devices) {
-    if (vendor_id != 0 && d->info.vendor_id != vendor_id) continue;
-    if (product_id != 0 && d->info.product_id != product_id) continue;
-    auto* e = static_cast<hid_device_info*>(std::calloc(1, sizeof(hid_device_info)));
-    if (!e) break;
-    e->path = ::strdup(d->info.path.c_str());
-    e->vendor_id = d->info.vendor_id;
-    e->product_id = d->info.product_id;
-    e->serial_number = jqsim::WDup(d->info.serial);
-    e->release_number = 0x0100;
-    e->manufacturer_string = jqsim::WDup(d->info.manufacturer);
-    e->product_string = jqsim::WDup(d->info.product);
-    e->usage_page = 0xFF00;
-    e->usage = 1;
-    e->interface_number = 0;
-    e->next = nullptr;
-    e->bus_type = HID_API_BUS_USB;
-    *tail = e;
-    tail = &e->next;
+  std::vector<jqsim::hidlist::Entry> all;
+  {
+    std::lock_guard lk(Reg().mu);
+    for (const auto& d : Reg().devices)
+      all.push_back({d->info.path, d->info.manufacturer, d->info.product, d->info.serial, d->info.vendor_id,
+                     d->info.product_id});
   }
-  return head;
+  return jqsim::hidlist::List(all, vendor_id, product_id);
 }
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info* devs) {
-  while (devs) {
-    hid_device_info* next = devs->next;
-    std::free(devs->path);
-    std::free(devs->serial_number);
-    std::free(devs->manufacturer_string);
-    std::free(devs->product_string);
-    std::free(devs);
-    devs = next;
-  }
+  jqsim::hidlist::Free(devs);
 }
 
 HID_API_EXPORT hid_device* HID_API_CALL hid_open_path(const char* path) {

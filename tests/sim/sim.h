@@ -196,6 +196,24 @@ class TcpListener {
   std::unique_ptr<Impl> impl_;
 };
 
+// ---------- HID socket front end ----------
+// Offers the simulated HID devices of this process to another process: a
+// program started with libjqsim_hid_client.so preloaded and JQSIM_HID_SOCKET
+// naming `socket_path` finds and opens them through its hid_* calls. Each open
+// handle there is one connection here, served with the hid_* calls of this
+// process (so faults and the request log work as for a test's own devices).
+class HidSocket {
+ public:
+  // Listens at `socket_path` (a new file; removed again by the destructor).
+  explicit HidSocket(const std::string& socket_path);
+  ~HidSocket();
+  int Connections() const;  // open handles being served now
+
+  struct Impl;
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
 // Frame helpers shared by the pty and TCP front ends (and useful to tests).
 std::vector<uint8_t> EncodeRequestFrame(uint16_t code, uint16_t index, int32_t value);
 std::vector<uint8_t> EncodeReplyFrame(const Reply& reply);

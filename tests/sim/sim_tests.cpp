@@ -2,6 +2,7 @@
 #include "tests/sim/sim.h"
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <hidapi/hidapi.h>
 #include <netinet/in.h>
@@ -14,6 +15,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 using namespace jqsim;
@@ -294,4 +297,152 @@ TEST(SimHid, EnumeratesInOrderAndAnswersReports) {
   EXPECT_EQ(HidInitCount(), 0);
   DetachAllHid();
   EXPECT_EQ(hid_enumerate(0, 0), nullptr);
+}
+
+// The hidapi stand-in a program preloads, loaded here beside the simulator's own
+// hid_* (which serve the socket), so its functions are taken by name.
+class SimHidSocket : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lib_ = ::dlopen(JQ_HID_CLIENT, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib_, nullptr) << ::dlerror();
+    Bind(enumerate_, "hid_enumerate");
+    Bind(free_enumeration_, "hid_free_enumeration");
+    Bind(open_path_, "hid_open_path");
+    Bind(open_, "hid_open");
+    Bind(set_nonblocking_, "hid_set_nonblocking");
+    Bind(write_, "hid_write");
+    Bind(read_timeout_, "hid_read_timeout");
+    Bind(read_, "hid_read");
+    Bind(close_, "hid_close");
+    socket_ = (std::filesystem::temp_directory_path() / "hid.sock").string();
+    ::setenv("JQSIM_HID_SOCKET", socket_.c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("JQSIM_HID_SOCKET");
+    DetachAllHid();
+    if (lib_) ::dlclose(lib_);
+  }
+  template <typename F>
+  void Bind(F*& f, const char* name) {
+    f = reinterpret_cast<F*>(::dlsym(lib_, name));
+    ASSERT_NE(f, nullptr) << name;
+  }
+  // Paths of the devices the stand-in finds.
+  std::vector<std::string> Found(unsigned short vid = 0) {
+    std::vector<std::string> paths;
+    hid_device_info* list = enumerate_(vid, 0);
+    for (hid_device_info* d = list; d; d = d->next) paths.push_back(d->path);
+    free_enumeration_(list);
+    return paths;
+  }
+
+  void* lib_ = nullptr;
+  std::string socket_;
+  decltype(hid_enumerate)* enumerate_ = nullptr;
+  decltype(hid_free_enumeration)* free_enumeration_ = nullptr;
+  decltype(hid_open_path)* open_path_ = nullptr;
+  decltype(hid_open)* open_ = nullptr;
+  decltype(hid_set_nonblocking)* set_nonblocking_ = nullptr;
+  decltype(hid_write)* write_ = nullptr;
+  decltype(hid_read_timeout)* read_timeout_ = nullptr;
+  decltype(hid_read)* read_ = nullptr;
+  decltype(hid_close)* close_ = nullptr;
+};
+
+TEST_F(SimHidSocket, AnotherProcessFindsOpensAndTalksToTheDevice) {
+  Controller c;
+  c.SetValue(100, 0, 6);
+  AttachHid(HidDeviceInfo{}, c);
+  HidSocket server(socket_);
+
+  hid_device_info* list = enumerate_(0, 0);
+  ASSERT_NE(list, nullptr);
+  EXPECT_STREQ(list->path, "sim-hid-0");
+  EXPECT_EQ(std::wstring(list->manufacturer_string), L"Pelund Tech");
+  EXPECT_EQ(std::wstring(list->product_string), L"JQ-Motion");
+  EXPECT_EQ(std::wstring(list->serial_number), L"0001");
+  EXPECT_EQ(list->vendor_id, 0x0483);
+  EXPECT_EQ(list->product_id, 0x5750);
+  EXPECT_EQ(list->next, nullptr);
+  free_enumeration_(list);
+  EXPECT_TRUE(Found(0x1234).empty());
+  EXPECT_EQ(open_path_("sim-hid-9"), nullptr);
+
+  hid_device* h = open_(0x0483, 0x5750, L"0001");
+  ASSERT_NE(h, nullptr);
+  set_nonblocking_(h, 1);
+  unsigned char buf[65] = {};
+  EXPECT_EQ(read_(h, buf, sizeof buf), 0);  // nothing asked, nothing waiting
+  const unsigned char out[9] = {1, 100, 0, 0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(write_(h, out, sizeof out), 9);
+  ASSERT_EQ(read_timeout_(h, buf, sizeof buf, 2000), 65);
+  EXPECT_EQ(buf[0], 2);    // reply report
+  EXPECT_EQ(buf[2], 100);  // command echo
+  EXPECT_EQ(buf[6], 6);    // value
+  const auto log = c.Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].device, "usb:sim-hid-0");
+  EXPECT_EQ(server.Connections(), 1);
+
+  // Closing the handle ends its connection on the simulator's side.
+  close_(h);
+  for (int i = 0; i < 100 && server.Connections() > 0; ++i) std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(SimHidSocket, WithoutASimulatorNothingIsFoundAndAGoneOneReadsAsUnplugged) {
+  Controller c;
+  AttachHid(HidDeviceInfo{}, c);
+  EXPECT_TRUE(Found().empty());  // nobody listens at the socket yet
+  ::unsetenv("JQSIM_HID_SOCKET");
+  hid_device* kept = nullptr;
+  unsigned char buf[65];
+  {
+    HidSocket server(socket_);
+    EXPECT_TRUE(Found().empty());  // the variable names no socket
+    ::setenv("JQSIM_HID_SOCKET", socket_.c_str(), 1);
+    EXPECT_EQ(Found(), std::vector<std::string>{"sim-hid-0"});
+
+    // A device that goes away ends the connection: reads fail instead of waiting.
+    hid_device* h = open_path_("sim-hid-0");
+    ASSERT_NE(h, nullptr);
+    c.SetFault(Fault{FaultKind::Unplugged});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(read_timeout_(h, buf, sizeof buf, 5000), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    close_(h);
+    c.ClearFaults();
+
+    kept = open_path_("sim-hid-0");
+    ASSERT_NE(kept, nullptr);
+    hid_device* second = open_path_("sim-hid-0");
+    ASSERT_NE(second, nullptr);
+    close_(second);
+    // The simulator stops while `kept` is open.
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(read_timeout_(kept, buf, sizeof buf, 5000), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  const unsigned char out[9] = {1, 100, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(write_(kept, out, sizeof out), -1);
+  close_(kept);
+  EXPECT_FALSE(std::filesystem::exists(socket_));
+  EXPECT_TRUE(Found().empty());
+  EXPECT_EQ(open_path_("sim-hid-0"), nullptr);
+}
+
+TEST(SimHidSocketPath, UnusablePathsAreRefusedWithTheirReason) {
+  const std::string taken = (std::filesystem::temp_directory_path() / "taken.sock").string();
+  { std::ofstream(taken) << "x"; }
+  for (const std::string& path : {std::string(), std::string(200, 'a'), taken}) {
+    try {
+      HidSocket server(path);
+      ADD_FAILURE() << "accepted " << path;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("HID socket"), std::string::npos) << e.what();
+    }
+  }
+  // A refused path is left as it was.
+  EXPECT_TRUE(std::filesystem::exists(taken));
 }

@@ -135,6 +135,48 @@ TEST_F(Registry, SerialCommListsSystemPortsAndStoredTestEntries) {
   RegCloseKey(key);
 }
 
+// The simulator's pty, named by the environment of one run, is listed beside the
+// system's ports; anything that is not one device path is not, and nothing of it
+// reaches the store.
+TEST_F(Registry, SerialCommListsTheSimulatorPortOfThisRun) {
+  const auto simulatorEntries = [] {
+    std::vector<String> found;
+    HKEY key;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key), ERROR_SUCCESS);
+    for (std::uint32_t i = 0;; ++i) {
+      char16_t name[256];
+      std::uint8_t buf[256];
+      std::uint32_t nameChars = 256, size = sizeof buf, type = 0;
+      if (RegEnumValue(key, i, name, &nameChars, &type, buf, &size) != ERROR_SUCCESS) break;
+      if (String(name, nameChars) == u"jqsim")
+        found.emplace_back(reinterpret_cast<const char16_t*>(buf), size / 2 - 1);
+    }
+    RegCloseKey(key);
+    return found;
+  };
+  const struct {
+    const char* value;
+    std::vector<String> listed;
+  } cases[] = {
+      {"/dev/pts/9", {u"/dev/pts/9"}},
+      {"pts/9", {}},
+      {"", {}},
+      {"/dev/pts/9\n[x]", {}},
+  };
+  for (const auto& c : cases) {
+    ::setenv("JQSIM_SERIAL_PORT", c.value, 1);
+    EXPECT_EQ(simulatorEntries(), c.listed) << c.value;
+  }
+  // A stored entry of the same name does not list the port twice.
+  RegistryTestAddSerialPort(u"jqsim", u"/dev/pts/3");
+  ::setenv("JQSIM_SERIAL_PORT", "/dev/pts/9", 1);
+  EXPECT_EQ(simulatorEntries(), std::vector<String>{u"/dev/pts/9"});
+  RegistryTestClearSerialPorts();
+  ::unsetenv("JQSIM_SERIAL_PORT");
+  EXPECT_TRUE(simulatorEntries().empty());
+  EXPECT_EQ(rtl_test::Bytes(Utf8ToString(tmp_.path() + "/HKEY_LOCAL_MACHINE.reg")).find("pts/9"), std::string::npos);
+}
+
 // A store file that is there but cannot be read must not be replaced by a
 // store holding only the change: the call fails and the file stays whole.
 TEST_F(Registry, UnreadableStoreIsNotReplaced) {
