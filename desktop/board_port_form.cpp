@@ -1,6 +1,7 @@
 #include "desktop/board_port_form.h"
 
 #include "desktop/save_reg_form.h"
+#include "platform/ui/form_layout.h"
 
 namespace desktop {
 
@@ -15,15 +16,6 @@ constexpr int kPortMax = 65535;
 constexpr int kPortDefault = 8888;
 // Where the controllers answer out of the box.
 const rtl::String kDefaultAddress = u"192.168.1.100";
-
-template <class T>
-T* Place(TBoardPortFrm* Form, TWinControl* Parent, const char16_t* Name, int Left, int Top, int Width, int Height) {
-  auto* c = new T(Form);
-  c->SetName(Name);
-  c->SetParent(Parent);
-  c->SetBounds(Left, Top, Width, Height);
-  return c;
-}
 
 }  // namespace
 

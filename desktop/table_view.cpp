@@ -2,6 +2,7 @@
 
 #include "platform/data/dataset.h"
 #include "platform/data/fields.h"
+#include "platform/classes/scoped_change.h"
 
 namespace desktop {
 
@@ -138,7 +139,7 @@ std::vector<rtl::String> TTableView::RowTexts(int Row) {
   // The cursor visits the row and returns; the dataset's other views hear of
   // it once, as a change.
   const int current = ds->RecNo();
-  reading_ = true;
+  ui::TScopedValue reading(reading_, true);
   ds->DisableControls();
   try {
     ds->SetRecNo(Row + 1);
@@ -147,11 +148,9 @@ std::vector<rtl::String> TTableView::RowTexts(int Row) {
     ds->SetRecNo(current);
   } catch (...) {
     ds->EnableControls();
-    reading_ = false;
     throw;
   }
   ds->EnableControls();
-  reading_ = false;
   return texts;
 }
 

@@ -9,6 +9,7 @@
 #include "components/extended/core/core_rtti.h"
 #include "components/extended/ext_app_storage.h"
 #include "platform/runtime/variant.h"
+#include "platform/classes/scoped_change.h"
 
 namespace ext {
 
@@ -444,11 +445,9 @@ int TExtCustomAppStorage::ReadObjectList(const String& Path, TExtObjectList* Lis
   if (!ListStored(Path) && options_->DefaultIfValueNotExists()) return List->Count();
   if (ClearFirst) List->Clear();
   JQ_RESOLVE(Join(Path, u"*"));
-  TExtAppStorageObjectListItemCreateEvent previous = store->currentInstanceCreateEvent_;
-  store->currentInstanceCreateEvent_ = Create;
-  try {
-    ReadList(Path, List, ItemName, [&](TExtCustomAppStorage* s, const String& P, ui::TObject*, int I,
-                                       const String& N) {
+  {
+    ui::TScopedValue creating(store->currentInstanceCreateEvent_, Create);
+    ReadList(Path, List, ItemName, [&](TExtCustomAppStorage* s, const String& P, ui::TObject*, int I, const String& N) {
       const String item = ItemPath(s, P, N, I);
       TExtCustomAppStorage* target = nullptr;
       String targetPath;
@@ -458,11 +457,7 @@ int TExtCustomAppStorage::ReadObjectList(const String& Path, TExtObjectList* Lis
       List->Add(obj);
       if (obj) s->ReadPersistent(item, obj, true, ClearFirst);
     });
-  } catch (...) {
-    store->currentInstanceCreateEvent_ = previous;
-    throw;
   }
-  store->currentInstanceCreateEvent_ = previous;
   return List->Count();
 }
 
@@ -492,26 +487,19 @@ int TExtCustomAppStorage::ReadStringObjectList(const String& Path, ui::TStrings*
   const String listAt = at.substr(0, at.size() - 2);
   if (!store->ListStoredAt(listAt) && options_->DefaultIfValueNotExists()) return List->Count();
   Updating(List, [&] {
-    TExtAppStorageObjectListItemCreateEvent previous = store->currentInstanceCreateEvent_;
-    store->currentInstanceCreateEvent_ = Create;
-    try {
-      if (ClearFirst) List->Clear();
-      ReadPersistent(Path, List, true, false);
-      const int count = store->ReadItemCount(listAt);
-      for (int i = 0; i < count; ++i) {
-        const String item = ItemPath(store, listAt, ItemName, i);
-        const String objPath = Join(item, u"Object");
-        ui::TPersistent* obj =
-            store->currentInstanceCreateEvent_ ? store->currentInstanceCreateEvent_(store, objPath, i) : nullptr;
-        const String name = store->ReadString(Join(item, u"Itemname"));
-        List->AddObject(name, obj);
-        if (obj) store->ReadPersistent(objPath, obj, true, ClearFirst);
-      }
-    } catch (...) {
-      store->currentInstanceCreateEvent_ = previous;
-      throw;
+    ui::TScopedValue creating(store->currentInstanceCreateEvent_, Create);
+    if (ClearFirst) List->Clear();
+    ReadPersistent(Path, List, true, false);
+    const int count = store->ReadItemCount(listAt);
+    for (int i = 0; i < count; ++i) {
+      const String item = ItemPath(store, listAt, ItemName, i);
+      const String objPath = Join(item, u"Object");
+      ui::TPersistent* obj =
+          store->currentInstanceCreateEvent_ ? store->currentInstanceCreateEvent_(store, objPath, i) : nullptr;
+      const String name = store->ReadString(Join(item, u"Itemname"));
+      List->AddObject(name, obj);
+      if (obj) store->ReadPersistent(objPath, obj, true, ClearFirst);
     }
-    store->currentInstanceCreateEvent_ = previous;
   });
   return List->Count();
 }

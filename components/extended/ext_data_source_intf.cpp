@@ -2,6 +2,7 @@
 
 #include "platform/runtime/convert.h"
 #include "platform/runtime/exceptions.h"
+#include "platform/classes/scoped_change.h"
 
 namespace ext {
 
@@ -150,14 +151,10 @@ void TExtDataConnector::Modify() {
 
 void TExtDataConnector::Reset() {
   if (!DataSetConnected() || !active_) return;
-  active_ = false;
-  try {
+  {
+    ui::TScopedValue quiet(active_, false);
     PostNotice(ecnRecordChanged);
-  } catch (...) {
-    active_ = true;
-    throw;
   }
-  active_ = true;
   modified_ = false;
 }
 

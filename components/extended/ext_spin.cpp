@@ -9,6 +9,7 @@
 #include "components/extended/ext_core_utils.h"
 #include "components/extended/ext_draw_utils.h"
 #include "platform/runtime/format_settings.h"
+#include "platform/classes/scoped_change.h"
 
 namespace ext {
 
@@ -373,18 +374,16 @@ TExtUpDown::~TExtUpDown() { BeginDestroy(); }
 
 void TExtUpDown::Dispatch(TMessage& M) {
   if (M.Msg == ui::CN_VSCROLL && ui::LoWord(M.WParam) == ui::SB_THUMBPOSITION && !changing_) {
-    changing_ = true;
+    ui::TScopedValue busy(changing_, true);
     auto pos = static_cast<std::int16_t>(ui::HiWord(M.WParam));
     try {
       if (pos > 0) Click(ui::btNext);
       else if (pos < 0) Click(ui::btPrev);
     } catch (...) {
       SetPosition(0);
-      changing_ = false;
       throw;
     }
     SetPosition(0);
-    changing_ = false;
     return;
   }
   ui::TCustomUpDown::Dispatch(M);
@@ -517,11 +516,11 @@ void TExtCustomSpinEdit::Change() {
 }
 
 void TExtCustomSpinEdit::TextChangeSteps() {
-  changing_ = true;
   String oldText = EditText();
-  isNegative_ = !oldText.empty() && oldText[0] == u'-';
   int caret = SelStart();
-  try {
+  {
+    ui::TScopedValue busy(changing_, true);
+    ui::TScopedValue negative(isNegative_, !oldText.empty() && oldText[0] == u'-');
     if (!ComponentState().Contains(ui::csDesigning) && checkOptions_.Contains(coCheckOnChange)) {
       try {
         ValidateRange(Value(), !checkOptions_.Contains(coCropBeyondLimit));
@@ -530,13 +529,7 @@ void TExtCustomSpinEdit::TextChangeSteps() {
         SetValue(ClampValue(Value()));
       }
     }
-  } catch (...) {
-    changing_ = false;
-    isNegative_ = false;
-    throw;
   }
-  changing_ = false;
-  isNegative_ = false;
   SetSelStart(caret);
   double v = Value();
   if (v != oldValue_) {
@@ -557,15 +550,11 @@ void TExtCustomSpinEdit::Step(double Delta, const ui::TNotifyEvent& Event) {
     SignalError();
     return;
   }
-  changing_ = true;
   String old = EditText();
-  try {
+  {
+    ui::TScopedValue busy(changing_, true);
     SetValue(Value() + Delta);
-  } catch (...) {
-    changing_ = false;
-    throw;
   }
-  changing_ = false;
   if (!rtl::SameText(EditText(), old)) {
     SetModified(true);
     TextChangeSteps();

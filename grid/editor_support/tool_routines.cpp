@@ -314,6 +314,10 @@ bool IsDropDownNavigationKey(std::uint16_t Key, TShiftState Shift, bool Sideways
   }
 }
 
+bool IsStringField(const db::TField* F) {
+  return F && (F->DataType() == db::ftString || F->DataType() == db::ftWideString);
+}
+
 bool IsNumericFieldType(db::TFieldType T) {
   switch (T) {
     case db::ftSmallint: case db::ftInteger: case db::ftWord: case db::ftFloat: case db::ftCurrency:

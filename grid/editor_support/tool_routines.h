@@ -62,6 +62,8 @@ ui::TShiftState CurrentShiftState();
 // Ctrl+Home and Ctrl+End, and Left and Right when it moves sideways too.
 bool IsDropDownNavigationKey(std::uint16_t Key, ui::TShiftState Shift, bool Sideways);
 bool IsNumericFieldType(db::TFieldType FieldType);
+// An 8-bit or wide text field: its size limits what an editor lets the user type.
+bool IsStringField(const db::TField* Field);
 // Removes a queued left press or double click aimed at the control; true when one was taken.
 bool ExtractPendingMouseDown(ui::TControl* Control);
 bool ExtractPendingChildMouseDown(ui::TControl* Control);

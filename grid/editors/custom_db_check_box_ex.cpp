@@ -1,6 +1,7 @@
 #include "grid/editors/custom_db_check_box_ex.h"
 
 #include "grid/editor_support/button_faces.h"
+#include "platform/classes/scoped_change.h"
 
 namespace grid {
 
@@ -152,14 +153,10 @@ void TCustomDBCheckBoxEx::Dispatch(TMessage& Message) {
       // A press on an unfocused box takes the focus first; its exit from the
       // previous control may fail, and then the press must not toggle.
       if (!Designing() && !Focused()) {
-        value_.ClicksDisabled = true;
-        try {
+        {
+          ui::TScopedValue noClicks(value_.ClicksDisabled, true);
           if (CanFocus()) SetFocus();
-        } catch (...) {
-          value_.ClicksDisabled = false;
-          throw;
         }
-        value_.ClicksDisabled = false;
         if (!Focused()) return;
       }
       break;

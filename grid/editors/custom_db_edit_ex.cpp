@@ -14,10 +14,6 @@ using namespace ui;
 
 namespace {
 
-bool IsStringField(const db::TField* F) {
-  return F && (F->DataType() == db::ftString || F->DataType() == db::ftWideString);
-}
-
 bool IsMemoField(const db::TField* F) {
   return F && (F->DataType() == db::ftMemo || F->DataType() == db::ftWideMemo);
 }

@@ -1,6 +1,7 @@
 #include "grid/editors/db_check_box_value_ex.h"
 
 #include "grid/foundation/grid_platform_shims.h"
+#include "platform/classes/scoped_change.h"
 
 namespace grid {
 
@@ -87,14 +88,8 @@ void TDBCheckBoxValueEx::DataChange() {
 void TDBCheckBoxValueEx::UpdateData() {
   bool handled = false;
   if (OnUpdateData) {
-    dataPosting_ = true;
-    try {
-      OnUpdateData(sender_, handled);
-    } catch (...) {
-      dataPosting_ = false;
-      throw;
-    }
-    dataPosting_ = false;
+    ui::TScopedValue posting(dataPosting_, true);
+    OnUpdateData(sender_, handled);
   }
   if (!handled) StoreState();
 }

@@ -5,6 +5,7 @@
 #include "platform/ui/clipboard.h"
 #include "platform/data/data_source.h"
 #include "platform/data/dataset.h"
+#include "grid/editor_support/tool_routines.h"
 #include "grid/foundation/grid_platform_shims.h"
 #include "platform/ui/keys.h"
 
@@ -13,10 +14,6 @@ namespace grid {
 using namespace ui;
 
 namespace {
-
-bool IsStringField(const db::TField* F) {
-  return F && (F->DataType() == db::ftString || F->DataType() == db::ftWideString);
-}
 
 String VariantText(const Variant& V) {
   if (V.IsNull() || V.IsEmpty() || V.IsArray()) return String();

@@ -10,6 +10,7 @@
 #include "grid/editors/inplace_edit_intf_ex.h"
 #include "platform/ui/keys.h"
 #include "grid/editor_support/tool_routines.h"
+#include "platform/classes/scoped_change.h"
 
 namespace grid {
 
@@ -146,14 +147,10 @@ void TCustomDBDateTimeEditEx::PutInternalText(const String& Value) {
   // must not store into a dataset that is not editing.
   const String before = EditText();
   const bool linkModified = DataLink()->IsModified(), modified = Modified();
-  internalTextSetting_ = true;
-  try {
+  {
+    ui::TScopedValue internal(internalTextSetting_, true);
     TCustomDBEditEx::PutText(Value);
-  } catch (...) {
-    internalTextSetting_ = false;
-    throw;
   }
-  internalTextSetting_ = false;
   if (EditText() != before) return;
   DataLink()->SetModified(linkModified);
   SetModified(modified);
@@ -247,18 +244,12 @@ void TCustomDBDateTimeEditEx::WriteFieldText() {
 
 void TCustomDBDateTimeEditEx::ValidateEdit() {
   if (editValidating_) return;
-  editValidating_ = true;
-  try {
-    TCustomDBEditEx::ValidateEdit();
-    if (IsMasked()) {
-      MergeTextIntoValue(true);
-      PutInternalText(FormatValue(value_));
-    }
-  } catch (...) {
-    editValidating_ = false;
-    throw;
+  ui::TScopedValue validating(editValidating_, true);
+  TCustomDBEditEx::ValidateEdit();
+  if (IsMasked()) {
+    MergeTextIntoValue(true);
+    PutInternalText(FormatValue(value_));
   }
-  editValidating_ = false;
 }
 
 String TCustomDBDateTimeEditEx::DisplayTextForPaintCopy() const {

@@ -5,6 +5,7 @@
 #include "platform/data/dataset.h"
 #include "platform/ui/keys.h"
 #include "grid/editor_support/tool_routines.h"
+#include "platform/classes/scoped_change.h"
 
 namespace grid {
 
@@ -81,15 +82,8 @@ bool TCustomDBNumberEditEx::IsValidChar(char16_t Key) const {
 }
 
 void TCustomDBNumberEditEx::SetInternalText(const String& Value) {
-  const bool saved = internalTextSetting_;
-  internalTextSetting_ = true;
-  try {
-    TCustomDBEditEx::PutText(Value);
-  } catch (...) {
-    internalTextSetting_ = saved;
-    throw;
-  }
-  internalTextSetting_ = saved;
+  ui::TScopedValue internal(internalTextSetting_, true);
+  TCustomDBEditEx::PutText(Value);
 }
 
 void TCustomDBNumberEditEx::FormatTextWhileTyping(const String& S) {

@@ -2,6 +2,7 @@
 // the setters that keep them consistent.
 #include "grid/foundation/custom_grid_ex.h"
 #include "grid/foundation/inplace_edit.h"
+#include "platform/classes/scoped_change.h"
 
 #include <algorithm>
 
@@ -72,20 +73,27 @@ bool ExtentArraysEqual(const TIntegerArray& A, const TIntegerArray& B) { return 
 
 void TGridOutBoundaryDataEx::Changed() { FGrid->OutBoundaryUpdatedFromMargins(); }
 
-#define JQ_MARGIN_SETTER(Name, Field) \
-  void TGridOutBoundaryDataEx::Name(decltype(Field) V) { \
-    if (Field == V) return;                             \
-    Field = V;                                          \
-    Changed();                                          \
-  }
-JQ_MARGIN_SETTER(SetLeftIndent, FLeftIndent)
-JQ_MARGIN_SETTER(SetTopIndent, FTopIndent)
-JQ_MARGIN_SETTER(SetRightIndent, FRightIndent)
-JQ_MARGIN_SETTER(SetBottomIndent, FBottomIndent)
-JQ_MARGIN_SETTER(SetLeftTopDrawPriority, FLeftTopDrawPriority)
-JQ_MARGIN_SETTER(SetRightTopDrawPriority, FRightTopDrawPriority)
-JQ_MARGIN_SETTER(SetRightBottomDrawPriority, FRightBottomDrawPriority)
-#undef JQ_MARGIN_SETTER
+void TGridOutBoundaryDataEx::SetLeftIndent(int Value) {
+  ui::SetChanged(FLeftIndent, Value, [this] { Changed(); });
+}
+void TGridOutBoundaryDataEx::SetTopIndent(int Value) {
+  ui::SetChanged(FTopIndent, Value, [this] { Changed(); });
+}
+void TGridOutBoundaryDataEx::SetRightIndent(int Value) {
+  ui::SetChanged(FRightIndent, Value, [this] { Changed(); });
+}
+void TGridOutBoundaryDataEx::SetBottomIndent(int Value) {
+  ui::SetChanged(FBottomIndent, Value, [this] { Changed(); });
+}
+void TGridOutBoundaryDataEx::SetLeftTopDrawPriority(TCornerDrawPriorityEx Value) {
+  ui::SetChanged(FLeftTopDrawPriority, Value, [this] { Changed(); });
+}
+void TGridOutBoundaryDataEx::SetRightTopDrawPriority(TCornerDrawPriorityEx Value) {
+  ui::SetChanged(FRightTopDrawPriority, Value, [this] { Changed(); });
+}
+void TGridOutBoundaryDataEx::SetRightBottomDrawPriority(TCornerDrawPriorityEx Value) {
+  ui::SetChanged(FRightBottomDrawPriority, Value, [this] { Changed(); });
+}
 
 bool TGridOutBoundaryDataEx::GetOutBoundaryRect(TRect& R, TGridCellBorderTypeEx Kind) const {
   int cw = 0, ch = 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 #include "platform/classes/messages.h"
 
@@ -19,7 +20,23 @@ inline constexpr std::uint32_t WM_POPUPCLOSEDUP_NOTIFY = ui::WM_USER + 102;
 // The data grid's layout, deferred until the current message is done.
 inline constexpr std::uint32_t WM_GRIDDEFERREDLAYOUT = ui::WM_USER + 110;
 
-static_assert(WM_GRIDDEFERREDLAYOUT != WM_SIZEGRIPCHANGEPOSITION && WM_GRIDDEFERREDLAYOUT != WM_POPUPCLOSEUP &&
-              WM_GRIDDEFERREDLAYOUT != WM_POPUPCLOSEDUP_NOTIFY);
+// Every private number of the grid and its editors; a new one joins here, so
+// the check below sees it.
+inline constexpr std::uint32_t kGridPrivateMessages[] = {
+    WM_SIZEGRIPCHANGEPOSITION,
+    WM_POPUPCLOSEUP,
+    WM_POPUPCLOSEDUP_NOTIFY,
+    WM_GRIDDEFERREDLAYOUT,
+};
+
+constexpr bool MessageNumbersDistinct(const std::uint32_t* First, const std::uint32_t* Last) {
+  for (const std::uint32_t* a = First; a != Last; ++a)
+    for (const std::uint32_t* b = a + 1; b != Last; ++b)
+      if (*a == *b) return false;
+  return true;
+}
+
+static_assert(MessageNumbersDistinct(std::begin(kGridPrivateMessages), std::end(kGridPrivateMessages)),
+              "two private messages of the grid share a number");
 
 }  // namespace grid

@@ -7,6 +7,7 @@
 
 #include "platform/runtime/convert.h"
 #include "grid/foundation/custom_grid_ex.h"
+#include "platform/classes/scoped_change.h"
 
 namespace grid {
 
@@ -319,8 +320,9 @@ void TCustomGridEx::RecalcScrollRanges() {
   const TScrollStyle saved = FScrollBars;
   const TGridCoord oldTL = FTopLeft;
   bool flushed = false;
-  FScrollBars = ssNone;
-  try {
+  {
+    // Bars the layout hides while it measures do not feed back into it.
+    ui::TScopedValue noBars(FScrollBars, ssNone);
     auto horizontal = [&](int W, int H) {
       if (!(saved == ssHorizontal || saved == ssBoth)) return;
       TGridDrawMetricsEx info;
@@ -372,11 +374,7 @@ void TCustomGridEx::RecalcScrollRanges() {
     horizontal(w, h);
     vertical(ClientWidth(), ClientHeight());
     if (ClientWidth() != w) horizontal(ClientWidth(), ClientHeight());
-  } catch (...) {
-    FScrollBars = saved;
-    throw;
   }
-  FScrollBars = saved;
   SyncScrollBarPositions();
   if (!(FTopLeft == oldTL)) AfterTopLeftChange(oldTL, FDataOffset);
 }

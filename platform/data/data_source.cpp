@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/data/dataset.h"
+#include "platform/classes/scoped_change.h"
 
 namespace db {
 
@@ -183,14 +184,8 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
-  updating_ = true;
-  try {
-    UpdateData();
-  } catch (...) {
-    updating_ = false;
-    throw;
-  }
-  updating_ = false;
+  ui::TScopedValue updating(updating_, true);
+  UpdateData();
 }
 
 int TDataLink::MoveBy(int Distance) { return DataSet() ? DataSet()->MoveBy(Distance) : 0; }

@@ -4,6 +4,7 @@
 
 #include "platform/data/data_source.h"
 #include "platform/runtime/format.h"
+#include "platform/classes/scoped_change.h"
 
 namespace db {
 
@@ -101,14 +102,10 @@ void TDataSet::DoClose() {
     // Closing drops a pending edit; the links were told to let go already.
     state_ = dsBrowse;
   }
-  closing_ = true;
-  try {
+  {
+    ui::TScopedValue closing(closing_, true);
     CloseStorage();
-  } catch (...) {
-    closing_ = false;
-    throw;
   }
-  closing_ = false;
   FreeBuffers();
   bof_ = eof_ = true;
   SetState(dsInactive);

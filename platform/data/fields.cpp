@@ -10,6 +10,7 @@
 #include "platform/runtime/convert.h"
 #include "platform/data/dataset.h"
 #include "platform/runtime/format.h"
+#include "platform/classes/scoped_change.h"
 
 namespace db {
 
@@ -172,15 +173,11 @@ void TField::SetData(const void* Buffer) {
 
 void TField::Validate(const void* Buffer) {
   if (!OnValidate) return;
-  validating_ = Buffer;
-  hasValidating_ = true;
-  try {
-    OnValidate(this);
-  } catch (...) {
-    hasValidating_ = false;
-    throw;
-  }
-  hasValidating_ = false;
+  // A handler that sets the field again validates the new value; on return
+  // this level reads its own value, not the inner one's gone buffer.
+  ui::TScopedValue buffer(validating_, Buffer);
+  ui::TScopedValue validating(hasValidating_, true);
+  OnValidate(this);
 }
 
 void TField::FocusControl() {

@@ -19,6 +19,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/timers.h"
+#include "platform/classes/scoped_change.h"
 
 namespace ui {
 namespace detail {
@@ -811,20 +812,14 @@ void TWinControl::RecreateWnd() {
 
 void TWinControl::Realign() {
   if (alignDisabled_ > 0 || aligning_ || IsLoading() || IsDestroying()) return;
-  aligning_ = true;
-  try {
-    TRect r = ClientRect();
-    AdjustClientRect(r);
-    r.Left += padding_.Left;
-    r.Top += padding_.Top;
-    r.Right -= padding_.Right;
-    r.Bottom -= padding_.Bottom;
-    AlignControls(nullptr, r);
-  } catch (...) {
-    aligning_ = false;
-    throw;
-  }
-  aligning_ = false;
+  TScopedValue aligning(aligning_, true);
+  TRect r = ClientRect();
+  AdjustClientRect(r);
+  r.Left += padding_.Left;
+  r.Top += padding_.Top;
+  r.Right -= padding_.Right;
+  r.Bottom -= padding_.Bottom;
+  AlignControls(nullptr, r);
 }
 
 void TWinControl::EnableAlign() {

@@ -1,5 +1,7 @@
 #include "platform/ui/toolbar.h"
 
+#include "platform/classes/scoped_change.h"
+
 namespace ui {
 
 // --- TToolButton -----------------------------------------------------------------------
@@ -204,30 +206,24 @@ TToolButton* TToolBar::Buttons(int Index) const {
 
 void TToolBar::ArrangeButtons() {
   if (arranging_ || IsLoading() || IsDestroying()) return;
-  arranging_ = true;
-  try {
-    int x = indent_;
-    int tallest = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* c = Controls(i);
-      if (!c->Visible()) continue;
-      auto* b = dynamic_cast<TToolButton*>(c);
-      int w = c->Width(), h = c->Height();
-      if (b) {
-        bool sep = b->Style() == tbsSeparator || b->Style() == tbsDivider;
-        w = sep ? b->Width() : buttonWidth_;
-        h = buttonHeight_;
-      }
-      c->SetBounds(x, 0, w, h);
-      x += w;
-      tallest = std::max(tallest, h);
+  TScopedValue arranging(arranging_, true);
+  int x = indent_;
+  int tallest = 0;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    auto* b = dynamic_cast<TToolButton*>(c);
+    int w = c->Width(), h = c->Height();
+    if (b) {
+      bool sep = b->Style() == tbsSeparator || b->Style() == tbsDivider;
+      w = sep ? b->Width() : buttonWidth_;
+      h = buttonHeight_;
     }
-    if (autoSize_ && tallest > 0 && Height() != tallest) SetHeight(tallest);
-  } catch (...) {
-    arranging_ = false;
-    throw;
+    c->SetBounds(x, 0, w, h);
+    x += w;
+    tallest = std::max(tallest, h);
   }
-  arranging_ = false;
+  if (autoSize_ && tallest > 0 && Height() != tallest) SetHeight(tallest);
 }
 
 void TToolBar::ChildBoundsChanged(TControl*) { ArrangeButtons(); }

@@ -59,6 +59,10 @@ struct ExportRow {
       },                                                                                    \
       []([[maybe_unused]] ::jqtest::Outputs& o) { return JQ_##name(__VA_ARGS__); }
 
+// Three axes and a target for each, for the multi-axis calls.
+inline constexpr int32_t Axes3[] = {4, 5, 6};
+inline constexpr int32_t Targets3[] = {100, 200, 300};
+
 class ExportTableTest : public ControllerTest {
  protected:
   // The requests as the controller sees them when only the `refused` codes are refused.

@@ -30,8 +30,6 @@ class InterpolationExports : public ExportTableTest {
   }
 };
 
-const int32_t Axes3[] = {4, 5, 6};
-const int32_t Targets3[] = {100, 200, 300};
 const int32_t Axes8[] = {0, 1, 2, 3, 4, 5, 6, 7};
 const int32_t Targets8[] = {-1, -2, -3, -4, -5, -6, -7, -8};
 

@@ -10,9 +10,6 @@ namespace {
 
 class StreamExports : public ExportTableTest {};
 
-const int32_t Axes3[] = {4, 5, 6};
-const int32_t Targets3[] = {100, 200, 300};
-
 TEST_P(StreamExports, ControlAndQueueTable) {
   RunRows({
       {JQ_ROW(Set_Stream_Run),                            {{800, 0, 0}},        0,    {}},

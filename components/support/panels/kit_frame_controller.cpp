@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/classes/scoped_change.h"
+
 namespace kit {
 namespace {
 
@@ -202,27 +204,45 @@ void TKitFrameController::Assign(const ui::TPersistent* Source) {
   EndUpdate();
 }
 
-#define KIT_SETTER(Name, Type, Field, Index)        \
-  void TKitFrameController::Set##Name(Type Value) { \
-    if (Value == Field) return;                    \
-    Field = Value;                                 \
-    NotifyEveryControl(Index);                     \
-  }
-
-KIT_SETTER(FlatButtonColor, TColor, FFlatButtonColor, fcpFlatButtonColor)
-KIT_SETTER(FlatButtons, bool, FFlatButtons, fcpFlatButtons)
-KIT_SETTER(DisabledColor, TColor, FDisabledColor, fcpDisabledColor)
-KIT_SETTER(ReadOnlyColor, TColor, FReadOnlyColor, fcpReadOnlyColor)
-KIT_SETTER(ReadOnlyColorOnFocus, bool, FReadOnlyColorOnFocus, fcpReadOnlyColorOnFocus)
-KIT_SETTER(FocusColor, TColor, FFocusColor, fcpFocusColor)
-KIT_SETTER(FrameColor, TColor, FFrameColor, fcpFrameColor)
-KIT_SETTER(FrameHotColor, TColor, FFrameHotColor, fcpFrameHotColor)
-KIT_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle, fcpFrameHotStyle)
-KIT_SETTER(FrameSides, TSides, FFrameSides, fcpFrameSides)
-KIT_SETTER(FrameStyle, TFrameStyle, FFrameStyle, fcpFrameStyle)
-KIT_SETTER(FrameVisible, bool, FFrameVisible, fcpFrameVisible)
-KIT_SETTER(FramingPreference, TFramingPreference, FFramingPreference, fcpFramingPreference)
-#undef KIT_SETTER
+void TKitFrameController::SetFlatButtonColor(TColor Value) {
+  ui::SetChanged(FFlatButtonColor, Value, [this] { NotifyEveryControl(fcpFlatButtonColor); });
+}
+void TKitFrameController::SetFlatButtons(bool Value) {
+  ui::SetChanged(FFlatButtons, Value, [this] { NotifyEveryControl(fcpFlatButtons); });
+}
+void TKitFrameController::SetDisabledColor(TColor Value) {
+  ui::SetChanged(FDisabledColor, Value, [this] { NotifyEveryControl(fcpDisabledColor); });
+}
+void TKitFrameController::SetReadOnlyColor(TColor Value) {
+  ui::SetChanged(FReadOnlyColor, Value, [this] { NotifyEveryControl(fcpReadOnlyColor); });
+}
+void TKitFrameController::SetReadOnlyColorOnFocus(bool Value) {
+  ui::SetChanged(FReadOnlyColorOnFocus, Value, [this] { NotifyEveryControl(fcpReadOnlyColorOnFocus); });
+}
+void TKitFrameController::SetFocusColor(TColor Value) {
+  ui::SetChanged(FFocusColor, Value, [this] { NotifyEveryControl(fcpFocusColor); });
+}
+void TKitFrameController::SetFrameColor(TColor Value) {
+  ui::SetChanged(FFrameColor, Value, [this] { NotifyEveryControl(fcpFrameColor); });
+}
+void TKitFrameController::SetFrameHotColor(TColor Value) {
+  ui::SetChanged(FFrameHotColor, Value, [this] { NotifyEveryControl(fcpFrameHotColor); });
+}
+void TKitFrameController::SetFrameHotStyle(TFrameStyle Value) {
+  ui::SetChanged(FFrameHotStyle, Value, [this] { NotifyEveryControl(fcpFrameHotStyle); });
+}
+void TKitFrameController::SetFrameSides(TSides Value) {
+  ui::SetChanged(FFrameSides, Value, [this] { NotifyEveryControl(fcpFrameSides); });
+}
+void TKitFrameController::SetFrameStyle(TFrameStyle Value) {
+  ui::SetChanged(FFrameStyle, Value, [this] { NotifyEveryControl(fcpFrameStyle); });
+}
+void TKitFrameController::SetFrameVisible(bool Value) {
+  ui::SetChanged(FFrameVisible, Value, [this] { NotifyEveryControl(fcpFrameVisible); });
+}
+void TKitFrameController::SetFramingPreference(TFramingPreference Value) {
+  ui::SetChanged(FFramingPreference, Value, [this] { NotifyEveryControl(fcpFramingPreference); });
+}
 
 void TKitFrameController::SetColor(TColor Value) {
   if (Value == FColor) return;

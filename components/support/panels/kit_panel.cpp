@@ -7,6 +7,7 @@
 #include "components/support/panels/kit_grafx.h"
 #include "components/support/panels/kit_panel_dock.h"
 #include "platform/ui/themes.h"
+#include "platform/classes/scoped_change.h"
 
 namespace kit {
 
@@ -114,15 +115,9 @@ TRect TKitCustomPanel::AdjustBorderRect(TRect R, bool WithBorderWidth) {
 void TKitCustomPanel::AdjustClientRect(TRect& R) { R = AdjustBorderRect(R, true); }
 
 void TKitCustomPanel::AlignControls(TControl* AControl, TRect& R) {
-  FInAlignControls = true;
-  try {
-    ui::TPanel::AlignControls(AControl, R);
-    if (FDockManager) FDockManager->ResetBounds(R);
-  } catch (...) {
-    FInAlignControls = false;
-    throw;
-  }
-  FInAlignControls = false;
+  ui::TScopedValue aligning(FInAlignControls, true);
+  ui::TPanel::AlignControls(AControl, R);
+  if (FDockManager) FDockManager->ResetBounds(R);
 }
 
 TPoint TKitCustomPanel::GetCursorClientPos() { return ScreenToClient(ui::Screen ? ui::Screen->CursorPos() : TPoint{}); }
@@ -380,27 +375,48 @@ void TKitCustomPanel::BorderChanged() {
   Invalidate();
 }
 
-#define KIT_PANEL_SETTER(Name, Type, Field)      \
-  void TKitCustomPanel::Set##Name(Type Value) {  \
-    if (Value == Field) return;                 \
-    Field = Value;                              \
-    Invalidate();                               \
-  }
-KIT_PANEL_SETTER(AlignmentVertical, TAlignmentVertical, FAlignmentVertical)
-KIT_PANEL_SETTER(BorderColor, TColor, FBorderColor)
-KIT_PANEL_SETTER(BorderHighlight, TColor, FBorderHighlight)
-KIT_PANEL_SETTER(BorderShadow, TColor, FBorderShadow)
-KIT_PANEL_SETTER(FlatColor, TColor, FFlatColor)
-KIT_PANEL_SETTER(GridColor, TColor, FGridColor)
-KIT_PANEL_SETTER(GridStyle, TKitGridStyle, FGridStyle)
-KIT_PANEL_SETTER(PaintClientArea, bool, FPaintClientArea)
-KIT_PANEL_SETTER(ShowGrid, bool, FShowGrid)
-KIT_PANEL_SETTER(TextMargin, int, FTextMargin)
-KIT_PANEL_SETTER(TextMarginVertical, int, FTextMarginVertical)
-KIT_PANEL_SETTER(WordWrap, bool, FWordWrap)
-KIT_PANEL_SETTER(VisualStyle, TKitVisualStyle, FVisualStyle)
-KIT_PANEL_SETTER(ShowDockClientCaptions, bool, FShowDockClientCaptions)
-#undef KIT_PANEL_SETTER
+void TKitCustomPanel::SetAlignmentVertical(TAlignmentVertical Value) {
+  ui::SetChanged(FAlignmentVertical, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetBorderColor(TColor Value) {
+  ui::SetChanged(FBorderColor, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetBorderHighlight(TColor Value) {
+  ui::SetChanged(FBorderHighlight, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetBorderShadow(TColor Value) {
+  ui::SetChanged(FBorderShadow, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetFlatColor(TColor Value) {
+  ui::SetChanged(FFlatColor, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetGridColor(TColor Value) {
+  ui::SetChanged(FGridColor, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetGridStyle(TKitGridStyle Value) {
+  ui::SetChanged(FGridStyle, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetPaintClientArea(bool Value) {
+  ui::SetChanged(FPaintClientArea, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetShowGrid(bool Value) {
+  ui::SetChanged(FShowGrid, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetTextMargin(int Value) {
+  ui::SetChanged(FTextMargin, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetTextMarginVertical(int Value) {
+  ui::SetChanged(FTextMarginVertical, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetWordWrap(bool Value) {
+  ui::SetChanged(FWordWrap, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetVisualStyle(TKitVisualStyle Value) {
+  ui::SetChanged(FVisualStyle, Value, [this] { Invalidate(); });
+}
+void TKitCustomPanel::SetShowDockClientCaptions(bool Value) {
+  ui::SetChanged(FShowDockClientCaptions, Value, [this] { Invalidate(); });
+}
 
 void TKitCustomPanel::SetBorderInner(TFrameStyleEx Value) {
   if (Value == FBorderInner) return;

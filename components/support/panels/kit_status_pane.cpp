@@ -8,6 +8,7 @@
 #include "components/support/panels/kit_status_bar.h"
 #include "platform/ui/actions.h"
 #include "platform/ui/themes.h"
+#include "platform/classes/scoped_change.h"
 
 namespace kit {
 namespace {
@@ -355,18 +356,21 @@ void TKitCustomStatusPane::ApplyFrameController() {
 
 // --- setters ------------------------------------------------------------------------------
 
-#define KIT_PANE_SETTER(Name, Type, Field)            \
-  void TKitCustomStatusPane::Set##Name(Type Value) {  \
-    if (Value == Field) return;                      \
-    Field = Value;                                   \
-    Invalidate();                                    \
-  }
-KIT_PANE_SETTER(Alignment, ui::TAlignment, FAlignment)
-KIT_PANE_SETTER(BlinkColor, TColor, FBlinkColor)
-KIT_PANE_SETTER(BorderWidth, int, FBorderWidth)
-KIT_PANE_SETTER(FlatColor, TColor, FFlatColor)
-KIT_PANE_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
-#undef KIT_PANE_SETTER
+void TKitCustomStatusPane::SetAlignment(ui::TAlignment Value) {
+  ui::SetChanged(FAlignment, Value, [this] { Invalidate(); });
+}
+void TKitCustomStatusPane::SetBlinkColor(TColor Value) {
+  ui::SetChanged(FBlinkColor, Value, [this] { Invalidate(); });
+}
+void TKitCustomStatusPane::SetBorderWidth(int Value) {
+  ui::SetChanged(FBorderWidth, Value, [this] { Invalidate(); });
+}
+void TKitCustomStatusPane::SetFlatColor(TColor Value) {
+  ui::SetChanged(FFlatColor, Value, [this] { Invalidate(); });
+}
+void TKitCustomStatusPane::SetFrameStyle(TFrameStyle Value) {
+  ui::SetChanged(FFrameStyle, Value, [this] { Invalidate(); });
+}
 
 void TKitCustomStatusPane::SetAutoSize(bool Value) {
   if (Value == FAutoSize) return;

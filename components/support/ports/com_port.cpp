@@ -6,6 +6,7 @@
 #include "platform/ui/application.h"
 #include "components/support/ports/com_thread.h"
 #include "platform/runtime/rtl_string.h"
+#include "platform/classes/scoped_change.h"
 
 namespace kit {
 
@@ -113,18 +114,21 @@ void TComTimeouts::Changed() {
   if (FComPort) FComPort->ApplyTimeouts();
 }
 
-#define JQ_COM_SETTER(Class, Name, Type, Field) \
-  void Class::Set##Name(Type Value) {            \
-    if (Field == Value) return;                  \
-    Field = Value;                               \
-    Changed();                                   \
-  }
-
-JQ_COM_SETTER(TComTimeouts, ReadInterval, int, FReadInterval)
-JQ_COM_SETTER(TComTimeouts, ReadTotalMultiplier, int, FReadTotalM)
-JQ_COM_SETTER(TComTimeouts, ReadTotalConstant, int, FReadTotalC)
-JQ_COM_SETTER(TComTimeouts, WriteTotalMultiplier, int, FWriteTotalM)
-JQ_COM_SETTER(TComTimeouts, WriteTotalConstant, int, FWriteTotalC)
+void TComTimeouts::SetReadInterval(int Value) {
+  ui::SetChanged(FReadInterval, Value, [this] { Changed(); });
+}
+void TComTimeouts::SetReadTotalMultiplier(int Value) {
+  ui::SetChanged(FReadTotalM, Value, [this] { Changed(); });
+}
+void TComTimeouts::SetReadTotalConstant(int Value) {
+  ui::SetChanged(FReadTotalC, Value, [this] { Changed(); });
+}
+void TComTimeouts::SetWriteTotalMultiplier(int Value) {
+  ui::SetChanged(FWriteTotalM, Value, [this] { Changed(); });
+}
+void TComTimeouts::SetWriteTotalConstant(int Value) {
+  ui::SetChanged(FWriteTotalC, Value, [this] { Changed(); });
+}
 
 const ui::TClassInfo& TComFlowControl::StaticClassInfo() {
   static const ui::TClassInfo info =
@@ -154,16 +158,36 @@ void TComFlowControl::Changed() {
   if (FComPort) FComPort->ApplyDCB();
 }
 
-JQ_COM_SETTER(TComFlowControl, OutCTSFlow, bool, FOutCTSFlow)
-JQ_COM_SETTER(TComFlowControl, OutDSRFlow, bool, FOutDSRFlow)
-JQ_COM_SETTER(TComFlowControl, ControlDTR, TDTRFlowControl, FControlDTR)
-JQ_COM_SETTER(TComFlowControl, ControlRTS, TRTSFlowControl, FControlRTS)
-JQ_COM_SETTER(TComFlowControl, XonXoffOut, bool, FXonXoffOut)
-JQ_COM_SETTER(TComFlowControl, XonXoffIn, bool, FXonXoffIn)
-JQ_COM_SETTER(TComFlowControl, DSRSensitivity, bool, FDSRSensitivity)
-JQ_COM_SETTER(TComFlowControl, TxContinueOnXoff, bool, FTxContinueOnXoff)
-JQ_COM_SETTER(TComFlowControl, XonChar, char, FXonChar)
-JQ_COM_SETTER(TComFlowControl, XoffChar, char, FXoffChar)
+void TComFlowControl::SetOutCTSFlow(bool Value) {
+  ui::SetChanged(FOutCTSFlow, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetOutDSRFlow(bool Value) {
+  ui::SetChanged(FOutDSRFlow, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetControlDTR(TDTRFlowControl Value) {
+  ui::SetChanged(FControlDTR, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetControlRTS(TRTSFlowControl Value) {
+  ui::SetChanged(FControlRTS, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetXonXoffOut(bool Value) {
+  ui::SetChanged(FXonXoffOut, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetXonXoffIn(bool Value) {
+  ui::SetChanged(FXonXoffIn, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetDSRSensitivity(bool Value) {
+  ui::SetChanged(FDSRSensitivity, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetTxContinueOnXoff(bool Value) {
+  ui::SetChanged(FTxContinueOnXoff, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetXonChar(char Value) {
+  ui::SetChanged(FXonChar, Value, [this] { Changed(); });
+}
+void TComFlowControl::SetXoffChar(char Value) {
+  ui::SetChanged(FXoffChar, Value, [this] { Changed(); });
+}
 
 TFlowControl TComFlowControl::FlowControl() const {
   if (FControlRTS == rtsHandshake && FOutCTSFlow && !FXonXoffIn && !FXonXoffOut) return fcHardware;
@@ -209,10 +233,18 @@ void TComParity::Changed() {
   if (FComPort) FComPort->ApplyDCB();
 }
 
-JQ_COM_SETTER(TComParity, Bits, TParityBits, FBits)
-JQ_COM_SETTER(TComParity, Check, bool, FCheck)
-JQ_COM_SETTER(TComParity, Replace, bool, FReplace)
-JQ_COM_SETTER(TComParity, ReplaceChar, char, FReplaceChar)
+void TComParity::SetBits(TParityBits Value) {
+  ui::SetChanged(FBits, Value, [this] { Changed(); });
+}
+void TComParity::SetCheck(bool Value) {
+  ui::SetChanged(FCheck, Value, [this] { Changed(); });
+}
+void TComParity::SetReplace(bool Value) {
+  ui::SetChanged(FReplace, Value, [this] { Changed(); });
+}
+void TComParity::SetReplaceChar(char Value) {
+  ui::SetChanged(FReplaceChar, Value, [this] { Changed(); });
+}
 
 const ui::TClassInfo& TComBuffer::StaticClassInfo() {
   static const ui::TClassInfo info =
@@ -247,8 +279,6 @@ void TComBuffer::SetOutputSize(int Value) {
   FOutputSize = Value;
   Changed();
 }
-
-#undef JQ_COM_SETTER
 
 // --- the port ------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "components/support/ports/com_setup_form.h"
 
 #include "components/support/ports/com_port.h"
+#include "platform/ui/form_layout.h"
 
 namespace kit {
 
@@ -10,19 +11,6 @@ const TClassInfo& TComSetupFrm::StaticClassInfo() {
   static const TClassInfo info = TClassBuilder<TComSetupFrm>("TComSetupFrm", &TForm::StaticClassInfo()).Build();
   return info;
 }
-
-namespace {
-
-template <class T>
-T* Place(TComSetupFrm* Form, TWinControl* Parent, const char16_t* Name, int Left, int Top, int Width, int Height) {
-  auto* c = new T(Form);
-  c->SetName(Name);
-  c->SetParent(Parent);
-  c->SetBounds(Left, Top, Width, Height);
-  return c;
-}
-
-}  // namespace
 
 TComSetupFrm::TComSetupFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName(u"ComSetupFrm");

@@ -6,20 +6,11 @@
 #include "components/extended/ext_draw_utils.h"
 #include "platform/runtime/format_settings.h"
 #include "platform/ui/ui.h"
+#include "tests/components/extended/ext_test_util.h"
 
 using namespace ext;
 
-namespace {
-// Fixed separators for the length of a test.
-struct Separators {
-  rtl::TFormatSettings saved = rtl::FormatSettings();
-  Separators(char16_t dec, char16_t th) {
-    rtl::FormatSettings().DecimalSeparator = dec;
-    rtl::FormatSettings().ThousandSeparator = th;
-  }
-  ~Separators() { rtl::FormatSettings() = saved; }
-};
-}  // namespace
+using exttest::Separators;
 
 TEST(ExtCoreUtils, TextRoutines) {
   EXPECT_EQ(CharRun(u'x', 3), u"xxx");

@@ -2,6 +2,8 @@
 // drags, line moves with their feedback, and the move timer's periods.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include <QCursor>
 #include <QWidget>
 
@@ -487,6 +489,18 @@ TEST(GridMessages, GripNoticeAndDeferredLayoutDiffer) {
   const std::uint32_t popupMessages[] = {WM_SIZEGRIPCHANGEPOSITION, WM_POPUPCLOSEUP, WM_POPUPCLOSEDUP_NOTIFY};
   for (std::uint32_t m : popupMessages) EXPECT_NE(m, WM_GRIDDEFERREDLAYOUT);
   EXPECT_EQ(WM_SIZEGRIPCHANGEPOSITION, 1124u);
+}
+
+// The header's check over the table holds, and it would catch two messages
+// sharing a number wherever they sit.
+TEST(GridMessages, DistinctnessCheckCatchesASharedNumber) {
+  static_assert(MessageNumbersDistinct(std::begin(kGridPrivateMessages), std::end(kGridPrivateMessages)));
+  constexpr std::uint32_t adjacent[] = {1, 2, 2, 3};
+  constexpr std::uint32_t apart[] = {7, 1, 2, 7};
+  constexpr std::uint32_t unique[] = {1, 2, 3, 4};
+  static_assert(!MessageNumbersDistinct(std::begin(adjacent), std::end(adjacent)));
+  static_assert(!MessageNumbersDistinct(std::begin(apart), std::end(apart)));
+  static_assert(MessageNumbersDistinct(std::begin(unique), std::end(unique)));
 }
 
 }  // namespace

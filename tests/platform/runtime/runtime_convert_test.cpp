@@ -9,6 +9,7 @@
 #include "platform/runtime/exceptions.h"
 #include "platform/runtime/format.h"
 #include "platform/runtime/format_settings.h"
+#include "tests/platform/runtime/runtime_test_util.h"
 
 using namespace rtl;
 
@@ -16,14 +17,7 @@ namespace {
 
 TFormatSettings Dot() { return TFormatSettings::Invariant(); }
 
-TFormatSettings Comma() {
-  TFormatSettings fs = TFormatSettings::Invariant();
-  fs.DecimalSeparator = u',';
-  fs.ThousandSeparator = u'.';
-  fs.DateSeparator = u'.';
-  fs.ShortDateFormat = u"dd/mm/yyyy";
-  return fs;
-}
+using rtl_test::Comma;
 
 // Installs settings for one test and restores the old ones.
 class WithSettings {

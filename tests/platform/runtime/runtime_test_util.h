@@ -11,9 +11,21 @@
 #include <string>
 
 #include "platform/runtime/files.h"
+#include "platform/runtime/format_settings.h"
 #include "platform/runtime/rtl_string.h"
 
 namespace rtl_test {
+
+// Comma decimals, dot thousands, day-first dates with dots: the settings
+// farthest from the invariant ones.
+inline rtl::TFormatSettings Comma() {
+  rtl::TFormatSettings fs = rtl::TFormatSettings::Invariant();
+  fs.DecimalSeparator = u',';
+  fs.ThousandSeparator = u'.';
+  fs.DateSeparator = u'.';
+  fs.ShortDateFormat = u"dd/mm/yyyy";
+  return fs;
+}
 
 // A fresh folder removed with its content at the end of the test.
 class TempDir {

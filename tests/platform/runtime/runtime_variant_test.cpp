@@ -5,19 +5,13 @@
 #include <string>
 
 #include "platform/runtime/variant.h"
+#include "tests/platform/runtime/runtime_test_util.h"
 
 using namespace rtl;
 
 namespace {
 
-TFormatSettings Comma() {
-  TFormatSettings fs;
-  fs.DecimalSeparator = u',';
-  fs.ThousandSeparator = u'.';
-  fs.DateSeparator = u'.';
-  fs.ShortDateFormat = u"dd.mm.yyyy";
-  return fs;
-}
+using rtl_test::Comma;
 
 TEST(Variant, ConversionTable) {
   const TFormatSettings fs = Comma();

@@ -8,7 +8,7 @@ using paneltest::Rgb;
 
 namespace {
 
-constexpr ui::TColor kBack = ui::clFuchsia;
+using paneltest::kBack;
 
 struct Probe {
   int x, y;

@@ -7,7 +7,7 @@ using paneltest::Rgb;
 
 namespace {
 
-constexpr ui::TColor kBack = ui::clFuchsia;
+using paneltest::kBack;
 const ui::TColor kA = ui::RGBColor(250, 20, 10);
 const ui::TColor kB = ui::RGBColor(10, 40, 220);
 

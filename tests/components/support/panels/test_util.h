@@ -10,10 +10,13 @@ namespace paneltest {
 
 inline std::uint32_t Rgb(ui::TColor c) { return ui::ColorToRGB(c); }
 
+// The boards' background: a colour no drawing under test uses.
+inline constexpr ui::TColor kBack = ui::clFuchsia;
+
 // A bitmap of one colour to draw on and probe.
 struct Board {
   ui::TBitmap bmp;
-  Board(int w, int h, ui::TColor back = ui::clFuchsia) : bmp(w, h) {
+  Board(int w, int h, ui::TColor back = kBack) : bmp(w, h) {
     bmp.Canvas()->Brush()->SetColor(back);
     bmp.Canvas()->FillRect(ui::Rect(0, 0, w, h));
   }
