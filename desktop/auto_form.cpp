@@ -234,7 +234,7 @@ void TAutoFrm::btn_DelCodeClick(TObject*) {
 
 void TAutoFrm::btn_SaveClick(TObject*) {
   if (mem_Code.IsEmpty() || !dlgSave_Auto->Execute()) return;
-  rtl::AtomicWriteFile(dlgSave_Auto->FileName, rtl::StringToAnsi(Script_Text(mem_Code.Rows())));
+  rtl::AtomicWriteFile(dlgSave_Auto->FileName, rtl::EncodeFileText(Script_Text(mem_Code.Rows()), Script_Encoding));
   mem_Code.Last();
   bSaved = true;
 }
@@ -246,9 +246,11 @@ void TAutoFrm::btn_OpenClick(TObject*) {
   std::string bytes;
   // The script in memory stays until the file has been read.
   if (!rtl::ReadFileBytes(file, bytes)) throw rtl::EFOpenError(u"无法打开方案文件 " + file);
-  TScriptRead read = Read_Script_Text(rtl::DecodeFileText(bytes));
+  rtl::TextEncoding encoding;
+  TScriptRead read = Read_Script_Text(rtl::DecodeFileText(bytes, &encoding));
   const int steps = static_cast<int>(read.Steps.size());
   mem_Code.Assign(read.Steps);
+  Script_Encoding = encoding;
   if (read.Stop_Line > 0)
     MessageDlg(rtl::Format(u"方案文件第 %d 行无法读取 (%s), 读取在此停止, 已读入 %d 步。",
                            {read.Stop_Line, read.Stop_Reason, steps}),

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "auto_code.h"
+#include "platform/runtime/codepage.h"
 #include "step_table.h"
 #include "table_view.h"
 #include "ui.h"
@@ -104,6 +105,9 @@ class TAutoFrm : public ui::TForm {
   int Axis_Limit() const;
 
   bool bSaved = false;
+  // The script is saved as the file it came from was written (a new one in
+  // the system page), so a script read with a UTF-8 mark keeps it.
+  rtl::TextEncoding Script_Encoding = rtl::TextEncoding::System;
   TAutoCode g_Code;
   std::int32_t g_Status_Tag = 0;
   std::uint32_t g_Status_Delay = 0;

@@ -285,6 +285,33 @@ TEST_F(AutoRunTest, ScriptFilesRoundTripWhateverTheLocale) {
   EXPECT_EQ(boxes[0].Text, u"打开新方案将关闭当前方案，如果没有保存当前方案会丢失，确认继续？");
 }
 
+TEST_F(AutoRunTest, ASavedScriptKeepsTheEncodingItWasReadIn) {
+  SimulatedController sim;
+  Open(sim, 1);
+  struct Case {
+    const char* name;
+    std::string bytes;  // what the script file holds, and what saving it writes back
+  } cases[] = {
+      // 5A CE BB is also well-formed UTF-8 ("Zλ"); without a mark it is GBK.
+      {"GBK", "0,Z\xCE\xBB,Rel,1,0,1\r\n"},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" "0,Z\xE4\xBD\x8D,Rel,1,0,1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile("in.txt", c.bytes);
+    if (!AutoFrm->mem_Code.IsEmpty()) h->AnswerMessageBox(IDOK);
+    h->AnswerFileDialog(rtl::FromSysPath((dir / "in.txt").string()));
+    h->Click(AutoFrm->btn_Open);
+    ASSERT_EQ(AutoFrm->mem_Code.RecordCount(), 1);
+    EXPECT_EQ(AutoFrm->mem_Code.Current().Axis, u"Z位");
+    const std::string out = std::string("out_") + (&c == cases ? "1" : "2") + ".txt";
+    h->AnswerFileDialog(rtl::FromSysPath((dir / out).string()));
+    h->Click(AutoFrm->btn_Save);
+    EXPECT_EQ(ReadFile(out), c.bytes);
+    h->TakeMessageBoxes();
+  }
+}
+
 TEST_F(AutoRunTest, LoadingStopsAtTheFirstBadLineAndSaysWhere) {
   SimulatedController sim;
   Open(sim, 2);
@@ -299,7 +326,7 @@ TEST_F(AutoRunTest, LoadingStopsAtTheFirstBadLineAndSaysWhere) {
       {"lower-case code", "0,X,Rel,1,0,1\r\n1,X,rel,1,0,1\r\n", {0}, 2},
       {"number that does not read", "0,X,Rel,1,0,1\r\n1,X,Rel,1,0,one\r\n0,X,Rel,1,0,1\r\n", {0}, 2},
       {"dropped empty field, blank end", "0,,X,Rel,1,0,1\n1,Y,Abs,2,0,1\n\n", {0, 1}, 0},
-      {"UTF-8 text", "0,\xE7\xAC\xAC" "1\xE8\xBD\xB4,Rel,1,0,1\r\n", {0}, 0},
+      {"UTF-8 text with its mark", "\xEF\xBB\xBF" "0,\xE7\xAC\xAC" "1\xE8\xBD\xB4,Rel,1,0,1\r\n", {0}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
