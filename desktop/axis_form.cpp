@@ -17,6 +17,9 @@ namespace {
 
 constexpr int kButtonTop = 13;
 constexpr int kEditTop = 18;
+// The position fields' font, and the smallest it may shrink to so that a
+// long position still shows whole.
+constexpr int kPositionFontHeight = 19, kPositionFontSmallest = 9;
 
 TBitBtn* NewPictureButton(TAxisFrm* Frame, TWinControl* Parent, const char16_t* Name, const char16_t* Caption,
                           int Left, int Width, TAxisGlyph Glyph) {
@@ -50,10 +53,25 @@ TEdit* NewPositionEdit(TAxisFrm* Frame, TWinControl* Parent, const char16_t* Nam
   e->SetName(Name);
   e->SetParent(Parent);
   e->Font()->SetName(u"Tahoma");
-  e->Font()->SetHeight(-19);
+  e->Font()->SetHeight(-kPositionFontHeight);
   e->SetBounds(Left, kEditTop, 120, 27);
   e->SetText(Text);
   return e;
+}
+
+// Shows a position whole: the field keeps its size, and a text too wide for
+// the field's font is written in the largest smaller font it fits in.
+void Show_Position(TEdit* Edit, const String& Text) {
+  TBitmap probe(1, 1);
+  TFont* font = probe.Canvas()->Font();
+  font->Assign(Edit->Font());
+  int height = kPositionFontHeight;
+  for (; height > kPositionFontSmallest; --height) {
+    font->SetHeight(-height);
+    if (probe.Canvas()->TextWidth(Text) <= Edit->TextAreaWidth()) break;
+  }
+  if (Edit->Font()->Height() != -height) Edit->Font()->SetHeight(-height);
+  Edit->SetText(Text);
 }
 
 }  // namespace
@@ -224,10 +242,10 @@ void TAxisFrm::tmr_AxisTimer(TObject*) {
     pnl_Run->SetColor(run != 0 ? clLime : clBtnFace);
   std::int32_t steps = 0;
   if (JQ_Get_Axis_Software_P_Now(axis, &steps) == 0)
-    edt_Show_Software->SetText(Format_Position(r, Steps_To_Units(r, steps)));
+    Show_Position(edt_Show_Software, Format_Position(r, Steps_To_Units(r, steps)));
   std::int32_t counts = 0;
   if (JQ_Get_Encoder_Pos(axis, &counts) == 0)
-    edt_Show_Encoder->SetText(Format_Position(r, Counts_To_Units(r, counts)));
+    Show_Position(edt_Show_Encoder, Format_Position(r, Counts_To_Units(r, counts)));
   tmr_Axis->SetEnabled(true);
 }
 
