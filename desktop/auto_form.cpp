@@ -8,6 +8,7 @@
 #include "codepage.h"
 #include "convert.h"
 #include "datetime.h"
+#include "desktop/link_watch.h"
 #include "exceptions.h"
 #include "files.h"
 #include "form_layout.h"
@@ -23,6 +24,9 @@ using namespace ui;
 TAutoFrm* AutoFrm = nullptr;
 
 namespace {
+
+// Logged under "停止" when the stop commands did not reach the controller.
+constexpr char16_t kStopNotSent[] = u"停止命令未送达控制器";
 
 enum { kStopped = 0, kRunning = 1, kPaused = 2 };
 
@@ -315,19 +319,35 @@ void TAutoFrm::Run_Pause() {
 
 void TAutoFrm::Run_Stop() {
   tmr_Auto->SetEnabled(false);
+  bool sent = true;
   for (int i = 0; i < F_Axis_Num; ++i) {
-    JQ_Set_Axis_Home_Stop(static_cast<std::uint16_t>(i));
-    JQ_Set_Axis_Position_Stop(static_cast<std::uint16_t>(i));
+    sent = JQ_Set_Axis_Home_Stop(static_cast<std::uint16_t>(i)) == 0 && sent;
+    sent = JQ_Set_Axis_Position_Stop(static_cast<std::uint16_t>(i)) == 0 && sent;
   }
   Add_Log(LoadResString(rsStop));
+  if (!sent) Add_Log(kStopNotSent);
   tmr_AutoStatus->SetEnabled(false);
 }
 
 void TAutoFrm::Run_Halt() {
   tmr_Auto->SetEnabled(false);
-  JQ_Set_Axis_Halt_All();
+  const bool sent = JQ_Set_Axis_Halt_All() == 0;
   Add_Log(LoadResString(rsStop));
+  if (!sent) Add_Log(kStopNotSent);
   tmr_AutoStatus->SetEnabled(false);
+}
+
+bool TAutoFrm::Axis_Stopped(std::uint16_t Axis) {
+  std::int32_t run = 0;
+  const bool answered = JQ_Get_Axis_Status_Run(Axis, &run) == 0;
+  Link_Watch().Answered(answered);
+  if (answered) return run == 0;
+  // A controller that no longer answers would keep the run waiting for ever.
+  if (Link_Watch().Lost()) {
+    Add_Log(g_Code.Axis + u" 控制器无应答, 运行停止");
+    btn_AutoHaltClick(btn_AutoHalt);
+  }
+  return false;
 }
 
 void TAutoFrm::Add_Log(const rtl::String& Text) {
@@ -409,8 +429,7 @@ bool TAutoFrm::Step_Move(bool Absolute) {
       return false;
     }
     case 2: {
-      std::int32_t run = 0;
-      if (JQ_Get_Axis_Status_Run(id, &run) != 0 || run != 0) return false;
+      if (!Axis_Stopped(id)) return false;
       Add_Log(g_Code.Axis + LoadResString(Absolute ? rsAbsDone : rsRelDone));
       g_Status_Delay = rtl::GetTickCount();
       g_Status_Tag = 3;
@@ -451,8 +470,7 @@ bool TAutoFrm::Step_Zero() {
       return false;
     }
     case 1: {
-      std::int32_t run = 0;
-      if (JQ_Get_Axis_Status_Run(id, &run) != 0 || run != 0) return false;
+      if (!Axis_Stopped(id)) return false;
       g_Status_Delay = rtl::GetTickCount();
       g_Status_Tag = 2;
       Add_Log(g_Code.Axis + LoadResString(rsZeroDone));
@@ -484,7 +502,9 @@ void TAutoFrm::tmr_AutoStatusTimer(TObject*) {
   try {
     for (int i = 0; i < n; ++i) {
       std::int32_t steps = 0;
-      if (JQ_Get_Axis_Software_P_Now(static_cast<std::uint16_t>(i), &steps) != 0) continue;
+      const bool answered = JQ_Get_Axis_Software_P_Now(static_cast<std::uint16_t>(i), &steps) == 0;
+      Link_Watch().Answered(answered);
+      if (!answered) continue;
       if (auto units = Steps_To_Units(g_Axis_Config[static_cast<std::size_t>(i)], steps)) {
         mem_Status.MoveTo(i);
         TAxisStatus row = mem_Status.Current();

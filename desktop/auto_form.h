@@ -99,6 +99,9 @@ class TAutoFrm : public ui::TForm {
   bool Step_Zero();
   bool Step_Pause();
   bool Step_Adjust();
+  // Reads whether the step's axis has stopped; a controller lost meanwhile
+  // ends the run (halted, with a log line).
+  bool Axis_Stopped(std::uint16_t Axis);
   void Add_Log(const rtl::String& Text);
   // Axes the runner and the position table may address: those of the last
   // connect that also have a settings record.

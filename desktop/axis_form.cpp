@@ -3,6 +3,7 @@
 #include "JQ_API.h"
 #include "axis_glyphs.h"
 #include "convert.h"
+#include "desktop/link_watch.h"
 
 namespace desktop {
 
@@ -238,8 +239,9 @@ void TAxisFrm::tmr_AxisTimer(TObject*) {
   const TAxis_Config& r = Record();
   std::uint16_t axis = Axis();
   std::uint8_t run = 0, dir = 0, neg = 0, pos = 0, zero = 0, mode = 0;
-  if (JQ_Get_Axis_Status(axis, &run, &dir, &neg, &pos, &zero, &mode) == 0)
-    pnl_Run->SetColor(run != 0 ? clLime : clBtnFace);
+  const bool answered = JQ_Get_Axis_Status(axis, &run, &dir, &neg, &pos, &zero, &mode) == 0;
+  Link_Watch().Answered(answered);
+  if (answered) pnl_Run->SetColor(run != 0 ? clLime : clBtnFace);
   std::int32_t steps = 0;
   if (JQ_Get_Axis_Software_P_Now(axis, &steps) == 0)
     Show_Position(edt_Show_Software, Format_Position(r, Steps_To_Units(r, steps)));

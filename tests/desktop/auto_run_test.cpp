@@ -9,6 +9,8 @@
 #include "JQ_API.h"
 #include "auto_code.h"
 #include "auto_form.h"
+#include "desktop/link_watch.h"
+#include "main_form.h"
 #include "axis_config.h"
 #include "desktop_fixture.h"
 #include "exceptions.h"
@@ -409,6 +411,36 @@ TEST_F(AutoRunTest, RepeatRunsTheScriptAgainFromTheFirstRow) {
   expected.insert(expected.end(), homing.begin(), homing.end());
   expected.push_back({118, 0, 0});
   EXPECT_EQ(sim.Requests(kRunner), expected);
+}
+
+TEST_F(AutoRunTest, AControllerThatStopsAnsweringEndsTheRunAndIsReported) {
+  SimulatedController sim;
+  Open(sim, 1);
+  sim.controller.SetValue(kStatus, 0, 1);  // the axis keeps running
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(200);
+  ASSERT_EQ(Log().back(), "第1轴 开始相对定位");
+  sim.controller.SetFault({jqsim::FaultKind::Unplugged});
+  int ticks = 0;
+  for (; ticks < 200 && AutoFrm->btn_AutoStop->Enabled(); ++ticks) h->Advance(50);
+  EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+  // A few seconds, not for ever.
+  EXPECT_LE(ticks * 50, static_cast<int>(desktop::TLinkWatch::kLostAfterMs) + 1000);
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  const std::vector<std::string> tail(log.end() - 3, log.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"第1轴 控制器无应答, 运行停止", "停止", "停止命令未送达控制器"}));
+  EXPECT_EQ(desktop::MainFrm->msg_Main->Caption(), desktop::kLinkLostText);
+
+  // The controller back: the status line forgets the loss at the next answer.
+  sim.controller.ClearFaults();
+  h->Advance(1000);
+  EXPECT_NE(desktop::MainFrm->msg_Main->Caption(), desktop::kLinkLostText);
+  // Stopping (closing the window stops whatever the state) while the
+  // controller answers logs no failure.
+  AutoFrm->btn_AutoStopClick(nullptr);
+  EXPECT_EQ(Log().back(), "停止");
 }
 
 TEST_F(AutoRunTest, PauseKeepsThePlaceAndStopSendsStopsToEveryAxis) {
