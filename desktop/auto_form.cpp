@@ -8,6 +8,7 @@
 #include "platform/runtime/codepage.h"
 #include "platform/runtime/convert.h"
 #include "platform/runtime/datetime.h"
+#include "desktop/link_watch.h"
 #include "platform/runtime/exceptions.h"
 #include "platform/runtime/files.h"
 #include "desktop/form_layout.h"
@@ -23,6 +24,9 @@ using namespace ui;
 TAutoFrm* AutoFrm = nullptr;
 
 namespace {
+
+// Logged under "停止" when the stop commands did not reach the controller.
+constexpr char16_t kStopNotSent[] = u"停止命令未送达控制器";
 
 enum { kStopped = 0, kRunning = 1, kPaused = 2 };
 
@@ -234,7 +238,7 @@ void TAutoFrm::btn_DelCodeClick(TObject*) {
 
 void TAutoFrm::btn_SaveClick(TObject*) {
   if (mem_Code.IsEmpty() || !dlgSave_Auto->Execute()) return;
-  rtl::AtomicWriteFile(dlgSave_Auto->FileName, rtl::StringToAnsi(Script_Text(mem_Code.Rows())));
+  rtl::AtomicWriteFile(dlgSave_Auto->FileName, rtl::EncodeFileText(Script_Text(mem_Code.Rows()), Script_Encoding));
   mem_Code.Last();
   bSaved = true;
 }
@@ -246,9 +250,11 @@ void TAutoFrm::btn_OpenClick(TObject*) {
   std::string bytes;
   // The script in memory stays until the file has been read.
   if (!rtl::ReadFileBytes(file, bytes)) throw rtl::EFOpenError(u"无法打开方案文件 " + file);
-  TScriptRead read = Read_Script_Text(rtl::DecodeFileText(bytes));
+  rtl::TextEncoding encoding;
+  TScriptRead read = Read_Script_Text(rtl::DecodeFileText(bytes, &encoding));
   const int steps = static_cast<int>(read.Steps.size());
   mem_Code.Assign(read.Steps);
+  Script_Encoding = encoding;
   if (read.Stop_Line > 0)
     MessageDlg(rtl::Format(u"方案文件第 %d 行无法读取 (%s), 读取在此停止, 已读入 %d 步。",
                            {read.Stop_Line, read.Stop_Reason, steps}),
@@ -313,19 +319,35 @@ void TAutoFrm::Run_Pause() {
 
 void TAutoFrm::Run_Stop() {
   tmr_Auto->SetEnabled(false);
+  bool sent = true;
   for (int i = 0; i < F_Axis_Num; ++i) {
-    JQ_Set_Axis_Home_Stop(static_cast<std::uint16_t>(i));
-    JQ_Set_Axis_Position_Stop(static_cast<std::uint16_t>(i));
+    sent = JQ_Set_Axis_Home_Stop(static_cast<std::uint16_t>(i)) == 0 && sent;
+    sent = JQ_Set_Axis_Position_Stop(static_cast<std::uint16_t>(i)) == 0 && sent;
   }
   Add_Log(LoadResString(rsStop));
+  if (!sent) Add_Log(kStopNotSent);
   tmr_AutoStatus->SetEnabled(false);
 }
 
 void TAutoFrm::Run_Halt() {
   tmr_Auto->SetEnabled(false);
-  JQ_Set_Axis_Halt_All();
+  const bool sent = JQ_Set_Axis_Halt_All() == 0;
   Add_Log(LoadResString(rsStop));
+  if (!sent) Add_Log(kStopNotSent);
   tmr_AutoStatus->SetEnabled(false);
+}
+
+bool TAutoFrm::Axis_Stopped(std::uint16_t Axis) {
+  std::int32_t run = 0;
+  const bool answered = JQ_Get_Axis_Status_Run(Axis, &run) == 0;
+  Link_Watch().Answered(answered);
+  if (answered) return run == 0;
+  // A controller that no longer answers would keep the run waiting for ever.
+  if (Link_Watch().Lost()) {
+    Add_Log(g_Code.Axis + u" 控制器无应答, 运行停止");
+    btn_AutoHaltClick(btn_AutoHalt);
+  }
+  return false;
 }
 
 void TAutoFrm::Add_Log(const rtl::String& Text) {
@@ -407,8 +429,7 @@ bool TAutoFrm::Step_Move(bool Absolute) {
       return false;
     }
     case 2: {
-      std::int32_t run = 0;
-      if (JQ_Get_Axis_Status_Run(id, &run) != 0 || run != 0) return false;
+      if (!Axis_Stopped(id)) return false;
       Add_Log(g_Code.Axis + LoadResString(Absolute ? rsAbsDone : rsRelDone));
       g_Status_Delay = rtl::GetTickCount();
       g_Status_Tag = 3;
@@ -449,8 +470,7 @@ bool TAutoFrm::Step_Zero() {
       return false;
     }
     case 1: {
-      std::int32_t run = 0;
-      if (JQ_Get_Axis_Status_Run(id, &run) != 0 || run != 0) return false;
+      if (!Axis_Stopped(id)) return false;
       g_Status_Delay = rtl::GetTickCount();
       g_Status_Tag = 2;
       Add_Log(g_Code.Axis + LoadResString(rsZeroDone));
@@ -482,7 +502,9 @@ void TAutoFrm::tmr_AutoStatusTimer(TObject*) {
   try {
     for (int i = 0; i < n; ++i) {
       std::int32_t steps = 0;
-      if (JQ_Get_Axis_Software_P_Now(static_cast<std::uint16_t>(i), &steps) != 0) continue;
+      const bool answered = JQ_Get_Axis_Software_P_Now(static_cast<std::uint16_t>(i), &steps) == 0;
+      Link_Watch().Answered(answered);
+      if (!answered) continue;
       if (auto units = Steps_To_Units(g_Axis_Config[static_cast<std::size_t>(i)], steps)) {
         mem_Status.MoveTo(i);
         TAxisStatus row = mem_Status.Current();

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "desktop/auto_code.h"
+#include "platform/runtime/codepage.h"
 #include "desktop/step_table.h"
 #include "desktop/table_view.h"
 #include "platform/ui/ui.h"
@@ -98,12 +99,18 @@ class TAutoFrm : public ui::TForm {
   bool Step_Zero();
   bool Step_Pause();
   bool Step_Adjust();
+  // Reads whether the step's axis has stopped; a controller lost meanwhile
+  // ends the run (halted, with a log line).
+  bool Axis_Stopped(std::uint16_t Axis);
   void Add_Log(const rtl::String& Text);
   // Axes the runner and the position table may address: those of the last
   // connect that also have a settings record.
   int Axis_Limit() const;
 
   bool bSaved = false;
+  // The script is saved as the file it came from was written (a new one in
+  // the system page), so a script read with a UTF-8 mark keeps it.
+  rtl::TextEncoding Script_Encoding = rtl::TextEncoding::System;
   TAutoCode g_Code;
   std::int32_t g_Status_Tag = 0;
   std::uint32_t g_Status_Delay = 0;

@@ -3,6 +3,7 @@
 #include "include/JQ_API.h"
 #include "desktop/axis_glyphs.h"
 #include "platform/runtime/convert.h"
+#include "desktop/link_watch.h"
 
 namespace desktop {
 
@@ -17,6 +18,9 @@ namespace {
 
 constexpr int kButtonTop = 13;
 constexpr int kEditTop = 18;
+// The position fields' font, and the smallest it may shrink to so that a
+// long position still shows whole.
+constexpr int kPositionFontHeight = 19, kPositionFontSmallest = 9;
 
 TBitBtn* NewPictureButton(TAxisFrm* Frame, TWinControl* Parent, const char16_t* Name, const char16_t* Caption,
                           int Left, int Width, TAxisGlyph Glyph) {
@@ -50,10 +54,25 @@ TEdit* NewPositionEdit(TAxisFrm* Frame, TWinControl* Parent, const char16_t* Nam
   e->SetName(Name);
   e->SetParent(Parent);
   e->Font()->SetName(u"Tahoma");
-  e->Font()->SetHeight(-19);
+  e->Font()->SetHeight(-kPositionFontHeight);
   e->SetBounds(Left, kEditTop, 120, 27);
   e->SetText(Text);
   return e;
+}
+
+// Shows a position whole: the field keeps its size, and a text too wide for
+// the field's font is written in the largest smaller font it fits in.
+void Show_Position(TEdit* Edit, const String& Text) {
+  TBitmap probe(1, 1);
+  TFont* font = probe.Canvas()->Font();
+  font->Assign(Edit->Font());
+  int height = kPositionFontHeight;
+  for (; height > kPositionFontSmallest; --height) {
+    font->SetHeight(-height);
+    if (probe.Canvas()->TextWidth(Text) <= Edit->TextAreaWidth()) break;
+  }
+  if (Edit->Font()->Height() != -height) Edit->Font()->SetHeight(-height);
+  Edit->SetText(Text);
 }
 
 }  // namespace
@@ -220,14 +239,15 @@ void TAxisFrm::tmr_AxisTimer(TObject*) {
   const TAxis_Config& r = Record();
   std::uint16_t axis = Axis();
   std::uint8_t run = 0, dir = 0, neg = 0, pos = 0, zero = 0, mode = 0;
-  if (JQ_Get_Axis_Status(axis, &run, &dir, &neg, &pos, &zero, &mode) == 0)
-    pnl_Run->SetColor(run != 0 ? clLime : clBtnFace);
+  const bool answered = JQ_Get_Axis_Status(axis, &run, &dir, &neg, &pos, &zero, &mode) == 0;
+  Link_Watch().Answered(answered);
+  if (answered) pnl_Run->SetColor(run != 0 ? clLime : clBtnFace);
   std::int32_t steps = 0;
   if (JQ_Get_Axis_Software_P_Now(axis, &steps) == 0)
-    edt_Show_Software->SetText(Format_Position(r, Steps_To_Units(r, steps)));
+    Show_Position(edt_Show_Software, Format_Position(r, Steps_To_Units(r, steps)));
   std::int32_t counts = 0;
   if (JQ_Get_Encoder_Pos(axis, &counts) == 0)
-    edt_Show_Encoder->SetText(Format_Position(r, Counts_To_Units(r, counts)));
+    Show_Position(edt_Show_Encoder, Format_Position(r, Counts_To_Units(r, counts)));
   tmr_Axis->SetEnabled(true);
 }
 

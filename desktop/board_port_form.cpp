@@ -58,7 +58,14 @@ TBoardPortFrm::TBoardPortFrm(TComponent* AOwner) : TForm(AOwner) {
   Label1 = Place<TLabel>(this, grp_Port, u"Label1", 80, 64, 40, 16);
   Label1->SetCaption(u"串口:");
   cbb_Port = Place<kit::TComComboBox>(this, grp_Port, u"cbb_Port", 130, 60, 180, 24);
-  cbb_Port->SetComProperty(kit::cpPort);
+  try {
+    cbb_Port->SetComProperty(kit::cpPort);
+  } catch (const std::exception& e) {
+    // A port list that cannot be read costs the list, not the program's start.
+    cbb_Port->Items()->Clear();
+    MessageDlg(u"串口列表无法读取, 列表为空 (可直接输入串口名): " + rtl::Utf8ToString(e.what()), mtWarning,
+               TMsgDlgButtons{mbOK});
+  }
   cbb_Port->SetText(u"COM1");
   cbb_Port->SetItemIndex(0);
 

@@ -14,6 +14,7 @@
 #include "platform/runtime/format.h"
 #include "platform/classes/ini_files.h"
 #include "desktop/input_form.h"
+#include "desktop/link_watch.h"
 #include "desktop/output_form.h"
 #include "desktop/run_all_form.h"
 #include "desktop/run_config_form.h"
@@ -248,9 +249,13 @@ TMainFrm::TMainFrm(TComponent* AOwner) : TForm(AOwner) {
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+
+  Link_Watch().Reset();
+  Link_Watch().OnChange = [this](bool Lost) { msg_Main->SetCaption(Lost ? rtl::String(kLinkLostText) : Product_Line); };
 }
 
 TMainFrm::~TMainFrm() {
+  Link_Watch().OnChange = nullptr;
   if (MainFrm == this) MainFrm = nullptr;
 }
 
@@ -377,6 +382,8 @@ void TMainFrm::btn_ScanClick(TObject*) {
       Create_Optic_Out();
     }
   }
+  Product_Line = status;
+  Link_Watch().Reset();
   msg_Main->SetCaption(status);
 }
 

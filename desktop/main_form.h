@@ -95,6 +95,9 @@ class TMainFrm : public ui::TForm {
   std::int32_t F_PWM_Num = 0;
   std::int32_t F_Temperature_Num = 0;
   std::int32_t F_AD_Count = 0;
+  // The status line of the last connect, shown again when a lost controller
+  // answers once more.
+  rtl::String Product_Line;
 };
 
 extern TMainFrm* MainFrm;

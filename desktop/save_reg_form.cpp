@@ -17,6 +17,11 @@ TSaveRegFrm::TSaveRegFrm(ui::TComponent* AOwner) : ui::TForm(AOwner) {
   KitRegIniFile1 = new kit::TKitRegIniFile(this);
   KitRegIniFile1->SetName(u"KitRegIniFile1");
   KitRegIniFile1->SetPath(Remembered_State_File_Name());
+  // Said once, here: the dialogs that use the file then start from their defaults.
+  const rtl::String error = KitRegIniFile1->LoadError();
+  if (!error.empty())
+    ui::MessageDlg(u"保存的窗口设置无法读取, 本次使用默认设置, 该文件不会被改写: " + error, ui::mtWarning,
+                   ui::TMsgDlgButtons{ui::mbOK});
 }
 
 TSaveRegFrm::~TSaveRegFrm() {

@@ -238,19 +238,7 @@ std::string EncodeText(std::u16string_view text, std::uint32_t codePage) {
 TextEncoding DetectFileEncoding(std::string_view bytes) {
   for (TextEncoding marked : {TextEncoding::Utf8Bom, TextEncoding::Utf16LE, TextEncoding::Utf16BE})
     if (bytes.substr(0, ByteOrderMark(marked).size()) == ByteOrderMark(marked)) return marked;
-  std::size_t sequences = 0, strays = 0;
-  for (std::size_t i = 0; i < bytes.size();) {
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-      ++i;
-    } else if (const std::size_t len = Utf8SequenceLength(bytes, i)) {
-      ++sequences;
-      i += len;
-    } else {
-      ++strays;
-      ++i;
-    }
-  }
-  return sequences > 0 && sequences >= 2 * strays ? TextEncoding::Utf8 : TextEncoding::System;
+  return TextEncoding::System;
 }
 
 std::string_view ByteOrderMark(TextEncoding encoding) {
@@ -264,7 +252,6 @@ std::string_view ByteOrderMark(TextEncoding encoding) {
 
 std::uint32_t CodePageOf(TextEncoding encoding) {
   switch (encoding) {
-    case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom: return CP_UTF8;
     case TextEncoding::Utf16LE: return CP_UTF16LE;
     case TextEncoding::Utf16BE: return CP_UTF16BE;

@@ -43,13 +43,12 @@ inline String AnsiToString(std::string_view ansi) { return DecodeText(ansi, CP_A
 inline AnsiString StringToAnsi(std::u16string_view text) { return EncodeText(text, CP_ACP); }
 
 // How a text file was found to be written.
-enum class TextEncoding { System, Utf8, Utf8Bom, Utf16LE, Utf16BE };
+enum class TextEncoding { System, Utf8Bom, Utf16LE, Utf16BE };
 
-// How a text file's bytes are written: a byte-order mark decides; without
-// one, text with UTF-8 sequences reads as UTF-8 unless bytes that are not
-// UTF-8 are at least half as many as the sequences (one stray byte does not
-// turn a UTF-8 file into GBK, while GBK text seldom forms a UTF-8 sequence);
-// anything else, plain ASCII included, is in the system page.
+// How a text file's bytes are written: a byte-order mark decides, and
+// without one the file is in the system page. The bytes are never weighed:
+// GBK text is often valid UTF-8 too ("Z位" is 5A CE BB, which UTF-8 reads
+// as "Zλ"), so a guess would misread the program's own files.
 TextEncoding DetectFileEncoding(std::string_view bytes);
 // The byte-order mark the encoding starts a file with ("" for none).
 std::string_view ByteOrderMark(TextEncoding encoding);

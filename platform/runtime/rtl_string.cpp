@@ -121,11 +121,6 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
-  char32_t cp;
-  return at < bytes.size() ? DecodeUtf8(bytes, at, cp) : 0;
-}
-
 String TrimLeft(std::u16string_view s) {
   std::size_t b = 0;
   while (b < s.size() && s[b] <= u' ') ++b;

@@ -20,9 +20,6 @@ std::string StringToUtf8(std::u16string_view text);
 inline std::string StringToUtf8(const char16_t* text) { return StringToUtf8(std::u16string_view(text)); }
 // Strict check: overlong forms, surrogates and values above U+10FFFF fail.
 bool IsValidUtf8(std::string_view bytes);
-// Length of the well-formed UTF-8 sequence starting at bytes[at], 0 when
-// there is none (same strictness as IsValidUtf8).
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
 
 // Paths on this system are UTF-8 byte strings.
 inline std::string ToSysPath(const String& path) { return StringToUtf8(path); }

@@ -3,6 +3,9 @@
 #include "platform/ui/actions.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
@@ -239,6 +242,15 @@ void InitApplication(int& argc, char** argv) {
   if (!QCoreApplication::instance()) {
     if (argc <= 0 || !argv) g_ownedQApp = new QApplication(g_fakeArgc, g_fakeArgv);
     else g_ownedQApp = new QApplication(argc, argv);
+  }
+  // Qt's own dialogs and buttons (file dialogs, context menus) speak the
+  // program's language, Chinese; without the translation files they stay English.
+  if (!qApp->property("jq_translated").toBool()) {
+    qApp->setProperty("jq_translated", true);
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QCoreApplication::installTranslator(translator);
   }
   if (!Application) Application = new TApplication();
   if (!Screen) Screen = new TScreen(nullptr);

@@ -1,5 +1,6 @@
 #include "platform/ui/dialogs.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -31,27 +32,27 @@ struct ButtonDef {
 
 std::vector<ButtonDef> ButtonsFor(const TMessageBoxRequest& r) {
   if (r.DlgButtons) {
-    static const ButtonDef kAll[] = {{mrYes, u"&Yes"},       {mrNo, u"&No"},        {mrOk, u"OK"},
-                                     {mrCancel, u"Cancel"},  {mrAbort, u"&Abort"},  {mrRetry, u"&Retry"},
-                                     {mrIgnore, u"&Ignore"}, {mrAll, u"&All"},      {mrNoToAll, u"N&o to All"},
-                                     {mrYesToAll, u"Yes to &All"}};
+    static const ButtonDef kAll[] = {{mrYes, u"是(&Y)"},     {mrNo, u"否(&N)"},       {mrOk, u"确定"},
+                                     {mrCancel, u"取消"},     {mrAbort, u"中止(&A)"},  {mrRetry, u"重试(&R)"},
+                                     {mrIgnore, u"忽略(&I)"}, {mrAll, u"全部(&A)"},    {mrNoToAll, u"全否(&O)"},
+                                     {mrYesToAll, u"全是(&A)"}};
     std::vector<ButtonDef> out;
     for (int i = 0; i < 10; ++i)
       if (r.DlgButtons & (std::uint64_t{1} << i)) out.push_back(kAll[i]);
     return out;
   }
   switch (r.Flags & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, u"&Abort"}, {IDRETRY, u"&Retry"}, {IDIGNORE, u"&Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, u"&Yes"}, {IDNO, u"&No"}, {IDCANCEL, u"Cancel"}};
-    case MB_YESNO: return {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, u"&Retry"}, {IDCANCEL, u"Cancel"}};
-    default: return {{IDOK, u"OK"}};
+    case MB_OKCANCEL: return {{IDOK, u"确定"}, {IDCANCEL, u"取消"}};
+    case MB_ABORTRETRYIGNORE: return {{IDABORT, u"中止(&A)"}, {IDRETRY, u"重试(&R)"}, {IDIGNORE, u"忽略(&I)"}};
+    case MB_YESNOCANCEL: return {{IDYES, u"是(&Y)"}, {IDNO, u"否(&N)"}, {IDCANCEL, u"取消"}};
+    case MB_YESNO: return {{IDYES, u"是(&Y)"}, {IDNO, u"否(&N)"}};
+    case MB_RETRYCANCEL: return {{IDRETRY, u"重试(&R)"}, {IDCANCEL, u"取消"}};
+    default: return {{IDOK, u"确定"}};
   }
 }
 
 int RealMessageBox(const TMessageBoxRequest& r) {
-  QMessageBox box;
+  QMessageBox box(qt::DialogOwner());
   box.setWindowTitle(qt::Q(r.Caption));
   box.setText(qt::Q(r.Text));
   box.setIcon(IconFor(r.Flags));
@@ -111,7 +112,8 @@ void ShowError(const String& Text, const String& Caption) {
 void ShowMessage(const String& Text) { Application->MessageBox(Text, Application->Title(), MB_OK); }
 
 int MessageDlg(const String& Text, TMsgDlgType Type, TMsgDlgButtons Buttons) {
-  static const char16_t* kCaptions[] = {u"Warning", u"Error", u"Information", u"Confirm", u""};
+  // The program's interface is Chinese; the platform's own texts follow it.
+  static const char16_t* kCaptions[] = {u"警告", u"错误", u"信息", u"确认", u""};
   static const unsigned kIcons[] = {MB_ICONWARNING, MB_ICONERROR, MB_ICONINFORMATION, MB_ICONQUESTION, 0};
   TMessageBoxRequest r;
   r.Text = Text;
@@ -146,8 +148,9 @@ bool TOpenDialog::Execute() {
     QString dir = qt::Q(InitialDir.empty() ? FileName : InitialDir + u"/" + FileName);
     QFileDialog::Options opts;
     if (!Options.Contains(ofOverwritePrompt)) opts |= QFileDialog::DontConfirmOverwrite;
-    QString name = IsSave() ? QFileDialog::getSaveFileName(nullptr, qt::Q(Title), dir, QtFilter(Filter), nullptr, opts)
-                            : QFileDialog::getOpenFileName(nullptr, qt::Q(Title), dir, QtFilter(Filter), nullptr, opts);
+    QWidget* owner = qt::DialogOwner();
+    QString name = IsSave() ? QFileDialog::getSaveFileName(owner, qt::Q(Title), dir, QtFilter(Filter), nullptr, opts)
+                            : QFileDialog::getOpenFileName(owner, qt::Q(Title), dir, QtFilter(Filter), nullptr, opts);
     if (!name.isEmpty()) chosen = qt::S(name);
   }
   if (!chosen || chosen->empty()) return false;

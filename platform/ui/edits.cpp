@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTextCursor>
 
 #include "platform/ui/guard.h"
@@ -130,6 +131,17 @@ void TCustomEdit::SetSelLength(int Value) {
   }
 }
 
+int TCustomEdit::TextAreaWidth() const {
+  auto* e = dynamic_cast<QLineEdit*>(widget_);
+  if (!e) return ClientWidth();
+  // QLineEdit keeps 2 pixels on each side inside its frame, and the caret
+  // takes one more at the end.
+  constexpr int kInnerMargin = 2, kCaret = 1;
+  const int frame = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e) : 0;
+  const QMargins m = e->textMargins();
+  return std::max(0, Width() - 2 * frame - 2 * kInnerMargin - kCaret - m.left() - m.right());
+}
+
 String TCustomEdit::SelText() const {
   String t = GetText();
   int s = std::min(SelStart(), static_cast<int>(t.size()));
@@ -167,6 +179,7 @@ void TEdit::InitWidget() {
   auto* e = static_cast<QLineEdit*>(widget_);
   QSignalBlocker block(e);
   e->setText(qt::Q(text_));
+  e->setCursorPosition(0);
   e->setReadOnly(readOnly_);
   e->setMaxLength(maxLength_ > 0 ? maxLength_ : 0x7FFFFFFF);
   if (passwordChar_) e->setEchoMode(QLineEdit::Password);
@@ -182,6 +195,10 @@ void TEdit::SetTextInternal(const String& Value) {
   if (auto* e = static_cast<QLineEdit*>(widget_)) {
     settingText_ = true;
     e->setText(qt::Q(Value));
+    // A text set by code shows from its first character (a QLineEdit would
+    // put the caret, and so the view, at its end); an edit the user is
+    // typing in keeps its caret where the editing code put it.
+    if (!e->hasFocus()) e->setCursorPosition(0);
     settingText_ = false;
   }
   Change();

@@ -27,6 +27,8 @@ class TCustomEdit : public TWinControl {
   String SelText() const;
   bool Modified() const { return modified_; }
   void SetModified(bool Value) { modified_ = Value; }
+  // Pixels a one-line text can use between the frame and the margins.
+  int TextAreaWidth() const;
 
   // Every change of the text, typed or assigned.
   TNotifyEvent OnChange;

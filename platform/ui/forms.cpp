@@ -4,6 +4,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/ui/application.h"
 #include "platform/ui/guard.h"
@@ -335,6 +336,13 @@ TModalResult TCustomForm::ShowModal() {
       widget_->setWindowModality(Qt::NonModal);
     }
   };
+  // Kept above the window that opened it, as a modal window must be.
+  QWidget* owner = qt::DialogOwner();
+  if (owner && owner != widget_) {
+    widget_->winId();
+    owner->winId();
+    widget_->windowHandle()->setTransientParent(owner->windowHandle());
+  }
   if (Application) Application->EnterModal(&loop);
   try {
     Show();

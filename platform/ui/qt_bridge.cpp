@@ -1,6 +1,10 @@
 #include "platform/ui/qt_bridge.h"
 
+#include "platform/ui/application.h"
+
+#include <QApplication>
 #include <QStringList>
+#include <QWidget>
 #include <cmath>
 #include <memory>
 
@@ -38,6 +42,14 @@ const QFont& CachedQFont(const TFont& f) {
   const QFont& font = h->font;
   f.SetCachedHandle(std::move(h));
   return font;
+}
+
+QWidget* DialogOwner() {
+  if (QWidget* w = QApplication::activeModalWidget()) return w;
+  if (QWidget* w = QApplication::activeWindow()) return w;
+  if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
+    return Application->MainForm()->Widget();
+  return nullptr;
 }
 
 }  // namespace ui::qt

@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QString>
 
+class QWidget;
+
 #include "platform/ui/graphics.h"
 
 namespace ui::qt {
@@ -29,5 +31,11 @@ inline TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), 
 QFont ToQFont(const TFont& f);
 // The Qt font of a TFont, built once per change of its settings.
 const QFont& CachedQFont(const TFont& f);
+
+// The window a dialog belongs to: the modal window in front, else the
+// active one, else the main form's. A dialog made transient for it stays
+// above it (window managers keep a transient window over its owner), even
+// over a maximised one.
+QWidget* DialogOwner();
 
 }  // namespace ui::qt

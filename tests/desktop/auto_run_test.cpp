@@ -9,6 +9,8 @@
 #include "include/JQ_API.h"
 #include "desktop/auto_code.h"
 #include "desktop/auto_form.h"
+#include "desktop/link_watch.h"
+#include "desktop/main_form.h"
 #include "desktop/axis_config.h"
 #include "tests/desktop/desktop_fixture.h"
 #include "platform/runtime/exceptions.h"
@@ -285,6 +287,33 @@ TEST_F(AutoRunTest, ScriptFilesRoundTripWhateverTheLocale) {
   EXPECT_EQ(boxes[0].Text, u"打开新方案将关闭当前方案，如果没有保存当前方案会丢失，确认继续？");
 }
 
+TEST_F(AutoRunTest, ASavedScriptKeepsTheEncodingItWasReadIn) {
+  SimulatedController sim;
+  Open(sim, 1);
+  struct Case {
+    const char* name;
+    std::string bytes;  // what the script file holds, and what saving it writes back
+  } cases[] = {
+      // 5A CE BB is also well-formed UTF-8 ("Zλ"); without a mark it is GBK.
+      {"GBK", "0,Z\xCE\xBB,Rel,1,0,1\r\n"},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" "0,Z\xE4\xBD\x8D,Rel,1,0,1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile("in.txt", c.bytes);
+    if (!AutoFrm->mem_Code.IsEmpty()) h->AnswerMessageBox(IDOK);
+    h->AnswerFileDialog(rtl::FromSysPath((dir / "in.txt").string()));
+    h->Click(AutoFrm->btn_Open);
+    ASSERT_EQ(AutoFrm->mem_Code.RecordCount(), 1);
+    EXPECT_EQ(AutoFrm->mem_Code.Current().Axis, u"Z位");
+    const std::string out = std::string("out_") + (&c == cases ? "1" : "2") + ".txt";
+    h->AnswerFileDialog(rtl::FromSysPath((dir / out).string()));
+    h->Click(AutoFrm->btn_Save);
+    EXPECT_EQ(ReadFile(out), c.bytes);
+    h->TakeMessageBoxes();
+  }
+}
+
 TEST_F(AutoRunTest, LoadingStopsAtTheFirstBadLineAndSaysWhere) {
   SimulatedController sim;
   Open(sim, 2);
@@ -299,7 +328,7 @@ TEST_F(AutoRunTest, LoadingStopsAtTheFirstBadLineAndSaysWhere) {
       {"lower-case code", "0,X,Rel,1,0,1\r\n1,X,rel,1,0,1\r\n", {0}, 2},
       {"number that does not read", "0,X,Rel,1,0,1\r\n1,X,Rel,1,0,one\r\n0,X,Rel,1,0,1\r\n", {0}, 2},
       {"dropped empty field, blank end", "0,,X,Rel,1,0,1\n1,Y,Abs,2,0,1\n\n", {0, 1}, 0},
-      {"UTF-8 text", "0,\xE7\xAC\xAC" "1\xE8\xBD\xB4,Rel,1,0,1\r\n", {0}, 0},
+      {"UTF-8 text with its mark", "\xEF\xBB\xBF" "0,\xE7\xAC\xAC" "1\xE8\xBD\xB4,Rel,1,0,1\r\n", {0}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -382,6 +411,36 @@ TEST_F(AutoRunTest, RepeatRunsTheScriptAgainFromTheFirstRow) {
   expected.insert(expected.end(), homing.begin(), homing.end());
   expected.push_back({118, 0, 0});
   EXPECT_EQ(sim.Requests(kRunner), expected);
+}
+
+TEST_F(AutoRunTest, AControllerThatStopsAnsweringEndsTheRunAndIsReported) {
+  SimulatedController sim;
+  Open(sim, 1);
+  sim.controller.SetValue(kStatus, 0, 1);  // the axis keeps running
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
+  h->Click(AutoFrm->btn_AutoRun);
+  h->Advance(200);
+  ASSERT_EQ(Log().back(), "第1轴 开始相对定位");
+  sim.controller.SetFault({jqsim::FaultKind::Unplugged});
+  int ticks = 0;
+  for (; ticks < 200 && AutoFrm->btn_AutoStop->Enabled(); ++ticks) h->Advance(50);
+  EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
+  // A few seconds, not for ever.
+  EXPECT_LE(ticks * 50, static_cast<int>(desktop::TLinkWatch::kLostAfterMs) + 1000);
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  const std::vector<std::string> tail(log.end() - 3, log.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"第1轴 控制器无应答, 运行停止", "停止", "停止命令未送达控制器"}));
+  EXPECT_EQ(desktop::MainFrm->msg_Main->Caption(), desktop::kLinkLostText);
+
+  // The controller back: the status line forgets the loss at the next answer.
+  sim.controller.ClearFaults();
+  h->Advance(1000);
+  EXPECT_NE(desktop::MainFrm->msg_Main->Caption(), desktop::kLinkLostText);
+  // Stopping (closing the window stops whatever the state) while the
+  // controller answers logs no failure.
+  AutoFrm->btn_AutoStopClick(nullptr);
+  EXPECT_EQ(Log().back(), "停止");
 }
 
 TEST_F(AutoRunTest, PauseKeepsThePlaceAndStopSendsStopsToEveryAxis) {

@@ -203,6 +203,44 @@ TEST_F(AxisPanelTest, DisplayShowsPositionsInUnitsEverySecond) {
   MainFrm->Close();
 }
 
+// A position shows from its first character and whole, however long it is;
+// the picture of the panel is saved for a look.
+TEST_F(AxisPanelTest, PositionsReadWholeFromTheirFirstCharacter) {
+  SimulatedController sim;
+  Connect(sim, 1);
+  TAxisFrm* p = Panel(0);
+  const struct {
+    std::int32_t steps;
+    const char16_t* text;
+  } cases[] = {
+      {0, u"0.000000 mm"},
+      {26966, u"4.213438 mm"},
+      {80000, u"12.500000 mm"},
+      {-79012345, u"-12345.678906 mm"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(rtl::StringToUtf8(c.text));
+    sim.controller.SetValue(120, 0, c.steps);
+    h->Advance(1000);
+    TEdit* e = p->edt_Show_Software;
+    ASSERT_EQ(e->Text(), c.text);
+    EXPECT_EQ(e->SelStart(), 0);
+    TBitmap probe(1, 1);
+    probe.Canvas()->Font()->Assign(e->Font());
+    EXPECT_LE(probe.Canvas()->TextWidth(e->Text()), e->TextAreaWidth());
+    // ...in the largest font it fits in, the field's own at most.
+    const int height = -e->Font()->Height();
+    EXPECT_LE(height, 19);
+    if (height < 19) {
+      probe.Canvas()->Font()->SetHeight(-(height + 1));
+      EXPECT_GT(probe.Canvas()->TextWidth(e->Text()), e->TextAreaWidth());
+    }
+    EXPECT_EQ(e->Width(), 120);
+    if (c.steps == 26966) h->SaveScreenshot(p, "desktop_axis_position");
+  }
+  MainFrm->Close();
+}
+
 // Every way a press can end without its release reaching the button.
 struct JogEnd {
   const char* name;

@@ -4,7 +4,9 @@
 
 #include <bit>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -340,6 +342,28 @@ TEST_F(AxisSettingsTest, ReloadKeepsTheDirectionAndShutDownKeepsTheTypedDistance
   panel = dynamic_cast<desktop::TAxisFrm*>(MainFrm->box_Axis->FindComponent(u"Axis0"));
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->edt_Rel->Text(), u"abc");
+}
+
+TEST_F(AxisSettingsTest, AGbkSettingsFileReadsAndGrowsInGbk) {
+  // "Z位" in GBK is 5A CE BB, also well-formed UTF-8 for "Zλ".
+  const std::string head = "[AXIS0]\r\nCAPTION=Z\xCE\xBB\r\n";
+  std::filesystem::path file = rtl::ToSysPath(desktop::Settings_File_Name());
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << head;
+  }
+  SimulatedController sim;
+  Connect(sim, 1);
+  ASSERT_EQ(g_Axis_Config.size(), 1u);
+  EXPECT_EQ(g_Axis_Config[0].Axis_Caption, u"Z位");
+  auto* panel = dynamic_cast<desktop::TAxisFrm*>(MainFrm->box_Axis->FindComponent(u"Axis0"));
+  ASSERT_NE(panel, nullptr);
+  panel->edt_Rel->SetText(u"位");
+  MainFrm->Close();
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  EXPECT_EQ(bytes.str(), head + "P_REL=\xCE\xBB\r\n");
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "include/JQ_API.h"
 #include "desktop/auto_form.h"
@@ -20,6 +23,8 @@
 #include "desktop/run_all_form.h"
 #include "desktop/settings_file.h"
 #include "tests/sim/sim.h"
+#include "platform/runtime/registry.h"
+#include "tests/platform/runtime/runtime_test_util.h"
 
 namespace desktoptest {
 namespace {
@@ -78,6 +83,41 @@ TEST_F(MainWindowTest, StartUpCreatesTheWindowsInOrderWithTheMainWindowFirst) {
   for (int i = 0; i < 15; ++i) EXPECT_FALSE(static_cast<TControl*>(Application->Components(i))->Visible()) << i;
 }
 
+// Files the program reads at start that it cannot use cost what they hold,
+// not the start: the program says so once and reaches its main window, and
+// a file it could not read is left as it was.
+TEST_F(MainWindowTest, StartUpSurvivesFilesItCannotUse) {
+  const std::filesystem::path state = rtl::ToSysPath(desktop::Remembered_State_File_Name());
+  struct Case {
+    const char* name;
+    std::function<void()> spoil;
+  } cases[] = {
+      {"a serial port entry too long to read",
+       [] { rtl::RegistryTestAddSerialPort(u"\\Device\\Serial0", u"/dev/" + rtl::String(300, u'x')); }},
+      {"a remembered-state file that is a folder", [&] { std::filesystem::create_directories(state / "inner"); }},
+      {"a remembered-state file that is a FIFO", [&] { ::mkfifo(state.c_str(), 0600); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.spoil();
+    const std::string before = rtl_test::Snapshot(state.string());
+    h->AnswerMessageBox(IDOK);
+    ASSERT_NO_THROW(StartProgram());
+    ASSERT_NE(MainFrm, nullptr);
+    h->Show(MainFrm);
+    EXPECT_TRUE(MainFrm->Visible());
+    auto boxes = h->TakeMessageBoxes();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Caption, u"警告");
+    MainFrm->Close();
+    Restart();
+    if (before != "<missing>") EXPECT_EQ(rtl_test::Snapshot(state.string()), before);
+    h->TakeMessageBoxes();
+    std::filesystem::remove_all(state);
+    rtl::RegistryTestClearSerialPorts();
+  }
+}
+
 TEST_F(MainWindowTest, ProgramRunsItsMessageLoopUntilTheMainWindowCloses) {
   StartProgram();
   bool seen = false;
@@ -119,8 +159,8 @@ TEST_F(MainWindowTest, CompanyNameShowsOnlyWhenLongerThanSixCharacters) {
       {"leading blanks trimmed", "   ABCDEFG\r\nsecond line\r\n", true, "ABCDEFG"},
       {"six after trimming", " \tABCDEF \r\n", false, ""},
       {"only the first line counts", "ABC\r\nABCDEFGHIJ\r\n", false, ""},
-      {"Chinese name", "\xE6\x9F\x90\xE6\x9F\x90\xE8\x87\xAA\xE5\x8A\xA8\xE5\x8C\x96\xE5\x85\xAC\xE5\x8F\xB8\n",
-       true, "\xE6\x9F\x90\xE6\x9F\x90\xE8\x87\xAA\xE5\x8A\xA8\xE5\x8C\x96\xE5\x85\xAC\xE5\x8F\xB8"},
+      {"Chinese name in GBK", "\xC4\xB3\xC4\xB3\xD7\xD4\xB6\xAF\xBB\xAF\xB9\xAB\xCB\xBE\n", true, "\xE6\x9F\x90\xE6\x9F\x90\xE8\x87\xAA\xE5\x8A\xA8\xE5\x8C\x96\xE5\x85\xAC\xE5\x8F\xB8"},
+      {"Chinese name in UTF-8 with its mark", "\xEF\xBB\xBF\xE6\x9F\x90\xE6\x9F\x90\xE8\x87\xAA\xE5\x8A\xA8\xE5\x8C\x96\xE5\x85\xAC\xE5\x8F\xB8\n", true, "\xE6\x9F\x90\xE6\x9F\x90\xE8\x87\xAA\xE5\x8A\xA8\xE5\x8C\x96\xE5\x85\xAC\xE5\x8F\xB8"},
   };
   for (const CompanyCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -230,7 +230,15 @@ void TKitRegIniFile::BuildStorage() {
     rtl::TIniEncoding enc = FFileEncoding == feUTF8      ? rtl::TIniEncoding::UTF8
                             : FFileEncoding == feUnicode ? rtl::TIniEncoding::Unicode
                                                          : rtl::TIniEncoding::Default;
-    FIni = std::make_unique<rtl::TMemIniFile>(p, enc);
+    FLoadError.clear();
+    try {
+      FIni = std::make_unique<rtl::TMemIniFile>(p, enc);
+    } catch (const rtl::Exception& e) {
+      // A file that cannot be read must not stop its user, nor be replaced
+      // by the defaults the user then works with.
+      FLoadError = e.Message();
+      FIni = std::make_unique<rtl::TMemIniFile>(rtl::String(), enc);
+    }
   } else {
     if (p.empty()) {
       rtl::String title = ui::Application ? ui::Application->Title() : rtl::String();
@@ -256,7 +264,7 @@ void TKitRegIniFile::AfterWrite() {
 }
 
 void TKitRegIniFile::UpdateIniFile() {
-  if (FPathType != ptIniFile || !FIni) return;
+  if (FPathType != ptIniFile || !FIni || !FLoadError.empty()) return;
   FIni->SetEncoding(FFileEncoding == feUTF8      ? rtl::TIniEncoding::UTF8
                     : FFileEncoding == feUnicode ? rtl::TIniEncoding::Unicode
                                                  : rtl::TIniEncoding::Default);

@@ -70,6 +70,13 @@ class TKitRegIniFile : public ui::TComponent {
   void DeleteKey(const rtl::String& Section, const rtl::String& Name);
   // Writes the whole ini file in the chosen encoding (nothing in registry mode).
   void UpdateIniFile();
+  // Why the ini file could not be read ("" when it could, or was missing).
+  // Such a file is never written: the values live in memory only, from the
+  // defaults, until the path changes.
+  const rtl::String& LoadError() {
+    BuildStorage();
+    return FLoadError;
+  }
 
  private:
   rtl::TCustomIniFile& Storage();
@@ -87,6 +94,7 @@ class TKitRegIniFile : public ui::TComponent {
   bool FAutoUpdateIniFile = true;
   std::unique_ptr<rtl::TMemIniFile> FIni;
   std::unique_ptr<rtl::TCustomIniFile> FReg;
+  rtl::String FLoadError;
 };
 
 }  // namespace kit

@@ -169,8 +169,8 @@ TEST(StringList, FilesAreEightBitWithCrLf) {
   TStringList back;
   back.LoadFromFile(file);
   EXPECT_EQ(back.Text(), l.Text());
-  // A UTF-8 file reads as UTF-8.
-  AtomicWriteFile(file, "\xE6\x8F\x90\xE7\xA4\xBA\nx");
+  // UTF-8 needs its mark; without one the bytes are GBK.
+  AtomicWriteFile(file, "\xEF\xBB\xBF\xE6\x8F\x90\xE7\xA4\xBA\nx");
   back.LoadFromFile(file);
   EXPECT_EQ(back[0], U("提示"));
   EXPECT_THROW(back.LoadFromFile(tmp.File("missing.txt")), EFOpenError);

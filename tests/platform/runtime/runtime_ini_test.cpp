@@ -166,8 +166,13 @@ TEST(ProfileIni, HostileFilesKeepEveryUntouchedByte) {
   const HostileFile cases[] = {
       {"bytes foreign to the page", "[S]\r\nNAME=caf\xE9\r\nCAPTION=" + kGbk1 + "\r\n", rtl_test::FileKind::Regular,
        "[S]\r\nNAME=caf\xE9\r\nCAPTION=" + kGbk1 + "\r\nNEW=" + kGbk2 + "\r\n", u"CAPTION", first},
-      {"a stray byte in UTF-8", "[S]\nCAPTION=" + kUtf1 + "\nUNIT=毫米\nNOTE=x\xFFy\n", rtl_test::FileKind::Regular,
-       "[S]\nCAPTION=" + kUtf1 + "\nUNIT=毫米\nNOTE=x\xFFy\nNEW=" + kUtf2 + "\n", u"CAPTION", first},
+      {"a stray byte after UTF-8 marked", "\xEF\xBB\xBF[S]\nCAPTION=" + kUtf1 + "\nUNIT=毫米\nNOTE=x\xFFy\n",
+       rtl_test::FileKind::Regular,
+       "\xEF\xBB\xBF[S]\nCAPTION=" + kUtf1 + "\nUNIT=毫米\nNOTE=x\xFFy\nNEW=" + kUtf2 + "\n", u"CAPTION", first},
+      // GBK bytes that are also well-formed UTF-8 ("Z位", 5A CE BB) stay GBK,
+      // and the new line is written in GBK as well.
+      {"GBK that reads as UTF-8 too", "[S]\r\nCAPTION=Z\xCE\xBB\r\n", rtl_test::FileKind::Regular,
+       "[S]\r\nCAPTION=Z\xCE\xBB\r\nNEW=" + kGbk2 + "\r\n", u"CAPTION", u"Z位"},
       {"UTF-8 with its mark", "\xEF\xBB\xBF[S]\r\nCAPTION=" + kUtf1 + "\r\n", rtl_test::FileKind::Regular,
        "\xEF\xBB\xBF[S]\r\nCAPTION=" + kUtf1 + "\r\nNEW=" + kUtf2 + "\r\n", u"CAPTION", first},
       {"UTF-16 with its mark", rtl_test::Utf16Le(u"\uFEFF[S]\r\nCAPTION=" + first + u"\r\n"), rtl_test::FileKind::Regular,
@@ -319,7 +324,6 @@ TEST(MemIni, EncodingsSniffedOnReadAndChosenOnWrite) {
     std::string bytes;
   } cases[] = {
       {"[S]\r\nK=\xCC\xE1\xCA\xBE\r\n"},                           // system page
-      {"[S]\nK=\xE6\x8F\x90\xE7\xA4\xBA\n"},                       // UTF-8 without mark
       {"\xEF\xBB\xBF[S]\r\nK=\xE6\x8F\x90\xE7\xA4\xBA\r\n"},       // UTF-8 with mark
       {std::string("\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0\xD0\x63\x3A\x79", 20)},  // UTF-16LE
   };

@@ -43,23 +43,27 @@ TEST(CodePage, SystemPageIsOneSetting) {
   EXPECT_EQ(StringToAnsi(U("提")), "\xCC\xE1");
 }
 
-TEST(CodePage, FileTextAcceptsUtf8WhereValidAndSniffsMarks) {
+TEST(CodePage, FileTextIsTheSystemPageUnlessAMarkSaysOtherwise) {
   struct Case {
     std::string bytes;
     String text;
     TextEncoding enc;
   } cases[] = {
       {"\xCC\xE1\xCA\xBE", U("提示"), TextEncoding::System},
-      {"\xE6\x8F\x90\xE7\xA4\xBA", U("提示"), TextEncoding::Utf8},
+      // GBK that is also well-formed UTF-8 stays GBK: "Z位" is not "Zλ"...
+      {"Z\xCE\xBB", U("Z位"), TextEncoding::System},
+      {"\xD6\xB0\xC4\xDC", U("职能"), TextEncoding::System},
+      // ...and UTF-8 without its mark is read as the system page says.
+      {"\xE6\x8F\x90", U("鎻\uFFFD"), TextEncoding::System},
       {"\xEF\xBB\xBF\xE6\x8F\x90", U("提"), TextEncoding::Utf8Bom},
+      {"\xEF\xBB\xBFZ\xCE\xBB", U("Zλ"), TextEncoding::Utf8Bom},
       {std::string("\xFF\xFE\xD0\x63", 4), U("提"), TextEncoding::Utf16LE},
+      {std::string("\xFE\xFF\x63\xD0", 4), U("提"), TextEncoding::Utf16BE},
       {"plain", u"plain", TextEncoding::System},
-      // One stray byte does not turn UTF-8 into GBK...
-      {"\xE6\x8F\x90\xE7\xA4\xBA=\xFF", U("提示=\uFFFD"), TextEncoding::Utf8},
-      // ...nor does GBK that happens to hold a UTF-8 sequence (职) read as UTF-8.
-      {"\xCC\xE1\xCA\xBE\xD6\xB0", U("提示职"), TextEncoding::System},
+      {"", u"", TextEncoding::System},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
     TextEncoding found;
     EXPECT_EQ(DecodeFileText(c.bytes, &found), c.text);
     EXPECT_EQ(found, c.enc);

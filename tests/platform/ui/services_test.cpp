@@ -1,6 +1,16 @@
 // Message boxes, file dialogs and the exception guard.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+
+#include <functional>
+
 #include "tests/platform/ui/harness.h"
 
 namespace {
@@ -28,7 +38,7 @@ TEST(DialogTest, TheProgramsThreeMessageBoxes) {
   EXPECT_EQ(Application->MessageBox(u"?", u"c", MB_YESNO), IDNO);
   h.AnswerMessageBox(mrAll);
   EXPECT_EQ(MessageDlg(u"Import error", mtError, {mbYes, mbNo, mbAll}), mrAll);
-  EXPECT_EQ(h.MessageBoxes().back().Caption, u"Error");
+  EXPECT_EQ(h.MessageBoxes().back().Caption, u"错误");
   EXPECT_EQ(h.MessageBoxes().back().DlgButtons, (TMsgDlgButtons{mbYes, mbNo, mbAll}.Bits()));
 }
 
@@ -133,6 +143,69 @@ TEST_F(GuardTest, ExceptionsInsideAModalLoopLeaveTheDialogOpen) {
   });
   EXPECT_EQ(dlg->ShowModal(), mrOk);
   EXPECT_EQ(h.MessageBoxes().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// The real dialogs, not the test hooks: a box belongs to the window that
+// opened it, however large that is, and the platform's dialogs speak the
+// program's Chinese.
+class RealDialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::SetMessageBoxHook(nullptr);
+    ui::SetFileDialogHook(nullptr);
+  }
+  // Runs Check on the first dialog of type T that shows, then closes it.
+  template <class T>
+  static void OnDialog(std::function<void(T*)> Check) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, Check] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<T*>(w); d && d->isVisible()) {
+          poll->stop();
+          poll->deleteLater();
+          Check(d);
+          d->reject();
+          return;
+        }
+    });
+    poll->start(10);
+  }
+};
+
+TEST_F(RealDialogs, AMessageBoxStaysAboveTheMaximisedWindowThatOpenedIt) {
+  uitest::Harness h;
+  SetUp();
+  auto* form = h.MakeForm<ui::TForm>();
+  form->SetWindowState(ui::wsMaximized);
+  h.Show(form);
+  form->Widget()->activateWindow();
+  QWindow* owner = nullptr;
+  QStringList buttons;
+  OnDialog<QMessageBox>([&](QMessageBox* box) {
+    owner = box->windowHandle() ? box->windowHandle()->transientParent() : nullptr;
+    for (QAbstractButton* b : box->buttons()) buttons << b->text();
+  });
+  EXPECT_EQ(ui::MessageDlg(u"方案文件第 3 行无法读取", ui::mtWarning, {ui::mbOK, ui::mbCancel}), ui::mrCancel);
+  EXPECT_EQ(owner, form->Widget()->windowHandle());
+  EXPECT_EQ(buttons, (QStringList{QStringLiteral("确定"), QStringLiteral("取消")}));
+}
+
+TEST_F(RealDialogs, TheFileDialogSpeaksChinese) {
+  uitest::Harness h;
+  SetUp();
+  QStringList texts;
+  OnDialog<QFileDialog>([&](QFileDialog* d) {
+    for (QPushButton* b : d->findChildren<QPushButton*>()) texts << b->text();
+  });
+  ui::TOpenDialog open(nullptr);
+  open.Filter = u"*.txt|*.txt";
+  EXPECT_FALSE(open.Execute());
+  EXPECT_TRUE(texts.contains(QStringLiteral("打开(&O)"))) << texts.join(u',').toStdString();
+  EXPECT_TRUE(texts.contains(QStringLiteral("取消"))) << texts.join(u',').toStdString();
 }
 
 }  // namespace
