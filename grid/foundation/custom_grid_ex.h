@@ -420,7 +420,12 @@ class TCustomGridEx : public ui::TCustomControl {
   // Start pixel of line N on an axis of the snapshot (0 beyond the visible area).
   int LineStartPixel(const TGridAxisMetricsEx& Axis, int N) const;
   int AxisCellAt(const TGridAxisMetricsEx& Axis, int P, bool Horizontal) const;
-  bool RightToLeft() const { return false; }
+  // Columns run from the right edge leftwards (the control's bidi mode).
+  bool RightToLeft() const { return UseRightToLeftAlignment(); }
+  // A client rectangle in the other direction (the same mirror both ways).
+  TRect MirrorClientRect(const TRect& R, int ClientWidth) const {
+    return {ClientWidth - R.Right, R.Top, ClientWidth - R.Left, R.Bottom};
+  }
 
   // --- state (names of the control's own design)
   TGridCoord FAnchor;
@@ -482,6 +487,7 @@ class TCustomGridEx : public ui::TCustomControl {
   void DrawExtendedVertLines(const TGridDrawMetricsEx& Info, int FromX, int ToX);
   void PaintContraAreas(const TGridDrawMetricsEx& Info);
   void PaintAreas(const TGridDrawMetricsEx& Info, bool Lines);
+  void PaintGridAreas(const TGridDrawMetricsEx& Info);
   TRect FUpdateRect;
   mutable TExtentSums FColSums, FRowSums;
   bool FScrollRangesPending = false;

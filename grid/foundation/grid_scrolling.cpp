@@ -77,8 +77,15 @@ void TCustomGridEx::ScrollCellAreas(int DX, int DY) {
   const TGridAxisMetricsEx& H = info.ColAxis;
   const TGridAxisMetricsEx& V = info.RowAxis;
   const unsigned flags = SW_INVALIDATE | (FDefaultDrawing ? 0u : SW_ERASE);
+  const bool mirrored = RightToLeft();
   auto scroll = [&](TRect r, int dx, int dy) {
-    if (!r.IsEmpty()) ScrollWindowEx(dx, dy, &r, &r, flags);
+    if (r.IsEmpty()) return;
+    // Mirrored, the areas lie at the other side and move the other way.
+    if (mirrored) {
+      r = MirrorClientRect(r, H.ClientLength);
+      dx = -dx;
+    }
+    ScrollWindowEx(dx, dy, &r, &r, flags);
   };
   if (DX != 0 && DY != 0) {
     scroll({H.FixedEnd, V.StartIndent, H.DataAreaEnd, V.FixedEnd}, DX, 0);
