@@ -323,6 +323,30 @@ TEST_F(GridFixture, SizingDragShowsALineAndAppliesOnlyWidthsAboveOne) {
   EXPECT_EQ(g->ColWidths(1), 85);
 }
 
+// Right to left the same drags run mirrored: the columns' lines stand at
+// 399 - x, the indicator column (row sizing) at the right.
+TEST_F(GridFixture, MirroredSizingDrags) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetOptions(g->Options() + goColSizing + goRowSizing);
+  const int w = g->ClientWidth();
+  auto m = [&](int x) { return w - 1 - x; };
+  h.MouseDown(g, TPoint{m(128), 10});
+  ASSERT_EQ(g->GridState(), gsColSizing);
+  h.MouseMove(g, {m(149), 10}, {ssLeft});
+  ASSERT_EQ(g->Overlay().size(), 1u);
+  EXPECT_EQ(g->Overlay()[0].a.X, m(150)) << "the line follows the mouse on the window";
+  h.MouseUp(g, TPoint{m(149), 10});
+  EXPECT_EQ(g->ColWidths(1), 85);
+  EXPECT_TRUE(g->Overlay().empty());
+  h.MouseDown(g, TPoint{m(10), 49});
+  ASSERT_EQ(g->GridState(), gsRowSizing);
+  h.MouseMove(g, {m(10), 59}, {ssLeft});
+  h.MouseUp(g, TPoint{m(10), 59});
+  EXPECT_EQ(g->RowHeights(1), 34);
+  EXPECT_TRUE(g->IsOverSizingLine(m(150), 10)) << "column 1 now ends at 150";
+  EXPECT_FALSE(g->IsOverSizingLine(150, 10));
+}
+
 TEST_F(GridFixture, SizingZoneShowsTheSplitCursor) {
   g->SetOptions(g->Options() + goColSizing);
   EXPECT_TRUE(g->IsOverSizingLine(129, 10));
