@@ -1,7 +1,8 @@
 // The base grid's paint cost must follow the window, not the data: a full
 // 1920 x 1080 frame and a one-row scroll (the row that comes into view) with
-// 1,000 and with 1,000,000 rows of default height, in one run. Prints both
-// times per row count and the 1M / 1k ratio.
+// 1,000 and with 1,000,000 rows of default height, in one run; and a smooth
+// vertical scroll by pixels with one row height set (every row then has an
+// entry), half way down. Prints both times per row count and the 1M / 1k ratio.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -59,6 +60,27 @@ class TBenchGrid : public grid::TCustomGridEx {
   }
 };
 
+// A smooth vertical grid with a window (the scroll bar follows every step)
+// and one row of its own height, scrolled by pixels from the middle down.
+class TSmoothGrid : public TBenchGrid {
+ public:
+  explicit TSmoothGrid(int Rows) : TBenchGrid(Rows) {
+    HandleNeeded();
+    SetRowHeights(2, 40);
+    SetTopRow(Rows / 2);
+  }
+  // Steps of one scroll-bar line; back to the middle before the end.
+  void Steps(int Count) {
+    for (int i = 0; i < Count; ++i) {
+      if (TopRow() + 2 * VisibleRowCount() >= RowCount()) SetTopRow(RowCount() / 2);
+      ScrollDataClamped(0, VertScrollStep());
+    }
+  }
+
+ protected:
+  bool VertScrollIsSmooth() override { return true; }
+};
+
 void BM_Frame(benchmark::State& state) {
   TBenchGrid g(static_cast<int>(state.range(0)));
   QImage img(kWidth, kHeight, QImage::Format_RGB32);
@@ -73,13 +95,21 @@ void BM_ScrollOneRow(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrollOneRow)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
+void BM_SmoothScrollStep(benchmark::State& state) {
+  TSmoothGrid g(static_cast<int>(state.range(0)));
+  for (auto _ : state) g.Steps(1);
+}
+BENCHMARK(BM_SmoothScrollStep)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 // Interleaved medians, so machine noise hits both row counts alike.
 void PrintTable() {
   using Clock = std::chrono::steady_clock;
   TBenchGrid small(1000), large(1000000);
   QImage img(kWidth, kHeight, QImage::Format_RGB32);
   constexpr int kRounds = 60;
-  std::vector<double> f1, f2, s1, s2;
+  TSmoothGrid smoothSmall(1000), smoothLarge(1000000);
+  constexpr int kSteps = 200;
+  std::vector<double> f1, f2, s1, s2, p1, p2;
   auto time = [&](auto&& fn) {
     auto t0 = Clock::now();
     fn();
@@ -90,16 +120,20 @@ void PrintTable() {
     f2.push_back(time([&] { large.PaintOnto(img, {0, 0, kWidth, kHeight}); }));
     s1.push_back(time([&] { small.ScrollOneRow(img); }));
     s2.push_back(time([&] { large.ScrollOneRow(img); }));
+    p1.push_back(time([&] { smoothSmall.Steps(kSteps); }) * 1000 / kSteps);
+    p2.push_back(time([&] { smoothLarge.Steps(kSteps); }) * 1000 / kSteps);
   }
   auto med = [](std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
   };
-  const double mf1 = med(f1), mf2 = med(f2), ms1 = med(s1), ms2 = med(s2);
+  const double mf1 = med(f1), mf2 = med(f2), ms1 = med(s1), ms2 = med(s2), mp1 = med(p1), mp2 = med(p2);
   std::printf("\nbase grid %dx%d, medians of %d\n", kWidth, kHeight, kRounds);
   std::printf("%-22s %12s %12s %10s\n", "", "1,000 rows", "1,000,000", "1M/1k");
   std::printf("%-22s %9.3f ms %9.3f ms %10.2f\n", "full frame paint", mf1, mf2, mf2 / mf1);
   std::printf("%-22s %9.3f ms %9.3f ms %10.2f\n", "scroll by one row", ms1, ms2, ms2 / ms1);
+  std::printf("%-22s %9.3f us %9.3f us %10.2f\n", "smooth pixel step", mp1, mp2, mp2 / mp1);
+  std::printf("(smooth: one row height set, from the middle row, scroll-bar line steps, %d per sample)\n", kSteps);
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include "desktop/stream_line_x_form.h"
 #include "desktop/stream_oc_form.h"
 #include "desktop/stream_optic_form.h"
+#include "grid/editor_support/button_faces.h"
+#include "grid/foundation/grid_drag_windows.h"
 #include "platform/ui/ui.h"
 
 namespace desktop {
@@ -24,9 +26,14 @@ namespace desktop {
 void Start_Modules() {
   kit::InitPanelLibrary();
   aux::Res_String_Registry_Startup();
+  // The grid's shared drag windows are made on first use; the editor tools
+  // take the system metrics and the button-face cache now.
+  grid::InitEditorTools();
 }
 
 void Stop_Modules() {
+  grid::DoneEditorTools();
+  grid::FreeSharedGridWindows();
   aux::Res_String_Registry_Shutdown();
   kit::DonePanelLibrary();
 }

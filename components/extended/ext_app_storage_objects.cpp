@@ -607,7 +607,7 @@ struct OrdinalBuffer {
 void TExtCustomAppStorage::WritePropInfo(const String& Path, ui::TPersistent* Obj, const ui::TPropInfo& Prop,
                                          bool Recursive) {
   const bool storeDefaults = options_->StoreDefaultValues();
-  if (!storeDefaults && !(Prop.IsReadable() && Prop.IsWritable() && Prop.Stored)) return;
+  if (!storeDefaults && !(Prop.IsReadable() && Prop.IsWritable() && ui::IsStoredProp(Obj, Prop))) return;
   if (!Prop.IsReadable()) return;
   const TTypeInfo* type = Prop.Type.get();
   switch (Prop.Kind) {

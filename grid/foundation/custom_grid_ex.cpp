@@ -244,6 +244,7 @@ void TCustomGridEx::ChangeContraCounts(int NewColCount, int NewRowCount) {
     if (!FColWidths.empty()) SetExtentCount(FColWidths, FullColCount(), FDefaultColWidth);
     if (!FTabStops.empty()) SetExtentCount(FTabStops, FullColCount(), 1);
     if (!FRowHeights.empty()) SetExtentCount(FRowHeights, FullRowCount(), FDefaultRowHeight);
+    ExtentsRewritten();
   } catch (...) {
     // The caller learns that the change did not happen; the grid keeps the
     // counts and extents it had.
@@ -252,6 +253,7 @@ void TCustomGridEx::ChangeContraCounts(int NewColCount, int NewRowCount) {
     FColWidths = oldW;
     FTabStops = oldT;
     FRowHeights = oldH;
+    ExtentsRewritten();
     throw;
   }
   Invalidate();
@@ -291,6 +293,7 @@ void TCustomGridEx::ApplyCellCounts(int NewColCount, int NewRowCount, const TGri
   if (!FColWidths.empty()) SetExtentCount(FColWidths, FullColCount(), FDefaultColWidth);
   if (!FTabStops.empty()) SetExtentCount(FTabStops, FullColCount(), 1);
   if (!FRowHeights.empty()) SetExtentCount(FRowHeights, FullRowCount(), FDefaultRowHeight);
+  ExtentsRewritten();
   TGridCoord cur = FCurrent;
   if (cur.X >= FColCount || cur.Y >= FRowCount) {
     cur.X = std::min(cur.X, FColCount - 1);
@@ -337,6 +340,7 @@ void TCustomGridEx::ChangeLineCount(int Index, int Amount, bool IsRow) {
   if (IsRow) {
     if (FRowCount + Amount < Index) ThrowGridOperationError(STooManyDeleted);
     if (!FRowHeights.empty()) ResizeExtentArray(FRowHeights, Index, Amount, FDefaultRowHeight);
+    FRowSums.Invalidate();
     FRowCount += Amount;
     moveIndex(cur.Y, FRowCount);
   } else {
@@ -345,6 +349,7 @@ void TCustomGridEx::ChangeLineCount(int Index, int Amount, bool IsRow) {
     if (!tabs.empty()) ResizeExtentArray(tabs, Index, Amount, 1);
     if (!FColWidths.empty()) ResizeExtentArray(FColWidths, Index, Amount, FDefaultColWidth);
     FTabStops.swap(tabs);
+    FColSums.Invalidate();
     FColCount += Amount;
     moveIndex(cur.X, FColCount);
   }
@@ -377,18 +382,26 @@ bool TCustomGridEx::TabStops(int Index) const {
 
 void TCustomGridEx::SetColWidths(int Index, int Value) {
   if (Index < 0 || Index >= FullColCount()) ThrowGridOperationError(SGridIndexOutOfRange);
-  if (FColWidths.empty()) SetExtentCount(FColWidths, FullColCount(), FDefaultColWidth);
+  if (FColWidths.empty()) {
+    SetExtentCount(FColWidths, FullColCount(), FDefaultColWidth);
+    FColSums.Invalidate();
+  }
   if (FColWidths[Index + 1] == Value) return;
   ColWidthChanging(Index, FColWidths[Index + 1], Value);
+  FColSums.Adjust(Index, std::int64_t{Value} - FColWidths[Index + 1]);
   FColWidths[Index + 1] = Value;
   ColumnWidthsUpdated();
 }
 
 void TCustomGridEx::SetRowHeights(int Index, int Value) {
   if (Index < 0 || Index >= FullRowCount()) ThrowGridOperationError(SGridIndexOutOfRange);
-  if (FRowHeights.empty()) SetExtentCount(FRowHeights, FullRowCount(), FDefaultRowHeight);
+  if (FRowHeights.empty()) {
+    SetExtentCount(FRowHeights, FullRowCount(), FDefaultRowHeight);
+    FRowSums.Invalidate();
+  }
   if (FRowHeights[Index + 1] == Value) return;
   RowHeightChanging(Index, FRowHeights[Index + 1], Value);
+  FRowSums.Adjust(Index, std::int64_t{Value} - FRowHeights[Index + 1]);
   FRowHeights[Index + 1] = Value;
   RowHeightsUpdated();
 }
@@ -401,6 +414,7 @@ void TCustomGridEx::SetTabStops(int Index, bool Value) {
 
 void TCustomGridEx::SetDefaultColWidth(int Value) {
   FColWidths.clear();
+  FColSums.Invalidate();
   FDefaultColWidth = Value;
   UpdateHorzDataSize();
   ColumnWidthsUpdated();
@@ -409,6 +423,7 @@ void TCustomGridEx::SetDefaultColWidth(int Value) {
 
 void TCustomGridEx::SetDefaultRowHeight(int Value) {
   FRowHeights.clear();
+  FRowSums.Invalidate();
   FDefaultRowHeight = Value;
   UpdateVertDataSize();
   RowHeightsUpdated();
@@ -435,32 +450,30 @@ void TCustomGridEx::RowHeightsUpdated() {
 }
 
 namespace {
-// Sum over lines [From, To) of (extent + line), without walking lines of the
-// default extent one by one when no overrides exist.
-std::int64_t SumExtents(const TIntegerArray& A, int Default, int From, int To, int Line) {
-  if (To <= From) return 0;
-  if (A.empty()) return std::int64_t{To - From} * (Default + Line);
-  std::int64_t s = 0;
-  const int n = A[0];
-  for (int i = From; i < To; ++i) s += (i < n ? A[i + 1] : Default) + Line;
-  return s;
-}
 int ClampInt(std::int64_t v) {
   return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 }  // namespace
 
+std::int64_t TCustomGridEx::ExtentSpan(bool IsRow, int From, int To) const {
+  if (To <= From) return 0;
+  const TIntegerArray& a = IsRow ? FRowHeights : FColWidths;
+  const int def = IsRow ? FDefaultRowHeight : FDefaultColWidth;
+  TExtentSums& sums = IsRow ? FRowSums : FColSums;
+  return std::int64_t{To - From} * (def + FGridLineWidth) + sums.Excess(a, def, To) - sums.Excess(a, def, From);
+}
+
 void TCustomGridEx::UpdateHorzDataSize() {
-  FGridDataSize.cx = ClampInt(SumExtents(FColWidths, FDefaultColWidth, FFixedCols, FColCount, FGridLineWidth));
-  FSmoothPos.X = ClampInt(SumExtents(FColWidths, FDefaultColWidth, FFixedCols, FTopLeft.X, FGridLineWidth));
+  FGridDataSize.cx = ClampInt(ExtentSpan(false, FFixedCols, FColCount));
+  FSmoothPos.X = ClampInt(ExtentSpan(false, FFixedCols, FTopLeft.X));
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
   FDataPageSize.cx = std::max(0, info.ColAxis.DataAreaEnd - info.ColAxis.FixedEnd);
 }
 
 void TCustomGridEx::UpdateVertDataSize() {
-  FGridDataSize.cy = ClampInt(SumExtents(FRowHeights, FDefaultRowHeight, FFixedRows, FRowCount, FGridLineWidth));
-  FSmoothPos.Y = ClampInt(SumExtents(FRowHeights, FDefaultRowHeight, FFixedRows, FTopLeft.Y, FGridLineWidth));
+  FGridDataSize.cy = ClampInt(ExtentSpan(true, FFixedRows, FRowCount));
+  FSmoothPos.Y = ClampInt(ExtentSpan(true, FFixedRows, FTopLeft.Y));
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
   FDataPageSize.cy = std::max(0, info.RowAxis.DataAreaEnd - info.RowAxis.FixedEnd);
@@ -575,6 +588,7 @@ void TCustomGridEx::ShiftColumn(int From, int To) {
   if (hadWidths) {
     MoveExtentEntry(FColWidths, From, To);
     MoveExtentEntry(FTabStops, From, To);
+    FColSums.Invalidate();
   }
   AdjustIndexForMove(FCurrent.X, From, To);
   AdjustIndexForMove(FAnchor.X, From, To);
@@ -590,6 +604,7 @@ void TCustomGridEx::ShiftRow(int From, int To) {
   if (From == To) return;
   const bool hadHeights = !FRowHeights.empty();
   if (hadHeights) MoveExtentEntry(FRowHeights, From, To);
+  FRowSums.Invalidate();
   AdjustIndexForMove(FCurrent.Y, From, To);
   AdjustIndexForMove(FAnchor.Y, From, To);
   if (FInplaceRow >= 0) AdjustIndexForMove(FInplaceRow, From, To);

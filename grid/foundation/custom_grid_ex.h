@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "grid/foundation/extent_sums.h"
 #include "grid/foundation/grid_line_colors_ex.h"
 #include "platform/ui/ui.h"
 
@@ -213,7 +214,9 @@ class TCustomGridEx : public ui::TCustomControl {
   // Whether the focus is on the grid or inside it.
   virtual bool HoldsFocus() const;
   // Paints the grid on the canvas (inside a paint, or onto an attached painter).
-  void PaintClient();
+  virtual void PaintClient();
+  // The layer's client painting of scrolling controls stays reachable.
+  using ui::TCustomControl::PaintClient;
   bool VirtualView = false;
 
   // --- current cell and top-left
@@ -292,8 +295,8 @@ class TCustomGridEx : public ui::TCustomControl {
 
   void SetEditorMode(bool Value);
   void SetSelectionAnchor(TGridCoord Cell, bool Show);
-  void TimedAnchorStep(unsigned Flags);
-  void AbortGridState();
+  virtual void TimedAnchorStep(unsigned Flags);
+  virtual void AbortGridState();
   // Screen position of the mouse cursor, read by the selection and move
   // timer (replaceable for tests).
   std::function<TPoint()> FCursorPos;
@@ -340,7 +343,7 @@ class TCustomGridEx : public ui::TCustomControl {
   virtual TInplaceEdit* NewInplaceEditor();
   virtual bool EditorCanShow();
   virtual void HideInplaceEditor();
-  void CommitEditorText();
+  virtual void CommitEditorText();
   void RefreshEditorPlacement();
   void EnsureInplaceEditor();
   void StartEditorWithChar(char16_t Ch);
@@ -385,12 +388,12 @@ class TCustomGridEx : public ui::TCustomControl {
   virtual void DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State, int& Index,
                                  int& Pos, int& Ofs);
   virtual void SizingLineExtent(const TGridDrawMetricsEx& Info, int& From, int& To);
-  void DrawSizingLine(const TGridDrawMetricsEx& Info);
+  virtual void DrawSizingLine(const TGridDrawMetricsEx& Info);
   int CalcSizedExtent(const TGridAxisMetricsEx& Axis) const;
   void StartColumnMove(int Index, int X, int Y, const TGridDrawMetricsEx& Info);
   void TrackMovePosition(int Pos, int Cell, TPoint P, bool IsRow, TGridDrawMetricsEx& Info);
   void DrawMoveFeedback(const TGridDrawMetricsEx& Info);
-  void HideMoveMarker();
+  virtual void HideMoveMarker();
   virtual void NotifyDesignerModified() {}
   bool Designing() const { return ComponentState().Contains(ui::csDesigning); }
   void AfterTopLeftChange(TGridCoord OldTopLeft, TSize OldOffset);
@@ -405,12 +408,24 @@ class TCustomGridEx : public ui::TCustomControl {
   void SetCellCounts(int NewColCount, int NewRowCount);
   void UpdateHorzDataSize();
   void UpdateVertDataSize();
+  // Pixels of lines [From, To) of an axis, each with FGridLineWidth.
+  std::int64_t ExtentSpan(bool IsRow, int From, int To) const;
+  // FColWidths / FRowHeights were rewritten other than through the setters.
+  void ExtentsRewritten() {
+    FColSums.Invalidate();
+    FRowSums.Invalidate();
+  }
   void ColWidthChanging(int Index, int OldValue, int NewValue);
   void RowHeightChanging(int Index, int OldValue, int NewValue);
   // Start pixel of line N on an axis of the snapshot (0 beyond the visible area).
   int LineStartPixel(const TGridAxisMetricsEx& Axis, int N) const;
   int AxisCellAt(const TGridAxisMetricsEx& Axis, int P, bool Horizontal) const;
-  bool RightToLeft() const { return false; }
+  // Columns run from the right edge leftwards (the control's bidi mode).
+  bool RightToLeft() const { return UseRightToLeftAlignment(); }
+  // A client rectangle in the other direction (the same mirror both ways).
+  TRect MirrorClientRect(const TRect& R, int ClientWidth) const {
+    return {ClientWidth - R.Right, R.Top, ClientWidth - R.Left, R.Bottom};
+  }
 
   // --- state (names of the control's own design)
   TGridCoord FAnchor;
@@ -472,7 +487,9 @@ class TCustomGridEx : public ui::TCustomControl {
   void DrawExtendedVertLines(const TGridDrawMetricsEx& Info, int FromX, int ToX);
   void PaintContraAreas(const TGridDrawMetricsEx& Info);
   void PaintAreas(const TGridDrawMetricsEx& Info, bool Lines);
+  void PaintGridAreas(const TGridDrawMetricsEx& Info);
   TRect FUpdateRect;
+  mutable TExtentSums FColSums, FRowSums;
   bool FScrollRangesPending = false;
   std::unique_ptr<ui::TTimer> FSelectTimer;
   unsigned FMoveTimerPeriod = 0;

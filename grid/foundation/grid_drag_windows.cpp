@@ -153,4 +153,10 @@ TGridDragBoxEx* SharedGridDragBox() {
 
 TGridMoveLineEx* ExistingGridMoveLine() { return gMoveLine; }
 
+void FreeSharedGridWindows() {
+  // Their destructors clear the pointers.
+  delete gMoveLine;
+  delete gDragBox;
+}
+
 }  // namespace grid

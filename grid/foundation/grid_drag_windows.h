@@ -64,5 +64,8 @@ TGridMoveLineEx* SharedGridMoveLine();
 TGridDragBoxEx* SharedGridDragBox();
 // The move marker when it exists (nullptr otherwise), without making it.
 TGridMoveLineEx* ExistingGridMoveLine();
+// Module shut-down: frees the marker and the drag box while the application
+// that owns them still exists; the next use makes them afresh.
+void FreeSharedGridWindows();
 
 }  // namespace grid

@@ -74,8 +74,14 @@ void TCustomGridEx::FillDrawInfo(TGridDrawMetricsEx& Info, int W, int H) const {
   fill(Info.RowAxis, true, H);
 }
 
-int TCustomGridEx::AxisCellAt(const TGridAxisMetricsEx& A, int P, bool) const {
+int TCustomGridEx::AxisCellAt(const TGridAxisMetricsEx& A, int P, bool Horizontal) const {
   const int lw = A.AxisLineWidth;
+  // Mirrored, pixel P shows logical pixel W - 1 - P (see CalcCellRangeRect),
+  // so every pixel of a cell's rectangle answers that cell.
+  if (Horizontal && RightToLeft()) {
+    P = A.ClientLength - 1 - P;
+    if (P < 0) return -1;
+  }
   auto walk = [&](int pos, int from, int to) {
     for (int i = from; i < to; ++i) {
       pos += A.ExtentOf(i) + lw;
@@ -162,6 +168,8 @@ TRect TCustomGridEx::CalcCellRangeRect(const TGridCellRangeEx& Range, bool Inclu
   TRect r;
   if (!axis(info.ColAxis, Range.Left, Range.Right, r.Left, r.Right)) return empty;
   if (!axis(info.RowAxis, Range.Top, Range.Bottom, r.Top, r.Bottom)) return empty;
+  // Inside a mirrored paint the canvas maps the logical rectangle itself.
+  if (RightToLeft() && !Canvas()->Mirrored()) r = MirrorClientRect(r, info.ColAxis.ClientLength);
   return r;
 }
 

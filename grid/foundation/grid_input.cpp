@@ -330,12 +330,14 @@ void TCustomGridEx::MouseMove(TShiftState Shift, int X, int Y) {
       Perform(WM_SETCURSOR, 0, HTCLIENT);
       break;
     case gsRowSizing:
-    case gsColSizing:
+    case gsColSizing: {
       FillDrawInfo(info);
       DrawSizingLine(info);
-      FSizingPos = (FGridState == gsRowSizing ? Y : X) + FSizingOfs;
+      const int logicalX = RightToLeft() ? info.ColAxis.ClientLength - 1 - X : X;
+      FSizingPos = (FGridState == gsRowSizing ? Y : logicalX) + FSizingOfs;
       DrawSizingLine(info);
       break;
+    }
     case gsSelecting:
     case gsRowMoving:
     case gsColMoving: {

@@ -227,13 +227,29 @@ void TCustomGridEx::DrawAreaCells(const TGridDrawMetricsEx& I, const PaintArea& 
 
 void TCustomGridEx::DrawFixedCellEdge(TRect R) {
   TCanvas* cv = Canvas();
+  // Mirrored, the edge keeps its light from the top left of the screen: it
+  // is drawn unmirrored on the cell's surface rectangle, the flat look's
+  // leading side (the right one there) lit.
+  const bool mirrored = cv->Mirrored();
+  int width = 0, height = 0;
+  DrawAreaSize(width, height);
+  if (mirrored) {
+    R = cv->MirrorRect(R);
+    cv->SetMirroring(false, 0);
+  }
   if (FFlat) {
     cv->Pen()->SetColor(cv->Brush()->Color());
-    cv->Polyline({{R.Left, R.Bottom - 1}, {R.Right - 1, R.Bottom - 1}, {R.Right - 1, R.Top - 1}});
-    cv->DrawEdge(R, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
+    if (mirrored) {
+      cv->Polyline({{R.Right - 1, R.Bottom - 1}, {R.Left, R.Bottom - 1}, {R.Left, R.Top - 1}});
+      cv->DrawEdge(R, BDR_RAISEDINNER, BF_RIGHT | BF_TOP);
+    } else {
+      cv->Polyline({{R.Left, R.Bottom - 1}, {R.Right - 1, R.Bottom - 1}, {R.Right - 1, R.Top - 1}});
+      cv->DrawEdge(R, BDR_RAISEDINNER, BF_LEFT | BF_TOP);
+    }
   } else {
     cv->DrawEdge(R, BDR_RAISEDINNER, BF_RECT);
   }
+  if (mirrored) cv->SetMirroring(true, width);
 }
 
 void TCustomGridEx::PaintAreas(const TGridDrawMetricsEx& I, bool Lines) {
@@ -308,6 +324,16 @@ void TCustomGridEx::PaintClient() {
   TCanvas* cv = Canvas();
   TGridDrawMetricsEx I;
   FillDrawInfo(I);
+  // Right to left the whole grid is painted in its own (left-to-right)
+  // coordinates onto a mirrored canvas.
+  const bool mirror = RightToLeft() && !cv->Mirrored();
+  if (mirror) cv->SetMirroring(true, I.ColAxis.ClientLength);
+  PaintGridAreas(I);
+  if (mirror) cv->SetMirroring(false, 0);
+}
+
+void TCustomGridEx::PaintGridAreas(const TGridDrawMetricsEx& I) {
+  TCanvas* cv = Canvas();
   const TGridAxisMetricsEx& H = I.ColAxis;
   const TGridAxisMetricsEx& V = I.RowAxis;
   const bool contra = FContraColCount > 0 || FContraRowCount > 0;

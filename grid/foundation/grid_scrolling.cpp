@@ -78,8 +78,15 @@ void TCustomGridEx::ScrollCellAreas(int DX, int DY) {
   const TGridAxisMetricsEx& H = info.ColAxis;
   const TGridAxisMetricsEx& V = info.RowAxis;
   const unsigned flags = SW_INVALIDATE | (FDefaultDrawing ? 0u : SW_ERASE);
+  const bool mirrored = RightToLeft();
   auto scroll = [&](TRect r, int dx, int dy) {
-    if (!r.IsEmpty()) ScrollWindowEx(dx, dy, &r, &r, flags);
+    if (r.IsEmpty()) return;
+    // Mirrored, the areas lie at the other side and move the other way.
+    if (mirrored) {
+      r = MirrorClientRect(r, H.ClientLength);
+      dx = -dx;
+    }
+    ScrollWindowEx(dx, dy, &r, &r, flags);
   };
   if (DX != 0 && DY != 0) {
     scroll({H.FixedEnd, V.StartIndent, H.DataAreaEnd, V.FixedEnd}, DX, 0);
@@ -386,14 +393,8 @@ void TCustomGridEx::SyncScrollBarPositions() {
   const TGridCoord mx = EndAlignedTopLeft({FColCount - 1, FRowCount - 1}, info);
   if (HasBar(SB_HORZ)) {
     if (HorzScrollIsSmooth()) {
-      FSmoothPos.X = static_cast<int>(std::clamp<std::int64_t>(
-          std::int64_t{FDataOffset.cx} +
-              [&] {
-                std::int64_t s = 0;
-                for (int i = FFixedCols; i < FTopLeft.X; ++i) s += ColWidths(i) + FGridLineWidth;
-                return s;
-              }(),
-          0, INT32_MAX));
+      FSmoothPos.X = static_cast<int>(
+          std::clamp<std::int64_t>(FDataOffset.cx + ExtentSpan(false, FFixedCols, FTopLeft.X), 0, INT32_MAX));
       SetScrollInfoIfChanged(SB_HORZ, 0, FSmoothPos.X, FDataPageSize.cx, std::max(0, FGridDataSize.cx - 1));
     } else if (FColCount == 1) {
       if (GetScrollPos(SB_HORZ) != FColOffset) SetScrollPos(SB_HORZ, FColOffset);
@@ -404,12 +405,8 @@ void TCustomGridEx::SyncScrollBarPositions() {
   }
   if (HasBar(SB_VERT)) {
     if (VertScrollIsSmooth()) {
-      std::int64_t s = FDataOffset.cy;
-      if (FRowHeights.empty())
-        s += std::int64_t{FTopLeft.Y - FFixedRows} * (FDefaultRowHeight + FGridLineWidth);
-      else
-        for (int i = FFixedRows; i < FTopLeft.Y; ++i) s += RowHeights(i) + FGridLineWidth;
-      FSmoothPos.Y = static_cast<int>(std::clamp<std::int64_t>(s, 0, INT32_MAX));
+      FSmoothPos.Y = static_cast<int>(
+          std::clamp<std::int64_t>(FDataOffset.cy + ExtentSpan(true, FFixedRows, FTopLeft.Y), 0, INT32_MAX));
       SetScrollInfoIfChanged(SB_VERT, 0, FSmoothPos.Y, FDataPageSize.cy, std::max(0, FGridDataSize.cy - 1));
     } else {
       const int pos = ScalePos(FTopLeft.Y - FFixedRows, mx.Y - FFixedRows);

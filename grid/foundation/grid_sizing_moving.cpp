@@ -98,6 +98,8 @@ void TCustomGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& In
   TGridOptions opts = FOptions;
   if (Designing()) opts = opts + DesignOptionsBoost;
   if (!opts.Contains(goRowSizing) && !opts.Contains(goColSizing)) return;
+  // Sizing works on logical positions; the line is drawn mirrored.
+  if (RightToLeft()) X = Info.ColAxis.ClientLength - 1 - X;
   int line = 0;
   if (X > Info.ColAxis.FrozenStart && opts.Contains(goColSizing)) {
     if (Info.RowAxis.StartIndent <= Y && Y < Info.RowAxis.FrozenStart &&
@@ -132,12 +134,14 @@ void TCustomGridEx::DrawSizingLine(const TGridDrawMetricsEx& Info) {
   pen->SetColor(clWhite);
   int from = 0, to = 0;
   SizingLineExtent(Info, from, to);
+  // The feedback is drawn outside a paint, on the window's own pixels.
+  auto x = [&](int Logical) { return RightToLeft() ? Info.ColAxis.ClientLength - 1 - Logical : Logical; };
   if (FGridState == gsRowSizing) {
-    Canvas()->MoveTo(from, FSizingPos);
-    Canvas()->LineTo(to, FSizingPos);
+    Canvas()->MoveTo(x(from), FSizingPos);
+    Canvas()->LineTo(x(to), FSizingPos);
   } else {
-    Canvas()->MoveTo(FSizingPos, from);
-    Canvas()->LineTo(FSizingPos, to);
+    Canvas()->MoveTo(x(FSizingPos), from);
+    Canvas()->LineTo(x(FSizingPos), to);
   }
   pen->Assign(&saved);
 }

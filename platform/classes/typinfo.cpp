@@ -37,6 +37,11 @@ std::string Trimmed(std::string_view s) {
 
 }  // namespace
 
+bool IsStoredProp(const TObject* Instance, const TPropInfo& Prop) {
+  if (!Prop.Stored) return false;
+  return !Prop.StoredTest || !Instance || Prop.StoredTest(Instance);
+}
+
 const TTypeInfo* TypeInfoOf(TTypeKind Kind, std::string_view Name) {
   static const std::vector<TTypeInfo> builtIns = [] {
     std::vector<TTypeInfo> v;

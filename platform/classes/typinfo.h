@@ -81,6 +81,11 @@ struct TTypeInfo {
   int VarType = 0;
 };
 
+// Whether a writer stores the property of this object: never when marked
+// not stored, else as the object's stored test answers.
+struct TPropInfo;
+bool IsStoredProp(const TObject* Instance, const TPropInfo& Prop);
+
 // Shared descriptions of the built-in types that properties use.
 const TTypeInfo* TypeInfoOf(TTypeKind Kind, std::string_view Name);
 
@@ -119,6 +124,9 @@ struct TPropInfo {
   std::function<void(TObject*, TObject*)> SetObj;
   std::function<rtl::Variant(const TObject*)> GetVar;
   std::function<void(TObject*, const rtl::Variant&)> SetVar;
+  // The object's own answer whether the property is stored (a value equal
+  // to what a container supplies need not be); empty: Stored decides.
+  std::function<bool(const TObject*)> StoredTest;
 
   bool IsOrdinal() const {
     return Kind == tkInteger || Kind == tkChar || Kind == tkWChar || Kind == tkEnumeration ||
@@ -257,6 +265,14 @@ class TClassBuilder {
   TClassBuilder& NotStored() {
     info_.props_.back().Stored = false;
     info_.props_.back().StoredSpec = StoredFalseSpec;
+    return *this;
+  }
+  // Gives the last property added a stored test: a const member function
+  // without arguments answering whether this object stores it.
+  TClassBuilder& StoredWhen(bool (T::*Test)() const) {
+    TPropInfo& p = info_.props_.back();
+    p.StoredTest = [Test](const TObject* o) { return (static_cast<const T*>(o)->*Test)(); };
+    p.StoredSpec = AccessorSpec;
     return *this;
   }
   // Gives the last property added an index specifier.

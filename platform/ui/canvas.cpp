@@ -102,6 +102,8 @@ TCanvas::TCanvas() : font_(std::make_unique<TFont>()), pen_(std::make_unique<TPe
 TCanvas::~TCanvas() = default;
 
 void TCanvas::Attach(QPainter* Painter, bool KeepState) {
+  if (painter_ && Mirrored()) SetMirroring(false, 0);
+  mirrorWidth_ = -1;
   painter_ = Painter;
   if (!KeepState) {
     saved_.clear();
@@ -116,18 +118,48 @@ void TCanvas::Attach(QPainter* Painter, bool KeepState) {
 }
 
 void TCanvas::Detach() {
+  if (painter_ && Mirrored()) SetMirroring(false, 0);
+  mirrorWidth_ = -1;
   painter_ = nullptr;
   baseClip_.reset();
 }
 
+TRect TCanvas::MirrorRect(const TRect& R) const {
+  if (!Mirrored()) return R;
+  return Rect(mirrorWidth_ - R.Right, R.Top, mirrorWidth_ - R.Left, R.Bottom);
+}
+
+template <class Fn>
+void TCanvas::Unmirrored(QPainter& p, Fn&& fn) {
+  if (!Mirrored()) {
+    fn();
+    return;
+  }
+  const QTransform mirrored = p.worldTransform();
+  p.setWorldTransform(QTransform(-1, 0, 0, 1, mirrorWidth_, 0) * mirrored);
+  fn();
+  p.setWorldTransform(mirrored);
+}
+
+void TCanvas::SetMirroring(bool Mirrored, int Width) {
+  if (!painter_ || Mirrored == this->Mirrored()) return;
+  // x -> W - x maps areas exactly; the same mirror undoes itself.
+  const int w = Mirrored ? Width : mirrorWidth_;
+  painter_->setWorldTransform(QTransform(-1, 0, 0, 1, w, 0) * painter_->worldTransform());
+  mirrorWidth_ = Mirrored ? Width : -1;
+}
+
+// Clip regions are kept on the surface's pixels, whatever the mapping.
 void TCanvas::ApplyClip() {
   if (!painter_) return;
-  if (clip_)
-    painter_->setClipRegion(baseClip_ ? clip_->region.intersected(baseClip_->region) : clip_->region);
-  else if (baseClip_)
-    painter_->setClipRegion(baseClip_->region);
-  else
-    painter_->setClipping(false);
+  Unmirrored(*painter_, [&] {
+    if (clip_)
+      painter_->setClipRegion(baseClip_ ? clip_->region.intersected(baseClip_->region) : clip_->region);
+    else if (baseClip_)
+      painter_->setClipRegion(baseClip_->region);
+    else
+      painter_->setClipping(false);
+  });
 }
 
 bool TCanvas::HandleAllocated() { return RequirePainter() != nullptr; }
@@ -177,7 +209,8 @@ void TCanvas::DrawPixels(QPainter& p, const std::vector<TPoint>& pts, TColor col
   if (pts.empty()) return;
   QPolygon poly;
   poly.reserve(static_cast<qsizetype>(pts.size()));
-  for (TPoint pt : pts) poly << QPoint(pt.X, pt.Y);
+  const int shift = PointShift();
+  for (TPoint pt : pts) poly << QPoint(pt.X + shift, pt.Y);
   p.save();
   p.setCompositionMode(ModeFor(pen_->Mode()));
   QPen pen(ToQColor(color));
@@ -372,6 +405,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& Points) {
 
 TColor TCanvas::Pixel(int X, int Y) {
   QImage* img = RequireImage();
+  if (Mirrored()) X = mirrorWidth_ - 1 - X;
   if (!img || !img->valid(X, Y)) return clNone;
   return qt::FromQColor(QColor::fromRgb(img->pixel(X, Y)));
 }
@@ -427,7 +461,9 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   const bool rtl = (textAlign_ & TA_RTLREADING) != 0;
   const Qt::LayoutDirection oldDirection = p.layoutDirection();
   if (rtl) p.setLayoutDirection(Qt::RightToLeft);
-  p.drawText(Cell.Left, Cell.Top + FontMetrics().fm.ascent(), S);
+  // Mirrored, the text's box moves and its glyphs stay readable.
+  const TRect box = MirrorRect(Cell);
+  Unmirrored(p, [&] { p.drawText(box.Left, box.Top + FontMetrics().fm.ascent(), S); });
   if (rtl) p.setLayoutDirection(oldDirection);
   p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
@@ -534,7 +570,16 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
   p->setFont(f);
   p->setPen(ToQColor(font_->Color()));
   if (Flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
-  p->drawText(target, qflags, s);
+  if (Mirrored()) {
+    // The box is mirrored and so is the side the text keeps to.
+    const int horizontal = qflags & (Qt::AlignLeft | Qt::AlignRight);
+    if (horizontal == Qt::AlignLeft || horizontal == Qt::AlignRight)
+      qflags = (qflags & ~horizontal) | (horizontal == Qt::AlignLeft ? Qt::AlignRight : Qt::AlignLeft);
+    const QRect box = Q(MirrorRect(R));
+    Unmirrored(*p, [&] { p->drawText(box, qflags, s); });
+  } else {
+    p->drawText(target, qflags, s);
+  }
   p->restore();
   return br.height();
 }
@@ -608,7 +653,7 @@ void TCanvas::DrawFocusRect(const TRect& R) {
     if (((pt.X + pt.Y) & 1) == 0) dotted.push_back(pt);
   if (dotted.empty()) return;
   QPolygon poly;
-  for (TPoint pt : dotted) poly << Q(pt);
+  for (TPoint pt : dotted) poly << QPoint(pt.X + PointShift(), pt.Y);
   p->save();
   p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   p->setPen(QPen(QColor(255, 255, 255), 1));
@@ -691,9 +736,10 @@ void TCanvas::ExcludeClipRect(const TRect& R) { CombineClip(R, false); }
 void TCanvas::CombineClip(const TRect& R, bool keep_inside) {
   QPainter* p = RequirePainter();
   if (!p) return;
-  QRegion base = clip_ ? clip_->region : QRegion(Q(ClipRect()));
+  QRegion base = clip_ ? clip_->region : QRegion(Q(MirrorRect(ClipRect())));
   if (!clip_) clip_ = std::make_unique<ClipState>();
-  clip_->region = keep_inside ? base.intersected(QRegion(Q(R))) : base.subtracted(QRegion(Q(R)));
+  const QRegion r(Q(MirrorRect(Normalized(R))));
+  clip_->region = keep_inside ? base.intersected(r) : base.subtracted(r);
   ApplyClip();
 }
 

@@ -146,6 +146,15 @@ class TCanvas : public TPersistent {
   void Draw(int X, int Y, TBitmap* Graphic);
   void StretchDraw(const TRect& R, TBitmap* Graphic);
 
+  // Right-to-left mapping: logical pixel x lands on pixel Width - 1 - x, so
+  // a rectangle (L, R) covers (Width - R, Width - L). Text keeps readable
+  // glyphs in its mirrored box; clip rectangles and ClipRect are logical.
+  // Only while a painter is attached; Attach starts unmirrored.
+  void SetMirroring(bool Mirrored, int Width);
+  bool Mirrored() const { return mirrorWidth_ >= 0; }
+  // The rectangle on the surface (the same mirror serves both directions).
+  TRect MirrorRect(const TRect& R) const;
+
   // Saves pen, brush, font and clip; RestoreDC(id) returns to that point.
   int SaveDC();
   void RestoreDC(int SavedDC);
@@ -193,6 +202,12 @@ class TCanvas : public TPersistent {
   std::uint32_t copyMode_ = cmSrcCopy;
   unsigned textAlign_ = TA_LEFT | TA_TOP;
   QPainter* painter_ = nullptr;
+  int mirrorWidth_ = -1;
+  // Points (not areas) land one pixel off under the mirror transform.
+  int PointShift() const { return Mirrored() ? 1 : 0; }
+  // Runs Fn with the painter's own (unmirrored) transform.
+  template <class Fn>
+  void Unmirrored(QPainter& p, Fn&& fn);
   struct Saved;
   struct ClipState;
   std::vector<Saved> saved_;

@@ -207,8 +207,16 @@ void DrawThemedGroupBox(TCanvas* Canvas, const TRect& R, TThemedState State) {
     QStyleOptionFrame opt;
     fill(opt);
     opt.lineWidth = 1;
+    opt.midLineWidth = 0;
     opt.features = QStyleOptionFrame::None;
-    style->drawPrimitive(QStyle::PE_FrameGroupBox, &opt, p, nullptr);
+    opt.state &= ~(QStyle::State_Sunken | QStyle::State_Raised);
+    // The style's group-box frame keeps a title band free at the top (it
+    // cannot know the caption is drawn elsewhere), which leaves a short
+    // button with a bar under its caption; the plain frame goes round the
+    // whole rectangle.
+    // A one-pixel frame on whole pixels, inside the rectangle.
+    p->setRenderHint(QPainter::Antialiasing, false);
+    style->drawPrimitive(QStyle::PE_Frame, &opt, p, nullptr);
   });
 }
 

@@ -9,6 +9,8 @@
 #include "desktop/program.h"
 #include "desktop/program_messages.h"
 #include "desktop/rs_form.h"
+#include "grid/editor_support/button_faces.h"
+#include "grid/foundation/grid_drag_windows.h"
 
 namespace desktoptest {
 namespace {
@@ -71,6 +73,22 @@ TEST_F(ResourceStringTest, BlanksOfTheTextsSeparateAxisNamesAndNumbers) {
   EXPECT_EQ(u"第2轴" + LoadResString(rsCycleDone) + rtl::IntToStr(10), u"第2轴 完成循环 10");
   EXPECT_EQ(LoadResString(rsRunDone) + rtl::IntToStr(3), u"方案执行完成 3");
   EXPECT_EQ(u"第1轴" + LoadResString(rsAbsStart), u"第1轴 开始绝对定位");
+}
+
+// The program's module start-up prepares the grid editor tools, and the
+// shut-down frees them and the grid's shared windows before the
+// application goes.
+TEST_F(ResourceStringTest, ModulesStartAndStopTheGridTools) {
+  StartProgram();
+  ASSERT_NE(grid::GlobalButtonBitmapCache, nullptr);
+  EXPECT_GT(grid::FlatButtonWidth, 0);
+  EXPECT_GT(grid::CheckBoxWidth, 0);
+  ASSERT_NE(grid::SharedGridMoveLine(), nullptr);
+  Stop_Modules();
+  EXPECT_EQ(grid::GlobalButtonBitmapCache, nullptr);
+  EXPECT_EQ(grid::ExistingGridMoveLine(), nullptr);
+  Start_Modules();
+  EXPECT_NE(grid::GlobalButtonBitmapCache, nullptr);
 }
 
 }  // namespace

@@ -374,7 +374,7 @@ class TCorePropInfo : public virtual ICorePropInfo {
   std::uint32_t ReaderValue() const override { return Value(prop_->ReadSpec); }
   std::uint32_t WriterValue() const override { return Value(prop_->WriteSpec); }
   std::uint32_t StoredValue() const override { return Value(prop_->StoredSpec); }
-  bool IsStored(const TObject*) const override { return prop_->Stored; }
+  bool IsStored(const TObject* Instance) const override { return IsStoredProp(Instance, *prop_); }
   bool HasDefault() const override { return prop_->Default != NoDefault; }
   bool HasIndex() const override { return prop_->Index != NoDefault; }
 

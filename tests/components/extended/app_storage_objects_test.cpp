@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <optional>
 
 #include "components/extended/core/core_errors.h"
 #include "platform/runtime/exceptions.h"
@@ -365,4 +366,68 @@ TEST(AppStorageObjects, DefaultsIgnoreListsAndEngines) {
   StoragePropertyEngines().UnregisterEngine<LinesEngine>();
   EXPECT_EQ(StoragePropertyEngines().Count(), 0);
   EXPECT_EQ(s.ReadString(u"P\\Lines"), u"x,y");
+}
+
+namespace {
+
+// A column whose width is stored only when it differs from its grid's.
+struct GridLike {
+  int width = 64;
+};
+class Column : public ui::TPersistent {
+  JQ_UI_CLASSINFO
+ public:
+  explicit Column(const GridLike* Grid = nullptr) : grid_(Grid) {}
+  int Width() const { return width_ ? *width_ : (grid_ ? grid_->width : 0); }
+  void SetWidth(int v) { width_ = v; }
+  bool WidthStored() const { return !grid_ || Width() != grid_->width; }
+  String Caption() const { return caption_; }
+  void SetCaption(const String& v) { caption_ = v; }
+  bool CaptionStored() const { return false; }
+
+ private:
+  const GridLike* grid_;
+  std::optional<int> width_;
+  String caption_;
+};
+const ui::TClassInfo& Column::StaticClassInfo() {
+  using C = Column;
+  static const ui::TClassInfo info = ui::TClassBuilder<C>("TTestColumn", &ui::TPersistent::StaticClassInfo())
+                                         .Integer("Width", &C::Width, &C::SetWidth)
+                                         .StoredWhen(&C::WidthStored)
+                                         .Str("Caption", &C::Caption, &C::SetCaption)
+                                         .NotStored()
+                                         .StoredWhen(&C::CaptionStored)
+                                         .Build();
+  return info;
+}
+
+}  // namespace
+
+TEST(AppStorageObjects, StoredTestsLeaveValuesOfTheContainerOut) {
+  TExtAppMemoryStorage s(nullptr);
+  s.StorageOptions()->SetStoreDefaultValues(false);
+  GridLike grid;
+  Column same(&grid), own(&grid);
+  same.SetWidth(64);
+  own.SetWidth(80);
+  same.SetCaption(u"x");
+  const ui::TPropInfo* width = Column::StaticClassInfo().FindProp("Width");
+  ASSERT_NE(width, nullptr);
+  EXPECT_FALSE(ui::IsStoredProp(&same, *width));
+  EXPECT_TRUE(ui::IsStoredProp(&own, *width));
+  EXPECT_EQ(width->StoredSpec, ui::AccessorSpec);
+  s.WritePersistent(u"Same", &same);
+  s.WritePersistent(u"Own", &own);
+  EXPECT_FALSE(s.ValueStored(u"Same\\Width")) << "equal to the grid's: left out";
+  EXPECT_TRUE(s.ValueStored(u"Own\\Width"));
+  EXPECT_FALSE(s.ValueStored(u"Same\\Caption")) << "not stored at all";
+  // Read back into a column of a grid whose width changed since, the
+  // left-out width follows the grid, the stored one stays.
+  grid.width = 70;
+  Column sameIn(&grid), ownIn(&grid);
+  s.ReadPersistent(u"Same", &sameIn);
+  s.ReadPersistent(u"Own", &ownIn);
+  EXPECT_EQ(sameIn.Width(), 70);
+  EXPECT_EQ(ownIn.Width(), 80);
 }

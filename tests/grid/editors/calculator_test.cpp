@@ -10,6 +10,7 @@
 #include "platform/ui/forms.h"
 #include "tests/platform/ui/harness.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/themes.h"
 #include "tests/grid/editors/editor_test_text.h"
 
 using grid::TCalculatorEx;
@@ -406,6 +407,27 @@ TEST_F(CalculatorControl, Screenshots) {
   // The raised border: a dark line outside, a light one inside.
   EXPECT_EQ(h.PixelAt(popup, 0, 10), ui::ColorToRGB(ui::cl3DDkShadow));
   EXPECT_EQ(h.PixelAt(popup, 1, 10), ui::ColorToRGB(ui::clBtnHighlight));
+}
+
+// A flat key at rest wears a frame round the whole key: the top and both
+// sides carry it from the first row on, not only below the caption.
+TEST_F(CalculatorControl, FlatKeyAtRestIsFramedAllRound) {
+  ASSERT_TRUE(ui::ThemesEnabled());
+  Focus();
+  TSpeedButtonEx* key = B(u"SpeedButton10");
+  ASSERT_NE(key, nullptr);
+  const ui::TRect r = key->BoundsRect();
+  // Inside the frame the key shows its ground.
+  const ui::TColor ground = h.PixelAt(calc, r.Left + 3, r.Top + 3);
+  const int w = r.Width(), hgt = r.Height();
+  struct Probe {
+    int x, y;
+    const char* where;
+  };
+  for (const Probe& p : {Probe{w / 2, 0, "top edge"}, Probe{0, 2, "left edge near the top"},
+                         Probe{w - 1, 2, "right edge near the top"}, Probe{0, hgt / 2, "left edge"},
+                         Probe{w / 2, hgt - 1, "bottom edge"}})
+    EXPECT_NE(h.PixelAt(calc, r.Left + p.x, r.Top + p.y), ground) << p.where;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <map>
+#include <string>
 
 #include <QCursor>
 #include <QWidget>
@@ -322,6 +324,30 @@ TEST_F(GridFixture, SizingDragShowsALineAndAppliesOnlyWidthsAboveOne) {
   EXPECT_EQ(g->ColWidths(1), 85);
 }
 
+// Right to left the same drags run mirrored: the columns' lines stand at
+// 399 - x, the indicator column (row sizing) at the right.
+TEST_F(GridFixture, MirroredSizingDrags) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetOptions(g->Options() + goColSizing + goRowSizing);
+  const int w = g->ClientWidth();
+  auto m = [&](int x) { return w - 1 - x; };
+  h.MouseDown(g, TPoint{m(128), 10});
+  ASSERT_EQ(g->GridState(), gsColSizing);
+  h.MouseMove(g, {m(149), 10}, {ssLeft});
+  ASSERT_EQ(g->Overlay().size(), 1u);
+  EXPECT_EQ(g->Overlay()[0].a.X, m(150)) << "the line follows the mouse on the window";
+  h.MouseUp(g, TPoint{m(149), 10});
+  EXPECT_EQ(g->ColWidths(1), 85);
+  EXPECT_TRUE(g->Overlay().empty());
+  h.MouseDown(g, TPoint{m(10), 49});
+  ASSERT_EQ(g->GridState(), gsRowSizing);
+  h.MouseMove(g, {m(10), 59}, {ssLeft});
+  h.MouseUp(g, TPoint{m(10), 59});
+  EXPECT_EQ(g->RowHeights(1), 34);
+  EXPECT_TRUE(g->IsOverSizingLine(m(150), 10)) << "column 1 now ends at 150";
+  EXPECT_FALSE(g->IsOverSizingLine(150, 10));
+}
+
 TEST_F(GridFixture, SizingZoneShowsTheSplitCursor) {
   g->SetOptions(g->Options() + goColSizing);
   EXPECT_TRUE(g->IsOverSizingLine(129, 10));
@@ -483,6 +509,88 @@ TEST_F(GridMove, AutoScrollPeriodStaysBetween60And360) {
   EXPECT_GE(g->MoveTimerPeriod(), 60u);
   EXPECT_LE(g->MoveTimerPeriod(), 360u);
   h.MouseUp(g, CentreOf(2, 0));
+}
+
+// --- overridable operations -------------------------------------------------------------
+
+// A derived grid sees the base grid's own calls of these operations.
+class TCountingGrid : public TTestGrid {
+ public:
+  using TTestGrid::TTestGrid;
+  std::map<std::string, int> calls;
+  void PaintClient() override {
+    ++calls["PaintClient"];
+    TTestGrid::PaintClient();
+  }
+  void TimedAnchorStep(unsigned Flags) override {
+    ++calls["TimedAnchorStep"];
+    TTestGrid::TimedAnchorStep(Flags);
+  }
+  void AbortGridState() override {
+    ++calls["AbortGridState"];
+    TTestGrid::AbortGridState();
+  }
+
+ protected:
+  void CommitEditorText() override {
+    ++calls["CommitEditorText"];
+    TTestGrid::CommitEditorText();
+  }
+  void DrawSizingLine(const TGridDrawMetricsEx& Info) override {
+    ++calls["DrawSizingLine"];
+    TTestGrid::DrawSizingLine(Info);
+  }
+  void HideMoveMarker() override {
+    ++calls["HideMoveMarker"];
+    TTestGrid::HideMoveMarker();
+  }
+};
+
+TEST(GridOverrides, BaseGridCallsReachTheDerivedGrid) {
+  uitest::Harness h;
+  TForm* form = h.MakeForm<TForm>();
+  form->SetBounds(0, 0, 460, 360);
+  auto* g = new TCountingGrid(form);
+  g->SetParent(form);
+  g->SetBounds(0, 0, 400, 300);
+  g->SetColCount(10);
+  g->SetRowCount(100);
+  g->SetOptions(g->Options() + goColSizing + goColMoving + goEditing);
+  TPoint cursor;
+  g->FCursorPos = [&] { return g->ClientToScreen(cursor); };
+  h.Show(form);
+  g->SetFocus();
+  h.ProcessEvents();
+  EXPECT_GT(g->calls["PaintClient"], 0);
+  // Sizing draws its line; cancel mode aborts the drag and erases the line.
+  h.MouseDown(g, TPoint{128, 10});
+  ASSERT_EQ(g->GridState(), gsColSizing);
+  g->Perform(WM_CANCELMODE);
+  EXPECT_EQ(g->calls["DrawSizingLine"], 2);
+  EXPECT_EQ(g->calls["AbortGridState"], 1);
+  h.MouseUp(g, TPoint{128, 10});
+  // A column move ends by hiding the marker.
+  const TRect title1 = g->CellBounds(1, 0);
+  cursor = {title1.Left + 20, 10};
+  h.MouseDown(g, cursor);
+  ASSERT_EQ(g->GridState(), gsColMoving);
+  h.MouseUp(g, cursor);
+  EXPECT_GE(g->calls["HideMoveMarker"], 1);
+  // Leaving the editor hands its text back.
+  h.Key(g, VK_F2);
+  h.Key(g->InplaceEditor(), VK_RETURN);
+  EXPECT_GE(g->calls["CommitEditorText"], 1);
+  // Drag selection past the last row steps the anchor on the timer.
+  g->SetOptions(g->Options() - goEditing);
+  const TRect c22 = g->CellBounds(2, 2);
+  h.MouseDown(g, TPoint{c22.Left + 5, c22.Top + 5});
+  ASSERT_EQ(g->GridState(), gsSelecting);
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  cursor = {c22.Left + 5, i.RowAxis.LastWholeCellEnd + 3};
+  h.Advance(60 * 3);
+  EXPECT_GE(g->calls["TimedAnchorStep"], 2);
+  h.MouseUp(g, cursor);
 }
 
 TEST(GridMessages, GripNoticeAndDeferredLayoutDiffer) {

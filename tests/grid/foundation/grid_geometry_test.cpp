@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "tests/platform/ui/harness.h"
 #include "tests/grid/foundation/test_grid.h"
@@ -51,17 +52,15 @@ TEST_F(GridGeometry, NoLinesMeansNoLineWidth) {
   EXPECT_EQ(i.RowAxis.AxisLineWidth, 3);
 }
 
-TEST_F(GridGeometry, HitTestTable) {
-  g->SetContraColCount(1);
-  g->SetFrozenColCount(1);
-  g->OutBoundaryData()->SetTopIndent(4);
-  // Contra column 10 takes 65 pixels and a separating line: ContraStart = 400 - 65 - 1.
-  ASSERT_EQ(Info().ColAxis.ContraStart, 334);
-  struct Case {
-    int x, y;
-    TGridCoord cell;
-  };
-  const std::vector<Case> cases = {
+struct HitCase {
+  int x, y;
+  TGridCoord cell;
+};
+
+// Left to right; a right-to-left grid answers the same at x mirrored
+// (399 - x: the pixel that shows logical pixel x).
+std::vector<HitCase> HitCases() {
+  return {
       {0, 4, {0, 0}},       {63, 28, {0, 0}},    {64, 28, {0, 0}},  // the line belongs to the cell before it
       {65, 29, {1, 1}},     {129, 53, {1, 1}},   {130, 54, {2, 2}},
       {334, 29, {5, 1}},    // the contra boundary pixel is still a scrollable column
@@ -69,20 +68,17 @@ TEST_F(GridGeometry, HitTestTable) {
       {399, 29, {10, 1}},   {10, 3, {-1, -1}},  // above the top margin
       {10, 500, {-1, -1}},                       // below every row: the column is dropped too
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(g->MouseCoord(c.x, c.y), c.cell) << c.x << "," << c.y;
-  g->OutBoundaryData()->SetLeftIndent(10);
-  EXPECT_EQ(g->MouseCoord(5, 40), (TGridCoord{-1, -1}));
-  EXPECT_EQ(g->MouseCoord(10, 40), (TGridCoord{0, 1}));
 }
 
-TEST_F(GridGeometry, RangeRectangleTable) {
-  struct Case {
-    TGridCellRangeEx range;
-    bool lines;
-    TRect rect;
-  };
-  const std::vector<Case> cases = {
+struct RectCase {
+  TGridCellRangeEx range;
+  bool lines;
+  TRect rect;
+};
+
+// Left to right; right to left the rectangle is mirrored in the client width.
+std::vector<RectCase> RectCases() {
+  return {
       {{1, 1, 1, 1}, false, {65, 25, 129, 49}},
       {{1, 1, 2, 2}, true, {65, 25, 195, 75}},
       {{0, 0, 0, 0}, false, {0, 0, 64, 24}},
@@ -91,12 +87,58 @@ TEST_F(GridGeometry, RangeRectangleTable) {
       {{8, 1, 9, 1}, false, {}},                   // wholly beyond the view
       {{2, 1, 1, 1}, false, {}},                   // inverted
   };
-  for (const auto& c : cases)
+}
+
+TRect Mirrored(const TRect& r) { return r.IsEmpty() ? r : TRect{400 - r.Right, r.Top, 400 - r.Left, r.Bottom}; }
+
+TEST_F(GridGeometry, HitTestTable) {
+  g->SetContraColCount(1);
+  g->SetFrozenColCount(1);
+  g->OutBoundaryData()->SetTopIndent(4);
+  // Contra column 10 takes 65 pixels and a separating line: ContraStart = 400 - 65 - 1.
+  ASSERT_EQ(Info().ColAxis.ContraStart, 334);
+  for (const auto& c : HitCases())
+    EXPECT_EQ(g->MouseCoord(c.x, c.y), c.cell) << c.x << "," << c.y;
+  g->OutBoundaryData()->SetLeftIndent(10);
+  EXPECT_EQ(g->MouseCoord(5, 40), (TGridCoord{-1, -1}));
+  EXPECT_EQ(g->MouseCoord(10, 40), (TGridCoord{0, 1}));
+}
+
+TEST_F(GridGeometry, MirroredHitTestTable) {
+  g->SetBiDiMode(ui::bdRightToLeft);
+  g->SetContraColCount(1);
+  g->SetFrozenColCount(1);
+  g->OutBoundaryData()->SetTopIndent(4);
+  for (const auto& c : HitCases())
+    EXPECT_EQ(g->MouseCoord(399 - c.x, c.y), c.cell) << c.x << "," << c.y;
+  EXPECT_EQ(g->MouseCoord(400, 40), (TGridCoord{-1, -1})) << "beyond the leading edge";
+  g->OutBoundaryData()->SetLeftIndent(10);
+  EXPECT_EQ(g->MouseCoord(399 - 5, 40), (TGridCoord{-1, -1})) << "the margin is on the right";
+  EXPECT_EQ(g->MouseCoord(399 - 10, 40), (TGridCoord{0, 1}));
+  // Every pixel of a cell's rectangle answers that cell.
+  const TRect r = g->CellBounds(2, 3);
+  EXPECT_EQ(g->MouseCoord(r.Left, r.Top), (TGridCoord{2, 3}));
+  EXPECT_EQ(g->MouseCoord(r.Right - 1, r.Bottom - 1), (TGridCoord{2, 3}));
+  EXPECT_EQ(g->MouseCoord(r.Left - 1, r.Top), (TGridCoord{2, 3})) << "its line, left of it when mirrored";
+  EXPECT_EQ(g->MouseCoord(r.Left - 2, r.Top), (TGridCoord{3, 3}));
+}
+
+TEST_F(GridGeometry, RangeRectangleTable) {
+  for (const auto& c : RectCases())
     EXPECT_EQ(g->CalcCellRangeRect(c.range, c.lines), c.rect)
         << c.range.Left << "," << c.range.Top << "-" << c.range.Right << "," << c.range.Bottom;
   g->SetLeftCol(3);
   EXPECT_EQ(g->CellRangeRect(1, 1, 2, 1), TRect{}) << "scrolled-away columns have no rectangle";
   EXPECT_EQ(g->CellRangeRect(1, 1, 3, 1), (TRect{65, 25, 129, 49})) << "cut to the first shown column";
+}
+
+TEST_F(GridGeometry, MirroredRangeRectangleTable) {
+  g->SetBiDiMode(ui::bdRightToLeft);
+  for (const auto& c : RectCases())
+    EXPECT_EQ(g->CalcCellRangeRect(c.range, c.lines), Mirrored(c.rect))
+        << c.range.Left << "," << c.range.Top << "-" << c.range.Right << "," << c.range.Bottom;
+  g->ScrollDataUnclamped(5, 0);
+  EXPECT_EQ(g->CellBounds(1, 1), Mirrored({65, 25, 124, 49})) << "the scrolled-away part hides under the fixed area";
 }
 
 TEST_F(GridGeometry, SmoothOffsetHidesUnderTheFixedArea) {

@@ -2,6 +2,11 @@
 // paint draws.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <string>
+
 #include "tests/platform/ui/harness.h"
 #include "tests/grid/foundation/test_grid.h"
 
@@ -105,6 +110,89 @@ TEST_F(GridPaint, MarginsAreFilledWithTheFixedColour) {
   h.Show(form);
   EXPECT_EQ(Rgb(At(3, 100)), Rgb(ui::clRed));
   EXPECT_EQ(g->MouseCoord(3, 100), (TGridCoord{-1, -1}));
+}
+
+// A grid painted right to left is the left-to-right picture mirrored: every
+// line, fixed, frozen and contra area and the margin. (Fixed cells without
+// fixed lines have no raised edge, which keeps its light on the top left.)
+TEST_F(GridPaint, RightToLeftIsTheMirrorImage) {
+  g->SetFixedCols(2);
+  g->SetFrozenColCount(1);
+  g->SetContraColCount(1);
+  g->SetOptions(g->Options() - goFixedVertLine - goFixedHorzLine);
+  g->SetColWidths(3, 30);
+  g->OutBoundaryData()->SetLeftIndent(6);
+  h.Show(form);
+  const QImage ltr = g->Widget()->grab().toImage();
+  g->SetBiDiMode(ui::bdRightToLeft);
+  g->painted.clear();
+  g->Repaint();
+  h.ProcessEvents();
+  const QImage rtl = g->Widget()->grab().toImage();
+    ASSERT_EQ(rtl.size(), ltr.size());
+  const QImage flipped = ltr.mirrored(true, false);
+  int differ = 0;
+  for (int y = 0; y < rtl.height(); ++y)
+    for (int x = 0; x < rtl.width(); ++x)
+      if (rtl.pixel(x, y) != flipped.pixel(x, y) && differ++ < 8)
+        ADD_FAILURE() << "pixel " << x << "," << y << " " << std::hex << rtl.pixel(x, y) << " vs " << flipped.pixel(x, y);
+  EXPECT_EQ(differ, 0);
+  // The cells are painted in their own left-to-right rectangles (the canvas mirrors).
+  ASSERT_FALSE(g->painted.empty());
+  for (const auto& c : g->painted)
+    if (c.col == 2 && c.row == 1) EXPECT_EQ(c.rect, (ui::TRect{136, 25, 200, 49}));
+}
+
+// Raised fixed cells keep their light on the screen's top left; flat ones
+// show the lit top and a shadow on their leading (right) side.
+TEST_F(GridPaint, RightToLeftFixedCellsStayLitFromTheTopLeft) {
+  g->SetBiDiMode(ui::bdRightToLeft);
+  h.Show(form);
+  const ui::TRect title = g->CellBounds(2, 0);
+  EXPECT_EQ(Rgb(At(title.Left, 10)), Rgb(ui::clBtnHighlight));
+  EXPECT_EQ(Rgb(At(title.Right - 1, 10)), Rgb(ui::clBtnShadow));
+  g->SetFlat(true);
+  g->Repaint();
+  h.ProcessEvents();
+  EXPECT_EQ(Rgb(At(title.Left + 10, 0)), Rgb(ui::clBtnHighlight));
+  EXPECT_EQ(Rgb(At(title.Right - 1, 10)), Rgb(ui::clBtnShadow));
+  EXPECT_EQ(Rgb(At(title.Left, 10)), Rgb(ui::clBtnFace)) << "the trailing line is covered";
+}
+
+// A grid that writes its cells' coordinates, to look at.
+class TTextGrid : public TTestGrid {
+ public:
+  using TTestGrid::TTestGrid;
+
+ protected:
+  void PaintCell(int Col, int Row, grid::TGridDrawState State, ui::TRect Rect) override {
+    TTestGrid::PaintCell(Col, Row, State, Rect);
+    const std::string t = "c" + std::to_string(Col) + " r" + std::to_string(Row);
+    Canvas()->TextRect(Rect, Rect.Left + 2, Rect.Top + 4, ui::String(t.begin(), t.end()));
+  }
+};
+
+TEST(GridPaintScreens, RightToLeftScreenshot) {
+  uitest::Harness h;
+  ui::TForm* form = h.MakeForm<ui::TForm>();
+  form->SetBounds(0, 0, 460, 360);
+  auto* g = new TTextGrid(form);
+  g->SetParent(form);
+  g->SetBounds(0, 0, 420, 300);
+  g->SetColCount(10);
+  g->SetRowCount(20);
+  g->SetFixedCols(2);
+  g->SetFrozenColCount(1);
+  g->SetContraColCount(1);
+  g->SetBiDiMode(ui::bdRightToLeft);
+  h.Show(form);
+  g->ScrollDataUnclamped(20, 0);
+  g->Repaint();
+  h.ProcessEvents();
+  EXPECT_FALSE(h.SaveScreenshot(g, "base_grid_right_to_left").empty());
+  // The current cell (2, 1) is highlighted where its mirrored rectangle says.
+  const ui::TRect cur = g->CellBounds(2, 1);
+  EXPECT_EQ(Rgb(h.PixelAt(g, cur.Right - 3, cur.Bottom - 3)), Rgb(ui::clHighlight));
 }
 
 }  // namespace

@@ -37,6 +37,56 @@ class GridInput : public ::testing::Test {
   }
 };
 
+// A grid that scrolls vertically by pixels.
+class TSmoothTestGrid : public TTestGrid {
+ public:
+  using TTestGrid::TTestGrid;
+
+ protected:
+  bool VertScrollIsSmooth() override { return true; }
+};
+
+// The scroll position is the pixels of the rows above the top row; it must
+// follow every way the row heights change (kept as running sums).
+TEST(GridSmoothPosition, FollowsEveryChangeOfTheRowHeights) {
+  uitest::Harness h;
+  TForm* form = h.MakeForm<TForm>();
+  auto* g = new TSmoothTestGrid(form);
+  g->SetParent(form);
+  g->SetBounds(0, 0, 400, 300);
+  g->SetRowCount(200);
+  h.Show(form);
+  auto expected = [&](int top) {
+    int s = 0;
+    for (int i = g->FixedRows(); i < top; ++i) s += g->RowHeights(i) + g->GridLineWidth();
+    return s;
+  };
+  auto check = [&](const char* step) {
+    for (int top : {1, 2, 50, 120, 170}) {
+      g->SetTopRow(1);
+      g->SetTopRow(top);
+      EXPECT_EQ(g->SmoothPos().Y, expected(top)) << step << ", top row " << top;
+    }
+  };
+  g->SetRowHeights(3, 40);
+  check("one height set");
+  g->SetRowHeights(100, 10);
+  g->SetRowHeights(3, 30);
+  check("two heights, one changed again");
+  g->ShiftRow(3, 150);
+  check("row moved");
+  g->SetRowCount(180);
+  g->SetRowHeights(60, 50);
+  check("count shrunk");
+  g->SetContraRowCount(1);
+  g->SetRowCount(190);
+  check("contra row, count grown");
+  g->SetDefaultRowHeight(20);
+  check("default height, overrides dropped");
+  g->SetRowHeights(10, 33);
+  check("a height after the default changed");
+}
+
 TEST_F(GridInput, CellStepScrollCodes) {
   const int maxRow = MaxTopLeft().Y;
   ASSERT_GT(maxRow, 80);
