@@ -23,6 +23,9 @@ class TWinControl;
 class TCustomForm;
 class TBasicAction;
 
+// A window procedure: where a control's messages go.
+using TWndMethod = std::function<void(TMessage& Message)>;
+
 using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
@@ -46,6 +49,12 @@ using TAnchors = TSet<TAnchorKind>;
 
 // Reading order and alignment of a control's texts.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// How a windowed control wants the input method while it has the focus.
+enum TImeMode {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+  imSHanguel, imHanguel
+};
 
 // Room kept free inside a windowed control's client area when its aligned
 // children are laid out.
@@ -147,6 +156,15 @@ class TControl : public TComponent {
   // Sends a message to this control at once and returns its result.
   LRESULT Perform(std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
   virtual void WndProc(TMessage& Message);
+  // The procedure every message to the control goes through: its own
+  // WndProc until another object hooks it. A hook keeps the value it
+  // replaced and passes on what it does not take itself; setting that value
+  // back unhooks (the control's own procedure is recognised as such).
+  TWndMethod WindowProc() const;
+  void SetWindowProc(TWndMethod Value);
+  bool HasOwnWindowProc() const { return !windowProc_; }
+  // Passes the message through WindowProc.
+  void CallWindowProc(TMessage& Message);
   void Dispatch(TMessage& Message) override;
 
   // Carries out an action offered to the control; true when it took it.
@@ -223,6 +241,7 @@ class TControl : public TComponent {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
  private:
+  TWndMethod windowProc_;  // empty: WndProc
   TMouseButton lastButton_ = mbLeft;
   bool pressCancelled_ = false;  // the release of a press ended by cancel mode is not reported again
 };
@@ -300,6 +319,14 @@ class TWinControl : public TControl {
   void ToggleOverlay(const TOverlayItem& Item);
   const std::vector<TOverlayItem>& Overlay() const { return overlay_; }
   void ClearOverlay();
+
+  // Input-method settings (ime.cpp). Qt cannot open an input method or
+  // pick one by name: ImeName is kept for whoever asks, and the mode goes
+  // to the widget as far as Qt's input-method hints reach.
+  TImeMode ImeMode() const { return imeMode_; }
+  void SetImeMode(TImeMode Value);
+  const String& ImeName() const { return imeName_; }
+  void SetImeName(const String& Value) { imeName_ = Value; }
 
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
@@ -402,8 +429,12 @@ class TWinControl : public TControl {
   void SendScrollCode(int Bar, int Code, std::int64_t Pos);
   void WheelMessage(TMessage& Message, TShiftState Shift);
 
+  void ApplyImeToWidget();
+
   std::vector<TControl*> controls_;
   std::shared_ptr<ScrollBars> scrollBars_;
+  TImeMode imeMode_ = imDontCare;
+  String imeName_;
   int wheelAccumulator_ = 0;
   int alignDisabled_ = 0;
   bool aligning_ = false;

@@ -6,6 +6,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <functional>
+
+class QScrollBar;
 
 #include "platform/ui/graphics.h"
 
@@ -29,5 +32,11 @@ inline TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), 
 QFont ToQFont(const TFont& f);
 // The Qt font of a TFont, built once per change of its settings.
 const QFont& CachedQFont(const TFont& f);
+
+// Scroll bars: the scroll code (SB_LINEUP...) a Qt slider action stands
+// for, -1 for none; and a call when the mouse lets go of the bar (the end
+// of a scroll, the final position of a dragged thumb).
+int ScrollCodeOfAction(int Action);
+void OnScrollBarRelease(QScrollBar* Bar, std::function<void()> Released);
 
 }  // namespace ui::qt
