@@ -1,5 +1,7 @@
 #include "platform/ui/controls.h"
 
+#include "platform/ui/drag_drop.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QHelpEvent>
@@ -240,7 +242,12 @@ void TControl::SetClientWidth(int Value) { SetWidth(width_ - ClientWidth() + Val
 void TControl::SetClientHeight(int Value) { SetHeight(height_ - ClientHeight() + Value); }
 
 TPoint TControl::ClientOrigin() const {
-  if (!parent_) return {left_, top_};
+  if (!parent_) {
+    // A window's bounds include its frame; its client area starts inside it.
+    if (auto* w = dynamic_cast<const TWinControl*>(this); w && w->widget_ && w->widget_->isWindow())
+      return qt::S(const_cast<TWinControl*>(w)->ClientWidget()->mapToGlobal(QPoint(0, 0)));
+    return {left_, top_};
+  }
   TPoint o = parent_->ClientOrigin();
   return {o.X + left_, o.Y + top_};
 }
@@ -419,7 +426,14 @@ LRESULT TControl::Perform(std::uint32_t Msg, WPARAM WParam, LPARAM LParam) {
   return m.Result;
 }
 
-void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
+void TControl::WndProc(TMessage& Message) {
+  // An automatic drag takes the press; the control never sees it.
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic) {
+    BeginDrag(Mouse.DragImmediate, Mouse.DragThreshold);
+    return;
+  }
+  Dispatch(Message);
+}
 
 namespace {
 // The control's own procedure as a WindowProc value, recognised when it is
@@ -512,6 +526,9 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
       HandleMouseMessage(Message);
+      return;
+    case CM_DRAG:
+      DragMessage(Message);
       return;
     case WM_CANCELMODE:
       DefaultHandler(Message);
@@ -1284,6 +1301,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     case QEvent::MouseMove: {
       auto* me = static_cast<QMouseEvent*>(e);
       NoteKeyboardModifiers(me->modifiers());
+      qt::NoteMousePos(qt::S(me->globalPosition().toPoint()));
       TPoint p = WidgetToClient(Source, qt::S(me->position().toPoint()), IsClient);
       m.WParam = MouseKeys(me->buttons(), me->modifiers());
       m.LParam = MakeLParam(p.X, p.Y);

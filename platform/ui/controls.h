@@ -23,6 +23,16 @@ class TWinControl;
 class TCustomForm;
 class TBasicAction;
 
+// Dragging one control onto another (drag_drop.h has the drag objects).
+class TDragObject;
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+
 // A window procedure: where a control's messages go.
 using TWndMethod = std::function<void(TMessage& Message)>;
 
@@ -167,6 +177,30 @@ class TControl : public TComponent {
   void CallWindowProc(TMessage& Message);
   void Dispatch(TMessage& Message) override;
 
+  // --- dragging onto other controls (drag_drop.cpp). In automatic mode a
+  // left press starts a drag (Mouse's threshold and immediate flag) instead
+  // of reaching the control. A drag that is not immediate starts once the
+  // mouse has moved Threshold pixels (negative: Mouse's) on either axis.
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode Value) { dragMode_ = Value; }
+  // The cursor over a target that accepts.
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor Value) { dragCursor_ = Value; }
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // This control is the source of the drag under way.
+  bool Dragging() const;
+  // Drops on the target under the mouse when it accepts (Drop), else cancels.
+  void EndDrag(bool Drop);
+  // A target's answer and the drop; X and Y are client coordinates.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  // The drag is over; Target is null when nothing took the drop.
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+
   // Carries out an action offered to the control; true when it took it.
   virtual bool ExecuteAction(TBasicAction*) { return false; }
 
@@ -189,6 +223,10 @@ class TControl : public TComponent {
  protected:
   virtual String GetText() const { return text_; }
   virtual void SetTextInternal(const String& Value);
+  // The drag starts: a handler may supply its own drag object.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  // CM_DRAG: the drag machinery asks a target (drag_drop.cpp).
+  void DragMessage(TMessage& Message);
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -242,6 +280,8 @@ class TControl : public TComponent {
 
  private:
   TWndMethod windowProc_;  // empty: WndProc
+  TDragMode dragMode_ = dmManual;
+  TCursor dragCursor_ = crDrag;
   TMouseButton lastButton_ = mbLeft;
   bool pressCancelled_ = false;  // the release of a press ended by cancel mode is not reported again
 };

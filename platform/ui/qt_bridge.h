@@ -33,6 +33,11 @@ QFont ToQFont(const TFont& f);
 // The Qt font of a TFont, built once per change of its settings.
 const QFont& CachedQFont(const TFont& f);
 
+// The screen point of the latest mouse event, where a drag starts
+// (drag_drop.cpp); the cursor position before any.
+void NoteMousePos(TPoint ScreenPos);
+TPoint LastMousePos();
+
 // Scroll bars: the scroll code (SB_LINEUP...) a Qt slider action stands
 // for, -1 for none; and a call when the mouse lets go of the bar (the end
 // of a scroll, the final position of a dragged thumb).
