@@ -201,8 +201,11 @@ class TControl : public TComponent {
   // The drag is over; Target is null when nothing took the drop.
   virtual void DoEndDrag(TObject* Target, int X, int Y);
 
-  // Carries out an action offered to the control; true when it took it.
-  virtual bool ExecuteAction(TBasicAction*) { return false; }
+  // Carries out an action offered to the control, or updates it from the
+  // control; true when it took it. By default: when the action handles the
+  // control as its target (actions.cpp).
+  virtual bool ExecuteAction(TBasicAction* Action);
+  virtual bool UpdateAction(TBasicAction* Action);
 
   // Runs OnClick (even when disabled: code may click a control directly).
   virtual void Click();
