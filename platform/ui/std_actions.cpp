@@ -4,18 +4,23 @@
 
 namespace ui {
 
-#define JQ_EDIT_ACTION_CLASSINFO(Name, Base)                                                       \
-  const TClassInfo& Name::StaticClassInfo() {                                                      \
-    static const TClassInfo info = TClassBuilder<Name>(#Name, &Base::StaticClassInfo()).Build(); \
-    return info;                                                                                   \
-  }
-JQ_EDIT_ACTION_CLASSINFO(TEditAction, TCustomAction)
-JQ_EDIT_ACTION_CLASSINFO(TEditCut, TEditAction)
-JQ_EDIT_ACTION_CLASSINFO(TEditCopy, TEditAction)
-JQ_EDIT_ACTION_CLASSINFO(TEditPaste, TEditAction)
-JQ_EDIT_ACTION_CLASSINFO(TEditSelectAll, TEditAction)
-JQ_EDIT_ACTION_CLASSINFO(TEditDelete, TEditAction)
-#undef JQ_EDIT_ACTION_CLASSINFO
+const TClassInfo& TEditAction::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TEditAction>("TEditAction", &TCustomAction::StaticClassInfo()).Build();
+  return info;
+}
+
+template <TEditActionKind Kind>
+const TClassInfo& TStdEditAction<Kind>::StaticClassInfo() {
+  static const char* const names[] = {"TEditCut", "TEditCopy", "TEditPaste", "TEditSelectAll", "TEditDelete"};
+  static const TClassInfo info =
+      TClassBuilder<TStdEditAction<Kind>>(names[Kind], &TEditAction::StaticClassInfo()).Build();
+  return info;
+}
+template class TStdEditAction<eakCut>;
+template class TStdEditAction<eakCopy>;
+template class TStdEditAction<eakPaste>;
+template class TStdEditAction<eakSelectAll>;
+template class TStdEditAction<eakDelete>;
 
 TEditAction::TEditAction(TComponent* AOwner) : TCustomAction(AOwner) {}
 TEditAction::~TEditAction() { BeginDestroy(); }
@@ -51,25 +56,26 @@ bool TEditAction::Execute() {
 
 // The edit control's own clipboard handling does the work (a masked edit
 // keeps its mask), through the messages a native editor answers.
-void TEditCut::ExecuteTarget(TObject* Target) { Edit(Target)->Perform(WM_CUT); }
-void TEditCut::UpdateTarget(TObject* Target) {
-  SetEnabled(Edit(Target)->SelLength() > 0 && !Edit(Target)->ReadOnly());
+void TEditAction::RunOn(TEditActionKind Kind, TCustomEdit* Edit) {
+  switch (Kind) {
+    case eakCut: Edit->Perform(WM_CUT); break;
+    case eakCopy: Edit->Perform(WM_COPY); break;
+    case eakPaste: Edit->Perform(WM_PASTE); break;
+    case eakSelectAll: Edit->SelectAll(); break;
+    case eakDelete: Edit->Perform(WM_CLEAR); break;
+  }
 }
 
-void TEditCopy::ExecuteTarget(TObject* Target) { Edit(Target)->Perform(WM_COPY); }
-void TEditCopy::UpdateTarget(TObject* Target) { SetEnabled(Edit(Target)->SelLength() > 0); }
-
-void TEditPaste::ExecuteTarget(TObject* Target) { Edit(Target)->Perform(WM_PASTE); }
-void TEditPaste::UpdateTarget(TObject* Target) {
-  SetEnabled(!Edit(Target)->ReadOnly() && Clipboard()->HasFormat(CF_TEXT));
-}
-
-void TEditSelectAll::ExecuteTarget(TObject* Target) { Edit(Target)->SelectAll(); }
-void TEditSelectAll::UpdateTarget(TObject* Target) { SetEnabled(!Edit(Target)->Text().empty()); }
-
-void TEditDelete::ExecuteTarget(TObject* Target) { Edit(Target)->Perform(WM_CLEAR); }
-void TEditDelete::UpdateTarget(TObject* Target) {
-  SetEnabled(Edit(Target)->SelLength() > 0 && !Edit(Target)->ReadOnly());
+bool TEditAction::CanRunOn(TEditActionKind Kind, const TCustomEdit* Edit) {
+  const bool selection = Edit->SelLength() > 0;
+  switch (Kind) {
+    case eakCut:
+    case eakDelete: return selection && !Edit->ReadOnly();
+    case eakCopy: return selection;
+    case eakPaste: return !Edit->ReadOnly() && Clipboard()->HasFormat(CF_TEXT);
+    case eakSelectAll: return !Edit->Text().empty();
+  }
+  return false;
 }
 
 }  // namespace ui

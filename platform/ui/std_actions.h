@@ -11,6 +11,8 @@
 
 namespace ui {
 
+enum TEditActionKind { eakCut, eakCopy, eakPaste, eakSelectAll, eakDelete };
+
 class TEditAction : public TCustomAction {
   JQ_UI_CLASSINFO
  public:
@@ -30,49 +32,28 @@ class TEditAction : public TCustomAction {
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   static TCustomEdit* Edit(TObject* Target) { return dynamic_cast<TCustomEdit*>(Target); }
+  // What each of the five does to an edit control, and whether it can.
+  static void RunOn(TEditActionKind Kind, TCustomEdit* Edit);
+  static bool CanRunOn(TEditActionKind Kind, const TCustomEdit* Edit);
 
  private:
   TCustomEdit* control_ = nullptr;
 };
 
-class TEditCut : public TEditAction {
-  JQ_UI_CLASSINFO
+// The five, one class each (a control recognises them by class).
+template <TEditActionKind Kind>
+class TStdEditAction : public TEditAction {
  public:
+  static const TClassInfo& StaticClassInfo();
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
   using TEditAction::TEditAction;
-  void ExecuteTarget(TObject* Target) override;
-  void UpdateTarget(TObject* Target) override;
+  void ExecuteTarget(TObject* Target) override { RunOn(Kind, Edit(Target)); }
+  void UpdateTarget(TObject* Target) override { SetEnabled(CanRunOn(Kind, Edit(Target))); }
 };
-
-class TEditCopy : public TEditAction {
-  JQ_UI_CLASSINFO
- public:
-  using TEditAction::TEditAction;
-  void ExecuteTarget(TObject* Target) override;
-  void UpdateTarget(TObject* Target) override;
-};
-
-class TEditPaste : public TEditAction {
-  JQ_UI_CLASSINFO
- public:
-  using TEditAction::TEditAction;
-  void ExecuteTarget(TObject* Target) override;
-  void UpdateTarget(TObject* Target) override;
-};
-
-class TEditSelectAll : public TEditAction {
-  JQ_UI_CLASSINFO
- public:
-  using TEditAction::TEditAction;
-  void ExecuteTarget(TObject* Target) override;
-  void UpdateTarget(TObject* Target) override;
-};
-
-class TEditDelete : public TEditAction {
-  JQ_UI_CLASSINFO
- public:
-  using TEditAction::TEditAction;
-  void ExecuteTarget(TObject* Target) override;
-  void UpdateTarget(TObject* Target) override;
-};
+using TEditCut = TStdEditAction<eakCut>;
+using TEditCopy = TStdEditAction<eakCopy>;
+using TEditPaste = TStdEditAction<eakPaste>;
+using TEditSelectAll = TStdEditAction<eakSelectAll>;
+using TEditDelete = TStdEditAction<eakDelete>;
 
 }  // namespace ui
