@@ -5,21 +5,31 @@
 namespace ui {
 namespace {
 
-bool OfferToControls(TWinControl* Parent, TBasicAction* Action) {
+using Offer = bool (TControl::*)(TBasicAction*);
+
+bool OfferToControls(TWinControl* Parent, TBasicAction* Action, Offer Take) {
   for (int i = 0; i < Parent->ControlCount(); ++i) {
     TControl* c = Parent->Controls(i);
     if (!c->Visible()) continue;
-    if (c->ExecuteAction(Action)) return true;
-    if (auto* w = dynamic_cast<TWinControl*>(c); w && OfferToControls(w, Action)) return true;
+    if ((c->*Take)(Action)) return true;
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && OfferToControls(w, Action, Take)) return true;
   }
   return false;
 }
 
-bool OfferToForm(TCustomForm* Form, TBasicAction* Action) {
+bool OfferToForm(TCustomForm* Form, TBasicAction* Action, Offer Take) {
   if (!Form) return false;
-  if (TWinControl* active = Form->ActiveControl(); active && active->ExecuteAction(Action)) return true;
-  if (Form->ExecuteAction(Action)) return true;
-  return Form->Visible() && OfferToControls(Form, Action);
+  if (TWinControl* active = Form->ActiveControl(); active && (active->*Take)(Action)) return true;
+  if ((Form->*Take)(Action)) return true;
+  return Form->Visible() && OfferToControls(Form, Action, Take);
+}
+
+// The active form first, then the main form.
+bool OfferToForms(TBasicAction* Action, Offer Take) {
+  TCustomForm* active = Screen ? Screen->ActiveForm() : nullptr;
+  if (OfferToForm(active, Action, Take)) return true;
+  TCustomForm* main = Application ? Application->MainForm() : nullptr;
+  return main != active && OfferToForm(main, Action, Take);
 }
 
 }  // namespace
@@ -87,10 +97,27 @@ bool TBasicAction::Execute() {
     OnExecute(this);
     return true;
   }
-  TCustomForm* active = Screen ? Screen->ActiveForm() : nullptr;
-  if (OfferToForm(active, this)) return true;
-  TCustomForm* main = Application ? Application->MainForm() : nullptr;
-  return main != active && OfferToForm(main, this);
+  return OfferToForms(this, &TControl::ExecuteAction);
+}
+
+bool TBasicAction::Update() {
+  if (OnUpdate) {
+    OnUpdate(this);
+    return true;
+  }
+  return OfferToForms(this, &TControl::UpdateAction);
+}
+
+bool TControl::ExecuteAction(TBasicAction* Action) {
+  if (!Action || !Action->HandlesTarget(this)) return false;
+  Action->ExecuteTarget(this);
+  return true;
+}
+
+bool TControl::UpdateAction(TBasicAction* Action) {
+  if (!Action || !Action->HandlesTarget(this)) return false;
+  Action->UpdateTarget(this);
+  return true;
 }
 
 String GetLongHint(const String& Hint) {

@@ -20,6 +20,15 @@ class TBasicAction : public TComponent {
   // to the main form. True when someone took it.
   virtual bool Execute();
   TNotifyEvent OnExecute;
+  // Runs OnUpdate when assigned; otherwise offers the action for updating
+  // the same way (UpdateAction). True when someone took it.
+  virtual bool Update();
+  TNotifyEvent OnUpdate;
+  // Whether the action works on Target, and what it does to it or takes
+  // from it; the base works on nothing.
+  virtual bool HandlesTarget(TObject*) { return false; }
+  virtual void ExecuteTarget(TObject*) {}
+  virtual void UpdateTarget(TObject*) {}
 };
 
 // An action with the values the controls linked to it show: enabled,

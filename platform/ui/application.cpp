@@ -64,7 +64,7 @@ class Poster : public QObject {
     auto* control = const_cast<TWinControl*>(it->control);
     TMessage m = it->msg;
     g_posted.erase(it);
-    Guarded([&] { control->WndProc(m); });
+    Guarded([&] { control->CallWindowProc(m); });
     return true;
   }
 };
@@ -93,28 +93,48 @@ bool QueueMainThreadCall(std::function<void()> Call) {
   return QMetaObject::invokeMethod(app, [call = std::move(Call)] { Guarded(call); }, Qt::QueuedConnection);
 }
 
-bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast) {
-  return std::any_of(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
-    return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
+namespace {
+
+// The first queued message for the control (null: any) within the range.
+std::list<Posted>::iterator FindPosted(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast) {
+  return std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
+    return (!Control || p.control == Control) && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
   });
 }
 
+}  // namespace
+
+bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast) {
+  return Control && FindPosted(Control, MsgFirst, MsgLast) != g_posted.end();
+}
+
 bool PeekQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Found) {
-  auto it = std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
-    return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
-  });
+  if (!Control) return false;
+  auto it = FindPosted(Control, MsgFirst, MsgLast);
   if (it == g_posted.end()) return false;
   if (Found) *Found = it->msg;
   return true;
 }
 
 bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Removed) {
-  auto it = std::find_if(g_posted.begin(), g_posted.end(), [&](const Posted& p) {
-    return p.control == Control && p.msg.Msg >= MsgFirst && p.msg.Msg <= MsgLast;
-  });
+  if (!Control) return false;
+  auto it = FindPosted(Control, MsgFirst, MsgLast);
   if (it == g_posted.end()) return false;
   if (Removed) *Removed = it->msg;
   g_posted.erase(it);
+  return true;
+}
+
+bool PeekMessage(TMsg& Msg, const TWinControl* Wnd, std::uint32_t MsgFilterMin, std::uint32_t MsgFilterMax,
+                 unsigned RemoveMsg) {
+  if (MsgFilterMin == 0 && MsgFilterMax == 0) MsgFilterMax = 0xFFFFFFFF;
+  auto it = FindPosted(Wnd, MsgFilterMin, MsgFilterMax);
+  if (it == g_posted.end()) return false;
+  Msg.hwnd = const_cast<TWinControl*>(it->control);
+  Msg.message = it->msg.Msg;
+  Msg.wParam = it->msg.WParam;
+  Msg.lParam = it->msg.LParam;
+  if (RemoveMsg & PM_REMOVE) g_posted.erase(it);
   return true;
 }
 

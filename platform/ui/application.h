@@ -170,6 +170,21 @@ bool PostMessage(TWinControl* Control, std::uint32_t Msg, WPARAM WParam = 0, LPA
 bool IsMessageQueued(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast);
 // Copies the first such message without taking it; false when there is none.
 bool PeekQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast, TMessage* Found);
+// A message taken from or seen in the queue, with the window it is for.
+struct TMsg {
+  TWinControl* hwnd = nullptr;
+  std::uint32_t message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+// PeekMessage: leave the message queued, or take it out.
+constexpr unsigned PM_NOREMOVE = 0x0000;
+constexpr unsigned PM_REMOVE = 0x0001;
+// Looks at the first queued message for Wnd (null: for any window) in
+// [MsgFilterMin, MsgFilterMax] (both 0: any message); with PM_REMOVE it is
+// taken out and never arrives. False when there is none.
+bool PeekMessage(TMsg& Msg, const TWinControl* Wnd, std::uint32_t MsgFilterMin, std::uint32_t MsgFilterMax,
+                 unsigned RemoveMsg);
 // Takes the first such message out of the queue; false when there is none.
 bool RemoveQueuedMessage(const TWinControl* Control, std::uint32_t MsgFirst, std::uint32_t MsgLast,
                          TMessage* Removed = nullptr);

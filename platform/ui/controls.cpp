@@ -1,5 +1,7 @@
 #include "platform/ui/controls.h"
 
+#include "platform/ui/drag_drop.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QHelpEvent>
@@ -241,7 +243,12 @@ void TControl::SetClientWidth(int Value) { SetWidth(width_ - ClientWidth() + Val
 void TControl::SetClientHeight(int Value) { SetHeight(height_ - ClientHeight() + Value); }
 
 TPoint TControl::ClientOrigin() const {
-  if (!parent_) return {left_, top_};
+  if (!parent_) {
+    // A window's bounds include its frame; its client area starts inside it.
+    if (auto* w = dynamic_cast<const TWinControl*>(this); w && w->widget_ && w->widget_->isWindow())
+      return qt::S(const_cast<TWinControl*>(w)->ClientWidget()->mapToGlobal(QPoint(0, 0)));
+    return {left_, top_};
+  }
   TPoint o = parent_->ClientOrigin();
   return {o.X + left_, o.Y + top_};
 }
@@ -416,11 +423,50 @@ void TControl::SendToBack() {
 
 LRESULT TControl::Perform(std::uint32_t Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m{Msg, WParam, LParam, 0};
-  WndProc(m);
+  CallWindowProc(m);
   return m.Result;
 }
 
-void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
+void TControl::WndProc(TMessage& Message) {
+  // An automatic drag takes the press; the control never sees it.
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic) {
+    BeginDrag(Mouse.DragImmediate, Mouse.DragThreshold);
+    return;
+  }
+  Dispatch(Message);
+}
+
+namespace {
+// The control's own procedure as a WindowProc value, recognised when it is
+// set back.
+struct OwnWindowProc {
+  TControl* control;
+  void operator()(TMessage& Message) const { control->WndProc(Message); }
+};
+}  // namespace
+
+TWndMethod TControl::WindowProc() const {
+  if (windowProc_) return windowProc_;
+  return OwnWindowProc{const_cast<TControl*>(this)};
+}
+
+void TControl::SetWindowProc(TWndMethod Value) {
+  const auto* own = Value.target<OwnWindowProc>();
+  if (own && own->control == this)
+    windowProc_ = nullptr;
+  else
+    windowProc_ = std::move(Value);
+}
+
+void TControl::CallWindowProc(TMessage& Message) {
+  if (!windowProc_) {
+    WndProc(Message);
+    return;
+  }
+  // The hook may unhook itself while it runs.
+  TWndMethod proc = windowProc_;
+  proc(Message);
+}
 
 void TControl::HandleMouseMessage(TMessage& m) {
   TShiftState shift = ShiftFromKeys(m.WParam);
@@ -481,6 +527,9 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
       HandleMouseMessage(Message);
+      return;
+    case CM_DRAG:
+      DragMessage(Message);
       return;
     case WM_CANCELMODE:
       DefaultHandler(Message);
@@ -625,6 +674,12 @@ bool TControlCanvas::ToggleOverlay(const TOverlayItem& Item) {
 const TClassInfo& TWinControl::StaticClassInfo() {
   static const TClassInfo info = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClassInfo())
                                      .Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                     .Enum("ImeMode", "TImeMode",
+                                           {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha",
+                                            "imAlpha", "imHira", "imSKata", "imKata", "imChinese",
+                                            "imSHanguel", "imHanguel"},
+                                           &TWinControl::ImeMode, &TWinControl::SetImeMode, imDontCare)
+                                     .Str("ImeName", &TWinControl::ImeName, &TWinControl::SetImeName)
                                      .Build();
   return info;
 }
@@ -713,7 +768,7 @@ TControl* TWinControl::ControlAtPos(TPoint Pos, bool AllowDisabled, bool AllowWi
     if (!c->Visible() || (!AllowDisabled && !c->Enabled())) continue;
     if (c->BoundsRect().Contains(Pos)) {
       TMessage hit{CM_HITTEST, 0, MakeLParam(Pos.X - c->Left(), Pos.Y - c->Top()), 0};
-      c->WndProc(hit);
+      c->CallWindowProc(hit);
       if (hit.Result != 0) return c;
     }
   }
@@ -754,6 +809,7 @@ void TWinControl::CreateHandle() {
   if (!tabStop_ && widget_->focusPolicy() != Qt::NoFocus && !widget_->focusProxy())
     widget_->setFocusPolicy(Qt::ClickFocus);
   InitWidget();
+  ApplyImeToWidget();
   SyncScrollBars();
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
@@ -1082,7 +1138,7 @@ bool TWinControl::RouteMouseToChild(TMessage& m) {
   TMessage cm = m;
   cm.LParam = MakeLParam(p.X - target->Left(), p.Y - target->Top());
   auto alive = alive_;
-  target->WndProc(cm);
+  target->CallWindowProc(cm);
   if (!*alive) return true;
   m.Result = cm.Result;
   if (IsButtonUp(m.Msg) && (m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) mouseChild_ = nullptr;
@@ -1091,6 +1147,19 @@ bool TWinControl::RouteMouseToChild(TMessage& m) {
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      // A scroll bar child's notice is reflected back to the bar, through
+      // its window procedure (where a hook may listen).
+      if (Message.LParam != 0) {
+        for (TControl* c : controls_)
+          if (reinterpret_cast<LPARAM>(c) == Message.LParam) {
+            Message.Result = c->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+            return;
+          }
+      }
+      TControl::Dispatch(Message);
+      return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       auto key = static_cast<std::uint16_t>(Message.WParam);
@@ -1227,6 +1296,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     case QEvent::MouseMove: {
       auto* me = static_cast<QMouseEvent*>(e);
       NoteKeyboardModifiers(me->modifiers());
+      qt::NoteMousePos(qt::S(me->globalPosition().toPoint()));
       TPoint p = WidgetToClient(Source, qt::S(me->position().toPoint()), IsClient);
       m.WParam = MouseKeys(me->buttons(), me->modifiers());
       m.LParam = MakeLParam(p.X, p.Y);
@@ -1302,7 +1372,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
         EventContext ctx{&kd, &markKey, e};
         if (vk != 0) {
           ContextScope scope(&ctx);
-          WndProc(kd);
+          CallWindowProc(kd);
           finalKey = static_cast<std::uint16_t>(kd.WParam);
         } else {
           // Text without a key code of its own (input methods, other scripts).
@@ -1317,7 +1387,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
         EventContext cctx{&ch, &markChar, e};
         {
           ContextScope scope(&cctx);
-          WndProc(ch);
+          CallWindowProc(ch);
         }
         finalChar = static_cast<char16_t>(ch.WParam);
       });
@@ -1438,7 +1508,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
   EventContext ctx{&m, &Base, e};
   Guarded([&] {
     ContextScope scope(&ctx);
-    WndProc(m);
+    CallWindowProc(m);
   });
   if (!*alive) return true;
   // A wheel the control took goes no further up the parents.
@@ -1461,7 +1531,7 @@ void TWinControl::HostPaint(QWidget* Source, QEvent* e, const std::function<void
   EventContext ctx{&m, &paint, e};
   Guarded([&] {
     ContextScope scope(&ctx);
-    WndProc(m);
+    CallWindowProc(m);
   });
 }
 

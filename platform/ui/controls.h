@@ -23,6 +23,19 @@ class TWinControl;
 class TCustomForm;
 class TBasicAction;
 
+// Dragging one control onto another (drag_drop.h has the drag objects).
+class TDragObject;
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+
+// A window procedure: where a control's messages go.
+using TWndMethod = std::function<void(TMessage& Message)>;
+
 using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
@@ -46,6 +59,12 @@ using TAnchors = TSet<TAnchorKind>;
 
 // Reading order and alignment of a control's texts.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// How a windowed control wants the input method while it has the focus.
+enum TImeMode {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+  imSHanguel, imHanguel
+};
 
 // Room kept free inside a windowed control's client area when its aligned
 // children are laid out.
@@ -147,10 +166,46 @@ class TControl : public TComponent {
   // Sends a message to this control at once and returns its result.
   LRESULT Perform(std::uint32_t Msg, WPARAM WParam = 0, LPARAM LParam = 0);
   virtual void WndProc(TMessage& Message);
+  // The procedure every message to the control goes through: its own
+  // WndProc until another object hooks it. A hook keeps the value it
+  // replaced and passes on what it does not take itself; setting that value
+  // back unhooks (the control's own procedure is recognised as such).
+  TWndMethod WindowProc() const;
+  void SetWindowProc(TWndMethod Value);
+  bool HasOwnWindowProc() const { return !windowProc_; }
+  // Passes the message through WindowProc.
+  void CallWindowProc(TMessage& Message);
   void Dispatch(TMessage& Message) override;
 
-  // Carries out an action offered to the control; true when it took it.
-  virtual bool ExecuteAction(TBasicAction*) { return false; }
+  // --- dragging onto other controls (drag_drop.cpp). In automatic mode a
+  // left press starts a drag (Mouse's threshold and immediate flag) instead
+  // of reaching the control. A drag that is not immediate starts once the
+  // mouse has moved Threshold pixels (negative: Mouse's) on either axis.
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode Value) { dragMode_ = Value; }
+  // The cursor over a target that accepts.
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor Value) { dragCursor_ = Value; }
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // This control is the source of the drag under way.
+  bool Dragging() const;
+  // Drops on the target under the mouse when it accepts (Drop), else cancels.
+  void EndDrag(bool Drop);
+  // A target's answer and the drop; X and Y are client coordinates.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  // The drag is over; Target is null when nothing took the drop.
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+
+  // Carries out an action offered to the control, or updates it from the
+  // control; true when it took it. By default: when the action handles the
+  // control as its target (actions.cpp).
+  virtual bool ExecuteAction(TBasicAction* Action);
+  virtual bool UpdateAction(TBasicAction* Action);
 
   // Runs OnClick (even when disabled: code may click a control directly).
   virtual void Click();
@@ -171,6 +226,10 @@ class TControl : public TComponent {
  protected:
   virtual String GetText() const { return text_; }
   virtual void SetTextInternal(const String& Value);
+  // The drag starts: a handler may supply its own drag object.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  // CM_DRAG: the drag machinery asks a target (drag_drop.cpp).
+  void DragMessage(TMessage& Message);
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -223,6 +282,9 @@ class TControl : public TComponent {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
  private:
+  TWndMethod windowProc_;  // empty: WndProc
+  TDragMode dragMode_ = dmManual;
+  TCursor dragCursor_ = crDrag;
   TMouseButton lastButton_ = mbLeft;
   bool pressCancelled_ = false;  // the release of a press ended by cancel mode is not reported again
 };
@@ -300,6 +362,14 @@ class TWinControl : public TControl {
   void ToggleOverlay(const TOverlayItem& Item);
   const std::vector<TOverlayItem>& Overlay() const { return overlay_; }
   void ClearOverlay();
+
+  // Input-method settings (ime.cpp). Qt cannot open an input method or
+  // pick one by name: ImeName is kept for whoever asks, and the mode goes
+  // to the widget as far as Qt's input-method hints reach.
+  TImeMode ImeMode() const { return imeMode_; }
+  void SetImeMode(TImeMode Value);
+  const String& ImeName() const { return imeName_; }
+  void SetImeName(const String& Value) { imeName_ = Value; }
 
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
@@ -402,8 +472,12 @@ class TWinControl : public TControl {
   void SendScrollCode(int Bar, int Code, std::int64_t Pos);
   void WheelMessage(TMessage& Message, TShiftState Shift);
 
+  void ApplyImeToWidget();
+
   std::vector<TControl*> controls_;
   std::shared_ptr<ScrollBars> scrollBars_;
+  TImeMode imeMode_ = imDontCare;
+  String imeName_;
   int wheelAccumulator_ = 0;
   int alignDisabled_ = 0;
   bool aligning_ = false;

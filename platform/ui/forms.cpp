@@ -421,7 +421,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
         for (int i = 0; i < parent->ControlCount(); ++i) {
           TControl* c = parent->Controls(i);
           TMessage m{CM_DIALOGKEY, Message.WParam, Message.LParam, 0};
-          c->WndProc(m);
+          c->CallWindowProc(m);
           if (m.Result != 0) return true;
           if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible() && offer(w)) return true;
         }

@@ -6,6 +6,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <functional>
+
+class QScrollBar;
 
 class QWidget;
 
@@ -37,5 +40,16 @@ const QFont& CachedQFont(const TFont& f);
 // above it (window managers keep a transient window over its owner), even
 // over a maximised one.
 QWidget* DialogOwner();
+
+// The screen point of the latest mouse event, where a drag starts
+// (drag_drop.cpp); the cursor position before any.
+void NoteMousePos(TPoint ScreenPos);
+TPoint LastMousePos();
+
+// Scroll bars: the scroll code (SB_LINEUP...) a Qt slider action stands
+// for, -1 for none; and a call when the mouse lets go of the bar (the end
+// of a scroll, the final position of a dragged thumb).
+int ScrollCodeOfAction(int Action);
+void OnScrollBarRelease(QScrollBar* Bar, std::function<void()> Released);
 
 }  // namespace ui::qt

@@ -15,6 +15,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/guard.h"
 #include "platform/ui/qt_bridge.h"
+#include "platform/ui/scroll_bar.h"
 
 namespace ui {
 
@@ -58,6 +59,29 @@ class BarReleaseFilter : public QObject {
 };
 
 }  // namespace
+
+namespace qt {
+
+int ScrollCodeOfAction(int Action) {
+  switch (Action) {
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+  }
+}
+
+void OnScrollBarRelease(QScrollBar* Bar, std::function<void()> Released) {
+  auto* release = new BarReleaseFilter(std::move(Released));
+  release->setParent(Bar);
+  Bar->installEventFilter(release);
+}
+
+}  // namespace qt
 
 TWinControl::ScrollBars& TWinControl::ScrollState() {
   if (!scrollBars_) scrollBars_ = std::make_shared<ScrollBars>();
@@ -107,6 +131,10 @@ int TWinControl::SetScrollInfo(int Bar, const TScrollInfo& Info, bool Redraw) {
 }
 
 bool TWinControl::GetScrollInfo(int Bar, TScrollInfo& Info) const {
+  if (Bar == SB_CTL) {
+    const auto* control = dynamic_cast<const TScrollBar*>(this);
+    return control && control->GetControlScrollInfo(Info);
+  }
   if (Bar != SB_HORZ && Bar != SB_VERT) return false;
   ScrollBars::Bar b;
   if (scrollBars_) b = scrollBars_->bars[Bar];
@@ -178,17 +206,8 @@ void TWinControl::SyncScrollBars() {
           if (!*alive) return;
           ScrollBars::Bar& bar = scrollBars_->bars[i];
           if (bar.syncing) return;
-          int code = -1;
-          switch (action) {
-            case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-            case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-            case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-            case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-            case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-            case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-            case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-            default: return;
-          }
+          const int code = qt::ScrollCodeOfAction(action);
+          if (code < 0) return;
           QPointer<QScrollBar> guard(sb);
           Guarded([&] {
             if (code == SB_THUMBTRACK) {
@@ -203,7 +222,7 @@ void TWinControl::SyncScrollBars() {
           // except that a dragged thumb follows the mouse.
           if (*alive && guard && code != SB_THUMBTRACK) guard->setSliderPosition(Clamp32(scrollBars_->bars[i].pos));
         });
-        auto* release = new BarReleaseFilter([this, i, alive] {
+        qt::OnScrollBarRelease(sb, [this, i, alive] {
           if (!*alive) return;
           ScrollBars::Bar& bar = scrollBars_->bars[i];
           if (bar.dragging) {
@@ -214,8 +233,6 @@ void TWinControl::SyncScrollBars() {
           SendScrollCode(i, SB_ENDSCROLL, 0);
           if (*alive) SyncScrollBars();
         });
-        release->setParent(sb);
-        sb->installEventFilter(release);
       }
       if (!b.widget) continue;
       QScrollBar* sb = b.widget;

@@ -152,6 +152,48 @@ TEST_F(MessageTest, PostedMessagesQueueUntilTheLoopRunsAndCanBeTakenBack) {
   EXPECT_FALSE(IsMessageQueued(spy, 0, 0xFFFFFFFF));
 }
 
+TEST_F(MessageTest, PeekMessageLooksWithoutTakingUnlessAskedTo) {
+  auto* other = new TSpy(form);
+  other->SetParent(form);
+  ASSERT_TRUE(PostMessage(other, WM_USER + 1, 7));
+  ASSERT_TRUE(PostMessage(spy, WM_USER + 2, 8));
+  ASSERT_TRUE(PostMessage(spy, WM_USER + 3, 9));
+  struct Case {
+    const char* what;
+    const TWinControl* wnd;
+    std::uint32_t first, last;
+    bool found;
+    TWinControl* hwnd;
+    std::uint32_t msg;
+  };
+  const Case cases[] = {
+      {"any window, any message", nullptr, 0, 0, true, other, WM_USER + 1},
+      {"this window, any message", spy, 0, 0, true, spy, WM_USER + 2},
+      {"this window, a range", spy, WM_USER + 3, WM_USER + 9, true, spy, WM_USER + 3},
+      {"any window, a range", nullptr, WM_USER + 2, WM_USER + 2, true, spy, WM_USER + 2},
+      {"nothing in range", spy, WM_USER + 1, WM_USER + 1, false, nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TMsg m;
+    ASSERT_EQ(PeekMessage(m, c.wnd, c.first, c.last, PM_NOREMOVE), c.found);
+    if (!c.found) continue;
+    EXPECT_EQ(m.hwnd, c.hwnd);
+    EXPECT_EQ(m.message, c.msg);
+  }
+  // Looking left everything queued; taking removes exactly the one found.
+  TMsg taken;
+  ASSERT_TRUE(PeekMessage(taken, spy, WM_USER + 3, WM_USER + 3, PM_REMOVE));
+  EXPECT_EQ(taken.wParam, 9u);
+  EXPECT_FALSE(IsMessageQueued(spy, WM_USER + 3, WM_USER + 3));
+  h.ProcessEvents();
+  ASSERT_NE(other->Find(WM_USER + 1), nullptr);
+  ASSERT_NE(spy->Find(WM_USER + 2), nullptr);
+  EXPECT_EQ(spy->Find(WM_USER + 3), nullptr);
+  TMsg none;
+  EXPECT_FALSE(PeekMessage(none, nullptr, 0, 0, PM_NOREMOVE));
+}
+
 TEST_F(MessageTest, MessagesPostedToAFreedControlAreDropped) {
   ASSERT_TRUE(PostMessage(spy, WM_USER + 100));
   Free(spy);
