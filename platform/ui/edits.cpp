@@ -9,6 +9,7 @@
 #include "platform/ui/guard.h"
 #include "platform/ui/host.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/multi_line_edit.h"
 #include "platform/ui/qt_bridge.h"
 
 namespace ui {
@@ -38,12 +39,6 @@ String JoinLines(const std::vector<String>& lines) {
   return out;
 }
 
-QString ToWidgetText(const String& s) {
-  QString q = qt::Q(s);
-  q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  q.replace(u'\r', u'\n');
-  return q;
-}
 
 }  // namespace
 
@@ -82,6 +77,7 @@ void TCustomEdit::SetReadOnly(bool Value) {
 void TCustomEdit::SetMaxLength(int Value) {
   maxLength_ = std::max(0, Value);
   if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setMaxLength(maxLength_ > 0 ? maxLength_ : 0x7FFFFFFF);
+  if (auto* m = dynamic_cast<qt::MultiLineEditWidget*>(widget_)) m->SetMaxLength(maxLength_);
 }
 
 void TCustomEdit::SelectAll() {
@@ -173,13 +169,13 @@ void TEdit::InitWidget() {
 }
 
 String TEdit::GetText() const {
-  if (auto* e = static_cast<QLineEdit*>(widget_)) return qt::S(e->text());
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) return qt::S(e->text());
   return text_;
 }
 
 void TEdit::SetTextInternal(const String& Value) {
   text_ = Value;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) {
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) {
     settingText_ = true;
     e->setText(qt::Q(Value));
     settingText_ = false;
@@ -190,7 +186,7 @@ void TEdit::SetTextInternal(const String& Value) {
 
 void TEdit::SetPasswordChar(char16_t Value) {
   passwordChar_ = Value;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setEchoMode(Value ? QLineEdit::Password : QLineEdit::Normal);
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setEchoMode(Value ? QLineEdit::Password : QLineEdit::Normal);
 }
 
 void TEdit::Dispatch(TMessage& Message) {
@@ -276,7 +272,7 @@ QWidget* TMemo::CreateWidget(QWidget* Parent) {
 void TMemo::InitWidget() {
   auto* m = static_cast<QPlainTextEdit*>(widget_);
   QSignalBlocker block(m);
-  m->setPlainText(ToWidgetText(text_));
+  m->setPlainText(qt::ToMultiLineText(text_));
   m->setReadOnly(readOnly_);
   ApplyOptions();
 }
@@ -303,11 +299,7 @@ void TMemo::SetScrollBars(TScrollStyle Value) {
 }
 
 String TMemo::GetText() const {
-  if (auto* m = static_cast<QPlainTextEdit*>(widget_)) {
-    QString t = m->toPlainText();
-    t.replace(u'\n', QStringLiteral("\r\n"));
-    return qt::S(t);
-  }
+  if (auto* m = static_cast<QPlainTextEdit*>(widget_)) return qt::FromMultiLineText(m->toPlainText());
   return text_;
 }
 
@@ -332,7 +324,7 @@ void TMemo::SetTextInternal(const String& Value) {
   text_ = Value;
   if (auto* m = static_cast<QPlainTextEdit*>(widget_)) {
     settingText_ = true;
-    m->setPlainText(ToWidgetText(Value));
+    m->setPlainText(qt::ToMultiLineText(Value));
     settingText_ = false;
   }
   Change();
