@@ -63,6 +63,15 @@ TCustomEdit::~TCustomEdit() { BeginDestroy(); }
 
 int TCustomEdit::ColorRole() const { return QPalette::Base; }
 
+void TCustomEdit::DestroyHandle() {
+  // Typed text lives only in the window: the window made anew starts from it.
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+    text_ = qt::S(e->text());
+  else if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_))
+    text_ = qt::FromMultiLineText(m->toPlainText());
+  TWinControl::DestroyHandle();
+}
+
 void TCustomEdit::Change() {
   modified_ = true;
   if (OnChange) OnChange(this);

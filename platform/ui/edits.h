@@ -33,6 +33,7 @@ class TCustomEdit : public TWinControl {
 
  protected:
   virtual void Change();
+  void DestroyHandle() override;
   int ColorRole() const override;
   bool settingText_ = false;
   bool readOnly_ = false;

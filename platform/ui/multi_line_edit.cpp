@@ -81,7 +81,8 @@ void MultiLineEditWidget::SetWordWrap(bool on) {
 
 void MultiLineEditWidget::KeepToMaxLength(int position, int added) {
   if (trimming_ || maxLength_ <= 0 || added <= 0) return;
-  const int excess = document()->characterCount() - 1 - maxLength_;
+  // The limit counts a line end as the two characters CR LF it is in the text.
+  const int excess = document()->characterCount() - 1 + document()->blockCount() - 1 - maxLength_;
   if (excess <= 0) return;
   // What went in last gives way, as an edit window refuses the overflow.
   const int cut = std::min(excess, added);

@@ -5,6 +5,7 @@
 #include <QClipboard>
 
 #include "tests/platform/ui/harness.h"
+#include "platform/ui/mask_edit.h"
 
 namespace {
 
@@ -179,6 +180,63 @@ TEST_F(NativeMessageTest, ClipboardMessagesCutCopyAndPaste) {
   memo->Perform(EM_SETSEL, 1, 1);
   memo->Perform(WM_PASTE);
   EXPECT_EQ(memo->Text(), u"axb");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NativeMessageTest, TypedTextSurvivesAWindowMadeAnew) {
+  h.Type(edit, u"typed");
+  h.Type(memo, u"memo");
+  edit->RecreateWnd();
+  memo->RecreateWnd();
+  EXPECT_EQ(edit->Text(), u"typed");
+  EXPECT_EQ(memo->Text(), u"memo");
+}
+
+TEST(MultiLineMaskEditTest, WindowSwapKeepsTextLimitAndFormattingRectangle) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetBounds(0, 0, 240, 160);
+  auto* edit = new TCustomMaskEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 120, 80);
+  edit->SetText(u"first");
+  h.Show(form);
+  // One line: the single-line window answers the line queries too, and
+  // keeps its formatting rectangle, as the edit window does.
+  EXPECT_EQ(edit->LineCount(), 1);
+  EXPECT_EQ(edit->LineFromChar(3), 0);
+  const TRect single = edit->FormattingRect();
+  edit->SetFormattingRect(Rect(5, 5, 50, 50));
+  EXPECT_EQ(edit->FormattingRect(), single);
+
+  int changes = 0;
+  edit->OnChange = [&](TObject*) { ++changes; };
+  edit->SetMultiLine(true);
+  edit->SetMaxLength(12);
+  EXPECT_EQ(edit->Text(), u"first");
+  edit->SetText(u"one\r\ntwo");
+  EXPECT_EQ(edit->Text(), u"one\r\ntwo");
+  EXPECT_EQ(edit->LineCount(), 2);
+  EXPECT_EQ(edit->LineFromChar(4), 1);
+  const TRect r = Rect(6, 4, 100, 70);
+  edit->SetFormattingRect(r);
+  EXPECT_EQ(edit->FormattingRect(), r);
+
+  // Typing past the limit is cut off; every change is told.
+  edit->SetFocus();
+  edit->SetSelStart(static_cast<int>(edit->EditText().size()));
+  changes = 0;
+  h.Type(edit, u"abcdef");
+  EXPECT_EQ(edit->Text(), u"one\r\ntwoabcd") << "a line end counts two, as CR LF";
+  EXPECT_GT(changes, 0);
+
+  // A window made anew keeps the rectangle.
+  edit->RecreateWnd();
+  EXPECT_EQ(edit->FormattingRect(), r);
+  EXPECT_EQ(edit->Text(), u"one\r\ntwoabcd");
 }
 
 }  // namespace
