@@ -1,7 +1,10 @@
 #include "platform/ui/edits.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
@@ -40,7 +43,32 @@ String JoinLines(const std::vector<String>& lines) {
 }
 
 
+// The line editor draws its caret as wide as its style says; a style that
+// says 0 draws none. Set on the window only while its caret is hidden.
+class NoCaretStyle : public QProxyStyle {
+ public:
+  NoCaretStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+  int pixelMetric(PixelMetric Metric, const QStyleOption* Option, const QWidget* Widget) const override {
+    if (Metric == PM_TextCursorWidth) return 0;
+    return QProxyStyle::pixelMetric(Metric, Option, Widget);
+  }
+};
+
 }  // namespace
+
+bool HideCaret(TWinControl* Control) {
+  auto* e = dynamic_cast<TCustomEdit*>(Control);
+  if (!e) return false;
+  e->HideCaret();
+  return true;
+}
+
+bool ShowCaret(TWinControl* Control) {
+  auto* e = dynamic_cast<TCustomEdit*>(Control);
+  if (!e) return false;
+  e->ShowCaret();
+  return true;
+}
 
 // --- TCustomEdit --------------------------------------------------------------------
 
@@ -62,6 +90,34 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
 TCustomEdit::~TCustomEdit() { BeginDestroy(); }
 
 int TCustomEdit::ColorRole() const { return QPalette::Base; }
+
+void TCustomEdit::HideCaret() {
+  if (++caretHidden_ == 1) ApplyCaret();
+}
+
+void TCustomEdit::ShowCaret() {
+  if (caretHidden_ == 0) return;
+  if (--caretHidden_ == 0) ApplyCaret();
+}
+
+void TCustomEdit::ApplyCaret() {
+  const bool shown = caretHidden_ == 0;
+  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_)) {
+    m->setCursorWidth(shown ? 1 : 0);
+    m->viewport()->update();
+  } else if (auto* e = dynamic_cast<QLineEdit*>(widget_)) {
+    auto* own = dynamic_cast<NoCaretStyle*>(e->style());
+    if (shown && own) {
+      e->setStyle(nullptr);
+      delete own;
+    } else if (!shown && !own) {
+      auto* style = new NoCaretStyle;
+      style->setParent(e);
+      e->setStyle(style);
+    }
+    e->update();
+  }
+}
 
 void TCustomEdit::DestroyHandle() {
   // Typed text lives only in the window: the window made anew starts from it.
@@ -175,6 +231,7 @@ void TEdit::InitWidget() {
   e->setReadOnly(readOnly_);
   e->setMaxLength(maxLength_ > 0 ? maxLength_ : 0x7FFFFFFF);
   if (passwordChar_) e->setEchoMode(QLineEdit::Password);
+  if (caretHidden_) ApplyCaret();
 }
 
 String TEdit::GetText() const {
@@ -284,6 +341,7 @@ void TMemo::InitWidget() {
   m->setPlainText(qt::ToMultiLineText(text_));
   m->setReadOnly(readOnly_);
   ApplyOptions();
+  if (caretHidden_) ApplyCaret();
 }
 
 void TMemo::ApplyOptions() {

@@ -112,6 +112,7 @@ void TCustomMaskEdit::InitWidget() {
     m->setReadOnly(readOnly_);
     m->SetMaxLength(maxLength_);
     ApplyMultiLineOptions();
+    if (!CaretShown()) ApplyCaret();
     return;
   }
   TEdit::InitWidget();

@@ -6,6 +6,10 @@
 
 #include "tests/platform/ui/harness.h"
 #include "platform/ui/mask_edit.h"
+#include "platform/ui/panels.h"
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QWidget>
 
 namespace {
 
@@ -237,6 +241,59 @@ TEST(MultiLineMaskEditTest, WindowSwapKeepsTextLimitAndFormattingRectangle) {
   edit->RecreateWnd();
   EXPECT_EQ(edit->FormattingRect(), r);
   EXPECT_EQ(edit->Text(), u"one\r\ntwoabcd");
+}
+
+}  // namespace
+
+namespace {
+
+// The width the window draws its caret with: the line editor asks its
+// style, the multi-line one its own setting.
+int CaretWidth(QWidget* w) {
+  if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->cursorWidth();
+  return w->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, w);
+}
+
+TEST(CaretTest, HiddenCaretIsDrawnZeroWideAndHidingCounts) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetBounds(0, 0, 240, 160);
+  auto* single = new TCustomMaskEdit(form);
+  single->SetParent(form);
+  single->SetBounds(10, 10, 100, 24);
+  auto* multi = new TCustomMaskEdit(form);
+  multi->SetParent(form);
+  multi->SetBounds(10, 50, 100, 60);
+  multi->SetMultiLine(true);
+  auto* label = new TPanel(form);
+  label->SetParent(form);
+  EXPECT_FALSE(HideCaret(label)) << "only edits have a caret";
+  h.Show(form);
+  for (TCustomMaskEdit* e : {single, multi}) {
+    SCOPED_TRACE(e == single ? "single line" : "multi-line");
+    e->SetFocus();
+    h.ProcessEvents();
+    EXPECT_TRUE(e->CaretShown());
+    EXPECT_GT(CaretWidth(e->Widget()), 0);
+    ASSERT_TRUE(HideCaret(e));
+    ASSERT_TRUE(HideCaret(e));
+    EXPECT_EQ(CaretWidth(e->Widget()), 0);
+    ShowCaret(e);
+    EXPECT_FALSE(e->CaretShown()) << "hidden twice, shown once";
+    ShowCaret(e);
+    ShowCaret(e);  // one too many changes nothing
+    EXPECT_TRUE(e->CaretShown());
+    EXPECT_GT(CaretWidth(e->Widget()), 0);
+    HideCaret(e);
+    e->RecreateWnd();  // the window made anew keeps it hidden
+    e->SetFocus();
+    h.ProcessEvents();
+    EXPECT_EQ(CaretWidth(e->Widget()), 0);
+    ShowCaret(e);
+  }
+  // Freed while hidden: nothing is left behind.
+  HideCaret(single);
+  Free(single);
 }
 
 }  // namespace
