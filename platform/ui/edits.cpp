@@ -91,6 +91,14 @@ TCustomEdit::~TCustomEdit() { BeginDestroy(); }
 
 int TCustomEdit::ColorRole() const { return QPalette::Base; }
 
+void TCustomEdit::WindowTextChanged() {
+  Guarded([this] {
+    auto alive = alive_;
+    SendCommandToParent(this, EN_CHANGE);
+    if (*alive) Change();
+  });
+}
+
 void TCustomEdit::HideCaret() {
   if (++caretHidden_ == 1) ApplyCaret();
 }
@@ -214,12 +222,7 @@ TEdit::~TEdit() { BeginDestroy(); }
 QWidget* TEdit::CreateWidget(QWidget* Parent) {
   auto* e = new qt::Host<QLineEdit>(this, false, Parent);
   QObject::connect(e, &QLineEdit::textChanged, e, [this] {
-    if (settingText_) return;
-    Guarded([this] {
-      auto alive = alive_;
-      SendCommandToParent(this, EN_CHANGE);
-      if (*alive) Change();
-    });
+    if (!settingText_) WindowTextChanged();
   });
   return e;
 }
@@ -325,12 +328,7 @@ QWidget* TMemo::CreateWidget(QWidget* Parent) {
   auto* m = new qt::Host<QPlainTextEdit>(this, false, Parent);
   QObject::connect(m, &QPlainTextEdit::textChanged, m, [this] {
     lineCacheValid_ = false;
-    if (settingText_) return;
-    Guarded([this] {
-      auto alive = alive_;
-      SendCommandToParent(this, EN_CHANGE);
-      if (*alive) Change();
-    });
+    if (!settingText_) WindowTextChanged();
   });
   return m;
 }

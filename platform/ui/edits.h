@@ -42,6 +42,8 @@ class TCustomEdit : public TWinControl {
   void DestroyHandle() override;
   // Puts the caret's state on the window (after it is made).
   void ApplyCaret();
+  // The window's text changed (typed, pasted): tells the parent and OnChange.
+  void WindowTextChanged();
   int ColorRole() const override;
   bool settingText_ = false;
   bool readOnly_ = false;

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#include "platform/ui/guard.h"
 #include "platform/ui/host.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/multi_line_edit.h"
@@ -92,12 +91,7 @@ QWidget* TCustomMaskEdit::CreateWidget(QWidget* Parent) {
   if (!multiLine_) return TEdit::CreateWidget(Parent);
   auto* m = new qt::Host<qt::MultiLineEditWidget>(this, false, Parent);
   QObject::connect(m, &QPlainTextEdit::textChanged, m, [this] {
-    if (settingText_) return;
-    Guarded([this] {
-      auto alive = alive_;
-      SendCommandToParent(this, EN_CHANGE);
-      if (*alive) Change();
-    });
+    if (!settingText_) WindowTextChanged();
   });
   return m;
 }
@@ -243,45 +237,24 @@ void TCustomMaskEdit::MaskedErase(bool Backward) {
 }
 
 void TCustomMaskEdit::ClipboardAction(std::uint32_t Msg) {
-  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_)) {
-    switch (Msg) {
-      case WM_COPY:
-        m->copy();
-        break;
-      case WM_CUT:
-        if (!ReadOnly()) m->cut();
-        break;
-      case WM_PASTE:
-        if (!ReadOnly()) m->paste();
-        break;
-      case WM_CLEAR:
-        if (!ReadOnly()) m->textCursor().removeSelectedText();
-        break;
-      default:
-        if (!ReadOnly()) m->undo();
-        break;
-    }
-    return;
-  }
-  auto* e = dynamic_cast<QLineEdit*>(widget_);
-  if (!e) return;
-  switch (Msg) {
-    case WM_CUT:
-      if (!ReadOnly()) e->cut();
-      break;
-    case WM_COPY:
+  // Either window kind: both editors offer the same clipboard calls.
+  auto run = [this, Msg](auto* e, auto clear) {
+    if (Msg == WM_COPY) {
       e->copy();
-      break;
-    case WM_PASTE:
-      if (!ReadOnly()) e->paste();
-      break;
-    case WM_CLEAR:
-      if (!ReadOnly()) e->del();
-      break;
-    default:
-      if (!ReadOnly()) e->undo();
-      break;
-  }
+      return;
+    }
+    if (ReadOnly()) return;
+    switch (Msg) {
+      case WM_CUT: e->cut(); break;
+      case WM_PASTE: e->paste(); break;
+      case WM_CLEAR: clear(); break;
+      default: e->undo(); break;
+    }
+  };
+  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_))
+    run(m, [m] { m->textCursor().removeSelectedText(); });
+  else if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+    run(e, [e] { e->del(); });
 }
 
 void TCustomMaskEdit::Dispatch(TMessage& Message) {
