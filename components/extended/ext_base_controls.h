@@ -174,7 +174,7 @@ class TExtBaseMixin : public Base {
   virtual LRESULT PrepareHint(THintInfo* Info) {
     if (Info) {
       if (hintColor_ == clAppHintColor) {
-        Info->HintColor = ui::clInfoBk;
+        Info->HintColor = ui::Application ? ui::Application->HintColor() : ui::clInfoBk;
       } else if (hintColor_ != clHintFromParent) {
         Info->HintColor = hintColor_;
       } else if (this->Parent()) {

@@ -190,6 +190,8 @@ class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public
   virtual void UpdateBorderActive();
   void EditButtonChanged();
   void UpdateEditRect();
+  // Single- or multi-line window after WordWrap and PasswordChar.
+  void ApplyWindowKind();
   // The main edit button has one of the two-half (up-down) styles.
   bool MainButtonUpDown() const { return IsTwoHalfStyle(EditButton()->Style()); }
   // The key with this shift state presses one of the edit buttons.

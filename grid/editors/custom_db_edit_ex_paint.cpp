@@ -100,6 +100,11 @@ void TCustomDBEditEx::TextAreaRect(TRect& Rect) const {
 void TCustomDBEditEx::UpdateEditRect() {
   if (!HandleAllocated()) return;
   const TRect inner = InnerClientRect(), text = TextArea();
+  if (MultiLine()) {
+    SetFormattingRect(text);
+    Perform(EM_SCROLLCARET);
+    return;
+  }
   SetMargins(text.Left - inner.Left, inner.Right - text.Right);
 }
 
@@ -168,12 +173,23 @@ void TCustomDBEditEx::SetFlat(bool Value) {
 void TCustomDBEditEx::SetWordWrap(bool Value) {
   if (wordWrap_ == Value) return;
   wordWrap_ = Value;
-  if (HandleAllocated()) RecreateWnd();
+  ApplyWindowKind();
 }
 
 void TCustomDBEditEx::SetPasswordChar(char16_t Value) {
   if (PasswordChar() == Value) return;
   TEdit::SetPasswordChar(Value);
+  ApplyWindowKind();
+}
+
+void TCustomDBEditEx::ApplyWindowKind() {
+  // Wrapped text needs the multi-line window; a password is never shown on
+  // several lines, so it keeps the single-line one.
+  const bool multiLine = wordWrap_ && !PasswordChar();
+  if (multiLine != MultiLine()) {
+    SetMultiLine(multiLine);  // makes the window anew
+    return;
+  }
   if (HandleAllocated()) RecreateWnd();
 }
 

@@ -268,6 +268,8 @@ void TCustomDBNumberEditEx::DropDown() {
   dropDownCalculator_->Show();
   calculatorVisible_ = true;
   droppedDown_ = true;
+  // Keys go to the calculator now: no caret may suggest they reach the text.
+  HideCaret();
   SetSelLength(0);
 }
 
@@ -275,6 +277,7 @@ void TCustomDBNumberEditEx::CloseUp(bool Accept) {
   if (!calculatorVisible_) return;
   if (MouseCapture()) SetMouseCapture(false);
   dropDownCalculator_->Hide();
+  ShowCaret();
   calculatorVisible_ = false;
   droppedDown_ = false;
   TCustomDBEditEx::CloseUp(Accept);

@@ -49,8 +49,12 @@ void TInplaceEdit::PlaceEditorWindow(const TRect& R, bool Redraw) {
 }
 
 void TInplaceEdit::ApplyTextMargins() {
-  // The text keeps two pixels off the cell's left edge, as the cell text does.
-  SetMargins(2, 2);
+  // The text keeps two pixels off the cell's edges, as the cell text does.
+  if (MultiLine())
+    SetFormattingRect(Rect(2, 2, Width() - 2, Height()));
+  else
+    SetMargins(2, 2);
+  Perform(EM_SCROLLCARET);
 }
 
 void TInplaceEdit::Hide() {

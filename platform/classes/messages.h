@@ -219,7 +219,13 @@ constexpr std::uint16_t EN_CHANGE = 0x0300;
 constexpr std::uint32_t WM_GETTEXTLENGTH = 0x000E;
 constexpr std::uint32_t EM_GETSEL = 0x00B0;
 constexpr std::uint32_t EM_SETSEL = 0x00B1;
+constexpr std::uint32_t EM_GETRECT = 0x00B2;    // LParam: TRect* filled in client coordinates
+constexpr std::uint32_t EM_SETRECT = 0x00B3;    // multi-line editors only; LParam: const TRect*
+constexpr std::uint32_t EM_SETRECTNP = 0x00B4;  // the same without a repaint
+constexpr std::uint32_t EM_SCROLLCARET = 0x00B7;
+constexpr std::uint32_t EM_GETLINECOUNT = 0x00BA;
 constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
+constexpr std::uint32_t EM_LINEFROMCHAR = 0x00C9;  // WParam: character position, -1 the caret's line
 constexpr std::uint32_t EM_CANUNDO = 0x00C6;
 constexpr std::uint32_t EM_UNDO = 0x00C7;
 

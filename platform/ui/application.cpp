@@ -353,11 +353,18 @@ void TApplication::SetShowHint(bool Value) {
   }
 }
 
+void TApplication::SetHintColor(TColor Value) {
+  hintColor_ = Value;
+  if (hintWindow_) hintWindow_->SetColor(Value);
+  if (ownHintWindow_) ownHintWindow_->SetColor(Value);
+}
+
 bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
   if (!showHint_) return true;
   const String& hint = Control ? Control->Hint() : String();
   THintInfo info;
   info.HintControl = Control;
+  info.HintColor = hintColor_;
   info.HintStr = hint.substr(0, hint.find(u'|'));
   // Below the cursor's image, as the platform's tool tips sit.
   info.HintPos = Point(ScreenPos.X, ScreenPos.Y + 20);
@@ -374,8 +381,9 @@ bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
   THintWindow* window = hintWindow_;
   if (info.HintWindowClass || !window) {
     // The platform's own tool tip shows the control's hint text where the
-    // cursor is; anything the control changed needs a window of ours.
-    if (!info.HintWindowClass && info.HintStr == plainText && info.HintPos == plainPos && !info.HintData)
+    // cursor is, in the platform's colour; anything else needs a window of ours.
+    if (!info.HintWindowClass && info.HintStr == plainText && info.HintPos == plainPos && !info.HintData &&
+        info.HintColor == clInfoBk)
       return false;
     CancelControlHint(hintControl_);
     THintWindow* old = ownHintWindow_;
@@ -391,6 +399,7 @@ bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
   TRect r = window->CalcHintRect(std::max(1, info.HintMaxWidth), info.HintStr, info.HintData);
   r = Bounds(info.HintPos.X, info.HintPos.Y, r.Width(), r.Height());
   hintControl_ = Control;
+  window->SetColor(info.HintColor);
   window->ActivateHintData(r, info.HintStr, info.HintData);
   return true;
 }

@@ -84,6 +84,10 @@ class TApplication : public TComponent {
   THintWindow* HintWindow() const { return hintWindow_; }
   // How long a tool tip stays (ms).
   int HintHidePause = 2500;
+  // The background of tool tips; a control may choose another per tool tip
+  // (THintInfo::HintColor). A change recolours the tool-tip windows.
+  TColor HintColor() const { return hintColor_; }
+  void SetHintColor(TColor Value);
   // Shows the short part of the control's hint below the screen point, in
   // the tool-tip window, after the control had its say (CM_HINTSHOW). False:
   // the platform's own tool tip is to show it.
@@ -122,6 +126,7 @@ class TApplication : public TComponent {
   QEventLoop* runLoop_ = nullptr;
   std::vector<QEventLoop*> watchStack_;
   bool showHint_ = true;
+  TColor hintColor_ = clInfoBk;
   THintWindow* hintWindow_ = nullptr;
   // The window of a class a control asked for, for the tool tip shown now.
   THintWindow* ownHintWindow_ = nullptr;

@@ -469,11 +469,28 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
 }
 
+// A font with an orientation writes its text turned counter-clockwise round
+// the reference point: the text's cell is placed as if upright and the whole
+// of it (fill, glyphs) turned there.
+void TCanvas::DrawTextAt(QPainter& p, TPoint Ref, const TRect& Cell, const QString& S, bool Opaque) {
+  if (font_->Orientation() % 3600 == 0) {
+    DrawPlacedText(p, Cell, S, Opaque);
+    return;
+  }
+  const QTransform old = p.worldTransform();
+  p.translate(Ref.X, Ref.Y);
+  p.rotate(-font_->Orientation() / 10.0);
+  TRect upright = Cell;
+  upright.Offset(-Ref.X, -Ref.Y);
+  DrawPlacedText(p, upright, S, Opaque);
+  p.setWorldTransform(old);
+}
+
 void TCanvas::TextOut(int X, int Y, const String& Text) {
   QPainter* p = RequirePainter();
   QString s;
   TRect cell = PlaceText(X, Y, Text, s);
-  if (p) DrawPlacedText(*p, cell, s, brush_->Style() != bsClear);
+  if (p) DrawTextAt(*p, Point(X, Y), cell, s, brush_->Style() != bsClear);
 }
 
 void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
@@ -481,9 +498,9 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
   if (!p) return;
   QString s;
   TRect cell = PlaceText(X, Y, Text, s);
-  // Text wholly inside the rectangle needs no clip (slanted glyphs may lean out).
+  // Text wholly inside the rectangle needs no clip (slanted or turned glyphs may lean out).
   const bool inside = cell.Left >= R.Left && cell.Right <= R.Right && cell.Top >= R.Top && cell.Bottom <= R.Bottom &&
-                      !font_->Style().Contains(fsItalic);
+                      !font_->Style().Contains(fsItalic) && font_->Orientation() % 3600 == 0;
   if (!inside) {
     p->save();
     p->setClipRect(Q(R), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
@@ -495,7 +512,7 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
     if (oldMode != QPainter::CompositionMode_SourceOver) p->setCompositionMode(oldMode);
   }
   // The rectangle is already filled; the text itself goes on transparently.
-  DrawPlacedText(*p, cell, s, false);
+  DrawTextAt(*p, Point(X, Y), cell, s, false);
   if (!inside) p->restore();
 }
 

@@ -194,6 +194,8 @@ class TCanvas : public TPersistent {
   mutable std::unique_ptr<Metrics> metrics_;
   TRect PlaceText(int X, int Y, const String& Text, QString& Out);
   void DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, bool Opaque);
+  // The placed text turned by the font's orientation round the reference point.
+  void DrawTextAt(QPainter& p, TPoint Ref, const TRect& Cell, const QString& S, bool Opaque);
 
   std::unique_ptr<TFont> font_;
   std::unique_ptr<TPen> pen_;

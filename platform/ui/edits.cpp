@@ -1,7 +1,10 @@
 #include "platform/ui/edits.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -10,6 +13,7 @@
 #include "platform/ui/guard.h"
 #include "platform/ui/host.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/multi_line_edit.h"
 #include "platform/ui/qt_bridge.h"
 
 namespace ui {
@@ -39,14 +43,33 @@ String JoinLines(const std::vector<String>& lines) {
   return out;
 }
 
-QString ToWidgetText(const String& s) {
-  QString q = qt::Q(s);
-  q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  q.replace(u'\r', u'\n');
-  return q;
-}
+
+// The line editor draws its caret as wide as its style says; a style that
+// says 0 draws none. Set on the window only while its caret is hidden.
+class NoCaretStyle : public QProxyStyle {
+ public:
+  NoCaretStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+  int pixelMetric(PixelMetric Metric, const QStyleOption* Option, const QWidget* Widget) const override {
+    if (Metric == PM_TextCursorWidth) return 0;
+    return QProxyStyle::pixelMetric(Metric, Option, Widget);
+  }
+};
 
 }  // namespace
+
+bool HideCaret(TWinControl* Control) {
+  auto* e = dynamic_cast<TCustomEdit*>(Control);
+  if (!e) return false;
+  e->HideCaret();
+  return true;
+}
+
+bool ShowCaret(TWinControl* Control) {
+  auto* e = dynamic_cast<TCustomEdit*>(Control);
+  if (!e) return false;
+  e->ShowCaret();
+  return true;
+}
 
 // --- TCustomEdit --------------------------------------------------------------------
 
@@ -69,6 +92,51 @@ TCustomEdit::~TCustomEdit() { BeginDestroy(); }
 
 int TCustomEdit::ColorRole() const { return QPalette::Base; }
 
+void TCustomEdit::WindowTextChanged() {
+  Guarded([this] {
+    auto alive = alive_;
+    SendCommandToParent(this, EN_CHANGE);
+    if (*alive) Change();
+  });
+}
+
+void TCustomEdit::HideCaret() {
+  if (++caretHidden_ == 1) ApplyCaret();
+}
+
+void TCustomEdit::ShowCaret() {
+  if (caretHidden_ == 0) return;
+  if (--caretHidden_ == 0) ApplyCaret();
+}
+
+void TCustomEdit::ApplyCaret() {
+  const bool shown = caretHidden_ == 0;
+  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_)) {
+    m->setCursorWidth(shown ? 1 : 0);
+    m->viewport()->update();
+  } else if (auto* e = dynamic_cast<QLineEdit*>(widget_)) {
+    auto* own = dynamic_cast<NoCaretStyle*>(e->style());
+    if (shown && own) {
+      e->setStyle(nullptr);
+      delete own;
+    } else if (!shown && !own) {
+      auto* style = new NoCaretStyle;
+      style->setParent(e);
+      e->setStyle(style);
+    }
+    e->update();
+  }
+}
+
+void TCustomEdit::DestroyHandle() {
+  // Typed text lives only in the window: the window made anew starts from it.
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+    text_ = qt::S(e->text());
+  else if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_))
+    text_ = qt::FromMultiLineText(m->toPlainText());
+  TWinControl::DestroyHandle();
+}
+
 void TCustomEdit::Change() {
   modified_ = true;
   if (OnChange) OnChange(this);
@@ -83,6 +151,7 @@ void TCustomEdit::SetReadOnly(bool Value) {
 void TCustomEdit::SetMaxLength(int Value) {
   maxLength_ = std::max(0, Value);
   if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setMaxLength(maxLength_ > 0 ? maxLength_ : 0x7FFFFFFF);
+  if (auto* m = dynamic_cast<qt::MultiLineEditWidget*>(widget_)) m->SetMaxLength(maxLength_);
 }
 
 void TCustomEdit::SelectAll() {
@@ -165,12 +234,7 @@ TEdit::~TEdit() { BeginDestroy(); }
 QWidget* TEdit::CreateWidget(QWidget* Parent) {
   auto* e = new qt::Host<QLineEdit>(this, false, Parent);
   QObject::connect(e, &QLineEdit::textChanged, e, [this] {
-    if (settingText_) return;
-    Guarded([this] {
-      auto alive = alive_;
-      SendCommandToParent(this, EN_CHANGE);
-      if (*alive) Change();
-    });
+    if (!settingText_) WindowTextChanged();
   });
   return e;
 }
@@ -183,16 +247,17 @@ void TEdit::InitWidget() {
   e->setReadOnly(readOnly_);
   e->setMaxLength(maxLength_ > 0 ? maxLength_ : 0x7FFFFFFF);
   if (passwordChar_) e->setEchoMode(QLineEdit::Password);
+  if (caretHidden_) ApplyCaret();
 }
 
 String TEdit::GetText() const {
-  if (auto* e = static_cast<QLineEdit*>(widget_)) return qt::S(e->text());
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) return qt::S(e->text());
   return text_;
 }
 
 void TEdit::SetTextInternal(const String& Value) {
   text_ = Value;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) {
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) {
     settingText_ = true;
     e->setText(qt::Q(Value));
     // A text set by code shows from its first character (a QLineEdit would
@@ -207,7 +272,7 @@ void TEdit::SetTextInternal(const String& Value) {
 
 void TEdit::SetPasswordChar(char16_t Value) {
   passwordChar_ = Value;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setEchoMode(Value ? QLineEdit::Password : QLineEdit::Normal);
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setEchoMode(Value ? QLineEdit::Password : QLineEdit::Normal);
 }
 
 void TEdit::Dispatch(TMessage& Message) {
@@ -280,12 +345,7 @@ QWidget* TMemo::CreateWidget(QWidget* Parent) {
   auto* m = new qt::Host<QPlainTextEdit>(this, false, Parent);
   QObject::connect(m, &QPlainTextEdit::textChanged, m, [this] {
     lineCacheValid_ = false;
-    if (settingText_) return;
-    Guarded([this] {
-      auto alive = alive_;
-      SendCommandToParent(this, EN_CHANGE);
-      if (*alive) Change();
-    });
+    if (!settingText_) WindowTextChanged();
   });
   return m;
 }
@@ -293,9 +353,10 @@ QWidget* TMemo::CreateWidget(QWidget* Parent) {
 void TMemo::InitWidget() {
   auto* m = static_cast<QPlainTextEdit*>(widget_);
   QSignalBlocker block(m);
-  m->setPlainText(ToWidgetText(text_));
+  m->setPlainText(qt::ToMultiLineText(text_));
   m->setReadOnly(readOnly_);
   ApplyOptions();
+  if (caretHidden_) ApplyCaret();
 }
 
 void TMemo::ApplyOptions() {
@@ -320,11 +381,7 @@ void TMemo::SetScrollBars(TScrollStyle Value) {
 }
 
 String TMemo::GetText() const {
-  if (auto* m = static_cast<QPlainTextEdit*>(widget_)) {
-    QString t = m->toPlainText();
-    t.replace(u'\n', QStringLiteral("\r\n"));
-    return qt::S(t);
-  }
+  if (auto* m = static_cast<QPlainTextEdit*>(widget_)) return qt::FromMultiLineText(m->toPlainText());
   return text_;
 }
 
@@ -349,7 +406,7 @@ void TMemo::SetTextInternal(const String& Value) {
   text_ = Value;
   if (auto* m = static_cast<QPlainTextEdit*>(widget_)) {
     settingText_ = true;
-    m->setPlainText(ToWidgetText(Value));
+    m->setPlainText(qt::ToMultiLineText(Value));
     settingText_ = false;
   }
   Change();

@@ -30,11 +30,22 @@ class TCustomEdit : public TWinControl {
   // Pixels a one-line text can use between the frame and the margins.
   int TextAreaWidth() const;
 
+  // The caret hides while something else takes the typing (an open
+  // drop-down). Hiding counts: each HideCaret needs its ShowCaret.
+  void HideCaret();
+  void ShowCaret();
+  bool CaretShown() const { return caretHidden_ == 0; }
+
   // Every change of the text, typed or assigned.
   TNotifyEvent OnChange;
 
  protected:
   virtual void Change();
+  void DestroyHandle() override;
+  // Puts the caret's state on the window (after it is made).
+  void ApplyCaret();
+  // The window's text changed (typed, pasted): tells the parent and OnChange.
+  void WindowTextChanged();
   int ColorRole() const override;
   bool settingText_ = false;
   bool readOnly_ = false;
@@ -42,7 +53,13 @@ class TCustomEdit : public TWinControl {
   bool modified_ = false;
   int selStart_ = 0;
   int selLength_ = 0;
+  int caretHidden_ = 0;
 };
+
+// The window layer's caret calls on an edit window: false for a control
+// that is no edit.
+bool HideCaret(TWinControl* Control);
+bool ShowCaret(TWinControl* Control);
 
 class TEdit : public TCustomEdit {
   JQ_UI_CLASSINFO

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
+#include "platform/ui/host.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/multi_line_edit.h"
 #include "platform/ui/qt_bridge.h"
 
 namespace ui {
@@ -55,15 +58,57 @@ void TCustomMaskEdit::SetEditMask(const String& Value) {
 }
 
 String TCustomMaskEdit::GetText() const {
-  String shown = TEdit::GetText();
+  String shown = ShownText();
   return IsMasked() ? engine_.Strip(shown) : shown;
 }
 
 void TCustomMaskEdit::SetTextInternal(const String& Value) {
-  TEdit::SetTextInternal(IsMasked() ? engine_.Apply(Value) : Value);
+  SetShownText(IsMasked() ? engine_.Apply(Value) : Value);
+}
+
+String TCustomMaskEdit::ShownText() const {
+  if (!multiLine_) return TEdit::GetText();
+  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_)) return qt::FromMultiLineText(m->toPlainText());
+  return text_;
+}
+
+void TCustomMaskEdit::SetShownText(const String& Value) {
+  if (!multiLine_) {
+    TEdit::SetTextInternal(Value);
+    return;
+  }
+  text_ = Value;
+  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_)) {
+    settingText_ = true;
+    m->setPlainText(qt::ToMultiLineText(Value));
+    settingText_ = false;
+  }
+  Change();
+  modified_ = false;
+}
+
+QWidget* TCustomMaskEdit::CreateWidget(QWidget* Parent) {
+  if (!multiLine_) return TEdit::CreateWidget(Parent);
+  auto* m = new qt::Host<qt::MultiLineEditWidget>(this, false, Parent);
+  QObject::connect(m, &QPlainTextEdit::textChanged, m, [this] {
+    if (!settingText_) WindowTextChanged();
+  });
+  return m;
 }
 
 void TCustomMaskEdit::InitWidget() {
+  if (multiLine_) {
+    auto* m = static_cast<qt::MultiLineEditWidget*>(widget_);
+    {
+      QSignalBlocker block(m);
+      m->setPlainText(qt::ToMultiLineText(text_));
+    }
+    m->setReadOnly(readOnly_);
+    m->SetMaxLength(maxLength_);
+    ApplyMultiLineOptions();
+    if (!CaretShown()) ApplyCaret();
+    return;
+  }
   TEdit::InitWidget();
   if (auto* e = static_cast<QLineEdit*>(widget_)) {
     e->setTextMargins(leftMargin_, 0, rightMargin_, 0);
@@ -72,21 +117,76 @@ void TCustomMaskEdit::InitWidget() {
   }
 }
 
-void TCustomMaskEdit::SetBorderStyle(TBorderStyle Value) {
-  borderStyle_ = Value;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setFrame(Value != bsNone);
+void TCustomMaskEdit::ApplyMultiLineOptions() {
+  auto* m = dynamic_cast<qt::MultiLineEditWidget*>(widget_);
+  if (!m) return;
+  m->setFrameShape(borderStyle_ != bsNone ? QFrame::StyledPanel : QFrame::NoFrame);
+  m->SetTextMargins(leftMargin_, topMargin_, rightMargin_, bottomMargin_);
+  m->SetAlignment((QtAlignment(alignment_) & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+  m->SetWordWrap(wordWrap_);
 }
 
+void TCustomMaskEdit::SetMultiLine(bool Value) {
+  if (multiLine_ == Value) return;
+  // The text moves over to the new window.
+  text_ = ShownText();
+  multiLine_ = Value;
+  RecreateWnd();
+}
+
+void TCustomMaskEdit::SetWordWrap(bool Value) {
+  wordWrap_ = Value;
+  ApplyMultiLineOptions();
+}
+
+int TCustomMaskEdit::LineCount() {
+  HandleNeeded();
+  return static_cast<int>(Perform(EM_GETLINECOUNT));
+}
+
+int TCustomMaskEdit::LineFromChar(int CharIndex) {
+  HandleNeeded();
+  return static_cast<int>(Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(static_cast<std::intptr_t>(CharIndex))));
+}
+
+TRect TCustomMaskEdit::FormattingRect() {
+  HandleNeeded();
+  TRect r;
+  Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+void TCustomMaskEdit::SetFormattingRect(const TRect& R) {
+  if (!multiLine_) return;
+  HandleNeeded();
+  Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&R));
+  // Kept for a window made anew.
+  if (auto* m = dynamic_cast<qt::MultiLineEditWidget*>(widget_)) {
+    const QMargins t = m->TextMargins();
+    leftMargin_ = t.left();
+    topMargin_ = t.top();
+    rightMargin_ = t.right();
+    bottomMargin_ = t.bottom();
+  }
+}
+
+void TCustomMaskEdit::SetBorderStyle(TBorderStyle Value) {
+  borderStyle_ = Value;
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setFrame(Value != bsNone);
+  ApplyMultiLineOptions();
+}
 
 void TCustomMaskEdit::SetTextAlignment(TAlignment Value) {
   alignment_ = Value;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setAlignment(QtAlignment(alignment_));
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setAlignment(QtAlignment(alignment_));
+  ApplyMultiLineOptions();
 }
 
 void TCustomMaskEdit::SetMargins(int Left, int Right) {
   leftMargin_ = Left;
   rightMargin_ = Right;
-  if (auto* e = static_cast<QLineEdit*>(widget_)) e->setTextMargins(Left, 0, Right, 0);
+  if (auto* e = dynamic_cast<QLineEdit*>(widget_)) e->setTextMargins(Left, 0, Right, 0);
+  ApplyMultiLineOptions();
 }
 
 void TCustomMaskEdit::ValidateEdit() {
@@ -114,7 +214,7 @@ void TCustomMaskEdit::MaskedChar(char16_t Ch) {
   }
   shown.resize(engine_.Length(), engine_.BlankChar());
   shown[pos] = *c;
-  TEdit::SetTextInternal(shown);
+  SetShownText(shown);
   modified_ = true;
   SetSelStart(engine_.NextEditable(pos + 1));
 }
@@ -131,31 +231,30 @@ void TCustomMaskEdit::MaskedErase(bool Backward) {
   }
   for (int i = start; i < start + len && i < static_cast<int>(shown.size()); ++i)
     if (!engine_.IsLiteral(i)) shown[i] = engine_.BlankChar();
-  TEdit::SetTextInternal(shown);
+  SetShownText(shown);
   modified_ = true;
   SetSelStart(start);
 }
 
 void TCustomMaskEdit::ClipboardAction(std::uint32_t Msg) {
-  auto* e = static_cast<QLineEdit*>(widget_);
-  if (!e) return;
-  switch (Msg) {
-    case WM_CUT:
-      if (!ReadOnly()) e->cut();
-      break;
-    case WM_COPY:
+  // Either window kind: both editors offer the same clipboard calls.
+  auto run = [this, Msg](auto* e, auto clear) {
+    if (Msg == WM_COPY) {
       e->copy();
-      break;
-    case WM_PASTE:
-      if (!ReadOnly()) e->paste();
-      break;
-    case WM_CLEAR:
-      if (!ReadOnly()) e->del();
-      break;
-    default:
-      if (!ReadOnly()) e->undo();
-      break;
-  }
+      return;
+    }
+    if (ReadOnly()) return;
+    switch (Msg) {
+      case WM_CUT: e->cut(); break;
+      case WM_PASTE: e->paste(); break;
+      case WM_CLEAR: clear(); break;
+      default: e->undo(); break;
+    }
+  };
+  if (auto* m = dynamic_cast<QPlainTextEdit*>(widget_))
+    run(m, [m] { m->textCursor().removeSelectedText(); });
+  else if (auto* e = dynamic_cast<QLineEdit*>(widget_))
+    run(e, [e] { e->del(); });
 }
 
 void TCustomMaskEdit::Dispatch(TMessage& Message) {

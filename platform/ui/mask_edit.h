@@ -33,8 +33,8 @@ class TCustomMaskEdit : public TEdit {
   void SetEditMask(const String& Value);
   bool IsMasked() const { return !engine_.Empty(); }
   // The text as shown, literals and blanks included.
-  String EditText() const { return TEdit::GetText(); }
-  void SetEditText(const String& Value) { TEdit::SetTextInternal(Value); }
+  String EditText() const { return ShownText(); }
+  void SetEditText(const String& Value) { SetShownText(Value); }
   // Raises EDBEditError when a masked text misses a required character.
   virtual void ValidateEdit();
   // Margins of the text area beside buttons drawn inside the edit.
@@ -45,11 +45,28 @@ class TCustomMaskEdit : public TEdit {
   TAlignment TextAlignment() const { return alignment_; }
   void SetTextAlignment(TAlignment Value);
 
+  // Multi-line mode: the window becomes a multi-line text window (made anew
+  // when it exists), its lines aligned by TextAlignment, centre included.
+  bool MultiLine() const { return multiLine_; }
+  void SetMultiLine(bool Value);
+  // Multi-line lines break at words to fit the width; off, they run on.
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool Value);
+  // The edit window's queries: lines as shown (one on a single line), the
+  // line of a character (-1: the caret's), and the rectangle the text is
+  // laid out in, in client coordinates. They make the window if needed.
+  int LineCount();
+  int LineFromChar(int CharIndex = -1);
+  TRect FormattingRect();
+  // Multi-line mode only (EM_SETRECTNP), as the edit window has it.
+  void SetFormattingRect(const TRect& R);
+
   void Dispatch(TMessage& Message) override;
 
  protected:
   String GetText() const override;
   void SetTextInternal(const String& Value) override;
+  QWidget* CreateWidget(QWidget* Parent) override;
   void InitWidget() override;
   void DoExit() override;
 
@@ -57,11 +74,18 @@ class TCustomMaskEdit : public TEdit {
   void MaskedChar(char16_t Ch);
   void MaskedErase(bool Backward);
   void ClipboardAction(std::uint32_t Msg);
+  void ApplyMultiLineOptions();
+  String ShownText() const;
+  void SetShownText(const String& Value);
   String mask_;
   rtl::TEditMask engine_;
   int leftMargin_ = 0, rightMargin_ = 0;
+  // Multi-line mode keeps the formatting rectangle's top and bottom too.
+  int topMargin_ = 0, bottomMargin_ = 0;
   TAlignment alignment_ = taLeftJustify;
   TBorderStyle borderStyle_ = bsSingle;
+  bool multiLine_ = false;
+  bool wordWrap_ = true;
 };
 
 }  // namespace ui

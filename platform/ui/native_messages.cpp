@@ -14,6 +14,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/host.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/multi_line_edit.h"
 #include "platform/ui/qt_bridge.h"
 
 namespace ui {
@@ -252,6 +253,35 @@ void TWinControl::NativeDefault(TMessage& Message) {
       Message.Result = MakeLParam(s, e);
       return;
     }
+    case EM_GETLINECOUNT:
+      if (auto* m = dynamic_cast<QPlainTextEdit*>(w)) Message.Result = qt::EditLineCount(m);
+      else if (LineEditOf(w)) Message.Result = 1;
+      return;
+    case EM_LINEFROMCHAR:
+      if (auto* m = dynamic_cast<QPlainTextEdit*>(w))
+        Message.Result = qt::EditLineFromChar(m, static_cast<int>(static_cast<std::intptr_t>(Message.WParam)));
+      else
+        Message.Result = 0;
+      return;
+    case EM_GETRECT:
+      if (auto* r = reinterpret_cast<TRect*>(Message.LParam); r && (LineEditOf(w) || dynamic_cast<QPlainTextEdit*>(w))) {
+        const QRect q = qt::EditFormattingRect(w);
+        *r = Rect(q.left(), q.top(), q.right() + 1, q.bottom() + 1);
+      }
+      return;
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+      if (const auto* r = reinterpret_cast<const TRect*>(Message.LParam)) {
+        const TRect& f = *r;
+        if (qt::SetEditFormattingRect(w, QRect(QPoint(f.Left, f.Top), QPoint(f.Right - 1, f.Bottom - 1))) &&
+            Message.Msg == EM_SETRECT)
+          w->update();
+      }
+      return;
+    case EM_SCROLLCARET:
+      qt::EditScrollCaret(w);
+      Message.Result = 1;
+      return;
     case EM_REPLACESEL:
       if (QLineEdit* e = LineEditOf(w)) {
         e->insert(qt::Q(TextAt(Message.LParam)));

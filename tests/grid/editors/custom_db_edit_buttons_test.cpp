@@ -436,6 +436,76 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
   EXPECT_TRUE(uitest::ShownHintWindows().empty());
 }
 
+// Columns [first, last] holding ink of the editor's text colour in rows [top, bottom).
+std::pair<int, int> InkColumns(uitest::Harness& h, ui::TWinControl* c, const TRect& r, int top, int bottom) {
+  int first = r.Right, last = -1;
+  for (int y = top; y < bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (qGray(h.PixelAt(c, x, y)) < 128) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+  return {first, last};
+}
+
+TEST_F(EditLook, WordWrappedCentredEditorShowsCentredLinesAndAnswersLineQueries) {
+  auto* other = MakeEdit(10, 200, 150);
+  edit->SetAutoSize(false);  // several lines need more than one line's height
+  edit->SetBounds(10, 10, 150, 80);
+  edit->EditButton()->SetVisible(true);
+  const ui::String text = u"alpha beta gamma delta epsilon zeta eta theta\r\nend";
+  edit->SetText(text);
+  edit->SetAlignment(ui::taCenter);
+  edit->SetWordWrap(true);
+  h.Show(form);
+  other->SetFocus();
+  h.ProcessEvents();
+
+  ASSERT_TRUE(edit->MultiLine());
+  EXPECT_EQ(edit->Text(), text);  // the text moved over to the multi-line window
+  EXPECT_EQ(edit->TextAlignment(), ui::taCenter);
+  // The text is laid out beside the button, in the text area.
+  EXPECT_EQ(edit->FormattingRect(), edit->TextArea());
+
+  // The first paragraph wraps onto several lines; the hard break starts the last one.
+  const int lines = edit->LineCount();
+  EXPECT_GE(lines, 3);
+  EXPECT_EQ(edit->LineFromChar(0), 0);
+  const int end = static_cast<int>(text.find(u"end")) - 1;  // one line end in the window
+  EXPECT_EQ(edit->LineFromChar(end), lines - 1);
+  EXPECT_EQ(edit->LineFromChar(end - 2), lines - 2);
+  int previous = 0;
+  for (int i = 0; i <= end; ++i) {
+    const int line = edit->LineFromChar(i);
+    ASSERT_TRUE(line == previous || line == previous + 1) << i;
+    previous = line;
+  }
+  edit->SetSelStart(end);
+  EXPECT_EQ(edit->LineFromChar(), lines - 1);  // the caret's line
+
+  // Every shown line is centred in the text area, the short last one too.
+  const TRect area = edit->TextArea();
+  ui::TCanvas measure;
+  measure.Font()->Assign(edit->Font());
+  const int lineHeight = measure.TextHeight(u"Wg");
+  const int centre = (area.Left + area.Right) / 2;
+  for (int line : {0, lines - 1}) {
+    // The middle rows of the line, clear of its neighbours.
+    const int top = area.Top + line * lineHeight;
+    const auto [first, last] = InkColumns(h, edit, area, top + lineHeight / 4, top + 3 * lineHeight / 4);
+    ASSERT_LE(first, last) << "no ink on line " << line;
+    EXPECT_NEAR((first + last) / 2, centre, 3) << "line " << line;
+    EXPECT_GT(first, area.Left + 4) << "line " << line;
+  }
+  EXPECT_FALSE(h.SaveScreenshot(form, "db_edit_word_wrap").empty());
+
+  // Without word wrap the editor is back on one line, text and all.
+  edit->SetWordWrap(false);
+  EXPECT_FALSE(edit->MultiLine());
+  EXPECT_EQ(edit->LineCount(), 1);
+  EXPECT_EQ(edit->Text(), text);
+}
+
 TEST_F(EditLook, ScreenshotOfEditorsWithButtonsAndImage) {
   ui::TImageList images(form);
   images.SetWidth(16);

@@ -262,6 +262,7 @@ TEST_F(DBNumberEdit, CalculatorDropsDownAndItsResultGoesIntoTheField) {
   EXPECT_TRUE(calc->Visible());
   EXPECT_EQ(Utf8(calc->DisplayText()), "12.5");
   EXPECT_EQ(calc->Flat(), edit->Flat());
+  EXPECT_FALSE(edit->CaretShown()) << "keys go to the calculator";
   // The calculator opens below the editor.
   EXPECT_EQ(calc->Top(), edit->ClientToScreen(ui::Point(0, edit->Height())).Y);
 
@@ -275,6 +276,7 @@ TEST_F(DBNumberEdit, CalculatorDropsDownAndItsResultGoesIntoTheField) {
   h.Key(edit, ui::VK_RETURN);  // now it accepts
   EXPECT_FALSE(edit->CalculatorVisible());
   EXPECT_FALSE(calc->Visible());
+  EXPECT_TRUE(edit->CaretShown());
   EXPECT_EQ(closes, std::vector<bool>{true});
   EXPECT_EQ(edit->Value().AsDouble(), 25.0);
   EXPECT_EQ(Utf8(edit->Text()), "25");
@@ -317,6 +319,11 @@ TEST_F(DBNumberEdit, CalculatorClosesWithoutAcceptingOnEscapeFocusLossAndErrors)
   EXPECT_TRUE(edit->CalculatorVisible());
   edit->Perform(ui::CM_CANCELMODE, 0, reinterpret_cast<ui::LPARAM>(other));
   EXPECT_FALSE(edit->CalculatorVisible());
+  // However it closed, the caret is back, and only once hidden.
+  EXPECT_TRUE(edit->CaretShown());
+  edit->HideCaret();
+  EXPECT_FALSE(edit->CaretShown());
+  edit->ShowCaret();
 }
 
 TEST_F(DBNumberEdit, ReadOnlyEditorTakesNoCalculatorValue) {

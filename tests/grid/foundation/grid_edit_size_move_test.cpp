@@ -83,6 +83,25 @@ TEST_F(GridEditor, F2ShowsLoadedEditorOverTheCellAndEnterStoresIt) {
   EXPECT_EQ(g->texts[(std::pair{1, 1})], u"xy");
 }
 
+TEST_F(GridEditor, MultiLineEditorWrapsInsideTheCellsTextMargins) {
+  g->SetRowHeights(1, 60);
+  g->texts[{1, 1}] = u"a long cell text that wraps over several lines";
+  h.Key(g, VK_F2);
+  ASSERT_TRUE(Shown());
+  Ed()->SetMultiLine(true);
+  Ed()->Move(g->CellBounds(1, 1));
+  h.ProcessEvents();
+  EXPECT_EQ(Ed()->Text(), u"a long cell text that wraps over several lines");
+  const TRect cell = g->CellBounds(1, 1);
+  EXPECT_EQ(Ed()->FormattingRect(), Rect(2, 2, cell.Width() - 2, cell.Height()));
+  EXPECT_GE(Ed()->LineCount(), 3);
+  EXPECT_EQ(Ed()->LineFromChar(0), 0);
+  EXPECT_EQ(Ed()->LineFromChar(static_cast<int>(Ed()->Text().size())), Ed()->LineCount() - 1);
+  // Up still leaves the editor for the row above.
+  h.Key(Ed(), VK_UP);
+  EXPECT_EQ(g->Row(), 0 + g->FixedRows());
+}
+
 TEST_F(GridEditor, TypingOnTheGridStartsTheEditorWithThatCharacter) {
   h.Type(g, u"q");
   h.ProcessEvents();

@@ -210,6 +210,87 @@ TEST_F(CanvasTest, TextOutMovesThePenAndPaintsOpaqueBackground) {
   EXPECT_EQ(At(1, 1), clYellow);
 }
 
+// The box round every pixel of one colour (or, with Ink, of any colour but white).
+TRect BoxOf(TCanvas* c, int w, int h, TColor colour, bool ink = false) {
+  TRect box = Rect(w, h, -1, -1);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const TColor px = c->Pixel(x, y);
+      if (ink ? px == clWhite : px != colour) continue;
+      box = Rect(std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1), std::max(box.Bottom, y + 1));
+    }
+  return box;
+}
+
+TEST(TurnedTextTest, FontOrientationTurnsTheTextRoundItsReferencePoint) {
+  uitest::Harness h;
+  const String title = u"Vertical 标题";
+  struct Case {
+    int orientation;
+    unsigned align;
+    // The text cell's box for a text of width w and height t at (100, 100).
+    TRect (*cell)(int w, int t);
+  };
+  const Case cases[] = {
+      {0, TA_LEFT | TA_TOP, [](int w, int t) { return Bounds(100, 100, w, t); }},
+      // Bottom to top: the text's top faces left, so its cell lies right of x and above y.
+      {900, TA_LEFT | TA_TOP, [](int w, int t) { return Bounds(100, 100 - w, t, w); }},
+      // Top to bottom: the cell lies left of x and below y.
+      {2700, TA_LEFT | TA_TOP, [](int w, int t) { return Bounds(100 - t, 100, t, w); }},
+      // The alignment is the turned text's: right-aligned ends at the point, i.e. starts below it.
+      {900, TA_RIGHT | TA_TOP, [](int w, int t) { return Bounds(100, 100, t, w); }},
+      {-900, TA_LEFT | TA_TOP, [](int w, int t) { return Bounds(100 - t, 100, t, w); }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.orientation);
+    TBitmap bmp(200, 200);
+    TCanvas* c = bmp.Canvas();
+    c->Font()->SetHeight(-13);
+    c->Font()->SetOrientation(k.orientation);
+    c->SetTextAlign(k.align);
+    const int w = c->TextWidth(title), t = c->TextHeight(title);
+    ASSERT_GT(w, 2 * t);
+    // An opaque text fills exactly its turned cell.
+    c->Brush()->SetColor(clRed);
+    c->TextOut(100, 100, title);
+    EXPECT_EQ(BoxOf(c, 200, 200, clRed), k.cell(w, t));
+    // The glyphs lie in it, in the font's colour.
+    TBitmap ink(200, 200);
+    ink.Canvas()->SetFont(c->Font());
+    ink.Canvas()->SetTextAlign(k.align);
+    ink.Canvas()->Brush()->SetStyle(bsClear);
+    ink.Canvas()->TextOut(100, 100, title);
+    const TRect glyphs = BoxOf(ink.Canvas(), 200, 200, clWhite, true);
+    const TRect cell = k.cell(w, t);
+    EXPECT_GE(glyphs.Left, cell.Left);
+    EXPECT_GE(glyphs.Top, cell.Top);
+    EXPECT_LE(glyphs.Right, cell.Right);
+    EXPECT_LE(glyphs.Bottom, cell.Bottom);
+    const bool upright = k.orientation == 0;
+    EXPECT_EQ(glyphs.Height() > glyphs.Width(), !upright) << glyphs.Width() << "x" << glyphs.Height();
+  }
+}
+
+TEST(TurnedTextTest, VerticalTitleIsClippedToItsCell) {
+  uitest::Harness h;
+  TBitmap bmp(100, 200);
+  TCanvas* c = bmp.Canvas();
+  c->Font()->SetHeight(-13);
+  c->Font()->SetOrientation(900);
+  c->Brush()->SetStyle(bsClear);
+  // A title column 30 pixels wide and 60 high: the text, written upwards
+  // from the bottom, is longer than the cell and must not leak above it.
+  const TRect cellRect = Rect(20, 100, 50, 160);
+  c->TextRect(cellRect, cellRect.Left + 2, cellRect.Bottom - 2, u"A long vertical caption");
+  const TRect glyphs = BoxOf(c, 100, 200, clWhite, true);
+  EXPECT_GE(glyphs.Top, cellRect.Top);
+  EXPECT_LE(glyphs.Bottom, cellRect.Bottom - 2);
+  EXPECT_GE(glyphs.Left, cellRect.Left + 2);
+  EXPECT_GT(glyphs.Height(), 2 * glyphs.Width());
+  QDir().mkpath(QString::fromStdString(uitest::ScreenshotDir()));
+  bmp.SaveToFile(rtl::Utf8ToString(uitest::ScreenshotDir() + "/vertical_title.png"));
+}
+
 TEST(BitmapTest, LoadFromFileRaisesPictureErrorsAndKeepsThePicture) {
   uitest::Harness h;
   std::string dir = uitest::ScreenshotDir() + "/../ui_test_files";

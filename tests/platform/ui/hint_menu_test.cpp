@@ -61,7 +61,7 @@ TEST(HintWindowTest, ShowsAtItsRectangleAndHides) {
 class HintAnswering : public TPanel {
  public:
   using TPanel::TPanel;
-  enum { Keep, Refuse, Move } answer = Keep;
+  enum { Keep, Refuse, Move, Recolour } answer = Keep;
   TControl* asked = nullptr;
   void Dispatch(TMessage& M) override {
     if (M.Msg != CM_HINTSHOW) return TPanel::Dispatch(M);
@@ -71,6 +71,7 @@ class HintAnswering : public TPanel {
       info->HintStr = u"整个文本";
       info->HintPos = Point(33, 44);
     }
+    if (answer == Recolour) info->HintColor = clLime;
     M.Result = answer == Refuse ? 1 : 0;
   }
 };
@@ -110,6 +111,43 @@ TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
   Application->ActivateControlHint(panel, Point(200, 200));
   EXPECT_EQ(panel->asked, nullptr);
   EXPECT_TRUE(uitest::ShownHintWindows().empty());
+}
+
+TEST(HintWindowTest, ToolTipsShowInTheApplicationsOrTheControlsHintColour) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  auto* panel = new HintAnswering(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 10, 100, 50);
+  panel->SetHint(u"提示");
+  panel->SetShowHint(true);
+  h.Show(form);
+  struct Restore {
+    ~Restore() { Application->SetHintColor(clInfoBk); }
+  } restore;
+
+  // The platform's own tool tip knows only its own colour: another
+  // application colour shows in a window of ours.
+  Application->SetHintColor(clYellow);
+  ASSERT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
+  auto shown = uitest::ShownHintWindows();
+  ASSERT_EQ(shown.size(), 1u);
+  h.ProcessEvents();
+  const TRect r = shown[0]->ClientRect();
+  EXPECT_EQ(h.PixelAt(shown[0], r.Width() - 2, r.Height() / 2), ColorToRGB(clYellow));
+
+  // The control's choice wins for its tool tip.
+  panel->answer = HintAnswering::Recolour;
+  ASSERT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
+  shown = uitest::ShownHintWindows();
+  ASSERT_EQ(shown.size(), 1u);
+  h.ProcessEvents();
+  EXPECT_EQ(h.PixelAt(shown[0], r.Width() - 2, r.Height() / 2), ColorToRGB(clLime));
+
+  // A new application colour recolours the window that shows.
+  Application->SetHintColor(clAqua);
+  h.ProcessEvents();
+  EXPECT_EQ(h.PixelAt(shown[0], r.Width() - 2, r.Height() / 2), ColorToRGB(clAqua));
 }
 
 // Picks an entry of the popup menu that is open now, by its text, as a user

@@ -5,6 +5,11 @@
 #include <QClipboard>
 
 #include "tests/platform/ui/harness.h"
+#include "platform/ui/mask_edit.h"
+#include "platform/ui/panels.h"
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QWidget>
 
 namespace {
 
@@ -179,6 +184,116 @@ TEST_F(NativeMessageTest, ClipboardMessagesCutCopyAndPaste) {
   memo->Perform(EM_SETSEL, 1, 1);
   memo->Perform(WM_PASTE);
   EXPECT_EQ(memo->Text(), u"axb");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NativeMessageTest, TypedTextSurvivesAWindowMadeAnew) {
+  h.Type(edit, u"typed");
+  h.Type(memo, u"memo");
+  edit->RecreateWnd();
+  memo->RecreateWnd();
+  EXPECT_EQ(edit->Text(), u"typed");
+  EXPECT_EQ(memo->Text(), u"memo");
+}
+
+TEST(MultiLineMaskEditTest, WindowSwapKeepsTextLimitAndFormattingRectangle) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetBounds(0, 0, 240, 160);
+  auto* edit = new TCustomMaskEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 120, 80);
+  edit->SetText(u"first");
+  h.Show(form);
+  // One line: the single-line window answers the line queries too, and
+  // keeps its formatting rectangle, as the edit window does.
+  EXPECT_EQ(edit->LineCount(), 1);
+  EXPECT_EQ(edit->LineFromChar(3), 0);
+  const TRect single = edit->FormattingRect();
+  edit->SetFormattingRect(Rect(5, 5, 50, 50));
+  EXPECT_EQ(edit->FormattingRect(), single);
+
+  int changes = 0;
+  edit->OnChange = [&](TObject*) { ++changes; };
+  edit->SetMultiLine(true);
+  edit->SetMaxLength(12);
+  EXPECT_EQ(edit->Text(), u"first");
+  edit->SetText(u"one\r\ntwo");
+  EXPECT_EQ(edit->Text(), u"one\r\ntwo");
+  EXPECT_EQ(edit->LineCount(), 2);
+  EXPECT_EQ(edit->LineFromChar(4), 1);
+  const TRect r = Rect(6, 4, 100, 70);
+  edit->SetFormattingRect(r);
+  EXPECT_EQ(edit->FormattingRect(), r);
+
+  // Typing past the limit is cut off; every change is told.
+  edit->SetFocus();
+  edit->SetSelStart(static_cast<int>(edit->EditText().size()));
+  changes = 0;
+  h.Type(edit, u"abcdef");
+  EXPECT_EQ(edit->Text(), u"one\r\ntwoabcd") << "a line end counts two, as CR LF";
+  EXPECT_GT(changes, 0);
+
+  // A window made anew keeps the rectangle.
+  edit->RecreateWnd();
+  EXPECT_EQ(edit->FormattingRect(), r);
+  EXPECT_EQ(edit->Text(), u"one\r\ntwoabcd");
+}
+
+}  // namespace
+
+namespace {
+
+// The width the window draws its caret with: the line editor asks its
+// style, the multi-line one its own setting.
+int CaretWidth(QWidget* w) {
+  if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->cursorWidth();
+  return w->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, w);
+}
+
+TEST(CaretTest, HiddenCaretIsDrawnZeroWideAndHidingCounts) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetBounds(0, 0, 240, 160);
+  auto* single = new TCustomMaskEdit(form);
+  single->SetParent(form);
+  single->SetBounds(10, 10, 100, 24);
+  auto* multi = new TCustomMaskEdit(form);
+  multi->SetParent(form);
+  multi->SetBounds(10, 50, 100, 60);
+  multi->SetMultiLine(true);
+  auto* label = new TPanel(form);
+  label->SetParent(form);
+  EXPECT_FALSE(HideCaret(label)) << "only edits have a caret";
+  h.Show(form);
+  for (TCustomMaskEdit* e : {single, multi}) {
+    SCOPED_TRACE(e == single ? "single line" : "multi-line");
+    e->SetFocus();
+    h.ProcessEvents();
+    EXPECT_TRUE(e->CaretShown());
+    EXPECT_GT(CaretWidth(e->Widget()), 0);
+    ASSERT_TRUE(HideCaret(e));
+    ASSERT_TRUE(HideCaret(e));
+    EXPECT_EQ(CaretWidth(e->Widget()), 0);
+    ShowCaret(e);
+    EXPECT_FALSE(e->CaretShown()) << "hidden twice, shown once";
+    ShowCaret(e);
+    ShowCaret(e);  // one too many changes nothing
+    EXPECT_TRUE(e->CaretShown());
+    EXPECT_GT(CaretWidth(e->Widget()), 0);
+    HideCaret(e);
+    e->RecreateWnd();  // the window made anew keeps it hidden
+    e->SetFocus();
+    h.ProcessEvents();
+    EXPECT_EQ(CaretWidth(e->Widget()), 0);
+    ShowCaret(e);
+  }
+  // Freed while hidden: nothing is left behind.
+  HideCaret(single);
+  Free(single);
 }
 
 }  // namespace
