@@ -115,6 +115,13 @@ bool FlagsToPosix(int flags, int& out) {
   return true;
 }
 
+// EAGAIN on a blocking socket: its receive time-out (SO_RCVTIMEO) passed,
+// which the Windows calls report as WSAETIMEDOUT, not as "would block".
+bool ReceiveTimedOut(int fd) {
+  const int fl = ::fcntl(fd, F_GETFL);
+  return fl >= 0 && !(fl & O_NONBLOCK);
+}
+
 int ClampLen(int len) { return len < 0 ? 0 : len; }
 
 // --- per-thread records of the classic lookups ---------------------------
@@ -451,7 +458,7 @@ int RecvFrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* froml
   do n = ::recvfrom(Fd(s), buf, static_cast<std::size_t>(ClampLen(len)), pf & ~MSG_NOSIGNAL,
                     reinterpret_cast<::sockaddr*>(&a), &alen);
   while (n < 0 && errno == EINTR);
-  if (n < 0) return FailErrno();
+  if (n < 0) return errno == EAGAIN && ReceiveTimedOut(Fd(s)) ? Fail(WSAETIMEDOUT) : FailErrno();
   if (from && fromlen && alen > 0 && !AddressOut(a, alen, from, fromlen)) return SOCKET_ERROR;
   return static_cast<int>(n);
 }
