@@ -264,6 +264,10 @@ constexpr OptionRow kOptions[] = {
     {WS_IPPROTO_IPV6, WS_IPV6_PKTINFO, IPPROTO_IPV6, IPV6_RECVPKTINFO},
     {WS_IPPROTO_IPV6, WS_IPV6_V6ONLY, IPPROTO_IPV6, IPV6_V6ONLY},
     {WS_IPPROTO_TCP, WS_TCP_NODELAY, IPPROTO_TCP, TCP_NODELAY},
+    // Seconds on both sides.
+    {WS_IPPROTO_TCP, WS_TCP_KEEPALIVE, IPPROTO_TCP, TCP_KEEPIDLE},
+    {WS_IPPROTO_TCP, WS_TCP_KEEPCNT, IPPROTO_TCP, TCP_KEEPCNT},
+    {WS_IPPROTO_TCP, WS_TCP_KEEPINTVL, IPPROTO_TCP, TCP_KEEPINTVL},
 };
 
 const OptionRow* FindOption(int level, int name) {
@@ -888,6 +892,31 @@ int GetNameInfo(const sockaddr* sa, int salen, char* host, std::uint32_t hostlen
 namespace {
 // The local address the system would send from towards a destination: a
 // datagram socket connected there (which sends nothing) is asked its name.
+// The per-socket keep-alive times. The system counts whole seconds (1 to
+// 32767): a time in ms is rounded up into that range, so a short time never
+// turns into "use the system's default" and none is refused for its size.
+int KeepAliveSeconds(std::uint32_t ms) {
+  const std::uint64_t seconds = (static_cast<std::uint64_t>(ms) + 999) / 1000;
+  return static_cast<int>(seconds < 1 ? 1 : seconds > 32767 ? 32767 : seconds);
+}
+
+int KeepAliveValues(int fd, const void* in, std::uint32_t inlen, std::uint32_t* returned) {
+  if (!in || inlen < sizeof(tcp_keepalive)) return Fail(WSAEFAULT);
+  tcp_keepalive values;
+  std::memcpy(&values, in, sizeof values);
+  const int on = values.onoff ? 1 : 0;
+  if (on) {
+    const int idle = KeepAliveSeconds(values.keepalivetime);
+    const int interval = KeepAliveSeconds(values.keepaliveinterval);
+    if (::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0 ||
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0)
+      return FailErrno();
+  }
+  if (::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) return FailErrno();
+  if (returned) *returned = 0;
+  return 0;
+}
+
 int RoutingInterfaceQuery(void* in, std::uint32_t inlen, void* out, std::uint32_t outlen, std::uint32_t* returned) {
   sockaddr_storage destination;
   socklen_t length;
@@ -912,6 +941,7 @@ int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* 
              std::uint32_t* returned, void*, void*) {
   if (!Started()) return SOCKET_ERROR;
   if (code == SIO_ROUTING_INTERFACE_QUERY) return RoutingInterfaceQuery(in, inlen, out, outlen, returned);
+  if (code == SIO_KEEPALIVE_VALS) return KeepAliveValues(Fd(s), in, inlen, returned);
   if (code != SIO_GET_EXTENSION_FUNCTION_POINTER) return Fail(WSAEOPNOTSUPP);
   int type = 0;
   socklen_t tl = sizeof type;

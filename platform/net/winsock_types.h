@@ -161,7 +161,7 @@ inline constexpr int WS_IP_OPTIONS = 1, WS_IP_HDRINCL = 2, WS_IP_TOS = 3, WS_IP_
 inline constexpr int WS_IPV6_UNICAST_HOPS = 4, WS_IPV6_MULTICAST_IF = 9, WS_IPV6_MULTICAST_HOPS = 10,
                      WS_IPV6_MULTICAST_LOOP = 11, WS_IPV6_ADD_MEMBERSHIP = 12, WS_IPV6_DROP_MEMBERSHIP = 13,
                      WS_IPV6_PKTINFO = 19, WS_IPV6_V6ONLY = 27;
-inline constexpr int WS_TCP_NODELAY = 1;
+inline constexpr int WS_TCP_NODELAY = 1, WS_TCP_KEEPALIVE = 3, WS_TCP_KEEPCNT = 16, WS_TCP_KEEPINTVL = 17;
 inline constexpr int WS_MSG_OOB = 1, WS_MSG_PEEK = 2, WS_MSG_DONTROUTE = 4, WS_MSG_WAITALL = 8,
                      WS_MSG_PARTIAL = 0x8000, WS_MSG_TRUNC = 0x0100, WS_MSG_CTRUNC = 0x0200;
 inline constexpr int WS_SD_RECEIVE = 0, WS_SD_SEND = 1, WS_SD_BOTH = 2;
@@ -169,6 +169,13 @@ inline constexpr long WS_FIONBIO = static_cast<long>(0x8004667EL), WS_FIONREAD =
                       WS_SIOCATMARK = 0x40047307L;
 inline constexpr std::uint32_t SIO_GET_EXTENSION_FUNCTION_POINTER = 0xC8000006u;
 inline constexpr std::uint32_t SIO_ROUTING_INTERFACE_QUERY = 0xC8000014u;
+inline constexpr std::uint32_t SIO_KEEPALIVE_VALS = 0x98000004u;
+// The record of SIO_KEEPALIVE_VALS: on/off, idle time and probe interval in ms.
+struct tcp_keepalive {
+  std::uint32_t onoff;
+  std::uint32_t keepalivetime;
+  std::uint32_t keepaliveinterval;
+};
 inline constexpr std::int16_t WS_POLLERR = 0x0001, WS_POLLHUP = 0x0002, WS_POLLNVAL = 0x0004,
                               WS_POLLWRNORM = 0x0010, WS_POLLWRBAND = 0x0020, WS_POLLRDNORM = 0x0100,
                               WS_POLLRDBAND = 0x0200, WS_POLLPRI = 0x0400;
