@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "exceptions.h"
@@ -936,6 +937,78 @@ int RoutingInterfaceQuery(void* in, std::uint32_t inlen, void* out, std::uint32_
   return 0;
 }
 }  // namespace
+
+namespace {
+struct ProtocolRow {
+  int family, type, protocol;
+  std::uint32_t flags;
+  const char* name;
+};
+constexpr std::uint32_t kStreamFlags =
+    XP1_GUARANTEED_DELIVERY | XP1_GUARANTEED_ORDER | XP1_GRACEFUL_CLOSE | XP1_EXPEDITED_DATA | XP1_IFS_HANDLES;
+constexpr std::uint32_t kDatagramFlags =
+    XP1_CONNECTIONLESS | XP1_MESSAGE_ORIENTED | XP1_SUPPORT_BROADCAST | XP1_SUPPORT_MULTIPOINT | XP1_IFS_HANDLES;
+constexpr ProtocolRow kProtocols[] = {
+    {WS_AF_INET, WS_SOCK_STREAM, WS_IPPROTO_TCP, kStreamFlags, "TCP/IP"},
+    {WS_AF_INET, WS_SOCK_DGRAM, WS_IPPROTO_UDP, kDatagramFlags, "UDP/IP"},
+    {WS_AF_INET6, WS_SOCK_STREAM, WS_IPPROTO_TCP, kStreamFlags, "TCP/IPv6"},
+    {WS_AF_INET6, WS_SOCK_DGRAM, WS_IPPROTO_UDP, kDatagramFlags, "UDP/IPv6"},
+};
+
+// Asked afresh each time: a machine may lose or gain IPv6 while we run.
+bool CanOpen(const ProtocolRow& row) {
+  const int fd = ::socket(FamilyToPosix(row.family), (row.type == WS_SOCK_STREAM ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC,
+                          row.protocol);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+bool Wanted(const ProtocolRow& row, const int* protocols) {
+  if (!protocols) return true;
+  for (; *protocols != 0; ++protocols)
+    if (*protocols == row.protocol) return true;
+  return false;
+}
+
+template <typename Info>
+int EnumProtocols(const int* protocols, Info* buffer, std::uint32_t* length) {
+  if (!Started()) return SOCKET_ERROR;
+  if (!length) return Fail(WSAEFAULT);
+  std::vector<const ProtocolRow*> rows;
+  for (const ProtocolRow& row : kProtocols)
+    if (Wanted(row, protocols) && CanOpen(row)) rows.push_back(&row);
+  const std::uint32_t need = static_cast<std::uint32_t>(rows.size() * sizeof(Info));
+  if (!buffer || *length < need) {
+    *length = need;
+    return Fail(WSAENOBUFS);
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ProtocolRow& row = *rows[i];
+    Info info{};
+    info.dwServiceFlags1 = row.flags;
+    info.dwCatalogEntryId = static_cast<std::uint32_t>(1001 + (&row - kProtocols));
+    info.ProtocolChain.ChainLen = 1;  // a base protocol
+    info.iVersion = 2;
+    info.iAddressFamily = row.family;
+    info.iMaxSockAddr = info.iMinSockAddr = row.family == WS_AF_INET6 ? 28 : 16;
+    info.iSocketType = row.type;
+    info.iProtocol = row.protocol;
+    info.dwMessageSize = row.type == WS_SOCK_STREAM ? 0 : row.family == WS_AF_INET6 ? 65527 : 65507;
+    for (std::size_t k = 0; row.name[k]; ++k) info.szProtocol[k] = static_cast<std::remove_reference_t<decltype(info.szProtocol[0])>>(row.name[k]);
+    std::memcpy(&buffer[i], &info, sizeof info);
+  }
+  *length = need;
+  return static_cast<int>(rows.size());
+}
+}  // namespace
+
+int EnumProtocolsA(const int* protocols, WSAPROTOCOL_INFOA* buffer, std::uint32_t* length) {
+  return EnumProtocols(protocols, buffer, length);
+}
+int EnumProtocolsW(const int* protocols, WSAPROTOCOL_INFOW* buffer, std::uint32_t* length) {
+  return EnumProtocols(protocols, buffer, length);
+}
 
 int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* out, std::uint32_t outlen,
              std::uint32_t* returned, void*, void*) {

@@ -274,6 +274,9 @@ TEST_F(WindowsStack, OptionsServicesAndChecksums) {
   }
   EXPECT_FALSE(stack.LocalHostName().empty());
   EXPECT_TRUE(Stack().CheckIPVersionSupport(Id_IPv4));
+  // From the module's protocol list, which names what the probe opens.
+  EXPECT_TRUE(stack.HasIPv4Support());
+  EXPECT_EQ(stack.HasIPv6Support(), Stack().CheckIPVersionSupport(Id_IPv6));
 
   TNetBytes packet{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7, 0x00, 0x00};
   stack.StoreChecksum(h.SocketHandle(), packet, 8, u"127.0.0.1", 0, Id_IPv4);

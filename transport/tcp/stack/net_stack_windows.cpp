@@ -486,8 +486,8 @@ std::int32_t TNetStackWindows::ReceiveWithInfo(TNetStackSocketHandle socket, TNe
 
 bool TNetStackWindows::HasFamilySupport(std::int32_t family, TNetIPVersion version) {
   // A protocol entry: flags and provider fields up to the address family at
-  // byte 76 of the 8-bit form; this platform's socket module does not list
-  // its protocols, so a probe socket answers instead.
+  // byte 76 of the 8-bit form. A socket module without the list answers
+  // through a probe socket instead.
   try {
     std::uint32_t size = 0;
     std::vector<std::uint8_t> buffer;
