@@ -50,6 +50,8 @@ class Ticket_Lock {
     owner_.store(std::thread::id(), std::memory_order_relaxed);
     const uint64_t next = serving_.load() + 1;
     serving_.store(next);
+    // A ticket taken after this look finds its turn already come.
+    if (next_ticket_.load() == next) return;
     Wake(next);
     // The one after it waits out that hold awake. Woken here, on the time of
     // the thread that is done, not on the new holder's.
