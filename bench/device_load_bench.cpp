@@ -44,6 +44,7 @@ double Percentile(std::vector<double> v, double p) {
 
 struct Tcp_Figures {
   double one_thread_calls_per_s = 0;
+  double rotating_calls_per_s = 0;
   double eight_calls_per_s = 0;
   double eight_p99_wait = 0;
   double eight_worst_wait = 0;
@@ -53,9 +54,16 @@ Tcp_Figures g_tcp;
 double Median(std::vector<double> v) { return Percentile(std::move(v), 0.5); }
 
 // `threads` callers on slots 0..threads-1, Calls_Per_Thread each; returns calls/s
-// and adds every call's duration to `call_us`.
+// and adds every call's duration to `call_us`. With `rotate`, one caller that
+// turns to the next of `threads` slots with each call.
 constexpr int Calls_Per_Thread = 1000;
-double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& failures) {
+double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& failures, bool rotate = false) {
+  if (rotate) {
+    const auto start = Clock::now();
+    for (int i = 0; i < Calls_Per_Thread; ++i)
+      if (JQ_M_Check(i % threads) != 0) ++failures;
+    return Calls_Per_Thread / (Micros(Clock::now() - start) / 1e6);
+  }
   std::vector<std::vector<double>> per_thread(threads);
   const auto start = Clock::now();
   std::vector<std::thread> workers;
@@ -74,10 +82,13 @@ double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& 
   return threads * Calls_Per_Thread / seconds;
 }
 
-// Each round runs one thread on one slot, then `threads` threads on as many
-// slots, so that a busy moment of the machine falls on both alike; the figures
-// are medians of the rounds. The wait of a call is its time less one
-// single-thread exchange, counted in such exchanges.
+// Each round runs one thread on one slot, one thread turning over all the
+// slots, then `threads` threads on as many slots, so that a busy moment of the
+// machine falls on all alike; the figures are medians of the rounds. The wait
+// of a call is its time less one single-thread exchange, counted in such
+// exchanges. The turning thread shows what the peers cost without any lock
+// contention: on a machine where a peer that has been idle a while wakes
+// slowly, its exchanges are slower than those with one busy peer.
 void BM_TCP_Slots(benchmark::State& state) {
   const int threads = static_cast<int>(state.range(0));
   JQ_Init();
@@ -92,11 +103,13 @@ void BM_TCP_Slots(benchmark::State& state) {
       return;
     }
   }
-  std::vector<double> one_rates, many_rates, ratios, p99_waits, worst_waits;
+  std::vector<double> one_rates, rotating_rates, many_rates, ratios, p99_waits, worst_waits;
   std::atomic<int> failures{0};
   for (auto _ : state) {
     std::vector<double> one_us, many_us;
     const double one = Run_Callers(1, one_us, failures);
+    std::vector<double> unused;
+    rotating_rates.push_back(Run_Callers(threads, unused, failures, true));
     const double many = Run_Callers(threads, many_us, failures);
     const double exchange_us = Median(one_us);
     one_rates.push_back(one);
@@ -109,12 +122,14 @@ void BM_TCP_Slots(benchmark::State& state) {
   JQ_DeInit();
   state.counters["calls_per_s"] = Median(many_rates);
   state.counters["one_thread_calls_per_s"] = Median(one_rates);
+  state.counters["one_thread_turning_calls_per_s"] = Median(rotating_rates);
   state.counters["x_one_thread"] = Median(ratios);
   state.counters["p99_wait_exchanges"] = Median(p99_waits);
   state.counters["worst_wait_exchanges"] = *std::max_element(worst_waits.begin(), worst_waits.end());
   state.counters["failures"] = failures.load();
   if (threads == 8) {
     g_tcp.one_thread_calls_per_s = Median(one_rates);
+    g_tcp.rotating_calls_per_s = Median(rotating_rates);
     g_tcp.eight_calls_per_s = Median(many_rates);
     g_tcp.eight_p99_wait = Median(p99_waits);
     g_tcp.eight_worst_wait = *std::max_element(worst_waits.begin(), worst_waits.end());
@@ -218,10 +233,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (g_tcp.one_thread_calls_per_s > 0 && g_tcp.eight_calls_per_s > 0)
+  if (g_tcp.one_thread_calls_per_s > 0 && g_tcp.eight_calls_per_s > 0) {
     std::printf("eight threads on eight slots %.0f calls/s, one thread on one slot %.0f calls/s, ratio %.3f "
                 "(median of rounds); wait p99 %.1f, worst %.1f exchanges\n",
                 g_tcp.eight_calls_per_s, g_tcp.one_thread_calls_per_s, g_tcp.eight_calls_per_s / g_tcp.one_thread_calls_per_s,
                 g_tcp.eight_p99_wait, g_tcp.eight_worst_wait);
+    std::printf("one thread turning over the eight slots %.0f calls/s; eight threads next to it: ratio %.3f\n",
+                g_tcp.rotating_calls_per_s, g_tcp.eight_calls_per_s / g_tcp.rotating_calls_per_s);
+  }
   return 0;
 }

@@ -4,12 +4,15 @@
 // In arrival order, each wait is bounded by the holds queued before it.
 //
 // A hand-over must cost less than the exchange it follows (a loopback exchange
-// takes tens of microseconds, a sleep and a wake-up about as much), so:
+// takes tens of microseconds, a sleep and a wake-up about as much, on some
+// machines more), so:
 //  - a release wakes only the holder of the next ticket, never the whole queue;
-//  - the releasing thread also wakes the one after the new holder, which then
-//    waits out that hold without sleeping (yielding its core to anyone who needs it)
-//    and takes over the moment the lock is released. After Spin_Limit it sleeps
-//    like the rest, so a long hold (a silent controller) costs no processor.
+//  - it also wakes the waiter that has just come within Awake_Places of the
+//    front, several holds ahead of its turn; the first Awake_Places waiters
+//    stay awake (yielding their core to anyone who needs it) while the queue
+//    moves, and take over the moment the lock is theirs. A queue that stands
+//    still for Spin_Limit (a silent controller) puts them to sleep, so a long
+//    hold costs no processor.
 #pragma once
 
 #include <array>
@@ -24,6 +27,9 @@ namespace jq {
 
 class Ticket_Lock {
  public:
+  // How many places from the front a waiter stays awake, and how long it stays
+  // so while the queue does not move.
+  static constexpr uint64_t Awake_Places = 3;
   static constexpr std::chrono::microseconds Spin_Limit{200};
 
   void lock() {
@@ -53,9 +59,11 @@ class Ticket_Lock {
     // A ticket taken after this look finds its turn already come.
     if (next_ticket_.load() == next) return;
     Wake(next);
-    // The one after it waits out that hold awake. Woken here, on the time of
-    // the thread that is done, not on the new holder's.
-    if (next_ticket_.load() > next + 1) Wake(next + 1);
+    // The waiter that has just come near the front is woken now, holds ahead
+    // of its turn, so that its wake-up (slower than an exchange on some
+    // machines) is over by then; and on the time of the thread that is done,
+    // not on the new holder's.
+    if (next_ticket_.load() > next + Awake_Places - 1) Wake(next + Awake_Places - 1);
   }
 
  private:
@@ -76,14 +84,23 @@ class Ticket_Lock {
     place.turn.notify_all();
   }
 
-  // True when the turn came while spinning.
+  // True when the turn came while spinning; false when the queue stood still
+  // for Spin_Limit.
   bool Spin_For(uint64_t ticket) {
-    const auto until = std::chrono::steady_clock::now() + Spin_Limit;
-    do {
-      if (serving_.load() == ticket) return true;
+    uint64_t seen = serving_.load();
+    auto until = std::chrono::steady_clock::now() + Spin_Limit;
+    for (;;) {
+      const uint64_t serving = serving_.load();
+      if (serving == ticket) return true;
+      const auto now = std::chrono::steady_clock::now();
+      if (serving != seen) {
+        seen = serving;
+        until = now + Spin_Limit;
+      } else if (now >= until) {
+        return false;
+      }
       std::this_thread::yield();
-    } while (std::chrono::steady_clock::now() < until);
-    return serving_.load() == ticket;
+    }
   }
 
   void Wait_Turn(uint64_t ticket) {
@@ -91,8 +108,8 @@ class Ticket_Lock {
     for (;;) {
       const uint64_t serving = serving_.load();
       if (serving == ticket) return;
-      // Next in line: spin once per holder ahead of us.
-      if (serving + 1 == ticket && spun_behind != serving) {
+      // Near the front: spin, unless the queue stood still since we last did.
+      if (ticket - serving <= Awake_Places && spun_behind != serving) {
         spun_behind = serving;
         if (Spin_For(ticket)) return;
         continue;
