@@ -20,7 +20,7 @@ constexpr int32_t Net_Read_Timeout_ms = 1000;
 // The I/O handler of a connected slot as a frame channel.
 class Net_Channel final : public Frame_Channel {
  public:
-  explicit Net_Channel(net::TNetIOHandler& handler) : handler_(handler) {}
+  Net_Channel(net::TNetIOHandler& handler, net::TNetBytes& out) : handler_(handler), out_(out) {}
 
   size_t Drop_Input() override {
     handler_.ClearWriteBuffer();
@@ -31,10 +31,10 @@ class Net_Channel final : public Frame_Channel {
   }
 
   bool Send(const TRequest_Frame& frame) override {
-    const net::TNetBytes out(frame.begin(), frame.end());
+    out_.assign(frame.begin(), frame.end());
     for (int attempt = 0; attempt < 2; ++attempt) {
       try {
-        handler_.WriteBlock(out, -1, 0);
+        handler_.WriteBlock(out_, -1, 0);
         return true;
       } catch (const net::ENetException&) {
       }
@@ -62,11 +62,13 @@ class Net_Channel final : public Frame_Channel {
 
  private:
   net::TNetIOHandler& handler_;
+  net::TNetBytes& out_;
 };
 
 struct Net_Slot {
   net::TNetTCPClient* client = nullptr;
   Frame_Exchange exchange{Net_Read_Timeout_ms};
+  net::TNetBytes out;  // the request's bytes, kept between commands
 };
 
 class Net_Link final : public Link_Backend {
@@ -103,7 +105,7 @@ class Net_Link final : public Link_Backend {
     try {
       net::TNetIOHandler* handler = s.client ? s.client->IOHandler() : nullptr;
       if (!handler || !handler->IsConnected()) return Result_Fail;
-      Net_Channel channel(*handler);
+      Net_Channel channel(*handler, s.out);
       const TRequest_Frame frame = Build_Request_Frame(request);
       if (s.exchange.Attempt(channel, frame, reply) != Frame_Exchange::Outcome::Accepted) return Result_Fail;
     } catch (...) {

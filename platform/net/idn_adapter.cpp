@@ -9,6 +9,7 @@
 
 #include "platform/runtime/exceptions.h"
 #include "platform/runtime/rtl_string.h"
+#include "platform/net/unicode_normalization.h"
 
 namespace platform::net {
 namespace {
@@ -76,7 +77,11 @@ void* IdnExport(void* lib, const char* name) {
     g_toUnicode.store(reinterpret_cast<ConvertFn>(f));
     return reinterpret_cast<void*>(&IdnToUnicode);
   }
-  return nullptr;  // no counterpart for the normalisation functions
+  if (!NormalizationAvailable()) return nullptr;
+  if (std::strcmp(name, "NormalizeString") == 0) return reinterpret_cast<void*>(&NormalizeString);
+  if (std::strcmp(name, "IsNormalizedString") == 0) return reinterpret_cast<void*>(&IsNormalizedString);
+  if (std::strcmp(name, "IdnToNameprepUnicode") == 0) return reinterpret_cast<void*>(&IdnToNameprepUnicode);
+  return nullptr;
 }
 
 }  // namespace platform::net

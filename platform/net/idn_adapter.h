@@ -1,6 +1,7 @@
 // International domain names: the platform's conversion functions in their
 // Windows shape, served from Debian's libidn2 when it is loaded under the
-// name Normaliz.dll.
+// name Normaliz.dll; its normalisation functions come from ICU
+// (unicode_normalization.h).
 #pragma once
 
 #include <cstdint>

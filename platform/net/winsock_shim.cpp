@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/runtime/exceptions.h"
@@ -113,6 +114,13 @@ bool FlagsToPosix(int flags, int& out) {
     return false;
   }
   return true;
+}
+
+// EAGAIN on a blocking socket: its receive time-out (SO_RCVTIMEO) passed,
+// which the Windows calls report as WSAETIMEDOUT, not as "would block".
+bool ReceiveTimedOut(int fd) {
+  const int fl = ::fcntl(fd, F_GETFL);
+  return fl >= 0 && !(fl & O_NONBLOCK);
 }
 
 int ClampLen(int len) { return len < 0 ? 0 : len; }
@@ -257,6 +265,10 @@ constexpr OptionRow kOptions[] = {
     {WS_IPPROTO_IPV6, WS_IPV6_PKTINFO, IPPROTO_IPV6, IPV6_RECVPKTINFO},
     {WS_IPPROTO_IPV6, WS_IPV6_V6ONLY, IPPROTO_IPV6, IPV6_V6ONLY},
     {WS_IPPROTO_TCP, WS_TCP_NODELAY, IPPROTO_TCP, TCP_NODELAY},
+    // Seconds on both sides.
+    {WS_IPPROTO_TCP, WS_TCP_KEEPALIVE, IPPROTO_TCP, TCP_KEEPIDLE},
+    {WS_IPPROTO_TCP, WS_TCP_KEEPCNT, IPPROTO_TCP, TCP_KEEPCNT},
+    {WS_IPPROTO_TCP, WS_TCP_KEEPINTVL, IPPROTO_TCP, TCP_KEEPINTVL},
 };
 
 const OptionRow* FindOption(int level, int name) {
@@ -451,7 +463,7 @@ int RecvFrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* froml
   do n = ::recvfrom(Fd(s), buf, static_cast<std::size_t>(ClampLen(len)), pf & ~MSG_NOSIGNAL,
                     reinterpret_cast<::sockaddr*>(&a), &alen);
   while (n < 0 && errno == EINTR);
-  if (n < 0) return FailErrno();
+  if (n < 0) return errno == EAGAIN && ReceiveTimedOut(Fd(s)) ? Fail(WSAETIMEDOUT) : FailErrno();
   if (from && fromlen && alen > 0 && !AddressOut(a, alen, from, fromlen)) return SOCKET_ERROR;
   return static_cast<int>(n);
 }
@@ -881,6 +893,31 @@ int GetNameInfo(const sockaddr* sa, int salen, char* host, std::uint32_t hostlen
 namespace {
 // The local address the system would send from towards a destination: a
 // datagram socket connected there (which sends nothing) is asked its name.
+// The per-socket keep-alive times. The system counts whole seconds (1 to
+// 32767): a time in ms is rounded up into that range, so a short time never
+// turns into "use the system's default" and none is refused for its size.
+int KeepAliveSeconds(std::uint32_t ms) {
+  const std::uint64_t seconds = (static_cast<std::uint64_t>(ms) + 999) / 1000;
+  return static_cast<int>(seconds < 1 ? 1 : seconds > 32767 ? 32767 : seconds);
+}
+
+int KeepAliveValues(int fd, const void* in, std::uint32_t inlen, std::uint32_t* returned) {
+  if (!in || inlen < sizeof(tcp_keepalive)) return Fail(WSAEFAULT);
+  tcp_keepalive values;
+  std::memcpy(&values, in, sizeof values);
+  const int on = values.onoff ? 1 : 0;
+  if (on) {
+    const int idle = KeepAliveSeconds(values.keepalivetime);
+    const int interval = KeepAliveSeconds(values.keepaliveinterval);
+    if (::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0 ||
+        ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0)
+      return FailErrno();
+  }
+  if (::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0) return FailErrno();
+  if (returned) *returned = 0;
+  return 0;
+}
+
 int RoutingInterfaceQuery(void* in, std::uint32_t inlen, void* out, std::uint32_t outlen, std::uint32_t* returned) {
   sockaddr_storage destination;
   socklen_t length;
@@ -901,10 +938,83 @@ int RoutingInterfaceQuery(void* in, std::uint32_t inlen, void* out, std::uint32_
 }
 }  // namespace
 
+namespace {
+struct ProtocolRow {
+  int family, type, protocol;
+  std::uint32_t flags;
+  const char* name;
+};
+constexpr std::uint32_t kStreamFlags =
+    XP1_GUARANTEED_DELIVERY | XP1_GUARANTEED_ORDER | XP1_GRACEFUL_CLOSE | XP1_EXPEDITED_DATA | XP1_IFS_HANDLES;
+constexpr std::uint32_t kDatagramFlags =
+    XP1_CONNECTIONLESS | XP1_MESSAGE_ORIENTED | XP1_SUPPORT_BROADCAST | XP1_SUPPORT_MULTIPOINT | XP1_IFS_HANDLES;
+constexpr ProtocolRow kProtocols[] = {
+    {WS_AF_INET, WS_SOCK_STREAM, WS_IPPROTO_TCP, kStreamFlags, "TCP/IP"},
+    {WS_AF_INET, WS_SOCK_DGRAM, WS_IPPROTO_UDP, kDatagramFlags, "UDP/IP"},
+    {WS_AF_INET6, WS_SOCK_STREAM, WS_IPPROTO_TCP, kStreamFlags, "TCP/IPv6"},
+    {WS_AF_INET6, WS_SOCK_DGRAM, WS_IPPROTO_UDP, kDatagramFlags, "UDP/IPv6"},
+};
+
+// Asked afresh each time: a machine may lose or gain IPv6 while we run.
+bool CanOpen(const ProtocolRow& row) {
+  const int fd = ::socket(FamilyToPosix(row.family), (row.type == WS_SOCK_STREAM ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC,
+                          row.protocol);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+bool Wanted(const ProtocolRow& row, const int* protocols) {
+  if (!protocols) return true;
+  for (; *protocols != 0; ++protocols)
+    if (*protocols == row.protocol) return true;
+  return false;
+}
+
+template <typename Info>
+int EnumProtocols(const int* protocols, Info* buffer, std::uint32_t* length) {
+  if (!Started()) return SOCKET_ERROR;
+  if (!length) return Fail(WSAEFAULT);
+  std::vector<const ProtocolRow*> rows;
+  for (const ProtocolRow& row : kProtocols)
+    if (Wanted(row, protocols) && CanOpen(row)) rows.push_back(&row);
+  const std::uint32_t need = static_cast<std::uint32_t>(rows.size() * sizeof(Info));
+  if (!buffer || *length < need) {
+    *length = need;
+    return Fail(WSAENOBUFS);
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ProtocolRow& row = *rows[i];
+    Info info{};
+    info.dwServiceFlags1 = row.flags;
+    info.dwCatalogEntryId = static_cast<std::uint32_t>(1001 + (&row - kProtocols));
+    info.ProtocolChain.ChainLen = 1;  // a base protocol
+    info.iVersion = 2;
+    info.iAddressFamily = row.family;
+    info.iMaxSockAddr = info.iMinSockAddr = row.family == WS_AF_INET6 ? 28 : 16;
+    info.iSocketType = row.type;
+    info.iProtocol = row.protocol;
+    info.dwMessageSize = row.type == WS_SOCK_STREAM ? 0 : row.family == WS_AF_INET6 ? 65527 : 65507;
+    for (std::size_t k = 0; row.name[k]; ++k) info.szProtocol[k] = static_cast<std::remove_reference_t<decltype(info.szProtocol[0])>>(row.name[k]);
+    std::memcpy(&buffer[i], &info, sizeof info);
+  }
+  *length = need;
+  return static_cast<int>(rows.size());
+}
+}  // namespace
+
+int EnumProtocolsA(const int* protocols, WSAPROTOCOL_INFOA* buffer, std::uint32_t* length) {
+  return EnumProtocols(protocols, buffer, length);
+}
+int EnumProtocolsW(const int* protocols, WSAPROTOCOL_INFOW* buffer, std::uint32_t* length) {
+  return EnumProtocols(protocols, buffer, length);
+}
+
 int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* out, std::uint32_t outlen,
              std::uint32_t* returned, void*, void*) {
   if (!Started()) return SOCKET_ERROR;
   if (code == SIO_ROUTING_INTERFACE_QUERY) return RoutingInterfaceQuery(in, inlen, out, outlen, returned);
+  if (code == SIO_KEEPALIVE_VALS) return KeepAliveValues(Fd(s), in, inlen, returned);
   if (code != SIO_GET_EXTENSION_FUNCTION_POINTER) return Fail(WSAEOPNOTSUPP);
   int type = 0;
   socklen_t tl = sizeof type;

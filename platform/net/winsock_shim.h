@@ -51,6 +51,10 @@ int GetNameInfo(const sockaddr* sa, int salen, char* host, std::uint32_t hostlen
                 int flags);
 int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* out, std::uint32_t outlen,
              std::uint32_t* returned, void* overlapped, void* completion);
+// The protocol list: one entry per family and socket type this module can
+// open now, optionally only those of the protocols in the zero-ended list.
+int EnumProtocolsA(const int* protocols, WSAPROTOCOL_INFOA* buffer, std::uint32_t* length);
+int EnumProtocolsW(const int* protocols, WSAPROTOCOL_INFOW* buffer, std::uint32_t* length);
 SOCKET WsaSocket(int af, int type, int protocol, void* info, std::uint32_t group, std::uint32_t flags);
 int WsaPoll(WSAPOLLFD* fds, std::uint32_t count, int timeout);
 int WsaRecvMsg(SOCKET s, WSAMSG* msg, std::uint32_t* received, void* overlapped, void* completion);

@@ -27,6 +27,12 @@ WS_EXPORT SOCKET WSASocketA(int af, int type, int protocol, void* info, std::uin
 WS_EXPORT SOCKET WSASocketW(int af, int type, int protocol, void* info, std::uint32_t g, std::uint32_t flags) {
   return wsshim::WsaSocket(af, type, protocol, info, g, flags);
 }
+WS_EXPORT int WSAEnumProtocolsA(int* protocols, WSAPROTOCOL_INFOA* buffer, std::uint32_t* length) {
+  return wsshim::EnumProtocolsA(protocols, buffer, length);
+}
+WS_EXPORT int WSAEnumProtocolsW(int* protocols, WSAPROTOCOL_INFOW* buffer, std::uint32_t* length) {
+  return wsshim::EnumProtocolsW(protocols, buffer, length);
+}
 WS_EXPORT int closesocket(SOCKET s) { return wsshim::CloseSocket(s); }
 WS_EXPORT int bind(SOCKET s, const sockaddr* name, int namelen) { return wsshim::Bind(s, name, namelen); }
 WS_EXPORT int connect(SOCKET s, const sockaddr* name, int namelen) { return wsshim::Connect(s, name, namelen); }

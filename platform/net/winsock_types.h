@@ -144,6 +144,44 @@ inline constexpr GUID WSAID_WSAPOLL = {0x18C76F85, 0xDC66, 0x4964, {0x97, 0x2E, 
 inline constexpr GUID WSAID_WSARECVMSG = {0xf689d7c8, 0x6f1f, 0x436b, {0x8a, 0x53, 0xe5, 0x4f, 0xe3, 0x51, 0xc3, 0x22}};
 inline constexpr GUID WSAID_WSASENDMSG = {0xa441e712, 0x754f, 0x43ca, {0x84, 0xa7, 0x0d, 0xee, 0x44, 0xcf, 0x60, 0x6d}};
 
+// One entry of the protocol list (WSAEnumProtocols), in its 8-bit and wide
+// forms.
+struct WSAPROTOCOLCHAIN {
+  int ChainLen;
+  std::uint32_t ChainEntries[7];
+};
+template <typename Char>
+struct WSAPROTOCOL_INFO_T {
+  std::uint32_t dwServiceFlags1;
+  std::uint32_t dwServiceFlags2;
+  std::uint32_t dwServiceFlags3;
+  std::uint32_t dwServiceFlags4;
+  std::uint32_t dwProviderFlags;
+  GUID ProviderId;
+  std::uint32_t dwCatalogEntryId;
+  WSAPROTOCOLCHAIN ProtocolChain;
+  int iVersion;
+  int iAddressFamily;
+  int iMaxSockAddr;
+  int iMinSockAddr;
+  int iSocketType;
+  int iProtocol;
+  int iProtocolMaxOffset;
+  int iNetworkByteOrder;
+  int iSecurityScheme;
+  std::uint32_t dwMessageSize;
+  std::uint32_t dwProviderReserved;
+  Char szProtocol[256];
+};
+using WSAPROTOCOL_INFOA = WSAPROTOCOL_INFO_T<char>;
+using WSAPROTOCOL_INFOW = WSAPROTOCOL_INFO_T<char16_t>;
+static_assert(sizeof(WSAPROTOCOL_INFOA) == 372 && sizeof(WSAPROTOCOL_INFOW) == 628);
+static_assert(offsetof(WSAPROTOCOL_INFOA, iAddressFamily) == 76);
+inline constexpr std::uint32_t XP1_CONNECTIONLESS = 0x1, XP1_GUARANTEED_DELIVERY = 0x2, XP1_GUARANTEED_ORDER = 0x4,
+                               XP1_MESSAGE_ORIENTED = 0x8, XP1_GRACEFUL_CLOSE = 0x20, XP1_EXPEDITED_DATA = 0x40,
+                               XP1_SUPPORT_BROADCAST = 0x200, XP1_SUPPORT_MULTIPOINT = 0x400,
+                               XP1_IFS_HANDLES = 0x20000;
+
 // Families, types, levels and options.
 inline constexpr int WS_AF_UNSPEC = 0, WS_AF_INET = 2, WS_AF_INET6 = 23;
 inline constexpr int WS_SOCK_STREAM = 1, WS_SOCK_DGRAM = 2, WS_SOCK_RAW = 3;
@@ -161,7 +199,7 @@ inline constexpr int WS_IP_OPTIONS = 1, WS_IP_HDRINCL = 2, WS_IP_TOS = 3, WS_IP_
 inline constexpr int WS_IPV6_UNICAST_HOPS = 4, WS_IPV6_MULTICAST_IF = 9, WS_IPV6_MULTICAST_HOPS = 10,
                      WS_IPV6_MULTICAST_LOOP = 11, WS_IPV6_ADD_MEMBERSHIP = 12, WS_IPV6_DROP_MEMBERSHIP = 13,
                      WS_IPV6_PKTINFO = 19, WS_IPV6_V6ONLY = 27;
-inline constexpr int WS_TCP_NODELAY = 1;
+inline constexpr int WS_TCP_NODELAY = 1, WS_TCP_KEEPALIVE = 3, WS_TCP_KEEPCNT = 16, WS_TCP_KEEPINTVL = 17;
 inline constexpr int WS_MSG_OOB = 1, WS_MSG_PEEK = 2, WS_MSG_DONTROUTE = 4, WS_MSG_WAITALL = 8,
                      WS_MSG_PARTIAL = 0x8000, WS_MSG_TRUNC = 0x0100, WS_MSG_CTRUNC = 0x0200;
 inline constexpr int WS_SD_RECEIVE = 0, WS_SD_SEND = 1, WS_SD_BOTH = 2;
@@ -169,6 +207,13 @@ inline constexpr long WS_FIONBIO = static_cast<long>(0x8004667EL), WS_FIONREAD =
                       WS_SIOCATMARK = 0x40047307L;
 inline constexpr std::uint32_t SIO_GET_EXTENSION_FUNCTION_POINTER = 0xC8000006u;
 inline constexpr std::uint32_t SIO_ROUTING_INTERFACE_QUERY = 0xC8000014u;
+inline constexpr std::uint32_t SIO_KEEPALIVE_VALS = 0x98000004u;
+// The record of SIO_KEEPALIVE_VALS: on/off, idle time and probe interval in ms.
+struct tcp_keepalive {
+  std::uint32_t onoff;
+  std::uint32_t keepalivetime;
+  std::uint32_t keepaliveinterval;
+};
 inline constexpr std::int16_t WS_POLLERR = 0x0001, WS_POLLHUP = 0x0002, WS_POLLNVAL = 0x0004,
                               WS_POLLWRNORM = 0x0010, WS_POLLWRBAND = 0x0020, WS_POLLRDNORM = 0x0100,
                               WS_POLLRDBAND = 0x0200, WS_POLLPRI = 0x0400;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "include/JQ_API.h"
+#include "device_api/ticket_lock.h"
 #include "tests/sim/sim.h"
 
 namespace {
@@ -26,6 +27,58 @@ class CommandLock : public ::testing::Test {
     jqsim::DetachAllHid();
   }
 };
+
+// The lock itself: one holder at a time, re-entrant, and served in arrival
+// order even when the first waiters have given up spinning and sleep.
+TEST(TicketLock, ExcludesAndReentersUnderContention) {
+  jq::Ticket_Lock lock;
+  constexpr int Threads = 8, Rounds = 3000;
+  std::atomic<int> inside{0};
+  std::atomic<bool> overlapped{false};
+  long counter = 0;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < Threads; ++t)
+    workers.emplace_back([&] {
+      for (int i = 0; i < Rounds; ++i) {
+        std::lock_guard<jq::Ticket_Lock> outer(lock);
+        if (inside.fetch_add(1) != 0) overlapped = true;
+        {
+          std::lock_guard<jq::Ticket_Lock> inner(lock);
+          ++counter;
+        }
+        ++counter;
+        inside.fetch_sub(1);
+      }
+    });
+  for (auto& w : workers) w.join();
+  EXPECT_FALSE(overlapped.load());
+  EXPECT_EQ(counter, 2L * Threads * Rounds);
+  EXPECT_EQ(lock.Queue_Length(), 0u);
+}
+
+TEST(TicketLock, ServesInArrivalOrder) {
+  jq::Ticket_Lock lock;
+  constexpr int Waiters = 6;
+  std::vector<int> order;
+  std::vector<std::thread> waiters;
+  lock.lock();
+  for (int i = 0; i < Waiters; ++i) {
+    waiters.emplace_back([&, i] {
+      std::lock_guard<jq::Ticket_Lock> guard(lock);
+      order.push_back(i);
+    });
+    const auto give_up = Clock::now() + std::chrono::seconds(10);
+    while (lock.Queue_Length() < static_cast<uint64_t>(i + 1) && Clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(lock.Queue_Length(), static_cast<uint64_t>(i + 1));
+  }
+  // Held well past the spin limit: the first in line sleeps by now too.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  lock.unlock();
+  for (auto& w : waiters) w.join();
+  const std::vector<int> expected{0, 1, 2, 3, 4, 5};
+  EXPECT_EQ(order, expected);
+}
 
 // Two threads run three-axis line moves (count, three axes, three targets, start:
 // eight commands) on one slot; the controller must see each move whole.

@@ -1,6 +1,9 @@
 #include "tests/platform/net/posix_helpers.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/utsname.h>
@@ -23,6 +26,16 @@ long RaiseDescriptorLimit(long want) {
     getrlimit(RLIMIT_NOFILE, &lim);
   }
   return static_cast<long>(lim.rlim_cur);
+}
+bool KeepAliveSettings(int fd, bool& on, int& idleSeconds, int& intervalSeconds) {
+  int enabled = 0;
+  socklen_t len = sizeof enabled;
+  if (getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &enabled, &len) != 0) return false;
+  on = enabled != 0;
+  len = sizeof idleSeconds;
+  if (getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, &len) != 0) return false;
+  len = sizeof intervalSeconds;
+  return getsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, &len) == 0;
 }
 std::string NodeName() {
   utsname u{};

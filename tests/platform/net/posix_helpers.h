@@ -11,6 +11,9 @@ long RaiseDescriptorLimit(long want);
 std::string NodeName();
 void DefaultSigPipe();
 void SleepMs(int ms);
+// The socket's keep-alive switch and its idle and probe-interval seconds, as
+// the system holds them; false when it cannot be read.
+bool KeepAliveSettings(int fd, bool& on, int& idleSeconds, int& intervalSeconds);
 }  // namespace testposix
 
 // A plain loopback peer for the client tests.

@@ -249,4 +249,54 @@ TEST_F(WinsockShim, HostNameIsWholeOrRefused) {
   EXPECT_EQ(small.back(), 'Z');
 }
 
+// The protocol list: sized on a first call, one entry per family and socket
+// type, each one a socket this module really opens; filtered by protocol; the
+// wide form lists the same entries.
+TEST_F(WinsockShim, ProtocolListNamesWhatCanBeOpened) {
+  std::uint32_t size = 0;
+  EXPECT_EQ(WSAEnumProtocols(nullptr, nullptr, &size), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAENOBUFS);
+  ASSERT_GT(size, 0u);
+  ASSERT_EQ(size % sizeof(WSAPROTOCOL_INFOA), 0u);
+  std::vector<WSAPROTOCOL_INFOA> list(size / sizeof(WSAPROTOCOL_INFOA));
+  std::uint32_t small = size - 1;
+  EXPECT_EQ(WSAEnumProtocols(nullptr, list.data(), &small), SOCKET_ERROR);
+  EXPECT_EQ(small, size);
+  ASSERT_EQ(WSAEnumProtocols(nullptr, list.data(), &size), static_cast<int>(list.size()));
+
+  bool tcp4 = false;
+  std::vector<std::pair<int, int>> seen;
+  for (const WSAPROTOCOL_INFOA& p : list) {
+    SCOPED_TRACE(p.szProtocol);
+    EXPECT_TRUE(p.iAddressFamily == WS_AF_INET || p.iAddressFamily == WS_AF_INET6);
+    EXPECT_EQ(p.iProtocol, p.iSocketType == WS_SOCK_STREAM ? WS_IPPROTO_TCP : WS_IPPROTO_UDP);
+    EXPECT_EQ(p.iMaxSockAddr, p.iAddressFamily == WS_AF_INET ? 16 : 28);
+    EXPECT_EQ((p.dwServiceFlags1 & XP1_CONNECTIONLESS) != 0, p.iSocketType == WS_SOCK_DGRAM);
+    for (const auto& [family, type] : seen) EXPECT_FALSE(family == p.iAddressFamily && type == p.iSocketType);
+    seen.emplace_back(p.iAddressFamily, p.iSocketType);
+    const SOCKET probe = socket(p.iAddressFamily, p.iSocketType, p.iProtocol);
+    EXPECT_NE(probe, INVALID_SOCKET);
+    if (probe != INVALID_SOCKET) closesocket(probe);
+    tcp4 = tcp4 || (p.iAddressFamily == WS_AF_INET && p.iSocketType == WS_SOCK_STREAM);
+  }
+  EXPECT_TRUE(tcp4);
+
+  int udpOnly[] = {WS_IPPROTO_UDP, 0};
+  std::uint32_t udpSize = 0;
+  EXPECT_EQ(WSAEnumProtocols(udpOnly, nullptr, &udpSize), SOCKET_ERROR);
+  std::vector<WSAPROTOCOL_INFOA> udp(udpSize / sizeof(WSAPROTOCOL_INFOA));
+  ASSERT_EQ(WSAEnumProtocols(udpOnly, udp.data(), &udpSize), static_cast<int>(udp.size()));
+  EXPECT_EQ(udp.size() * 2, list.size());
+  for (const WSAPROTOCOL_INFOA& p : udp) EXPECT_EQ(p.iProtocol, WS_IPPROTO_UDP);
+
+  std::uint32_t wideSize = 0;
+  EXPECT_EQ(WSAEnumProtocolsW(nullptr, nullptr, &wideSize), SOCKET_ERROR);
+  std::vector<WSAPROTOCOL_INFOW> wide(wideSize / sizeof(WSAPROTOCOL_INFOW));
+  ASSERT_EQ(WSAEnumProtocolsW(nullptr, wide.data(), &wideSize), static_cast<int>(list.size()));
+  for (std::size_t i = 0; i < list.size(); ++i)
+    EXPECT_EQ(std::u16string(wide[i].szProtocol), rtl::Utf8ToString(list[i].szProtocol));
+  EXPECT_EQ(WSAEnumProtocols(nullptr, nullptr, nullptr), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEFAULT);
+}
+
 }  // namespace

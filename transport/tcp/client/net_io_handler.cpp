@@ -106,7 +106,7 @@ std::int32_t TNetIOHandler::FillInBuffer(bool raiseIfDisconnected, std::int32_t 
   std::int32_t n;
   do {
     n = 0;
-    if (!IsReadable(timeout)) {
+    if (!FetchWaits(timeout) && !IsReadable(timeout)) {
       if (raiseOnTimeout) RaiseNet<ENetReadTimeout>("rsreadtimeout");
       return -1;
     }

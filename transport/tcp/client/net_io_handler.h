@@ -154,6 +154,10 @@ class TNetIOHandler : public TNetComponent {
   // Bytes written, 0 closed, < 0 failure.
   virtual std::int32_t PushToTarget(const TNetBytes& bytes, std::int32_t offset, std::int32_t count) = 0;
   virtual bool HasSource() const = 0;
+  // True when the next FetchFromSource itself waits up to `timeout` (ms, or
+  // NetTimeoutInfinite) and answers a wait that passed with a 10060 failure;
+  // then a read makes one call instead of a readability wait and a fetch.
+  virtual bool FetchWaits(std::int32_t) { return false; }
   // Returns the tolerated error code of a failed result, or raises.
   virtual std::int32_t ErrorFromResult(std::int32_t result) = 0;
   [[noreturn]] virtual void RaiseSocketFailure(std::int32_t code) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "transport/tcp/stack/net_anti_freeze.h"
 #include "transport/tcp/core/net_exception.h"
@@ -28,10 +29,33 @@ const ui::TClassInfo& TNetIOHandlerStack::StaticClassInfo() {
   return info;
 }
 
-std::int32_t TNetIOHandlerStack::FetchFromSource(TNetBytes& bytes) { return SocketBinding()->ReceiveBytes(bytes); }
+std::int32_t TNetIOHandlerStack::FetchFromSource(TNetBytes& bytes) {
+  const bool waits = std::exchange(fetchWaits_, false);
+  try {
+    return SocketBinding()->ReceiveBytes(bytes);
+  } catch (const ENetSocketError& e) {
+    // The socket's receive time-out passed: a read time-out like a readability
+    // wait that ended empty, which the caller knows by this code.
+    if (!waits || e.LastError != Id_WSAETIMEDOUT) throw;
+    GlobalStack()->SetLastSocketError(Id_WSAETIMEDOUT);
+    return -1;
+  }
+}
 
 std::int32_t TNetIOHandlerStack::PushToTarget(const TNetBytes& bytes, std::int32_t offset, std::int32_t count) {
   return SocketBinding()->SendBytes(bytes, offset, count);
+}
+
+// A read that waits goes to the socket as one receive with the socket's own
+// time-out: a readability wait before each receive cost a system call per
+// read. A zero wait (the connected test) and a wait that pumps messages in
+// slices still look first.
+bool TNetIOHandlerStack::FetchWaits(std::int32_t timeout) {
+  if (timeout == 0 || (timeout < 0 && timeout != NetTimeoutInfinite)) return false;
+  if (!HasSocket() || TNetAntiFreezeBase::ShouldPump()) return false;
+  SocketBinding()->SetReceiveTimeout(timeout == NetTimeoutInfinite ? 0 : timeout);
+  fetchWaits_ = true;
+  return true;
 }
 
 bool TNetIOHandlerStack::IsReadable(std::int32_t timeout) {

@@ -24,11 +24,15 @@ class TNetIOHandlerStack : public TNetIOHandlerSocket {
 
  protected:
   std::int32_t FetchFromSource(TNetBytes& bytes) override;
+  bool FetchWaits(std::int32_t timeout) override;
   std::int32_t PushToTarget(const TNetBytes& bytes, std::int32_t offset, std::int32_t count) override;
   void ConnectSocket() override;
 
  private:
   void WaitConnectThread(std::int32_t timeout);
+
+  // The next fetch waits on the socket's receive time-out.
+  bool fetchWaits_ = false;
 };
 
 // One connect attempt of a binding on its own thread. The waiting side sees

@@ -54,6 +54,7 @@ void TNetSocketHandle::AssignHandle(TNetStackSocketHandle handle) {
   if (previous != Id_INVALID_SOCKET) readList_->RemoveSocket(previous);
   socketHandle_.store(handle);
   hasHandle_.store(handle != Id_INVALID_SOCKET);
+  receiveTimeout_ = -1;
   if (handle == Id_INVALID_SOCKET) {
     socketKind_ = 0;
     return;
@@ -192,6 +193,12 @@ bool TNetSocketHandle::WaitReadable(std::int32_t timeout) {
     remaining -= slice;
   }
   return PollReadable(remaining);
+}
+
+void TNetSocketHandle::SetReceiveTimeout(std::int32_t timeout) {
+  if (timeout == receiveTimeout_) return;
+  WriteSocketOption(Id_SOL_SOCKET, Id_SO_RCVTIMEO, timeout);
+  receiveTimeout_ = timeout;
 }
 
 void TNetSocketHandle::SetIPVersion(TNetIPVersion value) {

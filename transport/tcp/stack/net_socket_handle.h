@@ -48,6 +48,9 @@ class TNetSocketHandle : public ui::TCollectionItem {
   void WriteSocketOption(std::int32_t level, std::int32_t option, std::int32_t value);
   // Time-out in ms, -1 without limit.
   bool WaitReadable(std::int32_t timeout);
+  // How long a receive on this socket waits before it fails with 10060; 0
+  // without limit. Written to the socket only when it changes.
+  void SetReceiveTimeout(std::int32_t timeout);
   void ApplyNagle();
   void ApplyBroadcast();
 
@@ -97,6 +100,9 @@ class TNetSocketHandle : public ui::TCollectionItem {
   std::uint16_t remotePort_ = 0;
   std::unique_ptr<TNetSocketList> readList_;
   std::int32_t socketKind_ = 0;
+  // What the socket was last given; -1 until then (an accepted socket may
+  // carry its listener's setting).
+  std::int32_t receiveTimeout_ = -1;
   bool overlappedIO_ = false;
   TNetIPVersion ipVersion_ = Id_IPv4;
   std::unique_ptr<TNetCriticalSection> handleLock_;

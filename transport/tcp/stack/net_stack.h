@@ -34,6 +34,7 @@ inline constexpr std::int32_t Id_SOL_SOCKET = 0xFFFF;
 inline constexpr std::int32_t Id_SO_REUSEADDR = 4;
 inline constexpr std::int32_t Id_SO_KEEPALIVE = 8;
 inline constexpr std::int32_t Id_SO_BROADCAST = 0x20;
+inline constexpr std::int32_t Id_SO_RCVTIMEO = 0x1006;
 inline constexpr std::int32_t Id_SO_TYPE = 0x1008;
 inline constexpr std::int32_t Id_SOCKETOPTIONLEVEL_TCP = 6;
 inline constexpr std::int32_t Id_TCP_NODELAY = 1;

@@ -486,8 +486,8 @@ std::int32_t TNetStackWindows::ReceiveWithInfo(TNetStackSocketHandle socket, TNe
 
 bool TNetStackWindows::HasFamilySupport(std::int32_t family, TNetIPVersion version) {
   // A protocol entry: flags and provider fields up to the address family at
-  // byte 76 of the 8-bit form; this platform's socket module does not list
-  // its protocols, so a probe socket answers instead.
+  // byte 76 of the 8-bit form. A socket module without the list answers
+  // through a probe socket instead.
   try {
     std::uint32_t size = 0;
     std::vector<std::uint8_t> buffer;
@@ -517,11 +517,11 @@ void TNetStackWindows::SetKeepAlive(TNetStackSocketHandle socket, bool enabled, 
   if (enabled && WindowsVersionAtLeast(5, 0)) {
     std::uint32_t record[3] = {1, static_cast<std::uint32_t>(timeMs), static_cast<std::uint32_t>(intervalMs)};
     std::uint32_t returned = 0;
-    if (wsk::WSAIoctl(socket, kSioKeepAliveVals, record, sizeof record, nullptr, 0, &returned, nullptr, nullptr) == 0)
-      return;
-    // A socket module without the per-socket times still switches keep-alive
-    // on rather than leaving the connection unwatched.
-    if (LastSocketError() != Id_WSAEOPNOTSUPP) RaiseLastFailure();
+    // A module that cannot take the times raises: keep-alive on with the
+    // system's hours-long defaults is not what the caller asked for.
+    if (wsk::WSAIoctl(socket, kSioKeepAliveVals, record, sizeof record, nullptr, 0, &returned, nullptr, nullptr) != 0)
+      RaiseLastFailure();
+    return;
   }
   WriteOption(socket, Id_SOL_SOCKET, Id_SO_KEEPALIVE, enabled ? 1 : 0);
 }

@@ -168,6 +168,26 @@ TEST_F(IOHandlerTest, ReadBlockTimesOutKeepingWhatArrived) {
   EXPECT_TRUE(handler_->IsOpen());
 }
 
+// A read waits on the socket itself; a short time-out of an earlier read must
+// not cut a later read that may wait longer, or without limit.
+TEST_F(IOHandlerTest, ALaterReadWaitsByItsOwnTimeOut) {
+  Connect();
+  for (const std::int32_t later : {1000, 0}) {
+    SCOPED_TRACE(later);
+    handler_->SetReadTimeout(50);
+    TNetBytes reply;
+    EXPECT_THROW(handler_->ReadBlock(reply, 1, true), ENetReadTimeout);
+    handler_->SetReadTimeout(later);
+    std::thread peer([this] {
+      testposix::SleepMs(300);
+      PeerSends(14);
+    });
+    EXPECT_NO_THROW(handler_->ReadBlock(reply, 14, true));
+    peer.join();
+    EXPECT_EQ(reply.size(), 14u);
+  }
+}
+
 TEST_F(IOHandlerTest, ReadBlockOnAPartialReplyThenCloseIsAGracefulClose) {
   handler_->SetReadTimeout(2000);
   Connect();

@@ -12,6 +12,7 @@
 #include "transport/tcp/stack/net_component.h"
 #include "transport/tcp/stack/net_socket_handle.h"
 #include "tests/transport/tcp/net_stack_fixture.h"
+#include "tests/platform/net/posix_helpers.h"
 
 using namespace net;
 
@@ -273,12 +274,51 @@ TEST_F(WindowsStack, OptionsServicesAndChecksums) {
   }
   EXPECT_FALSE(stack.LocalHostName().empty());
   EXPECT_TRUE(Stack().CheckIPVersionSupport(Id_IPv4));
+  // From the module's protocol list, which names what the probe opens.
+  EXPECT_TRUE(stack.HasIPv4Support());
+  EXPECT_EQ(stack.HasIPv6Support(), Stack().CheckIPVersionSupport(Id_IPv6));
 
   TNetBytes packet{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7, 0x00, 0x00};
   stack.StoreChecksum(h.SocketHandle(), packet, 8, u"127.0.0.1", 0, Id_IPv4);
   EXPECT_EQ(packet[8], 0x22);
   EXPECT_EQ(packet[9], 0x0D);
   EXPECT_THROW(stack.StoreChecksum(h.SocketHandle(), packet, 9, u"127.0.0.1", 0, Id_IPv4), ENetException);
+}
+
+// The idle time and probe interval reach the socket (the system keeps whole
+// seconds: rounded up, at least 1, at most 32767), and read back through the
+// socket options too.
+TEST_F(WindowsStack, KeepAliveTimesReachTheSocket) {
+  struct Case {
+    std::int32_t timeMs, intervalMs;
+    int idle, interval;
+  };
+  const Case cases[] = {{1000, 500, 1, 1}, {30000, 2500, 30, 3}, {7200000, 1000, 7200, 1}, {0, 100000000, 1, 32767}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.timeMs);
+    TNetSocketHandle h;
+    h.OpenSocket();
+    Stack().SetKeepAlive(h.SocketHandle(), true, c.timeMs, c.intervalMs);
+    bool on = false;
+    int idle = 0, interval = 0;
+    ASSERT_TRUE(testposix::KeepAliveSettings(static_cast<int>(h.SocketHandle()), on, idle, interval));
+    EXPECT_TRUE(on);
+    EXPECT_EQ(idle, c.idle);
+    EXPECT_EQ(interval, c.interval);
+    EXPECT_EQ(h.ReadSocketOption(Id_IPPROTO_TCP, 3), c.idle);
+    EXPECT_EQ(h.ReadSocketOption(Id_IPPROTO_TCP, 17), c.interval);
+    Stack().SetKeepAlive(h.SocketHandle(), false, 0, 0);
+    ASSERT_TRUE(testposix::KeepAliveSettings(static_cast<int>(h.SocketHandle()), on, idle, interval));
+    EXPECT_FALSE(on);
+  }
+}
+
+// A module that cannot set the times fails the call instead of leaving the
+// system's defaults in place.
+TEST_F(WindowsStack, KeepAliveTimesThatCannotBeSetRaise) {
+  TNetSocketHandle h;
+  h.OpenSocket(Id_SOCK_DGRAM);
+  EXPECT_THROW(Stack().SetKeepAlive(h.SocketHandle(), true, 1000, 500), ENetSocketError);
 }
 
 TEST_F(WindowsStack, NonBlockingReadsAndMulticastOptions) {
