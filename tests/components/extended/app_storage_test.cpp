@@ -229,7 +229,9 @@ TEST(AppStorage, RoundTripThroughBothMedia) {
       EXPECT_TRUE(s->ReadBoolean(prefix + u"On", false));
       // Stored encrypted (by this storage, not by the mounted one, whose
       // own handlers and switch decide there): not readable without the key.
-      if (prefix.empty()) EXPECT_NE(s->ReadString(prefix + u"Secret"), u"密码 Passwort");
+      if (prefix.empty()) {
+        EXPECT_NE(s->ReadString(prefix + u"Secret"), u"密码 Passwort");
+      }
       s->EnablePropertyValueCrypt();
       EXPECT_EQ(s->ReadString(prefix + u"Secret"), u"密码 Passwort");
       EXPECT_EQ(s->ReadWideString(prefix + u"WideSecret"), u"Ωμέγα");
