@@ -8,7 +8,7 @@
 
 #include "tests/transport/serial/allocation_cap.h"
 #include "transport/serial/sync_serial.h"
-#include "platform/serial/fake_serial.h"
+#include "platform/serial/fake/fake_serial.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "components/support/ports/com_port.h"
 #include "components/support/ports/com_setup_form.h"
-#include "platform/serial/fake_serial.h"
+#include "platform/serial/fake/fake_serial.h"
 #include "tests/platform/ui/harness.h"
 #include "platform/classes/ini_files.h"
 #include "platform/runtime/registry.h"

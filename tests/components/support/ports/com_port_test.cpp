@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "components/support/ports/com_port.h"
-#include "platform/serial/fake_serial.h"
+#include "platform/serial/fake/fake_serial.h"
 #include "tests/platform/ui/harness.h"
 #include "tests/components/support/ports/port_test_support.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/net/interface_addresses.h"
+#include "platform/net/iphlpapi/interface_addresses.h"
 #include "transport/tcp/stack/net_local_addresses.h"
 #include "tests/transport/tcp/net_stack_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "platform/net/interface_addresses.h"
+#include "platform/net/iphlpapi/interface_addresses.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>

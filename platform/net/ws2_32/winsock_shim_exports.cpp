@@ -2,7 +2,7 @@
 // POSIX header, so the names do not meet the C library's declarations; the
 // module is loaded with local binding, so it never stands in for the C
 // library's own functions either.
-#include "platform/net/winsock_shim.h"
+#include "platform/net/ws2_32/winsock_shim.h"
 
 #define WS_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,6 +1,6 @@
 // The adapter-listing module's exports under their Windows names. The socket
 // library loads it as IPHLPAPI.DLL and binds each function on first use.
-#include "platform/net/interface_addresses.h"
+#include "platform/net/iphlpapi/interface_addresses.h"
 
 #define IPHLP_EXPORT extern "C" __attribute__((visibility("default")))
 

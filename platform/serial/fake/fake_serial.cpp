@@ -1,4 +1,4 @@
-#include "platform/serial/fake_serial.h"
+#include "platform/serial/fake/fake_serial.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "platform/net/winsock_shim.h"
+#include "platform/net/ws2_32/winsock_shim.h"
 
 #include <arpa/inet.h>
 #include <errno.h>
