@@ -317,8 +317,16 @@ void TExtMemoryData::RelayoutRecords() {
     order[static_cast<std::size_t>(pos)] = no;
     return true;
   });
-  std::vector<std::uint32_t> slots(order);
-  std::sort(slots.begin(), slots.end());
+  // The occupied slot numbers in ascending order, and the rank of each.
+  std::vector<std::uint32_t> rank(pool_.Limit(), UINT32_MAX);
+  for (std::uint32_t no : order) rank[no] = 0;
+  std::vector<std::uint32_t> slots;
+  slots.reserve(order.size());
+  for (std::uint32_t no = 0; no < rank.size(); ++no)
+    if (rank[no] == 0) {
+      rank[no] = static_cast<std::uint32_t>(slots.size());
+      slots.push_back(no);
+    }
   const std::size_t size = pool_.SlotSize();
   const bool extras = !extras_.empty();
   if (extras) extras_.resize(pool_.Limit());
@@ -337,7 +345,7 @@ void TExtMemoryData::RelayoutRecords() {
     std::uint32_t hole = order[k];
     for (;;) {
       // The position whose record belongs in the hole.
-      const std::size_t j = static_cast<std::size_t>(std::lower_bound(slots.begin(), slots.end(), hole) - slots.begin());
+      const std::size_t j = rank[hole];
       if (j == k) {
         std::memcpy(SlotOf(hole), carry.get(), size);
         if (extras) extras_[hole] = std::move(carried);
@@ -850,7 +858,7 @@ int TExtMemoryData::CompareBookmarks(const TBookmark& A, const TBookmark& B) con
 void TExtMemoryData::GotoBookmarkRecord(const std::uint8_t* Bookmark) {
   TExtMemoryRecord r = RecordById(ReadID(Bookmark));
   if (!r) return;
-  const int pos = r.Index();
+  const int pos = order_.PositionOf(r.Number(), recordPos_);
   if (PassesFilter(pos)) recordPos_ = pos;
 }
 
@@ -1382,10 +1390,70 @@ struct SortPlan {
   }
 };
 
+// Sorts positions by 64-bit keys, least significant byte first, skipping
+// the bytes every key shares.
+struct KeyedPos {
+  std::uint64_t key;
+  std::uint32_t pos;
+};
+
+void RadixSort(std::vector<KeyedPos>& Items) {
+  const std::size_t n = Items.size();
+  if (n < 2) return;
+  std::vector<std::array<std::uint32_t, 256>> counts(8);
+  for (auto& c : counts) c.fill(0);
+  for (const KeyedPos& e : Items)
+    for (int b = 0; b < 8; ++b) ++counts[static_cast<std::size_t>(b)][(e.key >> (8 * b)) & 0xFF];
+  std::vector<KeyedPos> spare(n);
+  for (int b = 0; b < 8; ++b) {
+    std::array<std::uint32_t, 256>& c = counts[static_cast<std::size_t>(b)];
+    if (c[(Items[0].key >> (8 * b)) & 0xFF] == n) continue;
+    std::uint32_t sum = 0;
+    for (std::uint32_t& k : c) {
+      const std::uint32_t here = k;
+      k = sum;
+      sum += here;
+    }
+    for (const KeyedPos& e : Items) spare[c[(e.key >> (8 * b)) & 0xFF]++] = e;
+    Items.swap(spare);
+  }
+}
+
+// One stored integer field whose values span less than 2^32: value and ID
+// packed into one key, so the order (ties by creation, no value first,
+// descending reversing all) comes from a radix sort.
+bool RadixSortByOneInteger(const SortPlan& Plan, std::vector<std::uint32_t>& Order) {
+  const SortColumn& c = Plan.columns[0];
+  const std::size_t n = Order.size();
+  std::int64_t lo = INT64_MAX, hi = INT64_MIN;
+  for (std::size_t i = 0; i < n; ++i)
+    if (c.has[i]) {
+      lo = std::min(lo, c.ints[i]);
+      hi = std::max(hi, c.ints[i]);
+    }
+  if (lo <= hi && static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) > UINT32_MAX) return false;
+  std::vector<KeyedPos> with, without;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t id = static_cast<std::uint32_t>(Plan.ids[i]) ^ 0x80000000u;
+    std::uint64_t key = c.has[i] ? ((static_cast<std::uint64_t>(c.ints[i]) - static_cast<std::uint64_t>(lo)) << 32) | id : id;
+    if (Plan.descending) key = ~key;
+    (c.has[i] ? with : without).push_back(KeyedPos{key, static_cast<std::uint32_t>(i)});
+  }
+  RadixSort(with);
+  RadixSort(without);
+  const std::vector<KeyedPos>& first = Plan.descending ? with : without;
+  const std::vector<KeyedPos>& second = Plan.descending ? without : with;
+  std::size_t k = 0;
+  for (const KeyedPos& e : first) Order[k++] = e.pos;
+  for (const KeyedPos& e : second) Order[k++] = e.pos;
+  return true;
+}
+
 // The commonest sort, one stored integer field: the keys are sorted with
 // their ties and positions packed beside them, so each comparison reads one
 // small entry instead of three columns. Same order as SortPlan::Compare.
 void SortByOneInteger(const SortPlan& Plan, std::vector<std::uint32_t>& Order) {
+  if (RadixSortByOneInteger(Plan, Order)) return;
   struct Entry {
     std::int64_t value;
     std::int32_t id;

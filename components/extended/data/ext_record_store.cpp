@@ -102,9 +102,23 @@ std::uint32_t TExtRecordOrder::At(int Pos) const {
   return blocks_[seq_[ord]].nos[off];
 }
 
-int TExtRecordOrder::PositionOf(std::uint32_t No) const {
+int TExtRecordOrder::PositionOf(std::uint32_t No, int Hint) const {
   if (No >= blockOf_.size()) return -1;
-  const Block& b = blocks_[blockOf_[No]];
+  const std::uint32_t id = blockOf_[No];
+  const Block& b = blocks_[id];
+  // The framework asks for the records of its window, which sit around the
+  // cursor: look there before searching the whole block.
+  if (Hint >= 0 && Hint < size_) {
+    std::size_t ord, off;
+    Locate(Hint, ord, off);
+    if (seq_[ord] == id) {
+      const int at = static_cast<int>(off), n = static_cast<int>(b.nos.size());
+      for (int d = 0; d < kNear; ++d) {
+        if (at + d < n && b.nos[static_cast<std::size_t>(at + d)] == No) return Hint + d;
+        if (at - d >= 0 && b.nos[static_cast<std::size_t>(at - d)] == No) return Hint - d;
+      }
+    }
+  }
   auto it = std::find(b.nos.begin(), b.nos.end(), No);
   if (it == b.nos.end()) return -1;
   return Start(b.ord) + static_cast<int>(it - b.nos.begin());

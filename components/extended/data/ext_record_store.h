@@ -75,7 +75,8 @@ class TExtRecordOrder {
  public:
   int Size() const { return size_; }
   std::uint32_t At(int Pos) const;
-  int PositionOf(std::uint32_t No) const;
+  // Hint: a position the record is likely near (the cursor's), or -1.
+  int PositionOf(std::uint32_t No, int Hint = -1) const;
   void Insert(int Pos, std::uint32_t No);
   std::uint32_t Erase(int Pos);
   // Replaces the whole order.
@@ -103,6 +104,7 @@ class TExtRecordOrder {
 
  private:
   static constexpr std::size_t kTarget = 1024, kMax = 2 * kTarget;
+  static constexpr int kNear = 48;
   struct Block {
     std::vector<std::uint32_t> nos;
     std::vector<std::uint8_t> flags;
