@@ -1241,23 +1241,13 @@ bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Va
   if (ofs < 0) return false;
   const int bytes = TableValueBytes(defTypes_[def], sortedField_->Size());
   const int sign = descendingSort_ ? -1 : 1;
-  // Sign of the record at Pos against the key, in storage-order terms.
-  auto order = [&](int Pos) {
-    SortedValue v = SortedValueOf(DataOf(order_.At(Pos)) + ofs, defTypes_[def], bytes, kind);
+  // Sign of a record against the key, in storage-order terms.
+  auto order = [&](std::uint32_t No) {
+    SortedValue v = SortedValueOf(DataOf(No) + ofs, defTypes_[def], bytes, kind);
     return sign * CompareSorted(v, probe, limit);
   };
-  int lo = 0, hi = RecordCount();
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    if (order(mid) < 0) lo = mid + 1; else hi = mid;
-  }
-  From = lo;
-  hi = RecordCount();
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    if (order(mid) <= 0) lo = mid + 1; else hi = mid;
-  }
-  To = lo;
+  From = order_.PartitionPoint([&](std::uint32_t No) { return order(No) < 0; });
+  To = order_.PartitionPoint([&](std::uint32_t No) { return order(No) <= 0; });
   return true;
 }
 

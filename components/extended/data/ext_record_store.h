@@ -84,6 +84,11 @@ class TExtRecordOrder {
   void Clear() { Assign({}); }
   void Reserve(std::size_t Records) { blockOf_.reserve(Records); }
   std::size_t Capacity() const { return blockOf_.capacity(); }
+  // The first position whose record fails Before(No), for a Before that
+  // holds for a front part of the order only: blocks are searched by their
+  // first record, then the one block, so a search touches few records.
+  template <class Pred>
+  int PartitionPoint(Pred&& Before) const;
   // Calls Visit(Pos, No) for every record in order until it returns false.
   template <class Visit>
   void Walk(int From, Visit&& V) const;
@@ -145,6 +150,24 @@ void TExtRecordOrder::Walk(int From, Visit&& V) const {
     for (; off < nos.size(); ++off, ++pos)
       if (!V(pos, nos[off])) return;
   }
+}
+
+template <class Pred>
+int TExtRecordOrder::PartitionPoint(Pred&& Before) const {
+  // The last block whose first record still comes before.
+  std::size_t lo = 0, hi = seq_.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (Before(blocks_[seq_[mid]].nos.front())) lo = mid + 1; else hi = mid;
+  }
+  if (lo == 0) return 0;
+  const std::vector<std::uint32_t>& nos = blocks_[seq_[lo - 1]].nos;
+  std::size_t a = 1, b = nos.size();
+  while (a < b) {
+    const std::size_t mid = a + (b - a) / 2;
+    if (Before(nos[mid])) a = mid + 1; else b = mid;
+  }
+  return Start(lo - 1) + static_cast<int>(a);
 }
 
 template <class Pass>
