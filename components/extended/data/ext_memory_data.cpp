@@ -69,13 +69,6 @@ T Load(const void* p) {
   return v;
 }
 
-// Records sit wherever their slot is, which after a sort is not their
-// order: scans ask for the memory of the records a few steps ahead.
-constexpr std::size_t kPrefetchAhead = 8;
-inline void Prefetch(const std::vector<TExtMemoryRecord*>& Records, std::size_t Index) {
-  if (Index < Records.size()) __builtin_prefetch(Records[Index]->Data());
-}
-
 // Natural value size: the larger of the layout table and what the field
 // class reads and writes, so no field ever copies past its slot.
 int ValueBytesFor(TFieldDef* Def) {
@@ -92,28 +85,17 @@ std::function<void(std::exception_ptr)> TExtMemoryData::ApplicationErrorHandler;
 
 // ---------------------------------------------------------------- records
 
-TExtMemoryRecord::TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, std::uint8_t* Data, int Blobs, int Variants)
-    : memoryData_(MemoryData), id_(ID), data_(Data) {
-  if (Blobs > 0 || Variants > 0) {
-    extras_ = std::make_unique<TExtMemoryExtras>();
-    extras_->Blobs.resize(static_cast<std::size_t>(Blobs));
-    extras_->Variants.resize(static_cast<std::size_t>(Variants));
-  }
-}
+std::int32_t TExtMemoryRecord::ID() const { return memoryData_->IdOf(number_); }
 
-TExtMemoryExtras& TExtMemoryRecord::Extras() {
-  if (!extras_) extras_ = std::make_unique<TExtMemoryExtras>();
-  return *extras_;
-}
-
-const TExtMemoryExtras& TExtMemoryRecord::Extras() const {
-  static const TExtMemoryExtras none;
-  return extras_ ? *extras_ : none;
-}
+int TExtMemoryRecord::Index() const { return memoryData_ ? memoryData_->order_.PositionOf(number_) : -1; }
 
 void TExtMemoryRecord::SetIndex(int Value) {
-  if (memoryData_ && index_ >= 0) memoryData_->MoveRecord(this, Value);
+  if (memoryData_) memoryData_->MoveRecord(*this, Value);
 }
+
+std::uint8_t* TExtMemoryRecord::Data() const { return memoryData_->DataOf(number_); }
+
+TExtMemoryExtras& TExtMemoryRecord::Extras() const { return memoryData_->StoredExtrasFor(number_); }
 
 // ---------------------------------------------------------------- construction
 
@@ -128,7 +110,7 @@ TExtMemoryData::~TExtMemoryData() {
 }
 
 void TExtMemoryData::SetCapacity(int Value) {
-  if (Value > static_cast<int>(records_.size())) records_.reserve(static_cast<std::size_t>(Value));
+  if (Value > order_.Size()) order_.Reserve(static_cast<std::size_t>(Value));
 }
 
 // ---------------------------------------------------------------- opening and layout
@@ -240,7 +222,7 @@ void TExtMemoryData::LoadAfterOpen() {
       rowsOriginal_ = 0;
     }
     if (datasetClosed_ && source_->Active()) source_->Close();
-  } else if (!records_.empty() && !keyFieldNames_.empty()) {
+  } else if (order_.Size() > 0 && !keyFieldNames_.empty()) {
     SortOnFields(keyFieldNames_, true, false);
   }
   TDataSet::LoadAfterOpen();
@@ -265,112 +247,125 @@ std::int32_t TExtMemoryData::NextID() {
   return lastID_ + 1;
 }
 
-TExtMemoryRecord* TExtMemoryData::AppendNewRecord() {
+std::int32_t TExtMemoryData::IdOf(std::uint32_t No) const { return ReadID(SlotOf(No)); }
+
+TExtMemoryExtras* TExtMemoryData::StoredExtras(std::uint32_t No) const {
+  return No < extras_.size() ? extras_[No].get() : nullptr;
+}
+
+TExtMemoryExtras& TExtMemoryData::StoredExtrasFor(std::uint32_t No) {
+  if (No >= extras_.size()) extras_.resize(std::size_t(No) + 1);
+  if (!extras_[No]) extras_[No] = std::make_unique<TExtMemoryExtras>();
+  return *extras_[No];
+}
+
+// A cleared slot under the next ID, not yet in the order.
+std::uint32_t TExtMemoryData::NewStoredRecord() {
   std::int32_t id = NextID();
-  if (chunks_.empty() && freeSlots_.empty()) {
-    constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
-    slotSize_ = header + ((static_cast<std::size_t>(recordSize_) + 15) & ~std::size_t(15));
-  }
-  std::uint8_t* slot;
-  if (!freeSlots_.empty()) {
-    slot = freeSlots_.back();
-  } else {
-    if (chunkLeft_ == 0) {
-      chunks_.emplace_back(new std::uint8_t[nextChunkSlots_ * slotSize_]);  // slots are cleared when taken
-      chunkNext_ = chunks_.back().get();
-      chunkLeft_ = nextChunkSlots_;
-      nextChunkSlots_ = std::min<std::size_t>(nextChunkSlots_ * 2, 65536);
-    }
-    slot = chunkNext_;
-  }
-  if (records_.empty()) {
+  if (order_.Size() == 0 && pool_.Limit() == 0) pool_.Reset(kSlotHeader + static_cast<std::size_t>(recordSize_));
+  if (order_.Size() == 0) {
     // IDs start again once the table is empty; so does their table.
     idTable_.clear();
     idFirst_ = id;
     deadIds_ = 0;
   }
-  records_.push_back(nullptr);
+  idTable_.push_back(0);
+  std::uint32_t no;
   try {
-    idTable_.push_back(nullptr);
+    no = pool_.Take();
+    if (blobCount_ > 0 || variantCount_ > 0) {
+      TExtMemoryExtras& e = StoredExtrasFor(no);
+      e.Blobs.assign(static_cast<std::size_t>(blobCount_), AnsiString());
+      e.Variants.assign(static_cast<std::size_t>(variantCount_), Variant());
+    } else if (no < extras_.size()) {
+      extras_[no].reset();
+    }
   } catch (...) {
-    records_.pop_back();
-    throw;
-  }
-  constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
-  std::memset(slot + header, 0, slotSize_ - header);
-  TExtMemoryRecord* rec;
-  try {
-    rec = new (slot) TExtMemoryRecord(this, id, slot + header, blobCount_, variantCount_);
-  } catch (...) {
-    records_.pop_back();
     idTable_.pop_back();
     throw;
   }
-  if (!freeSlots_.empty() && freeSlots_.back() == slot) {
-    freeSlots_.pop_back();
-  } else {
-    chunkNext_ += slotSize_;
-    --chunkLeft_;
-  }
-  records_.back() = rec;
-  rec->index_ = static_cast<int>(records_.size()) - 1;
-  idTable_.back() = rec;
+  std::uint8_t* slot = SlotOf(no);
+  std::memcpy(slot, &id, 4);
+  std::memset(slot + kSlotHeader, 0, static_cast<std::size_t>(recordSize_));
+  idTable_.back() = no + 1;
   lastID_ = id;
-  return rec;
+  return no;
+}
+
+TExtMemoryRecord TExtMemoryData::AppendNewRecord() { return InsertNewRecordAt(order_.Size()); }
+
+TExtMemoryRecord TExtMemoryData::InsertNewRecordAt(int Index) {
+  std::uint32_t no = NewStoredRecord();
+  try {
+    order_.Insert(std::clamp(Index, 0, order_.Size()), no);
+  } catch (...) {
+    DestroyRecord(no);
+    throw;
+  }
+  return TExtMemoryRecord(this, no);
 }
 
 void TExtMemoryData::RelayoutRecords() {
   // Scans and windows walk the storage order; after a sort that order is
   // scattered over memory. The records are permuted through the slots they
-  // already occupy (in address order), so a walk over a million records
+  // already occupy (in number order), so a walk over a million records
   // moves forward through memory instead of missing the cache at each step.
-  const std::size_t n = records_.size();
+  const int n = order_.Size();
   if (n < 2) return;
-  constexpr std::size_t header = (sizeof(TExtMemoryRecord) + 15) & ~std::size_t(15);
-  std::vector<std::uint8_t*> addrs(n);
-  for (std::size_t i = 0; i < n; ++i) addrs[i] = reinterpret_cast<std::uint8_t*>(records_[i]);
-  std::sort(addrs.begin(), addrs.end());
-  // Two spare slots: one holds the record being carried to its place, the
-  // other the record it displaces there.
-  std::unique_ptr<std::uint8_t[]> spare(new std::uint8_t[2 * slotSize_]);
-  std::uint8_t* carry = spare.get();
-  std::uint8_t* displaced = spare.get() + slotSize_;
-  // Moves a record (and its data area) into the slot at To.
-  auto move = [&](TExtMemoryRecord* From, std::uint8_t* To) {
-    std::memcpy(To + header, From->data_, slotSize_ - header);
-    auto* rec = new (To) TExtMemoryRecord(std::move(*From));
-    rec->data_ = To + header;
-    From->~TExtMemoryRecord();
-    return rec;
-  };
-  auto settle = [&](TExtMemoryRecord* rec) {
-    records_[static_cast<std::size_t>(rec->index_)] = rec;
-    idTable_[static_cast<std::size_t>(std::int64_t(rec->id_) - idFirst_)] = rec;
-  };
-  for (std::size_t k = 0; k < n; ++k) {
-    auto* r = reinterpret_cast<TExtMemoryRecord*>(addrs[k]);
-    if (static_cast<std::size_t>(r->index_) == k) continue;
-    // Carry the record at k to the slot of its position, take the one
-    // found there along, and so on until the cycle comes back to k.
-    TExtMemoryRecord* cur = move(r, carry);
+  std::vector<std::uint32_t> order(static_cast<std::size_t>(n));
+  order_.Walk(0, [&](int pos, std::uint32_t no) {
+    order[static_cast<std::size_t>(pos)] = no;
+    return true;
+  });
+  // The occupied slot numbers in ascending order, and the rank of each.
+  std::vector<std::uint32_t> rank(pool_.Limit(), UINT32_MAX);
+  for (std::uint32_t no : order) rank[no] = 0;
+  std::vector<std::uint32_t> slots;
+  slots.reserve(order.size());
+  for (std::uint32_t no = 0; no < rank.size(); ++no)
+    if (rank[no] == 0) {
+      rank[no] = static_cast<std::uint32_t>(slots.size());
+      slots.push_back(no);
+    }
+  const std::size_t size = pool_.SlotSize();
+  const bool extras = !extras_.empty();
+  if (extras) extras_.resize(pool_.Limit());
+  std::unique_ptr<std::uint8_t[]> carry(new std::uint8_t[size]);
+  std::vector<std::uint8_t> done(order.size(), 0);
+  // The record at position k belongs in slots[k]. Each cycle of that
+  // permutation is followed from a hole: the record lifted out of it is
+  // carried until the hole it belongs in opens.
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (done[k]) continue;
+    done[k] = 1;
+    if (order[k] == slots[k]) continue;
+    std::memcpy(carry.get(), SlotOf(order[k]), size);
+    std::unique_ptr<TExtMemoryExtras> carried;
+    if (extras) carried = std::move(extras_[order[k]]);
+    std::uint32_t hole = order[k];
     for (;;) {
-      std::size_t t = static_cast<std::size_t>(cur->index_);
-      if (t == k) {
-        settle(move(cur, addrs[k]));
+      // The position whose record belongs in the hole.
+      const std::size_t j = rank[hole];
+      if (j == k) {
+        std::memcpy(SlotOf(hole), carry.get(), size);
+        if (extras) extras_[hole] = std::move(carried);
         break;
       }
-      TExtMemoryRecord* next = move(reinterpret_cast<TExtMemoryRecord*>(addrs[t]), displaced);
-      settle(move(cur, addrs[t]));
-      std::swap(carry, displaced);
-      cur = next;
+      done[j] = 1;
+      std::memcpy(SlotOf(hole), SlotOf(order[j]), size);
+      if (extras) extras_[hole] = std::move(extras_[order[j]]);
+      hole = order[j];
     }
   }
+  for (std::size_t k = 0; k < order.size(); ++k)
+    idTable_[static_cast<std::size_t>(std::int64_t(IdOf(slots[k])) - idFirst_)] = slots[k] + 1;
+  order_.Assign(slots);
 }
 
-void TExtMemoryData::DestroyRecord(TExtMemoryRecord* Record) {
-  std::int64_t at = std::int64_t(Record->id_) - idFirst_;
+void TExtMemoryData::DestroyRecord(std::uint32_t No) {
+  std::int64_t at = std::int64_t(IdOf(No)) - idFirst_;
   if (at >= 0 && at < static_cast<std::int64_t>(idTable_.size())) {
-    idTable_[static_cast<std::size_t>(at)] = nullptr;
+    idTable_[static_cast<std::size_t>(at)] = 0;
     ++deadIds_;
   }
   // Mostly the oldest records go first: drop the dead front of the table.
@@ -381,76 +376,56 @@ void TExtMemoryData::DestroyRecord(TExtMemoryRecord* Record) {
     idFirst_ += static_cast<std::int64_t>(k);
     deadIds_ -= k;
   }
-  Record->~TExtMemoryRecord();
-  freeSlots_.push_back(reinterpret_cast<std::uint8_t*>(Record));
+  if (No < extras_.size()) extras_[No].reset();
+  pool_.Give(No);
 }
 
-TExtMemoryRecord* TExtMemoryData::InsertNewRecordAt(int Index) {
-  TExtMemoryRecord* rec = AppendNewRecord();
-  int last = static_cast<int>(records_.size()) - 1;
-  if (Index >= 0 && Index < last) {
-    std::rotate(records_.begin() + Index, records_.begin() + last, records_.end());
-    Reindex(Index);
-  }
-  return rec;
-}
-
-void TExtMemoryData::MoveRecord(TExtMemoryRecord* Record, int NewIndex) {
-  int from = Record->index_;
-  int n = static_cast<int>(records_.size());
-  if (from < 0 || from >= n || records_[static_cast<std::size_t>(from)] != Record) return;
+void TExtMemoryData::MoveRecord(const TExtMemoryRecord& Record, int NewIndex) {
+  if (Record.MemoryData() != this) return;
+  const int from = Record.Index();
+  const int n = order_.Size();
+  if (from < 0) return;
   NewIndex = std::clamp(NewIndex, 0, n - 1);
   if (NewIndex == from) return;
-  auto first = records_.begin();
-  if (from < NewIndex) std::rotate(first + from, first + from + 1, first + NewIndex + 1);
-  else std::rotate(first + NewIndex, first + from, first + from + 1);
-  Reindex(std::min(from, NewIndex));
+  order_.Erase(from);
+  order_.Insert(NewIndex, Record.Number());
   sortedField_ = nullptr;
   InvalidateFilterView();
 }
 
-void TExtMemoryData::Reindex(int From) {
-  for (std::size_t i = static_cast<std::size_t>(std::max(From, 0)); i < records_.size(); ++i)
-    records_[i]->index_ = static_cast<int>(i);
+TExtMemoryRecord TExtMemoryData::RecordAtIndex(int Index) const {
+  if (Index < 0 || Index >= order_.Size()) return TExtMemoryRecord();
+  return TExtMemoryRecord(const_cast<TExtMemoryData*>(this), order_.At(Index));
 }
 
-TExtMemoryRecord* TExtMemoryData::RecordAtIndex(int Index) const {
-  if (Index < 0 || Index >= static_cast<int>(records_.size())) return nullptr;
-  return records_[static_cast<std::size_t>(Index)];
-}
-
-TExtMemoryRecord* TExtMemoryData::RecordById(std::int32_t ID) const {
+TExtMemoryRecord TExtMemoryData::RecordById(std::int32_t ID) const {
   std::int64_t at = std::int64_t(ID) - idFirst_;
-  if (at < 0 || at >= static_cast<std::int64_t>(idTable_.size())) return nullptr;
-  return idTable_[static_cast<std::size_t>(at)];
+  if (at < 0 || at >= static_cast<std::int64_t>(idTable_.size())) return TExtMemoryRecord();
+  std::uint32_t no = idTable_[static_cast<std::size_t>(at)];
+  return no ? TExtMemoryRecord(const_cast<TExtMemoryData*>(this), no - 1) : TExtMemoryRecord();
 }
 
 void TExtMemoryData::FreeAllRecords() {
-  for (TExtMemoryRecord* r : records_) r->~TExtMemoryRecord();
-  records_.clear();
+  order_.Clear();
   idTable_.clear();
   idFirst_ = std::int64_t(INT32_MIN) + 1;
   deadIds_ = 0;
-  chunks_.clear();
-  freeSlots_.clear();
-  chunkNext_ = nullptr;
-  chunkLeft_ = 0;
-  nextChunkSlots_ = 64;
-  view_.clear();
+  pool_.Reset(0);
+  extras_.clear();
   lastID_ = kNoID;
   recordPos_ = -1;
 }
 
-int TExtMemoryData::RecordCount() const { return static_cast<int>(records_.size()); }
+int TExtMemoryData::RecordCount() const { return order_.Size(); }
 
 int TExtMemoryData::RecNo() const {
   CheckActive();
   const_cast<TExtMemoryData*>(this)->UpdateCursorPos();
-  return recordPos_ < 0 && !records_.empty() ? 1 : recordPos_ + 1;
+  return recordPos_ < 0 && order_.Size() > 0 ? 1 : recordPos_ + 1;
 }
 
 void TExtMemoryData::SetRecNo(int Value) {
-  if (Value < 1 || Value > static_cast<int>(records_.size())) return;
+  if (Value < 1 || Value > order_.Size()) return;
   CheckBrowseMode();
   recordPos_ = Value - 1;
   Resync(0);
@@ -458,8 +433,9 @@ void TExtMemoryData::SetRecNo(int Value) {
 }
 
 int TExtMemoryData::FilteredRecordCount() {
-  if (!FilterActive()) return static_cast<int>(records_.size());
-  return static_cast<int>(FilterView().size());
+  if (!FilterActive()) return order_.Size();
+  EnsureFilterView();
+  return order_.FlagCount();
 }
 
 // ---------------------------------------------------------------- buffers
@@ -521,14 +497,15 @@ void TExtMemoryData::WriteBufferBookmarkFlag(TRecordBuffer Buffer, TBookmarkFlag
   Buffer[bookmarkOfs_ + 4] = static_cast<std::uint8_t>(Flag);
 }
 
-void TExtMemoryData::FillBufferFromRecord(const TExtMemoryRecord* Record, TRecordBuffer Buffer, bool Calc) {
-  std::memcpy(Buffer, Record->Data(), static_cast<std::size_t>(recordSize_));
-  std::memcpy(Buffer + bookmarkOfs_, &Record->id_, 4);
+void TExtMemoryData::FillBufferFromRecord(std::uint32_t No, TRecordBuffer Buffer, bool Calc) {
+  const std::uint8_t* slot = SlotOf(No);
+  std::memcpy(Buffer, slot + kSlotHeader, static_cast<std::size_t>(recordSize_));
+  std::memcpy(Buffer + bookmarkOfs_, slot, 4);
   Buffer[bookmarkOfs_ + 4] = bfCurrent;
   TExtMemoryExtras& e = ExtrasOf(Buffer);
-  if (Record->extras_) {
-    e.Blobs = Record->extras_->Blobs;
-    e.Variants = Record->extras_->Variants;
+  if (const TExtMemoryExtras* stored = StoredExtras(No)) {
+    e.Blobs = stored->Blobs;
+    e.Variants = stored->Variants;
   } else if (!e.Blobs.empty() || !e.Variants.empty()) {
     e.Blobs.clear();
     e.Variants.clear();
@@ -536,20 +513,21 @@ void TExtMemoryData::FillBufferFromRecord(const TExtMemoryRecord* Record, TRecor
   if (Calc) GetCalcFields(Buffer);
 }
 
-void TExtMemoryData::FillRecordFromBuffer(TExtMemoryRecord* Record, TRecordBuffer Buffer) {
-  std::memcpy(Record->Data(), Buffer, static_cast<std::size_t>(recordSize_));
+void TExtMemoryData::FillRecordFromBuffer(std::uint32_t No, TRecordBuffer Buffer) {
+  std::memcpy(DataOf(No), Buffer, static_cast<std::size_t>(recordSize_));
   const TExtMemoryExtras& e = ExtrasOf(Buffer);
-  if (!Record->extras_ && e.Blobs.empty() && e.Variants.empty()) return;
-  Record->Extras().Blobs = e.Blobs;
-  Record->Extras().Variants = e.Variants;
+  if (!StoredExtras(No) && e.Blobs.empty() && e.Variants.empty()) return;
+  TExtMemoryExtras& stored = StoredExtrasFor(No);
+  stored.Blobs = e.Blobs;
+  stored.Variants = e.Variants;
 }
 
 bool TExtMemoryData::GetCurrentRecord(TRecordBuffer Buffer) {
   if (WindowRecordCount() == 0 || ReadBufferBookmarkFlag(ActiveBuffer()) != bfCurrent) return false;
   UpdateCursorPos();
-  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  TExtMemoryRecord r = RecordAtIndex(recordPos_);
   if (!r) return false;
-  std::memcpy(Buffer, r->Data(), static_cast<std::size_t>(recordSize_));
+  std::memcpy(Buffer, r.Data(), static_cast<std::size_t>(recordSize_));
   return true;
 }
 
@@ -575,12 +553,13 @@ void TExtMemoryData::MoveBeforeFirst() {
 void TExtMemoryData::RefreshStorage() { ForgetOutsideFilterAnswers(); }
 
 TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool Report) {
-  const int n = static_cast<int>(records_.size());
+  const int n = order_.Size();
   const bool filtered = FilterActive();
+  if (filtered) EnsureFilterView();
   TGetResult result = grOK;
   switch (Mode) {
     case gmCurrent:
-      if (recordPos_ < 0 || recordPos_ >= n || (filtered && !PassesFilter(recordPos_))) result = grError;
+      if (recordPos_ < 0 || recordPos_ >= n || (filtered && !order_.Flag(recordPos_))) result = grError;
       break;
     case gmNext:
       if (recordPos_ >= n - 1) {
@@ -588,13 +567,12 @@ TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool
       } else if (!filtered) {
         ++recordPos_;
       } else {
-        const std::vector<int>& v = FilterView();
-        auto it = std::upper_bound(v.begin(), v.end(), recordPos_);
-        if (it == v.end()) {
+        const int next = order_.NextFlagged(recordPos_);
+        if (next < 0) {
           recordPos_ = n - 1;
           result = grEOF;
         } else {
-          recordPos_ = *it;
+          recordPos_ = next;
         }
       }
       break;
@@ -606,32 +584,21 @@ TGetResult TExtMemoryData::FetchRecord(TRecordBuffer Buffer, TGetMode Mode, bool
         recordPos_ = std::min(recordPos_, n) - 1;
         if (recordPos_ < 0) result = grBOF;
       } else {
-        const std::vector<int>& v = FilterView();
-        auto it = std::lower_bound(v.begin(), v.end(), std::min(recordPos_, n));
-        if (it == v.begin()) {
-          recordPos_ = -1;
-          result = grBOF;
-        } else {
-          recordPos_ = *(it - 1);
-        }
+        recordPos_ = order_.PriorFlagged(recordPos_);
+        if (recordPos_ < 0) result = grBOF;
       }
       break;
   }
-  if (result == grOK) {
-    // Windows fill record after record in one direction.
-    if (Mode == gmNext) Prefetch(records_, static_cast<std::size_t>(recordPos_) + 1);
-    else if (Mode == gmPrior && recordPos_ > 0) Prefetch(records_, static_cast<std::size_t>(recordPos_) - 1);
-    FillBufferFromRecord(records_[static_cast<std::size_t>(recordPos_)], Buffer);
-  }
+  if (result == grOK) FillBufferFromRecord(order_.At(recordPos_), Buffer);
   else if (result == grError && Report) DatabaseError(u"No data found");
   return result;
 }
 
 bool TExtMemoryData::PassesFilter(int Pos) {
   if (!FilterActive()) return true;
-  if (Pos < 0 || Pos >= static_cast<int>(records_.size())) return false;
-  const std::vector<int>& v = FilterView();
-  return std::binary_search(v.begin(), v.end(), Pos);
+  if (Pos < 0 || Pos >= order_.Size()) return false;
+  EnsureFilterView();
+  return order_.Flag(Pos);
 }
 
 void TExtMemoryData::BindFilterComparison() {
@@ -663,12 +630,12 @@ void TExtMemoryData::BindFilterComparison() {
   b.state = TBoundComparison::kBound;
 }
 
-bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
+bool TExtMemoryData::EvaluateFilter(std::uint32_t No) {
   if (boundFilter_.state == TBoundComparison::kUnbound) BindFilterComparison();
   if (boundFilter_.state == TBoundComparison::kBound && !OnFilterRecord()) {
     // The parser's reading: an empty field is less than anything and
     // equal to nothing but another empty value.
-    const std::uint8_t* slot = Record->Data() + boundFilter_.offset;
+    const std::uint8_t* slot = DataOf(No) + boundFilter_.offset;
     if (!slot[0]) return boundFilter_.op == u'<';
     const std::int64_t v = IntOf(slot + 1, boundFilter_.type);
     switch (boundFilter_.op) {
@@ -683,8 +650,8 @@ bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
   // data area: the filter reads it in place.
   const bool direct = CalcFieldsSize() == 0 && blobCount_ == 0 && variantCount_ == 0;
   try {
-    if (direct) filterBuffer_ = const_cast<std::uint8_t*>(Record->Data());
-    else FillBufferFromRecord(Record, SpareBuffer());
+    if (direct) filterBuffer_ = DataOf(No);
+    else FillBufferFromRecord(No, SpareBuffer());
     if (filterParser_ && filterParser_->Eval()) {
       const Variant& v = filterParser_->Value();
       accept = !v.IsNull() && !v.IsEmpty() && v.AsBoolean();
@@ -701,39 +668,12 @@ bool TExtMemoryData::EvaluateFilter(const TExtMemoryRecord* Record) {
   return accept;
 }
 
-const std::vector<int>& TExtMemoryData::FilterView() {
-  if (!viewValid_) {
-    view_.clear();
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-      Prefetch(records_, i + kPrefetchAhead);
-      if (EvaluateFilter(records_[i])) view_.push_back(static_cast<int>(i));
-    }
-    viewValid_ = true;
-  }
-  return view_;
-}
-
-void TExtMemoryData::ViewInserted(int Pos) {
-  if (!viewValid_) return;
-  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
-  for (auto j = it; j != view_.end(); ++j) ++*j;
-  if (EvaluateFilter(records_[static_cast<std::size_t>(Pos)])) view_.insert(it, Pos);
-}
-
-void TExtMemoryData::ViewDeleted(int Pos) {
-  if (!viewValid_) return;
-  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
-  if (it != view_.end() && *it == Pos) it = view_.erase(it);
-  for (auto j = it; j != view_.end(); ++j) --*j;
+void TExtMemoryData::EnsureFilterView() {
+  if (!order_.FlagsValid()) order_.EvaluateFlags([this](std::uint32_t No) { return EvaluateFilter(No); });
 }
 
 void TExtMemoryData::ViewUpdated(int Pos) {
-  if (!viewValid_) return;
-  bool pass = EvaluateFilter(records_[static_cast<std::size_t>(Pos)]);
-  auto it = std::lower_bound(view_.begin(), view_.end(), Pos);
-  bool listed = it != view_.end() && *it == Pos;
-  if (pass && !listed) view_.insert(it, Pos);
-  else if (!pass && listed) view_.erase(it);
+  if (order_.FlagsValid()) order_.SetFlag(Pos, EvaluateFilter(order_.At(Pos)));
 }
 
 void TExtMemoryData::FilterChanged() {
@@ -904,7 +844,7 @@ void TExtMemoryData::PutFieldData(TField* Field, const void* Src) {
 bool TExtMemoryData::BookmarkValid(const TBookmark& Bookmark) const {
   if (Bookmark.size() != 4 || !active_) return false;
   std::int32_t id = ReadID(Bookmark.data());
-  return id > kNoID && id <= lastID_ && RecordById(id) != nullptr;
+  return id > kNoID && id <= lastID_ && static_cast<bool>(RecordById(id));
 }
 
 int TExtMemoryData::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
@@ -916,8 +856,10 @@ int TExtMemoryData::CompareBookmarks(const TBookmark& A, const TBookmark& B) con
 }
 
 void TExtMemoryData::GotoBookmarkRecord(const std::uint8_t* Bookmark) {
-  TExtMemoryRecord* r = RecordById(ReadID(Bookmark));
-  if (r && PassesFilter(r->index_)) recordPos_ = r->index_;
+  TExtMemoryRecord r = RecordById(ReadID(Bookmark));
+  if (!r) return;
+  const int pos = order_.PositionOf(r.Number(), recordPos_);
+  if (PassesFilter(pos)) recordPos_ = pos;
 }
 
 void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) { GotoBookmarkRecord(Buffer + bookmarkOfs_); }
@@ -938,30 +880,24 @@ void TExtMemoryData::AssignAutoIncValues(TRecordBuffer Buffer) {
 
 void TExtMemoryData::WriteRecordData(TRecordBuffer Buffer, int Index) {
   if (State() == dsFilter) DatabaseError(u"Dataset not in edit or insert mode");
-  TExtMemoryRecord* r = RecordAtIndex(Index);
+  TExtMemoryRecord r = RecordAtIndex(Index);
   if (!r) DatabaseError(u"No data found");
-  FillRecordFromBuffer(r, Buffer);
+  FillRecordFromBuffer(r.Number(), Buffer);
 }
 
 void TExtMemoryData::AddRecordFromBuffer(TRecordBuffer Buffer, bool Append) {
-  TExtMemoryRecord* r;
-  if (Append) {
-    r = AppendNewRecord();
-  } else {
-    r = InsertNewRecordAt(std::max(recordPos_, 0));
-  }
-  recordPos_ = r->index_;
+  recordPos_ = Append ? order_.Size() : std::clamp(recordPos_, 0, order_.Size());
+  TExtMemoryRecord r = InsertNewRecordAt(recordPos_);
   try {
     AssignAutoIncValues(Buffer);
     WriteRecordData(Buffer, recordPos_);
   } catch (...) {
-    records_.erase(records_.begin() + recordPos_);
-    Reindex(recordPos_);
-    DestroyRecord(r);
+    order_.Erase(recordPos_);
+    DestroyRecord(r.Number());
     throw;
   }
   CheckSortedAround(recordPos_);
-  ViewInserted(recordPos_);
+  ViewUpdated(recordPos_);
 }
 
 void TExtMemoryData::PostRecordBuffer() {
@@ -996,20 +932,20 @@ void TExtMemoryData::PostRecordBuffer() {
     if (counted) ++rowsChanged_;
     return;
   }
-  const int n = static_cast<int>(records_.size());
+  const int n = order_.Size();
   // Number the new record only once it is sure to be stored.
   NextID();
   AssignAutoIncValues(b);
-  TExtMemoryRecord* r = recordPos_ < n ? InsertNewRecordAt(std::max(recordPos_, 0)) : AppendNewRecord();
-  recordPos_ = r->index_;
-  FillRecordFromBuffer(r, b);
+  recordPos_ = recordPos_ < n ? std::max(recordPos_, 0) : n;
+  TExtMemoryRecord r = InsertNewRecordAt(recordPos_);
+  FillRecordFromBuffer(r.Number(), b);
   CheckSortedAround(recordPos_);
-  ViewInserted(recordPos_);
+  ViewUpdated(recordPos_);
   if (counted) ++rowsChanged_;
 }
 
 void TExtMemoryData::DeleteCurrentRecord() {
-  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
+  TExtMemoryRecord r = RecordAtIndex(recordPos_);
   if (!r) DatabaseError(u"No data found");
   int status = -1;
   Variant keys;
@@ -1020,14 +956,11 @@ void TExtMemoryData::DeleteCurrentRecord() {
       keys = GetValues(keyFieldNames_);
     }
   }
-  int pos = recordPos_;
-  records_.erase(records_.begin() + pos);
-  DestroyRecord(r);
-  Reindex(pos);
-  ViewDeleted(pos);
-  const int n = static_cast<int>(records_.size());
+  order_.Erase(recordPos_);
+  DestroyRecord(r.Number());
+  const int n = order_.Size();
   if (recordPos_ >= n) recordPos_ = n - 1;
-  while (recordPos_ >= 0 && FilterActive() && !PassesFilter(recordPos_)) --recordPos_;
+  if (recordPos_ >= 0 && !PassesFilter(recordPos_)) recordPos_ = order_.PriorFlagged(recordPos_);
   if (n == 0) lastID_ = kNoID;
   if (status == rsInserted) {
     --rowsChanged_;
@@ -1061,34 +994,33 @@ int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Varia
   const bool direct = std::all_of(Fields.begin(), Fields.end(), [](TField* f) {
     return f->FieldKind() == fkData && !f->IsBlob() && f->DataType() != ftVariant;
   });
-  auto test = [&](int pos) {
-    TExtMemoryRecord* r = records_[static_cast<std::size_t>(pos)];
+  auto test = [&](std::uint32_t no) {
     if (direct) {
-      SetCalcBuffer(r->Data());
+      SetCalcBuffer(DataOf(no));
     } else {
-      FillBufferFromRecord(r, spare);
+      FillBufferFromRecord(no, spare);
       SetCalcBuffer(spare);
     }
     return ForLookup ? LookupKeysEqual(Fields, KeyValues) : CurrentRecordMatches(Fields, KeyValues, Options);
   };
   try {
-    if (narrowed) {
-      const bool filtered = !ForLookup && FilterActive();
-      for (int pos = from; pos < to; ++pos) {
-        if (filtered && !PassesFilter(pos)) continue;
-        if (test(pos)) { found = pos; break; }
-      }
-    } else if (!ForLookup && FilterActive()) {
-      std::vector<int> v = FilterView();
-      for (std::size_t i = 0; i < v.size(); ++i) {
-        if (i + kPrefetchAhead < v.size()) Prefetch(records_, static_cast<std::size_t>(v[i + kPrefetchAhead]));
-        if (test(v[i])) { found = v[i]; break; }
-      }
+    const bool filtered = !ForLookup && FilterActive();
+    if (filtered) EnsureFilterView();
+    if (!narrowed) {
+      from = 0;
+      to = order_.Size();
+    }
+    if (filtered && !narrowed) {
+      for (int pos = order_.NextFlagged(-1); pos >= 0; pos = order_.NextFlagged(pos))
+        if (test(order_.At(pos))) { found = pos; break; }
     } else {
-      for (int pos = 0; pos < static_cast<int>(records_.size()); ++pos) {
-        Prefetch(records_, static_cast<std::size_t>(pos) + kPrefetchAhead);
-        if (test(pos)) { found = pos; break; }
-      }
+      order_.Walk(from, [&](int pos, std::uint32_t no) {
+        if (pos >= to) return false;
+        if (filtered && !order_.Flag(pos)) return true;
+        if (!test(no)) return true;
+        found = pos;
+        return false;
+      });
     }
   } catch (...) {
     SetCalcBuffer(oldCalc);
@@ -1099,7 +1031,7 @@ int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Varia
     SetCalcBuffer(oldCalc);
   } else if (found >= 0 && direct) {
     try {
-      FillBufferFromRecord(records_[static_cast<std::size_t>(found)], spare);
+      FillBufferFromRecord(order_.At(found), spare);
     } catch (...) {
       SetCalcBuffer(oldCalc);
       RestoreState(old);
@@ -1157,7 +1089,7 @@ Variant TExtMemoryData::ResultValues(const String& ResultFields) {
 
 Variant TExtMemoryData::Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields) {
   CheckBrowseMode();
-  if (records_.empty()) return Variant::Null();
+  if (order_.Size() == 0) return Variant::Null();
   std::vector<TField*> keys;
   GetFieldList(keys, KeyFields);
   if (!IsEmpty() && LookupKeysEqual(keys, KeyValues)) return ResultValues(ResultFields);
@@ -1244,8 +1176,8 @@ int TExtMemoryData::CompareSortedKeyAt(int A, int B) const {
   const int ofs = offsets_[def];
   const TFieldType t = defTypes_[def];
   const int bytes = TableValueBytes(t, sortedField_->Size());
-  SortedValue a = SortedValueOf(RecordAtIndex(A)->Data() + ofs, t, bytes, kind);
-  SortedValue b = SortedValueOf(RecordAtIndex(B)->Data() + ofs, t, bytes, kind);
+  SortedValue a = SortedValueOf(DataOf(order_.At(A)) + ofs, t, bytes, kind);
+  SortedValue b = SortedValueOf(DataOf(order_.At(B)) + ofs, t, bytes, kind);
   return CompareSorted(a, b, SIZE_MAX);
 }
 
@@ -1309,23 +1241,13 @@ bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Va
   if (ofs < 0) return false;
   const int bytes = TableValueBytes(defTypes_[def], sortedField_->Size());
   const int sign = descendingSort_ ? -1 : 1;
-  // Sign of the record at Pos against the key, in storage-order terms.
-  auto order = [&](int Pos) {
-    SortedValue v = SortedValueOf(RecordAtIndex(Pos)->Data() + ofs, defTypes_[def], bytes, kind);
+  // Sign of a record against the key, in storage-order terms.
+  auto order = [&](std::uint32_t No) {
+    SortedValue v = SortedValueOf(DataOf(No) + ofs, defTypes_[def], bytes, kind);
     return sign * CompareSorted(v, probe, limit);
   };
-  int lo = 0, hi = RecordCount();
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    if (order(mid) < 0) lo = mid + 1; else hi = mid;
-  }
-  From = lo;
-  hi = RecordCount();
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    if (order(mid) <= 0) lo = mid + 1; else hi = mid;
-  }
-  To = lo;
+  From = order_.PartitionPoint([&](std::uint32_t No) { return order(No) < 0; });
+  To = order_.PartitionPoint([&](std::uint32_t No) { return order(No) <= 0; });
   return true;
 }
 
@@ -1458,10 +1380,70 @@ struct SortPlan {
   }
 };
 
+// Sorts positions by 64-bit keys, least significant byte first, skipping
+// the bytes every key shares.
+struct KeyedPos {
+  std::uint64_t key;
+  std::uint32_t pos;
+};
+
+void RadixSort(std::vector<KeyedPos>& Items) {
+  const std::size_t n = Items.size();
+  if (n < 2) return;
+  std::vector<std::array<std::uint32_t, 256>> counts(8);
+  for (auto& c : counts) c.fill(0);
+  for (const KeyedPos& e : Items)
+    for (int b = 0; b < 8; ++b) ++counts[static_cast<std::size_t>(b)][(e.key >> (8 * b)) & 0xFF];
+  std::vector<KeyedPos> spare(n);
+  for (int b = 0; b < 8; ++b) {
+    std::array<std::uint32_t, 256>& c = counts[static_cast<std::size_t>(b)];
+    if (c[(Items[0].key >> (8 * b)) & 0xFF] == n) continue;
+    std::uint32_t sum = 0;
+    for (std::uint32_t& k : c) {
+      const std::uint32_t here = k;
+      k = sum;
+      sum += here;
+    }
+    for (const KeyedPos& e : Items) spare[c[(e.key >> (8 * b)) & 0xFF]++] = e;
+    Items.swap(spare);
+  }
+}
+
+// One stored integer field whose values span less than 2^32: value and ID
+// packed into one key, so the order (ties by creation, no value first,
+// descending reversing all) comes from a radix sort.
+bool RadixSortByOneInteger(const SortPlan& Plan, std::vector<std::uint32_t>& Order) {
+  const SortColumn& c = Plan.columns[0];
+  const std::size_t n = Order.size();
+  std::int64_t lo = INT64_MAX, hi = INT64_MIN;
+  for (std::size_t i = 0; i < n; ++i)
+    if (c.has[i]) {
+      lo = std::min(lo, c.ints[i]);
+      hi = std::max(hi, c.ints[i]);
+    }
+  if (lo <= hi && static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo) > UINT32_MAX) return false;
+  std::vector<KeyedPos> with, without;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t id = static_cast<std::uint32_t>(Plan.ids[i]) ^ 0x80000000u;
+    std::uint64_t key = c.has[i] ? ((static_cast<std::uint64_t>(c.ints[i]) - static_cast<std::uint64_t>(lo)) << 32) | id : id;
+    if (Plan.descending) key = ~key;
+    (c.has[i] ? with : without).push_back(KeyedPos{key, static_cast<std::uint32_t>(i)});
+  }
+  RadixSort(with);
+  RadixSort(without);
+  const std::vector<KeyedPos>& first = Plan.descending ? with : without;
+  const std::vector<KeyedPos>& second = Plan.descending ? without : with;
+  std::size_t k = 0;
+  for (const KeyedPos& e : first) Order[k++] = e.pos;
+  for (const KeyedPos& e : second) Order[k++] = e.pos;
+  return true;
+}
+
 // The commonest sort, one stored integer field: the keys are sorted with
 // their ties and positions packed beside them, so each comparison reads one
 // small entry instead of three columns. Same order as SortPlan::Compare.
 void SortByOneInteger(const SortPlan& Plan, std::vector<std::uint32_t>& Order) {
+  if (RadixSortByOneInteger(Plan, Order)) return;
   struct Entry {
     std::int64_t value;
     std::int32_t id;
@@ -1517,31 +1499,36 @@ int TExtMemoryData::CompareFieldValues(const void* Data1, const void* Data2, TFi
   }
 }
 
-int TExtMemoryData::CompareRecords(const TExtMemoryRecord* R1, const TExtMemoryRecord* R2) {
-  if (activePlan) return activePlan->Compare(static_cast<std::size_t>(R1->Index()), static_cast<std::size_t>(R2->Index()));
+int TExtMemoryData::CompareRecords(const TExtMemoryRecord& R1, const TExtMemoryRecord& R2) {
+  if (activePlan) return activePlan->Compare(static_cast<std::size_t>(R1.Index()), static_cast<std::size_t>(R2.Index()));
   // Outside a sort: data fields only (calculated values are not at hand).
   for (TField* f : indexList_) {
     if (f->FieldKind() != fkData) continue;
     int ofs = offsets_[static_cast<std::size_t>(f->FieldNo() - 1)];
-    const std::uint8_t* s1 = R1->Data() + ofs;
-    const std::uint8_t* s2 = R2->Data() + ofs;
+    const std::uint8_t* s1 = R1.Data() + ofs;
+    const std::uint8_t* s2 = R2.Data() + ofs;
     int c = (!s1[0] || !s2[0]) ? (s1[0] ? 1 : (s2[0] ? -1 : 0))
                                : CompareFieldValues(s1 + 1, s2 + 1, f->DataType(), caseInsensitiveSort_);
     if (c != 0) return descendingSort_ ? -c : c;
   }
-  int c = Sign3(R1->id_, R2->id_);
+  int c = Sign3(R1.ID(), R2.ID());
   return descendingSort_ ? -c : c;
 }
 
 void TExtMemoryData::SortStoredRecords() {
-  if (!Active() || records_.empty()) return;
+  if (!Active() || order_.Size() == 0) return;
   TBookmark here = GetBookmark();
-  const std::size_t n = records_.size();
+  const std::size_t n = static_cast<std::size_t>(order_.Size());
+  std::vector<std::uint32_t> nos(n);
+  order_.Walk(0, [&nos](int pos, std::uint32_t no) {
+    nos[static_cast<std::size_t>(pos)] = no;
+    return true;
+  });
   SortPlan plan;
   plan.caseInsensitive = caseInsensitiveSort_;
   plan.descending = descendingSort_;
   plan.ids.resize(n);
-  for (std::size_t i = 0; i < n; ++i) plan.ids[i] = records_[i]->id_;
+  for (std::size_t i = 0; i < n; ++i) plan.ids[i] = IdOf(nos[i]);
   bool anyCalc = false;
   for (TField* f : indexList_) anyCalc = anyCalc || f->FieldKind() == fkCalculated || f->FieldKind() == fkLookup;
   // Calculated values are computed once per record, into areas exactly as
@@ -1553,7 +1540,7 @@ void TExtMemoryData::SortStoredRecords() {
     TDataSetState old = SetTempState(dsCalcFields);
     try {
       for (std::size_t i = 0; i < n; ++i) {
-        FillBufferFromRecord(records_[i], spare);
+        FillBufferFromRecord(nos[i], spare);
         calcAreas[i].assign(spare + recordSize_, spare + recordSize_ + CalcFieldsSize());
       }
     } catch (...) {
@@ -1584,7 +1571,7 @@ void TExtMemoryData::SortStoredRecords() {
       case SortColumn::kNone: break;
     }
     for (std::size_t i = 0; i < n; ++i) {
-      const std::uint8_t* slot = calculated ? calcAreas[i].data() + ofs : records_[i]->Data() + ofs;
+      const std::uint8_t* slot = calculated ? calcAreas[i].data() + ofs : DataOf(nos[i]) + ofs;
       c.has[i] = slot[0] ? 1 : 0;
       if (!slot[0]) continue;
       const std::uint8_t* v = slot + 1;
@@ -1621,10 +1608,9 @@ void TExtMemoryData::SortStoredRecords() {
     throw;
   }
   activePlan = nullptr;
-  std::vector<TExtMemoryRecord*> sorted(n);
-  for (std::size_t i = 0; i < n; ++i) sorted[i] = records_[order[i]];
-  records_.swap(sorted);
-  Reindex(0);
+  std::vector<std::uint32_t> sorted(n);
+  for (std::size_t i = 0; i < n; ++i) sorted[i] = nos[order[i]];
+  order_.Assign(sorted);
   RelayoutRecords();
   InvalidateFilterView();
   RebuildBuffers();
@@ -1656,8 +1642,8 @@ void TExtMemoryData::RestoreBlobSlot(TField* Field) {
   if (!b || Field->FieldNo() <= 0 || blobIndex_.at(static_cast<std::size_t>(Field->FieldNo() - 1)) < 0) return;
   const std::size_t blob = static_cast<std::size_t>(blobIndex_[static_cast<std::size_t>(Field->FieldNo() - 1)]);
   AnsiString& slot = ExtrasOf(b).Blobs.at(blob);
-  TExtMemoryRecord* r = RecordAtIndex(recordPos_);
-  if (State() == dsEdit && r) slot = std::as_const(*r).Extras().Blobs.at(blob);
+  TExtMemoryRecord r = RecordAtIndex(recordPos_);
+  if (State() == dsEdit && r) slot = r.Extras().Blobs.at(blob);
   else slot.clear();
 }
 
@@ -1698,10 +1684,11 @@ TExtMemBlobStream::~TExtMemBlobStream() {
 
 const AnsiString* TExtMemBlobStream::StoredBlobText() const {
   if (buffer_) return &dataSet_->BlobSlotText(field_, buffer_);
-  if (dataSet_->records_.empty()) return nullptr;
-  int pos = std::clamp(dataSet_->recordPos_, 0, static_cast<int>(dataSet_->records_.size()) - 1);
+  const int n = dataSet_->order_.Size();
+  if (n == 0) return nullptr;
+  int pos = std::clamp(dataSet_->recordPos_, 0, n - 1);
   int def = field_->FieldNo() - 1;
-  return &std::as_const(*dataSet_->records_[static_cast<std::size_t>(pos)]).Extras().Blobs.at(
+  return &dataSet_->RecordAtIndex(pos).Extras().Blobs.at(
       static_cast<std::size_t>(dataSet_->blobIndex_.at(static_cast<std::size_t>(def))));
 }
 

@@ -1,12 +1,12 @@
 // TExtMemoryData: a dataset whose records live in memory only.
 //
-// Storage keeps every record under a stable 32-bit ID (the bookmark) and in
-// an ordered list (the storage order, which sorting rearranges). Each record
-// knows its own position in that list, so bookmark -> position, RecNo and
-// jumps are constant time. While a filter is active the positions that
-// pass are cached in ascending order; moving to the next or prior visible
-// record is a binary search, and the cache is patched (not rebuilt) when a
-// single record is inserted, edited or deleted.
+// Storage keeps every record in a slot under a stable 32-bit ID (the
+// bookmark) and in the storage order (which sorting rearranges), held in
+// blocks with running counts: bookmark -> position, RecNo, jumps, inserts
+// and deletes cost a logarithm, not a pass over the later records. While a
+// filter is active each entry of the order carries a pass flag, counted per
+// block, so the next or prior visible record and the visible total are
+// found just as fast, and a single insert, edit or delete sets one flag.
 //
 // Buffer layout: the data area (a flag byte and the value per field slot),
 // the calculated area, the 4-byte ID, the bookmark flag, and a pointer to
@@ -22,6 +22,7 @@
 
 #include "platform/data/dataset.h"
 #include "components/extended/data/ext_expr_parser.h"
+#include "components/extended/data/ext_record_store.h"
 
 namespace ext {
 
@@ -46,31 +47,30 @@ struct TExtMemoryExtras {
   std::vector<Variant> CalcVariants; // one per calculated variant field
 };
 
-// A stored record. Records and their data areas live in slots of a pool
-// owned by the dataset, so records made one after another sit side by side.
+// A stored record, as its dataset hands it out. In storage a record is its
+// ID and its data area side by side in a slot, nothing more: a million
+// records must not carry a million pointers. This handle names the slot
+// (the dataset and the record number) and asks the dataset for the rest;
+// an empty handle stands for no record.
 class TExtMemoryRecord {
  public:
-  TExtMemoryRecord(TExtMemoryData* MemoryData, std::int32_t ID, std::uint8_t* Data, int Blobs, int Variants);
+  TExtMemoryRecord() = default;
+  TExtMemoryRecord(TExtMemoryData* MemoryData, std::uint32_t Number) : memoryData_(MemoryData), number_(Number) {}
+  explicit operator bool() const { return memoryData_ != nullptr; }
 
   TExtMemoryData* MemoryData() const { return memoryData_; }
-  std::int32_t ID() const { return id_; }
+  std::uint32_t Number() const { return number_; }
+  std::int32_t ID() const;
   // Position in the storage order; -1 when not attached.
-  int Index() const { return index_; }
+  int Index() const;
   void SetIndex(int Value);
-  std::uint8_t* Data() { return data_; }
-  const std::uint8_t* Data() const { return data_; }
-  // Records of tables without blobs or variants carry no extras at all:
-  // a million of them would otherwise hold a million empty vectors.
-  TExtMemoryExtras& Extras();
-  const TExtMemoryExtras& Extras() const;
+  std::uint8_t* Data() const;
+  // Records of tables without blobs or variants carry no extras at all.
+  TExtMemoryExtras& Extras() const;
 
  private:
-  friend class TExtMemoryData;
-  TExtMemoryData* memoryData_;
-  std::int32_t id_;
-  int index_ = -1;
-  std::uint8_t* data_;
-  std::unique_ptr<TExtMemoryExtras> extras_;
+  TExtMemoryData* memoryData_ = nullptr;
+  std::uint32_t number_ = 0;
 };
 
 class TExtMemoryData : public db::TDataSet {
@@ -82,7 +82,7 @@ class TExtMemoryData : public db::TDataSet {
   // framework (filter tests, blob stream destruction) go here when set.
   static std::function<void(std::exception_ptr)> ApplicationErrorHandler;
 
-  int Capacity() const { return static_cast<int>(records_.capacity()); }
+  int Capacity() const { return static_cast<int>(order_.Capacity()); }
   void SetCapacity(int Value);
 
   int RecordCount() const override;
@@ -155,12 +155,12 @@ class TExtMemoryData : public db::TDataSet {
   // Number of records that pass the active filter (all when unfiltered).
   int FilteredRecordCount();
 
-  // The stored record at a storage position, and by ID (nullptr when gone).
-  // Record pointers hold until the next change or sort of the table.
-  TExtMemoryRecord* RecordAtIndex(int Index) const;
-  TExtMemoryRecord* RecordById(std::int32_t ID) const;
+  // The stored record at a storage position, and by ID (empty when gone).
+  // Handles hold until the next change or sort of the table.
+  TExtMemoryRecord RecordAtIndex(int Index) const;
+  TExtMemoryRecord RecordById(std::int32_t ID) const;
   // Moves a stored record to another storage position.
-  void MoveRecord(TExtMemoryRecord* Record, int NewIndex);
+  void MoveRecord(const TExtMemoryRecord& Record, int NewIndex);
 
   // Sign of the comparison of two field values in their native layout.
   virtual int CompareFieldValues(const void* Data1, const void* Data2, db::TFieldType DataType, bool CaseInsensitive);
@@ -171,7 +171,7 @@ class TExtMemoryData : public db::TDataSet {
  protected:
   virtual void WriteRecordData(db::TRecordBuffer Buffer, int Index);
   virtual void AssignAutoIncValues(db::TRecordBuffer Buffer);
-  virtual int CompareRecords(const TExtMemoryRecord* Record1, const TExtMemoryRecord* Record2);
+  virtual int CompareRecords(const TExtMemoryRecord& Record1, const TExtMemoryRecord& Record2);
 
   void OpenStorage(bool InfoQuery) override;
   void PrepareOpen() override;
@@ -194,7 +194,7 @@ class TExtMemoryData : public db::TDataSet {
   void GotoBufferRecord(db::TRecordBuffer Buffer) override;
   void MoveBeforeFirst() override;
   void RefreshStorage() override;
-  void MoveAfterLast() override { recordPos_ = static_cast<int>(records_.size()); }
+  void MoveAfterLast() override { recordPos_ = order_.Size(); }
   void AddRecordFromBuffer(db::TRecordBuffer Buffer, bool Append) override;
   void PostRecordBuffer() override;
   void DeleteCurrentRecord() override;
@@ -205,12 +205,13 @@ class TExtMemoryData : public db::TDataSet {
 
  private:
   friend class TExtMemBlobStream;
+  friend class TExtMemoryRecord;
 
   // Source dataset and change tracking.
   bool Tracking() const { return applyMode_ != amNone; }
   db::TField* StatusField() const;
   int CurrentStatus();
-  int StoredStatus(const TExtMemoryRecord* Record) const;
+  int StoredStatus(const TExtMemoryRecord& Record) const;
   void SetBufferStatus(db::TRecordBuffer Buffer, TRecordStatus Status);
   void EnsureStatusFieldDef();
   void HideStatusFieldColumn();
@@ -231,29 +232,37 @@ class TExtMemoryData : public db::TDataSet {
   void FireBeforeApplyRecord(db::TDataSet* D, TRecordStatus S, bool Found) { if (BeforeApplyRecord) BeforeApplyRecord(D, S, Found); }
   void FireAfterApplyRecord(db::TDataSet* D, TRecordStatus S, bool Found) { if (AfterApplyRecord) AfterApplyRecord(D, S, Found); }
 
-  TExtMemoryRecord* AppendNewRecord();
-  void DestroyRecord(TExtMemoryRecord* Record);
+  // The slot of a record number: its ID, then its data area.
+  std::uint8_t* SlotOf(std::uint32_t No) const { return pool_.Slot(No); }
+  std::uint8_t* DataOf(std::uint32_t No) const { return pool_.Slot(No) + kSlotHeader; }
+  std::int32_t IdOf(std::uint32_t No) const;
+  std::uint32_t NumberAt(int Pos) const { return order_.At(Pos); }
+  TExtMemoryExtras* StoredExtras(std::uint32_t No) const;
+  TExtMemoryExtras& StoredExtrasFor(std::uint32_t No);
+  std::uint32_t NewStoredRecord();
+  TExtMemoryRecord AppendNewRecord();
+  void DestroyRecord(std::uint32_t No);
   void RelayoutRecords();
-  TExtMemoryRecord* InsertNewRecordAt(int Index);
+  TExtMemoryRecord InsertNewRecordAt(int Index);
   std::int32_t NextID();
   void BuildFieldOffsets();
   std::uint8_t* FieldSlotOf(db::TRecordBuffer Buffer, db::TField* Field) const;
   int FieldDataTotal() const;
   void ComputeBufferLayout(bool Recompute);
   void FreeAllRecords();
-  void FillBufferFromRecord(const TExtMemoryRecord* Record, db::TRecordBuffer Buffer, bool Calc = true);
-  void FillRecordFromBuffer(TExtMemoryRecord* Record, db::TRecordBuffer Buffer);
+  void FillBufferFromRecord(std::uint32_t No, db::TRecordBuffer Buffer, bool Calc = true);
+  void FillRecordFromBuffer(std::uint32_t No, db::TRecordBuffer Buffer);
   bool FilterActive() const;
   // A handler, or a filter text over calculated or lookup fields, may
   // answer differently without any record changing.
   bool FilterReadsOutside() const;
   void ForgetOutsideFilterAnswers();
   bool PassesFilter(int Pos);
-  bool EvaluateFilter(const TExtMemoryRecord* Record);
-  void InvalidateFilterView() { viewValid_ = false; }
-  const std::vector<int>& FilterView();
-  void ViewInserted(int Pos);
-  void ViewDeleted(int Pos);
+  bool EvaluateFilter(std::uint32_t No);
+  void InvalidateFilterView() { order_.DropFlags(); }
+  // Makes the pass flags current.
+  void EnsureFilterView();
+  // Sets the pass flag of an inserted or edited record.
   void ViewUpdated(int Pos);
   void FilterChanged();
   TExtMemoryExtras& ExtrasOf(db::TRecordBuffer Buffer) const;
@@ -267,7 +276,6 @@ class TExtMemoryData : public db::TDataSet {
     sortedField_ = nullptr;
   }
   void SortStoredRecords();
-  void Reindex(int From);
   // Scans stored records (in view order when Filtered) from the first; the
   // spare buffer holds each record in the calculated-fields state.
   int ScanForMatch(const std::vector<db::TField*>& Fields, const Variant& KeyValues, db::TLocateOptions Options,
@@ -286,17 +294,17 @@ class TExtMemoryData : public db::TDataSet {
   void CheckSortedAround(int Pos);
   Variant ResultValues(const String& ResultFields);
 
-  std::vector<TExtMemoryRecord*> records_;
-  // Records by ID: IDs are handed out in sequence, so the ID less idFirst_
-  // indexes the table; gone records leave nullptr until the front is trimmed.
-  std::vector<TExtMemoryRecord*> idTable_;
+  static constexpr std::size_t kSlotHeader = 4;  // the record's ID
+  TExtSlotPool pool_;
+  TExtRecordOrder order_;
+  // Record numbers by ID, plus one: IDs are handed out in sequence, so the
+  // ID less idFirst_ indexes the table; gone records leave 0 until the
+  // front is trimmed.
+  std::vector<std::uint32_t> idTable_;
   std::int64_t idFirst_ = std::int64_t(INT32_MIN) + 1;
   std::size_t deadIds_ = 0;
-  // Record slot pool.
-  std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
-  std::uint8_t* chunkNext_ = nullptr;
-  std::size_t chunkLeft_ = 0, slotSize_ = 0, nextChunkSlots_ = 64;
-  std::vector<std::uint8_t*> freeSlots_;
+  // Blob bytes and variants by record number; empty for tables without.
+  std::vector<std::unique_ptr<TExtMemoryExtras>> extras_;
   int recordPos_ = -1;
   int recordSize_ = 0, bookmarkOfs_ = 0, extrasOfs_ = 0, recBufSize_ = 0;
   std::vector<std::int32_t> offsets_;   // per definition: data-area offset of its slot, -1 without
@@ -315,7 +323,6 @@ class TExtMemoryData : public db::TDataSet {
   String keyFieldNames_;
   std::unique_ptr<TExprParser> filterParser_;
   std::vector<std::pair<String, db::TField*>> filterFields_;  // names the filter asked for
-  std::vector<int> view_;  // storage positions passing the filter, ascending
   db::TRecordBuffer filterBuffer_ = nullptr;  // the record under test, when read in place
 
   db::TDataSet* source_ = nullptr;
@@ -328,7 +335,6 @@ class TExtMemoryData : public db::TDataSet {
   std::vector<bool> savedReadOnly_;        // fields' read-only flags during a load
   db::TField* autoIncField_ = nullptr;     // own and source auto-increment fields during a load
   db::TField* srcAutoIncField_ = nullptr;
-  bool viewValid_ = false;
   // "FIELD op integer" over a stored integer field, bound to the field's
   // slot once: records are tested without variants or the parse tree.
   struct TBoundComparison {

@@ -51,13 +51,13 @@ int TExtMemoryData::CurrentStatus() {
   return f->AsInteger();
 }
 
-int TExtMemoryData::StoredStatus(const TExtMemoryRecord* Record) const {
+int TExtMemoryData::StoredStatus(const TExtMemoryRecord& Record) const {
   TField* f = StatusField();
   if (!f || f->FieldNo() <= 0) return -1;
   std::int32_t ofs = offsets_.at(static_cast<std::size_t>(f->FieldNo() - 1));
-  if (ofs < 0 || !Record->Data()[ofs]) return -1;
+  if (ofs < 0 || !Record.Data()[ofs]) return -1;
   std::int16_t v;
-  std::memcpy(&v, Record->Data() + ofs + 1, 2);
+  std::memcpy(&v, Record.Data() + ofs + 1, 2);
   return v;
 }
 

@@ -2,7 +2,9 @@
 // against a plain vector that holds what the table should contain, in
 // which order, which record is current and which bookmarks still hold.
 // Among them: locates on the key the table is often sorted by, runs of
-// deletes, and a filter handler whose outside criterion changes.
+// inserts and deletes in one place (long enough to split and empty the
+// storage order's blocks), and a filter handler whose outside criterion
+// changes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -176,7 +178,11 @@ struct Harness {
   }
   // A selection of records deleted one after another from the current one.
   void BulkDelete() {
-    for (int k = Rand(2, 40); k > 0 && !ds.IsEmpty(); --k) Delete();
+    for (int k = Rand(0, 3) ? Rand(2, 40) : Rand(500, 3000); k > 0 && !ds.IsEmpty(); --k) Delete();
+  }
+  // A pasted block: records inserted one after another before the current one.
+  void BulkInsert() {
+    for (int k = Rand(300, 2500); k > 0; --k) Insert();
   }
   // The handler's criterion changes; Refresh or First shows the new set.
   void ChangeHandler() {
@@ -279,7 +285,7 @@ TEST(MemoryDataModel, TenThousandRandomOperations) {
     else if (op < 85) h.Bookmark();
     else if (op < 92) h.Jump();
     else if (op < 96) h.Move();
-    else if (op < 97) h.BulkDelete();
+    else if (op < 97) h.Rand(0, 1) ? h.BulkDelete() : h.BulkInsert();
     else if (op < 99) h.ChangeHandler();
     else if (h.Rand(0, 49) == 0) {
       h.ds.EmptyTable();

@@ -296,6 +296,34 @@ TEST_F(Table, IntegerSortPutsEmptyKeysFirstAndReversesWhenDescending) {
   EXPECT_EQ(names(), "cabdmn");
 }
 
+// Large integers whose values span less or more than 32 bits: both sort
+// the same way (no value first, ties by creation, descending reversed).
+TEST(MemoryDataSort, LargeIntegersInANarrowAndAWideSpan) {
+  for (std::int64_t base : {std::int64_t(1) << 20, INT64_MIN}) {
+    TExtMemoryData ds;
+    ds.FieldDefs().Add(u"K", ftLargeint);
+    ds.FieldDefs().Add(u"T", ftString, 4);
+    ds.Open();
+    const std::int64_t keys[] = {base + 3, 0, base + 3, 7, 0, base};
+    const char16_t* tags[] = {u"a", u"b", u"c", u"d", u"e", u"f"};
+    for (int i = 0; i < 6; ++i) {
+      ds.Append();
+      if (i != 4) ds.FieldByName(u"K")->SetAsLargeInt(keys[i]);
+      ds.FieldByName(u"T")->SetAsString(tags[i]);
+      ds.Post();
+    }
+    auto tags_in_order = [&] {
+      std::string s;
+      for (ds.First(); !ds.Eof(); ds.Next()) s += rtl::StringToUtf8(ds.FieldByName(u"T")->AsString());
+      return s;
+    };
+    ds.SortOnFields(u"K", false, false);
+    EXPECT_EQ(tags_in_order(), base == INT64_MIN ? "efacbd" : "ebdfac") << base;
+    ds.SortOnFields(u"K", false, true);
+    EXPECT_EQ(tags_in_order(), base == INT64_MIN ? "dbcafe" : "cafdbe") << base;
+  }
+}
+
 TEST_F(Table, SimpleIntegerFiltersAgreeWithTheFullExpression) {
   for (int k : {-4, 0, 3, 3, 7, 2147483647}) Add(k, u"x");
   ds.Append();
