@@ -400,6 +400,9 @@ class TCustomGridEx : public ui::TCustomControl {
   void ScrollCellAreas(int DX, int DY);
   void SyncScrollBarPositions();
   void SetScrollInfoIfChanged(int Bar, int Min, int Pos, int Page, int Max);
+  // Smooth horizontal bar position of FSmoothPos.X, and back (mirrored right to left).
+  int HorzBarPos() const;
+  int SmoothPosOfHorzBar(int BarPos) const;
   bool HasBar(int Bar) const;
   bool DoMouseWheelDown(ui::TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(ui::TShiftState Shift, TPoint MousePos) override;

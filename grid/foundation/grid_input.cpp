@@ -185,17 +185,19 @@ void TCustomGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       }
       break;
     case VK_END:
-      if (ctrl)
+      if (ctrl) {
         cur = {FColCount - 1, FRowCount - 1};
-      else if (rowSelect)
+        if (RightToLeft()) Invalidate();
+      } else if (rowSelect)
         cur.Y = FRowCount - 1;
       else
         cur.X = FColCount - 1;
       break;
     case VK_HOME:
-      if (ctrl)
+      if (ctrl) {
         cur = {FFixedCols, FFixedRows};
-      else if (rowSelect)
+        if (RightToLeft()) Invalidate();
+      } else if (rowSelect)
         cur.Y = FFixedRows;
       else
         cur.X = FFixedCols;
@@ -477,6 +479,12 @@ void TCustomGridEx::Dispatch(TMessage& M) {
       TCustomControl::Dispatch(M);
       if (HandleAllocated()) RecreateWnd();
       return;
+    case CM_BIDIMODECHANGED:
+      // The window stays; what depends on the direction is placed again.
+      TCustomControl::Dispatch(M);
+      SyncScrollBarPositions();
+      RepositionEditor();
+      return;
     case CM_DESIGNHITTEST:
       M.Result = (IsOverSizingLine(XPos(M.LParam), YPos(M.LParam)) || FGridState != gsNormal) ? -1 : 0;
       return;
@@ -529,7 +537,8 @@ void TCustomGridEx::SizeChanged(int OldWidth, int OldHeight) {
   UpdateHorzDataSize();
   UpdateVertDataSize();
   RecalcScrollRanges();
-  if (FContraColCount > 0 || FContraRowCount > 0) Invalidate();
+  // Mirrored, every column moves with the right edge.
+  if (RightToLeft() || FContraColCount > 0 || FContraRowCount > 0) Invalidate();
 }
 
 void TCustomGridEx::VisibleChanged() {

@@ -2,6 +2,9 @@
 // layer, drag selection on the test clock and cell clicks.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
+#include "platform/runtime/convert.h"
 #include "tests/platform/ui/harness.h"
 #include "tests/grid/foundation/test_grid.h"
 
@@ -143,6 +146,87 @@ TEST_F(GridInput, SmoothScrollCodesClampAtBothEnds) {
   Scroll(SB_HORZ, SB_TOP);
   EXPECT_EQ(g->SmoothPos().X, 0);
   EXPECT_EQ(g->LeftCol(), 1);
+}
+
+// Right to left the columns start at the right, so the bar (which runs left
+// to right) starts at its right end and its left arrow shows later columns.
+TEST_F(GridInput, MirroredCellStepBar) {
+  g->SetBiDiMode(bdRightToLeft);
+  h.ProcessEvents();
+  const int maxCol = MaxTopLeft().X;
+  ASSERT_GT(maxCol, 3);
+  EXPECT_EQ(g->GetScrollPos(SB_HORZ), 127) << "the first columns at the bar's right end";
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  const int page = i.ColAxis.LastWholeCell - g->LeftCol();
+  struct Case {
+    int code, pos, before, after;
+  };
+  const std::vector<Case> cases = {
+      {SB_LINEUP, 0, 1, 2},
+      {SB_LINEDOWN, 0, 2, 1},
+      {SB_LINEDOWN, 0, 1, 1},  // clamped at the first scrollable column
+      {SB_PAGEUP, 0, 1, std::min(maxCol, 1 + page)},
+      {SB_LINEUP, 0, maxCol, maxCol},
+      {SB_THUMBPOSITION, 0, 1, maxCol},  // thumb at the left end: the last columns
+      {SB_THUMBPOSITION, 127, maxCol, 1},
+      {SB_BOTTOM, 0, 1, maxCol},
+      {SB_TOP, 0, maxCol, 1},
+  };
+  for (const auto& c : cases) {
+    g->SetLeftCol(c.before);
+    Scroll(SB_HORZ, c.code, c.pos);
+    EXPECT_EQ(g->LeftCol(), c.after) << "code " << c.code << " from " << c.before;
+  }
+  g->SetLeftCol(maxCol);
+  EXPECT_EQ(g->GetScrollPos(SB_HORZ), 0);
+  // Through the bar itself: its left arrow, then a thumb dropped at the right end.
+  g->SetLeftCol(1);
+  QScrollBar* bar = nullptr;
+  for (QScrollBar* b : g->Widget()->findChildren<QScrollBar*>())
+    if (b->orientation() == Qt::Horizontal) bar = b;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(g->LeftCol(), 2);
+  EXPECT_EQ(bar->value(), 127 - rtl::MulDiv(1, 127, maxCol - 1));
+  bar->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(g->LeftCol(), 1);
+  EXPECT_EQ(bar->value(), 127);
+}
+
+TEST_F(GridInput, MirroredSmoothBar) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetOptions(g->Options() + goRowSelect);  // horizontal scrolling by pixels
+  h.ProcessEvents();
+  const int end = g->GridDataSize().cx - g->DataPageSize().cx;
+  ASSERT_GT(end, 0);
+  const int step = std::max(1, g->DataPageSize().cx / 20);
+  auto lastColumnAtTheDataEnd = [&] {
+    TGridDrawMetricsEx i;
+    g->FillDrawInfo(i);
+    return g->CalcCellRangeRect({9, 1, 9, 1}, true).Left == i.ColAxis.ClientLength - i.ColAxis.DataAreaEnd;
+  };
+  struct Case {
+    int code, pos;
+    int smooth;  // pixels scrolled past afterwards
+  };
+  const std::vector<Case> cases = {
+      {SB_LINEUP, 0, step},    // the left arrow goes on toward the last columns
+      {SB_LINEDOWN, 0, 0},
+      {SB_LINEDOWN, 0, 0},     // clamped at the start
+      {SB_THUMBPOSITION, 0, end},  // thumb at the left end: scrolled to the end
+      {SB_LINEUP, 0, end},
+      {SB_THUMBPOSITION, end - 30, 30},
+      {SB_THUMBPOSITION, end, 0},
+  };
+  for (const auto& c : cases) {
+    Scroll(SB_HORZ, c.code, c.pos);
+    EXPECT_EQ(g->SmoothPos().X, c.smooth) << "code " << c.code << " at " << c.pos;
+    EXPECT_EQ(g->GetScrollPos(SB_HORZ), end - c.smooth) << "the bar mirrors the position";
+  }
+  Scroll(SB_HORZ, SB_THUMBPOSITION, 0);
+  EXPECT_TRUE(lastColumnAtTheDataEnd());
 }
 
 TEST_F(GridInput, EverythingFitsGivesZeroPositions) {
