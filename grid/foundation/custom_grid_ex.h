@@ -429,6 +429,11 @@ class TCustomGridEx : public ui::TCustomControl {
   TRect MirrorClientRect(const TRect& R, int ClientWidth) const {
     return {ClientWidth - R.Right, R.Top, ClientWidth - R.Left, R.Bottom};
   }
+  // The grid's own x of a window x, and back: mirrored, window pixel P shows
+  // the grid's pixel W - 1 - P.
+  int LogicalX(int X, const TGridAxisMetricsEx& ColAxis) const {
+    return RightToLeft() ? ColAxis.ClientLength - 1 - X : X;
+  }
 
   // --- state (names of the control's own design)
   TGridCoord FAnchor;

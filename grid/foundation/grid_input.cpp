@@ -56,9 +56,11 @@ void TCustomGridEx::SelectTimerTick() {
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
   const TPoint p = ScreenToClient(CursorScreenPos());
+  // Mirrored, 1 still steps toward the fixed columns and 2 toward the last ones.
+  const int x = LogicalX(p.X, info.ColAxis);
   unsigned flags = 0;
-  if (p.X < info.ColAxis.FixedEnd) flags |= 1;
-  if (p.X > info.ColAxis.LastWholeCellEnd) flags |= 2;
+  if (x < info.ColAxis.FixedEnd) flags |= 1;
+  if (x > info.ColAxis.LastWholeCellEnd) flags |= 2;
   if (p.Y < info.RowAxis.FixedEnd) flags |= 4;
   if (p.Y > info.RowAxis.LastWholeCellEnd) flags |= 8;
   if (flags) TimedAnchorStep(flags);
@@ -335,8 +337,7 @@ void TCustomGridEx::MouseMove(TShiftState Shift, int X, int Y) {
     case gsColSizing: {
       FillDrawInfo(info);
       DrawSizingLine(info);
-      const int logicalX = RightToLeft() ? info.ColAxis.ClientLength - 1 - X : X;
-      FSizingPos = (FGridState == gsRowSizing ? Y : logicalX) + FSizingOfs;
+      FSizingPos = (FGridState == gsRowSizing ? Y : LogicalX(X, info.ColAxis)) + FSizingOfs;
       DrawSizingLine(info);
       break;
     }

@@ -326,6 +326,38 @@ TEST_F(GridInput, DragSelectExtendsOnTheTimer) {
   EXPECT_EQ(g->Anchor().Y, anchor) << "the timer stops with the release";
 }
 
+// Mirrored, a cursor beyond the last whole column (at the window's left)
+// still extends toward the later columns, one over the fixed columns (at
+// the right) toward the first ones.
+TEST_F(GridInput, MirroredDragSelectSteps) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetColCount(30);
+  h.ProcessEvents();
+  TPoint cursor;
+  g->FCursorPos = [&] { return g->ClientToScreen(cursor); };
+  const int w = g->ClientWidth();
+  const TRect c32 = g->CellBounds(3, 2);
+  h.MouseDown(g, TPoint{c32.Left + 5, c32.Top + 5});
+  ASSERT_EQ(g->GridState(), gsSelecting);
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  struct Case {
+    int x;  // the grid's own x
+    int anchorCol;
+  };
+  const std::vector<Case> cases = {
+      {i.ColAxis.LastWholeCellEnd + 3, 3 + 4},
+      {i.ColAxis.FixedEnd - 3, 3},
+  };
+  for (const auto& c : cases) {
+    cursor = {w - 1 - c.x, c32.Top + 5};
+    h.Advance(60 * 4);
+    EXPECT_EQ(g->Anchor().X, c.anchorCol) << c.x;
+    EXPECT_EQ(g->Anchor().Y, 2);
+  }
+  h.MouseUp(g, cursor);
+}
+
 TEST_F(GridInput, CellClickNeedsPressAndReleaseOnOneCell) {
   std::vector<std::pair<TGridCoord, TPoint>> clicks;
   g->OnCellMouseClick = [&](TCustomGridEx*, TGridCoord c, TMouseButton, TShiftState, int x, int y) {
