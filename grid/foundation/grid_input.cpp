@@ -213,7 +213,8 @@ void TCustomGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
           tl.X += sign * dir * pageW;
         }
       } else if (rowSelect) {
-        ScrollDataClamped(sign * HorzScrollStep(), 0);
+        // Toward the columns on that side of the window, as without row select.
+        ScrollDataClamped(sign * dir * HorzScrollStep(), 0);
         return;
       } else {
         cur.X += sign * dir;

@@ -83,6 +83,25 @@ TEST_F(GridEditor, F2ShowsLoadedEditorOverTheCellAndEnterStoresIt) {
   EXPECT_EQ(g->texts[(std::pair{1, 1})], u"xy");
 }
 
+// Mirrored, the editor covers the cell where the window shows it, and
+// follows it when the columns scroll or the direction changes.
+TEST_F(GridEditor, EditorStandsOverTheMirroredCell) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetOptions(g->Options() + goAlwaysShowEditor);
+  g->SetColWidths(1, 80);
+  g->SetCol(2);
+  ASSERT_TRUE(Shown());
+  const TRect r = g->CellBounds(2, 1);
+  EXPECT_EQ(r.Right, g->ClientWidth() - (64 + 1 + 80 + 1)) << "right of it: the fixed column and column 1";
+  EXPECT_EQ(Ed()->BoundsRect(), r);
+  g->SetLeftCol(2);
+  EXPECT_EQ(Ed()->BoundsRect(), g->CellBounds(2, 1));
+  EXPECT_EQ(Ed()->BoundsRect().Right, g->ClientWidth() - 65);
+  g->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(Ed()->BoundsRect(), g->CellBounds(2, 1));
+  EXPECT_EQ(Ed()->BoundsRect().Left, 65);
+}
+
 TEST_F(GridEditor, TypingOnTheGridStartsTheEditorWithThatCharacter) {
   h.Type(g, u"q");
   h.ProcessEvents();

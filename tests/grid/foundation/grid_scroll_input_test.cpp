@@ -294,6 +294,41 @@ TEST_F(GridInput, KeyTable) {
   EXPECT_EQ(g->Row(), 5);
 }
 
+// Mirrored, Left and Right go toward the columns on that side of the window:
+// Left to the later columns.
+TEST_F(GridInput, MirroredKeyTable) {
+  g->SetBiDiMode(bdRightToLeft);
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  const int pageW = i.ColAxis.LastWholeCell - g->LeftCol();
+  struct Case {
+    std::uint16_t key;
+    TShiftState shift;
+    TGridCoord from, to;
+  };
+  const std::vector<Case> cases = {
+      {VK_LEFT, {}, {1, 1}, {2, 1}},
+      {VK_RIGHT, {}, {2, 1}, {1, 1}},
+      {VK_RIGHT, {}, {1, 1}, {1, 1}},  // never onto the fixed column
+      {VK_LEFT, {ssCtrl}, {1, 1}, {1 + pageW, 1}},
+      {VK_END, {ssCtrl}, {3, 5}, {9, 99}},
+  };
+  for (const auto& c : cases) {
+    g->SetLeftCol(1);
+    g->MoveToCell(c.from.X, c.from.Y, true, true, true);
+    h.Key(g, c.key, c.shift);
+    EXPECT_EQ(g->Current(), c.to) << "key " << c.key << " from " << c.from.X << "," << c.from.Y;
+  }
+  // With row select the keys scroll by pixels, also toward their side.
+  g->SetLeftCol(1);
+  g->SetOptions(g->Options() + goRowSelect);
+  h.Key(g, VK_LEFT);
+  const int step = std::max(1, g->DataPageSize().cx / 20);
+  EXPECT_EQ(g->SmoothPos().X, step);
+  h.Key(g, VK_RIGHT);
+  EXPECT_EQ(g->SmoothPos().X, 0);
+}
+
 TEST_F(GridInput, RowSelectKeepsColumnsAndScrollsSideways) {
   g->SetOptions(g->Options() + goRowSelect);
   EXPECT_EQ(g->Anchor().X, 9);
