@@ -38,6 +38,31 @@ class GridInput : public ::testing::Test {
     g->FillDrawInfo(i);
     return g->EndAlignedTopLeft({9, 99}, i);
   }
+  // A scroll code sent with the first shown line at `before` leaves it at `after`.
+  struct ScrollCase {
+    int code, pos, before, after;
+  };
+  void RunScrollCases(int Bar, const std::vector<ScrollCase>& Cases) {
+    const bool horz = Bar == SB_HORZ;
+    for (const auto& c : Cases) {
+      horz ? g->SetLeftCol(c.before) : g->SetTopRow(c.before);
+      Scroll(Bar, c.code, c.pos);
+      EXPECT_EQ(horz ? g->LeftCol() : g->TopRow(), c.after) << "code " << c.code << " from " << c.before;
+    }
+  }
+  // A key pressed on cell `from` makes `to` the current cell.
+  struct KeyCase {
+    std::uint16_t key;
+    TShiftState shift;
+    TGridCoord from, to;
+  };
+  void RunKeyCases(const std::vector<KeyCase>& Cases) {
+    for (const auto& c : Cases) {
+      g->MoveToCell(c.from.X, c.from.Y, true, true, true);
+      h.Key(g, c.key, c.shift);
+      EXPECT_EQ(g->Current(), c.to) << g->TopRow() << " key " << c.key << " from " << c.from.X << "," << c.from.Y;
+    }
+  }
 };
 
 // A grid that scrolls vertically by pixels.
@@ -96,10 +121,7 @@ TEST_F(GridInput, CellStepScrollCodes) {
   TGridDrawMetricsEx i;
   g->FillDrawInfo(i);
   const int page = i.RowAxis.LastWholeCell - g->TopRow();
-  struct Case {
-    int code, pos, before, after;
-  };
-  const std::vector<Case> cases = {
+  RunScrollCases(SB_VERT, {
       {SB_LINEDOWN, 0, 1, 2},
       {SB_LINEUP, 0, 2, 1},
       {SB_LINEUP, 0, 1, 1},  // clamped at the first scrollable row
@@ -108,12 +130,7 @@ TEST_F(GridInput, CellStepScrollCodes) {
       {SB_LINEDOWN, 0, maxRow, maxRow},  // clamped at the end
       {SB_TOP, 0, maxRow, 1},
       {SB_THUMBTRACK, 127, 1, 1},  // only with thumb tracking
-  };
-  for (const auto& c : cases) {
-    g->SetTopRow(c.before);
-    Scroll(SB_VERT, c.code, c.pos);
-    EXPECT_EQ(g->TopRow(), c.after) << "code " << c.code << " from " << c.before;
-  }
+  });
   g->SetOptions(g->Options() + goThumbTracking);
   g->SetTopRow(1);
   Scroll(SB_HORZ, SB_THUMBTRACK, 127);
@@ -159,10 +176,7 @@ TEST_F(GridInput, MirroredCellStepBar) {
   TGridDrawMetricsEx i;
   g->FillDrawInfo(i);
   const int page = i.ColAxis.LastWholeCell - g->LeftCol();
-  struct Case {
-    int code, pos, before, after;
-  };
-  const std::vector<Case> cases = {
+  RunScrollCases(SB_HORZ, {
       {SB_LINEUP, 0, 1, 2},
       {SB_LINEDOWN, 0, 2, 1},
       {SB_LINEDOWN, 0, 1, 1},  // clamped at the first scrollable column
@@ -172,12 +186,7 @@ TEST_F(GridInput, MirroredCellStepBar) {
       {SB_THUMBPOSITION, 127, maxCol, 1},
       {SB_BOTTOM, 0, 1, maxCol},
       {SB_TOP, 0, maxCol, 1},
-  };
-  for (const auto& c : cases) {
-    g->SetLeftCol(c.before);
-    Scroll(SB_HORZ, c.code, c.pos);
-    EXPECT_EQ(g->LeftCol(), c.after) << "code " << c.code << " from " << c.before;
-  }
+  });
   g->SetLeftCol(maxCol);
   EXPECT_EQ(g->GetScrollPos(SB_HORZ), 0);
   // Through the bar itself: its left arrow, then a thumb dropped at the right end.
@@ -257,12 +266,8 @@ TEST_F(GridInput, KeyTable) {
   TGridDrawMetricsEx i;
   g->FillDrawInfo(i);
   const int pageH = i.RowAxis.LastWholeCell - g->TopRow();
-  struct Case {
-    std::uint16_t key;
-    TShiftState shift;
-    TGridCoord from, to;
-  };
-  const std::vector<Case> cases = {
+  g->SetOptions(g->Options() + goTabs);
+  RunKeyCases({
       {VK_DOWN, {}, {1, 1}, {1, 2}},
       {VK_UP, {}, {1, 1}, {1, 1}},
       {VK_RIGHT, {}, {1, 1}, {2, 1}},
@@ -274,13 +279,7 @@ TEST_F(GridInput, KeyTable) {
       {VK_NEXT, {}, {1, 1}, {1, 1 + pageH}},
       {VK_TAB, {}, {9, 4}, {1, 5}},           // wraps to the next row
       {VK_TAB, {ssShift}, {1, 1}, {9, 99}},   // from the first cell to the last
-  };
-  g->SetOptions(g->Options() + goTabs);
-  for (const auto& c : cases) {
-    g->MoveToCell(c.from.X, c.from.Y, true, true, true);
-    h.Key(g, c.key, c.shift);
-    EXPECT_EQ(g->Current(), c.to) << g->TopRow() << " " << pageH << " key " << c.key << " from " << c.from.X << "," << c.from.Y;
-  }
+  });
   // Shift extends the selection: the anchor stays.
   g->MoveToCell(2, 2, true, true, true);
   h.Key(g, VK_DOWN, {ssShift});
@@ -301,24 +300,13 @@ TEST_F(GridInput, MirroredKeyTable) {
   TGridDrawMetricsEx i;
   g->FillDrawInfo(i);
   const int pageW = i.ColAxis.LastWholeCell - g->LeftCol();
-  struct Case {
-    std::uint16_t key;
-    TShiftState shift;
-    TGridCoord from, to;
-  };
-  const std::vector<Case> cases = {
+  RunKeyCases({
       {VK_LEFT, {}, {1, 1}, {2, 1}},
       {VK_RIGHT, {}, {2, 1}, {1, 1}},
       {VK_RIGHT, {}, {1, 1}, {1, 1}},  // never onto the fixed column
       {VK_LEFT, {ssCtrl}, {1, 1}, {1 + pageW, 1}},
       {VK_END, {ssCtrl}, {3, 5}, {9, 99}},
-  };
-  for (const auto& c : cases) {
-    g->SetLeftCol(1);
-    g->MoveToCell(c.from.X, c.from.Y, true, true, true);
-    h.Key(g, c.key, c.shift);
-    EXPECT_EQ(g->Current(), c.to) << "key " << c.key << " from " << c.from.X << "," << c.from.Y;
-  }
+  });
   // With row select the keys scroll by pixels, also toward their side.
   g->SetLeftCol(1);
   g->SetOptions(g->Options() + goRowSelect);
