@@ -125,7 +125,14 @@ bool TGridOutBoundaryDataEx::GetOutBoundaryRect(TRect& R, TGridCellBorderTypeEx 
 
 void TGridOutBoundaryDataEx::InvalidateOutBoundary(TGridCellBorderTypeEx Kind) {
   TRect r;
-  if (FGrid->HandleAllocated() && GetOutBoundaryRect(r, Kind)) FGrid->InvalidateRect(r);
+  if (!FGrid->HandleAllocated() || !GetOutBoundaryRect(r, Kind)) return;
+  // The margins are painted mirrored with the rest of the grid.
+  if (FGrid->RightToLeft()) {
+    int cw = 0, ch = 0;
+    FGrid->DrawAreaSize(cw, ch);
+    r = FGrid->MirrorClientRect(r, cw);
+  }
+  FGrid->InvalidateRect(r);
 }
 
 // --- construction ----------------------------------------------------------------
@@ -316,7 +323,11 @@ void TCustomGridEx::ApplyCellCounts(int NewColCount, int NewRowCount, const TGri
     const int r = std::min(OldInfo->RowAxis.LastWholeCell, now.RowAxis.LastWholeCell);
     TRect rc = CellRangeRect(c, 0, c, 0);
     TRect rr = CellRangeRect(0, r, 0, r);
-    InvalidateRect({rc.IsEmpty() ? 0 : rc.Left, 0, Width(), Height()});
+    // From that column on: mirrored, that is leftwards from its right edge.
+    if (RightToLeft())
+      InvalidateRect({0, 0, rc.IsEmpty() ? Width() : rc.Right, Height()});
+    else
+      InvalidateRect({rc.IsEmpty() ? 0 : rc.Left, 0, Width(), Height()});
     InvalidateRect({0, rr.IsEmpty() ? 0 : rr.Top, Width(), Height()});
   }
   RecalcScrollRanges();

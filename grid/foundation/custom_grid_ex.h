@@ -261,6 +261,17 @@ class TCustomGridEx : public ui::TCustomControl {
   void InvalidateSelectionChange(const TGridCellRangeEx& OldRange);
   // Client size the snapshot uses: the client when the window exists, else the bounds.
   void DrawAreaSize(int& W, int& H) const;
+  // Columns run from the right edge leftwards (the control's bidi mode).
+  bool RightToLeft() const { return UseRightToLeftAlignment(); }
+  // A client rectangle in the other direction (the same mirror both ways).
+  TRect MirrorClientRect(const TRect& R, int ClientWidth) const {
+    return {ClientWidth - R.Right, R.Top, ClientWidth - R.Left, R.Bottom};
+  }
+  // The grid's own x of a window x, and back: mirrored, window pixel P shows
+  // the grid's pixel W - 1 - P.
+  int LogicalX(int X, const TGridAxisMetricsEx& ColAxis) const {
+    return RightToLeft() ? ColAxis.ClientLength - 1 - X : X;
+  }
 
   // --- structure
   void ShiftColumn(int From, int To);
@@ -400,6 +411,9 @@ class TCustomGridEx : public ui::TCustomControl {
   void ScrollCellAreas(int DX, int DY);
   void SyncScrollBarPositions();
   void SetScrollInfoIfChanged(int Bar, int Min, int Pos, int Page, int Max);
+  // Smooth horizontal bar position of FSmoothPos.X, and back (mirrored right to left).
+  int HorzBarPos() const;
+  int SmoothPosOfHorzBar(int BarPos) const;
   bool HasBar(int Bar) const;
   bool DoMouseWheelDown(ui::TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(ui::TShiftState Shift, TPoint MousePos) override;
@@ -420,12 +434,6 @@ class TCustomGridEx : public ui::TCustomControl {
   // Start pixel of line N on an axis of the snapshot (0 beyond the visible area).
   int LineStartPixel(const TGridAxisMetricsEx& Axis, int N) const;
   int AxisCellAt(const TGridAxisMetricsEx& Axis, int P, bool Horizontal) const;
-  // Columns run from the right edge leftwards (the control's bidi mode).
-  bool RightToLeft() const { return UseRightToLeftAlignment(); }
-  // A client rectangle in the other direction (the same mirror both ways).
-  TRect MirrorClientRect(const TRect& R, int ClientWidth) const {
-    return {ClientWidth - R.Right, R.Top, ClientWidth - R.Left, R.Bottom};
-  }
 
   // --- state (names of the control's own design)
   TGridCoord FAnchor;

@@ -79,7 +79,7 @@ int TCustomGridEx::AxisCellAt(const TGridAxisMetricsEx& A, int P, bool Horizonta
   // Mirrored, pixel P shows logical pixel W - 1 - P (see CalcCellRangeRect),
   // so every pixel of a cell's rectangle answers that cell.
   if (Horizontal && RightToLeft()) {
-    P = A.ClientLength - 1 - P;
+    P = LogicalX(P, A);
     if (P < 0) return -1;
   }
   auto walk = [&](int pos, int from, int to) {

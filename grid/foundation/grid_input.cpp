@@ -56,9 +56,11 @@ void TCustomGridEx::SelectTimerTick() {
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
   const TPoint p = ScreenToClient(CursorScreenPos());
+  // Mirrored, 1 still steps toward the fixed columns and 2 toward the last ones.
+  const int x = LogicalX(p.X, info.ColAxis);
   unsigned flags = 0;
-  if (p.X < info.ColAxis.FixedEnd) flags |= 1;
-  if (p.X > info.ColAxis.LastWholeCellEnd) flags |= 2;
+  if (x < info.ColAxis.FixedEnd) flags |= 1;
+  if (x > info.ColAxis.LastWholeCellEnd) flags |= 2;
   if (p.Y < info.RowAxis.FixedEnd) flags |= 4;
   if (p.Y > info.RowAxis.LastWholeCellEnd) flags |= 8;
   if (flags) TimedAnchorStep(flags);
@@ -185,17 +187,19 @@ void TCustomGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       }
       break;
     case VK_END:
-      if (ctrl)
+      if (ctrl) {
         cur = {FColCount - 1, FRowCount - 1};
-      else if (rowSelect)
+        if (RightToLeft()) Invalidate();
+      } else if (rowSelect)
         cur.Y = FRowCount - 1;
       else
         cur.X = FColCount - 1;
       break;
     case VK_HOME:
-      if (ctrl)
+      if (ctrl) {
         cur = {FFixedCols, FFixedRows};
-      else if (rowSelect)
+        if (RightToLeft()) Invalidate();
+      } else if (rowSelect)
         cur.Y = FFixedRows;
       else
         cur.X = FFixedCols;
@@ -209,7 +213,8 @@ void TCustomGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
           tl.X += sign * dir * pageW;
         }
       } else if (rowSelect) {
-        ScrollDataClamped(sign * HorzScrollStep(), 0);
+        // Toward the columns on that side of the window, as without row select.
+        ScrollDataClamped(sign * dir * HorzScrollStep(), 0);
         return;
       } else {
         cur.X += sign * dir;
@@ -333,8 +338,7 @@ void TCustomGridEx::MouseMove(TShiftState Shift, int X, int Y) {
     case gsColSizing: {
       FillDrawInfo(info);
       DrawSizingLine(info);
-      const int logicalX = RightToLeft() ? info.ColAxis.ClientLength - 1 - X : X;
-      FSizingPos = (FGridState == gsRowSizing ? Y : logicalX) + FSizingOfs;
+      FSizingPos = (FGridState == gsRowSizing ? Y : LogicalX(X, info.ColAxis)) + FSizingOfs;
       DrawSizingLine(info);
       break;
     }
@@ -477,6 +481,12 @@ void TCustomGridEx::Dispatch(TMessage& M) {
       TCustomControl::Dispatch(M);
       if (HandleAllocated()) RecreateWnd();
       return;
+    case CM_BIDIMODECHANGED:
+      // The window stays; what depends on the direction is placed again.
+      TCustomControl::Dispatch(M);
+      SyncScrollBarPositions();
+      RepositionEditor();
+      return;
     case CM_DESIGNHITTEST:
       M.Result = (IsOverSizingLine(XPos(M.LParam), YPos(M.LParam)) || FGridState != gsNormal) ? -1 : 0;
       return;
@@ -529,7 +539,8 @@ void TCustomGridEx::SizeChanged(int OldWidth, int OldHeight) {
   UpdateHorzDataSize();
   UpdateVertDataSize();
   RecalcScrollRanges();
-  if (FContraColCount > 0 || FContraRowCount > 0) Invalidate();
+  // Mirrored, every column moves with the right edge.
+  if (RightToLeft() || FContraColCount > 0 || FContraRowCount > 0) Invalidate();
 }
 
 void TCustomGridEx::VisibleChanged() {

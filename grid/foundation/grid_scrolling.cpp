@@ -236,7 +236,7 @@ void TCustomGridEx::ApplyScrollCode(int Bar, int Code, bool RightToLeftAware, in
       case SB_THUMBPOSITION:
       case SB_THUMBTRACK:
         if (Code == SB_THUMBPOSITION || FOptions.Contains(goThumbTracking))
-          delta = (horz && dir < 0) ? smoothPos - Pos : Pos - smoothPos;
+          delta = (horz && dir < 0 ? SmoothPosOfHorzBar(Pos) : Pos) - smoothPos;
         break;
       case SB_TOP: delta = -smoothPos; break;
       case SB_BOTTOM:
@@ -258,15 +258,19 @@ void TCustomGridEx::ApplyScrollCode(int Bar, int Code, bool RightToLeftAware, in
   const int max = horz ? maxTL.X : maxTL.Y;
   const int d = horz ? dir : 1;
   int first = horz ? FTopLeft.X : FTopLeft.Y;
+  auto pageBack = [&](int cur) {
+    const TGridCoord back = EndAlignedTopLeft(FTopLeft, info);
+    return cur - std::max(1, cur - (horz ? back.X : back.Y));
+  };
+  auto pageForward = [&](int cur) { return cur + std::max(1, a.LastWholeCell - cur); };
+  // Mirrored, the page codes swap with the direction of travel, and so does
+  // the size of the page (the one ahead, not the one behind).
   auto next = [&](int cur) {
     switch (Code) {
       case SB_LINEUP: return cur - d;
       case SB_LINEDOWN: return cur + d;
-      case SB_PAGEUP: {
-        const TGridCoord back = EndAlignedTopLeft(FTopLeft, info);
-        return cur - d * std::max(1, cur - (horz ? back.X : back.Y));
-      }
-      case SB_PAGEDOWN: return cur + d * std::max(1, a.LastWholeCell - cur);
+      case SB_PAGEUP: return d > 0 ? pageBack(cur) : pageForward(cur);
+      case SB_PAGEDOWN: return d > 0 ? pageForward(cur) : pageBack(cur);
       case SB_THUMBPOSITION:
       case SB_THUMBTRACK:
         if (Code == SB_THUMBTRACK && !FOptions.Contains(goThumbTracking)) return cur;
@@ -292,6 +296,19 @@ void TCustomGridEx::ApplyScrollCode(int Bar, int Code, bool RightToLeftAware, in
   if (!(tl == FTopLeft)) SetTopLeftCell(tl.X, tl.Y);
 }
 
+
+// The horizontal bar runs left to right while a mirrored grid starts at the
+// right, so there the bar shows the pixels still to come instead of those
+// scrolled past. FSmoothPos itself stays the pixels scrolled past.
+int TCustomGridEx::HorzBarPos() const {
+  if (!RightToLeft()) return FSmoothPos.X;
+  return std::max(0, FGridDataSize.cx - FDataPageSize.cx - FSmoothPos.X);
+}
+
+int TCustomGridEx::SmoothPosOfHorzBar(int BarPos) const {
+  if (!RightToLeft()) return BarPos;
+  return FGridDataSize.cx - FDataPageSize.cx - BarPos;
+}
 
 void TCustomGridEx::SetScrollInfoIfChanged(int Bar, int Min, int Pos, int Page, int Max) {
   TScrollInfo cur;
@@ -338,7 +355,7 @@ void TCustomGridEx::RecalcScrollRanges() {
         const int maxPos = std::max(0, FGridDataSize.cx + info.ColAxis.FixedEnd - W);
         if (FSmoothPos.X > maxPos) ScrollDataUnclamped(maxPos - FSmoothPos.X, 0);
         FDataPageSize.cx = std::max(0, W - info.ColAxis.FixedEnd);
-        SetScrollInfoIfChanged(SB_HORZ, 0, FSmoothPos.X, FDataPageSize.cx, std::max(0, FGridDataSize.cx - 1));
+        SetScrollInfoIfChanged(SB_HORZ, 0, HorzBarPos(), FDataPageSize.cx, std::max(0, FGridDataSize.cx - 1));
       } else if (FColCount == 1) {
         SetScrollInfoIfChanged(SB_HORZ, 0, 0, 0, std::max(0, ColWidths(0) - W));
       } else {
@@ -395,11 +412,13 @@ void TCustomGridEx::SyncScrollBarPositions() {
     if (HorzScrollIsSmooth()) {
       FSmoothPos.X = static_cast<int>(
           std::clamp<std::int64_t>(FDataOffset.cx + ExtentSpan(false, FFixedCols, FTopLeft.X), 0, INT32_MAX));
-      SetScrollInfoIfChanged(SB_HORZ, 0, FSmoothPos.X, FDataPageSize.cx, std::max(0, FGridDataSize.cx - 1));
+      SetScrollInfoIfChanged(SB_HORZ, 0, HorzBarPos(), FDataPageSize.cx, std::max(0, FGridDataSize.cx - 1));
     } else if (FColCount == 1) {
       if (GetScrollPos(SB_HORZ) != FColOffset) SetScrollPos(SB_HORZ, FColOffset);
     } else {
-      const int pos = ScalePos(FTopLeft.X - FFixedCols, mx.X - FFixedCols);
+      int pos = ScalePos(FTopLeft.X - FFixedCols, mx.X - FFixedCols);
+      // The bar runs left to right; mirrored, the first columns sit at its right end.
+      if (RightToLeft() && mx.X > FFixedCols) pos = kScrollScale - pos;
       if (GetScrollPos(SB_HORZ) != pos) SetScrollPos(SB_HORZ, pos);
     }
   }

@@ -99,7 +99,7 @@ void TCustomGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& In
   if (Designing()) opts = opts + DesignOptionsBoost;
   if (!opts.Contains(goRowSizing) && !opts.Contains(goColSizing)) return;
   // Sizing works on logical positions; the line is drawn mirrored.
-  if (RightToLeft()) X = Info.ColAxis.ClientLength - 1 - X;
+  X = LogicalX(X, Info.ColAxis);
   int line = 0;
   if (X > Info.ColAxis.FrozenStart && opts.Contains(goColSizing)) {
     if (Info.RowAxis.StartIndent <= Y && Y < Info.RowAxis.FrozenStart &&
@@ -135,7 +135,7 @@ void TCustomGridEx::DrawSizingLine(const TGridDrawMetricsEx& Info) {
   int from = 0, to = 0;
   SizingLineExtent(Info, from, to);
   // The feedback is drawn outside a paint, on the window's own pixels.
-  auto x = [&](int Logical) { return RightToLeft() ? Info.ColAxis.ClientLength - 1 - Logical : Logical; };
+  auto x = [&](int Logical) { return LogicalX(Logical, Info.ColAxis); };
   if (FGridState == gsRowSizing) {
     Canvas()->MoveTo(x(from), FSizingPos);
     Canvas()->LineTo(x(to), FSizingPos);
@@ -231,7 +231,7 @@ void TCustomGridEx::StartColumnMove(int Index, int X, int Y, const TGridDrawMetr
     int next = index + 1;
     while (next < FColCount && ColWidths(next) <= 0) ++next;
     const int left = LineStartPixel(Info.ColAxis, next);
-    if (pos == next && X < left + ColWidths(next) / 2) right = false;
+    if (pos == next && LogicalX(X, Info.ColAxis) < left + ColWidths(next) / 2) right = false;
   }
   if (!CanStartColumnMove(index, pos, {X, Y})) return;
   FMoveIndex = index;
@@ -309,9 +309,11 @@ void TCustomGridEx::DrawMoveFeedback(const TGridDrawMetricsEx& Info) {
     pen->Assign(&saved);
   } else if (FGridState == gsColMoving) {
     const int left = LineStartPixel(Info.ColAxis, FMovePos);
+    // On the grid line after or before the target; mirrored, that line
+    // stands at the target's left or right edge on the window.
     const int x = FMovePosRightSite ? left + ColWidths(FMovePos) : left - 1;
     TGridMoveLineEx* marker = SharedGridMoveLine();
-    const TPoint at{x, Info.RowAxis.StartIndent};
+    const TPoint at{LogicalX(x, Info.ColAxis), Info.RowAxis.StartIndent};
     if (marker->Visible())
       marker->MoveToFor(this, at);
     else
@@ -325,6 +327,7 @@ void TCustomGridEx::HideMoveMarker() {
 
 void TCustomGridEx::TrackMovePosition(int Pos, int Cell, TPoint P, bool IsRow, TGridDrawMetricsEx& Info) {
   const TGridAxisMetricsEx& A = IsRow ? Info.RowAxis : Info.ColAxis;
+  if (!IsRow) Pos = LogicalX(Pos, A);
   bool right = FMoveIndex < FMovePos;
   if (!IsRow && ColWidths(FMoveIndex) <= 0) {
     // A hidden column dragged onto the first shown column after it lands
@@ -339,16 +342,18 @@ void TCustomGridEx::TrackMovePosition(int Pos, int Cell, TPoint P, bool IsRow, T
   if (IsRow) DrawMoveFeedback(Info);  // erase
   int candidate = Cell;
   const int bar = IsRow ? SB_VERT : SB_HORZ;
+  // Pos is the grid's own: the steps go toward the first or the last lines
+  // whichever way the window shows them.
   if (Pos < A.FixedEnd) {
     if (FMovePos > A.FixedCount || A.DataOffset > 0) {
-      ApplyScrollCode(bar, SB_LINEUP, true, 0);
+      ApplyScrollCode(bar, SB_LINEUP, false, 0);
       Update();
       FillDrawInfo(Info);
     }
     candidate = (IsRow ? Info.RowAxis : Info.ColAxis).FirstDataCell;
   } else if (Pos >= A.LastWholeCellEnd) {
     if (FMovePos == A.LastWholeCell && FMovePos < A.CellCount - 1) {
-      ApplyScrollCode(bar, SB_LINEDOWN, true, 0);
+      ApplyScrollCode(bar, SB_LINEDOWN, false, 0);
       Update();
       FillDrawInfo(Info);
     }
@@ -380,19 +385,23 @@ void TCustomGridEx::MoveTimerTick() {
   TrackMovePosition(p.X, AxisCellAt(info.ColAxis, p.X, true), p, false, info);
   int period = kMoveTimerMs;
   const bool scrolled = FTopLeft.X > oldLeft || FSmoothPos.X > oldSmooth;
+  const int x = LogicalX(p.X, info.ColAxis);
+  // The farther the cursor is beyond a boundary (on the screen, up to 200
+  // pixels or the desktop's edge), the sooner the next step.
+  auto beyond = [&](int Boundary, bool ToTheRight) {
+    const int s = ClientToScreen({LogicalX(Boundary, info.ColAxis), 0}).X;
+    const TRect desk = Screen ? Screen->DesktopRect() : TRect{s - 200, 0, s + 200, 0};
+    const int limit = std::min(ToTheRight ? desk.Right - s : s - desk.Left, 200);
+    return ScrollPeriod(limit, std::min(ToTheRight ? screen.X - s : s - screen.X, limit));
+  };
   if (FMovePos < FFixedCols) {
     period = kMoveTimerMs;
-  } else if (p.X < info.ColAxis.FixedEnd) {
-    const int s = ClientToScreen({info.ColAxis.FixedEnd, 0}).X;
-    const int limit = std::min(s, 200);
-    period = ScrollPeriod(limit, std::min(s - screen.X, limit));
-  } else if (p.X <= info.ColAxis.DataAreaEnd && scrolled) {
+  } else if (x < info.ColAxis.FixedEnd) {
+    period = beyond(info.ColAxis.FixedEnd, RightToLeft());
+  } else if (x <= info.ColAxis.DataAreaEnd && scrolled) {
     period = kMaxScrollPeriodMs;
-  } else if (p.X > info.ColAxis.DataAreaEnd) {
-    const int s = ClientToScreen({info.ColAxis.DataAreaEnd, 0}).X;
-    const int desk = Screen ? Screen->DesktopRect().Right : s + 200;
-    const int limit = std::min(desk - s, 200);
-    period = ScrollPeriod(limit, std::min(screen.X - s, limit));
+  } else if (x > info.ColAxis.DataAreaEnd) {
+    period = beyond(info.ColAxis.DataAreaEnd, !RightToLeft());
   }
   StartSelectTimer(static_cast<unsigned>(period));
 }

@@ -200,6 +200,10 @@ void TWinControl::SyncScrollBars() {
       if (!b.widget && b.visible) {
         auto* sb = new QScrollBar(i == SB_HORZ ? Qt::Horizontal : Qt::Vertical, widget_);
         sb->setFocusPolicy(Qt::NoFocus);
+        // As Windows' window bars, these keep left-to-right order in a
+        // right-to-left control (which mirrors its own positions), instead
+        // of taking the mirrored order of the control's widget.
+        sb->setLayoutDirection(Qt::LeftToRight);
         b.widget = sb;
         auto alive = alive_;
         QObject::connect(sb, &QAbstractSlider::actionTriggered, sb, [this, i, alive, sb](int action) {

@@ -102,6 +102,25 @@ TEST_F(GridEditor, MultiLineEditorWrapsInsideTheCellsTextMargins) {
   EXPECT_EQ(g->Row(), 0 + g->FixedRows());
 }
 
+// Mirrored, the editor covers the cell where the window shows it, and
+// follows it when the columns scroll or the direction changes.
+TEST_F(GridEditor, EditorStandsOverTheMirroredCell) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetOptions(g->Options() + goAlwaysShowEditor);
+  g->SetColWidths(1, 80);
+  g->SetCol(2);
+  ASSERT_TRUE(Shown());
+  const TRect r = g->CellBounds(2, 1);
+  EXPECT_EQ(r.Right, g->ClientWidth() - (64 + 1 + 80 + 1)) << "right of it: the fixed column and column 1";
+  EXPECT_EQ(Ed()->BoundsRect(), r);
+  g->SetLeftCol(2);
+  EXPECT_EQ(Ed()->BoundsRect(), g->CellBounds(2, 1));
+  EXPECT_EQ(Ed()->BoundsRect().Right, g->ClientWidth() - 65);
+  g->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(Ed()->BoundsRect(), g->CellBounds(2, 1));
+  EXPECT_EQ(Ed()->BoundsRect().Left, 65);
+}
+
 TEST_F(GridEditor, TypingOnTheGridStartsTheEditorWithThatCharacter) {
   h.Type(g, u"q");
   h.ProcessEvents();
@@ -528,6 +547,77 @@ TEST_F(GridMove, AutoScrollPeriodStaysBetween60And360) {
   EXPECT_GE(g->MoveTimerPeriod(), 60u);
   EXPECT_LE(g->MoveTimerPeriod(), 360u);
   h.MouseUp(g, CentreOf(2, 0));
+}
+
+// Right to left the same moves run mirrored: the marker stands on the grid
+// line beside the target, now on the window's other side of it.
+TEST_F(GridMove, MirroredColumnMovesPlaceTheMarkerOnTheMirroredLine) {
+  g->SetBiDiMode(bdRightToLeft);
+  h.ProcessEvents();
+  auto markerAt = [&](int ClientX) { return g->ClientToScreen({ClientX, 0}).X - 3; };
+  // Moved toward the later columns (leftwards on the window): right side,
+  // the marker at the target's left edge.
+  cursor = CentreOf(1, 0);
+  h.MouseDown(g, cursor);
+  ASSERT_EQ(g->GridState(), gsColMoving);
+  cursor = CentreOf(4, 0);
+  h.MouseMove(g, cursor, {ssLeft});
+  h.Advance(60 * 3);
+  EXPECT_EQ(g->MovePos(), 4);
+  EXPECT_TRUE(g->MovePosRightSite());
+  const TRect r4 = g->CellBounds(4, 0);
+  EXPECT_EQ(Marker()->Left(), markerAt(r4.Left - 1));
+  h.MouseUp(g, cursor);
+  EXPECT_EQ(g->ColWidths(4), 41);
+  // Moved back onto column 2, on the half nearer the fixed columns (its
+  // right half on the window): it lands before column 2, the marker at its right edge.
+  cursor = CentreOf(4, 0);
+  h.MouseDown(g, cursor);
+  const TRect r2 = g->CellBounds(2, 3);
+  cursor = {r2.Right - 5, r2.Top + 5};
+  h.MouseMove(g, cursor, {ssLeft});
+  EXPECT_EQ(g->MovePos(), 2);
+  EXPECT_FALSE(g->MovePosRightSite());
+  EXPECT_EQ(Marker()->Left(), markerAt(r2.Right));
+  h.MouseUp(g, cursor);
+  EXPECT_EQ(g->ColWidths(2), 41);
+  EXPECT_EQ(g->ColWidths(4), 64);
+}
+
+// Mirrored, the data ends at the window's left: a cursor beyond it scrolls
+// on to the later columns, a cursor over the fixed columns (at the right)
+// scrolls back, with the same periods as left to right.
+TEST_F(GridMove, MirroredAutoScroll) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetColCount(40);
+  form->SetLeft(300);  // room on the screen left of the grid
+  h.ProcessEvents();
+  const int w = g->ClientWidth();
+  auto m = [&](int x) { return w - 1 - x; };
+  h.MouseDown(g, CentreOf(2, 0));
+  ASSERT_EQ(g->GridState(), gsColMoving);
+  const TGridDrawMetricsEx i = Info();
+  const int edge = i.ColAxis.DataAreaEnd;
+  struct Case {
+    int x;  // the grid's own x; the cursor stands at its mirror
+    unsigned low, high;
+    int leftColChange;  // sign after three periods
+  };
+  const std::vector<Case> cases = {
+      {edge + 11, 300, 360, 1},  // just beyond the data's end: slow
+      {edge + 400, 60, 62, 1},   // far beyond it: about every 61 ms
+      {i.ColAxis.FixedEnd - 2, 60, 360, -1},
+  };
+  for (const auto& c : cases) {
+    cursor = {m(c.x), 10};
+    const int before = g->LeftCol();
+    for (int k = 0; k < 3; ++k) h.Advance(g->MoveTimerPeriod());
+    EXPECT_GE(g->MoveTimerPeriod(), c.low) << c.x;
+    EXPECT_LE(g->MoveTimerPeriod(), c.high) << c.x;
+    EXPECT_EQ(c.leftColChange > 0, g->LeftCol() > before) << c.x << ": " << before << " -> " << g->LeftCol();
+    EXPECT_EQ(c.leftColChange < 0, g->LeftCol() < before) << c.x << ": " << before << " -> " << g->LeftCol();
+  }
+  h.MouseUp(g, cursor);
 }
 
 // --- overridable operations -------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QPixmap>
 #include <QWidget>
 #include <string>
@@ -157,6 +159,54 @@ TEST_F(GridPaint, RightToLeftFixedCellsStayLitFromTheTopLeft) {
   EXPECT_EQ(Rgb(At(title.Left + 10, 0)), Rgb(ui::clBtnHighlight));
   EXPECT_EQ(Rgb(At(title.Right - 1, 10)), Rgb(ui::clBtnShadow));
   EXPECT_EQ(Rgb(At(title.Left, 10)), Rgb(ui::clBtnFace)) << "the trailing line is covered";
+}
+
+// The window areas a grid asks to repaint (what the paint events carry).
+class PaintRegionRecorder : public QObject {
+ public:
+  explicit PaintRegionRecorder(QWidget* W) : w_(W) { w_->installEventFilter(this); }
+  ~PaintRegionRecorder() override { w_->removeEventFilter(this); }
+  QRegion region;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+    return false;
+  }
+
+ private:
+  QWidget* w_;
+};
+
+// Mirrored, what a change repaints lies at the mirrored place: the columns
+// that a larger count adds (at the left), and a margin named by its side.
+TEST(GridPaintMirrored, ChangesRepaintTheMirroredAreas) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<ui::TForm>();
+  form->SetBounds(0, 0, 460, 360);
+  auto* g = new TTestGrid(form);
+  g->SetParent(form);
+  g->SetScrollBars(ui::ssNone);
+  g->SetBounds(0, 0, 400, 300);
+  g->SetColCount(3);
+  g->SetRowCount(4);
+  g->SetBiDiMode(ui::bdRightToLeft);
+  g->OutBoundaryData()->SetLeftIndent(6);
+  h.Show(form);
+  h.ProcessEvents();
+  const int w = g->ClientWidth();
+  {
+    PaintRegionRecorder rec(g->Widget());
+    g->SetColCount(5);
+    h.ProcessEvents();
+    const ui::TRect c4 = g->CellBounds(4, 1);
+    EXPECT_TRUE(rec.region.contains(QPoint(c4.Left + 2, c4.Top + 2))) << "the new column 4";
+  }
+  {
+    PaintRegionRecorder rec(g->Widget());
+    g->OutBoundaryData()->InvalidateOutBoundary(grid::cbtLeftEx);
+    h.ProcessEvents();
+    EXPECT_TRUE(rec.region.contains(QPoint(w - 3, 100))) << "the left margin stands at the right";
+    EXPECT_FALSE(rec.region.contains(QPoint(3, 100)));
+  }
 }
 
 // A grid that writes its cells' coordinates, to look at.

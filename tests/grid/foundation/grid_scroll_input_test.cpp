@@ -2,6 +2,9 @@
 // layer, drag selection on the test clock and cell clicks.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
+#include "platform/runtime/convert.h"
 #include "tests/platform/ui/harness.h"
 #include "tests/grid/foundation/test_grid.h"
 
@@ -34,6 +37,31 @@ class GridInput : public ::testing::Test {
     TGridDrawMetricsEx i;
     g->FillDrawInfo(i);
     return g->EndAlignedTopLeft({9, 99}, i);
+  }
+  // A scroll code sent with the first shown line at `before` leaves it at `after`.
+  struct ScrollCase {
+    int code, pos, before, after;
+  };
+  void RunScrollCases(int Bar, const std::vector<ScrollCase>& Cases) {
+    const bool horz = Bar == SB_HORZ;
+    for (const auto& c : Cases) {
+      horz ? g->SetLeftCol(c.before) : g->SetTopRow(c.before);
+      Scroll(Bar, c.code, c.pos);
+      EXPECT_EQ(horz ? g->LeftCol() : g->TopRow(), c.after) << "code " << c.code << " from " << c.before;
+    }
+  }
+  // A key pressed on cell `from` makes `to` the current cell.
+  struct KeyCase {
+    std::uint16_t key;
+    TShiftState shift;
+    TGridCoord from, to;
+  };
+  void RunKeyCases(const std::vector<KeyCase>& Cases) {
+    for (const auto& c : Cases) {
+      g->MoveToCell(c.from.X, c.from.Y, true, true, true);
+      h.Key(g, c.key, c.shift);
+      EXPECT_EQ(g->Current(), c.to) << g->TopRow() << " key " << c.key << " from " << c.from.X << "," << c.from.Y;
+    }
   }
 };
 
@@ -93,10 +121,7 @@ TEST_F(GridInput, CellStepScrollCodes) {
   TGridDrawMetricsEx i;
   g->FillDrawInfo(i);
   const int page = i.RowAxis.LastWholeCell - g->TopRow();
-  struct Case {
-    int code, pos, before, after;
-  };
-  const std::vector<Case> cases = {
+  RunScrollCases(SB_VERT, {
       {SB_LINEDOWN, 0, 1, 2},
       {SB_LINEUP, 0, 2, 1},
       {SB_LINEUP, 0, 1, 1},  // clamped at the first scrollable row
@@ -105,12 +130,7 @@ TEST_F(GridInput, CellStepScrollCodes) {
       {SB_LINEDOWN, 0, maxRow, maxRow},  // clamped at the end
       {SB_TOP, 0, maxRow, 1},
       {SB_THUMBTRACK, 127, 1, 1},  // only with thumb tracking
-  };
-  for (const auto& c : cases) {
-    g->SetTopRow(c.before);
-    Scroll(SB_VERT, c.code, c.pos);
-    EXPECT_EQ(g->TopRow(), c.after) << "code " << c.code << " from " << c.before;
-  }
+  });
   g->SetOptions(g->Options() + goThumbTracking);
   g->SetTopRow(1);
   Scroll(SB_HORZ, SB_THUMBTRACK, 127);
@@ -145,6 +165,79 @@ TEST_F(GridInput, SmoothScrollCodesClampAtBothEnds) {
   EXPECT_EQ(g->LeftCol(), 1);
 }
 
+// Right to left the columns start at the right, so the bar (which runs left
+// to right) starts at its right end and its left arrow shows later columns.
+TEST_F(GridInput, MirroredCellStepBar) {
+  g->SetBiDiMode(bdRightToLeft);
+  h.ProcessEvents();
+  const int maxCol = MaxTopLeft().X;
+  ASSERT_GT(maxCol, 3);
+  EXPECT_EQ(g->GetScrollPos(SB_HORZ), 127) << "the first columns at the bar's right end";
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  const int page = i.ColAxis.LastWholeCell - g->LeftCol();
+  RunScrollCases(SB_HORZ, {
+      {SB_LINEUP, 0, 1, 2},
+      {SB_LINEDOWN, 0, 2, 1},
+      {SB_LINEDOWN, 0, 1, 1},  // clamped at the first scrollable column
+      {SB_PAGEUP, 0, 1, std::min(maxCol, 1 + page)},
+      {SB_LINEUP, 0, maxCol, maxCol},
+      {SB_THUMBPOSITION, 0, 1, maxCol},  // thumb at the left end: the last columns
+      {SB_THUMBPOSITION, 127, maxCol, 1},
+      {SB_BOTTOM, 0, 1, maxCol},
+      {SB_TOP, 0, maxCol, 1},
+  });
+  g->SetLeftCol(maxCol);
+  EXPECT_EQ(g->GetScrollPos(SB_HORZ), 0);
+  // Through the bar itself: its left arrow, then a thumb dropped at the right end.
+  g->SetLeftCol(1);
+  QScrollBar* bar = nullptr;
+  for (QScrollBar* b : g->Widget()->findChildren<QScrollBar*>())
+    if (b->orientation() == Qt::Horizontal) bar = b;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(g->LeftCol(), 2);
+  EXPECT_EQ(bar->value(), 127 - rtl::MulDiv(1, 127, maxCol - 1));
+  bar->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(g->LeftCol(), 1);
+  EXPECT_EQ(bar->value(), 127);
+}
+
+TEST_F(GridInput, MirroredSmoothBar) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetOptions(g->Options() + goRowSelect);  // horizontal scrolling by pixels
+  h.ProcessEvents();
+  const int end = g->GridDataSize().cx - g->DataPageSize().cx;
+  ASSERT_GT(end, 0);
+  const int step = std::max(1, g->DataPageSize().cx / 20);
+  auto lastColumnAtTheDataEnd = [&] {
+    TGridDrawMetricsEx i;
+    g->FillDrawInfo(i);
+    return g->CalcCellRangeRect({9, 1, 9, 1}, true).Left == i.ColAxis.ClientLength - i.ColAxis.DataAreaEnd;
+  };
+  struct Case {
+    int code, pos;
+    int smooth;  // pixels scrolled past afterwards
+  };
+  const std::vector<Case> cases = {
+      {SB_LINEUP, 0, step},    // the left arrow goes on toward the last columns
+      {SB_LINEDOWN, 0, 0},
+      {SB_LINEDOWN, 0, 0},     // clamped at the start
+      {SB_THUMBPOSITION, 0, end},  // thumb at the left end: scrolled to the end
+      {SB_LINEUP, 0, end},
+      {SB_THUMBPOSITION, end - 30, 30},
+      {SB_THUMBPOSITION, end, 0},
+  };
+  for (const auto& c : cases) {
+    Scroll(SB_HORZ, c.code, c.pos);
+    EXPECT_EQ(g->SmoothPos().X, c.smooth) << "code " << c.code << " at " << c.pos;
+    EXPECT_EQ(g->GetScrollPos(SB_HORZ), end - c.smooth) << "the bar mirrors the position";
+  }
+  Scroll(SB_HORZ, SB_THUMBPOSITION, 0);
+  EXPECT_TRUE(lastColumnAtTheDataEnd());
+}
+
 TEST_F(GridInput, EverythingFitsGivesZeroPositions) {
   g->SetColCount(3);
   g->SetRowCount(3);
@@ -173,12 +266,8 @@ TEST_F(GridInput, KeyTable) {
   TGridDrawMetricsEx i;
   g->FillDrawInfo(i);
   const int pageH = i.RowAxis.LastWholeCell - g->TopRow();
-  struct Case {
-    std::uint16_t key;
-    TShiftState shift;
-    TGridCoord from, to;
-  };
-  const std::vector<Case> cases = {
+  g->SetOptions(g->Options() + goTabs);
+  RunKeyCases({
       {VK_DOWN, {}, {1, 1}, {1, 2}},
       {VK_UP, {}, {1, 1}, {1, 1}},
       {VK_RIGHT, {}, {1, 1}, {2, 1}},
@@ -190,13 +279,7 @@ TEST_F(GridInput, KeyTable) {
       {VK_NEXT, {}, {1, 1}, {1, 1 + pageH}},
       {VK_TAB, {}, {9, 4}, {1, 5}},           // wraps to the next row
       {VK_TAB, {ssShift}, {1, 1}, {9, 99}},   // from the first cell to the last
-  };
-  g->SetOptions(g->Options() + goTabs);
-  for (const auto& c : cases) {
-    g->MoveToCell(c.from.X, c.from.Y, true, true, true);
-    h.Key(g, c.key, c.shift);
-    EXPECT_EQ(g->Current(), c.to) << g->TopRow() << " " << pageH << " key " << c.key << " from " << c.from.X << "," << c.from.Y;
-  }
+  });
   // Shift extends the selection: the anchor stays.
   g->MoveToCell(2, 2, true, true, true);
   h.Key(g, VK_DOWN, {ssShift});
@@ -208,6 +291,30 @@ TEST_F(GridInput, KeyTable) {
   h.Key(g, VK_DOWN, {ssCtrl});
   EXPECT_EQ(g->TopRow(), 2);
   EXPECT_EQ(g->Row(), 5);
+}
+
+// Mirrored, Left and Right go toward the columns on that side of the window:
+// Left to the later columns.
+TEST_F(GridInput, MirroredKeyTable) {
+  g->SetBiDiMode(bdRightToLeft);
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  const int pageW = i.ColAxis.LastWholeCell - g->LeftCol();
+  RunKeyCases({
+      {VK_LEFT, {}, {1, 1}, {2, 1}},
+      {VK_RIGHT, {}, {2, 1}, {1, 1}},
+      {VK_RIGHT, {}, {1, 1}, {1, 1}},  // never onto the fixed column
+      {VK_LEFT, {ssCtrl}, {1, 1}, {1 + pageW, 1}},
+      {VK_END, {ssCtrl}, {3, 5}, {9, 99}},
+  });
+  // With row select the keys scroll by pixels, also toward their side.
+  g->SetLeftCol(1);
+  g->SetOptions(g->Options() + goRowSelect);
+  h.Key(g, VK_LEFT);
+  const int step = std::max(1, g->DataPageSize().cx / 20);
+  EXPECT_EQ(g->SmoothPos().X, step);
+  h.Key(g, VK_RIGHT);
+  EXPECT_EQ(g->SmoothPos().X, 0);
 }
 
 TEST_F(GridInput, RowSelectKeepsColumnsAndScrollsSideways) {
@@ -240,6 +347,38 @@ TEST_F(GridInput, DragSelectExtendsOnTheTimer) {
   const int anchor = g->Anchor().Y;
   h.Advance(600);
   EXPECT_EQ(g->Anchor().Y, anchor) << "the timer stops with the release";
+}
+
+// Mirrored, a cursor beyond the last whole column (at the window's left)
+// still extends toward the later columns, one over the fixed columns (at
+// the right) toward the first ones.
+TEST_F(GridInput, MirroredDragSelectSteps) {
+  g->SetBiDiMode(bdRightToLeft);
+  g->SetColCount(30);
+  h.ProcessEvents();
+  TPoint cursor;
+  g->FCursorPos = [&] { return g->ClientToScreen(cursor); };
+  const int w = g->ClientWidth();
+  const TRect c32 = g->CellBounds(3, 2);
+  h.MouseDown(g, TPoint{c32.Left + 5, c32.Top + 5});
+  ASSERT_EQ(g->GridState(), gsSelecting);
+  TGridDrawMetricsEx i;
+  g->FillDrawInfo(i);
+  struct Case {
+    int x;  // the grid's own x
+    int anchorCol;
+  };
+  const std::vector<Case> cases = {
+      {i.ColAxis.LastWholeCellEnd + 3, 3 + 4},
+      {i.ColAxis.FixedEnd - 3, 3},
+  };
+  for (const auto& c : cases) {
+    cursor = {w - 1 - c.x, c32.Top + 5};
+    h.Advance(60 * 4);
+    EXPECT_EQ(g->Anchor().X, c.anchorCol) << c.x;
+    EXPECT_EQ(g->Anchor().Y, 2);
+  }
+  h.MouseUp(g, cursor);
 }
 
 TEST_F(GridInput, CellClickNeedsPressAndReleaseOnOneCell) {

@@ -218,6 +218,30 @@ TEST_F(ScrollTest, ThumbDragReportsThe32BitTrackPositionThenThePositionAndTheEnd
   EXPECT_EQ(s->GetScrollPos(SB_HORZ), 700000);
 }
 
+// A right-to-left control mirrors its positions itself; its bars keep the
+// left-to-right order, so the left arrow still means "line left".
+TEST_F(ScrollTest, BarsOfARightToLeftControlKeepLeftToRightOrder) {
+  s->SetBiDiMode(bdRightToLeft);
+  SetInfo(SB_HORZ, 0, 99, 10, 0);
+  QScrollBar* bar = s->Bar(SB_HORZ);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isRightToLeft());
+  s->moveOnScroll = false;
+  auto press = [&](int x) {
+    s->seen.clear();
+    const QPointF at(x, bar->height() / 2);
+    QMouseEvent down(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(bar, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(bar, &up);
+    return s->seen.empty() ? -1 : s->seen[0].code;
+  };
+  EXPECT_EQ(press(2), SB_LINEUP);
+  EXPECT_EQ(press(bar->width() - 3), SB_LINEDOWN);
+}
+
 TEST_F(ScrollTest, WheelReachesDoMouseWheelInWholeNotches) {
   auto wheel = [&](int delta) {
     QPointF at(20, 20);
