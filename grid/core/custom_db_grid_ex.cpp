@@ -183,7 +183,8 @@ void TCustomDBGridEx::SetSelectedField(db::TField* Value) {
   if (!Value) return;
   for (int i = 0; i < FDataLink->FieldCount(); ++i) {
     if (FDataLink->FieldForColumn(i) == Value) {
-      SetCol(DataColToGridCol(i));
+      // Columns the layout has not made yet cannot be selected.
+      if (DataColToGridCol(i) < ColCount()) SetCol(DataColToGridCol(i));
       return;
     }
   }
