@@ -24,17 +24,12 @@ TDBGridExCenter::~TDBGridExCenter() {
 }
 
 bool TDBGridExCenter::GridInChangeNotification(const TCustomDBGridEx* Grid) const {
-  return std::find(FGrids.begin(), FGrids.end(), Grid) != FGrids.end();
+  return core_detail::GridListed(FGrids, Grid);
 }
 
-void TDBGridExCenter::AddChangeNotification(TCustomDBGridEx* Grid) {
-  if (!GridInChangeNotification(Grid)) FGrids.push_back(Grid);
-}
+void TDBGridExCenter::AddChangeNotification(TCustomDBGridEx* Grid) { core_detail::ListGrid(FGrids, Grid); }
 
-void TDBGridExCenter::RemoveChangeNotification(TCustomDBGridEx* Grid) {
-  auto it = std::find(FGrids.begin(), FGrids.end(), Grid);
-  if (it != FGrids.end()) FGrids.erase(it);
-}
+void TDBGridExCenter::RemoveChangeNotification(TCustomDBGridEx* Grid) { core_detail::UnlistGrid(FGrids, Grid); }
 
 void TDBGridExCenter::ApplyFilter(TCustomDBGridEx* Grid) {
   if (OnApplyFilter)

@@ -63,17 +63,12 @@ void TDBGridExStyle::SetLuminateSelection(bool Value) {
   Changed();
 }
 
-void TDBGridExStyle::AddChangeNotification(TCustomDBGridEx* Grid) {
-  if (!GridInChangeNotification(Grid)) FGrids.push_back(Grid);
-}
+void TDBGridExStyle::AddChangeNotification(TCustomDBGridEx* Grid) { core_detail::ListGrid(FGrids, Grid); }
 
-void TDBGridExStyle::RemoveChangeNotification(TCustomDBGridEx* Grid) {
-  auto it = std::find(FGrids.begin(), FGrids.end(), Grid);
-  if (it != FGrids.end()) FGrids.erase(it);
-}
+void TDBGridExStyle::RemoveChangeNotification(TCustomDBGridEx* Grid) { core_detail::UnlistGrid(FGrids, Grid); }
 
 bool TDBGridExStyle::GridInChangeNotification(const TCustomDBGridEx* Grid) const {
-  return std::find(FGrids.begin(), FGrids.end(), Grid) != FGrids.end();
+  return core_detail::GridListed(FGrids, Grid);
 }
 
 void TDBGridExStyle::Changed() {
