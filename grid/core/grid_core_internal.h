@@ -3,4 +3,32 @@
 // declared here can change without touching the grid's users.
 #pragma once
 
-namespace grid::core_detail {}
+#include <algorithm>
+#include <vector>
+
+namespace grid {
+class TDBGridExStyle;
+class TDBGridExCenter;
+class TCustomDBGridEx;
+}  // namespace grid
+
+namespace grid::core_detail {
+
+// A global object going away clears the module's reference to it first, so
+// that grids it leaves do not attach to it again.
+void ForgetGlobalStyle(const TDBGridExStyle* Style);
+void ForgetGlobalCenter(const TDBGridExCenter* Center);
+
+// Grids registered with a shared object (the style, a centre), each once.
+inline bool GridListed(const std::vector<TCustomDBGridEx*>& List, const TCustomDBGridEx* Grid) {
+  return std::find(List.begin(), List.end(), Grid) != List.end();
+}
+inline void ListGrid(std::vector<TCustomDBGridEx*>& List, TCustomDBGridEx* Grid) {
+  if (!GridListed(List, Grid)) List.push_back(Grid);
+}
+inline void UnlistGrid(std::vector<TCustomDBGridEx*>& List, const TCustomDBGridEx* Grid) {
+  auto it = std::find(List.begin(), List.end(), Grid);
+  if (it != List.end()) List.erase(it);
+}
+
+}  // namespace grid::core_detail

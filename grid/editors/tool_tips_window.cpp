@@ -19,6 +19,8 @@ TToolTipsWindow::~TToolTipsWindow() = default;
 TRect TToolTipsWindow::CalcHintRect(int MaxWidth, const String& Hint, void* Data) {
   // The text reads as it does in the editor, so it is shown in the editor's font.
   if (Data) Font()->Assign(static_cast<const TFont*>(Data));
+  // A tool tip reads in the tip's own text colour, whatever colour the cell's font has.
+  Font()->SetColor(clWindowText);
   return THintWindow::CalcHintRect(MaxWidth, Hint, Data);
 }
 

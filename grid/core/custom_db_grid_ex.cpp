@@ -1,0 +1,630 @@
+#include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/core/db_grid_ex_center.h"
+#include "grid/core/db_grid_ex_module.h"
+#include "grid/core/db_grid_ex_scroll_bar.h"
+#include "grid/core/db_grid_ex_style.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/grid_messages.h"
+#include "platform/classes/typinfo.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/application.h"
+
+namespace grid {
+
+using namespace ui;
+
+namespace {
+
+const TDBGridOptions kDefaultOptions{dgEditing, dgTitles,   dgIndicator,     dgColumnResize, dgColLines,
+                                     dgRowLines, dgTabs,    dgConfirmDelete, dgCancelOnExit};
+const TDBGridExOptions kDefaultOptionsEx{dghFixed3D,      dghHighlightFocus, dghClearSelection, dghDialogFind,
+                                         dghColumnResize, dghColumnMove,     dghExtendVertLines};
+const TDBGridExOptions kResizeAndMove{dghColumnResize, dghColumnMove};
+// Options whose change alters the layout or what the cells show.
+const TDBGridOptions kLayoutOptions{dgEditing,  dgAlwaysShowEditor, dgTitles,    dgIndicator,
+                                    dgColLines, dgRowLines,         dgRowSelect, dgAlwaysShowSelection};
+
+// What the grid's options make of the base grid's.
+TGridOptions BaseOptionsFor(TDBGridOptions Options, TDBGridExOptions OptionsEx, bool RowSizing) {
+  TGridOptions g;
+  if (Options.Contains(dgEditing)) g = g + goEditing;
+  if (Options.Contains(dgAlwaysShowEditor)) g = g + goAlwaysShowEditor;
+  if (Options.Contains(dgRowSelect)) g = g + goRowSelect - goEditing - goAlwaysShowEditor;
+  if (Options.Contains(dgColLines)) g = g + goFixedVertLine + goVertLine;
+  if (Options.Contains(dgRowLines)) g = g + goFixedHorzLine + goHorzLine;
+  if (Options.Contains(dgTabs)) g = g + goTabs;
+  if (OptionsEx.Contains(dghColumnResize)) g = g + goColSizing;
+  if (OptionsEx.Contains(dghColumnMove)) g = g + goColMoving;
+  if (OptionsEx.Contains(dghExtendVertLines)) g = g + goExtendVertLines;
+  if (RowSizing) g = g + goRowSizing;
+  return g;
+}
+
+}  // namespace
+
+const TClassInfo& TCustomDBGridEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TCustomDBGridEx>("TCustomDBGridEx", &TCustomControl::StaticClassInfo()).Unit("DBGridEx").Build();
+  return info;
+}
+
+TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
+  if (TDBGridExStyle* style = GetDefaultGridStyle()) {
+    FStyle = style;
+    style->AddChangeNotification(this);
+  }
+  // Registered, so that a centre going away leaves the grid without one
+  // instead of with a dangling reference.
+  SetCenter(GetDefaultGridCenter());
+  TCustomGridEx::SetDefaultDrawing(false);
+  FOptions = kDefaultOptions;
+  DesignOptionsBoost = TGridOptions{goColSizing};
+  VirtualView = true;
+  SetScrollBars(ssHorizontal);
+  FOptionsEx = kDefaultOptionsEx;
+  TCustomGridEx::SetOptions(BaseOptionsFor(FOptions, FOptionsEx, FRowSizingAllowed));
+  SetRowCount(2);
+  SetColCount(2);
+  FDataLink = std::make_unique<TGridDataLinkEx>(this);
+  SetColor(clWindow);
+  SetParentColor(false);
+  SetTabStop(true);
+  FTitleFont = std::make_unique<TFont>();
+  FTitleFont->OnChange = [this](TObject*) { TitleFontChanged(); };
+  SetSaveCellExtents(false);
+  LeaveEditorMode();
+  FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
+  FVertScrollBar.reset(CreateScrollBar(sbVertical));
+  FAllowedOperations = {alopInsertEx, alopUpdateEx, alopDeleteEx, alopAppendEx};
+  FFooterFont = std::make_unique<TFont>();
+  FFooterFont->OnChange = [this](TObject*) { FooterFontChanged(); };
+  FAllowedSelections = {gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  FHintFont = std::make_unique<TFont>();
+  FDummiFont = std::make_unique<TFont>();
+  FStdDefaultRowHeight = DefaultRowHeight();
+  UpdateHorzDataSize();
+  UpdateVertDataSize();
+}
+
+TCustomDBGridEx::~TCustomDBGridEx() {
+  Destroying();
+  SetDataSource(nullptr);
+  if (FStyle) FStyle->RemoveChangeNotification(this);
+  FStyle = nullptr;
+  SetCenter(nullptr);
+  SetTitleImages(nullptr);
+  FHorzScrollBar.reset();
+  FVertScrollBar.reset();
+  FDataLink.reset();
+}
+
+// --- options ---------------------------------------------------------------------
+
+void TCustomDBGridEx::ApplyOptions(TDBGridOptions NewOptions, TDBGridExOptions NewOptionsEx) {
+  if (!ComponentState().Contains(csLoading)) {
+    bool wasResize = FOptions.Contains(dgColumnResize), isResize = NewOptions.Contains(dgColumnResize);
+    if (isResize && !wasResize) {
+      NewOptionsEx = NewOptionsEx + kResizeAndMove;
+    } else if (!isResize && wasResize) {
+      NewOptionsEx = NewOptionsEx - kResizeAndMove;
+    } else if (NewOptions != FOptions || NewOptionsEx != FOptionsEx) {
+      NewOptions = (NewOptionsEx * kResizeAndMove) == kResizeAndMove ? NewOptions + dgColumnResize
+                                                                      : NewOptions - dgColumnResize;
+    } else if (isResize) {
+      NewOptionsEx = NewOptionsEx + kResizeAndMove;
+    }
+  }
+  TDBGridOptions oldOptions = FOptions;
+  TDBGridExOptions oldOptionsEx = FOptionsEx;
+  TCustomGridEx::SetOptions(BaseOptionsFor(NewOptions, NewOptionsEx, FRowSizingAllowed));
+  FOptions = NewOptions;
+  FOptionsEx = NewOptionsEx;
+  if (oldOptionsEx.Contains(dghAutoFitRowHeight) != NewOptionsEx.Contains(dghAutoFitRowHeight))
+    UpdateAllDataRowHeights();
+  if ((oldOptions * kLayoutOptions) != (NewOptions * kLayoutOptions) || oldOptionsEx != NewOptionsEx) {
+    LayoutChanged();
+    if (EditorMode()) SyncInplaceEditor();
+  }
+}
+
+void TCustomDBGridEx::SetOptions(TDBGridOptions Value) { ApplyOptions(Value, FOptionsEx); }
+
+void TCustomDBGridEx::SetOptionsEx(TDBGridExOptions Value) { ApplyOptions(FOptions, Value); }
+
+void TCustomDBGridEx::SetRowSizingAllowed(bool Value) {
+  if (Value == FRowSizingAllowed) return;
+  FRowSizingAllowed = Value;
+  TCustomGridEx::SetOptions(BaseOptionsFor(FOptions, FOptionsEx, FRowSizingAllowed));
+}
+
+void TCustomDBGridEx::SetEditButtonsShowOptions(TEditButtonsShowOptionsEx Value) {
+  if (Value == FEditButtonsShowOptions) return;
+  FEditButtonsShowOptions = Value;
+  Invalidate();
+}
+
+void TCustomDBGridEx::LayoutChanged() {
+  if (ComponentState().Contains(csLoading) || IsDestroying()) return;
+  RelayoutGrid();
+}
+
+void TCustomDBGridEx::SetAutoFitColWidths(bool Value) {
+  if (Value == FAutoFitColWidths) return;
+  FAutoFitColWidths = Value;
+  LayoutChanged();
+}
+
+void TCustomDBGridEx::SetMinAutoFitWidth(int Value) {
+  if (Value == FMinAutoFitWidth) return;
+  FMinAutoFitWidth = Value;
+  LayoutChanged();
+}
+
+// --- data ------------------------------------------------------------------------
+
+db::TDataSource* TCustomDBGridEx::DataSource() const { return FDataLink ? FDataLink->DataSource() : nullptr; }
+
+void TCustomDBGridEx::SetDataSource(db::TDataSource* Value) {
+  if (!FDataLink || Value == FDataLink->DataSource()) return;
+  FDataLink->SetDataSource(Value);
+  if (Value) Value->FreeNotification(this);
+  LayoutChanged();
+}
+
+int TCustomDBGridEx::FieldCount() const { return FDataLink->FieldCount(); }
+
+db::TField* TCustomDBGridEx::SelectedField() const {
+  int index = SelectedIndex();
+  return index >= 0 ? FDataLink->FieldForColumn(index) : nullptr;
+}
+
+void TCustomDBGridEx::SetSelectedField(db::TField* Value) {
+  if (!Value) return;
+  for (int i = 0; i < FDataLink->FieldCount(); ++i) {
+    if (FDataLink->FieldForColumn(i) == Value) {
+      // Columns the layout has not made yet cannot be selected.
+      if (DataColToGridCol(i) < ColCount()) SetCol(DataColToGridCol(i));
+      return;
+    }
+  }
+}
+
+void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomGridEx::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (FDataLink && AComponent == FDataLink->DataSource()) SetDataSource(nullptr);
+  if (AComponent == FTitleImages) FTitleImages = nullptr;
+  for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
+    if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
+}
+
+void TCustomDBGridEx::Loaded() {
+  TCustomGridEx::Loaded();
+  LayoutChanged();
+}
+
+// --- look ------------------------------------------------------------------------
+
+void TCustomDBGridEx::SetStyle(TDBGridExStyle* Value) {
+  if (!Value) Value = GetDefaultGridStyle();
+  if (Value == FStyle) return;
+  if (FStyle) FStyle->RemoveChangeNotification(this);
+  FStyle = Value;
+  if (FStyle) FStyle->AddChangeNotification(this);
+  Invalidate();
+}
+
+void TCustomDBGridEx::SetCenter(TDBGridExCenter* Value) {
+  if (Value == FCenter) return;
+  if (FCenter) FCenter->RemoveChangeNotification(this);
+  FCenter = Value;
+  if (FCenter) FCenter->AddChangeNotification(this);
+}
+
+void TCustomDBGridEx::SetFooterColor(TColor Value) {
+  if (Value == FFooterColor) return;
+  FFooterColor = Value;
+  Invalidate();
+}
+
+void TCustomDBGridEx::SetEvenRowColor(TColor Value) {
+  FEvenRowColorStored = true;
+  if (Value == FEvenRowColor) return;
+  FEvenRowColor = Value;
+  Invalidate();
+}
+
+void TCustomDBGridEx::SetOddRowColor(TColor Value) {
+  FOddRowColorStored = true;
+  if (Value == FOddRowColor) return;
+  FOddRowColor = Value;
+  Invalidate();
+}
+
+void TCustomDBGridEx::SetTitleImages(TImageList* Value) {
+  if (Value == FTitleImages) return;
+  if (FTitleImages) FTitleImages->RemoveFreeNotification(this);
+  FTitleImages = Value;
+  if (FTitleImages) FTitleImages->FreeNotification(this);
+  LayoutChanged();
+}
+
+void TCustomDBGridEx::SetDrawMemoText(bool Value) {
+  if (Value == FDrawMemoText) return;
+  FDrawMemoText = Value;
+  Invalidate();
+}
+
+void TCustomDBGridEx::SetDrawGraphicData(bool Value) {
+  if (Value == FDrawGraphicData) return;
+  FDrawGraphicData = Value;
+  Invalidate();
+}
+
+void TCustomDBGridEx::TitleFontChanged() { LayoutChanged(); }
+
+void TCustomDBGridEx::FooterFontChanged() { LayoutChanged(); }
+
+void TCustomDBGridEx::SetHorzScrollBar(TDBGridExScrollBar* Value) { FHorzScrollBar->Assign(Value); }
+
+void TCustomDBGridEx::SetVertScrollBar(TDBGridExScrollBar* Value) { FVertScrollBar->Assign(Value); }
+
+// --- layout values ---------------------------------------------------------------
+
+#define JQ_LAYOUT_SETTER(Setter, Field) \
+  void TCustomDBGridEx::Setter(int Value) { \
+    if (Value == Field) return;            \
+    Field = Value;                         \
+    LayoutChanged();                       \
+  }
+JQ_LAYOUT_SETTER(SetFooterRowCount, FFooterRowCount)
+JQ_LAYOUT_SETTER(SetFrozenCols, FFrozenCols)
+JQ_LAYOUT_SETTER(SetRowHeight, FRowHeight)
+JQ_LAYOUT_SETTER(SetRowLines, FRowLines)
+JQ_LAYOUT_SETTER(SetTitleHeight, FTitleHeight)
+JQ_LAYOUT_SETTER(SetTitleLines, FTitleLines)
+JQ_LAYOUT_SETTER(SetVTitleMargin, FVTitleMargin)
+JQ_LAYOUT_SETTER(SetHTitleMargin, FHTitleMargin)
+#undef JQ_LAYOUT_SETTER
+
+void TCustomDBGridEx::SetUseMultiTitle(bool Value) {
+  if (Value == FUseMultiTitle) return;
+  FUseMultiTitle = Value;
+  LayoutChanged();
+}
+
+// --- locks and layout ------------------------------------------------------------
+
+void TCustomDBGridEx::LockLayout() {
+  LockUpdate();
+  ++FLayoutLock;
+}
+
+void TCustomDBGridEx::UnlockLayout() {
+  if (FLayoutLock == 0) return;
+  if (FLayoutLock == 1) {
+    try {
+      InternalLayout();
+    } catch (...) {
+      --FLayoutLock;
+      UnlockUpdate();
+      throw;
+    }
+  }
+  --FLayoutLock;
+  UnlockUpdate();
+}
+
+void TCustomDBGridEx::CancelLayout() {
+  if (FLayoutLock == 0) return;
+  --FLayoutLock;
+  UnlockUpdate();
+}
+
+void TCustomDBGridEx::DeferLayout() {
+  if (!IsMessageQueued(this, WM_GRIDDEFERREDLAYOUT, WM_GRIDDEFERREDLAYOUT))
+    PostMessage(this, WM_GRIDDEFERREDLAYOUT);
+  CancelLayout();
+}
+
+bool TCustomDBGridEx::TryLockLayout() {
+  if (FUpdateLock != 0 || FLayoutLock != 0) return false;
+  LockLayout();
+  return true;
+}
+
+void TCustomDBGridEx::RelayoutGrid() {
+  if (TryLockLayout()) UnlockLayout();
+}
+
+void TCustomDBGridEx::InternalLayout() {
+  ++FLayoutRuns;
+  FDataLink->ClearMapping();
+  if (FDataLink->Active()) BuildFieldMap();
+}
+
+void TCustomDBGridEx::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_GRIDDEFERREDLAYOUT) {
+    if (TryLockLayout()) {
+      UnlockLayout();
+    } else if (!IsMessageQueued(this, WM_GRIDDEFERREDLAYOUT, WM_GRIDDEFERREDLAYOUT)) {
+      PostMessage(this, WM_GRIDDEFERREDLAYOUT);
+    }
+    return;
+  }
+  TCustomGridEx::Dispatch(Message);
+}
+
+void TCustomDBGridEx::InvalidateIndicatorCell() {
+  if (HasIndicatorColumn() && Row() < RowCount()) RepaintCell(0, Row());
+}
+
+// The in-place editor's text reaches the field with the editor itself.
+void TCustomDBGridEx::UpdateData() {}
+
+// --- own virtual operations --------------------------------------------------------
+
+bool TCustomDBGridEx::TakeFocus() {
+  if (FAcquireFocus && !Designing() && CanFocus() && !HoldsFocus()) SetFocus();
+  return HoldsFocus();
+}
+
+bool TCustomDBGridEx::CanMoveDataRows() { return true; }
+
+int TCustomDBGridEx::DataRowHeight(int) { return DefaultRowHeight(); }
+
+int TCustomDBGridEx::CalcDefaultRowHeight() {
+  int height = FStdDefaultRowHeight;
+  if (OnGetRowHeight) OnGetRowHeight(this, height);
+  return height;
+}
+
+bool TCustomDBGridEx::HighlightsFocusedRow() {
+  return !Designing() && FOptions.Contains(dgRowSelect) && FDefaultDrawing && HoldsFocus();
+}
+
+bool TCustomDBGridEx::AlwaysShowsEditor() { return FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode; }
+
+bool TCustomDBGridEx::FilterEditorActive() { return FFilterEditMode; }
+
+bool TCustomDBGridEx::HasIndicatorColumn() {
+  return FOptions.Contains(dgIndicator) || FOptionsEx.Contains(dghShowRecNo);
+}
+
+int TCustomDBGridEx::TitleRowCount() { return FOptions.Contains(dgTitles) ? 1 : 0; }
+
+// The filter row comes with its settings object.
+int TCustomDBGridEx::STFilterRowCount() { return 0; }
+
+bool TCustomDBGridEx::GridOrEditorFocused() { return HoldsFocus(); }
+
+TDBGridExScrollBar* TCustomDBGridEx::CreateScrollBar(TScrollBarKind Kind) {
+  if (Kind == sbVertical) return new TVertDBGridExScrollBar(this);
+  return new THorzDBGridExScrollBar(this);
+}
+
+bool TCustomDBGridEx::MoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly) {
+  if (OnMoveRecords) return OnMoveRecords(this, BookmarkList, ToRecNo, TreeLevel, CheckOnly);
+  return DefaultMoveDataRows(BookmarkList, ToRecNo, TreeLevel, CheckOnly);
+}
+
+void TCustomDBGridEx::CellClick(TColumnEx* Column) {
+  if (OnCellClick) OnCellClick(Column);
+}
+
+bool TCustomDBGridEx::CheckTitleButton(int ACol, TColumnEx* Column) {
+  bool enabled = true;
+  if (OnCheckButton) OnCheckButton(this, ACol, Column, enabled);
+  return enabled;
+}
+
+void TCustomDBGridEx::ColEnter() {
+  if (OnColEnter) OnColEnter(this);
+}
+
+void TCustomDBGridEx::ColExit() {
+  if (OnColExit) OnColExit(this);
+}
+
+void TCustomDBGridEx::HandleDataSetChanged() { Invalidate(); }
+
+void TCustomDBGridEx::BuildFieldMap() {
+  // Without configured columns the grid shows every visible field in the
+  // dataset's order.
+  db::TDataSet* ds = FDataLink->DataSet();
+  FDataLink->SetSparseMap(false);
+  if (!ds) return;
+  for (int i = 0; i < ds->FieldCount(); ++i)
+    if (ds->Fields(i)->Visible()) FDataLink->AddMapping(ds->Fields(i)->FieldName());
+}
+
+void TCustomDBGridEx::HandleLayoutChange() { Invalidate(); }
+
+void TCustomDBGridEx::SortMarkingChanged() {
+  if (!FOptionsEx.Contains(dghAutoSortMarking)) return;
+  if (OnSortMarkingChanged)
+    OnSortMarkingChanged(this);
+  else
+    DefaultApplySorting();
+}
+
+void TCustomDBGridEx::TitleBtnClick(int ACol, TColumnEx* Column) {
+  if (OnTitleBtnClick) OnTitleBtnClick(this, ACol, Column);
+}
+
+void TCustomDBGridEx::DrawColumnCell(const TRect& Rect, int DataCol, TColumnEx* Column, TGridDrawState State) {
+  if (OnDrawColumnCell) OnDrawColumnCell(this, Rect, DataCol, Column, State);
+}
+
+void TCustomDBGridEx::DrawDataCellEvent(const TRect& Rect, db::TField* Field, TGridDrawState State) {
+  if (OnDrawDataCell) OnDrawDataCell(this, Rect, Field, State);
+}
+
+void TCustomDBGridEx::EditButtonClick() {
+  if (OnEditButtonClick) OnEditButtonClick(this);
+}
+
+void TCustomDBGridEx::GetCellParams(TColumnEx* Column, TFont* AFont, TColor& Background, TGridDrawState State) {
+  if (OnGetCellParams) OnGetCellParams(this, Column, AFont, Background, State);
+}
+
+void TCustomDBGridEx::CollectDataSetFields(std::vector<db::TField*>& List) {
+  List.clear();
+  if (db::TDataSet* ds = FDataLink->DataSet())
+    for (int i = 0; i < ds->FieldCount(); ++i) List.push_back(ds->Fields(i));
+}
+
+void TCustomDBGridEx::GetFooterParams(int DataCol, int Row, TColumnEx* Column, TFont* AFont, TColor& Background,
+                                      TAlignment& Alignment, TGridDrawState State, String& Text) {
+  if (OnGetFooterParams) OnGetFooterParams(this, DataCol, Row, Column, AFont, Background, Alignment, State, Text);
+}
+
+void TCustomDBGridEx::DataLinkActiveChanged(bool) { LayoutChanged(); }
+
+void TCustomDBGridEx::ScrollData(int) { Invalidate(); }
+
+void TCustomDBGridEx::TitleClick(TColumnEx* Column) {
+  if (OnTitleClick) OnTitleClick(Column);
+}
+
+void TCustomDBGridEx::SyncCurrentRow() {}
+
+void TCustomDBGridEx::SyncHorzScrollBar() {}
+
+void TCustomDBGridEx::RecountRows() {}
+
+void TCustomDBGridEx::SyncVertScrollBar() {}
+
+void TCustomDBGridEx::HandleRecordChanged(db::TField*) { Invalidate(); }
+
+bool TCustomDBGridEx::DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int, bool CheckOnly) {
+  return FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+}
+
+bool TCustomDBGridEx::IsFindDialogShowAsModal() { return true; }
+
+bool TCustomDBGridEx::IsUseMultiTitle() { return FUseMultiTitle; }
+
+void TCustomDBGridEx::DefaultApplyFilter() {
+  if (!FCenter) return;
+  LockPaint();
+  try {
+    FCenter->ApplyFilter(this);
+  } catch (...) {
+    UnlockPaint();
+    throw;
+  }
+  UnlockPaint();
+  Invalidate();
+}
+
+void TCustomDBGridEx::DefaultApplySorting() {
+  if (FCenter) FCenter->ApplySorting(this);
+}
+
+void TCustomDBGridEx::DefaultBuildIndicatorTitleMenu(TPopupMenu*&) {}
+
+void TCustomDBGridEx::BuildIndicatorTitleMenu(TPopupMenu*& PopupMenu) {
+  if (FCenter)
+    FCenter->BuildIndicatorTitleMenu(this, PopupMenu);
+  else
+    DefaultBuildIndicatorTitleMenu(PopupMenu);
+}
+
+void TCustomDBGridEx::DefaultIndicatorTitleMouseDown(TGridCoord, TMouseButton, TShiftState, int, int) {}
+
+void TCustomDBGridEx::IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
+                                              int Y) {
+  if (OnIndicatorTitleMouseDown)
+    OnIndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
+  else
+    DefaultIndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
+}
+
+void TCustomDBGridEx::IndicatorTitlePressed(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FCenter)
+    FCenter->IndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
+  else
+    IndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
+}
+
+void TCustomDBGridEx::UpdateAllDataRowHeights() {}
+
+void TCustomDBGridEx::DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FCenter) FCenter->CellMouseClick(this, Cell, Button, Shift, X, Y);
+}
+
+// Cells are painted by the data grid's painting code.
+void TCustomDBGridEx::PaintCell(int, int, TGridDrawState, TRect) {}
+
+// --- published form ------------------------------------------------------------------
+
+const TClassInfo& TDBGridEx::StaticClassInfo() {
+  using G = TCustomDBGridEx;
+  using B = TCustomGridEx;
+  static const TClassInfo info =
+      TClassBuilder<TDBGridEx>("TDBGridEx", &TCustomDBGridEx::StaticClassInfo())
+          .Set("AllowedOperations", "TDBGridExAllowedOperations",
+               {"alopInsertEx", "alopUpdateEx", "alopDeleteEx", "alopAppendEx"}, &TDBGridEx::AllowedOperationsBits,
+               &TDBGridEx::SetAllowedOperationsBits)
+          .Set("AllowedSelections", "TDBGridExAllowedSelections",
+               {"gstRecordBookmarks", "gstRectangle", "gstColumns", "gstAll", "gstNon"},
+               &TDBGridEx::AllowedSelectionsBits, &TDBGridEx::SetAllowedSelectionsBits)
+          .Boolean("AutoFitColWidths", &G::AutoFitColWidths, &G::SetAutoFitColWidths, 0)
+          .Enum("BorderStyle", "TBorderStyle", {"bsNone", "bsSingle"}, &B::BorderStyle, &B::SetBorderStyle, bsSingle)
+          .Integer("ContraColCount", &B::ContraColCount, &B::SetContraColCount, 0)
+          .Object("DataSource", "TDataSource", &G::DataSource, &G::SetDataSource)
+          .Boolean("DefaultDrawing", &G::DefaultDrawing, &G::SetDefaultDrawing, 1)
+          .Boolean("DrawGraphicData", &G::DrawGraphicData, &G::SetDrawGraphicData, 0)
+          .Boolean("DrawMemoText", &G::DrawMemoText, &G::SetDrawMemoText, 0)
+          .Set("EditActions", "TDBGridExEditActions",
+               {"geaCutEx", "geaCopyEx", "geaPasteEx", "geaDeleteEx", "geaSelectAllEx"}, &TDBGridEx::EditActionsBits,
+               &TDBGridEx::SetEditActionsBits)
+          .Set("EditButtonsShowOptions", "TEditButtonsShowOptionsEx",
+               {"sebShowOnlyForCurCellEx", "sebShowOnlyForCurRowEx", "sebShowOnlyWhenGridActiveEx",
+                "sebShowOnlyWhenDataEditingEx"},
+               &TDBGridEx::EditButtonsShowOptionsBits, &TDBGridEx::SetEditButtonsShowOptionsBits)
+          .Integer("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor)
+          .StoredWhen(&G::EvenRowColorStored)
+          .Integer("FixedColor", &B::FixedColor, &B::SetFixedColor, clBtnFace)
+          .Boolean("Flat", &B::Flat, &B::SetFlat)
+          .Integer("FooterColor", &G::FooterColor, &G::SetFooterColor, clWindow)
+          .Object("FooterFont", "TFont", &G::FooterFont, &G::SetFooterFont)
+          .Integer("FooterRowCount", &G::FooterRowCount, &G::SetFooterRowCount, 0)
+          .Integer("FrozenCols", &G::FrozenCols, &G::SetFrozenCols, 0)
+          .Object("HorzScrollBar", "THorzDBGridExScrollBar", &G::HorzScrollBar, &G::SetHorzScrollBar)
+          .Integer("MinAutoFitWidth", &G::MinAutoFitWidth, &G::SetMinAutoFitWidth, 0)
+          .Integer("OddRowColor", &G::OddRowColor, &G::SetOddRowColor)
+          .StoredWhen(&G::OddRowColorStored)
+          .Set("Options", "TDBGridOptions",
+               {"dgEditing", "dgAlwaysShowEditor", "dgTitles", "dgIndicator", "dgColumnResize", "dgColLines",
+                "dgRowLines", "dgTabs", "dgRowSelect", "dgAlwaysShowSelection", "dgConfirmDelete", "dgCancelOnExit",
+                "dgMultiSelect"},
+               &TDBGridEx::OptionsBits, &TDBGridEx::SetOptionsBits)
+          .Set("OptionsEx", "TDBGridExOptions",
+               {"dghFixed3D", "dghFrozen3D", "dghFooter3D", "dghData3D", "dghResizeWholeRightPart",
+                "dghHighlightFocus", "dghClearSelection", "dghFitRowHeightToText", "dghAutoSortMarking",
+                "dghMultiSortMarking", "dghEnterAsTab", "dghTraceColSizing", "dghIncSearch", "dghPreferIncSearch",
+                "dghRowHighlight", "dghDblClickOptimizeColWidth", "dghDialogFind", "dghRecordMoving",
+                "dghShowRecNo", "dghColumnResize", "dghColumnMove", "dghAutoFitRowHeight", "dghHotTrack",
+                "dghExtendVertLines"},
+               &TDBGridEx::OptionsExBits, &TDBGridEx::SetOptionsExBits)
+          .Boolean("ReadOnly", &G::ReadOnly, &G::SetReadOnly, 0)
+          .Integer("RowHeight", &G::RowHeight, &G::SetRowHeight, 0)
+          .Integer("RowLines", &G::RowLines, &G::SetRowLines, 0)
+          .Boolean("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed, 0)
+          .Boolean("SortLocal", &G::SortLocal, &G::SetSortLocal, 0)
+          .Object("TitleFont", "TFont", &G::TitleFont, &G::SetTitleFont)
+          .Integer("TitleHeight", &G::TitleHeight, &G::SetTitleHeight, 0)
+          .Object("TitleImages", "TCustomImageList", &G::TitleImages, &G::SetTitleImages)
+          .Integer("TitleLines", &G::TitleLines, &G::SetTitleLines, 0)
+          .Boolean("UseMultiTitle", &G::UseMultiTitle, &G::SetUseMultiTitle, 0)
+          .Object("VertScrollBar", "TVertDBGridExScrollBar", &G::VertScrollBar, &G::SetVertScrollBar)
+          .Integer("VTitleMargin", &G::VTitleMargin, &G::SetVTitleMargin, 10)
+          .Unit("DBGridEx")
+          .Build();
+  return info;
+}
+
+}  // namespace grid

@@ -1,0 +1,364 @@
+// The data grid: the records of a dataset as rows, its fields as columns,
+// over the base grid. TDBGridEx publishes the properties for window layouts.
+//
+// Rows are read through the data link's own window of records (its buffer
+// count is the rows that fit), never by walking the dataset's cursor to each
+// row: other views of the dataset hear nothing while the grid paints, and a
+// large dataset costs what its visible rows cost.
+#pragma once
+
+#include <memory>
+
+#include "grid/core/db_grid_ex_types.h"
+#include "grid/foundation/custom_grid_ex.h"
+#include "platform/data/data_source.h"
+#include "platform/ui/bitmap.h"
+#include "platform/ui/scroll_bar.h"
+
+namespace grid {
+
+class TDBGridExStyle;
+class TDBGridExCenter;
+class TGridDataLinkEx;
+class TDBGridExScrollBar;
+
+class TCustomDBGridEx : public TCustomGridEx {
+  JQ_UI_CLASSINFO
+  friend class TGridDataLinkEx;
+  friend class TDBGridExScrollBar;
+  friend class THorzDBGridExScrollBar;
+  friend class TVertDBGridExScrollBar;
+  friend class TDBGridExStyle;
+  friend class TDBGridExCenter;
+
+ public:
+  explicit TCustomDBGridEx(ui::TComponent* AOwner);
+  ~TCustomDBGridEx() override;
+
+  // --- options and permissions
+  TDBGridOptions Options() const { return FOptions; }
+  void SetOptions(TDBGridOptions Value);
+  TDBGridExOptions OptionsEx() const { return FOptionsEx; }
+  void SetOptionsEx(TDBGridExOptions Value);
+  // The base grid's options (what Options and OptionsEx map to).
+  TGridOptions GridOptions() const { return TCustomGridEx::Options(); }
+  TDBGridExAllowedOperations AllowedOperations() const { return FAllowedOperations; }
+  void SetAllowedOperations(TDBGridExAllowedOperations Value) { FAllowedOperations = Value; }
+  TDBGridExAllowedSelections AllowedSelections() const { return FAllowedSelections; }
+  void SetAllowedSelections(TDBGridExAllowedSelections Value) { FAllowedSelections = Value; }
+  TDBGridExEditActions EditActions() const { return FEditActions; }
+  void SetEditActions(TDBGridExEditActions Value) { FEditActions = Value; }
+  TEditButtonsShowOptionsEx EditButtonsShowOptions() const { return FEditButtonsShowOptions; }
+  void SetEditButtonsShowOptions(TEditButtonsShowOptionsEx Value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  // The grid's own flag; the base grid's stays off (the data grid draws every cell).
+  bool DefaultDrawing() const { return FDefaultDrawing; }
+  void SetDefaultDrawing(bool Value) { FDefaultDrawing = Value; }
+  bool SortLocal() const { return FSortLocal; }
+  void SetSortLocal(bool Value) { FSortLocal = Value; }
+  bool RowSizingAllowed() const { return FRowSizingAllowed; }
+  void SetRowSizingAllowed(bool Value);
+  bool AutoFitColWidths() const { return FAutoFitColWidths; }
+  void SetAutoFitColWidths(bool Value);
+  int MinAutoFitWidth() const { return FMinAutoFitWidth; }
+  void SetMinAutoFitWidth(int Value);
+
+  // --- data
+  db::TDataSource* DataSource() const;
+  void SetDataSource(db::TDataSource* Value);
+  TGridDataLinkEx* DataLink() const { return FDataLink.get(); }
+  int FieldCount() const;
+  db::TField* SelectedField() const;
+  void SetSelectedField(db::TField* Value);
+  // Data column of the current cell.
+  int SelectedIndex() const { return GridColToDataCol(Col()); }
+  bool TryUseMemTableInt() const { return FTryUseMemTableInt; }
+  void SetTryUseMemTableInt(bool Value) { FTryUseMemTableInt = Value; }
+
+  // --- look
+  TDBGridExStyle* Style() const { return FStyle; }
+  // nil attaches the global style again.
+  void SetStyle(TDBGridExStyle* Value);
+  TDBGridExCenter* Center() const { return FCenter; }
+  void SetCenter(TDBGridExCenter* Value);
+  ui::TFont* TitleFont() const { return FTitleFont.get(); }
+  void SetTitleFont(ui::TFont* Value) { FTitleFont->Assign(Value); }
+  ui::TFont* FooterFont() const { return FFooterFont.get(); }
+  void SetFooterFont(ui::TFont* Value) { FFooterFont->Assign(Value); }
+  ui::TFont* HintFont() const { return FHintFont.get(); }
+  TColor FooterColor() const { return FFooterColor; }
+  void SetFooterColor(TColor Value);
+  // Stored only once written.
+  TColor EvenRowColor() const { return FEvenRowColor; }
+  void SetEvenRowColor(TColor Value);
+  TColor OddRowColor() const { return FOddRowColor; }
+  void SetOddRowColor(TColor Value);
+  bool EvenRowColorStored() const { return FEvenRowColorStored; }
+  bool OddRowColorStored() const { return FOddRowColorStored; }
+  ui::TImageList* TitleImages() const { return FTitleImages; }
+  void SetTitleImages(ui::TImageList* Value);
+  bool DrawMemoText() const { return FDrawMemoText; }
+  void SetDrawMemoText(bool Value);
+  bool DrawGraphicData() const { return FDrawGraphicData; }
+  void SetDrawGraphicData(bool Value);
+  bool BufferedPaint() const { return FBufferedPaint; }
+  void SetBufferedPaint(bool Value) { FBufferedPaint = Value; }
+
+  // --- layout values
+  int FooterRowCount() const { return FFooterRowCount; }
+  void SetFooterRowCount(int Value);
+  int FrozenCols() const { return FFrozenCols; }
+  void SetFrozenCols(int Value);
+  int RowHeight() const { return FRowHeight; }
+  void SetRowHeight(int Value);
+  int RowLines() const { return FRowLines; }
+  void SetRowLines(int Value);
+  int TitleHeight() const { return FTitleHeight; }
+  void SetTitleHeight(int Value);
+  int TitleLines() const { return FTitleLines; }
+  void SetTitleLines(int Value);
+  int VTitleMargin() const { return FVTitleMargin; }
+  void SetVTitleMargin(int Value);
+  int HTitleMargin() const { return FHTitleMargin; }
+  void SetHTitleMargin(int Value);
+  bool UseMultiTitle() const { return FUseMultiTitle; }
+  void SetUseMultiTitle(bool Value);
+  int IndicatorOffset() const { return FIndicatorOffset; }
+  int TitleOffset() const { return FTitleOffset; }
+  int TopDataOffset() const { return FTitleOffset; }
+  bool TimerActive() const { return FTimerActive; }
+  bool InplaceSearching() const { return FInplaceSearching; }
+  TDBGridExScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+  void SetHorzScrollBar(TDBGridExScrollBar* Value);
+  TDBGridExScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
+  void SetVertScrollBar(TDBGridExScrollBar* Value);
+
+  // --- locks and layout
+  void LockUpdate() { ++FUpdateLock; }
+  void UnlockUpdate() {
+    if (FUpdateLock > 0) --FUpdateLock;
+  }
+  int UpdateLock() const { return FUpdateLock; }
+  int LayoutLock() const { return FLayoutLock; }
+  void LockLayout();
+  void UnlockLayout();
+  void CancelLayout();
+  // Posts the deferred layout (once per grid) and drops one layout level.
+  void DeferLayout();
+  bool TryLockLayout();
+  // How many layout runs the grid made (a run starts with the field map).
+  int LayoutRuns() const { return FLayoutRuns; }
+
+  int GridColToDataCol(int ACol) const { return ACol - FIndicatorOffset; }
+  int DataColToGridCol(int DataCol) const { return DataCol + FIndicatorOffset; }
+  // Repaints the indicator cell of the current row.
+  void InvalidateIndicatorCell();
+  // The in-place editor's text goes into the field.
+  void UpdateData();
+
+  TDBGridExState DBGridExState() const { return FDBGridExState; }
+
+  // --- events
+  ui::TNotifyEvent OnActiveGroupingStructChanged;
+  TDBGridExAdvDrawDataCellEvent OnAdvDrawDataCell;
+  ui::TNotifyEvent OnApplyFilter;
+  TDBGridExBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
+  TDBGridExClickEvent OnCellClick;
+  TDBGridExClickEvent OnTitleClick;
+  TGridExCellMouseEvent OnIndicatorTitleMouseDown;
+  TCheckTitleExBtnEvent OnCheckButton;
+  TCheckRowHaveDetailPanel OnCheckRowHaveDetailPanel;
+  ui::TNotifyEvent OnColEnter;
+  ui::TNotifyEvent OnColExit;
+  ui::TNotifyEvent OnColWidthsChanged;
+  ui::TNotifyEvent OnSelectionChanged;
+  ui::TNotifyEvent OnSortMarkingChanged;
+  ui::TNotifyEvent OnSumListRecalcAll;
+  ui::TNotifyEvent OnSumListAfterRecalcAll;
+  ui::TNotifyEvent OnEditButtonClick;
+  ui::TNotifyEvent OnTopLeftChanged;
+  TMovedEvent OnColumnMoved;
+  TDBGridExDataGroupGetRowTextEvent OnDataGroupGetRowText;
+  TDBGridExDataHintShowEvent OnDataHintShow;
+  TDrawColumnExCellEvent OnDrawColumnCell;
+  TDrawDataCellEvent OnDrawDataCell;
+  TDrawFooterCellEvent OnDrawFooterCell;
+  TDBGridExFillSTFilterListValuesEvent OnFillSTFilterListValues;
+  TGetBtnExParamsEvent OnGetBtnParams;
+  TGetCellExParamsEvent OnGetCellParams;
+  TGetFooterParamsEvent OnGetFooterParams;
+  TGetRowHeightEvent OnGetRowHeight;
+  TDBGridExHintShowPauseEvent OnHintShowPause;
+  TDBGridExMoveRecordsEvent OnMoveRecords;
+  TCanHideRowDetailPanelEvent OnRowDetailPanelHide;
+  TCanShowRowDetailPanelEvent OnRowDetailPanelShow;
+  TTitleExClickEvent OnTitleBtnClick;
+
+  // --- own virtual operations, in slot order
+  virtual bool TakeFocus();
+  virtual bool CanMoveDataRows();
+  virtual int DataRowHeight(int DataRow);
+  virtual int CalcDefaultRowHeight();
+  virtual bool HighlightsFocusedRow();
+  virtual bool AlwaysShowsEditor();
+  virtual bool FilterEditorActive();
+  virtual bool HasIndicatorColumn();
+  virtual int TitleRowCount();
+  virtual int STFilterRowCount();
+  virtual bool GridOrEditorFocused();
+  virtual TDBGridExScrollBar* CreateScrollBar(ui::TScrollBarKind Kind);
+  virtual bool MoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
+  virtual void CellClick(TColumnEx* Column);
+  virtual bool CheckTitleButton(int ACol, TColumnEx* Column);
+  virtual void ColEnter();
+  virtual void ColExit();
+  virtual void HandleDataSetChanged();
+  virtual void BuildFieldMap();
+  virtual void HandleLayoutChange();
+  virtual void SortMarkingChanged();
+  virtual void TitleBtnClick(int ACol, TColumnEx* Column);
+  virtual void DrawColumnCell(const TRect& Rect, int DataCol, TColumnEx* Column, TGridDrawState State);
+  virtual void DrawDataCellEvent(const TRect& Rect, db::TField* Field, TGridDrawState State);
+  virtual void EditButtonClick();
+  virtual void GetCellParams(TColumnEx* Column, ui::TFont* AFont, TColor& Background, TGridDrawState State);
+  virtual void CollectDataSetFields(std::vector<db::TField*>& List);
+  virtual void GetFooterParams(int DataCol, int Row, TColumnEx* Column, ui::TFont* AFont, TColor& Background,
+                               ui::TAlignment& Alignment, TGridDrawState State, String& Text);
+  virtual void RelayoutGrid();
+  virtual void DataLinkActiveChanged(bool Value);
+  virtual void ScrollData(int Distance);
+  virtual void TitleClick(TColumnEx* Column);
+  virtual void SyncCurrentRow();
+  virtual void SyncHorzScrollBar();
+  virtual void RecountRows();
+  virtual void SyncVertScrollBar();
+  virtual void HandleRecordChanged(db::TField* Field);
+  virtual bool DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
+  virtual bool IsFindDialogShowAsModal();
+  virtual bool IsUseMultiTitle();
+  virtual void DefaultApplyFilter();
+  virtual void DefaultApplySorting();
+  virtual void DefaultBuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
+  virtual void DefaultIndicatorTitleMouseDown(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift,
+                                              int X, int Y);
+  virtual void UpdateAllDataRowHeights();
+
+  // The grid's own OnIndicatorTitleMouseDown, else DefaultIndicatorTitleMouseDown.
+  void IndicatorTitleMouseDown(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  // The press on the indicator title handed to the behaviour centre.
+  void IndicatorTitlePressed(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  // The centre's, or the grid's own default when it has none.
+  void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
+
+ protected:
+  void Loaded() override;
+  void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
+  void Dispatch(ui::TMessage& Message) override;
+  void PaintCell(int ACol, int ARow, TGridDrawState AState, TRect ARect) override;
+  void DefaultCellMouseClick(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift, int X,
+                             int Y) override;
+  // The layout itself: the field map is cleared and, while the link is
+  // active, built again.
+  virtual void InternalLayout();
+
+  // --- fields of the grid's own design
+  TDBGridOptions FOptions;
+  TDBGridExOptions FOptionsEx;
+  TDBGridExAllowedOperations FAllowedOperations;
+  TDBGridExAllowedSelections FAllowedSelections;
+  TDBGridExEditActions FEditActions;
+  TEditButtonsShowOptionsEx FEditButtonsShowOptions;
+  bool FReadOnly = false;
+  bool FDefaultDrawing = true;
+  bool FSortLocal = false;
+  std::unique_ptr<TGridDataLinkEx> FDataLink;
+  bool FTryUseMemTableInt = true;
+  bool FUpdateFields = true;
+  bool FLayoutFromDataset = false;
+  int FOldActiveRecord = -1;
+  bool FAutoFitColWidths = false;
+  int FMinAutoFitWidth = 0;
+  int FFrozenCols = 0;
+  int FUpdateLock = 0;
+  int FLayoutLock = 0;
+  int FTitleOffset = 0;
+  int FIndicatorOffset = 1;
+  int FTitleHeight = 0;
+  int FTitleHeightFull = 0;
+  int FTitleLines = 0;
+  int FVTitleMargin = 10;
+  int FHTitleMargin = 0;
+  bool FUseMultiTitle = false;
+  int FRowLines = 0;
+  int FRowHeight = 0;
+  int FStdDefaultRowHeight = 0;
+  bool FRowSizingAllowed = false;
+  int FInterlinear = 4;
+  int FFooterRowCount = 0;
+  TDBGridExStyle* FStyle = nullptr;
+  TDBGridExCenter* FCenter = nullptr;
+  std::unique_ptr<ui::TFont> FTitleFont;
+  std::unique_ptr<ui::TFont> FFooterFont;
+  TColor FFooterColor = ui::clWindow;
+  std::unique_ptr<ui::TFont> FHintFont;
+  std::unique_ptr<ui::TFont> FDummiFont;
+  ui::TImageList* FTitleImages = nullptr;
+  TColor FEvenRowColor = ui::clWindow;
+  TColor FOddRowColor = ui::clWindow;
+  bool FEvenRowColorStored = false;
+  bool FOddRowColorStored = false;
+  bool FDrawMemoText = false;
+  bool FDrawGraphicData = false;
+  bool FBufferedPaint = true;
+  TDBGridExState FDBGridExState = dgsNormal;
+  int FPressedCol = -1;
+  int FPressedDataCol = -1;
+  bool FTimerActive = false;
+  bool FAcquireFocus = true;
+  bool FUserChange = true;
+  bool FInplaceSearching = false;
+  bool FFilterEditMode = false;
+  std::unique_ptr<TDBGridExScrollBar> FHorzScrollBar;
+  std::unique_ptr<TDBGridExScrollBar> FVertScrollBar;
+
+ private:
+  void ApplyOptions(TDBGridOptions NewOptions, TDBGridExOptions NewOptionsEx);
+  void TitleFontChanged();
+  void FooterFontChanged();
+  void LayoutChanged();
+  int FLayoutRuns = 0;
+};
+
+class TDBGridEx : public TCustomDBGridEx {
+  JQ_UI_CLASSINFO
+ public:
+  using TCustomDBGridEx::TCustomDBGridEx;
+
+ private:
+  // The option sets as the published-property registry exchanges them.
+  template <class S>
+  static std::int64_t BitsOf(S Set) {
+    return static_cast<std::int64_t>(Set.Bits());
+  }
+  template <class S>
+  static S SetOf(std::int64_t Bits) {
+    return S::FromBits(static_cast<std::uint64_t>(Bits));
+  }
+  std::int64_t OptionsBits() const { return BitsOf(Options()); }
+  void SetOptionsBits(std::int64_t V) { SetOptions(SetOf<TDBGridOptions>(V)); }
+  std::int64_t OptionsExBits() const { return BitsOf(OptionsEx()); }
+  void SetOptionsExBits(std::int64_t V) { SetOptionsEx(SetOf<TDBGridExOptions>(V)); }
+  std::int64_t AllowedOperationsBits() const { return BitsOf(AllowedOperations()); }
+  void SetAllowedOperationsBits(std::int64_t V) { SetAllowedOperations(SetOf<TDBGridExAllowedOperations>(V)); }
+  std::int64_t AllowedSelectionsBits() const { return BitsOf(AllowedSelections()); }
+  void SetAllowedSelectionsBits(std::int64_t V) { SetAllowedSelections(SetOf<TDBGridExAllowedSelections>(V)); }
+  std::int64_t EditActionsBits() const { return BitsOf(EditActions()); }
+  void SetEditActionsBits(std::int64_t V) { SetEditActions(SetOf<TDBGridExEditActions>(V)); }
+  std::int64_t EditButtonsShowOptionsBits() const { return BitsOf(EditButtonsShowOptions()); }
+  void SetEditButtonsShowOptionsBits(std::int64_t V) {
+    SetEditButtonsShowOptions(SetOf<TEditButtonsShowOptionsEx>(V));
+  }
+};
+
+}  // namespace grid

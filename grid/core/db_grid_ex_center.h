@@ -1,0 +1,84 @@
+// The behaviour centre: where every data grid hands the decisions meant to be
+// changed for all grids of a program at once (applying the filter row and
+// the sort markers, moving records, the indicator title's menu and presses,
+// cell clicks). One global instance; a grid may be given another.
+#pragma once
+
+#include <vector>
+
+#include "grid/core/db_grid_ex_types.h"
+
+namespace grid {
+
+class TDBGridExCenter : public ui::TPersistent {
+  JQ_UI_CLASSINFO
+ public:
+  TDBGridExCenter();
+  // Every registered grid, newest first, is left without a centre.
+  ~TDBGridExCenter() override;
+
+  bool FilterEditCloseUpApplyFilter() const { return FFilterEditCloseUpApplyFilter; }
+  void SetFilterEditCloseUpApplyFilter(bool Value) { FFilterEditCloseUpApplyFilter = Value; }
+  TDBGridExStyleIndicatorTitleMenusEx IndicatorTitleMenus() const { return FIndicatorTitleMenus; }
+  void SetIndicatorTitleMenus(TDBGridExStyleIndicatorTitleMenusEx Value) { FIndicatorTitleMenus = Value; }
+  bool PreferEditFormatForNumberFields() const { return FPreferEditFormatForNumberFields; }
+  void SetPreferEditFormatForNumberFields(bool Value) { FPreferEditFormatForNumberFields = Value; }
+  bool UseExtendedScrollingForMemTable() const { return FUseExtendedScrollingForMemTable; }
+  void SetUseExtendedScrollingForMemTable(bool Value) { FUseExtendedScrollingForMemTable = Value; }
+  TSTFilterDefaultOperatorEx STFilterDefaultStringOperator() const { return FSTFilterDefaultStringOperator; }
+  void SetSTFilterDefaultStringOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultStringOperator = V; }
+  TSTFilterDefaultOperatorEx STFilterDefaultNumberOperator() const { return FSTFilterDefaultNumberOperator; }
+  void SetSTFilterDefaultNumberOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultNumberOperator = V; }
+  TSTFilterDefaultOperatorEx STFilterDefaultDateTimeOperator() const { return FSTFilterDefaultDateTimeOperator; }
+  void SetSTFilterDefaultDateTimeOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultDateTimeOperator = V; }
+  TSTFilterDefaultOperatorEx STFilterDefaultBooleanOperator() const { return FSTFilterDefaultBooleanOperator; }
+  void SetSTFilterDefaultBooleanOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultBooleanOperator = V; }
+
+  ui::TNotifyEvent OnApplyFilter;
+  ui::TNotifyEvent OnApplySorting;
+  TDBGridExBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
+  TGridExCellMouseEvent OnCellMouseClick;
+  TGridExCellMouseEvent OnIndicatorTitleMouseDown;
+  TDBGridExFillSTFilterListValuesEvent OnFillSTFilterListValues;
+
+  bool GridInChangeNotification(const TCustomDBGridEx* Grid) const;
+  void AddChangeNotification(TCustomDBGridEx* Grid);
+  void RemoveChangeNotification(TCustomDBGridEx* Grid);
+  void Changed() {}
+
+  // Each runs its event when assigned, else the Default... operation.
+  void ApplyFilter(TCustomDBGridEx* Grid);
+  void ApplySorting(TCustomDBGridEx* Grid);
+  bool MoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo, bool CheckOnly);
+  void BuildIndicatorTitleMenu(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu);
+  void CellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift,
+                      int X, int Y);
+  void IndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button,
+                               ui::TShiftState Shift, int X, int Y);
+
+  // No dataset-features object serves any dataset of this system, so the
+  // defaults take the generic paths: filtering and sorting change nothing
+  // and records are not moved.
+  virtual bool DefaultMoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo, bool CheckOnly);
+  virtual void DefaultApplyFilter(TCustomDBGridEx* Grid);
+  virtual void DefaultApplySorting(TCustomDBGridEx* Grid);
+  virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu);
+  virtual void DefaultCellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button,
+                                     ui::TShiftState Shift, int X, int Y);
+  virtual void DefaultIndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button,
+                                              ui::TShiftState Shift, int X, int Y);
+
+ private:
+  bool FFilterEditCloseUpApplyFilter = false;
+  std::vector<TCustomDBGridEx*> FGrids;
+  TDBGridExStyleIndicatorTitleMenusEx FIndicatorTitleMenus{itmVisibleColumnsEx, itmCut, itmCopy,
+                                                           itmPaste, itmDelete, itmSelectAll};
+  bool FPreferEditFormatForNumberFields = false;
+  TSTFilterDefaultOperatorEx FSTFilterDefaultStringOperator = fdoAuto;
+  TSTFilterDefaultOperatorEx FSTFilterDefaultNumberOperator = fdoAuto;
+  TSTFilterDefaultOperatorEx FSTFilterDefaultBooleanOperator = fdoAuto;
+  TSTFilterDefaultOperatorEx FSTFilterDefaultDateTimeOperator = fdoAuto;
+  bool FUseExtendedScrollingForMemTable = true;
+};
+
+}  // namespace grid
