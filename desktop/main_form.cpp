@@ -315,7 +315,7 @@ void TMainFrm::btn_ScanClick(TObject*) {
     const std::int32_t port = BoardPortFrm->Port_Value();
     // A refused or unanswered connection ends the command with its own message.
     if (port < 1 || port > 65535 || JQ_Open_Net(ip[0], ip[1], ip[2], ip[3], static_cast<std::uint16_t>(port)) != 0) {
-      ShowError(rtl::Format(u"Cannot connect to %d.%d.%d.%d:%d", {int(ip[0]), int(ip[1]), int(ip[2]), int(ip[3]), port}),
+      ShowError(rtl::Format(u"无法连接到 %d.%d.%d.%d:%d", {int(ip[0]), int(ip[1]), int(ip[2]), int(ip[3]), port}),
                 Application->Title());
       return;
     }

@@ -32,6 +32,7 @@ TStream_CircleFrm::TStream_CircleFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName(u"Stream_CircleFrm");
   SetCaption(u"Stream_CircleFrm");
   SetBorderStyle(bsSingle);
+  SetBorderIcons({biSystemMenu, biMinimize});
   SetPosition(poDesktopCenter);
   SetClientWidth(504);
   SetClientHeight(429);

@@ -24,6 +24,7 @@ TStream_LineXFrm::TStream_LineXFrm(TComponent* AOwner) : TForm(AOwner) {
   SetName(u"Stream_LineXFrm");
   SetCaption(u"Stream_LineXFrm");
   SetBorderStyle(bsSingle);
+  SetBorderIcons({biSystemMenu, biMinimize});
   SetPosition(poDesktopCenter);
   SetClientWidth(560);
   SetClientHeight(440);

@@ -1,9 +1,12 @@
 #include "platform/runtime/thread.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/runtime/exceptions.h"
@@ -12,7 +15,16 @@ namespace rtl {
 
 namespace {
 std::atomic<TThreadID> g_mainThread{0};
+
+bool ApplyPriority(TThreadID tid, TThreadPriority priority) {
+  static constexpr int kNiceStep[] = {19, 10, 5, 0, -5, -10, -20};
+  errno = 0;
+  const int base = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::getpid()));
+  if (base == -1 && errno != 0) return false;
+  const int nice = std::clamp(base + kNiceStep[priority], -20, 19);
+  return ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0;
 }
+}  // namespace
 
 TThreadID CurrentThreadID() { return static_cast<TThreadID>(::syscall(SYS_gettid)); }
 void SetMainThread() { g_mainThread.store(CurrentThreadID()); }
@@ -53,6 +65,7 @@ void TThread::Start() {
 void* TThread::Entry(void* self) {
   auto* t = static_cast<TThread*>(self);
   t->id_.store(CurrentThreadID());
+  if (t->priority_.load() != tpNormal) ApplyPriority(t->id_.load(), t->priority_.load());
   try {
     t->Execute();
   } catch (...) {
@@ -67,6 +80,13 @@ void* TThread::Entry(void* self) {
   }
   t->finished_.store(true);
   return nullptr;
+}
+
+bool TThread::SetPriority(TThreadPriority Value) {
+  priority_.store(Value);
+  const TThreadID tid = id_.load();
+  if (tid == 0 || finished_.load()) return true;
+  return ApplyPriority(tid, Value);
 }
 
 int TThread::WaitFor() {

@@ -18,6 +18,14 @@ TThreadID MainThreadID();
 TThreadID CurrentThreadID();
 bool IsMainThread();
 
+// Scheduling priority in seven steps. Linux threads of an ordinary process
+// all run under SCHED_OTHER and differ only by their nice value: the steps
+// map to the process's nice value +19, +10, +5, 0, -5, -10, -20 (kept within
+// -20..19). Raising a thread above the process needs CAP_SYS_NICE or a
+// RLIMIT_NICE allowance; without them such a step is refused and the thread
+// keeps running at the process's priority. Real-time classes are not used.
+enum TThreadPriority : std::uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
 class TThread {
  public:
   // `stackSize` 0 takes the system default; the device library asks 4 MiB.
@@ -40,6 +48,10 @@ class TThread {
     Terminate();
     WaitFor();
   }
+  // Applied at once to a running thread, else when it starts. Answers
+  // whether the system took it (always true before the start).
+  bool SetPriority(TThreadPriority Value);
+  TThreadPriority Priority() const { return priority_.load(); }
   bool Started() const { return started_; }
   bool Finished() const { return finished_.load(); }
   TThreadID ThreadID() const { return id_.load(); }
@@ -65,6 +77,7 @@ class TThread {
   std::atomic<bool> finished_{false};
   std::atomic<TThreadID> id_{0};
   std::atomic<int> returnValue_{0};
+  std::atomic<TThreadPriority> priority_{tpNormal};
   std::exception_ptr fatal_;
 };
 

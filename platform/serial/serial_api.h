@@ -158,6 +158,9 @@ struct Overlapped {
   uint32_t Event_Mask = 0;
   uint32_t Modem_Before = 0;
   int64_t Deadline_ms = -1;   // pending read with a total time-out
+  int64_t Interval_ms = -1;   // pending read with a time-out between two bytes
+  int64_t Last_Byte_ms = -1;  // when the newest byte of that read came
+  bool Return_On_Bytes = false;  // the read ends as soon as any byte came
   bool Event_Signalled = false;
 };
 

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/serial/line_speed.h"
 #include "platform/serial/serial_api.h"
 
 namespace platform::serial {
@@ -113,7 +114,7 @@ class Termios_Serial_Api final : public Serial_Api {
 
     auto port = std::make_shared<Port>();
     port->fd = fd;
-    port->dcb = Dcb_From_Termios(tio);
+    port->dcb = Dcb_From_Termios(tio, fd);
     port->have_icount = ::ioctl(fd, TIOCGICOUNT, &port->icount) == 0;
     std::lock_guard<std::mutex> lock(lock_);
     ports_[fd] = port;
@@ -147,14 +148,19 @@ class Termios_Serial_Api final : public Serial_Api {
   bool SetCommState(Handle h, const DCB& dcb) override {
     Port* p = Find(h);
     if (!p) return false;
-    speed_t speed;
-    if (!Speed_Code(dcb.BaudRate, speed) || dcb.ByteSize < 5 || dcb.ByteSize > 8 ||
+    if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 ||
         dcb.Parity > Space_Parity || dcb.StopBits > Two_Stop_Bits ||
         (dcb.StopBits == One5_Stop_Bits && dcb.ByteSize != 5) ||
         (dcb.StopBits == Two_Stop_Bits && dcb.ByteSize == 5))
       return Fail(Error_Invalid_Parameter);
+    // Linux drives no flow control by DTR and DSR and cannot drop input while
+    // DSR is low: such a line state is refused, not taken and ignored.
+    if ((dcb.Flags & Dcb_Dtr_Control_Mask) == Dtr_Control_Handshake ||
+        (dcb.Flags & (Dcb_OutxDsrFlow | Dcb_DsrSensitivity)))
+      return Fail(Error_Not_Supported);
     termios tio{};
     if (::tcgetattr(p->fd, &tio) != 0) return Fail_Errno();
+    const termios before = tio;
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     static constexpr tcflag_t Sizes[] = {CS5, CS6, CS7, CS8};
     tio.c_cflag |= Sizes[dcb.ByteSize - 5] | CLOCAL | CREAD;
@@ -175,9 +181,20 @@ class Termios_Serial_Api final : public Serial_Api {
     if ((dcb.Flags & Dcb_Parity) && dcb.Parity != No_Parity) tio.c_iflag |= INPCK;
     tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
+    // Rates without a classic code (14400, 56000, 128000, 256000, any custom
+    // one) go through termios2 once the rest of the line state is in place.
+    speed_t speed;
+    const bool classic = Speed_Code(dcb.BaudRate, speed);
+    if (classic) {
+      ::cfsetispeed(&tio, speed);
+      ::cfsetospeed(&tio, speed);
+    }
     if (::tcsetattr(p->fd, TCSANOW, &tio) != 0) return Fail_Errno();
+    if (!classic && !Set_Line_Speed(p->fd, dcb.BaudRate)) {
+      const int err = errno;
+      ::tcsetattr(p->fd, TCSANOW, &before);
+      return Fail(Error_From_Errno(err));
+    }
     // Lines that the settings drive; a pty has none, so failures here are not errors.
     const uint32_t dtr = dcb.Flags & Dcb_Dtr_Control_Mask;
     if (dtr == Dtr_Control_Enable) Modem_Bits(p->fd, TIOCM_DTR, true);
@@ -383,14 +400,25 @@ class Termios_Serial_Api final : public Serial_Api {
     ov.Transferred = read;
     p->rx_level = Input_Count(p->fd);
     const CommTimeouts& t = p->timeouts;
-    const bool at_once = t.ReadIntervalTimeout == 0xFFFFFFFF && t.ReadTotalTimeoutMultiplier == 0 &&
+    constexpr uint32_t Max = 0xFFFFFFFF;
+    const bool at_once = t.ReadIntervalTimeout == Max && t.ReadTotalTimeoutMultiplier == 0 &&
                          t.ReadTotalTimeoutConstant == 0;
-    if (at_once || read == count) return true;
+    // Both "at most" values maximal: answer whatever came, else wait for the
+    // first bytes up to the constant.
+    const bool first_bytes = t.ReadIntervalTimeout == Max && t.ReadTotalTimeoutMultiplier == Max &&
+                             t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != Max;
+    if (at_once || read == count || (first_bytes && read > 0)) return true;
     ov.Status = Error_IO_Pending;
     ov.Read_Data = static_cast<uint8_t*>(buffer);
     ov.Requested = count;
-    const uint64_t total = uint64_t{t.ReadTotalTimeoutMultiplier} * count + t.ReadTotalTimeoutConstant;
+    const uint64_t total = first_bytes ? t.ReadTotalTimeoutConstant
+                                       : uint64_t{t.ReadTotalTimeoutMultiplier} * count + t.ReadTotalTimeoutConstant;
     ov.Deadline_ms = total ? Now_ms() + static_cast<int64_t>(total) : -1;
+    ov.Return_On_Bytes = first_bytes;
+    if (t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != Max) {
+      ov.Interval_ms = t.ReadIntervalTimeout;
+      if (read > 0) ov.Last_Byte_ms = Now_ms();
+    }
     p->pending_read = &ov;
     return Fail(Error_IO_Pending);
   }
@@ -441,16 +469,20 @@ class Termios_Serial_Api final : public Serial_Api {
         if (n > 0) {
           r->Transferred += static_cast<uint32_t>(n);
           p->rx_level = Input_Count(p->fd);
+          if (r->Interval_ms >= 0) r->Last_Byte_ms = Now_ms();
         }
-        if (r->Transferred == r->Requested || (r->Deadline_ms >= 0 && Now_ms() >= r->Deadline_ms)) {
+        const int64_t due = Read_Due(*r);
+        if (r->Transferred == r->Requested || (r->Return_On_Bytes && r->Transferred > 0) ||
+            (due >= 0 && Now_ms() >= due)) {
           r->Status = Error_Success;
           p->pending_read = nullptr;
           continue;
         }
       }
       int64_t left = deadline < 0 ? 1000 : deadline - Now_ms();
-      if (r && r->Deadline_ms >= 0) left = std::min(left, std::max<int64_t>(r->Deadline_ms - Now_ms(), 0));
-      if (left <= 0 && !(r && r->Deadline_ms >= 0 && r->Deadline_ms <= Now_ms())) return Wait_Timeout;
+      const int64_t due = r ? Read_Due(*r) : -1;
+      if (due >= 0) left = std::min(left, std::max<int64_t>(due - Now_ms(), 0));
+      if (left <= 0 && !(due >= 0 && due <= Now_ms())) return Wait_Timeout;
       pollfd pfd{p->fd, static_cast<short>((w ? POLLOUT : 0) | (r ? POLLIN : 0)), 0};
       ::poll(&pfd, 1, static_cast<int>(std::max<int64_t>(left, 0)));
     }
@@ -481,10 +513,11 @@ class Termios_Serial_Api final : public Serial_Api {
     return it->second.get();
   }
 
-  static DCB Dcb_From_Termios(const termios& tio) {
+  static DCB Dcb_From_Termios(const termios& tio, int fd) {
     DCB d;
     d.DCBlength = sizeof(DCB);
-    d.BaudRate = Speed_Baud(::cfgetospeed(&tio));
+    d.BaudRate = Line_Speed(fd);
+    if (d.BaudRate == 0) d.BaudRate = Speed_Baud(::cfgetospeed(&tio));
     switch (tio.c_cflag & CSIZE) {
       case CS5: d.ByteSize = 5; break;
       case CS6: d.ByteSize = 6; break;
@@ -524,6 +557,17 @@ class Termios_Serial_Api final : public Serial_Api {
     const ssize_t n = ::read(fd, &probe, 0);
     if (n < 0 && errno != EAGAIN && errno != EINTR) return Error_From_Errno(errno);
     return Error_Device_Not_Connected;
+  }
+
+  // When a pending read ends for lack of bytes: at its total time-out, or
+  // once the gap since its last byte passes the interval; -1 for never.
+  static int64_t Read_Due(const Overlapped& r) {
+    int64_t due = r.Deadline_ms;
+    if (r.Interval_ms >= 0 && r.Last_Byte_ms >= 0) {
+      const int64_t gap_end = r.Last_Byte_ms + r.Interval_ms;
+      due = due < 0 ? gap_end : std::min(due, gap_end);
+    }
+    return due;
   }
 
   static int Input_Count(int fd) {

@@ -1036,10 +1036,15 @@ void TWinControl::ApplyFontToWidget() {
   if (!widget_) return;
   widget_->setFont(qt::ToQFont(*Font()));
   QPalette pal = widget_->palette();
-  QColor fc = qt::ToQColor(Font()->Color());
-  pal.setColor(QPalette::WindowText, fc);
-  pal.setColor(QPalette::Text, fc);
-  pal.setColor(QPalette::ButtonText, fc);
+  // The font colour is for a live control; a disabled one shows its text in
+  // the system's grey, as the platform's own controls do.
+  const QColor fc = qt::ToQColor(Font()->Color());
+  const QColor grey = qt::ToQColor(clGrayText);
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    pal.setColor(QPalette::Active, role, fc);
+    pal.setColor(QPalette::Inactive, role, fc);
+    pal.setColor(QPalette::Disabled, role, grey);
+  }
   widget_->setPalette(pal);
 }
 

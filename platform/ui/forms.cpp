@@ -107,12 +107,21 @@ void TCustomForm::InitWidget() {
 void TCustomForm::ApplyWindowFlags() {
   if (!widget_ || Parent()) return;
   Qt::WindowFlags f = Qt::Window;
+  // Naming any title-bar hint turns Qt's defaults off, so only the buttons
+  // asked for appear and the window manager offers no other way to them.
+  Qt::WindowFlags menu = Qt::WindowFlags();
+  if (borderIcons_.Contains(biSystemMenu)) menu = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   switch (borderStyle_) {
     case bsNone: f |= Qt::FramelessWindowHint; break;
-    case bsDialog: f = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint; break;
+    case bsDialog: f = Qt::Dialog | Qt::WindowTitleHint | menu; break;
     case bsToolWindow:
     case bsSizeToolWin: f = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
-    default: break;
+    case bsSingle:
+    case bsSizeable:
+      f = Qt::Window | Qt::WindowTitleHint | menu;
+      if (borderIcons_.Contains(biSystemMenu) && borderIcons_.Contains(biMinimize)) f |= Qt::WindowMinimizeButtonHint;
+      if (borderIcons_.Contains(biSystemMenu) && borderIcons_.Contains(biMaximize)) f |= Qt::WindowMaximizeButtonHint;
+      break;
   }
   if (formStyle_ == fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
   bool shown = widget_->isVisible();
@@ -137,6 +146,12 @@ void TCustomForm::BoundsChanged(const TRect& OldBounds) {
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
   if (Value == borderStyle_) return;
   borderStyle_ = Value;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value) {
+  if (Value == borderIcons_) return;
+  borderIcons_ = Value;
   ApplyWindowFlags();
 }
 

@@ -8,6 +8,8 @@ class QEventLoop;
 namespace ui {
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TBorderIcon : std::uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
 
 // A control that scrolls its children when they do not fit.
 class TScrollingWinControl : public TCustomControl {
@@ -41,6 +43,10 @@ class TCustomForm : public TScrollingWinControl {
   void SetModalResult(TModalResult Value);
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle Value);
+  // The title bar's buttons. A dialog border never has minimise and
+  // maximise buttons; without the system menu there is no close button.
+  TBorderIcons BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(TBorderIcons Value);
   TPosition Position() const { return position_; }
   void SetPosition(TPosition Value) { position_ = Value; }
   TWindowState WindowState() const { return windowState_; }
@@ -99,6 +105,7 @@ class TCustomForm : public TScrollingWinControl {
 
   TModalResult modalResult_ = mrNone;
   TFormBorderStyle borderStyle_ = bsSizeable;
+  TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
   TPosition position_ = poDesigned;
   TWindowState windowState_ = wsNormal;
   TFormStyle formStyle_ = fsNormal;

@@ -1,10 +1,13 @@
 #include "platform/ui/hint_window.h"
 
+#include <QImage>
+#include <QRegion>
 #include <QWidget>
 #include <algorithm>
 
 #include "platform/ui/application.h"
 #include "platform/ui/host.h"
+#include "platform/ui/qt_bridge.h"
 
 namespace ui {
 
@@ -30,7 +33,36 @@ QWidget* THintWindow::CreateWidget(QWidget*) {
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   w->setFocusPolicy(Qt::NoFocus);
   if (translucent_) w->setAttribute(Qt::WA_TranslucentBackground);
+  if (shape_) w->setMask(*shape_);
   return w;
+}
+
+void THintWindow::SetWindowShape(TBitmap* Shape, TColor Key) {
+  if (!Shape || Shape->Empty()) {
+    shape_.reset();
+    if (widget_) widget_->clearMask();
+    return;
+  }
+  const QImage image = Shape->Image()->convertToFormat(QImage::Format_RGB32);
+  const QRgb key = qt::ToQColor(Key).rgb();
+  // One-pixel-wide runs of the pixels that are not the key, column by column.
+  QRegion region;
+  for (int x = 0; x < image.width(); ++x) {
+    int y = 0;
+    while (y < image.height()) {
+      while (y < image.height() && image.pixel(x, y) == key) ++y;
+      const int top = y;
+      while (y < image.height() && image.pixel(x, y) != key) ++y;
+      if (y > top) region += QRect(x, top, 1, y - top);
+    }
+  }
+  shape_ = std::make_unique<QRegion>(region);
+  if (widget_) widget_->setMask(*shape_);
+}
+
+bool THintWindow::WindowShapeContains(TPoint P) const {
+  if (!shape_) return P.X >= 0 && P.Y >= 0 && P.X < Width() && P.Y < Height();
+  return shape_->contains(QPoint(P.X, P.Y));
 }
 
 void THintWindow::SetTranslucent(bool Value) {

@@ -4,8 +4,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
+#include "platform/ui/bitmap.h"
 #include "platform/ui/controls.h"
+
+class QRegion;
 
 namespace ui {
 
@@ -47,6 +51,13 @@ class THintWindow : public TCustomControl {
   bool IsHintShown() const { return shown_; }
   // A see-through window: pixels the paint leaves clear show what lies below.
   void SetTranslucent(bool Value);
+  // The window's shape: the pixels of Shape whose colour is not Key; input
+  // and paint outside it fall through to what lies below. A nil Shape gives
+  // the whole rectangle back.
+  void SetWindowShape(TBitmap* Shape, TColor Key);
+  bool HasWindowShape() const { return shape_ != nullptr; }
+  // Whether the client point P lies inside the shape (everywhere without one).
+  bool WindowShapeContains(TPoint P) const;
   bool CanFocus() const override { return false; }
 
   void Dispatch(TMessage& Message) override;
@@ -59,6 +70,7 @@ class THintWindow : public TCustomControl {
  private:
   bool shown_ = false;
   bool translucent_ = false;
+  std::unique_ptr<QRegion> shape_;
 };
 
 }  // namespace ui

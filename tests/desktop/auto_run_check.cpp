@@ -5,13 +5,22 @@
 // exactly the expected lines and the simulator's axis 2 stands at the
 // target; the screen is saved as a picture.
 //
-//   desktop_auto_run_check <tcp port> <script file> <picture.png>
+// With --kill-simulator the simulator (process <pid>) is killed once the
+// first move has started: the run must then end by itself within 10 s with
+// a log line that the controller does not answer, and the status line must
+// say that the link is lost.
+//
+//   desktop_auto_run_check <tcp port> <script file> <picture.png> [--kill-simulator <pid>]
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
+#include <signal.h>
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +29,7 @@
 #include "include/JQ_API.h"
 #include "desktop/auto_form.h"
 #include "desktop/board_port_form.h"
+#include "desktop/link_watch.h"
 #include "tests/desktop/display_check.h"
 #include "desktop/main_form.h"
 #include "platform/ui/ui.h"
@@ -54,6 +64,7 @@ int main(int argc, char** argv) {
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);  // lines reach the log even when the run is cut short
   const std::string port = argv[1], script = argv[2], picture = argv[3];
+  const pid_t simulator = argc >= 6 && std::string(argv[4]) == "--kill-simulator" ? static_cast<pid_t>(std::atoi(argv[5])) : 0;
   std::filesystem::path folder = desktopcheck::Scratch_Folder("jq_auto_run_check");
 
   const std::vector<std::string> expected = {
@@ -100,6 +111,34 @@ int main(int argc, char** argv) {
     if (!answered || AutoFrm->mem_Code.RecordCount() != 3) return finish("the script was not loaded");
 
     AutoFrm->btn_AutoRun->Click();
+    if (simulator > 0) {
+      auto logged = [](const std::string& Part) {
+        for (const std::string& l : Log_Lines())
+          if (l.find(Part) != std::string::npos) return true;
+        return false;
+      };
+      When([logged] { return logged("开始相对定位"); }, 10000,
+           [&rc, finish, logged, simulator] {
+             ::kill(simulator, SIGKILL);
+             const auto killed = std::chrono::steady_clock::now();
+             When([] { return !AutoFrm->btn_AutoStop->Enabled(); }, 15000,
+                  [&rc, finish, logged, killed] {
+                    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now() - killed).count();
+                    const bool status = MainFrm->msg_Main->Caption() == rtl::String(desktop::kLinkLostText);
+                    std::printf("run ended %lld ms after the simulator was killed\n", ms);
+                    std::printf("status: %s\n", rtl::StringToUtf8(MainFrm->msg_Main->Caption()).c_str());
+                    const bool told = logged("控制器无应答, 运行停止");
+                    rc = told && status && ms <= 10000 ? 0 : 1;
+                    finish(rc == 0 ? nullptr : !told ? "no log line about the lost controller"
+                                              : !status ? "the status line does not say the link is lost"
+                                                        : "the run took too long to end");
+                  },
+                  [finish] { finish("the run did not end after the simulator was killed"); });
+           },
+           [finish] { finish("the first move did not start"); });
+      return;
+    }
     When([] { return !AutoFrm->btn_AutoStop->Enabled(); }, 30000,
          [&rc, finish, expected] {
            std::int32_t steps = 0;

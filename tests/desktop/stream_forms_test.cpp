@@ -77,6 +77,9 @@ TEST_F(StreamFormsTest, LineFormSendsEightAxesAndTargetsWithItsCount) {
   SimulatedController sim;
   Connect(sim, 8);
   h->Show(Stream_LineXFrm);
+  // A single border with the system menu and a minimise box, nothing to maximise.
+  EXPECT_EQ(Stream_LineXFrm->BorderIcons(), ui::TBorderIcons({ui::biSystemMenu, ui::biMinimize}));
+  EXPECT_EQ(Stream_LineXFrm->BorderStyle(), ui::bsSingle);
   EXPECT_EQ(Stream_LineXFrm->edt_ID_Num->MinValue(), 2);
   EXPECT_EQ(Stream_LineXFrm->edt_ID_Num->MaxValue(), 8);
   EXPECT_EQ(Stream_LineXFrm->edt_ID_Num->AsInteger(), 4);

@@ -411,6 +411,7 @@ void TAuxInternalHintWindow::ActivateHintFromPos(TPoint P, const String& Hint, c
   // Only a balloon has a shape: its key-coloured corners show through.
   bitmap_->SetTransparentColor(key);
   bitmap_->SetTransparent(balloon);
+  SetWindowShape(balloon ? bitmap_.get() : nullptr, key);
 
   const TRect placed = KeepOnScreen(win, work);
   layout_.Window = placed;

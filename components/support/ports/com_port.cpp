@@ -519,6 +519,7 @@ void TCustomComPort::Open() {
     if (FSyncMethod == smWindowSync) FWindow = std::make_unique<TNotifyWindow>(this);
     if (FOverlapped) {
       FEventThread = std::make_unique<TComThread>(this, FHandle, EventsToMask(FEvents), FWindow.get());
+      FEventThread->SetPriority(FEventThreadPriority);
       FEventThread->Start();
       FThreadCreated = true;
     }

@@ -14,6 +14,7 @@
 #include "components/support/ports/com_port_error.h"
 #include "platform/serial/serial_api.h"
 #include "platform/runtime/sync.h"
+#include "platform/runtime/thread.h"
 
 namespace kit {
 
@@ -34,7 +35,9 @@ enum TStoredProp : std::uint8_t { spBasic, spFlowControl, spBuffer, spTimeouts, 
 using TStoredProps = ui::TSet<TStoredProp>;
 enum TOperationKind : std::uint8_t { okWrite, okRead };
 enum TStoreType : std::uint8_t { stRegistry, stIniFile };
-enum TThreadPriority : std::uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+// The runtime's steps, mapped to nice values there.
+using TThreadPriority = rtl::TThreadPriority;
+using enum rtl::TThreadPriority;
 
 constexpr TComEvents AllComEvents{evRxChar, evTxEmpty, evRxFlag, evRing,  evBreak,
                                   evCTS,    evDSR,     evError,  evRLSD,  evRx80Full};
@@ -226,7 +229,8 @@ class TCustomComPort : public ui::TComponent {
   void SetConnected(bool Value);
   TSyncMethod SyncMethod() const { return FSyncMethod; }
   void SetSyncMethod(TSyncMethod Value);
-  // Kept for the thread's sake; threads of this platform run at one priority.
+  // The event thread's; a step above normal that the system refuses leaves it
+  // at the process's priority.
   TThreadPriority EventThreadPriority() const { return FEventThreadPriority; }
   void SetEventThreadPriority(TThreadPriority Value);
   // False while a link listens for received data.

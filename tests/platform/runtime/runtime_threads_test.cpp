@@ -1,9 +1,11 @@
 // Threads, locks, events and the replaceable clock.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -68,6 +70,43 @@ TEST(Threads, ExceptionInExecuteIsKept) {
   EXPECT_TRUE(ended);
   ASSERT_TRUE(t.FatalException());
   EXPECT_THROW(std::rethrow_exception(t.FatalException()), EConvertError);
+}
+
+// The nice value a thread runs at, read on the thread itself.
+static int NiceOf(TThreadPriority priority, bool setWhileRunning, bool* accepted = nullptr) {
+  std::atomic<bool> go{false};
+  std::atomic<int> nice{1000};
+  TFunctionThread t([&](TThread&) {
+    while (!go.load()) Sleep(1);
+    nice = ::getpriority(PRIO_PROCESS, 0);
+  });
+  bool ok = true;
+  if (!setWhileRunning) ok = t.SetPriority(priority);
+  t.Start();
+  while (t.ThreadID() == 0) Sleep(1);
+  if (setWhileRunning) ok = t.SetPriority(priority);
+  go = true;
+  t.WaitFor();
+  if (accepted) *accepted = ok;
+  return nice.load();
+}
+
+TEST(Threads, PriorityStepsBecomeNiceValuesAndARefusalIsHarmless) {
+  const int base = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::getpid()));
+  struct Case {
+    TThreadPriority priority;
+    int step;
+  };
+  for (const Case c : {Case{tpIdle, 19}, Case{tpLowest, 10}, Case{tpLower, 5}, Case{tpNormal, 0}}) {
+    const int expected = std::clamp(base + c.step, -20, 19);
+    EXPECT_EQ(NiceOf(c.priority, false), expected) << int(c.priority);
+    EXPECT_EQ(NiceOf(c.priority, true), expected) << int(c.priority);
+  }
+  // Above normal needs a privilege: either the system grants it or the
+  // thread runs on at the process's priority.
+  bool accepted = false;
+  const int higher = NiceOf(tpHighest, true, &accepted);
+  EXPECT_EQ(higher, accepted ? std::max(base - 10, -20) : base);
 }
 
 TEST(Sync, ReentrantLockAndManualResetEvent) {

@@ -90,18 +90,26 @@ Harness::Harness() {
     fileAnswers_.pop_front();
     return a;
   });
+  // Each loop has its own watchdog, stopped when it ends, so that many short
+  // loops in a row neither trip it nor pile up waiting timers.
   ui::Application->OnModalBegin = [this](ui::TObject*) {
-    int level = ui::Application->ModalLevel();
-    QTimer::singleShot(ModalWatchdogMs, qApp, [level] {
-      if (!ui::Application || ui::Application->ModalLevel() < level) return;
+    auto timer = std::make_unique<QTimer>();
+    timer->setSingleShot(true);
+    QObject::connect(timer.get(), &QTimer::timeout, qApp, [] {
       bool found = false;
       EndModalForms(ui::Application, found);
       if (found) ADD_FAILURE() << "a modal loop did not end in time";
     });
+    timer->start(ModalWatchdogMs);
+    modalWatch_.push_back(std::move(timer));
+  };
+  ui::Application->OnModalEnd = [this](ui::TObject*) {
+    if (!modalWatch_.empty()) modalWatch_.pop_back();
   };
 }
 
 Harness::~Harness() {
+  modalWatch_.clear();
   ui::DoneApplication();
   ProcessEvents();
   ui::SetMessageBoxHook(nullptr);

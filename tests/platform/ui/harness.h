@@ -8,10 +8,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "platform/runtime/ticks.h"
 #include "platform/ui/ui.h"
+
+class QTimer;
 
 namespace uitest {
 
@@ -88,6 +91,8 @@ class Harness {
   std::deque<int> boxAnswers_;
   std::deque<std::optional<ui::String>> fileAnswers_;
   std::vector<ui::TMessageBoxRequest> boxes_;
+  // One watchdog per open modal loop, innermost last.
+  std::vector<std::unique_ptr<QTimer>> modalWatch_;
   std::vector<ui::TFileDialogRequest> fileDialogs_;
 };
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QImage>
 #include <QPixmap>
+#include <QRegion>
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
@@ -133,6 +134,21 @@ TEST_F(AuxHintWindowTest, BalloonIsShapedAndRectangleIsFull) {
   EXPECT_EQ(at({l.Tail[0].X + 3, l.Tail[0].Y - 3}), infoQt);
   EXPECT_EQ(qAlpha(at({l.Tail[0].X - 3, l.Tail[0].Y - 3})), 0);
   EXPECT_EQ(at({l.Tail[1].X, l.Tail[1].Y + 1}), qRgb(0, 0, 0));
+  // The window's region is the balloon: corners and the space beside the
+  // tail are outside it, the body and the tail inside.
+  auto* win = hint->HintWindow();
+  ASSERT_TRUE(win->HasWindowShape());
+  auto inShape = [&](TPoint screen) { return win->WindowShapeContains({screen.X - l.Window.Left, screen.Y - l.Window.Top}); };
+  EXPECT_FALSE(win->WindowShapeContains({0, 0}));
+  EXPECT_FALSE(win->WindowShapeContains({img.width() - 1, img.height() - 1}));
+  EXPECT_TRUE(inShape({l.Body.Right - 3, (l.Body.Top + l.Body.Bottom) / 2}));
+  EXPECT_TRUE(inShape({l.Tail[0].X + 3, l.Tail[0].Y - 3}));
+  EXPECT_TRUE(inShape({l.Tail[1].X, l.Tail[1].Y + 1}));
+  EXPECT_FALSE(inShape({l.Tail[0].X - 3, l.Tail[0].Y - 3}));
+  // Qt holds the same region as the window's mask.
+  ASSERT_NE(win->Widget(), nullptr);
+  EXPECT_FALSE(win->Widget()->mask().isEmpty());
+  EXPECT_FALSE(win->Widget()->mask().contains(QPoint(0, 0)));
 
   const std::string dir =
       (std::filesystem::temp_directory_path() / ("jq_aux_hint_" + std::to_string(::getpid()))).string();
@@ -149,6 +165,9 @@ TEST_F(AuxHintWindowTest, BalloonIsShapedAndRectangleIsFull) {
   EXPECT_EQ(img.pixel(1, 1), qRgb(212, 208, 200));
   EXPECT_EQ(img.pixel(1, img.height() / 2), qRgb(212, 208, 200));
   EXPECT_EQ(img.pixel(img.width() - 3, img.height() / 2), infoQt);
+  EXPECT_FALSE(hint->HintWindow()->HasWindowShape());
+  EXPECT_TRUE(hint->HintWindow()->Widget()->mask().isEmpty());
+  EXPECT_TRUE(hint->HintWindow()->WindowShapeContains({0, 0}));
   delete hint;
   std::filesystem::remove_all(dir);
 }

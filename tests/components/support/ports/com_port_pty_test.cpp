@@ -8,11 +8,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "components/support/ports/com_port.h"
+#include "platform/serial/line_speed.h"
 #include "tests/platform/ui/harness.h"
 #include "tests/components/support/ports/port_test_support.h"
 
@@ -96,8 +101,28 @@ TEST_F(ComPortPtyTest, LineSettingsReachTermiosAndCloseReleasesThePort) {
   EXPECT_TRUE(second.Connected());
   second.Close();
 
+}
+
+TEST_F(ComPortPtyTest, EveryRateOfTheListAndCustomRatesReachTheLine) {
+  port->SetEvents({});
+  port->Open();
+  struct Case {
+    TBaudRate rate;
+    int custom;
+    std::uint32_t expected;
+  };
+  const Case cases[] = {{br14400, 0, 14400},      {br56000, 0, 56000},   {br128000, 0, 128000},
+                        {br256000, 0, 256000},    {br9600, 0, 9600},     {brCustom, 31250, 31250},
+                        {brCustom, 250000, 250000}, {brCustom, 12345, 12345}, {br115200, 0, 115200}};
+  for (const Case& c : cases) {
+    if (c.rate == brCustom) port->SetCustomBaudRate(c.custom);
+    port->SetBaudRate(c.rate);
+    EXPECT_EQ(platform::serial::Line_Speed(slave), c.expected) << c.expected;
+  }
   // A rate the line cannot run at is refused when applied, and the port stays closed.
-  port->SetBaudRate(br14400);
+  port->Close();
+  port->SetBaudRate(brCustom);
+  port->SetCustomBaudRate(0);
   try {
     port->Open();
     FAIL();
@@ -105,6 +130,45 @@ TEST_F(ComPortPtyTest, LineSettingsReachTermiosAndCloseReleasesThePort) {
     EXPECT_EQ(e.Code(), 7);
   }
   EXPECT_FALSE(port->Connected());
+  // What the driver runs at is what a new opening reads back.
+  port->SetCustomBaudRate(56000);
+  port->Open();
+  port->Close();
+  platform::serial::Serial_Api& api = platform::serial::System_Serial_Api();
+  const platform::serial::Handle h = api.CreateFile(path);
+  ASSERT_NE(h, platform::serial::Invalid_Handle);
+  platform::serial::DCB dcb;
+  ASSERT_TRUE(api.GetCommState(h, dcb));
+  EXPECT_EQ(dcb.BaudRate, 56000u);
+  api.CloseHandle(h);
+}
+
+TEST_F(ComPortPtyTest, HandshakesWithoutALinuxLineAreRefused) {
+  port->SetEvents({});
+  const std::function<void(TComFlowControl&)> refused[] = {
+      [](TComFlowControl& f) { f.SetControlDTR(dtrHandshake); },
+      [](TComFlowControl& f) { f.SetOutDSRFlow(true); },
+      [](TComFlowControl& f) { f.SetDSRSensitivity(true); },
+  };
+  for (const auto& set : refused) {
+    TComFlowControl plain;
+    port->SetFlowControl(plain);
+    set(port->FlowControl());
+    try {
+      port->Open();
+      ADD_FAILURE() << "opened";
+    } catch (const EComPort& e) {
+      EXPECT_EQ(e.Code(), 7);
+      EXPECT_EQ(e.WinCode(), 50);
+    }
+    EXPECT_FALSE(port->Connected());
+  }
+  // DTR on or off is a plain line and stays available.
+  TComFlowControl plain;
+  plain.SetControlDTR(dtrEnable);
+  port->SetFlowControl(plain);
+  port->Open();
+  EXPECT_TRUE(port->Connected());
 }
 
 TEST_F(ComPortPtyTest, MissingDeviceNamesTheError) {
@@ -208,6 +272,85 @@ TEST_F(ComPortPtyTest, PeerBytesRaiseReceiveEventsOnTheWindowThread) {
   ASSERT_TRUE(PumpUntil([&] { return closeMs >= 0; }));
   EXPECT_LT(closeMs, 1000);
   EXPECT_FALSE(port->Connected());
+}
+
+TEST_F(ComPortPtyTest, ReadIntervalEndsAReadAtAGapBetweenBytes) {
+  port->SetEvents({});
+  port->Timeouts().SetReadInterval(80);
+  port->Timeouts().SetReadTotalMultiplier(0);
+  port->Timeouts().SetReadTotalConstant(0);
+  port->Open();
+  // Bytes 30 ms apart keep the read going; the gap after the last one ends it.
+  std::thread peer([&] {
+    for (const char* piece : {"ab", "cd", "ef"}) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      MasterWrite(piece);
+    }
+  });
+  rtl::AnsiString text;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(port->ReadStr(text, 100), 6);
+  const long long took = porttest::ElapsedMs(start);
+  peer.join();
+  EXPECT_EQ(text, "abcdef");
+  EXPECT_GE(took, 60 + 75);
+  EXPECT_LT(took, 1500);
+
+  // The total time-out still bounds a read whose gaps stay short.
+  port->Timeouts().SetReadTotalConstant(150);
+  std::atomic<bool> stop{false};
+  std::thread trickle([&] {
+    while (!stop) {
+      MasterWrite("x");
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  const auto start2 = std::chrono::steady_clock::now();
+  const int got = port->ReadStr(text, 1000);
+  const long long took2 = porttest::ElapsedMs(start2);
+  stop = true;
+  trickle.join();
+  EXPECT_GT(got, 0);
+  EXPECT_LT(got, 1000);
+  EXPECT_GE(took2, 140);
+  EXPECT_LT(took2, 1500);
+
+  // Interval and multiplier at their maximum: the first bytes end the wait.
+  port->Timeouts().SetReadInterval(-1);
+  port->Timeouts().SetReadTotalMultiplier(-1);
+  port->Timeouts().SetReadTotalConstant(2000);
+  std::thread late([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    MasterWrite("late");
+  });
+  const auto start3 = std::chrono::steady_clock::now();
+  ASSERT_GT(port->ReadStr(text, 100), 0);
+  EXPECT_LT(porttest::ElapsedMs(start3), 1500);
+  late.join();
+  EXPECT_EQ(text, rtl::AnsiString("late").substr(0, text.size()));
+}
+
+TEST_F(ComPortPtyTest, EventThreadRunsAtTheChosenPriority) {
+  const int base = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::getpid()));
+  std::atomic<int> nice{1000};
+  port->SetSyncMethod(smNone);
+  port->SetEventThreadPriority(tpLowest);
+  port->OnRxChar = [&](ui::TObject*, int) { nice = ::getpriority(PRIO_PROCESS, 0); };
+  port->Open();
+  EXPECT_THROW(port->SetEventThreadPriority(tpIdle), EComPort);
+  MasterWrite("n");
+  ASSERT_TRUE(PumpUntil([&] { return nice.load() != 1000; }));
+  EXPECT_EQ(nice.load(), std::min(base + 10, 19));
+  port->Close();
+
+  // Above normal is taken where the system grants it; a refusal opens all the same.
+  nice = 1000;
+  port->SetEventThreadPriority(tpHighest);
+  port->Open();
+  EXPECT_TRUE(port->Connected());
+  MasterWrite("n");
+  ASSERT_TRUE(PumpUntil([&] { return nice.load() != 1000; }));
+  EXPECT_TRUE(nice.load() == base || nice.load() == std::max(base - 10, -20)) << nice.load();
 }
 
 TEST_F(ComPortPtyTest, TransmitQueueEmptyOncePerWrite) {
