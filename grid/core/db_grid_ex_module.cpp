@@ -208,4 +208,21 @@ int CalcTextWidth(TCanvas* Canvas, const String& Text) {
   return r.Right - r.Left;
 }
 
+bool SetCanvasMirroring(TCanvas* Canvas, bool Mirrored, int Width) {
+  const bool was = Canvas->Mirrored();
+  // A bitmap's canvas opens its painter on demand; the mapping needs one.
+  if (Canvas->HandleAllocated()) Canvas->SetMirroring(Mirrored, Width);
+  return was;
+}
+
+bool AllFieldsCanModify(const std::vector<db::TField*>& Fields) {
+  for (db::TField* field : Fields)
+    if (!field->CanModify()) return false;
+  return true;
+}
+
+void RepaintGridRow(TCustomGridEx* Grid, int Row) {
+  Grid->InvalidateCellRange({0, Row, Grid->FullColCount() - 1, Row});
+}
+
 }  // namespace grid
