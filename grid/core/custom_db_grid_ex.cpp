@@ -4,6 +4,7 @@
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
 #include "grid/core/db_grid_ex_style.h"
+#include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/grid_messages.h"
 #include "platform/classes/typinfo.h"
@@ -59,6 +60,7 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   SetCenter(GetDefaultGridCenter());
   TCustomGridEx::SetDefaultDrawing(false);
   FOptions = kDefaultOptions;
+  core_detail::AcquireDrawBitmap();
   DesignOptionsBoost = TGridOptions{goColSizing};
   VirtualView = true;
   SetScrollBars(ssHorizontal);
@@ -82,6 +84,8 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FAllowedSelections = {gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
   FHintFont = std::make_unique<TFont>();
   FDummiFont = std::make_unique<TFont>();
+  FTitleImageChangeLink = std::make_unique<TChangeLink>();
+  FTitleImageChangeLink->OnChange = [this](TObject*) { Invalidate(); };
   FStdDefaultRowHeight = DefaultRowHeight();
   UpdateHorzDataSize();
   UpdateVertDataSize();
@@ -90,6 +94,8 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
 TCustomDBGridEx::~TCustomDBGridEx() {
   Destroying();
   SetDataSource(nullptr);
+  if (FIntMemTable) FIntMemTable->StopRecordEventsTo(this);
+  FIntMemTable = nullptr;
   if (FStyle) FStyle->RemoveChangeNotification(this);
   FStyle = nullptr;
   SetCenter(nullptr);
@@ -97,6 +103,7 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   FHorzScrollBar.reset();
   FVertScrollBar.reset();
   FDataLink.reset();
+  core_detail::ReleaseDrawBitmap();
 }
 
 // --- options ---------------------------------------------------------------------
@@ -244,9 +251,15 @@ void TCustomDBGridEx::SetOddRowColor(TColor Value) {
 
 void TCustomDBGridEx::SetTitleImages(TImageList* Value) {
   if (Value == FTitleImages) return;
-  if (FTitleImages) FTitleImages->RemoveFreeNotification(this);
+  if (FTitleImages) {
+    FTitleImages->UnRegisterChanges(FTitleImageChangeLink.get());
+    FTitleImages->RemoveFreeNotification(this);
+  }
   FTitleImages = Value;
-  if (FTitleImages) FTitleImages->FreeNotification(this);
+  if (FTitleImages) {
+    FTitleImages->RegisterChanges(FTitleImageChangeLink.get());
+    FTitleImages->FreeNotification(this);
+  }
   LayoutChanged();
 }
 
@@ -362,6 +375,78 @@ void TCustomDBGridEx::InvalidateIndicatorCell() {
 
 // The in-place editor's text reaches the field with the editor itself.
 void TCustomDBGridEx::UpdateData() {}
+
+// --- holder of the filter row's editor -------------------------------------------
+
+bool TCustomDBGridEx::InplaceEditCanModify(TControl*) { return true; }
+
+bool TCustomDBGridEx::GetMouseDownInfo(TPoint& Pos, std::uint32_t& Time) {
+  Pos = ClientToScreen(FDownMousePos);
+  Time = FDownMouseMessageTime;
+  FDownMouseMessageTime = 0;
+  // The editor only pairs a press it is told of with its own.
+  return Time != 0;
+}
+
+void TCustomDBGridEx::InplaceEditWndProc(TControl*, TMessage&) {}
+
+// Moving between filter cells comes with the filter row.
+void TCustomDBGridEx::InplaceEditKeyDown(TControl*, std::uint16_t&, TShiftState) {}
+
+// Tab belongs to the grid's own handling, not to the filter text.
+void TCustomDBGridEx::InplaceEditKeyPress(TControl*, char16_t& Key) {
+  if (Key == u'\t') Key = 0;
+}
+
+void TCustomDBGridEx::InplaceEditKeyUp(TControl*, std::uint16_t&, TShiftState) {}
+
+// --- memory tables -------------------------------------------------------------------
+
+void TCustomDBGridEx::ReacquireMemTableInterface() {
+  // A closed or departing dataset is let go: its events would describe rows
+  // the grid no longer shows.
+  IMemTableEx* next = nullptr;
+  db::TDataSet* ds = FDataLink ? FDataLink->DataSet() : nullptr;
+  if (FTryUseMemTableInt && FDataLink->Active() && ds && !ds->IsDestroying())
+    next = dynamic_cast<IMemTableEx*>(ds);
+  if (next == FIntMemTable) return;
+  if (FIntMemTable) FIntMemTable->StopRecordEventsTo(this);
+  FIntMemTable = next;
+  if (FIntMemTable) FIntMemTable->SendRecordEventsTo(this);
+}
+
+void TCustomDBGridEx::HandleMemTableRecordEvent(int RecNum, TMemTableRecordEventKindEx Kind, int OldRecNum) {
+  if (!FIntMemTable || FIntMemTable->RecordViewsAreTree()) return;
+  const int top = TopDataOffset();
+  const int row = RecNum + top;
+  // Events about rows the grid does not have are dropped rather than let
+  // them move or remove a fixed row.
+  auto isDataRow = [&](int Row) { return Row >= top && Row < RowCount(); };
+  switch (Kind) {
+    case mtrInsertedEx:
+      if (FIntMemTable->RecordViewCount() > 1) SetRowCount(RowCount() + 1);
+      if (isDataRow(row)) {
+        ShiftRow(RowCount() - 1, row);
+        UpdateDataRowHeight(RecNum);
+      }
+      break;
+    case mtrChangedEx:
+      UpdateDataRowHeight(RecNum);
+      break;
+    case mtrDeletedEx:
+      if (FIntMemTable->RecordViewCount() > 0 && isDataRow(row) && RowCount() > top + 1) RemoveRow(row);
+      break;
+    case mtrMovedEx:
+      if (isDataRow(row) && isDataRow(OldRecNum + top)) ShiftRow(OldRecNum + top, row);
+      break;
+    case mtrAllChangedEx: {
+      const int views = FIntMemTable->RecordViewCount();
+      SetRowCount((views > 0 ? views : 1) + top);
+      UpdateAllDataRowHeights();
+      break;
+    }
+  }
+}
 
 // --- own virtual operations --------------------------------------------------------
 
@@ -480,7 +565,11 @@ void TCustomDBGridEx::GetFooterParams(int DataCol, int Row, TColumnEx* Column, T
   if (OnGetFooterParams) OnGetFooterParams(this, DataCol, Row, Column, AFont, Background, Alignment, State, Text);
 }
 
-void TCustomDBGridEx::DataLinkActiveChanged(bool) { LayoutChanged(); }
+void TCustomDBGridEx::DataLinkActiveChanged(bool) {
+  ReacquireMemTableInterface();
+  if (UsesMemTableView()) HandleMemTableRecordEvent(-1, mtrAllChangedEx, -1);
+  LayoutChanged();
+}
 
 void TCustomDBGridEx::ScrollData(int) { Invalidate(); }
 
@@ -495,6 +584,11 @@ void TCustomDBGridEx::SyncHorzScrollBar() {}
 void TCustomDBGridEx::RecountRows() {}
 
 void TCustomDBGridEx::SyncVertScrollBar() {}
+
+void TCustomDBGridEx::UpdateDataRowHeight(int DataRow) {
+  const int row = DataRow + TopDataOffset();
+  if (DataRow >= 0 && row < RowCount()) SetRowHeights(row, DataRowHeight(DataRow));
+}
 
 void TCustomDBGridEx::HandleRecordChanged(db::TField*) { Invalidate(); }
 

@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "grid/core/db_grid_ex_types.h"
+#include "grid/core/mem_table_intf_ex.h"
+#include "grid/editors/inplace_edit_intf_ex.h"
 #include "grid/foundation/custom_grid_ex.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/bitmap.h"
@@ -22,7 +24,7 @@ class TDBGridExCenter;
 class TGridDataLinkEx;
 class TDBGridExScrollBar;
 
-class TCustomDBGridEx : public TCustomGridEx {
+class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
   friend class TGridDataLinkEx;
   friend class TDBGridExScrollBar;
@@ -159,6 +161,22 @@ class TCustomDBGridEx : public TCustomGridEx {
 
   TDBGridExState DBGridExState() const { return FDBGridExState; }
 
+  // --- holder of the filter row's editor
+  bool InplaceEditCanModify(ui::TControl* Control) override;
+  // True when a press was remembered; its time is then forgotten.
+  bool GetMouseDownInfo(TPoint& Pos, std::uint32_t& Time) override;
+  void InplaceEditWndProc(ui::TControl* Control, ui::TMessage& Message) override;
+  void InplaceEditKeyDown(ui::TControl* Control, std::uint16_t& Key, ui::TShiftState Shift) override;
+  void InplaceEditKeyPress(ui::TControl* Control, char16_t& Key) override;
+  void InplaceEditKeyUp(ui::TControl* Control, std::uint16_t& Key, ui::TShiftState Shift) override;
+
+  // --- memory tables
+  void HandleMemTableRecordEvent(int RecNum, TMemTableRecordEventKindEx Kind, int OldRecNum) override;
+  bool MemTableSupported() const { return FIntMemTable != nullptr; }
+  bool UsesMemTableView() const { return FIntMemTable != nullptr; }
+  // Takes the dataset's memory-table interface while the link is active.
+  void ReacquireMemTableInterface();
+
   // --- events
   ui::TNotifyEvent OnActiveGroupingStructChanged;
   TDBGridExAdvDrawDataCellEvent OnAdvDrawDataCell;
@@ -233,6 +251,7 @@ class TCustomDBGridEx : public TCustomGridEx {
   virtual void SyncHorzScrollBar();
   virtual void RecountRows();
   virtual void SyncVertScrollBar();
+  virtual void UpdateDataRowHeight(int DataRow);
   virtual void HandleRecordChanged(db::TField* Field);
   virtual bool DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual bool IsFindDialogShowAsModal();
@@ -304,6 +323,7 @@ class TCustomDBGridEx : public TCustomGridEx {
   std::unique_ptr<ui::TFont> FHintFont;
   std::unique_ptr<ui::TFont> FDummiFont;
   ui::TImageList* FTitleImages = nullptr;
+  std::unique_ptr<ui::TChangeLink> FTitleImageChangeLink;
   TColor FEvenRowColor = ui::clWindow;
   TColor FOddRowColor = ui::clWindow;
   bool FEvenRowColorStored = false;
@@ -321,6 +341,9 @@ class TCustomDBGridEx : public TCustomGridEx {
   bool FFilterEditMode = false;
   std::unique_ptr<TDBGridExScrollBar> FHorzScrollBar;
   std::unique_ptr<TDBGridExScrollBar> FVertScrollBar;
+  TPoint FDownMousePos{};
+  std::uint32_t FDownMouseMessageTime = 0;
+  IMemTableEx* FIntMemTable = nullptr;
 
  private:
   void ApplyOptions(TDBGridOptions NewOptions, TDBGridExOptions NewOptionsEx);

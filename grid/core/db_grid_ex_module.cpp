@@ -6,6 +6,7 @@
 #include "grid/core/grid_images.h"
 #include "platform/data/dataset.h"
 #include "platform/ui/application.h"
+#include "platform/ui/bitmap.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/keys.h"
@@ -39,6 +40,9 @@ struct CursorEntry {
 };
 constexpr CursorEntry kCursors[] = {{crDownCurEh, crSizeNS}, {crRightCurEh, crSizeWE}, {crLeftCurEh, crSizeWE}};
 
+ui::TBitmap* g_drawBitmap = nullptr;
+int g_drawBitmapUsers = 0;
+
 int g_waitCount = 0;
 TCursor g_savedCursor = crDefault;
 
@@ -53,6 +57,20 @@ void ForgetGlobalStyle(const TDBGridExStyle* Style) {
 void ForgetGlobalCenter(const TDBGridExCenter* Center) {
   if (g_center == Center) g_center = nullptr;
 }
+
+void AcquireDrawBitmap() {
+  if (g_drawBitmapUsers++ == 0) g_drawBitmap = new TBitmap;
+}
+
+void ReleaseDrawBitmap() {
+  if (g_drawBitmapUsers == 0) return;
+  if (--g_drawBitmapUsers == 0) {
+    delete g_drawBitmap;
+    g_drawBitmap = nullptr;
+  }
+}
+
+TBitmap* DrawBitmap() { return g_drawBitmap; }
 
 }  // namespace core_detail
 
@@ -206,6 +224,23 @@ int CalcTextWidth(TCanvas* Canvas, const String& Text) {
   TRect r{0, 0, 1, 0};
   Canvas->DrawText(Text, r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
   return r.Right - r.Left;
+}
+
+bool SetCanvasMirroring(TCanvas* Canvas, bool Mirrored, int Width) {
+  const bool was = Canvas->Mirrored();
+  // A bitmap's canvas opens its painter on demand; the mapping needs one.
+  if (Canvas->HandleAllocated()) Canvas->SetMirroring(Mirrored, Width);
+  return was;
+}
+
+bool AllFieldsCanModify(const std::vector<db::TField*>& Fields) {
+  for (db::TField* field : Fields)
+    if (!field->CanModify()) return false;
+  return true;
+}
+
+void RepaintGridRow(TCustomGridEx* Grid, int Row) {
+  Grid->InvalidateCellRange({0, Row, Grid->FullColCount() - 1, Row});
 }
 
 }  // namespace grid

@@ -2,6 +2,8 @@
 // grid's parts call, and the module's start-up and shut-down.
 #pragma once
 
+#include <vector>
+
 #include "grid/core/db_grid_ex_types.h"
 #include "platform/ui/menus.h"
 
@@ -72,5 +74,13 @@ void RemovePendingMessage(ui::TWinControl* Control, std::uint32_t Msg);
 bool TextExceedsRect(ui::TCanvas* Canvas, const TRect& Rect, const String& Text, int LeftMargin, int TopMargin,
                      bool WordWrap, int& TextWidth, int& TextHeight);
 int CalcTextWidth(ui::TCanvas* Canvas, const String& Text);
+// Turns the canvas's right-to-left mapping over Width pixels on or off and
+// answers whether it was on, so that the caller can put it back with the
+// same width.
+bool SetCanvasMirroring(ui::TCanvas* Canvas, bool Mirrored, int Width);
+// Whether every field of the list may be modified (true for an empty list).
+bool AllFieldsCanModify(const std::vector<db::TField*>& Fields);
+// Repaints every cell of one row, the contra columns included.
+void RepaintGridRow(TCustomGridEx* Grid, int Row);
 
 }  // namespace grid

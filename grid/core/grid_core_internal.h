@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <vector>
 
+namespace ui {
+class TBitmap;
+}
+
 namespace grid {
 class TDBGridExStyle;
 class TDBGridExCenter;
@@ -18,6 +22,13 @@ namespace grid::core_detail {
 // that grids it leaves do not attach to it again.
 void ForgetGlobalStyle(const TDBGridExStyle* Style);
 void ForgetGlobalCenter(const TDBGridExCenter* Center);
+
+// The bitmap cells are drawn through (blended buttons, text on colours the
+// screen cannot show): one for all grids, made by the first grid and freed
+// by the last. Nil while no grid exists.
+void AcquireDrawBitmap();
+void ReleaseDrawBitmap();
+ui::TBitmap* DrawBitmap();
 
 // Grids registered with a shared object (the style, a centre), each once.
 inline bool GridListed(const std::vector<TCustomDBGridEx*>& List, const TCustomDBGridEx* Grid) {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 #include <vector>
 
 #include "platform/runtime/format.h"
@@ -233,7 +234,9 @@ const TClassInfo& TImageList::StaticClassInfo() {
 
 TImageList::TImageList(TComponent* AOwner) : TComponent(AOwner), impl_(std::make_unique<Impl>()) {}
 
-TImageList::~TImageList() = default;
+TImageList::~TImageList() {
+  for (TChangeLink* link : links_) link->SetSender(nullptr);
+}
 
 void TImageList::SetWidth(int Value) {
   if (Value == width_ || Value <= 0) return;
@@ -346,8 +349,36 @@ void TImageList::GetBitmap(int Index, TBitmap* Image) {
   Image->SetImage(flat);
 }
 
+void TImageList::RegisterChanges(TChangeLink* Value) {
+  if (!Value || std::find(links_.begin(), links_.end(), Value) != links_.end()) return;
+  if (Value->Sender() && Value->Sender() != this) Value->Sender()->UnRegisterChanges(Value);
+  Value->SetSender(this);
+  links_.push_back(Value);
+}
+
+void TImageList::UnRegisterChanges(TChangeLink* Value) {
+  auto it = std::find(links_.begin(), links_.end(), Value);
+  if (it == links_.end()) return;
+  links_.erase(it);
+  Value->SetSender(nullptr);
+}
+
 void TImageList::Changed() {
   if (OnChange) OnChange(this);
+  // A listener may unregister itself or another while hearing the change.
+  const std::vector<TChangeLink*> links = links_;
+  for (TChangeLink* link : links)
+    if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->Change();
+}
+
+// --- TChangeLink ----------------------------------------------------------------
+
+TChangeLink::~TChangeLink() {
+  if (sender_) sender_->UnRegisterChanges(this);
+}
+
+void TChangeLink::Change() {
+  if (OnChange) OnChange(sender_);
 }
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/ui/canvas.h"
 
@@ -76,6 +77,29 @@ class TPicture : public TPersistent {
   std::unique_ptr<TBitmap> bitmap_;
 };
 
+class TImageList;
+
+// One listener of an image list's changes; a list tells all its links, so
+// several users hear it. A link leaves its list when freed, and a list freed
+// first leaves its links without a sender.
+class TChangeLink : public TObject {
+ public:
+  TChangeLink() = default;
+  ~TChangeLink() override;
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+
+  TImageList* Sender() const { return sender_; }
+  void SetSender(TImageList* Value) { sender_ = Value; }
+  // Runs OnChange with the sender.
+  virtual void Change();
+
+  TNotifyEvent OnChange;
+
+ private:
+  TImageList* sender_ = nullptr;
+};
+
 // Images of one size, drawn by index (tool bars, buttons).
 class TImageList : public TComponent {
   JQ_UI_CLASSINFO
@@ -99,6 +123,10 @@ class TImageList : public TComponent {
   void Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled = true);
   void GetBitmap(int Index, TBitmap* Image);
 
+  // A registered link hears every change after OnChange; each link once.
+  void RegisterChanges(TChangeLink* Value);
+  void UnRegisterChanges(TChangeLink* Value);
+
   TNotifyEvent OnChange;
 
   // --- platform side
@@ -109,6 +137,7 @@ class TImageList : public TComponent {
   int AddImage(const QImage& Image);
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  std::vector<TChangeLink*> links_;
   int width_ = 16;
   int height_ = 16;
 };

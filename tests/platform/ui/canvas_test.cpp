@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <memory>
 
 #include "tests/platform/ui/harness.h"
 
@@ -338,6 +339,54 @@ TEST(BitmapTest, ImageListCutsStripsAndDrawsMaskedImages) {
   EXPECT_EQ(target.Canvas()->Pixel(3, 3), clBlue);
   list.Draw(target.Canvas(), 0, 0, 7);  // no such image: nothing
   EXPECT_EQ(target.Canvas()->Pixel(0, 0), clGreen);
+}
+
+TEST(BitmapTest, ImageListTellsEveryChangeLink) {
+  uitest::Harness h;
+  auto list = std::make_unique<TImageList>(nullptr);
+  TBitmap image(16, 16);
+  int onChange = 0, first = 0, second = 0;
+  list->OnChange = [&](TObject*) { ++onChange; };
+  TChangeLink a, b;
+  a.OnChange = [&](TObject* Sender) {
+    EXPECT_EQ(Sender, list.get());
+    ++first;
+  };
+  b.OnChange = [&](TObject*) { ++second; };
+  list->RegisterChanges(&a);
+  list->RegisterChanges(&a);  // once only
+  {
+    TChangeLink gone;
+    list->RegisterChanges(&gone);
+  }  // a freed link leaves the list
+  list->RegisterChanges(&b);
+  EXPECT_EQ(b.Sender(), list.get());
+  list->Add(&image, nullptr);
+  EXPECT_EQ(onChange, 1);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 1);
+
+  // A listener that unregisters the other while hearing the change.
+  a.OnChange = [&](TObject*) {
+    ++first;
+    list->UnRegisterChanges(&b);
+  };
+  list->Clear();
+  EXPECT_EQ(first, 2);
+  EXPECT_EQ(second, 1);
+  EXPECT_EQ(b.Sender(), nullptr);
+
+  // Moving to another list leaves the first one.
+  TImageList other(nullptr);
+  other.RegisterChanges(&a);
+  EXPECT_EQ(a.Sender(), &other);
+  list->Add(&image, nullptr);
+  EXPECT_EQ(first, 2);
+
+  // A list freed first leaves its links without a sender.
+  list->RegisterChanges(&b);
+  list.reset();
+  EXPECT_EQ(b.Sender(), nullptr);
 }
 
 // The same rules hold on a window painted by the toolkit.
