@@ -40,6 +40,13 @@ enum TRecordStatus { rsOriginal = 0, rsUpdated = 1, rsInserted = 2, rsDeleted = 
 using TApplyEvent = std::function<void(db::TDataSet* Dataset, int Rows)>;
 using TApplyRecordEvent = std::function<void(db::TDataSet* Dataset, TRecordStatus RecStatus, bool FoundApply)>;
 
+// True when, in the code page (CP_ACP: the system page), every byte below
+// 0x80 is its own character and every other character is one UTF-16 unit
+// of one byte sequence of its own: two 8-bit texts then have equal
+// characters exactly when they have equal bytes, so a locate compares
+// stored bytes without decoding them.
+bool TextBytesMatchAsDecoded(std::uint32_t CodePage);
+
 // Values that cannot live in the flat data area.
 struct TExtMemoryExtras {
   std::vector<AnsiString> Blobs;     // one per blob field

@@ -1,10 +1,10 @@
 // Ten thousand random operations on the in-memory dataset, each checked
 // against a plain vector that holds what the table should contain, in
 // which order, which record is current and which bookmarks still hold.
-// Among them: locates on the key the table is often sorted by, runs of
-// inserts and deletes in one place (long enough to split and empty the
-// storage order's blocks), and a filter handler whose outside criterion
-// changes.
+// Among them: locates by name with every option, locates on the key the
+// table is often sorted by, runs of inserts and deletes in one place (long
+// enough to split and empty the storage order's blocks), and a filter
+// handler whose outside criterion changes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,7 +62,12 @@ struct Harness {
     });
   }
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
-  std::u16string RandName() { return u"n" + rtl::IntToStr(Rand(0, 40)); }
+  // Names in both cases and in Chinese, so locates by name meet case
+  // variants, prefixes and 8-bit texts of more than one byte a character.
+  std::u16string RandName() {
+    static const char16_t* const stems[] = {u"n", u"N", u"名", u"Ω"};
+    return stems[Rand(0, 3)] + rtl::IntToStr(Rand(0, 40));
+  }
   std::int32_t Current() {
     TBookmark b = ds.GetBookmark();
     std::int32_t id = 0;
@@ -139,9 +144,9 @@ struct Harness {
   // Locates by one field and checks the cursor against the model: the
   // current record when it matches, else the first visible match.
   template <class Matches>
-  void CheckLocate(const char16_t* Field, const Variant& Key, Matches matches) {
+  void CheckLocate(const char16_t* Field, const Variant& Key, Matches matches, TLocateOptions Options = 0) {
     std::int32_t before = Current();
-    bool found = ds.Locate(Field, Key, 0);
+    bool found = ds.Locate(Field, Key, Options);
     std::int32_t expect = 0;
     int cur = m.IndexOf(before);
     if (before != 0 && matches(m.rows[static_cast<std::size_t>(cur)])) {
@@ -156,9 +161,20 @@ struct Harness {
     EXPECT_EQ(found, expect != 0);
     EXPECT_EQ(Current(), found ? expect : before);
   }
+  // By name with any options: a partial key is a name cut short.
   void Locate() {
     std::u16string name = RandName();
-    CheckLocate(u"NAME", Variant(String(name)), [&name](const Row& r) { return r.name == name; });
+    const TLocateOptions o = static_cast<TLocateOptions>(Rand(0, 3));
+    if (o & loPartialKey) name.resize(static_cast<std::size_t>(Rand(0, static_cast<int>(name.size()))));
+    auto fold = [&o](std::u16string s) {
+      if (o & loCaseInsensitive)
+        for (char16_t& c : s) c = rtl::LowCaseChar(c);
+      return s;
+    };
+    CheckLocate(u"NAME", Variant(String(name)), [&](const Row& r) {
+      const std::u16string text = o & loPartialKey ? r.name.substr(0, name.size()) : r.name;
+      return fold(text) == fold(name);
+    }, o);
   }
   // The table is often sorted by KEY here: the locate then searches.
   void LocateKey() {
