@@ -192,7 +192,8 @@ void TExtMemoryData::ComputeBufferLayout(bool Recompute) {
   if (Recompute) recordSize_ = FieldDataTotal();
   bookmarkOfs_ = recordSize_ + CalcFieldsSize();
   extrasOfs_ = bookmarkOfs_ + 8;
-  recBufSize_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
+  numberOfs_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
+  recBufSize_ = numberOfs_ + 4;
 }
 
 void TExtMemoryData::PrepareOpen() {
@@ -503,6 +504,7 @@ void TExtMemoryData::FillBufferFromRecord(std::uint32_t No, TRecordBuffer Buffer
   std::memcpy(Buffer, slot + kSlotHeader, static_cast<std::size_t>(recordSize_));
   std::memcpy(Buffer + bookmarkOfs_, slot, 4);
   Buffer[bookmarkOfs_ + 4] = bfCurrent;
+  std::memcpy(Buffer + numberOfs_, &No, 4);
   TExtMemoryExtras& e = ExtrasOf(Buffer);
   if (const TExtMemoryExtras* stored = StoredExtras(No)) {
     e.Blobs = stored->Blobs;
@@ -863,7 +865,22 @@ void TExtMemoryData::GotoBookmarkRecord(const std::uint8_t* Bookmark) {
   if (PassesFilter(pos)) recordPos_ = pos;
 }
 
-void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) { GotoBookmarkRecord(Buffer + bookmarkOfs_); }
+void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) {
+  // The framework goes to the records of its window, next to the cursor and
+  // just read: the slot number the buffer was filled from finds the record
+  // there without the ID table. The slot may have been freed or reused
+  // since; its ID and its place in the order tell.
+  std::uint32_t no;
+  std::memcpy(&no, Buffer + numberOfs_, 4);
+  if (no < pool_.Limit() && IdOf(no) == ReadID(Buffer + bookmarkOfs_)) {
+    const int pos = order_.PositionOf(no, recordPos_);
+    if (pos >= 0) {
+      if (PassesFilter(pos)) recordPos_ = pos;
+      return;
+    }
+  }
+  GotoBookmarkRecord(Buffer + bookmarkOfs_);
+}
 
 // ---------------------------------------------------------------- posting and deleting
 

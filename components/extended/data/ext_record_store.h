@@ -74,7 +74,12 @@ class TExtBlockSums {
 class TExtRecordOrder {
  public:
   int Size() const { return size_; }
-  std::uint32_t At(int Pos) const;
+  std::uint32_t At(int Pos) const {
+    // A window or a scan asks for neighbours: most positions fall in the
+    // block the last one fell in.
+    const unsigned i = static_cast<unsigned>(Pos - cacheStart_);
+    return i < cacheLen_ ? cacheNos_[i] : AtAnyBlock(Pos);
+  }
   // Hint: a position the record is likely near (the cursor's), or -1.
   int PositionOf(std::uint32_t No, int Hint = -1) const;
   void Insert(int Pos, std::uint32_t No);
@@ -133,9 +138,17 @@ class TExtRecordOrder {
   int size_ = 0, flagged_ = 0;
   bool flagsValid_ = false;
   // The block the last position fell in: scans step through one block
-  // after another without searching.
+  // after another without searching. Any change to the blocks forgets it.
+  void Remember(std::size_t Ord, int Start) const;
+  void Forget() const {
+    cacheOrd_ = SIZE_MAX;
+    cacheLen_ = 0;
+  }
+  std::uint32_t AtAnyBlock(int Pos) const;
   mutable std::size_t cacheOrd_ = SIZE_MAX;
   mutable int cacheStart_ = 0;
+  mutable const std::uint32_t* cacheNos_ = nullptr;
+  mutable unsigned cacheLen_ = 0;
 };
 
 template <class Visit>

@@ -4,7 +4,8 @@
 // Among them: locates by name with every option, locates on the key the
 // table is often sorted by, runs of inserts and deletes in one place (long
 // enough to split and empty the storage order's blocks), and a filter
-// handler whose outside criterion changes.
+// handler whose outside criterion changes, all seen through a window of
+// record buffers as a grid keeps it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "platform/data/data_source.h"
 #include "components/extended/data/ext_memory_data.h"
 
 using namespace db;
@@ -48,6 +50,10 @@ class Model {
 
 struct Harness {
   TExtMemoryData ds;
+  // A grid-sized window: the dataset keeps a dozen records in buffers and
+  // goes back to them by the slot they were read from.
+  TDataSource src{nullptr};
+  TDataLink window;
   Model m;
   std::mt19937 rng{20261210};
   std::vector<TBookmark> saved;
@@ -56,6 +62,9 @@ struct Harness {
     ds.FieldDefs().Add(u"KEY", ftInteger);
     ds.FieldDefs().Add(u"NAME", ftString, 10);
     ds.Open();
+    src.SetDataSet(&ds);
+    window.SetBufferCount(12);
+    window.SetDataSource(&src);
     ds.SetFilter(u"KEY > 499");
     ds.SetOnFilterRecord([this](TDataSet* d, bool& accept) {
       accept = accept && d->FieldByName(u"KEY")->AsInteger() >= m.floor;
