@@ -1387,7 +1387,21 @@ bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Va
     return sign * CompareSorted(v, probe, limit);
   };
   From = order_.PartitionPoint([&](std::uint32_t No) { return order(No) < 0; });
-  To = order_.PartitionPoint([&](std::uint32_t No) { return order(No) <= 0; });
+  // The equal records follow From, usually few: gallop over them from there
+  // rather than search the whole order again (each step of a search across
+  // a large table reads a record the cache does not hold).
+  const int n = order_.Size();
+  int lo = From, hi = From, step = 1;
+  while (hi < n && order(order_.At(hi)) <= 0) {
+    lo = hi + 1;
+    hi = std::min(n, hi + step);
+    step *= 2;
+  }
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (order(order_.At(mid)) <= 0) lo = mid + 1; else hi = mid;
+  }
+  To = lo;
   return true;
 }
 
