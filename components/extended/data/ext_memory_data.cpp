@@ -271,6 +271,7 @@ std::uint32_t TExtMemoryData::NewStoredRecord() {
     idFirst_ = id;
     deadIds_ = 0;
   }
+  GrowForRecords(idTable_, idTable_.size() + 1);
   idTable_.push_back(0);
   std::uint32_t no;
   try {

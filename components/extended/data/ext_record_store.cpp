@@ -215,7 +215,10 @@ void TExtRecordOrder::MergeWithNext(std::size_t Ord) {
 
 void TExtRecordOrder::Insert(int Pos, std::uint32_t No) {
   Pos = std::clamp(Pos, 0, size_);
-  if (No >= blockOf_.size()) blockOf_.resize(std::size_t(No) + 1);
+  if (No >= blockOf_.size()) {
+    GrowForRecords(blockOf_, std::size_t(No) + 1);
+    blockOf_.resize(std::size_t(No) + 1);
+  }
   if (seq_.empty()) {
     seq_.push_back(NewBlock());
     Renumber();

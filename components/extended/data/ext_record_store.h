@@ -7,12 +7,21 @@
 // table, in its order block and in the block map), not a set of pointers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace ext {
+
+// Makes room for N entries in a table with an entry per record, growing it
+// by a quarter rather than doubling: doubling would leave a table of ten
+// thousand records room for six thousand more in every such table.
+template <class T>
+void GrowForRecords(std::vector<T>& Table, std::size_t N) {
+  if (N > Table.capacity()) Table.reserve(std::max(N, Table.capacity() + Table.capacity() / 4 + 64));
+}
 
 // Fixed-size slots under stable numbers; freed numbers are reused first.
 class TExtSlotPool {
@@ -30,9 +39,10 @@ class TExtSlotPool {
   }
 
  private:
-  // Chunks double from 64 slots up to 65,536, then stay at that size: a
-  // small table stays small, a large one wastes at most one chunk's tail.
-  static constexpr std::uint32_t kFirst = 64, kDoublings = 11, kLarge = 65536;
+  // Chunks double from 64 slots up to 1,024, then stay at that size: a
+  // table of any size wastes at most one chunk's tail, a few bytes a record
+  // even at ten thousand records.
+  static constexpr std::uint32_t kFirst = 64, kDoublings = 4, kLarge = 1024;
   static constexpr std::uint32_t kDoubledSlots = kFirst * ((1u << kDoublings) - 1);
   static void Place(std::uint32_t No, std::uint32_t& Chunk, std::uint32_t& At) {
     if (No < kDoubledSlots) {
