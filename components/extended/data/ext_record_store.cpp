@@ -141,6 +141,9 @@ int TExtRecordOrder::PositionOf(std::uint32_t No, int Hint) const {
       if (d > 0 && is(-d)) return Hint - d;
     }
   }
+  // A number no longer in the order keeps the block entry it last had, and
+  // after the order is replaced that block may be gone.
+  if (blockOf_[No] >= blocks_.size()) return -1;
   const Block& b = blocks_[blockOf_[No]];
   auto it = std::find(b.nos.begin(), b.nos.end(), No);
   if (it == b.nos.end()) return -1;
