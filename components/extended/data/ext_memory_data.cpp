@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <typeinfo>
 #include <utility>
 
@@ -191,7 +192,8 @@ void TExtMemoryData::ComputeBufferLayout(bool Recompute) {
   if (Recompute) recordSize_ = FieldDataTotal();
   bookmarkOfs_ = recordSize_ + CalcFieldsSize();
   extrasOfs_ = bookmarkOfs_ + 8;
-  recBufSize_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
+  numberOfs_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
+  recBufSize_ = numberOfs_ + 4;
 }
 
 void TExtMemoryData::PrepareOpen() {
@@ -269,6 +271,7 @@ std::uint32_t TExtMemoryData::NewStoredRecord() {
     idFirst_ = id;
     deadIds_ = 0;
   }
+  GrowForRecords(idTable_, idTable_.size() + 1);
   idTable_.push_back(0);
   std::uint32_t no;
   try {
@@ -502,6 +505,7 @@ void TExtMemoryData::FillBufferFromRecord(std::uint32_t No, TRecordBuffer Buffer
   std::memcpy(Buffer, slot + kSlotHeader, static_cast<std::size_t>(recordSize_));
   std::memcpy(Buffer + bookmarkOfs_, slot, 4);
   Buffer[bookmarkOfs_ + 4] = bfCurrent;
+  std::memcpy(Buffer + numberOfs_, &No, 4);
   TExtMemoryExtras& e = ExtrasOf(Buffer);
   if (const TExtMemoryExtras* stored = StoredExtras(No)) {
     e.Blobs = stored->Blobs;
@@ -862,7 +866,22 @@ void TExtMemoryData::GotoBookmarkRecord(const std::uint8_t* Bookmark) {
   if (PassesFilter(pos)) recordPos_ = pos;
 }
 
-void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) { GotoBookmarkRecord(Buffer + bookmarkOfs_); }
+void TExtMemoryData::GotoBufferRecord(TRecordBuffer Buffer) {
+  // The framework goes to the records of its window, next to the cursor and
+  // just read: the slot number the buffer was filled from finds the record
+  // there without the ID table. The slot may have been freed or reused
+  // since; its ID and its place in the order tell.
+  std::uint32_t no;
+  std::memcpy(&no, Buffer + numberOfs_, 4);
+  if (no < pool_.Limit() && IdOf(no) == ReadID(Buffer + bookmarkOfs_)) {
+    const int pos = order_.PositionOf(no, recordPos_);
+    if (pos >= 0) {
+      if (PassesFilter(pos)) recordPos_ = pos;
+      return;
+    }
+  }
+  GotoBookmarkRecord(Buffer + bookmarkOfs_);
+}
 
 // ---------------------------------------------------------------- posting and deleting
 
@@ -981,6 +1000,98 @@ void TExtMemoryData::EmptyTable() {
 
 // ---------------------------------------------------------------- locate and lookup
 
+bool TextBytesMatchAsDecoded(std::uint32_t CodePage) {
+  switch (CodePage == rtl::CP_ACP ? rtl::SystemCodePage() : CodePage) {
+    case 936: case 1252: case 437: case 28591: case 20127: return true;
+    default: return false;
+  }
+}
+
+namespace {
+
+// A lookup matches a text field by its exact text, and only a field with a
+// value; other types compare as values.
+bool LookupFieldEquals(TField* Field, const Variant& Key) {
+  if (Field->DataType() == ftString) {
+    if (Key.IsNull()) return Field->IsNull();
+    return !Field->IsNull() && Field->AsString() == rtl::VarToStr(Key);
+  }
+  return Field->Value() == Key;
+}
+
+// A key of a text field prepared once per scan, tested against a stored
+// slot without decoding it or building a string, with the answer the
+// field's text would give. In the pages TextBytesMatchAsDecoded names, a
+// byte < 0x80 is its own character and every other character has one byte
+// sequence, so for an exact comparison the key's bytes decide; otherwise a
+// record of plain ASCII is compared unit by unit and only the rest decoded.
+class TStoredTextKey {
+ public:
+  // Offset: the field's slot in a data area; Units: the most characters
+  // (wide) or bytes (8-bit) its text can take.
+  TStoredTextKey(int Offset, bool Wide, std::size_t Units, const Variant& Key, TLocateOptions Options,
+                 bool ValueRequired)
+      : offset_(static_cast<std::size_t>(Offset)), wide_(Wide), units_(Units), nullKey_(Key.IsNull()),
+        valueRequired_(ValueRequired), partial_(Options & loPartialKey),
+        caseInsensitive_(Options & loCaseInsensitive) {
+    if (nullKey_) return;
+    key_ = rtl::VarToStr(Key);
+    if (caseInsensitive_) {
+      for (char16_t& c : key_) c = rtl::LowCaseChar(c);
+    } else if (!wide_ && TextBytesMatchAsDecoded(rtl::CP_ACP) &&
+               key_.find(u'\uFFFD') == String::npos) {
+      bytes_ = rtl::StringToAnsi(key_);
+      bytesDecide_ = rtl::AnsiToString(bytes_) == key_;
+    }
+  }
+  bool Matches(const std::uint8_t* Data) const {
+    const std::uint8_t* slot = Data + offset_;
+    const std::uint8_t* v = slot + 1;
+    const bool null = !slot[0] || (v[0] == 0 && (!wide_ || v[1] == 0));
+    if (nullKey_) return null;
+    if (null && valueRequired_) return false;
+    if (wide_) {
+      std::size_t len = 0;
+      if (!null) while (len < units_ && (v[2 * len] | v[2 * len + 1]) != 0) ++len;
+      return SameUnits(len, [v](std::size_t i) { return static_cast<char16_t>(v[2 * i] | v[2 * i + 1] << 8); });
+    }
+    const char* text = reinterpret_cast<const char*>(v);
+    const std::size_t len = null ? 0 : ::strnlen(text, units_);
+    if (bytesDecide_) {
+      if (len < bytes_.size() || (!partial_ && len != bytes_.size())) return false;
+      return std::memcmp(text, bytes_.data(), bytes_.size()) == 0;
+    }
+    if (std::all_of(text, text + len, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      return SameUnits(len, [v](std::size_t i) { return static_cast<char16_t>(v[i]); });
+    const String decoded = rtl::AnsiToString(std::string_view(text, len));
+    return SameUnits(decoded.size(), [&decoded](std::size_t i) { return decoded[i]; });
+  }
+
+ private:
+  // The field's text (Len units, UnitAt(i)) cut to the key when partial,
+  // against the key, folded when case-insensitive.
+  template <class UnitAt>
+  bool SameUnits(std::size_t Len, UnitAt At) const {
+    if (partial_ && Len > key_.size()) Len = key_.size();
+    if (Len != key_.size()) return false;
+    for (std::size_t i = 0; i < Len; ++i) {
+      const char16_t c = caseInsensitive_ ? rtl::LowCaseChar(At(i)) : At(i);
+      if (c != key_[i]) return false;
+    }
+    return true;
+  }
+
+  std::size_t offset_;
+  bool wide_;
+  std::size_t units_;
+  bool nullKey_, valueRequired_, partial_, caseInsensitive_;
+  bool bytesDecide_ = false;
+  String key_;
+  AnsiString bytes_;
+};
+
+}  // namespace
+
 int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options,
                                  bool ForLookup) {
   int from = 0, to = 0;
@@ -994,14 +1105,50 @@ int TExtMemoryData::ScanForMatch(const std::vector<TField*>& Fields, const Varia
   const bool direct = std::all_of(Fields.begin(), Fields.end(), [](TField* f) {
     return f->FieldKind() == fkData && !f->IsBlob() && f->DataType() != ftVariant;
   });
+  // Each field with its own key, paired as the record-by-record test pairs
+  // them; text keys of data fields are tested on the stored bytes.
+  struct TKeyTest {
+    TField* field;
+    Variant key;
+    std::optional<TStoredTextKey> text;
+  };
+  std::vector<TKeyTest> keys;
+  bool paired = Fields.size() == 1 || KeyValues.IsArray();
+  for (std::size_t i = 0; paired && i < Fields.size(); ++i) {
+    const int index = Fields.size() == 1 ? 0 : KeyValues.LowBound() + static_cast<int>(i);
+    if (Fields.size() > 1 && index > KeyValues.HighBound()) paired = false;
+    if (!paired) break;
+    TKeyTest k{Fields[i], Fields.size() == 1 ? KeyValues : KeyValues[index], std::nullopt};
+    TField* f = Fields[i];
+    const std::size_t def = static_cast<std::size_t>(f->FieldNo() - 1);
+    const TFieldType t = f->DataType();
+    if (f->FieldKind() == fkData && f->FieldNo() > 0 && def < defTypes_.size() && defTypes_[def] == t &&
+        offsets_[def] >= 0 && (t == ftString || (t == ftWideString && !ForLookup))) {
+      const bool wide = t == ftWideString;
+      const std::size_t units = wide ? std::min<std::size_t>(static_cast<std::size_t>(f->DataSize()) / 2,
+                                                             static_cast<std::size_t>(f->Size()) + 1)
+                                     : static_cast<std::size_t>(f->DataSize());
+      k.text.emplace(offsets_[def], wide, units, k.key, ForLookup ? 0 : Options, ForLookup);
+    }
+    keys.push_back(std::move(k));
+  }
+  const bool allText = paired && std::all_of(keys.begin(), keys.end(), [](const TKeyTest& k) { return k.text; });
   auto test = [&](std::uint32_t no) {
+    const std::uint8_t* data = DataOf(no);
+    if (allText) return std::all_of(keys.begin(), keys.end(), [data](const TKeyTest& k) { return k.text->Matches(data); });
     if (direct) {
       SetCalcBuffer(DataOf(no));
     } else {
       FillBufferFromRecord(no, spare);
       SetCalcBuffer(spare);
     }
-    return ForLookup ? LookupKeysEqual(Fields, KeyValues) : CurrentRecordMatches(Fields, KeyValues, Options);
+    if (!paired) return false;
+    for (const TKeyTest& k : keys) {
+      const bool same = k.text ? k.text->Matches(data)
+                               : ForLookup ? LookupFieldEquals(k.field, k.key) : FieldMatchesKey(k.field, k.key, Options);
+      if (!same) return false;
+    }
+    return true;
   };
   try {
     const bool filtered = !ForLookup && FilterActive();
@@ -1061,13 +1208,7 @@ bool TExtMemoryData::Locate(const String& KeyFields, const Variant& KeyValues, T
 }
 
 bool TExtMemoryData::LookupKeysEqual(const std::vector<TField*>& Fields, const Variant& KeyValues) const {
-  auto match = [](TField* f, const Variant& key) {
-    if (f->DataType() == ftString) {
-      if (key.IsNull()) return f->IsNull();
-      return !f->IsNull() && f->AsString() == rtl::VarToStr(key);
-    }
-    return f->Value() == key;
-  };
+  auto match = LookupFieldEquals;
   if (Fields.size() == 1) return match(Fields[0], KeyValues);
   if (!KeyValues.IsArray()) return false;
   int low = KeyValues.LowBound();
@@ -1247,7 +1388,21 @@ bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Va
     return sign * CompareSorted(v, probe, limit);
   };
   From = order_.PartitionPoint([&](std::uint32_t No) { return order(No) < 0; });
-  To = order_.PartitionPoint([&](std::uint32_t No) { return order(No) <= 0; });
+  // The equal records follow From, usually few: gallop over them from there
+  // rather than search the whole order again (each step of a search across
+  // a large table reads a record the cache does not hold).
+  const int n = order_.Size();
+  int lo = From, hi = From, step = 1;
+  while (hi < n && order(order_.At(hi)) <= 0) {
+    lo = hi + 1;
+    hi = std::min(n, hi + step);
+    step *= 2;
+  }
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (order(order_.At(mid)) <= 0) lo = mid + 1; else hi = mid;
+  }
+  To = lo;
   return true;
 }
 

@@ -9,9 +9,10 @@
 // found just as fast, and a single insert, edit or delete sets one flag.
 //
 // Buffer layout: the data area (a flag byte and the value per field slot),
-// the calculated area, the 4-byte ID, the bookmark flag, and a pointer to
-// the buffer's out-of-line values (blob bytes and variants, which must be
-// copied as values, never as bytes).
+// the calculated area, the 4-byte ID, the bookmark flag, a pointer to the
+// buffer's out-of-line values (blob bytes and variants, which must be
+// copied as values, never as bytes), and the slot number the buffer was
+// filled from.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,13 @@ enum TSaveLoadState { slsNone, slsLoading, slsSaving };
 enum TRecordStatus { rsOriginal = 0, rsUpdated = 1, rsInserted = 2, rsDeleted = 3 };
 using TApplyEvent = std::function<void(db::TDataSet* Dataset, int Rows)>;
 using TApplyRecordEvent = std::function<void(db::TDataSet* Dataset, TRecordStatus RecStatus, bool FoundApply)>;
+
+// True when, in the code page (CP_ACP: the system page), every byte below
+// 0x80 is its own character and every other character is one UTF-16 unit
+// of one byte sequence of its own: two 8-bit texts then have equal
+// characters exactly when they have equal bytes, so a locate compares
+// stored bytes without decoding them.
+bool TextBytesMatchAsDecoded(std::uint32_t CodePage);
 
 // Values that cannot live in the flat data area.
 struct TExtMemoryExtras {
@@ -306,7 +314,8 @@ class TExtMemoryData : public db::TDataSet {
   // Blob bytes and variants by record number; empty for tables without.
   std::vector<std::unique_ptr<TExtMemoryExtras>> extras_;
   int recordPos_ = -1;
-  int recordSize_ = 0, bookmarkOfs_ = 0, extrasOfs_ = 0, recBufSize_ = 0;
+  // numberOfs_: the slot number a buffer was last filled from (a hint).
+  int recordSize_ = 0, bookmarkOfs_ = 0, extrasOfs_ = 0, numberOfs_ = 0, recBufSize_ = 0;
   std::vector<std::int32_t> offsets_;   // per definition: data-area offset of its slot, -1 without
   std::vector<int> blobIndex_;          // per definition: blob ordinal, -1 otherwise
   std::vector<int> variantIndex_;       // per definition: variant ordinal, -1 otherwise

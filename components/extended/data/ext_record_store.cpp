@@ -70,17 +70,25 @@ std::size_t TExtBlockSums::Find(int K) const {
 
 void TExtRecordOrder::Locate(int Pos, std::size_t& Ord, std::size_t& Offset) const {
   if (cacheOrd_ < seq_.size()) {
-    const int n = static_cast<int>(blocks_[seq_[cacheOrd_]].nos.size());
+    const int n = static_cast<int>(cacheLen_);
     if (Pos >= cacheStart_ && Pos < cacheStart_ + n) {
       Ord = cacheOrd_;
       Offset = static_cast<std::size_t>(Pos - cacheStart_);
       return;
     }
-    // The block right after the cached one: the next step of a scan.
+    // The block right after or before the cached one: the next step of a
+    // scan, or of a window filled backwards.
     if (Pos >= cacheStart_ + n && cacheOrd_ + 1 < seq_.size() &&
         Pos < cacheStart_ + n + static_cast<int>(blocks_[seq_[cacheOrd_ + 1]].nos.size())) {
-      cacheStart_ += n;
-      Ord = ++cacheOrd_;
+      Remember(cacheOrd_ + 1, cacheStart_ + n);
+    } else if (Pos < cacheStart_ && cacheOrd_ > 0 &&
+               Pos >= cacheStart_ - static_cast<int>(blocks_[seq_[cacheOrd_ - 1]].nos.size())) {
+      Remember(cacheOrd_ - 1, cacheStart_ - static_cast<int>(blocks_[seq_[cacheOrd_ - 1]].nos.size()));
+    } else {
+      Forget();
+    }
+    if (cacheOrd_ < seq_.size()) {
+      Ord = cacheOrd_;
       Offset = static_cast<std::size_t>(Pos - cacheStart_);
       return;
     }
@@ -91,12 +99,19 @@ void TExtRecordOrder::Locate(int Pos, std::size_t& Ord, std::size_t& Offset) con
     return;
   }
   Ord = sizes_.Find(Pos);
-  cacheOrd_ = Ord;
-  cacheStart_ = Start(Ord);
+  Remember(Ord, Start(Ord));
   Offset = static_cast<std::size_t>(Pos - cacheStart_);
 }
 
-std::uint32_t TExtRecordOrder::At(int Pos) const {
+void TExtRecordOrder::Remember(std::size_t Ord, int Start) const {
+  const std::vector<std::uint32_t>& nos = blocks_[seq_[Ord]].nos;
+  cacheOrd_ = Ord;
+  cacheStart_ = Start;
+  cacheNos_ = nos.data();
+  cacheLen_ = static_cast<unsigned>(nos.size());
+}
+
+std::uint32_t TExtRecordOrder::AtAnyBlock(int Pos) const {
   std::size_t ord, off;
   Locate(Pos, ord, off);
   return blocks_[seq_[ord]].nos[off];
@@ -104,21 +119,32 @@ std::uint32_t TExtRecordOrder::At(int Pos) const {
 
 int TExtRecordOrder::PositionOf(std::uint32_t No, int Hint) const {
   if (No >= blockOf_.size()) return -1;
-  const std::uint32_t id = blockOf_[No];
-  const Block& b = blocks_[id];
   // The framework asks for the records of its window, which sit around the
-  // cursor: look there before searching the whole block.
+  // cursor: look there first, across a block's edge too, before reading
+  // the record's block entry (in a large table, a miss in the cache).
   if (Hint >= 0 && Hint < size_) {
     std::size_t ord, off;
     Locate(Hint, ord, off);
-    if (seq_[ord] == id) {
-      const int at = static_cast<int>(off), n = static_cast<int>(b.nos.size());
-      for (int d = 0; d < kNear; ++d) {
-        if (at + d < n && b.nos[static_cast<std::size_t>(at + d)] == No) return Hint + d;
-        if (at - d >= 0 && b.nos[static_cast<std::size_t>(at - d)] == No) return Hint - d;
-      }
+    const std::vector<std::uint32_t>& cur = blocks_[seq_[ord]].nos;
+    const std::vector<std::uint32_t>* prev = ord > 0 ? &blocks_[seq_[ord - 1]].nos : nullptr;
+    const std::vector<std::uint32_t>* next = ord + 1 < seq_.size() ? &blocks_[seq_[ord + 1]].nos : nullptr;
+    const int at = static_cast<int>(off), n = static_cast<int>(cur.size());
+    // The entry Hint + D, or none past the neighbouring blocks.
+    auto is = [&](int D) {
+      const int i = at + D;
+      if (i >= 0 && i < n) return cur[static_cast<std::size_t>(i)] == No;
+      if (i < 0) return prev && -i <= static_cast<int>(prev->size()) && (*prev)[prev->size() - static_cast<std::size_t>(-i)] == No;
+      return next && i - n < static_cast<int>(next->size()) && (*next)[static_cast<std::size_t>(i - n)] == No;
+    };
+    for (int d = 0; d < kNear; ++d) {
+      if (is(d)) return Hint + d;
+      if (d > 0 && is(-d)) return Hint - d;
     }
   }
+  // A number no longer in the order keeps the block entry it last had, and
+  // after the order is replaced that block may be gone.
+  if (blockOf_[No] >= blocks_.size()) return -1;
+  const Block& b = blocks_[blockOf_[No]];
   auto it = std::find(b.nos.begin(), b.nos.end(), No);
   if (it == b.nos.end()) return -1;
   return Start(b.ord) + static_cast<int>(it - b.nos.begin());
@@ -144,7 +170,7 @@ void TExtRecordOrder::Renumber() {
   }
   sizes_.Build(sizes);
   flags_.Build(flagged);
-  cacheOrd_ = SIZE_MAX;
+  Forget();
 }
 
 void TExtRecordOrder::SplitBlock(std::size_t Ord) {
@@ -192,7 +218,10 @@ void TExtRecordOrder::MergeWithNext(std::size_t Ord) {
 
 void TExtRecordOrder::Insert(int Pos, std::uint32_t No) {
   Pos = std::clamp(Pos, 0, size_);
-  if (No >= blockOf_.size()) blockOf_.resize(std::size_t(No) + 1);
+  if (No >= blockOf_.size()) {
+    GrowForRecords(blockOf_, std::size_t(No) + 1);
+    blockOf_.resize(std::size_t(No) + 1);
+  }
   if (seq_.empty()) {
     seq_.push_back(NewBlock());
     Renumber();
@@ -217,7 +246,7 @@ void TExtRecordOrder::Insert(int Pos, std::uint32_t No) {
   blockOf_[No] = id;
   sizes_.Add(ord, 1);
   ++size_;
-  cacheOrd_ = SIZE_MAX;
+  Forget();
 }
 
 std::uint32_t TExtRecordOrder::Erase(int Pos) {
@@ -236,7 +265,7 @@ std::uint32_t TExtRecordOrder::Erase(int Pos) {
   }
   sizes_.Add(ord, -1);
   --size_;
-  cacheOrd_ = SIZE_MAX;
+  Forget();
   if (b.nos.empty()) {
     RemoveBlock(ord);
   } else if (b.nos.size() < kTarget / 4 && ord + 1 < seq_.size() &&

@@ -7,12 +7,21 @@
 // table, in its order block and in the block map), not a set of pointers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace ext {
+
+// Makes room for N entries in a table with an entry per record, growing it
+// by a quarter rather than doubling: doubling would leave a table of ten
+// thousand records room for six thousand more in every such table.
+template <class T>
+void GrowForRecords(std::vector<T>& Table, std::size_t N) {
+  if (N > Table.capacity()) Table.reserve(std::max(N, Table.capacity() + Table.capacity() / 4 + 64));
+}
 
 // Fixed-size slots under stable numbers; freed numbers are reused first.
 class TExtSlotPool {
@@ -30,9 +39,10 @@ class TExtSlotPool {
   }
 
  private:
-  // Chunks double from 64 slots up to 65,536, then stay at that size: a
-  // small table stays small, a large one wastes at most one chunk's tail.
-  static constexpr std::uint32_t kFirst = 64, kDoublings = 11, kLarge = 65536;
+  // Chunks double from 64 slots up to 1,024, then stay at that size: a
+  // table of any size wastes at most one chunk's tail, a few bytes a record
+  // even at ten thousand records.
+  static constexpr std::uint32_t kFirst = 64, kDoublings = 4, kLarge = 1024;
   static constexpr std::uint32_t kDoubledSlots = kFirst * ((1u << kDoublings) - 1);
   static void Place(std::uint32_t No, std::uint32_t& Chunk, std::uint32_t& At) {
     if (No < kDoubledSlots) {
@@ -74,7 +84,12 @@ class TExtBlockSums {
 class TExtRecordOrder {
  public:
   int Size() const { return size_; }
-  std::uint32_t At(int Pos) const;
+  std::uint32_t At(int Pos) const {
+    // A window or a scan asks for neighbours: most positions fall in the
+    // block the last one fell in.
+    const unsigned i = static_cast<unsigned>(Pos - cacheStart_);
+    return i < cacheLen_ ? cacheNos_[i] : AtAnyBlock(Pos);
+  }
   // Hint: a position the record is likely near (the cursor's), or -1.
   int PositionOf(std::uint32_t No, int Hint = -1) const;
   void Insert(int Pos, std::uint32_t No);
@@ -133,9 +148,17 @@ class TExtRecordOrder {
   int size_ = 0, flagged_ = 0;
   bool flagsValid_ = false;
   // The block the last position fell in: scans step through one block
-  // after another without searching.
+  // after another without searching. Any change to the blocks forgets it.
+  void Remember(std::size_t Ord, int Start) const;
+  void Forget() const {
+    cacheOrd_ = SIZE_MAX;
+    cacheLen_ = 0;
+  }
+  std::uint32_t AtAnyBlock(int Pos) const;
   mutable std::size_t cacheOrd_ = SIZE_MAX;
   mutable int cacheStart_ = 0;
+  mutable const std::uint32_t* cacheNos_ = nullptr;
+  mutable unsigned cacheLen_ = 0;
 };
 
 template <class Visit>

@@ -1,10 +1,11 @@
 // Ten thousand random operations on the in-memory dataset, each checked
 // against a plain vector that holds what the table should contain, in
 // which order, which record is current and which bookmarks still hold.
-// Among them: locates on the key the table is often sorted by, runs of
-// inserts and deletes in one place (long enough to split and empty the
-// storage order's blocks), and a filter handler whose outside criterion
-// changes.
+// Among them: locates by name with every option, locates on the key the
+// table is often sorted by, runs of inserts and deletes in one place (long
+// enough to split and empty the storage order's blocks), and a filter
+// handler whose outside criterion changes, all seen through a window of
+// record buffers as a grid keeps it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "platform/data/data_source.h"
 #include "components/extended/data/ext_memory_data.h"
 
 using namespace db;
@@ -48,6 +50,10 @@ class Model {
 
 struct Harness {
   TExtMemoryData ds;
+  // A grid-sized window: the dataset keeps a dozen records in buffers and
+  // goes back to them by the slot they were read from.
+  TDataSource src{nullptr};
+  TDataLink window;
   Model m;
   std::mt19937 rng{20261210};
   std::vector<TBookmark> saved;
@@ -56,13 +62,21 @@ struct Harness {
     ds.FieldDefs().Add(u"KEY", ftInteger);
     ds.FieldDefs().Add(u"NAME", ftString, 10);
     ds.Open();
+    src.SetDataSet(&ds);
+    window.SetBufferCount(12);
+    window.SetDataSource(&src);
     ds.SetFilter(u"KEY > 499");
     ds.SetOnFilterRecord([this](TDataSet* d, bool& accept) {
       accept = accept && d->FieldByName(u"KEY")->AsInteger() >= m.floor;
     });
   }
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
-  std::u16string RandName() { return u"n" + rtl::IntToStr(Rand(0, 40)); }
+  // Names in both cases and in Chinese, so locates by name meet case
+  // variants, prefixes and 8-bit texts of more than one byte a character.
+  std::u16string RandName() {
+    static const char16_t* const stems[] = {u"n", u"N", u"名", u"Ω"};
+    return stems[Rand(0, 3)] + rtl::IntToStr(Rand(0, 40));
+  }
   std::int32_t Current() {
     TBookmark b = ds.GetBookmark();
     std::int32_t id = 0;
@@ -139,9 +153,9 @@ struct Harness {
   // Locates by one field and checks the cursor against the model: the
   // current record when it matches, else the first visible match.
   template <class Matches>
-  void CheckLocate(const char16_t* Field, const Variant& Key, Matches matches) {
+  void CheckLocate(const char16_t* Field, const Variant& Key, Matches matches, TLocateOptions Options = 0) {
     std::int32_t before = Current();
-    bool found = ds.Locate(Field, Key, 0);
+    bool found = ds.Locate(Field, Key, Options);
     std::int32_t expect = 0;
     int cur = m.IndexOf(before);
     if (before != 0 && matches(m.rows[static_cast<std::size_t>(cur)])) {
@@ -156,9 +170,20 @@ struct Harness {
     EXPECT_EQ(found, expect != 0);
     EXPECT_EQ(Current(), found ? expect : before);
   }
+  // By name with any options: a partial key is a name cut short.
   void Locate() {
     std::u16string name = RandName();
-    CheckLocate(u"NAME", Variant(String(name)), [&name](const Row& r) { return r.name == name; });
+    const TLocateOptions o = static_cast<TLocateOptions>(Rand(0, 3));
+    if (o & loPartialKey) name.resize(static_cast<std::size_t>(Rand(0, static_cast<int>(name.size()))));
+    auto fold = [&o](std::u16string s) {
+      if (o & loCaseInsensitive)
+        for (char16_t& c : s) c = rtl::LowCaseChar(c);
+      return s;
+    };
+    CheckLocate(u"NAME", Variant(String(name)), [&](const Row& r) {
+      const std::u16string text = o & loPartialKey ? r.name.substr(0, name.size()) : r.name;
+      return fold(text) == fold(name);
+    }, o);
   }
   // The table is often sorted by KEY here: the locate then searches.
   void LocateKey() {

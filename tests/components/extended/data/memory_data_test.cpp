@@ -2,11 +2,15 @@
 // filter, locate, lookup, sort, blobs and variants, and what a data link sees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
 
 #include "platform/data/data_source.h"
+#include "platform/runtime/codepage.h"
+#include "components/extended/data/ext_db_utils.h"
 #include "components/extended/data/ext_memory_data.h"
 #include "tests/platform/data/recording_link.h"
 
@@ -629,4 +633,108 @@ TEST(MemoryDataSortedKey, LocateAndLookupFindWhatAScanFinds) {
         ds.Post();
         ASSERT_NO_FATAL_FAILURE(compare(field, text ? texts : numbers, "edited"));
       }
+}
+
+// ---------------------------------------------------------------- text keys on stored bytes
+
+// A locate or lookup by a text field compares stored bytes where the code
+// page allows; it must find exactly what comparing the decoded texts finds
+// (the generic FieldMatchesKey, which reads through the field): Chinese,
+// case variants (also outside ASCII), texts cut at the field's size inside
+// a character, keys the page cannot hold, empty and null keys, numbers as
+// keys, every option, in the trusted system page and in others that decode
+// the same stored bytes differently.
+TEST(MemoryDataTextKeys, LocateAndLookupFindWhatTheDecodedTextsFind) {
+  const std::vector<std::u16string> texts = {
+      u"", u"ab", u"AB", u"abc", u"7", u"中文", u"中文字", u"中", u"Ωmega", u"ωMEGA", u"ω",
+      u"ÀB", u"àb", u"é", u"a中b", u"中文中文中", u"\u212Ab", u"kb", u"?", u"abcdefgh"};
+  std::vector<Variant> keys = {Variant::Null(), Variant(7), Variant(u"\u2603"), Variant(u"\uFFFD"),
+                               Variant(u"中文中\uFFFD"), Variant(String(u"a\0b", 3)), Variant(u"K")};
+  for (const auto& t : texts) keys.push_back(Variant(String(t)));
+  const TLocateOptions options[] = {0, loCaseInsensitive, loPartialKey, loCaseInsensitive | loPartialKey};
+  TExtMemoryData ds;
+  ds.FieldDefs().Add(u"ID", ftInteger);
+  // Nine bytes: "中文中文中" is ten in GBK, so its last character is cut in two.
+  ds.FieldDefs().Add(u"NAME", ftString, 9);
+  ds.FieldDefs().Add(u"WIDE", ftWideString, 4);
+  ds.Open();
+  for (int i = 0; i < 3 * static_cast<int>(texts.size()); ++i) {
+    ds.Append();
+    ds.FieldByName(u"ID")->SetAsInteger(i);
+    if (i % 7 != 3) {
+      const std::u16string& t = texts[static_cast<std::size_t>((i * 7) % texts.size())];
+      ds.FieldByName(u"NAME")->SetAsString(t);
+      ds.FieldByName(u"WIDE")->SetAsString(t);
+    }
+    ds.Post();
+  }
+  // The page is one setting for the whole program: put it back however the test ends.
+  struct PageGuard {
+    std::uint32_t page = rtl::SystemCodePage();
+    ~PageGuard() { rtl::SetSystemCodePage(page); }
+  } guard;
+  const int n = ds.RecordCount();
+  for (std::uint32_t page : {936u, 1252u, 65001u}) {
+    rtl::SetSystemCodePage(page);
+    for (const char16_t* name : {u"NAME", u"WIDE"}) {
+      TField* f = ds.FieldByName(name);
+      for (const Variant& key : keys)
+        for (TLocateOptions o : options) {
+          SCOPED_TRACE(rtl::StringToUtf8(name) + " key " + rtl::StringToUtf8(rtl::VarToStr(key)) + " options " +
+                       std::to_string(o) + " page " + std::to_string(page));
+          // What the decoded texts say, record by record (IDs are positions).
+          std::vector<bool> located, looked;
+          for (ds.First(); !ds.Eof(); ds.Next()) {
+            located.push_back(ext::FieldMatchesKey(f, key, o));
+            looked.push_back(key.IsNull() ? f->IsNull()
+                             : f->DataType() == ftString ? !f->IsNull() && f->AsString() == rtl::VarToStr(key)
+                                                         : f->Value() == key);
+          }
+          // The current record answers first, then the first match from the start.
+          auto expect = [](const std::vector<bool>& m, int current) {
+            if (m[static_cast<std::size_t>(current)]) return current;
+            return static_cast<int>(std::find(m.begin(), m.end(), true) - m.begin());
+          };
+          for (int current : {0, 1, n - 1}) {
+            ds.SetRecNo(current + 1);
+            const int want = expect(located, current);
+            ASSERT_EQ(ds.Locate(name, key, o), want < n);
+            ASSERT_EQ(ds.FieldByName(u"ID")->AsInteger(), want < n ? want : current);
+            ds.SetRecNo(current + 1);
+            const int wantLookup = expect(looked, current);
+            Variant id = ds.Lookup(name, key, u"ID");
+            ASSERT_EQ(id.IsNull() ? n : id.AsInteger(), wantLookup);
+          }
+        }
+    }
+  }
+}
+
+// The pages whose stored bytes a locate compares must keep the promise that
+// makes it sound: a byte below 0x80 is itself, also after another character,
+// and every other sequence that decodes without U+FFFD gives one unit of
+// its own, above 0x80, without taking the byte after it.
+TEST(MemoryDataTextKeys, TrustedPagesDecodeOneWay) {
+  for (std::uint32_t page : {437u, 936u, 1252u, 20127u, 28591u, 1200u, 1201u, 12000u, 12001u, 65000u, 65001u}) {
+    if (!ext::TextBytesMatchAsDecoded(page)) continue;
+    SCOPED_TRACE("page " + std::to_string(page));
+    for (int b = 0; b < 0x80; ++b)
+      ASSERT_EQ(rtl::DecodeText(std::string(1, static_cast<char>(b)), page), String(1, static_cast<char16_t>(b)));
+    std::map<char16_t, std::string> seen;
+    // True when the bytes are one character.
+    auto one = [&](const std::string& bytes) {
+      const String t = rtl::DecodeText(bytes, page);
+      if (t.find(u'\uFFFD') != String::npos) return false;
+      EXPECT_EQ(t.size(), 1u);
+      EXPECT_GE(t[0], 0x80);
+      EXPECT_TRUE(seen.emplace(t[0], bytes).second) << "two sequences give U+" << std::hex << int(t[0]);
+      EXPECT_EQ(rtl::DecodeText(bytes + "A\x01", page), t + u"A\x01");
+      return true;
+    };
+    for (int lead = 0x80; lead < 0x100; ++lead) {
+      if (one(std::string(1, static_cast<char>(lead)))) continue;
+      for (int trail = 0; trail < 0x100; ++trail) one({static_cast<char>(lead), static_cast<char>(trail)});
+      ASSERT_FALSE(HasFailure());
+    }
+  }
 }

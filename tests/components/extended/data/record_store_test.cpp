@@ -21,6 +21,7 @@ struct OrderHarness {
   std::vector<std::uint32_t> nos;
   std::vector<std::uint8_t> flags;
   std::uint32_t next = 0;
+  std::uint32_t erased = UINT32_MAX;  // the last number erased, no longer in the order
   std::mt19937 rng{4711};
 
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
@@ -36,6 +37,7 @@ struct OrderHarness {
   }
   void Erase(int pos) {
     EXPECT_EQ(order.Erase(pos), nos[static_cast<std::size_t>(pos)]);
+    erased = nos[static_cast<std::size_t>(pos)];
     nos.erase(nos.begin() + pos);
     if (order.FlagsValid()) flags.erase(flags.begin() + pos);
   }
@@ -58,7 +60,18 @@ struct OrderHarness {
       const int pos = Rand(0, n - 1);
       ASSERT_EQ(order.At(pos), nos[static_cast<std::size_t>(pos)]);
       ASSERT_EQ(order.PositionOf(nos[static_cast<std::size_t>(pos)]), pos);
+      // A hint near it, as a window around the cursor gives, also across a
+      // block's edge, or out of reach.
+      const int hint = std::clamp(pos + (k % 5 ? Rand(-60, 60) : Rand(-n, n)), -1, n);
+      ASSERT_EQ(order.PositionOf(nos[static_cast<std::size_t>(pos)], hint), pos) << "hint " << hint;
+      if (erased != UINT32_MAX) {
+        ASSERT_EQ(order.PositionOf(erased, hint), -1);
+      }
     }
+    // Backwards, as a window is filled before its cursor: the steps cross
+    // into the block before.
+    for (int pos = Rand(0, n) - 1, k = 0; pos >= 0 && k < 2500; --pos, ++k)
+      ASSERT_EQ(order.At(pos), nos[static_cast<std::size_t>(pos)]) << pos;
     if (!order.FlagsValid()) return;
     ASSERT_EQ(order.FlagCount(), static_cast<int>(std::count(flags.begin(), flags.end(), 1)));
     for (int k = 0; k < 50; ++k) {
