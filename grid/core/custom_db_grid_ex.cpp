@@ -101,8 +101,9 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
 TCustomDBGridEx::~TCustomDBGridEx() {
   Destroying();
   SetDataSource(nullptr);
-  FSumList.reset();
+  // Footers free their sum items, so the columns go before the sum list.
   FColumns.reset();
+  FSumList.reset();
   FColumnDefValues.reset();
   if (FStyle) FStyle->RemoveChangeNotification(this);
   FStyle = nullptr;

@@ -50,7 +50,28 @@ rtl::Variant TDBSum::SumVariant() const {
 }
 
 TDBSumCollection::TDBSumCollection(TDBSumListProducer* Owner)
-    : TCollection([](TCollection* C) { return new TDBSum(C); }, Owner), FOwner(Owner) {}
+    : TCollection(
+          [this](TCollection* C) -> TCollectionItem* {
+            // An item announces itself before it is whole: no scan until it is.
+            ++FMaking;
+            TDBSum* sum = nullptr;
+            try {
+              sum = new TDBSum(C);
+            } catch (...) {
+              --FMaking;
+              throw;
+            }
+            --FMaking;
+            return sum;
+          },
+          Owner),
+      FOwner(Owner) {}
+
+TDBSum* TDBSumCollection::Add() {
+  auto* sum = static_cast<TDBSum*>(TCollection::Add());
+  Changed();
+  return sum;
+}
 
 TDBSum* TDBSumCollection::GetSumByOpAndFName(TGroupOperation AGroupOperation, const String& AFieldName) const {
   for (int i = 0; i < Count(); ++i) {
@@ -60,7 +81,9 @@ TDBSum* TDBSumCollection::GetSumByOpAndFName(TGroupOperation AGroupOperation, co
   return nullptr;
 }
 
-void TDBSumCollection::Update(TCollectionItem*) { FOwner->SumItemsChanged(); }
+void TDBSumCollection::Update(TCollectionItem*) {
+  if (FMaking == 0) FOwner->SumItemsChanged();
+}
 
 db::TDataSet* TSLBookmarkListEx::DataSet() const { return FSumListProducer->DataSet(); }
 

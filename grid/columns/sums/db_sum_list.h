@@ -49,7 +49,7 @@ class TDBSum : public ui::TCollectionItem {
 class TDBSumCollection : public ui::TCollection {
  public:
   explicit TDBSumCollection(TDBSumListProducer* Owner);
-  TDBSum* Add() { return static_cast<TDBSum*>(TCollection::Add()); }
+  TDBSum* Add();
   TDBSum* SumAt(int Index) const { return static_cast<TDBSum*>(Items(Index)); }
   // The first item of that operation whose field name matches regardless of letter case.
   TDBSum* GetSumByOpAndFName(TGroupOperation AGroupOperation, const String& AFieldName) const;
@@ -59,6 +59,7 @@ class TDBSumCollection : public ui::TCollection {
 
  private:
   TDBSumListProducer* FOwner;
+  int FMaking = 0;
 };
 
 // Bookmarks of all records in the dataset's order.
