@@ -9,6 +9,7 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editor_support/button_faces.h"
+#include "grid/editor_support/tool_routines.h"
 #include "grid/foundation/inplace_edit.h"
 #include "platform/runtime/convert.h"
 #include "platform/runtime/datetime.h"
@@ -169,7 +170,7 @@ TCheckBoxState TColumnEx::CheckboxState() const {
   if (!f) return cbUnchecked;
   if (!HasKeyItems()) {
     if (f->DataType() == db::ftBoolean) return f->IsNull() ? cbGrayed : (f->AsBoolean() ? cbChecked : cbUnchecked);
-    if (IsStepNumericType(f->DataType()) && f->DataType() != db::ftWord)
+    if (IsNumericFieldType(f->DataType()) && f->DataType() != db::ftWord)
       return f->IsNull() ? cbGrayed : (f->AsFloat() == 1 ? cbChecked : cbUnchecked);
   }
   String text = f->Text();
@@ -185,7 +186,7 @@ void TColumnEx::SetCheckboxState(TCheckBoxState Value) {
     UpdateDataValue(String(), rtl::Variant::Null(), false);
   } else if (f->DataType() == db::ftBoolean && !HasKeyItems()) {
     UpdateDataValue(String(), rtl::Variant(Value == cbChecked), false);
-  } else if (IsStepNumericType(f->DataType()) && f->DataType() != db::ftWord && !HasKeyItems()) {
+  } else if (IsNumericFieldType(f->DataType()) && f->DataType() != db::ftWord && !HasKeyItems()) {
     UpdateDataValue(String(), rtl::Variant(std::int32_t{Value == cbChecked ? 1 : 0}), false);
   } else {
     int entry = Value == cbChecked ? 0 : 1;
@@ -202,7 +203,7 @@ int TColumnEx::GetImageIndex() const {
     index = FKeyList->IndexOf(f->Text());
   } else if (HasPickItems()) {
     index = FPickList->IndexOf(f->Text());
-  } else if (IsStepNumericType(f->DataType()) && !f->IsNull()) {
+  } else if (IsNumericFieldType(f->DataType()) && !f->IsNull()) {
     double v = f->AsFloat();
     if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max())
       index = static_cast<int>(v);
@@ -352,7 +353,7 @@ void TColumnEx::StepCellValue(double Step) {
     default:
       break;
   }
-  if (f && IsStepNumericType(f->DataType())) {
+  if (f && IsNumericFieldType(f->DataType())) {
     double value = f->IsNull() ? -Step : f->AsFloat();
     try {
       UpdateDataValue(String(), rtl::Variant(value + Step), false);

@@ -352,44 +352,20 @@ JQ_QUIET_SETTER(SetDropDownShowTitles, cvDropDownShowTitles, FDropDownShowTitles
 
 // Family 3: marked only when already assigned or different from the default;
 // always notifies.
-void TColumnEx::WriteImeMode(TImeMode Value) {
-  if (FAssignedValues.Contains(cvImeMode) || Value != DefaultImeMode()) {
-    FImeMode = Value;
-    Assigned(cvImeMode);
-  }
-  Changed(false);
-}
+void TColumnEx::WriteImeMode(TImeMode Value) { WriteDefaultAware(cvImeMode, FImeMode, Value, DefaultImeMode()); }
 
-void TColumnEx::WriteImeName(const String& Value) {
-  if (FAssignedValues.Contains(cvImeName) || Value != DefaultImeName()) {
-    FImeName = Value;
-    Assigned(cvImeName);
-  }
-  Changed(false);
-}
+void TColumnEx::WriteImeName(const String& Value) { WriteDefaultAware(cvImeName, FImeName, Value, DefaultImeName()); }
 
 void TColumnEx::WriteWordWrap(bool Value) {
-  if (FAssignedValues.Contains(cvWordWrap) || Value != DefaultWordWrap() || LoadingGrid()) {
-    FWordWrap = Value;
-    Assigned(cvWordWrap);
-  }
-  Changed(false);
+  WriteDefaultAware(cvWordWrap, FWordWrap, Value, DefaultWordWrap(), LoadingGrid() != nullptr);
 }
 
 void TColumnEx::SetTextEditing(bool Value) {
-  if (FAssignedValues.Contains(cvTextEditing) || Value != DefaultTextEditing() || LoadingGrid()) {
-    FTextEditing = Value;
-    Assigned(cvTextEditing);
-  }
-  Changed(false);
+  WriteDefaultAware(cvTextEditing, FTextEditing, Value, DefaultTextEditing(), LoadingGrid() != nullptr);
 }
 
 void TColumnEx::WriteLookupDisplayFields(const String& Value) {
-  if (FAssignedValues.Contains(cvLookupDisplayFields) || Value != DefaultLookupDisplayFields()) {
-    FLookupDisplayFields = Value;
-    Assigned(cvLookupDisplayFields);
-  }
-  Changed(false);
+  WriteDefaultAware(cvLookupDisplayFields, FLookupDisplayFields, Value, DefaultLookupDisplayFields());
 }
 
 void TColumnEx::SetFont(const TFont* Value) {

@@ -346,6 +346,15 @@ class TColumnEx : public ui::TCollectionItem {
  private:
   friend class TColumnFooterEx;
   void Assigned(TColumnExValue V) { FAssignedValues.Include(V); }
+  // A value equal to its default is kept only once the property is assigned.
+  template <class T>
+  void WriteDefaultAware(TColumnExValue Bit, T& Own, const T& Value, const T& Default, bool Force = false) {
+    if (FAssignedValues.Contains(Bit) || Value != Default || Force) {
+      Own = Value;
+      Assigned(Bit);
+    }
+    Changed(false);
+  }
   void FontChanged();
   // Copies Source into the own font without marking it assigned.
   void RefreshFont(ui::TFont* Own, const ui::TFont* Source) const;

@@ -24,17 +24,6 @@ class FontScope {
   ui::TFont saved_;
 };
 
-// Whether a field of this type holds a number the cells step and check.
-inline bool IsStepNumericType(db::TFieldType T) {
-  switch (T) {
-    case db::ftSmallint: case db::ftInteger: case db::ftWord: case db::ftFloat: case db::ftCurrency:
-    case db::ftBCD: case db::ftFMTBcd:
-      return true;
-    default:
-      return false;
-  }
-}
-
 inline bool IsMemoType(db::TFieldType T) { return T == db::ftMemo || T == db::ftOraClob || T == db::ftWideMemo; }
 
 }  // namespace grid::columns_detail
