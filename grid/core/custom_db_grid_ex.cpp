@@ -1,5 +1,12 @@
 #include "grid/core/custom_db_grid_ex.h"
 
+#include <algorithm>
+
+#include "grid/columns/columns/column_def_values_ex.h"
+#include "grid/columns/columns/column_title_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/sums/db_grid_ex_sum_list.h"
+
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
@@ -69,6 +76,10 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   SetRowCount(2);
   SetColCount(2);
   FDataLink = std::make_unique<TGridDataLinkEx>(this);
+  FColumnDefValues.reset(CreateColumnDefValues());
+  FColumns.reset(CreateColumnCollection());
+  FSumList = std::make_unique<TDBGridExSumList>(this);
+  FColCellParamsEx = std::make_unique<TColCellParamsEx>();
   SetColor(clWindow);
   SetParentColor(false);
   SetTabStop(true);
@@ -96,6 +107,10 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   SetDataSource(nullptr);
   if (FIntMemTable) FIntMemTable->StopRecordEventsTo(this);
   FIntMemTable = nullptr;
+  // Footers free their sum items, so the columns go before the sum list.
+  FColumns.reset();
+  FSumList.reset();
+  FColumnDefValues.reset();
   if (FStyle) FStyle->RemoveChangeNotification(this);
   FStyle = nullptr;
   SetCenter(nullptr);
@@ -202,12 +217,19 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
   if (Operation != opRemove) return;
   if (FDataLink && AComponent == FDataLink->DataSource()) SetDataSource(nullptr);
   if (AComponent == FTitleImages) FTitleImages = nullptr;
+  if (FColumns)
+    for (int i = 0; i < FColumns->Count(); ++i) {
+      TColumnEx* column = FColumns->ColumnAt(i);
+      if (AComponent == column->ImageList()) column->SetImageList(nullptr);
+      if (AComponent == column->PopupMenu()) column->SetPopupMenu(nullptr);
+    }
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
 }
 
 void TCustomDBGridEx::Loaded() {
   TCustomGridEx::Loaded();
+  if (DataSource()) FSumList->ActivateAfterLoad();
   LayoutChanged();
 }
 
@@ -355,6 +377,50 @@ void TCustomDBGridEx::InternalLayout() {
   ++FLayoutRuns;
   FDataLink->ClearMapping();
   if (FDataLink->Active()) BuildFieldMap();
+  if (!IsDestroying()) SyncColumnsWithFieldMap();
+}
+
+void TCustomDBGridEx::SyncColumnsWithFieldMap() {
+  FColumns->SyncWithFieldMap();
+  FVisibleColumns.clear();
+  for (int i = 0; i < FColumns->Count(); ++i)
+    if (FColumns->ColumnAt(i)->Visible()) FVisibleColumns.push_back(FColumns->ColumnAt(i));
+  SetColCount(FColumns->Count() + FIndicatorOffset);
+  SetFixedCols(FIndicatorOffset);
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    TColumnEx* column = FColumns->ColumnAt(i);
+    int width = column->Visible() ? column->Width() : (FOptions.Contains(dgColLines) ? -1 : 0);
+    if (!FVisibleColumns.empty() && FVisibleColumns.front() == column) width += FExtraFirstColumnWidth;
+    SetColWidths(DataColToGridCol(i), width);
+  }
+}
+
+// --- columns, their defaults and the sum list --------------------------------------
+
+void TCustomDBGridEx::SetColumns(TDBGridColumnsEx* Value) { FColumns->Assign(Value); }
+
+void TCustomDBGridEx::SetColumnDefValues(TColumnDefValuesEx* Value) { FColumnDefValues->Assign(Value); }
+
+void TCustomDBGridEx::SetSumList(TDBGridExSumList* Value) { FSumList->Assign(Value); }
+
+void TCustomDBGridEx::SetSortMarkedColumns() {
+  FSortMarkedColumns.clear();
+  for (int i = 0; i < FColumns->Count(); ++i)
+    if (FColumns->ColumnAt(i)->Title()->SortIndex() > 0) FSortMarkedColumns.push_back(FColumns->ColumnAt(i));
+  std::stable_sort(FSortMarkedColumns.begin(), FSortMarkedColumns.end(), [](TColumnEx* A, TColumnEx* B) {
+    return A->Title()->SortIndex() < B->Title()->SortIndex();
+  });
+}
+
+void TCustomDBGridEx::SetSelectedIndex(int Value) {
+  int col = DataColToGridCol(Value);
+  if (Value >= 0 && col < ColCount()) SetCol(col);
+}
+
+TColumnDefValuesEx* TCustomDBGridEx::CreateColumnDefValues() { return new TDBGridExColumnDefValuesEx(this); }
+
+TDBGridColumnsEx* TCustomDBGridEx::CreateColumnCollection() {
+  return new TDBGridColumnsEx(this, [](TCollection* C) { return new TDBGridColumnEx(C); });
 }
 
 void TCustomDBGridEx::Dispatch(TMessage& Message) {
@@ -515,6 +581,12 @@ void TCustomDBGridEx::ColExit() {
 void TCustomDBGridEx::HandleDataSetChanged() { Invalidate(); }
 
 void TCustomDBGridEx::BuildFieldMap() {
+  if (FColumns->State() == csCustomized) {
+    // Configured columns keep their places even when their field is missing.
+    FDataLink->SetSparseMap(true);
+    for (int i = 0; i < FColumns->Count(); ++i) FDataLink->AddMapping(FColumns->ColumnAt(i)->FieldName());
+    return;
+  }
   // Without configured columns the grid shows every visible field in the
   // dataset's order.
   db::TDataSet* ds = FDataLink->DataSet();
@@ -565,10 +637,12 @@ void TCustomDBGridEx::GetFooterParams(int DataCol, int Row, TColumnEx* Column, T
   if (OnGetFooterParams) OnGetFooterParams(this, DataCol, Row, Column, AFont, Background, Alignment, State, Text);
 }
 
-void TCustomDBGridEx::DataLinkActiveChanged(bool) {
+void TCustomDBGridEx::DataLinkActiveChanged(bool Value) {
   ReacquireMemTableInterface();
+  FSumList->SetDataSet(Value ? FDataLink->DataSet() : nullptr);
   if (UsesMemTableView()) HandleMemTableRecordEvent(-1, mtrAllChangedEx, -1);
   LayoutChanged();
+  FColumns->ActiveChanged();
 }
 
 void TCustomDBGridEx::ScrollData(int) { Invalidate(); }
@@ -667,6 +741,9 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
                &TDBGridEx::AllowedSelectionsBits, &TDBGridEx::SetAllowedSelectionsBits)
           .Boolean("AutoFitColWidths", &G::AutoFitColWidths, &G::SetAutoFitColWidths, 0)
           .Enum("BorderStyle", "TBorderStyle", {"bsNone", "bsSingle"}, &B::BorderStyle, &B::SetBorderStyle, bsSingle)
+          .Object("ColumnDefValues", "TDBGridExColumnDefValuesEx", &G::ColumnDefValues, &G::SetColumnDefValues)
+          .Object("Columns", "TDBGridColumnsEx", &G::Columns, &G::SetColumns)
+          .StoredWhen(&TDBGridEx::ColumnsStored)
           .Integer("ContraColCount", &B::ContraColCount, &B::SetContraColCount, 0)
           .Object("DataSource", "TDataSource", &G::DataSource, &G::SetDataSource)
           .Boolean("DefaultDrawing", &G::DefaultDrawing, &G::SetDefaultDrawing, 1)
@@ -708,6 +785,7 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Integer("RowHeight", &G::RowHeight, &G::SetRowHeight, 0)
           .Integer("RowLines", &G::RowLines, &G::SetRowLines, 0)
           .Boolean("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed, 0)
+          .Object("SumList", "TDBGridExSumList", &G::SumList, &G::SetSumList)
           .Boolean("SortLocal", &G::SortLocal, &G::SetSortLocal, 0)
           .Object("TitleFont", "TFont", &G::TitleFont, &G::SetTitleFont)
           .Integer("TitleHeight", &G::TitleHeight, &G::SetTitleHeight, 0)
@@ -720,5 +798,7 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Build();
   return info;
 }
+
+bool TDBGridEx::ColumnsStored() const { return Columns()->State() == csCustomized; }
 
 }  // namespace grid

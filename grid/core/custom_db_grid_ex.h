@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "grid/core/db_grid_ex_types.h"
 #include "grid/core/mem_table_intf_ex.h"
@@ -23,6 +24,10 @@ class TDBGridExStyle;
 class TDBGridExCenter;
 class TGridDataLinkEx;
 class TDBGridExScrollBar;
+class TDBGridColumnsEx;
+class TColumnDefValuesEx;
+class TDBGridExSumList;
+class TColCellParamsEx;
 
 class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
@@ -32,6 +37,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TVertDBGridExScrollBar;
   friend class TDBGridExStyle;
   friend class TDBGridExCenter;
+  friend class TDBGridColumnsEx;
+  friend class TColumnEx;
 
  public:
   explicit TCustomDBGridEx(ui::TComponent* AOwner);
@@ -77,6 +84,36 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int SelectedIndex() const { return GridColToDataCol(Col()); }
   bool TryUseMemTableInt() const { return FTryUseMemTableInt; }
   void SetTryUseMemTableInt(bool Value) { FTryUseMemTableInt = Value; }
+
+  // --- columns, their defaults and the sum list (grid/columns)
+  TDBGridColumnsEx* Columns() const { return FColumns.get(); }
+  void SetColumns(TDBGridColumnsEx* Value);
+  TColumnDefValuesEx* ColumnDefValues() const { return FColumnDefValues.get(); }
+  void SetColumnDefValues(TColumnDefValuesEx* Value);
+  TDBGridExSumList* SumList() const { return FSumList.get(); }
+  void SetSumList(TDBGridExSumList* Value);
+  // The visible columns in collection order, rebuilt by each layout.
+  const std::vector<TColumnEx*>& VisibleColumns() const { return FVisibleColumns; }
+  // Columns carrying a sort marker, in sort order.
+  std::vector<TColumnEx*>& SortMarkedColumns() { return FSortMarkedColumns; }
+  // Rebuilds SortMarkedColumns from the columns' sort indexes.
+  void SetSortMarkedColumns();
+  void SetSelectedIndex(int Value);
+  // Set while the data link's layout change is handled.
+  bool LayoutFromDataset() const { return FLayoutFromDataset; }
+  bool UpdateFields() const { return FUpdateFields; }
+  int ExtraFirstColumnWidth() const { return FExtraFirstColumnWidth; }
+  int Interlinear() const { return FInterlinear; }
+  // The in-place editor's starting text and key value.
+  const String& EditText() const { return FEditText; }
+  void SetEditText(const String& Value) { FEditText = Value; }
+  const rtl::Variant& EditKeyValue() const { return FEditKeyValue; }
+  void SetEditKeyValue(const rtl::Variant& Value) { FEditKeyValue = Value; }
+  // The parameter object of the columns' edit checks.
+  TColCellParamsEx* CellParams() const { return FColCellParamsEx.get(); }
+  // A spare font the columns fill cell parameters with.
+  ui::TFont* SpareFont() const { return FDummiFont.get(); }
+  void InvalidateFooter() { Invalidate(); }
 
   // --- look
   TDBGridExStyle* Style() const { return FStyle; }
@@ -262,6 +299,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   virtual void DefaultIndicatorTitleMouseDown(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift,
                                               int X, int Y);
   virtual void UpdateAllDataRowHeights();
+  virtual TColumnDefValuesEx* CreateColumnDefValues();
+  virtual TDBGridColumnsEx* CreateColumnCollection();
 
   // The grid's own OnIndicatorTitleMouseDown, else DefaultIndicatorTitleMouseDown.
   void IndicatorTitleMouseDown(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
@@ -344,8 +383,19 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TPoint FDownMousePos{};
   std::uint32_t FDownMouseMessageTime = 0;
   IMemTableEx* FIntMemTable = nullptr;
+  std::unique_ptr<TDBGridColumnsEx> FColumns;
+  std::unique_ptr<TColumnDefValuesEx> FColumnDefValues;
+  std::unique_ptr<TDBGridExSumList> FSumList;
+  std::unique_ptr<TColCellParamsEx> FColCellParamsEx;
+  std::vector<TColumnEx*> FVisibleColumns;
+  std::vector<TColumnEx*> FSortMarkedColumns;
+  int FExtraFirstColumnWidth = 0;
+  String FEditText;
+  rtl::Variant FEditKeyValue;
 
  private:
+  // Default columns follow the field map; customized ones only drop their fields.
+  void SyncColumnsWithFieldMap();
   void ApplyOptions(TDBGridOptions NewOptions, TDBGridExOptions NewOptionsEx);
   void TitleFontChanged();
   void FooterFontChanged();
@@ -382,6 +432,8 @@ class TDBGridEx : public TCustomDBGridEx {
   void SetEditButtonsShowOptionsBits(std::int64_t V) {
     SetEditButtonsShowOptions(SetOf<TEditButtonsShowOptionsEx>(V));
   }
+  // Default columns are made again from the fields, so only customized ones are stored.
+  bool ColumnsStored() const;
 };
 
 }  // namespace grid

@@ -1,5 +1,6 @@
 #include "grid/core/grid_data_link_ex.h"
 
+#include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "platform/data/dataset.h"
 
@@ -77,8 +78,7 @@ void TGridDataLinkEx::ActiveChanged() {
 
 void TGridDataLinkEx::DataEvent(db::TDataEvent Event, std::intptr_t Info) {
   db::TDataLink::DataEvent(Event, Info);
-  // deDisabledStateChange: the columns drop their cached fields and value
-  // lists, which come with the column collection.
+  if (Event == db::deDisabledStateChange && FGrid->Columns()) FGrid->Columns()->ActiveChanged();
 }
 
 void TGridDataLinkEx::DataSetChanged() {

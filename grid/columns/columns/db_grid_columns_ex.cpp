@@ -1,0 +1,247 @@
+#include "grid/columns/columns/db_grid_columns_ex.h"
+
+#include "grid/columns/columns/column_title_ex.h"
+#include "grid/columns/sums/column_footer_ex.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "platform/classes/typinfo.h"
+
+namespace grid {
+
+using namespace ui;
+
+const TClassInfo& TDBGridColumnsEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TDBGridColumnsEx>("TDBGridColumnsEx", &TCollection::StaticClassInfo()).Unit("DBGridEx").Build();
+  return info;
+}
+
+TDBGridColumnsEx::TDBGridColumnsEx(TCustomDBGridEx* Grid, TColumnFactory ColumnClass)
+    : TCollection(
+          [this, ColumnClass](TCollection* C) -> TCollectionItem* {
+            // A column announces itself while it is still being made: its
+            // collection stays quiet until it is whole.
+            ++FMaking;
+            try {
+              TColumnEx* column = ColumnClass(C);
+              --FMaking;
+              return column;
+            } catch (...) {
+              --FMaking;
+              throw;
+            }
+          },
+          Grid),
+      FGrid(Grid) {}
+
+TDBGridColumnsEx::~TDBGridColumnsEx() {
+  // Columns look at their collection while they go; they go first.
+  BeginUpdate();
+  while (Count() > 0) delete Items(Count() - 1);
+}
+
+TColumnEx* TDBGridColumnsEx::ColumnAt(int Index) const { return static_cast<TColumnEx*>(Items(Index)); }
+
+TColumnEx* TDBGridColumnsEx::Add() {
+  auto* column = static_cast<TColumnEx*>(TCollection::Add());
+  Changed();
+  return column;
+}
+
+TColumnEx* TDBGridColumnsEx::AddDefaultColumn() {
+  auto* column = static_cast<TColumnEx*>(TCollection::Add());
+  column->MarkStoredFlag(false);
+  Changed();
+  return column;
+}
+
+TDBGridColumnsState TDBGridColumnsEx::State() const {
+  if (Count() == 0) return csDefault;
+  return ColumnAt(0)->Stored() ? csCustomized : csDefault;
+}
+
+void TDBGridColumnsEx::SetState(TDBGridColumnsState Value) {
+  if (Value == State()) return;
+  if (Value == csCustomized)
+    RebuildColumns();
+  else
+    Clear();
+}
+
+void TDBGridColumnsEx::AddAllColumns(bool DeleteExisting) {
+  db::TDataSet* ds = FGrid ? FGrid->DataLink()->DataSet() : nullptr;
+  if (!ds) {
+    if (DeleteExisting) Clear();
+    return;
+  }
+  FGrid->LockLayout();
+  try {
+    if (DeleteExisting) Clear();
+    std::vector<db::TField*> fields;
+    FGrid->CollectDataSetFields(fields);
+    for (db::TField* f : fields) Add()->SetFieldName(f->FieldName());
+  } catch (...) {
+    FGrid->UnlockLayout();
+    throw;
+  }
+  FGrid->UnlockLayout();
+}
+
+void TDBGridColumnsEx::RestoreDefaults() {
+  BeginUpdate();
+  try {
+    for (int i = 0; i < Count(); ++i) ColumnAt(i)->RestoreDefaults();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TDBGridColumnsEx::ActiveChanged() {
+  for (int i = 0; i < Count(); ++i) ColumnAt(i)->ClearCachedField();
+}
+
+void TDBGridColumnsEx::Assign(const TPersistent* Source) {
+  if (FGrid) FGrid->LockLayout();
+  try {
+    TCollection::Assign(Source);
+  } catch (...) {
+    if (FGrid) FGrid->UnlockLayout();
+    throw;
+  }
+  if (FGrid) FGrid->UnlockLayout();
+}
+
+bool TDBGridColumnsEx::ExistFooterValueType(TFooterValueType AFooterValueType) const {
+  for (int i = 0; i < Count(); ++i)
+    if (ColumnAt(i)->Footer()->ValueType() == AFooterValueType) return true;
+  return false;
+}
+
+TColumnEx* TDBGridColumnsEx::FindColumnByName(const String& ColumnName) const {
+  for (int i = 0; i < Count(); ++i)
+    if (ColumnAt(i)->Name() == ColumnName) return ColumnAt(i);
+  return nullptr;
+}
+
+void TDBGridColumnsEx::GetColumnNames(TStrings* List) const {
+  for (int i = 0; i < Count(); ++i) List->Add(ColumnAt(i)->Name());
+}
+
+TColumnEx* TDBGridColumnsEx::GetNextTabColumn(TColumnEx* ForColumn, bool GoForward) const {
+  int step = GoForward ? 1 : -1;
+  for (int i = ForColumn->Index() + step; i >= 0 && i < Count(); i += step)
+    if (ColumnAt(i)->IsTabStop()) return ColumnAt(i);
+  return ForColumn;
+}
+
+TColumnEx* TDBGridColumnsEx::GetFirstTabColumn() const {
+  for (int i = 0; i < Count(); ++i)
+    if (ColumnAt(i)->Visible() && ColumnAt(i)->IsTabStop()) return ColumnAt(i);
+  return nullptr;
+}
+
+TColumnEx* TDBGridColumnsEx::GetLastTabColumn() const {
+  for (int i = Count() - 1; i >= 0; --i)
+    if (ColumnAt(i)->Visible() && ColumnAt(i)->IsTabStop()) return ColumnAt(i);
+  return nullptr;
+}
+
+void TDBGridColumnsEx::SyncWithFieldMap() {
+  TGridDataLinkEx* link = FGrid->DataLink();
+  // A stored column after a default one: the default ones go.
+  bool sawDefault = false, mixed = false;
+  for (int i = 0; i < Count() && !mixed; ++i) {
+    if (!ColumnAt(i)->Stored())
+      sawDefault = true;
+    else if (sawDefault)
+      mixed = true;
+  }
+  if (mixed)
+    for (int i = Count() - 1; i >= 0; --i)
+      if (!ColumnAt(i)->Stored()) delete ColumnAt(i);
+
+  if (State() == csCustomized) {
+    ActiveChanged();
+    return;
+  }
+  db::TDataSet* ds = link->DataSet();
+  bool defaultFields = !ds || link->DefaultFields();
+  if (link->Active() || !defaultFields) {
+    for (int i = Count() - 1; i >= 0; --i) {
+      TColumnEx* column = ColumnAt(i);
+      db::TField* f = column->Field();
+      bool mapped = false;
+      for (int j = 0; j < link->FieldCount() && f && !mapped; ++j) mapped = link->FieldForColumn(j) == f;
+      if (!mapped) delete column;
+    }
+  } else {
+    Clear();
+  }
+  int positions = link->FieldCount();
+  if (positions == 0 && Count() == 0) positions = 1;
+  for (int j = 0; j < positions; ++j) {
+    db::TField* f = link->FieldForColumn(j);
+    TColumnEx* column = nullptr;
+    for (int k = j; k < Count() && f && !column; ++k)
+      if (ColumnAt(k)->Field() == f) column = ColumnAt(k);
+    if (!column) {
+      column = AddDefaultColumn();
+      if (f) column->SetField(f);
+    }
+    if (column->Index() != j) column->TCollectionItem::SetIndex(j);
+  }
+}
+
+void TDBGridColumnsEx::Update(TCollectionItem* Item) {
+  if (FMaking > 0) return;
+  HandleItemChanged(static_cast<TColumnEx*>(Item));
+}
+
+void TDBGridColumnsEx::HandleItemChanged(TColumnEx* Column) {
+  if (!FGrid || FGrid->IsLoading() || FGrid->IsDestroying()) return;
+  if (Column) {
+    int c = FGrid->DataColToGridCol(Column->Index());
+    if (c < FGrid->ColCount()) FGrid->RepaintColumn(c);
+    bool lastVisible = !FGrid->VisibleColumns().empty() && FGrid->VisibleColumns().front() == Column;
+    int extra = lastVisible ? FGrid->ExtraFirstColumnWidth() : 0;
+    if (!FGrid->AutoFitColWidths() || FGrid->ComponentState().Contains(csDesigning)) {
+      if (c < FGrid->ColCount()) {
+        if (Column->FullWidth() == FGrid->ColWidths(c)) {
+          if (FGrid->IsUseMultiTitle()) FGrid->RelayoutGrid();
+        } else {
+          int width = Column->Visible() ? Column->Width() : (FGrid->Options().Contains(dgColLines) ? -1 : 0);
+          FGrid->SetColWidths(c, width + extra);
+        }
+      }
+    } else if (c < FGrid->ColCount() && FGrid->ColWidths(c) != -1) {
+      int gridWidth = FGrid->ColWidths(c) - extra;
+      // Nothing to scale from: the widths stay as they are.
+      if (gridWidth != 0 && Column->FInitWidth != 0) {
+        int oldInit = Column->FInitWidth;
+        int newInit = static_cast<int>(static_cast<long long>(oldInit) * Column->Width() / gridWidth);
+        Column->FInitWidth = newInit;
+        if (c < FGrid->ColCount() - 1 && Column->Index() + 1 < Count()) {
+          TColumnEx* next = ColumnAt(Column->Index() + 1);
+          next->FInitWidth = std::max(0, next->FInitWidth + oldInit - newInit);
+        }
+      }
+      FGrid->RelayoutGrid();
+    }
+  } else {
+    FGrid->SetSortMarkedColumns();
+    FGrid->RelayoutGrid();
+  }
+  // A layout under way rebuilds the visible list and fixes the selection itself.
+  if (FGrid->LayoutLock() > 0) return;
+  const auto& visible = FGrid->VisibleColumns();
+  int selected = FGrid->SelectedIndex();
+  bool beyond = selected >= Count();
+  bool hidden = selected >= 0 && selected < Count() && !ColumnAt(selected)->Visible() && Count() > 0 &&
+                !visible.empty();
+  if ((beyond || hidden) && !visible.empty()) FGrid->SetSelectedIndex(visible.front()->Index());
+  FGrid->RefreshEditorPlacement();
+}
+
+}  // namespace grid

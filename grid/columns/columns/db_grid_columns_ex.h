@@ -1,0 +1,61 @@
+// The ordered columns of a data grid: designed by the user (customized,
+// stored with the layout) or made by the grid from the dataset's visible
+// fields (default, never stored).
+#pragma once
+
+#include <vector>
+
+#include "grid/columns/columns/column_ex.h"
+
+namespace grid {
+
+enum TDBGridColumnsState { csDefault, csCustomized };
+enum TFooterValueType : int;
+
+class TDBGridColumnsEx : public ui::TCollection {
+  JQ_UI_CLASSINFO
+ public:
+  using TColumnFactory = std::function<TColumnEx*(ui::TCollection*)>;
+  TDBGridColumnsEx(TCustomDBGridEx* Grid, TColumnFactory ColumnClass);
+  ~TDBGridColumnsEx() override;
+
+  TCustomDBGridEx* Grid() const { return FGrid; }
+  TColumnEx* Add();
+  TColumnEx* AddDefaultColumn();
+  TColumnEx* ColumnAt(int Index) const;
+  TColumnEx* operator[](int Index) const { return ColumnAt(Index); }
+  TDBGridColumnsState State() const;
+  void SetState(TDBGridColumnsState Value);
+  TColumnEx* UpDownBaseColumn() const { return FUpDownBaseColumn; }
+  void SetUpDownBaseColumn(TColumnEx* Value) { FUpDownBaseColumn = Value; }
+
+  void AddAllColumns(bool DeleteExisting);
+  void RebuildColumns() { AddAllColumns(true); }
+  void RestoreDefaults();
+  void ActiveChanged();
+  void Assign(const ui::TPersistent* Source) override;
+  bool ExistFooterValueType(TFooterValueType AFooterValueType) const;
+  TColumnEx* FindColumnByName(const String& ColumnName) const;
+  void GetColumnNames(ui::TStrings* List) const;
+
+  // Keyboard navigation in collection order (row panels are not laid out here).
+  TColumnEx* GetNextTabColumn(TColumnEx* ForColumn, bool GoForward) const;
+  TColumnEx* GetFirstTabColumn() const;
+  TColumnEx* GetLastTabColumn() const;
+
+  void HandleItemChanged(TColumnEx* Column);
+  // The grid's layout: default columns follow the data link's field map
+  // (kept objects, the field order); customized columns drop their fields.
+  void SyncWithFieldMap();
+
+ protected:
+  void Update(ui::TCollectionItem* Item) override;
+
+ private:
+  friend class TColumnEx;
+  TCustomDBGridEx* FGrid;
+  TColumnEx* FUpDownBaseColumn = nullptr;
+  int FMaking = 0;
+};
+
+}  // namespace grid
