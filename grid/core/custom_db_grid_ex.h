@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "grid/core/db_grid_ex_types.h"
+#include "grid/core/head_tree_node.h"
 #include "grid/core/mem_table_intf_ex.h"
+#include "grid/editor_support/button_faces.h"
 #include "grid/editors/inplace_edit_intf_ex.h"
 #include "grid/foundation/custom_grid_ex.h"
 #include "platform/data/data_source.h"
@@ -258,10 +260,12 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   virtual bool HighlightsFocusedRow();
   virtual bool AlwaysShowsEditor();
   virtual bool FilterEditorActive();
+  virtual bool IsCell3D(int ACol, int ARow, TGridDrawState State, const TRect& ARect);
   virtual bool HasIndicatorColumn();
   virtual int TitleRowCount();
   virtual int STFilterRowCount();
   virtual bool GridOrEditorFocused();
+  virtual bool NeedsFullRowRepaint();
   virtual TDBGridExScrollBar* CreateScrollBar(ui::TScrollBarKind Kind);
   virtual bool MoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual void CellClick(TColumnEx* Column);
@@ -273,6 +277,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   virtual void HandleLayoutChange();
   virtual void SortMarkingChanged();
   virtual void TitleBtnClick(int ACol, TColumnEx* Column);
+  // WindowCanvas covers the window rectangle, border included.
+  virtual void PaintFlatBorder(ui::TCanvas* WindowCanvas);
   virtual void DrawColumnCell(const TRect& Rect, int DataCol, TColumnEx* Column, TGridDrawState State);
   virtual void DrawDataCellEvent(const TRect& Rect, db::TField* Field, TGridDrawState State);
   virtual void EditButtonClick();
@@ -309,7 +315,27 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The centre's, or the grid's own default when it has none.
   void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
 
+  // --- painting support and the multi-title header tree
+  // Leading is the left side, the right one in a right-to-left grid.
+  void Draw3DCellEdge(ui::TCanvas* ACanvas, TRect ARect, bool DrawTrailing, bool DrawLeading, bool Pressed,
+                      bool Down);
+  void SetGridCanvasMirroring(bool Mirrored);
+  // A button face drawn unmirrored, so that its glyph reads the same in a right-to-left grid.
+  void PaintCellButton(ui::TCanvas* ACanvas, TRect ARect, TColor ParentColor, TDrawButtonControlStyleEx Style,
+                       int DownButton, bool Flat, bool Active, bool Enabled, ui::TCheckBoxState CheckState);
+  THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
+  std::vector<LeafCol>& LeafFieldArr() { return FLeafFieldArr; }
+  // Sets the heights of Node's subtree from the captions; the result is Node's height.
+  int CalcHeadTreeHeights(THeadTreeNode* Node);
+
  protected:
+  // Buffered: the client is painted into one bitmap and copied once.
+  void Paint() override;
+  void CellBorderVisibility(int ACol, int ARow, TGridCellBorderTypeEx Side, bool& Draw, TColor& Color,
+                            bool& Extend) override;
+  std::unique_ptr<THeadTreeNode> FHeadTree = std::make_unique<THeadTreeNode>(u"Root", 0, 0);
+  std::vector<LeafCol> FLeafFieldArr;
+
   void Loaded() override;
   void Notification(ui::TComponent* AComponent, ui::TOperation Operation) override;
   void Dispatch(ui::TMessage& Message) override;
