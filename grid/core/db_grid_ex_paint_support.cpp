@@ -58,16 +58,24 @@ void TCustomDBGridEx::Draw3DCellEdge(TCanvas* ACanvas, TRect ARect, bool DrawTra
       ACanvas->DrawEdge(r, edge, BF_BOTTOM | (DrawTrailing ? trailing : 0));
     }
   } else {
-    // Flat: only the light half, the dark lines painted over in the cell's colour.
+    // Flat: only the light half (top and left on the screen), the dark
+    // lines painted over in the cell's colour.
     ACanvas->Pen()->SetColor(ACanvas->Brush()->Color());
     ACanvas->MoveTo(ARect.Left, ARect.Bottom - 1);
     ACanvas->LineTo(ARect.Right, ARect.Bottom - 1);
-    if (DrawTrailing) {
-      const int x = mirrored ? ARect.Left : ARect.Right - 1;
-      ACanvas->MoveTo(x, ARect.Top);
-      ACanvas->LineTo(x, ARect.Bottom);
+    if (!mirrored) {
+      if (DrawTrailing) {
+        ACanvas->MoveTo(ARect.Right - 1, ARect.Top);
+        ACanvas->LineTo(ARect.Right - 1, ARect.Bottom);
+      }
+      ACanvas->DrawEdge(r, edge, BF_TOP | (DrawLeading ? BF_LEFT : 0));
+    } else {
+      ACanvas->DrawEdge(r, edge, BF_TOP | (DrawTrailing ? BF_LEFT : 0));
+      if (DrawLeading) {
+        ACanvas->MoveTo(ARect.Right - 1, ARect.Top);
+        ACanvas->LineTo(ARect.Right - 1, ARect.Bottom);
+      }
     }
-    ACanvas->DrawEdge(r, edge, BF_TOP | (DrawLeading ? leading : 0));
   }
   if (mirrored) ACanvas->SetMirroring(true, width);
 }
