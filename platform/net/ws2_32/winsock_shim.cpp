@@ -1037,7 +1037,10 @@ int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* 
 int WsaPoll(WSAPOLLFD* fds, std::uint32_t count, int timeout) {
   if (!Started()) return SOCKET_ERROR;
   if (!fds && count) return Fail(WSAEFAULT);
-  std::vector<pollfd> p(count);
+  // On the stack for the usual few sockets: a poll per read must not allocate.
+  pollfd few[8];
+  std::vector<pollfd> many(count > std::size(few) ? count : 0);
+  pollfd* p = many.empty() ? few : many.data();
   for (std::uint32_t i = 0; i < count; ++i) {
     const short e = fds[i].events;
     p[i].fd = Fd(fds[i].fd);
@@ -1046,7 +1049,7 @@ int WsaPoll(WSAPOLLFD* fds, std::uint32_t count, int timeout) {
                                      ((e & WS_POLLWRBAND) ? POLLWRBAND : 0));
   }
   int rc;
-  do rc = ::poll(p.data(), count, timeout);
+  do rc = ::poll(p, count, timeout);
   while (rc < 0 && errno == EINTR);
   if (rc < 0) return FailErrno();
   for (std::uint32_t i = 0; i < count; ++i) {
