@@ -451,7 +451,17 @@ int SendTo(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, in
   return n < 0 ? FailErrno() : static_cast<int>(n);
 }
 
-int Recv(SOCKET s, char* buf, int len, int flags) { return RecvFrom(s, buf, len, flags, nullptr, nullptr); }
+// Without an address to fill: a connected stream's read asks for none.
+int Recv(SOCKET s, char* buf, int len, int flags) {
+  if (!Started()) return SOCKET_ERROR;
+  int pf;
+  if (!FlagsToPosix(flags, pf)) return SOCKET_ERROR;
+  ssize_t n;
+  do n = ::recv(Fd(s), buf, static_cast<std::size_t>(ClampLen(len)), pf & ~MSG_NOSIGNAL);
+  while (n < 0 && errno == EINTR);
+  if (n < 0) return errno == EAGAIN && ReceiveTimedOut(Fd(s)) ? Fail(WSAETIMEDOUT) : FailErrno();
+  return static_cast<int>(n);
+}
 
 int RecvFrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen) {
   if (!Started()) return SOCKET_ERROR;
