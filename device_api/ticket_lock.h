@@ -9,9 +9,8 @@
 //    release wakes exactly the thread it hands over to, never the whole
 //    queue, and makes no system call when that thread is awake already;
 //  - a release also calls the waiter that has just come within Awake_Places of
-//    the front (the holder is the first place), holds ahead of its turn, so
-//    its wake-up is over by then; and on the time of the releasing thread, not
-//    on the new holder's;
+//    the front, holds ahead of its turn, so its wake-up is over by then; and
+//    on the time of the releasing thread, not on the new holder's;
 //  - the waiters that are awake wait for their turn yielding their core (see
 //    Spin_For). A queue that stands still for Spin_Limit (a silent
 //    controller) puts them to sleep, so a long hold costs no processor.
@@ -27,8 +26,8 @@ namespace jq {
 
 class Ticket_Lock {
  public:
-  // How many places from the front (the holder's included) a waiter is awake,
-  // and how long it stays so while the queue does not move.
+  // How many waiters behind the holder stay awake, and how long they stay so
+  // while the queue does not move.
   static constexpr uint64_t Awake_Places = 3;
   static constexpr std::chrono::microseconds Spin_Limit{200};
 
@@ -60,7 +59,7 @@ class Ticket_Lock {
     const uint64_t taken = next_ticket_.load();
     if (taken == next) return;
     Call(next);
-    const uint64_t near = next + Awake_Places - 1;
+    const uint64_t near = next + Awake_Places;
     if (taken > near) Call(near);
   }
 
@@ -115,7 +114,7 @@ class Ticket_Lock {
       if (serving == ticket) return;
       // Near the front: stay awake, unless the queue stood still since we
       // last did.
-      if (ticket - serving < Awake_Places && spun_behind != serving) {
+      if (ticket - serving <= Awake_Places && spun_behind != serving) {
         spun_behind = serving;
         if (Spin_For(ticket)) return;
         continue;
