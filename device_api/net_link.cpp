@@ -42,22 +42,17 @@ class Net_Channel final : public Frame_Channel {
     return false;
   }
 
-  // The handler's read time-out bounds each wait for more bytes; the exchange
-  // asks for what is left of its own time-out, so a trickling peer cannot
-  // stretch it.
+  // Each wait for more bytes is bounded by what is left of the exchange's own
+  // time-out, so a trickling peer cannot stretch it.
   Receive_Result Receive(std::vector<uint8_t>& bytes, int timeout_ms) override {
-    handler_.SetReadTimeout(timeout_ms > 0 ? timeout_ms : 1);
-    Receive_Result result = Receive_Result::Data;
     try {
-      handler_.ReadBlock(bytes, 1, true);
-      if (!handler_.InBufferEmpty()) handler_.ReadBlock(bytes, -1, true);
+      handler_.ReadArrived(bytes, timeout_ms > 0 ? timeout_ms : 1);
     } catch (const net::ENetReadTimeout&) {
-      result = Receive_Result::Timed_Out;
+      return Receive_Result::Timed_Out;
     } catch (const net::ENetException&) {
-      result = Receive_Result::Failed;
+      return Receive_Result::Failed;
     }
-    handler_.SetReadTimeout(Net_Read_Timeout_ms);
-    return result;
+    return Receive_Result::Data;
   }
 
  private:

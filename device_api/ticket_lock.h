@@ -4,31 +4,30 @@
 // In arrival order, each wait is bounded by the holds queued before it.
 //
 // A hand-over must cost less than the exchange it follows (a loopback exchange
-// takes tens of microseconds, a sleep and a wake-up about as much, on some
-// machines more), so:
-//  - a release wakes only the holder of the next ticket, never the whole queue;
-//  - it also wakes the waiter that has just come within Awake_Places of the
-//    front, several holds ahead of its turn; the first Awake_Places waiters
-//    stay awake (yielding their core to anyone who needs it) while the queue
-//    moves, and take over the moment the lock is theirs. A queue that stands
-//    still for Spin_Limit (a silent controller) puts them to sleep, so a long
-//    hold costs no processor.
+// takes tens of microseconds, a wake-up about as much, on some machines more):
+//  - each waiter sleeps on a word of its own (by ticket; a futex), so a
+//    release wakes exactly the thread it hands over to, never the whole
+//    queue, and makes no system call when that thread is awake already;
+//  - a release also calls the waiter that has just come within Awake_Places of
+//    the front, holds ahead of its turn, so its wake-up is over by then; and
+//    on the time of the releasing thread, not on the new holder's;
+//  - the waiters that are awake wait for their turn yielding their core (see
+//    Spin_For). A queue that stands still for Spin_Limit (a silent
+//    controller) puts them to sleep, so a long hold costs no processor.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 
 namespace jq {
 
 class Ticket_Lock {
  public:
-  // How many places from the front a waiter stays awake, and how long it stays
-  // so while the queue does not move.
+  // How many waiters behind the holder stay awake, and how long they stay so
+  // while the queue does not move.
   static constexpr uint64_t Awake_Places = 3;
   static constexpr std::chrono::microseconds Spin_Limit{200};
 
@@ -54,38 +53,39 @@ class Ticket_Lock {
   void unlock() {
     if (--depth_ > 0) return;
     owner_.store(std::thread::id(), std::memory_order_relaxed);
-    const uint64_t next = serving_.load() + 1;
+    const uint64_t next = serving_.load(std::memory_order_relaxed) + 1;
     serving_.store(next);
     // A ticket taken after this look finds its turn already come.
-    if (next_ticket_.load() == next) return;
-    Wake(next);
-    // The waiter that has just come near the front is woken now, holds ahead
-    // of its turn, so that its wake-up (slower than an exchange on some
-    // machines) is over by then; and on the time of the thread that is done,
-    // not on the new holder's.
-    if (next_ticket_.load() > next + Awake_Places - 1) Wake(next + Awake_Places - 1);
+    const uint64_t taken = next_ticket_.load();
+    if (taken == next) return;
+    Call(next);
+    const uint64_t near = next + Awake_Places;
+    if (taken > near) Call(near);
   }
 
  private:
-  // Sleepers are spread over a few places by ticket, so a wake-up reaches the
-  // one thread it is meant for (and rarely one more, which looks and sleeps on).
-  struct Place {
-    std::mutex mutex;
-    std::condition_variable turn;
+  // One word per place; a waiter sleeps on the place of its ticket until the
+  // word changes. Tickets that share a place are Place_Count apart, and the
+  // later one is never called while the earlier one waits.
+  struct alignas(64) Place {
+    std::atomic<uint32_t> called{0};
   };
   static constexpr size_t Place_Count = 16;
 
   Place& Place_Of(uint64_t ticket) { return places_[ticket % Place_Count]; }
 
-  void Wake(uint64_t ticket) {
+  // The word takes the serving count of the call, so each call changes it.
+  void Call(uint64_t ticket) {
     Place& place = Place_Of(ticket);
-    // Taking the place's mutex orders the wake-up after a sleeper's last look.
-    { std::lock_guard<std::mutex> guard(place.mutex); }
-    place.turn.notify_all();
+    place.called.store(static_cast<uint32_t>(serving_.load(std::memory_order_relaxed)));
+    place.called.notify_all();
   }
 
-  // True when the turn came while spinning; false when the queue stood still
-  // for Spin_Limit.
+  // True when the turn came while awake; false when the queue stood still
+  // for Spin_Limit. Yielding, not spinning: with more threads than cores (or
+  // a busy machine) a spinning waiter takes the core from the holder or its
+  // peer, and one that is descheduled when its turn comes costs a whole time
+  // slice; a yield costs nothing where the core has nothing else to run.
   bool Spin_For(uint64_t ticket) {
     uint64_t seen = serving_.load();
     auto until = std::chrono::steady_clock::now() + Spin_Limit;
@@ -104,19 +104,22 @@ class Ticket_Lock {
   }
 
   void Wait_Turn(uint64_t ticket) {
+    Place& place = Place_Of(ticket);
     uint64_t spun_behind = ~uint64_t{0};
     for (;;) {
+      // The word is read before the queue is looked at: a call made after
+      // this read changes it, so the sleep below cannot miss it.
+      const uint32_t word = place.called.load();
       const uint64_t serving = serving_.load();
       if (serving == ticket) return;
-      // Near the front: spin, unless the queue stood still since we last did.
+      // Near the front: stay awake, unless the queue stood still since we
+      // last did.
       if (ticket - serving <= Awake_Places && spun_behind != serving) {
         spun_behind = serving;
         if (Spin_For(ticket)) return;
         continue;
       }
-      Place& place = Place_Of(ticket);
-      std::unique_lock<std::mutex> guard(place.mutex);
-      place.turn.wait(guard, [&] { return serving_.load() != serving; });
+      place.called.wait(word);
     }
   }
 

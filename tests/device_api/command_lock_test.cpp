@@ -56,28 +56,41 @@ TEST(TicketLock, ExcludesAndReentersUnderContention) {
   EXPECT_EQ(lock.Queue_Length(), 0u);
 }
 
-TEST(TicketLock, ServesInArrivalOrder) {
+// Lines up `waiters` threads behind a held lock, one after another, holds it
+// past the spin limit (so they all sleep) and returns the order they got it in.
+std::vector<int> Order_Of_Sleepers(int waiters) {
   jq::Ticket_Lock lock;
-  constexpr int Waiters = 6;
   std::vector<int> order;
-  std::vector<std::thread> waiters;
+  std::vector<std::thread> threads;
   lock.lock();
-  for (int i = 0; i < Waiters; ++i) {
-    waiters.emplace_back([&, i] {
+  for (int i = 0; i < waiters; ++i) {
+    threads.emplace_back([&, i] {
       std::lock_guard<jq::Ticket_Lock> guard(lock);
       order.push_back(i);
     });
     const auto give_up = Clock::now() + std::chrono::seconds(10);
     while (lock.Queue_Length() < static_cast<uint64_t>(i + 1) && Clock::now() < give_up)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_EQ(lock.Queue_Length(), static_cast<uint64_t>(i + 1));
+    EXPECT_EQ(lock.Queue_Length(), static_cast<uint64_t>(i + 1));
   }
-  // Held well past the spin limit: the first in line sleeps by now too.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   lock.unlock();
-  for (auto& w : waiters) w.join();
+  for (auto& t : threads) t.join();
+  return order;
+}
+
+// More sleepers than the lock has words to sleep on: those that share a word
+// are woken together, and each must still wait for its own turn.
+TEST(TicketLock, ServesManySleepersInArrivalOrder) {
+  constexpr int Waiters = 40;
+  std::vector<int> expected(Waiters);
+  for (int i = 0; i < Waiters; ++i) expected[i] = i;
+  EXPECT_EQ(Order_Of_Sleepers(Waiters), expected);
+}
+
+TEST(TicketLock, ServesInArrivalOrder) {
   const std::vector<int> expected{0, 1, 2, 3, 4, 5};
-  EXPECT_EQ(order, expected);
+  EXPECT_EQ(Order_Of_Sleepers(6), expected);
 }
 
 // Two threads run three-axis line moves (count, three axes, three targets, start:

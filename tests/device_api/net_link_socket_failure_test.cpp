@@ -17,6 +17,11 @@ int Failing_Select(int, ws::fd_set*, ws::fd_set*, ws::fd_set*, const ws::timeval
   return -1;
 }
 
+int Failing_Poll(ws::WSAPOLLFD*, std::uint32_t, int) {
+  wsk::WSASetLastError(Invalid_Argument);
+  return -1;
+}
+
 class NetLinkSocketFailure : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(JQ_Init(), 0); }
@@ -32,11 +37,14 @@ TEST_F(NetLinkSocketFailure, AFailingConnectedTestIsAFailedCommand) {
   ASSERT_EQ(JQ_Open_Net_Name("127.0.0.1", listener.port()), 0);
   ASSERT_EQ(JQ_Check(), 0);
   const auto real_select = wsk::select.Get();
+  const auto real_poll = wsk::WSAPoll.Get();
   wsk::select.Set(&Failing_Select);
+  wsk::WSAPoll.Set(&Failing_Poll);
   const int32_t failed = JQ_Check();
   int32_t axes = 5;
   const int32_t failed_get = JQ_Get_Axis_Num(&axes);
   wsk::select.Set(real_select);
+  wsk::WSAPoll.Set(real_poll);
   EXPECT_EQ(failed, -1);
   EXPECT_EQ(failed_get, -1);
   EXPECT_EQ(axes, 0);

@@ -451,7 +451,17 @@ int SendTo(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, in
   return n < 0 ? FailErrno() : static_cast<int>(n);
 }
 
-int Recv(SOCKET s, char* buf, int len, int flags) { return RecvFrom(s, buf, len, flags, nullptr, nullptr); }
+// Without an address to fill: a connected stream's read asks for none.
+int Recv(SOCKET s, char* buf, int len, int flags) {
+  if (!Started()) return SOCKET_ERROR;
+  int pf;
+  if (!FlagsToPosix(flags, pf)) return SOCKET_ERROR;
+  ssize_t n;
+  do n = ::recv(Fd(s), buf, static_cast<std::size_t>(ClampLen(len)), pf & ~MSG_NOSIGNAL);
+  while (n < 0 && errno == EINTR);
+  if (n < 0) return errno == EAGAIN && ReceiveTimedOut(Fd(s)) ? Fail(WSAETIMEDOUT) : FailErrno();
+  return static_cast<int>(n);
+}
 
 int RecvFrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen) {
   if (!Started()) return SOCKET_ERROR;
@@ -1037,7 +1047,10 @@ int WsaIoctl(SOCKET s, std::uint32_t code, void* in, std::uint32_t inlen, void* 
 int WsaPoll(WSAPOLLFD* fds, std::uint32_t count, int timeout) {
   if (!Started()) return SOCKET_ERROR;
   if (!fds && count) return Fail(WSAEFAULT);
-  std::vector<pollfd> p(count);
+  // On the stack for the usual few sockets: a poll per read must not allocate.
+  pollfd few[8];
+  std::vector<pollfd> many(count > std::size(few) ? count : 0);
+  pollfd* p = many.empty() ? few : many.data();
   for (std::uint32_t i = 0; i < count; ++i) {
     const short e = fds[i].events;
     p[i].fd = Fd(fds[i].fd);
@@ -1046,7 +1059,7 @@ int WsaPoll(WSAPOLLFD* fds, std::uint32_t count, int timeout) {
                                      ((e & WS_POLLWRBAND) ? POLLWRBAND : 0));
   }
   int rc;
-  do rc = ::poll(p.data(), count, timeout);
+  do rc = ::poll(p, count, timeout);
   while (rc < 0 && errno == EINTR);
   if (rc < 0) return FailErrno();
   for (std::uint32_t i = 0; i < count; ++i) {

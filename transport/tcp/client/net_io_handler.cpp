@@ -95,7 +95,8 @@ void TNetIOHandler::WriteBlock(const TNetBytes& bytes, std::int32_t length, std:
     FlushWriteBuffer(outBufferThreshold_);
 }
 
-std::int32_t TNetIOHandler::FillInBuffer(bool raiseIfDisconnected, std::int32_t timeout, bool raiseOnTimeout) {
+std::int32_t TNetIOHandler::FillInBuffer(bool raiseIfDisconnected, std::int32_t timeout, bool raiseOnTimeout,
+                                         TNetBytes* direct) {
   timeout = ResolveTimeout(timeout);
   std::int32_t result = 0;
   CheckDisconnected(raiseIfDisconnected, false);
@@ -121,6 +122,9 @@ std::int32_t TNetIOHandler::FillInBuffer(bool raiseIfDisconnected, std::int32_t 
           intercept_->InterceptReceive(block);
           n = static_cast<std::int32_t>(block.size());
           inBuffer_->Append(block);
+        } else if (n > 0 && direct) {
+          direct->insert(direct->end(), receiveBlock_.begin(), receiveBlock_.begin() + n);
+          AddWork(wmRead, n);
         } else if (n > 0) {
           inBuffer_->Append(receiveBlock_, n, 0);
         }
@@ -162,6 +166,19 @@ void TNetIOHandler::ReadBlock(TNetBytes& bytes, std::int32_t count, bool append)
       CheckDisconnected(true, true);
     }
     inBuffer_->ExtractBytes(bytes, -1, append);
+  }
+}
+
+void TNetIOHandler::ReadArrived(TNetBytes& bytes, std::int32_t timeout) {
+  for (;;) {
+    if (!InBufferEmpty()) {
+      inBuffer_->ExtractBytes(bytes, -1, true);
+      return;
+    }
+    const std::size_t before = bytes.size();
+    FillInBuffer(false, timeout, true, intercept_ ? nullptr : &bytes);
+    if (bytes.size() > before) return;
+    if (InBufferEmpty()) CheckDisconnected(true, true);
   }
 }
 

@@ -107,9 +107,15 @@ class TNetIOHandler : public TNetComponent {
   std::int64_t ReadInteger64(bool convert = true);
 
   // Bytes added (> 0), 0 when the peer closed or nothing could be read, -1
-  // on a time-out. The one place where received bytes enter InBuffer.
+  // on a time-out. The one place where received bytes enter InBuffer; with
+  // `direct`, and no intercept to see them, they are appended there instead.
   std::int32_t FillInBuffer(bool raiseIfDisconnected = true, std::int32_t timeout = NetTimeoutDefault,
-                            bool raiseOnTimeout = true);
+                            bool raiseOnTimeout = true, TNetBytes* direct = nullptr);
+  // Appends what has arrived to `bytes`: the unread input, or else what one
+  // fetch brings within `timeout` ms (handed over without passing through
+  // InBuffer). Raises as ReadBlock does: "Read timed out." when nothing
+  // comes in time, a closed-connection error once the peer has gone.
+  void ReadArrived(TNetBytes& bytes, std::int32_t timeout);
   void SendDirect(const TNetBytes& bytes, std::int32_t length = -1, std::int32_t offset = 0);
   bool InBufferEmpty() const { return inBuffer_->Size() == 0; }
   bool IsWriteBuffering() const { return outBuffer_ != nullptr; }

@@ -172,7 +172,7 @@ void TNetSocketHandle::WriteSocketOption(std::int32_t level, std::int32_t option
 
 bool TNetSocketHandle::PollReadable(std::int32_t timeout) {
   if (!HasHandle()) RaiseNet<ENetConnClosedGracefully>("rsconnectionclosedgracefully");
-  const bool readable = readList_->SelectForRead(timeout);
+  const bool readable = Stack().WaitReadableOn(SocketHandle(), timeout);
   TNetAntiFreezeBase::PumpIfDue(!readable);
   return readable;
 }

@@ -89,6 +89,12 @@ TNetStackLocalAddressList::TNetStackLocalAddressList()
 // --- socket lists ---------------------------------------------------------
 std::unique_ptr<TNetSocketList> TNetSocketList::NewSocketList() { return Lists().factory.load()(); }
 
+bool TNetStack::WaitReadableOn(TNetStackSocketHandle socket, std::int32_t timeout) {
+  const std::unique_ptr<TNetSocketList> list = TNetSocketList::NewSocketList();
+  list->AddSocket(socket);
+  return list->SelectForRead(timeout);
+}
+
 bool TNetSocketList::SelectLists(TNetSocketList* readList, TNetSocketList* writeList, TNetSocketList* errorList,
                                  std::int32_t timeout) {
   const TNetSelectListsFn select = Lists().select.load();

@@ -178,6 +178,9 @@ class TNetStack {
   virtual void WriteOption(TNetStackSocketHandle socket, std::int32_t level, std::int32_t option,
                            std::int32_t value) = 0;
   virtual std::int32_t ReceiveOn(TNetStackSocketHandle socket, TNetBytes& bytes) = 0;
+  // Waits up to `timeout` ms (below 0: without limit) until one socket has
+  // something to read, or has closed or failed, which a read then reports.
+  virtual bool WaitReadableOn(TNetStackSocketHandle socket, std::int32_t timeout);
   virtual std::int32_t SendOn(TNetStackSocketHandle socket, const TNetBytes& bytes, std::int32_t offset = 0,
                               std::int32_t count = -1) = 0;
   virtual std::int32_t ReceiveFromOn(TNetStackSocketHandle socket, TNetBytes& bytes, rtl::String& address,

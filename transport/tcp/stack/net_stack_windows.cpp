@@ -566,6 +566,16 @@ std::int32_t TNetStackWindows::RecvCall(TNetStackSocketHandle socket, void* buff
   return wsk::recv(socket, static_cast<char*>(buffer), length, flags);
 }
 
+// One socket needs no select set (built, copied under a lock, and turned
+// back into a poll by the socket module): a poll of the one socket.
+bool TNetStackWindows::WaitReadableOn(TNetStackSocketHandle socket, std::int32_t timeout) {
+  ws::WSAPOLLFD entry{socket, ws::WS_POLLRDNORM, 0};
+  const std::int32_t result = wsk::WSAPoll(&entry, 1, timeout < 0 ? -1 : timeout);
+  if (result == Id_SOCKET_ERROR) RaiseLastFailure();
+  if (entry.revents & ws::WS_POLLNVAL) RaiseSocketCode(Id_WSAENOTSOCK);
+  return result > 0 && (entry.revents & (ws::WS_POLLRDNORM | ws::WS_POLLHUP | ws::WS_POLLERR)) != 0;
+}
+
 std::int32_t TNetStackWindows::SendCall(TNetStackSocketHandle socket, const void* buffer, std::int32_t length,
                                         std::int32_t flags) {
   return CheckSocketResult(wsk::send(socket, static_cast<const char*>(buffer), length, flags));

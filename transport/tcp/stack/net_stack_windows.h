@@ -106,6 +106,7 @@ class TNetStackWindows : public TNetStackBSDBase {
 
   std::int32_t CloseSocketCall(TNetStackSocketHandle socket) override;
   std::int32_t RecvCall(TNetStackSocketHandle socket, void* buffer, std::int32_t length, std::int32_t flags) override;
+  bool WaitReadableOn(TNetStackSocketHandle socket, std::int32_t timeout) override;
   std::int32_t SendCall(TNetStackSocketHandle socket, const void* buffer, std::int32_t length,
                         std::int32_t flags) override;
   std::int32_t ShutdownCall(TNetStackSocketHandle socket, std::int32_t how) override;

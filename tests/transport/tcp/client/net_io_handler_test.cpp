@@ -204,6 +204,39 @@ TEST_F(IOHandlerTest, ReadBlockOnAPartialReplyThenCloseIsAGracefulClose) {
   EXPECT_TRUE(handler_->PeerClosed());
 }
 
+// The read a framed exchange makes: what has arrived, appended, without
+// waiting for a count. Buffered bytes go first and alone; with none buffered
+// one socket read goes straight to the caller.
+TEST_F(IOHandlerTest, ReadArrivedTakesBufferedBytesFirstThenOneSocketRead) {
+  Connect();
+  PeerSends(4);
+  BufferAtLeast(4);
+  PeerSends(6, 'A');
+  testposix::SleepMs(50);
+  TNetBytes bytes{9};
+  handler_->ReadArrived(bytes, 1000);
+  EXPECT_EQ(bytes, (TNetBytes{9, 'a', 'b', 'c', 'd'})) << "no socket read may happen while bytes are buffered";
+  handler_->ReadArrived(bytes, 1000);
+  EXPECT_EQ(bytes, (TNetBytes{9, 'a', 'b', 'c', 'd', 'A', 'B', 'C', 'D', 'E', 'F'}));
+  EXPECT_TRUE(handler_->InBufferEmpty());
+}
+
+TEST_F(IOHandlerTest, ReadArrivedTimesOutByItsOwnTimeOutAndSeesAClose) {
+  handler_->SetReadTimeout(0);  // no limit of its own: the call's time-out bounds the wait
+  Connect();
+  TNetBytes bytes;
+  const auto start = Clock::now();
+  EXPECT_THROW(handler_->ReadArrived(bytes, 150), ENetReadTimeout);
+  EXPECT_GE(MsSince(start), 100);
+  EXPECT_LT(MsSince(start), 5000);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_TRUE(handler_->IsOpen());
+  testposix::CloseFd(peer_);
+  peer_ = -1;
+  EXPECT_THROW(handler_->ReadArrived(bytes, 1000), ENetConnClosedGracefully);
+  EXPECT_TRUE(handler_->PeerClosed());
+}
+
 TEST_F(IOHandlerTest, WriteBlockSendsTheSelectedBytesOnly) {
   Connect();
   const TNetBytes frame{1, 2, 3, 4, 5};
