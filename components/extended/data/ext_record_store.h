@@ -216,7 +216,10 @@ int TExtRecordOrder::PartitionPoint(BlockBefore&& BlockFirstBefore, Pred&& Befor
     const std::size_t mid = a + (b - a) / 2;
     if (Before(nos[mid])) a = mid + 1; else b = mid;
   }
-  return Start(lo - 1) + static_cast<int>(a);
+  // The caller reads on from the result: keep its block at hand.
+  const int start = Start(lo - 1);
+  Remember(lo - 1, start);
+  return start + static_cast<int>(a);
 }
 
 template <class Pass>
