@@ -392,7 +392,7 @@ void TExtMemoryData::MoveRecord(const TExtMemoryRecord& Record, int NewIndex) {
   if (NewIndex == from) return;
   order_.Erase(from);
   order_.Insert(NewIndex, Record.Number());
-  sortedField_ = nullptr;
+  SetSortedField(nullptr);
   InvalidateFilterView();
 }
 
@@ -519,6 +519,7 @@ void TExtMemoryData::FillBufferFromRecord(std::uint32_t No, TRecordBuffer Buffer
 
 void TExtMemoryData::FillRecordFromBuffer(std::uint32_t No, TRecordBuffer Buffer) {
   std::memcpy(DataOf(No), Buffer, static_cast<std::size_t>(recordSize_));
+  order_.ForgetFirst(No);
   const TExtMemoryExtras& e = ExtrasOf(Buffer);
   if (!StoredExtras(No) && e.Blobs.empty() && e.Variants.empty()) return;
   TExtMemoryExtras& stored = StoredExtrasFor(No);
@@ -1322,13 +1323,19 @@ int TExtMemoryData::CompareSortedKeyAt(int A, int B) const {
   return CompareSorted(a, b, SIZE_MAX);
 }
 
+void TExtMemoryData::SetSortedField(TField* Field) {
+  sortedField_ = Field;
+  blockKeys_ = TBlockKeys();
+  order_.ForgetFirsts();
+}
+
 void TExtMemoryData::CheckSortedAround(int Pos) {
   if (!sortedField_) return;
   const int n = RecordCount();
   const int sign = descendingSort_ ? -1 : 1;
   if ((Pos > 0 && sign * CompareSortedKeyAt(Pos - 1, Pos) > 0) ||
       (Pos + 1 < n && sign * CompareSortedKeyAt(Pos, Pos + 1) > 0))
-    sortedField_ = nullptr;
+    SetSortedField(nullptr);
 }
 
 bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Variant& KeyValues,
@@ -1387,7 +1394,42 @@ bool TExtMemoryData::SortedKeyRange(const std::vector<TField*>& Fields, const Va
     SortedValue v = SortedValueOf(DataOf(No) + ofs, defTypes_[def], bytes, kind);
     return sign * CompareSorted(v, probe, limit);
   };
-  From = order_.PartitionPoint([&](std::uint32_t No) { return order(No) < 0; });
+  // The blocks are searched by their keys, read again where the order
+  // cannot vouch for them.
+  TBlockKeys& keys = blockKeys_;
+  const std::size_t ids = order_.BlockIds();
+  if (keys.has.size() < ids) {
+    keys.has.resize(ids);
+    switch (kind) {
+      case SortedValue::kInt: keys.ints.resize(ids); break;
+      case SortedValue::kFloat: keys.floats.resize(ids); break;
+      case SortedValue::kText: keys.texts.resize(ids); break;
+    }
+  }
+  auto blockBefore = [&](std::uint32_t Id, std::uint32_t Stale) {
+    if (Stale != TExtRecordOrder::kKeyKnown) {
+      SortedValue v = SortedValueOf(DataOf(Stale) + ofs, defTypes_[def], bytes, kind);
+      keys.has[Id] = v.has;
+      switch (kind) {
+        case SortedValue::kInt: keys.ints[Id] = v.i; break;
+        case SortedValue::kFloat: keys.floats[Id] = v.f; break;
+        case SortedValue::kText: keys.texts[Id] = std::move(v.text); break;
+      }
+    }
+    int c;
+    switch (kind) {
+      case SortedValue::kText: {
+        std::u16string_view x(keys.texts[Id]);
+        if (x.size() > limit) x = x.substr(0, limit);
+        c = x.compare(probe.text);
+        break;
+      }
+      case SortedValue::kInt: c = keys.has[Id] ? Sign3(keys.ints[Id], probe.i) : -1; break;
+      default: c = keys.has[Id] ? Sign3(keys.floats[Id], probe.f) : -1; break;
+    }
+    return sign * c < 0;
+  };
+  From = order_.PartitionPoint(blockBefore, [&](std::uint32_t No) { return order(No) < 0; });
   // The equal records follow From, usually few: gallop over them from there
   // rather than search the whole order again (each step of a search across
   // a large table reads a record the cache does not hold).
@@ -1444,7 +1486,7 @@ void TExtMemoryData::SortOnFields(const String& FieldNames, bool CaseInsensitive
   }
   SortedValue::Kind kind;
   TField* first = indexList_.empty() ? nullptr : indexList_[0];
-  sortedField_ = first && first->FieldKind() == fkData && SortedKindOf(first->DataType(), kind) ? first : nullptr;
+  SetSortedField(first && first->FieldKind() == fkData && SortedKindOf(first->DataType(), kind) ? first : nullptr);
 }
 
 namespace {

@@ -281,8 +281,11 @@ class TExtMemoryData : public db::TDataSet {
   void BuildSortFieldList(const String& Names);
   void DropSortFieldList() {
     indexList_.clear();
-    sortedField_ = nullptr;
+    SetSortedField(nullptr);
   }
+  // Marks the storage order as following Field (or nothing); the block
+  // keys of the field it followed before go.
+  void SetSortedField(db::TField* Field);
   void SortStoredRecords();
   // Scans stored records (in view order when Filtered) from the first; the
   // spare buffer holds each record in the calculated-fields state.
@@ -328,6 +331,16 @@ class TExtMemoryData : public db::TDataSet {
   std::vector<db::TField*> indexList_;
   // The first sort field while the storage order follows it; nullptr else.
   db::TField* sortedField_ = nullptr;
+  // That field's value in the first record of each order block, by block
+  // id (the order says which are current), so a search over the blocks
+  // reads one short array instead of a record far away per step. Only the
+  // table of the field's kind is used; texts are folded, no value is empty.
+  struct TBlockKeys {
+    std::vector<std::uint8_t> has;
+    std::vector<std::int64_t> ints;
+    std::vector<double> floats;
+    std::vector<String> texts;
+  } blockKeys_;
   bool caseInsensitiveSort_ = false, descendingSort_ = false;
   String keyFieldNames_;
   std::unique_ptr<TExprParser> filterParser_;

@@ -154,10 +154,20 @@ std::uint32_t TExtRecordOrder::NewBlock() {
   if (!free_.empty()) {
     std::uint32_t id = free_.back();
     free_.pop_back();
+    keyKnown_[id] = 0;
     return id;
   }
   blocks_.emplace_back();
+  keyKnown_.resize(blocks_.size(), 0);
   return static_cast<std::uint32_t>(blocks_.size() - 1);
+}
+
+void TExtRecordOrder::ForgetFirst(std::uint32_t No) {
+  // A number no longer in the order may name a block that is gone or
+  // reused; it is the first of no block then.
+  if (No >= blockOf_.size() || blockOf_[No] >= blocks_.size()) return;
+  const std::uint32_t id = blockOf_[No];
+  if (!blocks_[id].nos.empty() && blocks_[id].nos.front() == No) keyKnown_[id] = 0;
 }
 
 void TExtRecordOrder::Renumber() {
@@ -242,6 +252,7 @@ void TExtRecordOrder::Insert(int Pos, std::uint32_t No) {
   const std::uint32_t id = seq_[ord];
   Block& b = blocks_[id];
   b.nos.insert(b.nos.begin() + static_cast<std::ptrdiff_t>(off), No);
+  if (off == 0) keyKnown_[id] = 0;
   if (flagsValid_) b.flags.insert(b.flags.begin() + static_cast<std::ptrdiff_t>(off), 0);
   blockOf_[No] = id;
   sizes_.Add(ord, 1);
@@ -255,6 +266,7 @@ std::uint32_t TExtRecordOrder::Erase(int Pos) {
   Block& b = blocks_[seq_[ord]];
   const std::uint32_t no = b.nos[off];
   b.nos.erase(b.nos.begin() + static_cast<std::ptrdiff_t>(off));
+  if (off == 0) keyKnown_[seq_[ord]] = 0;
   if (flagsValid_) {
     if (b.flags[off]) {
       --b.flagged;
@@ -277,6 +289,7 @@ std::uint32_t TExtRecordOrder::Erase(int Pos) {
 
 void TExtRecordOrder::Assign(const std::vector<std::uint32_t>& Nos) {
   blocks_.clear();
+  keyKnown_.clear();
   free_.clear();
   seq_.clear();
   flagsValid_ = false;

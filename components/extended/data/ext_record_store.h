@@ -102,8 +102,24 @@ class TExtRecordOrder {
   // The first position whose record fails Before(No), for a Before that
   // holds for a front part of the order only: blocks are searched by their
   // first record, then the one block, so a search touches few records.
-  template <class Pred>
-  int PartitionPoint(Pred&& Before) const;
+  //
+  // Reaching a block's first record costs a miss in the cache or two in a
+  // large table, so the blocks are searched through keys the caller keeps
+  // by block id (ids are stable while a block lives): BlockBefore(Id,
+  // Stale) answers Before for the block's first record from its key, after
+  // reading that key from record Stale when Stale is not kKeyKnown. The
+  // order asks for a read whenever it cannot vouch for the key: a new
+  // block, a block whose first record changed, a record the caller said
+  // was rewritten (ForgetFirst), everything after ForgetFirsts.
+  static constexpr std::uint32_t kKeyKnown = UINT32_MAX;
+  template <class BlockBefore, class Pred>
+  int PartitionPoint(BlockBefore&& BlockFirstBefore, Pred&& Before) const;
+  // One more than the highest block id in use: the size of a key table.
+  std::size_t BlockIds() const { return blocks_.size(); }
+  // The record's data changed: its block's key must be read again if it is
+  // that block's first record.
+  void ForgetFirst(std::uint32_t No);
+  void ForgetFirsts() { std::fill(keyKnown_.begin(), keyKnown_.end(), std::uint8_t(0)); }
   // Calls Visit(Pos, No) for every record in order until it returns false.
   template <class Visit>
   void Walk(int From, Visit&& V) const;
@@ -144,6 +160,8 @@ class TExtRecordOrder {
   std::vector<std::uint32_t> free_;    // unused block ids
   std::vector<std::uint32_t> seq_;     // block ids in order
   std::vector<std::uint32_t> blockOf_; // block id per record number
+  // Per block id: the caller's key for the block's first record is current.
+  mutable std::vector<std::uint8_t> keyKnown_;
   TExtBlockSums sizes_, flags_;
   int size_ = 0, flagged_ = 0;
   bool flagsValid_ = false;
@@ -175,13 +193,21 @@ void TExtRecordOrder::Walk(int From, Visit&& V) const {
   }
 }
 
-template <class Pred>
-int TExtRecordOrder::PartitionPoint(Pred&& Before) const {
+template <class BlockBefore, class Pred>
+int TExtRecordOrder::PartitionPoint(BlockBefore&& BlockFirstBefore, Pred&& Before) const {
   // The last block whose first record still comes before.
   std::size_t lo = 0, hi = seq_.size();
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
-    if (Before(blocks_[seq_[mid]].nos.front())) lo = mid + 1; else hi = mid;
+    const std::uint32_t id = seq_[mid];
+    bool before;
+    if (id < keyKnown_.size() && keyKnown_[id]) {
+      before = BlockFirstBefore(id, kKeyKnown);
+    } else {
+      before = BlockFirstBefore(id, blocks_[id].nos.front());
+      if (id < keyKnown_.size()) keyKnown_[id] = 1;
+    }
+    if (before) lo = mid + 1; else hi = mid;
   }
   if (lo == 0) return 0;
   const std::vector<std::uint32_t>& nos = blocks_[seq_[lo - 1]].nos;
@@ -190,7 +216,10 @@ int TExtRecordOrder::PartitionPoint(Pred&& Before) const {
     const std::size_t mid = a + (b - a) / 2;
     if (Before(nos[mid])) a = mid + 1; else b = mid;
   }
-  return Start(lo - 1) + static_cast<int>(a);
+  // The caller reads on from the result: keep its block at hand.
+  const int start = Start(lo - 1);
+  Remember(lo - 1, start);
+  return start + static_cast<int>(a);
 }
 
 template <class Pass>

@@ -3,9 +3,11 @@
 // which order, which record is current and which bookmarks still hold.
 // Among them: locates by name with every option, locates on the key the
 // table is often sorted by, runs of inserts and deletes in one place (long
-// enough to split and empty the storage order's blocks), and a filter
-// handler whose outside criterion changes, all seen through a window of
-// record buffers as a grid keeps it.
+// enough to split and empty the storage order's blocks), edits and inserts
+// that keep a sorted table sorted (often at a block's first record, whose
+// key the search keeps a copy of), and a filter handler whose outside
+// criterion changes, all seen through a window of record buffers as a grid
+// keeps it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +35,7 @@ class Model {
   std::int32_t nextId = -2147483647;
   bool filtered = false;
   int floor = 0;  // the filter handler's outside criterion
+  bool descending = false;  // the direction of the last sort by KEY
 
   bool Visible(const Row& r) const { return !filtered || (r.key >= 500 && r.key >= floor); }
   int IndexOf(std::int32_t id) const {
@@ -138,6 +141,7 @@ struct Harness {
     bool desc = Rand(0, 1) == 1;
     std::int32_t before = Current();
     ds.SortOnFields(u"KEY", false, desc);
+    m.descending = desc;
     std::sort(m.rows.begin(), m.rows.end(), [desc](const Row& a, const Row& b) {
       if (a.key != b.key) return desc ? a.key > b.key : a.key < b.key;
       return desc ? a.id > b.id : a.id < b.id;
@@ -186,12 +190,16 @@ struct Harness {
     }, o);
   }
   // The table is often sorted by KEY here: the locate then searches.
-  void LocateKey() {
-    int key = Rand(0, 999);
+  void LocateKey() { LocateKey(Rand(0, 999)); }
+  void LocateKey(int key) {
     CheckLocate(u"KEY", Variant(key), [key](const Row& r) { return r.key == key; });
+    // A lookup answers from the current record when it matches, else from
+    // the first match, visible or not.
     std::int32_t any = 0;
+    const int cur = m.IndexOf(Current());
+    if (cur >= 0 && m.rows[static_cast<std::size_t>(cur)].key == key) any = Current();
     for (const Row& r : m.rows)
-      if (r.key == key) {
+      if (any == 0 && r.key == key) {
         any = r.id;
         break;
       }
@@ -199,6 +207,77 @@ struct Harness {
     EXPECT_EQ(id.IsNull(), any == 0);
     if (any != 0) {
       EXPECT_EQ(rtl::VarToStr(id), m.rows[static_cast<std::size_t>(m.IndexOf(any))].name);
+    }
+  }
+  // A row where the storage order's blocks often begin after a sort (every
+  // 1,024 records) or next to it, or anywhere; the cursor goes there.
+  int GoNearABlockFront() {
+    const int n = static_cast<int>(m.rows.size());
+    int at = Rand(0, 3) ? Rand(0, n / 1024) * 1024 + Rand(-1, 1) : Rand(0, n - 1);
+    at = std::clamp(at, 0, n - 1);
+    ds.SetRecNo(at + 1);
+    return m.IndexOf(Current());
+  }
+  // A key that keeps the rows in their sorted order between rows At - 1
+  // and At + Above (Above 0 for a new row, 1 for one being edited).
+  int KeyBetween(int At, int Above) {
+    const int n = static_cast<int>(m.rows.size());
+    int before = At > 0 ? m.rows[static_cast<std::size_t>(At - 1)].key : (m.descending ? 999 : 0);
+    int after = At + Above < n ? m.rows[static_cast<std::size_t>(At + Above)].key : (m.descending ? 0 : 999);
+    return Rand(std::min(before, after), std::max(before, after));
+  }
+  // Locates (and looks up) both keys with the cursor elsewhere, so the
+  // search, not the current record, answers.
+  void LocateKeys(int A, int B) {
+    if (Rand(0, 1)) ds.First(); else ds.Last();
+    LocateKey(A);
+    if (Rand(0, 1)) ds.First(); else ds.Last();
+    LocateKey(B);
+  }
+  void EditInOrder() {
+    const int at = GoNearABlockFront();
+    Row& r = m.rows[static_cast<std::size_t>(at)];
+    const int old = r.key, key = KeyBetween(at, 1);
+    ds.Edit();
+    ds.FieldByName(u"KEY")->SetAsInteger(key);
+    ds.Post();
+    r.key = key;
+    LocateKeys(key, old);
+  }
+  void InsertInOrder() {
+    const int at = GoNearABlockFront();
+    const int key = KeyBetween(at, 0);
+    std::u16string name = RandName();
+    const int next = m.rows[static_cast<std::size_t>(at)].key;
+    ds.Insert();
+    Write(key, name);
+    ds.Post();
+    m.rows.insert(m.rows.begin() + at, {m.nextId++, key, name});
+    EXPECT_EQ(Current(), m.rows[static_cast<std::size_t>(at)].id);
+    LocateKeys(key, next);
+  }
+  void DeleteNearABlockFront() {
+    const int at = GoNearABlockFront();
+    const int key = m.rows[static_cast<std::size_t>(at)].key;
+    const int next = at + 1 < static_cast<int>(m.rows.size()) ? m.rows[static_cast<std::size_t>(at + 1)].key : key;
+    ds.Delete();
+    m.rows.erase(m.rows.begin() + at);
+    if (m.rows.empty()) m.nextId = -2147483647;
+    LocateKeys(key, next);
+  }
+  // A sorted table worked on as it stays sorted: edits, inserts and deletes
+  // at or next to the blocks' first records, each followed by searches.
+  void SortedRun() {
+    if (m.filtered) return;
+    Sort();
+    for (int k = Rand(5, 40); k > 0 && !m.rows.empty(); --k) {
+      switch (Rand(0, 3)) {
+        case 0: EditInOrder(); break;
+        case 1: InsertInOrder(); break;
+        case 2: DeleteNearABlockFront(); break;
+        default: LocateKey(); break;
+      }
+      if (::testing::Test::HasFailure()) return;
     }
   }
   // A selection of records deleted one after another from the current one.
@@ -297,7 +376,7 @@ struct Harness {
 TEST(MemoryDataModel, TenThousandRandomOperations) {
   Harness h;
   for (int step = 0; step < 10000; ++step) {
-    int op = h.Rand(0, 99);
+    int op = h.Rand(0, 101);
     SCOPED_TRACE("step " + std::to_string(step) + " op " + std::to_string(op));
     if (op < 25) h.Append();
     else if (op < 35) h.Insert();
@@ -312,11 +391,14 @@ TEST(MemoryDataModel, TenThousandRandomOperations) {
     else if (op < 96) h.Move();
     else if (op < 97) h.Rand(0, 1) ? h.BulkDelete() : h.BulkInsert();
     else if (op < 99) h.ChangeHandler();
-    else if (h.Rand(0, 49) == 0) {
-      h.ds.EmptyTable();
-      h.m.rows.clear();
-      h.m.nextId = -2147483647;
+    else if (op == 99) {
+      if (h.Rand(0, 49) == 0) {
+        h.ds.EmptyTable();
+        h.m.rows.clear();
+        h.m.nextId = -2147483647;
+      }
     }
+    else h.SortedRun();
     ASSERT_NO_FATAL_FAILURE(h.CheckCursor());
     if (step % 100 == 99) {
       ASSERT_NO_FATAL_FAILURE(h.CheckAll());

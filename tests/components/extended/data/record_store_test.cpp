@@ -1,6 +1,9 @@
 // The record order and slot pool against plain vectors: enough records for
 // many blocks, runs of inserts and deletes in one place (which split,
-// merge and remove blocks), and pass flags kept through all of it.
+// merge and remove blocks), and pass flags kept through all of it. Each
+// record also holds a value, ascending along the order; searches over the
+// blocks through keys kept by block id must find what a search of the
+// values finds, however the blocks' first records changed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,9 +26,37 @@ struct OrderHarness {
   std::uint32_t next = 0;
   std::uint32_t erased = UINT32_MAX;  // the last number erased, no longer in the order
   std::mt19937 rng{4711};
+  // Each record's value by number, and the keys a caller keeps by block id.
+  std::vector<std::int64_t> values;
+  std::vector<std::int64_t> keys;
+  static constexpr std::int64_t kGap = std::int64_t(1) << 32;
 
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+  std::int64_t ValueAt(int pos) const { return values[nos[static_cast<std::size_t>(pos)]]; }
+  // A value that keeps the order ascending at pos, between records [pos - 1]
+  // and [pos + Above] (Above 0 for a new record, 1 for one being edited):
+  // just under the upper one (runs of inserts in one place use little of
+  // the room), or anywhere between. False when they leave no room.
+  bool ValueFor(int pos, int Above, bool Anywhere, std::int64_t& Value) {
+    const int n = static_cast<int>(nos.size());
+    const std::int64_t hi = pos + Above < n ? ValueAt(pos + Above) : (pos > 0 ? ValueAt(pos - 1) : 0) + kGap;
+    const std::int64_t lo = pos > 0 ? ValueAt(pos - 1) : hi - kGap;
+    if (hi - lo < 2) return false;
+    const std::int64_t most = Anywhere ? hi - lo - 1 : std::min<std::int64_t>(hi - lo - 1, 1000);
+    Value = hi - std::uniform_int_distribution<std::int64_t>(1, most)(rng);
+    return true;
+  }
+  // Spreads the values out again; the order is told every key changed.
+  void Respace() {
+    for (std::size_t i = 0; i < nos.size(); ++i) values[nos[i]] = std::int64_t(i) * kGap;
+    order.ForgetFirsts();
+  }
   void Insert(int pos) {
+    values.resize(std::size_t(next) + 1);
+    if (!ValueFor(pos, 0, false, values[next])) {
+      Respace();
+      ValueFor(pos, 0, false, values[next]);
+    }
     order.Insert(pos, next);
     nos.insert(nos.begin() + pos, next);
     if (order.FlagsValid()) {
@@ -40,6 +71,32 @@ struct OrderHarness {
     erased = nos[static_cast<std::size_t>(pos)];
     nos.erase(nos.begin() + pos);
     if (order.FlagsValid()) flags.erase(flags.begin() + pos);
+  }
+  // Rewrites a run of records with other values in their places, as edits
+  // that keep a sorted table sorted; the order hears of each.
+  void Edit(int pos, int count) {
+    for (int end = std::min(pos + count, static_cast<int>(nos.size())); pos < end; ++pos) {
+      const std::uint32_t no = nos[static_cast<std::size_t>(pos)];
+      ValueFor(pos, 1, true, values[no]);
+      order.ForgetFirst(no);
+    }
+  }
+  // After the order is replaced its values are ascending again.
+  void Assign() {
+    std::shuffle(nos.begin(), nos.end(), rng);
+    order.Assign(nos);
+    for (std::size_t i = 0; i < nos.size(); ++i) values[nos[i]] = std::int64_t(i) * kGap;
+    flags.clear();
+  }
+  // Where a value would go, found through the block keys.
+  int Search(std::int64_t value) {
+    keys.resize(order.BlockIds());
+    return order.PartitionPoint(
+        [&](std::uint32_t id, std::uint32_t stale) {
+          if (stale != TExtRecordOrder::kKeyKnown) keys[id] = values[stale];
+          return keys[id] < value;
+        },
+        [&](std::uint32_t no) { return values[no] < value; });
   }
   void Evaluate() {
     order.EvaluateFlags([](std::uint32_t no) { return no % 2 == 0; });
@@ -56,6 +113,14 @@ struct OrderHarness {
       return true;
     });
     ASSERT_EQ(walked, nos);
+    // Every record's own value finds it; one more finds the next.
+    for (int pos = 0; pos < n; ++pos) {
+      ASSERT_EQ(Search(ValueAt(pos)), pos);
+      ASSERT_EQ(Search(ValueAt(pos) + 1), pos + 1);
+    }
+    if (n > 0) {
+      ASSERT_EQ(Search(ValueAt(0) - 1), 0);
+    }
     for (int k = 0; k < 50 && n > 0; ++k) {
       const int pos = Rand(0, n - 1);
       ASSERT_EQ(order.At(pos), nos[static_cast<std::size_t>(pos)]);
@@ -96,7 +161,7 @@ TEST(RecordOrder, FollowsAVectorThroughInsertsDeletesAndFlags) {
   ASSERT_NO_FATAL_FAILURE(h.Check());
   for (int round = 0; round < 400; ++round) {
     const int n = static_cast<int>(h.nos.size());
-    switch (h.Rand(0, 7)) {
+    switch (h.Rand(0, 8)) {
       case 0:  // a run at the front, as a grid's selection is deleted or filled
         for (int k = h.Rand(1, 1500); k > 0; --k) h.Insert(0);
         break;
@@ -131,10 +196,11 @@ TEST(RecordOrder, FollowsAVectorThroughInsertsDeletesAndFlags) {
           h.order.DropFlags();
           h.flags.clear();
         } else {
-          std::shuffle(h.nos.begin(), h.nos.end(), h.rng);
-          h.order.Assign(h.nos);
-          h.flags.clear();
+          h.Assign();
         }
+        break;
+      case 8:  // edits, among them of blocks' first records
+        h.Edit(h.Rand(0, n), h.Rand(1, 2500));
         break;
     }
     ASSERT_NO_FATAL_FAILURE(h.Check()) << "round " << round;
@@ -142,6 +208,19 @@ TEST(RecordOrder, FollowsAVectorThroughInsertsDeletesAndFlags) {
   while (!h.nos.empty()) h.Erase(static_cast<int>(h.nos.size()) - 1);
   ASSERT_NO_FATAL_FAILURE(h.Check());
   h.Insert(0);
+  ASSERT_NO_FATAL_FAILURE(h.Check());
+}
+
+// A block merged into the one before it leaves its id free; the block that
+// later takes the id starts without a key.
+TEST(RecordOrder, ABlockIdTakenAgainHasItsKeyReadAgain) {
+  OrderHarness h;
+  for (int i = 0; i < 2148; ++i) h.Insert(static_cast<int>(h.nos.size()));
+  h.Assign();  // blocks of 1,024, 1,024 and 100
+  ASSERT_NO_FATAL_FAILURE(h.Check());
+  while (h.nos.size() > 1024 + 255 + 100) h.Erase(1024 + 255);
+  ASSERT_NO_FATAL_FAILURE(h.Check());
+  for (int k = 0; k < 1100; ++k) h.Insert(512);
   ASSERT_NO_FATAL_FAILURE(h.Check());
 }
 
