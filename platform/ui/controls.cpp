@@ -400,7 +400,13 @@ void TControl::Repaint() {
 }
 
 void TControl::Update() {
-  if (TWinControl* t = PaintTarget(); t && t->HandleAllocated()) t->Widget()->repaint();
+  // Paints at once what is invalid, and only that: Qt's dirty areas of the
+  // window (a repaint of the widget would paint all of it, and the grid
+  // flushes before every scroll).
+  if (TWinControl* t = PaintTarget(); t && t->HandleAllocated()) {
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(t->Widget()->window(), &request);
+  }
 }
 
 void TControl::BringToFront() {

@@ -498,4 +498,27 @@ TEST(ControlCanvasTest, ClipRectDuringAPaintIsTheInvalidatedArea) {
   }
 }
 
+// Update paints at once what is invalid and nothing more; Repaint all of it.
+TEST(ControlCanvasTest, UpdatePaintsOnlyWhatIsInvalid) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  form->SetBounds(0, 0, 320, 220);
+  auto* custom = new TClipProbe<TCustomControl>(form);
+  custom->SetBounds(10, 10, 190, 120);
+  custom->SetParent(form);
+  h.Show(form);
+  h.ProcessEvents();
+  custom->clips.clear();
+  custom->Update();
+  EXPECT_TRUE(custom->clips.empty()) << "nothing was invalid";
+  custom->InvalidateRect(Rect(20, 30, 60, 50));
+  custom->Update();
+  EXPECT_EQ(custom->clips, std::vector<TRect>{Rect(20, 30, 60, 50)});
+  h.ProcessEvents();
+  EXPECT_EQ(custom->clips.size(), 1u) << "nothing is left for later";
+  custom->clips.clear();
+  custom->Repaint();
+  EXPECT_EQ(custom->clips, std::vector<TRect>{custom->ClientRect()});
+}
+
 }  // namespace
