@@ -401,8 +401,8 @@ void TControl::Repaint() {
 
 void TControl::Update() {
   // Paints at once what is invalid, and only that: Qt's dirty areas of the
-  // window (a repaint of the widget would paint all of it, and the grid
-  // flushes before every scroll).
+  // window. A repaint of the widget would paint all of it, on every flush a
+  // control makes before it scrolls its pixels.
   if (TWinControl* t = PaintTarget(); t && t->HandleAllocated()) {
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(t->Widget()->window(), &request);

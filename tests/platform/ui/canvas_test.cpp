@@ -450,21 +450,30 @@ class TClipProbe : public Base {
   }
 };
 
-TEST(ControlCanvasTest, ClipRectDuringAPaintIsTheInvalidatedArea) {
+class PartialPaint : public ::testing::Test {
+ protected:
   uitest::Harness h;
-  auto* form = h.MakeForm<TForm>();
-  form->SetBounds(0, 0, 320, 220);
-  auto* custom = new TClipProbe<TCustomControl>(form);
-  custom->SetBounds(10, 10, 190, 120);
-  custom->SetParent(form);
+  TForm* form = h.MakeForm<TForm>();
+  TClipProbe<TCustomControl>* custom = new TClipProbe<TCustomControl>(form);
+  PartialPaint() {
+    form->SetBounds(0, 0, 320, 220);
+    custom->SetBounds(10, 10, 190, 120);
+    custom->SetParent(form);
+  }
+  void Show() {
+    h.Show(form);
+    h.ProcessEvents();
+  }
+};
+
+TEST_F(PartialPaint, ClipRectIsTheInvalidatedArea) {
   auto* inner = new TClipProbe<TGraphicControl>(form);
   inner->SetBounds(50, 40, 80, 30);
   inner->SetParent(custom);
   auto* outer = new TClipProbe<TGraphicControl>(form);
   outer->SetBounds(220, 20, 60, 60);
   outer->SetParent(form);
-  h.Show(form);
-  h.ProcessEvents();
+  Show();
   struct Case {
     const char* name;
     TWinControl* invalidated;
@@ -499,15 +508,8 @@ TEST(ControlCanvasTest, ClipRectDuringAPaintIsTheInvalidatedArea) {
 }
 
 // Update paints at once what is invalid and nothing more; Repaint all of it.
-TEST(ControlCanvasTest, UpdatePaintsOnlyWhatIsInvalid) {
-  uitest::Harness h;
-  auto* form = h.MakeForm<TForm>();
-  form->SetBounds(0, 0, 320, 220);
-  auto* custom = new TClipProbe<TCustomControl>(form);
-  custom->SetBounds(10, 10, 190, 120);
-  custom->SetParent(form);
-  h.Show(form);
-  h.ProcessEvents();
+TEST_F(PartialPaint, UpdatePaintsOnlyWhatIsInvalid) {
+  Show();
   custom->clips.clear();
   custom->Update();
   EXPECT_TRUE(custom->clips.empty()) << "nothing was invalid";
