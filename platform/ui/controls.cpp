@@ -400,7 +400,13 @@ void TControl::Repaint() {
 }
 
 void TControl::Update() {
-  if (TWinControl* t = PaintTarget(); t && t->HandleAllocated()) t->Widget()->repaint();
+  // Paints at once what is invalid, and only that: Qt's dirty areas of the
+  // window. A repaint of the widget would paint all of it, on every flush a
+  // control makes before it scrolls its pixels.
+  if (TWinControl* t = PaintTarget(); t && t->HandleAllocated()) {
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(t->Widget()->window(), &request);
+  }
 }
 
 void TControl::BringToFront() {
@@ -1523,7 +1529,9 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
 }
 
 void TWinControl::HostPaint(QWidget* Source, QEvent* e, const std::function<void()>& Base, bool IsClient) {
-  TRect area = qt::S(static_cast<QPaintEvent*>(e)->rect());
+  const auto* event = static_cast<QPaintEvent*>(e);
+  TRect area = qt::S(event->rect());
+  qt::PaintScope scope(Source, event->region());
   if (IsClient) {
     Guarded([&] { PaintClient(Source, area); });
     return;
@@ -1546,12 +1554,14 @@ void TWinControl::PaintWindow(QWidget* Target, const TRect& Area, const std::fun
                                      [](TControl* c) { return dynamic_cast<TGraphicControl*>(c) != nullptr; });
   if (!graphicChildren && overlay_.empty()) return;
   QPainter p(Target);
+  qt::ClipToPaint(p);
   PaintControls(p, Area);
   PaintOverlay(p);
 }
 
 void TWinControl::PaintClient(QWidget* Target, const TRect& Area) {
   QPainter p(Target);
+  qt::ClipToPaint(p);
   p.fillRect(Q(Area), qt::ToQColor(Color()));
   PaintControls(p, Area);
   PaintOverlay(p);
@@ -1620,6 +1630,9 @@ TCustomControl::~TCustomControl() { BeginDestroy(); }
 
 void TCustomControl::PaintWindow(QWidget* Target, const TRect& Area, const std::function<void()>&) {
   QPainter p(Target);
+  // Paint sees the area to repaint as its canvas's clip: a partial
+  // invalidate repaints only what lies in it.
+  qt::ClipToPaint(p);
   if (!controlStyle_.Contains(csOpaque)) p.fillRect(Q(Area), qt::ToQColor(Color()));
   canvas_->Attach(&p);
   try {

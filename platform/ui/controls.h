@@ -158,6 +158,7 @@ class TControl : public TComponent {
 
   virtual void Invalidate();
   void Repaint();
+  // Paints what is invalid now (not the whole control).
   void Update();
   void Refresh() { Repaint(); }
   void BringToFront();

@@ -3,12 +3,34 @@
 #include "platform/ui/application.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QRegion>
 #include <QStringList>
 #include <QWidget>
 #include <cmath>
 #include <memory>
 
 namespace ui::qt {
+
+namespace {
+// Innermost paint first; a paint may open another one (a synchronous repaint
+// of another widget from inside a paint).
+PaintScope* gPaints = nullptr;
+}  // namespace
+
+PaintScope::PaintScope(QWidget* Target, const QRegion& Region) : target_(Target), region_(Region), outer_(gPaints) {
+  gPaints = this;
+}
+
+PaintScope::~PaintScope() { gPaints = outer_; }
+
+void ClipToPaint(QPainter& Painter) {
+  for (PaintScope* s = gPaints; s; s = s->outer_) {
+    if (Painter.device() != s->target_) continue;
+    Painter.setClipRegion(s->region_, Painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    return;
+  }
+}
 
 QFont ToQFont(const TFont& f) {
   QFont q;

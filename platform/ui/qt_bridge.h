@@ -8,6 +8,8 @@
 #include <QString>
 #include <functional>
 
+class QPainter;
+class QRegion;
 class QScrollBar;
 
 class QWidget;
@@ -51,5 +53,26 @@ TPoint LastMousePos();
 // of a scroll, the final position of a dragged thumb).
 int ScrollCodeOfAction(int Action);
 void OnScrollBarRelease(QScrollBar* Bar, std::function<void()> Released);
+
+// A paint of a widget under way: while it lasts, ClipToPaint clips every
+// painter opened on that widget to the region Qt asked to repaint. Qt clips
+// only the pixels; the clip tells the painting code which area it may skip
+// (a canvas's ClipRect is the region's bounds, a paint struct's rcPaint).
+class PaintScope {
+ public:
+  PaintScope(QWidget* Target, const QRegion& Region);
+  ~PaintScope();
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+
+ private:
+  friend void ClipToPaint(QPainter& Painter);
+  QWidget* target_;
+  const QRegion& region_;
+  PaintScope* outer_;
+};
+// A painter on a widget being painted is clipped to the paint's region
+// (intersected with the clip it already has); other painters are left alone.
+void ClipToPaint(QPainter& Painter);
 
 }  // namespace ui::qt

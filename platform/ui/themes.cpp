@@ -243,6 +243,7 @@ void DrawThemedText(TCanvas* Canvas, const TRect& R, const String& Text, unsigne
 void PaintOnWidget(QWidget* Target, TCanvas* Canvas, const std::function<void()>& Fn) {
   if (!Target || !Canvas) return;
   QPainter p(Target);
+  qt::ClipToPaint(p);
   Canvas->Attach(&p);
   try {
     Fn();

@@ -5,9 +5,12 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QRegion>
+#include <QScreen>
 #include <QPixmap>
 #include <QWidget>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "tests/platform/ui/harness.h"
 #include "tests/grid/foundation/test_grid.h"
@@ -159,6 +162,76 @@ TEST_F(GridPaint, RightToLeftFixedCellsStayLitFromTheTopLeft) {
   EXPECT_EQ(Rgb(At(title.Left + 10, 0)), Rgb(ui::clBtnHighlight));
   EXPECT_EQ(Rgb(At(title.Right - 1, 10)), Rgb(ui::clBtnShadow));
   EXPECT_EQ(Rgb(At(title.Left, 10)), Rgb(ui::clBtnFace)) << "the trailing line is covered";
+}
+
+// A partial invalidate repaints only the cells that meet the invalidated
+// area, left to right and mirrored (where the cells are painted in their
+// logical rectangles). Repainting every visible cell and letting Qt clip the
+// pixels looks the same but costs a whole frame.
+TEST_F(GridPaint, AnInvalidatedAreaRepaintsOnlyTheCellsInIt) {
+  struct Case {
+    const char* name;
+    ui::TBiDiMode bidi;
+    TGridCellRangeEx range;
+  };
+  const Case cases[] = {
+      {"data cell", ui::bdLeftToRight, {3, 5, 3, 5}},
+      {"fixed cell", ui::bdLeftToRight, {0, 0, 0, 0}},
+      {"contra cell", ui::bdLeftToRight, {10, 4, 10, 4}},
+      {"block of cells", ui::bdLeftToRight, {2, 3, 4, 6}},
+      {"data cell mirrored", ui::bdRightToLeft, {3, 5, 3, 5}},
+      {"fixed cell mirrored", ui::bdRightToLeft, {0, 0, 0, 0}},
+      {"contra cell mirrored", ui::bdRightToLeft, {10, 4, 10, 4}},
+      {"block of cells mirrored", ui::bdRightToLeft, {2, 3, 4, 6}},
+  };
+  g->SetFixedCols(1);
+  g->SetContraColCount(1);
+  h.Show(form);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g->SetBiDiMode(c.bidi);
+    g->Repaint();
+    h.ProcessEvents();
+    g->painted.clear();
+    g->InvalidateCellRange(c.range);
+    h.ProcessEvents();
+    const int w = g->ClientWidth();
+    std::set<std::pair<int, int>> painted;
+    for (const auto& p : g->painted) painted.insert({p.col, p.row});
+    std::set<std::pair<int, int>> expected;
+    for (int col = c.range.Left; col <= c.range.Right; ++col)
+      for (int row = c.range.Top; row <= c.range.Bottom; ++row) expected.insert({col, row});
+    EXPECT_EQ(painted, expected);
+    EXPECT_EQ(g->painted.size(), expected.size()) << "each cell once";
+    // Each in its logical rectangle: mirrored, the screen rectangle reflected.
+    for (const auto& p : g->painted) {
+      ui::TRect screen = g->CellBounds(p.col, p.row);
+      if (c.bidi == ui::bdRightToLeft) screen = {w - screen.Right, screen.Top, w - screen.Left, screen.Bottom};
+      EXPECT_EQ(p.rect, screen) << p.col << "," << p.row;
+    }
+  }
+  // On the screen, a partial repaint over the focused current cell leaves
+  // the picture a full repaint gives (lines, edges and the XOR focus frame).
+  auto screen = [&] {
+    QWidget* top = g->Widget()->window();
+    const QRect r(g->Widget()->mapTo(top, QPoint(0, 0)), g->Widget()->size());
+    return top->screen()->grabWindow(top->winId(), r.x(), r.y(), r.width(), r.height()).toImage();
+  };
+  for (ui::TBiDiMode bidi : {ui::bdLeftToRight, ui::bdRightToLeft}) {
+    g->SetBiDiMode(bidi);
+    g->SetFocus();
+    g->Repaint();
+    h.ProcessEvents();
+    const QImage full = screen();
+    std::set<QRgb> colours;
+    for (int y = 0; y < full.height(); y += 3)
+      for (int x = 0; x < full.width(); x += 3) colours.insert(full.pixel(x, y));
+    ASSERT_GE(colours.size(), 3u) << "the screen shows the grid";
+    g->InvalidateCellRange({0, 0, 2, 2});
+    g->InvalidateCellRange({10, 4, 10, 4});
+    h.ProcessEvents();
+    EXPECT_TRUE(screen() == full) << (bidi == ui::bdLeftToRight ? "left to right" : "right to left");
+  }
 }
 
 // The window areas a grid asks to repaint (what the paint events carry).

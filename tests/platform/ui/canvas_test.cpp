@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
+#include <QRegion>
 #include <memory>
 
 #include "tests/platform/ui/harness.h"
@@ -426,6 +428,99 @@ TEST(ControlCanvasTest, PaintOnAWindowKeepsThePixelRules) {
   p->Canvas()->MoveTo(0, 15);
   p->Canvas()->LineTo(20, 15);
   EXPECT_EQ(h.PixelAt(p, 8, 15), clWhite);
+}
+
+// What a paint is asked to cover: the canvas's clip is the bounds of the
+// area invalidated since the last paint, the painter clipped to that area
+// itself; a graphic control sees its part of it in its own coordinates, and
+// a mirrored canvas in its logical ones.
+template <class Base>
+class TClipProbe : public Base {
+ public:
+  using Base::Base;
+  bool mirror = false;
+  std::vector<TRect> clips;
+  QRegion region;
+  void Paint() override {
+    TCanvas* c = this->Canvas();
+    if (mirror) c->SetMirroring(true, this->ClientWidth());
+    clips.push_back(c->ClipRect());
+    region = c->AttachedPainter()->clipRegion();
+    if (mirror) c->SetMirroring(false, 0);
+  }
+};
+
+class PartialPaint : public ::testing::Test {
+ protected:
+  uitest::Harness h;
+  TForm* form = h.MakeForm<TForm>();
+  TClipProbe<TCustomControl>* custom = new TClipProbe<TCustomControl>(form);
+  PartialPaint() {
+    form->SetBounds(0, 0, 320, 220);
+    custom->SetBounds(10, 10, 190, 120);
+    custom->SetParent(form);
+  }
+  void Show() {
+    h.Show(form);
+    h.ProcessEvents();
+  }
+};
+
+TEST_F(PartialPaint, ClipRectIsTheInvalidatedArea) {
+  auto* inner = new TClipProbe<TGraphicControl>(form);
+  inner->SetBounds(50, 40, 80, 30);
+  inner->SetParent(custom);
+  auto* outer = new TClipProbe<TGraphicControl>(form);
+  outer->SetBounds(220, 20, 60, 60);
+  outer->SetParent(form);
+  Show();
+  struct Case {
+    const char* name;
+    TWinControl* invalidated;
+    std::vector<TRect> areas;
+    bool mirror;
+    int probe;  // 0 custom, 1 its graphic child, 2 the form's graphic child
+    TRect clip;
+    QRegion region;
+  };
+  const int w = custom->ClientWidth();
+  const Case cases[] = {
+      {"one rectangle", custom, {Rect(20, 30, 60, 50)}, false, 0, Rect(20, 30, 60, 50), QRegion(20, 30, 40, 20)},
+      {"mirrored canvas", custom, {Rect(20, 30, 60, 50)}, true, 0, Rect(w - 60, 30, w - 20, 50),
+       QRegion(w - 60, 30, 40, 20)},
+      {"two rectangles", custom, {Rect(5, 5, 15, 15), Rect(100, 60, 120, 80)}, false, 0, Rect(5, 5, 120, 80),
+       QRegion(5, 5, 10, 10) + QRegion(100, 60, 20, 20)},
+      {"graphic child of a custom control", custom, {Rect(40, 30, 70, 50)}, false, 1, Rect(0, 0, 20, 10),
+       QRegion(0, 0, 20, 10)},
+      {"graphic child of a form", form, {Rect(200, 0, 240, 40)}, false, 2, Rect(0, 0, 20, 20), QRegion(0, 0, 20, 20)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    custom->mirror = c.mirror;
+    for (auto* p : {&custom->clips, &inner->clips, &outer->clips}) p->clear();
+    for (const TRect& r : c.areas) c.invalidated->InvalidateRect(r);
+    h.ProcessEvents();
+    const std::vector<TRect>& clips = c.probe == 0 ? custom->clips : c.probe == 1 ? inner->clips : outer->clips;
+    const QRegion& region = c.probe == 0 ? custom->region : c.probe == 1 ? inner->region : outer->region;
+    EXPECT_EQ(clips, std::vector<TRect>{c.clip});
+    EXPECT_EQ(region, c.region);
+  }
+}
+
+// Update paints at once what is invalid and nothing more; Repaint all of it.
+TEST_F(PartialPaint, UpdatePaintsOnlyWhatIsInvalid) {
+  Show();
+  custom->clips.clear();
+  custom->Update();
+  EXPECT_TRUE(custom->clips.empty()) << "nothing was invalid";
+  custom->InvalidateRect(Rect(20, 30, 60, 50));
+  custom->Update();
+  EXPECT_EQ(custom->clips, std::vector<TRect>{Rect(20, 30, 60, 50)});
+  h.ProcessEvents();
+  EXPECT_EQ(custom->clips.size(), 1u) << "nothing is left for later";
+  custom->clips.clear();
+  custom->Repaint();
+  EXPECT_EQ(custom->clips, std::vector<TRect>{custom->ClientRect()});
 }
 
 }  // namespace
