@@ -97,7 +97,7 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FDummiFont = std::make_unique<TFont>();
   FTitleImageChangeLink = std::make_unique<TChangeLink>();
   FTitleImageChangeLink->OnChange = [this](TObject*) { Invalidate(); };
-  FStdDefaultRowHeight = DefaultRowHeight();
+  FStdDefaultRowHeight = CalcTextRowHeight();
   UpdateHorzDataSize();
   UpdateVertDataSize();
 }
@@ -171,18 +171,6 @@ void TCustomDBGridEx::LayoutChanged() {
   RelayoutGrid();
 }
 
-void TCustomDBGridEx::SetAutoFitColWidths(bool Value) {
-  if (Value == FAutoFitColWidths) return;
-  FAutoFitColWidths = Value;
-  LayoutChanged();
-}
-
-void TCustomDBGridEx::SetMinAutoFitWidth(int Value) {
-  if (Value == FMinAutoFitWidth) return;
-  FMinAutoFitWidth = Value;
-  LayoutChanged();
-}
-
 // --- data ------------------------------------------------------------------------
 
 db::TDataSource* TCustomDBGridEx::DataSource() const { return FDataLink ? FDataLink->DataSource() : nullptr; }
@@ -227,12 +215,6 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
 }
 
-void TCustomDBGridEx::Loaded() {
-  TCustomGridEx::Loaded();
-  if (DataSource()) FSumList->ActivateAfterLoad();
-  LayoutChanged();
-}
-
 // --- look ------------------------------------------------------------------------
 
 void TCustomDBGridEx::SetStyle(TDBGridExStyle* Value) {
@@ -249,12 +231,6 @@ void TCustomDBGridEx::SetCenter(TDBGridExCenter* Value) {
   if (FCenter) FCenter->RemoveChangeNotification(this);
   FCenter = Value;
   if (FCenter) FCenter->AddChangeNotification(this);
-}
-
-void TCustomDBGridEx::SetFooterColor(TColor Value) {
-  if (Value == FFooterColor) return;
-  FFooterColor = Value;
-  Invalidate();
 }
 
 void TCustomDBGridEx::SetEvenRowColor(TColor Value) {
@@ -297,43 +273,17 @@ void TCustomDBGridEx::SetDrawGraphicData(bool Value) {
   Invalidate();
 }
 
-void TCustomDBGridEx::TitleFontChanged() { LayoutChanged(); }
-
-void TCustomDBGridEx::FooterFontChanged() { LayoutChanged(); }
-
 void TCustomDBGridEx::SetHorzScrollBar(TDBGridExScrollBar* Value) { FHorzScrollBar->Assign(Value); }
 
 void TCustomDBGridEx::SetVertScrollBar(TDBGridExScrollBar* Value) { FVertScrollBar->Assign(Value); }
 
-// --- layout values ---------------------------------------------------------------
-
-#define JQ_LAYOUT_SETTER(Setter, Field) \
-  void TCustomDBGridEx::Setter(int Value) { \
-    if (Value == Field) return;            \
-    Field = Value;                         \
-    LayoutChanged();                       \
-  }
-JQ_LAYOUT_SETTER(SetFooterRowCount, FFooterRowCount)
-JQ_LAYOUT_SETTER(SetFrozenCols, FFrozenCols)
-JQ_LAYOUT_SETTER(SetRowHeight, FRowHeight)
-JQ_LAYOUT_SETTER(SetRowLines, FRowLines)
-JQ_LAYOUT_SETTER(SetTitleHeight, FTitleHeight)
-JQ_LAYOUT_SETTER(SetTitleLines, FTitleLines)
-JQ_LAYOUT_SETTER(SetVTitleMargin, FVTitleMargin)
-JQ_LAYOUT_SETTER(SetHTitleMargin, FHTitleMargin)
-#undef JQ_LAYOUT_SETTER
-
-void TCustomDBGridEx::SetUseMultiTitle(bool Value) {
-  if (Value == FUseMultiTitle) return;
-  FUseMultiTitle = Value;
-  LayoutChanged();
-}
-
 // --- locks and layout ------------------------------------------------------------
 
+// Column changes made under the lock reach the grid once, at its end, and
+// not as width changes the layout itself makes.
 void TCustomDBGridEx::LockLayout() {
   LockUpdate();
-  ++FLayoutLock;
+  if (++FLayoutLock == 1 && FColumns) FColumns->BeginUpdate();
 }
 
 void TCustomDBGridEx::UnlockLayout() {
@@ -342,10 +292,12 @@ void TCustomDBGridEx::UnlockLayout() {
     try {
       InternalLayout();
     } catch (...) {
+      if (FColumns) FColumns->EndUpdate();
       --FLayoutLock;
       UnlockUpdate();
       throw;
     }
+    if (FColumns) FColumns->EndUpdate();
   }
   --FLayoutLock;
   UnlockUpdate();
@@ -353,6 +305,7 @@ void TCustomDBGridEx::UnlockLayout() {
 
 void TCustomDBGridEx::CancelLayout() {
   if (FLayoutLock == 0) return;
+  if (FLayoutLock == 1 && FColumns) FColumns->EndUpdate();
   --FLayoutLock;
   UnlockUpdate();
 }
@@ -371,28 +324,6 @@ bool TCustomDBGridEx::TryLockLayout() {
 
 void TCustomDBGridEx::RelayoutGrid() {
   if (TryLockLayout()) UnlockLayout();
-}
-
-void TCustomDBGridEx::InternalLayout() {
-  ++FLayoutRuns;
-  FDataLink->ClearMapping();
-  if (FDataLink->Active()) BuildFieldMap();
-  if (!IsDestroying()) SyncColumnsWithFieldMap();
-}
-
-void TCustomDBGridEx::SyncColumnsWithFieldMap() {
-  FColumns->SyncWithFieldMap();
-  FVisibleColumns.clear();
-  for (int i = 0; i < FColumns->Count(); ++i)
-    if (FColumns->ColumnAt(i)->Visible()) FVisibleColumns.push_back(FColumns->ColumnAt(i));
-  SetColCount(FColumns->Count() + FIndicatorOffset);
-  SetFixedCols(FIndicatorOffset);
-  for (int i = 0; i < FColumns->Count(); ++i) {
-    TColumnEx* column = FColumns->ColumnAt(i);
-    int width = column->Visible() ? column->Width() : (FOptions.Contains(dgColLines) ? -1 : 0);
-    if (!FVisibleColumns.empty() && FVisibleColumns.front() == column) width += FExtraFirstColumnWidth;
-    SetColWidths(DataColToGridCol(i), width);
-  }
 }
 
 // --- columns, their defaults and the sum list --------------------------------------
@@ -430,6 +361,14 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     } else if (!IsMessageQueued(this, WM_GRIDDEFERREDLAYOUT, WM_GRIDDEFERREDLAYOUT)) {
       PostMessage(this, WM_GRIDDEFERREDLAYOUT);
     }
+    return;
+  }
+  if (Message.Msg == WM_VSCROLL) {
+    HandleWmVScroll(Message);
+    return;
+  }
+  if (Message.Msg == WM_HSCROLL) {
+    HandleWmHScroll(Message);
     return;
   }
   TCustomGridEx::Dispatch(Message);
@@ -523,14 +462,6 @@ bool TCustomDBGridEx::TakeFocus() {
 
 bool TCustomDBGridEx::CanMoveDataRows() { return true; }
 
-int TCustomDBGridEx::DataRowHeight(int) { return DefaultRowHeight(); }
-
-int TCustomDBGridEx::CalcDefaultRowHeight() {
-  int height = FStdDefaultRowHeight;
-  if (OnGetRowHeight) OnGetRowHeight(this, height);
-  return height;
-}
-
 bool TCustomDBGridEx::HighlightsFocusedRow() {
   return !Designing() && FOptions.Contains(dgRowSelect) && FDefaultDrawing && HoldsFocus();
 }
@@ -578,26 +509,6 @@ void TCustomDBGridEx::ColExit() {
   if (OnColExit) OnColExit(this);
 }
 
-void TCustomDBGridEx::HandleDataSetChanged() { Invalidate(); }
-
-void TCustomDBGridEx::BuildFieldMap() {
-  if (FColumns->State() == csCustomized) {
-    // Configured columns keep their places even when their field is missing.
-    FDataLink->SetSparseMap(true);
-    for (int i = 0; i < FColumns->Count(); ++i) FDataLink->AddMapping(FColumns->ColumnAt(i)->FieldName());
-    return;
-  }
-  // Without configured columns the grid shows every visible field in the
-  // dataset's order.
-  db::TDataSet* ds = FDataLink->DataSet();
-  FDataLink->SetSparseMap(false);
-  if (!ds) return;
-  for (int i = 0; i < ds->FieldCount(); ++i)
-    if (ds->Fields(i)->Visible()) FDataLink->AddMapping(ds->Fields(i)->FieldName());
-}
-
-void TCustomDBGridEx::HandleLayoutChange() { Invalidate(); }
-
 void TCustomDBGridEx::SortMarkingChanged() {
   if (!FOptionsEx.Contains(dghAutoSortMarking)) return;
   if (OnSortMarkingChanged)
@@ -637,27 +548,9 @@ void TCustomDBGridEx::GetFooterParams(int DataCol, int Row, TColumnEx* Column, T
   if (OnGetFooterParams) OnGetFooterParams(this, DataCol, Row, Column, AFont, Background, Alignment, State, Text);
 }
 
-void TCustomDBGridEx::DataLinkActiveChanged(bool Value) {
-  ReacquireMemTableInterface();
-  FSumList->SetDataSet(Value ? FDataLink->DataSet() : nullptr);
-  if (UsesMemTableView()) HandleMemTableRecordEvent(-1, mtrAllChangedEx, -1);
-  LayoutChanged();
-  FColumns->ActiveChanged();
-}
-
-void TCustomDBGridEx::ScrollData(int) { Invalidate(); }
-
 void TCustomDBGridEx::TitleClick(TColumnEx* Column) {
   if (OnTitleClick) OnTitleClick(Column);
 }
-
-void TCustomDBGridEx::SyncCurrentRow() {}
-
-void TCustomDBGridEx::SyncHorzScrollBar() {}
-
-void TCustomDBGridEx::RecountRows() {}
-
-void TCustomDBGridEx::SyncVertScrollBar() {}
 
 void TCustomDBGridEx::UpdateDataRowHeight(int DataRow) {
   const int row = DataRow + TopDataOffset();
@@ -716,8 +609,6 @@ void TCustomDBGridEx::IndicatorTitlePressed(TGridCoord Cell, TMouseButton Button
   else
     IndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
 }
-
-void TCustomDBGridEx::UpdateAllDataRowHeights() {}
 
 void TCustomDBGridEx::DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (FCenter) FCenter->CellMouseClick(this, Cell, Button, Shift, X, Y);

@@ -19,6 +19,7 @@
 #include "platform/data/data_source.h"
 #include "platform/ui/bitmap.h"
 #include "platform/ui/scroll_bar.h"
+#include "platform/ui/scroll_bars.h"
 
 namespace grid {
 
@@ -115,7 +116,6 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TColCellParamsEx* CellParams() const { return FColCellParamsEx.get(); }
   // A spare font the columns fill cell parameters with.
   ui::TFont* SpareFont() const { return FDummiFont.get(); }
-  void InvalidateFooter() { Invalidate(); }
 
   // --- look
   TDBGridExStyle* Style() const { return FStyle; }
@@ -124,9 +124,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TDBGridExCenter* Center() const { return FCenter; }
   void SetCenter(TDBGridExCenter* Value);
   ui::TFont* TitleFont() const { return FTitleFont.get(); }
-  void SetTitleFont(ui::TFont* Value) { FTitleFont->Assign(Value); }
+  void SetTitleFont(ui::TFont* Value);
   ui::TFont* FooterFont() const { return FFooterFont.get(); }
-  void SetFooterFont(ui::TFont* Value) { FFooterFont->Assign(Value); }
+  void SetFooterFont(ui::TFont* Value);
   ui::TFont* HintFont() const { return FHintFont.get(); }
   TColor FooterColor() const { return FFooterColor; }
   void SetFooterColor(TColor Value);
@@ -166,8 +166,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool UseMultiTitle() const { return FUseMultiTitle; }
   void SetUseMultiTitle(bool Value);
   int IndicatorOffset() const { return FIndicatorOffset; }
-  int TitleOffset() const { return FTitleOffset; }
-  int TopDataOffset() const { return FTitleOffset; }
+  int TitleOffset() { return TitleRowCount(); }
   bool TimerActive() const { return FTimerActive; }
   bool InplaceSearching() const { return FInplaceSearching; }
   TDBGridExScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
@@ -215,6 +214,42 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool UsesMemTableView() const { return FIntMemTable != nullptr; }
   // Takes the dataset's memory-table interface while the link is active.
   void ReacquireMemTableInterface();
+
+  // --- layout metrics, the data window and scrolling
+  // Rows above the data: the title row and the filter row under it.
+  int TopDataOffset() { return TitleRowCount() + STFilterRowCount(); }
+  int DataRowCount() { return RowCount() - TopDataOffset(); }
+  int VisibleDataRowCount() const { return VisibleRowCount(); }
+  int StdDefaultRowHeight() const { return FStdDefaultRowHeight; }
+  int TitleRowHeight() const { return FTitleRowHeight; }
+  bool AllowWordWrap() const { return FAllowWordWrap; }
+  int InplaceEditorButtonHeight() const { return FInplaceEditorButtonHeight; }
+  int LastVisibleCol() const { return FLastVisibleCol; }
+  int CalcIndicatorColWidth();
+  int CalcTextRowHeight();
+  void UpdateRowPanelColWidths();
+  void UpdateExtraFirstColumnWidth();
+  int AddExtraFirstColumnWidth(TColumnEx* Column, int Width);
+  int StripExtraFirstColumnWidth(TColumnEx* Column, int Width);
+  void UpdateAllGridDataRowHeights();
+  // Widths of the columns fitted to their titles, data and footers.
+  void FitColumnsWidthToData(const std::vector<TColumnEx*>& Columns);
+  void OptimizeColumnWidths(TColumnEx* Column);
+  // Moves the top row within the allowed range; with CheckOnly only answers it.
+  int SafeMoveTop(int ATop, bool CheckOnly = false);
+  void ClampTopRow();
+  void ChangeRowCount(int Value);
+  // Moves the current record (through the data link).
+  int MoveBy(int Distance);
+  // The scale step of a changed screen density or font size.
+  void ApplyScaling(int M, int D, bool Loading = false);
+
+  // --- footers
+  String GetFooterValue(int Row, TColumnEx* Column);
+  void DefaultDrawFooterCell(const TRect& Rect, int DataCol, int Row, TColumnEx* Column, TGridDrawState State);
+  void InvalidateFooter();
+  void InvalidateTitle();
+  void SumListChanged() { InvalidateFooter(); }
 
   // --- events
   ui::TNotifyEvent OnActiveGroupingStructChanged;
@@ -342,9 +377,26 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void PaintCell(int ACol, int ARow, TGridDrawState AState, TRect ARect) override;
   void DefaultCellMouseClick(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift, int X,
                              int Y) override;
-  // The layout itself: the field map is cleared and, while the link is
-  // active, built again.
+  // The layout itself (run by the last UnlockLayout).
   virtual void InternalLayout();
+  void InitWidget() override;
+  void DefaultHandler(ui::TMessage& Message) override;
+  void RowHeightsUpdated() override;
+  void TimedAnchorStep(unsigned Flags) override;
+  void ScrollDataArea(int DX, int DY) override;
+  bool DoMouseWheelDown(ui::TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(ui::TShiftState Shift, TPoint MousePos) override;
+  void HandleWmVScroll(ui::TMessage& Message);
+  void HandleWmHScroll(ui::TMessage& Message);
+  void HandleRowVScroll(int Code, int Pos);
+  bool UsesExtendedMemTableScrolling();
+  void SyncRowScrollBar();
+  void RecountMemTableRows();
+  void FetchRowsToFillWindow();
+  void SyncMemTableCurrentRow(int Distance);
+  // Writes the vertical bar when a value or its visible mode changed.
+  void ApplyVertScrollInfo(ui::TScrollInfo Next, const ui::TScrollInfo& Current);
+  bool MouseWheelStep(ui::TShiftState Shift, TPoint MousePos, bool Down);
 
   // --- fields of the grid's own design
   TDBGridOptions FOptions;
@@ -366,7 +418,6 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int FFrozenCols = 0;
   int FUpdateLock = 0;
   int FLayoutLock = 0;
-  int FTitleOffset = 0;
   int FIndicatorOffset = 1;
   int FTitleHeight = 0;
   int FTitleHeightFull = 0;
@@ -418,10 +469,36 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int FExtraFirstColumnWidth = 0;
   String FEditText;
   rtl::Variant FEditKeyValue;
+  // Layout results and the data window's bookkeeping.
+  int FRecNoTextWidth = 0;
+  TGridCoord FOldTopLeft{};
+  int FSelRow = -1;
+  bool FThumbTracked = false;
+  TScrollBarVisibleModeEx FVertScrollBarVisibleMode = sbAutoShowEx;
+  bool FSizeChanged = false;
+  bool FColWidthsChanged = false;
+  int FTitleRowHeight = 0;
+  bool FAllowWordWrap = false;
+  int FInplaceEditorButtonWidth = 0;
+  int FInplaceEditorButtonHeight = 0;
+  int FLastVisibleCol = 0;
+  bool FDefaultRowChanged = false;
+  bool FFetchingRecords = false;
+  bool FSelfChangingFooterFont = false;
+  ui::TImeMode FOriginalImeMode = ui::imDontCare;
+  String FOriginalImeName;
 
  private:
-  // Default columns follow the field map; customized ones only drop their fields.
-  void SyncColumnsWithFieldMap();
+  // The steps of the layout, inside its paint lock.
+  void LayoutSteps();
+  void LayoutFixedColumns(int HiddenInFrozen);
+  void LayoutRowHeights();
+  void LayoutScrollBars();
+  void LayoutAutoFitWidths();
+  void LayoutTitleHeight();
+  void LayoutLineColors();
+  // Largest text height of "Wg" in the columns' title fonts (TitleFont without columns).
+  ui::TFont* TallestTitleFont();
   void ApplyOptions(TDBGridOptions NewOptions, TDBGridExOptions NewOptionsEx);
   void TitleFontChanged();
   void FooterFontChanged();

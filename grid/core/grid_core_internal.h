@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/ui/canvas.h"
+#include "platform/ui/graphics.h"
+
 namespace ui {
 class TBitmap;
 }
@@ -41,5 +44,30 @@ inline void UnlistGrid(std::vector<TCustomDBGridEx*>& List, const TCustomDBGridE
   auto it = std::find(List.begin(), List.end(), Grid);
   if (it != List.end()) List.erase(it);
 }
+
+// Measures with a font on a canvas and gives the canvas its font back.
+class FontScope {
+ public:
+  FontScope(ui::TCanvas* Canvas, const ui::TFont* Font) : canvas_(Canvas) {
+    saved_.Assign(Canvas->Font());
+    Canvas->SetFont(Font);
+  }
+  ~FontScope() { canvas_->SetFont(&saved_); }
+  FontScope(const FontScope&) = delete;
+  FontScope& operator=(const FontScope&) = delete;
+
+ private:
+  ui::TCanvas* canvas_;
+  ui::TFont saved_;
+};
+
+// Line metrics of a font. The toolkit gives no leadings, so the height of
+// "Wg" stands for the whole line and both leadings are 0.
+struct TLineMetrics {
+  int Height = 0;
+  int ExternalLeading = 0;
+  int InternalLeading = 0;
+};
+TLineMetrics MeasureLine(ui::TCanvas* Canvas, const ui::TFont* Font);
 
 }  // namespace grid::core_detail

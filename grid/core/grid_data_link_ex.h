@@ -11,6 +11,7 @@
 namespace grid {
 
 class TCustomDBGridEx;
+using rtl::String;
 
 class TGridDataLinkEx : public db::TDataLink {
  public:

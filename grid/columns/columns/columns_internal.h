@@ -2,27 +2,15 @@
 // its public headers never include this one.
 #pragma once
 
+#include "grid/core/grid_core_internal.h"
 #include "platform/data/db_types.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/graphics.h"
 
 namespace grid::columns_detail {
 
-// Measures with a font on a canvas and gives the canvas its font back.
-class FontScope {
- public:
-  FontScope(ui::TCanvas* Canvas, const ui::TFont* Font) : canvas_(Canvas) {
-    saved_.Assign(Canvas->Font());
-    Canvas->SetFont(Font);
-  }
-  ~FontScope() { canvas_->SetFont(&saved_); }
-  FontScope(const FontScope&) = delete;
-  FontScope& operator=(const FontScope&) = delete;
-
- private:
-  ui::TCanvas* canvas_;
-  ui::TFont saved_;
-};
+// The grid library's measuring scope; core and columns are built as one cycle.
+using core_detail::FontScope;
 
 inline bool IsMemoType(db::TFieldType T) { return T == db::ftMemo || T == db::ftOraClob || T == db::ftWideMemo; }
 

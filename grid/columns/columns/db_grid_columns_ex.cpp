@@ -148,8 +148,7 @@ TColumnEx* TDBGridColumnsEx::GetLastTabColumn() const {
   return nullptr;
 }
 
-void TDBGridColumnsEx::SyncWithFieldMap() {
-  TGridDataLinkEx* link = FGrid->DataLink();
+void TDBGridColumnsEx::FreeDefaultColumnsAfterStored() {
   // A stored column after a default one: the default ones go.
   bool sawDefault = false, mixed = false;
   for (int i = 0; i < Count() && !mixed; ++i) {
@@ -161,7 +160,11 @@ void TDBGridColumnsEx::SyncWithFieldMap() {
   if (mixed)
     for (int i = Count() - 1; i >= 0; --i)
       if (!ColumnAt(i)->Stored()) delete ColumnAt(i);
+}
 
+void TDBGridColumnsEx::SyncWithFieldMap() {
+  TGridDataLinkEx* link = FGrid->DataLink();
+  FreeDefaultColumnsAfterStored();
   if (State() == csCustomized) {
     ActiveChanged();
     return;

@@ -47,6 +47,9 @@ class TDBGridColumnsEx : public ui::TCollection {
   // The grid's layout: default columns follow the data link's field map
   // (kept objects, the field order); customized columns drop their fields.
   void SyncWithFieldMap();
+  // Default columns mixed with stored ones (a stored one after a default
+  // one) go, leaving the customized ones.
+  void FreeDefaultColumnsAfterStored();
 
  protected:
   void Update(ui::TCollectionItem* Item) override;

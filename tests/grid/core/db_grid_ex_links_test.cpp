@@ -126,6 +126,7 @@ TEST_F(GridLinks, TitleImageChangesRepaintEveryGridShowingThem) {
   EXPECT_GT(other->painted, 0);
 
   other->SetTitleImages(nullptr);
+  h.ProcessEvents();  // the relayout's own repaint
   grid->painted = other->painted = 0;
   images->Clear();
   h.ProcessEvents();
