@@ -45,6 +45,9 @@ class TAxisFrm : public ui::TFrame {
 
   // Whether a jog started by a press is still running.
   bool Jogging() const { return jogging_; }
+  // Ends a running jog, as freeing the panel would: a rebuild that keeps
+  // the panel must not leave the axis moving.
+  void End_Jog() { Stop_Jog(false); }
 
  protected:
   void VisibleChanged() override;

@@ -83,21 +83,51 @@ void Free_Children(TWinControl* Box) {
     if (auto* c = dynamic_cast<T*>(Box->Controls(i))) Free(c);
 }
 
+// The axes that get a frame: the visible ones among the first Count.
+std::vector<int> Framed_Axes(std::int32_t Count) {
+  std::vector<int> axes;
+  const int n = std::min<int>(Count, static_cast<int>(g_Axis_Config.size()));
+  for (int i = 0; i < n; ++i)
+    if (g_Axis_Config[static_cast<std::size_t>(i)].Axis_Visible) axes.push_back(i);
+  return axes;
+}
+
+// The frames of class T in Box, in their order, when they stand for exactly
+// these axes; empty otherwise.
+template <class T>
+std::vector<T*> Frames_For(TWinControl* Box, const std::vector<int>& Axes) {
+  std::vector<T*> frames;
+  for (int i = 0; i < Box->ControlCount(); ++i)
+    if (auto* frame = dynamic_cast<T*>(Box->Controls(i))) frames.push_back(frame);
+  if (frames.size() != Axes.size()) return {};
+  for (std::size_t k = 0; k < frames.size(); ++k)
+    if (frames[k]->grp_Ch->Tag() != Axes[k]) return {};
+  return frames;
+}
+
 // One frame of class T per visible axis in Box, named "Axis<i>" with the
 // axis index in grp_Ch.Tag, one under the other from (Left, Top); returns
-// the height they take.
+// the height they take. With Keep, frames already there for the same axes
+// are set up again instead of being replaced: the toolkit keeps a few bytes
+// for every control it ever painted, so new frames at each rebuild would
+// grow the program for good.
 template <class T, class Setup>
-int Place_Axis_Frames(TScrollBox* Box, int Left, int Top, std::int32_t Count, Setup SetUp) {
+int Place_Axis_Frames(TScrollBox* Box, int Left, int Top, std::int32_t Count, bool Keep, Setup SetUp) {
+  const std::vector<int> axes = Framed_Axes(Count);
+  std::vector<T*> kept;
+  if (Keep && !axes.empty()) kept = Frames_For<T>(Box, axes);
+  if (kept.empty()) Free_Children<T>(Box);
   int y = Top;
-  const int n = std::min<int>(Count, static_cast<int>(g_Axis_Config.size()));
-  for (int i = 0; i < n; ++i) {
+  for (std::size_t k = 0; k < axes.size(); ++k) {
+    const int i = axes[k];
     TAxis_Config& r = g_Axis_Config[static_cast<std::size_t>(i)];
-    if (!r.Axis_Visible) continue;
-    auto* frame = Create<T>(Box);
+    T* frame = kept.empty() ? Create<T>(Box) : kept[k];
     SetUp(frame, r);
-    frame->grp_Ch->SetTag(i);
-    frame->SetName(u"Axis" + rtl::IntToStr(i));
-    frame->SetParent(Box);
+    if (kept.empty()) {
+      frame->grp_Ch->SetTag(i);
+      frame->SetName(u"Axis" + rtl::IntToStr(i));
+      frame->SetParent(Box);
+    }
     frame->SetBounds(Left, y, frame->Width(), frame->Height());
     frame->Show();
     y += frame->Height();
@@ -479,10 +509,12 @@ void TMainFrm::Load_Axis_Config() {
 }
 
 void TMainFrm::Create_Axis_Frames() {
-  Free_Children<TAxisFrm>(box_Axis);
-  Place_Axis_Frames<TAxisFrm>(box_Axis, 5, 5, F_Axis_Num, [](TAxisFrm* panel, TAxis_Config& r) {
+  // The panels of the same axes stay; each is set up as a new one would be.
+  Place_Axis_Frames<TAxisFrm>(box_Axis, 5, 5, F_Axis_Num, true, [](TAxisFrm* panel, TAxis_Config& r) {
+    panel->End_Jog();
     panel->btn_Pos_Rel->SetCaption(r.Axis_Caption + u"单步");
     panel->pnl_Dir->SetColor(clLime);
+    panel->pnl_Dir->SetCaption(u"正");
     r.bDirP = true;
   });
   for (int i = 0; i < box_Axis->ControlCount(); ++i) {
@@ -497,7 +529,7 @@ void TMainFrm::Create_Run_Frames() {
   TScrollBox* box = RunAllFrm->Box_RunAll;
   Free_Children<TRunConfigFrm>(box);
   if (F_Axis_Num < 1) return;
-  int y = Place_Axis_Frames<TRunConfigFrm>(box, 0, 0, F_Axis_Num, [](TRunConfigFrm* row, TAxis_Config& r) {
+  int y = Place_Axis_Frames<TRunConfigFrm>(box, 0, 0, F_Axis_Num, false, [](TRunConfigFrm* row, TAxis_Config& r) {
     row->grp_Ch->SetCaption(r.Axis_Caption);
   });
   RunAllFrm->SetHeight(std::clamp(RunAllFrm->grp_Action->Height() + y + 50, 300, 600));

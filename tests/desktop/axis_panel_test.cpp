@@ -68,6 +68,78 @@ TEST_F(AxisPanelTest, PanelsFollowTheVisibleAxesInOrder) {
   MainFrm->Close();
 }
 
+// Counts the watched components as they are freed.
+class FreeWatch : public TComponent {
+ public:
+  FreeWatch() : TComponent(nullptr) {}
+  void Watch(TComponent* Component) { Component->FreeNotification(this); }
+  int Freed() const { return freed_; }
+
+ protected:
+  void Notification(TComponent* Component, TOperation Operation) override {
+    TComponent::Notification(Component, Operation);
+    if (Operation == opRemove) ++freed_;
+  }
+
+ private:
+  int freed_ = 0;
+};
+
+// The parameter command rebuilds the panels after every use of its dialog:
+// panels of the same axes are kept (new ones each time made the program
+// grow) and set up again from the settings as new ones would be.
+TEST_F(AxisPanelTest, RebuildsKeepThePanelsOfTheSameAxesAndSetThemUpAgain) {
+  WriteSettings({{1, u"VISIBLE", u"0"}});
+  SimulatedController sim;
+  Connect(sim, 3);
+  TScrollBox* box = MainFrm->box_Axis;
+  TAxisFrm* first = Panel(0);
+  TAxisFrm* third = Panel(2);
+  ASSERT_TRUE(first && third);
+  FreeWatch watch;
+  watch.Watch(first);
+  watch.Watch(third);
+  h->Click(first->pnl_Dir);
+  ASSERT_EQ(first->pnl_Dir->Caption(), u"反");
+  ASSERT_FALSE(g_Axis_Config[0].bDirP);
+  first->edt_Rel->SetText(u"7");
+  WriteSettings({{0, u"P_REL", u"2.5"}, {2, u"CAPTION", u"Z轴"}});
+
+  for (int i = 0; i < 50; ++i) {
+    desktop::TMainFrmAccess::Load_Axis_Config(MainFrm);
+    desktop::TMainFrmAccess::Create_Axis_Frames(MainFrm);
+  }
+  h->ProcessEvents();
+  EXPECT_EQ(watch.Freed(), 0);
+  ASSERT_EQ(box->ControlCount(), 2);
+  EXPECT_EQ(box->Controls(0), first);
+  EXPECT_EQ(box->Controls(1), third);
+  EXPECT_EQ(first->pnl_Dir->Color(), clLime);
+  EXPECT_EQ(first->pnl_Dir->Caption(), u"正");
+  EXPECT_TRUE(g_Axis_Config[0].bDirP);
+  EXPECT_EQ(first->edt_Rel->Text(), u"2.5");
+  EXPECT_EQ(third->btn_Pos_Rel->Caption(), u"Z轴单步");
+  EXPECT_EQ(first->BoundsRect(), Rect(5, 5, 5 + 1051, 5 + 69));
+  EXPECT_EQ(third->Top(), 5 + 69);
+  EXPECT_TRUE(first->Visible() && third->Visible());
+
+  // An axis shown again: the panels follow the visible axes in order.
+  WriteSettings({{1, u"VISIBLE", u"1"}});
+  desktop::TMainFrmAccess::Load_Axis_Config(MainFrm);
+  desktop::TMainFrmAccess::Create_Axis_Frames(MainFrm);
+  EXPECT_EQ(watch.Freed(), 2);
+  ASSERT_EQ(box->ControlCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    auto* panel = dynamic_cast<TAxisFrm*>(box->Controls(i));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->Name(), u"Axis" + rtl::IntToStr(i));
+    EXPECT_EQ(panel->grp_Ch->Tag(), i);
+    EXPECT_EQ(panel->Top(), 5 + 69 * i);
+  }
+  EXPECT_EQ(Panel(2)->btn_Pos_Rel->Caption(), u"Z轴单步");
+  MainFrm->Close();
+}
+
 TEST_F(AxisPanelTest, ButtonsSendTheirCommandSequences) {
   SimulatedController sim;
   Connect(sim, 2);
