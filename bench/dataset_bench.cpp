@@ -218,41 +218,56 @@ void BM_SortTextSqlite(benchmark::State& state) {
 void BM_SortFloat(benchmark::State& state) { TimeSort(state, "sort_float", u"VAL", false); }
 void BM_SortFloatSqlite(benchmark::State& state) { TimeSortSqlite(state, "sort_float", "SELECT rowid FROM t ORDER BY val"); }
 
-void BM_Filter(benchmark::State& state) {
+// Counts the records that pass one filter per round; the round's bound comes
+// from Limit, the filter text from Text (ours) and the bound from Bind (SQLite).
+template <class Limit, class Text>
+void TimeFilter(benchmark::State& state, const char* name, Limit limitOf, Text textOf) {
   int n = static_cast<int>(state.range(0));
   TExtMemoryData& ds = Shared(n);
   ds.SetFiltered(true);
   Timer t;
   int round = 0;
   for (auto _ : state) {
-    int limit = n * (2 + round++ % 6);
+    const int limit = limitOf(n, round++);
     auto start = Clock::now();
-    ds.SetFilter(rtl::Utf8ToString("KEY > " + std::to_string(limit)));
+    ds.SetFilter(rtl::Utf8ToString(textOf(limit)));
     benchmark::DoNotOptimize(ds.FilteredRecordCount());
     t.Add(start);
   }
   ds.SetFiltered(false);
   ds.SetFilter(u"");
-  g_ms[Key("mem", "filter", n)] = t.Ms();
+  g_ms[Key("mem", name, n)] = t.Ms();
 }
 
-void BM_FilterSqlite(benchmark::State& state) {
+template <class Limit, class Bind>
+void TimeFilterSqlite(benchmark::State& state, const char* name, const char* sql, Limit limitOf, Bind bind) {
   int n = static_cast<int>(state.range(0));
   Lite& d = SharedLite(n);
-  sqlite3_stmt* s = d.Prepare("SELECT count(*) FROM t WHERE key > ?");
+  sqlite3_stmt* s = d.Prepare(sql);
   Timer t;
   int round = 0;
   for (auto _ : state) {
-    int limit = n * (2 + round++ % 6);
+    const int limit = limitOf(n, round++);
     auto start = Clock::now();
-    sqlite3_bind_int(s, 1, limit);
+    bind(s, limit);
     sqlite3_step(s);
     benchmark::DoNotOptimize(sqlite3_column_int(s, 0));
     sqlite3_reset(s);
     t.Add(start);
   }
   sqlite3_finalize(s);
-  g_ms[Key("sqlite", "filter", n)] = t.Ms();
+  g_ms[Key("sqlite", name, n)] = t.Ms();
+}
+
+int KeyLimit(int n, int round) { return n * (2 + round % 6); }
+int ValueLimit(int n, int round) { return n * (1 + round % 4); }
+
+void BM_Filter(benchmark::State& state) {
+  TimeFilter(state, "filter", KeyLimit, [](int limit) { return "KEY > " + std::to_string(limit); });
+}
+void BM_FilterSqlite(benchmark::State& state) {
+  TimeFilterSqlite(state, "filter", "SELECT count(*) FROM t WHERE key > ?", KeyLimit,
+                   [](sqlite3_stmt* s, int limit) { sqlite3_bind_int(s, 1, limit); });
 }
 
 void BM_Locate(benchmark::State& state) {
@@ -295,40 +310,13 @@ void BM_LocateSqlite(benchmark::State& state) {
 
 // A filter the expression parser has to evaluate record by record.
 void BM_GeneralFilter(benchmark::State& state) {
-  int n = static_cast<int>(state.range(0));
-  TExtMemoryData& ds = Shared(n);
-  ds.SetFiltered(true);
-  Timer t;
-  int round = 0;
-  for (auto _ : state) {
-    int limit = n * (1 + round++ % 4);
-    auto start = Clock::now();
-    ds.SetFilter(rtl::Utf8ToString("(VAL >= " + std::to_string(limit) + ".5) or (NAME = 'Name7')"));
-    benchmark::DoNotOptimize(ds.FilteredRecordCount());
-    t.Add(start);
-  }
-  ds.SetFiltered(false);
-  ds.SetFilter(u"");
-  g_ms[Key("mem", "filter_expr", n)] = t.Ms();
+  TimeFilter(state, "filter_expr", ValueLimit, [](int limit) {
+    return "(VAL >= " + std::to_string(limit) + ".5) or (NAME = 'Name7')";
+  });
 }
-
 void BM_GeneralFilterSqlite(benchmark::State& state) {
-  int n = static_cast<int>(state.range(0));
-  Lite& d = SharedLite(n);
-  sqlite3_stmt* s = d.Prepare("SELECT count(*) FROM t WHERE val >= ? OR name = 'Name7'");
-  Timer t;
-  int round = 0;
-  for (auto _ : state) {
-    int limit = n * (1 + round++ % 4);
-    auto start = Clock::now();
-    sqlite3_bind_double(s, 1, limit + 0.5);
-    sqlite3_step(s);
-    benchmark::DoNotOptimize(sqlite3_column_int(s, 0));
-    sqlite3_reset(s);
-    t.Add(start);
-  }
-  sqlite3_finalize(s);
-  g_ms[Key("sqlite", "filter_expr", n)] = t.Ms();
+  TimeFilterSqlite(state, "filter_expr", "SELECT count(*) FROM t WHERE val >= ? OR name = 'Name7'", ValueLimit,
+                   [](sqlite3_stmt* s, int limit) { sqlite3_bind_double(s, 1, limit + 0.5); });
 }
 
 // 1,000 keys of random records, the same on both sides.
