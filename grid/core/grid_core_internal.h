@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui/canvas.h"
+#include "grid/foundation/custom_grid_ex.h"
 #include "platform/ui/graphics.h"
 
 namespace ui {
@@ -69,5 +70,15 @@ struct TLineMetrics {
   int InternalLeading = 0;
 };
 TLineMetrics MeasureLine(ui::TCanvas* Canvas, const ui::TFont* Font);
+
+// What the highlight of a data cell starts from.
+struct THighlightFacts {
+  bool CurrentRow = false;      // the row of the current record
+  bool Current = false;         // the current cell (its row with dgRowSelect)
+  bool FocusHighlight = false;
+  bool Selected = false;
+};
+THighlightFacts HighlightFacts(TCustomDBGridEx* Grid, int ACol, int DataRow, TGridDrawState State,
+                               bool InSelection);
 
 }  // namespace grid::core_detail
