@@ -137,18 +137,7 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
   RestoreDrawRecord(oldActive);
 }
 
-namespace {
-
-// A 3D cell's surface: themed faces cover the lines around it, a flat grid
-// keeps its light edge, a raised one loses a pixel all round.
-TRect Adjust3DRect(TRect R, bool Is3D, bool Themed, bool Flat) {
-  if (!Is3D) return R;
-  if (Themed) return {R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1};
-  if (Flat) return {R.Left + 1, R.Top + 1, R.Right, R.Bottom};
-  return {R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1};
-}
-
-}  // namespace
+using core_detail::Adjust3DRect;
 
 
 void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params,

@@ -1,14 +1,6 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "platform/ui/canvas.h"
 namespace grid {
-void TCustomDBGridEx::DrawIndicatorCell(int, int, TCellAreaTypeEx, TGridDrawState, TRect ARect, int, int) {
-  Canvas()->Brush()->SetColor(FixedColor());
-  Canvas()->FillRect(ARect);
-}
-void TCustomDBGridEx::DrawFooterCell(int, int, TCellAreaTypeEx, TGridDrawState, TRect ARect, int, int) {
-  Canvas()->Brush()->SetColor(FixedColor());
-  Canvas()->FillRect(ARect);
-}
 void TCustomDBGridEx::DrawMultiTitleCell(int, int, TCellAreaTypeEx, TGridDrawState, TRect ARect, int, int) {
   Canvas()->Brush()->SetColor(FixedColor());
   Canvas()->FillRect(ARect);

@@ -71,6 +71,15 @@ struct TLineMetrics {
 };
 TLineMetrics MeasureLine(ui::TCanvas* Canvas, const ui::TFont* Font);
 
+// A 3D cell's surface: themed faces cover the lines around it, a flat grid
+// keeps its light edge, a raised one loses a pixel all round.
+inline ui::TRect Adjust3DRect(ui::TRect R, bool Is3D, bool Themed, bool Flat) {
+  if (!Is3D) return R;
+  if (Themed) return {R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1};
+  if (Flat) return {R.Left + 1, R.Top + 1, R.Right, R.Bottom};
+  return {R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1};
+}
+
 // What the highlight of a data cell starts from.
 struct THighlightFacts {
   bool CurrentRow = false;      // the row of the current record
