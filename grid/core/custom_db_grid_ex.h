@@ -411,6 +411,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                           int DataRow, int DataCol);
   void DrawTitleContents(TColumnEx* Column, TRect ARect, TDBGirdDrawTitleStateEx& TitleState,
                          TGridDrawState State);
+  // Whether a title of that text width shows its sort marker and index.
+  static void FitSortMarker(int AreaWidth, int ImageWidth, int IndexWidth, bool& DrawMarker, bool& DrawIndex);
   // Fixed-cell background, or a whole filter-row cell; answers the highlight.
   bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
   // The grid row of the current record as last drawn.
@@ -561,6 +563,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void FooterFontChanged();
   void LayoutChanged();
   int FLayoutRuns = 0;
+  // The shared header cells above Child, each once per paint.
+  void DrawParentHeader(THeadTreeNode* Child, TRect ChildRect, TRect CellRect, bool Highlight, bool Is3D,
+                        bool Themed);
   int FDrawRecordDepth = 0;
   int FRealActiveRecord = -1;
   // Empties a repeated value; answers which row lines around it to hide.
