@@ -182,3 +182,46 @@ TEST_F(TitleCells, BoundGridShowsFieldNamesIn3DTitles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TitleCells, ParentHeaderIsCentredOverItsLeaves) {
+  ext::TExtMemoryData ds{nullptr};
+  db::TDataSource src{nullptr};
+  for (const char16_t* name : {u"A", u"B", u"C"}) ds.FieldDefs().Add(name, db::ftInteger);
+  src.SetDataSet(&ds);
+  ds.Open();
+  grid->SetUseMultiTitle(true);
+  grid->SetDataSource(&src);
+  const char16_t* captions[] = {u"Group|a", u"Group|b", u"Group|c"};
+  for (int i = 0; i < 3; ++i) {
+    grid->Columns()->ColumnAt(i)->Title()->SetCaption(captions[i]);
+    grid->Columns()->ColumnAt(i)->SetWidth(60);
+  }
+  grid->HeadTree()->CreateFieldTree(grid);
+  const int height = grid->CalcHeadTreeHeights(grid->HeadTree());
+  grid->SetRowHeights(0, height);
+  grid->Invalidate();
+  h.ProcessEvents();
+  const QImage img = grid->Widget()->grab().toImage();
+  img.save("/tmp/gd2c_multititle.png");
+  THeadTreeNode* leaf = grid->LeafFieldArr()[0].FLeaf;
+  ASSERT_NE(leaf->Host, grid->HeadTree());
+  // Ink in the parent's band: its caption's columns.
+  const TRect first = grid->CellRangeRect(1, 0, 1, 0), last = grid->CellRangeRect(3, 0, 3, 0);
+  const int bandBottom = first.Bottom - leaf->Height - 1;
+  int from = 1 << 20, to = -1;
+  for (int y = first.Top + 1; y < bandBottom; ++y)
+    for (int x = first.Left + 2; x < last.Right - 2; ++x)
+      if (qGray(img.pixel(x, y)) < 100) {
+        from = std::min(from, x);
+        to = std::max(to, x);
+      }
+  ASSERT_GE(to, from);
+  const int middle = (first.Left + last.Right) / 2;
+  EXPECT_NEAR((from + to) / 2, middle, 3);
+  EXPECT_GT(from, grid->CellRangeRect(2, 0, 2, 0).Left - 20);
+  grid->SetDataSource(nullptr);
+}
+
+}  // namespace
