@@ -321,3 +321,39 @@ TEST_F(DataCells, BoundGridFocusedAndUnfocusedBothDirections) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DataCells, RequiredFieldMarkerWhileANewRecordLacksTheValue) {
+  CellTable t({u"a"});
+  grid->SetDataSource(&t.src);
+  t.ds.FieldByName(u"S")->SetRequired(true);
+  TColumnEx* s = grid->Columns()->ColumnAt(1);
+  s->SetHighlightRequired(true);
+  const int col = grid->DataColToGridCol(1);
+  auto redDots = [&]() {
+    grid->Invalidate();
+    h.ProcessEvents();
+    const QImage img = Grab();
+    const int row = grid->TopDataOffset() + grid->DataLink()->ActiveRecord();
+    const TRect r = grid->CellRangeRect(col, row, col, row);
+    int red = 0;
+    for (int x = r.Left; x < r.Right; ++x)
+      if (img.pixel(x, r.Bottom - 2) == qRgb(255, 0, 0)) ++red;
+    return red;
+  };
+  struct Case {
+    const char* name;
+    bool append, fill;
+    bool marker;
+  };
+  for (const Case& c : {Case{"browsing", false, false, false}, Case{"new record, empty", true, false, true},
+                        Case{"new record, filled", true, true, false}}) {
+    if (c.append) t.ds.Append();
+    if (c.fill) t.ds.FieldByName(u"S")->SetAsString(u"x");
+    EXPECT_EQ(redDots() > 5, c.marker) << c.name;
+    if (c.append) t.ds.Cancel();
+  }
+}
+
+}  // namespace
