@@ -614,8 +614,6 @@ void TCustomDBGridEx::DefaultCellMouseClick(TGridCoord Cell, TMouseButton Button
   if (FCenter) FCenter->CellMouseClick(this, Cell, Button, Shift, X, Y);
 }
 
-// Cells are painted by the data grid's painting code.
-void TCustomDBGridEx::PaintCell(int, int, TGridDrawState, TRect) {}
 
 // --- published form ------------------------------------------------------------------
 

@@ -31,6 +31,7 @@ class TDBGridColumnsEx;
 class TColumnDefValuesEx;
 class TDBGridExSumList;
 class TColCellParamsEx;
+struct TDBGirdDrawTitleStateEx;
 
 class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
@@ -358,6 +359,64 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // A button face drawn unmirrored, so that its glyph reads the same in a right-to-left grid.
   void PaintCellButton(ui::TCanvas* ACanvas, TRect ARect, TColor ParentColor, TDrawButtonControlStyleEx Style,
                        int DownButton, bool Flat, bool Active, bool Enabled, ui::TCheckBoxState CheckState);
+  // --- cell painting
+  // Raises on a row between the filter row and the data.
+  void GetCellType(int ACol, int ARow, TCellAreaTypeEx& AreaType, int& DataCol, int& DataRow);
+  // Themes active, the grid not flat, the cell drawn 3D.
+  bool UsesThemedFixedCell(bool Is3D) const;
+  // Makes the record at DataRow of the link's window current for reading
+  // and answers the one it replaced, which RestoreDrawRecord gives back.
+  int SetDrawRecord(int DataRow);
+  void RestoreDrawRecord(int OldActiveRecord);
+  // The current record's row in the link's window, also while another
+  // record is current for drawing.
+  int CurrentDataRow() const;
+  void DrawDataCell(int ACol, int ARow, TCellAreaTypeEx AreaType, TGridDrawState State, TRect ARect, int DataRow,
+                    int DataCol);
+  virtual void DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params,
+                                         TRect AreaRect, TColumnEx* Column);
+  bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params, TRect AreaRect,
+                         TColumnEx* Column);
+  bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor, TGridDrawState State,
+                              const String& Text);
+  bool HighlightNonDataCellColor(int ACol, int ARow, ui::TFont* AFont, TColor& AColor, bool InSelection,
+                                 TGridDrawState State, TCellAreaTypeEx AreaType, int DataRow, int DataCol);
+  // The grid keeps no selection of its own yet, so only the current row and
+  // cell are ever highlighted.
+  bool IsCellSelected(int ACol, int ARow, int DataCol) const;
+  void WriteCellText(TRect ARect, bool FillRect, int DX, int DY, const String& Text, ui::TAlignment Alignment,
+                     ui::TTextLayout Layout, bool MultyL, bool EndEllipsis, int LeftMarg, int RightMarg,
+                     bool RightToLeftAlignment);
+  void DefaultDrawDataCell(const TRect& Rect, db::TField* Field, TGridDrawState State);
+  void DefaultDrawColumnCell(const TRect& Rect, int DataCol, TColumnEx* Column, TGridDrawState State);
+  // The themed face of a fixed or blank cell.
+  void DrawThemedCellBackground(TRect ARect, TColor Color, bool Pressed);
+  // Transparency in per cent: 0 opaque.
+  void DrawCellEditButton(TRect ARect, TDrawButtonControlStyleEx Style, int Transparency, bool Pressed);
+  // Whether a data cell shows its column's edit buttons, and their widths.
+  bool CellShowsEditButtons(TColumnEx* Column, int DataRow, int DataCol);
+  int CellEditButtonsWidth(TColumnEx* Column);
+  // Where a picture goes in a cell: shrunk with its aspect kept when it is
+  // larger, centred.
+  static TRect FitPictureRect(int PictureWidth, int PictureHeight, const TRect& Rect);
+  void DrawGraphicDataCell(TColumnEx* Column, const TRect& Rect);
+  void DrawPictureCell(ui::TBitmap* Picture, const TRect& Rect);
+  void DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx AreaType, TGridDrawState State, TRect ARect,
+                         int DataRow, int DataCol);
+  void DrawIndicatorGlyph(int Kind, int OffsetY, int OffsetX, TRect ARect);
+  void DrawDropDownSign(bool Highlighted, TRect ARect);
+  void DrawFooterCell(int ACol, int ARow, TCellAreaTypeEx AreaType, TGridDrawState State, TRect ARect,
+                      int FooterIndex, int DataCol);
+  void DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx AreaType, TGridDrawState State, TRect ARect,
+                          int DataRow, int DataCol);
+  void DrawTitleContents(TColumnEx* Column, TRect ARect, TDBGirdDrawTitleStateEx& TitleState,
+                         TGridDrawState State);
+  // Whether a title of that text width shows its sort marker and index.
+  static void FitSortMarker(int AreaWidth, int ImageWidth, int IndexWidth, bool& DrawMarker, bool& DrawIndex);
+  // Fixed-cell background, or a whole filter-row cell; answers the highlight.
+  bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
+  // The grid row of the current record as last drawn.
+  int SelRow() const { return FSelRow; }
   THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
   std::vector<LeafCol>& LeafFieldArr() { return FLeafFieldArr; }
   // Sets the heights of Node's subtree from the captions; the result is Node's height.
@@ -504,6 +563,16 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void FooterFontChanged();
   void LayoutChanged();
   int FLayoutRuns = 0;
+  // The shared header cells above Child, each once per paint.
+  void DrawParentHeader(THeadTreeNode* Child, TRect ChildRect, TRect CellRect, bool Highlight, bool Is3D,
+                        bool Themed);
+  int FDrawRecordDepth = 0;
+  int FRealActiveRecord = -1;
+  // Empties a repeated value; answers which row lines around it to hide.
+  int HideDuplicateValue(TColumnEx* Column, int DataRow, TColCellParamsEx& Params);
+  static constexpr TDrawButtonControlStyleEx kNoCellButton = static_cast<TDrawButtonControlStyleEx>(255);
+  // The face of a column's own button in its cells (kNoCellButton: none).
+  TDrawButtonControlStyleEx CellDefaultButtonStyle(TColumnEx* Column);
 };
 
 class TDBGridEx : public TCustomDBGridEx {

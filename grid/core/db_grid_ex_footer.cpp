@@ -1,14 +1,17 @@
 // Footer rows: the text each column's footer shows (an aggregate from the
-// sum list, the current record's value or a fixed text), the default drawing
-// of a footer cell for drawing handlers, and the footer's font and colour.
+// sum list, the current record's value or a fixed text), the painting of a
+// footer cell and its default drawing for drawing handlers, and the footer's
+// font and colour.
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "platform/data/dataset.h"
 #include "platform/runtime/convert.h"
 #include "platform/runtime/format_settings.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 
@@ -118,16 +121,45 @@ void TCustomDBGridEx::DefaultDrawFooterCell(const TRect& Rect, int DataCol, int 
   TAlignment alignment = Column->Footer()->Alignment();
   GetFooterParams(DataCol, Row, Column, Font(), background, alignment, State, text);
   Canvas()->Brush()->SetColor(background);
-  Canvas()->FillRect(r);
-  TRect textRect{r.Left + margin, r.Top + vMargin, r.Right - margin, r.Bottom};
-  unsigned flags = DT_NOPREFIX | DT_EXPANDTABS;
-  flags |= alignment == taRightJustify ? DT_RIGHT : alignment == taCenter ? DT_CENTER : DT_LEFT;
-  flags |= (Column->Footer()->WordWrap() && FAllowWordWrap) ? DT_WORDBREAK : DT_SINGLELINE;
-  if (Column->Footer()->EndEllipsis()) flags |= DT_END_ELLIPSIS;
-  if (Column->UseRightToLeftReading()) flags |= DT_RTLREADING;
-  if (Column->Layout() == tlCenter) flags |= DT_VCENTER;
-  if (Column->Layout() == tlBottom) flags |= DT_BOTTOM;
-  Canvas()->DrawText(text, textRect, flags);
+  WriteCellText(r, true, margin, vMargin, text, alignment, Column->Layout(),
+                Column->Footer()->WordWrap() && FAllowWordWrap, Column->Footer()->EndEllipsis(), 0, 0, false);
+}
+
+void TCustomDBGridEx::DrawFooterCell(int ACol, int ARow, TCellAreaTypeEx AreaType, TGridDrawState State,
+                                     TRect ARect, int FooterIndex, int DataCol) {
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return;
+  TCanvas* cv = Canvas();
+  TColumnEx* column = FColumns->ColumnAt(DataCol);
+  TColumnFooterEx* footer = column->UsedFooter(FooterIndex);
+  cv->SetFont(footer->Font());
+  cv->Brush()->SetColor(footer->Color());
+  const bool is3D = IsCell3D(ACol, ARow, State, ARect);
+  const bool themed = UsesThemedFixedCell(is3D);
+  const TRect rect = core_detail::Adjust3DRect(ARect, is3D, themed, Flat());
+  const int dx = is3D ? (themed ? 3 : 1) : 2;
+  const int dy = Flat() ? dx - 1 : dx;
+  TColor background = cv->Brush()->Color();
+  TAlignment alignment = footer->Alignment();
+  String text = GetFooterValue(FooterIndex, column);
+  GetFooterParams(DataCol, FooterIndex, column, cv->Font(), background, alignment, State, text);
+  const bool inSelection = IsCellSelected(ACol, ARow, DataCol);
+  const bool highlighted = HighlightNonDataCellColor(ACol, ARow, cv->Font(), background, inSelection, State,
+                                                     AreaType, FooterIndex, DataCol);
+  cv->Brush()->SetColor(background);
+  if (FDefaultDrawing) {
+    const bool themedBackground = is3D && (themed || (Flat() && ThemesEnabled()));
+    if (themedBackground) {
+      DrawThemedCellBackground(rect, background, highlighted);
+      cv->Brush()->SetColor(background);
+    }
+    WriteCellText(rect, !themedBackground, dx, dy, text, alignment, column->Layout(),
+                  footer->WordWrap() && FAllowWordWrap, footer->EndEllipsis(), 0, 0, false);
+  }
+  if (is3D && !themed) {
+    cv->Brush()->SetColor(background);
+    Draw3DCellEdge(cv, ARect, true, true, highlighted, false);
+  }
+  if (OnDrawFooterCell) OnDrawFooterCell(this, DataCol, FooterIndex, column, ARect, State);
 }
 
 void TCustomDBGridEx::InvalidateFooter() {

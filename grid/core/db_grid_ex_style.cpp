@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_core_internal.h"
 #include "platform/classes/typinfo.h"
 #include "platform/ui/application.h"
@@ -89,16 +90,80 @@ TColor TDBGridExStyle::LightenColor(TColor AColor, TColor GlassColor, bool Ungra
   return static_cast<TColor>(result);
 }
 
-// The highlight decisions belong to the cell painting, which comes with the
-// grid's painting code; until then no cell is highlighted.
-bool TDBGridExStyle::HighlightDataCellColor(TCustomDBGridEx*, int, int, int, int, const String&, TGridDrawState,
-                                            bool, TColor&, TFont*) {
-  return false;
+bool TDBGridExStyle::HighlightDataCellColor(TCustomDBGridEx* Grid, int ACol, int ARow, int, int DataRow,
+                                            const String&, TGridDrawState State, bool InSelection, TColor& AColor,
+                                            TFont* AFont) {
+  const core_detail::THighlightFacts f = core_detail::HighlightFacts(Grid, ACol, DataRow, State, InSelection);
+  const bool trueColour = DisplayColorCount == -1;
+  const TDBGridOptions options = Grid->Options();
+  const TDBGridExOptions optionsEx = Grid->OptionsEx();
+  const bool rowSelect = options.Contains(dgRowSelect);
+  const TGridCoord hot = Grid->HotTrackCell();
+  const bool hotRow = optionsEx.Contains(dghHotTrack) && hot.Y == ARow && hot.X >= Grid->IndicatorOffset() &&
+                      Grid->IsHotTrackCell(hot.X, hot.Y);
+  const bool hotCell = hotRow && hot.X == ACol;
+  if (!f.Selected) {
+    if (!trueColour || !hotRow) return false;
+    const TColor incoming = AColor;
+    if (optionsEx.Contains(dghRowHighlight) || rowSelect) {
+      AColor = GetNearestColor(LightenColor(incoming, clHighlight, true));
+      if (!hotCell && !rowSelect) AColor = MixColors(AColor, incoming, 170.67);
+    } else if (hotCell) {
+      AColor = GetNearestColor(LightenColor(incoming, clHighlight, true));
+    }
+    return false;
+  }
+  if (!Grid->GridOrEditorFocused()) {
+    if (f.Current) {
+      if (options.Contains(dgAlwaysShowSelection) || f.FocusHighlight) {
+        AColor = clBtnShadow;
+        AFont->SetColor(clHighlightText);
+        if (hotCell) AColor = MixColors(AColor, LightenColor(AColor, clHighlight, true), 170.67);
+      }
+    } else if (trueColour) {
+      AColor = GetNearestColor(LightenColor(AColor, clBtnShadow, false));
+      if (hotCell) AColor = MixColors(AColor, LightenColor(AColor, clHighlight, true), 170.67);
+    } else {
+      AColor = clBtnFace;
+    }
+    return true;
+  }
+  if (f.Current) {
+    AColor = clHighlight;
+    AFont->SetColor(clHighlightText);
+  } else if (FLuminateSelection && trueColour) {
+    AColor = GetNearestColor(LightenColor(AColor, clHighlight, true));
+    if (optionsEx.Contains(dghHotTrack) && optionsEx.Contains(dghRowHighlight) && hotRow &&
+        ((hotCell && ACol != Grid->Col()) || rowSelect))
+      AColor = MixColors(AColor, clHighlight, 85.33);
+  }
+  return true;
 }
 
-bool TDBGridExStyle::HighlightNonDataCellColor(TCustomDBGridEx*, int, int, int, int, const String&,
-                                               TGridDrawState, bool, TColor&, TFont*) {
-  return false;
+bool TDBGridExStyle::HighlightNonDataCellColor(TCustomDBGridEx* Grid, int ACol, int ARow, int, int,
+                                               const String&, TGridDrawState, bool InSelection, TColor& AColor,
+                                               TFont* AFont) {
+  if (!InSelection) return false;
+  const bool indicator = ACol < Grid->IndicatorOffset();
+  const bool titleArea = ARow < Grid->TopDataOffset();
+  const bool footer = ARow >= Grid->RowCount() && Grid->FooterColor() == Grid->FixedColor();
+  if (indicator || titleArea || footer) {
+    AColor = static_cast<TColor>(0x404040);
+    AFont->SetColor(clWhite);
+    return true;
+  }
+  const bool trueColour = DisplayColorCount == -1;
+  if (Grid->GridOrEditorFocused()) {
+    if (FLuminateSelection && trueColour) {
+      AColor = LightenColor(AColor, clHighlight, true);
+    } else {
+      AColor = clHighlight;
+      AFont->SetColor(clHighlightText);
+    }
+  } else {
+    AColor = trueColour ? LightenColor(AColor, clBtnShadow, false) : clBtnFace;
+  }
+  return true;
 }
 
 void TDBGridExStyle::StyleWndProc(TMessage& Message) {

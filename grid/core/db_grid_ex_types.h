@@ -70,6 +70,13 @@ enum TSTFilterDefaultOperatorEx {
 
 enum TScrollBarVisibleModeEx { sbAlwaysShowEx, sbNeverShowEx, sbAutoShowEx };
 
+// Where a grid cell lies. Horz: 0 the indicator, 1 a data column. Vert: 0 the
+// title rows, 1 the filter row, 2 a data row, 4 a footer row.
+struct TCellAreaTypeEx {
+  int Horz = 0;
+  int Vert = 0;
+};
+
 // --- events ----------------------------------------------------------------------
 using TDBGridExClickEvent = std::function<void(TColumnEx* Column)>;
 using TDBGridExBuildIndicatorTitleMenu = std::function<void(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu)>;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui/canvas.h"
+#include "grid/foundation/custom_grid_ex.h"
 #include "platform/ui/graphics.h"
 
 namespace ui {
@@ -69,5 +70,24 @@ struct TLineMetrics {
   int InternalLeading = 0;
 };
 TLineMetrics MeasureLine(ui::TCanvas* Canvas, const ui::TFont* Font);
+
+// A 3D cell's surface: themed faces cover the lines around it, a flat grid
+// keeps its light edge, a raised one loses a pixel all round.
+inline ui::TRect Adjust3DRect(ui::TRect R, bool Is3D, bool Themed, bool Flat) {
+  if (!Is3D) return R;
+  if (Themed) return {R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1};
+  if (Flat) return {R.Left + 1, R.Top + 1, R.Right, R.Bottom};
+  return {R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1};
+}
+
+// What the highlight of a data cell starts from.
+struct THighlightFacts {
+  bool CurrentRow = false;      // the row of the current record
+  bool Current = false;         // the current cell (its row with dgRowSelect)
+  bool FocusHighlight = false;
+  bool Selected = false;
+};
+THighlightFacts HighlightFacts(TCustomDBGridEx* Grid, int ACol, int DataRow, TGridDrawState State,
+                               bool InSelection);
 
 }  // namespace grid::core_detail

@@ -229,6 +229,8 @@ class TCustomGridEx : public ui::TCustomControl {
   TGridCoord TopLeft() const { return FTopLeft; }
   TGridCellRangeEx SelectedRect() const { return MakeGridRect(FCurrent, FAnchor); }
   TGridState GridState() const { return FGridState; }
+  // The cell under the mouse while hot tracking, else (-1, -1).
+  TGridCoord HotTrackCell() const { return FHotTrackCell; }
   bool EditorMode() const { return FEditorMode; }
 
   // --- stored extents (the component stream's "ColWidths" / "RowHeights"

@@ -72,6 +72,7 @@ class TColCellParamsEx {
 
  private:
   friend class TColumnEx;
+  friend class TCustomDBGridEx;
   ui::TAlignment FAlignment = ui::taLeftJustify;
   bool FBlankCell = false;
   ui::TColor FBackground = ui::clWindow;
@@ -102,6 +103,7 @@ class TColumnEx : public ui::TCollectionItem {
   JQ_UI_CLASSINFO
   friend class TColumnTitleEx;
   friend class TDBGridColumnsEx;
+  friend class TCustomDBGridEx;
 
  public:
   explicit TColumnEx(ui::TCollection* Collection);
