@@ -49,7 +49,13 @@ std::string Encode(std::u16string_view text, TIniEncoding enc) {
     case TIniEncoding::Unicode: return EncodeFileText(text, TextEncoding::Utf16LE);
     case TIniEncoding::Default: break;
   }
-  return EncodeFileText(text, TextEncoding::System);
+  std::string bytes = EncodeFileText(text, TextEncoding::System);
+  // Text in the system page may itself begin with the bytes of a mark (GBK's
+  // "锘" and a character led by 0xBF give EF BB BF), and the file would read
+  // back in that other encoding. A blank line first keeps it in the system
+  // page; readers of ini files pass over blank lines.
+  if (DetectFileEncoding(bytes) != TextEncoding::System) bytes.insert(0, "\r\n");
+  return bytes;
 }
 
 }  // namespace

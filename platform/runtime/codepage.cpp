@@ -4,6 +4,8 @@
 #include <iconv.h>
 
 #include <atomic>
+#include <cstring>
+#include <iterator>
 
 namespace rtl {
 
@@ -37,15 +39,62 @@ const char* IconvName(std::uint32_t page) {
   }
 }
 
-// RAII for one conversion descriptor; descriptors are not shared between
-// threads, so each conversion opens its own.
-struct Iconv {
-  iconv_t cd;
-  Iconv(const char* to, const char* from) : cd(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+// One conversion descriptor. A descriptor carries shift state and may not be
+// used by two threads at once, and opening one loads the page's tables,
+// which costs far more than converting a short text; so each thread keeps
+// the descriptors it has opened, one per direction and page, and a
+// conversion borrows its thread's, reset to the initial state.
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) {
+    Cache* cache = t_cacheGone ? nullptr : &ThreadCache();
+    if (cache) {
+      for (std::size_t i = 0; i < cache->count; ++i) {
+        if (std::strcmp(cache->entries[i].to, to) == 0 && std::strcmp(cache->entries[i].from, from) == 0) {
+          cd = cache->entries[i].cd;
+          iconv(cd, nullptr, nullptr, nullptr, nullptr);
+          return;
+        }
+      }
+    }
+    cd = iconv_open(to, from);
+    if (!ok() || !cache || cache->count == std::size(cache->entries)) {
+      owned_ = true;
+      return;
+    }
+    cache->entries[cache->count++] = {to, from, cd};
   }
+  ~Iconv() {
+    if (owned_ && ok()) iconv_close(cd);
+  }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
   bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
+
+  iconv_t cd = reinterpret_cast<iconv_t>(-1);
+
+ private:
+  struct Entry {
+    const char* to;
+    const char* from;
+    iconv_t cd;
+  };
+  // Every page both ways fits; past that a conversion opens its own.
+  struct Cache {
+    Entry entries[32];
+    std::size_t count = 0;
+    ~Cache() {
+      for (std::size_t i = 0; i < count; ++i) iconv_close(entries[i].cd);
+      // A conversion run by a later destructor on this thread opens its own.
+      t_cacheGone = true;
+    }
+  };
+  static inline thread_local bool t_cacheGone = false;
+  static Cache& ThreadCache() {
+    thread_local Cache cache;
+    return cache;
+  }
+  bool owned_ = false;
 };
 
 String DecodeUtf16(std::string_view bytes, bool bigEndian) {

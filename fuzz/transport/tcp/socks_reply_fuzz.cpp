@@ -28,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t chunk = in.Byte();
   static const net::TSocksVersion versions[] = {net::svSocks4, net::svSocks4A, net::svSocks5, net::svSocks5};
   static const char16_t* hosts[] = {u"192.0.2.7", u"example.com", u"2001:db8::1", u"例子.测试"};
+  // A version 4 client resolves the name itself: only names it resolves
+  // without asking a name server, or each input would wait on the network.
+  static const char16_t* localHosts[] = {u"192.0.2.7", u"localhost", u"127.0.0.1", u"LocalHost"};
   auto* socks = net::NetCreate<net::TNetSocksInfo>(nullptr);
   socks->SetVersion(versions[settings & 3]);
   socks->SetAuthentication(settings & 4 ? net::saUsernamePassword : net::saNoAuthentication);
@@ -39,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   handler->SetPeer(in.Take(in.Left()), chunk);
   handler->OpenHandler();
   try {
-    socks->RequestConnect(*handler, hosts[(settings >> 3) & 3], 80, settings & 32 ? net::Id_IPv6 : net::Id_IPv4);
+    const char16_t* host = (socks->Version() == net::svSocks4 ? localHosts : hosts)[(settings >> 3) & 3];
+    socks->RequestConnect(*handler, host, 80, settings & 32 ? net::Id_IPv6 : net::Id_IPv4);
   } catch (const net::ENetException&) {
     // A refusal, a bad reply or a peer that closed: the SOCKS client's errors.
   }

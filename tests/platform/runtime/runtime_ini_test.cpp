@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "platform/runtime/codepage.h"
 #include "platform/runtime/exceptions.h"
 #include "platform/runtime/format_settings.h"
 #include "platform/classes/ini_files.h"
@@ -338,6 +339,35 @@ TEST(MemIni, EncodingsSniffedOnReadAndChosenOnWrite) {
   ini.SetEncoding(TIniEncoding::Unicode);
   ini.UpdateFile();
   EXPECT_EQ(Bytes(file).substr(0, 4), std::string("\xFF\xFE[\0", 4));
+}
+
+// Text in the system page may begin with the bytes of a mark: GBK's "锘"
+// followed by a character led by 0xBF is EF BB BF. Saved as it stands, the
+// file would read back as UTF-8 (every Chinese value lost, lines regrouped);
+// it stays in the system page and reads back the same.
+TEST(MemIni, SystemPageTextThatStartsLikeAMarkReadsBackTheSame) {
+  TempDir tmp;
+  const String file = tmp.File("m.ini");
+  const struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"a line before the sections", "\r\n\xEF\xBB\xBF[x=1\r\n[S]\r\nK=\xCC\xE1\r\n[S\xB9]\r\nL=2\r\n"},
+      {"a mark in a section name", "\r\n[\xEF\xBB\xBF[]\r\nK=\xCC\xE1\r\n"},
+      {"bare CRs first", "\r\r\r\r\xEF\xBB\xBF[=\xCC\xE1\r\n[s]\r\n[s\xB9]\r\n_sup\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AtomicWriteFile(file, c.bytes);
+    TMemIniFile ini(file);
+    ini.WriteString(u"s", u"FuzzKey", U("值"));
+    const String before = ini.Text();
+    ini.UpdateFile();
+    EXPECT_EQ(DetectFileEncoding(Bytes(file)), TextEncoding::System);
+    TMemIniFile again(file);
+    EXPECT_EQ(again.Text(), before);
+    EXPECT_EQ(again.ReadString(u"s", u"FuzzKey", u""), U("值"));
+  }
 }
 
 TEST(MemIni, FailuresKeepTheDataHeld) {

@@ -8,8 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/runtime/codepage.h"
 #include "platform/runtime/exceptions.h"
 #include "platform/classes/ini_files.h"
 #include "platform/runtime/registry.h"
@@ -232,4 +236,50 @@ TEST(FileConcurrency, RegistryKeepsEveryWritersValues) {
     RegCloseKey(key);
   }
   ::unsetenv("JQ_REGISTRY_DIR");
+}
+
+// Each thread keeps its own conversion descriptors: threads converting at
+// once, between pages with shift state (UTF-7) and through bad input that
+// leaves a descriptor mid-sequence, all get what one thread alone gets.
+TEST(CodePageConcurrency, ThreadsConvertingAtOnceAgree) {
+  struct Case {
+    std::string bytes;
+    std::uint32_t page;
+  };
+  const Case cases[] = {
+      {"\xCC\xE1\xCA\xBE" "ab\xCC", CP_GBK},  // ends on a lone lead byte
+      {"\xD6\xB0\xC4\xDC\x81", CP_GBK},
+      {"+AGEAYgBj-x+ZeVnLA", CP_UTF7},        // ends inside a shifted run
+      {"\x80\xE9\x81", 1252},
+      {"\x80\xB0", 437},
+      {std::string("A\0\0\0\x00\xD8\0\0", 8), CP_UTF32LE},
+  };
+  const String texts[] = {U("提示 第1轴"), u"a\u0E01b\U0001F600", u"\u00E9\u20AC", U("值=%[x]")};
+  const std::uint32_t pages[] = {CP_GBK, CP_UTF7, 1252, 20127, CP_UTF32BE};
+  std::vector<String> decoded;
+  std::vector<std::string> encoded;
+  for (const Case& c : cases) decoded.push_back(DecodeText(c.bytes, c.page));
+  for (const String& t : texts)
+    for (std::uint32_t p : pages) encoded.push_back(EncodeText(t, p));
+
+  std::atomic<int> mismatches{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 300; ++round) {
+        // Each thread walks the cases in its own order.
+        for (std::size_t k = 0; k < std::size(cases); ++k) {
+          const std::size_t i = (k + static_cast<std::size_t>(t + round)) % std::size(cases);
+          if (DecodeText(cases[i].bytes, cases[i].page) != decoded[i]) ++mismatches;
+        }
+        std::size_t e = 0;
+        for (const String& text : texts)
+          for (std::uint32_t p : pages)
+            if (EncodeText(text, p) != encoded[e++]) ++mismatches;
+      }
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(mismatches.load(), 0);
+  // Threads that ended took their descriptors with them; this one still converts.
+  EXPECT_EQ(DecodeText(cases[0].bytes, cases[0].page), decoded[0]);
 }
