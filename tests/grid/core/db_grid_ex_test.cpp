@@ -14,6 +14,7 @@
 #include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/core/grid_images.h"
+#include "tests/grid/core/grid_on_form.h"
 #include "platform/classes/typinfo.h"
 #include "platform/ui/forms.h"
 #include "tests/platform/ui/harness.h"
@@ -23,22 +24,8 @@ namespace {
 using namespace grid;
 using ext::TExtMemoryData;
 
-struct GridFixture : ::testing::Test {
-  uitest::Harness h;
-  ui::TForm* form = nullptr;
-  TDBGridEx* grid = nullptr;
-
-  void SetUp() override {
-    InitDBGridEx();
-    form = h.MakeForm<ui::TForm>();
-    grid = new TDBGridEx(form);
-    grid->SetParent(form);
-    grid->SetBounds(0, 0, 300, 200);
-  }
-  void TearDown() override {
-    delete grid;
-    DoneDBGridEx();
-  }
+struct GridFixture : gridtest::GridOnForm {
+  GridFixture() : GridOnForm(300) {}
 };
 
 // A dataset of Count integer fields F0..F(Count-1), open, one record.

@@ -11,6 +11,7 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/head_tree_node.h"
+#include "tests/grid/core/grid_on_form.h"
 #include "platform/runtime/exceptions.h"
 #include "platform/ui/forms.h"
 #include "tests/platform/ui/harness.h"
@@ -125,22 +126,7 @@ TEST(HeadTreeNode, WordsSplitAtRunsOfDelimiters) {
   EXPECT_EQ(pos, 5);
 }
 
-struct HeadTreeGrid : ::testing::Test {
-  uitest::Harness h;
-  ui::TForm* form = nullptr;
-  TDBGridEx* grid = nullptr;
-
-  void SetUp() override {
-    InitDBGridEx();
-    form = h.MakeForm<ui::TForm>();
-    grid = new TDBGridEx(form);
-    grid->SetParent(form);
-    grid->SetBounds(0, 0, 400, 200);
-  }
-  void TearDown() override {
-    delete grid;
-    DoneDBGridEx();
-  }
+struct HeadTreeGrid : gridtest::GridOnForm {
   void Captions(std::initializer_list<const char16_t*> List) {
     for (const char16_t* c : List) {
       TColumnEx* col = grid->Columns()->Add();

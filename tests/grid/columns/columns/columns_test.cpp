@@ -10,6 +10,7 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "tests/grid/core/grid_on_form.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "platform/classes/typinfo.h"
@@ -21,24 +22,10 @@ namespace {
 using namespace grid;
 using ext::TExtMemoryData;
 
-struct ColumnsFixture : ::testing::Test {
-  uitest::Harness h;
-  ui::TForm* form = nullptr;
-  TDBGridEx* grid = nullptr;
+struct ColumnsFixture : gridtest::GridOnForm {
   TExtMemoryData ds{nullptr};
   db::TDataSource src{nullptr};
 
-  void SetUp() override {
-    InitDBGridEx();
-    form = h.MakeForm<ui::TForm>();
-    grid = new TDBGridEx(form);
-    grid->SetParent(form);
-    grid->SetBounds(0, 0, 400, 200);
-  }
-  void TearDown() override {
-    delete grid;
-    DoneDBGridEx();
-  }
   // Fields A (integer), B (string), C (integer, hidden), one record.
   void OpenData() {
     ds.FieldDefs().Add(u"A", db::ftInteger);
