@@ -17,6 +17,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/forms.h"
 #include "tests/platform/ui/harness.h"
+#include "tests/grid/core/grid_on_form.h"
 
 namespace {
 
@@ -50,16 +51,7 @@ struct Table {
     ds.FieldByName(u"H")->SetVisible(false);
     Fill(Count);
   }
-  void Fill(int Count) {
-    ds.DisableControls();
-    for (int i = 1; i <= Count; ++i) {
-      ds.Append();
-      ds.Fields(0)->SetAsInteger(i);
-      ds.Post();
-    }
-    ds.First();
-    ds.EnableControls();
-  }
+  void Fill(int Count) { gridtest::AppendNumbered(ds, Count); }
 };
 
 struct LayoutTest : ::testing::Test {

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "components/extended/data/ext_memory_data.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/themes.h"
 #include "tests/platform/ui/harness.h"
 
 namespace gridtest {
@@ -33,5 +35,45 @@ struct GridOnForm : ::testing::Test {
  private:
   int width_;
 };
+
+// A shown grid whose pixels are compared: unthemed, so drawing does not
+// follow the desktop's style. Prepare runs before the form shows.
+struct ShownGrid : ::testing::Test {
+  uitest::Harness h;
+  ui::TForm* form = nullptr;
+  grid::TDBGridEx* grid = nullptr;
+
+  virtual void Prepare() {}
+  void SetUp() override {
+    grid::InitDBGridEx();
+    ui::SetThemesEnabled(false);
+    form = h.MakeForm<ui::TForm>();
+    form->SetBounds(0, 0, 400, 300);
+    grid = new grid::TDBGridEx(form);
+    grid->SetParent(form);
+    grid->SetBounds(0, 0, 300, 200);
+    Prepare();
+    h.Show(form);
+  }
+  void TearDown() override {
+    grid->SetDataSource(nullptr);
+    delete form;
+    ui::SetThemesEnabled(true);
+    grid::DoneDBGridEx();
+  }
+};
+
+// Appends records numbered 1..Count in the first field, and goes back to
+// the first, with the controls quiet meanwhile.
+inline void AppendNumbered(ext::TExtMemoryData& Ds, int Count) {
+  Ds.DisableControls();
+  for (int i = 1; i <= Count; ++i) {
+    Ds.Append();
+    Ds.Fields(0)->SetAsInteger(i);
+    Ds.Post();
+  }
+  Ds.First();
+  Ds.EnableControls();
+}
 
 }  // namespace gridtest

@@ -13,6 +13,7 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "tests/grid/core/grid_on_form.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/themes.h"
 #include "tests/platform/ui/harness.h"
@@ -28,39 +29,12 @@ struct IndicatorTable {
     ds.FieldDefs().Add(u"N", db::ftInteger);
     src.SetDataSet(&ds);
     ds.Open();
-    ds.DisableControls();
-    for (int i = 1; i <= Count; ++i) {
-      ds.Append();
-      ds.Fields(0)->SetAsInteger(i);
-      ds.Post();
-    }
-    ds.First();
-    ds.EnableControls();
+    gridtest::AppendNumbered(ds, Count);
   }
 };
 
-struct IndicatorCells : ::testing::Test {
-  uitest::Harness h;
-  ui::TForm* form = nullptr;
-  TDBGridEx* grid = nullptr;
-
-  void SetUp() override {
-    InitDBGridEx();
-    ui::SetThemesEnabled(false);
-    form = h.MakeForm<ui::TForm>();
-    form->SetBounds(0, 0, 400, 300);
-    grid = new TDBGridEx(form);
-    grid->SetParent(form);
-    grid->SetBounds(0, 0, 300, 200);
-    grid->SetOptionsEx(grid->OptionsEx() + dghShowRecNo);
-    h.Show(form);
-  }
-  void TearDown() override {
-    grid->SetDataSource(nullptr);
-    delete form;
-    ui::SetThemesEnabled(true);
-    DoneDBGridEx();
-  }
+struct IndicatorCells : gridtest::ShownGrid {
+  void Prepare() override { grid->SetOptionsEx(grid->OptionsEx() + dghShowRecNo); }
   QImage Grab() {
     grid->Invalidate();
     h.ProcessEvents();

@@ -12,6 +12,7 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_title_state.h"
+#include "tests/grid/core/grid_on_form.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/themes.h"
 #include "tests/platform/ui/harness.h"
@@ -54,29 +55,10 @@ InkBox FindInk(ui::TBitmap& Bmp, const TRect& R, int Limit = 100) {
   return b;
 }
 
-struct TitleCells : ::testing::Test {
-  uitest::Harness h;
-  ui::TForm* form = nullptr;
-  TDBGridEx* grid = nullptr;
+struct TitleCells : gridtest::ShownGrid {
   TitleTable t;
 
-  void SetUp() override {
-    InitDBGridEx();
-    ui::SetThemesEnabled(false);
-    form = h.MakeForm<ui::TForm>();
-    form->SetBounds(0, 0, 400, 300);
-    grid = new TDBGridEx(form);
-    grid->SetParent(form);
-    grid->SetBounds(0, 0, 300, 200);
-    grid->SetDataSource(&t.src);
-    h.Show(form);
-  }
-  void TearDown() override {
-    grid->SetDataSource(nullptr);
-    delete form;
-    ui::SetThemesEnabled(true);
-    DoneDBGridEx();
-  }
+  void Prepare() override { grid->SetDataSource(&t.src); }
   // One title cell drawn by itself onto a white bitmap.
   InkBox DrawTitle(TDBGirdDrawTitleStateEx Ts, const TRect& Cell, ui::TBitmap& Bmp, int Limit = 100) {
     Bmp.Canvas()->Brush()->SetColor(ui::clWhite);
