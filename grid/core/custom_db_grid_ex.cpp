@@ -5,6 +5,8 @@
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 
 #include "grid/core/db_grid_ex_center.h"
@@ -79,6 +81,8 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FColumnDefValues.reset(CreateColumnDefValues());
   FColumns.reset(CreateColumnCollection());
   FSumList = std::make_unique<TDBGridExSumList>(this);
+  FBookmarks = std::make_unique<TBookmarkListEx>(this);
+  FSelection = std::make_unique<TDBGridExSelection>(this);
   FColCellParamsEx = std::make_unique<TColCellParamsEx>();
   SetColor(clWindow);
   SetParentColor(false);
@@ -118,6 +122,9 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   FHorzScrollBar.reset();
   FVertScrollBar.reset();
   FDataLink.reset();
+  KillGridTimer();
+  FSelection.reset();
+  FBookmarks.reset();
   core_detail::ReleaseDrawBitmap();
 }
 
@@ -371,6 +378,14 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     HandleWmHScroll(Message);
     return;
   }
+  if (Message.Msg == WM_CHAR) {
+    HandleWmChar(Message);
+    return;
+  }
+  if (Message.Msg == WM_TIMER) {
+    HandleWmTimer(Message);
+    return;
+  }
   TCustomGridEx::Dispatch(Message);
 }
 
@@ -496,6 +511,7 @@ void TCustomDBGridEx::CellClick(TColumnEx* Column) {
 }
 
 bool TCustomDBGridEx::CheckTitleButton(int ACol, TColumnEx* Column) {
+  if (ACol < 0 || ACol >= FColumns->Count()) return false;
   bool enabled = true;
   if (OnCheckButton) OnCheckButton(this, ACol, Column, enabled);
   return enabled;

@@ -32,6 +32,10 @@ class TColumnDefValuesEx;
 class TDBGridExSumList;
 class TColCellParamsEx;
 struct TDBGirdDrawTitleStateEx;
+class TDBGridExSelection;
+class TDBGridExSelectionCols;
+class TDBGridExSelectionRect;
+class TBookmarkListEx;
 
 class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
@@ -43,6 +47,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TDBGridExCenter;
   friend class TDBGridColumnsEx;
   friend class TColumnEx;
+  friend class TDBGridExSelection;
+  friend class TDBGridExSelectionCols;
+  friend class TDBGridExSelectionRect;
+  friend class TBookmarkListEx;
 
  public:
   explicit TCustomDBGridEx(ui::TComponent* AOwner);
@@ -381,8 +389,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                               const String& Text);
   bool HighlightNonDataCellColor(int ACol, int ARow, ui::TFont* AFont, TColor& AColor, bool InSelection,
                                  TGridDrawState State, TCellAreaTypeEx AreaType, int DataRow, int DataCol);
-  // The grid keeps no selection of its own yet, so only the current row and
-  // cell are ever highlighted.
+  // Whether a grid cell lies in the selection; data cells are asked for the
+  // record being drawn.
   bool IsCellSelected(int ACol, int ARow, int DataCol) const;
   void WriteCellText(TRect ARect, bool FillRect, int DX, int DY, const String& Text, ui::TAlignment Alignment,
                      ui::TTextLayout Layout, bool MultyL, bool EndEllipsis, int LeftMarg, int RightMarg,
@@ -421,6 +429,46 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   std::vector<LeafCol>& LeafFieldArr() { return FLeafFieldArr; }
   // Sets the heights of Node's subtree from the captions; the result is Node's height.
   int CalcHeadTreeHeights(THeadTreeNode* Node);
+
+  // --- input: selection, keys, mouse, tracking and the grid timer
+  TDBGridExSelection* Selection() const { return FSelection.get(); }
+  // The selected records.
+  TBookmarkListEx* Bookmarks() const { return FBookmarks.get(); }
+  bool CanSelectType(TDBGridExSelectionType Kind) const;
+  void ClearSelection();
+  void ClearSelectionIfAsked();
+  void InvalidateSelection();
+  // Asks before records are deleted; true to go on.
+  bool ConfirmDelete();
+  void MoveRecordSelecting(bool Select, int Distance, bool RowSelection, bool ToEnd);
+  // Direction 0 takes Index as it is; -1 and 1 step past invisible columns.
+  void SelectDataColumn(int Index, int Direction, bool ExtendSelection);
+  // The text of the key press being handled (two characters for a surrogate pair).
+  String GetCompleteKeyPress() const { return FCompleteKeyPress; }
+  bool StartFieldEdit();
+  // The editor shows again once the selection is gone (dgAlwaysShowEditor).
+  void ShowEditorAgain() { EnterEditorMode(); }
+  using TCustomGridEx::RefreshEditorPlacement;
+  void EndMouseTracking();
+  void TrackTitlePress(int X, int Y);
+  void HandleTrackingTimer();
+  void SetGridTimer(int Interval);
+  void KillGridTimer();
+  // Period of the running grid timer, -1 while it is not running.
+  int GridTimerInterval() const { return FTimerInterval; }
+  // The data area in client pixels.
+  TRect DataRect();
+  // A press on a frozen title column's right border: its index, sizing
+  // position and offset.
+  bool DetectFrozenColSizing(int X, int Y, int& Index, int& SizingPos, int& SizingOfs);
+  void DrawFrozenSizingLine(int Width, int Height);
+  int EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column);
+  // Where a press selects whole columns: the lowest 7 pixels of a data
+  // column's title, when column selection is allowed.
+  bool InColumnSelectZone(int X, int Y);
+  static bool PointWithinRect(TPoint P, const TRect& R) {
+    return P.X >= R.Left && P.X <= R.Right && P.Y >= R.Top && P.Y <= R.Bottom;
+  }
 
  protected:
   // Buffered: the client is painted into one bitmap and copied once.
@@ -546,6 +594,53 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FSelfChangingFooterFont = false;
   ui::TImeMode FOriginalImeMode = ui::imDontCare;
   String FOriginalImeName;
+
+  // --- input: overrides and state
+  void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
+  void DoKeyPress(char16_t& Key) override;
+  void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+  void MouseMove(ui::TShiftState Shift, int X, int Y) override;
+  void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+  bool EditorAcceptsKey(char16_t Key) override;
+  bool EditorCanModify() override;
+  bool EditorCanShow() override;
+  int EditorMaxLength() override;
+  void EditorMaskFor(int ACol, int ARow, String& Text) override;
+  void EditorTextFor(int ACol, int ARow, String& Text) override;
+  void DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State, int& Index, int& Pos,
+                         int& Ofs) override;
+  void ColumnShifted(int FromIndex, int ToIndex) override;
+  void ColumnWidthsUpdated() override;
+  bool IsHotTrackCell(int ACol, int ARow) override;
+  void UpdateHotTrack(int X, int Y) override;
+  void DblClick() override;
+  void HandleWmChar(ui::TMessage& Message);
+  void HandleWmTimer(ui::TMessage& Message);
+  std::unique_ptr<TBookmarkListEx> FBookmarks;
+  std::unique_ptr<TDBGridExSelection> FSelection;
+  bool FSelecting = false;
+  db::TBookmark FSelectionAnchor;
+  bool FSelectionAnchorSelected = false;
+  bool FAntiSelection = false;
+  bool FSortMarking = false;
+  bool FInColExit = false;
+  String FCompleteKeyPress;
+  bool FLockAutoShowCurCell = false;
+  int FFilterCol = 0;
+  bool FTracking = false;
+  bool FDataTracking = false;
+  bool FPressed = false;
+  TGridCoord FPressedCell{-1, -1};
+  bool FIndicatorPressed = false;
+  bool FSelectedCellPressed = false;
+  TPoint FMoveMousePos{};
+  ui::TShiftState FMouseShift;
+  ui::TShiftState FStartShiftState;
+  bool FSwapButtons = false;
+  bool FDSMouseCapture = false;
+  int FTimerInterval = -1;
+  int FHotTrackEditButton = -1;
+  bool FHotTrackMultiTitleOver = false;
 
  private:
   // The steps of the layout, inside its paint lock.

@@ -7,6 +7,7 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_style.h"
@@ -363,7 +364,30 @@ void TCustomDBGridEx::DrawThemedCellBackground(TRect ARect, TColor Color, bool P
 
 // --- highlight colours ---------------------------------------------------------------
 
-bool TCustomDBGridEx::IsCellSelected(int, int, int) const { return false; }
+bool TCustomDBGridEx::IsCellSelected(int ACol, int ARow, int DataCol) const {
+  TDBGridExSelection* sel = FSelection.get();
+  if (!sel || sel->SelectionType() == gstNon) return false;
+  if (sel->SelectionType() == gstAll) return true;
+  const int top = const_cast<TCustomDBGridEx*>(this)->TopDataOffset();
+  const bool dataRow = ARow >= top && ARow < RowCount();
+  if (!dataRow) {
+    if (sel->SelectionType() != gstColumns || DataCol < 0 || DataCol >= FColumns->Count()) return false;
+    return sel->Columns()->IndexOf(FColumns->ColumnAt(DataCol)) >= 0;
+  }
+  if (!FDataLink->Active() || ARow - top >= FDataLink->RecordCount()) return false;
+  if (ACol < FIndicatorOffset && sel->SelectionType() != gstRecordBookmarks) return false;
+  auto* self = const_cast<TCustomDBGridEx*>(this);
+  const int old = self->SetDrawRecord(ARow - top);
+  bool selected = false;
+  try {
+    selected = sel->DataCellSelected(ACol < FIndicatorOffset ? -1 : DataCol, FDataLink->DataSet()->GetBookmark());
+  } catch (...) {
+    self->RestoreDrawRecord(old);
+    throw;
+  }
+  self->RestoreDrawRecord(old);
+  return selected;
+}
 
 bool TCustomDBGridEx::HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
                                              TGridDrawState State, const String& Text) {

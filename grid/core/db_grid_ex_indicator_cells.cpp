@@ -3,6 +3,7 @@
 // footer row, the record count.
 #include <algorithm>
 
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_core_internal.h"
@@ -57,8 +58,7 @@ void TCustomDBGridEx::DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx Area
   }
   const TRect numberRect{rect.Left, rect.Top, rect.Right - glyphWidth, rect.Bottom};
   cv->SetFont(Font());
-  // The grid keeps no selection of its own yet: no row and not all rows are selected.
-  const bool allSelected = false;
+  const bool allSelected = FSelection && FSelection->SelectionType() == gstAll;
   bool highlighted = false;
   db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
   if (AreaType.Vert == 0) {
@@ -68,17 +68,20 @@ void TCustomDBGridEx::DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx Area
   } else if (AreaType.Vert == 2 && ds) {
     const bool current = DataRow == CurrentDataRow();
     int recNo = 0;
+    bool rowSelected = false;
     if (DataRow >= 0 && DataRow < FDataLink->RecordCount()) {
       const int old = SetDrawRecord(DataRow);
       try {
         recNo = ds->RecNo();
+        if (FOptions.Contains(dgMultiSelect) && FSelection &&
+            (FSelection->SelectionType() == gstRecordBookmarks || FSelection->SelectionType() == gstAll))
+          rowSelected = FSelection->DataCellSelected(-1, ds->GetBookmark());
       } catch (...) {
         RestoreDrawRecord(old);
         throw;
       }
       RestoreDrawRecord(old);
     }
-    const bool rowSelected = false;
     if (current && ThemesEnabled()) back = BlendColorsPercent(back, clBlack, 10);
     DrawThemedCellBackground(rect, back, rowSelected);
     if (FOptions.Contains(dgIndicator) && current) {

@@ -9,6 +9,7 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
@@ -43,6 +44,7 @@ TLineMetrics MeasureLine(TCanvas* Canvas, const TFont* Font) {
 void TCustomDBGridEx::DataLinkActiveChanged(bool Value) {
   ReacquireMemTableInterface();
   if (!Value) LeaveEditorMode();
+  if (FSelection) FSelection->ResetOnLinkChange(Value);
   FSumList->SetDataSet(Value ? FDataLink->DataSet() : nullptr);
   if (UsesMemTableView()) {
     HandleMemTableRecordEvent(-1, mtrAllChangedEx, -1);
@@ -613,7 +615,16 @@ void TCustomDBGridEx::UpdateAllDataRowHeights() {
 // --- fitting columns to their data -----------------------------------------------------
 
 void TCustomDBGridEx::OptimizeColumnWidths(TColumnEx* Column) {
-  FitColumnsWidthToData({Column});
+  std::vector<TColumnEx*> columns{Column};
+  const TDBGridExSelectionType kind = FSelection ? FSelection->SelectionType() : gstNon;
+  if (kind == gstColumns) {
+    for (int i = 0; i < FSelection->Columns()->Count(); ++i)
+      if (FSelection->Columns()->Items(i) != Column) columns.push_back(FSelection->Columns()->Items(i));
+  } else if (kind == gstAll) {
+    columns.clear();
+    for (int i = 0; i < FColumns->Count(); ++i) columns.push_back(FColumns->ColumnAt(i));
+  }
+  FitColumnsWidthToData(columns);
 }
 
 void TCustomDBGridEx::FitColumnsWidthToData(const std::vector<TColumnEx*>& Columns) {
