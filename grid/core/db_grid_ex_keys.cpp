@@ -178,7 +178,8 @@ void TCustomDBGridEx::SelectDataColumn(int Index, int Direction, bool ExtendSele
   }
   if (Index != SelectedIndex()) {
     if (!FInColExit) {
-      const TDBGridExSelectionType before = FSelection->SelectionType();
+      // A handler that moves to another column itself has the last word.
+      const int before = SelectedIndex();
       FInColExit = true;
       try {
         ColExit();
@@ -187,7 +188,7 @@ void TCustomDBGridEx::SelectDataColumn(int Index, int Direction, bool ExtendSele
         throw;
       }
       FInColExit = false;
-      if (FSelection->SelectionType() != before) return;
+      if (SelectedIndex() != before) return;
     }
     if (!FOptions.Contains(dgAlwaysShowEditor)) LeaveEditorMode();
     if (!FOptions.Contains(dgRowSelect)) MoveToCell(DataColToGridCol(Index), Row(), false, true, true);

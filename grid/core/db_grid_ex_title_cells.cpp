@@ -14,7 +14,6 @@
 #include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_images.h"
 #include "platform/runtime/convert.h"
-#include "platform/ui/keys.h"
 #include "platform/ui/themes.h"
 
 namespace grid {
@@ -82,7 +81,7 @@ void TCustomDBGridEx::DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx Are
     if (is3D && !themed) Draw3DCellEdge(cv, ARect, true, true, highlighted, false);
     return;
   }
-  ts.Down = FPressedDataCol == DataCol && FDBGridExState == dgsNormal && (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+  ts.Down = FPressedDataCol == DataCol && FDBGridExState == dgsNormal && FPressed;
   THeadTreeNode* leaf = FUseMultiTitle && DataCol < static_cast<int>(FLeafFieldArr.size())
                             ? FLeafFieldArr[static_cast<std::size_t>(DataCol)].FLeaf
                             : nullptr;

@@ -95,6 +95,50 @@ TEST_F(MousedGrid, ReleasingOffThePressedTitleClicksNothing) {
   EXPECT_EQ(grid->DBGridExState(), dgsNormal);
 }
 
+TEST_F(MousedGrid, APressedTitleLooksPressedOnlyWhileTheMouseIsOverIt) {
+  grid->ColumnDefValues()->Title()->SetTitleButton(true);
+  Bind();
+  grid->SetOptionsEx(grid->OptionsEx() - dghColumnMove);
+  bool down = false;
+  grid->OnGetBtnParams = [&](ui::TObject*, TColumnEx* Column, ui::TFont*, ui::TColor&, TSortMarkerEx&, bool IsDown) {
+    if (Column == Col(1)) down = IsDown;
+  };
+  auto painted = [&] {
+    down = false;
+    grid->Invalidate();
+    h.ProcessEvents();
+    return down;
+  };
+  const TPoint p = Centre(Cell(1, 0));
+  h.MouseDown(grid, p);
+  EXPECT_TRUE(painted());
+  h.MouseMove(grid, Centre(Cell(1, 3)), {});
+  EXPECT_FALSE(painted());
+  h.MouseMove(grid, p, {});
+  EXPECT_TRUE(painted());
+  h.MouseUp(grid, p);
+  EXPECT_FALSE(painted());
+  EXPECT_EQ(titleBtnClicks, 1);
+}
+
+TEST_F(MousedGrid, CtrlClicksOnTitlesKeepOtherSortMarkers) {
+  grid->ColumnDefValues()->Title()->SetTitleButton(true);
+  Bind();
+  grid->SetOptionsEx(grid->OptionsEx() + dghAutoSortMarking + dghMultiSortMarking);
+  int applied = 0;
+  grid->OnSortMarkingChanged = [&](ui::TObject*) { ++applied; };
+  h.Click(grid, Centre(Cell(0, 0)), ui::mbLeft, {ui::ssCtrl});
+  h.Click(grid, Centre(Cell(2, 0)), ui::mbLeft, {ui::ssCtrl});
+  EXPECT_EQ(Col(0)->Title()->SortMarker(), smDownEx);
+  EXPECT_EQ(Col(2)->Title()->SortMarker(), smDownEx);
+  // With Ctrl the sorting waits for Ctrl's release.
+  EXPECT_EQ(applied, 0);
+  h.Click(grid, Centre(Cell(1, 0)));
+  EXPECT_EQ(Col(0)->Title()->SortMarker(), smNoneEx);
+  EXPECT_EQ(Col(1)->Title()->SortMarker(), smDownEx);
+  EXPECT_EQ(applied, 1);
+}
+
 TEST_F(MousedGrid, DraggingATitleEdgeSizesTheColumn) {
   Bind();
   const int before = Col(1)->Width();
