@@ -128,30 +128,21 @@ void TCustomDBGridEx::MoveRecordSelecting(bool Select, int Distance, bool RowSel
         }
         if (!ToEnd) --left;
       }
-    } else if (CanSelectType(gstRectangle) && Select) {
-      if (FSelection->SelectionType() != gstRectangle) {
+    } else {
+      const bool rect = CanSelectType(gstRectangle) && Select;
+      if (rect && FSelection->SelectionType() != gstRectangle) {
         FSelection->Clear();
         FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), false);
+      } else if (!Select) {
+        ClearSelectionIfAsked();
       }
-      if (ToEnd) {
-        if (Distance < 0)
-          ds->First();
-        else
-          ds->Last();
-      } else {
+      if (!ToEnd)
         MoveBy(Distance);
-      }
-      FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
-    } else {
-      if (!Select) ClearSelectionIfAsked();
-      if (ToEnd) {
-        if (Distance < 0)
-          ds->First();
-        else
-          ds->Last();
-      } else {
-        MoveBy(Distance);
-      }
+      else if (Distance < 0)
+        ds->First();
+      else
+        ds->Last();
+      if (rect) FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
     }
   } catch (...) {
     UnlockUpdate();

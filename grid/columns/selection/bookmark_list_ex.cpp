@@ -3,10 +3,24 @@
 #include <algorithm>
 
 #include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/columns/selection/selection_internal.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
 
 namespace grid {
+
+TBytes selection_detail::BufferedBookmark(TCustomDBGridEx* Grid, int Row) {
+  const int old = Grid->SetDrawRecord(Row);
+  TBytes bm;
+  try {
+    bm = Grid->DataLink()->DataSet()->GetBookmark();
+  } catch (...) {
+    Grid->RestoreDrawRecord(old);
+    throw;
+  }
+  Grid->RestoreDrawRecord(old);
+  return bm;
+}
 
 db::TDataSet* TBookmarkListEx::DataSet() const {
   TGridDataLinkEx* link = FGrid->DataLink();
@@ -50,12 +64,6 @@ ui::TRect TBookmarkListEx::SelectionToGridRect() {
   TGridDataLinkEx* link = FGrid->DataLink();
   if (!link || !link->Active() || Count() == 0) return none;
   int first = -1, last = -1;
-  auto note = [&](int Row) {
-    int index = 0;
-    if (!Find(link->DataSet()->GetBookmark(), index)) return;
-    if (first < 0) first = Row;
-    last = Row;
-  };
   const int top = FGrid->TopDataOffset();
   int from = 0, to = link->RecordCount() - 1;
   if (FGrid->UsesMemTableView()) {
@@ -63,14 +71,10 @@ ui::TRect TBookmarkListEx::SelectionToGridRect() {
     to = std::min(from + FGrid->VisibleDataRowCount(), FGrid->RowCount() - top - 1);
   }
   for (int r = from; r <= to; ++r) {
-    const int old = FGrid->SetDrawRecord(r);
-    try {
-      note(r);
-    } catch (...) {
-      FGrid->RestoreDrawRecord(old);
-      throw;
-    }
-    FGrid->RestoreDrawRecord(old);
+    int index = 0;
+    if (!Find(selection_detail::BufferedBookmark(FGrid, r), index)) continue;
+    if (first < 0) first = r;
+    last = r;
   }
   if (first < 0) return none;
   return {0, top + first, FGrid->ColCount() - 1, top + last};

@@ -5,6 +5,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/columns/selection/selection_internal.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
 
@@ -387,19 +388,8 @@ void TDBGridExSelectionRect::Clear() {
 }
 
 int TDBGridExSelectionRect::BufferRowOf(const TBytes& Bookmark) {
-  TGridDataLinkEx* link = FGrid->DataLink();
-  for (int r = 0; r < link->RecordCount(); ++r) {
-    const int old = FGrid->SetDrawRecord(r);
-    bool same = false;
-    try {
-      same = Compare(link->DataSet()->GetBookmark(), Bookmark) == 0;
-    } catch (...) {
-      FGrid->RestoreDrawRecord(old);
-      throw;
-    }
-    FGrid->RestoreDrawRecord(old);
-    if (same) return r;
-  }
+  for (int r = 0; r < FGrid->DataLink()->RecordCount(); ++r)
+    if (Compare(selection_detail::BufferedBookmark(FGrid, r), Bookmark) == 0) return r;
   return -1;
 }
 
@@ -411,15 +401,7 @@ TRect TDBGridExSelectionRect::SelectionToGridRect() {
   TGridDataLinkEx* link = FGrid->DataLink();
   int first = -1, last = -1;
   for (int row = 0; row < link->RecordCount(); ++row) {
-    const int old = FGrid->SetDrawRecord(row);
-    TBytes bm;
-    try {
-      bm = link->DataSet()->GetBookmark();
-    } catch (...) {
-      FGrid->RestoreDrawRecord(old);
-      throw;
-    }
-    FGrid->RestoreDrawRecord(old);
+    const TBytes bm = selection_detail::BufferedBookmark(FGrid, row);
     if (first < 0 && Compare(bm, top) >= 0) first = row;
     if (Compare(bm, bottom) <= 0) last = row;
   }
@@ -438,18 +420,7 @@ TRect TDBGridExSelectionRect::CellsClientRect(int Col1, int Col2, const TBytes& 
   TGridDataLinkEx* link = FGrid->DataLink();
   const int count = link->RecordCount();
   if (count == 0) return {};
-  auto bookmarkAt = [&](int Row) {
-    const int old = FGrid->SetDrawRecord(Row);
-    TBytes bm;
-    try {
-      bm = link->DataSet()->GetBookmark();
-    } catch (...) {
-      FGrid->RestoreDrawRecord(old);
-      throw;
-    }
-    FGrid->RestoreDrawRecord(old);
-    return bm;
-  };
+  auto bookmarkAt = [&](int Row) { return selection_detail::BufferedBookmark(FGrid, Row); };
   int upperRow = 0;
   if (Compare(upper, bookmarkAt(0)) >= 0) {
     upperRow = BufferRowOf(upper);

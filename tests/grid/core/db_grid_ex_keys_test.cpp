@@ -18,16 +18,8 @@ using namespace grid;
 using ui::TShiftState;
 
 // Thirty records of three numbered columns.
-struct KeyedGrid : gridtest::ShownGrid {
-  ext::TExtMemoryData ds{nullptr};
-  db::TDataSource src{nullptr};
-
-  void Prepare() override {
-    for (const char16_t* name : {u"N", u"B", u"C"}) ds.FieldDefs().Add(name, db::ftInteger);
-    src.SetDataSet(&ds);
-    ds.Open();
-    gridtest::AppendNumbered(ds, 30);
-  }
+struct KeyedGrid : gridtest::ShownNumberedGrid {
+  void Prepare() override { gridtest::OpenNumbered(ds, src, {u"N", u"B", u"C"}, 30); }
   void Bind(TDBGridOptions Add = {}, TDBGridOptions Remove = {}) {
     grid->SetOptions(grid->Options() + Add - Remove);
     grid->SetDataSource(&src);
@@ -35,7 +27,6 @@ struct KeyedGrid : gridtest::ShownGrid {
     grid->SetFocus();
     h.ProcessEvents();
   }
-  int RecNo() { return ds.Fields(0)->AsInteger(); }
   void Press(std::uint16_t Key, TShiftState Shift = {}) {
     h.Key(grid, Key, Shift);
     h.ProcessEvents();

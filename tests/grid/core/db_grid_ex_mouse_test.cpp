@@ -20,16 +20,11 @@ using namespace grid;
 using ui::TPoint;
 using ui::TRect;
 
-struct MousedGrid : gridtest::ShownGrid {
-  ext::TExtMemoryData ds{nullptr};
-  db::TDataSource src{nullptr};
+struct MousedGrid : gridtest::ShownNumberedGrid {
   int titleClicks = 0, titleBtnClicks = 0, moved = 0, cellClicks = 0;
 
   void Prepare() override {
-    for (const char16_t* name : {u"A", u"B", u"C", u"D", u"E"}) ds.FieldDefs().Add(name, db::ftInteger);
-    src.SetDataSet(&ds);
-    ds.Open();
-    gridtest::AppendNumbered(ds, 20);
+    gridtest::OpenNumbered(ds, src, {u"A", u"B", u"C", u"D", u"E"}, 20);
     grid->OnTitleClick = [this](TColumnEx*) { ++titleClicks; };
     grid->OnTitleBtnClick = [this](ui::TObject*, int, TColumnEx*) { ++titleBtnClicks; };
     grid->OnColumnMoved = [this](ui::TObject*, int, int) { ++moved; };
@@ -46,7 +41,6 @@ struct MousedGrid : gridtest::ShownGrid {
     return grid->CellRangeRect(c, Row, c, Row);
   }
   TPoint Centre(const TRect& R) { return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
-  int RecNo() { return ds.Fields(0)->AsInteger(); }
   std::string Listed() {
     std::string s;
     TDBGridExSelectionCols* cols = grid->Selection()->Columns();
@@ -100,7 +94,8 @@ TEST_F(MousedGrid, APressedTitleLooksPressedOnlyWhileTheMouseIsOverIt) {
   Bind();
   grid->SetOptionsEx(grid->OptionsEx() - dghColumnMove);
   bool down = false;
-  grid->OnGetBtnParams = [&](ui::TObject*, TColumnEx* Column, ui::TFont*, ui::TColor&, TSortMarkerEx&, bool IsDown) {
+  grid->OnGetBtnParams = [&](ui::TObject*, TColumnEx* Column, ui::TFont*, ui::TColor&, TSortMarkerEx&,
+                             bool IsDown) {
     if (Column == Col(1)) down = IsDown;
   };
   auto painted = [&] {

@@ -10,19 +10,12 @@ namespace {
 using namespace grid;
 using ui::TPoint;
 
-struct TrackedGrid : gridtest::ShownGrid {
-  ext::TExtMemoryData ds{nullptr};
-  db::TDataSource src{nullptr};
-
+struct TrackedGrid : gridtest::ShownNumberedGrid {
   void Prepare() override {
-    ds.FieldDefs().Add(u"N", db::ftInteger);
-    src.SetDataSet(&ds);
-    ds.Open();
-    gridtest::AppendNumbered(ds, 200);
+    gridtest::OpenNumbered(ds, src, {u"N"}, 200);
     grid->SetOptions(grid->Options() + dgRowSelect);
     grid->SetDataSource(&src);
   }
-  int RecNo() { return ds.Fields(0)->AsInteger(); }
   // Presses on the first data row, then holds the mouse Distance pixels
   // below the data area.
   void HoldBelow(int Distance) {

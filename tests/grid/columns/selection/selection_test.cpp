@@ -18,16 +18,11 @@ namespace {
 using namespace grid;
 using ui::TRect;
 
-struct SixColumns : gridtest::ShownGrid {
-  ext::TExtMemoryData ds{nullptr};
-  db::TDataSource src{nullptr};
+struct SixColumns : gridtest::ShownNumberedGrid {
   int changes = 0;
 
   void Prepare() override {
-    for (const char16_t* name : {u"A", u"B", u"C", u"D", u"E", u"F"}) ds.FieldDefs().Add(name, db::ftInteger);
-    src.SetDataSet(&ds);
-    ds.Open();
-    gridtest::AppendNumbered(ds, 5);
+    gridtest::OpenNumbered(ds, src, {u"A", u"B", u"C", u"D", u"E", u"F"}, 5);
     grid->SetOptions(grid->Options() + dgMultiSelect);
     grid->SetDataSource(&src);
     grid->OnSelectionChanged = [this](ui::TObject*) { ++changes; };
