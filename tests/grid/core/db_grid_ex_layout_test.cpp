@@ -29,9 +29,9 @@ class RowGrid : public TDBGridEx {
  public:
   using TDBGridEx::TDBGridEx;
   std::set<int> paintedRows;
+  using TCustomDBGridEx::HandleWmVScroll;
   using TCustomDBGridEx::DoMouseWheelDown;
   using TCustomDBGridEx::DoMouseWheelUp;
-  using TCustomDBGridEx::HandleWmVScroll;
 
  protected:
   void PaintCell(int, int ARow, TGridDrawState, TRect) override { paintedRows.insert(ARow); }
@@ -74,8 +74,7 @@ struct LayoutTest : ::testing::Test {
   }
   std::vector<String> ColumnFields() {
     std::vector<String> out;
-    for (int i = 0; i < grid->Columns()->Count(); ++i)
-      out.push_back(grid->Columns()->ColumnAt(i)->FieldName());
+    for (int i = 0; i < grid->Columns()->Count(); ++i) out.push_back(grid->Columns()->ColumnAt(i)->FieldName());
     return out;
   }
   int TextHeight(ui::TFont* Font) {
@@ -136,8 +135,7 @@ TEST_F(LayoutTest, FitRowHeightToTextSnapsToWholeLines) {
   struct Case {
     int height, expected;
   };
-  const Case cases[] = {
-      {c + t * 14 / 10, c + t}, {c + t * 16 / 10, c + 2 * t}, {c + 1, c + t}, {c + 3 * t, c + 3 * t}};
+  const Case cases[] = {{c + t * 14 / 10, c + t}, {c + t * 16 / 10, c + 2 * t}, {c + 1, c + t}, {c + 3 * t, c + 3 * t}};
   for (const Case& k : cases) {
     grid->LockLayout();
     grid->SetRowLines(0);
@@ -196,8 +194,7 @@ TEST_F(LayoutTest, AutoFitSharesTheClientWidthAndOffRestoresWidths) {
   a->SetWidth(40);
   b->SetWidth(120);
   grid->SetAutoFitColWidths(true);
-  const int available =
-      grid->ClientWidth() - grid->ColWidths(0) - 2 - 1;  // two column lines and the indicator's
+  const int available = grid->ClientWidth() - grid->ColWidths(0) - 2 - 1;  // two column lines and the indicator's
   EXPECT_EQ(a->Width() + b->Width(), available);
   EXPECT_NEAR(b->Width(), 3 * a->Width(), 3);
   grid->SetAutoFitColWidths(false);
@@ -350,8 +347,7 @@ TEST_F(LayoutTest, OneRowScrollMovesTheWindowAndALongJumpRepaintsAll) {
 TEST_F(LayoutTest, WheelMovesOneRecordWhateverKeysAreHeld) {
   Table t(50);
   grid->SetDataSource(&t.src);
-  for (ui::TShiftState shift :
-       {ui::TShiftState{}, ui::TShiftState{ui::ssShift}, ui::TShiftState{ui::ssCtrl}}) {
+  for (ui::TShiftState shift : {ui::TShiftState{}, ui::TShiftState{ui::ssShift}, ui::TShiftState{ui::ssCtrl}}) {
     const int before = t.ds.RecNo();
     EXPECT_TRUE(grid->DoMouseWheelDown(shift, {20, 40}));
     EXPECT_EQ(t.ds.RecNo(), before + 1);
@@ -397,8 +393,7 @@ TEST_F(LayoutTest, FooterTexts) {
     f->SetValue(c.value);
     f->SetValueType(c.type);
     if (grid->SumList()->Active()) grid->SumList()->RecalcAll();
-    EXPECT_EQ(grid->GetFooterValue(0, c.column), c.expected)
-        << int(c.type) << " " << rtl::StringToUtf8(c.fieldName);
+    EXPECT_EQ(grid->GetFooterValue(0, c.column), c.expected) << int(c.type) << " " << rtl::StringToUtf8(c.fieldName);
     f->SetValueType(fvtNon);
   }
   t.ds.Close();  // the default columns go with it

@@ -221,14 +221,14 @@ TEST_F(GridLinks, RecordEventsMoveInsertAndRemoveRows) {
     std::vector<int> expected;
   };
   const Step steps[] = {
-      {3, false, 1, mtrChangedEx, -1, {40, 21, 42}},       // re-measured
-      {3, false, 2, mtrMovedEx, 0, {21, 42, 40}},          // row 0 went to 2
+      {3, false, 1, mtrChangedEx, -1, {40, 21, 42}},      // re-measured
+      {3, false, 2, mtrMovedEx, 0, {21, 42, 40}},         // row 0 went to 2
       {4, false, 1, mtrInsertedEx, -1, {21, 21, 42, 40}},  // new row measured at 1
       {3, false, 0, mtrDeletedEx, -1, {21, 42, 40}},
-      {3, false, 7, mtrDeletedEx, -1, {21, 42, 40}},  // no such row
-      {3, false, 5, mtrMovedEx, 0, {21, 42, 40}},     // no such row
-      {3, true, 0, mtrDeletedEx, -1, {21, 42, 40}},   // tree: ignored
-      {0, false, 0, mtrDeletedEx, -1, {21, 42, 40}},  // none remain: rows stay
+      {3, false, 7, mtrDeletedEx, -1, {21, 42, 40}},   // no such row
+      {3, false, 5, mtrMovedEx, 0, {21, 42, 40}},      // no such row
+      {3, true, 0, mtrDeletedEx, -1, {21, 42, 40}},    // tree: ignored
+      {0, false, 0, mtrDeletedEx, -1, {21, 42, 40}},   // none remain: rows stay
   };
   for (const Step& s : steps) {
     table.views = s.views;
