@@ -146,6 +146,73 @@ TEST_F(MousedGrid, DraggingATitleEdgeSizesTheColumn) {
   EXPECT_EQ(grid->ColWidths(grid->DataColToGridCol(1)), before + 25);
 }
 
+// Auto-fit columns share the width by their starting widths.
+struct AutoFitGrid : MousedGrid {
+  void Fit(std::initializer_list<int> InitWidths, bool WholeRightPart) {
+    Bind();
+    grid->Columns()->SetState(csCustomized);
+    while (grid->Columns()->Count() > static_cast<int>(InitWidths.size()))
+      delete grid->Columns()->ColumnAt(grid->Columns()->Count() - 1);
+    grid->SetAutoFitColWidths(true);
+    grid->SetOptionsEx(WholeRightPart ? grid->OptionsEx() + dghResizeWholeRightPart
+                                      : grid->OptionsEx() - dghResizeWholeRightPart);
+    int i = 0;
+    for (int w : InitWidths) {
+      Col(i)->SetAutoFitColWidth(true);
+      Col(i++)->SetInitWidth(w);
+    }
+    grid->RelayoutGrid();
+    h.ProcessEvents();
+  }
+};
+
+TEST_F(AutoFitGrid, WideningAColumnNarrowsTheAutoFitColumnsRightOfIt) {
+  Fit({100, 100, 100}, true);
+  const int a = Col(0)->Width();
+  h.MouseDown(grid, TPoint{Cell(0, 0).Right, 4});
+  h.MouseMove(grid, {Cell(0, 0).Right + 30, 4}, {});
+  h.MouseUp(grid, TPoint{Cell(0, 0).Right + 30, 4});
+  EXPECT_NEAR(Col(0)->Width(), a + 30, 1);
+  EXPECT_EQ(Col(1)->InitWidth(), Col(2)->InitWidth());
+  EXPECT_LT(Col(1)->InitWidth(), 100);
+  EXPECT_NEAR(Col(1)->Width(), Col(2)->Width(), 1);
+}
+
+TEST_F(AutoFitGrid, ZeroWidthsGiveNoProportionAndNoDivision) {
+  // The sized column was 0 wide.
+  Fit({0, 100, 100}, true);
+  ASSERT_EQ(Col(0)->Width(), 0);
+  const int sum = Col(1)->Width() + Col(2)->Width();
+  grid->SetColWidths(grid->DataColToGridCol(0), 30);
+  EXPECT_EQ(Col(1)->InitWidth(), 100 * (sum - 30) / sum);
+  EXPECT_EQ(Col(2)->InitWidth(), 100 * (sum - 30) / sum);
+  // The columns to its right are 0 wide.
+  Fit({100, 0, 0}, true);
+  ASSERT_EQ(Col(1)->Width(), 0);
+  grid->SetColWidths(grid->DataColToGridCol(0), 80);
+  EXPECT_EQ(Col(1)->InitWidth(), 0);
+  EXPECT_EQ(Col(2)->InitWidth(), 0);
+  // Without the whole right part, a 0 wide column takes the width as it is.
+  Fit({0, 100, 100}, false);
+  grid->SetColWidths(grid->DataColToGridCol(0), 30);
+  EXPECT_EQ(Col(1)->InitWidth(), 100);
+}
+
+TEST_F(MousedGrid, DoubleClickOnATitleEdgeFitsTheColumnWithoutADoubleClickEvent) {
+  Bind();
+  grid->SetOptionsEx(grid->OptionsEx() + dghDblClickOptimizeColWidth);
+  int dblClicks = 0;
+  grid->OnDblClick = [&](ui::TObject*) { ++dblClicks; };
+  Col(1)->SetWidth(150);
+  h.ProcessEvents();
+  h.DblClick(grid, TPoint{Cell(1, 0).Right, 4});
+  h.ProcessEvents();
+  EXPECT_LT(Col(1)->Width(), 150);
+  EXPECT_EQ(dblClicks, 0);
+  h.DblClick(grid, Centre(Cell(1, grid->TopDataOffset() + 1)));
+  EXPECT_EQ(dblClicks, 1);
+}
+
 TEST_F(MousedGrid, LiveSizingFollowsTheMouse) {
   Bind();
   grid->SetOptionsEx(grid->OptionsEx() + dghTraceColSizing);
