@@ -9,6 +9,7 @@
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/inplace_edit.h"
 #include "platform/ui/keys.h"
 #include "tests/grid/core/grid_on_form.h"
 
@@ -190,6 +191,42 @@ TEST_F(KeyedGrid, ShiftArrowsExtendARectangle) {
   EXPECT_EQ(RecNo(), 2);
   ds.First();
   EXPECT_EQ(rect->TopRow(), ds.GetBookmark());
+}
+
+TEST_F(KeyedGrid, TypingOpensTheEditorUnlessIncrementalSearchTakesIt) {
+  struct Case {
+    const char* name;
+    bool incSearch, readOnly, opens;
+  };
+  for (const Case& c : {Case{"incremental search, read-only column", true, true, false},
+                        Case{"incremental search", true, false, true}, Case{"plain", false, false, true},
+                        Case{"read-only column", false, true, true}}) {
+    grid->SetDataSource(nullptr);
+    grid->SetOptionsEx(c.incSearch ? grid->OptionsEx() + dghIncSearch : grid->OptionsEx() - dghIncSearch);
+    Bind();
+    grid->Columns()->ColumnAt(grid->SelectedIndex())->SetReadOnly(c.readOnly);
+    h.Type(grid, u"7");
+    EXPECT_EQ(grid->InplaceEditor() && grid->InplaceEditor()->Visible(), c.opens) << c.name;
+    grid->SetEditorMode(false);
+    ds.Cancel();
+  }
+}
+
+TEST_F(KeyedGrid, SpaceStepsACheckBoxColumn) {
+  ext::TExtMemoryData flags{nullptr};
+  flags.FieldDefs().Add(u"On", db::ftBoolean);
+  flags.Open();
+  flags.Append();
+  flags.Fields(0)->SetAsBoolean(false);
+  flags.Post();
+  src.SetDataSet(&flags);
+  Bind();
+  grid->Columns()->ColumnAt(0)->SetCheckboxes(true);
+  h.Type(grid, u" ");
+  EXPECT_TRUE(flags.Fields(0)->AsBoolean());
+  h.Type(grid, u" ");
+  EXPECT_FALSE(flags.Fields(0)->AsBoolean());
+  src.SetDataSet(&ds);
 }
 
 }  // namespace

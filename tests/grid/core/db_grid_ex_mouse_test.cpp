@@ -76,6 +76,37 @@ TEST_F(MousedGrid, TitleMovedThreePixelsIsAClickAndFourStartsAMove) {
   EXPECT_EQ(grid->Columns()->ColumnAt(0)->FieldName(), u"B");
 }
 
+TEST_F(MousedGrid, ARightButtonDragOnATitleMovesTheColumn) {
+  Bind();
+  const TPoint from = Centre(Cell(0, 0)), to = Centre(Cell(2, 0));
+  h.MouseDown(grid, from, ui::mbRight);
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  grid->FCursorPos = [&] { return grid->ClientToScreen(to); };
+  h.MouseMove(grid, to, {});
+  h.Advance(60 * 3);
+  h.MouseUp(grid, to, ui::mbRight);
+  EXPECT_EQ(moved, 1);
+  EXPECT_EQ(grid->GridState(), gsNormal);
+}
+
+TEST_F(MousedGrid, DraggingAcrossCellsSpansARectangle) {
+  Bind({dgMultiSelect});
+  const int top = grid->TopDataOffset();
+  h.MouseDown(grid, Centre(Cell(0, top + 1)));
+  EXPECT_EQ(grid->DBGridExState(), dgsRectSelecting);
+  h.MouseMove(grid, Centre(Cell(2, top + 3)), {ui::ssLeft});
+  h.MouseUp(grid, Centre(Cell(2, top + 3)));
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstRectangle);
+  EXPECT_EQ(grid->Selection()->Rect()->LeftCol(), 0);
+  EXPECT_EQ(grid->Selection()->Rect()->RightCol(), 2);
+  EXPECT_EQ(RecNo(), 4);
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  EXPECT_FALSE(grid->TimerActive());
+  // A plain press elsewhere clears it.
+  h.Click(grid, Centre(Cell(1, top + 5)));
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+}
+
 TEST_F(MousedGrid, ReleasingOffThePressedTitleClicksNothing) {
   grid->ColumnDefValues()->Title()->SetTitleButton(true);
   Bind();
