@@ -351,6 +351,17 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The centre's, or the grid's own default when it has none.
   void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
 
+  // --- edit actions
+  // Whether the grid and its dataset can take each of the five edit commands now.
+  bool CheckCopyAction();
+  bool CheckCutAction();
+  bool CheckPasteAction();
+  bool CheckSelectAllAction();
+  bool CheckDeleteAction();
+  // The standard edit actions, for a focused grid whose EditActions allow them.
+  bool ExecuteAction(ui::TBasicAction* Action) override;
+  bool UpdateAction(ui::TBasicAction* Action) override;
+
   // --- painting support and the multi-title header tree
   // Leading is the left side, the right one in a right-to-left grid.
   void Draw3DCellEdge(ui::TCanvas* ACanvas, TRect ARect, bool DrawTrailing, bool DrawLeading, bool Pressed,
