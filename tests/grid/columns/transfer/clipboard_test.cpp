@@ -18,19 +18,6 @@ struct ClipboardTest : TransferGrid {
     TransferGrid::SetUp();
     InitDBGridExImpExp();
   }
-  void FiveByFour() {
-    std::vector<std::vector<Variant>> rows;
-    for (int r = 1; r <= 5; ++r) {
-      std::vector<Variant> row;
-      for (int c = 1; c <= 4; ++c) row.push_back(Variant(u"r" + rtl::IntToStr(r) + u"c" + rtl::IntToStr(c)));
-      rows.push_back(row);
-    }
-    Build({{u"A", db::ftString, 10},
-           {u"B", db::ftString, 10},
-           {u"C", db::ftString, 10},
-           {u"D", db::ftString, 10}},
-          rows);
-  }
   static std::string Held(unsigned Format) {
     std::vector<std::uint8_t> b = ui::Clipboard()->GetBuffer(Format);
     return std::string(b.begin(), b.end());

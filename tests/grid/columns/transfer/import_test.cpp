@@ -17,22 +17,7 @@ using transfertest::TransferGrid;
 using transfertest::Wide;
 using Rows = std::vector<std::vector<ui::String>>;
 
-struct ImportTest : TransferGrid {
-  // Five records of four string columns, "r1c1" and so on.
-  void FiveByFour() {
-    std::vector<std::vector<Variant>> rows;
-    for (int r = 1; r <= 5; ++r) {
-      std::vector<Variant> row;
-      for (int c = 1; c <= 4; ++c) row.push_back(Variant(u"r" + rtl::IntToStr(r) + u"c" + rtl::IntToStr(c)));
-      rows.push_back(row);
-    }
-    Build({{u"A", db::ftString, 10},
-           {u"B", db::ftString, 10},
-           {u"C", db::ftString, 10},
-           {u"D", db::ftString, 10}},
-          rows);
-  }
-};
+struct ImportTest : TransferGrid {};
 
 TEST_F(ImportTest, CellsGoByPositionFromTheCurrentCell) {
   FiveByFour();

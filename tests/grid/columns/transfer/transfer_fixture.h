@@ -43,6 +43,21 @@ struct TransferGrid : gridtest::GridOnForm {
     grid->SetDataSource(nullptr);
     gridtest::GridOnForm::TearDown();
   }
+  // Five records of four string columns, "r1c1" and so on.
+  void FiveByFour() {
+    std::vector<std::vector<rtl::Variant>> rows;
+    for (int r = 1; r <= 5; ++r) {
+      std::vector<rtl::Variant> row;
+      for (int c = 1; c <= 4; ++c)
+        row.push_back(rtl::Variant(u"r" + rtl::IntToStr(r) + u"c" + rtl::IntToStr(c)));
+      rows.push_back(row);
+    }
+    Build({{u"A", db::ftString, 10},
+           {u"B", db::ftString, 10},
+           {u"C", db::ftString, 10},
+           {u"D", db::ftString, 10}},
+          rows);
+  }
   grid::TColumnEx* Column(int Index) { return grid->Columns()->ColumnAt(Index); }
 
   std::string Export(grid::TDBGridExExportClass Class, bool All = true) {
