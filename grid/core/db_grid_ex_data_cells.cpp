@@ -139,6 +139,38 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
 
 using core_detail::Adjust3DRect;
 
+namespace {
+
+// Where a single-line cell text is written, shortened with an ellipsis
+// when it must be.
+struct SingleLineText {
+  String Text;
+  int X;
+  int Y;
+};
+
+SingleLineText PlaceSingleLine(TCanvas* Canvas, const TRect& ARect, int DX, int DY, const String& Text,
+                               TAlignment Alignment, TTextLayout Layout, bool EndEllipsis) {
+  String text = Text;
+  const int width = ARect.Right - ARect.Left;
+  if (EndEllipsis && Canvas->TextWidth(text) > width - DX) {
+    while (!text.empty() && Canvas->TextWidth(text + u"...") > width - DX) text.pop_back();
+    text += u"...";
+  }
+  const int tw = Canvas->TextWidth(text), th = Canvas->TextHeight(text);
+  int x = ARect.Left + DX;
+  if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
+  if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;
+  int y = ARect.Top;
+  if (th < ARect.Bottom - ARect.Top - DY) {
+    if (Layout == tlCenter) y = (ARect.Top + ARect.Bottom) / 2 - th / 2 - DY;
+    if (Layout == tlBottom) y = ARect.Bottom - th - DY;
+  }
+  return {text, x, y + DY};
+}
+
+}  // namespace
+
 
 void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params,
                                                 TRect AreaRect, TColumnEx* Column) {
@@ -481,23 +513,9 @@ void TCustomDBGridEx::WriteCellText(TRect ARect, bool FillRect, int DX, int DY, 
     cv->RestoreDC(saved);
     return;
   }
-  String text = Text;
-  const int width = ARect.Right - ARect.Left;
-  if (EndEllipsis && cv->TextWidth(text) > width - DX) {
-    while (!text.empty() && cv->TextWidth(text + u"...") > width - DX) text.pop_back();
-    text += u"...";
-  }
-  const int tw = cv->TextWidth(text), th = cv->TextHeight(text);
-  int x = ARect.Left + DX;
-  if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
-  if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;
-  int y = ARect.Top;
-  if (th < ARect.Bottom - ARect.Top - DY) {
-    if (Layout == tlCenter) y = (ARect.Top + ARect.Bottom) / 2 - th / 2 - DY;
-    if (Layout == tlBottom) y = ARect.Bottom - th - DY;
-  }
+  const SingleLineText line = PlaceSingleLine(cv, ARect, DX, DY, Text, Alignment, Layout, EndEllipsis);
   if (!FillRect) cv->Brush()->SetStyle(bsClear);
-  cv->TextRect(ARect, x, y + DY, text);
+  cv->TextRect(ARect, line.X, line.Y, line.Text);
   cv->Brush()->SetStyle(brushStyle);
 }
 
@@ -539,25 +557,12 @@ void TCustomDBGridEx::DrawInplaceSearchMatch(TRect ARect, int DX, int DY, const 
                  x, r.Top, match);
   } else {
     // Placed as the single-line text itself was placed, so the match covers its own letters.
-    String shown = Text;
-    const int width = ARect.Right - ARect.Left;
-    if (EndEllipsis && cv->TextWidth(shown) > width - DX) {
-      while (!shown.empty() && cv->TextWidth(shown + u"...") > width - DX) shown.pop_back();
-      shown += u"...";
-    }
-    const String part = shown.substr(0, std::min(shown.size(), match.size()));
-    const int tw = cv->TextWidth(shown), th = cv->TextHeight(shown);
-    int x = ARect.Left + DX;
-    if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
-    if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;
-    int y = ARect.Top;
-    if (th < ARect.Bottom - ARect.Top - DY) {
-      if (Layout == tlCenter) y = (ARect.Top + ARect.Bottom) / 2 - th / 2 - DY;
-      if (Layout == tlBottom) y = ARect.Bottom - th - DY;
-    }
-    const int pw = cv->TextWidth(part);
-    cv->TextRect({std::max(x, ARect.Left), y + DY, std::min(x + pw, ARect.Right), std::min(y + DY + th, ARect.Bottom)},
-                 x, y + DY, part);
+    const SingleLineText line = PlaceSingleLine(cv, ARect, DX, DY, Text, Alignment, Layout, EndEllipsis);
+    const String part = line.Text.substr(0, std::min(line.Text.size(), match.size()));
+    const int pw = cv->TextWidth(part), th = cv->TextHeight(line.Text);
+    cv->TextRect({std::max(line.X, ARect.Left), line.Y, std::min(line.X + pw, ARect.Right),
+                  std::min(line.Y + th, ARect.Bottom)},
+                 line.X, line.Y, part);
   }
   cv->RestoreDC(saved);
   cv->Font()->SetColor(oldFont);
