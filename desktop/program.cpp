@@ -17,6 +17,7 @@
 #include "desktop/stream_line_x_form.h"
 #include "desktop/stream_oc_form.h"
 #include "desktop/stream_optic_form.h"
+#include "grid/columns/dialogs/db_grid_ex_find_dlg.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/editor_support/button_faces.h"
@@ -32,11 +33,13 @@ void Start_Modules() {
   // take the system metrics and the button-face cache now.
   grid::InitEditorTools();
   grid::InitDBGridExImpExp();
+  grid::InitDBGridExFindDlgs();
   grid::InitDBGridEx();
 }
 
 void Stop_Modules() {
   grid::DoneDBGridEx();
+  grid::DoneDBGridExFindDlgs();
   grid::DoneEditorTools();
   grid::FreeSharedGridWindows();
   aux::Res_String_Registry_Shutdown();

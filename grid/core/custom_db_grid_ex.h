@@ -252,6 +252,23 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void InvalidateTitle();
   void SumListChanged() { InvalidateFooter(); }
 
+  // --- text search and incremental search
+  // One step of the incremental search: Text extends the search text, the
+  // dataset goes to the first matching record in Direction. TimeOut in ms
+  // (negative: the search stays open until stopped).
+  void StartInplaceSearch(const String& Text, int TimeOut, TLocateTextDirectionEx Direction);
+  void StopInplaceSearch();
+  // The text search, with the wait cursor shown meanwhile.
+  bool LocateText(TCustomDBGridEx* AGrid, const String& FieldName, const String& Text,
+                  TLocateTextOptionsEx AOptions, TLocateTextDirectionEx Direction, TLocateTextMatchingEx Matching,
+                  TLocateTextTreeFindRangeEx TreeFindRange);
+  void StartInplaceSearchTimer();
+  void StopInplaceSearchTimer();
+  const String& InplaceSearchText() const { return FInplaceSearchText; }
+  int InplaceSearchTimeOut() const { return FInplaceSearchTimeOut; }
+  // The window timer of the search's typing pause.
+  static constexpr std::uintptr_t kInplaceSearchTimerId = 2;
+
   // --- events
   ui::TNotifyEvent OnActiveGroupingStructChanged;
   TDBGridExAdvDrawDataCellEvent OnAdvDrawDataCell;
@@ -557,6 +574,15 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FSelfChangingFooterFont = false;
   ui::TImeMode FOriginalImeMode = ui::imDontCare;
   String FOriginalImeName;
+
+  // --- text search and incremental search
+  bool FInplaceSearchingInProcess = false;
+  String FInplaceSearchText;
+  int FInplaceSearchTimeOut = -1;
+  bool FInplaceSearchTimerActive = false;
+  // Draws the matched part of the current cell's text over it in the search colours.
+  void DrawInplaceSearchMatch(TRect ARect, int DX, int DY, const String& Text, ui::TAlignment Alignment,
+                              ui::TTextLayout Layout, bool WordWrap, bool EndEllipsis);
 
  private:
   // The steps of the layout, inside its paint lock.
