@@ -363,27 +363,15 @@ void TDBLookupGridEx::SelectKeyValue(const rtl::Variant& Value) {
 }
 
 void TDBLookupGridEx::SelectCurrent() {
-  FLockPosition = true;
-  try {
-    const rtl::Variant key = CurrentRecordKey();
-    if (!VariantsEqual(key, FKeyValue)) SelectKeyValue(key);
-  } catch (...) {
-    FLockPosition = false;
-    throw;
-  }
-  FLockPosition = false;
+  lookup_detail::FlagScope lock(FLockPosition);
+  const rtl::Variant key = CurrentRecordKey();
+  if (!VariantsEqual(key, FKeyValue)) SelectKeyValue(key);
 }
 
 void TDBLookupGridEx::SelectSpecRow() {
-  FLockPosition = true;
-  try {
-    if (!VariantsEqual(FSpecRow->Value(), FKeyValue)) SelectKeyValue(FSpecRow->Value());
-    FSpecRow->SetSelected(true);
-  } catch (...) {
-    FLockPosition = false;
-    throw;
-  }
-  FLockPosition = false;
+  lookup_detail::FlagScope lock(FLockPosition);
+  if (!VariantsEqual(FSpecRow->Value(), FKeyValue)) SelectKeyValue(FSpecRow->Value());
+  FSpecRow->SetSelected(true);
 }
 
 void TDBLookupGridEx::SpecRowChanged(TObject*) {

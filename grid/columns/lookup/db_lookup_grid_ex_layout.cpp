@@ -9,6 +9,7 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/lookup/db_lookup_grid_column_ex.h"
 #include "grid/columns/lookup/db_lookup_grid_ex.h"
+#include "grid/columns/lookup/lookup_internal.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editor_support/tool_routines.h"
@@ -126,16 +127,10 @@ void TDBLookupGridEx::RememberColumnWidths() {
 void TDBLookupGridEx::UpdateColumnWidths() {
   if (FInternalWidthSetting) return;
   if (FLGAutoFitColWidths) {
-    FInternalWidthSetting = true;
-    try {
-      TCustomDBGridEx::SetAutoFitColWidths(true);
-      RememberColumnWidths();
-      TCustomDBGridEx::SetAutoFitColWidths(false);
-    } catch (...) {
-      FInternalWidthSetting = false;
-      throw;
-    }
-    FInternalWidthSetting = false;
+    lookup_detail::FlagScope setting(FInternalWidthSetting);
+    TCustomDBGridEx::SetAutoFitColWidths(true);
+    RememberColumnWidths();
+    TCustomDBGridEx::SetAutoFitColWidths(false);
   }
   SetRowCount(FRowCount);
 }
@@ -167,15 +162,9 @@ void TDBLookupGridEx::ColumnWidthsUpdated() {
   int width = 0;
   const int line = TCustomDBGridEx::Options().Contains(dgColLines) ? GridLineWidth() : 0;
   for (int c = 0; c < ColCount(); ++c) width += ColWidths(c) + line;
-  FInternalWidthSetting = true;
-  try {
-    SetClientWidth(width);
-    RememberColumnWidths();
-  } catch (...) {
-    FInternalWidthSetting = false;
-    throw;
-  }
-  FInternalWidthSetting = false;
+  lookup_detail::FlagScope setting(FInternalWidthSetting);
+  SetClientWidth(width);
+  RememberColumnWidths();
 }
 
 int TDBLookupGridEx::GetColumnsWidthToFit() {
@@ -260,14 +249,10 @@ void TDBLookupGridEx::ScrollData(int Distance) {
 
 void TDBLookupGridEx::RecountRows() {
   if (FRecounting) return;
-  FRecounting = true;
-  try {
+  {
+    lookup_detail::FlagScope recounting(FRecounting);
     TCustomDBGridEx::RecountRows();
-  } catch (...) {
-    FRecounting = false;
-    throw;
   }
-  FRecounting = false;
   if (FSpecRow) ListLinkDataChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "grid/columns/lookup/lookup_internal.h"
 #include "grid/editor_support/button_faces.h"
 #include "grid/foundation/grid_messages.h"
 #include "platform/classes/typinfo.h"
@@ -11,22 +12,11 @@
 namespace grid {
 
 using namespace ui;
+using lookup_detail::FlagScope;
 
 namespace {
 
 constexpr LRESULT kNoActivate = 3;
-
-// Sets a flag for the length of a call and clears it again, also when the call raises.
-class FlagScope {
- public:
-  explicit FlagScope(bool& Flag) : flag_(Flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 
