@@ -405,8 +405,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                                          TRect AreaRect, TColumnEx* Column);
   bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params, TRect AreaRect,
                          TColumnEx* Column);
-  bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor, TGridDrawState State,
-                              const String& Text);
+  virtual bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor,
+                                      TGridDrawState State, const String& Text);
   bool HighlightNonDataCellColor(int ACol, int ARow, ui::TFont* AFont, TColor& AColor, bool InSelection,
                                  TGridDrawState State, TCellAreaTypeEx AreaType, int DataRow, int DataCol);
   // The grid keeps no selection of its own yet, so only the current row and
@@ -442,7 +442,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Whether a title of that text width shows its sort marker and index.
   static void FitSortMarker(int AreaWidth, int ImageWidth, int IndexWidth, bool& DrawMarker, bool& DrawIndex);
   // Fixed-cell background, or a whole filter-row cell; answers the highlight.
-  bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
+  virtual bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
   // The grid row of the current record as last drawn.
   int SelRow() const { return FSelRow; }
   THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
