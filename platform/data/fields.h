@@ -65,7 +65,7 @@ class TFieldDefs {
   int Count() const { return static_cast<int>(items_.size()); }
   TFieldDef* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)).get(); }
   TFieldDef* operator[](int Index) const { return Items(Index); }
-  int IndexOf(const String& Name) const;  // case-insensitive; -1 when absent
+  int IndexOf(const String& Name) const;      // case-insensitive; -1 when absent
   TFieldDef* Find(const String& Name) const;  // raises "Field '%s' not found"
   void Assign(const TFieldDefs& Source);
   // Asks the dataset to refresh its definitions.
@@ -222,7 +222,8 @@ class TField : public ui::TComponent {
 // 8-bit text of Size characters (stored zero-terminated in the system code page).
 class TStringField : public TField {
  public:
-  TStringField(ui::TComponent* AOwner, TFieldType DataType = ftString, int Size = 20) : TField(AOwner, DataType, Size) {}
+  TStringField(ui::TComponent* AOwner, TFieldType DataType = ftString, int Size = 20)
+      : TField(AOwner, DataType, Size) {}
   int DataSize() const override { return Size() + 1; }
   String AsString() const override;
   void SetAsString(const String& v) override;
@@ -249,7 +250,8 @@ class TGuidField : public TStringField {
 // UTF-16 text of Size units.
 class TWideStringField : public TStringField {
  public:
-  TWideStringField(ui::TComponent* AOwner, TFieldType DataType = ftWideString, int Size = 20) : TStringField(AOwner, DataType, Size) {}
+  TWideStringField(ui::TComponent* AOwner, TFieldType DataType = ftWideString, int Size = 20)
+      : TStringField(AOwner, DataType, Size) {}
   int DataSize() const override { return 2 * Size() + 2; }
   String AsString() const override;
   void SetAsString(const String& v) override;
@@ -264,6 +266,8 @@ class TIntegerField : public TField {
   TIntegerField(ui::TComponent* AOwner, TFieldType DataType = ftInteger);
   int DataSize() const override;
   bool IsNumeric() const override { return true; }
+  // Signs and digits.
+  bool IsValidChar(char16_t c) const override;
   String AsString() const override;
   void SetAsString(const String& v) override;
   std::int32_t AsInteger() const override;
@@ -327,6 +331,8 @@ class TFloatField : public TField {
   TFloatField(ui::TComponent* AOwner, TFieldType DataType = ftFloat) : TField(AOwner, DataType) {}
   int DataSize() const override { return 8; }
   bool IsNumeric() const override { return true; }
+  // Signs, digits, the decimal separator and the exponent letter.
+  bool IsValidChar(char16_t c) const override;
   String AsString() const override;
   void SetAsString(const String& v) override;
   double AsFloat() const override;
@@ -380,6 +386,8 @@ class TBCDField : public TField {
   TBCDField(ui::TComponent* AOwner, TFieldType DataType = ftBCD) : TField(AOwner, DataType, 4) {}
   int DataSize() const override { return static_cast<int>(sizeof(TBcd)); }
   bool IsNumeric() const override { return true; }
+  // Signs, digits and the decimal separator.
+  bool IsValidChar(char16_t c) const override;
   String AsString() const override;
   void SetAsString(const String& v) override;
   double AsFloat() const override;
@@ -449,7 +457,8 @@ class TSQLTimeStampField : public TDateTimeField {
 // Fixed bytes (ftBytes) or a 16-bit length followed by up to Size bytes (ftVarBytes).
 class TBytesField : public TField {
  public:
-  TBytesField(ui::TComponent* AOwner, TFieldType DataType = ftBytes, int Size = 16) : TField(AOwner, DataType, Size) {}
+  TBytesField(ui::TComponent* AOwner, TFieldType DataType = ftBytes, int Size = 16)
+      : TField(AOwner, DataType, Size) {}
   int DataSize() const override { return DataType() == ftVarBytes ? Size() + 2 : Size(); }
   rtl::AnsiString AsBytes() const;
   void SetAsBytes(const rtl::AnsiString& v);

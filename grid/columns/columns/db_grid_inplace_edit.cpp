@@ -122,7 +122,6 @@ void TDBGridInplaceEdit::SetEditStyle(TEditStyle Value) {
       if (!FPickList) {
         FPickList = new TPopupListboxEx(this);
         FPickList->SetVisible(false);
-        FPickList->SetParent(this);
         FPickList->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, int X, int Y) {
           ListMouseUp(Button, X, Y);
         };
@@ -147,7 +146,6 @@ void TDBGridInplaceEdit::SetEditStyle(TEditStyle Value) {
       if (!FPopupMonthCalendar) {
         FPopupMonthCalendar = new TPopupMonthCalendarEx(this);
         FPopupMonthCalendar->SetVisible(false);
-        FPopupMonthCalendar->SetParent(this);
       }
       FActiveList = FPopupMonthCalendar;
       break;
@@ -173,7 +171,6 @@ TWinControl* TDBGridInplaceEdit::PopupCalculator() {
   if (!FPopupCalculator) {
     auto* calc = new TPopupCalculatorEx(this);
     calc->SetVisible(false);
-    calc->SetParent(this);
     if (HandleAllocated()) calc->HandleNeeded();
     FPopupCalculator = calc;
   }

@@ -224,7 +224,6 @@ TMRUListboxEx* TDBGridInplaceEdit::CreateMRUListControl() {
   list->SetVisible(false);
   list->SetCtl3D(false);
   list->SetSorted(true);
-  list->SetParent(this);
   list->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, int X, int Y) {
     if (Button == mbLeft && FMRUListControl)
       CloseMRUList(FMRUListControl->ClientRect().Contains(Point(X, Y)));

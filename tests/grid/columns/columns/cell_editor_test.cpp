@@ -51,6 +51,7 @@ struct CellEditorTest : gridtest::ShownGrid {
   TColumnEx* Column(int I) { return grid->Columns()->ColumnAt(I); }
   TDBGridInplaceEdit* Edit(int DataCol) {
     grid->SetFocus();
+    h.ProcessEvents();
     grid->SetCol(grid->DataColToGridCol(DataCol));
     grid->SetEditorMode(true);
     h.ProcessEvents();
@@ -67,8 +68,7 @@ TEST_F(CellEditorTest, GridMakesTheCellEditorWithTheColumnsStyle) {
   EXPECT_EQ(e->Text(), u"Banana");
   EXPECT_EQ(e->ActiveList(), e->PickList());
   EXPECT_TRUE(e->EditButtonControls()[0].EditButtonControl->Visible());
-  grid->SetCol(grid->DataColToGridCol(0));
-  h.ProcessEvents();
+  e = Edit(0);
   EXPECT_EQ(e->EditStyle(), esSimple);
   EXPECT_FALSE(e->EditButtonControls()[0].EditButtonControl->Visible());
 }
@@ -97,7 +97,7 @@ TEST_F(CellEditorTest, TypingCompletesFromThePickListAndSelectsTheRest) {
   EXPECT_EQ(grid->DataLink()->DataSet()->State(), db::dsEdit);
   // A letter no entry continues is typed as it stands.
   h.Type(e, u"x");
-  EXPECT_EQ(e->Text(), u"cx");
+  EXPECT_EQ(e->Text(), u"Cx");
 }
 
 TEST_F(CellEditorTest, AltDownOpensAltUpAcceptsAndEscRestores) {
@@ -130,7 +130,7 @@ TEST_F(CellEditorTest, AltDownOpensAltUpAcceptsAndEscRestores) {
 TEST_F(CellEditorTest, PasteIntoANumericCellKeepsOnlyWhatTheFieldAccepts) {
   TDBGridInplaceEdit* e = Edit(0);
   e->SelectAll();
-  ui::Clipboard()->SetAsText(u"12ab.5x");
+  ui::Clipboard()->SetAsText(u"12ab.5x");  // 'x' is no exponent letter
   e->Perform(ui::WM_PASTE);
   EXPECT_EQ(e->Text(), u"12.5");
   EXPECT_EQ(e->SelStart(), 4);
@@ -234,7 +234,8 @@ TEST_F(CellEditorTest, ScreenshotOfAnOpenPickList) {
   h.Key(e, ui::VK_DOWN, {ui::ssAlt});
   ASSERT_TRUE(e->ListVisible());
   h.ProcessEvents();
-  const std::string path = h.SaveScreenshot({form, e->PickList()}, "cell_editor_pick_list");
+  const std::string path =
+      h.SaveScreenshot(std::vector<ui::TWinControl*>{form, e->PickList()}, "cell_editor_pick_list");
   EXPECT_FALSE(path.empty());
 }
 
