@@ -42,10 +42,8 @@ void TFieldDef::Assign(const TFieldDef& Source) {
   size_ = Source.size_;
   precision_ = Source.precision_;
   attributes_ = Source.attributes_;
-  if (Source.childDefs_)
-    ChildDefs().Assign(*Source.childDefs_);
-  else if (childDefs_)
-    childDefs_->Clear();
+  if (Source.childDefs_) ChildDefs().Assign(*Source.childDefs_);
+  else if (childDefs_) childDefs_->Clear();
 }
 
 TField* TFieldDef::CreateField(ui::TComponent* AOwner) {
@@ -160,10 +158,8 @@ bool TField::GetData(void* Buffer) const {
     // OnValidate looks at the value about to be written.
     if (!validating_) return false;
     if (Buffer) {
-      if (dataType_ == ftVariant)
-        *static_cast<Variant*>(Buffer) = *static_cast<const Variant*>(validating_);
-      else
-        std::memcpy(Buffer, validating_, static_cast<std::size_t>(DataSize()));
+      if (dataType_ == ftVariant) *static_cast<Variant*>(Buffer) = *static_cast<const Variant*>(validating_);
+      else std::memcpy(Buffer, validating_, static_cast<std::size_t>(DataSize()));
     }
     return true;
   }
@@ -198,9 +194,7 @@ bool TField::CanModify() const {
 
 bool TField::IsValidChar(char16_t c) const { return c >= 0x20 || c == u'\t'; }
 
-bool TIntegerField::IsValidChar(char16_t c) const {
-  return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-';
-}
+bool TIntegerField::IsValidChar(char16_t c) const { return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-'; }
 
 bool TFloatField::IsValidChar(char16_t c) const {
   return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == rtl::FormatSettings().DecimalSeparator ||
@@ -248,8 +242,7 @@ void TField::SetAsInteger(std::int32_t) { AccessError(u"Integer"); }
 std::int64_t TField::AsLargeInt() const { return AsInteger(); }
 void TField::SetAsLargeInt(std::int64_t v) {
   if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-    RangeError(static_cast<double>(v), std::numeric_limits<std::int32_t>::min(),
-               std::numeric_limits<std::int32_t>::max());
+    RangeError(static_cast<double>(v), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
   SetAsInteger(static_cast<std::int32_t>(v));
 }
 double TField::AsFloat() const { AccessError(u"Float"); }
@@ -261,26 +254,20 @@ void TField::SetAsDateTime(rtl::TDateTime) { AccessError(u"DateTime"); }
 
 String TField::Text() const {
   String s;
-  if (OnGetText)
-    OnGetText(const_cast<TField*>(this), s, false);
-  else
-    s = GetDisplayText(false);
+  if (OnGetText) OnGetText(const_cast<TField*>(this), s, false);
+  else s = GetDisplayText(false);
   return s;
 }
 
 void TField::SetText(const String& v) {
-  if (OnSetText)
-    OnSetText(this, v);
-  else
-    SetAsString(v);
+  if (OnSetText) OnSetText(this, v);
+  else SetAsString(v);
 }
 
 String TField::DisplayText() const {
   String s;
-  if (OnGetText)
-    OnGetText(const_cast<TField*>(this), s, true);
-  else
-    s = GetDisplayText(true);
+  if (OnGetText) OnGetText(const_cast<TField*>(this), s, true);
+  else s = GetDisplayText(true);
   return s;
 }
 
@@ -334,13 +321,9 @@ TIntegerField::TIntegerField(ui::TComponent* AOwner, TFieldType DataType) : TFie
 
 int TIntegerField::DataSize() const {
   switch (DataType()) {
-    case ftSmallint:
-    case ftWord:
-      return 2;
-    case ftLargeint:
-      return 8;
-    default:
-      return 4;
+    case ftSmallint: case ftWord: return 2;
+    case ftLargeint: return 8;
+    default: return 4;
   }
 }
 
@@ -348,82 +331,36 @@ std::int64_t TIntegerField::AsLargeInt() const {
   std::uint8_t buf[8] = {};
   if (!GetData(buf)) return 0;
   switch (DataType()) {
-    case ftSmallint: {
-      std::int16_t v;
-      std::memcpy(&v, buf, 2);
-      return v;
-    }
-    case ftWord: {
-      std::uint16_t v;
-      std::memcpy(&v, buf, 2);
-      return v;
-    }
-    case ftLargeint: {
-      std::int64_t v;
-      std::memcpy(&v, buf, 8);
-      return v;
-    }
-    default: {
-      std::int32_t v;
-      std::memcpy(&v, buf, 4);
-      return v;
-    }
+    case ftSmallint: { std::int16_t v; std::memcpy(&v, buf, 2); return v; }
+    case ftWord: { std::uint16_t v; std::memcpy(&v, buf, 2); return v; }
+    case ftLargeint: { std::int64_t v; std::memcpy(&v, buf, 8); return v; }
+    default: { std::int32_t v; std::memcpy(&v, buf, 4); return v; }
   }
 }
 
 std::int32_t TIntegerField::AsInteger() const {
   std::int64_t v = AsLargeInt();
   if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-    RangeError(static_cast<double>(v), std::numeric_limits<std::int32_t>::min(),
-               std::numeric_limits<std::int32_t>::max());
+    RangeError(static_cast<double>(v), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
   return static_cast<std::int32_t>(v);
 }
 
 void TIntegerField::SetAsLargeInt(std::int64_t v) {
   std::int64_t lo, hi;
   switch (DataType()) {
-    case ftSmallint:
-      lo = INT16_MIN;
-      hi = INT16_MAX;
-      break;
-    case ftWord:
-      lo = 0;
-      hi = UINT16_MAX;
-      break;
-    case ftLargeint:
-      lo = INT64_MIN;
-      hi = INT64_MAX;
-      break;
-    default:
-      lo = INT32_MIN;
-      hi = INT32_MAX;
-      break;
+    case ftSmallint: lo = INT16_MIN; hi = INT16_MAX; break;
+    case ftWord: lo = 0; hi = UINT16_MAX; break;
+    case ftLargeint: lo = INT64_MIN; hi = INT64_MAX; break;
+    default: lo = INT32_MIN; hi = INT32_MAX; break;
   }
-  if (minValue_ != 0 || maxValue_ != 0) {
-    lo = std::max(lo, minValue_);
-    hi = std::min(hi, maxValue_);
-  }
+  if (minValue_ != 0 || maxValue_ != 0) { lo = std::max(lo, minValue_); hi = std::min(hi, maxValue_); }
   if (v < lo || v > hi) RangeError(static_cast<double>(v), static_cast<double>(lo), static_cast<double>(hi));
   std::uint8_t buf[8] = {};
   switch (DataType()) {
-    case ftSmallint: {
-      auto x = static_cast<std::int16_t>(v);
-      std::memcpy(buf, &x, 2);
-      break;
-    }
-    case ftWord: {
-      auto x = static_cast<std::uint16_t>(v);
-      std::memcpy(buf, &x, 2);
-      break;
-    }
-    case ftLargeint:
-      std::memcpy(buf, &v, 8);
-      break;
-    default: {
-      auto x = static_cast<std::int32_t>(v);
-      std::memcpy(buf, &x, 4);
-      break;
-    }
+    case ftSmallint: { auto x = static_cast<std::int16_t>(v); std::memcpy(buf, &x, 2); break; }
+    case ftWord: { auto x = static_cast<std::uint16_t>(v); std::memcpy(buf, &x, 2); break; }
+    case ftLargeint: std::memcpy(buf, &v, 8); break;
+    default: { auto x = static_cast<std::int32_t>(v); std::memcpy(buf, &x, 4); break; }
   }
   SetData(buf);
 }
@@ -437,10 +374,8 @@ String TIntegerField::AsString() const { return IsNull() ? String() : rtl::IntTo
 
 void TIntegerField::SetAsString(const String& v) {
   String t = rtl::Trim(v);
-  if (t.empty())
-    Clear();
-  else
-    SetAsLargeInt(rtl::StrToInt64(t));
+  if (t.empty()) Clear();
+  else SetAsLargeInt(rtl::StrToInt64(t));
 }
 
 Variant TIntegerField::GetAsVariant() const {
@@ -466,17 +401,10 @@ String TBooleanField::AsString() const { return IsNull() ? String() : (AsBoolean
 
 void TBooleanField::SetAsString(const String& v) {
   String t = rtl::Trim(v);
-  if (t.empty()) {
-    Clear();
-    return;
-  }
-  if (rtl::SameText(t, u"True") || rtl::SameText(t, u"T") || rtl::SameText(t, u"Yes") || t == u"1")
-    SetAsBoolean(true);
-  else if (rtl::SameText(t, u"False") || rtl::SameText(t, u"F") || rtl::SameText(t, u"No") || t == u"0")
-    SetAsBoolean(false);
-  else
-    throw EDatabaseError(
-        rtl::Format(u"'%s' is not a valid boolean value for field '%s'", {t, DisplayName()}));
+  if (t.empty()) { Clear(); return; }
+  if (rtl::SameText(t, u"True") || rtl::SameText(t, u"T") || rtl::SameText(t, u"Yes") || t == u"1") SetAsBoolean(true);
+  else if (rtl::SameText(t, u"False") || rtl::SameText(t, u"F") || rtl::SameText(t, u"No") || t == u"0") SetAsBoolean(false);
+  else throw EDatabaseError(rtl::Format(u"'%s' is not a valid boolean value for field '%s'", {t, DisplayName()}));
 }
 
 Variant TBooleanField::GetAsVariant() const { return Variant(AsBoolean()); }
@@ -506,10 +434,8 @@ String TFloatField::AsString() const { return IsNull() ? String() : rtl::FloatTo
 
 void TFloatField::SetAsString(const String& v) {
   String t = rtl::Trim(v);
-  if (t.empty())
-    Clear();
-  else
-    SetAsFloat(rtl::StrToFloat(t));
+  if (t.empty()) Clear();
+  else SetAsFloat(rtl::StrToFloat(t));
 }
 
 String TFloatField::GetDisplayText(bool Display) const {
@@ -681,20 +607,11 @@ String TDateTimeField::AsString() const { return GetDisplayText(false); }
 
 void TDateTimeField::SetAsString(const String& v) {
   String t = rtl::Trim(v);
-  if (t.empty()) {
-    Clear();
-    return;
-  }
+  if (t.empty()) { Clear(); return; }
   switch (DataType()) {
-    case ftDate:
-      SetAsDateTime(rtl::StrToDate(t));
-      break;
-    case ftTime:
-      SetAsDateTime(rtl::StrToTime(t));
-      break;
-    default:
-      SetAsDateTime(rtl::StrToDateTime(t));
-      break;
+    case ftDate: SetAsDateTime(rtl::StrToDate(t)); break;
+    case ftTime: SetAsDateTime(rtl::StrToTime(t)); break;
+    default: SetAsDateTime(rtl::StrToDateTime(t)); break;
   }
 }
 
@@ -703,12 +620,9 @@ String TDateTimeField::GetDisplayText(bool Display) const {
   rtl::TDateTime v = AsDateTime();
   if (Display && !DisplayFormat().empty()) return rtl::FormatDateTime(DisplayFormat(), v);
   switch (DataType()) {
-    case ftDate:
-      return rtl::DateToStr(v);
-    case ftTime:
-      return rtl::TimeToStr(v);
-    default:
-      return rtl::DateTimeToStr(v);
+    case ftDate: return rtl::DateToStr(v);
+    case ftTime: return rtl::TimeToStr(v);
+    default: return rtl::DateTimeToStr(v);
   }
 }
 
@@ -724,9 +638,8 @@ rtl::TDateTime TSQLTimeStampField::AsDateTime() const {
 void TSQLTimeStampField::SetAsDateTime(rtl::TDateTime v) {
   int y, mo, d, h, mi, s, ms;
   rtl::DecodeDateTime(v, y, mo, d, h, mi, s, ms);
-  TSQLTimeStamp ts{static_cast<std::int16_t>(y),   static_cast<std::uint16_t>(mo),
-                   static_cast<std::uint16_t>(d),  static_cast<std::uint16_t>(h),
-                   static_cast<std::uint16_t>(mi), static_cast<std::uint16_t>(s),
+  TSQLTimeStamp ts{static_cast<std::int16_t>(y), static_cast<std::uint16_t>(mo), static_cast<std::uint16_t>(d),
+                   static_cast<std::uint16_t>(h), static_cast<std::uint16_t>(mi), static_cast<std::uint16_t>(s),
                    static_cast<std::uint32_t>(ms)};
   SetData(&ts);
 }
@@ -762,10 +675,8 @@ String TBytesField::AsString() const { return rtl::AnsiToString(AsBytes()); }
 void TBytesField::SetAsString(const String& v) { SetAsBytes(rtl::StringToAnsi(v)); }
 Variant TBytesField::GetAsVariant() const { return Variant::FromAnsi(AsBytes()); }
 void TBytesField::SetVarValue(const Variant& v) {
-  if (v.VarType() == rtl::varString)
-    SetAsBytes(rtl::StringToAnsi(v.AsString()));
-  else
-    SetAsString(v.AsString());
+  if (v.VarType() == rtl::varString) SetAsBytes(rtl::StringToAnsi(v.AsString()));
+  else SetAsString(v.AsString());
 }
 
 // ---------------------------------------------------------------- variants
@@ -824,17 +735,14 @@ Variant TBlobField::GetAsVariant() const {
 }
 
 void TBlobField::SetVarValue(const Variant& v) {
-  if (v.VarType() == rtl::varString && DataType() != ftWideMemo)
-    SetAsBytes(rtl::StringToAnsi(v.AsString()));
-  else
-    SetAsString(v.AsString());
+  if (v.VarType() == rtl::varString && DataType() != ftWideMemo) SetAsBytes(rtl::StringToAnsi(v.AsString()));
+  else SetAsString(v.AsString());
 }
 
 String TBlobField::GetDisplayText(bool Display) const {
   if (!Display) return AsString();
-  String kind = DataType() == ftMemo || DataType() == ftWideMemo || DataType() == ftFmtMemo ? u"Memo"
-                : DataType() == ftGraphic                                                   ? u"Graphic"
-                                                                                            : u"Blob";
+  String kind = DataType() == ftMemo || DataType() == ftWideMemo || DataType() == ftFmtMemo ? u"Memo" :
+                DataType() == ftGraphic ? u"Graphic" : u"Blob";
   return IsNull() ? u"(" + rtl::LowerCase(kind) + u")" : u"(" + rtl::UpperCase(kind) + u")";
 }
 
@@ -842,66 +750,35 @@ String TBlobField::GetDisplayText(bool Display) const {
 
 TField* CreateFieldForType(ui::TComponent* AOwner, TFieldType DataType, int Size) {
   switch (DataType) {
-    case ftString:
-    case ftFixedChar:
-      return new TStringField(AOwner, DataType, Size);
-    case ftWideString:
-    case ftFixedWideChar:
-      return new TWideStringField(AOwner, DataType, Size);
-    case ftGuid:
-      return new TGuidField(AOwner);
-    case ftSmallint:
-      return new TSmallintField(AOwner);
-    case ftInteger:
-      return new TIntegerField(AOwner);
-    case ftWord:
-      return new TWordField(AOwner);
-    case ftAutoInc:
-      return new TAutoIncField(AOwner);
-    case ftLargeint:
-      return new TLargeintField(AOwner);
-    case ftBoolean:
-      return new TBooleanField(AOwner);
-    case ftFloat:
-      return new TFloatField(AOwner);
-    case ftCurrency:
-      return new TCurrencyField(AOwner);
-    case ftDate:
-      return new TDateField(AOwner);
-    case ftTime:
-      return new TTimeField(AOwner);
-    case ftDateTime:
-      return new TDateTimeField(AOwner);
-    case ftTimeStamp:
-      return new TSQLTimeStampField(AOwner);
-    case ftBytes:
-      return new TBytesField(AOwner, ftBytes, Size);
-    case ftVarBytes:
-      return new TVarBytesField(AOwner, Size);
-    case ftVariant:
-      return new TVariantField(AOwner);
-    case ftBCD:
-    case ftFMTBcd: {
+    case ftString: case ftFixedChar: return new TStringField(AOwner, DataType, Size);
+    case ftWideString: case ftFixedWideChar: return new TWideStringField(AOwner, DataType, Size);
+    case ftGuid: return new TGuidField(AOwner);
+    case ftSmallint: return new TSmallintField(AOwner);
+    case ftInteger: return new TIntegerField(AOwner);
+    case ftWord: return new TWordField(AOwner);
+    case ftAutoInc: return new TAutoIncField(AOwner);
+    case ftLargeint: return new TLargeintField(AOwner);
+    case ftBoolean: return new TBooleanField(AOwner);
+    case ftFloat: return new TFloatField(AOwner);
+    case ftCurrency: return new TCurrencyField(AOwner);
+    case ftDate: return new TDateField(AOwner);
+    case ftTime: return new TTimeField(AOwner);
+    case ftDateTime: return new TDateTimeField(AOwner);
+    case ftTimeStamp: return new TSQLTimeStampField(AOwner);
+    case ftBytes: return new TBytesField(AOwner, ftBytes, Size);
+    case ftVarBytes: return new TVarBytesField(AOwner, Size);
+    case ftVariant: return new TVariantField(AOwner);
+    case ftBCD: case ftFMTBcd: {
       TBCDField* f = DataType == ftBCD ? new TBCDField(AOwner) : new TFMTBCDField(AOwner);
       f->SetSize(Size);
       return f;
     }
-    case ftMemo:
-    case ftFmtMemo:
-      return new TMemoField(AOwner, DataType);
-    case ftWideMemo:
-      return new TWideMemoField(AOwner);
-    case ftGraphic:
-      return new TGraphicField(AOwner);
-    case ftBlob:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
-    case ftOraBlob:
-    case ftOraClob:
+    case ftMemo: case ftFmtMemo: return new TMemoField(AOwner, DataType);
+    case ftWideMemo: return new TWideMemoField(AOwner);
+    case ftGraphic: return new TGraphicField(AOwner);
+    case ftBlob: case ftParadoxOle: case ftDBaseOle: case ftTypedBinary: case ftOraBlob: case ftOraClob:
       return new TBlobField(AOwner, DataType);
-    default:
-      return nullptr;
+    default: return nullptr;
   }
 }
 

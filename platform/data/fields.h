@@ -65,7 +65,7 @@ class TFieldDefs {
   int Count() const { return static_cast<int>(items_.size()); }
   TFieldDef* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)).get(); }
   TFieldDef* operator[](int Index) const { return Items(Index); }
-  int IndexOf(const String& Name) const;      // case-insensitive; -1 when absent
+  int IndexOf(const String& Name) const;  // case-insensitive; -1 when absent
   TFieldDef* Find(const String& Name) const;  // raises "Field '%s' not found"
   void Assign(const TFieldDefs& Source);
   // Asks the dataset to refresh its definitions.
@@ -222,8 +222,7 @@ class TField : public ui::TComponent {
 // 8-bit text of Size characters (stored zero-terminated in the system code page).
 class TStringField : public TField {
  public:
-  TStringField(ui::TComponent* AOwner, TFieldType DataType = ftString, int Size = 20)
-      : TField(AOwner, DataType, Size) {}
+  TStringField(ui::TComponent* AOwner, TFieldType DataType = ftString, int Size = 20) : TField(AOwner, DataType, Size) {}
   int DataSize() const override { return Size() + 1; }
   String AsString() const override;
   void SetAsString(const String& v) override;
@@ -250,8 +249,7 @@ class TGuidField : public TStringField {
 // UTF-16 text of Size units.
 class TWideStringField : public TStringField {
  public:
-  TWideStringField(ui::TComponent* AOwner, TFieldType DataType = ftWideString, int Size = 20)
-      : TStringField(AOwner, DataType, Size) {}
+  TWideStringField(ui::TComponent* AOwner, TFieldType DataType = ftWideString, int Size = 20) : TStringField(AOwner, DataType, Size) {}
   int DataSize() const override { return 2 * Size() + 2; }
   String AsString() const override;
   void SetAsString(const String& v) override;
@@ -457,8 +455,7 @@ class TSQLTimeStampField : public TDateTimeField {
 // Fixed bytes (ftBytes) or a 16-bit length followed by up to Size bytes (ftVarBytes).
 class TBytesField : public TField {
  public:
-  TBytesField(ui::TComponent* AOwner, TFieldType DataType = ftBytes, int Size = 16)
-      : TField(AOwner, DataType, Size) {}
+  TBytesField(ui::TComponent* AOwner, TFieldType DataType = ftBytes, int Size = 16) : TField(AOwner, DataType, Size) {}
   int DataSize() const override { return DataType() == ftVarBytes ? Size() + 2 : Size(); }
   rtl::AnsiString AsBytes() const;
   void SetAsBytes(const rtl::AnsiString& v);
