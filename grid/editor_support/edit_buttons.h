@@ -222,6 +222,10 @@ class TEditButtonControlEx : public ui::TGraphicControl {
   int numGlyphs_ = 1;
 };
 
+// A visible 10 x 17 button control owned and parented by Editor, as
+// editors put beside their text.
+TEditButtonControlEx* NewEditorButtonControl(ui::TWinControl* Editor);
+
 // One button of an editor with the line that separates it from the next.
 struct TEditButtonControlLineRec {
   ui::TShape* ButtonLine = nullptr;

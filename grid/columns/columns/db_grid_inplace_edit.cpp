@@ -265,14 +265,7 @@ void TDBGridInplaceEdit::CalcEditRect(TRect& Rect) {
   }
 }
 
-TEditButtonControlEx* TDBGridInplaceEdit::CreateEditButtonControl() {
-  auto* c = new TEditButtonControlEx(this);
-  c->SetControlStyle(c->ControlStyle() + csReplicatable);
-  c->SetParent(this);
-  c->SetBounds(0, 0, 10, 17);
-  c->SetVisible(true);
-  return c;
-}
+TEditButtonControlEx* TDBGridInplaceEdit::CreateEditButtonControl() { return NewEditorButtonControl(this); }
 
 void TDBGridInplaceEdit::UpdateEditButtons() {
   TColumnEx* column = Column();

@@ -136,6 +136,9 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   // The link goes into edit; true when it then edits (and is marked modified).
   bool LinkEdits();
   // Sets the text with [SelFrom, SelFrom + SelLen) selected.
+  // Removes the selection, or with Backward and none the character before
+  // the caret, and lets the key value and an open list follow the text.
+  void EraseAndFollow(bool Backward);
   void SetTextSelected(const ui::String& Text, int SelFrom, int SelLen);
   bool LocateInLookupList(db::TDataSet* List, const ui::String& Text, bool Partial);
   void DataListFollows();

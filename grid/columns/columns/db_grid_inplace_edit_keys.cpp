@@ -147,6 +147,18 @@ void TDBGridInplaceEdit::UpdateEditKeyValue() {
 
 // --- keys ------------------------------------------------------------------------------
 
+void TDBGridInplaceEdit::EraseAndFollow(bool Backward) {
+  int start = SelStart();
+  String text = TextWithoutSelection();
+  if (Backward && start > 0 && SelLength() == 0) text.erase(static_cast<std::size_t>(--start), 1);
+  SetText(text);
+  SetSelStart(start);
+  UpdateEditKeyValue();
+  DataListFollows();
+  if (FPickList && FListVisible && Column())
+    PickListFollows(FindTextInStrings(Column()->PickList(), Text(), 0));
+}
+
 void TDBGridInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   TCustomDBGridEx* grid = DBGrid();
   TColumnEx* column = Column();
@@ -183,14 +195,7 @@ void TDBGridInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
         grid->SetEditText(String());
       }
     } else if (column->OnNotInList) {
-      if (column->CanModify(true)) {
-        const int start = SelStart();
-        SetText(TextWithoutSelection());
-        SetSelStart(start);
-        UpdateEditKeyValue();
-        DataListFollows();
-        if (FPickList && FListVisible) PickListFollows(FindTextInStrings(column->PickList(), Text(), 0));
-      }
+      if (column->CanModify(true)) EraseAndFollow(false);
     }
     Key = 0;
     return;
@@ -198,19 +203,7 @@ void TDBGridInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   if (Key == VK_BACK && lookupLike) {
     if (column->OnNotInList && column->CanModify(true)) {
       LinkEdits();
-      const int start = SelStart();
-      String text = TextWithoutSelection();
-      if (start > 0 && SelLength() == 0) {
-        text.erase(static_cast<std::size_t>(start - 1), 1);
-        SetText(text);
-        SetSelStart(start - 1);
-      } else {
-        SetText(text);
-        SetSelStart(start);
-      }
-      UpdateEditKeyValue();
-      DataListFollows();
-      if (FPickList && FListVisible) PickListFollows(FindTextInStrings(column->PickList(), Text(), 0));
+      EraseAndFollow(true);
       Key = 0;
       return;
     }
