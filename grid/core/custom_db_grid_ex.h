@@ -43,6 +43,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TDBGridExCenter;
   friend class TDBGridColumnsEx;
   friend class TColumnEx;
+  friend class TDBGridInplaceEdit;
 
  public:
   explicit TCustomDBGridEx(ui::TComponent* AOwner);
@@ -449,6 +450,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   std::vector<LeafCol>& LeafFieldArr() { return FLeafFieldArr; }
   // Sets the heights of Node's subtree from the captions; the result is Node's height.
   int CalcHeadTreeHeights(THeadTreeNode* Node);
+
+  // --- cell editor
+  // The grid's cell editor (TDBGridInplaceEdit).
+  TInplaceEdit* NewInplaceEditor() override;
 
  protected:
   // Buffered: the client is painted into one bitmap and copied once.
