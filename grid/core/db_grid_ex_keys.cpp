@@ -8,12 +8,17 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
+#include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/inplace_edit.h"
 #include "platform/data/dataset.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/menus.h"
 
 namespace grid {
 
@@ -27,13 +32,18 @@ bool IsStringType(db::TFieldType Type) {
   return Type == db::ftString || Type == db::ftFixedChar || Type == db::ftWideString;
 }
 
-bool IsCheckOrImageColumn(TColumnEx* Column) {
+// The find dialog without a behaviour centre to open it.
+void OpenFindDialog(TCustomDBGridEx* Grid, const String& Text, bool Modal) {
+  if (ExecuteFindDialogProc) ExecuteFindDialogProc(Grid, Text, String(), {}, Modal);
+}
+
+}  // namespace
+
+bool core_detail::IsCheckOrImageColumn(TColumnEx* Column) {
   if (!Column) return false;
   const TColumnExType t = Column->GetColumnType();
   return t == ctKeyImageList || t == ctCheckboxes;
 }
-
-}  // namespace
 
 // --- selection --------------------------------------------------------------------------
 
@@ -183,8 +193,8 @@ void TCustomDBGridEx::SelectDataColumn(int Index, int Direction, bool ExtendSele
     }
     if (!FOptions.Contains(dgAlwaysShowEditor)) LeaveEditorMode();
     if (!FOptions.Contains(dgRowSelect)) MoveToCell(DataColToGridCol(Index), Row(), false, true, true);
-    if (!IsCheckOrImageColumn(FColumns->ColumnAt(Index)) && FOptions.Contains(dgAlwaysShowEditor) &&
-        !FFilterEditMode)
+    if (!core_detail::IsCheckOrImageColumn(FColumns->ColumnAt(Index)) &&
+        FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
       EnterEditorMode();
     ColEnter();
   }
@@ -206,6 +216,45 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   }
   if (!FDataLink->Active() || !GridAcceptsKey(Key, Shift)) return;
   db::TDataSet* ds = FDataLink->DataSet();
+  const TShortCut shortCut = ShortCut(Key, Shift);
+  const bool plain = Shift.Empty();
+  if (shortCut == InplaceSearchShortCut && FOptionsEx.Contains(dghIncSearch)) {
+    if (FInplaceSearching && FOptionsEx.Contains(dghDialogFind) &&
+        FindDialogShortCut == InplaceSearchShortCut) {
+      const String text = FInplaceSearchText;
+      StopInplaceSearch();
+      OpenFindDialog(this, text, IsFindDialogShowAsModal());
+    } else {
+      StartInplaceSearch(String(), -1, ltdAllEx);
+    }
+    return;
+  }
+  if (shortCut == FindDialogShortCut && FOptionsEx.Contains(dghDialogFind)) {
+    OpenFindDialog(this, String(), IsFindDialogShowAsModal());
+    return;
+  }
+  if (FInplaceSearching) {
+    if (plain && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {
+      StopInplaceSearch();
+      return;
+    }
+    if (plain && Key == VK_BACK) {
+      // A trail surrogate goes with its lead.
+      std::size_t drop = FInplaceSearchText.empty() ? 0 : 1;
+      if (FInplaceSearchText.size() >= 2 && FInplaceSearchText.back() >= 0xDC00 &&
+          FInplaceSearchText.back() <= 0xDFFF)
+        drop = 2;
+      FInplaceSearchText.resize(FInplaceSearchText.size() - drop);
+      RepaintGridRow(this, Row());
+      StartInplaceSearchTimer();
+      return;
+    }
+    if (shortCut == InplaceSearchNextShortCut || shortCut == InplaceSearchPriorShortCut) {
+      StartInplaceSearch(String(), FInplaceSearchTimeOut,
+                         shortCut == InplaceSearchNextShortCut ? ltdDownEx : ltdUpEx);
+      return;
+    }
+  }
   const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
   const bool extend = shift && FOptions.Contains(dgMultiSelect);
   const bool rowSelect = FOptions.Contains(dgRowSelect);
@@ -249,6 +298,15 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       if (edge) SelectDataColumn(edge->Index(), 0, false);
     } else {
       SelectDataColumn(next->Index(), 0, false);
+    }
+  };
+
+  auto pasteOrSearch = [&] {
+    if (FInplaceSearching) {
+      if (Clipboard()->HasFormat(CF_TEXT))
+        StartInplaceSearch(Clipboard()->AsText(), FInplaceSearchTimeOut, ltdAllEx);
+    } else if (FEditActions.Contains(geaPasteEx) && CheckPasteAction()) {
+      PasteGridSelection(this, false);
     }
   };
 
@@ -312,7 +370,11 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       break;
     }
     case VK_INSERT:
-      if (!ctrl && !shift && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
+      if (ctrl && FEditActions.Contains(geaCopyEx) && CheckCopyAction()) {
+        CopyGridSelection(this, false);
+      } else if (shift && !ctrl) {
+        pasteOrSearch();
+      } else if (!ctrl && !shift && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
         if (FAllowedOperations.Contains(alopInsertEx)) {
           ClearSelectionIfAsked();
           ds->Insert();
@@ -323,8 +385,12 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       }
       break;
     case VK_DELETE:
-      if (ctrl && !FReadOnly && !ds->IsEmpty() && ds->CanModify() &&
-          FAllowedOperations.Contains(alopDeleteEx) && ConfirmDelete()) {
+      if (ctrl && FEditActions.Contains(geaDeleteEx) && FSelection->SelectionType() != gstNon) {
+        if (CheckDeleteAction()) DeleteGridSelection(this, false);
+      } else if (shift && !ctrl) {
+        if (FEditActions.Contains(geaCutEx) && CheckCutAction()) CutGridSelection(this, false);
+      } else if (ctrl && !FReadOnly && !ds->IsEmpty() && ds->CanModify() &&
+                 FAllowedOperations.Contains(alopDeleteEx) && ConfirmDelete()) {
         if (FBookmarks->Count() > 0)
           FBookmarks->Delete();
         else
@@ -351,6 +417,18 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
     case VK_F2:
       if (!ctrl) SetEditorMode(true);
       break;
+    case 'C':
+      if (ctrl && FEditActions.Contains(geaCopyEx) && CheckCopyAction()) CopyGridSelection(this, false);
+      break;
+    case 'A':
+      if (ctrl && FEditActions.Contains(geaSelectAllEx) && CheckSelectAllAction()) FSelection->SelectAll();
+      break;
+    case 'V':
+      if (ctrl) pasteOrSearch();
+      break;
+    case 'X':
+      if (ctrl && FEditActions.Contains(geaCutEx) && CheckCutAction()) CutGridSelection(this, false);
+      break;
     default:
       break;
   }
@@ -359,15 +437,36 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       SelectedIndex() < FColumns->Count()) {
     TColumnEx* column = FColumns->ColumnAt(SelectedIndex());
     db::TField* field = column->Field();
-    if (IsCheckOrImageColumn(column) && field && !field->Required() && column->CanModify(true))
+    if (core_detail::IsCheckOrImageColumn(column) && field && !field->Required() && column->CanModify(true))
       column->UpdateDataValue(String(), rtl::Variant::Null(), false);
   }
+}
+
+bool TCustomDBGridEx::TypingSearches() {
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  const bool browsing =
+      ds && ds->State() != db::dsEdit && ds->State() != db::dsInsert && ds->State() != db::dsSetKey;
+  const bool editorVisible = InplaceEditor() && InplaceEditor()->Visible();
+  return browsing &&
+         (FInplaceSearching || (FOptionsEx.Contains(dghIncSearch) && column && !column->CanModify(false)) ||
+          (FOptionsEx.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) &&
+           !editorVisible));
 }
 
 void TCustomDBGridEx::DoKeyPress(char16_t& Key) {
   if (FOptionsEx.Contains(dghEnterAsTab) && Key == u'\r') Key = u'\t';
   if (!FOptions.Contains(dgAlwaysShowEditor) && Key == u'\r') FDataLink->UpdateRecord();
   TCustomGridEx::DoKeyPress(Key);
+  if (Key != 0 && IsPrintable(Key) && TypingSearches()) {
+    const String text = FCompleteKeyPress.empty() ? String(1, Key) : FCompleteKeyPress;
+    StartInplaceSearch(
+        text, FInplaceSearching ? FInplaceSearchTimeOut : static_cast<int>(InplaceSearchTypingTimeOut),
+        ltdAllEx);
+    Key = 0;
+  }
 }
 
 void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
@@ -380,20 +479,13 @@ void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
   TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
                           ? FColumns->ColumnAt(SelectedIndex())
                           : nullptr;
-  if (ch == u' ' && IsCheckOrImageColumn(column) && !FOptions.Contains(dgRowSelect)) {
+  if (ch == u' ' && core_detail::IsCheckOrImageColumn(column) && !FOptions.Contains(dgRowSelect)) {
     char16_t key = ch;
     DoKeyPress(key);
     if (key == u' ' && column->CanModify(true)) column->StepCellValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
     return;
   }
-  db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
-  const bool browsing =
-      ds && ds->State() != db::dsEdit && ds->State() != db::dsInsert && ds->State() != db::dsSetKey;
-  const bool editorVisible = InplaceEditor() && InplaceEditor()->Visible();
-  const bool searchFirst =
-      FInplaceSearching || (FOptionsEx.Contains(dghIncSearch) && column && !column->CanModify(false)) ||
-      (FOptionsEx.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) && !editorVisible);
-  if ((IsPrintable(ch) || ch == 0x08) && searchFirst && browsing) {
+  if ((IsPrintable(ch) || ch == 0x08) && TypingSearches()) {
     TWinControl::Dispatch(Message);
     return;
   }

@@ -12,6 +12,7 @@
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
+#include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editor_support/edit_buttons.h"
 #include "grid/foundation/inplace_edit.h"
@@ -31,12 +32,6 @@ constexpr int kColumnSelectZone = 7;
 
 bool MovedBeyondThreshold(TPoint From, TPoint To) {
   return std::abs(To.X - From.X) > kDragThreshold || std::abs(To.Y - From.Y) > kDragThreshold;
-}
-
-bool IsCheckOrImageColumn(TColumnEx* Column) {
-  if (!Column) return false;
-  const TColumnExType t = Column->GetColumnType();
-  return t == ctKeyImageList || t == ctCheckboxes;
 }
 
 }  // namespace
@@ -93,8 +88,8 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       const int sized = GridColToDataCol(index);
       if (sized >= 0 && sized < FColumns->Count()) OptimizeColumnWidths(FColumns->ColumnAt(sized));
     } else {
-      if (dataRow && FDataLink->Active() && IsCheckOrImageColumn(column) && column->DblClickNextVal() &&
-          column->CanModify(true))
+      if (dataRow && FDataLink->Active() && core_detail::IsCheckOrImageColumn(column) &&
+          column->DblClickNextVal() && column->CanModify(true))
         column->StepCellValue(Shift.Contains(ssShift) ? -1 : 1);
       TControl::DblClick();
     }
@@ -254,7 +249,7 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
             const TPoint at{X - editor->Left(), Y - editor->Top()};
             editor->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(at.X, at.Y));
           }
-          if (IsCheckOrImageColumn(column)) FPressedCell = cell;
+          if (core_detail::IsCheckOrImageColumn(column)) FPressedCell = cell;
         } else {
           RefreshEditorPlacement();
         }
@@ -438,7 +433,7 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   }
   FDefaultRowChanged = false;
 
-  if (column && cell == FPressedCell && IsCheckOrImageColumn(column) && FDataLink->Active() &&
+  if (column && cell == FPressedCell && core_detail::IsCheckOrImageColumn(column) && FDataLink->Active() &&
       !column->DblClickNextVal() && !Shift.Contains(ssDouble) && column->CanModify(true))
     column->StepCellValue(Shift.Contains(ssShift) ? -1 : 1);
   FPressedCell = {-1, -1};

@@ -18,6 +18,7 @@ namespace grid {
 class TDBGridExStyle;
 class TDBGridExCenter;
 class TCustomDBGridEx;
+class TColumnEx;
 }  // namespace grid
 
 namespace grid::core_detail {
@@ -89,5 +90,9 @@ struct THighlightFacts {
 };
 THighlightFacts HighlightFacts(TCustomDBGridEx* Grid, int ACol, int DataRow, TGridDrawState State,
                                bool InSelection);
+
+// A column whose cells step their value on a click or Space (check boxes,
+// key image lists).
+bool IsCheckOrImageColumn(TColumnEx* Column);
 
 }  // namespace grid::core_detail
