@@ -8,6 +8,7 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/inplace_edit.h"
 #include "platform/ui/keys.h"
@@ -227,6 +228,63 @@ TEST_F(KeyedGrid, SpaceStepsACheckBoxColumn) {
   h.Type(grid, u" ");
   EXPECT_FALSE(flags.Fields(0)->AsBoolean());
   src.SetDataSet(&ds);
+}
+
+int findDialogs = 0;
+ui::String findText;
+void CountFindDialog(TCustomDBGridEx*, const ui::String& Text, const ui::String&,
+                     const std::vector<ui::String>&, bool) {
+  ++findDialogs;
+  findText = Text;
+}
+
+TEST_F(KeyedGrid, CtrlFStartsTheSearchAndAgainOpensTheFindDialog) {
+  Bind();
+  const TExecuteFindDialogProcEx saved = ExecuteFindDialogProc;
+  ExecuteFindDialogProc = &CountFindDialog;
+  findDialogs = 0;
+  grid->SetOptionsEx(grid->OptionsEx() + dghIncSearch + dghDialogFind);
+  Press('F', {ui::ssCtrl});
+  EXPECT_TRUE(grid->InplaceSearching());
+  EXPECT_EQ(findDialogs, 0);
+  h.Type(grid, u"2");
+  EXPECT_EQ(grid->InplaceSearchText(), u"2");
+  EXPECT_EQ(RecNo(), 2);
+  h.Type(grid, u"5");
+  EXPECT_EQ(RecNo(), 25);
+  Press(ui::VK_BACK);
+  EXPECT_EQ(grid->InplaceSearchText(), u"2");
+  Press('F', {ui::ssCtrl});
+  EXPECT_FALSE(grid->InplaceSearching());
+  EXPECT_EQ(findDialogs, 1);
+  EXPECT_EQ(findText, u"2");
+  // Without incremental search Ctrl+F is the find dialog at once.
+  grid->SetOptionsEx(grid->OptionsEx() - dghIncSearch);
+  Press('F', {ui::ssCtrl});
+  EXPECT_EQ(findDialogs, 2);
+  ExecuteFindDialogProc = saved;
+}
+
+TEST_F(KeyedGrid, TypingOnAReadOnlyColumnWithIncrementalSearchSearches) {
+  Bind();
+  grid->SetOptionsEx(grid->OptionsEx() + dghIncSearch);
+  grid->Columns()->ColumnAt(0)->SetReadOnly(true);
+  grid->SetSelectedIndex(0);
+  h.Type(grid, u"17");
+  EXPECT_TRUE(grid->InplaceSearching());
+  EXPECT_EQ(RecNo(), 17);
+  Press(ui::VK_ESCAPE);
+  EXPECT_FALSE(grid->InplaceSearching());
+  EXPECT_EQ(RecNo(), 17);
+}
+
+TEST_F(KeyedGrid, CtrlASelectsAllOnlyWhenTheActionIsAllowed) {
+  Bind({dgMultiSelect});
+  Press('A', {ui::ssCtrl});
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  grid->SetEditActions({geaSelectAllEx});
+  Press('A', {ui::ssCtrl});
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstAll);
 }
 
 }  // namespace
