@@ -215,11 +215,7 @@ TEST_F(KeyedGrid, TypingOpensTheEditorUnlessIncrementalSearchTakesIt) {
 
 TEST_F(KeyedGrid, SpaceStepsACheckBoxColumn) {
   ext::TExtMemoryData flags{nullptr};
-  flags.FieldDefs().Add(u"On", db::ftBoolean);
-  flags.Open();
-  flags.Append();
-  flags.Fields(0)->SetAsBoolean(false);
-  flags.Post();
+  gridtest::OpenOneFlag(flags);
   src.SetDataSet(&flags);
   Bind();
   grid->Columns()->ColumnAt(0)->SetCheckboxes(true);

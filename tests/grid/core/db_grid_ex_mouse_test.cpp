@@ -364,11 +364,7 @@ TEST_F(MousedGrid, ShiftClickInTheIndicatorSelectsTheRecordsBetween) {
 
 TEST_F(MousedGrid, ClickingACheckBoxCellTogglesItOnce) {
   ext::TExtMemoryData flags{nullptr};
-  flags.FieldDefs().Add(u"On", db::ftBoolean);
-  flags.Open();
-  flags.Append();
-  flags.Fields(0)->SetAsBoolean(false);
-  flags.Post();
+  gridtest::OpenOneFlag(flags);
   src.SetDataSet(&flags);
   grid->ColumnDefValues()->SetDblClickNextVal(false);
   Bind();

@@ -86,6 +86,15 @@ inline void OpenNumbered(ext::TExtMemoryData& Ds, db::TDataSource& Src,
   AppendNumbered(Ds, Count);
 }
 
+// Opens Ds with one record of one Boolean field, "On", set to False.
+inline void OpenOneFlag(ext::TExtMemoryData& Ds) {
+  Ds.FieldDefs().Add(u"On", db::ftBoolean);
+  Ds.Open();
+  Ds.Append();
+  Ds.Fields(0)->SetAsBoolean(false);
+  Ds.Post();
+}
+
 // A shown grid over an in-memory dataset of numbered records.
 struct ShownNumberedGrid : ShownGrid {
   ext::TExtMemoryData ds{nullptr};
