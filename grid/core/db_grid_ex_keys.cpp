@@ -6,6 +6,7 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/columns/db_grid_inplace_edit.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
@@ -494,16 +495,33 @@ void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
 
 // --- editing entry -----------------------------------------------------------------------
 
+namespace {
+// The cell editor's ReadOnly when its cell parameters set it explicitly.
+const TDBGridInplaceEdit* ExplicitReadOnlyEditor(TInplaceEdit* Editor) {
+  auto* editor = dynamic_cast<TDBGridInplaceEdit*>(Editor);
+  return editor && editor->ReadOnlyStored() ? editor : nullptr;
+}
+}  // namespace
+
 bool TCustomDBGridEx::EditorAcceptsKey(char16_t Key) {
   TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
                           ? FColumns->ColumnAt(SelectedIndex())
                           : nullptr;
-  if (!FDataLink->Active() || !column || !column->Field()) return false;
+  const TDBGridInplaceEdit* explicitEditor = ExplicitReadOnlyEditor(InplaceEditor());
+  if (!FDataLink->Active() || !column || !column->Field())
+    return explicitEditor && !explicitEditor->ReadOnly();
+  if (explicitEditor && explicitEditor->ReadOnly()) return false;
   if (column->HasKeyItems()) return true;
   return column->CanEditAcceptKey(Key);
 }
 
 bool TCustomDBGridEx::StartFieldEdit() {
+  if (const TDBGridInplaceEdit* explicitEditor = ExplicitReadOnlyEditor(InplaceEditor())) {
+    if (explicitEditor->ReadOnly()) return false;
+    FDataLink->Edit();
+    FDataLink->Modified();
+    return true;
+  }
   TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
                           ? FColumns->ColumnAt(SelectedIndex())
                           : nullptr;

@@ -56,6 +56,8 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   void SetEditStyle(TEditStyle Value);
   bool WordWrap() const { return FWordWrap; }
   void SetWordWrap(bool Value);
+  // Whether the cell parameters set ReadOnly against the column's own rule.
+  bool ReadOnlyStored() const { return FReadOnlyStored; }
   // The popup of the current style, nil when the style has none.
   ui::TWinControl* ActiveList() const { return FActiveList; }
   bool ListVisible() const { return FListVisible; }
