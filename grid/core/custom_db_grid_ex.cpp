@@ -191,13 +191,9 @@ db::TField* TCustomDBGridEx::SelectedField() const {
 
 void TCustomDBGridEx::SetSelectedField(db::TField* Value) {
   if (!Value) return;
-  for (int i = 0; i < FDataLink->FieldCount(); ++i) {
-    if (FDataLink->FieldForColumn(i) == Value) {
-      // Columns the layout has not made yet cannot be selected.
-      if (DataColToGridCol(i) < ColCount()) SetCol(DataColToGridCol(i));
-      return;
-    }
-  }
+  // Each column showing the field is selected in turn: the last one stays.
+  for (int i = 0; i < FDataLink->FieldCount(); ++i)
+    if (FDataLink->FieldForColumn(i) == Value && DataColToGridCol(i) < ColCount()) SetCol(DataColToGridCol(i));
 }
 
 void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation) {
@@ -213,6 +209,7 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
     }
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
+  HandleComponentRemoval(AComponent);
 }
 
 // --- look ------------------------------------------------------------------------
@@ -334,15 +331,6 @@ void TCustomDBGridEx::SetColumnDefValues(TColumnDefValuesEx* Value) { FColumnDef
 
 void TCustomDBGridEx::SetSumList(TDBGridExSumList* Value) { FSumList->Assign(Value); }
 
-void TCustomDBGridEx::SetSortMarkedColumns() {
-  FSortMarkedColumns.clear();
-  for (int i = 0; i < FColumns->Count(); ++i)
-    if (FColumns->ColumnAt(i)->Title()->SortIndex() > 0) FSortMarkedColumns.push_back(FColumns->ColumnAt(i));
-  std::stable_sort(FSortMarkedColumns.begin(), FSortMarkedColumns.end(), [](TColumnEx* A, TColumnEx* B) {
-    return A->Title()->SortIndex() < B->Title()->SortIndex();
-  });
-}
-
 void TCustomDBGridEx::SetSelectedIndex(int Value) {
   int col = DataColToGridCol(Value);
   if (Value >= 0 && col < ColCount()) SetCol(col);
@@ -363,6 +351,7 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     }
     return;
   }
+  if (DispatchBehaviourMessage(Message)) return;
   if (Message.Msg == WM_VSCROLL) {
     HandleWmVScroll(Message);
     return;
@@ -377,9 +366,6 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
 void TCustomDBGridEx::InvalidateIndicatorCell() {
   if (HasIndicatorColumn() && Row() < RowCount()) RepaintCell(0, Row());
 }
-
-// The in-place editor's text reaches the field with the editor itself.
-void TCustomDBGridEx::UpdateData() {}
 
 // --- holder of the filter row's editor -------------------------------------------
 
@@ -509,14 +495,6 @@ void TCustomDBGridEx::ColExit() {
   if (OnColExit) OnColExit(this);
 }
 
-void TCustomDBGridEx::SortMarkingChanged() {
-  if (!FOptionsEx.Contains(dghAutoSortMarking)) return;
-  if (OnSortMarkingChanged)
-    OnSortMarkingChanged(this);
-  else
-    DefaultApplySorting();
-}
-
 void TCustomDBGridEx::TitleBtnClick(int ACol, TColumnEx* Column) {
   if (OnTitleBtnClick) OnTitleBtnClick(this, ACol, Column);
 }
@@ -557,8 +535,6 @@ void TCustomDBGridEx::UpdateDataRowHeight(int DataRow) {
   if (DataRow >= 0 && row < RowCount()) SetRowHeights(row, DataRowHeight(DataRow));
 }
 
-void TCustomDBGridEx::HandleRecordChanged(db::TField*) { Invalidate(); }
-
 bool TCustomDBGridEx::DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int, bool CheckOnly) {
   return FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
 }
@@ -578,10 +554,6 @@ void TCustomDBGridEx::DefaultApplyFilter() {
   }
   UnlockPaint();
   Invalidate();
-}
-
-void TCustomDBGridEx::DefaultApplySorting() {
-  if (FCenter) FCenter->ApplySorting(this);
 }
 
 void TCustomDBGridEx::DefaultBuildIndicatorTitleMenu(TPopupMenu*&) {}

@@ -58,13 +58,13 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TDBGridExAllowedOperations AllowedOperations() const { return FAllowedOperations; }
   void SetAllowedOperations(TDBGridExAllowedOperations Value) { FAllowedOperations = Value; }
   TDBGridExAllowedSelections AllowedSelections() const { return FAllowedSelections; }
-  void SetAllowedSelections(TDBGridExAllowedSelections Value) { FAllowedSelections = Value; }
+  void SetAllowedSelections(TDBGridExAllowedSelections Value);
   TDBGridExEditActions EditActions() const { return FEditActions; }
   void SetEditActions(TDBGridExEditActions Value) { FEditActions = Value; }
   TEditButtonsShowOptionsEx EditButtonsShowOptions() const { return FEditButtonsShowOptions; }
   void SetEditButtonsShowOptions(TEditButtonsShowOptionsEx Value);
   bool ReadOnly() const { return FReadOnly; }
-  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  void SetReadOnly(bool Value);
   // The grid's own flag; the base grid's stays off (the data grid draws every cell).
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool Value) { FDefaultDrawing = Value; }
@@ -132,9 +132,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TColor FooterColor() const { return FFooterColor; }
   void SetFooterColor(TColor Value);
   // Stored only once written.
-  TColor EvenRowColor() const { return FEvenRowColor; }
+  TColor EvenRowColor() const { return FEvenRowColorStored ? FEvenRowColor : Color(); }
   void SetEvenRowColor(TColor Value);
-  TColor OddRowColor() const { return FOddRowColor; }
+  TColor OddRowColor() const { return FOddRowColorStored ? FOddRowColor : Color(); }
   void SetOddRowColor(TColor Value);
   bool EvenRowColorStored() const { return FEvenRowColorStored; }
   bool OddRowColorStored() const { return FOddRowColorStored; }
@@ -177,9 +177,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
 
   // --- locks and layout
   void LockUpdate() { ++FUpdateLock; }
-  void UnlockUpdate() {
-    if (FUpdateLock > 0) --FUpdateLock;
-  }
+  // The last unlock lays out a size change that came meanwhile.
+  void UnlockUpdate();
   int UpdateLock() const { return FUpdateLock; }
   int LayoutLock() const { return FLayoutLock; }
   void LockLayout();
@@ -351,6 +350,102 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The centre's, or the grid's own default when it has none.
   void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
 
+
+  // --- behaviour: sort marking, messages, property setters and record
+  // operations, hints, saving and restoring the layout
+  // The data area in cells, and in pixels.
+  TRect DataBox();
+  TRect DataRect();
+  TRect CellRect(int ACol, int ARow) { return CellBounds(ACol, ARow); }
+  bool CanSelectType(TDBGridExSelectionType Kind);
+  bool EditAllowedByOperations();
+  bool ValidFieldIndex(int FieldIndex);
+  // Case-insensitive; nil when no column shows that field.
+  TColumnEx* FindFieldColumn(const String& FieldName);
+  // Raises "Field name '%s' not found" when no column shows that field.
+  TColumnEx* FieldColumnByName(const String& FieldName);
+  bool IsMouseInRect(const TRect& ARect);
+  void InvalidateSelection();
+  // The selected column takes the value of the record before the current one.
+  void SetValueFromPrevRecord();
+  // Keep and restore which records fill the data window and which is current.
+  void SaveBookmark();
+  void RestoreBookmark();
+  void ShowFindDialog(const String& Text, const String& ColumnFieldName, bool Modal);
+  void RestoreEditorMode();
+  void TakeColumnIme();
+  void ApplyColumnIme();
+  void SumListRecalcAll();
+  void SumListAfterRecalcAll();
+  int BorderWidth() const { return FBorderWidth; }
+  bool SortMarking() const { return FSortMarking; }
+  void SetSortMarking(bool Value) { FSortMarking = Value; }
+  // Tool tips: CM_HINTSHOW and CM_HINTSHOWPAUSE.
+  void HandleCmHintShow(ui::TMessage& Message);
+  void HandleCmHintShowPause(ui::TMessage& Message);
+  virtual void DefaultFillDataHintShowInfo(TPoint CursorPos, TGridCoord Cell, TDBGridExDataHintParams& Params,
+                                           TColumnEx* Column);
+  String ColumnHintText(TColumnEx* Column);
+  // Layouts in ini files and the registry. The registry forms write under
+  // the grid's component path, erased first.
+  void SaveColumnsLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+  void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section,
+                               TColumnExRestoreParams RestoreParams);
+  void SaveColumnsLayout(rtl::TRegIniFile* ARegIni);
+  void SaveColumnsLayout(rtl::TCustomIniFile* ACustIni, const String& Section);
+  void RestoreColumnsLayout(rtl::TRegIniFile* ARegIni, TColumnExRestoreParams RestoreParams);
+  void RestoreColumnsLayout(rtl::TCustomIniFile* ACustIni, const String& Section,
+                            TColumnExRestoreParams RestoreParams);
+  void SaveGridLayout(rtl::TRegIniFile* ARegIni);
+  void SaveGridLayout(rtl::TCustomIniFile* ACustIni, const String& Section);
+  void RestoreGridLayout(rtl::TRegIniFile* ARegIni, TDBGridExRestoreParams RestoreParams);
+  void RestoreGridLayout(rtl::TCustomIniFile* ACustIni, const String& Section, TDBGridExRestoreParams RestoreParams);
+  void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+  void RestoreGridLayoutIni(const String& IniFileName, const String& Section, TDBGridExRestoreParams RestoreParams);
+
+ protected:
+  // --- behaviour (protected part)
+  void DoKeyUp(std::uint16_t& Key, ui::TShiftState Shift) override;
+  void DoExit() override;
+  void RepositionEditor() override;
+  void AbortGridState() override;
+  void EnterEditorMode() override;
+  void LeaveEditorMode() override;
+  void FlatUpdated() override;
+  void WndProc(ui::TMessage& Message) override;
+  // The window and control messages the grid adds to the base grid's;
+  // true when the message was handled here.
+  bool DispatchBehaviourMessage(ui::TMessage& Message);
+  void HandleWmSize(ui::TMessage& Message);
+  void HandleWmSetCursor(ui::TMessage& Message);
+  // The selection cursor the point asks for (row select on the indicator,
+  // column select at the foot of a title); false: none.
+  bool SelectCursorAt(TPoint P, ui::TCursor& Cursor);
+  void HandleFocusMessage(ui::TMessage& Message);
+  void HandleComponentRemoval(ui::TComponent* AComponent);
+  // Writers and readers behind every save and restore form.
+  virtual void WriteColumnsLayout(const TGridLayoutStorage& Storage, const String& Section, bool DeleteSection);
+  virtual void ReadColumnsLayout(const TGridLayoutStorage& Storage, const String& Section,
+                                 TColumnExRestoreParams RestoreParams);
+  virtual void WriteGridLayout(const TGridLayoutStorage& Storage, const String& Section, bool DeleteSection);
+  virtual void ReadGridLayout(const TGridLayoutStorage& Storage, const String& Section,
+                              TDBGridExRestoreParams RestoreParams);
+  String ColumnLayoutKey(TColumnEx* Column) const;
+  // Set while several titles are Ctrl+clicked; releasing Ctrl applies the sort.
+  bool FSortMarking = false;
+  bool FSelfChangingTitleFont = false;
+  int FBorderWidth = 0;
+  bool FTopLeftVisible = true;
+  bool FSelectionActive = false;
+  bool FAutoDrag = false;
+  bool FDSMouseCapture = false;
+  db::TBookmark FLockedBookmark;
+  int FLookedOffset = 0;
+  int FInplaceColInRowPanel = -1;
+  int FInplaceRow = -1;
+  int FInRowPanelCol = -1;
+
+ public:
   // --- painting support and the multi-title header tree
   // Leading is the left side, the right one in a right-to-left grid.
   void Draw3DCellEdge(ui::TCanvas* ACanvas, TRect ARect, bool DrawTrailing, bool DrawLeading, bool Pressed,

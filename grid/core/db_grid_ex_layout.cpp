@@ -286,6 +286,12 @@ void TCustomDBGridEx::LayoutTitleHeight() {
                        (FOptions.Contains(dgRowLines) ? 1 : 0);
     FTitleRowHeight = FTitleHeightFull;
   }
+  if (IsUseMultiTitle()) {
+    FHeadTree->CreateFieldTree(this);
+    FontScope scope(Canvas(), FTitleFont.get());
+    const int height = CalcHeadTreeHeights(FHeadTree.get());
+    FTitleRowHeight = height - (FOptionsEx.Contains(dghFixed3D) ? 1 : 3);
+  }
 }
 
 void TCustomDBGridEx::LayoutLineColors() {
@@ -408,7 +414,11 @@ void TCustomDBGridEx::SetTitleFont(TFont* Value) {
   if (FOptions.Contains(dgTitles)) LayoutChanged();
 }
 
-void TCustomDBGridEx::TitleFontChanged() { LayoutChanged(); }
+void TCustomDBGridEx::TitleFontChanged() {
+  // A title font of its own no longer follows the parent's.
+  if (!FSelfChangingTitleFont && !IsLoading() && ParentFont()) SetParentFont(false);
+  if (FOptions.Contains(dgTitles)) LayoutChanged();
+}
 
 void TCustomDBGridEx::SetTitleHeight(int Value) {
   FTitleHeight = Value;

@@ -159,7 +159,8 @@ String GetComponentPath(const TComponent* Component) {
   if (dynamic_cast<const TCustomForm*>(Component)) return Component->ClassName();
   String path = Component->Name();
   for (const TComponent* owner = Component->Owner(); owner; owner = owner->Owner()) {
-    if (dynamic_cast<const TCustomForm*>(owner)) return owner->ClassName() + u"." + path;
+    // The form's class name runs straight into the path: stored layouts are found under that name.
+    if (dynamic_cast<const TCustomForm*>(owner)) return owner->ClassName() + path;
     path = owner->Name() + u"." + path;
   }
   return path;

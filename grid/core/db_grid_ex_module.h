@@ -58,7 +58,7 @@ int ChooseInteger(bool Condition, int IfTrue, int IfFalse);
 TColor MixColors(TColor A, TColor B, double Amount);
 [[noreturn]] void RaiseInvalidGridOperation(const String& Message);
 // "" for nil, the class name for a form, else the owner chain's names up
-// to the form, led by the form's class name: "TForm1.Panel1.Grid1".
+// to the form, led by the form's class name with no dot: "TForm1Panel1.Grid1".
 String GetComponentPath(const ui::TComponent* Component);
 // Nested: the first shows the wait cursor, the last restores what was there.
 void BeginWaitCursor();

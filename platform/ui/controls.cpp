@@ -1315,6 +1315,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       int base = b == Qt::RightButton ? 3 : b == Qt::MiddleButton ? 6 : 0;
       if (e->type() == QEvent::MouseMove) {
         m.Msg = WM_MOUSEMOVE;
+        if (Application) Application->HintMouseMoved(this, p);
       } else if (e->type() == QEvent::MouseButtonPress) {
         m.Msg = WM_LBUTTONDOWN + base;
       } else if (e->type() == QEvent::MouseButtonRelease) {
