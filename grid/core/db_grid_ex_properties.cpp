@@ -120,31 +120,35 @@ void TCustomDBGridEx::InvalidateSelection() {
 
 // --- notifications -----------------------------------------------------------------------------
 
+// Compared by address only: the removal is heard while the component is
+// being destroyed, when its class can no longer be asked.
 void TCustomDBGridEx::HandleComponentRemoval(TComponent* AComponent) {
   if (!FDataLink || !FColumns) return;
-  if (auto* field = dynamic_cast<db::TField*>(AComponent)) {
-    bool changed = false;
+  bool changed = false;
+  if (FDataLink->Active() || FColumns->State() == csCustomized) {
     LockLayout();
     try {
-      for (int i = 0; i < FColumns->Count(); ++i)
-        if (FColumns->ColumnAt(i)->Field() == field) {
-          FColumns->ColumnAt(i)->ClearCachedField();
+      for (int i = 0; i < FColumns->Count(); ++i) {
+        TColumnEx* column = FColumns->ColumnAt(i);
+        if (column->FField && static_cast<TComponent*>(column->FField) == AComponent) {
+          column->ClearCachedField();
           changed = true;
         }
+      }
     } catch (...) {
       CancelLayout();
       throw;
     }
     db::TDataSet* ds = FDataLink->DataSet();
-    if (changed && !(ds && ds->ControlsDisabled()))
-      UnlockLayout();
-    else if (changed)
+    if (!changed)
+      CancelLayout();
+    else if (ds && ds->ControlsDisabled())
       DeferLayout();
     else
-      CancelLayout();
-    return;
+      UnlockLayout();
   }
-  if (dynamic_cast<db::TDataSet*>(AComponent)) {
+  if (changed) return;
+  if (FDataLink->DataSet() && AComponent == static_cast<TComponent*>(FDataLink->DataSet())) {
     ReacquireMemTableInterface();
     if (UsesMemTableView()) {
       RecountRows();

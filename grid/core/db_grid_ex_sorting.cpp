@@ -16,9 +16,7 @@ void TCustomDBGridEx::SetSortMarkedColumns() {
   for (int i = 0; i < count; ++i) {
     TColumnEx* column = FColumns->ColumnAt(i);
     const int index = column->Title()->SortIndex();
-    // More sort positions than columns cannot be meant; growing the list to
-    // such an index would cost memory for nothing.
-    if (index <= 0 || index > count) continue;
+    if (index <= 0) continue;
     if (static_cast<int>(FSortMarkedColumns.size()) < index) FSortMarkedColumns.resize(index, nullptr);
     FSortMarkedColumns[index - 1] = column;
   }
