@@ -12,9 +12,7 @@ using namespace ui;
 
 const TClassInfo& TDBGridExCenter::StaticClassInfo() {
   static const TClassInfo info =
-      TClassBuilder<TDBGridExCenter>("TDBGridExCenter", &TPersistent::StaticClassInfo())
-          .Unit("DBGridEx")
-          .Build();
+      TClassBuilder<TDBGridExCenter>("TDBGridExCenter", &TPersistent::StaticClassInfo()).Unit("DBGridEx").Build();
   return info;
 }
 
@@ -31,9 +29,7 @@ bool TDBGridExCenter::GridInChangeNotification(const TCustomDBGridEx* Grid) cons
 
 void TDBGridExCenter::AddChangeNotification(TCustomDBGridEx* Grid) { core_detail::ListGrid(FGrids, Grid); }
 
-void TDBGridExCenter::RemoveChangeNotification(TCustomDBGridEx* Grid) {
-  core_detail::UnlistGrid(FGrids, Grid);
-}
+void TDBGridExCenter::RemoveChangeNotification(TCustomDBGridEx* Grid) { core_detail::UnlistGrid(FGrids, Grid); }
 
 void TDBGridExCenter::ApplyFilter(TCustomDBGridEx* Grid) {
   if (OnApplyFilter)
@@ -49,8 +45,7 @@ void TDBGridExCenter::ApplySorting(TCustomDBGridEx* Grid) {
     DefaultApplySorting(Grid);
 }
 
-bool TDBGridExCenter::MoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo,
-                                   bool CheckOnly) {
+bool TDBGridExCenter::MoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo, bool CheckOnly) {
   return DefaultMoveDataRows(Grid, BookmarkList, ToRecNo, CheckOnly);
 }
 
@@ -61,8 +56,8 @@ void TDBGridExCenter::BuildIndicatorTitleMenu(TCustomDBGridEx* Grid, TPopupMenu*
     DefaultBuildIndicatorTitleMenu(Grid, PopupMenu);
 }
 
-void TDBGridExCenter::CellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, TMouseButton Button,
-                                     TShiftState Shift, int X, int Y) {
+void TDBGridExCenter::CellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, TMouseButton Button, TShiftState Shift,
+                                     int X, int Y) {
   if (OnCellMouseClick)
     OnCellMouseClick(Grid, Cell, Button, Shift, X, Y);
   else
@@ -85,11 +80,10 @@ void TDBGridExCenter::DefaultApplySorting(TCustomDBGridEx*) {}
 
 void TDBGridExCenter::DefaultBuildIndicatorTitleMenu(TCustomDBGridEx*, TPopupMenu*&) {}
 
-void TDBGridExCenter::DefaultCellMouseClick(TCustomDBGridEx*, TGridCoord, TMouseButton, TShiftState, int,
-                                            int) {}
+void TDBGridExCenter::DefaultCellMouseClick(TCustomDBGridEx*, TGridCoord, TMouseButton, TShiftState, int, int) {}
 
-void TDBGridExCenter::DefaultIndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell,
-                                                     TMouseButton Button, TShiftState Shift, int X, int Y) {
+void TDBGridExCenter::DefaultIndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell, TMouseButton Button,
+                                                     TShiftState Shift, int X, int Y) {
   Grid->IndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
 }
 

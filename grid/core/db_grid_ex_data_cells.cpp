@@ -139,8 +139,9 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
 
 using core_detail::Adjust3DRect;
 
-void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell,
-                                                TColCellParamsEx& Params, TRect AreaRect, TColumnEx* Column) {
+
+void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params,
+                                                TRect AreaRect, TColumnEx* Column) {
   TCanvas* cv = Canvas();
   bool is3D = IsCell3D(Cell.X, Cell.Y, Params.State(), AreaRect);
   if (Params.BlankCell() && !is3D) is3D = FOptionsEx.Contains(dghFixed3D);
@@ -189,13 +190,11 @@ void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord Area
     const TColumnExType type = Column->GetColumnType();
     TImageList* images = Column->ImageList();
     if (images && Column->ShowImageAndText()) {
-      const TRect imageArea{rect.Left, rect.Top, std::min(rect.Right, rect.Left + images->Width() + 4),
-                            rect.Bottom};
+      const TRect imageArea{rect.Left, rect.Top, std::min(rect.Right, rect.Left + images->Width() + 4), rect.Bottom};
       if (!filled) cv->FillRect(imageArea);
       const int saved = cv->SaveDC();
       cv->IntersectClipRect(imageArea);
-      images->Draw(cv, imageArea.Left + 2, (rect.Top + rect.Bottom - images->Height()) / 2,
-                   Params.ImageIndex());
+      images->Draw(cv, imageArea.Left + 2, (rect.Top + rect.Bottom - images->Height()) / 2, Params.ImageIndex());
       cv->RestoreDC(saved);
       TRect textRect = rect;
       textRect.Left = imageArea.Right + 1;
@@ -216,22 +215,21 @@ void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord Area
       const TRect box = AlignCheckBoxRect(rect, taCenter, tlCenter);
       const int saved = cv->SaveDC();
       cv->IntersectClipRect(rect);
-      PaintCellButton(cv, box, Params.Background(), bcsCheckboxEx, 0, Flat(), false, true,
-                      static_cast<ui::TCheckBoxState>(Params.CheckboxState()));
+      PaintCellButton(cv, box, Params.Background(), bcsCheckboxEx, 0, Flat(), false, true, static_cast<ui::TCheckBoxState>(Params.CheckboxState()));
       cv->RestoreDC(saved);
     } else if (type == ctGraphicData) {
       DrawGraphicDataCell(Column, rect);
     } else {
       const int lineHeight = cv->TextHeight(u"Wg");
       const bool wrap = Column->WordWrap() && rect.Bottom - rect.Top >= 2 * lineHeight;
-      WriteCellText(themed ? full : rect, !filled, dx, dy, Params.Text(), Params.Alignment(),
-                    Column->Layout(), wrap, Column->EndEllipsis(), 0, 0, false);
+      WriteCellText(themed ? full : rect, !filled, dx, dy, Params.Text(), Params.Alignment(), Column->Layout(), wrap,
+                    Column->EndEllipsis(), 0, 0, false);
     }
   }
 
   if (buttons) {
-    const bool focusedLook =
-        Params.State().Contains(gdFocused) || (FOptionsEx.Contains(dghRowHighlight) && currentRow);
+    const bool focusedLook = Params.State().Contains(gdFocused) ||
+                             (FOptionsEx.Contains(dghRowHighlight) && currentRow);
     int transparency = 80;
     if (!FilterEditorActive() && focusedLook)
       transparency = 0;
@@ -243,9 +241,7 @@ void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord Area
     const TDrawButtonControlStyleEx style = CellDefaultButtonStyle(Column);
     const int defaultWidth = FInplaceEditorButtonWidth > 0 ? FInplaceEditorButtonWidth : FlatButtonWidth;
     auto drawOne = [&](TDrawButtonControlStyleEx S, int W) {
-      TRect r{b.Left, b.Top, std::min(b.Right, b.Left + W),
-              b.Top + std::min(FInplaceEditorButtonHeight > 0 ? FInplaceEditorButtonHeight : b.Bottom - b.Top,
-                               b.Bottom - b.Top)};
+      TRect r{b.Left, b.Top, std::min(b.Right, b.Left + W), b.Top + std::min(FInplaceEditorButtonHeight > 0 ? FInplaceEditorButtonHeight : b.Bottom - b.Top, b.Bottom - b.Top)};
       if (Flat() && is3D && !ThemesEnabled()) {
         cv->FillRect({r.Left, r.Top, r.Left + 1, r.Bottom});
         ++r.Left;
@@ -373,10 +369,10 @@ bool TCustomDBGridEx::HighlightDataCellColor(int DataCol, int DataRow, TFont* AF
                                              TGridDrawState State, const String& Text) {
   const bool inSelection = IsCellSelected(DataCol + FIndicatorOffset, DataRow + TopDataOffset(), DataCol);
   if (FStyle)
-    return FStyle->HighlightDataCellColor(this, DataCol + FIndicatorOffset, DataRow + TopDataOffset(),
-                                          DataCol, DataRow, Text, State, inSelection, AColor, AFont);
-  core_detail::THighlightFacts f =
-      core_detail::HighlightFacts(this, DataCol + FIndicatorOffset, DataRow, State, inSelection);
+    return FStyle->HighlightDataCellColor(this, DataCol + FIndicatorOffset, DataRow + TopDataOffset(), DataCol,
+                                          DataRow, Text, State, inSelection, AColor, AFont);
+  core_detail::THighlightFacts f = core_detail::HighlightFacts(this, DataCol + FIndicatorOffset, DataRow, State,
+                                                               inSelection);
   if (!f.Selected) return false;
   if (GridOrEditorFocused()) {
     AColor = clHighlight;
@@ -393,8 +389,8 @@ bool TCustomDBGridEx::HighlightDataCellColor(int DataCol, int DataRow, TFont* AF
 }
 
 bool TCustomDBGridEx::HighlightNonDataCellColor(int ACol, int ARow, TFont* AFont, TColor& AColor,
-                                                bool InSelection, TGridDrawState State,
-                                                TCellAreaTypeEx AreaType, int DataRow, int DataCol) {
+                                                bool InSelection, TGridDrawState State, TCellAreaTypeEx AreaType,
+                                                int DataRow, int DataCol) {
   if (FStyle)
     return FStyle->HighlightNonDataCellColor(this, ACol, ARow, DataCol, DataRow, String(), State, InSelection,
                                              AColor, AFont);
@@ -429,8 +425,8 @@ THighlightFacts HighlightFacts(TCustomDBGridEx* Grid, int ACol, int DataRow, TGr
       f.FocusHighlight = true;
       State.Include(gdSelected);
     }
-    f.Selected = (State.Contains(gdSelected) || (f.CurrentRow && rowSelect)) &&
-                 (always || f.FocusHighlight) && (Grid->UpdateLock() == 0 || rowSelect);
+    f.Selected = (State.Contains(gdSelected) || (f.CurrentRow && rowSelect)) && (always || f.FocusHighlight) &&
+                 (Grid->UpdateLock() == 0 || rowSelect);
   }
   return f;
 }
@@ -524,8 +520,8 @@ void TCustomDBGridEx::DefaultDrawColumnCell(const TRect& Rect, int, TColumnEx* C
       break;
     case ctCheckboxes:
       cv->FillRect(r);
-      PaintCellButton(cv, AlignCheckBoxRect(r, taCenter, tlCenter), cv->Brush()->Color(), bcsCheckboxEx, 0,
-                      Flat(), false, true, static_cast<ui::TCheckBoxState>(Column->CheckboxState()));
+      PaintCellButton(cv, AlignCheckBoxRect(r, taCenter, tlCenter), cv->Brush()->Color(), bcsCheckboxEx, 0, Flat(),
+                      false, true, static_cast<ui::TCheckBoxState>(Column->CheckboxState()));
       break;
     case ctGraphicData:
       DrawGraphicDataCell(Column, r);
@@ -574,34 +570,23 @@ void TCustomDBGridEx::DrawGraphicDataCell(TColumnEx* Column, const TRect& Rect) 
   }
   TCanvas* cv = Canvas();
   cv->SetFont(Font());
-  WriteCellText(Rect, true, 0, 0, field ? field->DisplayText() : String(), taCenter, tlCenter, false, false,
-                0, 0, false);
+  WriteCellText(Rect, true, 0, 0, field ? field->DisplayText() : String(), taCenter, tlCenter, false, false, 0, 0,
+                false);
 }
 
 TDrawButtonControlStyleEx TCustomDBGridEx::CellDefaultButtonStyle(TColumnEx* Column) {
   switch (Column->ButtonStyle()) {
-    case cbsEllipsis:
-      return bcsEllipsisEx;
-    case cbsUpDown:
-      return bcsUpDownEx;
-    case cbsDropDown:
-      return bcsDropDownEx;
-    case cbsAltUpDown:
-      return bcsAltUpDownEx;
-    case cbsAltDropDown:
-      return bcsAltDropDownEx;
-    case cbsNone:
-      return kNoCellButton;
-    case cbsAuto:
-      break;
+    case cbsEllipsis: return bcsEllipsisEx;
+    case cbsUpDown: return bcsUpDownEx;
+    case cbsDropDown: return bcsDropDownEx;
+    case cbsAltUpDown: return bcsAltUpDownEx;
+    case cbsAltDropDown: return bcsAltDropDownEx;
+    case cbsNone: return kNoCellButton;
+    case cbsAuto: break;
   }
   switch (Column->GetColumnType()) {
-    case ctPickList:
-    case ctLookupField:
-    case ctKeyPickList:
-      return bcsDropDownEx;
-    default:
-      return kNoCellButton;
+    case ctPickList: case ctLookupField: case ctKeyPickList: return bcsDropDownEx;
+    default: return kNoCellButton;
   }
 }
 
@@ -619,8 +604,7 @@ bool TCustomDBGridEx::CellShowsEditButtons(TColumnEx* Column, int DataRow, int D
   if (!Column->AlwaysShowEditButton() || CellEditButtonsWidth(Column) == 0) return false;
   const bool currentRow = FDataLink->Active() && DataRow == CurrentDataRow();
   const TEditButtonsShowOptionsEx show = FEditButtonsShowOptions;
-  if (show.Contains(sebShowOnlyForCurCellEx) && !(currentRow && DataColToGridCol(DataCol) == Col()))
-    return false;
+  if (show.Contains(sebShowOnlyForCurCellEx) && !(currentRow && DataColToGridCol(DataCol) == Col())) return false;
   if (show.Contains(sebShowOnlyForCurRowEx) && !currentRow) return false;
   if (show.Contains(sebShowOnlyWhenGridActiveEx) && !GridOrEditorFocused()) return false;
   if (show.Contains(sebShowOnlyWhenDataEditingEx)) {
@@ -643,15 +627,15 @@ void TCustomDBGridEx::DrawCellEditButton(TRect ARect, TDrawButtonControlStyleEx 
   const int w = ARect.Right - ARect.Left, h = ARect.Bottom - ARect.Top;
   if (w <= 0 || h <= 0) return;
   TBitmap* bmp = core_detail::DrawBitmap();
-  if (bmp->Width() < w || bmp->Height() < h)
-    bmp->SetSize(std::max(bmp->Width(), w), std::max(bmp->Height(), h));
+  if (bmp->Width() < w || bmp->Height() < h) bmp->SetSize(std::max(bmp->Width(), w), std::max(bmp->Height(), h));
   TCanvas* bc = bmp->Canvas();
   bc->Brush()->SetColor(back);
   bc->FillRect({0, 0, w, h});
   DrawEditButtonFace(bc, {0, 0, w, h}, back, Style, Pressed ? 1 : 0, Flat(), false, true, ui::cbUnchecked);
   const int alpha = static_cast<int>((100 - Transparency) * 2.55);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) bc->SetPixel(x, y, MixColors(back, bc->Pixel(x, y), alpha));
+    for (int x = 0; x < w; ++x)
+      bc->SetPixel(x, y, MixColors(back, bc->Pixel(x, y), alpha));
   cv->CopyRect(ARect, bc, {0, 0, w, h});
 }
 

@@ -22,8 +22,7 @@ namespace {
 using rtl::TFloatFormat;
 
 bool IsIntegerType(db::TFieldType T) {
-  return T == db::ftSmallint || T == db::ftInteger || T == db::ftWord || T == db::ftAutoInc ||
-         T == db::ftLargeint;
+  return T == db::ftSmallint || T == db::ftInteger || T == db::ftWord || T == db::ftAutoInc || T == db::ftLargeint;
 }
 
 // A field's value as the footer shows it: its display text unless a format is given.
@@ -31,15 +30,8 @@ String FormatFieldValue(db::TField* Field, const String& Format) {
   if (Field->IsNull()) return String();
   if (Format.empty()) return Field->DisplayText();
   switch (Field->DataType()) {
-    case db::ftSmallint:
-    case db::ftInteger:
-    case db::ftWord:
-    case db::ftAutoInc:
-    case db::ftLargeint:
-    case db::ftFloat:
-    case db::ftCurrency:
-    case db::ftBCD:
-    case db::ftFMTBcd:
+    case db::ftSmallint: case db::ftInteger: case db::ftWord: case db::ftAutoInc: case db::ftLargeint:
+    case db::ftFloat: case db::ftCurrency: case db::ftBCD: case db::ftFMTBcd:
       return rtl::FormatFloat(Format, Field->AsFloat());
     default:
       return Field->DisplayText();
@@ -91,8 +83,7 @@ String TCustomDBGridEx::GetFooterValue(int Row, TColumnEx* Column) {
       const String name = footer->FieldName().empty() ? Column->FieldName() : footer->FieldName();
       db::TField* field = ds->FindField(name);
       if (!field) return u"0";
-      TDBSum* sum =
-          FSumList->SumCollection()->GetSumByOpAndFName(footer->ValueType() == fvtSum ? goSum : goAvg, name);
+      TDBSum* sum = FSumList->SumCollection()->GetSumByOpAndFName(footer->ValueType() == fvtSum ? goSum : goAvg, name);
       // The footer's value type makes its sum item; one that is missing shows as nothing summed.
       if (!sum) return u"0";
       return FormatAggregate(static_cast<double>(sum->SumValue) / 10000.0, field, footer->DisplayFormat());

@@ -63,8 +63,7 @@ void TCustomDBGridEx::DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx Area
   db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
   if (AreaType.Vert == 0) {
     if (allSelected)
-      highlighted =
-          HighlightNonDataCellColor(ACol, ARow, cv->Font(), back, true, State, AreaType, DataRow, ACol);
+      highlighted = HighlightNonDataCellColor(ACol, ARow, cv->Font(), back, true, State, AreaType, DataRow, ACol);
     DrawThemedCellBackground(rect, back, allSelected);
   } else if (AreaType.Vert == 2 && ds) {
     const bool current = DataRow == CurrentDataRow();
@@ -85,17 +84,10 @@ void TCustomDBGridEx::DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx Area
     if (FOptions.Contains(dgIndicator) && current) {
       int kind = 0;
       switch (ds->State()) {
-        case db::dsBrowse:
-          kind = rowSelected ? 1 : FInplaceSearching ? 4 : 0;
-          break;
-        case db::dsEdit:
-          kind = 2;
-          break;
-        case db::dsInsert:
-          kind = 3;
-          break;
-        default:
-          kind = 0;
+        case db::dsBrowse: kind = rowSelected ? 1 : FInplaceSearching ? 4 : 0; break;
+        case db::dsEdit: kind = 2; break;
+        case db::dsInsert: kind = 3; break;
+        default: kind = 0;
       }
       DrawIndicatorGlyph(kind, 0, glyphOffset, {rect.Right - glyphWidth, rect.Top, rect.Right, rect.Bottom});
       FSelRow = ARow;
@@ -143,8 +135,7 @@ void TCustomDBGridEx::DrawDropDownSign(bool Highlighted, TRect ARect) {
   const int cx = (ARect.Left + ARect.Right) / 2, cy = (ARect.Top + ARect.Bottom) / 2;
   if (!ThemesEnabled()) {
     if (!GridSortMarkerImages) return;
-    GridSortMarkerImages->Draw(cv, cx - GridSortMarkerImages->Width() / 2,
-                               cy - GridSortMarkerImages->Height() / 2, 2);
+    GridSortMarkerImages->Draw(cv, cx - GridSortMarkerImages->Width() / 2, cy - GridSortMarkerImages->Height() / 2, 2);
     return;
   }
   const TColor c = Highlighted ? clWhite : cl3DDkShadow;

@@ -201,8 +201,7 @@ void TCustomDBGridEx::LayoutRowHeights() {
   if (FOptions.Contains(dgTitles) && !IsUseMultiTitle()) {
     int title = 0;
     for (int i = 0; i < FColumns->Count(); ++i)
-      title =
-          std::max(title, core_detail::MeasureLine(Canvas(), FColumns->ColumnAt(i)->Title()->Font()).Height);
+      title = std::max(title, core_detail::MeasureLine(Canvas(), FColumns->ColumnAt(i)->Title()->Font()).Height);
     if (FColumns->Count() == 0) title = core_detail::MeasureLine(Canvas(), FTitleFont.get()).Height;
     FTitleRowHeight = title + FInterlinear;
   }
@@ -213,10 +212,8 @@ bool TCustomDBGridEx::UsesExtendedMemTableScrolling() {
 }
 
 void TCustomDBGridEx::LayoutScrollBars() {
-  const bool horz =
-      (!FAutoFitColWidths || Designing()) && FHorzScrollBar->Visible() && !FHorzScrollBar->ExtScrollBar();
-  const bool vert =
-      FVertScrollBar->Visible() && UsesExtendedMemTableScrolling() && FVertScrollBar->SmoothStep();
+  const bool horz = (!FAutoFitColWidths || Designing()) && FHorzScrollBar->Visible() && !FHorzScrollBar->ExtScrollBar();
+  const bool vert = FVertScrollBar->Visible() && UsesExtendedMemTableScrolling() && FVertScrollBar->SmoothStep();
   TScrollStyle style = vert ? (horz ? ssBoth : ssVertical) : (horz ? ssHorizontal : ssNone);
   if (style != ScrollBars()) {
     SetScrollBars(style);
@@ -241,8 +238,8 @@ void TCustomDBGridEx::LayoutAutoFitWidths() {
       else
         s += column->Width();
     }
-    w = std::max(0, std::max(ClientWidth(), FMinAutoFitWidth) - s) - indicator -
-        (colLines ? visibleCount : 0) - ((FIndicatorOffset > 0 && colLines) ? 1 : 0) - FExtraFirstColumnWidth;
+    w = std::max(0, std::max(ClientWidth(), FMinAutoFitWidth) - s) - indicator - (colLines ? visibleCount : 0) -
+        ((FIndicatorOffset > 0 && colLines) ? 1 : 0) - FExtraFirstColumnWidth;
     // Columns whose starting widths are all 0 have no shares to scale.
     if (p == 0) return;
     bool limited = false;
@@ -307,9 +304,8 @@ void TCustomDBGridEx::LayoutLineColors() {
     dark = clBlack;
   GridLineColors()->SetColor(TGridLineColorsEx::DarkColor, dark);
   const bool raised = FOptionsEx.Contains(dghFooter3D) || FFooterColor != clWindow;
-  GridLineColors()->SetColor(
-      TGridLineColorsEx::VertAreaContraBorderColor,
-      raised ? GridLineColors()->GetDarkColor() : GridLineColors()->GetCellColor(0, 0));
+  GridLineColors()->SetColor(TGridLineColorsEx::VertAreaContraBorderColor,
+                             raised ? GridLineColors()->GetDarkColor() : GridLineColors()->GetCellColor(0, 0));
 }
 
 // --- window creation, loading, scaling ---------------------------------------------
@@ -347,8 +343,7 @@ void TCustomDBGridEx::Loaded() {
     SetColCount(FColumns->Count());
     if (FAutoFitColWidths && !Designing()) {
       FColumns->BeginUpdate();
-      for (int i = 0; i < FColumns->Count(); ++i)
-        FColumns->ColumnAt(i)->SetInitWidth(FColumns->ColumnAt(i)->Width());
+      for (int i = 0; i < FColumns->Count(); ++i) FColumns->ColumnAt(i)->SetInitWidth(FColumns->ColumnAt(i)->Width());
       FColumns->EndUpdate();
       SetScrollBars(ssNone);
     }
@@ -398,8 +393,7 @@ void TCustomDBGridEx::ApplyScaling(int M, int D, bool Loading) {
 void TCustomDBGridEx::DefaultHandler(TMessage& Message) {
   TCustomGridEx::DefaultHandler(Message);
   if (Message.Msg != WM_RBUTTONUP) return;
-  const TPoint p{static_cast<std::int16_t>(LoWord(Message.LParam)),
-                 static_cast<std::int16_t>(HiWord(Message.LParam))};
+  const TPoint p{static_cast<std::int16_t>(LoWord(Message.LParam)), static_cast<std::int16_t>(HiWord(Message.LParam))};
   const TGridCoord cell = MouseCoord(p.X, p.Y);
   if (cell.X < FIndicatorOffset || cell.Y < 0) return;
   const int dataCol = GridColToDataCol(cell.X);
@@ -491,14 +485,12 @@ void TCustomDBGridEx::SetAutoFitColWidths(bool Value) {
   if (Designing()) return;
   if (Value) {
     if (!IsLoading())
-      for (int i = 0; i < FColumns->Count(); ++i)
-        FColumns->ColumnAt(i)->SetInitWidth(FColumns->ColumnAt(i)->Width());
+      for (int i = 0; i < FColumns->Count(); ++i) FColumns->ColumnAt(i)->SetInitWidth(FColumns->ColumnAt(i)->Width());
     SetScrollBars(ssNone);
   } else {
     FColumns->BeginUpdate();
     try {
-      for (int i = 0; i < FColumns->Count(); ++i)
-        FColumns->ColumnAt(i)->SetWidth(FColumns->ColumnAt(i)->InitWidth());
+      for (int i = 0; i < FColumns->Count(); ++i) FColumns->ColumnAt(i)->SetWidth(FColumns->ColumnAt(i)->InitWidth());
     } catch (...) {
       FColumns->EndUpdate();
       throw;
@@ -573,8 +565,7 @@ void TCustomDBGridEx::UpdateRowPanelColWidths() {
 
 void TCustomDBGridEx::HandleLayoutChange() {
   FSizeChanged = false;
-  if ((FAutoFitColWidths || (HasIndicatorColumn() && ColWidths(0) != CalcIndicatorColWidth())) &&
-      !Designing()) {
+  if ((FAutoFitColWidths || (HasIndicatorColumn() && ColWidths(0) != CalcIndicatorColWidth())) && !Designing()) {
     RelayoutGrid();
     RefreshEditorPlacement();
   } else {
@@ -631,7 +622,9 @@ void TCustomDBGridEx::UpdateAllDataRowHeights() {
 
 // --- fitting columns to their data -----------------------------------------------------
 
-void TCustomDBGridEx::OptimizeColumnWidths(TColumnEx* Column) { FitColumnsWidthToData({Column}); }
+void TCustomDBGridEx::OptimizeColumnWidths(TColumnEx* Column) {
+  FitColumnsWidthToData({Column});
+}
 
 void TCustomDBGridEx::FitColumnsWidthToData(const std::vector<TColumnEx*>& Columns) {
   std::vector<int> need(Columns.size(), 0);
@@ -653,8 +646,7 @@ void TCustomDBGridEx::FitColumnsWidthToData(const std::vector<TColumnEx*>& Colum
       canvas->DrawText(title->Caption(), swapped, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
       need[i] = m + swapped.Height();
     } else {
-      canvas->DrawText(title->Caption(), r,
-                       DT_CALCRECT | DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
+      canvas->DrawText(title->Caption(), r, DT_CALCRECT | DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
       need[i] = r.Width() + m;
     }
   }
@@ -710,8 +702,7 @@ void TCustomDBGridEx::FitColumnsWidthToData(const std::vector<TColumnEx*>& Colum
       FontScope scope(canvas, &font);
       TRect r{0, 0, std::max(0, column->Width()), FStdDefaultRowHeight};
       canvas->DrawText(text, r,
-                       DT_CALCRECT | DT_NOPREFIX |
-                           ((footer->WordWrap() && FAllowWordWrap) ? DT_WORDBREAK : DT_SINGLELINE));
+                       DT_CALCRECT | DT_NOPREFIX | ((footer->WordWrap() && FAllowWordWrap) ? DT_WORDBREAK : DT_SINGLELINE));
       need[i] = std::max(need[i], r.Width() + 5);
     }
   }

@@ -38,8 +38,7 @@ struct CursorEntry {
   TCursor Id;
   TCursor Standard;
 };
-constexpr CursorEntry kCursors[] = {
-    {crDownCurEh, crSizeNS}, {crRightCurEh, crSizeWE}, {crLeftCurEh, crSizeWE}};
+constexpr CursorEntry kCursors[] = {{crDownCurEh, crSizeNS}, {crRightCurEh, crSizeWE}, {crLeftCurEh, crSizeWE}};
 
 ui::TBitmap* g_drawBitmap = nullptr;
 int g_drawBitmapUsers = 0;
@@ -134,9 +133,7 @@ void ApplyFontAttributes(TFont* Font, const TFontAttributes& Attributes) {
   if (Font->Color() != Attributes.Color) Font->SetColor(Attributes.Color);
 }
 
-TRect MakeRect(TPoint TopLeft, TPoint BottomRight) {
-  return {TopLeft.X, TopLeft.Y, BottomRight.X, BottomRight.Y};
-}
+TRect MakeRect(TPoint TopLeft, TPoint BottomRight) { return {TopLeft.X, TopLeft.Y, BottomRight.X, BottomRight.Y}; }
 
 int MaxInteger(int A, int B) { return A > B ? A : B; }
 

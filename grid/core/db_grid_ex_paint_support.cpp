@@ -87,8 +87,8 @@ void TCustomDBGridEx::SetGridCanvasMirroring(bool Mirrored) {
 }
 
 void TCustomDBGridEx::PaintCellButton(TCanvas* ACanvas, TRect ARect, TColor ParentColor,
-                                      TDrawButtonControlStyleEx Style, int DownButton, bool AFlat,
-                                      bool Active, bool Enabled, ui::TCheckBoxState CheckState) {
+                                      TDrawButtonControlStyleEx Style, int DownButton, bool AFlat, bool Active,
+                                      bool Enabled, ui::TCheckBoxState CheckState) {
   if (!ACanvas->Mirrored()) {
     DrawEditButtonFace(ACanvas, ARect, ParentColor, Style, DownButton, AFlat, Active, Enabled, CheckState);
     return;

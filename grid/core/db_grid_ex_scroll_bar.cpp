@@ -8,13 +8,13 @@ namespace grid {
 using namespace ui;
 
 const TClassInfo& TDBGridExScrollBar::StaticClassInfo() {
-  static const TClassInfo info =
-      TClassBuilder<TDBGridExScrollBar>("TDBGridExScrollBar", &TPersistent::StaticClassInfo())
-          .Object("ExtScrollBar", "TScrollBar", &TDBGridExScrollBar::ExtScrollBar,
-                  &TDBGridExScrollBar::SetExtScrollBar)
-          .Boolean("Tracking", &TDBGridExScrollBar::Tracking, &TDBGridExScrollBar::SetTracking, 1)
-          .Unit("DBGridEx")
-          .Build();
+  static const TClassInfo info = TClassBuilder<TDBGridExScrollBar>("TDBGridExScrollBar", &TPersistent::StaticClassInfo())
+                                     .Object("ExtScrollBar", "TScrollBar", &TDBGridExScrollBar::ExtScrollBar,
+                                             &TDBGridExScrollBar::SetExtScrollBar)
+                                     .Boolean("Tracking", &TDBGridExScrollBar::Tracking,
+                                              &TDBGridExScrollBar::SetTracking, 1)
+                                     .Unit("DBGridEx")
+                                     .Build();
   return info;
 }
 
@@ -41,8 +41,7 @@ const TClassInfo& TVertDBGridExScrollBar::StaticClassInfo() {
   return info;
 }
 
-TDBGridExScrollBar::TDBGridExScrollBar(TCustomDBGridEx* AGrid, TScrollBarKind AKind)
-    : FDBGridEx(AGrid), FKind(AKind) {}
+TDBGridExScrollBar::TDBGridExScrollBar(TCustomDBGridEx* AGrid, TScrollBarKind AKind) : FDBGridEx(AGrid), FKind(AKind) {}
 
 TDBGridExScrollBar::~TDBGridExScrollBar() {
   try {
@@ -128,9 +127,8 @@ bool TDBGridExScrollBar::IsScrollBarShowing() const {
   TScrollInfo info;
   info.fMask = SIF_ALL;
   if (!GetScrollInfo(info)) return false;
-  return info.nMin < info.nMax &&
-         static_cast<std::int64_t>(info.nPage) <
-             static_cast<std::int64_t>(info.nMax) - static_cast<std::int64_t>(info.nMin);
+  return info.nMin < info.nMax && static_cast<std::int64_t>(info.nPage) <
+                                      static_cast<std::int64_t>(info.nMax) - static_cast<std::int64_t>(info.nMin);
 }
 
 bool TDBGridExScrollBar::GetScrollInfo(TScrollInfo& ScrollInfo) const {
@@ -142,8 +140,7 @@ void TDBGridExScrollBar::UpdateExtScrollBar() {
   if (FExtScrollBar) FExtScrollBar->SetVisible(Visible());
 }
 
-THorzDBGridExScrollBar::THorzDBGridExScrollBar(TCustomDBGridEx* AGrid)
-    : TDBGridExScrollBar(AGrid, sbHorizontal) {
+THorzDBGridExScrollBar::THorzDBGridExScrollBar(TCustomDBGridEx* AGrid) : TDBGridExScrollBar(AGrid, sbHorizontal) {
   SetSmoothStep(true);
 }
 
@@ -152,8 +149,7 @@ void THorzDBGridExScrollBar::SmoothStepChanged() {
   FDBGridEx->RecalcScrollRanges();
 }
 
-TVertDBGridExScrollBar::TVertDBGridExScrollBar(TCustomDBGridEx* AGrid)
-    : TDBGridExScrollBar(AGrid, sbVertical) {}
+TVertDBGridExScrollBar::TVertDBGridExScrollBar(TCustomDBGridEx* AGrid) : TDBGridExScrollBar(AGrid, sbVertical) {}
 
 void TVertDBGridExScrollBar::SmoothStepChanged() {
   FDBGridEx->UpdateVertDataSize();

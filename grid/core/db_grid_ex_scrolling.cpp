@@ -140,8 +140,9 @@ void TCustomDBGridEx::FetchRowsToFillWindow() {
     TGridDrawMetricsEx info;
     FillDrawInfo(info);
     if (info.RowAxis.CellsEnd < info.RowAxis.ClientLength)
-      FIntMemTable->FetchRecords(
-          (info.RowAxis.ClientLength - info.RowAxis.CellsEnd) / std::max(1, FStdDefaultRowHeight) + 1);
+      FIntMemTable->FetchRecords((info.RowAxis.ClientLength - info.RowAxis.CellsEnd) /
+                                     std::max(1, FStdDefaultRowHeight) +
+                                 1);
     else if (info.RowAxis.LastWholeCell == RowCount() - 1)
       FIntMemTable->FetchRecords(1);
   } catch (...) {
@@ -299,8 +300,7 @@ void TCustomDBGridEx::ApplyVertScrollInfo(TScrollInfo Next, const TScrollInfo& C
         ShowScrollBar(SB_VERT, false);
       }
     }
-    Next.fMask =
-        SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS | (mode == sbAlwaysShowEx ? SIF_DISABLENOSCROLL : 0);
+    Next.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS | (mode == sbAlwaysShowEx ? SIF_DISABLENOSCROLL : 0);
     SetScrollInfo(SB_VERT, Next, true);
     FVertScrollBarVisibleMode = mode;
   }
@@ -389,8 +389,7 @@ void TCustomDBGridEx::HandleWmVScroll(TMessage& Message) {
       HandleRowVScroll(code, trackPos);
     } else if (FVertScrollBar->Tracking() && code == SB_THUMBTRACK) {
       TMessage again = Message;
-      again.WParam = static_cast<WPARAM>(SB_THUMBPOSITION |
-                                         (static_cast<unsigned>(std::max(0, trackPos) & 0xFFFF) << 16));
+      again.WParam = static_cast<WPARAM>(SB_THUMBPOSITION | (static_cast<unsigned>(std::max(0, trackPos) & 0xFFFF) << 16));
       TCustomGridEx::Dispatch(again);
     } else {
       TCustomGridEx::Dispatch(Message);
@@ -419,20 +418,11 @@ void TCustomDBGridEx::HandleWmVScroll(TMessage& Message) {
       }
       if (!FSumList->IsSequenced()) {
         switch (trackPos) {
-          case 0:
-            ds->First();
-            break;
-          case 1:
-            MoveBy(-VisibleDataRowCount());
-            break;
-          case 3:
-            MoveBy(VisibleDataRowCount());
-            break;
-          case 4:
-            ds->Last();
-            break;
-          default:
-            break;
+          case 0: ds->First(); break;
+          case 1: MoveBy(-VisibleDataRowCount()); break;
+          case 3: MoveBy(VisibleDataRowCount()); break;
+          case 4: ds->Last(); break;
+          default: break;
         }
       } else if (trackPos <= 1) {
         ds->First();
@@ -466,38 +456,24 @@ void TCustomDBGridEx::HandleRowVScroll(int Code, int Pos) {
     int target = TopRow();
     bool move = true;
     switch (Code) {
-      case SB_LINEUP:
-        target = TopRow() - 1;
-        break;
-      case SB_LINEDOWN:
-        target = TopRow() + 1;
-        break;
+      case SB_LINEUP: target = TopRow() - 1; break;
+      case SB_LINEDOWN: target = TopRow() + 1; break;
       case SB_PAGEUP: {
         const int maxTop = CalcMaxCellCoord(info, TopLeft()).Y;
         target = TopRow() - std::max(1, TopRow() - maxTop);
         break;
       }
-      case SB_PAGEDOWN:
-        target = TopRow() + std::max(1, info.RowAxis.LastWholeCell - TopRow());
-        break;
-      case SB_TOP:
-        target = FixedRows();
-        break;
-      case SB_BOTTOM:
-        target = RowCount();
-        break;
-      case SB_THUMBPOSITION:
-        target = FixedRows() + Pos - 1;
-        break;
+      case SB_PAGEDOWN: target = TopRow() + std::max(1, info.RowAxis.LastWholeCell - TopRow()); break;
+      case SB_TOP: target = FixedRows(); break;
+      case SB_BOTTOM: target = RowCount(); break;
+      case SB_THUMBPOSITION: target = FixedRows() + Pos - 1; break;
       case SB_THUMBTRACK:
         if (FVertScrollBar->Tracking())
           target = FixedRows() + Pos - 1;
         else
           move = false;
         break;
-      default:
-        move = false;
-        break;
+      default: move = false; break;
     }
     if (move) SafeMoveTop(target);
   }
@@ -507,8 +483,7 @@ void TCustomDBGridEx::HandleRowVScroll(int Code, int Pos) {
 void TCustomDBGridEx::HandleWmHScroll(TMessage& Message) {
   if (FHorzScrollBar->Tracking() && LoWord(Message.WParam) == SB_THUMBTRACK) {
     TMessage again = Message;
-    again.WParam =
-        static_cast<WPARAM>(SB_THUMBPOSITION | (static_cast<unsigned>(HiWord(Message.WParam)) << 16));
+    again.WParam = static_cast<WPARAM>(SB_THUMBPOSITION | (static_cast<unsigned>(HiWord(Message.WParam)) << 16));
     TCustomGridEx::Dispatch(again);
   } else {
     TCustomGridEx::Dispatch(Message);

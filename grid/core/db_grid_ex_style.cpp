@@ -34,9 +34,7 @@ class TDBGridExStyleWindow : public TWinControl {
 
 const TClassInfo& TDBGridExStyle::StaticClassInfo() {
   static const TClassInfo info =
-      TClassBuilder<TDBGridExStyle>("TDBGridExStyle", &TPersistent::StaticClassInfo())
-          .Unit("DBGridEx")
-          .Build();
+      TClassBuilder<TDBGridExStyle>("TDBGridExStyle", &TPersistent::StaticClassInfo()).Unit("DBGridEx").Build();
   return info;
 }
 
@@ -68,9 +66,7 @@ void TDBGridExStyle::SetLuminateSelection(bool Value) {
 
 void TDBGridExStyle::AddChangeNotification(TCustomDBGridEx* Grid) { core_detail::ListGrid(FGrids, Grid); }
 
-void TDBGridExStyle::RemoveChangeNotification(TCustomDBGridEx* Grid) {
-  core_detail::UnlistGrid(FGrids, Grid);
-}
+void TDBGridExStyle::RemoveChangeNotification(TCustomDBGridEx* Grid) { core_detail::UnlistGrid(FGrids, Grid); }
 
 bool TDBGridExStyle::GridInChangeNotification(const TCustomDBGridEx* Grid) const {
   return core_detail::GridListed(FGrids, Grid);
@@ -95,8 +91,8 @@ TColor TDBGridExStyle::LightenColor(TColor AColor, TColor GlassColor, bool Ungra
 }
 
 bool TDBGridExStyle::HighlightDataCellColor(TCustomDBGridEx* Grid, int ACol, int ARow, int, int DataRow,
-                                            const String&, TGridDrawState State, bool InSelection,
-                                            TColor& AColor, TFont* AFont) {
+                                            const String&, TGridDrawState State, bool InSelection, TColor& AColor,
+                                            TFont* AFont) {
   const core_detail::THighlightFacts f = core_detail::HighlightFacts(Grid, ACol, DataRow, State, InSelection);
   const bool trueColour = DisplayColorCount == -1;
   const TDBGridOptions options = Grid->Options();
@@ -145,8 +141,8 @@ bool TDBGridExStyle::HighlightDataCellColor(TCustomDBGridEx* Grid, int ACol, int
 }
 
 bool TDBGridExStyle::HighlightNonDataCellColor(TCustomDBGridEx* Grid, int ACol, int ARow, int, int,
-                                               const String&, TGridDrawState, bool InSelection,
-                                               TColor& AColor, TFont* AFont) {
+                                               const String&, TGridDrawState, bool InSelection, TColor& AColor,
+                                               TFont* AFont) {
   if (!InSelection) return false;
   const bool indicator = ACol < Grid->IndicatorOffset();
   const bool titleArea = ARow < Grid->TopDataOffset();

@@ -82,8 +82,7 @@ void TCustomDBGridEx::DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx Are
     if (is3D && !themed) Draw3DCellEdge(cv, ARect, true, true, highlighted, false);
     return;
   }
-  ts.Down =
-      FPressedDataCol == DataCol && FDBGridExState == dgsNormal && (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+  ts.Down = FPressedDataCol == DataCol && FDBGridExState == dgsNormal && (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
   THeadTreeNode* leaf = FUseMultiTitle && DataCol < static_cast<int>(FLeafFieldArr.size())
                             ? FLeafFieldArr[static_cast<std::size_t>(DataCol)].FLeaf
                             : nullptr;
@@ -104,11 +103,9 @@ void TCustomDBGridEx::DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx Are
   ts.SortMarker = column->Title()->SortMarker();
   ts.DrawSortIndex = true;
   if (FTitleImages && column->Title()->ImageIndex() != -1) ts.Caption.clear();
-  if (column->Field() && OnGetBtnParams)
-    OnGetBtnParams(this, column, cv->Font(), ts.BackColor, ts.SortMarker, ts.Down);
+  if (column->Field() && OnGetBtnParams) OnGetBtnParams(this, column, cv->Font(), ts.BackColor, ts.SortMarker, ts.Down);
   cv->SetFont(column->Title()->Font());
-  if (column->Field() && OnGetBtnParams)
-    OnGetBtnParams(this, column, cv->Font(), ts.BackColor, ts.SortMarker, ts.Down);
+  if (column->Field() && OnGetBtnParams) OnGetBtnParams(this, column, cv->Font(), ts.BackColor, ts.SortMarker, ts.Down);
   ts.CellMultiSelected = IsCellSelected(ACol, ARow, DataCol);
   ts.Highlight = HighlightNonDataCellColor(ACol, ARow, cv->Font(), ts.BackColor, ts.CellMultiSelected, State,
                                            AreaType, DataRow, DataCol);
@@ -259,16 +256,15 @@ void TCustomDBGridEx::DrawTitleContents(TColumnEx* Column, TRect ARect, TDBGirdD
   if (drawMarker && GridSortMarkerImages) {
     const int w = GridSortMarkerImages->Width(), h = GridSortMarkerImages->Height();
     const int right = markerRect.Right - (drawIndex ? indexWidth : 0);
-    GridSortMarkerImages->Draw(cv, right - 2 - w + offset,
-                               (markerRect.Top + markerRect.Bottom - h) / 2 + offset,
+    GridSortMarkerImages->Draw(cv, right - 2 - w + offset, (markerRect.Top + markerRect.Bottom - h) / 2 + offset,
                                TS.SortMarker == smDownEx ? 0 : 1);
     if (drawIndex) {
       core_detail::FontScope scope(cv, SortMarkerFont ? SortMarkerFont : cv->Font());
       if (TS.Highlight) cv->Font()->SetColor(clWhite);
       const TBrushStyle style = cv->Brush()->Style();
       cv->Brush()->SetStyle(bsClear);
-      cv->TextOut(right + offset,
-                  (markerRect.Top + markerRect.Bottom - cv->TextHeight(indexText)) / 2 + offset, indexText);
+      cv->TextOut(right + offset, (markerRect.Top + markerRect.Bottom - cv->TextHeight(indexText)) / 2 + offset,
+                  indexText);
       cv->Brush()->SetStyle(style);
     }
   }
