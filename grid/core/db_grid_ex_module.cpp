@@ -107,6 +107,7 @@ void DoneDBGridEx() {
   if (!g_started) return;
   g_started = false;
   FreeGridImages();
+  core_detail::FreeIndicatorTitleMenu();
   if (Screen)
     for (const CursorEntry& c : kCursors) Screen->SetCursors(c.Id, crDefault);
   delete SortMarkerFont;

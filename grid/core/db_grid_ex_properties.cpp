@@ -6,6 +6,7 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/inplace_edit.h"
@@ -302,6 +303,8 @@ void TCustomDBGridEx::RestoreBookmark() {
 }
 
 void TCustomDBGridEx::DoExit() {
+  // The focus moving into the editor stays inside the grid.
+  if (InplaceEditor() && InplaceEditor()->Focused()) return;
   if (FDataLink->Active()) {
     db::TDataSet* ds = FDataLink->DataSet();
     if (FOptions.Contains(dgCancelOnExit) && ds->State() == db::dsInsert && !ds->Modified() &&
@@ -319,7 +322,12 @@ void TCustomDBGridEx::DoExit() {
   TCustomGridEx::DoExit();
 }
 
-void TCustomDBGridEx::ShowFindDialog(const String&, const String&, bool) {}
+void TCustomDBGridEx::ShowFindDialog(const String& Text, const String& ColumnFieldName, bool Modal) {
+  if (FCenter)
+    FCenter->ExecuteFindDialog(this, Text, ColumnFieldName, Modal);
+  else if (ExecuteFindDialogProc)
+    ExecuteFindDialogProc(this, Text, String(), {}, Modal);
+}
 
 void TCustomDBGridEx::SumListRecalcAll() {
   if (OnSumListRecalcAll) OnSumListRecalcAll(FSumList.get());

@@ -110,6 +110,10 @@ using TLocateTextOptionsEx = ui::TSet<TLocateTextOptionEx>;
 enum TLocateTextDirectionEx { ltdUpEx, ltdDownEx, ltdAllEx };
 enum TLocateTextMatchingEx { ltmAnyPartEx, ltmWholeEx, ltmFromBegingEx };
 enum TLocateTextTreeFindRangeEx { lttInAllNodesEx, lttInExpandedNodesEx, lttInCurrentLevelEx, lttInCurrentNodeEx };
+using TLocateTextEventEx =
+    std::function<bool(ui::TObject* Sender, const String& FieldName, const String& Text, TLocateTextOptionsEx Options,
+                       TLocateTextDirectionEx Direction, TLocateTextMatchingEx Matching,
+                       TLocateTextTreeFindRangeEx TreeFindRange)>;
 
 // Where a grid cell lies. Horz: 0 the indicator, 1 a data column. Vert: 0 the
 // title rows, 1 the filter row, 2 a data row, 4 a footer row.

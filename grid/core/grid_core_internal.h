@@ -26,6 +26,8 @@ namespace grid::core_detail {
 // that grids it leaves do not attach to it again.
 void ForgetGlobalStyle(const TDBGridExStyle* Style);
 void ForgetGlobalCenter(const TDBGridExCenter* Center);
+// The indicator title menu's shared objects, made on first use.
+void FreeIndicatorTitleMenu();
 
 // The bitmap cells are drawn through (blended buttons, text on colours the
 // screen cannot show): one for all grids, made by the first grid and freed

@@ -8,6 +8,7 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "platform/runtime/exceptions.h"
@@ -374,6 +375,99 @@ TEST_F(Behaviour, TheLayoutBuildsTheHeaderTreeFromTheCaptions) {
   EXPECT_NE(first, second);
   EXPECT_EQ(first->Text, u"Group");
   EXPECT_EQ(second->Text, u"Other");
+}
+
+}  // namespace
+
+namespace {
+
+// --- the behaviour centre ---------------------------------------------------------------------
+
+std::vector<String> Captions(ui::TMenuItem* Item) {
+  std::vector<String> out;
+  for (int i = 0; i < Item->Count(); ++i) out.push_back(Item->Items(i)->Caption());
+  return out;
+}
+
+TEST_F(Behaviour, IndicatorTitleMenuListsTitledColumnsAndTheEditEntries) {
+  grid->Columns()->SetState(csCustomized);
+  Col(1)->Title()->SetCaption(u"");
+  ui::TPopupMenu* menu = nullptr;
+  grid->BuildIndicatorTitleMenu(menu);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(Captions(menu->Items()),
+            (std::vector<String>{u"Visible columns", u"Cut", u"Copy", u"Paste", u"Delete", u"Select All"}));
+  ui::TMenuItem* visible = menu->Items()->Items(0);
+  // A column without a caption has no entry.
+  ASSERT_EQ(Captions(visible), (std::vector<String>{u"N"}));
+  EXPECT_TRUE(visible->Items(0)->Checked());
+
+  // The only visible column stays visible; a hidden one is shown again.
+  Col(1)->SetVisible(false);
+  grid->BuildIndicatorTitleMenu(menu);
+  menu->Items()->Items(0)->Items(0)->Click();
+  EXPECT_TRUE(Col(0)->Visible());
+  Col(1)->Title()->SetCaption(u"S");
+  grid->BuildIndicatorTitleMenu(menu);
+  ui::TMenuItem* sEntry = menu->Items()->Items(0)->Items(1);
+  EXPECT_FALSE(sEntry->Checked());
+  sEntry->Click();
+  EXPECT_TRUE(Col(1)->Visible());
+
+  // Building again reuses the module's entries; a grid allowing no edit
+  // actions gets them all disabled, whatever its checks say.
+  grid->SetEditActions({});
+  grid->BuildIndicatorTitleMenu(menu);
+  EXPECT_EQ(menu->Items()->Count(), 6);
+  for (int i = 1; i < 6; ++i) EXPECT_FALSE(menu->Items()->Items(i)->Enabled()) << i;
+  grid->SetEditActions({geaCopyEx});
+  grid->BuildIndicatorTitleMenu(menu);
+  EXPECT_TRUE(menu->Items()->Items(2)->Enabled());
+
+  // Only the members the centre lists.
+  grid->Center()->SetIndicatorTitleMenus({itmCopy});
+  grid->BuildIndicatorTitleMenu(menu);
+  EXPECT_EQ(Captions(menu->Items()), (std::vector<String>{u"Copy"}));
+  grid->Center()->SetIndicatorTitleMenus(
+      {itmVisibleColumnsEx, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll});
+}
+
+TEST_F(Behaviour, TextSearchAndTheFindDialogGoThroughTheCentre) {
+  static TCustomDBGridEx* askedGrid = nullptr;
+  static String askedText;
+  static bool askedModal = false;
+  const TExecuteFindDialogProcEx saved = ExecuteFindDialogProc;
+  ExecuteFindDialogProc = [](TCustomDBGridEx* G, const String& Text, const String&,
+                             const std::vector<String>&, bool Modal) {
+    askedGrid = G;
+    askedText = Text;
+    askedModal = Modal;
+  };
+  grid->ShowFindDialog(u"abc", u"N", true);
+  EXPECT_EQ(askedGrid, grid);
+  EXPECT_EQ(askedText, u"abc");
+  EXPECT_TRUE(askedModal);
+  // Without a centre the grid asks the dialog itself.
+  grid->SetCenter(nullptr);
+  askedGrid = nullptr;
+  grid->ShowFindDialog(u"x", u"", false);
+  EXPECT_EQ(askedGrid, grid);
+  grid->SetCenter(GetDefaultGridCenter());
+  ExecuteFindDialogProc = saved;
+
+  String searched;
+  grid->Center()->OnLocateText = [&](ui::TObject*, const String&, const String& Text, TLocateTextOptionsEx,
+                                     TLocateTextDirectionEx, TLocateTextMatchingEx,
+                                     TLocateTextTreeFindRangeEx) {
+    searched = Text;
+    return true;
+  };
+  EXPECT_TRUE(grid->LocateText(grid, u"N", u"7", {}, ltdAllEx, ltmWholeEx, lttInAllNodesEx));
+  EXPECT_EQ(searched, u"7");
+  grid->Center()->OnLocateText = nullptr;
+  // The generic search finds the record.
+  EXPECT_TRUE(grid->LocateText(grid, u"N", u"7", {}, ltdAllEx, ltmWholeEx, lttInAllNodesEx));
+  EXPECT_EQ(CurrentN(), 7);
 }
 
 }  // namespace
