@@ -56,22 +56,19 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
     case CM_PARENTFONTCHANGED:
       TCustomGridEx::Dispatch(M);
       if (ParentFont()) {
-        FSelfChangingTitleFont = true;
-        try {
-          FTitleFont->Assign(Font());
-        } catch (...) {
-          FSelfChangingTitleFont = false;
-          throw;
-        }
-        FSelfChangingTitleFont = false;
-        FSelfChangingFooterFont = true;
-        try {
-          FFooterFont->Assign(Font());
-        } catch (...) {
-          FSelfChangingFooterFont = false;
-          throw;
-        }
-        FSelfChangingFooterFont = false;
+        // Flagged, so that the fonts' change handlers keep ParentFont on.
+        auto follow = [this](TFont* Target, bool& Flag) {
+          Flag = true;
+          try {
+            Target->Assign(Font());
+          } catch (...) {
+            Flag = false;
+            throw;
+          }
+          Flag = false;
+        };
+        follow(FTitleFont.get(), FSelfChangingTitleFont);
+        follow(FFooterFont.get(), FSelfChangingFooterFont);
         LayoutChanged();
       }
       return true;

@@ -225,6 +225,22 @@ bool TextExceedsRect(TCanvas* Canvas, const TRect& Rect, const String& Text, int
   return TextWidth > width || TextHeight > Rect.Bottom - Rect.Top - TopMargin + 1;
 }
 
+String CrLfLineBreaks(const String& Text) {
+  String result;
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    const char16_t c = Text[i];
+    if (c == u'\r') {
+      result += u"\r\n";
+      if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
+    } else if (c == u'\n') {
+      result += u"\r\n";
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
 int CalcTextWidth(TCanvas* Canvas, const String& Text) {
   TRect r{0, 0, 1, 0};
   Canvas->DrawText(Text, r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);

@@ -82,6 +82,8 @@ void RemovePendingMessage(ui::TWinControl* Control, std::uint32_t Msg);
 bool TextExceedsRect(ui::TCanvas* Canvas, const TRect& Rect, const String& Text, int LeftMargin, int TopMargin,
                      bool WordWrap, int& TextWidth, int& TextHeight);
 int CalcTextWidth(ui::TCanvas* Canvas, const String& Text);
+// Memo text with its line breaks as CR LF, as the single-line editor keeps them.
+String CrLfLineBreaks(const String& Text);
 // Turns the canvas's right-to-left mapping over Width pixels on or off and
 // answers whether it was on, so that the caller can put it back with the
 // same width.

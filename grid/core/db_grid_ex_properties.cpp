@@ -24,23 +24,6 @@ bool IsMemoField(const db::TField* F) {
   return t == db::ftMemo || t == db::ftOraClob || t == db::ftWideMemo;
 }
 
-String WithCrLf(const String& Text) {
-  String out;
-  out.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    const char16_t c = Text[i];
-    if (c == u'\r') {
-      out += u"\r\n";
-      if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
-    } else if (c == u'\n') {
-      out += u"\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 int FindText(TStrings* List, const String& Text) {
   if (!List) return -1;
   for (int i = 0; i < List->Count(); ++i)
@@ -174,7 +157,7 @@ void TCustomDBGridEx::HandleRecordChanged(db::TField* Field) {
   const int index = SelectedIndex();
   TColumnEx* column = index >= 0 && index < FColumns->Count() ? FColumns->ColumnAt(index) : nullptr;
   if (IsMemoField(selected) && FDrawMemoText)
-    text = WithCrLf(selected->AsString());
+    text = CrLfLineBreaks(selected->AsString());
   else if (column && column->GetColumnType() == ctKeyPickList)
     text = column->DisplayText();
   else

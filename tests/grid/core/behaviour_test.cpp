@@ -471,3 +471,21 @@ TEST_F(Behaviour, TextSearchAndTheFindDialogGoThroughTheCentre) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Behaviour, ParentFontReachesTitlesAndFootersAndKeepsFollowing) {
+  ui::TFont font;
+  font.SetSize(14);
+  form->SetFont(&font);
+  EXPECT_TRUE(grid->ParentFont());
+  EXPECT_EQ(grid->TitleFont()->Size(), 14);
+  EXPECT_EQ(grid->FooterFont()->Size(), 14);
+  // A title font of its own stops the following.
+  ui::TFont own;
+  own.SetSize(9);
+  grid->SetTitleFont(&own);
+  EXPECT_FALSE(grid->ParentFont());
+}
+
+}  // namespace
