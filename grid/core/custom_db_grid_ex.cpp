@@ -5,6 +5,7 @@
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 
 #include "grid/core/db_grid_ex_center.h"
@@ -80,6 +81,7 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FColumns.reset(CreateColumnCollection());
   FSumList = std::make_unique<TDBGridExSumList>(this);
   FColCellParamsEx = std::make_unique<TColCellParamsEx>();
+  FSTFilter = std::make_unique<TSTDBGridExFilter>(this);
   SetColor(clWindow);
   SetParentColor(false);
   SetTabStop(true);
@@ -371,7 +373,9 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     HandleWmHScroll(Message);
     return;
   }
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) && FilterRowMouseDown(Message)) return;
   TCustomGridEx::Dispatch(Message);
+  if (Message.Msg == CM_CANCELMODE) FilterRowCancelMode(Message);
 }
 
 void TCustomDBGridEx::InvalidateIndicatorCell() {
@@ -394,14 +398,6 @@ bool TCustomDBGridEx::GetMouseDownInfo(TPoint& Pos, std::uint32_t& Time) {
 }
 
 void TCustomDBGridEx::InplaceEditWndProc(TControl*, TMessage&) {}
-
-// Moving between filter cells comes with the filter row.
-void TCustomDBGridEx::InplaceEditKeyDown(TControl*, std::uint16_t&, TShiftState) {}
-
-// Tab belongs to the grid's own handling, not to the filter text.
-void TCustomDBGridEx::InplaceEditKeyPress(TControl*, char16_t& Key) {
-  if (Key == u'\t') Key = 0;
-}
 
 void TCustomDBGridEx::InplaceEditKeyUp(TControl*, std::uint16_t&, TShiftState) {}
 
@@ -476,8 +472,6 @@ bool TCustomDBGridEx::HasIndicatorColumn() {
 
 int TCustomDBGridEx::TitleRowCount() { return FOptions.Contains(dgTitles) ? 1 : 0; }
 
-// The filter row comes with its settings object.
-int TCustomDBGridEx::STFilterRowCount() { return 0; }
 
 bool TCustomDBGridEx::GridOrEditorFocused() { return HoldsFocus(); }
 

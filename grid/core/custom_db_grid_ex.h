@@ -32,6 +32,10 @@ class TColumnDefValuesEx;
 class TDBGridExSumList;
 class TColCellParamsEx;
 struct TDBGirdDrawTitleStateEx;
+class TSTDBGridExFilter;
+class TSTColumnFilterEx;
+class TInplaceFilterEditEx;
+class TPopupListboxEx;
 
 class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
@@ -43,6 +47,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TDBGridExCenter;
   friend class TDBGridColumnsEx;
   friend class TColumnEx;
+  friend class TSTDBGridExFilter;
 
  public:
   explicit TCustomDBGridEx(ui::TComponent* AOwner);
@@ -422,6 +427,48 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Sets the heights of Node's subtree from the captions; the result is Node's height.
   int CalcHeadTreeHeights(THeadTreeNode* Node);
 
+  // --- filter row
+  TSTDBGridExFilter* STFilter() const { return FSTFilter.get(); }
+  void SetSTFilter(const TSTDBGridExFilter* Value);
+  // The filter row's editor, nil before first use.
+  TInplaceFilterEditEx* FilterEdit() const { return FFilterEdit; }
+  virtual TInplaceFilterEditEx* CreateFilterEditor();
+  // The data column whose filter is edited, -1 for none.
+  int FilterCol() const { return FFilterCol; }
+  bool FilterEditMode() const { return FFilterEditMode; }
+  bool IsSTFilterRow(int ARow) { return STFilterRowCount() > 0 && ARow == TopDataOffset() - 1; }
+  bool ColumnHasFilterCell(int DataCol);
+  String ColumnFilterText(int DataCol);
+  void SetFilterEditMode(bool On);
+  void StartFilterEditing(int DataCol);
+  void PlaceFilterEditor(bool Show);
+  void ShowFilterEditorValue(int DataCol);
+  void ApplyFilterEditText(int DataCol);
+  void CommitFilterEditText();
+  void HideFilterEditor();
+  void ResetSTFilterEditing();
+  void ApplyFilter() { ExecuteApplyFilter(); }
+  void ExecuteApplyFilter();
+  // Empties every column filter without filtering the dataset again.
+  void ClearFilter();
+  void FillSTFilterListValues(TSTColumnFilterEx* Filter, ui::TStrings* Items, int& Width,
+                              TPopupListboxEx* ListControl);
+  virtual void DefaultFillSTFilterListValues(TColumnEx* Column, ui::TStrings* Items);
+  void ShowTitleFilterListbox(TColumnEx* Column);
+  void ShowTitleFilterListboxAt(TColumnEx* Column, TRect R);
+  void CloseTitleFilterListbox(bool Execute);
+  TPopupListboxEx* InTitleFilterListbox() const { return FInTitleFilterListbox; }
+  TColumnEx* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+  bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+  void FilterEditorKeyPress(ui::TObject* Sender, char16_t& Key);
+  void FilterEditorDropDown(ui::TObject* Sender);
+  void FilterEditorClosingUp(ui::TObject* Sender, bool& Accept);
+  void FilterEditorCloseUp(ui::TObject* Sender, bool Accept);
+  // The funnel a filtered column's title shows beside its filter button.
+  void DrawFilterActiveSign(TRect R, bool Selected);
+  // A column leaves the grid: its filter editing and its in-title list end.
+  void ColumnGoing(TColumnEx* Column);
+
  protected:
   // Buffered: the client is painted into one bitmap and copied once.
   void Paint() override;
@@ -546,6 +593,22 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FSelfChangingFooterFont = false;
   ui::TImeMode FOriginalImeMode = ui::imDontCare;
   String FOriginalImeName;
+  // The filter row.
+  std::unique_ptr<TSTDBGridExFilter> FSTFilter;
+  int FFilterCol = -1;
+  TInplaceFilterEditEx* FFilterEdit = nullptr;
+  TPopupListboxEx* FInTitleFilterListbox = nullptr;
+  TColumnEx* FInTitleFilterListboxColumn = nullptr;
+  bool FInTitleFilterListboxVisible = false;
+  TRect FTrackingStateRect{};
+  // A press on a filter cell: the editor opens there; true when handled.
+  bool FilterRowMouseDown(ui::TMessage& Message);
+  void FilterRowCancelMode(ui::TMessage& Message);
+  // Navigation between filter cells; true when the key was the filter editor's.
+  void FilterEditorNavigate(std::uint16_t& Key, ui::TShiftState Shift);
+  int NextFilterColumn(int From, bool Forward);
+  void FilterListboxKeyDown(std::uint16_t& Key);
+  void FilterListboxToggleCommand(ui::TStrings* Items, TPopupListboxEx* List, TColumnEx* Column);
 
  private:
   // The steps of the layout, inside its paint lock.

@@ -1,5 +1,6 @@
 #include "grid/core/db_grid_ex_module.h"
 
+#include "grid/columns/filters/dataset_features_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_core_internal.h"
@@ -81,6 +82,8 @@ TDBGridExCenter* GetDefaultGridCenter() { return g_center; }
 void InitDBGridEx() {
   if (g_started) return;
   g_started = true;
+  // The dataset-features registry starts before the grid module and ends after it.
+  InitDatasetFeatures();
   g_style = new TDBGridExStyle;
   g_center = new TDBGridExCenter;
   // The font height follows the descending marker's picture.
@@ -111,6 +114,7 @@ void DoneDBGridEx() {
   SortMarkerFont = nullptr;
   delete g_center;
   delete g_style;
+  DoneDatasetFeatures();
 }
 
 // --- routines --------------------------------------------------------------------

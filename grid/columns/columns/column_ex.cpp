@@ -4,9 +4,11 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/columns_internal.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_column_filter_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/editor_support/data_link_ex.h"
 #include "platform/classes/typinfo.h"
 
 namespace grid {
@@ -36,6 +38,7 @@ TColumnEx::TColumnEx(TCollection* Collection) : TCollectionItem(Collection) {
     FDropDownSpecRow = std::make_unique<TSpecRowEx>(this);
     FDropDownSpecRow->OnChanged = [this](TObject* Sender) { SpecRowChanged(Sender); };
     FMRUList = std::make_unique<TMRUListEx>(this);
+    FSTFilter.reset(CreateSTFilter());
   } catch (...) {
     if (grid) grid->CancelLayout();
     throw;
@@ -45,6 +48,7 @@ TColumnEx::TColumnEx(TCollection* Collection) : TCollectionItem(Collection) {
 
 TColumnEx::~TColumnEx() {
   if (TCustomDBGridEx* grid = Grid()) {
+    grid->ColumnGoing(this);
     std::erase(grid->SortMarkedColumns(), this);
     std::erase(grid->FVisibleColumns, this);
   }
@@ -77,6 +81,17 @@ TColumnFooterEx* TColumnEx::CreateFooter() { return TColumnFooterEx::CreateApart
 TColumnFootersEx* TColumnEx::CreateFooters() { return new TColumnFootersEx(this); }
 
 TColumnTitleEx* TColumnEx::CreateTitle() { return new TColumnTitleEx(this); }
+
+TSTColumnFilterEx* TColumnEx::CreateSTFilter() { return new TSTColumnFilterEx(this); }
+
+void TColumnEx::SetSTFilter(const TSTColumnFilterEx* Value) { FSTFilter->Assign(Value); }
+
+// The memory-table interface of this system lists no field values, so only
+// a filter's list source gives them.
+std::shared_ptr<IMemTableDataFieldValueListEx> TColumnEx::GetCurrentFieldValueList() {
+  if (!FFieldValueList && FSTFilter->ListSource()) FFieldValueList = FSTFilter->GetFieldValueList();
+  return FFieldValueList;
+}
 
 void TColumnEx::RepaintGrid() const {
   if (TCustomDBGridEx* grid = Grid()) grid->Invalidate();
@@ -541,6 +556,7 @@ void TColumnEx::Assign(const TPersistent* Source) {
     if (v.Contains(cvLookupDisplayFields)) SetLookupDisplayFields(src->LookupDisplayFields());
     if (v.Contains(cvCheckboxes)) SetCheckboxes(src->Checkboxes());
     SetTitle(src->Title());
+    SetSTFilter(src->STFilter());
     SetDropDownRows(src->DropDownRows());
     SetButtonStyle(src->ButtonStyle());
     SetPickList(src->FPickList.get());
@@ -688,6 +704,7 @@ const TClassInfo& TDBGridColumnEx::StaticClassInfo() {
           .Integer("Tag", &C::Tag, &C::SetTag, 0)
           .Boolean("TextEditing", &C::TextEditing, &C::SetTextEditing)
           .StoredWhen(&C::IsTextEditingStored)
+          .Object("STFilter", "TSTColumnFilterEx", &P::PublishedSTFilter, &C::SetSTFilter)
           .Object("Title", "TColumnTitleEx", &P::PublishedTitle, &C::SetTitle)
           .Boolean("ToolTips", &C::ToolTips, &C::SetToolTips)
           .StoredWhen(&C::IsToolTipsStored)

@@ -24,6 +24,8 @@ class TDBGridColumnsEx;
 class TColumnTitleEx;
 class TColumnFooterEx;
 class TColumnFootersEx;
+class TSTColumnFilterEx;
+class IMemTableDataFieldValueListEx;
 
 enum TColumnExValue {
   cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvTitleColor, cvTitleCaption, cvTitleAlignment, cvTitleFont,
@@ -338,9 +340,23 @@ class TColumnEx : public ui::TCollectionItem {
   // Collection-item change notification (the collection repaints or re-lays out).
   void NotifyChanged(bool AllItems = false) { Changed(AllItems); }
   // Drops the cached field (the grid's layout or the link's activity changed).
-  void ClearCachedField() { FField = nullptr; }
+  void ClearCachedField() {
+    FField = nullptr;
+    FFieldValueList.reset();
+  }
   // The footers re-bind their sum items to the field.
   void EnsureSumValues();
+
+  // --- filter row
+  TSTColumnFilterEx* STFilter() const { return FSTFilter.get(); }
+  void SetSTFilter(const TSTColumnFilterEx* Value);
+  virtual TSTColumnFilterEx* CreateSTFilter();
+  // The distinct values of the column's field, kept until dropped.
+  std::shared_ptr<IMemTableDataFieldValueListEx> FieldValueList() const { return FFieldValueList; }
+  void SetFieldValueList(std::shared_ptr<IMemTableDataFieldValueListEx> Value) {
+    FFieldValueList = std::move(Value);
+  }
+  std::shared_ptr<IMemTableDataFieldValueListEx> GetCurrentFieldValueList();
 
  protected:
   void MarkStoredFlag(bool Value) { FStored = Value; }
@@ -422,6 +438,8 @@ class TColumnEx : public ui::TCollectionItem {
   String FLookupDisplayFields;
   bool FWordWrap = false;
   mutable bool FCopyingFont = false;
+  std::unique_ptr<TSTColumnFilterEx> FSTFilter;
+  std::shared_ptr<IMemTableDataFieldValueListEx> FFieldValueList;
 };
 
 // The column class a data grid publishes.
@@ -434,6 +452,7 @@ class TDBGridColumnEx : public TColumnEx {
   // Published accessors of sub-objects, which the registry reads through a const object.
   ui::TFont* PublishedFont() const { return Font(); }
   TColumnTitleEx* PublishedTitle() const { return Title(); }
+  TSTColumnFilterEx* PublishedSTFilter() const { return STFilter(); }
   ui::TStrings* PublishedKeyList() const { return KeyList(); }
   ui::TStrings* PublishedPickList() const { return PickList(); }
 };
