@@ -29,12 +29,24 @@ constexpr LRESULT LB_ERR = -1;
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
 
 enum TOwnerDrawStateItem {
-  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,
-  odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odInactive,
+  odNoAccel,
+  odNoFocusRect,
+  odReserved1,
+  odReserved2,
+  odComboBoxEdit
 };
 using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 
-using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 using TLBGetDataEvent = std::function<void(TWinControl* Control, int Index, String& Data)>;
 using TLBGetDataObjectEvent = std::function<void(TWinControl* Control, int Index, TObject*& DataObject)>;
 // Index of the item that starts with the text, or -1.
@@ -55,6 +67,13 @@ class TListBoxStrings : public TStrings {
   int AddObject(const String& S, TObject* Object);
   TObject* Objects(int Index) const;
   void SetObjects(int Index, TObject* Object);
+  // Code that fills any TStrings reaches the items' objects too. The
+  // pointers stored through it are objects (TObject*), as the list keeps them.
+  void* GetObject(int Index) const override { return Objects(Index); }
+  void PutObject(int Index, void* AObject) override { SetObjects(Index, static_cast<TObject*>(AObject)); }
+  int AddObject(const String& S, void* AObject) override {
+    return AddObject(S, static_cast<TObject*>(AObject));
+  }
   void Sort();
 
  protected:
