@@ -120,22 +120,21 @@ void TCustomDBGridEx::PlaceFilterEditor(bool Show) {
   TColumnEx* column = FColumns->ColumnAt(FFilterCol);
   TRect r = CellBounds(DataColToGridCol(FFilterCol), TopDataOffset() - 1);
   if (column->STFilter()->InFilterListBox()) {
-    FFilterEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    FFilterEdit->UpdateLoc(r);
     return;
   }
   r.Left += 1;
   if (!FilterEditorActive()) {
-    FFilterEdit->SetVisible(false);
+    FFilterEdit->Hide();
     return;
   }
-  if (Show) FFilterEdit->SetBounds(r.Left, r.Top, 0, 0);
-  FFilterEdit->SetVisible(true);
+  // The editor is shown by placing it; an empty place hides it, so a
+  // reloaded editor appears afresh.
+  if (Show) FFilterEdit->Move(TRect());
+  if (Show) ShowFilterEditorValue(FFilterCol);
+  FFilterEdit->Move(r);
   if (Showing() && FFilterEdit->CanFocus() && !FFilterEdit->Focused()) FFilterEdit->SetFocus();
-  if (Show) {
-    ShowFilterEditorValue(FFilterCol);
-    FFilterEdit->SelectAll();
-  }
-  FFilterEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  if (Show) FFilterEdit->SelectAll();
   FFilterEdit->Perform(EM_SCROLLCARET, 0, 0);
 }
 
@@ -176,7 +175,7 @@ void TCustomDBGridEx::HideFilterEditor() {
   // and leaves the editor open with what the user typed.
   if (FFilterCol >= 0 && !ComponentState().Contains(csDestroying)) ApplyFilterEditText(FFilterCol);
   if (Visible() && CanFocus() && FFilterEdit->Focused()) SetFocus();
-  FFilterEdit->SetVisible(false);
+  FFilterEdit->Hide();
   if (FFilterCol >= 0 && STFilterRowCount() > 0)
     RepaintCell(DataColToGridCol(FFilterCol), TopDataOffset() - 1);
 }
@@ -234,7 +233,7 @@ void TCustomDBGridEx::ColumnGoing(TColumnEx* Column) {
       FFilterEditMode = false;
       return;
     }
-    if (FFilterEdit) FFilterEdit->SetVisible(false);
+    if (FFilterEdit) FFilterEdit->Hide();
     FFilterCol = -1;
     ResetSTFilterEditing();
   }
@@ -322,6 +321,8 @@ void TCustomDBGridEx::FilterEditorClosingUp(TObject*, bool& Accept) {
   }
   const int index = list->ItemIndex();
   if (Accept) {
+    // A choice that closes the list is made with the keys: a value chosen so stands alone.
+    filter->SetEnterNotClearData(false);
     if (TPopupListboxItemEx* item = list->ItemObjectAt(index)) {
       try {
         item->Execute(list, index, TPoint(-1, -1), TShiftState{});
@@ -407,6 +408,7 @@ void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
   FTrackingStateRect = TRect();
   InvalidateTitle();
   if (Execute) {
+    if (column) column->STFilter()->SetEnterNotClearData(false);
     const int index = list->ItemIndex();
     if (TPopupListboxItemEx* item = list->ItemObjectAt(index)) item->Execute(list, index, TPoint(-1, -1), {});
   }
@@ -511,6 +513,14 @@ void TCustomDBGridEx::FilterEditorNavigate(std::uint16_t& Key, TShiftState Shift
     return -1;
   };
   switch (key) {
+    case VK_RETURN:
+      // Taken at the key itself, so the filter is applied once whatever
+      // becomes of the character.
+      if (Shift.Empty()) {
+        Key = 0;
+        ExecuteApplyFilter();
+      }
+      return;
     case VK_TAB:
       if (!FOptions.Contains(dgTabs)) return;
       target = NextFilterColumn(FFilterCol, !Shift.Contains(ssShift));

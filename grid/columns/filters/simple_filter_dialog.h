@@ -4,6 +4,7 @@
 #pragma once
 
 #include "grid/columns/filters/db_utils_ex.h"
+#include "platform/ui/shape.h"
 #include "platform/ui/ui.h"
 
 namespace grid {

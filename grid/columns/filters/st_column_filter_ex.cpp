@@ -173,7 +173,7 @@ void TSTColumnFilterEx::SetExpressionStr(const String& Value) {
   if (!grid) return;
   grid->Invalidate();
   TInplaceFilterEditEx* editor = grid->FilterEdit();
-  if (editor && editor->Visible()) grid->PlaceFilterEditor(false);
+  if (editor && editor->Visible()) grid->PlaceFilterEditor(true);
 }
 
 void TSTColumnFilterEx::SetExpression(const TSTFilterExpressionEx& Value) {

@@ -22,6 +22,7 @@ struct FilterTable : gridtest::GridOnForm {
     GridOnForm::SetUp();
     ds.FieldDefs().Add(u"Name", db::ftString, 20);
     ds.FieldDefs().Add(u"Number", db::ftInteger);
+    ds.FieldDefs().Add(u"Note", db::ftString, 20);
     src.SetDataSet(&ds);
     ds.Open();
     const char16_t* names[] = {u"Smith", u"O'Brien", u"Jones", u"Brown"};

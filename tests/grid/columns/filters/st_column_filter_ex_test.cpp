@@ -5,7 +5,7 @@
 
 #include "grid/columns/filters/filter_popup_items.h"
 #include "grid/core/db_grid_ex_center.h"
-#include "tests/grid/columns/filters/filter_table.h"
+#include "tests/grid/core/filter_table.h"
 
 namespace {
 
