@@ -162,8 +162,7 @@ void TComboBox::SyncWidget() {
 }
 
 void TComboBox::SortItems() {
-  String current =
-      itemIndex_ >= 0 && itemIndex_ < static_cast<int>(list_.size()) ? list_[itemIndex_] : String();
+  String current = itemIndex_ >= 0 && itemIndex_ < static_cast<int>(list_.size()) ? list_[itemIndex_] : String();
   std::vector<std::size_t> order(list_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
