@@ -48,6 +48,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TDBGridColumnsEx;
   friend class TColumnEx;
   friend class TSTDBGridExFilter;
+  friend class TDBGridInplaceEdit;
 
  public:
   explicit TCustomDBGridEx(ui::TComponent* AOwner);
@@ -257,6 +258,23 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void InvalidateTitle();
   void SumListChanged() { InvalidateFooter(); }
 
+  // --- text search and incremental search
+  // One step of the incremental search: Text extends the search text, the
+  // dataset goes to the first matching record in Direction. TimeOut in ms
+  // (negative: the search stays open until stopped).
+  void StartInplaceSearch(const String& Text, int TimeOut, TLocateTextDirectionEx Direction);
+  void StopInplaceSearch();
+  // The text search, with the wait cursor shown meanwhile.
+  bool LocateText(TCustomDBGridEx* AGrid, const String& FieldName, const String& Text,
+                  TLocateTextOptionsEx AOptions, TLocateTextDirectionEx Direction, TLocateTextMatchingEx Matching,
+                  TLocateTextTreeFindRangeEx TreeFindRange);
+  void StartInplaceSearchTimer();
+  void StopInplaceSearchTimer();
+  const String& InplaceSearchText() const { return FInplaceSearchText; }
+  int InplaceSearchTimeOut() const { return FInplaceSearchTimeOut; }
+  // The window timer of the search's typing pause.
+  static constexpr std::uintptr_t kInplaceSearchTimerId = 2;
+
   // --- events
   ui::TNotifyEvent OnActiveGroupingStructChanged;
   TDBGridExAdvDrawDataCellEvent OnAdvDrawDataCell;
@@ -356,6 +374,17 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The centre's, or the grid's own default when it has none.
   void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
 
+  // --- edit actions
+  // Whether the grid and its dataset can take each of the five edit commands now.
+  bool CheckCopyAction();
+  bool CheckCutAction();
+  bool CheckPasteAction();
+  bool CheckSelectAllAction();
+  bool CheckDeleteAction();
+  // The standard edit actions, for a focused grid whose EditActions allow them.
+  bool ExecuteAction(ui::TBasicAction* Action) override;
+  bool UpdateAction(ui::TBasicAction* Action) override;
+
   // --- painting support and the multi-title header tree
   // Leading is the left side, the right one in a right-to-left grid.
   void Draw3DCellEdge(ui::TCanvas* ACanvas, TRect ARect, bool DrawTrailing, bool DrawLeading, bool Pressed,
@@ -382,8 +411,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                                          TRect AreaRect, TColumnEx* Column);
   bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params, TRect AreaRect,
                          TColumnEx* Column);
-  bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor, TGridDrawState State,
-                              const String& Text);
+  virtual bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor,
+                                      TGridDrawState State, const String& Text);
   bool HighlightNonDataCellColor(int ACol, int ARow, ui::TFont* AFont, TColor& AColor, bool InSelection,
                                  TGridDrawState State, TCellAreaTypeEx AreaType, int DataRow, int DataCol);
   // The grid keeps no selection of its own yet, so only the current row and
@@ -419,7 +448,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Whether a title of that text width shows its sort marker and index.
   static void FitSortMarker(int AreaWidth, int ImageWidth, int IndexWidth, bool& DrawMarker, bool& DrawIndex);
   // Fixed-cell background, or a whole filter-row cell; answers the highlight.
-  bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
+  virtual bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
   // The grid row of the current record as last drawn.
   int SelRow() const { return FSelRow; }
   THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
@@ -468,6 +497,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void DrawFilterActiveSign(TRect R, bool Selected);
   // A column leaves the grid: its filter editing and its in-title list end.
   void ColumnGoing(TColumnEx* Column);
+  // --- cell editor
+  // The grid's cell editor (TDBGridInplaceEdit).
+  TInplaceEdit* NewInplaceEditor() override;
 
  protected:
   // Buffered: the client is painted into one bitmap and copied once.
@@ -609,6 +641,15 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int NextFilterColumn(int From, bool Forward);
   void FilterListboxKeyDown(std::uint16_t& Key);
   void FilterListboxToggleCommand(ui::TStrings* Items, TPopupListboxEx* List, TColumnEx* Column);
+
+  // --- text search and incremental search
+  bool FInplaceSearchingInProcess = false;
+  String FInplaceSearchText;
+  int FInplaceSearchTimeOut = -1;
+  bool FInplaceSearchTimerActive = false;
+  // Draws the matched part of the current cell's text over it in the search colours.
+  void DrawInplaceSearchMatch(TRect ARect, int DX, int DY, const String& Text, ui::TAlignment Alignment,
+                              ui::TTextLayout Layout, bool WordWrap, bool EndEllipsis);
 
  private:
   // The steps of the layout, inside its paint lock.

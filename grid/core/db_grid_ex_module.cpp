@@ -1,5 +1,6 @@
 #include "grid/core/db_grid_ex_module.h"
 
+#include "grid/columns/columns/column_property_interceptors.h"
 #include "grid/columns/filters/dataset_features_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_style.h"
@@ -84,6 +85,7 @@ void InitDBGridEx() {
   g_started = true;
   // The dataset-features registry starts before the grid module and ends after it.
   InitDatasetFeatures();
+  RegisterColumnPropertyInterceptors();
   g_style = new TDBGridExStyle;
   g_center = new TDBGridExCenter;
   // The font height follows the descending marker's picture.
@@ -114,6 +116,7 @@ void DoneDBGridEx() {
   SortMarkerFont = nullptr;
   delete g_center;
   delete g_style;
+  UnregisterColumnPropertyInterceptors();
   DoneDatasetFeatures();
 }
 

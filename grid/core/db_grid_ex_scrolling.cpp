@@ -153,6 +153,7 @@ void TCustomDBGridEx::FetchRowsToFillWindow() {
 }
 
 void TCustomDBGridEx::SyncCurrentRow() {
+  if (!FInplaceSearchingInProcess) StopInplaceSearch();
   if (UsesMemTableView()) {
     SyncMemTableCurrentRow(0);
     return;
@@ -172,6 +173,7 @@ void TCustomDBGridEx::SyncCurrentRow() {
 }
 
 void TCustomDBGridEx::SyncMemTableCurrentRow(int) {
+  if (!FInplaceSearchingInProcess) StopInplaceSearch();
   if (FIntMemTable && FDataLink->Active()) {
     RepaintRow(Row());
     if (HandleAllocated() && !IsLoading()) {
