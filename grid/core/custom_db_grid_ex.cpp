@@ -378,6 +378,7 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     return;
   }
   if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) && FilterRowMouseDown(Message)) return;
+  if ((Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR) && ForwardKeyToTitleFilterListbox(Message)) return;
   TCustomGridEx::Dispatch(Message);
   if (Message.Msg == CM_CANCELMODE) FilterRowCancelMode(Message);
 }

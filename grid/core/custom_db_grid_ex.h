@@ -636,6 +636,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // A press on a filter cell: the editor opens there; true when handled.
   bool FilterRowMouseDown(ui::TMessage& Message);
   void FilterRowCancelMode(ui::TMessage& Message);
+  // The in-title list never takes the focus: while it is shown the grid's keys are its keys.
+  bool ForwardKeyToTitleFilterListbox(ui::TMessage& Message);
   // Navigation between filter cells; true when the key was the filter editor's.
   void FilterEditorNavigate(std::uint16_t& Key, ui::TShiftState Shift);
   int NextFilterColumn(int From, bool Forward);

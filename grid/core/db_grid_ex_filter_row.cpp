@@ -471,6 +471,13 @@ void TCustomDBGridEx::FilterRowCancelMode(TMessage& Message) {
   CloseTitleFilterListbox(false);
 }
 
+bool TCustomDBGridEx::ForwardKeyToTitleFilterListbox(TMessage& Message) {
+  if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) return false;
+  // A key the list took brings no character after it.
+  Message.Result = FInTitleFilterListbox->Perform(Message.Msg, Message.WParam, Message.LParam);
+  return true;
+}
+
 // --- keys of the filter editor ----------------------------------------------------------------
 
 int TCustomDBGridEx::NextFilterColumn(int From, bool Forward) {

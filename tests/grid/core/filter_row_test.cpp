@@ -204,3 +204,63 @@ TEST_F(FilterRow, ScreenshotOfTheRowWithItsListOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TitleFilterList : filtertest::FilterTable {
+  void SetUp() override {
+    FilterTable::SetUp();
+    grid->STFilter()->SetVisible(true);
+    grid->STFilter()->SetLocation(grid::stflInTitleFilterEx);
+    h.Show(form);
+  }
+};
+
+TEST_F(TitleFilterList, InTitleFiltersHaveNoRowAndNoEditor) {
+  EXPECT_EQ(grid->STFilterRowCount(), 0);
+  grid->StartFilterEditing(0);
+  EXPECT_EQ(grid->FilterEdit(), nullptr);
+  EXPECT_FALSE(grid->FilterEditMode());
+}
+
+TEST_F(TitleFilterList, KeysReachTheListAndEscapeClosesIt) {
+  grid->SetFocus();
+  grid->ShowTitleFilterListbox(Column(0));
+  grid::TPopupListboxEx* list = grid->InTitleFilterListbox();
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), Column(0));
+  EXPECT_TRUE(list->Visible());
+  h.Key(grid, ui::VK_ESCAPE);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_FALSE(list->Visible());
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"");
+}
+
+TEST_F(TitleFilterList, EnterRunsTheChosenCommand) {
+  grid->STFilter()->SetInstantApply(true);
+  grid->SetFocus();
+  grid->ShowTitleFilterListbox(Column(0));
+  grid::TPopupListboxEx* list = grid->InTitleFilterListbox();
+  list->SetItemIndex(list->Items()->IndexOf(u"(Not empty)"));
+  h.Key(grid, ui::VK_RETURN);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"<>Null");
+  EXPECT_EQ(applied, 1);
+}
+
+TEST_F(TitleFilterList, AListResizedWithItsGripOpensAgainAtThatSize) {
+  grid->ShowTitleFilterListbox(Column(1));
+  grid::TPopupListboxEx* list = grid->InTitleFilterListbox();
+  list->SetRowCount(3);
+  list->SetBounds(list->Left(), list->Top(), 260, list->Height());
+  list->SetSizeGripResized(true);
+  grid->CloseTitleFilterListbox(false);
+  EXPECT_EQ(Filter(1)->DropDownListRows(), 3);
+  EXPECT_EQ(Filter(1)->DropDownListWidth(), 260);
+  grid->ShowTitleFilterListbox(Column(1));
+  EXPECT_EQ(list->RowCount(), 3);
+  EXPECT_EQ(list->Width(), 260);
+  grid->CloseTitleFilterListbox(false);
+}
+
+}  // namespace
