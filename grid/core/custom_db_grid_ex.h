@@ -642,7 +642,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void FilterEditorNavigate(std::uint16_t& Key, ui::TShiftState Shift);
   int NextFilterColumn(int From, bool Forward);
   void FilterListboxKeyDown(std::uint16_t& Key);
-  void FilterListboxToggleCommand(ui::TStrings* Items, TPopupListboxEx* List, TColumnEx* Column);
+  // Space on a command line: one that closes the list closes it (running
+  // it), any other runs at once and adds to the checked values.
+  bool ToggleListCommand(TPopupListboxEx* List, TColumnEx* Column, const std::function<void()>& CloseList);
 
   // --- text search and incremental search
   bool FInplaceSearchingInProcess = false;

@@ -280,23 +280,12 @@ void TCustomDBGridEx::FilterEditorKeyPress(TObject*, char16_t& Key) {
     ExecuteApplyFilter();
     return;
   }
-  if (Key != u' ' || !FFilterEdit || !FFilterEdit->ListVisible()) return;
-  const TShiftState shift = CurrentShiftState();
-  if (shift != TShiftState{ssCtrl}) return;
-  TPopupListboxEx* list = FFilterEdit->PopupListbox();
-  const int index = list->ItemIndex();
-  auto* item = dynamic_cast<TDBGridFilterPopupListboxItemEx*>(list->ItemObjectAt(index));
-  if (!item || FFilterCol < 0) return;
-  TSTColumnFilterEx* filter = FColumns->ColumnAt(FFilterCol)->STFilter();
-  if (item->CloseOnExecute(list, index)) {
-    // The editor's list closes accepting, which runs the item.
-    FFilterEdit->CloseUp(true);
-  } else {
-    filter->SetEnterNotClearData(true);
-    item->Execute(list, index, TPoint(-1, -1), shift);
-    list->InvalidateIndex(index);
-  }
-  Key = 0;
+  if (Key != u' ' || !FFilterEdit || !FFilterEdit->ListVisible() || FFilterCol < 0) return;
+  if (CurrentShiftState() != TShiftState{ssCtrl}) return;
+  // The editor's list closes accepting, which runs the item.
+  if (ToggleListCommand(FFilterEdit->PopupListbox(), FColumns->ColumnAt(FFilterCol),
+                        [this] { FFilterEdit->CloseUp(true); }))
+    Key = 0;
 }
 
 void TCustomDBGridEx::FilterEditorDropDown(TObject*) {
@@ -365,8 +354,8 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
     };
     FInTitleFilterListbox->OnKeyPress = [this](TObject*, char16_t& Key) {
       if (Key != u' ' || !FInTitleFilterListboxColumn) return;
-      FilterListboxToggleCommand(FInTitleFilterListbox->Items(), FInTitleFilterListbox,
-                                 FInTitleFilterListboxColumn);
+      ToggleListCommand(FInTitleFilterListbox, FInTitleFilterListboxColumn,
+                        [this] { CloseTitleFilterListbox(true); });
       Key = 0;
     };
   }
@@ -424,17 +413,19 @@ void TCustomDBGridEx::FilterListboxKeyDown(std::uint16_t& Key) {
   }
 }
 
-void TCustomDBGridEx::FilterListboxToggleCommand(TStrings*, TPopupListboxEx* List, TColumnEx* Column) {
+bool TCustomDBGridEx::ToggleListCommand(TPopupListboxEx* List, TColumnEx* Column,
+                                        const std::function<void()>& CloseList) {
   const int index = List->ItemIndex();
   auto* item = dynamic_cast<TDBGridFilterPopupListboxItemEx*>(List->ItemObjectAt(index));
-  if (!item) return;
+  if (!item) return false;
   if (item->CloseOnExecute(List, index)) {
-    CloseTitleFilterListbox(true);
-    return;
+    CloseList();
+    return true;
   }
   Column->STFilter()->SetEnterNotClearData(true);
   item->Execute(List, index, TPoint(-1, -1), CurrentShiftState());
   List->InvalidateIndex(index);
+  return true;
 }
 
 // --- mouse and messages --------------------------------------------------------------------

@@ -39,6 +39,22 @@ inline TSTFilterDefaultOperatorEx CentreDefaultOperator(TDBGridExCenter* Centre,
   }
 }
 
+// Fn on every value the set operators (equal .. not in) of E compare
+// with, the elements of a list one by one.
+template <class Fn>
+void ForEachSetOperandValue(TSTFilterExpressionEx& E, Fn&& fn) {
+  auto each = [&](TSTFilterOperatorEx Op, rtl::Variant& Operand) {
+    if (Op < foEqual || Op > foNotIn) return;
+    if (!Operand.IsArray()) {
+      fn(Operand);
+      return;
+    }
+    for (int i = Operand.LowBound(); i <= Operand.HighBound(); ++i) fn(Operand[i]);
+  };
+  each(E.Operator1, E.Operand1);
+  each(E.Operator2, E.Operand2);
+}
+
 // Reads the tokens of one filter text from left to right.
 class STFilterScanner {
  public:

@@ -154,17 +154,8 @@ void TSTColumnFilterEx::OperandToKeys() {
   db::TDataSet* ds = CurrentListDataSet();
   const String keyField = CurrentKeyField();
   const String listField = CurrentListField();
-  auto convert = [&](TSTFilterOperatorEx Op, Variant& Operand) {
-    if (Op < foEqual || Op > foNotIn) return;
-    if (Operand.IsArray()) {
-      for (int i = Operand.LowBound(); i <= Operand.HighBound(); ++i)
-        Operand[i] = ds->Lookup(listField, Operand[i], keyField);
-    } else {
-      Operand = ds->Lookup(listField, Operand, keyField);
-    }
-  };
-  convert(FExpression.Operator1, FExpression.Operand1);
-  convert(FExpression.Operator2, FExpression.Operand2);
+  filters_detail::ForEachSetOperandValue(FExpression,
+                                         [&](Variant& V) { V = ds->Lookup(listField, V, keyField); });
 }
 
 void TSTColumnFilterEx::SetExpressionStr(const String& Value) {
@@ -189,15 +180,9 @@ void TSTColumnFilterEx::PickListToKeyValues(TSTFilterExpressionEx& Expression) {
     const int i = pick->IndexOf(V.AsString());
     if (i >= 0 && i < keys->Count()) V = Variant(keys->Strings(i));
   };
-  auto convert = [&](TSTFilterOperatorEx Op, Variant& Operand) {
-    if (Op < foEqual || Op > foNotIn) return;
-    if (Operand.IsArray())
-      for (int i = Operand.LowBound(); i <= Operand.HighBound(); ++i) one(Operand[i]);
-    else if (!Operand.IsNull())
-      one(Operand);
-  };
-  convert(Expression.Operator1, Expression.Operand1);
-  convert(Expression.Operator2, Expression.Operand2);
+  filters_detail::ForEachSetOperandValue(Expression, [&](Variant& V) {
+    if (!V.IsNull()) one(V);
+  });
 }
 
 namespace {

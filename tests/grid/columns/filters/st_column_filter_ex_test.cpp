@@ -109,6 +109,20 @@ TEST_F(FilterTable, AnEqualOrEqualExpressionMarksBothValues) {
   EXPECT_EQ(Filter(0)->ListValuesCheckingState(), (std::vector<std::uint8_t>{1, 0, 1}));
 }
 
+TEST_F(FilterTable, PickListTextsStandForTheirKeys) {
+  ui::TStringList keys, pick;
+  for (const char16_t* k : {u"1", u"2"}) keys.Add(k);
+  for (const char16_t* p : {u"One", u"Two"}) pick.Add(p);
+  Column(2)->SetKeyList(&keys);
+  Column(2)->SetPickList(&pick);
+  Filter(2)->SetExpressionStr(u"in (Two,Three)");
+  const TSTFilterExpressionEx e = Filter(2)->Expression();
+  EXPECT_EQ(e.ExpressionType, botString);
+  ASSERT_TRUE(e.Operand1.IsArray());
+  EXPECT_EQ(e.Operand1[0].AsString(), u"2");
+  EXPECT_EQ(e.Operand1[1].AsString(), u"Three");
+}
+
 TEST_F(FilterTable, InstantApplyFollowsLocalUntilWritten) {
   TSTDBGridExFilter* f = grid->STFilter();
   EXPECT_FALSE(f->InstantApply());
