@@ -5,6 +5,10 @@
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 
 #include "grid/core/db_grid_ex_center.h"
@@ -97,6 +101,15 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FDummiFont = std::make_unique<TFont>();
   FTitleImageChangeLink = std::make_unique<TChangeLink>();
   FTitleImageChangeLink->OnChange = [this](TObject*) { Invalidate(); };
+  FGridRowPanel = std::make_unique<TGridRowPanelEx>(this);
+  FIndicatorTitle = std::make_unique<TDBGridExIndicatorTitle>(this);
+  FDataGrouping = std::make_unique<TDBGridExDataGroupsEx>(this);
+  FRowDetailPanel = std::make_unique<TRowDetailPanelEx>(this);
+  FRowDetailControl = new TRowDetailPanelControlEx(this);
+  FRowDetailControl->SetName(u"RowDetailData");
+  FRowDetailControl->SetVisible(false);
+  FRowDetailControl->SetParent(this);
+  FRowDetailControl->SetBounds(0, 0, 0, 0);
   FStdDefaultRowHeight = CalcTextRowHeight();
   UpdateHorzDataSize();
   UpdateVertDataSize();
@@ -107,6 +120,10 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   SetDataSource(nullptr);
   if (FIntMemTable) FIntMemTable->StopRecordEventsTo(this);
   FIntMemTable = nullptr;
+  FIndicatorTitle.reset();
+  FCurGroupDataNode = nullptr;
+  FDrawGroupDataNode = nullptr;
+  FDataGrouping.reset();
   // Footers free their sum items, so the columns go before the sum list.
   FColumns.reset();
   FSumList.reset();
@@ -119,6 +136,8 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   FVertScrollBar.reset();
   FDataLink.reset();
   core_detail::ReleaseDrawBitmap();
+  FRowDetailPanel.reset();
+  FGridRowPanel.reset();
 }
 
 // --- options ---------------------------------------------------------------------
@@ -422,6 +441,7 @@ void TCustomDBGridEx::ReacquireMemTableInterface() {
 
 void TCustomDBGridEx::HandleMemTableRecordEvent(int RecNum, TMemTableRecordEventKindEx Kind, int OldRecNum) {
   if (!FIntMemTable || FIntMemTable->RecordViewsAreTree()) return;
+  if (HandleGroupingRecordEvent(RecNum, Kind, OldRecNum)) return;
   const int top = TopDataOffset();
   const int row = RecNum + top;
   // Events about rows the grid does not have are dropped rather than let
@@ -554,18 +574,42 @@ void TCustomDBGridEx::TitleClick(TColumnEx* Column) {
 
 void TCustomDBGridEx::UpdateDataRowHeight(int DataRow) {
   const int row = DataRow + TopDataOffset();
-  if (DataRow >= 0 && row < RowCount()) SetRowHeights(row, DataRowHeight(DataRow));
+  const int extra = row == Row() ? RowDetailPanelExtraHeight() : 0;
+  if (DataRow >= 0 && row < RowCount()) SetRowHeights(row, DataRowHeight(DataRow) + extra);
 }
 
 void TCustomDBGridEx::HandleRecordChanged(db::TField*) { Invalidate(); }
 
-bool TCustomDBGridEx::DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int, bool CheckOnly) {
-  return FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+bool TCustomDBGridEx::DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly) {
+  if (FIntMemTable) return FIntMemTable->MoveRecords(BookmarkList, ToRecNo, TreeLevel, CheckOnly);
+  db::TDataSet* ds = FDataLink->DataSet();
+  if (!ds) return false;
+  if (CheckOnly) return FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+  // The current record keeps its place in the window of buffers.
+  const int d = FDataLink->ActiveRecord() - (FDataLink->RecordCount() - 1) / 2;
+  int middle = 0;
+  {
+    const int old = FDataLink->ActiveRecord();
+    FDataLink->SetActiveRecord(old - d);
+    try {
+      middle = ds->RecNo();
+    } catch (...) {
+      FDataLink->SetActiveRecord(old);
+      throw;
+    }
+    FDataLink->SetActiveRecord(old);
+  }
+  const bool moved = FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+  if (middle > 0 && ds->IsSequenced()) {
+    ds->SetRecNo(middle);
+    if (d != 0) FDataLink->MoveDataSetBy(d);
+  }
+  return moved;
 }
 
 bool TCustomDBGridEx::IsFindDialogShowAsModal() { return true; }
 
-bool TCustomDBGridEx::IsUseMultiTitle() { return FUseMultiTitle; }
+bool TCustomDBGridEx::IsUseMultiTitle() { return FUseMultiTitle && !RowPanelActive(); }
 
 void TCustomDBGridEx::DefaultApplyFilter() {
   if (!FCenter) return;

@@ -32,6 +32,11 @@ class TColumnDefValuesEx;
 class TDBGridExSumList;
 class TColCellParamsEx;
 struct TDBGirdDrawTitleStateEx;
+class TDBGridExDataGroupsEx;
+class TGridRowPanelEx;
+class TRowDetailPanelEx;
+class TRowDetailPanelControlEx;
+class TDBGridExIndicatorTitle;
 
 class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
@@ -252,6 +257,118 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void InvalidateTitle();
   void SumListChanged() { InvalidateFooter(); }
 
+
+  // --- grouping, tree area, row panels and the detail panel
+  TDBGridExDataGroupsEx* DataGrouping() const { return FDataGrouping.get(); }
+  // Assigns into the grid's own settings.
+  void SetDataGrouping(TDBGridExDataGroupsEx* Value);
+  IMemTableEx* MemTable() const { return FIntMemTable; }
+  // Grouping is on, over a memory table, with an active level.
+  bool DataGroupingWorks() const;
+  TGroupDataTreeNodeEx* CurGroupDataNode() const { return FCurGroupDataNode; }
+  // The node of a data row while grouping works, else nil.
+  TGroupDataTreeNodeEx* GroupNodeOfDataRow(int DataRow) const;
+  // The node of the row being drawn or measured (nil outside grouping).
+  TGroupDataTreeNodeEx* DrawGroupDataNode() const { return FDrawGroupDataNode; }
+  void SetCurrentGroupNode(TGroupDataTreeNodeEx* Node, bool ScrollIntoView);
+  void SelectVisibleGroupNode(TGroupDataTreeNodeEx* Node, bool ScrollIntoView);
+  void SelectGroupNodeOfRecord(int ViewRecNo, bool Exact);
+  void SyncDataSetToGroupNode();
+  int MoveByInGroupTree(int Distance);
+  void GroupKeyDown(std::uint16_t& Key, ui::TShiftState Shift);
+  int GroupNodeRowHeight(TGroupDataTreeNodeEx* Node);
+  bool HighlightGroupDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& Background,
+                                   TGridDrawState State);
+  void DrawGroupDataRow(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  void DrawExtraFirstColumnArea(int ARow, TRect ARect);
+  void UpdateGroupPanelIndent();
+  void LayoutGroupPanelItems();
+  void DrawGroupPanel(int LevelIndex, TRect ARect);
+  void GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  // Level -1 drags the column FToMoveColumnIndex onto the panel.
+  void StartGroupPanelMoving(int LevelIndex, int X);
+  void TrackGroupPanelMoving(int X, int Y);
+  void EndGroupPanelMoving(bool Apply);
+  // Index among the items before which a drop at X lands; Marker gets its x.
+  int GroupPanelDropPosition(int X, int& Marker);
+  void GroupPanelTitleMouseUp(int X, int Y);
+  int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
+  // The column a title drag carries (onto the grouping panel).
+  void SetToMoveColumnIndex(int Value) { FToMoveColumnIndex = Value; }
+  int GroupPanelDropIndex() const { return FGroupPanelDropIndex; }
+  void DataInsert();
+  void DataAppend();
+  void GroupingRowCountChanged();
+  // Whether the press went to a group row's expand button or the row.
+  bool GroupRowMouseDown(int X, int Y);
+  // The memory table's record events while grouping works; false otherwise.
+  bool HandleGroupingRecordEvent(int RecNum, TMemTableRecordEventKindEx Kind, int OldRecNum);
+  // Group levels let go of a column that is going away.
+  void ColumnDestroying(TColumnEx* Column);
+  // Selects the row of the dataset's current record without moving the dataset.
+  void FollowDataSetInGroupTree(int ViewRecNo);
+  // What SetDrawRecord answers while a memory table reads the row instantly.
+  static constexpr int kInstantReadRecord = -1000;
+  // Row panels, group rows, the indent, tree area and detail sign of a cell;
+  // true when the cell is done, else ARect is what is left for the cell.
+  bool PaintPanelsAndGroups(int ACol, int ARow, TCellAreaTypeEx Area, TGridDrawState State, TRect& ARect,
+                            int DataRow, int DataCol);
+
+  int GetCellTreeElmentsAreaWidth();
+  void DrawCellTreeArea(int DataCol, int DataRow, TRect Rect, TGridDrawState State);
+  void DrawCellTreeElements(ui::TCanvas* ACanvas, TRect Rect, bool ContinuationOnly, bool EraseRowLines);
+  bool TreeElementMouseDown(int X, int Y, bool TestOnly);
+  bool CheckStartRowMoving(int X, int Y, bool TestOnly);
+  int CalcRowMoveTreeLevel(int Row, TPoint Point, int& Level);
+  void CalcRowMoveTarget(int Y, int Row, TPoint Point);
+  void EndRowMoving(int X, int Y, bool Apply);
+  bool MoveBookmarkedRows(int DataRow, int TreeLevel, bool CheckOnly);
+  void ShowRowMoveMarker(int Left, int Right);
+  void HideRowMoveMarker();
+  int DataRowToRecNo(int DataRow);
+  int MoveRowDest() const { return FMoveRowDest; }
+  int MoveRowDestLevel() const { return FMoveRowDestLevel; }
+
+  TGridRowPanelEx* RowPanel() const { return FGridRowPanel.get(); }
+  void SetRowPanel(TGridRowPanelEx* Value);
+  bool RowPanelActive() const;
+  // The row panel's Tab walks lines left to right.
+  bool RowPanelTabsLeftToRight() const;
+  virtual int InRowPanelLineHeight();
+  int GridMasterCellWidth() const { return FGridMasterCellWidth; }
+  int GridMasterCellHeight() const { return FGridMasterCellHeight; }
+  void SetGridMasterCellSize(int Width, int Height) {
+    FGridMasterCellWidth = Width;
+    FGridMasterCellHeight = Height;
+  }
+  int InRowPanelCol() const { return FInRowPanelCol; }
+  void SetInRowPanelCol(int Index);
+  void SortColumnsByRowPanelPlacement();
+  TColumnEx* GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell);
+  TColumnEx* GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect, bool IncludeLines);
+  void ScrollRowPanelColumnIntoView(int Index);
+  virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  virtual void DrawRowPanelFooter(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  int OriginCol() const { return Col(); }
+  void SetOriginCol(int Value) { SetCol(Value); }
+
+  TRowDetailPanelEx* RowDetailPanel() const { return FRowDetailPanel.get(); }
+  void SetRowDetailPanel(TRowDetailPanelEx* Value);
+  TRowDetailPanelControlEx* RowDetailPanelControl() const { return FRowDetailControl; }
+  void PlaceRowDetailControl();
+  // The room under the current record while its detail panel is open.
+  int RowDetailPanelExtraHeight();
+  virtual int DrawRowDetailSign(TRect ARect, int DataRow);
+  virtual bool RowDetailSignMouseDown(int X, int Y);
+  virtual bool PointInRowDetailSign(int X);
+  bool RowHasDetailPanel();
+  bool PointInCellButton(TPoint P, TRect CellRect, TRect& ButtonRect);
+  int TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& ButtonRect, TRect CellRect);
+  TGridOptions DesignOptionsForState();
+  TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
+  void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
+
   // --- events
   ui::TNotifyEvent OnActiveGroupingStructChanged;
   TDBGridExAdvDrawDataCellEvent OnAdvDrawDataCell;
@@ -423,6 +540,11 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int CalcHeadTreeHeights(THeadTreeNode* Node);
 
  protected:
+  // The grouping panel in the top margin.
+  void PaintOutBoundary(const TRect& Rect) override;
+  void CellEditRect(int ACol, int ARow, TRect& Rect) override;
+  bool HorzScrollIsSmooth() override;
+  bool ValidateColumnMove(int& From, int& To, TPoint P) override;
   // Buffered: the client is painted into one bitmap and copied once.
   void Paint() override;
   void CellBorderVisibility(int ACol, int ARow, TGridCellBorderTypeEx Side, bool& Draw, TColor& Color,
@@ -546,6 +668,37 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FSelfChangingFooterFont = false;
   ui::TImeMode FOriginalImeMode = ui::imDontCare;
   String FOriginalImeName;
+  // --- grouping, tree area, row panels and the detail panel
+  std::unique_ptr<TDBGridExDataGroupsEx> FDataGrouping;
+  TGroupDataTreeNodeEx* FCurGroupDataNode = nullptr;
+  TGroupDataTreeNodeEx* FDrawGroupDataNode = nullptr;
+  std::vector<TGroupDataTreeNodeEx*> FDrawnGroupList;
+  int FGroupDataMovingIndex = -1;
+  int FGroupPanelDropIndex = 0;
+  int FPressedDataGroupLevelIdx = -1;
+  int FToMoveColumnIndex = -1;
+  bool FInternalUpdatingDatasetPos = false;
+  bool FLockAutoShowCurCell = false;
+  bool FTracking = false;
+  int FMoveRowSour = -1;
+  db::TBookmark FMoveBookmarkSour;
+  std::vector<TGroupDataTreeNodeEx*> FDrawNodeStack;
+  int FMoveRowSourLevel = -1;
+  int FMoveRowDest = -1;
+  int FMoveRowDestLevel = -1;
+  int FMoveRowLeftBounds = 0;
+  int FDataRowMoveLeftBoundary = 0;
+  int FDataRowMoveRightBoundary = 0;
+  bool FRowMoveMarkerShown = false;
+  std::unique_ptr<TGridRowPanelEx> FGridRowPanel;
+  int FGridMasterCellWidth = 0;
+  int FGridMasterCellHeight = 0;
+  int FInRowPanelCol = 0;
+  std::unique_ptr<TRowDetailPanelEx> FRowDetailPanel;
+  TRowDetailPanelControlEx* FRowDetailControl = nullptr;
+  std::unique_ptr<TDBGridExIndicatorTitle> FIndicatorTitle;
+  // The data row given the detail panel's height, -1 for none.
+  int FDetailHeightRow = -1;
 
  private:
   // The steps of the layout, inside its paint lock.

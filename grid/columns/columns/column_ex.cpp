@@ -47,6 +47,7 @@ TColumnEx::~TColumnEx() {
   if (TCustomDBGridEx* grid = Grid()) {
     std::erase(grid->SortMarkedColumns(), this);
     std::erase(grid->FVisibleColumns, this);
+    grid->ColumnDestroying(this);
   }
   if (TDBGridColumnsEx* columns = Columns())
     if (columns->FUpDownBaseColumn == this) columns->FUpDownBaseColumn = nullptr;

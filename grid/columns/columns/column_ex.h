@@ -99,6 +99,15 @@ using TDBGridExGroupGetKeyValue =
 using TDBGridExGroupGetKeyValueAsText = std::function<void(TCustomDBGridEx* Sender, TGroupDataTreeNodeEx* Node,
                                                            const rtl::Variant& KeyValue, String& KeyValueAsText)>;
 
+struct TColumnExInRowPanelPlacement {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  int DataCellLeft = 0;
+  int DataCellWidth = 0;
+};
+
 class TColumnEx : public ui::TCollectionItem {
   JQ_UI_CLASSINFO
   friend class TColumnTitleEx;
@@ -226,10 +235,20 @@ class TColumnEx : public ui::TCollectionItem {
   void SetTitle(const TColumnTitleEx* Value);
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value);
-  int InRowLinePos() const { return FRowLine; }
-  void SetInRowLinePos(int Value) { FRowLine = Value; }
-  int InRowLineHeight() const { return FHeight; }
-  void SetInRowLineHeight(int Value) { FHeight = Value; }
+  // Row panels: the first line and the number of lines of the column.
+  int InRowLinePos() const { return FRowLine < 0 ? 0 : FRowLine; }
+  void SetInRowLinePos(int Value) {
+    FRowLine = Value;
+    Changed(true);
+  }
+  int InRowLineHeight() const { return FHeight < 1 ? 1 : FHeight; }
+  void SetInRowLineHeight(int Value) {
+    FHeight = Value;
+    Changed(true);
+  }
+  // The cell inside a row panel's master cell, laid out by the collection.
+  TColumnExInRowPanelPlacement& RowPlacement() { return FRowPlacement; }
+  const TColumnExInRowPanelPlacement& RowPlacement() const { return FRowPlacement; }
   int InRowTabIndex() const { return FInRowTabIndex; }
   void SetInRowTabIndex(int Value) { FInRowTabIndex = Value; }
   int InitWidth() const { return FInitWidth; }
@@ -412,6 +431,7 @@ class TColumnEx : public ui::TCollectionItem {
   int FWidth = 0;
   int FRowLine = 0;
   int FHeight = 1;
+  TColumnExInRowPanelPlacement FRowPlacement;
   int FInRowTabIndex = 0;
   bool FAlwaysShowEditButton = false;
   bool FAutoDropDown = false;
