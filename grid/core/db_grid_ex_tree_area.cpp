@@ -319,7 +319,7 @@ void TCustomDBGridEx::EndRowMoving(int X, int Y, bool Apply) {
 bool TCustomDBGridEx::MoveBookmarkedRows(int DataRow, int TreeLevel, bool CheckOnly) {
   TBMListEx list;
   list.AppendItem(FMoveBookmarkSour);
-  return MoveDataRows(&list, DataRow, CheckOnly, TreeLevel);
+  return MoveDataRows(&list, DataRowToRecNo(DataRow), TreeLevel, CheckOnly);
 }
 
 int TCustomDBGridEx::DataRowToRecNo(int DataRow) {
