@@ -544,6 +544,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void PaintOutBoundary(const TRect& Rect) override;
   void CellEditRect(int ACol, int ARow, TRect& Rect) override;
   bool HorzScrollIsSmooth() override;
+  bool VertScrollIsSmooth() override;
+  // In a row panel the selected panel column is scrolled into view too.
+  void GoToCell(int ACol, int ARow, bool MoveAnchor) override;
   bool ValidateColumnMove(int& From, int& To, TPoint P) override;
   // Buffered: the client is painted into one bitmap and copied once.
   void Paint() override;

@@ -129,6 +129,19 @@ void TCustomDBGridEx::SetInRowPanelCol(int Index) {
 
 bool TCustomDBGridEx::HorzScrollIsSmooth() { return FHorzScrollBar->SmoothStep() || RowPanelActive(); }
 
+bool TCustomDBGridEx::VertScrollIsSmooth() { return FVertScrollBar->SmoothStep(); }
+
+void TCustomDBGridEx::GoToCell(int ACol, int ARow, bool MoveAnchor) {
+  if (!RowPanelActive()) {
+    TCustomGridEx::GoToCell(ACol, ARow, MoveAnchor);
+    return;
+  }
+  MoveToCell(ACol, ARow, true, false, MoveAnchor);
+  ScrollRowPanelColumnIntoView(FInRowPanelCol);
+  SyncInplaceEditor();
+  Click();
+}
+
 namespace {
 
 // The grid line under and right of a panel cell, inside its area.
