@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     std::vector<int> order(kRecords);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int A, int B) {
-      return grid::CompareVariantValues(keys[static_cast<std::size_t>(A)], keys[static_cast<std::size_t>(B)]) ==
+      return grid::CompareVariantValues(keys[static_cast<std::size_t>(A)],
+                                        keys[static_cast<std::size_t>(B)]) ==
              grid::TVariantRelationshipEx::LessThan;
     });
     sortMs = Ms(start);

@@ -350,6 +350,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
   virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);
   virtual void DrawRowPanelFooter(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  // The title and footer areas: each visible column's cell with its lines.
+  void DrawRowPanelFixedCells(TRect ARect, TColor Background, const std::function<void(TRect Cell, int DataCol)>& Draw);
   int OriginCol() const { return Col(); }
   void SetOriginCol(int Value) { SetCol(Value); }
 

@@ -35,6 +35,24 @@ TGroupDataTreeNodeEx* FirstRecordNode(TGroupDataTreeNodeEx* Node) {
   return Node;
 }
 
+// One band per group level outside Level, from Area's left, each in its
+// level's colour with a right line, and a bottom line where the next row is
+// no deeper; answers where the bands end.
+int DrawOuterLevelBands(TCanvas* Cv, TDBGridExDataGroupsEx* Groups, const TRect& Area, int Level,
+                        int NextLevel, TColor LineColor) {
+  int x = Area.Left;
+  for (int l = 1; l < Level && l <= Groups->ActiveGroupLevelsCount(); ++l) {
+    const TRect band{x, Area.Top, x + kLevelIndent, Area.Bottom};
+    Cv->Brush()->SetColor(Groups->ActiveGroupLevelAt(l - 1)->Color());
+    Cv->FillRect(band);
+    Cv->Brush()->SetColor(LineColor);
+    Cv->FillRect(TRect{band.Right - 1, band.Top, band.Right, band.Bottom});
+    if (NextLevel <= l) Cv->FillRect(TRect{band.Left, band.Bottom - 1, band.Right, band.Bottom});
+    x += kLevelIndent;
+  }
+  return x;
+}
+
 int TextHeightIn(TCanvas* Canvas, ui::TFont* Font) {
   core_detail::FontScope scope(Canvas, Font);
   return Canvas->TextHeight(u"Wg");
@@ -239,16 +257,7 @@ void TCustomDBGridEx::DrawGroupDataRow(int, int ARow, TRect ARect, TGridDrawStat
   const TColor lineColor = GridLineColors()->GetCellColor(FIndicatorOffset, ARow);
   TGroupDataTreeNodeEx* next = tree->FlatVisibleNodeAt(dataRow + 1);
   const int nextLevel = next ? next->Level() : 0;
-  int x = row.Left;
-  for (int l = 1; l < node->Level(); ++l) {
-    TRect band{x, row.Top, x + kLevelIndent, row.Bottom};
-    cv->Brush()->SetColor(FDataGrouping->ActiveGroupLevelAt(l - 1)->Color());
-    cv->FillRect(band);
-    cv->Brush()->SetColor(lineColor);
-    cv->FillRect(TRect{band.Right - 1, band.Top, band.Right, band.Bottom});
-    if (nextLevel <= l) cv->FillRect(TRect{band.Left, band.Bottom - 1, band.Right, band.Bottom});
-    x += kLevelIndent;
-  }
+  const int x = DrawOuterLevelBands(cv, FDataGrouping.get(), row, node->Level(), nextLevel, lineColor);
   ui::TFont font;
   font.Assign(level ? level->Font() : Font());
   TColor background = level ? level->Color() : Color();
@@ -287,16 +296,7 @@ void TCustomDBGridEx::DrawExtraFirstColumnArea(int ARow, TRect ARect) {
   if (!node) return;
   TGroupDataTreeNodeEx* next = TreeOf(FDataGrouping.get())->FlatVisibleNodeAt(dataRow + 1);
   const int nextLevel = next ? next->Level() : 0;
-  int x = area.Left;
-  for (int l = 1; l < node->Level() && l <= FDataGrouping->ActiveGroupLevelsCount(); ++l) {
-    TRect band{x, area.Top, x + kLevelIndent, area.Bottom};
-    cv->Brush()->SetColor(FDataGrouping->ActiveGroupLevelAt(l - 1)->Color());
-    cv->FillRect(band);
-    cv->Brush()->SetColor(lineColor);
-    cv->FillRect(TRect{band.Right - 1, band.Top, band.Right, band.Bottom});
-    if (nextLevel <= l) cv->FillRect(TRect{band.Left, band.Bottom - 1, band.Right, band.Bottom});
-    x += kLevelIndent;
-  }
+  DrawOuterLevelBands(cv, FDataGrouping.get(), area, node->Level(), nextLevel, lineColor);
 }
 
 // --- the grouping panel ------------------------------------------------------------------

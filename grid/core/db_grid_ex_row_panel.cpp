@@ -156,23 +156,26 @@ void PanelCellLines(TCanvas* Cv, const TRect& Cell, const TRect& Area, int Lw, T
 }  // namespace
 
 void TCustomDBGridEx::DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State) {
+  State.Exclude(gdFocused);
+  State.Exclude(gdSelected);
+  DrawRowPanelFixedCells(ARect, FColumnDefValues->Title()->Color(), [&](TRect Cell, int DataCol) {
+    DrawMultiTitleCell(ACol, ARow, TCellAreaTypeEx{1, 0}, State, Cell, -1, DataCol);
+  });
+}
+
+void TCustomDBGridEx::DrawRowPanelFixedCells(TRect ARect, TColor Background,
+                                             const std::function<void(TRect Cell, int DataCol)>& Draw) {
   TCanvas* cv = Canvas();
-  cv->Brush()->SetColor(FColumnDefValues->Title()->Color());
+  cv->Brush()->SetColor(Background);
   cv->FillRect(ARect);
-  TCellAreaTypeEx area;
-  area.Horz = 1;
-  area.Vert = 0;
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
     if (!c->Visible()) continue;
     const auto& p = c->RowPlacement();
-    TRect cell{ARect.Left + p.Left, ARect.Top + p.Top, ARect.Left + p.Left + p.Width,
-               ARect.Top + p.Top + p.Height};
+    const TRect cell{ARect.Left + p.Left, ARect.Top + p.Top, ARect.Left + p.Left + p.Width,
+                     ARect.Top + p.Top + p.Height};
     PanelCellLines(cv, cell, ARect, GridLineWidth(), GridLineColors()->GetDarkColor());
-    TGridDrawState st = State;
-    st.Exclude(gdFocused);
-    st.Exclude(gdSelected);
-    DrawMultiTitleCell(ACol, ARow, area, st, cell, -1, i);
+    Draw(cell, i);
   }
 }
 
@@ -215,22 +218,10 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
 }
 
 void TCustomDBGridEx::DrawRowPanelFooter(int ACol, int ARow, TRect ARect, TGridDrawState State) {
-  TCanvas* cv = Canvas();
-  cv->Brush()->SetColor(Color());
-  cv->FillRect(ARect);
-  TCellAreaTypeEx area;
-  area.Horz = 1;
-  area.Vert = 4;
   const int footer = ARow - (RowCount() - ContraRowCount());
-  for (int i = 0; i < FColumns->Count(); ++i) {
-    TColumnEx* c = FColumns->ColumnAt(i);
-    if (!c->Visible()) continue;
-    const auto& p = c->RowPlacement();
-    TRect cell{ARect.Left + p.Left, ARect.Top + p.Top, ARect.Left + p.Left + p.Width,
-               ARect.Top + p.Top + p.Height};
-    PanelCellLines(cv, cell, ARect, GridLineWidth(), GridLineColors()->GetDarkColor());
-    DrawFooterCell(ACol, ARow, area, State, cell, footer, i);
-  }
+  DrawRowPanelFixedCells(ARect, Color(), [&](TRect Cell, int DataCol) {
+    DrawFooterCell(ACol, ARow, TCellAreaTypeEx{1, 4}, State, Cell, footer, DataCol);
+  });
 }
 
 // --- the cell painting's steps for panels, groups and trees -----------------------------

@@ -411,21 +411,17 @@ void TGridGroupDataTreeEx::ResortLevel(int LevelIndex, TSortOrderEx SortOrder) {
   RebuildFlatVisibleList();
 }
 
-void TGridGroupDataTreeEx::CollapseLevel(int Level) {
+void TGridGroupDataTreeEx::SetLevelExpanded(int Level, bool Value) {
   BeginUpdate();
   for (TGroupDataTreeNodeEx* n = GetFirstNodeAtLevel(Level); n; n = GetNextNodeAtLevel(n, Level))
-    n->SetExpanded(false);
+    n->SetExpanded(Value);
   EndUpdate();
   RebuildFlatVisibleList();
 }
 
-void TGridGroupDataTreeEx::ExpandLevel(int Level) {
-  BeginUpdate();
-  for (TGroupDataTreeNodeEx* n = GetFirstNodeAtLevel(Level); n; n = GetNextNodeAtLevel(n, Level))
-    n->SetExpanded(true);
-  EndUpdate();
-  RebuildFlatVisibleList();
-}
+void TGridGroupDataTreeEx::CollapseLevel(int Level) { SetLevelExpanded(Level, false); }
+
+void TGridGroupDataTreeEx::ExpandLevel(int Level) { SetLevelExpanded(Level, true); }
 
 TGroupDataTreeNodeEx* TGridGroupDataTreeEx::GetFirstNodeAtLevel(int Level) {
   for (TGroupDataTreeNodeEx* n = First(); n && n != Root(); n = Next(n))

@@ -98,6 +98,7 @@ class TGridGroupDataTreeEx : public TTreeListEx {
 
  private:
   IMemTableEx* MemTable() const;
+  void SetLevelExpanded(int Level, bool Value);
   // Adds the record nodes of every view; the caller rebuilds the lists.
   void AddAllRecords(IMemTableEx* AIntMemTable);
   TGroupDataTreeNodeEx* First() { return static_cast<TGroupDataTreeNodeEx*>(GetFirst()); }

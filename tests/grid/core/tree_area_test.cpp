@@ -34,7 +34,9 @@ struct TreeArea : gridtest::ShownGrid {
     grid->RestoreDrawRecord(old);
     return width / 18;
   }
-  ui::TRect Cell(int DataRow) { return grid->CellBounds(grid->IndicatorOffset(), grid->TopDataOffset() + DataRow); }
+  ui::TRect Cell(int DataRow) {
+    return grid->CellBounds(grid->IndicatorOffset(), grid->TopDataOffset() + DataRow);
+  }
 };
 
 TEST_F(TreeArea, BandsFollowTheRecordLevels) {

@@ -16,6 +16,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/themes.h"
 #include "platform/ui/tree_view.h"
+#include "tests/grid/core/grid_on_form.h"
 #include "tests/grid/core/mem_table_data_set.h"
 #include "tests/platform/ui/harness.h"
 
@@ -28,33 +29,18 @@ using grid::TGroupDataTreeNodeEx;
 using Texts = std::vector<String>;
 
 // A grid over a memory table of (City, N) records, grouped by City.
-struct Grouping : ::testing::Test {
-  uitest::Harness h;
-  ui::TForm* form = nullptr;
-  grid::TDBGridEx* grid = nullptr;
+struct Grouping : gridtest::ShownGrid {
   gridtest::TMemTableDataSet ds;
   db::TDataSource src{nullptr};
 
-  void SetUp() override {
-    grid::InitDBGridEx();
-    ui::SetThemesEnabled(false);
-    form = h.MakeForm<ui::TForm>();
+  void Prepare() override {
     form->SetBounds(0, 0, 420, 320);
-    grid = new grid::TDBGridEx(form);
-    grid->SetParent(form);
     grid->SetBounds(0, 0, 400, 300);
     ds.FieldDefs().Add(u"City", db::ftString, 10);
     ds.FieldDefs().Add(u"N", db::ftInteger);
     ds.Open();
     src.SetDataSet(&ds);
     grid->SetDataSource(&src);
-    h.Show(form);
-  }
-  void TearDown() override {
-    grid->SetDataSource(nullptr);
-    delete form;
-    ui::SetThemesEnabled(true);
-    grid::DoneDBGridEx();
   }
 
   void Add(const String& City, int N) {
