@@ -4,6 +4,7 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/grouping_internal.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/mem_table_intf_ex.h"
 #include "platform/classes/typinfo.h"
@@ -85,17 +86,8 @@ void TGridDataGroupLevelEx::HandleFontChange() {
 
 void TGridDataGroupLevelEx::RefreshParentFont() {
   if (!FParentFont) return;
-  TGridDataGroupsEx* groups = DataGroups();
-  if (!groups) return;
-  auto handler = std::move(FFont->OnChange);
-  FFont->OnChange = nullptr;
-  try {
-    FFont->Assign(groups->Font());
-  } catch (...) {
-    FFont->OnChange = std::move(handler);
-    throw;
-  }
-  FFont->OnChange = std::move(handler);
+  if (TGridDataGroupsEx* groups = DataGroups())
+    grouping_detail::AssignFontQuietly(FFont.get(), groups->Font());
 }
 
 void TGridDataGroupLevelEx::SetParentFont(bool Value) {
@@ -283,18 +275,8 @@ void TGridDataGroupsEx::HandleFontChange() {
 
 void TGridDataGroupsEx::RefreshParentFont() {
   if (!FParentFont) return;
-  auto* control = dynamic_cast<ui::TControl*>(FGrid);
-  if (control) {
-    auto handler = std::move(FFont->OnChange);
-    FFont->OnChange = nullptr;
-    try {
-      FFont->Assign(control->Font());
-    } catch (...) {
-      FFont->OnChange = std::move(handler);
-      throw;
-    }
-    FFont->OnChange = std::move(handler);
-  }
+  if (auto* control = dynamic_cast<ui::TControl*>(FGrid))
+    grouping_detail::AssignFontQuietly(FFont.get(), control->Font());
   if (FGroupLevels) FGroupLevels->RefreshLevelFonts();
 }
 

@@ -194,28 +194,26 @@ void TGridGroupDataTreeEx::AddAllRecords(IMemTableEx* AIntMemTable) {
 void TGridGroupDataTreeEx::RebuildDataTree(IMemTableEx* AIntMemTable) {
   FlatVisibleList.clear();
   Clear();
-  BeginUpdate();
-  try {
+  Rebuild([&] {
     if (AIntMemTable) AddAllRecords(AIntMemTable);
-  } catch (...) {
-    EndUpdate();
-    // Nodes went and came: the rows must not name any of the old ones.
-    RebuildFlatVisibleList();
-    throw;
-  }
-  EndUpdate();
-  RebuildFlatVisibleList();
-  UpdateAllDataRowHeights();
+  });
 }
 
 void TGridGroupDataTreeEx::RebuildDataTreeEx(IMemTableEx* AIntMemTable) {
-  BeginUpdate();
-  try {
+  Rebuild([&] {
     DeleteRecordNodes();
     if (AIntMemTable) AddAllRecords(AIntMemTable);
     DeleteEmptyNodes();
+  });
+}
+
+void TGridGroupDataTreeEx::Rebuild(const std::function<void()>& Work) {
+  BeginUpdate();
+  try {
+    Work();
   } catch (...) {
     EndUpdate();
+    // Nodes went and came: the rows must not name any of the old ones.
     RebuildFlatVisibleList();
     throw;
   }

@@ -4,6 +4,7 @@
 // list of visible nodes that the grid uses as its rows.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "grid/columns/grouping/grid_data_groups_ex.h"
@@ -99,6 +100,8 @@ class TGridGroupDataTreeEx : public TTreeListEx {
  private:
   IMemTableEx* MemTable() const;
   void SetLevelExpanded(int Level, bool Value);
+  // Runs Work inside an update; the rows are listed again also when it fails.
+  void Rebuild(const std::function<void()>& Work);
   // Adds the record nodes of every view; the caller rebuilds the lists.
   void AddAllRecords(IMemTableEx* AIntMemTable);
   TGroupDataTreeNodeEx* First() { return static_cast<TGroupDataTreeNodeEx*>(GetFirst()); }
