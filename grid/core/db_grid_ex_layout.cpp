@@ -350,6 +350,7 @@ void TCustomDBGridEx::InitWidget() {
     SyncCurrentRow();
   }
   SyncVertScrollBar();
+  if (FDataGrouping->GroupPanelVisible()) UpdateGroupPanelIndent();
   FOriginalImeName = ImeName();
   FOriginalImeMode = ImeMode();
 }
@@ -368,6 +369,9 @@ void TCustomDBGridEx::Loaded() {
     SetSortMarkedColumns();
   }
   if (DataSource()) FSumList->ActivateAfterLoad();
+  if (Designing() && FRowDetailPanel->Active()) FRowDetailPanel->SetVisible(true);
+  // Group levels read their column names before the columns existed.
+  FDataGrouping->RefreshLevelColumns();
   RelayoutGrid();
   // A second run once the message loop has settled the window's size.
   if (TryLockLayout()) DeferLayout();

@@ -147,20 +147,22 @@ TEST_F(DetailPanel, ThePanelFitsTheRoomUnderTheRecord) {
   panel->SetVisible(true);
   grid::TRowDetailPanelControlEx* control = grid->RowDetailPanelControl();
   ASSERT_TRUE(control->Visible());
-  const int x = control->Left();
-  // Wider than the room right of x: the room.
-  panel->SetWidth(grid->ClientWidth() - x + 50);
-  EXPECT_EQ(control->Width(), grid->ClientWidth() - x);
+  // A grid that leaves 250 pixels right of the panel's left edge and 80
+  // under the current record.
+  const int x = control->Left(), top = control->Top();
+  grid->SetBounds(0, 0, x + 250 + grid->Width() - grid->ClientWidth(), top + 80 + grid->Height() - grid->ClientHeight());
+  h.ProcessEvents();
+  panel->SetWidth(300);
+  panel->SetHeight(120);
+  EXPECT_EQ(control->Left(), x);
+  EXPECT_EQ(control->Width(), 250);
+  EXPECT_EQ(control->Height(), 80);
   panel->SetWidth(100);
+  panel->SetHeight(60);
   EXPECT_EQ(control->Width(), 100);
-  // Taller than the room under the record: the room.
-  const int room = grid->ClientHeight() - control->Top();
-  panel->SetHeight(room + 40);
-  EXPECT_EQ(control->Height(), room);
-  panel->SetHeight(room - 10);
-  EXPECT_EQ(control->Height(), room - 10);
+  EXPECT_EQ(control->Height(), 60);
   // The current row makes room for it.
-  EXPECT_EQ(grid->RowHeights(grid->Row()), grid->StdDefaultRowHeight() + panel->Height());
+  EXPECT_EQ(grid->RowHeights(grid->Row()), grid->StdDefaultRowHeight() + 60);
 }
 
 TEST_F(DetailPanel, RecordWithItsDetailPanelScreenshot) {
