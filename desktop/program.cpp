@@ -17,6 +17,8 @@
 #include "desktop/stream_line_x_form.h"
 #include "desktop/stream_oc_form.h"
 #include "desktop/stream_optic_form.h"
+#include "grid/columns/dialogs/db_grid_ex_find_dlg.h"
+#include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/editor_support/button_faces.h"
 #include "grid/foundation/grid_drag_windows.h"
@@ -30,11 +32,14 @@ void Start_Modules() {
   // The grid's shared drag windows are made on first use; the editor tools
   // take the system metrics and the button-face cache now.
   grid::InitEditorTools();
+  grid::InitDBGridExImpExp();
+  grid::InitDBGridExFindDlgs();
   grid::InitDBGridEx();
 }
 
 void Stop_Modules() {
   grid::DoneDBGridEx();
+  grid::DoneDBGridExFindDlgs();
   grid::DoneEditorTools();
   grid::FreeSharedGridWindows();
   aux::Res_String_Registry_Shutdown();

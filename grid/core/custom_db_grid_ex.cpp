@@ -374,6 +374,10 @@ TDBGridColumnsEx* TCustomDBGridEx::CreateColumnCollection() {
 }
 
 void TCustomDBGridEx::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_TIMER && Message.WParam == kInplaceSearchTimerId) {
+    StopInplaceSearch();
+    return;
+  }
   if (Message.Msg == WM_GRIDDEFERREDLAYOUT) {
     if (TryLockLayout()) {
       UnlockLayout();

@@ -48,6 +48,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TDBGridExCenter;
   friend class TDBGridColumnsEx;
   friend class TColumnEx;
+  friend class TDBGridInplaceEdit;
 
  public:
   explicit TCustomDBGridEx(ui::TComponent* AOwner);
@@ -371,6 +372,23 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
   void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
 
+  // --- text search and incremental search
+  // One step of the incremental search: Text extends the search text, the
+  // dataset goes to the first matching record in Direction. TimeOut in ms
+  // (negative: the search stays open until stopped).
+  void StartInplaceSearch(const String& Text, int TimeOut, TLocateTextDirectionEx Direction);
+  void StopInplaceSearch();
+  // The text search, with the wait cursor shown meanwhile.
+  bool LocateText(TCustomDBGridEx* AGrid, const String& FieldName, const String& Text,
+                  TLocateTextOptionsEx AOptions, TLocateTextDirectionEx Direction, TLocateTextMatchingEx Matching,
+                  TLocateTextTreeFindRangeEx TreeFindRange);
+  void StartInplaceSearchTimer();
+  void StopInplaceSearchTimer();
+  const String& InplaceSearchText() const { return FInplaceSearchText; }
+  int InplaceSearchTimeOut() const { return FInplaceSearchTimeOut; }
+  // The window timer of the search's typing pause.
+  static constexpr std::uintptr_t kInplaceSearchTimerId = 2;
+
   // --- events
   ui::TNotifyEvent OnActiveGroupingStructChanged;
   TDBGridExAdvDrawDataCellEvent OnAdvDrawDataCell;
@@ -470,6 +488,17 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The centre's, or the grid's own default when it has none.
   void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
 
+  // --- edit actions
+  // Whether the grid and its dataset can take each of the five edit commands now.
+  bool CheckCopyAction();
+  bool CheckCutAction();
+  bool CheckPasteAction();
+  bool CheckSelectAllAction();
+  bool CheckDeleteAction();
+  // The standard edit actions, for a focused grid whose EditActions allow them.
+  bool ExecuteAction(ui::TBasicAction* Action) override;
+  bool UpdateAction(ui::TBasicAction* Action) override;
+
   // --- painting support and the multi-title header tree
   // Leading is the left side, the right one in a right-to-left grid.
   void Draw3DCellEdge(ui::TCanvas* ACanvas, TRect ARect, bool DrawTrailing, bool DrawLeading, bool Pressed,
@@ -496,8 +525,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                                          TRect AreaRect, TColumnEx* Column);
   bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params, TRect AreaRect,
                          TColumnEx* Column);
-  bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor, TGridDrawState State,
-                              const String& Text);
+  virtual bool HighlightDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& AColor,
+                                      TGridDrawState State, const String& Text);
   bool HighlightNonDataCellColor(int ACol, int ARow, ui::TFont* AFont, TColor& AColor, bool InSelection,
                                  TGridDrawState State, TCellAreaTypeEx AreaType, int DataRow, int DataCol);
   // The grid keeps no selection of its own yet, so only the current row and
@@ -533,13 +562,17 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Whether a title of that text width shows its sort marker and index.
   static void FitSortMarker(int AreaWidth, int ImageWidth, int IndexWidth, bool& DrawMarker, bool& DrawIndex);
   // Fixed-cell background, or a whole filter-row cell; answers the highlight.
-  bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
+  virtual bool DrawFixedCell(int ACol, int ARow, TGridDrawState State, TRect ARect, bool IsTitle, int DataCol);
   // The grid row of the current record as last drawn.
   int SelRow() const { return FSelRow; }
   THeadTreeNode* HeadTree() const { return FHeadTree.get(); }
   std::vector<LeafCol>& LeafFieldArr() { return FLeafFieldArr; }
   // Sets the heights of Node's subtree from the captions; the result is Node's height.
   int CalcHeadTreeHeights(THeadTreeNode* Node);
+
+  // --- cell editor
+  // The grid's cell editor (TDBGridInplaceEdit).
+  TInplaceEdit* NewInplaceEditor() override;
 
  protected:
   // The grouping panel in the top margin.
@@ -704,6 +737,15 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   std::unique_ptr<TDBGridExIndicatorTitle> FIndicatorTitle;
   // The data row given the detail panel's height, -1 for none.
   int FDetailHeightRow = -1;
+
+  // --- text search and incremental search
+  bool FInplaceSearchingInProcess = false;
+  String FInplaceSearchText;
+  int FInplaceSearchTimeOut = -1;
+  bool FInplaceSearchTimerActive = false;
+  // Draws the matched part of the current cell's text over it in the search colours.
+  void DrawInplaceSearchMatch(TRect ARect, int DX, int DY, const String& Text, ui::TAlignment Alignment,
+                              ui::TTextLayout Layout, bool WordWrap, bool EndEllipsis);
 
  private:
   // The steps of the layout, inside its paint lock.

@@ -177,6 +177,38 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
 
 using core_detail::Adjust3DRect;
 
+namespace {
+
+// Where a single-line cell text is written, shortened with an ellipsis
+// when it must be.
+struct SingleLineText {
+  String Text;
+  int X;
+  int Y;
+};
+
+SingleLineText PlaceSingleLine(TCanvas* Canvas, const TRect& ARect, int DX, int DY, const String& Text,
+                               TAlignment Alignment, TTextLayout Layout, bool EndEllipsis) {
+  String text = Text;
+  const int width = ARect.Right - ARect.Left;
+  if (EndEllipsis && Canvas->TextWidth(text) > width - DX) {
+    while (!text.empty() && Canvas->TextWidth(text + u"...") > width - DX) text.pop_back();
+    text += u"...";
+  }
+  const int tw = Canvas->TextWidth(text), th = Canvas->TextHeight(text);
+  int x = ARect.Left + DX;
+  if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
+  if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;
+  int y = ARect.Top;
+  if (th < ARect.Bottom - ARect.Top - DY) {
+    if (Layout == tlCenter) y = (ARect.Top + ARect.Bottom) / 2 - th / 2 - DY;
+    if (Layout == tlBottom) y = ARect.Bottom - th - DY;
+  }
+  return {text, x, y + DY};
+}
+
+}  // namespace
+
 
 void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColCellParamsEx& Params,
                                                 TRect AreaRect, TColumnEx* Column) {
@@ -311,6 +343,16 @@ void TCustomDBGridEx::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord Area
 
   if (FColumns->State() == csDefault) DrawDataCellEvent(AreaRect, Column->Field(), Params.State());
   DrawColumnCell(AreaRect, AreaCell.X, Column, Params.State());
+
+  if (!Params.BlankCell() && FInplaceSearching && currentRow && Cell.X == Col() && !Designing() &&
+      FUpdateLock == 0 && (FOptions.Contains(dgAlwaysShowSelection) || GridOrEditorFocused())) {
+    TCustomForm* form = GetParentForm(this);
+    if (form && form->ActiveControl() == this) {
+      const bool wrap = Column->WordWrap() && rect.Bottom - rect.Top >= 2 * cv->TextHeight(u"Wg");
+      DrawInplaceSearchMatch(themed ? full : rect, dx, dy, Params.Text(), Params.Alignment(), Column->Layout(), wrap,
+                             Column->EndEllipsis());
+    }
+  }
 
   if (Params.BlankCell()) {
     cv->Brush()->SetColor(Params.Background());
@@ -509,24 +551,61 @@ void TCustomDBGridEx::WriteCellText(TRect ARect, bool FillRect, int DX, int DY, 
     cv->RestoreDC(saved);
     return;
   }
-  String text = Text;
-  const int width = ARect.Right - ARect.Left;
-  if (EndEllipsis && cv->TextWidth(text) > width - DX) {
-    while (!text.empty() && cv->TextWidth(text + u"...") > width - DX) text.pop_back();
-    text += u"...";
-  }
-  const int tw = cv->TextWidth(text), th = cv->TextHeight(text);
-  int x = ARect.Left + DX;
-  if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
-  if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;
-  int y = ARect.Top;
-  if (th < ARect.Bottom - ARect.Top - DY) {
-    if (Layout == tlCenter) y = (ARect.Top + ARect.Bottom) / 2 - th / 2 - DY;
-    if (Layout == tlBottom) y = ARect.Bottom - th - DY;
-  }
+  const SingleLineText line = PlaceSingleLine(cv, ARect, DX, DY, Text, Alignment, Layout, EndEllipsis);
   if (!FillRect) cv->Brush()->SetStyle(bsClear);
-  cv->TextRect(ARect, x, y + DY, text);
+  cv->TextRect(ARect, line.X, line.Y, line.Text);
   cv->Brush()->SetStyle(brushStyle);
+}
+
+void TCustomDBGridEx::DrawInplaceSearchMatch(TRect ARect, int DX, int DY, const String& Text, TAlignment Alignment,
+                                             TTextLayout Layout, bool WordWrap, bool EndEllipsis) {
+  const String match = Text.substr(0, std::min(Text.size(), FInplaceSearchText.size()));
+  if (match.empty() || ARect.Right <= ARect.Left) return;
+  TCanvas* cv = Canvas();
+  const TColor oldFont = cv->Font()->Color();
+  const TColor oldBrush = cv->Brush()->Color();
+  const TBrushStyle oldStyle = cv->Brush()->Style();
+  cv->Font()->SetColor(InplaceSearchHighlightTextColor);
+  cv->Brush()->SetColor(InplaceSearchHighlightColor);
+  cv->Brush()->SetStyle(bsSolid);
+  const int saved = cv->SaveDC();
+  cv->IntersectClipRect(ARect);
+  if (WordWrap) {
+    // The match starts the first line, so it lies where the text's own first
+    // characters were drawn.
+    TRect r{ARect.Left + DX, ARect.Top + DY, ARect.Right - DX, ARect.Bottom};
+    unsigned flags = DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK;
+    flags |= Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
+    if (Layout != tlTop) {
+      TRect calc = r;
+      cv->DrawText(Text, calc, flags | DT_CALCRECT);
+      const int h = calc.Bottom - calc.Top, area = r.Bottom - r.Top;
+      if (h < area) r.Top = Layout == tlCenter ? r.Top + area / 2 - h / 2 : r.Bottom - h;
+    }
+    TRect box = r;
+    cv->DrawText(match, box, (flags & ~static_cast<unsigned>(DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
+    const int w = box.Right - box.Left;
+    TRect first = r;
+    cv->DrawText(Text, first, (flags & ~static_cast<unsigned>(DT_WORDBREAK)) | DT_SINGLELINE | DT_CALCRECT);
+    const int lineWidth = std::min(first.Right - first.Left, r.Right - r.Left);
+    int x = r.Left;
+    if (Alignment == taRightJustify) x = r.Right - lineWidth;
+    if (Alignment == taCenter) x = r.Left + (r.Right - r.Left - lineWidth) / 2;
+    cv->TextRect({x, r.Top, std::min(x + w, ARect.Right), std::min(r.Top + (box.Bottom - box.Top), ARect.Bottom)},
+                 x, r.Top, match);
+  } else {
+    // Placed as the single-line text itself was placed, so the match covers its own letters.
+    const SingleLineText line = PlaceSingleLine(cv, ARect, DX, DY, Text, Alignment, Layout, EndEllipsis);
+    const String part = line.Text.substr(0, std::min(line.Text.size(), match.size()));
+    const int pw = cv->TextWidth(part), th = cv->TextHeight(line.Text);
+    cv->TextRect({std::max(line.X, ARect.Left), line.Y, std::min(line.X + pw, ARect.Right),
+                  std::min(line.Y + th, ARect.Bottom)},
+                 line.X, line.Y, part);
+  }
+  cv->RestoreDC(saved);
+  cv->Font()->SetColor(oldFont);
+  cv->Brush()->SetColor(oldBrush);
+  cv->Brush()->SetStyle(oldStyle);
 }
 
 void TCustomDBGridEx::DefaultDrawDataCell(const TRect& Rect, db::TField* Field, TGridDrawState) {

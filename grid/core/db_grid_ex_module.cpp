@@ -1,5 +1,6 @@
 #include "grid/core/db_grid_ex_module.h"
 
+#include "grid/columns/columns/column_property_interceptors.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_core_internal.h"
@@ -81,6 +82,7 @@ TDBGridExCenter* GetDefaultGridCenter() { return g_center; }
 void InitDBGridEx() {
   if (g_started) return;
   g_started = true;
+  RegisterColumnPropertyInterceptors();
   g_style = new TDBGridExStyle;
   g_center = new TDBGridExCenter;
   // The font height follows the descending marker's picture.
@@ -111,6 +113,7 @@ void DoneDBGridEx() {
   SortMarkerFont = nullptr;
   delete g_center;
   delete g_style;
+  UnregisterColumnPropertyInterceptors();
 }
 
 // --- routines --------------------------------------------------------------------

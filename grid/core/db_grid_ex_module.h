@@ -25,6 +25,14 @@ extern TColor InplaceSearchHighlightTextColor;
 // The font the sort markers' numbers are drawn in.
 extern ui::TFont* SortMarkerFont;
 
+// --- find dialog
+// Opens the find dialog for a grid; set by the find-dialog module at start-up,
+// nil while no such module runs. ColumnFieldName and ColumnFields are passed
+// on for dialogs that want them.
+using TExecuteFindDialogProcEx = void (*)(TCustomDBGridEx* Grid, const String& Text, const String& ColumnFieldName,
+                                          const std::vector<String>& ColumnFields, bool Modal);
+extern TExecuteFindDialogProcEx ExecuteFindDialogProc;
+
 // Cursors of column moving and sizing, entries of the screen's cursor list.
 constexpr ui::TCursor crDownCurEh = 101;
 constexpr ui::TCursor crRightCurEh = 102;

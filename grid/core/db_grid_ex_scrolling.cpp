@@ -164,6 +164,7 @@ void TCustomDBGridEx::FetchRowsToFillWindow() {
 }
 
 void TCustomDBGridEx::SyncCurrentRow() {
+  if (!FInplaceSearchingInProcess) StopInplaceSearch();
   if (UsesMemTableView()) {
     SyncMemTableCurrentRow(0);
     return;
@@ -183,6 +184,7 @@ void TCustomDBGridEx::SyncCurrentRow() {
 }
 
 void TCustomDBGridEx::SyncMemTableCurrentRow(int) {
+  if (!FInplaceSearchingInProcess) StopInplaceSearch();
   if (FIntMemTable && FDataLink->Active() && DataGroupingWorks()) {
     const int view = FIntMemTable->CurrentRecordView();
     if (!FInternalUpdatingDatasetPos && view >= 0 && HandleAllocated() && !IsLoading())

@@ -70,6 +70,13 @@ enum TSTFilterDefaultOperatorEx {
 
 enum TScrollBarVisibleModeEx { sbAlwaysShowEx, sbNeverShowEx, sbAutoShowEx };
 
+// --- text search: the find dialog, the grid's LocateText and its incremental search
+enum TLocateTextOptionEx { ltoCaseInsensitiveEx, ltoAllFieldsEx, ltoMatchFormatEx, ltoIgnoteCurrentPosEx, ltoStopOnEscape };
+using TLocateTextOptionsEx = ui::TSet<TLocateTextOptionEx>;
+enum TLocateTextDirectionEx { ltdUpEx, ltdDownEx, ltdAllEx };
+enum TLocateTextMatchingEx { ltmAnyPartEx, ltmWholeEx, ltmFromBegingEx };
+enum TLocateTextTreeFindRangeEx { lttInAllNodesEx, lttInExpandedNodesEx, lttInCurrentLevelEx, lttInCurrentNodeEx };
+
 // Where a grid cell lies. Horz: 0 the indicator, 1 a data column. Vert: 0 the
 // title rows, 1 the filter row, 2 a data row, 4 a footer row.
 struct TCellAreaTypeEx {

@@ -614,4 +614,13 @@ void TEditButtonControlEx::DrawCaption() {
   c->Brush()->SetStyle(bsSolid);
 }
 
+TEditButtonControlEx* NewEditorButtonControl(TWinControl* Editor) {
+  auto* c = new TEditButtonControlEx(Editor);
+  c->SetControlStyle(c->ControlStyle() + csReplicatable);
+  c->SetParent(Editor);
+  c->SetBounds(0, 0, 10, 17);
+  c->SetVisible(true);
+  return c;
+}
+
 }  // namespace grid

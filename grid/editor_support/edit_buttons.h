@@ -9,6 +9,7 @@
 
 #include "grid/editor_support/button_faces.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/shape.h"
 #include "platform/ui/ui.h"
 
 namespace grid {
@@ -220,5 +221,16 @@ class TEditButtonControlEx : public ui::TGraphicControl {
   std::unique_ptr<ui::TBitmap> glyph_;
   int numGlyphs_ = 1;
 };
+
+// A visible 10 x 17 button control owned and parented by Editor, as
+// editors put beside their text.
+TEditButtonControlEx* NewEditorButtonControl(ui::TWinControl* Editor);
+
+// One button of an editor with the line that separates it from the next.
+struct TEditButtonControlLineRec {
+  ui::TShape* ButtonLine = nullptr;
+  TEditButtonControlEx* EditButtonControl = nullptr;
+};
+using TEditButtonControlList = std::vector<TEditButtonControlLineRec>;
 
 }  // namespace grid

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "grid/editor_support/tool_routines.h"
 #include "platform/runtime/rtl_string.h"
 
 namespace grid {
@@ -286,6 +287,13 @@ void TMRUListboxEx::Dispatch(TMessage& Message) {
     default:
       break;
   }
+}
+
+void TMRUListboxEx::PlaceUnder(TControl* Edit, int Rows) {
+  SetRowCount(Rows);
+  const TPoint at = CalcEditDropDownPosition(Edit, this, daLeft);
+  SetBounds(at.X, at.Y, Width(), Height());
+  UpdateScrollBar();
 }
 
 }  // namespace grid

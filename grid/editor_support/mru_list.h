@@ -109,6 +109,8 @@ class TMRUListboxEx : public TPopupListboxEx {
   TListScrollBarEx* ScrollBar() const { return scrollBar_; }
   void UpdateScrollBar();
   void UpdateScrollBarPos();
+  // Rows rows high, below (or above) its editor.
+  void PlaceUnder(ui::TControl* Edit, int Rows);
   void Dispatch(ui::TMessage& Message) override;
 
  protected:

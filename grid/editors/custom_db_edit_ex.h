@@ -28,12 +28,6 @@ using TCloseUpEventEx = std::function<void(ui::TObject* Sender, bool Accept)>;
 using TOnCheckDrawRequiredStateEventEx = std::function<void(ui::TObject* Sender, bool& DrawState)>;
 using TGetImageIndexEventEx = std::function<void(ui::TObject* Sender, int& ImageIndex)>;
 
-// One button of the editor with the line that separates it from the next.
-struct TEditButtonControlLineRec {
-  ui::TShape* ButtonLine = nullptr;
-  TEditButtonControlEx* EditButtonControl = nullptr;
-};
-
 class TCustomDBEditEx : public ui::TCustomMaskEdit, public IPopupOwnerEx, public IInplaceEditorEx {
  public:
   explicit TCustomDBEditEx(ui::TComponent* AOwner);

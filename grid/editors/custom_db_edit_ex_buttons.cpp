@@ -36,14 +36,7 @@ std::unique_ptr<TEditButtonsEx> TCustomDBEditEx::CreateEditButtons() {
   return std::make_unique<TEditButtonsEx>(this, [](TCollection* C) { return new TVisibleEditButtonEx(C); });
 }
 
-TEditButtonControlEx* TCustomDBEditEx::CreateEditButtonControl() {
-  auto* c = new TEditButtonControlEx(this);
-  c->SetControlStyle(c->ControlStyle() + csReplicatable);
-  c->SetParent(this);
-  c->SetBounds(0, 0, 10, 17);
-  c->SetVisible(true);
-  return c;
-}
+TEditButtonControlEx* TCustomDBEditEx::CreateEditButtonControl() { return NewEditorButtonControl(this); }
 
 TEditButtonEx* TCustomDBEditEx::ButtonOfIndex(int Index) const {
   return Index == 0 ? EditButton() : EditButtons()->Items(Index - 1);

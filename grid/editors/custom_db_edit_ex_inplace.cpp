@@ -220,10 +220,7 @@ void TCustomDBEditEx::MRUListDropDown(TObject*) {
       mruList_->CloseUp(false);
       return;
     }
-    list->SetRowCount(rows);
-    const TPoint at = CalcEditDropDownPosition(this, list, daLeft);
-    list->SetBounds(at.X, at.Y, list->Width(), list->Height());
-    list->UpdateScrollBar();
+    list->PlaceUnder(this, rows);
     return;
   }
   if (list->Items()->Count() == 0) return;

@@ -9,6 +9,8 @@ namespace grid {
 class TMemoryStreamEx : public rtl::TMemoryStream {
  public:
   TMemoryStreamEx() = default;
+  // The stream grows in steps of twice HalfMemoryDelta (a power of two).
+  explicit TMemoryStreamEx(int HalfMemoryDelta) : FHalfMemoryDelta(HalfMemoryDelta) {}
   std::int64_t StreamCapacity() const { return Capacity(); }
 
  protected:

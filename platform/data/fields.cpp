@@ -194,6 +194,17 @@ bool TField::CanModify() const {
 
 bool TField::IsValidChar(char16_t c) const { return c >= 0x20 || c == u'\t'; }
 
+bool TIntegerField::IsValidChar(char16_t c) const { return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-'; }
+
+bool TFloatField::IsValidChar(char16_t c) const {
+  return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == rtl::FormatSettings().DecimalSeparator ||
+         c == u'E' || c == u'e';
+}
+
+bool TBCDField::IsValidChar(char16_t c) const {
+  return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == rtl::FormatSettings().DecimalSeparator;
+}
+
 bool TField::IsNull() const {
   if (IsBlob()) return static_cast<const TBlobField*>(this)->IsBlobNull();
   return !GetData(nullptr);

@@ -264,6 +264,8 @@ class TIntegerField : public TField {
   TIntegerField(ui::TComponent* AOwner, TFieldType DataType = ftInteger);
   int DataSize() const override;
   bool IsNumeric() const override { return true; }
+  // Signs and digits.
+  bool IsValidChar(char16_t c) const override;
   String AsString() const override;
   void SetAsString(const String& v) override;
   std::int32_t AsInteger() const override;
@@ -327,6 +329,8 @@ class TFloatField : public TField {
   TFloatField(ui::TComponent* AOwner, TFieldType DataType = ftFloat) : TField(AOwner, DataType) {}
   int DataSize() const override { return 8; }
   bool IsNumeric() const override { return true; }
+  // Signs, digits, the decimal separator and the exponent letter.
+  bool IsValidChar(char16_t c) const override;
   String AsString() const override;
   void SetAsString(const String& v) override;
   double AsFloat() const override;
@@ -380,6 +384,8 @@ class TBCDField : public TField {
   TBCDField(ui::TComponent* AOwner, TFieldType DataType = ftBCD) : TField(AOwner, DataType, 4) {}
   int DataSize() const override { return static_cast<int>(sizeof(TBcd)); }
   bool IsNumeric() const override { return true; }
+  // Signs, digits and the decimal separator.
+  bool IsValidChar(char16_t c) const override;
   String AsString() const override;
   void SetAsString(const String& v) override;
   double AsFloat() const override;

@@ -6,6 +6,7 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/columns_internal.h"
+#include "grid/columns/columns/db_grid_inplace_edit.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editor_support/button_faces.h"
@@ -405,6 +406,13 @@ bool TColumnEx::CellTextEditing() {
   return shared.TextEditing();
 }
 
+bool TColumnEx::CurLineWordWrap(int RowHeight) const {
+  TCustomDBGridEx* grid = Grid();
+  if (!grid) return false;
+  FontScope scope(grid->Canvas(), Font());
+  return grid->Canvas()->TextHeight(u"Wg") + grid->Interlinear() < RowHeight;
+}
+
 bool TColumnEx::IsTabStop() const {
   TCustomDBGridEx* grid = Grid();
   db::TField* f = Field();
@@ -439,9 +447,30 @@ int TColumnEx::EditButtonsWidth() const {
 }
 
 db::TDataSet* TColumnEx::LookupListDataSet() const {
+  if (db::TDataSource* source = FDropDownBox->ListSource()) return source->DataSet();
   db::TField* f = Field();
   return f ? f->LookupDataSet() : nullptr;
 }
+
+void TColumnEx::DropDown() {
+  TCustomDBGridEx* grid = Grid();
+  if (!grid) return;
+  if (auto* editor = dynamic_cast<TDBGridInplaceEdit*>(grid->InplaceEditor()); editor && editor->Visible())
+    editor->DropDown();
+}
+
+void TColumnEx::OptimizeWidth() {
+  if (TCustomDBGridEx* grid = Grid()) grid->FitColumnsWidthToData({this});
+}
+
+void TColumnEx::NotifyGridOfComponent(TComponent* Component) {
+  TCustomDBGridEx* grid = Grid();
+  if (Component && grid) Component->FreeNotification(grid);
+}
+
+std::uint32_t TColumnEx::DropDownGridOptions() { return 0; }
+
+void TColumnEx::SetDropDownGridOptions(std::uint32_t) {}
 
 // The window layer reads right to left wherever it is asked to, whatever the
 // system locale; the columns answer alike.

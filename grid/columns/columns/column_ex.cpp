@@ -36,6 +36,7 @@ TColumnEx::TColumnEx(TCollection* Collection) : TCollectionItem(Collection) {
     FDropDownSpecRow = std::make_unique<TSpecRowEx>(this);
     FDropDownSpecRow->OnChanged = [this](TObject* Sender) { SpecRowChanged(Sender); };
     FMRUList = std::make_unique<TMRUListEx>(this);
+    FDropDownBox = std::make_unique<TColumnDropDownBoxEx>(this);
   } catch (...) {
     if (grid) grid->CancelLayout();
     throw;
@@ -572,6 +573,7 @@ void TColumnEx::Assign(const TPersistent* Source) {
     OnEditButtonClick = src->OnEditButtonClick;
     OnEditButtonDown = src->OnEditButtonDown;
     SetEditButtons(src->EditButtons());
+    SetDropDownBox(src->DropDownBox());
     SetMRUList(src->MRUList());
     SetDisplayFormat(src->DisplayFormat());
     SetEditMask(src->EditMask());
@@ -648,6 +650,7 @@ const TClassInfo& TDBGridColumnEx::StaticClassInfo() {
           .Boolean("DblClickNextVal", &C::DblClickNextVal, &C::SetDblClickNextVal)
           .StoredWhen(&C::IsDblClickNextValStored)
           .Str("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat)
+          .Object("DropDownBox", "TColumnDropDownBoxEx", &P::PublishedDropDownBox, &C::SetDropDownBox)
           .Integer("DropDownRows", &C::DropDownRows, &C::SetDropDownRows, 7)
           .Boolean("DropDownShowTitles", &C::DropDownShowTitles, &C::SetDropDownShowTitles)
           .StoredWhen(&C::IsDropDownShowTitlesStored)

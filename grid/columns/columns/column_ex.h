@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "grid/columns/columns/column_drop_down_box_ex.h"
 #include "grid/core/db_grid_ex_types.h"
 #include "grid/editor_support/edit_buttons.h"
 #include "grid/editor_support/mru_list.h"
@@ -108,7 +109,7 @@ struct TColumnExInRowPanelPlacement {
   int DataCellWidth = 0;
 };
 
-class TColumnEx : public ui::TCollectionItem {
+class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   JQ_UI_CLASSINFO
   friend class TColumnTitleEx;
   friend class TDBGridColumnsEx;
@@ -189,6 +190,8 @@ class TColumnEx : public ui::TCollectionItem {
   void SetDisplayFormat(const String& Value);
   unsigned DropDownRows() const { return FDropDownRows; }
   void SetDropDownRows(unsigned Value) { FDropDownRows = Value; }
+  TColumnDropDownBoxEx* DropDownBox() const { return FDropDownBox.get(); }
+  void SetDropDownBox(const TColumnDropDownBoxEx* Value) { FDropDownBox->Assign(Value); }
   TSpecRowEx* DropDownSpecRow() const { return FDropDownSpecRow.get(); }
   void SetDropDownSpecRow(const TSpecRowEx* Value) { FDropDownSpecRow->Assign(Value); }
   int DropDownWidth() const { return FDropDownWidth; }
@@ -285,9 +288,21 @@ class TColumnEx : public ui::TCollectionItem {
   String GetAcceptableEditText(const String& Input) const;
   void FillColCellParams(TColCellParamsEx& Params) const;
   bool CellTextEditing();
+  // Whether a row of that height holds more than one line of the column's text.
+  bool CurLineWordWrap(int RowHeight) const;
   bool IsTabStop() const;
   int EditButtonsWidth() const;
   db::TDataSet* LookupListDataSet() const;
+  // Opens the drop-down of the grid's cell editor when it shows this column.
+  void DropDown();
+  // Fits this column alone to its title and data.
+  void OptimizeWidth();
+
+  // --- the drop-down box's owner
+  void NotifyGridOfComponent(ui::TComponent* Component) override;
+  TCustomDBGridEx* DataList() override { return FDataList; }
+  std::uint32_t DropDownGridOptions() override;
+  void SetDropDownGridOptions(std::uint32_t Options) override;
   bool UseRightToLeftReading() const;
   bool UseRightToLeftScrollBar() const;
   unsigned DrawTextBiDiModeFlagsReadingOnly() const;
@@ -398,6 +413,8 @@ class TColumnEx : public ui::TCollectionItem {
   bool FDropDownShowTitles = false;
   bool FDropDownSizing = false;
   std::unique_ptr<TSpecRowEx> FDropDownSpecRow;
+  std::unique_ptr<TColumnDropDownBoxEx> FDropDownBox;
+  TCustomDBGridEx* FDataList = nullptr;
   std::unique_ptr<TEditButtonsEx> FEditButtons;
   String FEditMask;
   mutable db::TField* FField = nullptr;
@@ -454,6 +471,7 @@ class TDBGridColumnEx : public TColumnEx {
   // Published accessors of sub-objects, which the registry reads through a const object.
   ui::TFont* PublishedFont() const { return Font(); }
   TColumnTitleEx* PublishedTitle() const { return Title(); }
+  TColumnDropDownBoxEx* PublishedDropDownBox() const { return DropDownBox(); }
   ui::TStrings* PublishedKeyList() const { return KeyList(); }
   ui::TStrings* PublishedPickList() const { return PickList(); }
 };

@@ -373,3 +373,20 @@ TEST(DataSetFields, DefaultFieldsComeAndGoWithOpening) {
 }
 
 }  // namespace
+
+TEST(DataSetFields, NumericFieldsAcceptOnlyTheCharactersOfTheirNumbers) {
+  TIntegerField whole(nullptr);
+  TFloatField real(nullptr);
+  TStringField text(nullptr);
+  struct Case {
+    char16_t c;
+    bool whole, real, text;
+  };
+  const Case cases[] = {{u'7', true, true, true},  {u'-', true, true, true},  {u'.', false, true, true},
+                        {u'e', false, true, true}, {u'a', false, false, true}, {u' ', false, false, true}};
+  for (const Case& k : cases) {
+    EXPECT_EQ(whole.IsValidChar(k.c), k.whole) << char(k.c);
+    EXPECT_EQ(real.IsValidChar(k.c), k.real) << char(k.c);
+    EXPECT_EQ(text.IsValidChar(k.c), k.text) << char(k.c);
+  }
+}

@@ -1,0 +1,78 @@
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/transfer/transfer_internal.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "platform/runtime/codepage.h"
+
+namespace grid::transfer_detail {
+
+db::TDataSet* GridDataSet(TCustomDBGridEx* Grid) {
+  if (!Grid || !Grid->DataSource()) return nullptr;
+  return Grid->DataSource()->DataSet();
+}
+
+TDBGridExSelectionType SelectionTypeOf(TCustomDBGridEx*) { return gstNon; }
+
+std::vector<db::TBookmark> SelectedRows(TCustomDBGridEx*) { return {}; }
+
+TSelectedRect SelectedRect(TCustomDBGridEx*) { return {}; }
+
+std::vector<TColumnEx*> SelectedColumns(TCustomDBGridEx*) { return {}; }
+
+void ClearSelection(TCustomDBGridEx*) {}
+
+std::vector<TColumnEx*> VisibleColumnsBetween(TCustomDBGridEx* Grid, int From, int To) {
+  std::vector<TColumnEx*> out;
+  TDBGridColumnsEx* columns = Grid->Columns();
+  const int last = std::min(To, columns->Count() - 1);
+  for (int i = std::max(From, 0); i <= last; ++i)
+    if (columns->ColumnAt(i)->Visible()) out.push_back(columns->ColumnAt(i));
+  return out;
+}
+
+TSavedPosition SavePosition(TCustomDBGridEx* Grid) {
+  TSavedPosition saved;
+  db::TDataSet* ds = GridDataSet(Grid);
+  if (ds && ds->Active() && !ds->IsEmpty() && ds->State() != db::dsInsert) {
+    saved.Bookmark = ds->GetBookmark();
+    saved.Saved = !saved.Bookmark.empty();
+  }
+  return saved;
+}
+
+void RestorePosition(TCustomDBGridEx* Grid, const TSavedPosition& Saved) {
+  db::TDataSet* ds = GridDataSet(Grid);
+  if (!Saved.Saved || !ds || !ds->Active() || !ds->BookmarkValid(Saved.Bookmark)) return;
+  ds->GotoBookmark(Saved.Bookmark);
+}
+
+std::string ToAnsi(std::u16string_view Text) {
+  bool ascii = true;
+  for (char16_t c : Text)
+    if (c >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (!ascii) return rtl::EncodeText(Text, rtl::CP_ACP);
+  std::string out(Text.size(), '\0');
+  for (std::size_t i = 0; i < Text.size(); ++i) out[i] = static_cast<char>(Text[i]);
+  return out;
+}
+
+void WriteAnsi(rtl::TStream& Stream, std::u16string_view Text) {
+  if (Text.empty()) return;
+  const std::string bytes = ToAnsi(Text);
+  Stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+}
+
+void WriteWide(rtl::TStream& Stream, std::u16string_view Text) {
+  if (Text.empty()) return;
+  std::string bytes(Text.size() * 2, '\0');
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    bytes[2 * i] = static_cast<char>(Text[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(Text[i] >> 8);
+  }
+  Stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+}
+
+}  // namespace grid::transfer_detail

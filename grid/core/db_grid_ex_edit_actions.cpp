@@ -1,0 +1,126 @@
+#include "grid/columns/transfer/db_grid_ex_imp_exp.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "platform/ui/clipboard.h"
+#include "platform/ui/std_actions.h"
+
+namespace grid {
+
+namespace {
+
+TDBGridExSelectionType SelectionKindOf(TCustomDBGridEx*) { return gstNon; }
+
+void SelectAllOf(TCustomDBGridEx*) {}
+
+bool BufferHoldsRecords(TGridDataLinkEx* Link) { return Link->ActiveRecord() < Link->RecordCount(); }
+
+enum class TEditCommand { Copy, Paste, Cut, SelectAll, Delete, None };
+
+TEditCommand CommandOf(ui::TBasicAction* Action) {
+  if (dynamic_cast<ui::TEditCopy*>(Action)) return TEditCommand::Copy;
+  if (dynamic_cast<ui::TEditPaste*>(Action)) return TEditCommand::Paste;
+  if (dynamic_cast<ui::TEditCut*>(Action)) return TEditCommand::Cut;
+  if (dynamic_cast<ui::TEditSelectAll*>(Action)) return TEditCommand::SelectAll;
+  if (dynamic_cast<ui::TEditDelete*>(Action)) return TEditCommand::Delete;
+  return TEditCommand::None;
+}
+
+}  // namespace
+
+bool TCustomDBGridEx::CheckCopyAction() { return FDataLink->Active(); }
+
+bool TCustomDBGridEx::CheckCutAction() { return CheckCopyAction() && CheckDeleteAction(); }
+
+bool TCustomDBGridEx::CheckPasteAction() {
+  if (!FDataLink->Active() || ReadOnly()) return false;
+  db::TDataSet* ds = FDataLink->DataSet();
+  if (!ds || !ds->CanModify()) return false;
+  ui::TClipboard* clipboard = ui::Clipboard();
+  if (!clipboard->HasFormat(ClipboardFormatVCLDBIF()) && !clipboard->HasFormat(ui::CF_TEXT)) return false;
+  return ds->State() == db::dsInsert || FAllowedOperations.Contains(alopUpdateEx);
+}
+
+bool TCustomDBGridEx::CheckSelectAllAction() {
+  return FDataLink->Active() && BufferHoldsRecords(FDataLink.get()) && FAllowedSelections.Contains(gstAll);
+}
+
+bool TCustomDBGridEx::CheckDeleteAction() {
+  if (!FDataLink->Active() || ReadOnly() || !BufferHoldsRecords(FDataLink.get())) return false;
+  db::TDataSet* ds = FDataLink->DataSet();
+  if (!ds || !ds->CanModify()) return false;
+  switch (SelectionKindOf(this)) {
+    case gstRecordBookmarks:
+    case gstAll:
+      return FAllowedOperations.Contains(alopDeleteEx);
+    case gstRectangle:
+    case gstColumns:
+      return FAllowedOperations.Contains(alopUpdateEx);
+    case gstNon:
+      break;
+  }
+  return false;
+}
+
+bool TCustomDBGridEx::ExecuteAction(ui::TBasicAction* Action) {
+  if (!GridOrEditorFocused()) return false;
+  switch (CommandOf(Action)) {
+    case TEditCommand::Copy:
+      if (!FEditActions.Contains(geaCopyEx) || !CheckCopyAction()) return false;
+      CopyGridSelection(this, false);
+      return true;
+    case TEditCommand::Paste:
+      if (!FEditActions.Contains(geaPasteEx) || !CheckPasteAction()) return false;
+      PasteGridSelection(this, false);
+      return true;
+    case TEditCommand::Cut:
+      if (!FEditActions.Contains(geaCutEx) || !CheckCutAction()) return false;
+      CutGridSelection(this, false);
+      return true;
+    case TEditCommand::SelectAll:
+      if (!FEditActions.Contains(geaSelectAllEx) || !CheckSelectAllAction()) return false;
+      SelectAllOf(this);
+      return true;
+    case TEditCommand::Delete:
+      if (!FEditActions.Contains(geaDeleteEx) || !CheckDeleteAction()) return false;
+      DeleteGridSelection(this, false);
+      return true;
+    case TEditCommand::None:
+      break;
+  }
+  return false;
+}
+
+bool TCustomDBGridEx::UpdateAction(ui::TBasicAction* Action) {
+  if (!GridOrEditorFocused()) return false;
+  auto* action = dynamic_cast<ui::TCustomAction*>(Action);
+  if (!action) return false;
+  bool enabled = false;
+  switch (CommandOf(Action)) {
+    case TEditCommand::Copy:
+      if (!FEditActions.Contains(geaCopyEx)) return false;
+      enabled = CheckCopyAction();
+      break;
+    case TEditCommand::Paste:
+      if (!FEditActions.Contains(geaPasteEx)) return false;
+      enabled = CheckPasteAction();
+      break;
+    case TEditCommand::Cut:
+      if (!FEditActions.Contains(geaCutEx)) return false;
+      enabled = CheckCutAction();
+      break;
+    case TEditCommand::SelectAll:
+      if (!FEditActions.Contains(geaSelectAllEx)) return false;
+      enabled = CheckSelectAllAction();
+      break;
+    case TEditCommand::Delete:
+      if (!FEditActions.Contains(geaDeleteEx)) return false;
+      enabled = CheckDeleteAction();
+      break;
+    case TEditCommand::None:
+      return false;
+  }
+  action->SetEnabled(enabled);
+  return true;
+}
+
+}  // namespace grid
