@@ -4,6 +4,9 @@
 #include <algorithm>
 
 #include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -65,10 +68,23 @@ void TCustomDBGridEx::DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx Area
     if (allSelected)
       highlighted = HighlightNonDataCellColor(ACol, ARow, cv->Font(), back, true, State, AreaType, DataRow, ACol);
     DrawThemedCellBackground(rect, back, allSelected);
+    if (FIndicatorTitle->ShowDropDownSign()) {
+      TRect sign{rect.Right - 12, rect.Top, rect.Right, rect.Bottom};
+      if (FIndicatorTitle->Down()) sign = TRect{sign.Left + 2, sign.Top + 2, sign.Right + 2, sign.Bottom + 2};
+      DrawDropDownSign(highlighted, sign);
+    }
   } else if (AreaType.Vert == 2 && ds) {
     const bool current = DataRow == CurrentDataRow();
     int recNo = 0;
-    if (DataRow >= 0 && DataRow < FDataLink->RecordCount()) {
+    if (FIntMemTable) {
+      // Record views count from 0; a group row shows no number.
+      if (DataGroupingWorks()) {
+        TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(DataRow);
+        recNo = node && node->NodeType() == dntDataSetRecordEx ? node->DataSetRecordViewNo() + 1 : 0;
+      } else if (DataRow >= 0 && DataRow < FIntMemTable->RecordViewCount()) {
+        recNo = DataRow + 1;
+      }
+    } else if (DataRow >= 0 && DataRow < FDataLink->RecordCount()) {
       const int old = SetDrawRecord(DataRow);
       try {
         recNo = ds->RecNo();
