@@ -338,3 +338,19 @@ TEST_F(Grouping, ExportsATreeToATreeView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Grouping, ALevelLetsGoOfAColumnThatGoes) {
+  Fill({u"B", u"A"});
+  TDBGridExDataGroupLevelEx* level = GroupBy(0);
+  // Default columns go with the link; the level must not keep a freed one.
+  grid->SetDataSource(nullptr);
+  EXPECT_EQ(level->Column(), nullptr);
+  EXPECT_EQ(grid->DataGrouping()->ActiveGroupLevelsCount(), 0);
+  EXPECT_EQ(Tree()->Root()->Count(), 0);
+  grid->Repaint();
+  h.ProcessEvents();
+}
+
+}  // namespace
