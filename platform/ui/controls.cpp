@@ -19,6 +19,7 @@
 #include "platform/ui/guard.h"
 #include "platform/ui/host.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/popup_window.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/timers.h"
 #include "platform/classes/scoped_change.h"
@@ -992,7 +993,11 @@ void TWinControl::SetFocus() {
 
 bool TWinControl::Showing() const { return widget_ && widget_->isVisible(); }
 
-bool TWinControl::WidgetShouldBeVisible() const { return Visible() && Parent() != nullptr; }
+// A parentless control's widget is a window of its own and stays hidden,
+// unless it was made a drop-down: that one is meant to stand alone.
+bool TWinControl::WidgetShouldBeVisible() const {
+  return Visible() && (Parent() != nullptr || IsPopupWidget(widget_));
+}
 
 void TWinControl::SetVisible(bool Value) { TControl::SetVisible(Value); }
 

@@ -468,10 +468,6 @@ void TColumnEx::NotifyGridOfComponent(TComponent* Component) {
   if (Component && grid) Component->FreeNotification(grid);
 }
 
-std::uint32_t TColumnEx::DropDownGridOptions() { return 0; }
-
-void TColumnEx::SetDropDownGridOptions(std::uint32_t) {}
-
 // The window layer reads right to left wherever it is asked to, whatever the
 // system locale; the columns answer alike.
 bool TColumnEx::UseRightToLeftReading() const { return BiDiMode() != bdLeftToRight; }

@@ -4,6 +4,7 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/columns_internal.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -51,6 +52,8 @@ TColumnEx::~TColumnEx() {
   }
   if (TDBGridColumnsEx* columns = Columns())
     if (columns->FUpDownBaseColumn == this) columns->FUpDownBaseColumn = nullptr;
+  // An editor showing the drop-down grid lets go of it while the column is whole.
+  FDataList.reset();
   // Leaves the collection while still whole, so that its change notice sees only whole columns.
   SetCollection(nullptr);
 }
@@ -119,6 +122,7 @@ db::TField* TColumnEx::Field() const {
         FField = found;
         FFieldName = found->FieldName();
         const_cast<TColumnEx*>(this)->EnsureSumValues();
+        const_cast<TColumnEx*>(this)->BindDataListAtDesignTime(found);
       }
     }
   }
@@ -134,8 +138,61 @@ void TColumnEx::WriteField(db::TField* Value) {
     RestoreDefaults();
     FInitWidth = Width();
   }
+  BindDataListAtDesignTime(Value);
   EnsureSumValues();
   Changed(false);
+}
+
+// --- the drop-down data grid ---------------------------------------------------------------
+
+TPopupDataGridEx* TColumnEx::PopupDataList() {
+  if (!FDataList) {
+    FDataList = std::make_unique<TPopupDataGridEx>(nullptr);
+    FDataList->SetName(u"DataList");
+  }
+  return FDataList.get();
+}
+
+TCustomDBGridEx* TColumnEx::DataList() { return PopupDataList(); }
+
+void TColumnEx::BindDataListAtDesignTime(db::TField* F) {
+  TCustomDBGridEx* grid = Grid();
+  if (!F || !grid || !grid->Designing() || F->FieldKind() != db::fkLookup) return;
+  if (!FDTListSource) FDTListSource = std::make_unique<db::TDataSource>(nullptr);
+  FDTListSource->SetDataSet(F->LookupDataSet());
+  TPopupDataGridEx* list = PopupDataList();
+  list->SetListSource(FDTListSource.get());
+  list->SetKeyField(F->LookupKeyFields());
+  list->SetListField(LookupDisplayFields());
+}
+
+std::uint32_t TColumnEx::DropDownGridOptions() {
+  return static_cast<std::uint32_t>(PopupDataList()->Options().Bits());
+}
+
+void TColumnEx::SetDropDownGridOptions(std::uint32_t Options) {
+  PopupDataList()->SetOptions(TDBLookupGridExOptions::FromBits(Options));
+}
+
+TCheckTitleExBtnEvent TColumnEx::OnDropDownBoxCheckButton() { return DataList()->OnCheckButton; }
+void TColumnEx::SetOnDropDownBoxCheckButton(TCheckTitleExBtnEvent Value) {
+  DataList()->OnCheckButton = std::move(Value);
+}
+TDrawColumnExCellEvent TColumnEx::OnDropDownBoxDrawColumnCell() { return DataList()->OnDrawColumnCell; }
+void TColumnEx::SetOnDropDownBoxDrawColumnCell(TDrawColumnExCellEvent Value) {
+  DataList()->OnDrawColumnCell = std::move(Value);
+}
+TGetCellExParamsEvent TColumnEx::OnDropDownBoxGetCellParams() { return DataList()->OnGetCellParams; }
+void TColumnEx::SetOnDropDownBoxGetCellParams(TGetCellExParamsEvent Value) {
+  DataList()->OnGetCellParams = std::move(Value);
+}
+TNotifyEvent TColumnEx::OnDropDownBoxSortMarkingChanged() { return DataList()->OnSortMarkingChanged; }
+void TColumnEx::SetOnDropDownBoxSortMarkingChanged(TNotifyEvent Value) {
+  DataList()->OnSortMarkingChanged = std::move(Value);
+}
+TTitleExClickEvent TColumnEx::OnDropDownBoxTitleBtnClick() { return DataList()->OnTitleBtnClick; }
+void TColumnEx::SetOnDropDownBoxTitleBtnClick(TTitleExClickEvent Value) {
+  DataList()->OnTitleBtnClick = std::move(Value);
 }
 
 void TColumnEx::SetFieldName(const String& Value) {
@@ -367,6 +424,7 @@ void TColumnEx::SetTextEditing(bool Value) {
 
 void TColumnEx::WriteLookupDisplayFields(const String& Value) {
   WriteDefaultAware(cvLookupDisplayFields, FLookupDisplayFields, Value, DefaultLookupDisplayFields());
+  PopupDataList()->SetListField(Value);
 }
 
 void TColumnEx::SetFont(const TFont* Value) {
@@ -491,7 +549,10 @@ void TColumnEx::SetFooter(const TColumnFooterEx* Value) { FFooter->Assign(Value)
 
 void TColumnEx::SetFooters(const TColumnFootersEx* Value) { FFooters->Assign(Value); }
 
-void TColumnEx::SpecRowChanged(TObject*) { Changed(false); }
+void TColumnEx::SpecRowChanged(TObject*) {
+  Changed(false);
+  PopupDataList()->SetSpecRow(FDropDownSpecRow.get());
+}
 
 int TColumnEx::FullWidth() const {
   int width = Width();

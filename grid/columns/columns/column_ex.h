@@ -25,6 +25,7 @@ class TDBGridColumnsEx;
 class TColumnTitleEx;
 class TColumnFooterEx;
 class TColumnFootersEx;
+class TPopupDataGridEx;
 
 enum TColumnExValue {
   cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvTitleColor, cvTitleCaption, cvTitleAlignment, cvTitleFont,
@@ -281,9 +282,22 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
 
   // --- the drop-down box's owner
   void NotifyGridOfComponent(ui::TComponent* Component) override;
-  TCustomDBGridEx* DataList() override { return FDataList; }
+  // The lookup drop-down grid, made on first read.
+  TCustomDBGridEx* DataList() override;
+  TPopupDataGridEx* PopupDataList();
   std::uint32_t DropDownGridOptions() override;
   void SetDropDownGridOptions(std::uint32_t Options) override;
+  // The drop-down grid's own events, read and written through the column.
+  TCheckTitleExBtnEvent OnDropDownBoxCheckButton();
+  void SetOnDropDownBoxCheckButton(TCheckTitleExBtnEvent Value);
+  TDrawColumnExCellEvent OnDropDownBoxDrawColumnCell();
+  void SetOnDropDownBoxDrawColumnCell(TDrawColumnExCellEvent Value);
+  TGetCellExParamsEvent OnDropDownBoxGetCellParams();
+  void SetOnDropDownBoxGetCellParams(TGetCellExParamsEvent Value);
+  ui::TNotifyEvent OnDropDownBoxSortMarkingChanged();
+  void SetOnDropDownBoxSortMarkingChanged(ui::TNotifyEvent Value);
+  TTitleExClickEvent OnDropDownBoxTitleBtnClick();
+  void SetOnDropDownBoxTitleBtnClick(TTitleExClickEvent Value);
   bool UseRightToLeftReading() const;
   bool UseRightToLeftScrollBar() const;
   unsigned DrawTextBiDiModeFlagsReadingOnly() const;
@@ -381,6 +395,8 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   TCustomDBGridEx* LoadingGrid() const;
   bool CanModifyChecks();
   db::TField* StandingField(db::TField* F) const;
+  // At design time DataList shows the lookup field's list as it would drop down.
+  void BindDataListAtDesignTime(db::TField* F);
 
   ui::TAlignment FAlignment = ui::taLeftJustify;
   TColumnExValues FAssignedValues;
@@ -395,7 +411,9 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   bool FDropDownSizing = false;
   std::unique_ptr<TSpecRowEx> FDropDownSpecRow;
   std::unique_ptr<TColumnDropDownBoxEx> FDropDownBox;
-  TCustomDBGridEx* FDataList = nullptr;
+  std::unique_ptr<TPopupDataGridEx> FDataList;
+  // Binds DataList to a lookup field's list at design time.
+  std::unique_ptr<db::TDataSource> FDTListSource;
   std::unique_ptr<TEditButtonsEx> FEditButtons;
   String FEditMask;
   mutable db::TField* FField = nullptr;
