@@ -50,6 +50,27 @@ TTimer* Idle_Timer(TAutoFrm* Form, const char16_t* Name, unsigned Interval, TNot
   return t;
 }
 
+// Both tables: the dataset's visible fields as columns, titles, record
+// numbers in the indicator, lines, sizable and movable columns, whole rows
+// selected and kept visible, the find dialog, no editing in cells; Ctrl+Delete
+// asks before deleting, where deleting is offered at all.
+void Setup_Grid(grid::TDBGridEx* Grid, db::TDataSource* Source, bool CanDelete) {
+  using namespace grid;
+  TDBGridOptions options = Grid->Options();
+  options.Exclude(dgEditing);
+  for (TDBGridOption o : {dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgRowSelect,
+                          dgAlwaysShowSelection, dgConfirmDelete})
+    options.Include(o);
+  Grid->SetOptions(options);
+  TDBGridExOptions optionsEx = Grid->OptionsEx();
+  for (TDBGridExOption o : {dghShowRecNo, dghDialogFind, dghColumnResize, dghColumnMove}) optionsEx.Include(o);
+  Grid->SetOptionsEx(optionsEx);
+  TDBGridExAllowedOperations allowed{alopInsertEx, alopUpdateEx, alopAppendEx};
+  if (CanDelete) allowed.Include(alopDeleteEx);
+  Grid->SetAllowedOperations(allowed);
+  Grid->SetDataSource(Source);
+}
+
 // The stored columns of the two tables, in order; a field without a caption
 // stays hidden.
 std::vector<TStepField<TAutoCode>> Code_Fields() {
@@ -108,9 +129,10 @@ TAutoFrm::TAutoFrm(TComponent* AOwner)
 
   grp_Status = Place<TGroupBox>(this, this, u"grp_Status", rtl::String(), 0, 60, 255, 500);
   grp_Status->SetAlign(alLeft);
-  grid_Status = Place<TTableView>(this, grp_Status, u"grid_Status", 0, 0, 255, 257);
+  grid_Status = Place<grid::TDBGridEx>(this, grp_Status, u"grid_Status", 0, 0, 255, 257);
   grid_Status->SetAlign(alTop);
-  grid_Status->SetDataSource(mem_Status.DataSource());
+  // Row i always shows axis i: the position table offers no deletion.
+  Setup_Grid(grid_Status, mem_Status.DataSource(), false);
   mmo_Log = Place<TMemo>(this, grp_Status, u"mmo_Log", 0, 257, 255, 240);
   mmo_Log->SetAlign(alClient);
   mmo_Log->SetScrollBars(ssVertical);
@@ -142,9 +164,9 @@ TAutoFrm::TAutoFrm(TComponent* AOwner)
   btn_AddCode->OnClick = [this](TObject* s) { btn_AddCodeClick(s); };
   btn_DelCode->OnClick = [this](TObject* s) { btn_DelCodeClick(s); };
 
-  grid_Code = Place<TTableView>(this, this, u"grid_Code", 255, 60, 427, 500);
+  grid_Code = Place<grid::TDBGridEx>(this, this, u"grid_Code", 255, 60, 427, 500);
   grid_Code->SetAlign(alClient);
-  grid_Code->SetDataSource(mem_Code.DataSource());
+  Setup_Grid(grid_Code, mem_Code.DataSource(), true);
 
   dlgOpen_Auto = new TOpenDialog(this);
   dlgOpen_Auto->SetName(u"dlgOpen_Auto");

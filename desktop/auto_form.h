@@ -8,7 +8,7 @@
 #include "desktop/auto_code.h"
 #include "platform/runtime/codepage.h"
 #include "desktop/step_table.h"
-#include "desktop/table_view.h"
+#include "grid/core/custom_db_grid_ex.h"
 #include "platform/ui/ui.h"
 
 namespace desktop {
@@ -35,9 +35,9 @@ class TAutoFrm : public ui::TForm {
   ui::TToolButton* btn_AutoStop;
   ui::TToolButton* btn_AutoHalt;
   ui::TGroupBox* grp_Status;
-  TTableView* grid_Status;
+  grid::TDBGridEx* grid_Status;
   ui::TMemo* mmo_Log;
-  TTableView* grid_Code;
+  grid::TDBGridEx* grid_Code;
   ui::TGroupBox* grp_Auto;
   ui::TLabel* lbl_Axis;
   ui::TComboBox* cbb_Axis;

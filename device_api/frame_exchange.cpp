@@ -26,6 +26,11 @@ bool Frame_Exchange::Repeats_Last_Reply(const TRequest_Frame& frame, const uint8
          (value_echoed && Request_Value(frame) != Request_Value(last_request_));
 }
 
+void Frame_Exchange::Distrust() {
+  suspect_until_ = Clock::now() + timeout_ * Suspect_Hold_Replies;
+  clean_ = false;
+}
+
 void Frame_Exchange::Remember(const TRequest_Frame& frame, const uint8_t* data) {
   have_last_ = true;
   last_request_ = frame;
@@ -48,8 +53,7 @@ bool Frame_Exchange::Take_Trusted(const TRequest_Frame& frame, TReply_Block& rep
   return true;
 }
 
-bool Frame_Exchange::Take_Suspect(const TRequest_Frame& frame, TReply_Block& reply,
-                                  Outcome& outcome) {
+bool Frame_Exchange::Take_Suspect(const TRequest_Frame& frame, TReply_Block& reply, Outcome& outcome) {
   size_t pos = 0;
   for (;;) {
     while (pos + 1 < input_.size() && !(input_[pos] == Head0 && input_[pos + 1] == Head1)) ++pos;

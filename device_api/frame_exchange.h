@@ -60,11 +60,16 @@ class Frame_Exchange {
   void Trust() {
     suspect_until_ = Clock::time_point();
     have_last_ = false;
+    clean_ = true;
   }
   bool Suspect() const { return Clock::now() < suspect_until_; }
+  // True while every exchange since the link was opened took its own reply
+  // and nothing more: no request is owed a reply, so no late one can be on
+  // its way. Until then the link looks for waiting bytes before each request.
+  bool Clean() const { return clean_; }
 
  private:
-  void Distrust() { suspect_until_ = Clock::now() + timeout_ * Suspect_Hold_Replies; }
+  void Distrust();
   // Looks for the reply in what has arrived; true once it is decided. A trusted
   // look that meets a repeated earlier reply turns `suspect` on.
   bool Take_Trusted(const TRequest_Frame& frame, TReply_Block& reply, Outcome& outcome, bool& suspect);
@@ -74,6 +79,7 @@ class Frame_Exchange {
 
   std::chrono::milliseconds timeout_;
   Clock::time_point suspect_until_{};
+  bool clean_ = true;
   std::vector<uint8_t> input_;
   // The last accepted exchange, to know its reply when it comes again.
   bool have_last_ = false;

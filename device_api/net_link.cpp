@@ -99,7 +99,13 @@ class Net_Link final : public Link_Backend {
     Net_Slot& s = slots_[slot];
     try {
       net::TNetIOHandler* handler = s.client ? s.client->IOHandler() : nullptr;
-      if (!handler || !handler->IsConnected()) return Result_Fail;
+      if (!handler) return Result_Fail;
+      // The connected test asks the socket, and takes in whatever waits there
+      // for the exchange to drop: a late reply. On a link where every request
+      // has had its reply nothing can be late, and a connection that has gone
+      // shows in the write or the read as surely; sparing the test spares a
+      // system call of three.
+      if (!s.exchange.Clean() && !handler->IsConnected()) return Result_Fail;
       Net_Channel channel(*handler, s.out);
       const TRequest_Frame frame = Build_Request_Frame(request);
       if (s.exchange.Attempt(channel, frame, reply) != Frame_Exchange::Outcome::Accepted) return Result_Fail;

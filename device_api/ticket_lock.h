@@ -3,17 +3,20 @@
 // usually wins, so one slot's callers could starve behind a silent neighbour.
 // In arrival order, each wait is bounded by the holds queued before it.
 //
-// A hand-over must cost less than the exchange it follows (a loopback exchange
-// takes tens of microseconds, a wake-up about as much, on some machines more):
-//  - each waiter sleeps on a word of its own (by ticket; a futex), so a
-//    release wakes exactly the thread it hands over to, never the whole
-//    queue, and makes no system call when that thread is awake already;
-//  - a release also calls the waiter that has just come within Awake_Places of
-//    the front, holds ahead of its turn, so its wake-up is over by then; and
-//    on the time of the releasing thread, not on the new holder's;
-//  - the waiters that are awake wait for their turn yielding their core (see
-//    Spin_For). A queue that stands still for Spin_Limit (a silent
-//    controller) puts them to sleep, so a long hold costs no processor.
+// A hand-over must cost far less than the exchange it follows (a loopback
+// exchange takes some tens of microseconds; waking a sleeping thread costs
+// several, on a virtual machine more), so the thread next in line is awake
+// when the holder lets go:
+//  - a release wakes the new holder only when it sleeps, and then calls the
+//    waiter behind it, which becomes next in line: that wake-up falls on the
+//    releasing thread's time and overlaps the new holder's exchange;
+//  - the waiter next in line waits for its turn awake, spinning on the
+//    serving count with the processor's pause and yielding its core between
+//    short runs (see Spin_For), where the thread may use more than one
+//    processor; a hold longer than Spin_Limit (a slow or silent controller)
+//    puts it to sleep, so a long hold costs no processor;
+//  - every other waiter sleeps on a word of its own (by ticket; a futex)
+//    until it is called.
 #pragma once
 
 #include <array>
@@ -22,14 +25,16 @@
 #include <cstdint>
 #include <thread>
 
+#include "platform/runtime/thread.h"
+
 namespace jq {
 
 class Ticket_Lock {
  public:
-  // How many waiters behind the holder stay awake, and how long they stay so
-  // while the queue does not move.
-  static constexpr uint64_t Awake_Places = 3;
-  static constexpr std::chrono::microseconds Spin_Limit{200};
+  // How long the waiter next in line stays awake for one hold.
+  static constexpr std::chrono::microseconds Spin_Limit{150};
+  // About a microsecond of pauses between two looks at the other threads.
+  static constexpr int Pauses_Per_Yield = 32;
 
   void lock() {
     const std::thread::id self = std::this_thread::get_id();
@@ -44,12 +49,6 @@ class Ticket_Lock {
     depth_ = 1;
   }
 
-  // Threads waiting for their turn (for tests that line callers up).
-  uint64_t Queue_Length() const {
-    const uint64_t taken = next_ticket_.load(), serving = serving_.load();
-    return taken > serving + 1 ? taken - serving - 1 : 0;
-  }
-
   void unlock() {
     if (--depth_ > 0) return;
     owner_.store(std::thread::id(), std::memory_order_relaxed);
@@ -58,68 +57,82 @@ class Ticket_Lock {
     // A ticket taken after this look finds its turn already come.
     const uint64_t taken = next_ticket_.load();
     if (taken == next) return;
-    Call(next);
-    const uint64_t near = next + Awake_Places;
-    if (taken > near) Call(near);
+    Call(next, false);
+    if (taken > next + 1) Call(next + 1, true);
+  }
+
+  // Threads waiting for their turn (for tests that line callers up).
+  uint64_t Queue_Length() const {
+    const uint64_t taken = next_ticket_.load(), serving = serving_.load();
+    return taken > serving + 1 ? taken - serving - 1 : 0;
   }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   // One word per place; a waiter sleeps on the place of its ticket until the
-  // word changes. Tickets that share a place are Place_Count apart, and the
-  // later one is never called while the earlier one waits.
+  // word changes. Tickets that share a place are Place_Count apart: a call
+  // may wake a waiter whose turn has not come, and it sleeps again.
   struct alignas(64) Place {
-    std::atomic<uint32_t> called{0};
+    std::atomic<uint32_t> word{0};
+    std::atomic<uint32_t> sleepers{0};
+    std::atomic<uint32_t> would_spin{0};  // those of the sleepers that spin when next in line
   };
   static constexpr size_t Place_Count = 16;
 
   Place& Place_Of(uint64_t ticket) { return places_[ticket % Place_Count]; }
 
-  // The word takes the serving count of the call, so each call changes it.
-  void Call(uint64_t ticket) {
+  // Wakes the sleepers of the ticket's place: for its turn, or, ahead of
+  // it, the ones that would wait awake. No system call when none sleeps.
+  void Call(uint64_t ticket, bool ahead) {
     Place& place = Place_Of(ticket);
-    place.called.store(static_cast<uint32_t>(serving_.load(std::memory_order_relaxed)));
-    place.called.notify_all();
+    if ((ahead ? place.would_spin : place.sleepers).load() == 0) return;
+    place.word.fetch_add(1);
+    place.word.notify_all();
   }
 
-  // True when the turn came while awake; false when the queue stood still
-  // for Spin_Limit. Yielding, not spinning: with more threads than cores (or
-  // a busy machine) a spinning waiter takes the core from the holder or its
-  // peer, and one that is descheduled when its turn comes costs a whole time
-  // slice; a yield costs nothing where the core has nothing else to run.
+  // True when the turn came; false when the hold outlasted Spin_Limit. Short
+  // runs of pauses, each followed by a yield: where the core is free the
+  // yield returns at once, and where another thread waits for it (the
+  // holder's peer, or anything else on a busy machine) it runs first, so
+  // waiting awake never holds up the exchange it waits for.
   bool Spin_For(uint64_t ticket) {
-    uint64_t seen = serving_.load();
-    auto until = std::chrono::steady_clock::now() + Spin_Limit;
+    const Clock::time_point until = Clock::now() + Spin_Limit;
     for (;;) {
-      const uint64_t serving = serving_.load();
-      if (serving == ticket) return true;
-      const auto now = std::chrono::steady_clock::now();
-      if (serving != seen) {
-        seen = serving;
-        until = now + Spin_Limit;
-      } else if (now >= until) {
-        return false;
+      for (int turn = 0; turn < Pauses_Per_Yield; ++turn) {
+        if (serving_.load(std::memory_order_acquire) == ticket) return true;
+        rtl::SpinPause();
       }
+      if (Clock::now() >= until) return false;
       std::this_thread::yield();
     }
   }
 
   void Wait_Turn(uint64_t ticket) {
+    // On one processor a spinning waiter would only hold up the holder.
+    const bool may_spin = rtl::UsableProcessorCount() > 1;
     Place& place = Place_Of(ticket);
-    uint64_t spun_behind = ~uint64_t{0};
+    uint64_t spun_behind = ~uint64_t{0};  // the holder this waiter spun behind
+    const auto should_spin = [&](uint64_t serving) {
+      return may_spin && ticket - serving == 1 && spun_behind != serving;
+    };
     for (;;) {
-      // The word is read before the queue is looked at: a call made after
-      // this read changes it, so the sleep below cannot miss it.
-      const uint32_t word = place.called.load();
-      const uint64_t serving = serving_.load();
+      uint64_t serving = serving_.load();
       if (serving == ticket) return;
-      // Near the front: stay awake, unless the queue stood still since we
-      // last did.
-      if (ticket - serving <= Awake_Places && spun_behind != serving) {
+      if (should_spin(serving)) {
         spun_behind = serving;
         if (Spin_For(ticket)) return;
         continue;
       }
-      place.called.wait(word);
+      // Counted as asleep before the last look at the queue: a release that
+      // moves the queue after that look sees the count and calls.
+      place.sleepers.fetch_add(1);
+      if (may_spin) place.would_spin.fetch_add(1);
+      const uint32_t word = place.word.load();
+      serving = serving_.load();
+      if (serving != ticket && !should_spin(serving)) place.word.wait(word);
+      if (may_spin) place.would_spin.fetch_sub(1);
+      place.sleepers.fetch_sub(1);
     }
   }
 

@@ -76,3 +76,7 @@ std::string WriteRunFile(const std::string& name, std::string_view bytes) {
 }
 
 }  // namespace fuzz
+
+// The font library keeps its configuration for the process; it is freed at
+// no exit, and is not ours to mend.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

@@ -5,6 +5,13 @@
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 
 #include "grid/core/db_grid_ex_center.h"
@@ -79,7 +86,10 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FColumnDefValues.reset(CreateColumnDefValues());
   FColumns.reset(CreateColumnCollection());
   FSumList = std::make_unique<TDBGridExSumList>(this);
+  FBookmarks = std::make_unique<TBookmarkListEx>(this);
+  FSelection = std::make_unique<TDBGridExSelection>(this);
   FColCellParamsEx = std::make_unique<TColCellParamsEx>();
+  FSTFilter = std::make_unique<TSTDBGridExFilter>(this);
   SetColor(clWindow);
   SetParentColor(false);
   SetTabStop(true);
@@ -97,6 +107,15 @@ TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
   FDummiFont = std::make_unique<TFont>();
   FTitleImageChangeLink = std::make_unique<TChangeLink>();
   FTitleImageChangeLink->OnChange = [this](TObject*) { Invalidate(); };
+  FGridRowPanel = std::make_unique<TGridRowPanelEx>(this);
+  FIndicatorTitle = std::make_unique<TDBGridExIndicatorTitle>(this);
+  FDataGrouping = std::make_unique<TDBGridExDataGroupsEx>(this);
+  FRowDetailPanel = std::make_unique<TRowDetailPanelEx>(this);
+  FRowDetailControl = new TRowDetailPanelControlEx(this);
+  FRowDetailControl->SetName(u"RowDetailData");
+  FRowDetailControl->SetVisible(false);
+  FRowDetailControl->SetParent(this);
+  FRowDetailControl->SetBounds(0, 0, 0, 0);
   FStdDefaultRowHeight = CalcTextRowHeight();
   UpdateHorzDataSize();
   UpdateVertDataSize();
@@ -107,6 +126,10 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   SetDataSource(nullptr);
   if (FIntMemTable) FIntMemTable->StopRecordEventsTo(this);
   FIntMemTable = nullptr;
+  FIndicatorTitle.reset();
+  FCurGroupDataNode = nullptr;
+  FDrawGroupDataNode = nullptr;
+  FDataGrouping.reset();
   // Footers free their sum items, so the columns go before the sum list.
   FColumns.reset();
   FSumList.reset();
@@ -118,7 +141,12 @@ TCustomDBGridEx::~TCustomDBGridEx() {
   FHorzScrollBar.reset();
   FVertScrollBar.reset();
   FDataLink.reset();
+  KillGridTimer();
+  FSelection.reset();
+  FBookmarks.reset();
   core_detail::ReleaseDrawBitmap();
+  FRowDetailPanel.reset();
+  FGridRowPanel.reset();
 }
 
 // --- options ---------------------------------------------------------------------
@@ -191,13 +219,9 @@ db::TField* TCustomDBGridEx::SelectedField() const {
 
 void TCustomDBGridEx::SetSelectedField(db::TField* Value) {
   if (!Value) return;
-  for (int i = 0; i < FDataLink->FieldCount(); ++i) {
-    if (FDataLink->FieldForColumn(i) == Value) {
-      // Columns the layout has not made yet cannot be selected.
-      if (DataColToGridCol(i) < ColCount()) SetCol(DataColToGridCol(i));
-      return;
-    }
-  }
+  // Each column showing the field is selected in turn: the last one stays.
+  for (int i = 0; i < FDataLink->FieldCount(); ++i)
+    if (FDataLink->FieldForColumn(i) == Value && DataColToGridCol(i) < ColCount()) SetCol(DataColToGridCol(i));
 }
 
 void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation) {
@@ -213,6 +237,7 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
     }
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
+  HandleComponentRemoval(AComponent);
 }
 
 // --- look ------------------------------------------------------------------------
@@ -334,15 +359,6 @@ void TCustomDBGridEx::SetColumnDefValues(TColumnDefValuesEx* Value) { FColumnDef
 
 void TCustomDBGridEx::SetSumList(TDBGridExSumList* Value) { FSumList->Assign(Value); }
 
-void TCustomDBGridEx::SetSortMarkedColumns() {
-  FSortMarkedColumns.clear();
-  for (int i = 0; i < FColumns->Count(); ++i)
-    if (FColumns->ColumnAt(i)->Title()->SortIndex() > 0) FSortMarkedColumns.push_back(FColumns->ColumnAt(i));
-  std::stable_sort(FSortMarkedColumns.begin(), FSortMarkedColumns.end(), [](TColumnEx* A, TColumnEx* B) {
-    return A->Title()->SortIndex() < B->Title()->SortIndex();
-  });
-}
-
 void TCustomDBGridEx::SetSelectedIndex(int Value) {
   int col = DataColToGridCol(Value);
   if (Value >= 0 && col < ColCount()) SetCol(col);
@@ -367,6 +383,7 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     }
     return;
   }
+  if (DispatchBehaviourMessage(Message)) return;
   if (Message.Msg == WM_VSCROLL) {
     HandleWmVScroll(Message);
     return;
@@ -375,15 +392,23 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     HandleWmHScroll(Message);
     return;
   }
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) && FilterRowMouseDown(Message)) return;
+  if ((Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR) && ForwardKeyToTitleFilterListbox(Message)) return;
+  if (Message.Msg == WM_CHAR) {
+    HandleWmChar(Message);
+    return;
+  }
+  if (Message.Msg == WM_TIMER) {
+    HandleWmTimer(Message);
+    return;
+  }
   TCustomGridEx::Dispatch(Message);
+  if (Message.Msg == CM_CANCELMODE) FilterRowCancelMode(Message);
 }
 
 void TCustomDBGridEx::InvalidateIndicatorCell() {
   if (HasIndicatorColumn() && Row() < RowCount()) RepaintCell(0, Row());
 }
-
-// The in-place editor's text reaches the field with the editor itself.
-void TCustomDBGridEx::UpdateData() {}
 
 // --- holder of the filter row's editor -------------------------------------------
 
@@ -398,14 +423,6 @@ bool TCustomDBGridEx::GetMouseDownInfo(TPoint& Pos, std::uint32_t& Time) {
 }
 
 void TCustomDBGridEx::InplaceEditWndProc(TControl*, TMessage&) {}
-
-// Moving between filter cells comes with the filter row.
-void TCustomDBGridEx::InplaceEditKeyDown(TControl*, std::uint16_t&, TShiftState) {}
-
-// Tab belongs to the grid's own handling, not to the filter text.
-void TCustomDBGridEx::InplaceEditKeyPress(TControl*, char16_t& Key) {
-  if (Key == u'\t') Key = 0;
-}
 
 void TCustomDBGridEx::InplaceEditKeyUp(TControl*, std::uint16_t&, TShiftState) {}
 
@@ -426,6 +443,7 @@ void TCustomDBGridEx::ReacquireMemTableInterface() {
 
 void TCustomDBGridEx::HandleMemTableRecordEvent(int RecNum, TMemTableRecordEventKindEx Kind, int OldRecNum) {
   if (!FIntMemTable || FIntMemTable->RecordViewsAreTree()) return;
+  if (HandleGroupingRecordEvent(RecNum, Kind, OldRecNum)) return;
   const int top = TopDataOffset();
   const int row = RecNum + top;
   // Events about rows the grid does not have are dropped rather than let
@@ -480,8 +498,6 @@ bool TCustomDBGridEx::HasIndicatorColumn() {
 
 int TCustomDBGridEx::TitleRowCount() { return FOptions.Contains(dgTitles) ? 1 : 0; }
 
-// The filter row comes with its settings object.
-int TCustomDBGridEx::STFilterRowCount() { return 0; }
 
 bool TCustomDBGridEx::GridOrEditorFocused() { return HoldsFocus(); }
 
@@ -500,6 +516,7 @@ void TCustomDBGridEx::CellClick(TColumnEx* Column) {
 }
 
 bool TCustomDBGridEx::CheckTitleButton(int ACol, TColumnEx* Column) {
+  if (ACol < 0 || ACol >= FColumns->Count()) return false;
   bool enabled = true;
   if (OnCheckButton) OnCheckButton(this, ACol, Column, enabled);
   return enabled;
@@ -511,14 +528,6 @@ void TCustomDBGridEx::ColEnter() {
 
 void TCustomDBGridEx::ColExit() {
   if (OnColExit) OnColExit(this);
-}
-
-void TCustomDBGridEx::SortMarkingChanged() {
-  if (!FOptionsEx.Contains(dghAutoSortMarking)) return;
-  if (OnSortMarkingChanged)
-    OnSortMarkingChanged(this);
-  else
-    DefaultApplySorting();
 }
 
 void TCustomDBGridEx::TitleBtnClick(int ACol, TColumnEx* Column) {
@@ -558,18 +567,40 @@ void TCustomDBGridEx::TitleClick(TColumnEx* Column) {
 
 void TCustomDBGridEx::UpdateDataRowHeight(int DataRow) {
   const int row = DataRow + TopDataOffset();
-  if (DataRow >= 0 && row < RowCount()) SetRowHeights(row, DataRowHeight(DataRow));
+  const int extra = row == Row() ? RowDetailPanelExtraHeight() : 0;
+  if (DataRow >= 0 && row < RowCount()) SetRowHeights(row, DataRowHeight(DataRow) + extra);
 }
 
-void TCustomDBGridEx::HandleRecordChanged(db::TField*) { Invalidate(); }
-
-bool TCustomDBGridEx::DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int, bool CheckOnly) {
-  return FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+bool TCustomDBGridEx::DefaultMoveDataRows(TBMListEx* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly) {
+  if (FIntMemTable) return FIntMemTable->MoveRecords(BookmarkList, ToRecNo, TreeLevel, CheckOnly);
+  db::TDataSet* ds = FDataLink->DataSet();
+  if (!ds) return false;
+  if (CheckOnly) return FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+  // The current record keeps its place in the window of buffers.
+  const int d = FDataLink->ActiveRecord() - (FDataLink->RecordCount() - 1) / 2;
+  int middle = 0;
+  {
+    const int old = FDataLink->ActiveRecord();
+    FDataLink->SetActiveRecord(old - d);
+    try {
+      middle = ds->RecNo();
+    } catch (...) {
+      FDataLink->SetActiveRecord(old);
+      throw;
+    }
+    FDataLink->SetActiveRecord(old);
+  }
+  const bool moved = FCenter && FCenter->MoveDataRows(this, BookmarkList, ToRecNo, CheckOnly);
+  if (middle > 0 && ds->IsSequenced()) {
+    ds->SetRecNo(middle);
+    if (d != 0) FDataLink->MoveDataSetBy(d);
+  }
+  return moved;
 }
 
 bool TCustomDBGridEx::IsFindDialogShowAsModal() { return true; }
 
-bool TCustomDBGridEx::IsUseMultiTitle() { return FUseMultiTitle; }
+bool TCustomDBGridEx::IsUseMultiTitle() { return FUseMultiTitle && !RowPanelActive(); }
 
 void TCustomDBGridEx::DefaultApplyFilter() {
   if (!FCenter) return;
@@ -582,10 +613,6 @@ void TCustomDBGridEx::DefaultApplyFilter() {
   }
   UnlockPaint();
   Invalidate();
-}
-
-void TCustomDBGridEx::DefaultApplySorting() {
-  if (FCenter) FCenter->ApplySorting(this);
 }
 
 void TCustomDBGridEx::DefaultBuildIndicatorTitleMenu(TPopupMenu*&) {}
@@ -638,6 +665,7 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Object("Columns", "TDBGridColumnsEx", &G::Columns, &G::SetColumns)
           .StoredWhen(&TDBGridEx::ColumnsStored)
           .Integer("ContraColCount", &B::ContraColCount, &B::SetContraColCount, 0)
+          .Object("DataGrouping", "TDBGridExDataGroupsEx", &G::DataGrouping, &G::SetDataGrouping)
           .Object("DataSource", "TDataSource", &G::DataSource, &G::SetDataSource)
           .Boolean("DefaultDrawing", &G::DefaultDrawing, &G::SetDefaultDrawing, 1)
           .Boolean("DrawGraphicData", &G::DrawGraphicData, &G::SetDrawGraphicData, 0)
@@ -658,6 +686,7 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Integer("FooterRowCount", &G::FooterRowCount, &G::SetFooterRowCount, 0)
           .Integer("FrozenCols", &G::FrozenCols, &G::SetFrozenCols, 0)
           .Object("HorzScrollBar", "THorzDBGridExScrollBar", &G::HorzScrollBar, &G::SetHorzScrollBar)
+          .Object("IndicatorTitle", "TDBGridExIndicatorTitle", &G::IndicatorTitle, &G::SetIndicatorTitle)
           .Integer("MinAutoFitWidth", &G::MinAutoFitWidth, &G::SetMinAutoFitWidth, 0)
           .Integer("OddRowColor", &G::OddRowColor, &G::SetOddRowColor)
           .StoredWhen(&G::OddRowColorStored)
@@ -677,6 +706,8 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Boolean("ReadOnly", &G::ReadOnly, &G::SetReadOnly, 0)
           .Integer("RowHeight", &G::RowHeight, &G::SetRowHeight, 0)
           .Integer("RowLines", &G::RowLines, &G::SetRowLines, 0)
+          .Object("RowDetailPanel", "TRowDetailPanelEx", &G::RowDetailPanel, &G::SetRowDetailPanel)
+          .Object("RowPanel", "TGridRowPanelEx", &G::RowPanel, &G::SetRowPanel)
           .Boolean("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed, 0)
           .Object("SumList", "TDBGridExSumList", &G::SumList, &G::SetSumList)
           .Boolean("SortLocal", &G::SortLocal, &G::SetSortLocal, 0)

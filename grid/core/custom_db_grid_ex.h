@@ -32,6 +32,19 @@ class TColumnDefValuesEx;
 class TDBGridExSumList;
 class TColCellParamsEx;
 struct TDBGirdDrawTitleStateEx;
+class TDBGridExSelection;
+class TDBGridExSelectionCols;
+class TDBGridExSelectionRect;
+class TBookmarkListEx;
+class TSTDBGridExFilter;
+class TSTColumnFilterEx;
+class TInplaceFilterEditEx;
+class TPopupListboxEx;
+class TDBGridExDataGroupsEx;
+class TGridRowPanelEx;
+class TRowDetailPanelEx;
+class TRowDetailPanelControlEx;
+class TDBGridExIndicatorTitle;
 
 class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, public IMemTableRecordEventsEx {
   JQ_UI_CLASSINFO
@@ -43,6 +56,11 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   friend class TDBGridExCenter;
   friend class TDBGridColumnsEx;
   friend class TColumnEx;
+  friend class TDBGridExSelection;
+  friend class TDBGridExSelectionCols;
+  friend class TDBGridExSelectionRect;
+  friend class TBookmarkListEx;
+  friend class TSTDBGridExFilter;
   friend class TDBGridInplaceEdit;
 
  public:
@@ -59,13 +77,13 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TDBGridExAllowedOperations AllowedOperations() const { return FAllowedOperations; }
   void SetAllowedOperations(TDBGridExAllowedOperations Value) { FAllowedOperations = Value; }
   TDBGridExAllowedSelections AllowedSelections() const { return FAllowedSelections; }
-  void SetAllowedSelections(TDBGridExAllowedSelections Value) { FAllowedSelections = Value; }
+  void SetAllowedSelections(TDBGridExAllowedSelections Value);
   TDBGridExEditActions EditActions() const { return FEditActions; }
   void SetEditActions(TDBGridExEditActions Value) { FEditActions = Value; }
   TEditButtonsShowOptionsEx EditButtonsShowOptions() const { return FEditButtonsShowOptions; }
   void SetEditButtonsShowOptions(TEditButtonsShowOptionsEx Value);
   bool ReadOnly() const { return FReadOnly; }
-  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  void SetReadOnly(bool Value);
   // The grid's own flag; the base grid's stays off (the data grid draws every cell).
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool Value) { FDefaultDrawing = Value; }
@@ -133,9 +151,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TColor FooterColor() const { return FFooterColor; }
   void SetFooterColor(TColor Value);
   // Stored only once written.
-  TColor EvenRowColor() const { return FEvenRowColor; }
+  TColor EvenRowColor() const { return FEvenRowColorStored ? FEvenRowColor : Color(); }
   void SetEvenRowColor(TColor Value);
-  TColor OddRowColor() const { return FOddRowColor; }
+  TColor OddRowColor() const { return FOddRowColorStored ? FOddRowColor : Color(); }
   void SetOddRowColor(TColor Value);
   bool EvenRowColorStored() const { return FEvenRowColorStored; }
   bool OddRowColorStored() const { return FOddRowColorStored; }
@@ -178,9 +196,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
 
   // --- locks and layout
   void LockUpdate() { ++FUpdateLock; }
-  void UnlockUpdate() {
-    if (FUpdateLock > 0) --FUpdateLock;
-  }
+  // The last unlock lays out a size change that came meanwhile.
+  void UnlockUpdate();
   int UpdateLock() const { return FUpdateLock; }
   int LayoutLock() const { return FLayoutLock; }
   void LockLayout();
@@ -252,6 +269,120 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void InvalidateFooter();
   void InvalidateTitle();
   void SumListChanged() { InvalidateFooter(); }
+
+
+  // --- grouping, tree area, row panels and the detail panel
+  TDBGridExDataGroupsEx* DataGrouping() const { return FDataGrouping.get(); }
+  // Assigns into the grid's own settings.
+  void SetDataGrouping(TDBGridExDataGroupsEx* Value);
+  IMemTableEx* MemTable() const { return FIntMemTable; }
+  // Grouping is on, over a memory table, with an active level.
+  bool DataGroupingWorks() const;
+  TGroupDataTreeNodeEx* CurGroupDataNode() const { return FCurGroupDataNode; }
+  // The node of a data row while grouping works, else nil.
+  TGroupDataTreeNodeEx* GroupNodeOfDataRow(int DataRow) const;
+  // The node of the row being drawn or measured (nil outside grouping).
+  TGroupDataTreeNodeEx* DrawGroupDataNode() const { return FDrawGroupDataNode; }
+  void SetCurrentGroupNode(TGroupDataTreeNodeEx* Node, bool ScrollIntoView);
+  void SelectVisibleGroupNode(TGroupDataTreeNodeEx* Node, bool ScrollIntoView);
+  void SelectGroupNodeOfRecord(int ViewRecNo, bool Exact);
+  void SyncDataSetToGroupNode();
+  int MoveByInGroupTree(int Distance);
+  void GroupKeyDown(std::uint16_t& Key, ui::TShiftState Shift);
+  int GroupNodeRowHeight(TGroupDataTreeNodeEx* Node);
+  bool HighlightGroupDataCellColor(int DataCol, int DataRow, ui::TFont* AFont, TColor& Background,
+                                   TGridDrawState State);
+  void DrawGroupDataRow(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  void DrawExtraFirstColumnArea(int ARow, TRect ARect);
+  void UpdateGroupPanelIndent();
+  void LayoutGroupPanelItems();
+  void DrawGroupPanel(int LevelIndex, TRect ARect);
+  void GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  // Level -1 drags the column FToMoveColumnIndex onto the panel.
+  void StartGroupPanelMoving(int LevelIndex, int X);
+  void TrackGroupPanelMoving(int X, int Y);
+  void EndGroupPanelMoving(bool Apply);
+  // Index among the items before which a drop at X lands; Marker gets its x.
+  int GroupPanelDropPosition(int X, int& Marker);
+  void GroupPanelTitleMouseUp(int X, int Y);
+  int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
+  // The column a title drag carries (onto the grouping panel).
+  void SetToMoveColumnIndex(int Value) { FToMoveColumnIndex = Value; }
+  int GroupPanelDropIndex() const { return FGroupPanelDropIndex; }
+  void DataInsert();
+  void DataAppend();
+  void GroupingRowCountChanged();
+  // Whether the press went to a group row's expand button or the row.
+  bool GroupRowMouseDown(int X, int Y);
+  // The memory table's record events while grouping works; false otherwise.
+  bool HandleGroupingRecordEvent(int RecNum, TMemTableRecordEventKindEx Kind, int OldRecNum);
+  // Group levels let go of a column that is going away.
+  void ColumnDestroying(TColumnEx* Column);
+  // Selects the row of the dataset's current record without moving the dataset.
+  void FollowDataSetInGroupTree(int ViewRecNo);
+  // What SetDrawRecord answers while a memory table reads the row instantly.
+  static constexpr int kInstantReadRecord = -1000;
+  // Row panels, group rows, the indent, tree area and detail sign of a cell;
+  // true when the cell is done, else ARect is what is left for the cell.
+  bool PaintPanelsAndGroups(int ACol, int ARow, TCellAreaTypeEx Area, TGridDrawState State, TRect& ARect,
+                            int DataRow, int DataCol);
+
+  int GetCellTreeElmentsAreaWidth();
+  void DrawCellTreeArea(int DataCol, int DataRow, TRect Rect, TGridDrawState State);
+  void DrawCellTreeElements(ui::TCanvas* ACanvas, TRect Rect, bool ContinuationOnly, bool EraseRowLines);
+  bool TreeElementMouseDown(int X, int Y, bool TestOnly);
+  bool CheckStartRowMoving(int X, int Y, bool TestOnly);
+  int CalcRowMoveTreeLevel(int Row, TPoint Point, int& Level);
+  void CalcRowMoveTarget(int Y, int Row, TPoint Point);
+  void EndRowMoving(int X, int Y, bool Apply);
+  bool MoveBookmarkedRows(int DataRow, int TreeLevel, bool CheckOnly);
+  void ShowRowMoveMarker(int Left, int Right);
+  void HideRowMoveMarker();
+  int DataRowToRecNo(int DataRow);
+  int MoveRowDest() const { return FMoveRowDest; }
+  int MoveRowDestLevel() const { return FMoveRowDestLevel; }
+
+  TGridRowPanelEx* RowPanel() const { return FGridRowPanel.get(); }
+  void SetRowPanel(TGridRowPanelEx* Value);
+  bool RowPanelActive() const;
+  // The row panel's Tab walks lines left to right.
+  bool RowPanelTabsLeftToRight() const;
+  virtual int InRowPanelLineHeight();
+  int GridMasterCellWidth() const { return FGridMasterCellWidth; }
+  int GridMasterCellHeight() const { return FGridMasterCellHeight; }
+  void SetGridMasterCellSize(int Width, int Height) {
+    FGridMasterCellWidth = Width;
+    FGridMasterCellHeight = Height;
+  }
+  int InRowPanelCol() const { return FInRowPanelCol; }
+  void SetInRowPanelCol(int Index);
+  void SortColumnsByRowPanelPlacement();
+  TColumnEx* GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell);
+  TColumnEx* GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect, bool IncludeLines);
+  void ScrollRowPanelColumnIntoView(int Index);
+  virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  virtual void DrawRowPanelFooter(int ACol, int ARow, TRect ARect, TGridDrawState State);
+  // The title and footer areas: each visible column's cell with its lines.
+  void DrawRowPanelFixedCells(TRect ARect, TColor Background, const std::function<void(TRect Cell, int DataCol)>& Draw);
+  int OriginCol() const { return Col(); }
+  void SetOriginCol(int Value) { SetCol(Value); }
+
+  TRowDetailPanelEx* RowDetailPanel() const { return FRowDetailPanel.get(); }
+  void SetRowDetailPanel(TRowDetailPanelEx* Value);
+  TRowDetailPanelControlEx* RowDetailPanelControl() const { return FRowDetailControl; }
+  void PlaceRowDetailControl();
+  // The room under the current record while its detail panel is open.
+  int RowDetailPanelExtraHeight();
+  virtual int DrawRowDetailSign(TRect ARect, int DataRow);
+  virtual bool RowDetailSignMouseDown(int X, int Y);
+  virtual bool PointInRowDetailSign(int X);
+  bool RowHasDetailPanel();
+  bool PointInCellButton(TPoint P, TRect CellRect, TRect& ButtonRect);
+  int TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& ButtonRect, TRect CellRect);
+  TGridOptions DesignOptionsForState();
+  TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
+  void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
 
   // --- text search and incremental search
   // One step of the incremental search: Text extends the search text, the
@@ -369,6 +500,101 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The centre's, or the grid's own default when it has none.
   void BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu);
 
+
+  // --- behaviour: sort marking, messages, property setters and record
+  // operations, hints, saving and restoring the layout
+  // The data area in cells, and in pixels.
+  TRect DataBox();
+  TRect DataRect();
+  TRect CellRect(int ACol, int ARow) { return CellBounds(ACol, ARow); }
+  bool CanSelectType(TDBGridExSelectionType Kind);
+  bool EditAllowedByOperations();
+  bool ValidFieldIndex(int FieldIndex);
+  // Case-insensitive; nil when no column shows that field.
+  TColumnEx* FindFieldColumn(const String& FieldName);
+  // Raises "Field name '%s' not found" when no column shows that field.
+  TColumnEx* FieldColumnByName(const String& FieldName);
+  bool IsMouseInRect(const TRect& ARect);
+  void InvalidateSelection();
+  // The selected column takes the value of the record before the current one.
+  void SetValueFromPrevRecord();
+  // Keep and restore which records fill the data window and which is current.
+  void SaveBookmark();
+  void RestoreBookmark();
+  void ShowFindDialog(const String& Text, const String& ColumnFieldName, bool Modal);
+  void RestoreEditorMode();
+  void TakeColumnIme();
+  void ApplyColumnIme();
+  void SumListRecalcAll();
+  void SumListAfterRecalcAll();
+  int BorderWidth() const { return FBorderWidth; }
+  bool SortMarking() const { return FSortMarking; }
+  void SetSortMarking(bool Value) { FSortMarking = Value; }
+  // Tool tips: CM_HINTSHOW and CM_HINTSHOWPAUSE.
+  void HandleCmHintShow(ui::TMessage& Message);
+  void HandleCmHintShowPause(ui::TMessage& Message);
+  virtual void DefaultFillDataHintShowInfo(TPoint CursorPos, TGridCoord Cell, TDBGridExDataHintParams& Params,
+                                           TColumnEx* Column);
+  String ColumnHintText(TColumnEx* Column);
+  // Layouts in ini files and the registry. The registry forms write under
+  // the grid's component path, erased first.
+  void SaveColumnsLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+  void RestoreColumnsLayoutIni(const String& IniFileName, const String& Section,
+                               TColumnExRestoreParams RestoreParams);
+  void SaveColumnsLayout(rtl::TRegIniFile* ARegIni);
+  void SaveColumnsLayout(rtl::TCustomIniFile* ACustIni, const String& Section);
+  void RestoreColumnsLayout(rtl::TRegIniFile* ARegIni, TColumnExRestoreParams RestoreParams);
+  void RestoreColumnsLayout(rtl::TCustomIniFile* ACustIni, const String& Section,
+                            TColumnExRestoreParams RestoreParams);
+  void SaveGridLayout(rtl::TRegIniFile* ARegIni);
+  void SaveGridLayout(rtl::TCustomIniFile* ACustIni, const String& Section);
+  void RestoreGridLayout(rtl::TRegIniFile* ARegIni, TDBGridExRestoreParams RestoreParams);
+  void RestoreGridLayout(rtl::TCustomIniFile* ACustIni, const String& Section, TDBGridExRestoreParams RestoreParams);
+  void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
+  void RestoreGridLayoutIni(const String& IniFileName, const String& Section, TDBGridExRestoreParams RestoreParams);
+
+ protected:
+  // --- behaviour (protected part)
+  void DoKeyUp(std::uint16_t& Key, ui::TShiftState Shift) override;
+  void DoExit() override;
+  void RepositionEditor() override;
+  void AbortGridState() override;
+  void EnterEditorMode() override;
+  void LeaveEditorMode() override;
+  void FlatUpdated() override;
+  void WndProc(ui::TMessage& Message) override;
+  // The window and control messages the grid adds to the base grid's;
+  // true when the message was handled here.
+  bool DispatchBehaviourMessage(ui::TMessage& Message);
+  void HandleWmSize(ui::TMessage& Message);
+  void HandleWmSetCursor(ui::TMessage& Message);
+  // The selection cursor the point asks for (row select on the indicator,
+  // column select at the foot of a title); false: none.
+  bool SelectCursorAt(TPoint P, ui::TCursor& Cursor);
+  void HandleFocusMessage(ui::TMessage& Message);
+  void HandleComponentRemoval(ui::TComponent* AComponent);
+  // Writers and readers behind every save and restore form.
+  virtual void WriteColumnsLayout(const TGridLayoutStorage& Storage, const String& Section, bool DeleteSection);
+  virtual void ReadColumnsLayout(const TGridLayoutStorage& Storage, const String& Section,
+                                 TColumnExRestoreParams RestoreParams);
+  virtual void WriteGridLayout(const TGridLayoutStorage& Storage, const String& Section, bool DeleteSection);
+  virtual void ReadGridLayout(const TGridLayoutStorage& Storage, const String& Section,
+                              TDBGridExRestoreParams RestoreParams);
+  String ColumnLayoutKey(TColumnEx* Column) const;
+  // Set while several titles are Ctrl+clicked; releasing Ctrl applies the sort.
+  bool FSortMarking = false;
+  bool FSelfChangingTitleFont = false;
+  int FBorderWidth = 0;
+  bool FTopLeftVisible = true;
+  bool FSelectionActive = false;
+  bool FAutoDrag = false;
+  bool FDSMouseCapture = false;
+  db::TBookmark FLockedBookmark;
+  int FLookedOffset = 0;
+  int FInplaceColInRowPanel = -1;
+  int FInplaceRow = -1;
+
+ public:
   // --- edit actions
   // Whether the grid and its dataset can take each of the five edit commands now.
   bool CheckCopyAction();
@@ -410,8 +636,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                                       TGridDrawState State, const String& Text);
   bool HighlightNonDataCellColor(int ACol, int ARow, ui::TFont* AFont, TColor& AColor, bool InSelection,
                                  TGridDrawState State, TCellAreaTypeEx AreaType, int DataRow, int DataCol);
-  // The grid keeps no selection of its own yet, so only the current row and
-  // cell are ever highlighted.
+  // Whether a grid cell lies in the selection; data cells are asked for the
+  // record being drawn.
   bool IsCellSelected(int ACol, int ARow, int DataCol) const;
   void WriteCellText(TRect ARect, bool FillRect, int DX, int DY, const String& Text, ui::TAlignment Alignment,
                      ui::TTextLayout Layout, bool MultyL, bool EndEllipsis, int LeftMarg, int RightMarg,
@@ -451,11 +677,97 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Sets the heights of Node's subtree from the captions; the result is Node's height.
   int CalcHeadTreeHeights(THeadTreeNode* Node);
 
+  // --- input: selection, keys, mouse, tracking and the grid timer
+  TDBGridExSelection* Selection() const { return FSelection.get(); }
+  // The selected records.
+  TBookmarkListEx* Bookmarks() const { return FBookmarks.get(); }
+  bool CanSelectType(TDBGridExSelectionType Kind) const;
+  void ClearSelection();
+  void ClearSelectionIfAsked();
+  // Asks before records are deleted; true to go on.
+  bool ConfirmDelete();
+  void MoveRecordSelecting(bool Select, int Distance, bool RowSelection, bool ToEnd);
+  // Direction 0 takes Index as it is; -1 and 1 step past invisible columns.
+  void SelectDataColumn(int Index, int Direction, bool ExtendSelection);
+  // The text of the key press being handled (two characters for a surrogate pair).
+  String GetCompleteKeyPress() const { return FCompleteKeyPress; }
+  bool StartFieldEdit();
+  // The editor shows again once the selection is gone (dgAlwaysShowEditor).
+  void ShowEditorAgain() { EnterEditorMode(); }
+  using TCustomGridEx::RefreshEditorPlacement;
+  void EndMouseTracking();
+  void TrackTitlePress(int X, int Y);
+  virtual void HandleTrackingTimer();
+  void SetGridTimer(int Interval);
+  void KillGridTimer();
+  // Period of the running grid timer, -1 while it is not running.
+  int GridTimerInterval() const { return FTimerInterval; }
+  // A press on a frozen title column's right border: its index, sizing
+  // position and offset.
+  bool DetectFrozenColSizing(int X, int Y, int& Index, int& SizingPos, int& SizingOfs);
+  void DrawFrozenSizingLine(int Width, int Height);
+  int EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column);
+  // Where a press selects whole columns: the lowest 7 pixels of a data
+  // column's title, when column selection is allowed.
+  bool InColumnSelectZone(int X, int Y);
+  static bool PointWithinRect(TPoint P, const TRect& R) {
+    return P.X >= R.Left && P.X <= R.Right && P.Y >= R.Top && P.Y <= R.Bottom;
+  }
+
+  // --- filter row
+  TSTDBGridExFilter* STFilter() const { return FSTFilter.get(); }
+  void SetSTFilter(const TSTDBGridExFilter* Value);
+  // The filter row's editor, nil before first use.
+  TInplaceFilterEditEx* FilterEdit() const { return FFilterEdit; }
+  virtual TInplaceFilterEditEx* CreateFilterEditor();
+  // The data column whose filter is edited, -1 for none.
+  int FilterCol() const { return FFilterCol; }
+  bool FilterEditMode() const { return FFilterEditMode; }
+  bool IsSTFilterRow(int ARow) { return STFilterRowCount() > 0 && ARow == TopDataOffset() - 1; }
+  bool ColumnHasFilterCell(int DataCol);
+  String ColumnFilterText(int DataCol);
+  void SetFilterEditMode(bool On);
+  void StartFilterEditing(int DataCol);
+  void PlaceFilterEditor(bool Show);
+  void ShowFilterEditorValue(int DataCol);
+  void ApplyFilterEditText(int DataCol);
+  void CommitFilterEditText();
+  void HideFilterEditor();
+  void ResetSTFilterEditing();
+  void ApplyFilter() { ExecuteApplyFilter(); }
+  void ExecuteApplyFilter();
+  // Empties every column filter without filtering the dataset again.
+  void ClearFilter();
+  void FillSTFilterListValues(TSTColumnFilterEx* Filter, ui::TStrings* Items, int& Width,
+                              TPopupListboxEx* ListControl);
+  virtual void DefaultFillSTFilterListValues(TColumnEx* Column, ui::TStrings* Items);
+  void ShowTitleFilterListbox(TColumnEx* Column);
+  void ShowTitleFilterListboxAt(TColumnEx* Column, TRect R);
+  void CloseTitleFilterListbox(bool Execute);
+  TPopupListboxEx* InTitleFilterListbox() const { return FInTitleFilterListbox; }
+  TColumnEx* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
+  bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+  void FilterEditorKeyPress(ui::TObject* Sender, char16_t& Key);
+  void FilterEditorDropDown(ui::TObject* Sender);
+  void FilterEditorClosingUp(ui::TObject* Sender, bool& Accept);
+  void FilterEditorCloseUp(ui::TObject* Sender, bool Accept);
+  // The funnel a filtered column's title shows beside its filter button.
+  void DrawFilterActiveSign(TRect R, bool Selected);
+  // A column leaves the grid: its filter editing and its in-title list end.
+  void ColumnGoing(TColumnEx* Column);
   // --- cell editor
   // The grid's cell editor (TDBGridInplaceEdit).
   TInplaceEdit* NewInplaceEditor() override;
 
  protected:
+  // The grouping panel in the top margin.
+  void PaintOutBoundary(const TRect& Rect) override;
+  void CellEditRect(int ACol, int ARow, TRect& Rect) override;
+  bool HorzScrollIsSmooth() override;
+  bool VertScrollIsSmooth() override;
+  // In a row panel the selected panel column is scrolled into view too.
+  void GoToCell(int ACol, int ARow, bool MoveAnchor) override;
+  bool ValidateColumnMove(int& From, int& To, TPoint P) override;
   // Buffered: the client is painted into one bitmap and copied once.
   void Paint() override;
   void CellBorderVisibility(int ACol, int ARow, TGridCellBorderTypeEx Side, bool& Draw, TColor& Color,
@@ -579,6 +891,101 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FSelfChangingFooterFont = false;
   ui::TImeMode FOriginalImeMode = ui::imDontCare;
   String FOriginalImeName;
+  // The filter row.
+  std::unique_ptr<TSTDBGridExFilter> FSTFilter;
+  int FFilterCol = -1;
+  TInplaceFilterEditEx* FFilterEdit = nullptr;
+  TPopupListboxEx* FInTitleFilterListbox = nullptr;
+  TColumnEx* FInTitleFilterListboxColumn = nullptr;
+  bool FInTitleFilterListboxVisible = false;
+  TRect FTrackingStateRect{};
+  // A press on a filter cell: the editor opens there; true when handled.
+  bool FilterRowMouseDown(ui::TMessage& Message);
+  void FilterRowCancelMode(ui::TMessage& Message);
+  // The in-title list never takes the focus: while it is shown the grid's keys are its keys.
+  bool ForwardKeyToTitleFilterListbox(ui::TMessage& Message);
+  // Navigation between filter cells; true when the key was the filter editor's.
+  void FilterEditorNavigate(std::uint16_t& Key, ui::TShiftState Shift);
+  int NextFilterColumn(int From, bool Forward);
+  void FilterListboxKeyDown(std::uint16_t& Key);
+  // Space on a command line: one that closes the list closes it (running
+  // it), any other runs at once and adds to the checked values.
+  bool ToggleListCommand(TPopupListboxEx* List, TColumnEx* Column, const std::function<void()>& CloseList);
+
+  // --- input: overrides and state
+  void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
+  void DoKeyPress(char16_t& Key) override;
+  void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+  void MouseMove(ui::TShiftState Shift, int X, int Y) override;
+  void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+  bool EditorAcceptsKey(char16_t Key) override;
+  bool EditorCanModify() override;
+  bool EditorCanShow() override;
+  int EditorMaxLength() override;
+  void EditorMaskFor(int ACol, int ARow, String& Text) override;
+  void EditorTextFor(int ACol, int ARow, String& Text) override;
+  void DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State, int& Index, int& Pos,
+                         int& Ofs) override;
+  void ColumnShifted(int FromIndex, int ToIndex) override;
+  void ColumnWidthsUpdated() override;
+  bool IsHotTrackCell(int ACol, int ARow) override;
+  void UpdateHotTrack(int X, int Y) override;
+  void DblClick() override;
+  void HandleWmChar(ui::TMessage& Message);
+  // Whether a typed character goes to the incremental search instead of the editor.
+  bool TypingSearches();
+  void HandleWmTimer(ui::TMessage& Message);
+  std::unique_ptr<TBookmarkListEx> FBookmarks;
+  std::unique_ptr<TDBGridExSelection> FSelection;
+  bool FSelecting = false;
+  db::TBookmark FSelectionAnchor;
+  bool FSelectionAnchorSelected = false;
+  bool FAntiSelection = false;
+  bool FInColExit = false;
+  String FCompleteKeyPress;
+  bool FLockAutoShowCurCell = false;
+  bool FTracking = false;
+  bool FDataTracking = false;
+  bool FPressed = false;
+  TGridCoord FPressedCell{-1, -1};
+  bool FIndicatorPressed = false;
+  bool FSelectedCellPressed = false;
+  TPoint FMoveMousePos{};
+  ui::TShiftState FMouseShift;
+  ui::TShiftState FStartShiftState;
+  bool FSwapButtons = false;
+  int FTimerInterval = -1;
+  int FHotTrackEditButton = -1;
+  bool FHotTrackMultiTitleOver = false;
+  // --- grouping, tree area, row panels and the detail panel
+  std::unique_ptr<TDBGridExDataGroupsEx> FDataGrouping;
+  TGroupDataTreeNodeEx* FCurGroupDataNode = nullptr;
+  TGroupDataTreeNodeEx* FDrawGroupDataNode = nullptr;
+  std::vector<TGroupDataTreeNodeEx*> FDrawnGroupList;
+  int FGroupDataMovingIndex = -1;
+  int FGroupPanelDropIndex = 0;
+  int FPressedDataGroupLevelIdx = -1;
+  int FToMoveColumnIndex = -1;
+  bool FInternalUpdatingDatasetPos = false;
+  int FMoveRowSour = -1;
+  db::TBookmark FMoveBookmarkSour;
+  std::vector<TGroupDataTreeNodeEx*> FDrawNodeStack;
+  int FMoveRowSourLevel = -1;
+  int FMoveRowDest = -1;
+  int FMoveRowDestLevel = -1;
+  int FMoveRowLeftBounds = 0;
+  int FDataRowMoveLeftBoundary = 0;
+  int FDataRowMoveRightBoundary = 0;
+  bool FRowMoveMarkerShown = false;
+  std::unique_ptr<TGridRowPanelEx> FGridRowPanel;
+  int FGridMasterCellWidth = 0;
+  int FGridMasterCellHeight = 0;
+  int FInRowPanelCol = 0;
+  std::unique_ptr<TRowDetailPanelEx> FRowDetailPanel;
+  TRowDetailPanelControlEx* FRowDetailControl = nullptr;
+  std::unique_ptr<TDBGridExIndicatorTitle> FIndicatorTitle;
+  // The data row given the detail panel's height, -1 for none.
+  int FDetailHeightRow = -1;
 
   // --- text search and incremental search
   bool FInplaceSearchingInProcess = false;

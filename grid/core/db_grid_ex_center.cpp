@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/column_title_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/dialogs/search_grid_text.h"
+#include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_core_internal.h"
 #include "platform/classes/typinfo.h"
+#include "platform/ui/application.h"
 
 namespace grid {
 
@@ -12,7 +19,9 @@ using namespace ui;
 
 const TClassInfo& TDBGridExCenter::StaticClassInfo() {
   static const TClassInfo info =
-      TClassBuilder<TDBGridExCenter>("TDBGridExCenter", &TPersistent::StaticClassInfo()).Unit("DBGridEx").Build();
+      TClassBuilder<TDBGridExCenter>("TDBGridExCenter", &TPersistent::StaticClassInfo())
+          .Unit("DBGridEx")
+          .Build();
   return info;
 }
 
@@ -29,7 +38,9 @@ bool TDBGridExCenter::GridInChangeNotification(const TCustomDBGridEx* Grid) cons
 
 void TDBGridExCenter::AddChangeNotification(TCustomDBGridEx* Grid) { core_detail::ListGrid(FGrids, Grid); }
 
-void TDBGridExCenter::RemoveChangeNotification(TCustomDBGridEx* Grid) { core_detail::UnlistGrid(FGrids, Grid); }
+void TDBGridExCenter::RemoveChangeNotification(TCustomDBGridEx* Grid) {
+  core_detail::UnlistGrid(FGrids, Grid);
+}
 
 void TDBGridExCenter::ApplyFilter(TCustomDBGridEx* Grid) {
   if (OnApplyFilter)
@@ -45,7 +56,8 @@ void TDBGridExCenter::ApplySorting(TCustomDBGridEx* Grid) {
     DefaultApplySorting(Grid);
 }
 
-bool TDBGridExCenter::MoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo, bool CheckOnly) {
+bool TDBGridExCenter::MoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo,
+                                   bool CheckOnly) {
   return DefaultMoveDataRows(Grid, BookmarkList, ToRecNo, CheckOnly);
 }
 
@@ -56,8 +68,8 @@ void TDBGridExCenter::BuildIndicatorTitleMenu(TCustomDBGridEx* Grid, TPopupMenu*
     DefaultBuildIndicatorTitleMenu(Grid, PopupMenu);
 }
 
-void TDBGridExCenter::CellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, TMouseButton Button, TShiftState Shift,
-                                     int X, int Y) {
+void TDBGridExCenter::CellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, TMouseButton Button,
+                                     TShiftState Shift, int X, int Y) {
   if (OnCellMouseClick)
     OnCellMouseClick(Grid, Cell, Button, Shift, X, Y);
   else
@@ -72,18 +84,219 @@ void TDBGridExCenter::IndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord 
     DefaultIndicatorTitleMouseDown(Grid, Cell, Button, Shift, X, Y);
 }
 
+bool TDBGridExCenter::LocateText(TCustomDBGridEx* Grid, const String& FieldName, const String& Text,
+                                 TLocateTextOptionsEx Options, TLocateTextDirectionEx Direction,
+                                 TLocateTextMatchingEx Matching, TLocateTextTreeFindRangeEx TreeFindRange) {
+  if (OnLocateText) return OnLocateText(Grid, FieldName, Text, Options, Direction, Matching, TreeFindRange);
+  return DefaultLocateText(Grid, FieldName, Text, Options, Direction, Matching, TreeFindRange);
+}
+
+bool TDBGridExCenter::DefaultLocateText(TCustomDBGridEx* Grid, const String& FieldName, const String& Text,
+                                        TLocateTextOptionsEx Options, TLocateTextDirectionEx Direction,
+                                        TLocateTextMatchingEx Matching,
+                                        TLocateTextTreeFindRangeEx TreeFindRange) {
+  return SearchGridText(Grid, FieldName, Text, TreeFindRange, Matching, Direction, Options);
+}
+
+void TDBGridExCenter::ExecuteFindDialog(TCustomDBGridEx* Grid, const String& Text, const String&,
+                                        bool Modal) {
+  if (ExecuteFindDialogProc) ExecuteFindDialogProc(Grid, Text, String(), {}, Modal);
+}
+
 bool TDBGridExCenter::DefaultMoveDataRows(TCustomDBGridEx*, TBMListEx*, int, bool) { return false; }
 
 void TDBGridExCenter::DefaultApplyFilter(TCustomDBGridEx*) {}
 
 void TDBGridExCenter::DefaultApplySorting(TCustomDBGridEx*) {}
 
-void TDBGridExCenter::DefaultBuildIndicatorTitleMenu(TCustomDBGridEx*, TPopupMenu*&) {}
+// --- the indicator title menu ---------------------------------------------------------
 
-void TDBGridExCenter::DefaultCellMouseClick(TCustomDBGridEx*, TGridCoord, TMouseButton, TShiftState, int, int) {}
+namespace {
 
-void TDBGridExCenter::DefaultIndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell, TMouseButton Button,
-                                                     TShiftState Shift, int X, int Y) {
+// Shared by every grid: one indicator title menu can be open at a time.
+struct TitleMenuObjects {
+  TPopupMenu* Menu = nullptr;
+  TDBGridExMenuItem* VisibleColumns = nullptr;
+  TDBGridExMenuItem* Edit[5] = {};
+};
+
+TitleMenuObjects& TitleMenu() {
+  static TitleMenuObjects objects;
+  return objects;
+}
+
+bool IsModuleEntry(const TMenuItem* Item) {
+  const TitleMenuObjects& m = TitleMenu();
+  if (Item == m.VisibleColumns) return true;
+  for (const TDBGridExMenuItem* e : m.Edit)
+    if (Item == e) return true;
+  return false;
+}
+
+// Until the grid has its indicator title settings, their defaults hold:
+// the global menu is used and there is no menu of the grid's own.
+bool UsesGlobalMenu(TCustomDBGridEx*) { return true; }
+TPopupMenu* OwnDropdownMenu(TCustomDBGridEx*) { return nullptr; }
+
+void CopyMenuItem(const TMenuItem* From, TMenuItem* To) {
+  To->SetAutoCheck(From->AutoCheck());
+  To->SetAutoHotkeys(From->AutoHotkeys());
+  To->SetAutoLineReduction(From->AutoLineReduction());
+  if (From->HasBitmap()) To->SetBitmap(const_cast<TMenuItem*>(From)->Bitmap());
+  To->SetBreak(From->Break());
+  To->SetCaption(From->Caption());
+  To->SetChecked(From->Checked());
+  To->SetSubMenuImages(From->SubMenuImages());
+  To->SetDefault(From->Default());
+  To->SetEnabled(From->Enabled());
+  To->SetGroupIndex(From->GroupIndex());
+  To->SetHelpContext(From->HelpContext());
+  To->SetHint(From->Hint());
+  To->SetImageIndex(From->ImageIndex());
+  To->SetRadioItem(From->RadioItem());
+  To->SetShortCut(From->ShortCut());
+  To->SetVisible(From->Visible());
+  To->OnClick = From->OnClick;
+  To->OnDrawItem = From->OnDrawItem;
+  To->OnAdvancedDrawItem = From->OnAdvancedDrawItem;
+  To->OnMeasureItem = From->OnMeasureItem;
+}
+
+}  // namespace
+
+namespace core_detail {
+
+void FreeIndicatorTitleMenu() {
+  TitleMenuObjects& m = TitleMenu();
+  if (m.Menu) {
+    // The module's own entries are freed below, not with the menu.
+    TMenuItem* root = m.Menu->Items();
+    for (int i = root->Count() - 1; i >= 0; --i)
+      if (IsModuleEntry(root->Items(i))) root->Delete(i);
+  }
+  delete m.VisibleColumns;
+  for (TDBGridExMenuItem*& e : m.Edit) {
+    delete e;
+    e = nullptr;
+  }
+  delete m.Menu;
+  m = TitleMenuObjects{};
+}
+
+}  // namespace core_detail
+
+void TDBGridExCenter::DefaultBuildIndicatorTitleMenu(TCustomDBGridEx* Grid, TPopupMenu*& PopupMenu) {
+  TitleMenuObjects& m = TitleMenu();
+  if (!m.Menu) {
+    m.Menu = new TPopupMenu(Screen);
+    m.Menu->SetName(u"DBGridExIndicatorTitlePopupMenu");
+  }
+  TMenuItem* root = m.Menu->Items();
+  while (root->Count() > 0) {
+    TMenuItem* item = root->Items(0);
+    root->Delete(0);
+    if (!IsModuleEntry(item)) delete item;
+  }
+  PopupMenu = m.Menu;
+  if (UsesGlobalMenu(Grid)) {
+    if (FIndicatorTitleMenus.Contains(itmVisibleColumnsEx)) {
+      if (!m.VisibleColumns) m.VisibleColumns = new TDBGridExMenuItem(Screen);
+      m.VisibleColumns->Clear();
+      m.VisibleColumns->SetCaption(u"Visible columns");
+      m.VisibleColumns->Grid = Grid;
+      root->Add(m.VisibleColumns);
+      TDBGridColumnsEx* columns = Grid->Columns();
+      for (int i = 0; i < columns->Count(); ++i) {
+        TColumnEx* column = columns->ColumnAt(i);
+        if (column->Title()->Caption().empty()) continue;
+        auto* entry = new TColumnExMenuItem(m.Menu);
+        entry->ColumnEx = column;
+        entry->SetCaption(column->Title()->Caption());
+        entry->SetChecked(column->Visible());
+        entry->OnClick = [this](TObject* Sender) { ColumnVisibleMenuClick(Sender); };
+        m.VisibleColumns->Add(entry);
+      }
+    }
+    struct EditEntry {
+      TDBGridExStyleIndicatorTitleMenuEx Member;
+      const char16_t* Caption;
+      bool (TCustomDBGridEx::*Check)();
+      TDBGridExEditAction Action;
+    };
+    static const EditEntry kEntries[] = {
+        {itmCut, u"Cut", &TCustomDBGridEx::CheckCutAction, geaCutEx},
+        {itmCopy, u"Copy", &TCustomDBGridEx::CheckCopyAction, geaCopyEx},
+        {itmPaste, u"Paste", &TCustomDBGridEx::CheckPasteAction, geaPasteEx},
+        {itmDelete, u"Delete", &TCustomDBGridEx::CheckDeleteAction, geaDeleteEx},
+        {itmSelectAll, u"Select All", &TCustomDBGridEx::CheckSelectAllAction, geaSelectAllEx},
+    };
+    for (int i = 0; i < 5; ++i) {
+      const EditEntry& e = kEntries[i];
+      if (!FIndicatorTitleMenus.Contains(e.Member)) continue;
+      if (!m.Edit[i]) m.Edit[i] = new TDBGridExMenuItem(Screen);
+      TDBGridExMenuItem* item = m.Edit[i];
+      item->SetCaption(e.Caption);
+      item->OnClick = [this](TObject* Sender) { EditActionMenuClick(Sender); };
+      item->SetEnabled((Grid->*e.Check)() && Grid->EditActions().Contains(e.Action));
+      item->TitleMenu = i + 1;
+      item->Grid = Grid;
+      root->Add(item);
+    }
+  }
+  if (TPopupMenu* own = OwnDropdownMenu(Grid)) {
+    if (root->Count() > 0) {
+      auto* line = new TMenuItem(m.Menu);
+      line->SetCaption(u"-");
+      root->Add(line);
+    }
+    for (int i = 0; i < own->Items()->Count(); ++i) {
+      auto* copy = new TMenuItem(m.Menu);
+      CopyMenuItem(own->Items()->Items(i), copy);
+      root->Add(copy);
+    }
+  }
+}
+
+void TDBGridExCenter::ColumnVisibleMenuClick(TObject* Sender) {
+  auto* item = dynamic_cast<TColumnExMenuItem*>(Sender);
+  if (!item || !item->ColumnEx) return;
+  TColumnEx* column = item->ColumnEx;
+  if (column->Visible()) {
+    // The last visible column stays: a grid without columns cannot be used.
+    TCustomDBGridEx* grid = column->Grid();
+    if (grid && grid->VisibleColumns().size() <= 1) return;
+    column->SetVisible(false);
+  } else {
+    column->SetVisible(true);
+  }
+}
+
+void TDBGridExCenter::EditActionMenuClick(TObject* Sender) {
+  auto* item = dynamic_cast<TDBGridExMenuItem*>(Sender);
+  if (!item || !item->Grid) return;
+  switch (item->TitleMenu) {
+    case 1:
+      CutGridSelection(item->Grid, false);
+      break;
+    case 2:
+      CopyGridSelection(item->Grid, false);
+      break;
+    case 3:
+      PasteGridSelection(item->Grid, false);
+      break;
+    case 4:
+      DeleteGridSelection(item->Grid, false);
+      break;
+    default:
+      break;
+  }
+}
+
+void TDBGridExCenter::DefaultCellMouseClick(TCustomDBGridEx*, TGridCoord, TMouseButton, TShiftState, int,
+                                            int) {}
+
+void TDBGridExCenter::DefaultIndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell,
+                                                     TMouseButton Button, TShiftState Shift, int X, int Y) {
   Grid->IndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
 }
 

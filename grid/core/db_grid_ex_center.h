@@ -7,8 +7,25 @@
 #include <vector>
 
 #include "grid/core/db_grid_ex_types.h"
+#include "platform/ui/menus.h"
 
 namespace grid {
+
+// One entry of the indicator title menu's "Visible columns" list.
+class TColumnExMenuItem : public ui::TMenuItem {
+ public:
+  using ui::TMenuItem::TMenuItem;
+  TColumnEx* ColumnEx = nullptr;
+};
+
+// "Visible columns" and the five edit entries of the indicator title menu.
+class TDBGridExMenuItem : public ui::TMenuItem {
+ public:
+  using ui::TMenuItem::TMenuItem;
+  TCustomDBGridEx* Grid = nullptr;
+  // 1 cut, 2 copy, 3 paste, 4 delete, 5 select all.
+  int TitleMenu = 0;
+};
 
 class TDBGridExCenter : public ui::TPersistent {
   JQ_UI_CLASSINFO
@@ -29,10 +46,18 @@ class TDBGridExCenter : public ui::TPersistent {
   void SetSTFilterDefaultStringOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultStringOperator = V; }
   TSTFilterDefaultOperatorEx STFilterDefaultNumberOperator() const { return FSTFilterDefaultNumberOperator; }
   void SetSTFilterDefaultNumberOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultNumberOperator = V; }
-  TSTFilterDefaultOperatorEx STFilterDefaultDateTimeOperator() const { return FSTFilterDefaultDateTimeOperator; }
-  void SetSTFilterDefaultDateTimeOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultDateTimeOperator = V; }
-  TSTFilterDefaultOperatorEx STFilterDefaultBooleanOperator() const { return FSTFilterDefaultBooleanOperator; }
-  void SetSTFilterDefaultBooleanOperator(TSTFilterDefaultOperatorEx V) { FSTFilterDefaultBooleanOperator = V; }
+  TSTFilterDefaultOperatorEx STFilterDefaultDateTimeOperator() const {
+    return FSTFilterDefaultDateTimeOperator;
+  }
+  void SetSTFilterDefaultDateTimeOperator(TSTFilterDefaultOperatorEx V) {
+    FSTFilterDefaultDateTimeOperator = V;
+  }
+  TSTFilterDefaultOperatorEx STFilterDefaultBooleanOperator() const {
+    return FSTFilterDefaultBooleanOperator;
+  }
+  void SetSTFilterDefaultBooleanOperator(TSTFilterDefaultOperatorEx V) {
+    FSTFilterDefaultBooleanOperator = V;
+  }
 
   ui::TNotifyEvent OnApplyFilter;
   ui::TNotifyEvent OnApplySorting;
@@ -40,6 +65,7 @@ class TDBGridExCenter : public ui::TPersistent {
   TGridExCellMouseEvent OnCellMouseClick;
   TGridExCellMouseEvent OnIndicatorTitleMouseDown;
   TDBGridExFillSTFilterListValuesEvent OnFillSTFilterListValues;
+  TLocateTextEventEx OnLocateText;
 
   bool GridInChangeNotification(const TCustomDBGridEx* Grid) const;
   void AddChangeNotification(TCustomDBGridEx* Grid);
@@ -50,6 +76,14 @@ class TDBGridExCenter : public ui::TPersistent {
   void ApplyFilter(TCustomDBGridEx* Grid);
   void ApplySorting(TCustomDBGridEx* Grid);
   bool MoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo, bool CheckOnly);
+  bool LocateText(TCustomDBGridEx* Grid, const String& FieldName, const String& Text,
+                  TLocateTextOptionsEx Options, TLocateTextDirectionEx Direction,
+                  TLocateTextMatchingEx Matching, TLocateTextTreeFindRangeEx TreeFindRange);
+  // The find dialog for the grid (the module's find-dialog procedure).
+  void ExecuteFindDialog(TCustomDBGridEx* Grid, const String& Text, const String& FieldName, bool Modal);
+  // Menu handlers of the indicator title menu's entries.
+  void ColumnVisibleMenuClick(ui::TObject* Sender);
+  void EditActionMenuClick(ui::TObject* Sender);
   void BuildIndicatorTitleMenu(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu);
   void CellMouseClick(TCustomDBGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift,
                       int X, int Y);
@@ -59,7 +93,11 @@ class TDBGridExCenter : public ui::TPersistent {
   // No dataset-features object serves any dataset of this system, so the
   // defaults take the generic paths: filtering and sorting change nothing
   // and records are not moved.
-  virtual bool DefaultMoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo, bool CheckOnly);
+  virtual bool DefaultLocateText(TCustomDBGridEx* Grid, const String& FieldName, const String& Text,
+                                 TLocateTextOptionsEx Options, TLocateTextDirectionEx Direction,
+                                 TLocateTextMatchingEx Matching, TLocateTextTreeFindRangeEx TreeFindRange);
+  virtual bool DefaultMoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo,
+                                   bool CheckOnly);
   virtual void DefaultApplyFilter(TCustomDBGridEx* Grid);
   virtual void DefaultApplySorting(TCustomDBGridEx* Grid);
   virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu);
@@ -71,8 +109,8 @@ class TDBGridExCenter : public ui::TPersistent {
  private:
   bool FFilterEditCloseUpApplyFilter = false;
   std::vector<TCustomDBGridEx*> FGrids;
-  TDBGridExStyleIndicatorTitleMenusEx FIndicatorTitleMenus{itmVisibleColumnsEx, itmCut, itmCopy,
-                                                           itmPaste, itmDelete, itmSelectAll};
+  TDBGridExStyleIndicatorTitleMenusEx FIndicatorTitleMenus{
+      itmVisibleColumnsEx, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll};
   bool FPreferEditFormatForNumberFields = false;
   TSTFilterDefaultOperatorEx FSTFilterDefaultStringOperator = fdoAuto;
   TSTFilterDefaultOperatorEx FSTFilterDefaultNumberOperator = fdoAuto;

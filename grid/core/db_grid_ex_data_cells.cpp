@@ -7,7 +7,11 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_core_internal.h"
@@ -54,6 +58,27 @@ void TCustomDBGridEx::GetCellType(int ACol, int ARow, TCellAreaTypeEx& AreaType,
 bool TCustomDBGridEx::UsesThemedFixedCell(bool Is3D) const { return Is3D && ThemesEnabled() && !Flat(); }
 
 int TCustomDBGridEx::SetDrawRecord(int DataRow) {
+  if (FIntMemTable && FDataLink->Active()) {
+    // A memory table reads the row's record without moving anything.
+    int view = DataRow;
+    FDrawNodeStack.push_back(FDrawGroupDataNode);
+    if (DataGroupingWorks()) {
+      TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(DataRow);
+      FDrawGroupDataNode = node;
+      while (node && node->NodeType() != dntDataSetRecordEx) node = node->ChildAt(0);
+      view = node ? node->DataSetRecordViewNo() : -1;
+    }
+    if (FDrawRecordDepth++ == 0) FRealActiveRecord = FDataLink->ActiveRecord();
+    try {
+      FIntMemTable->InstantReadEnter(view);
+    } catch (...) {
+      --FDrawRecordDepth;
+      FDrawGroupDataNode = FDrawNodeStack.back();
+      FDrawNodeStack.pop_back();
+      throw;
+    }
+    return kInstantReadRecord;
+  }
   const int old = FDataLink->ActiveRecord();
   if (FDrawRecordDepth++ == 0) FRealActiveRecord = old;
   if (DataRow != old) FDataLink->SetActiveRecord(DataRow);
@@ -61,11 +86,21 @@ int TCustomDBGridEx::SetDrawRecord(int DataRow) {
 }
 
 void TCustomDBGridEx::RestoreDrawRecord(int OldActiveRecord) {
+  if (OldActiveRecord == kInstantReadRecord) {
+    if (FDrawRecordDepth > 0) --FDrawRecordDepth;
+    if (!FDrawNodeStack.empty()) {
+      FDrawGroupDataNode = FDrawNodeStack.back();
+      FDrawNodeStack.pop_back();
+    }
+    if (FIntMemTable) FIntMemTable->InstantReadLeave();
+    return;
+  }
   if (FDataLink->ActiveRecord() != OldActiveRecord) FDataLink->SetActiveRecord(OldActiveRecord);
   if (FDrawRecordDepth > 0) --FDrawRecordDepth;
 }
 
 int TCustomDBGridEx::CurrentDataRow() const {
+  if (FIntMemTable) return Row() - const_cast<TCustomDBGridEx*>(this)->TopDataOffset();
   return FDrawRecordDepth > 0 ? FRealActiveRecord : FDataLink->ActiveRecord();
 }
 
@@ -73,6 +108,7 @@ void TCustomDBGridEx::PaintCell(int ACol, int ARow, TGridDrawState AState, TRect
   TCellAreaTypeEx area;
   int dataCol = 0, dataRow = 0;
   GetCellType(ACol, ARow, area, dataCol, dataRow);
+  if (PaintPanelsAndGroups(ACol, ARow, area, AState, ARect, dataRow, dataCol)) return;
   if (area.Horz == 0)
     DrawIndicatorCell(ACol, ARow, area, AState, ARect, dataRow, dataCol);
   else if (area.Vert == 4)
@@ -90,7 +126,10 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
   TColumnEx* column = FColumns->ColumnAt(DataCol);
   cv->SetFont(column->Font());
   cv->Brush()->SetColor(column->Color());
-  if (!FDataLink->Active() || DataRow < 0 || DataRow >= FDataLink->RecordCount()) {
+  const int rows = !FIntMemTable                ? FDataLink->RecordCount()
+                   : DataGroupingWorks()         ? DataGrouping()->GroupDataTree()->FlatVisibleCount()
+                                                 : FIntMemTable->RecordViewCount();
+  if (!FDataLink->Active() || DataRow < 0 || DataRow >= rows) {
     cv->FillRect(ARect);
     return;
   }
@@ -405,7 +444,30 @@ void TCustomDBGridEx::DrawThemedCellBackground(TRect ARect, TColor Color, bool P
 
 // --- highlight colours ---------------------------------------------------------------
 
-bool TCustomDBGridEx::IsCellSelected(int, int, int) const { return false; }
+bool TCustomDBGridEx::IsCellSelected(int ACol, int ARow, int DataCol) const {
+  TDBGridExSelection* sel = FSelection.get();
+  if (!sel || sel->SelectionType() == gstNon) return false;
+  if (sel->SelectionType() == gstAll) return true;
+  const int top = const_cast<TCustomDBGridEx*>(this)->TopDataOffset();
+  const bool dataRow = ARow >= top && ARow < RowCount();
+  if (!dataRow) {
+    if (sel->SelectionType() != gstColumns || DataCol < 0 || DataCol >= FColumns->Count()) return false;
+    return sel->Columns()->IndexOf(FColumns->ColumnAt(DataCol)) >= 0;
+  }
+  if (!FDataLink->Active() || ARow - top >= FDataLink->RecordCount()) return false;
+  if (ACol < FIndicatorOffset && sel->SelectionType() != gstRecordBookmarks) return false;
+  auto* self = const_cast<TCustomDBGridEx*>(this);
+  const int old = self->SetDrawRecord(ARow - top);
+  bool selected = false;
+  try {
+    selected = sel->DataCellSelected(ACol < FIndicatorOffset ? -1 : DataCol, FDataLink->DataSet()->GetBookmark());
+  } catch (...) {
+    self->RestoreDrawRecord(old);
+    throw;
+  }
+  self->RestoreDrawRecord(old);
+  return selected;
+}
 
 bool TCustomDBGridEx::HighlightDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
                                              TGridDrawState State, const String& Text) {

@@ -1,3 +1,4 @@
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -8,9 +9,13 @@ namespace grid {
 
 namespace {
 
-TDBGridExSelectionType SelectionKindOf(TCustomDBGridEx*) { return gstNon; }
+TDBGridExSelectionType SelectionKindOf(TCustomDBGridEx* Grid) {
+  return Grid->Selection() ? Grid->Selection()->SelectionType() : gstNon;
+}
 
-void SelectAllOf(TCustomDBGridEx*) {}
+void SelectAllOf(TCustomDBGridEx* Grid) {
+  if (Grid->Selection()) Grid->Selection()->SelectAll();
+}
 
 bool BufferHoldsRecords(TGridDataLinkEx* Link) { return Link->ActiveRecord() < Link->RecordCount(); }
 

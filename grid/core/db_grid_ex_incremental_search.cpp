@@ -22,7 +22,8 @@ bool TCustomDBGridEx::LocateText(TCustomDBGridEx* AGrid, const String& FieldName
   BeginWaitCursor();
   bool found = false;
   try {
-    found = SearchGridText(AGrid, FieldName, Text, TreeFindRange, Matching, Direction, AOptions);
+    found = FCenter ? FCenter->LocateText(AGrid, FieldName, Text, AOptions, Direction, Matching, TreeFindRange)
+                    : SearchGridText(AGrid, FieldName, Text, TreeFindRange, Matching, Direction, AOptions);
   } catch (...) {
     EndWaitCursor();
     throw;

@@ -3,7 +3,11 @@
 // footer row, the record count.
 #include <algorithm>
 
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -57,28 +61,43 @@ void TCustomDBGridEx::DrawIndicatorCell(int ACol, int ARow, TCellAreaTypeEx Area
   }
   const TRect numberRect{rect.Left, rect.Top, rect.Right - glyphWidth, rect.Bottom};
   cv->SetFont(Font());
-  // The grid keeps no selection of its own yet: no row and not all rows are selected.
-  const bool allSelected = false;
+  const bool allSelected = FSelection && FSelection->SelectionType() == gstAll;
   bool highlighted = false;
   db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
   if (AreaType.Vert == 0) {
     if (allSelected)
       highlighted = HighlightNonDataCellColor(ACol, ARow, cv->Font(), back, true, State, AreaType, DataRow, ACol);
     DrawThemedCellBackground(rect, back, allSelected);
+    if (FIndicatorTitle->ShowDropDownSign()) {
+      TRect sign{rect.Right - 12, rect.Top, rect.Right, rect.Bottom};
+      if (FIndicatorTitle->Down()) sign = TRect{sign.Left + 2, sign.Top + 2, sign.Right + 2, sign.Bottom + 2};
+      DrawDropDownSign(highlighted, sign);
+    }
   } else if (AreaType.Vert == 2 && ds) {
     const bool current = DataRow == CurrentDataRow();
     int recNo = 0;
-    if (DataRow >= 0 && DataRow < FDataLink->RecordCount()) {
+    bool rowSelected = false;
+    if (FIntMemTable) {
+      // Record views count from 0; a group row shows no number.
+      if (DataGroupingWorks()) {
+        TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(DataRow);
+        recNo = node && node->NodeType() == dntDataSetRecordEx ? node->DataSetRecordViewNo() + 1 : 0;
+      } else if (DataRow >= 0 && DataRow < FIntMemTable->RecordViewCount()) {
+        recNo = DataRow + 1;
+      }
+    } else if (DataRow >= 0 && DataRow < FDataLink->RecordCount()) {
       const int old = SetDrawRecord(DataRow);
       try {
         recNo = ds->RecNo();
+        if (FOptions.Contains(dgMultiSelect) && FSelection &&
+            (FSelection->SelectionType() == gstRecordBookmarks || FSelection->SelectionType() == gstAll))
+          rowSelected = FSelection->DataCellSelected(-1, ds->GetBookmark());
       } catch (...) {
         RestoreDrawRecord(old);
         throw;
       }
       RestoreDrawRecord(old);
     }
-    const bool rowSelected = false;
     if (current && ThemesEnabled()) back = BlendColorsPercent(back, clBlack, 10);
     DrawThemedCellBackground(rect, back, rowSelected);
     if (FOptions.Contains(dgIndicator) && current) {

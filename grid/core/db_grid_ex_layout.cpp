@@ -9,7 +9,12 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
@@ -41,10 +46,13 @@ TLineMetrics MeasureLine(TCanvas* Canvas, const TFont* Font) {
 // --- reactions to the data link ----------------------------------------------------
 
 void TCustomDBGridEx::DataLinkActiveChanged(bool Value) {
+  if (!Value && FRowDetailPanel && FRowDetailPanel->Visible()) FRowDetailPanel->SetVisible(false);
   ReacquireMemTableInterface();
   if (!Value) LeaveEditorMode();
+  if (FSelection) FSelection->ResetOnLinkChange(Value);
   FSumList->SetDataSet(Value ? FDataLink->DataSet() : nullptr);
   if (UsesMemTableView()) {
+    if (DataGroupingWorks()) SortMarkingChanged();
     HandleMemTableRecordEvent(-1, mtrAllChangedEx, -1);
     RecountRows();
   }
@@ -129,12 +137,29 @@ void TCustomDBGridEx::LayoutSteps() {
       ++hidden;
     }
   }
+  if (HandleAllocated()) {
+    UpdateExtraFirstColumnWidth();
+    if (RowPanelActive()) {
+      FColumns->RelayoutCellsInRowPanel();
+      SortColumnsByRowPanelPlacement();
+      FColumns->RelayoutCellsInRowPanel();
+    }
+    if (FDataGrouping->GroupPanelVisible()) LayoutGroupPanelItems();
+  }
   LayoutFixedColumns(hidden);
   LayoutRowHeights();
   LayoutScrollBars();
+  if (RowPanelActive() && FGridMasterCellHeight > 0) FStdDefaultRowHeight = FGridMasterCellHeight;
   UpdateRowPanelColWidths();
   LayoutAutoFitWidths();
+  if (RowPanelActive() && FAutoFitColWidths && HandleAllocated()) {
+    const int lw = GridLineWidth();
+    const int available = ClientWidth() - (HasIndicatorColumn() ? ColWidths(0) : 0) -
+                          (FOptions.Contains(dgColLines) ? 1 : 0);
+    FColumns->ScaleWidths(FGridMasterCellWidth + lw, available);
+  }
   LayoutTitleHeight();
+  if (RowPanelActive() && FGridMasterCellHeight > 0) FTitleRowHeight = FGridMasterCellHeight;
   UpdateRowPanelColWidths();
   const int leftCol = LeftCol();
   try {
@@ -144,6 +169,7 @@ void TCustomDBGridEx::LayoutSteps() {
     throw;
   }
   if (FOptions.Contains(dgRowSelect) && leftCol < ColCount() && leftCol >= FixedCols()) SetLeftCol(leftCol);
+  if (FRowDetailPanel->Active()) PlaceRowDetailControl();
   SyncCurrentRow();
   Invalidate();
   LayoutLineColors();
@@ -286,6 +312,12 @@ void TCustomDBGridEx::LayoutTitleHeight() {
                        (FOptions.Contains(dgRowLines) ? 1 : 0);
     FTitleRowHeight = FTitleHeightFull;
   }
+  if (IsUseMultiTitle()) {
+    FHeadTree->CreateFieldTree(this);
+    FontScope scope(Canvas(), FTitleFont.get());
+    const int height = CalcHeadTreeHeights(FHeadTree.get());
+    FTitleRowHeight = height - (FOptionsEx.Contains(dghFixed3D) ? 1 : 3);
+  }
 }
 
 void TCustomDBGridEx::LayoutLineColors() {
@@ -326,6 +358,7 @@ void TCustomDBGridEx::InitWidget() {
     SyncCurrentRow();
   }
   SyncVertScrollBar();
+  if (FDataGrouping->GroupPanelVisible()) UpdateGroupPanelIndent();
   FOriginalImeName = ImeName();
   FOriginalImeMode = ImeMode();
 }
@@ -344,6 +377,9 @@ void TCustomDBGridEx::Loaded() {
     SetSortMarkedColumns();
   }
   if (DataSource()) FSumList->ActivateAfterLoad();
+  if (Designing() && FRowDetailPanel->Active()) FRowDetailPanel->SetVisible(true);
+  // Group levels read their column names before the columns existed.
+  FDataGrouping->RefreshLevelColumns();
   RelayoutGrid();
   // A second run once the message loop has settled the window's size.
   if (TryLockLayout()) DeferLayout();
@@ -408,7 +444,11 @@ void TCustomDBGridEx::SetTitleFont(TFont* Value) {
   if (FOptions.Contains(dgTitles)) LayoutChanged();
 }
 
-void TCustomDBGridEx::TitleFontChanged() { LayoutChanged(); }
+void TCustomDBGridEx::TitleFontChanged() {
+  // A title font of its own no longer follows the parent's.
+  if (!FSelfChangingTitleFont && !IsLoading() && ParentFont()) SetParentFont(false);
+  if (FOptions.Contains(dgTitles)) LayoutChanged();
+}
 
 void TCustomDBGridEx::SetTitleHeight(int Value) {
   FTitleHeight = Value;
@@ -519,8 +559,7 @@ int TCustomDBGridEx::CalcIndicatorColWidth() {
 }
 
 void TCustomDBGridEx::UpdateExtraFirstColumnWidth() {
-  // Group levels indent the first column; grouping comes with its own library.
-  FExtraFirstColumnWidth = 0;
+  FExtraFirstColumnWidth = DataGroupingWorks() ? 18 * FDataGrouping->ActiveGroupLevelsCount() : 0;
 }
 
 int TCustomDBGridEx::AddExtraFirstColumnWidth(TColumnEx* Column, int Width) {
@@ -536,7 +575,14 @@ int TCustomDBGridEx::StripExtraFirstColumnWidth(TColumnEx* Column, int Width) {
 void TCustomDBGridEx::UpdateRowPanelColWidths() {
   UpdateExtraFirstColumnWidth();
   const int hiddenWidth = FOptions.Contains(dgColLines) ? -1 : 0;
-  for (int i = 0; i < FColumns->Count(); ++i) {
+  if (RowPanelActive()) {
+    // Only the master cell is seen; the other columns are folded away.
+    for (int c = FIndicatorOffset; c < FullColCount(); ++c) {
+      const int width = c == FIndicatorOffset ? FGridMasterCellWidth : hiddenWidth;
+      if (ColWidths(c) != width) SetColWidths(c, width);
+    }
+  }
+  for (int i = 0; i < FColumns->Count() && !RowPanelActive(); ++i) {
     const int col = DataColToGridCol(i);
     if (col >= FullColCount()) break;
     TColumnEx* column = FColumns->ColumnAt(i);
@@ -578,8 +624,9 @@ void TCustomDBGridEx::RowHeightsUpdated() {
   TCustomGridEx::RowHeightsUpdated();
 }
 
-int TCustomDBGridEx::DataRowHeight(int) {
+int TCustomDBGridEx::DataRowHeight(int DataRow) {
   if (!FDataLink->Active()) return FStdDefaultRowHeight;
+  if (TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(DataRow)) return node->RowHeight();
   return CalcDefaultRowHeight();
 }
 
@@ -591,7 +638,8 @@ int TCustomDBGridEx::CalcDefaultRowHeight() {
 
 void TCustomDBGridEx::UpdateAllGridDataRowHeights() {
   const int top = TopDataOffset();
-  if (FDataLink->Active() && FIntMemTable && !FIntMemTable->RecordViewsAreTree()) {
+  if (FDataLink->Active() && FIntMemTable && !FIntMemTable->RecordViewsAreTree() &&
+      (!RowPanelActive() || DataGroupingWorks())) {
     LockPaint();
     try {
       for (int i = 0; i + top < RowCount(); ++i) UpdateDataRowHeight(i);
@@ -607,13 +655,23 @@ void TCustomDBGridEx::UpdateAllGridDataRowHeights() {
 
 void TCustomDBGridEx::UpdateAllDataRowHeights() {
   if (IsLoading()) return;
+  if (DataGroupingWorks()) FDataGrouping->GroupDataTree()->UpdateAllDataRowHeights();
   UpdateAllGridDataRowHeights();
 }
 
 // --- fitting columns to their data -----------------------------------------------------
 
 void TCustomDBGridEx::OptimizeColumnWidths(TColumnEx* Column) {
-  FitColumnsWidthToData({Column});
+  std::vector<TColumnEx*> columns{Column};
+  const TDBGridExSelectionType kind = FSelection ? FSelection->SelectionType() : gstNon;
+  if (kind == gstColumns) {
+    for (int i = 0; i < FSelection->Columns()->Count(); ++i)
+      if (FSelection->Columns()->Items(i) != Column) columns.push_back(FSelection->Columns()->Items(i));
+  } else if (kind == gstAll) {
+    columns.clear();
+    for (int i = 0; i < FColumns->Count(); ++i) columns.push_back(FColumns->ColumnAt(i));
+  }
+  FitColumnsWidthToData(columns);
 }
 
 void TCustomDBGridEx::FitColumnsWidthToData(const std::vector<TColumnEx*>& Columns) {

@@ -1,6 +1,7 @@
 #include "grid/core/db_grid_ex_module.h"
 
 #include "grid/columns/columns/column_property_interceptors.h"
+#include "grid/columns/filters/dataset_features_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_core_internal.h"
@@ -82,6 +83,8 @@ TDBGridExCenter* GetDefaultGridCenter() { return g_center; }
 void InitDBGridEx() {
   if (g_started) return;
   g_started = true;
+  // The dataset-features registry starts before the grid module and ends after it.
+  InitDatasetFeatures();
   RegisterColumnPropertyInterceptors();
   g_style = new TDBGridExStyle;
   g_center = new TDBGridExCenter;
@@ -107,6 +110,7 @@ void DoneDBGridEx() {
   if (!g_started) return;
   g_started = false;
   FreeGridImages();
+  core_detail::FreeIndicatorTitleMenu();
   if (Screen)
     for (const CursorEntry& c : kCursors) Screen->SetCursors(c.Id, crDefault);
   delete SortMarkerFont;
@@ -114,6 +118,7 @@ void DoneDBGridEx() {
   delete g_center;
   delete g_style;
   UnregisterColumnPropertyInterceptors();
+  DoneDatasetFeatures();
 }
 
 // --- routines --------------------------------------------------------------------
@@ -162,7 +167,8 @@ String GetComponentPath(const TComponent* Component) {
   if (dynamic_cast<const TCustomForm*>(Component)) return Component->ClassName();
   String path = Component->Name();
   for (const TComponent* owner = Component->Owner(); owner; owner = owner->Owner()) {
-    if (dynamic_cast<const TCustomForm*>(owner)) return owner->ClassName() + u"." + path;
+    // The form's class name runs straight into the path: stored layouts are found under that name.
+    if (dynamic_cast<const TCustomForm*>(owner)) return owner->ClassName() + path;
     path = owner->Name() + u"." + path;
   }
   return path;
@@ -221,6 +227,22 @@ bool TextExceedsRect(TCanvas* Canvas, const TRect& Rect, const String& Text, int
   TextWidth = r.Right - r.Left;
   TextHeight = r.Bottom - r.Top;
   return TextWidth > width || TextHeight > Rect.Bottom - Rect.Top - TopMargin + 1;
+}
+
+String CrLfLineBreaks(const String& Text) {
+  String result;
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    const char16_t c = Text[i];
+    if (c == u'\r') {
+      result += u"\r\n";
+      if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
+    } else if (c == u'\n') {
+      result += u"\r\n";
+    } else {
+      result += c;
+    }
+  }
+  return result;
 }
 
 int CalcTextWidth(TCanvas* Canvas, const String& Text) {

@@ -66,7 +66,7 @@ int ChooseInteger(bool Condition, int IfTrue, int IfFalse);
 TColor MixColors(TColor A, TColor B, double Amount);
 [[noreturn]] void RaiseInvalidGridOperation(const String& Message);
 // "" for nil, the class name for a form, else the owner chain's names up
-// to the form, led by the form's class name: "TForm1.Panel1.Grid1".
+// to the form, led by the form's class name with no dot: "TForm1Panel1.Grid1".
 String GetComponentPath(const ui::TComponent* Component);
 // Nested: the first shows the wait cursor, the last restores what was there.
 void BeginWaitCursor();
@@ -82,6 +82,8 @@ void RemovePendingMessage(ui::TWinControl* Control, std::uint32_t Msg);
 bool TextExceedsRect(ui::TCanvas* Canvas, const TRect& Rect, const String& Text, int LeftMargin, int TopMargin,
                      bool WordWrap, int& TextWidth, int& TextHeight);
 int CalcTextWidth(ui::TCanvas* Canvas, const String& Text);
+// Memo text with its line breaks as CR LF, as the single-line editor keeps them.
+String CrLfLineBreaks(const String& Text);
 // Turns the canvas's right-to-left mapping over Width pixels on or off and
 // answers whether it was on, so that the caller can put it back with the
 // same width.

@@ -3,6 +3,9 @@
 // the base grid leaves to the header tree, the flat window border and the
 // right-to-left handling of button faces.
 #include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
 #include "platform/ui/bitmap.h"
 #include "platform/ui/canvas.h"
@@ -30,6 +33,7 @@ bool TCustomDBGridEx::NeedsFullRowRepaint() {
   // Themed fixed cells are drawn over their neighbours' lines.
   if (ThemesEnabled() && !Flat() && FOptionsEx.Contains(dghFixed3D)) return true;
   if (FIntMemTable && FIntMemTable->RecordViewsAreTree() && FOptions.Contains(dgRowLines)) return true;
+  if (RowPanelActive()) return true;
   return IsUseMultiTitle();
 }
 
@@ -133,10 +137,22 @@ void TCustomDBGridEx::CellBorderVisibility(int ACol, int ARow, TGridCellBorderTy
   if (FUseMultiTitle && ARow < TitleRowCount() && ACol >= FIndicatorOffset &&
       (Side == cbtLeftEx || Side == cbtRightEx))
     Draw = false;
+  // Group rows and the indent draw their own lines.
+  if (Side != cbtTopEx && DataGroupingWorks() && ARow >= TopDataOffset() && ACol >= FIndicatorOffset &&
+      ARow < RowCount() - ContraRowCount()) {
+    TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(ARow - TopDataOffset());
+    const bool firstVisible = !FVisibleColumns.empty() && ACol == DataColToGridCol(FVisibleColumns.front()->Index());
+    if (node && node->NodeType() == dntDataGroupEx) {
+      if (Side == cbtLeftEx || Side == cbtBottomEx || (Side == cbtRightEx && ACol != FLastVisibleCol)) Draw = false;
+    } else if (Side == cbtBottomEx && firstVisible) {
+      Draw = false;
+    }
+  }
 }
 
 void TCustomDBGridEx::Paint() {
   if (PaintLocked()) return;
+  FDrawnGroupList.clear();
   // Once the grid draws rows in several passes it stays buffered.
   if (NeedsFullRowRepaint()) FBufferedPaint = true;
   TCanvas* cv = Canvas();

@@ -8,6 +8,10 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 #include "grid/core/custom_db_grid_ex.h"
+
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/inplace_edit.h"
@@ -109,7 +113,10 @@ void TCustomDBGridEx::RecountMemTableRows() {
     const int titleHeight = RowHeights(0);
     SetDefaultRowHeight(FStdDefaultRowHeight);
     if (FOptions.Contains(dgTitles)) SetRowHeights(0, titleHeight);
-    ChangeRowCount(std::max(1, FIntMemTable->RecordViewCount()) + top);
+    if (DataGroupingWorks())
+      ChangeRowCount(std::max(1, DataGrouping()->GroupDataTree()->FlatVisibleCount()) + top);
+    else
+      ChangeRowCount(std::max(1, FIntMemTable->RecordViewCount()) + top);
   }
   if (HandleAllocated()) {
     ClampTopRow();
@@ -119,6 +126,10 @@ void TCustomDBGridEx::RecountMemTableRows() {
     }
     const int view = FIntMemTable->CurrentRecordView();
     int row = view < 0 ? FixedRows() : view + top;
+    if (DataGroupingWorks()) {
+      if (!FInternalUpdatingDatasetPos && view >= 0) FollowDataSetInGroupTree(view);
+      row = Row();
+    }
     if (row >= RowCount()) row = FixedRows();
     if (row != Row()) {
       const int oldRow = Row();
@@ -174,7 +185,11 @@ void TCustomDBGridEx::SyncCurrentRow() {
 
 void TCustomDBGridEx::SyncMemTableCurrentRow(int) {
   if (!FInplaceSearchingInProcess) StopInplaceSearch();
-  if (FIntMemTable && FDataLink->Active()) {
+  if (FIntMemTable && FDataLink->Active() && DataGroupingWorks()) {
+    const int view = FIntMemTable->CurrentRecordView();
+    if (!FInternalUpdatingDatasetPos && view >= 0 && HandleAllocated() && !IsLoading())
+      FollowDataSetInGroupTree(view);
+  } else if (FIntMemTable && FDataLink->Active()) {
     RepaintRow(Row());
     if (HandleAllocated() && !IsLoading()) {
       int row = FIntMemTable->CurrentRecordView() + TopDataOffset();
@@ -374,7 +389,14 @@ int TCustomDBGridEx::SafeMoveTop(int ATop, bool CheckOnly) {
   return ATop;
 }
 
-int TCustomDBGridEx::MoveBy(int Distance) { return FDataLink->MoveDataSetBy(Distance); }
+int TCustomDBGridEx::MoveBy(int Distance) {
+  if (RowDetailPanel()->Visible() && FDataLink->Active()) {
+    RowDetailPanel()->SetVisible(false);
+    if (RowDetailPanel()->Visible()) return 0;
+  }
+  if (DataGroupingWorks()) return MoveByInGroupTree(Distance);
+  return FDataLink->MoveDataSetBy(Distance);
+}
 
 // --- scroll messages, wheel and timed steps ---------------------------------------------
 

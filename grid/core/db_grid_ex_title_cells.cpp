@@ -7,6 +7,8 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_column_filter_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_style.h"
@@ -14,7 +16,6 @@
 #include "grid/core/grid_core_internal.h"
 #include "grid/core/grid_images.h"
 #include "platform/runtime/convert.h"
-#include "platform/ui/keys.h"
 #include "platform/ui/themes.h"
 
 namespace grid {
@@ -40,15 +41,36 @@ bool TCustomDBGridEx::DrawFixedCell(int ACol, int ARow, TGridDrawState State, TR
   GetCellType(ACol, ARow, area, dataCol, dataRow);
   TColumnEx* column = DataCol >= 0 && DataCol < FColumns->Count() ? FColumns->ColumnAt(DataCol) : nullptr;
   const bool inSelection = IsCellSelected(ACol, ARow, DataCol);
-  if (STFilterRowCount() > 0 && ARow == TopDataOffset() - 1 && column) {
+  if (STFilterRowCount() > 0 && ARow == TopDataOffset() - 1 && column && ColumnHasFilterCell(DataCol)) {
+    TRect textRect = ARect;
+    const bool hasButton = column->STFilter()->AcceptsFilter();
+    const int buttonWidth = Flat() ? FlatButtonWidth : EditorSystemMetrics().VScrollWidth;
+    if (hasButton) textRect.Right -= buttonWidth + (Flat() ? 1 : 0);
     cv->SetFont(Font());
     cv->Font()->SetColor(clBlue);
     TColor back = MixColors(clWindow, FixedColor(), 8);
     const bool highlighted =
         HighlightNonDataCellColor(ACol, ARow, cv->Font(), back, inSelection, State, area, dataRow, DataCol);
     cv->Brush()->SetColor(back);
-    // The filter row keeps no filter texts yet: its cells show empty.
-    cv->FillRect(ARect);
+    WriteCellText(textRect, true, 2, 2, ColumnFilterText(DataCol), taLeftJustify, column->Layout(), false, false, 0,
+                  0, false);
+    if (hasButton) {
+      TRect button{textRect.Right, ARect.Top, ARect.Right, ARect.Bottom};
+      if (Flat()) {
+        cv->Pen()->SetColor(FixedLineColor());
+        cv->MoveTo(textRect.Right, ARect.Top);
+        cv->LineTo(textRect.Right, ARect.Bottom);
+        button.Left += 1;
+      }
+      cv->FillRect(button);
+      if (FInplaceEditorButtonHeight > 0 && button.Height() > FInplaceEditorButtonHeight)
+        button.Bottom = button.Top + FInplaceEditorButtonHeight;
+      const int transparency = ComponentState().Contains(csDesigning) ? 30
+                               : FFilterEditMode                      ? 0
+                               : State.Contains(gdHotTrack)           ? 30
+                                                                      : 80;
+      DrawCellEditButton(button, EditButtonFaceStyle(ebsDropDownEx), transparency, false);
+    }
     return highlighted;
   }
   TColor back = IsTitle && column ? column->Title()->Color() : FixedColor();
@@ -82,7 +104,7 @@ void TCustomDBGridEx::DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx Are
     if (is3D && !themed) Draw3DCellEdge(cv, ARect, true, true, highlighted, false);
     return;
   }
-  ts.Down = FPressedDataCol == DataCol && FDBGridExState == dgsNormal && (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+  ts.Down = FPressedDataCol == DataCol && FDBGridExState == dgsNormal && FPressed;
   THeadTreeNode* leaf = FUseMultiTitle && DataCol < static_cast<int>(FLeafFieldArr.size())
                             ? FLeafFieldArr[static_cast<std::size_t>(DataCol)].FLeaf
                             : nullptr;
@@ -100,6 +122,9 @@ void TCustomDBGridEx::DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx Are
   } else {
     ts.Caption = column->Title()->Caption();
   }
+  ts.DrawFilterButton = FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx;
+  ts.FilterButtonDown = (FInTitleFilterListboxVisible && FInTitleFilterListboxColumn == column) ||
+                        (FDBGridExState == dgsTitleFilterButtonDown && FPressedDataCol == DataCol);
   ts.SortMarker = column->Title()->SortMarker();
   ts.DrawSortIndex = true;
   if (FTitleImages && column->Title()->ImageIndex() != -1) ts.Caption.clear();
@@ -274,11 +299,27 @@ void TCustomDBGridEx::DrawTitleContents(TColumnEx* Column, TRect ARect, TDBGirdD
     const int transparency = TS.FilterButtonDown ? 0 : State.Contains(gdHotTrack) ? 30 : 80;
     DrawCellEditButton(b, EditButtonFaceStyle(FStyle ? FStyle->InTitleFitlerButtonStyle() : ebsDropDownEx),
                        transparency, TS.FilterButtonDown);
+    if (Column->STFilter()->ExpressionRef().Operator1 != foNon)
+      DrawFilterActiveSign({textRect.Right - 6, textRect.Top, textRect.Right, textRect.Top + 6}, TS.Highlight);
   }
   if (TS.The3DRect && !TS.DrawByThemes) {
     cv->Brush()->SetColor(TS.BackColor);
     Draw3DCellEdge(cv, ARect, true, true, TS.Highlight, TS.Down);
   }
+}
+
+// A small funnel in the corner of a title whose column is filtered.
+void TCustomDBGridEx::DrawFilterActiveSign(TRect R, bool Selected) {
+  TCanvas* cv = Canvas();
+  cv->Pen()->SetColor(Selected ? clWhite : cl3DDkShadow);
+  for (int i = 0; i < 3; ++i) {
+    cv->MoveTo(R.Left + i, R.Top + i);
+    cv->LineTo(R.Right - i, R.Top + i);
+  }
+  cv->MoveTo(R.Left + 2, R.Top + 3);
+  cv->LineTo(R.Left + 2, R.Bottom);
+  cv->MoveTo(R.Left + 3, R.Top + 3);
+  cv->LineTo(R.Left + 3, R.Bottom - 1);
 }
 
 }  // namespace grid

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <variant>
 
 #include "grid/foundation/custom_grid_ex.h"
 #include "platform/classes/string_list.h"
@@ -12,6 +13,11 @@
 namespace ui {
 class TPopupMenu;
 }
+
+namespace rtl {
+class TRegIniFile;
+class TCustomIniFile;
+}  // namespace rtl
 
 namespace grid {
 
@@ -68,6 +74,34 @@ enum TSTFilterDefaultOperatorEx {
   fdoDoesntContain
 };
 
+// What a restored layout takes back; stored as one byte, bit n for ordinal n.
+enum TColumnExRestoreParam {
+  crpColIndexEx, crpColWidthsEx, crpSortMarkerEx, crpColVisibleEx, crpDropDownRowsEx, crpDropDownWidthEx,
+  crpRowPanelColPlacementEx
+};
+using TColumnExRestoreParams = ui::TSet<TColumnExRestoreParam>;
+enum TDBGridExRestoreParam {
+  grpColIndexEx, grpColWidthsEx, grpSortMarkerEx, grpColVisibleEx, grpRowHeightEx, grpDropDownRowsEx,
+  grpDropDownWidthEx, grpRowPanelColPlacementEx
+};
+using TDBGridExRestoreParams = ui::TSet<TDBGridExRestoreParam>;
+
+// Where a layout is saved: the registry (a section always starts empty) or an ini file.
+using TGridLayoutStorage = std::variant<rtl::TRegIniFile*, rtl::TCustomIniFile*>;
+
+// What the grid hands a data cell's tool tip through OnDataHintShow.
+// HintPos is in client coordinates while the events see it.
+struct TDBGridExDataHintParams {
+  TPoint HintPos{};
+  int HintMaxWidth = 0;
+  TColor HintColor = ui::clInfoBk;
+  ui::TFont* HintFont = nullptr;
+  TRect CursorRect{};
+  int ReshowTimeout = 0;
+  int HideTimeout = 0;
+  String HintStr;
+};
+
 enum TScrollBarVisibleModeEx { sbAlwaysShowEx, sbNeverShowEx, sbAutoShowEx };
 
 // --- text search: the find dialog, the grid's LocateText and its incremental search
@@ -76,6 +110,10 @@ using TLocateTextOptionsEx = ui::TSet<TLocateTextOptionEx>;
 enum TLocateTextDirectionEx { ltdUpEx, ltdDownEx, ltdAllEx };
 enum TLocateTextMatchingEx { ltmAnyPartEx, ltmWholeEx, ltmFromBegingEx };
 enum TLocateTextTreeFindRangeEx { lttInAllNodesEx, lttInExpandedNodesEx, lttInCurrentLevelEx, lttInCurrentNodeEx };
+using TLocateTextEventEx =
+    std::function<bool(ui::TObject* Sender, const String& FieldName, const String& Text, TLocateTextOptionsEx Options,
+                       TLocateTextDirectionEx Direction, TLocateTextMatchingEx Matching,
+                       TLocateTextTreeFindRangeEx TreeFindRange)>;
 
 // Where a grid cell lies. Horz: 0 the indicator, 1 a data column. Vert: 0 the
 // title rows, 1 the filter row, 2 a data row, 4 a footer row.

@@ -18,6 +18,7 @@ namespace grid {
 class TDBGridExStyle;
 class TDBGridExCenter;
 class TCustomDBGridEx;
+class TColumnEx;
 }  // namespace grid
 
 namespace grid::core_detail {
@@ -26,6 +27,8 @@ namespace grid::core_detail {
 // that grids it leaves do not attach to it again.
 void ForgetGlobalStyle(const TDBGridExStyle* Style);
 void ForgetGlobalCenter(const TDBGridExCenter* Center);
+// The indicator title menu's shared objects, made on first use.
+void FreeIndicatorTitleMenu();
 
 // The bitmap cells are drawn through (blended buttons, text on colours the
 // screen cannot show): one for all grids, made by the first grid and freed
@@ -89,5 +92,9 @@ struct THighlightFacts {
 };
 THighlightFacts HighlightFacts(TCustomDBGridEx* Grid, int ACol, int DataRow, TGridDrawState State,
                                bool InSelection);
+
+// A column whose cells step their value on a click or Space (check boxes,
+// key image lists).
+bool IsCheckOrImageColumn(TColumnEx* Column);
 
 }  // namespace grid::core_detail

@@ -8,6 +8,8 @@
 
 namespace grid {
 
+class TBMListEx;
+
 enum TMemTableRecordEventKindEx {
   mtrInsertedEx = 0,
   mtrChangedEx = 1,
@@ -37,6 +39,36 @@ class IMemTableEx {
   virtual bool RecordViewsAreTree() = 0;
   virtual void SendRecordEventsTo(IMemTableRecordEventsEx* Receiver) = 0;
   virtual void StopRecordEventsTo(IMemTableRecordEventsEx* Receiver) = 0;
+
+  // Makes the fields read the record of a view without moving the dataset
+  // and without telling its links; every enter is followed by one leave,
+  // which gives back what was readable before. Reads nest. A table that
+  // cannot read apart from its cursor keeps the defaults: the fields then
+  // show the current record.
+  virtual void InstantReadEnter(int) {}
+  virtual void InstantReadLeave() {}
+  // The record view being read instantly, else the current one (-1 without).
+  virtual int InstantReadView() { return CurrentRecordView(); }
+
+  // Tree questions about the record being read (else the current record).
+  // Levels count from 1 for a top-level record.
+  virtual int TreeNodeLevel() { return 0; }
+  virtual bool TreeNodeHasChildren() { return false; }
+  virtual bool TreeNodeExpanded() { return false; }
+  // Whether the record's ancestor at ParentLevel (the record itself at its
+  // own level) has a following sibling.
+  virtual bool ParentHasNextSibling(int) { return false; }
+  // Levels of the visible records before and after it; negative when none.
+  virtual int PrevVisibleNodeLevel() { return -1; }
+  virtual int NextVisibleNodeLevel() { return -1; }
+  // Expands or collapses the record at a view; answers the record number
+  // that becomes current, 0 or less when the current record stays.
+  virtual int SetTreeNodeExpanded(int, bool) { return 0; }
+  virtual void SetCurrentRecordView(int) {}
+  // Moves the bookmarked records before record number ToRecNo (1-based), at
+  // TreeLevel in a tree (-1 outside one); CheckOnly only answers whether it
+  // could. A table that cannot move records refuses.
+  virtual bool MoveRecords(TBMListEx*, int, int, bool) { return false; }
 };
 
 }  // namespace grid

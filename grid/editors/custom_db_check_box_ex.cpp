@@ -197,8 +197,8 @@ TRect TCustomDBCheckBoxEx::CheckRect() const {
 
 TRect TCustomDBCheckBoxEx::CaptionRect() const {
   TRect client = ClientRect(), box = CheckRect();
-  if (CaptionOnLeft()) return TRect(client.Left, client.Top, box.Left - kCaptionGap, client.Bottom);
-  return TRect(box.Right + kCaptionGap, client.Top, client.Right, client.Bottom);
+  if (CaptionOnLeft()) return TRect{client.Left, client.Top, box.Left - kCaptionGap, client.Bottom};
+  return TRect{box.Right + kCaptionGap, client.Top, client.Right, client.Bottom};
 }
 
 void TCustomDBCheckBoxEx::Paint() { PaintCheckBox(); }
@@ -232,7 +232,7 @@ void TCustomDBCheckBoxEx::PaintCaption(const TRect& Rect, bool AFocused, bool, b
   }
   canvas->Brush()->SetStyle(oldStyle);
   if (AFocused && !caption.empty()) {
-    TRect focus(x - 1, y - 1, x + w + 1, y + h + 2);
+    TRect focus{x - 1, y - 1, x + w + 1, y + h + 2};
     const TRect client = ClientRect();
     focus.Top = std::max(focus.Top, client.Top);
     focus.Bottom = std::min(focus.Bottom, client.Bottom);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -288,12 +289,32 @@ std::mutex& StoreMutex() {
 
 String StoreFileName(HKEY root) {
   const String dir = RegistryDirectory();
-  ForceDirectories(dir);
+  if (!DirectoryExists(dir)) ForceDirectories(dir);
   return dir + Utf8ToString(RootName(root)) + u".reg";
 }
 
+bool SameLines(const TLineFile& a, const TLineFile& b) {
+  if (a.Encoding() != b.Encoding() || a.Count() != b.Count()) return false;
+  for (std::size_t i = 0; i < a.Count(); ++i)
+    if (a.Bytes(i) != b.Bytes(i)) return false;
+  return true;
+}
+
+// The last store of each root read for a query. Each call of the interface
+// reads the file again (another process may have changed it), but a walk over
+// a key's values would otherwise parse the same lines once per value.
+struct ParsedStore {
+  TLineFile lines{"\n"};
+  std::shared_ptr<Store> store;
+};
+std::map<HKEY, ParsedStore>& ParsedStores() {
+  static std::map<HKEY, ParsedStore> stores;
+  return stores;
+}
+
 // The store of one root, read under the in-process mutex and the
-// cross-process file lock, which are held until it is destroyed.
+// cross-process file lock, which are held until it is destroyed. A shared
+// (query) store may be the one parsed before and must not be changed.
 class StoreFile {
  public:
   StoreFile(HKEY root, bool exclusive)
@@ -305,15 +326,25 @@ class StoreFile {
     } else if (lines_.Encoding() == TextEncoding::Utf16LE || lines_.Encoding() == TextEncoding::Utf16BE) {
       error_ = ERROR_INVALID_DATA;  // not a store this system wrote
     } else {
-      store_ = Parse(lines_);
       fresh_ = lines_.Count() == 0;
+      if (exclusive) {
+        store_ = std::make_shared<Store>(Parse(lines_));
+      } else {
+        ParsedStore& last = ParsedStores()[root];
+        if (!last.store || !SameLines(last.lines, lines_)) {
+          last.lines = lines_;
+          last.store = std::make_shared<Store>(Parse(lines_));
+        }
+        store_ = last.store;
+      }
     }
+    if (!store_) store_ = std::make_shared<Store>();
   }
 
   // 0 when the store was read. A store that could not be read is never
   // saved: the save would replace every key with this one change.
   LONG Error() const { return error_; }
-  Store& Keys() { return store_; }
+  Store& Keys() { return *store_; }
   TLineFile& Lines() { return lines_; }
 
   LONG Save() {
@@ -335,7 +366,7 @@ class StoreFile {
   String file_;
   TFileLock lock_;
   TLineFile lines_{"\n"};
-  Store store_;
+  std::shared_ptr<Store> store_;
   LONG error_ = ERROR_SUCCESS;
   bool fresh_ = false;  // no file yet: it starts with a comment naming the root
 };

@@ -1,6 +1,7 @@
 #include "platform/runtime/thread.h"
 
 #include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -30,6 +31,13 @@ TThreadID CurrentThreadID() { return static_cast<TThreadID>(::syscall(SYS_gettid
 void SetMainThread() { g_mainThread.store(CurrentThreadID()); }
 TThreadID MainThreadID() { return g_mainThread.load(); }
 bool IsMainThread() { return CurrentThreadID() == g_mainThread.load(); }
+
+int UsableProcessorCount() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  return std::max(CPU_COUNT(&set), 1);
+}
 
 static_assert(sizeof(pthread_t) <= sizeof(unsigned long));
 

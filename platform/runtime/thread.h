@@ -18,6 +18,20 @@ TThreadID MainThreadID();
 TThreadID CurrentThreadID();
 bool IsMainThread();
 
+// Processors the calling thread may run on (its affinity set), at least 1.
+int UsableProcessorCount();
+
+// Said once per turn of a loop that waits for another thread to change a
+// word: the processor then lets its sibling run and leaves the loop without
+// a pipeline flush when the word changes.
+inline void SpinPause() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield" ::: "memory");
+#endif
+}
+
 // Scheduling priority in seven steps. Linux threads of an ordinary process
 // all run under SCHED_OTHER and differ only by their nice value: the steps
 // map to the process's nice value +19, +10, +5, 0, -5, -10, -20 (kept within

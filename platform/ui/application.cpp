@@ -399,9 +399,17 @@ bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
   TRect r = window->CalcHintRect(std::max(1, info.HintMaxWidth), info.HintStr, info.HintData);
   r = Bounds(info.HintPos.X, info.HintPos.Y, r.Width(), r.Height());
   hintControl_ = Control;
+  hintCursorRect_ = info.CursorRect;
   window->SetColor(info.HintColor);
   window->ActivateHintData(r, info.HintStr, info.HintData);
   return true;
+}
+
+void TApplication::HintMouseMoved(TControl* Control, TPoint ClientPos) {
+  if (!Control || Control != hintControl_ || hintCursorRect_.IsEmpty()) return;
+  const TRect& r = hintCursorRect_;
+  if (ClientPos.X < r.Left || ClientPos.X >= r.Right || ClientPos.Y < r.Top || ClientPos.Y >= r.Bottom)
+    CancelControlHint(Control);
 }
 
 void TApplication::CancelControlHint(TControl* Control) {

@@ -84,6 +84,8 @@ class TApplication : public TComponent {
   THintWindow* HintWindow() const { return hintWindow_; }
   // How long a tool tip stays (ms).
   int HintHidePause = 2500;
+  // How long the mouse rests before a tool tip shows (ms).
+  int HintPause = 500;
   // The background of tool tips; a control may choose another per tool tip
   // (THintInfo::HintColor). A change recolours the tool-tip windows.
   TColor HintColor() const { return hintColor_; }
@@ -94,6 +96,9 @@ class TApplication : public TComponent {
   bool ActivateControlHint(TControl* Control, TPoint ScreenPos);
   // Hides the tool-tip window when the control showed it.
   void CancelControlHint(TControl* Control);
+  // The mouse moved over Control (client point): a tip of it whose cursor
+  // rectangle the point left is hidden.
+  void HintMouseMoved(TControl* Control, TPoint ClientPos);
 
   // A nested message loop that lets everything through; each input is first
   // offered to Ends (with the screen point of a mouse input) and, when Ends
@@ -131,6 +136,7 @@ class TApplication : public TComponent {
   // The window of a class a control asked for, for the tool tip shown now.
   THintWindow* ownHintWindow_ = nullptr;
   TControl* hintControl_ = nullptr;
+  TRect hintCursorRect_{};
 };
 
 // The one application object; exists between InitApplication and DoneApplication.

@@ -24,9 +24,26 @@ class TComboBox::ComboStrings : public TStrings {
     c_->list_[Index] = S;
     Changed();
   }
+  void* GetObject(int Index) const override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    return c_->objects_[Index];
+  }
+  void PutObject(int Index, void* AObject) override {
+    if (Index < 0 || Index >= Count()) IndexError(Index);
+    c_->objects_[Index] = AObject;
+  }
+  int AddObject(const String& S, void* AObject) override {
+    // Sorted, the item's place is known only once inserted.
+    Insert(Count(), S);
+    const int at = c_->sorted_ ? c_->lastInserted_ : Count() - 1;
+    c_->objects_[at] = AObject;
+    return at;
+  }
   void Insert(int Index, const String& S) override {
     if (Index < 0 || Index > Count()) IndexError(Index);
     c_->list_.insert(c_->list_.begin() + Index, S);
+    c_->objects_.insert(c_->objects_.begin() + Index, nullptr);
+    c_->lastInserted_ = Index;
     if (c_->itemIndex_ >= Index) ++c_->itemIndex_;
     if (c_->sorted_) c_->SortItems();
     Changed();
@@ -38,6 +55,7 @@ class TComboBox::ComboStrings : public TStrings {
   void Delete(int Index) override {
     if (Index < 0 || Index >= Count()) IndexError(Index);
     c_->list_.erase(c_->list_.begin() + Index);
+    c_->objects_.erase(c_->objects_.begin() + Index);
     if (c_->itemIndex_ == Index)
       c_->itemIndex_ = -1;
     else if (c_->itemIndex_ > Index)
@@ -46,6 +64,7 @@ class TComboBox::ComboStrings : public TStrings {
   }
   void Clear() override {
     c_->list_.clear();
+    c_->objects_.clear();
     c_->itemIndex_ = -1;
     if (c_->style_ == csDropDownList) c_->text_.clear();
     Changed();
@@ -144,8 +163,21 @@ void TComboBox::SyncWidget() {
 
 void TComboBox::SortItems() {
   String current = itemIndex_ >= 0 && itemIndex_ < static_cast<int>(list_.size()) ? list_[itemIndex_] : String();
-  std::stable_sort(list_.begin(), list_.end(),
-                   [](const String& a, const String& b) { return rtl::AnsiCompareText(a, b) < 0; });
+  std::vector<std::size_t> order(list_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    return rtl::AnsiCompareText(list_[a], list_[b]) < 0;
+  });
+  std::vector<String> texts;
+  std::vector<void*> objects;
+  const int inserted = lastInserted_;
+  for (std::size_t i : order) {
+    texts.push_back(std::move(list_[i]));
+    objects.push_back(objects_[i]);
+    if (static_cast<int>(i) == inserted) lastInserted_ = static_cast<int>(texts.size()) - 1;
+  }
+  list_ = std::move(texts);
+  objects_ = std::move(objects);
   if (itemIndex_ >= 0) {
     auto it = std::find(list_.begin(), list_.end(), current);
     itemIndex_ = it == list_.end() ? -1 : static_cast<int>(it - list_.begin());

@@ -52,6 +52,10 @@ class TComboBox : public TWinControl {
   void SortItems();
   std::unique_ptr<TStrings> items_;
   std::vector<String> list_;
+  // The items' objects, beside list_ (not owned).
+  std::vector<void*> objects_;
+  // Where the last insertion landed, sorting included.
+  int lastInserted_ = -1;
   int itemIndex_ = -1;
   TComboBoxStyle style_ = csDropDown;
   int dropDownCount_ = 8;

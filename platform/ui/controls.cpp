@@ -19,6 +19,7 @@
 #include "platform/ui/guard.h"
 #include "platform/ui/host.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/popup_window.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/timers.h"
 #include "platform/classes/scoped_change.h"
@@ -992,7 +993,11 @@ void TWinControl::SetFocus() {
 
 bool TWinControl::Showing() const { return widget_ && widget_->isVisible(); }
 
-bool TWinControl::WidgetShouldBeVisible() const { return Visible() && Parent() != nullptr; }
+// A parentless control's widget is a window of its own and stays hidden,
+// unless it was made a drop-down: that one is meant to stand alone.
+bool TWinControl::WidgetShouldBeVisible() const {
+  return Visible() && (Parent() != nullptr || IsPopupWidget(widget_));
+}
 
 void TWinControl::SetVisible(bool Value) { TControl::SetVisible(Value); }
 
@@ -1315,6 +1320,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       int base = b == Qt::RightButton ? 3 : b == Qt::MiddleButton ? 6 : 0;
       if (e->type() == QEvent::MouseMove) {
         m.Msg = WM_MOUSEMOVE;
+        if (Application) Application->HintMouseMoved(this, p);
       } else if (e->type() == QEvent::MouseButtonPress) {
         m.Msg = WM_LBUTTONDOWN + base;
       } else if (e->type() == QEvent::MouseButtonRelease) {

@@ -32,6 +32,11 @@ struct THintInfo {
   String HintStr;
   // Handed to the window's CalcHintRect and ActivateHintData.
   void* HintData = nullptr;
+  // Client rectangle of HintControl the tip belongs to: the tip goes when
+  // the mouse leaves it. Empty: the whole control.
+  TRect CursorRect{};
+  int ReshowTimeout = 0;
+  int HideTimeout = -1;
 };
 
 class THintWindow : public TCustomControl {

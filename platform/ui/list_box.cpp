@@ -40,7 +40,7 @@ void TListBoxStrings::Insert(int Index, const String& S) {
   Changed();
 }
 
-int TListBoxStrings::Add(const String& S) { return AddObject(S, nullptr); }
+int TListBoxStrings::Add(const String& S) { return AddObject(S, static_cast<TObject*>(nullptr)); }
 
 int TListBoxStrings::AddObject(const String& S, TObject* Object) {
   int at = Count();

@@ -55,6 +55,13 @@ class TListBoxStrings : public TStrings {
   int AddObject(const String& S, TObject* Object);
   TObject* Objects(int Index) const;
   void SetObjects(int Index, TObject* Object);
+  // Code that fills any TStrings reaches the items' objects too. The
+  // pointers stored through it are objects (TObject*), as the list keeps them.
+  void* GetObject(int Index) const override { return Objects(Index); }
+  void PutObject(int Index, void* AObject) override { SetObjects(Index, static_cast<TObject*>(AObject)); }
+  int AddObject(const String& S, void* AObject) override {
+    return AddObject(S, static_cast<TObject*>(AObject));
+  }
   void Sort();
 
  protected:

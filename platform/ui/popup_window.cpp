@@ -32,8 +32,15 @@ class OutsidePressFilter : public QObject {
 
 }  // namespace
 
+namespace {
+constexpr const char* kPopupProperty = "jqPopupWidget";
+}  // namespace
+
+bool IsPopupWidget(const QWidget* Widget) { return Widget && Widget->property(kPopupProperty).toBool(); }
+
 void MakePopupWidget(QWidget* Widget, bool TakesFocus) {
   if (!Widget) return;
+  Widget->setProperty(kPopupProperty, true);
   if (TakesFocus) {
     Widget->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     Widget->setFocusPolicy(Qt::StrongFocus);

@@ -17,6 +17,9 @@ namespace ui {
 // TakesFocus the window is a frameless tool window that can hold the focus
 // (a calendar that handles its own keys).
 void MakePopupWidget(QWidget* Widget, bool TakesFocus = false);
+// Whether MakePopupWidget made the widget a drop-down window: such a window
+// shows when its control is visible, with or without a parent control.
+bool IsPopupWidget(const QWidget* Widget);
 
 class TPopupWindow : public TCustomControl {
   JQ_UI_CLASSINFO

@@ -17,6 +17,9 @@
 #include "platform/runtime/format_settings.h"
 #include "desktop/main_form.h"
 #include "desktop/step_table.h"
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/column_title_ex.h"
+#include "grid/core/grid_data_link_ex.h"
 
 namespace desktoptest {
 namespace {
@@ -25,6 +28,32 @@ using namespace ui;
 using desktop::AutoFrm;
 using desktop::TAutoCode;
 using Request = SimulatedController::Request;
+
+// What a grid shows, read as its painting reads it: through its data link's
+// window of records, never by moving the dataset.
+int Rows(grid::TDBGridEx* Grid) { return Grid->DataLink()->RecordCount(); }
+int Selected(grid::TDBGridEx* Grid) { return Grid->DataLink()->ActiveRecord(); }
+
+std::vector<rtl::String> Titles(grid::TDBGridEx* Grid) {
+  std::vector<rtl::String> out;
+  for (grid::TColumnEx* c : Grid->VisibleColumns()) out.push_back(c->Title()->Caption());
+  return out;
+}
+
+rtl::String Cell(grid::TDBGridEx* Grid, int Row, int Col) {
+  db::TDataLink* link = Grid->DataLink();
+  const int active = link->ActiveRecord();
+  link->SetActiveRecord(Row);
+  const rtl::String text = Grid->VisibleColumns().at(static_cast<std::size_t>(Col))->DisplayText();
+  link->SetActiveRecord(active);
+  return text;
+}
+
+// The middle of a data cell, in the grid's client coordinates.
+ui::TPoint CellCentre(grid::TDBGridEx* Grid, int Row, int Col) {
+  const ui::TRect r = Grid->CellBounds(Grid->DataColToGridCol(Col), Grid->TopDataOffset() + Row);
+  return ui::TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
 
 constexpr int kStatus = 121;
 // What the runner sends (the position table's polls are left out).
@@ -106,8 +135,8 @@ TEST_F(AutoRunTest, AddedStepsAreNormalisedByTheirAction) {
     EXPECT_EQ(row.Delay, 1000);
     EXPECT_EQ(row.Count, c.count_kept);
   }
-  EXPECT_EQ(AutoFrm->grid_Code->RowCount(), 5);
-  EXPECT_EQ(AutoFrm->grid_Code->Selected(), 4);
+  EXPECT_EQ(Rows(AutoFrm->grid_Code), 5);
+  EXPECT_EQ(Selected(AutoFrm->grid_Code), 4);
 
   // A text that does not read changes nothing.
   AutoFrm->edt_Delay->SetText(u"1s");
@@ -121,7 +150,7 @@ TEST_F(AutoRunTest, InsertPutsTheStepBeforeTheCurrentRowAndDeleteAsksFirst) {
   AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
   AutoFrm->Add_Code(Step(1, u"Rel", 2, 0, 1));
   AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
-  AutoFrm->grid_Code->SelectRow(1);
+  h->Click(AutoFrm->grid_Code, CellCentre(AutoFrm->grid_Code, 1, 0));
   AutoFrm->chk_Insert->SetChecked(true);
   AutoFrm->cbb_Action->SetItemIndex(1);
   AutoFrm->edt_Param->SetText(u"9");
@@ -204,19 +233,19 @@ TEST_F(AutoRunTest, TheScriptTableShowsTheDatasetsVisibleFields) {
   ext::TExtMemoryData* ds = AutoFrm->mem_Code.DataSet();
   for (int i = 0; i < ds->FieldCount(); ++i) names.push_back(ds->Fields(i)->FieldName());
   EXPECT_EQ(names, (std::vector<rtl::String>{u"ID", u"Axis", u"Action", u"Caption", u"Param", u"Delay", u"Count"}));
-  for (int i = 0; i < AutoFrm->grid_Code->ColumnCount(); ++i) titles.push_back(AutoFrm->grid_Code->ColumnTitle(i));
+  titles = Titles(AutoFrm->grid_Code);
   EXPECT_EQ(titles, (std::vector<rtl::String>{u"轴名称", u"动作", u"参数", u"延时(ms)", u"循环次数"}));
   std::vector<rtl::String> row;
-  for (int i = 0; i < 5; ++i) row.push_back(AutoFrm->grid_Code->CellText(0, i));
+  for (int i = 0; i < 5; ++i) row.push_back(Cell(AutoFrm->grid_Code, 0, i));
   EXPECT_EQ(row, (std::vector<rtl::String>{u"第1轴", u"相对定位", u"2.5", u"1000", u"3"}));
   // Reading a cell leaves the cursor where it was.
   EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 1);
   // The view follows the dataset's cursor, and a click moves it.
   ds->First();
-  EXPECT_EQ(AutoFrm->grid_Code->Selected(), 0);
-  AutoFrm->grid_Code->SelectRow(1);
+  EXPECT_EQ(Selected(AutoFrm->grid_Code), 0);
+  h->Click(AutoFrm->grid_Code, CellCentre(AutoFrm->grid_Code, 1, 0));
   EXPECT_EQ(AutoFrm->mem_Code.Current().Action, u"Abs");
-  EXPECT_EQ(AutoFrm->grid_Status->ColumnTitle(1), u"当前位置");
+  EXPECT_EQ(Titles(AutoFrm->grid_Status).at(1), u"当前位置");
 }
 
 TEST(ScriptLineTest, SplitsAndParsesAsTheFileFormatSays) {
@@ -527,12 +556,12 @@ TEST_F(AutoRunTest, PositionTableFollowsTheAxesAndReconnects) {
   ASSERT_EQ(AutoFrm->mem_Status.RecordCount(), 2);
   EXPECT_EQ(AutoFrm->cbb_Axis->Items()->Count(), 2);
   EXPECT_EQ(AutoFrm->cbb_Axis->Text(), u"第1轴");
-  EXPECT_EQ(AutoFrm->grid_Status->CellText(1, 0), u"Y轴");
+  EXPECT_EQ(Cell(AutoFrm->grid_Status, 1, 0), u"Y轴");
   AutoFrm->Add_Code(Step(0, u"Rel", 1, 5000, 1));
   sim.controller.SetValue(120, 1, 3200);
   h->Click(AutoFrm->btn_AutoRun);
   h->Advance(500);
-  EXPECT_EQ(AutoFrm->grid_Status->CellText(1, 1), u"1.000000");
+  EXPECT_EQ(Cell(AutoFrm->grid_Status, 1, 1), u"1.000000");
   h->ProcessEvents();
   h->SaveScreenshot(AutoFrm, "desktop_auto_form");
 
@@ -542,6 +571,33 @@ TEST_F(AutoRunTest, PositionTableFollowsTheAxesAndReconnects) {
   EXPECT_FALSE(AutoFrm->btn_AutoStop->Enabled());
   EXPECT_EQ(AutoFrm->mem_Status.RecordCount(), 1);
   EXPECT_EQ(AutoFrm->cbb_Axis->Items()->Count(), 1);
+}
+
+TEST_F(AutoRunTest, TheGridsTakeClicksAndDeleteKeysWhereOffered) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
+  AutoFrm->Add_Code(Step(1, u"Abs", 2, 0, 1));
+  AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
+  grid::TDBGridEx* code = AutoFrm->grid_Code;
+  h->Click(code, CellCentre(code, 0, 0));
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 0);
+
+  h->SaveScreenshot(AutoFrm, "desktop_auto_form_grids");
+
+  // Ctrl+Delete asks first, then deletes the current step; the position
+  // table, whose row i is axis i, offers no deletion.
+  h->AnswerMessageBox(IDOK);
+  h->Key(code, ui::VK_DELETE, ui::TShiftState{ui::ssCtrl});
+  EXPECT_EQ(AutoFrm->mem_Code.RecordCount(), 2);
+  h->Key(AutoFrm->grid_Status, ui::VK_DELETE, ui::TShiftState{ui::ssCtrl});
+  EXPECT_EQ(AutoFrm->mem_Status.RecordCount(), 2);
+
+  // While a script runs the script grid is disabled: a click moves nothing.
+  const int at = AutoFrm->mem_Code.RecNo();
+  code->SetEnabled(false);
+  h->Click(code, CellCentre(code, at == 0 ? 1 : 0, 0));
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), at);
 }
 
 }  // namespace

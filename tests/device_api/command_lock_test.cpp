@@ -3,6 +3,8 @@
 // slot is not starved by silent neighbours.
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -28,32 +30,48 @@ class CommandLock : public ::testing::Test {
   }
 };
 
-// The lock itself: one holder at a time, re-entrant, and served in arrival
-// order even when the first waiters have given up spinning and sleep.
+// Pins the calling thread to the first processor it may use.
+void Pin_To_One_Processor() {
+  cpu_set_t set;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof set, &set), 0);
+  int first = 0;
+  while (!CPU_ISSET(first, &set)) ++first;
+  CPU_ZERO(&set);
+  CPU_SET(first, &set);
+  ASSERT_EQ(::sched_setaffinity(0, sizeof set, &set), 0);
+}
+
+// The lock itself: one holder at a time and re-entrant, with the waiter next
+// in line awake (threads on all processors) or every waiter asleep (threads
+// that share one processor, where waiting awake would only slow the holder).
 TEST(TicketLock, ExcludesAndReentersUnderContention) {
-  jq::Ticket_Lock lock;
-  constexpr int Threads = 8, Rounds = 3000;
-  std::atomic<int> inside{0};
-  std::atomic<bool> overlapped{false};
-  long counter = 0;
-  std::vector<std::thread> workers;
-  for (int t = 0; t < Threads; ++t)
-    workers.emplace_back([&] {
-      for (int i = 0; i < Rounds; ++i) {
-        std::lock_guard<jq::Ticket_Lock> outer(lock);
-        if (inside.fetch_add(1) != 0) overlapped = true;
-        {
-          std::lock_guard<jq::Ticket_Lock> inner(lock);
+  for (const bool one_processor : {false, true}) {
+    SCOPED_TRACE(one_processor ? "one processor" : "all processors");
+    jq::Ticket_Lock lock;
+    constexpr int Threads = 8, Rounds = 3000;
+    std::atomic<int> inside{0};
+    std::atomic<bool> overlapped{false};
+    long counter = 0;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < Threads; ++t)
+      workers.emplace_back([&] {
+        if (one_processor) Pin_To_One_Processor();
+        for (int i = 0; i < Rounds; ++i) {
+          std::lock_guard<jq::Ticket_Lock> outer(lock);
+          if (inside.fetch_add(1) != 0) overlapped = true;
+          {
+            std::lock_guard<jq::Ticket_Lock> inner(lock);
+            ++counter;
+          }
           ++counter;
+          inside.fetch_sub(1);
         }
-        ++counter;
-        inside.fetch_sub(1);
-      }
-    });
-  for (auto& w : workers) w.join();
-  EXPECT_FALSE(overlapped.load());
-  EXPECT_EQ(counter, 2L * Threads * Rounds);
-  EXPECT_EQ(lock.Queue_Length(), 0u);
+      });
+    for (auto& w : workers) w.join();
+    EXPECT_FALSE(overlapped.load());
+    EXPECT_EQ(counter, 2L * Threads * Rounds);
+    EXPECT_EQ(lock.Queue_Length(), 0u);
+  }
 }
 
 // Lines up `waiters` threads behind a held lock, one after another, holds it

@@ -191,7 +191,9 @@ int TExtMemoryData::FieldDataTotal() const {
 void TExtMemoryData::ComputeBufferLayout(bool Recompute) {
   if (Recompute) recordSize_ = FieldDataTotal();
   bookmarkOfs_ = recordSize_ + CalcFieldsSize();
-  extrasOfs_ = bookmarkOfs_ + 8;
+  // Aligned, so that leak checkers scanning the buffer see the pointer.
+  constexpr int align = static_cast<int>(alignof(TExtMemoryExtras*));
+  extrasOfs_ = (bookmarkOfs_ + 8 + align - 1) / align * align;
   numberOfs_ = extrasOfs_ + static_cast<int>(sizeof(TExtMemoryExtras*));
   recBufSize_ = numberOfs_ + 4;
 }

@@ -1,6 +1,8 @@
 // The registry stand-in's store file of one root key, as another process (or
-// a hand edit) may have left it: every key is opened and enumerated, every
-// value queried, and a value set reads back.
+// a hand edit) may have left it: keys are opened and enumerated, values
+// queried, and a value set reads back. Every call reads the whole file again,
+// so the walk stops after a number of calls: the file is parsed whole on the
+// first, and further keys and values only repeat the same paths.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,10 +15,14 @@ namespace {
 
 using namespace rtl;
 
+// Calls of the walk left for this input.
+int budget = 0;
+
 void Walk(HKEY key, int depth) {
+  if (--budget < 0) return;
   std::uint32_t subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxValue = 0;
   RegQueryInfoKey(key, &subKeys, &maxSubKey, &values, &maxName, &maxValue);
-  for (std::uint32_t i = 0; i < 32; ++i) {
+  for (std::uint32_t i = 0; i < 32 && budget > 0; ++i, budget -= 3) {
     char16_t name[300];
     std::uint32_t chars = 300, type = 0;
     std::uint8_t data[512];
@@ -35,7 +41,7 @@ void Walk(HKEY key, int depth) {
     }
   }
   if (depth >= 3) return;
-  for (std::uint32_t i = 0; i < 16; ++i) {
+  for (std::uint32_t i = 0; i < 16 && budget > 0; ++i, budget -= 2) {
     char16_t name[300];
     std::uint32_t chars = 300;
     const LONG r = RegEnumKeyEx(key, i, name, &chars);
@@ -54,6 +60,7 @@ void Walk(HKEY key, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteRunFile("registry/HKEY_CURRENT_USER.reg",
                      std::string_view(reinterpret_cast<const char*>(data), size));
+  budget = 40;
   Walk(HKEY_CURRENT_USER, 0);
   HKEY key = 0;
   if (RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\Fuzz", KEY_ALL_ACCESS, &key, nullptr) == ERROR_SUCCESS) {
@@ -62,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ERROR_SUCCESS) {
       char16_t back[16] = {};
       std::uint32_t type = 0, got = sizeof back;
-      if (RegQueryValueEx(key, u"@;name", &type, reinterpret_cast<std::uint8_t*>(back), &got) != ERROR_SUCCESS ||
+      if (RegQueryValueEx(key, u"@;name", &type, reinterpret_cast<std::uint8_t*>(back), &got) !=
+              ERROR_SUCCESS ||
           got != sizeof text || String(back) != text)
         __builtin_trap();
     }

@@ -8,6 +8,7 @@
 #include "grid/columns/columns/columns_internal.h"
 #include "grid/columns/columns/db_grid_inplace_edit.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editor_support/button_faces.h"
 #include "grid/editor_support/tool_routines.h"
@@ -50,23 +51,6 @@ String FormatFieldValue(db::TField* F, const String& Format) {
   if (F->IsNumeric()) return rtl::FormatFloat(Format, F->AsFloat());
   if (F->IsDateTime()) return rtl::FormatDateTime(Format, F->AsDateTime());
   return String();
-}
-
-// Memo text with its line breaks as CR LF, as the single-line editor keeps them.
-String CrLfLineBreaks(const String& Text) {
-  String result;
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    char16_t c = Text[i];
-    if (c == u'\r') {
-      result += u"\r\n";
-      if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
-    } else if (c == u'\n') {
-      result += u"\r\n";
-    } else {
-      result += c;
-    }
-  }
-  return result;
 }
 
 }  // namespace
@@ -467,10 +451,6 @@ void TColumnEx::NotifyGridOfComponent(TComponent* Component) {
   TCustomDBGridEx* grid = Grid();
   if (Component && grid) Component->FreeNotification(grid);
 }
-
-std::uint32_t TColumnEx::DropDownGridOptions() { return 0; }
-
-void TColumnEx::SetDropDownGridOptions(std::uint32_t) {}
 
 // The window layer reads right to left wherever it is asked to, whatever the
 // system locale; the columns answer alike.

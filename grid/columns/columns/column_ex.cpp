@@ -4,9 +4,12 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/columns_internal.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_column_filter_ex.h"
+#include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/editor_support/data_link_ex.h"
 #include "platform/classes/typinfo.h"
 
 namespace grid {
@@ -37,6 +40,7 @@ TColumnEx::TColumnEx(TCollection* Collection) : TCollectionItem(Collection) {
     FDropDownSpecRow->OnChanged = [this](TObject* Sender) { SpecRowChanged(Sender); };
     FMRUList = std::make_unique<TMRUListEx>(this);
     FDropDownBox = std::make_unique<TColumnDropDownBoxEx>(this);
+    FSTFilter.reset(CreateSTFilter());
   } catch (...) {
     if (grid) grid->CancelLayout();
     throw;
@@ -46,11 +50,15 @@ TColumnEx::TColumnEx(TCollection* Collection) : TCollectionItem(Collection) {
 
 TColumnEx::~TColumnEx() {
   if (TCustomDBGridEx* grid = Grid()) {
+    grid->ColumnGoing(this);
     std::erase(grid->SortMarkedColumns(), this);
     std::erase(grid->FVisibleColumns, this);
+    grid->ColumnDestroying(this);
   }
   if (TDBGridColumnsEx* columns = Columns())
     if (columns->FUpDownBaseColumn == this) columns->FUpDownBaseColumn = nullptr;
+  // An editor showing the drop-down grid lets go of it while the column is whole.
+  FDataList.reset();
   // Leaves the collection while still whole, so that its change notice sees only whole columns.
   SetCollection(nullptr);
 }
@@ -78,6 +86,17 @@ TColumnFooterEx* TColumnEx::CreateFooter() { return TColumnFooterEx::CreateApart
 TColumnFootersEx* TColumnEx::CreateFooters() { return new TColumnFootersEx(this); }
 
 TColumnTitleEx* TColumnEx::CreateTitle() { return new TColumnTitleEx(this); }
+
+TSTColumnFilterEx* TColumnEx::CreateSTFilter() { return new TSTColumnFilterEx(this); }
+
+void TColumnEx::SetSTFilter(const TSTColumnFilterEx* Value) { FSTFilter->Assign(Value); }
+
+// The memory-table interface of this system lists no field values, so only
+// a filter's list source gives them.
+std::shared_ptr<IMemTableDataFieldValueListEx> TColumnEx::GetCurrentFieldValueList() {
+  if (!FFieldValueList && FSTFilter->ListSource()) FFieldValueList = FSTFilter->GetFieldValueList();
+  return FFieldValueList;
+}
 
 void TColumnEx::RepaintGrid() const {
   if (TCustomDBGridEx* grid = Grid()) grid->Invalidate();
@@ -119,6 +138,7 @@ db::TField* TColumnEx::Field() const {
         FField = found;
         FFieldName = found->FieldName();
         const_cast<TColumnEx*>(this)->EnsureSumValues();
+        const_cast<TColumnEx*>(this)->BindDataListAtDesignTime(found);
       }
     }
   }
@@ -134,8 +154,61 @@ void TColumnEx::WriteField(db::TField* Value) {
     RestoreDefaults();
     FInitWidth = Width();
   }
+  BindDataListAtDesignTime(Value);
   EnsureSumValues();
   Changed(false);
+}
+
+// --- the drop-down data grid ---------------------------------------------------------------
+
+TPopupDataGridEx* TColumnEx::PopupDataList() {
+  if (!FDataList) {
+    FDataList = std::make_unique<TPopupDataGridEx>(nullptr);
+    FDataList->SetName(u"DataList");
+  }
+  return FDataList.get();
+}
+
+TCustomDBGridEx* TColumnEx::DataList() { return PopupDataList(); }
+
+void TColumnEx::BindDataListAtDesignTime(db::TField* F) {
+  TCustomDBGridEx* grid = Grid();
+  if (!F || !grid || !grid->Designing() || F->FieldKind() != db::fkLookup) return;
+  if (!FDTListSource) FDTListSource = std::make_unique<db::TDataSource>(nullptr);
+  FDTListSource->SetDataSet(F->LookupDataSet());
+  TPopupDataGridEx* list = PopupDataList();
+  list->SetListSource(FDTListSource.get());
+  list->SetKeyField(F->LookupKeyFields());
+  list->SetListField(LookupDisplayFields());
+}
+
+std::uint32_t TColumnEx::DropDownGridOptions() {
+  return static_cast<std::uint32_t>(PopupDataList()->Options().Bits());
+}
+
+void TColumnEx::SetDropDownGridOptions(std::uint32_t Options) {
+  PopupDataList()->SetOptions(TDBLookupGridExOptions::FromBits(Options));
+}
+
+TCheckTitleExBtnEvent TColumnEx::OnDropDownBoxCheckButton() { return DataList()->OnCheckButton; }
+void TColumnEx::SetOnDropDownBoxCheckButton(TCheckTitleExBtnEvent Value) {
+  DataList()->OnCheckButton = std::move(Value);
+}
+TDrawColumnExCellEvent TColumnEx::OnDropDownBoxDrawColumnCell() { return DataList()->OnDrawColumnCell; }
+void TColumnEx::SetOnDropDownBoxDrawColumnCell(TDrawColumnExCellEvent Value) {
+  DataList()->OnDrawColumnCell = std::move(Value);
+}
+TGetCellExParamsEvent TColumnEx::OnDropDownBoxGetCellParams() { return DataList()->OnGetCellParams; }
+void TColumnEx::SetOnDropDownBoxGetCellParams(TGetCellExParamsEvent Value) {
+  DataList()->OnGetCellParams = std::move(Value);
+}
+TNotifyEvent TColumnEx::OnDropDownBoxSortMarkingChanged() { return DataList()->OnSortMarkingChanged; }
+void TColumnEx::SetOnDropDownBoxSortMarkingChanged(TNotifyEvent Value) {
+  DataList()->OnSortMarkingChanged = std::move(Value);
+}
+TTitleExClickEvent TColumnEx::OnDropDownBoxTitleBtnClick() { return DataList()->OnTitleBtnClick; }
+void TColumnEx::SetOnDropDownBoxTitleBtnClick(TTitleExClickEvent Value) {
+  DataList()->OnTitleBtnClick = std::move(Value);
 }
 
 void TColumnEx::SetFieldName(const String& Value) {
@@ -367,6 +440,7 @@ void TColumnEx::SetTextEditing(bool Value) {
 
 void TColumnEx::WriteLookupDisplayFields(const String& Value) {
   WriteDefaultAware(cvLookupDisplayFields, FLookupDisplayFields, Value, DefaultLookupDisplayFields());
+  PopupDataList()->SetListField(Value);
 }
 
 void TColumnEx::SetFont(const TFont* Value) {
@@ -491,7 +565,10 @@ void TColumnEx::SetFooter(const TColumnFooterEx* Value) { FFooter->Assign(Value)
 
 void TColumnEx::SetFooters(const TColumnFootersEx* Value) { FFooters->Assign(Value); }
 
-void TColumnEx::SpecRowChanged(TObject*) { Changed(false); }
+void TColumnEx::SpecRowChanged(TObject*) {
+  Changed(false);
+  PopupDataList()->SetSpecRow(FDropDownSpecRow.get());
+}
 
 int TColumnEx::FullWidth() const {
   int width = Width();
@@ -542,6 +619,7 @@ void TColumnEx::Assign(const TPersistent* Source) {
     if (v.Contains(cvLookupDisplayFields)) SetLookupDisplayFields(src->LookupDisplayFields());
     if (v.Contains(cvCheckboxes)) SetCheckboxes(src->Checkboxes());
     SetTitle(src->Title());
+    SetSTFilter(src->STFilter());
     SetDropDownRows(src->DropDownRows());
     SetButtonStyle(src->ButtonStyle());
     SetPickList(src->FPickList.get());
@@ -691,6 +769,7 @@ const TClassInfo& TDBGridColumnEx::StaticClassInfo() {
           .Integer("Tag", &C::Tag, &C::SetTag, 0)
           .Boolean("TextEditing", &C::TextEditing, &C::SetTextEditing)
           .StoredWhen(&C::IsTextEditingStored)
+          .Object("STFilter", "TSTColumnFilterEx", &P::PublishedSTFilter, &C::SetSTFilter)
           .Object("Title", "TColumnTitleEx", &P::PublishedTitle, &C::SetTitle)
           .Boolean("ToolTips", &C::ToolTips, &C::SetToolTips)
           .StoredWhen(&C::IsToolTipsStored)

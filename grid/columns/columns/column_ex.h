@@ -25,6 +25,9 @@ class TDBGridColumnsEx;
 class TColumnTitleEx;
 class TColumnFooterEx;
 class TColumnFootersEx;
+class TSTColumnFilterEx;
+class IMemTableDataFieldValueListEx;
+class TPopupDataGridEx;
 
 enum TColumnExValue {
   cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvTitleColor, cvTitleCaption, cvTitleAlignment, cvTitleFont,
@@ -99,6 +102,15 @@ using TDBGridExGroupGetKeyValue =
     std::function<void(TCustomDBGridEx* Sender, TColumnEx* Column, rtl::Variant& KeyValue)>;
 using TDBGridExGroupGetKeyValueAsText = std::function<void(TCustomDBGridEx* Sender, TGroupDataTreeNodeEx* Node,
                                                            const rtl::Variant& KeyValue, String& KeyValueAsText)>;
+
+struct TColumnExInRowPanelPlacement {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  int DataCellLeft = 0;
+  int DataCellWidth = 0;
+};
 
 class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   JQ_UI_CLASSINFO
@@ -229,10 +241,20 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   void SetTitle(const TColumnTitleEx* Value);
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value);
-  int InRowLinePos() const { return FRowLine; }
-  void SetInRowLinePos(int Value) { FRowLine = Value; }
-  int InRowLineHeight() const { return FHeight; }
-  void SetInRowLineHeight(int Value) { FHeight = Value; }
+  // Row panels: the first line and the number of lines of the column.
+  int InRowLinePos() const { return FRowLine < 0 ? 0 : FRowLine; }
+  void SetInRowLinePos(int Value) {
+    FRowLine = Value;
+    Changed(true);
+  }
+  int InRowLineHeight() const { return FHeight < 1 ? 1 : FHeight; }
+  void SetInRowLineHeight(int Value) {
+    FHeight = Value;
+    Changed(true);
+  }
+  // The cell inside a row panel's master cell, laid out by the collection.
+  TColumnExInRowPanelPlacement& RowPlacement() { return FRowPlacement; }
+  const TColumnExInRowPanelPlacement& RowPlacement() const { return FRowPlacement; }
   int InRowTabIndex() const { return FInRowTabIndex; }
   void SetInRowTabIndex(int Value) { FInRowTabIndex = Value; }
   int InitWidth() const { return FInitWidth; }
@@ -281,9 +303,22 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
 
   // --- the drop-down box's owner
   void NotifyGridOfComponent(ui::TComponent* Component) override;
-  TCustomDBGridEx* DataList() override { return FDataList; }
+  // The lookup drop-down grid, made on first read.
+  TCustomDBGridEx* DataList() override;
+  TPopupDataGridEx* PopupDataList();
   std::uint32_t DropDownGridOptions() override;
   void SetDropDownGridOptions(std::uint32_t Options) override;
+  // The drop-down grid's own events, read and written through the column.
+  TCheckTitleExBtnEvent OnDropDownBoxCheckButton();
+  void SetOnDropDownBoxCheckButton(TCheckTitleExBtnEvent Value);
+  TDrawColumnExCellEvent OnDropDownBoxDrawColumnCell();
+  void SetOnDropDownBoxDrawColumnCell(TDrawColumnExCellEvent Value);
+  TGetCellExParamsEvent OnDropDownBoxGetCellParams();
+  void SetOnDropDownBoxGetCellParams(TGetCellExParamsEvent Value);
+  ui::TNotifyEvent OnDropDownBoxSortMarkingChanged();
+  void SetOnDropDownBoxSortMarkingChanged(ui::TNotifyEvent Value);
+  TTitleExClickEvent OnDropDownBoxTitleBtnClick();
+  void SetOnDropDownBoxTitleBtnClick(TTitleExClickEvent Value);
   bool UseRightToLeftReading() const;
   bool UseRightToLeftScrollBar() const;
   unsigned DrawTextBiDiModeFlagsReadingOnly() const;
@@ -353,9 +388,23 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   // Collection-item change notification (the collection repaints or re-lays out).
   void NotifyChanged(bool AllItems = false) { Changed(AllItems); }
   // Drops the cached field (the grid's layout or the link's activity changed).
-  void ClearCachedField() { FField = nullptr; }
+  void ClearCachedField() {
+    FField = nullptr;
+    FFieldValueList.reset();
+  }
   // The footers re-bind their sum items to the field.
   void EnsureSumValues();
+
+  // --- filter row
+  TSTColumnFilterEx* STFilter() const { return FSTFilter.get(); }
+  void SetSTFilter(const TSTColumnFilterEx* Value);
+  virtual TSTColumnFilterEx* CreateSTFilter();
+  // The distinct values of the column's field, kept until dropped.
+  std::shared_ptr<IMemTableDataFieldValueListEx> FieldValueList() const { return FFieldValueList; }
+  void SetFieldValueList(std::shared_ptr<IMemTableDataFieldValueListEx> Value) {
+    FFieldValueList = std::move(Value);
+  }
+  std::shared_ptr<IMemTableDataFieldValueListEx> GetCurrentFieldValueList();
 
  protected:
   void MarkStoredFlag(bool Value) { FStored = Value; }
@@ -381,6 +430,8 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   TCustomDBGridEx* LoadingGrid() const;
   bool CanModifyChecks();
   db::TField* StandingField(db::TField* F) const;
+  // At design time DataList shows the lookup field's list as it would drop down.
+  void BindDataListAtDesignTime(db::TField* F);
 
   ui::TAlignment FAlignment = ui::taLeftJustify;
   TColumnExValues FAssignedValues;
@@ -395,7 +446,9 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   bool FDropDownSizing = false;
   std::unique_ptr<TSpecRowEx> FDropDownSpecRow;
   std::unique_ptr<TColumnDropDownBoxEx> FDropDownBox;
-  TCustomDBGridEx* FDataList = nullptr;
+  std::unique_ptr<TPopupDataGridEx> FDataList;
+  // Binds DataList to a lookup field's list at design time.
+  std::unique_ptr<db::TDataSource> FDTListSource;
   std::unique_ptr<TEditButtonsEx> FEditButtons;
   String FEditMask;
   mutable db::TField* FField = nullptr;
@@ -429,6 +482,7 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   int FWidth = 0;
   int FRowLine = 0;
   int FHeight = 1;
+  TColumnExInRowPanelPlacement FRowPlacement;
   int FInRowTabIndex = 0;
   bool FAlwaysShowEditButton = false;
   bool FAutoDropDown = false;
@@ -439,6 +493,8 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   String FLookupDisplayFields;
   bool FWordWrap = false;
   mutable bool FCopyingFont = false;
+  std::unique_ptr<TSTColumnFilterEx> FSTFilter;
+  std::shared_ptr<IMemTableDataFieldValueListEx> FFieldValueList;
 };
 
 // The column class a data grid publishes.
@@ -451,6 +507,7 @@ class TDBGridColumnEx : public TColumnEx {
   // Published accessors of sub-objects, which the registry reads through a const object.
   ui::TFont* PublishedFont() const { return Font(); }
   TColumnTitleEx* PublishedTitle() const { return Title(); }
+  TSTColumnFilterEx* PublishedSTFilter() const { return STFilter(); }
   TColumnDropDownBoxEx* PublishedDropDownBox() const { return DropDownBox(); }
   ui::TStrings* PublishedKeyList() const { return KeyList(); }
   ui::TStrings* PublishedPickList() const { return PickList(); }

@@ -5,6 +5,7 @@
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/columns_internal.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -320,7 +321,11 @@ int TColumnTitleEx::GetSortMarkingWidth() const {
   return w;
 }
 
-// The filter row comes with its settings object; until then no title carries a filter button.
-int TColumnTitleEx::GetFilterButtonAreaWidth() const { return 0; }
+int TColumnTitleEx::GetFilterButtonAreaWidth() const {
+  TCustomDBGridEx* grid = FColumn ? FColumn->Grid() : nullptr;
+  if (!grid || !grid->STFilter()->Visible() || grid->STFilter()->Location() != stflInTitleFilterEx) return 0;
+  if (grid->Flat()) return FlatButtonWidth + (ThemesEnabled() ? 0 : 1);
+  return EditorSystemMetrics().VScrollWidth;
+}
 
 }  // namespace grid

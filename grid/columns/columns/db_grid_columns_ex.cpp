@@ -1,5 +1,8 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
@@ -130,10 +133,128 @@ void TDBGridColumnsEx::GetColumnNames(TStrings* List) const {
 }
 
 TColumnEx* TDBGridColumnsEx::GetNextTabColumn(TColumnEx* ForColumn, bool GoForward) const {
+  if (FGrid->RowPanelActive() && FGrid->RowPanelTabsLeftToRight())
+    return GetNextHorzColumn(ForColumn, GoForward, true, true);
   int step = GoForward ? 1 : -1;
   for (int i = ForColumn->Index() + step; i >= 0 && i < Count(); i += step)
     if (ColumnAt(i)->IsTabStop()) return ColumnAt(i);
   return ForColumn;
+}
+
+TColumnEx* TDBGridColumnsEx::GetNextHorzColumn(TColumnEx* ForColumn, bool GoForward, bool TabStopsOnly,
+                                               bool Wrap) const {
+  const TColumnExInRowPanelPlacement& f = ForColumn->RowPlacement();
+  auto candidate = [&](TColumnEx* c) { return c != ForColumn && c->Visible() && (!TabStopsOnly || c->IsTabStop()); };
+  TColumnEx* best = nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    TColumnEx* c = ColumnAt(i);
+    if (!candidate(c)) continue;
+    const TColumnExInRowPanelPlacement& p = c->RowPlacement();
+    if (p.Top != f.Top) continue;
+    if (GoForward) {
+      if (p.DataCellLeft > f.DataCellLeft && (!best || p.Left < best->RowPlacement().Left)) best = c;
+    } else if (p.Left < f.Left && (!best || p.Left > best->RowPlacement().Left)) {
+      best = c;
+    }
+  }
+  if (best || !Wrap) return best ? best : ForColumn;
+  for (int i = 0; i < Count(); ++i) {
+    TColumnEx* c = ColumnAt(i);
+    if (!candidate(c)) continue;
+    const TColumnExInRowPanelPlacement& p = c->RowPlacement();
+    if (GoForward ? p.Top <= f.Top : p.Top >= f.Top) continue;
+    if (!best) {
+      best = c;
+      continue;
+    }
+    const TColumnExInRowPanelPlacement& b = best->RowPlacement();
+    if (GoForward ? (p.Top <= b.Top && p.Left <= b.Left) : (p.Top >= b.Top && p.Left >= b.Left)) best = c;
+  }
+  return best ? best : ForColumn;
+}
+
+TColumnEx* TDBGridColumnsEx::GetNextVertColumn(TColumnEx* ForColumn, bool GoForward) const {
+  TColumnEx* base = FUpDownBaseColumn ? FUpDownBaseColumn : ForColumn;
+  const TColumnExInRowPanelPlacement& b = base->RowPlacement();
+  const TColumnExInRowPanelPlacement& f = ForColumn->RowPlacement();
+  TColumnEx* best = nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    TColumnEx* c = ColumnAt(i);
+    if (c == ForColumn || !c->Visible()) continue;
+    const TColumnExInRowPanelPlacement& p = c->RowPlacement();
+    if (p.Left > b.Left + b.Width || p.Left + p.Width < b.Left) continue;
+    if (GoForward ? !(p.Top > f.Top + f.Height) : !(p.Top < f.Top)) continue;
+    if (!best) {
+      best = c;
+      continue;
+    }
+    const TColumnExInRowPanelPlacement& q = best->RowPlacement();
+    const bool closer = GoForward ? p.Top < q.Top : p.Top > q.Top;
+    if (closer || (p.Top == q.Top && p.Left < q.Left)) best = c;
+  }
+  return best ? best : ForColumn;
+}
+
+TColumnEx* TDBGridColumnsEx::GetTopColumn(TColumnEx* ForColumn) const {
+  for (TColumnEx* c = ForColumn;;) {
+    TColumnEx* next = GetNextVertColumn(c, false);
+    if (next == c) return c;
+    c = next;
+  }
+}
+
+TColumnEx* TDBGridColumnsEx::GetBottomColumn(TColumnEx* ForColumn) const {
+  for (TColumnEx* c = ForColumn;;) {
+    TColumnEx* next = GetNextVertColumn(c, true);
+    if (next == c) return c;
+    c = next;
+  }
+}
+
+void TDBGridColumnsEx::RelayoutCellsInRowPanel() {
+  const int h = FGrid->InRowPanelLineHeight();
+  const int lw = FGrid->GridLineWidth();
+  std::vector<int> next(1, 0);
+  int masterWidth = 0, masterHeight = h;
+  for (int i = 0; i < Count(); ++i) {
+    TColumnEx* c = ColumnAt(i);
+    const int p = c->InRowLinePos(), n = c->InRowLineHeight();
+    if (static_cast<int>(next.size()) < p + n) next.resize(static_cast<std::size_t>(p + n), 0);
+    int x = 0;
+    for (int l = p; l < p + n; ++l) x = std::max(x, next[static_cast<std::size_t>(l)]);
+    TColumnExInRowPanelPlacement& r = c->RowPlacement();
+    r.Left = x;
+    r.Top = p * (lw + h);
+    r.Width = c->Visible() ? c->Width() : 0;
+    r.Height = n * (lw + h) - 1;
+    r.DataCellLeft = x;
+    r.DataCellWidth = r.Width;
+    if (x == 0) {
+      r.Width += FGrid->ExtraFirstColumnWidth();
+      r.DataCellLeft += FGrid->ExtraFirstColumnWidth();
+    }
+    for (int l = p; l < p + n; ++l) next[static_cast<std::size_t>(l)] = c->Visible() ? x + r.Width + lw : x;
+    if (c->Visible()) {
+      masterWidth = std::max(masterWidth, r.Left + c->Width());
+      masterHeight = std::max(masterHeight, r.Top + r.Height);
+    }
+  }
+  FGrid->SetGridMasterCellSize(masterWidth, masterHeight);
+}
+
+void TDBGridColumnsEx::ScaleWidths(int Divisor, int Denominator) {
+  // A grid with no room for its columns leaves their widths alone.
+  if (Divisor == 0) return;
+  const int lw = FGrid->GridLineWidth();
+  const double d = Divisor, m = Denominator;
+  for (int i = 0; i < Count(); ++i) {
+    TColumnEx* c = ColumnAt(i);
+    const int left = c->RowPlacement().Left;
+    const int width = static_cast<int>(std::lround((c->Width() + left + lw) / d * m)) -
+                      static_cast<int>(std::lround(m * left / d)) - lw;
+    c->SetWidth(width);
+  }
+  RelayoutCellsInRowPanel();
 }
 
 TColumnEx* TDBGridColumnsEx::GetFirstTabColumn() const {
@@ -143,6 +264,18 @@ TColumnEx* TDBGridColumnsEx::GetFirstTabColumn() const {
 }
 
 TColumnEx* TDBGridColumnsEx::GetLastTabColumn() const {
+  if (FGrid->RowPanelActive() && FGrid->RowPanelTabsLeftToRight()) {
+    TColumnEx* best = nullptr;
+    for (int i = 0; i < Count(); ++i) {
+      TColumnEx* c = ColumnAt(i);
+      if (!c->Visible() || !c->IsTabStop()) continue;
+      const TColumnExInRowPanelPlacement& p = c->RowPlacement();
+      if (!best || p.Top > best->RowPlacement().Top ||
+          (p.Top == best->RowPlacement().Top && p.Left > best->RowPlacement().Left))
+        best = c;
+    }
+    return best;
+  }
   for (int i = Count() - 1; i >= 0; --i)
     if (ColumnAt(i)->Visible() && ColumnAt(i)->IsTabStop()) return ColumnAt(i);
   return nullptr;

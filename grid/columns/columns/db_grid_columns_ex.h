@@ -38,8 +38,16 @@ class TDBGridColumnsEx : public ui::TCollection {
   TColumnEx* FindColumnByName(const String& ColumnName) const;
   void GetColumnNames(ui::TStrings* List) const;
 
-  // Keyboard navigation in collection order (row panels are not laid out here).
+  // Keyboard navigation: collection order, or placements in a row panel.
   TColumnEx* GetNextTabColumn(TColumnEx* ForColumn, bool GoForward) const;
+  TColumnEx* GetNextHorzColumn(TColumnEx* ForColumn, bool GoForward, bool TabStopsOnly, bool Wrap) const;
+  TColumnEx* GetNextVertColumn(TColumnEx* ForColumn, bool GoForward) const;
+  TColumnEx* GetTopColumn(TColumnEx* ForColumn) const;
+  TColumnEx* GetBottomColumn(TColumnEx* ForColumn) const;
+  // Row panels: every column's placement and the master cell size.
+  void RelayoutCellsInRowPanel();
+  // Rescales the widths from a master width of Divisor to Denominator.
+  void ScaleWidths(int Divisor, int Denominator);
   TColumnEx* GetFirstTabColumn() const;
   TColumnEx* GetLastTabColumn() const;
 

@@ -6,6 +6,7 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -33,6 +34,14 @@ TDBGridInplaceEdit::TDBGridInplaceEdit(TComponent* AOwner)
 
 TDBGridInplaceEdit::~TDBGridInplaceEdit() {
   FDestroying = true;
+  // The list outlives the editor: it must not keep the editor's source or handlers.
+  if (FDataList) {
+    FDataList->SetVisible(false);
+    FDataList->SetListSource(nullptr);
+    FDataList->OnMouseCloseUp = nullptr;
+    FDataList->OnColumnMoved = nullptr;
+    FDataList->RemoveFreeNotification(this);
+  }
   FCanvas.reset();
 }
 
@@ -62,7 +71,11 @@ void TDBGridInplaceEdit::Notification(TComponent* AComponent, TOperation Operati
   if (Operation != opRemove || AComponent == nullptr) return;
   if (AComponent == FDataList) {
     FDataList = nullptr;
-    if (FActiveList == AComponent) FActiveList = nullptr;
+    if (FActiveList == AComponent) {
+      FActiveList = nullptr;
+      FListVisible = false;
+      FDroppedDown = false;
+    }
     if (!FDestroying && !ComponentState().Contains(csDestroying)) SetEditStyle(esSimple);
   }
 }
@@ -133,10 +146,14 @@ void TDBGridInplaceEdit::SetEditStyle(TEditStyle Value) {
       FActiveList = FPickList;
       break;
     case esDataList:
-      FDataList = column ? column->DataList() : nullptr;
+      // Like the other popups the list stays unparented: it is the column's,
+      // and a child would be freed with the editor.
+      FDataList = column ? column->PopupDataList() : nullptr;
       if (FDataList) {
         FDataList->SetVisible(false);
-        FDataList->SetParent(this);
+        FDataList->SetCtl3D(true);
+        FDataList->SetParentCtl3D(false);
+        FDataList->OnMouseCloseUp = [this](TObject*, bool Accept) { CloseUp(Accept); };
         FDataList->FreeNotification(this);
         FActiveList = FDataList;
       }
@@ -493,8 +510,14 @@ void TDBGridInplaceEdit::UserTextChanged() {
 }
 
 void TDBGridInplaceEdit::Change() {
+  auto alive = alive_;
   TInplaceEdit::Change();
+  if (!*alive) return;
   UserTextChanged();
+  if (FPendingUserChar) {
+    FPendingUserChar = false;
+    AfterUserTextChange();
+  }
 }
 
 String TDBGridInplaceEdit::TextWithoutSelection() const {

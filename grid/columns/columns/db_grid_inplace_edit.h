@@ -23,6 +23,7 @@ namespace grid {
 
 class TCustomDBGridEx;
 class TColumnEx;
+class TPopupDataGridEx;
 
 enum TEditStyle {
   esSimple,
@@ -56,6 +57,8 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   void SetEditStyle(TEditStyle Value);
   bool WordWrap() const { return FWordWrap; }
   void SetWordWrap(bool Value);
+  // Whether the cell parameters set ReadOnly against the column's own rule.
+  bool ReadOnlyStored() const { return FReadOnlyStored; }
   // The popup of the current style, nil when the style has none.
   ui::TWinControl* ActiveList() const { return FActiveList; }
   bool ListVisible() const { return FListVisible; }
@@ -69,7 +72,7 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   ui::TWinControl* PopupCalculatorControl() const { return FPopupCalculator; }
   TMRUListboxEx* MRUListControl();
   // The lookup list grid of the current column, nil without one.
-  TCustomDBGridEx* DataList() const { return FDataList; }
+  TPopupDataGridEx* DataList() const { return FDataList; }
   bool LockCloseList() const { return FLockCloseList; }
   void SetLockCloseList(bool Value) { FLockCloseList = Value; }
 
@@ -142,8 +145,10 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   void SetTextSelected(const ui::String& Text, int SelFrom, int SelLen);
   bool LocateInLookupList(db::TDataSet* List, const ui::String& Text, bool Partial);
   void DataListFollows();
-  void DataListDropDown();
-  void DataListCloseUp(bool Accept);
+  void DataListDropDown(TColumnEx* AColumn);
+  // Keeps what the user changed in the open list (its size, its column order).
+  void DataListCloseUp(TColumnEx* AColumn);
+  void CommitDataList(const rtl::Variant& Key, const ui::String& Text);
   void PickListDropDown(TColumnEx* AColumn);
   void CalendarDropDown();
   void CalculatorDropDown();
@@ -152,8 +157,12 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   void CommitCalendar();
   void CommitCalculator();
   void PasteText();
+  // The grid's find dialog with the selected text, no column.
+  void ShowFindDialog();
   bool ProcessListMessage(ui::TMessage& Message);
   bool ProcessMRUMessage(ui::TMessage& Message);
+  // The recent-values list follows a text the user changed.
+  void AfterUserTextChange();
   void ListMouseUp(ui::TMouseButton Button, int X, int Y);
 
   std::unique_ptr<ui::TCanvas> FCanvas;
@@ -161,7 +170,7 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   int FButtonHeight = 0;
   int FButtonsWidth = 0;
   ui::String FCharKeyStr;
-  TCustomDBGridEx* FDataList = nullptr;
+  TPopupDataGridEx* FDataList = nullptr;
   bool FDroppedDown = false;
   TEditButtonControlList FEditButtonControlList;
   TEditStyle FEditStyle = esSimple;
@@ -177,6 +186,7 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   TPopupMonthCalendarEx* FPopupMonthCalendar = nullptr;
   bool FReadOnlyStored = false;
   bool FUserTextChanged = false;
+  bool FPendingUserChar = false;
   bool FWordWrap = false;
   int FImageIndex = -1;
   bool FDestroying = false;

@@ -3,6 +3,7 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_inplace_edit.h"
+#include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -236,6 +237,22 @@ void TDBGridInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
+  const TDBGridExOptions optionsEx = grid->OptionsEx();
+  if (shortCut != 0 && shortCut == InplaceSearchShortCut && optionsEx.Contains(dghIncSearch)) {
+    if (grid->InplaceSearching() && optionsEx.Contains(dghDialogFind) && FindDialogShortCut == shortCut) {
+      grid->StopInplaceSearch();
+      ShowFindDialog();
+    } else {
+      grid->StartInplaceSearch(String(), -1, ltdAllEx);
+    }
+    Key = 0;
+    return;
+  }
+  if (shortCut != 0 && shortCut == FindDialogShortCut && optionsEx.Contains(dghDialogFind)) {
+    ShowFindDialog();
+    Key = 0;
+    return;
+  }
   if (FEditStyle == esDataList && column->DropDownSpecRow()->Visible() && shortCut != 0 &&
       column->DropDownSpecRow()->ShortCut() == shortCut) {
     if (column->CanModify(false) && column->CanModify(true)) {
@@ -264,10 +281,16 @@ void TDBGridInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   TInplaceEdit::DoKeyDown(Key, Shift);
 }
 
+void TDBGridInplaceEdit::ShowFindDialog() {
+  if (TCustomDBGridEx* grid = DBGrid()) grid->ShowFindDialog(SelText(), String(), grid->IsFindDialogShowAsModal());
+}
+
 void TDBGridInplaceEdit::DoKeyUp(std::uint16_t& Key, TShiftState Shift) {
   TInplaceEdit::DoKeyUp(Key, Shift);
-  if (FEditStyle == esDataList && FListVisible && FDataList && Key == VK_CONTROL)
-    FDataList->Perform(WM_KEYUP, Key, 0);
+  if (FEditStyle == esDataList && FListVisible && FDataList && Key == VK_CONTROL) {
+    std::uint16_t listKey = Key;
+    FDataList->KeyUp(listKey, Shift);
+  }
 }
 
 void TDBGridInplaceEdit::DoKeyPress(char16_t& Key) {
@@ -350,7 +373,14 @@ bool TDBGridInplaceEdit::ProcessListMessage(TMessage& Message) {
                       ((key == VK_HOME || key == VK_END) && shift.Contains(ssCtrl)) ||
                       (calendar && (key == VK_LEFT || key == VK_RIGHT));
   if (!toList) return false;
-  FActiveList->Perform(WM_KEYDOWN, Message.WParam, Message.LParam);
+  if (FActiveList == FDataList) {
+    std::uint16_t listKey = key;
+    FDataList->KeyDown(listKey, shift);
+    SetText(FDataList->SelectedItem());
+    SelectAll();
+  } else {
+    FActiveList->Perform(WM_KEYDOWN, Message.WParam, Message.LParam);
+  }
   if (FActiveList == FPickList) {
     const int i = FPickList->ItemIndex();
     if (i >= 0 && i < FPickList->Items()->Count() && FPickList->Items()->Get(i) != Text()) {
@@ -384,6 +414,7 @@ bool TDBGridInplaceEdit::ProcessMRUMessage(TMessage& Message) {
 
 void TDBGridInplaceEdit::WndProc(TMessage& Message) {
   if (Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR || Message.Msg == WM_SYSKEYDOWN) {
+    FPendingUserChar = false;
     if (ProcessListMessage(Message)) return;
     if (ProcessMRUMessage(Message)) return;
   }
@@ -516,8 +547,16 @@ void TDBGridInplaceEdit::DefaultHandler(TMessage& Message) {
     if (x < r.Left || x >= r.Right) return;
   }
   FUserTextChanged = false;
+  // The edit window may take a typed character after its message: the
+  // change then arrives later, through Change.
+  FPendingUserChar = Message.Msg == WM_CHAR;
   TInplaceEdit::DefaultHandler(Message);
   if (!FUserTextChanged) return;
+  FPendingUserChar = false;
+  AfterUserTextChange();
+}
+
+void TDBGridInplaceEdit::AfterUserTextChange() {
   FUserTextChanged = false;
   if (!FMRUList) return;
   if (FMRUList->DroppedDown() && Text().empty()) {

@@ -5,7 +5,9 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_inplace_edit.h"
+#include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editor_support/tool_routines.h"
 #include "grid/editors/calculator_ex.h"
@@ -29,8 +31,9 @@ bool TDBGridInplaceEdit::ListHasFocus() const {
 }
 
 void TDBGridInplaceEdit::DataListFollows() {
-  // The lookup list grid follows the key value while it is shown; without
-  // one there is nothing to follow.
+  TCustomDBGridEx* grid = DBGrid();
+  if (grid && FDataList && FListVisible && FActiveList == FDataList)
+    FDataList->SetKeyValue(grid->EditKeyValue());
 }
 
 void TDBGridInplaceEdit::PickListFollows(int Index) {
@@ -39,7 +42,35 @@ void TDBGridInplaceEdit::PickListFollows(int Index) {
 
 // --- opening -----------------------------------------------------------------------------
 
-void TDBGridInplaceEdit::DataListDropDown() {}
+void TDBGridInplaceEdit::DataListDropDown(TColumnEx* AColumn) {
+  TPopupDataGridEx* list = FDataList;
+  db::TDataSet* ds = AColumn->LookupListDataSet();
+  db::TField* f = AColumn->Field();
+  list->SetColor(Color());
+  list->SetFont(Font());
+  list->SetSpecRow(AColumn->DropDownSpecRow());
+  const int rows = static_cast<int>(AColumn->DropDownRows());
+  const int records = ds->IsSequenced() ? ds->RecordCount() : 0;
+  list->SetRowCount(records >= 1 && records < rows ? records : rows);
+  list->SetShowTitles(AColumn->DropDownShowTitles());
+  FLookupSource->SetDataSet(ds);
+  list->SetListSource(FLookupSource);
+  list->SetKeyField(f ? f->LookupKeyFields() : String());
+  list->SetListFieldIndex(0);
+  list->SetListField(AColumn->LookupDisplayFields());
+  list->SetUseMultiTitle(AColumn->DropDownBox()->UseMultiTitle());
+  const int width = AColumn->DropDownWidth();
+  if (width == -1)
+    list->SetClientWidth(list->GetColumnsWidthToFit());
+  else
+    list->SetWidth(width <= 0 ? Width() : width);
+  if (list->Width() < Width()) list->SetWidth(Width());
+  TCustomDBGridEx* grid = DBGrid();
+  list->SetKeyValue(grid ? grid->EditKeyValue() : rtl::Variant::Null());
+  FListColumnMothed = false;
+  list->OnColumnMoved = [this](TObject*, int, int) { FListColumnMothed = true; };
+  list->SetAutoFitColWidths(AColumn->DropDownBox()->AutoFitColWidths());
+}
 
 void TDBGridInplaceEdit::PickListDropDown(TColumnEx* AColumn) {
   TPopupListboxEx* list = FPickList;
@@ -99,10 +130,14 @@ void TDBGridInplaceEdit::DropDown() {
   if (FListVisible || !FActiveList) return;
   TColumnEx* column = Column();
   if (!column) return;
+  // A window without a parent gets its widget only when asked: without one
+  // the list would not show, and made later its first layout would undo the
+  // sizes set here.
+  FActiveList->HandleNeeded();
   FActiveList->SetBounds(FActiveList->Left(), FActiveList->Top(), Width(), FActiveList->Height());
   if (FActiveList == FDataList) {
     if (!column->LookupListDataSet()) return;
-    DataListDropDown();
+    DataListDropDown(column);
   } else if (FActiveList == FPopupMonthCalendar) {
     CalendarDropDown();
   } else if (FActiveList == FPopupCalculator) {
@@ -117,6 +152,9 @@ void TDBGridInplaceEdit::DropDown() {
   if (FActiveList == FPickList) {
     FPickList->SizeGrip()->SetVisible(column->DropDownSizing());
     FPickList->SetSizeGripResized(false);
+  } else if (FActiveList == FDataList) {
+    FDataList->SizeGrip()->SetVisible(column->DropDownSizing());
+    FDataList->SetSizeGripResized(false);
   }
   FActiveList->SetVisible(true);
   FListVisible = true;
@@ -128,7 +166,38 @@ void TDBGridInplaceEdit::DropDown() {
 
 // --- closing ------------------------------------------------------------------------------
 
-void TDBGridInplaceEdit::DataListCloseUp(bool) {}
+void TDBGridInplaceEdit::DataListCloseUp(TColumnEx* AColumn) {
+  if (!AColumn) return;
+  if (FDataList->SizeGripResized()) {
+    AColumn->SetDropDownRows(static_cast<unsigned>(FDataList->RowCount()));
+    AColumn->SetDropDownWidth(FDataList->Width());
+  }
+  if (FListColumnMothed) AColumn->DropDownSpecRow()->SetCellsText(FDataList->SpecRow()->CellsText());
+}
+
+void TDBGridInplaceEdit::CommitDataList(const rtl::Variant& Key, const String& Text) {
+  TCustomDBGridEx* grid = DBGrid();
+  TColumnEx* column = Column();
+  db::TField* f = column ? column->Field() : nullptr;
+  if (!grid || !f) return;
+  std::vector<db::TField*> keys;
+  if (!f->KeyFields().empty()) f->DataSet()->GetFieldList(keys, f->KeyFields());
+  if (!AllFieldsCanModify(keys) || !GridStartsFieldEdit() || !column->CanModify(true)) return;
+  try {
+    grid->DataLink()->Edit();
+    if (grid->DataLink()->Editing()) {
+      grid->DataLink()->Modified();
+      grid->SetEditKeyValue(Key);
+      grid->SetEditText(Text);
+    }
+  } catch (...) {
+    // A text that differs from the field's makes the grid write the field again.
+    SetText(f->Text() + u" ");
+    throw;
+  }
+  SetText(Text);
+  SelectAll();
+}
 
 void TDBGridInplaceEdit::CommitPickList(bool Accept) {
   TCustomDBGridEx* grid = DBGrid();
@@ -180,10 +249,22 @@ void TDBGridInplaceEdit::CloseUp(bool Accept) {
     column->SetDropDownRows(static_cast<unsigned>(FPickList->ClientHeight() / FPickList->ItemHeight()));
     column->SetDropDownWidth(FPickList->Width());
   }
+  const bool dataList = FDataList && FActiveList == FDataList;
+  rtl::Variant listKey = rtl::Variant::Null();
+  String listText;
+  if (dataList) {
+    // Read before the list loses its source and with it the chosen item.
+    listKey = FDataList->KeyValue();
+    listText = FDataList->SelectedItem();
+    DataListCloseUp(column);
+  }
   FActiveList->SetVisible(false);
   FDroppedDown = false;
   FListVisible = false;
-  if (FActiveList == FDataList) DataListCloseUp(Accept);
+  if (dataList) {
+    FDataList->SetAutoFitColWidths(false);
+    FDataList->SetListSource(nullptr);
+  }
   FLookupSource->SetDataSet(nullptr);
   Invalidate();
   if (!CaretShown()) ShowCaret();
@@ -196,6 +277,8 @@ void TDBGridInplaceEdit::CloseUp(bool Accept) {
       CommitCalendar();
     else if (FActiveList == FPopupCalculator)
       CommitCalculator();
+    else if (dataList)
+      CommitDataList(listKey, listText);
   } else if (grid && (FActiveList == FPickList || FActiveList == FDataList)) {
     SetText(grid->EditText());
   }
@@ -212,7 +295,8 @@ void TDBGridInplaceEdit::ListMouseUp(TMouseButton Button, int X, int Y) {
 void TDBGridInplaceEdit::HandleEditButtonMouseMove(TEditButtonControlEx* Control, TShiftState, int X, int Y) {
   if (!FListVisible || !FActiveList || !Control->MouseCapture()) return;
   const TPoint p = FActiveList->ScreenToClient(Control->ClientToScreen(Point(X, Y)));
-  if (!FActiveList->ClientRect().Contains(p)) return;
+  const TRect area = FActiveList == FDataList ? FDataList->DataRect() : FActiveList->ClientRect();
+  if (!area.Contains(p)) return;
   Control->Perform(WM_CANCELMODE, 0, 0);
   FActiveList->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(p.X, p.Y));
 }
@@ -279,6 +363,7 @@ void TDBGridInplaceEdit::ShowMRUList() {
     return;
   }
   if (list->Items()->Count() == 0) return;
+  list->HandleNeeded();
   list->SetColor(Color());
   list->SetFont(Font());
   list->SetItemHeight(std::max(1, list->GetTextHeight()));

@@ -16,13 +16,6 @@ using namespace ui;
 
 namespace {
 
-TColumnEx* FieldColumnByName(TCustomDBGridEx* Grid, const String& FieldName) {
-  TDBGridColumnsEx* columns = Grid->Columns();
-  for (int i = 0; i < columns->Count(); ++i)
-    if (rtl::AnsiSameText(columns->ColumnAt(i)->FieldName(), FieldName)) return columns->ColumnAt(i);
-  RaiseInvalidGridOperation(u"Field name '" + FieldName + u"' not found");
-}
-
 // Where the search stands: a record of the dataset and a position in the
 // grid's visible columns. Whether the walk has run off the dataset is told
 // by the move that ran off, not by the dataset's Bof and Eof flags, which a
@@ -106,7 +99,7 @@ bool SearchGridText(TCustomDBGridEx* AGrid, const String& FieldName, const Strin
   const std::vector<TColumnEx*>& visible = AGrid->VisibleColumns();
   // Every visible column takes part, also those scrolled out of view.
   const int count = static_cast<int>(visible.size());
-  TColumnEx* named = FieldName.empty() ? nullptr : FieldColumnByName(AGrid, FieldName);
+  TColumnEx* named = FieldName.empty() ? nullptr : AGrid->FieldColumnByName(FieldName);
   int start;
   if (named)
     start = static_cast<int>(std::find(visible.begin(), visible.end(), named) - visible.begin());

@@ -156,7 +156,7 @@ class TDBLookupGridEx : public TCustomDBGridEx {
   // Chooses what lies at a client point (special row, or the record of the row).
   void SelectItemAt(int X, int Y);
   // One step of the selection's auto-scroll while the mouse is held outside.
-  virtual void HandleTrackingTimer();
+  void HandleTrackingTimer() override;
 
   // --- overrides of the data grid
   bool HighlightsFocusedRow() override;

@@ -668,13 +668,13 @@ void TDBLookupGridEx::HandleTrackingTimer() {
 void TDBLookupGridEx::SetTrackingTimer(unsigned Interval) {
   if (FTrackingInterval == Interval) return;
   FTrackingInterval = Interval;
-  SetTimer(this, kTrackingTimer, Interval);
+  SetGridTimer(static_cast<int>(Interval));
 }
 
 void TDBLookupGridEx::KillTrackingTimer() {
   if (FTrackingInterval == 0) return;
   FTrackingInterval = 0;
-  KillTimer(this, kTrackingTimer);
+  KillGridTimer();
 }
 
 }  // namespace grid

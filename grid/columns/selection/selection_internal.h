@@ -2,4 +2,16 @@
 // its public headers never include this one.
 #pragma once
 
-namespace grid::selection_detail {}
+#include "grid/editor_support/bm_list.h"
+
+namespace grid {
+class TCustomDBGridEx;
+}
+
+namespace grid::selection_detail {
+
+// The bookmark of the record in row Row of the grid's window of buffers,
+// read without moving the dataset's cursor.
+TBytes BufferedBookmark(TCustomDBGridEx* Grid, int Row);
+
+}  // namespace grid::selection_detail

@@ -1,5 +1,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/transfer_internal.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "platform/runtime/codepage.h"
@@ -11,15 +13,39 @@ db::TDataSet* GridDataSet(TCustomDBGridEx* Grid) {
   return Grid->DataSource()->DataSet();
 }
 
-TDBGridExSelectionType SelectionTypeOf(TCustomDBGridEx*) { return gstNon; }
+TDBGridExSelectionType SelectionTypeOf(TCustomDBGridEx* Grid) {
+  return Grid && Grid->Selection() ? Grid->Selection()->SelectionType() : gstNon;
+}
 
-std::vector<db::TBookmark> SelectedRows(TCustomDBGridEx*) { return {}; }
+std::vector<db::TBookmark> SelectedRows(TCustomDBGridEx* Grid) {
+  std::vector<db::TBookmark> rows;
+  if (TBookmarkListEx* list = Grid ? Grid->Bookmarks() : nullptr)
+    for (int i = 0; i < list->Count(); ++i) rows.push_back(list->ItemAt(i));
+  return rows;
+}
 
-TSelectedRect SelectedRect(TCustomDBGridEx*) { return {}; }
+TSelectedRect SelectedRect(TCustomDBGridEx* Grid) {
+  TSelectedRect r;
+  if (SelectionTypeOf(Grid) != gstRectangle) return r;
+  TDBGridExSelectionRect* rect = Grid->Selection()->Rect();
+  r.TopRow = rect->TopRow();
+  r.BottomRow = rect->BottomRow();
+  r.LeftCol = rect->LeftCol();
+  r.RightCol = rect->RightCol();
+  return r;
+}
 
-std::vector<TColumnEx*> SelectedColumns(TCustomDBGridEx*) { return {}; }
+std::vector<TColumnEx*> SelectedColumns(TCustomDBGridEx* Grid) {
+  std::vector<TColumnEx*> out;
+  if (!Grid || !Grid->Selection()) return out;
+  TDBGridExSelectionCols* cols = Grid->Selection()->Columns();
+  for (int i = 0; i < cols->Count(); ++i) out.push_back(cols->Items(i));
+  return out;
+}
 
-void ClearSelection(TCustomDBGridEx*) {}
+void ClearSelection(TCustomDBGridEx* Grid) {
+  if (Grid && Grid->Selection()) Grid->Selection()->Clear();
+}
 
 std::vector<TColumnEx*> VisibleColumnsBetween(TCustomDBGridEx* Grid, int From, int To) {
   std::vector<TColumnEx*> out;

@@ -449,7 +449,7 @@ TEST(DBGridExModule, Routines) {
   child->SetName(u"Grid1");
   EXPECT_EQ(GetComponentPath(nullptr), u"");
   EXPECT_EQ(GetComponentPath(form), u"TForm");
-  EXPECT_EQ(GetComponentPath(child), u"TForm.Panel1.Grid1");
+  EXPECT_EQ(GetComponentPath(child), u"TFormPanel1.Grid1");
   EXPECT_EQ(SwapRectExtents({10, 20, 40, 30}), (TRect{10, 20, 20, 50}));
 
   ui::Screen->SetCursor(ui::crCross);

@@ -76,4 +76,31 @@ inline void AppendNumbered(ext::TExtMemoryData& Ds, int Count) {
   Ds.EnableControls();
 }
 
+// Gives Ds one integer field per name, binds it to Src, opens it and fills
+// it with Count numbered records.
+inline void OpenNumbered(ext::TExtMemoryData& Ds, db::TDataSource& Src,
+                         std::initializer_list<const char16_t*> Names, int Count) {
+  for (const char16_t* name : Names) Ds.FieldDefs().Add(name, db::ftInteger);
+  Src.SetDataSet(&Ds);
+  Ds.Open();
+  AppendNumbered(Ds, Count);
+}
+
+// Opens Ds with one record of one Boolean field, "On", set to False.
+inline void OpenOneFlag(ext::TExtMemoryData& Ds) {
+  Ds.FieldDefs().Add(u"On", db::ftBoolean);
+  Ds.Open();
+  Ds.Append();
+  Ds.Fields(0)->SetAsBoolean(false);
+  Ds.Post();
+}
+
+// A shown grid over an in-memory dataset of numbered records.
+struct ShownNumberedGrid : ShownGrid {
+  ext::TExtMemoryData ds{nullptr};
+  db::TDataSource src{nullptr};
+  // The first field of the current record.
+  int RecNo() { return ds.Fields(0)->AsInteger(); }
+};
+
 }  // namespace gridtest

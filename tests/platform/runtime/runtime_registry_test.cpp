@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "platform/runtime/files.h"
@@ -194,6 +195,36 @@ TEST_F(Registry, UnreadableStoreIsNotReplaced) {
   });
   EXPECT_EQ(rc, ERROR_ACCESS_DENIED);
   EXPECT_EQ(rtl_test::Bytes(Utf8ToString(file)), before);
+}
+
+// Queries reuse the store parsed for the last one only while the file holds
+// the same lines: a change by another process (here written directly, with
+// the same length) is seen by the next query.
+TEST_F(Registry, QueriesSeeEveryChangeOfTheFile) {
+  const std::string file = tmp_.path() + "/HKEY_CURRENT_USER.reg";
+  const auto write = [&](const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes; };
+  write("[Software\\A]\nX=sz:one\nY=dword:00000001\n");
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\A", 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(Describe(key, u"X"), u"one");
+  EXPECT_EQ(Describe(key, u"Y"), u"dword:1");
+  write("[Software\\A]\nX=sz:two\nY=dword:00000002\n");
+  EXPECT_EQ(Describe(key, u"X"), u"two");
+  EXPECT_EQ(Describe(key, u"Y"), u"dword:2");
+  write("[Software\\A]\nY=dword:00000002\n[Software\\A\\Sub]\n");
+  EXPECT_EQ(Describe(key, u"X"), u"<rc 2>");
+  std::uint32_t subKeys = 0, values = 0;
+  ASSERT_EQ(RegQueryInfoKey(key, &subKeys, nullptr, &values, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(subKeys, 1u);
+  EXPECT_EQ(values, 1u);
+  // A change made through the interface is seen as well.
+  const std::uint32_t three = 3;
+  HKEY writable;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\A", 0, KEY_ALL_ACCESS, &writable), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueEx(writable, u"Y", REG_DWORD, reinterpret_cast<const std::uint8_t*>(&three), 4), ERROR_SUCCESS);
+  EXPECT_EQ(Describe(key, u"Y"), u"dword:3");
+  RegCloseKey(writable);
+  RegCloseKey(key);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Threads, locks, events and the replaceable clock.
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +112,25 @@ TEST(Threads, PriorityStepsBecomeNiceValuesAndARefusalIsHarmless) {
   bool accepted = false;
   const int higher = NiceOf(tpHighest, true, &accepted);
   EXPECT_EQ(higher, accepted ? std::max(base - 10, -20) : base);
+}
+
+// The count follows the calling thread's own affinity set, which a thread may
+// narrow for itself alone (as `taskset` does for a whole process).
+TEST(Threads, UsableProcessorCountFollowsTheAffinitySet) {
+  cpu_set_t all;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  EXPECT_EQ(UsableProcessorCount(), CPU_COUNT(&all));
+  int first = 0;
+  while (!CPU_ISSET(first, &all)) ++first;
+  int narrowed = 0;
+  std::thread([&] {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    if (::sched_setaffinity(0, sizeof one, &one) == 0) narrowed = UsableProcessorCount();
+  }).join();
+  EXPECT_EQ(narrowed, 1);
+  EXPECT_EQ(UsableProcessorCount(), CPU_COUNT(&all)) << "another thread's set is its own";
 }
 
 TEST(Sync, ReentrantLockAndManualResetEvent) {

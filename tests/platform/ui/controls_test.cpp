@@ -290,6 +290,26 @@ TEST_F(ControlsTest, EditableComboTakesTypedText) {
   EXPECT_EQ(changes, 2);
 }
 
+TEST_F(ControlsTest, ComboItemsKeepTheirObjectsThroughEditsAndSorting) {
+  auto* c = Add<TComboBox>();
+  int a = 0, b = 0, z = 0;
+  c->Items()->AddObject(u"b", &b);
+  c->Items()->AddObject(u"z", &z);
+  c->Items()->InsertObject(0, u"a", &a);
+  EXPECT_EQ(c->Items()->Objects(0), &a);
+  EXPECT_EQ(c->Items()->Objects(2), &z);
+  c->Items()->Delete(0);
+  EXPECT_EQ(c->Items()->Objects(0), &b);
+  c->SetSorted(true);
+  EXPECT_EQ(c->Items()->AddObject(u"a", &a), 0);
+  EXPECT_EQ(c->Items()->Objects(0), &a);
+  EXPECT_EQ(c->Items()->Objects(1), &b);
+  EXPECT_EQ(c->Items()->Objects(2), &z);
+  c->Items()->Clear();
+  c->Items()->Add(u"x");
+  EXPECT_EQ(c->Items()->Objects(0), nullptr);
+}
+
 TEST_F(ControlsTest, LabelSizesToItsCaption) {
   auto* l = Add<TLabel>();
   l->SetCaption(u"短");

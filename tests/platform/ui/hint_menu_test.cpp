@@ -63,6 +63,7 @@ class HintAnswering : public TPanel {
   using TPanel::TPanel;
   enum { Keep, Refuse, Move, Recolour } answer = Keep;
   TControl* asked = nullptr;
+  TRect cursorRect{};
   void Dispatch(TMessage& M) override {
     if (M.Msg != CM_HINTSHOW) return TPanel::Dispatch(M);
     auto* info = reinterpret_cast<THintInfo*>(M.LParam);
@@ -72,6 +73,7 @@ class HintAnswering : public TPanel {
       info->HintPos = Point(33, 44);
     }
     if (answer == Recolour) info->HintColor = clLime;
+    info->CursorRect = cursorRect;
     M.Result = answer == Refuse ? 1 : 0;
   }
 };
@@ -110,6 +112,26 @@ TEST(HintWindowTest, ControlDecidesOnItsToolTipBeforeItShows) {
   panel->SetShowHint(false);
   Application->ActivateControlHint(panel, Point(200, 200));
   EXPECT_EQ(panel->asked, nullptr);
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+}
+
+TEST(HintWindowTest, ATipGoesWhenTheMouseLeavesItsCursorRectangle) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  auto* panel = new HintAnswering(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 10, 100, 50);
+  panel->SetHint(u"hint");
+  panel->SetShowHint(true);
+  panel->answer = HintAnswering::Move;
+  panel->cursorRect = Rect(0, 0, 40, 20);
+  h.Show(form);
+  ASSERT_TRUE(Application->ActivateControlHint(panel, Point(200, 200)));
+  ASSERT_EQ(uitest::ShownHintWindows().size(), 1u);
+  // Moving inside the rectangle keeps it; leaving it hides it.
+  h.MouseMove(panel, Point(30, 10));
+  EXPECT_EQ(uitest::ShownHintWindows().size(), 1u);
+  h.MouseMove(panel, Point(60, 10));
   EXPECT_TRUE(uitest::ShownHintWindows().empty());
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "tests/platform/ui/harness.h"
+#include "platform/classes/string_list.h"
 #include "platform/ui/list_box.h"
 
 namespace {
@@ -273,6 +274,24 @@ TEST(ListBoxTest, FocusLookWithoutTheFocusAndDragSelection) {
   f.h.MouseUp(l, Point(10, 3 * 20 + 5));
   f.h.MouseMove(l, Point(10, 6 * 20 + 5));
   EXPECT_EQ(l->ItemIndex(), 3);  // no button held: the selection stays
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ListBoxTest, ItemsFilledThroughTheGenericListKeepTheirObjects) {
+  ui::TObject a, b;
+  ListFixture f(ui::lbStandard, 0);
+  ui::TStrings* items = f.list->Items();
+  items->AddObject(u"a", static_cast<ui::TObject*>(&a));
+  items->Add(u"none");
+  items->PutObject(1, static_cast<ui::TObject*>(&b));
+  EXPECT_EQ(items->Objects(0), &a);
+  EXPECT_EQ(f.list->Items()->Objects(1), &b);
+  ui::TStringList copy;
+  copy.Assign(items);
+  EXPECT_EQ(copy.Objects(0), &a);
 }
 
 }  // namespace

@@ -74,4 +74,40 @@ TEST(PopupTest, PopupKeepsTheEditorsFocusAndClosesOnAnOutsidePress) {
   EXPECT_EQ(closes, (std::vector<bool>{false, false, true}));
 }
 
+// A control of another class turned into a drop-down window, as list boxes
+// and grids that drop down are.
+class TDropDownBox : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  QWidget* CreateWidget(QWidget*) override {
+    QWidget* w = TCustomControl::CreateWidget(nullptr);
+    MakePopupWidget(w);
+    return w;
+  }
+};
+
+TEST(PopupTest, ADropDownWindowShowsWithoutAParentAPlainControlDoesNot) {
+  uitest::Harness h;
+  auto* form = h.MakeForm<TForm>();
+  auto* box = new TDropDownBox(form);
+  box->SetVisible(false);
+  box->HandleNeeded();
+  box->SetBounds(40, 60, 100, 50);
+  box->SetVisible(true);
+  h.ProcessEvents();
+  EXPECT_TRUE(box->Widget()->isVisible());
+  EXPECT_EQ(box->ClientToScreen(Point(0, 0)), Point(40, 60));
+  box->SetVisible(false);
+  EXPECT_FALSE(box->Widget()->isVisible());
+
+  // Without a parent any other control's widget is a stray window: it stays hidden.
+  auto* plain = new TCustomControl(form);
+  plain->HandleNeeded();
+  ASSERT_TRUE(plain->Visible());
+  h.ProcessEvents();
+  EXPECT_FALSE(plain->Widget()->isVisible());
+}
+
 }  // namespace

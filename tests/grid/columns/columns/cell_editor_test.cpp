@@ -3,6 +3,8 @@
 // an open list.
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
@@ -82,6 +84,7 @@ TEST_F(CellEditorTest, DateColumnWithTheAlternativeButtonOpensTheCalendar) {
   EXPECT_TRUE(e->ListVisible());
   EXPECT_EQ(e->ActiveList(), e->PopupMonthCalendar());
   EXPECT_TRUE(e->PopupMonthCalendar()->Visible());
+  EXPECT_TRUE(e->PopupMonthCalendar()->HandleAllocated() && e->PopupMonthCalendar()->Widget()->isVisible());
   h.Key(e, ui::VK_ESCAPE);
   EXPECT_FALSE(e->ListVisible());
 }
@@ -106,6 +109,8 @@ TEST_F(CellEditorTest, AltDownOpensAltUpAcceptsAndEscRestores) {
   ASSERT_TRUE(e->ListVisible());
   EXPECT_TRUE(e->DroppedDown());
   EXPECT_TRUE(e->PickList()->Visible());
+  // Shown on the screen, not only marked visible.
+  EXPECT_TRUE(e->PickList()->HandleAllocated() && e->PickList()->Widget()->isVisible());
   EXPECT_EQ(e->PickList()->ItemIndex(), 1);
   EXPECT_TRUE(e->EditButtonControls()[0].EditButtonControl->AlwaysDown());
   h.Key(e, ui::VK_DOWN);
@@ -125,6 +130,20 @@ TEST_F(CellEditorTest, AltDownOpensAltUpAcceptsAndEscRestores) {
   EXPECT_EQ(e->Text(), u"Cherry");
   // Esc closed only the list: the cell is still being edited.
   EXPECT_TRUE(grid->EditorMode());
+}
+
+TEST_F(CellEditorTest, TypingOpensTheRecentValuesThatBeginWithTheText) {
+  TMRUListEx* recent = Column(3)->MRUList();
+  recent->Items()->SetText(u"Blue\nBlack\nRed");
+  recent->SetActive(true);
+  TDBGridInplaceEdit* e = Edit(3);
+  e->SelectAll();
+  h.Type(e, u"B");
+  ASSERT_TRUE(recent->DroppedDown());
+  TMRUListboxEx* list = e->MRUListControl();
+  EXPECT_EQ(list->Items()->Count(), 2);
+  EXPECT_TRUE(list->HandleAllocated() && list->Widget()->isVisible());
+  e->CloseMRUList(false);
 }
 
 TEST_F(CellEditorTest, PasteIntoANumericCellKeepsOnlyWhatTheFieldAccepts) {

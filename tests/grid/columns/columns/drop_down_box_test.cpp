@@ -8,6 +8,7 @@
 #include "grid/columns/columns/column_property_interceptors.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/columns/filter_operand_values.h"
+#include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "tests/grid/core/grid_on_form.h"
 
 namespace {
@@ -94,6 +95,41 @@ TEST_F(InterceptorTest, ColumnCopiesItsDropDownBoxAndAListSourceLeadsTheLookupLi
   EXPECT_EQ(b->DropDownBox()->ListSource(), &src);
   EXPECT_TRUE(b->DropDownBox()->UseMultiTitle());
   EXPECT_EQ(b->LookupListDataSet(), &ds);
+}
+
+TEST_F(InterceptorTest, AColumnsBoxAndEventsReachItsOwnDropDownGrid) {
+  TColumnEx* a = grid->Columns()->ColumnAt(0);
+  auto* list = dynamic_cast<TPopupDataGridEx*>(a->DataList());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(a->DataList(), list);  // made once, on the first read
+  EXPECT_EQ(list->Name(), u"DataList");
+  EXPECT_NE(grid->Columns()->ColumnAt(1)->DataList(), list);
+
+  TColumnDropDownBoxEx* box = a->DropDownBox();
+  EXPECT_EQ(box->Options(), TDBLookupGridExOptions{dlgColLinesEx}.Bits());
+  box->SetOptions(TDBLookupGridExOptions{dlgRowLinesEx, dlgColumnResizeEx}.Bits());
+  EXPECT_EQ(list->Options(), (TDBLookupGridExOptions{dlgRowLinesEx, dlgColumnResizeEx}));
+  EXPECT_EQ(box->Columns(), list->Columns());
+  box->SetSortLocal(true);
+  EXPECT_TRUE(list->SortLocal());
+
+  // Copying a column copies its box's options into the other column's grid.
+  TColumnEx* b = grid->Columns()->ColumnAt(1);
+  b->Assign(a);
+  EXPECT_EQ(dynamic_cast<TPopupDataGridEx*>(b->DataList())->Options(), list->Options());
+
+  a->SetLookupDisplayFields(u"NAME;ID");
+  EXPECT_EQ(list->ListField(), u"NAME;ID");
+  a->DropDownSpecRow()->SetCellsText(u"(none)");
+  EXPECT_EQ(list->SpecRow()->CellsText(), u"(none)");
+
+  int clicks = 0;
+  a->SetOnDropDownBoxTitleBtnClick([&](ui::TObject*, int, TColumnEx*) { ++clicks; });
+  ASSERT_TRUE(list->OnTitleBtnClick);
+  list->OnTitleBtnClick(list, 0, nullptr);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(a->OnDropDownBoxTitleBtnClick());
+  EXPECT_FALSE(a->OnDropDownBoxCheckButton());
 }
 
 }  // namespace

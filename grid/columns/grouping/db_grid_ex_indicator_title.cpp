@@ -1,0 +1,36 @@
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
+
+#include "grid/core/custom_db_grid_ex.h"
+#include "platform/classes/typinfo.h"
+
+namespace grid {
+
+const ui::TClassInfo& TDBGridExIndicatorTitle::StaticClassInfo() {
+  using T = TDBGridExIndicatorTitle;
+  static const ui::TClassInfo info =
+      ui::TClassBuilder<T>("TDBGridExIndicatorTitle", &ui::TPersistent::StaticClassInfo())
+          .Boolean("ShowDropDownSign", &T::ShowDropDownSign, &T::SetShowDropDownSign)
+          .Boolean("TitleButton", &T::TitleButton, &T::SetTitleButton)
+          .Boolean("UseGlobalMenu", &T::UseGlobalMenu, &T::SetUseGlobalMenu)
+          .Build();
+  return info;
+}
+
+void TDBGridExIndicatorTitle::SetShowDropDownSign(bool Value) {
+  if (Value == FShowDropDownSign) return;
+  FShowDropDownSign = Value;
+  if (FGrid) FGrid->RepaintCell(0, 0);
+}
+
+void TDBGridExIndicatorTitle::Assign(const ui::TPersistent* Source) {
+  if (auto* src = dynamic_cast<const TDBGridExIndicatorTitle*>(Source)) {
+    FDropdownMenu = src->FDropdownMenu;
+    SetShowDropDownSign(src->FShowDropDownSign);
+    FTitleButton = src->FTitleButton;
+    FUseGlobalMenu = src->FUseGlobalMenu;
+    return;
+  }
+  ui::TPersistent::Assign(Source);
+}
+
+}  // namespace grid

@@ -1,0 +1,179 @@
+#include "grid/columns/grouping/row_detail_panel_ex.h"
+
+#include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "platform/classes/typinfo.h"
+#include "platform/data/dataset.h"
+#include "grid/editor_support/tool_routines.h"
+#include "platform/ui/keys.h"
+
+namespace grid {
+
+using ui::TClassBuilder;
+using ui::TClassInfo;
+
+// --- the control -----------------------------------------------------------------------
+
+const TClassInfo& TRowDetailPanelControlEx::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TRowDetailPanelControlEx>("TRowDetailPanelControlEx", &ui::TScrollBox::StaticClassInfo())
+          .Build();
+  return info;
+}
+
+TRowDetailPanelControlEx::TRowDetailPanelControlEx(ui::TComponent* AOwner) : ui::TScrollBox(AOwner) {
+  SetControlStyle({ui::csAcceptsControls, ui::csCaptureMouse, ui::csClickEvents, ui::csSetCaption,
+                   ui::csDoubleClicks, ui::csReplicatable});
+  SetBounds(0, 0, 185, 41);
+}
+
+void TRowDetailPanelControlEx::SetBevels(TBevelEdges Edges, ui::TBevelCut Inner, ui::TBevelCut Outer,
+                                         TBevelKind Kind, int Width) {
+  FBevelEdges = Edges;
+  FBevelInner = Inner;
+  FBevelOuter = Outer;
+  FBevelKind = Kind;
+  FBevelWidth = Width;
+  Invalidate();
+}
+
+void TRowDetailPanelControlEx::Dispatch(ui::TMessage& Message) {
+  // Ctrl+Up inside the panel gives the focus back to the grid.
+  if (Message.Msg == ui::CM_CHILDKEY && Message.WParam == ui::VK_UP &&
+      !ComponentState().Contains(ui::csDesigning) && CurrentShiftState() == ui::TShiftState{ui::ssCtrl}) {
+    if (auto* grid = dynamic_cast<TCustomDBGridEx*>(Parent())) {
+      grid->SetFocus();
+      Message.Result = 1;
+      return;
+    }
+  }
+  ui::TScrollBox::Dispatch(Message);
+}
+
+// --- the settings ----------------------------------------------------------------------
+
+const TClassInfo& TRowDetailPanelEx::StaticClassInfo() {
+  using T = TRowDetailPanelEx;
+  static const TClassInfo info = TClassBuilder<T>("TRowDetailPanelEx", &ui::TPersistent::StaticClassInfo())
+                                     .Boolean("Active", &T::Active, &T::SetActive)
+                                     .Integer("Width", &T::Width, &T::SetWidth)
+                                     .Integer("Height", &T::Height, &T::SetHeight)
+                                     .Integer("BevelWidth", &T::BevelWidth, &T::SetBevelWidth)
+                                     .Integer("Color", &T::Color, &T::SetColor)
+                                     .StoredWhen(&T::IsColorStored)
+                                     .Boolean("ParentColor", &T::ParentColor, &T::SetParentColor)
+                                     .Build();
+  return info;
+}
+
+TRowDetailPanelEx::TRowDetailPanelEx(TCustomDBGridEx* AGrid)
+    : FGrid(AGrid), FColor(AGrid ? AGrid->FixedColor() : ui::clBtnFace) {}
+
+void TRowDetailPanelEx::Replace() {
+  if (FGrid) FGrid->PlaceRowDetailControl();
+}
+
+void TRowDetailPanelEx::SetActive(bool Value) {
+  if (Value == FActive) return;
+  FActive = Value;
+  if (!Value)
+    SetVisible(false);
+  else if (FGrid && FGrid->ComponentState().Contains(ui::csDesigning) && !FGrid->IsLoading())
+    SetVisible(true);
+  Replace();
+  if (FGrid) FGrid->RelayoutGrid();
+}
+
+void TRowDetailPanelEx::SetVisible(bool Value) {
+  if (Value == FVisible || !FGrid) return;
+  bool allowed = true;
+  if (Value) {
+    TGridDataLinkEx* link = FGrid->DataLink();
+    db::TDataSet* ds = link && link->Active() ? link->DataSet() : nullptr;
+    allowed = ds && !ds->IsEmpty() && link->ActiveRecord() < link->RecordCount();
+  }
+  if (!FGrid->IsDestroying()) {
+    if (Value && FGrid->OnRowDetailPanelShow) FGrid->OnRowDetailPanelShow(FGrid, allowed);
+    if (!Value && FGrid->OnRowDetailPanelHide) FGrid->OnRowDetailPanelHide(FGrid, allowed);
+  }
+  if (!allowed) return;
+  FVisible = Value;
+  Replace();
+  if (Value) {
+    // The taller current row stays wholly in view.
+    const int row = FGrid->Row();
+    if (row >= FGrid->TopRow() && FGrid->HandleAllocated()) {
+      int top = FGrid->TopRow();
+      while (top < row) {
+        const TRect r = FGrid->CellBounds(FGrid->Col(), row);
+        if (r.Bottom <= FGrid->ClientHeight() || FGrid->SafeMoveTop(top + 1, true) == top) break;
+        FGrid->SafeMoveTop(++top);
+      }
+    }
+  } else if (!FGrid->IsDestroying()) {
+    FGrid->ClampTopRow();
+  }
+}
+
+void TRowDetailPanelEx::SetWidth(int Value) {
+  FWidth = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetHeight(int Value) {
+  FHeight = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetBevelEdges(TBevelEdges Value) {
+  FBevelEdges = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetBevelInner(ui::TBevelCut Value) {
+  FBevelInner = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetBevelOuter(ui::TBevelCut Value) {
+  FBevelOuter = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetBevelKind(TBevelKind Value) {
+  FBevelKind = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetBevelWidth(int Value) {
+  FBevelWidth = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetBorderStyle(ui::TBorderStyle Value) {
+  FBorderStyle = Value;
+  Replace();
+}
+
+ui::TColor TRowDetailPanelEx::Color() const { return FParentColor && FGrid ? FGrid->Color() : FColor; }
+
+void TRowDetailPanelEx::SetColor(ui::TColor Value) {
+  if (Value != Color()) FParentColor = false;
+  FColor = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::SetParentColor(bool Value) {
+  FParentColor = Value;
+  Replace();
+}
+
+void TRowDetailPanelEx::Assign(const ui::TPersistent* Source) {
+  if (auto* src = dynamic_cast<const TRowDetailPanelEx*>(Source)) {
+    SetActive(src->FActive);
+    return;
+  }
+  ui::TPersistent::Assign(Source);
+}
+
+}  // namespace grid

@@ -1,0 +1,580 @@
+// The data grid's keys: navigation over records and columns, extending the
+// selection with Shift, Tab and Enter, Escape, inserting and deleting
+// records, F2; typed characters; and the decisions whether the in-place
+// editor may open and whether the record may go into edit.
+#include <algorithm>
+
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/columns/db_grid_inplace_edit.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/columns/transfer/db_grid_ex_imp_exp.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
+#include "grid/core/grid_core_internal.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/inplace_edit.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/clipboard.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/menus.h"
+
+namespace grid {
+
+using namespace ui;
+
+namespace {
+
+bool IsPrintable(char16_t Ch) { return Ch >= 32 && Ch != 127; }
+
+bool IsStringType(db::TFieldType Type) {
+  return Type == db::ftString || Type == db::ftFixedChar || Type == db::ftWideString;
+}
+
+// The find dialog without a behaviour centre to open it.
+void OpenFindDialog(TCustomDBGridEx* Grid, const String& Text, bool Modal) {
+  if (ExecuteFindDialogProc) ExecuteFindDialogProc(Grid, Text, String(), {}, Modal);
+}
+
+}  // namespace
+
+bool core_detail::IsCheckOrImageColumn(TColumnEx* Column) {
+  if (!Column) return false;
+  const TColumnExType t = Column->GetColumnType();
+  return t == ctKeyImageList || t == ctCheckboxes;
+}
+
+// --- selection --------------------------------------------------------------------------
+
+bool TCustomDBGridEx::CanSelectType(TDBGridExSelectionType Kind) const {
+  if (Kind == gstNon) return true;
+  if (!FOptions.Contains(dgMultiSelect) || !FAllowedSelections.Contains(Kind)) return false;
+  if ((Kind == gstRectangle || Kind == gstColumns) && FOptions.Contains(dgRowSelect)) return false;
+  return true;
+}
+
+void TCustomDBGridEx::ClearSelection() {
+  if (FOptions.Contains(dgMultiSelect)) FBookmarks->Clear();
+  FSelecting = false;
+  if (FSelection->SelectionType() != gstNon) {
+    FSelection->Clear();
+    Invalidate();
+    RefreshEditorPlacement();
+  }
+}
+
+void TCustomDBGridEx::ClearSelectionIfAsked() {
+  if (FOptionsEx.Contains(dghClearSelection)) ClearSelection();
+  FSelecting = false;
+}
+
+void TCustomDBGridEx::InvalidateSelection() {
+  FSelectionActive = GridOrEditorFocused();
+  if (!FSelection) return;
+  switch (FSelection->SelectionType()) {
+    case gstNon:
+      return;
+    case gstAll:
+      Invalidate();
+      break;
+    default: {
+      const TRect r = FSelection->SelectionToGridRect();
+      if (r.Left >= 0 && r.Top >= 0)
+        InvalidateCellRange(
+            {r.Left, r.Top, std::min(r.Right, ColCount() - 1), std::min(r.Bottom, RowCount() - 1)});
+      break;
+    }
+  }
+  if (Row() < RowCount()) RepaintRow(Row());
+}
+
+bool TCustomDBGridEx::ConfirmDelete() {
+  TCustomForm* form = GetParentForm(this);
+  TWinControl* focused = form ? form->ActiveControl() : nullptr;
+  const String text =
+      FBookmarks->Count() < 2 ? String(u"Delete record?") : String(u"Delete all selected records?");
+  bool yes = true;
+  if (FOptions.Contains(dgConfirmDelete)) yes = MessageDlg(text, mtConfirmation, {mbOK, mbCancel}) == mrOk;
+  if (focused && focused->CanFocus()) focused->SetFocus();
+  return yes;
+}
+
+// --- moving the current record and column ------------------------------------------------
+
+void TCustomDBGridEx::MoveRecordSelecting(bool Select, int Distance, bool RowSelection, bool ToEnd) {
+  db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  if (!ds) return;
+  const bool rows = RowSelection || FOptions.Contains(dgRowSelect);
+  LockUpdate();
+  try {
+    if (rows) {
+      if (Select && !CanSelectType(gstRecordBookmarks)) Select = false;
+      const int step = Distance < 0 ? -1 : 1;
+      int left = ToEnd ? 1 : std::abs(Distance);
+      while (left > 0 || (ToEnd && !(step > 0 ? ds->Eof() : ds->Bof()))) {
+        if (FOptions.Contains(dgMultiSelect)) {
+          if (!Select) {
+            ClearSelectionIfAsked();
+          } else if (FSelecting) {
+            // Stepping back towards the anchor gives up the record being left.
+            const int toAnchor = ds->CompareBookmarks(FSelectionAnchor, ds->GetBookmark());
+            if ((toAnchor < 0 && step < 0) || (toAnchor > 0 && step > 0))
+              FBookmarks->SetCurrentRowSelected(FAntiSelection ? !FSelectionAnchorSelected : false);
+          } else {
+            FSelectionAnchor = ds->GetBookmark();
+            FSelectionAnchorSelected = FBookmarks->CurrentRowSelected();
+            FBookmarks->SetCurrentRowSelected(FAntiSelection ? !FSelectionAnchorSelected : true);
+            FSelecting = true;
+          }
+        }
+        if (MoveBy(step) == 0) {
+          if (FSizeChanged) RelayoutGrid();
+          break;
+        }
+        if (FOptions.Contains(dgMultiSelect) && Select && FSelecting) {
+          const int toAnchor = ds->CompareBookmarks(FSelectionAnchor, ds->GetBookmark());
+          if ((toAnchor < 0 && step > 0) || (toAnchor > 0 && step < 0) || toAnchor == 0)
+            FBookmarks->SetCurrentRowSelected(FAntiSelection ? !FBookmarks->CurrentRowSelected() : true);
+        }
+        if (!ToEnd) --left;
+      }
+    } else {
+      const bool rect = CanSelectType(gstRectangle) && Select;
+      if (rect && FSelection->SelectionType() != gstRectangle) {
+        FSelection->Clear();
+        FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), false);
+      } else if (!Select) {
+        ClearSelectionIfAsked();
+      }
+      if (!ToEnd)
+        MoveBy(Distance);
+      else if (Distance < 0)
+        ds->First();
+      else
+        ds->Last();
+      if (rect) FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
+    }
+  } catch (...) {
+    UnlockUpdate();
+    throw;
+  }
+  UnlockUpdate();
+  if (FUpdateLock == 0) Update();
+}
+
+void TCustomDBGridEx::SelectDataColumn(int Index, int Direction, bool ExtendSelection) {
+  db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  const bool rect = ExtendSelection && !FOptions.Contains(dgRowSelect) && CanSelectType(gstRectangle) && ds;
+  if (rect && FSelection->SelectionType() != gstRectangle) {
+    FSelection->Clear();
+    FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), false);
+  }
+  FDataLink->UpdateRecord();
+  const int count = FColumns->Count();
+  if (count == 0) return;
+  Index = std::clamp(Index, 0, count - 1);
+  if (Direction != 0) {
+    while (Index >= 0 && Index < count && !FColumns->ColumnAt(Index)->Visible()) Index += Direction;
+    if (Index < 0 || Index >= count || DataColToGridCol(Index) >= ColCount()) return;
+  }
+  if (Index != SelectedIndex()) {
+    if (!FInColExit) {
+      // A handler that moves to another column itself has the last word.
+      const int before = SelectedIndex();
+      FInColExit = true;
+      try {
+        ColExit();
+      } catch (...) {
+        FInColExit = false;
+        throw;
+      }
+      FInColExit = false;
+      if (SelectedIndex() != before) return;
+    }
+    if (!FOptions.Contains(dgAlwaysShowEditor)) LeaveEditorMode();
+    if (!FOptions.Contains(dgRowSelect)) MoveToCell(DataColToGridCol(Index), Row(), false, true, true);
+    if (!core_detail::IsCheckOrImageColumn(FColumns->ColumnAt(Index)) &&
+        FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
+      EnterEditorMode();
+    ColEnter();
+  }
+  if (rect) FSelection->Rect()->Select(SelectedIndex(), ds->GetBookmark(), true);
+  FColumns->SetUpDownBaseColumn(FColumns->ColumnAt(Index));
+}
+
+// --- keys -----------------------------------------------------------------------------------
+
+void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
+  FAntiSelection = Shift.Contains(ssCtrl) || !FOptionsEx.Contains(dghClearSelection);
+  TWinControl::DoKeyDown(Key, Shift);
+  if (Key == 0) return;
+  if (RightToLeft()) {
+    if (Key == VK_LEFT)
+      Key = VK_RIGHT;
+    else if (Key == VK_RIGHT)
+      Key = VK_LEFT;
+  }
+  if (!FDataLink->Active() || !GridAcceptsKey(Key, Shift)) return;
+  db::TDataSet* ds = FDataLink->DataSet();
+  const TShortCut shortCut = ShortCut(Key, Shift);
+  const bool plain = Shift.Empty();
+  if (shortCut == InplaceSearchShortCut && FOptionsEx.Contains(dghIncSearch)) {
+    if (FInplaceSearching && FOptionsEx.Contains(dghDialogFind) &&
+        FindDialogShortCut == InplaceSearchShortCut) {
+      const String text = FInplaceSearchText;
+      StopInplaceSearch();
+      OpenFindDialog(this, text, IsFindDialogShowAsModal());
+    } else {
+      StartInplaceSearch(String(), -1, ltdAllEx);
+    }
+    return;
+  }
+  if (shortCut == FindDialogShortCut && FOptionsEx.Contains(dghDialogFind)) {
+    OpenFindDialog(this, String(), IsFindDialogShowAsModal());
+    return;
+  }
+  if (FInplaceSearching) {
+    if (plain && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {
+      StopInplaceSearch();
+      return;
+    }
+    if (plain && Key == VK_BACK) {
+      // A trail surrogate goes with its lead.
+      std::size_t drop = FInplaceSearchText.empty() ? 0 : 1;
+      if (FInplaceSearchText.size() >= 2 && FInplaceSearchText.back() >= 0xDC00 &&
+          FInplaceSearchText.back() <= 0xDFFF)
+        drop = 2;
+      FInplaceSearchText.resize(FInplaceSearchText.size() - drop);
+      RepaintGridRow(this, Row());
+      StartInplaceSearchTimer();
+      return;
+    }
+    if (shortCut == InplaceSearchNextShortCut || shortCut == InplaceSearchPriorShortCut) {
+      StartInplaceSearch(String(), FInplaceSearchTimeOut,
+                         shortCut == InplaceSearchNextShortCut ? ltdDownEx : ltdUpEx);
+      return;
+    }
+  }
+  const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
+  const bool extend = shift && FOptions.Contains(dgMultiSelect);
+  const bool rowSelect = FOptions.Contains(dgRowSelect);
+  const bool rectsAllowed = CanSelectType(gstRectangle);
+  const int visibleCols = static_cast<int>(FVisibleColumns.size());
+  auto firstVisible = [&] { return FVisibleColumns.empty() ? 0 : FVisibleColumns.front()->Index(); };
+  auto lastVisible = [&] { return FVisibleColumns.empty() ? 0 : FVisibleColumns.back()->Index(); };
+  auto toColumn = [&](int Index, int Direction, bool Extend) {
+    if (!Extend) ClearSelectionIfAsked();
+    SelectDataColumn(Index, Direction, Extend);
+  };
+  auto firstRowOnScreen = [&] { return TopRow() - Row(); };
+  auto lastRowOnScreen = [&] {
+    return std::min(TopRow() + VisibleDataRowCount() - 1, RowCount() - 1) - Row();
+  };
+  auto canAppendHere = [&] {
+    return ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing) &&
+           FAllowedOperations.Contains(alopAppendEx);
+  };
+  auto untouchedInsert = [&] {
+    return ds->State() == db::dsInsert && !ds->Modified() && !FDataLink->IsModified();
+  };
+  auto tab = [&](bool Forward) {
+    ClearSelectionIfAsked();
+    TColumnEx* current = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                             ? FColumns->ColumnAt(SelectedIndex())
+                             : nullptr;
+    if (!current) return;
+    LockUpdate();
+    TColumnEx* next = nullptr;
+    try {
+      next = FColumns->GetNextTabColumn(current, Forward);
+    } catch (...) {
+      UnlockUpdate();
+      throw;
+    }
+    UnlockUpdate();
+    if (next == current) {
+      if (MoveBy(Forward ? 1 : -1) == 0) return;
+      TColumnEx* edge = Forward ? FColumns->GetFirstTabColumn() : FColumns->GetLastTabColumn();
+      if (edge) SelectDataColumn(edge->Index(), 0, false);
+    } else {
+      SelectDataColumn(next->Index(), 0, false);
+    }
+  };
+
+  auto pasteOrSearch = [&] {
+    if (FInplaceSearching) {
+      if (Clipboard()->HasFormat(CF_TEXT))
+        StartInplaceSearch(Clipboard()->AsText(), FInplaceSearchTimeOut, ltdAllEx);
+    } else if (FEditActions.Contains(geaPasteEx) && CheckPasteAction()) {
+      PasteGridSelection(this, false);
+    }
+  };
+
+  switch (Key) {
+    case VK_HOME:
+      if (ctrl || visibleCols == 1 || rowSelect)
+        MoveRecordSelecting(extend, -1, false, true);
+      else
+        toColumn(firstVisible(), 1, shift);
+      break;
+    case VK_END:
+      if (ctrl || visibleCols == 1 || rowSelect)
+        MoveRecordSelecting(extend, 1, false, true);
+      else
+        toColumn(lastVisible(), -1, shift);
+      break;
+    case VK_PRIOR:
+      if (ctrl)
+        MoveRecordSelecting(extend, firstRowOnScreen(), !rectsAllowed, false);
+      else
+        MoveRecordSelecting(extend, -VisibleDataRowCount(), !rectsAllowed, false);
+      break;
+    case VK_NEXT:
+      if (ctrl) {
+        MoveRecordSelecting(extend, lastRowOnScreen(), !rectsAllowed, false);
+      } else {
+        if (UsesMemTableView() && TopRow() + 2 * VisibleDataRowCount() > RowCount())
+          FIntMemTable->FetchRecords(TopRow() + 2 * VisibleDataRowCount() - RowCount());
+        MoveRecordSelecting(extend, VisibleDataRowCount(), !rectsAllowed, false);
+      }
+      break;
+    case VK_UP:
+      if (ctrl) {
+        MoveRecordSelecting(extend, firstRowOnScreen(), !rectsAllowed, false);
+      } else if (untouchedInsert() &&
+                 (ds->Eof() || FDataLink->ActiveRecord() == FDataLink->RecordCount() - 1)) {
+        ds->Cancel();
+      } else {
+        MoveRecordSelecting(extend, -1, !rectsAllowed, false);
+      }
+      break;
+    case VK_DOWN:
+      if (ctrl) {
+        MoveRecordSelecting(extend, lastRowOnScreen(), !rectsAllowed, false);
+      } else if (untouchedInsert()) {
+        if (!ds->Eof()) ds->Cancel();
+      } else {
+        MoveRecordSelecting(extend, 1, !rectsAllowed, false);
+        if (ds->Eof() && canAppendHere()) ds->Append();
+      }
+      break;
+    case VK_LEFT:
+    case VK_RIGHT: {
+      const int sign = Key == VK_LEFT ? -1 : 1;
+      if (ctrl)
+        toColumn(sign < 0 ? firstVisible() : lastVisible(), -sign, false);
+      else if (rowSelect)
+        ScrollDataClamped(sign * HorzScrollStep(), 0);
+      else
+        toColumn(SelectedIndex() + sign, sign, shift);
+      break;
+    }
+    case VK_INSERT:
+      if (ctrl && FEditActions.Contains(geaCopyEx) && CheckCopyAction()) {
+        CopyGridSelection(this, false);
+      } else if (shift && !ctrl) {
+        pasteOrSearch();
+      } else if (!ctrl && !shift && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
+        if (FAllowedOperations.Contains(alopInsertEx)) {
+          ClearSelectionIfAsked();
+          ds->Insert();
+        } else if (FAllowedOperations.Contains(alopAppendEx)) {
+          ClearSelectionIfAsked();
+          ds->Append();
+        }
+      }
+      break;
+    case VK_DELETE:
+      if (ctrl && FEditActions.Contains(geaDeleteEx) && FSelection->SelectionType() != gstNon) {
+        if (CheckDeleteAction()) DeleteGridSelection(this, false);
+      } else if (shift && !ctrl) {
+        if (FEditActions.Contains(geaCutEx) && CheckCutAction()) CutGridSelection(this, false);
+      } else if (ctrl && !FReadOnly && !ds->IsEmpty() && ds->CanModify() &&
+                 FAllowedOperations.Contains(alopDeleteEx) && ConfirmDelete()) {
+        if (FBookmarks->Count() > 0)
+          FBookmarks->Delete();
+        else
+          ds->Delete();
+      }
+      break;
+    case VK_TAB:
+      if (!Shift.Contains(ssAlt) && FOptions.Contains(dgTabs) && !rowSelect) tab(!shift);
+      break;
+    case VK_RETURN:
+      if (!ctrl && FOptionsEx.Contains(dghEnterAsTab)) tab(!shift);
+      break;
+    case VK_ESCAPE:
+      if (!ctrl) {
+        FDataLink->Reset();
+        ClearSelection();
+        if (!FOptions.Contains(dgAlwaysShowEditor)) LeaveEditorMode();
+        const TGridState gs = GridState();
+        if (gs == gsRowSizing || gs == gsColSizing || gs == gsColMoving || FDBGridExState == dgsColSizing ||
+            FDBGridExState == dgsRowMoving || FDBGridExState == dgsGroupPanelTitleMoving)
+          Perform(WM_CANCELMODE);
+      }
+      break;
+    case VK_F2:
+      if (!ctrl) SetEditorMode(true);
+      break;
+    case 'C':
+      if (ctrl && FEditActions.Contains(geaCopyEx) && CheckCopyAction()) CopyGridSelection(this, false);
+      break;
+    case 'A':
+      if (ctrl && FEditActions.Contains(geaSelectAllEx) && CheckSelectAllAction()) FSelection->SelectAll();
+      break;
+    case 'V':
+      if (ctrl) pasteOrSearch();
+      break;
+    case 'X':
+      if (ctrl && FEditActions.Contains(geaCutEx) && CheckCutAction()) CutGridSelection(this, false);
+      break;
+    default:
+      break;
+  }
+
+  if (Key == VK_DELETE && !ctrl && !rowSelect && SelectedIndex() >= 0 &&
+      SelectedIndex() < FColumns->Count()) {
+    TColumnEx* column = FColumns->ColumnAt(SelectedIndex());
+    db::TField* field = column->Field();
+    if (core_detail::IsCheckOrImageColumn(column) && field && !field->Required() && column->CanModify(true))
+      column->UpdateDataValue(String(), rtl::Variant::Null(), false);
+  }
+}
+
+bool TCustomDBGridEx::TypingSearches() {
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  const bool browsing =
+      ds && ds->State() != db::dsEdit && ds->State() != db::dsInsert && ds->State() != db::dsSetKey;
+  const bool editorVisible = InplaceEditor() && InplaceEditor()->Visible();
+  return browsing &&
+         (FInplaceSearching || (FOptionsEx.Contains(dghIncSearch) && column && !column->CanModify(false)) ||
+          (FOptionsEx.Contains(dghPreferIncSearch) && !FOptions.Contains(dgAlwaysShowEditor) &&
+           !editorVisible));
+}
+
+void TCustomDBGridEx::DoKeyPress(char16_t& Key) {
+  if (FOptionsEx.Contains(dghEnterAsTab) && Key == u'\r') Key = u'\t';
+  if (!FOptions.Contains(dgAlwaysShowEditor) && Key == u'\r') FDataLink->UpdateRecord();
+  TCustomGridEx::DoKeyPress(Key);
+  if (Key != 0 && IsPrintable(Key) && TypingSearches()) {
+    const String text = FCompleteKeyPress.empty() ? String(1, Key) : FCompleteKeyPress;
+    StartInplaceSearch(
+        text, FInplaceSearching ? FInplaceSearchTimeOut : static_cast<int>(InplaceSearchTypingTimeOut),
+        ltdAllEx);
+    Key = 0;
+  }
+}
+
+void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
+  FCompleteKeyPress = String(1, static_cast<char16_t>(Message.WParam));
+  struct ClearText {
+    String& text;
+    ~ClearText() { text.clear(); }
+  } clear{FCompleteKeyPress};
+  const auto ch = static_cast<char16_t>(Message.WParam);
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  if (ch == u' ' && core_detail::IsCheckOrImageColumn(column) && !FOptions.Contains(dgRowSelect)) {
+    char16_t key = ch;
+    DoKeyPress(key);
+    if (key == u' ' && column->CanModify(true)) column->StepCellValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+    return;
+  }
+  if ((IsPrintable(ch) || ch == 0x08) && TypingSearches()) {
+    TWinControl::Dispatch(Message);
+    return;
+  }
+  TCustomGridEx::Dispatch(Message);
+}
+
+// --- editing entry -----------------------------------------------------------------------
+
+namespace {
+// The cell editor's ReadOnly when its cell parameters set it explicitly.
+const TDBGridInplaceEdit* ExplicitReadOnlyEditor(TInplaceEdit* Editor) {
+  auto* editor = dynamic_cast<TDBGridInplaceEdit*>(Editor);
+  return editor && editor->ReadOnlyStored() ? editor : nullptr;
+}
+}  // namespace
+
+bool TCustomDBGridEx::EditorAcceptsKey(char16_t Key) {
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  const TDBGridInplaceEdit* explicitEditor = ExplicitReadOnlyEditor(InplaceEditor());
+  if (!FDataLink->Active() || !column || !column->Field())
+    return explicitEditor && !explicitEditor->ReadOnly();
+  if (explicitEditor && explicitEditor->ReadOnly()) return false;
+  if (column->HasKeyItems()) return true;
+  return column->CanEditAcceptKey(Key);
+}
+
+bool TCustomDBGridEx::StartFieldEdit() {
+  if (const TDBGridInplaceEdit* explicitEditor = ExplicitReadOnlyEditor(InplaceEditor())) {
+    if (explicitEditor->ReadOnly()) return false;
+    FDataLink->Edit();
+    FDataLink->Modified();
+    return true;
+  }
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  if (FReadOnly || !FDataLink->Active() || FDataLink->ReadOnly() || !column || column->ReadOnly())
+    return false;
+  db::TField* field = column->Field();
+  if (!field) return false;
+  if (!column->CanModify(false)) return false;
+  FDataLink->Edit();
+  const bool editing = FDataLink->Editing();
+  if (editing) FDataLink->Modified();
+  return editing;
+}
+
+bool TCustomDBGridEx::EditorCanModify() {
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  if (column && column->GetColumnType() == ctCheckboxes) return false;
+  return !FInplaceSearching && StartFieldEdit();
+}
+
+bool TCustomDBGridEx::EditorCanShow() {
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  const bool selectionShown = FSelection && FSelection->SelectionType() != gstNon &&
+                              FOptionsEx.Contains(dghClearSelection) && CanSelectType(gstRectangle);
+  const bool can = FLayoutLock == 0 && TCustomGridEx::EditorCanShow() && column &&
+                   column->CellTextEditing() && !selectionShown && !FInplaceSearching;
+  if (!can && EditorMode()) LeaveEditorMode();
+  return can;
+}
+
+int TCustomDBGridEx::EditorMaxLength() {
+  TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                          ? FColumns->ColumnAt(SelectedIndex())
+                          : nullptr;
+  db::TField* field = SelectedField();
+  if (!column || column->HasKeyItems() || !field || !IsStringType(field->DataType())) return 0;
+  return field->Size();
+}
+
+void TCustomDBGridEx::EditorMaskFor(int ACol, int, String& Text) {
+  const int data = GridColToDataCol(ACol);
+  Text = data >= 0 && data < FColumns->Count() ? FColumns->ColumnAt(data)->InplaceEditMask() : String();
+}
+
+void TCustomDBGridEx::EditorTextFor(int ACol, int, String& Text) {
+  const int data = GridColToDataCol(ACol);
+  Text = FDataLink->Active() && data >= 0 && data < FColumns->Count() ? FColumns->ColumnAt(data)->EditText()
+                                                                      : String();
+}
+
+}  // namespace grid

@@ -1,0 +1,294 @@
+// The window and control messages the data grid adds to the base grid's
+// handling: size changes, cursors, focus, dialog codes, inherited fonts and
+// colours, commands of child windows, cancel mode, and the top-left and
+// editor hooks of the base grid.
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/column_title_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_module.h"
+#include "grid/core/db_grid_ex_scroll_bar.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/inplace_edit.h"
+#include "grid/editor_support/button_faces.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/themes.h"
+
+namespace grid {
+
+using namespace ui;
+
+bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
+  switch (M.Msg) {
+    case WM_SIZE:
+      HandleWmSize(M);
+      return true;
+    case WM_SETCURSOR:
+      HandleWmSetCursor(M);
+      return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      HandleFocusMessage(M);
+      return true;
+    case WM_GETDLGCODE:
+      TCustomGridEx::Dispatch(M);
+      if (FOptionsEx.Contains(dghPreferIncSearch)) M.Result |= DLGC_WANTCHARS;
+      return true;
+    case CM_WANTSPECIALKEY: {
+      TCustomGridEx::Dispatch(M);
+      // Escape then cancels the edit instead of reaching the form's Cancel button.
+      db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+      if (static_cast<std::uint16_t>(M.WParam) == VK_ESCAPE && ds && ds->Modified()) M.Result = 1;
+      return true;
+    }
+    case WM_ERASEBKGND:
+      M.Result = 1;
+      return true;
+    case WM_COMMAND: {
+      TCustomGridEx::Dispatch(M);
+      auto* from = reinterpret_cast<TWinControl*>(M.LParam);
+      if (HiWord(M.WParam) == EN_CHANGE && from && from != static_cast<TWinControl*>(InplaceEditor()) &&
+          from != this)
+        M.Result = from->Perform(CN_COMMAND, M.WParam, M.LParam);
+      return true;
+    }
+    case CM_PARENTFONTCHANGED:
+      TCustomGridEx::Dispatch(M);
+      if (ParentFont()) {
+        // Flagged, so that the fonts' change handlers keep ParentFont on.
+        auto follow = [this](TFont* Target, bool& Flag) {
+          Flag = true;
+          try {
+            Target->Assign(Font());
+          } catch (...) {
+            Flag = false;
+            throw;
+          }
+          Flag = false;
+        };
+        follow(FTitleFont.get(), FSelfChangingTitleFont);
+        follow(FFooterFont.get(), FSelfChangingFooterFont);
+        LayoutChanged();
+      }
+      return true;
+    case CM_PARENTCOLORCHANGED:
+      TCustomGridEx::Dispatch(M);
+      if (ParentColor()) {
+        SetFooterColor(Color());
+        Invalidate();
+      }
+      return true;
+    case CM_FONTCHANGED:
+      TCustomGridEx::Dispatch(M);
+      LockLayout();
+      try {
+        for (int i = 0; i < FColumns->Count(); ++i) FColumns->ColumnAt(i)->Title()->RefreshDefaultFont();
+      } catch (...) {
+        UnlockLayout();
+        throw;
+      }
+      UnlockLayout();
+      return true;
+    case CM_SYSCOLORCHANGE:
+      TCustomGridEx::Dispatch(M);
+      // The cached button faces were drawn in the old colours.
+      FlushButtonBitmapCache();
+      return true;
+    case CM_MOUSELEAVE: {
+      const TGridCoord hot = HotTrackCell();
+      TCustomGridEx::Dispatch(M);
+      if (FOptionsEx.Contains(dghHotTrack) && hot.Y >= TopDataOffset() && hot.Y < RowCount()) {
+        FHotTrackCell = {-1, -1};
+        InvalidateCellRange({0, hot.Y, FullColCount() - 1, hot.Y});
+      }
+      return true;
+    }
+    case CM_HINTSHOW:
+      HandleCmHintShow(M);
+      return true;
+    case CM_HINTSHOWPAUSE:
+      HandleCmHintShowPause(M);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TCustomDBGridEx::WndProc(TMessage& M) {
+  // Automatic dragging would start on every press; the grid's own mouse
+  // handling decides when a press becomes a drag.
+  if (DragMode() == dmAutomatic && !Designing() && (M.Msg == WM_LBUTTONDOWN || M.Msg == WM_LBUTTONDBLCLK)) {
+    SetDragMode(dmManual);
+    FAutoDrag = true;
+    try {
+      TCustomGridEx::WndProc(M);
+    } catch (...) {
+      FAutoDrag = false;
+      SetDragMode(dmAutomatic);
+      throw;
+    }
+    FAutoDrag = false;
+    SetDragMode(dmAutomatic);
+    return;
+  }
+  TCustomGridEx::WndProc(M);
+}
+
+void TCustomDBGridEx::UnlockUpdate() {
+  if (FUpdateLock > 0) --FUpdateLock;
+  if (FUpdateLock == 0 && FSizeChanged && !IsLoading() && !IsDestroying()) {
+    FSizeChanged = false;
+    RelayoutGrid();
+  }
+}
+
+void TCustomDBGridEx::HandleWmSize(TMessage& M) {
+  TCustomGridEx::Dispatch(M);
+  if (FUpdateLock > 0) {
+    // The layout at the end of the lock takes the new size.
+    FSizeChanged = true;
+  } else if (!FAutoFitColWidths || Designing()) {
+    RecountRows();
+    SyncVertScrollBar();
+  } else {
+    RelayoutGrid();
+    RefreshEditorPlacement();
+  }
+  SyncHorzScrollBar();
+}
+
+bool TCustomDBGridEx::SelectCursorAt(TPoint P, TCursor& Cursor) {
+  if (Designing() || !FDataLink->Active() || !FOptions.Contains(dgMultiSelect)) return false;
+  if (P.X < 0 || P.Y < 0 || P.X >= ClientWidth() || P.Y >= ClientHeight()) return false;
+  if (FGridState != gsNormal || IsOverSizingLine(P.X, P.Y)) return false;
+  const TGridCoord cell = MouseCoord(P.X, P.Y);
+  if (cell.X < 0 || cell.Y < 0) return false;
+  const int top = TopDataOffset();
+  db::TDataSet* ds = FDataLink->DataSet();
+  if (cell.X < FIndicatorOffset && cell.Y >= top && cell.Y < RowCount() && ds && !ds->IsEmpty() &&
+      FAllowedSelections.Contains(gstRecordBookmarks)) {
+    Cursor = UseRightToLeftAlignment() ? crLeftCurEh : crRightCurEh;
+    return true;
+  }
+  if (FOptions.Contains(dgTitles) && cell.X >= FIndicatorOffset && cell.Y == 0 &&
+      !FOptions.Contains(dgRowSelect) && FAllowedSelections.Contains(gstColumns)) {
+    const TRect r = CellBounds(cell.X, cell.Y);
+    if (P.Y >= r.Bottom - 7 || r.Height() < 7) {
+      Cursor = crDownCurEh;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TCustomDBGridEx::HandleWmSetCursor(TMessage& M) {
+  const bool client = static_cast<LRESULT>(LoWord(M.LParam)) == HTCLIENT;
+  if (client && FDBGridExState == dgsColSizing) {
+    ShowControlCursor(this, crHSplit);
+    M.Result = 1;
+    return;
+  }
+  TCursor cursor = crDefault;
+  if (client && SelectCursorAt(FHitTest, cursor)) {
+    ShowControlCursor(this, cursor);
+    M.Result = 1;
+    return;
+  }
+  TCustomGridEx::Dispatch(M);
+}
+
+void TCustomDBGridEx::HandleFocusMessage(TMessage& M) {
+  const bool setting = M.Msg == WM_SETFOCUS;
+  auto* other = reinterpret_cast<TWinControl*>(M.WParam);
+  const bool editor = other && other == static_cast<TWinControl*>(InplaceEditor());
+  if (setting && !editor) TakeColumnIme();
+  if (!setting && FSortMarking) {
+    FSortMarking = false;
+    if (!editor) SortMarkingChanged();
+  }
+  if (FOptions.Contains(dgRowSelect) && HandleAllocated()) {
+    TGridCellRangeEx r = SelectedRect();
+    r.Left = std::max(0, r.Left - FixedCols());
+    InvalidateCellRange(r);
+  }
+  TCustomGridEx::Dispatch(M);
+  if (GridOrEditorFocused() != FSelectionActive) {
+    InvalidateSelection();
+    if (FEditButtonsShowOptions.Contains(sebShowOnlyWhenGridActiveEx) &&
+        !FEditButtonsShowOptions.Contains(sebShowOnlyForCurCellEx) &&
+        !FEditButtonsShowOptions.Contains(sebShowOnlyForCurRowEx))
+      Invalidate();
+  }
+}
+
+void TCustomDBGridEx::TakeColumnIme() {
+  if (FColumns->Count() == 0) return;
+  SetImeName(FOriginalImeName);
+  SetImeMode(FOriginalImeMode);
+  const int selected = SelectedIndex();
+  if (selected >= 0 && selected < FColumns->Count()) {
+    TColumnEx* column = FColumns->ColumnAt(selected);
+    if (column->IsImeNameStored()) SetImeName(column->ImeName());
+    if (column->IsImeModeStored()) SetImeMode(column->ImeMode());
+  }
+  if (InplaceEditor()) {
+    InplaceEditor()->SetImeName(ImeName());
+    InplaceEditor()->SetImeMode(ImeMode());
+  }
+}
+
+// The layer applies the mode to the window as it is set.
+void TCustomDBGridEx::ApplyColumnIme() { TakeColumnIme(); }
+
+void TCustomDBGridEx::RepositionEditor() {
+  const bool leftAtFixed = LeftCol() == FixedCols();
+  if (leftAtFixed != FTopLeftVisible) {
+    FTopLeftVisible = leftAtFixed;
+    const int titles = TopDataOffset();
+    if (titles > 0) InvalidateCellRange({0, 0, FullColCount() - 1, titles - 1});
+  }
+  TCustomGridEx::RepositionEditor();
+  SyncHorzScrollBar();
+  if (UsesMemTableView()) FetchRowsToFillWindow();
+  if (OnTopLeftChanged) OnTopLeftChanged(this);
+  FOldTopLeft = TopLeft();
+}
+
+void TCustomDBGridEx::AbortGridState() {
+  TCustomGridEx::AbortGridState();
+  FDSMouseCapture = false;
+  if (FDBGridExState == dgsColSizing) {
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    DrawSizingLine(info);
+  } else if (FDBGridExState != dgsNormal) {
+    KillTimer(this, 1);
+    FTimerActive = false;
+  }
+  FDBGridExState = dgsNormal;
+}
+
+void TCustomDBGridEx::EnterEditorMode() { TCustomGridEx::EnterEditorMode(); }
+
+void TCustomDBGridEx::LeaveEditorMode() {
+  TCustomGridEx::LeaveEditorMode();
+  FInplaceColInRowPanel = -1;
+  FInplaceRow = -1;
+}
+
+void TCustomDBGridEx::RestoreEditorMode() {
+  if (FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
+    EnterEditorMode();
+  else
+    LeaveEditorMode();
+}
+
+void TCustomDBGridEx::FlatUpdated() {
+  FInterlinear = Flat() ? 2 : 4;
+  FBorderWidth = Flat() && BorderStyle() == bsSingle ? 1 : 0;
+  if (HandleAllocated()) Invalidate();
+  LayoutChanged();
+}
+
+}  // namespace grid

@@ -1,0 +1,255 @@
+// What continues while a mouse button is held: the pressed look of a title,
+// the grid timer that keeps a selection growing while the mouse is outside
+// the data, the end of every mouse mode, and the sizing lines the data grid
+// adds to the base grid's (frozen title columns, rows only in the indicator).
+#include <algorithm>
+
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/timers.h"
+
+namespace grid {
+
+using namespace ui;
+
+namespace {
+constexpr std::uintptr_t kTrackingTimer = 1;
+// A shorter period would fire on every pass of the event loop and starve
+// painting and input while the selection runs.
+constexpr int kMinTrackingPeriodMs = 10;
+}  // namespace
+
+void TCustomDBGridEx::EndMouseTracking() {
+  if (!FTracking) return;
+  KillGridTimer();
+  FIndicatorPressed = false;
+  TrackTitlePress(-1, -1);
+  FTracking = false;
+  SetMouseCapture(false);
+  FPressedCol = -1;
+  FPressedDataCol = -1;
+  FDataTracking = false;
+  FDBGridExState = dgsNormal;
+}
+
+void TCustomDBGridEx::TrackTitlePress(int X, int Y) {
+  bool pressed = false;
+  if (FDBGridExState != dgsGroupPanelTitleDown && FDBGridExState != dgsTitleFilterButtonDown &&
+      FPressedCol >= 0) {
+    const TGridCoord cell = MouseCoord(X, Y);
+    const TRect client{0, 0, ClientWidth(), ClientHeight()};
+    pressed = X >= 0 && Y >= 0 && PointWithinRect({X, Y}, client) && cell.Y == 0 && cell.X == FPressedCol &&
+              cell.X >= FIndicatorOffset;
+    if (pressed && IsUseMultiTitle()) {
+      const int dataCol = GridColToDataCol(cell.X);
+      if (dataCol >= 0 && dataCol < static_cast<int>(FLeafFieldArr.size()) &&
+          FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf) {
+        const TRect r = CellBounds(cell.X, cell.Y);
+        pressed = Y >= r.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
+      }
+    }
+  }
+  if (pressed == FPressed) return;
+  FPressed = pressed;
+  InvalidateTitle();
+}
+
+// --- timer 1 ----------------------------------------------------------------------------
+
+void TCustomDBGridEx::SetGridTimer(int Interval) {
+  Interval = std::max(Interval, kMinTrackingPeriodMs);
+  if (!FTimerActive) {
+    ui::SetTimer(this, kTrackingTimer, static_cast<unsigned>(Interval));
+    FTimerInterval = Interval;
+  } else if (Interval != FTimerInterval) {
+    ui::KillTimer(this, kTrackingTimer);
+    ui::SetTimer(this, kTrackingTimer, static_cast<unsigned>(Interval));
+    FTimerInterval = Interval;
+  }
+  FTimerActive = true;
+}
+
+void TCustomDBGridEx::KillGridTimer() {
+  if (!FTimerActive) return;
+  ui::KillTimer(this, kTrackingTimer);
+  FTimerActive = false;
+  FTimerInterval = -1;
+}
+
+void TCustomDBGridEx::HandleWmTimer(TMessage& Message) {
+  if (Message.WParam == kTrackingTimer &&
+      (FIndicatorPressed || FDataTracking || FDBGridExState == dgsColSelecting)) {
+    HandleTrackingTimer();
+    return;
+  }
+  TCustomGridEx::Dispatch(Message);
+}
+
+void TCustomDBGridEx::HandleTrackingTimer() {
+  const TRect D = DataRect();
+  if (FDBGridExState == dgsColSelecting) {
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    const TPoint cursor = ScreenToClient(CursorScreenPos());
+    const int x = LogicalX(cursor.X, info.ColAxis);
+    auto extendTo = [this](int GridCol) {
+      const int data = GridColToDataCol(GridCol);
+      if (data >= 0 && data < FColumns->Count()) FSelection->Columns()->SelectShift(FColumns->ColumnAt(data));
+    };
+    const int lastVisible = LeftCol() + VisibleColCount() - 1;
+    if (x >= D.Right) {
+      if (VisibleColCount() + LeftCol() < ColCount()) {
+        SetLeftCol(LeftCol() + 1);
+        const int next = VisibleColCount() + LeftCol() + FixedCols();
+        extendTo(next < ColCount() ? next : LeftCol() + VisibleColCount() - 1);
+      } else {
+        extendTo(lastVisible);
+      }
+      SetGridTimer(200 - 10 * (x - D.Right));
+    } else if (x < D.Left) {
+      if (LeftCol() > FixedCols()) {
+        SetLeftCol(LeftCol() - 1);
+        extendTo(LeftCol() - 1 >= FixedCols() ? LeftCol() - 1 : LeftCol());
+      } else {
+        extendTo(LeftCol());
+      }
+      SetGridTimer(200 - 10 * (D.Left - x));
+    }
+    return;
+  }
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  const TPoint P = FDownMousePos;
+  int vdir = 0, vdist = 0;
+  if (P.Y < D.Top) {
+    vdir = -1;
+    vdist = D.Top - P.Y;
+  } else if (P.Y >= D.Bottom) {
+    vdir = 1;
+    vdist = P.Y - D.Bottom + 1;
+  }
+  const int x = LogicalX(P.X, info.ColAxis);
+  int hdir = 0, hdist = 0;
+  if (x < D.Left) {
+    hdir = -1;
+    hdist = D.Left - x;
+  } else if (x >= D.Right) {
+    hdir = 1;
+    hdist = x - D.Right + 1;
+  }
+  const int distance = std::max(vdist, hdist);
+  if (vdir == 0 && hdir == 0) {
+    KillGridTimer();
+    return;
+  }
+  const int step = std::min(distance / 6, 8);
+  db::TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  LockUpdate();
+  try {
+    if (vdir != 0 && FDBGridExState != dgsRectSelecting && step > 0)
+      MoveRecordSelecting(FMouseShift.Contains(ssLeft), vdir * step, true, false);
+    if (hdir != 0 && FDataTracking) {
+      const int left = LeftCol() + hdir;
+      if (left >= FixedCols() && left < ColCount()) SetLeftCol(left);
+    }
+    if (FDBGridExState != dgsRowSelecting && FDataLink->Active())
+      SelectDataColumn(SelectedIndex() + hdir, hdir <= 0 ? -1 : 1, false);
+    if (FDBGridExState == dgsRectSelecting && ds) {
+      if (step > 0 && vdir != 0) MoveBy(vdir * step);
+      const int col = LeftCol() == FixedCols() && hdir == -1 && !FVisibleColumns.empty()
+                          ? FVisibleColumns.front()->Index()
+                          : SelectedIndex();
+      FSelection->Rect()->Select(col, ds->GetBookmark(), true);
+    }
+  } catch (...) {
+    UnlockUpdate();
+    throw;
+  }
+  UnlockUpdate();
+  if (FUpdateLock == 0) Update();
+  SetGridTimer(200 - 15 * distance);
+}
+
+// --- sizing lines ---------------------------------------------------------------------------
+
+void TCustomDBGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State,
+                                        int& Index, int& Pos, int& Ofs) {
+  TCustomGridEx::DetectSizingState(X, Y, Info, State, Index, Pos, Ofs);
+  if (State == gsColSizing) {
+    if (Index >= FullColCount()) Index = ColCount() - 1;
+    const int visibleData = Info.ColAxis.DataAreaEnd - Info.ColAxis.FixedEnd;
+    if (ContraColCount() == 0 && VisibleColCount() == 1 && LeftCol() < ColCount() &&
+        ColWidths(LeftCol()) > visibleData && Index > LeftCol())
+      Index = LeftCol();
+  } else if (State == gsRowSizing) {
+    const int indicator =
+        HasIndicatorColumn() ? ColWidths(0) + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0) : 0;
+    if (LogicalX(X, Info.ColAxis) >= Info.ColAxis.StartIndent + indicator) {
+      State = gsNormal;
+      Index = -1;
+    }
+  }
+}
+
+bool TCustomDBGridEx::DetectFrozenColSizing(int X, int Y, int& Index, int& SizingPos, int& SizingOfs) {
+  TGridOptions opts = TCustomGridEx::Options();
+  if (Designing()) opts = opts + DesignOptionsBoost;
+  if (!opts.Contains(goColSizing)) return false;
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  if (Y < 0 || Y >= info.RowAxis.FixedEnd) return false;
+  X = LogicalX(X, info.ColAxis);
+  const int lw = info.ColAxis.AxisLineWidth;
+  const int lead = lw > 6 ? 0 : (7 - lw) / 2;
+  const int zone = std::max(7, lw);
+  const int clientWidth = info.ColAxis.ClientLength;
+  int start = info.ColAxis.StartIndent;
+  for (int i = 0; i < FIndicatorOffset && i < ColCount(); ++i) start += ColWidths(i) + lw;
+  for (int i = FIndicatorOffset; i < FixedCols(); ++i) {
+    const int border = start + ColWidths(i);
+    if (border > clientWidth) {
+      if (start <= clientWidth && X >= clientWidth - lead && X < clientWidth - lead + zone) {
+        Index = i;
+        SizingPos = clientWidth;
+        SizingOfs = clientWidth - X;
+        return true;
+      }
+      return false;
+    }
+    if (X >= border - lead && X < border - lead + zone) {
+      Index = i;
+      SizingPos = border;
+      SizingOfs = border - X;
+      return true;
+    }
+    start = border + lw;
+  }
+  return false;
+}
+
+void TCustomDBGridEx::DrawFrozenSizingLine(int Width, int Height) {
+  TCanvas* cv = Canvas();
+  TPen saved;
+  saved.Assign(cv->Pen());
+  cv->Pen()->SetStyle(psDot);
+  cv->Pen()->SetMode(pmXor);
+  cv->Pen()->SetWidth(1);
+  cv->Pen()->SetColor(clWhite);
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  if (GridState() == gsRowSizing) {
+    cv->MoveTo(0, FSizingPos);
+    cv->LineTo(Width, FSizingPos);
+  } else {
+    const int x = LogicalX(FSizingPos, info.ColAxis);
+    cv->MoveTo(x, 0);
+    cv->LineTo(x, Height);
+  }
+  cv->Pen()->Assign(&saved);
+}
+
+}  // namespace grid

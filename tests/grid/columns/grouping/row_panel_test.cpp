@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "components/extended/data/ext_memory_data.h"
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
+#include "grid/core/custom_db_grid_ex.h"
+#include "platform/data/data_source.h"
+#include "platform/ui/buttons.h"
+#include "tests/grid/core/grid_on_form.h"
+
+namespace {
+
+using gridtest::GridOnForm;
+using gridtest::ShownGrid;
+
+// Three customized columns on lines (0, 0, 1) of heights (1, 2, 1).
+struct RowPanel : GridOnForm {
+  void AddColumns() {
+    const int lines[3][3] = {{0, 1, 50}, {0, 2, 60}, {1, 1, 70}};
+    for (const auto& l : lines) {
+      grid::TColumnEx* c = grid->Columns()->Add();
+      c->SetWidth(l[2]);
+      c->SetInRowLinePos(l[0]);
+      c->SetInRowLineHeight(l[1]);
+    }
+  }
+};
+
+// The line height the placement starts from (the title font's).
+struct FixedLineGrid : grid::TDBGridEx {
+  using grid::TDBGridEx::TDBGridEx;
+  int InRowPanelLineHeight() override { return 20; }
+};
+
+TEST_F(RowPanel, PlacesColumnsOnTheirLines) {
+  FixedLineGrid g(form);
+  g.SetParent(form);
+  g.SetGridLineWidth(1);
+  const int lines[3][3] = {{0, 1, 50}, {0, 2, 60}, {1, 1, 70}};
+  for (const auto& l : lines) {
+    grid::TColumnEx* c = g.Columns()->Add();
+    c->SetWidth(l[2]);
+    c->SetInRowLinePos(l[0]);
+    c->SetInRowLineHeight(l[1]);
+  }
+  g.Columns()->RelayoutCellsInRowPanel();
+  struct Expect {
+    int left, top, width, height;
+  };
+  const Expect want[3] = {{0, 0, 50, 20}, {51, 0, 60, 41}, {112, 21, 70, 20}};
+  for (int i = 0; i < 3; ++i) {
+    const auto& p = g.Columns()->ColumnAt(i)->RowPlacement();
+    EXPECT_EQ(p.Left, want[i].left) << i;
+    EXPECT_EQ(p.Top, want[i].top) << i;
+    EXPECT_EQ(p.Width, want[i].width) << i;
+    EXPECT_EQ(p.Height, want[i].height) << i;
+  }
+  EXPECT_EQ(g.GridMasterCellWidth(), 182);
+  EXPECT_EQ(g.GridMasterCellHeight(), 41);
+
+  // A hidden column keeps a place of width 0 and adds nothing to its lines.
+  g.Columns()->ColumnAt(1)->SetVisible(false);
+  g.Columns()->RelayoutCellsInRowPanel();
+  EXPECT_EQ(g.Columns()->ColumnAt(1)->RowPlacement().Width, 0);
+  EXPECT_EQ(g.Columns()->ColumnAt(2)->RowPlacement().Left, 51);
+  EXPECT_EQ(g.GridMasterCellWidth(), 121);
+
+  // The hit test finds cells by position inside the master cell.
+  g.Columns()->ColumnAt(1)->SetVisible(true);
+  g.Columns()->RelayoutCellsInRowPanel();
+  EXPECT_EQ(g.GetColumnInRowPanelAtPos({120, 30}, true), g.Columns()->ColumnAt(2));
+  EXPECT_EQ(g.GetColumnInRowPanelAtPos({55, 35}, true), g.Columns()->ColumnAt(1));
+  EXPECT_EQ(g.GetColumnInRowPanelAtPos({300, 5}, true), nullptr);
+  // Navigation follows the placements.
+  EXPECT_EQ(g.Columns()->GetNextHorzColumn(g.Columns()->ColumnAt(0), true, false, false),
+            g.Columns()->ColumnAt(1));
+  EXPECT_EQ(g.Columns()->GetNextVertColumn(g.Columns()->ColumnAt(1), true), g.Columns()->ColumnAt(1));
+}
+
+TEST_F(RowPanel, LinePlacementReadsSafely) {
+  AddColumns();
+  grid::TColumnEx* c = grid->Columns()->ColumnAt(0);
+  c->SetInRowLinePos(-3);
+  c->SetInRowLineHeight(0);
+  EXPECT_EQ(c->InRowLinePos(), 0);
+  EXPECT_EQ(c->InRowLineHeight(), 1);
+}
+
+TEST_F(RowPanel, ScalingWithoutRoomKeepsWidths) {
+  AddColumns();
+  grid->Columns()->RelayoutCellsInRowPanel();
+  grid->Columns()->ScaleWidths(0, 300);
+  EXPECT_EQ(grid->Columns()->ColumnAt(0)->Width(), 50);
+  EXPECT_EQ(grid->Columns()->ColumnAt(2)->Width(), 70);
+  grid->Columns()->ScaleWidths(183, 366);
+  EXPECT_EQ(grid->Columns()->ColumnAt(0)->Width(), 101);
+}
+
+TEST_F(RowPanel, SwitchingOnSelectsTheFirstDataColumn) {
+  AddColumns();
+  grid->SetCol(2);
+  grid->RowPanel()->SetActive(true);
+  EXPECT_EQ(grid->Col(), grid->IndicatorOffset());
+  EXPECT_FALSE(grid->IsUseMultiTitle());
+}
+
+// A record with its detail panel open under it.
+struct DetailPanel : ShownGrid {
+  ext::TExtMemoryData ds;
+  db::TDataSource src{nullptr};
+  void Prepare() override {
+    ds.FieldDefs().Add(u"N", db::ftInteger);
+    ds.Open();
+    src.SetDataSet(&ds);
+  }
+  void Bind(int Records) {
+    gridtest::AppendNumbered(ds, Records);
+    grid->SetDataSource(&src);
+    h.ProcessEvents();
+  }
+};
+
+TEST_F(DetailPanel, ShowingNeedsARecordAndMayBeRefused) {
+  grid->SetDataSource(&src);
+  grid->RowDetailPanel()->SetActive(true);
+  grid->RowDetailPanel()->SetVisible(true);
+  EXPECT_FALSE(grid->RowDetailPanel()->Visible());
+  gridtest::AppendNumbered(ds, 5);
+  grid->RowDetailPanel()->SetVisible(true);
+  EXPECT_TRUE(grid->RowDetailPanel()->Visible());
+  grid->OnRowDetailPanelHide = [](grid::TCustomDBGridEx*, bool& CanHide) { CanHide = false; };
+  EXPECT_EQ(grid->MoveBy(1), 0);
+  EXPECT_EQ(ds.RecNo(), 1);
+  grid->OnRowDetailPanelHide = nullptr;
+  EXPECT_EQ(grid->MoveBy(1), 1);
+  EXPECT_FALSE(grid->RowDetailPanel()->Visible());
+}
+
+TEST_F(DetailPanel, ThePanelFitsTheRoomUnderTheRecord) {
+  Bind(3);
+  grid::TRowDetailPanelEx* panel = grid->RowDetailPanel();
+  panel->SetActive(true);
+  panel->SetVisible(true);
+  grid::TRowDetailPanelControlEx* control = grid->RowDetailPanelControl();
+  ASSERT_TRUE(control->Visible());
+  // A grid that leaves 250 pixels right of the panel's left edge and 80
+  // under the current record.
+  const int x = control->Left(), top = control->Top();
+  grid->SetBounds(0, 0, x + 250 + grid->Width() - grid->ClientWidth(), top + 80 + grid->Height() - grid->ClientHeight());
+  h.ProcessEvents();
+  panel->SetWidth(300);
+  panel->SetHeight(120);
+  EXPECT_EQ(control->Left(), x);
+  EXPECT_EQ(control->Width(), 250);
+  EXPECT_EQ(control->Height(), 80);
+  panel->SetWidth(100);
+  panel->SetHeight(60);
+  EXPECT_EQ(control->Width(), 100);
+  EXPECT_EQ(control->Height(), 60);
+  // The current row makes room for it.
+  EXPECT_EQ(grid->RowHeights(grid->Row()), grid->StdDefaultRowHeight() + 60);
+}
+
+TEST_F(DetailPanel, RecordWithItsDetailPanelScreenshot) {
+  Bind(6);
+  grid::TRowDetailPanelEx* panel = grid->RowDetailPanel();
+  panel->SetActive(true);
+  panel->SetHeight(60);
+  grid->MoveBy(1);
+  panel->SetVisible(true);
+  auto* button = new ui::TButton(grid->RowDetailPanelControl());
+  button->SetParent(grid->RowDetailPanelControl());
+  button->SetCaption(u"Detail");
+  button->SetBounds(8, 8, 80, 24);
+  grid->Repaint();
+  h.ProcessEvents();
+  const std::string file = h.SaveScreenshot(form, "record_with_detail_panel");
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_TRUE(grid->RowDetailPanelControl()->Visible());
+  EXPECT_EQ(grid->RowDetailPanelControl()->Top(),
+            grid->CellBounds(1, grid->Row()).Top + grid->StdDefaultRowHeight());
+}
+
+}  // namespace

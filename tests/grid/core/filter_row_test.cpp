@@ -1,0 +1,267 @@
+// The filter row: starting and ending filter editing, moving between filter
+// cells with the keys, Enter applying once, the drop-down's value items
+// clicked and chosen with Enter, and a picture of the row with its list open.
+#include <gtest/gtest.h>
+
+#include "grid/columns/filters/filter_popup_items.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/core/db_grid_ex_center.h"
+#include "grid/core/grid_data_link_ex.h"
+#include "platform/ui/keys.h"
+#include "tests/grid/core/filter_table.h"
+
+namespace {
+
+using namespace grid;
+using filtertest::FilterTable;
+
+struct FilterRow : FilterTable {
+  void SetUp() override {
+    FilterTable::SetUp();
+    grid->SetBounds(0, 0, 380, 200);
+    grid->STFilter()->SetVisible(true);
+    h.Show(form);
+  }
+  TInplaceFilterEditEx* Editor() { return grid->FilterEdit(); }
+  // The values of the Name column as the drop-down's value lines.
+  void OfferNames() {
+    grid->OnFillSTFilterListValues = [](TCustomDBGridEx*, TColumnEx*, ui::TStrings* Items, bool& Processed) {
+      for (const char16_t* v : {u"Smith", u"O'Brien", u"Jones", u"Brown"})
+        Items->AddObject(v, static_cast<ui::TObject*>(PopupListboxItemData()));
+      Processed = true;
+    };
+  }
+  ui::TPoint ItemCentre(TPopupListboxEx* List, int Index) {
+    const TRect r = List->ItemRect(Index);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+};
+
+TEST_F(FilterRow, APressOnAFilterCellOpensTheEditorThere) {
+  const TRect cell = grid->CellBounds(grid->DataColToGridCol(1), grid->TopDataOffset() - 1);
+  h.Click(grid, ui::TPoint{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_TRUE(Editor()->Visible());
+  EXPECT_EQ(grid->FilterCol(), 1);
+  EXPECT_TRUE(grid->FilterEditMode());
+  EXPECT_EQ(Editor()->Left(), cell.Left + 1);
+  EXPECT_EQ(Editor()->Top(), cell.Top);
+}
+
+TEST_F(FilterRow, KeysMoveBetweenFilterCellsSkippingHiddenFilters) {
+  Filter(1)->SetVisible(false);
+  grid->StartFilterEditing(0);
+  ASSERT_TRUE(Editor()->Visible());
+  struct Step {
+    std::uint16_t key;
+    ui::TShiftState shift;
+    int col;
+  };
+  const Step steps[] = {
+      {ui::VK_TAB, {}, 2},             // the hidden filter is passed over
+      {ui::VK_TAB, {}, 0},             // and the search wraps
+      {ui::VK_TAB, {ui::ssShift}, 2},  // backwards too
+      {ui::VK_HOME, {ui::ssCtrl}, 0},
+      {ui::VK_END, {ui::ssCtrl}, 2},
+      {ui::VK_LEFT, {ui::ssCtrl}, 0},
+      {ui::VK_UP, {}, 0},  // swallowed: the row above is the title
+  };
+  for (const Step& s : steps) {
+    h.Key(Editor(), s.key, s.shift);
+    EXPECT_EQ(grid->FilterCol(), s.col) << s.key;
+    EXPECT_TRUE(grid->FilterEditMode());
+  }
+  // Typing opens the list, and the keys are the list's until it closes.
+  h.Type(Editor(), u"ab");
+  EXPECT_TRUE(Editor()->ListVisible());
+  h.Key(Editor(), ui::VK_TAB);
+  EXPECT_EQ(grid->FilterCol(), 0);
+  h.Key(Editor(), ui::VK_ESCAPE);
+  // The caret in the middle of a text keeps Left for the text.
+  h.Key(Editor(), ui::VK_LEFT);
+  EXPECT_EQ(grid->FilterCol(), 0);
+  h.Key(Editor(), ui::VK_RIGHT);
+  h.Key(Editor(), ui::VK_RIGHT);
+  EXPECT_EQ(grid->FilterCol(), 2);
+  // The text typed went into the filter it was typed in.
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"ab");
+}
+
+TEST_F(FilterRow, DownLeavesTheRowForTheDataOfThatColumn) {
+  ds.Last();
+  grid->StartFilterEditing(2);
+  h.Key(Editor(), ui::VK_DOWN);
+  EXPECT_FALSE(grid->FilterEditMode());
+  EXPECT_FALSE(Editor()->Visible());
+  EXPECT_EQ(grid->SelectedIndex(), 2);
+  EXPECT_EQ(grid->DataLink()->ActiveRecord(), 0);
+}
+
+TEST_F(FilterRow, EnterAppliesOnceAndKeepsTheEditorOnItsColumn) {
+  grid->StartFilterEditing(0);
+  const int left = grid->LeftCol();
+  h.Type(Editor(), u"=Jones");
+  // The first Enter closes the list typing opened, the second applies.
+  ASSERT_TRUE(Editor()->ListVisible());
+  h.Key(Editor(), ui::VK_RETURN);
+  EXPECT_FALSE(Editor()->ListVisible());
+  EXPECT_EQ(applied, 0);
+  h.Key(Editor(), ui::VK_RETURN);
+  EXPECT_EQ(applied, 1);
+  ASSERT_EQ(appliedTexts.size(), 1u);
+  EXPECT_EQ(appliedTexts[0], u"=Jones");
+  EXPECT_EQ(grid->FilterCol(), 0);
+  EXPECT_TRUE(Editor()->Visible());
+  EXPECT_EQ(grid->LeftCol(), left);
+}
+
+TEST_F(FilterRow, AFailingApplyStillLaysTheGridOutAndPassesOn) {
+  grid->OnApplyFilter = [](ui::TObject*) { throw rtl::Exception(u"no filter here"); };
+  grid->StartFilterEditing(1);
+  EXPECT_THROW(grid->ExecuteApplyFilter(), rtl::Exception);
+  EXPECT_TRUE(Editor()->Visible());
+  EXPECT_EQ(grid->FilterCol(), 1);
+}
+
+TEST_F(FilterRow, ClearFilterEmptiesEveryCellWithoutApplying) {
+  Filter(0)->SetExpressionStr(u"=Smith");
+  Filter(1)->SetExpressionStr(u">2");
+  grid->StartFilterEditing(0);
+  grid->ClearFilter();
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"");
+  EXPECT_EQ(Filter(1)->ExpressionStr(), u"");
+  EXPECT_EQ(applied, 0);
+  EXPECT_FALSE(grid->FilterEditMode());
+}
+
+TEST_F(FilterRow, ClickedValuesAddUpAndEnterChoosesOneAlone) {
+  OfferNames();
+  grid->StartFilterEditing(0);
+  Editor()->DropDown();
+  TPopupListboxEx* list = Editor()->PopupListbox();
+  ASSERT_TRUE(list->Visible());
+  ASSERT_EQ(list->Items()->Count(), 4);
+  for (int i = 0; i < 3; ++i) {
+    h.MouseDown(list, ItemCentre(list, i));
+    h.MouseUp(list, ItemCentre(list, i));
+  }
+  EXPECT_TRUE(list->Visible());
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"in ('Smith','O''Brien','Jones')");
+  EXPECT_EQ(Filter(0)->ListValuesCheckingState(), (std::vector<std::uint8_t>{1, 1, 1, 0}));
+  EXPECT_EQ(Editor()->Text(), u"in ('Smith','O''Brien','Jones')");
+
+  // A click on a checked value takes it out again.
+  h.MouseDown(list, ItemCentre(list, 1));
+  h.MouseUp(list, ItemCentre(list, 1));
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"in ('Smith','Jones')");
+
+  list->SetItemIndex(3);
+  h.Key(Editor(), ui::VK_RETURN);
+  EXPECT_FALSE(list->Visible());
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"='Brown'");
+  EXPECT_EQ(Filter(0)->ListValuesCheckingState(), (std::vector<std::uint8_t>{0, 0, 0, 1}));
+}
+
+TEST_F(FilterRow, APressReleasedOverAnotherValueChecksNothing) {
+  OfferNames();
+  grid->StartFilterEditing(0);
+  Editor()->DropDown();
+  TPopupListboxEx* list = Editor()->PopupListbox();
+  h.MouseDown(list, ItemCentre(list, 0));
+  h.MouseMove(list, ItemCentre(list, 2), {ui::ssLeft});
+  h.MouseUp(list, ItemCentre(list, 2));
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"");
+  EXPECT_EQ(Filter(0)->ListValuesCheckingState(), (std::vector<std::uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(Filter(0)->PopupListboxDownIndex(), -1);
+}
+
+TEST_F(FilterRow, TheDefaultListHoldsTheCommandsAndTheEmptiesCommandApplies) {
+  grid->STFilter()->SetInstantApply(true);
+  grid->StartFilterEditing(0);
+  Editor()->DropDown();
+  TPopupListboxEx* list = Editor()->PopupListbox();
+  std::vector<String> texts;
+  for (int i = 0; i < list->Items()->Count(); ++i) texts.push_back(list->Items()->Strings(i));
+  EXPECT_EQ(texts,
+            (std::vector<String>{u"(Clear filter)", u"(Custom...)", u"(All)", u"(Not empty)", u"(Empty)"}));
+  list->SetItemIndex(4);
+  h.Key(Editor(), ui::VK_RETURN);
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"=Null");
+  EXPECT_GE(applied, 1);
+  EXPECT_EQ(appliedTexts.back(), u"=Null");
+}
+
+TEST_F(FilterRow, ScreenshotOfTheRowWithItsListOpen) {
+  OfferNames();
+  Filter(1)->SetExpressionStr(u">= 2 AND < 4");
+  grid->StartFilterEditing(0);
+  Editor()->DropDown();
+  TPopupListboxEx* list = Editor()->PopupListbox();
+  h.MouseDown(list, ItemCentre(list, 1));
+  h.MouseUp(list, ItemCentre(list, 1));
+  h.ProcessEvents();
+  const std::string path = h.SaveScreenshot({form, list}, "filter_row_open");
+  EXPECT_FALSE(path.empty());
+}
+
+}  // namespace
+
+namespace {
+
+struct TitleFilterList : filtertest::FilterTable {
+  void SetUp() override {
+    FilterTable::SetUp();
+    grid->STFilter()->SetVisible(true);
+    grid->STFilter()->SetLocation(grid::stflInTitleFilterEx);
+    h.Show(form);
+  }
+};
+
+TEST_F(TitleFilterList, InTitleFiltersHaveNoRowAndNoEditor) {
+  EXPECT_EQ(grid->STFilterRowCount(), 0);
+  grid->StartFilterEditing(0);
+  EXPECT_EQ(grid->FilterEdit(), nullptr);
+  EXPECT_FALSE(grid->FilterEditMode());
+}
+
+TEST_F(TitleFilterList, KeysReachTheListAndEscapeClosesIt) {
+  grid->SetFocus();
+  grid->ShowTitleFilterListbox(Column(0));
+  grid::TPopupListboxEx* list = grid->InTitleFilterListbox();
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), Column(0));
+  EXPECT_TRUE(list->Visible());
+  h.Key(grid, ui::VK_ESCAPE);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_FALSE(list->Visible());
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"");
+}
+
+TEST_F(TitleFilterList, EnterRunsTheChosenCommand) {
+  grid->STFilter()->SetInstantApply(true);
+  grid->SetFocus();
+  grid->ShowTitleFilterListbox(Column(0));
+  grid::TPopupListboxEx* list = grid->InTitleFilterListbox();
+  list->SetItemIndex(list->Items()->IndexOf(u"(Not empty)"));
+  h.Key(grid, ui::VK_RETURN);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(Filter(0)->ExpressionStr(), u"<>Null");
+  EXPECT_EQ(applied, 1);
+}
+
+TEST_F(TitleFilterList, AListResizedWithItsGripOpensAgainAtThatSize) {
+  grid->ShowTitleFilterListbox(Column(1));
+  grid::TPopupListboxEx* list = grid->InTitleFilterListbox();
+  list->SetRowCount(3);
+  list->SetBounds(list->Left(), list->Top(), 260, list->Height());
+  list->SetSizeGripResized(true);
+  grid->CloseTitleFilterListbox(false);
+  EXPECT_EQ(Filter(1)->DropDownListRows(), 3);
+  EXPECT_EQ(Filter(1)->DropDownListWidth(), 260);
+  grid->ShowTitleFilterListbox(Column(1));
+  EXPECT_EQ(list->RowCount(), 3);
+  EXPECT_EQ(list->Width(), 260);
+  grid->CloseTitleFilterListbox(false);
+}
+
+}  // namespace
