@@ -130,7 +130,7 @@ void TCustomDBGridEx::PlaceFilterEditor(bool Show) {
   }
   // The editor is shown by placing it; an empty place hides it, so a
   // reloaded editor appears afresh.
-  if (Show) FFilterEdit->Move(TRect());
+  if (Show) FFilterEdit->Move(TRect{});
   if (Show) ShowFilterEditorValue(FFilterCol);
   FFilterEdit->Move(r);
   if (Showing() && FFilterEdit->CanFocus() && !FFilterEdit->Focused()) FFilterEdit->SetFocus();
@@ -314,7 +314,7 @@ void TCustomDBGridEx::FilterEditorClosingUp(TObject*, bool& Accept) {
     filter->SetEnterNotClearData(false);
     if (TPopupListboxItemEx* item = list->ItemObjectAt(index)) {
       try {
-        item->Execute(list, index, TPoint(-1, -1), TShiftState{});
+        item->Execute(list, index, TPoint{-1, -1}, TShiftState{});
       } catch (...) {
         filter->SetInFilterListBox(false);
         throw;
@@ -347,7 +347,7 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
     FInTitleFilterListbox->SetUseItemObjects(true);
     FInTitleFilterListbox->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, int X, int Y) {
       if (Button != mbLeft || !FInTitleFilterListbox->IsMouseUpCloseListbox()) return;
-      CloseTitleFilterListbox(FInTitleFilterListbox->ClientRect().Contains(TPoint(X, Y)));
+      CloseTitleFilterListbox(FInTitleFilterListbox->ClientRect().Contains(TPoint{X, Y}));
     };
     FInTitleFilterListbox->OnKeyDown = [this](TObject*, std::uint16_t& Key, TShiftState) {
       FilterListboxKeyDown(Key);
@@ -372,8 +372,8 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
   list->SetRowCount(filter->DropDownListRows());
   list->SetBounds(list->Left(), list->Top(), std::max(Column->Width(), width), list->Height());
   filter->MarkCheckedListValues(list->Items());
-  const TPoint topLeft = ClientToScreen(TPoint(R.Left, R.Top));
-  const TRect screen(topLeft.X, topLeft.Y, topLeft.X + R.Width(), topLeft.Y + R.Height());
+  const TPoint topLeft = ClientToScreen(TPoint{R.Left, R.Top});
+  const TRect screen{topLeft.X, topLeft.Y, topLeft.X + R.Width(), topLeft.Y + R.Height()};
   const TPoint at = CalcDropDownPosition(screen, list, daLeft);
   list->SetBounds(at.X, at.Y, list->Width(), list->Height());
   list->SizeGrip()->SetVisible(true);
@@ -394,12 +394,12 @@ void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
     column->STFilter()->SetDropDownListWidth(list->Width());
   }
   FInTitleFilterListboxVisible = false;
-  FTrackingStateRect = TRect();
+  FTrackingStateRect = TRect{};
   InvalidateTitle();
   if (Execute) {
     if (column) column->STFilter()->SetEnterNotClearData(false);
     const int index = list->ItemIndex();
-    if (TPopupListboxItemEx* item = list->ItemObjectAt(index)) item->Execute(list, index, TPoint(-1, -1), {});
+    if (TPopupListboxItemEx* item = list->ItemObjectAt(index)) item->Execute(list, index, TPoint{-1, -1}, {});
   }
 }
 
@@ -423,7 +423,7 @@ bool TCustomDBGridEx::ToggleListCommand(TPopupListboxEx* List, TColumnEx* Column
     return true;
   }
   Column->STFilter()->SetEnterNotClearData(true);
-  item->Execute(List, index, TPoint(-1, -1), CurrentShiftState());
+  item->Execute(List, index, TPoint{-1, -1}, CurrentShiftState());
   List->InvalidateIndex(index);
   return true;
 }
@@ -432,7 +432,7 @@ bool TCustomDBGridEx::ToggleListCommand(TPopupListboxEx* List, TColumnEx* Column
 
 bool TCustomDBGridEx::FilterRowMouseDown(TMessage& Message) {
   if (ComponentState().Contains(csDesigning) || STFilterRowCount() == 0) return false;
-  const TPoint p(XPos(Message.LParam), YPos(Message.LParam));
+  const TPoint p{XPos(Message.LParam), YPos(Message.LParam)};
   const TGridCoord cell = MouseCoord(p.X, p.Y);
   if (!IsSTFilterRow(cell.Y) || cell.X < FIndicatorOffset) return false;
   const int dataCol = GridColToDataCol(cell.X);

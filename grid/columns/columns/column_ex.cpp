@@ -4,6 +4,7 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/columns_internal.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/columns/db_grid_inplace_edit.h"
 #include "grid/columns/filters/st_column_filter_ex.h"
 #include "grid/columns/lookup/popup_data_grid_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
@@ -54,6 +55,8 @@ TColumnEx::~TColumnEx() {
     std::erase(grid->SortMarkedColumns(), this);
     std::erase(grid->FVisibleColumns, this);
     grid->ColumnDestroying(this);
+    // An editor that took this column's recent-values list must not read it once it is freed.
+    if (auto* editor = dynamic_cast<TDBGridInplaceEdit*>(grid->InplaceEditor())) editor->ForgetMRUList(FMRUList.get());
   }
   if (TDBGridColumnsEx* columns = Columns())
     if (columns->FUpDownBaseColumn == this) columns->FUpDownBaseColumn = nullptr;

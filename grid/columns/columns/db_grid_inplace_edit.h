@@ -92,6 +92,8 @@ class TDBGridInplaceEdit : public TInplaceEdit, public IPopupOwnerEx {
   void UpdateEditKeyValue();
   void ShowMRUList();
   void CloseMRUList(bool Accept);
+  // The column that owns List is going: the editor closes the list and lets go of it.
+  void ForgetMRUList(TMRUListEx* List);
   bool IsNumericDropDown() const;
 
   void Dispatch(ui::TMessage& Message) override;

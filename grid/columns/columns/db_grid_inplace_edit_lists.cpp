@@ -380,6 +380,12 @@ void TDBGridInplaceEdit::ShowMRUList() {
   FMRUList->SetDroppedDown(true);
 }
 
+void TDBGridInplaceEdit::ForgetMRUList(TMRUListEx* List) {
+  if (!List || FMRUList != List) return;
+  if (FMRUListControl && FMRUListControl->Visible()) FMRUListControl->Hide();
+  FMRUList = nullptr;
+}
+
 void TDBGridInplaceEdit::CloseMRUList(bool Accept) {
   if (!FMRUList || !FMRUList->DroppedDown() || !FMRUListControl) return;
   if (TControl* c = GetCaptureControl()) c->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));

@@ -34,8 +34,8 @@ TColumnEx* TDBGridFilterPopupListboxItemEx::FilterPopupColumn(TPopupListboxEx* S
 }
 
 TRect TDBGridFilterPopupListboxItemEx::LeadingBox(TPopupListboxEx* Sender, const TRect& Rect, int Width) {
-  if (Sender->UseRightToLeftAlignment()) return TRect(Rect.Right - Width, Rect.Top, Rect.Right, Rect.Bottom);
-  return TRect(Rect.Left, Rect.Top, Rect.Left + Width, Rect.Bottom);
+  if (Sender->UseRightToLeftAlignment()) return TRect{Rect.Right - Width, Rect.Top, Rect.Right, Rect.Bottom};
+  return TRect{Rect.Left, Rect.Top, Rect.Left + Width, Rect.Bottom};
 }
 
 void TDBGridFilterPopupListboxItemEx::DrawTextAfterBox(TPopupListboxEx* Sender, int ItemIndex,

@@ -138,8 +138,8 @@ void TDBGridExSimpleFilterDialog::DBComboBoxEx1Change(TObject*) {}
 void TDBGridExSimpleFilterDialog::Init() {
   InitSignComboBox(ComboBox1);
   InitSignComboBox(ComboBox2);
-  InitValuesComboBox(DBComboBoxEx1, TPoint(Edit1->Left(), Edit1->Top()));
-  InitValuesComboBox(DBComboBoxEx2, TPoint(Edit2->Left(), Edit2->Top()));
+  InitValuesComboBox(DBComboBoxEx1, TPoint{Edit1->Left(), Edit1->Top()});
+  InitValuesComboBox(DBComboBoxEx2, TPoint{Edit2->Left(), Edit2->Top()});
   if (Column) FillDialogFromColumnFilter(Column->STFilter());
 }
 
