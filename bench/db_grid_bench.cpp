@@ -17,7 +17,6 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
-#include <sched.h>
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
@@ -28,6 +27,7 @@
 #include "platform/data/data_source.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
+#include "bench/pin_core.h"
 
 namespace {
 
@@ -258,17 +258,6 @@ void PrintTable() {
   std::printf("%-22s %12.2f %12.2f\n", "  grid / raw", mf1 / mq1, mf2 / mq2);
   std::printf("%-22s %9.3f ms %9.3f ms %10.2f\n", "scroll by a row", mr1, mr2, mr2 / mr1);
   std::printf("%-22s %9.3f ms %9.3f ms %10.2f\n", "scroll by a page", mp1, mp2, mp2 / mp1);
-}
-
-// The core this thread runs on now, among those the process may use: one
-// core keeps the caches and the clock of both record counts alike.
-int PinToOneCore() {
-  const int cpu = sched_getcpu();
-  if (cpu < 0) return -1;
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  CPU_SET(cpu, &one);
-  return sched_setaffinity(0, sizeof one, &one) == 0 ? cpu : -1;
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@
 #include "device_api/command.h"
 #include "device_api/frames.h"
 #include "tests/sim/sim.h"
+#include "bench/pin_core.h"
 
 namespace {
 
@@ -123,16 +123,6 @@ void BM_Net_Link_Next_To_Plain_Client(benchmark::State& state) {
 BENCHMARK(BM_Net_Link_Next_To_Plain_Client)->Iterations(15)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-// The core this thread runs on now, among those the process may use.
-int PinToOneCore() {
-  const int cpu = sched_getcpu();
-  if (cpu < 0) return -1;
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  CPU_SET(cpu, &one);
-  return sched_setaffinity(0, sizeof one, &one) == 0 ? cpu : -1;
-}
 
 int main(int argc, char** argv) {
   const int core = PinToOneCore();

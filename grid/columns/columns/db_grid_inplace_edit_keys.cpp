@@ -256,10 +256,10 @@ void TDBGridInplaceEdit::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   if (FEditStyle == esDataList && column->DropDownSpecRow()->Visible() && shortCut != 0 &&
       column->DropDownSpecRow()->ShortCut() == shortCut) {
     if (column->CanModify(false) && column->CanModify(true)) {
-      TSpecRowEx* spec = column->DropDownSpecRow();
-      grid->SetEditText(spec->CellTextAt(0));
-      grid->SetEditKeyValue(spec->Value());
-      SetText(spec->CellTextAt(0));
+      TSpecRowEx* specialRow = column->DropDownSpecRow();
+      grid->SetEditText(specialRow->CellTextAt(0));
+      grid->SetEditKeyValue(specialRow->Value());
+      SetText(specialRow->CellTextAt(0));
       DataListFollows();
       SelectAll();
     }

@@ -376,8 +376,8 @@ TEST_F(DropDown, PictureOfAnOpenList) {
   popup->Invalidate();
   h.ProcessEvents();
   const QImage chosen = popup->Widget()->grab().toImage();
-  const TRect spec = popup->CellRangeRect(0, top - 1, 0, top - 1);
-  EXPECT_EQ(chosen.pixel(spec.Right - 3, spec.Top + 3), highlight);
+  const TRect specialRowCell = popup->CellRangeRect(0, top - 1, 0, top - 1);
+  EXPECT_EQ(chosen.pixel(specialRowCell.Right - 3, specialRowCell.Top + 3), highlight);
   h.SaveScreenshot(popup, "lookup_popup_special_row");
 }
 
