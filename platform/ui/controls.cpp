@@ -1303,6 +1303,23 @@ void TWinControl::DefaultHandler(TMessage& Message) {
 }
 
 bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std::function<bool(QEvent*)>& Base) {
+  // A disabled window takes no mouse or keyboard input. Qt's own handling
+  // ignores such an event (a mouse event then goes on to the parent); input
+  // sent straight to the widget must not reach the control's handlers either.
+  if (!Source->isEnabled()) {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ContextMenu:
+        return Base(e);
+      default: break;
+    }
+  }
   TMessage m;
   bool accept = false;
   switch (e->type()) {

@@ -19,6 +19,7 @@
 #include "desktop/step_table.h"
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
+#include "grid/columns/dialogs/db_grid_ex_find_dlg.h"
 #include "grid/core/grid_data_link_ex.h"
 
 namespace desktoptest {
@@ -593,11 +594,44 @@ TEST_F(AutoRunTest, TheGridsTakeClicksAndDeleteKeysWhereOffered) {
   h->Key(AutoFrm->grid_Status, ui::VK_DELETE, ui::TShiftState{ui::ssCtrl});
   EXPECT_EQ(AutoFrm->mem_Status.RecordCount(), 2);
 
-  // While a script runs the script grid is disabled: a click moves nothing.
+  // While a script runs the script grid is disabled: a click moves nothing
+  // and Ctrl+Delete deletes nothing.
   const int at = AutoFrm->mem_Code.RecNo();
   code->SetEnabled(false);
+  h->TakeMessageBoxes();
   h->Click(code, CellCentre(code, at == 0 ? 1 : 0, 0));
   EXPECT_EQ(AutoFrm->mem_Code.RecNo(), at);
+  h->Key(code, ui::VK_DELETE, ui::TShiftState{ui::ssCtrl});
+  EXPECT_EQ(AutoFrm->mem_Code.RecordCount(), 2);
+  EXPECT_TRUE(h->TakeMessageBoxes().empty());
+}
+
+TEST_F(AutoRunTest, CtrlFOpensTheFindDialogWhichFindsAStep) {
+  SimulatedController sim;
+  Open(sim, 2);
+  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
+  AutoFrm->Add_Code(Step(1, u"Abs", 2, 0, 1));
+  AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
+  grid::TDBGridEx* code = AutoFrm->grid_Code;
+  h->Click(code, CellCentre(code, 0, 0));
+  ASSERT_EQ(AutoFrm->mem_Code.RecNo(), 0);
+
+  // The dialog is modal: what it is asked happens inside its loop.
+  bool shown = false;
+  int found = -1;
+  h->Post([&] {
+    grid::TDBGridExFindDlg* dlg = grid::GridFindDialog();
+    if (!dlg) return;
+    shown = dlg->Visible() && dlg->Grid() == code;
+    dlg->cbText->SetText(u"第2轴");
+    h->Click(dlg->bFind);
+    found = AutoFrm->mem_Code.RecNo();
+    h->Click(dlg->bCancel);
+  });
+  h->Key(code, 'F', ui::TShiftState{ui::ssCtrl});
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 1);
 }
 
 }  // namespace

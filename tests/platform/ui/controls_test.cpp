@@ -137,6 +137,40 @@ TEST_F(ControlsTest, ButtonClickRunsEvenWhenDisabledButTheMouseDoesNot) {
   EXPECT_EQ(form->ModalResult(), mrYes);
 }
 
+TEST_F(ControlsTest, ADisabledWindowHearsNoKeysOrMouseEvenWhenSentStraightToIt) {
+  class TListening : public TCustomControl {
+   public:
+    using TCustomControl::TCustomControl;
+    std::vector<unsigned> heard;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == WM_KEYDOWN || m.Msg == WM_CHAR || m.Msg == WM_LBUTTONDOWN || m.Msg == WM_MOUSEWHEEL)
+        heard.push_back(m.Msg);
+      TCustomControl::Dispatch(m);
+    }
+  };
+  auto* panel = Add<TListening>();
+  panel->SetBounds(0, 0, 200, 100);
+  auto* c = Add<TListening>(panel);
+  c->SetBounds(10, 10, 80, 40);
+  c->SetTabStop(true);
+  h.Show(form);
+  h.Key(c, 'A');
+  h.Click(c);
+  EXPECT_EQ(c->heard, (std::vector<unsigned>{WM_KEYDOWN, WM_CHAR, WM_LBUTTONDOWN}));
+  c->heard.clear();
+  for (TControl* disabled : std::initializer_list<TControl*>{c, panel}) {
+    SCOPED_TRACE(disabled == c ? "the control" : "its parent");
+    disabled->SetEnabled(false);
+    h.Key(c, 'A');
+    h.Key(c, VK_DELETE, TShiftState{ssCtrl});
+    h.Click(c);
+    EXPECT_TRUE(c->heard.empty());
+    disabled->SetEnabled(true);
+  }
+  h.Key(c, VK_DELETE);
+  EXPECT_EQ(c->heard, (std::vector<unsigned>{WM_KEYDOWN}));
+}
+
 TEST_F(ControlsTest, EditReportsEveryChangeAndHonoursLimits) {
   auto* e = Add<TEdit>();
   int changes = 0;
