@@ -704,9 +704,9 @@ void TCustomDBGridEx::DrawPictureCell(TBitmap* Picture, const TRect& Rect) {
 void TCustomDBGridEx::DrawGraphicDataCell(TColumnEx* Column, const TRect& Rect) {
   db::TField* field = Column->Field();
   if (FDrawGraphicData) {
-    // The toolkit reads pictures from files only, so a picture stored in a
-    // field shows as an empty cell.
-    DrawPictureCell(nullptr, Rect);
+    TPicture picture;
+    LoadGraphicFieldPicture(field, picture);
+    DrawPictureCell(picture.Bitmap(), Rect);
     return;
   }
   TCanvas* cv = Canvas();

@@ -627,11 +627,23 @@ void TCustomDBGridEx::RowHeightsUpdated() {
 int TCustomDBGridEx::DataRowHeight(int DataRow) {
   if (!FDataLink->Active()) return FStdDefaultRowHeight;
   if (TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(DataRow)) return node->RowHeight();
-  return CalcDefaultRowHeight();
+  const int old = SetDrawRecord(DataRow);
+  int height = 0;
+  try {
+    height = CalcDefaultRowHeight();
+  } catch (...) {
+    RestoreDrawRecord(old);
+    throw;
+  }
+  RestoreDrawRecord(old);
+  return height;
 }
 
 int TCustomDBGridEx::CalcDefaultRowHeight() {
-  int height = FStdDefaultRowHeight;
+  // Columns measure the current record; with nothing visible the standard
+  // height stands.
+  int height = FVisibleColumns.empty() ? FStdDefaultRowHeight : 0;
+  for (TColumnEx* column : FVisibleColumns) height = std::max(height, column->CalcRowHeight());
   if (OnGetRowHeight) OnGetRowHeight(this, height);
   return height;
 }

@@ -1,5 +1,6 @@
 #include "platform/ui/bitmap.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -204,6 +205,21 @@ void TPicture::LoadFromFile(const String& FileName) {
   for (const char16_t* k : kKnown) known = known || rtl::SameText(ext, k);
   if (!known) throw rtl::EInvalidGraphic(rtl::Format(u"Unknown picture file extension (.%s)", {ext}));
   bitmap_->LoadFromFile(FileName);
+}
+
+void TPicture::LoadFromData(std::string_view Bytes) {
+  if (Bytes.empty()) {
+    bitmap_->Assign(nullptr);
+    return;
+  }
+  QByteArray data = QByteArray::fromRawData(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  reader.setDecideFormatFromContent(true);
+  QImage img = reader.read();
+  if (img.isNull()) throw rtl::EInvalidGraphic(u"Bitmap image is not valid");
+  bitmap_->SetImage(img);
 }
 
 void TPicture::Assign(const TPersistent* Source) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/canvas.h"
@@ -65,6 +66,10 @@ class TPicture : public TPersistent {
   ~TPicture() override;
   // .bmp, .png, .jpg/.jpeg; another extension raises EInvalidGraphic.
   void LoadFromFile(const String& FileName);
+  // A picture held in memory (a field's blob): the format is read from the
+  // bytes. No bytes give an empty picture; bytes that are no picture raise
+  // EInvalidGraphic and leave the picture as it was.
+  void LoadFromData(std::string_view Bytes);
   TBitmap* Bitmap() { return bitmap_.get(); }
   bool Empty() const { return bitmap_->Empty(); }
   int Width() const { return bitmap_->Width(); }

@@ -10,6 +10,7 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/core/mem_table_intf_ex.h"
 #include "grid/editor_support/button_faces.h"
 #include "grid/editor_support/tool_routines.h"
 #include "grid/foundation/inplace_edit.h"
@@ -395,6 +396,48 @@ bool TColumnEx::CurLineWordWrap(int RowHeight) const {
   if (!grid) return false;
   FontScope scope(grid->Canvas(), Font());
   return grid->Canvas()->TextHeight(u"Wg") + grid->Interlinear() < RowHeight;
+}
+
+int TColumnEx::CalcRowHeight() const {
+  TCustomDBGridEx* grid = Grid();
+  if (!grid) return 0;
+  const int standard = grid->StdDefaultRowHeight();
+  IMemTableEx* memTable = grid->MemTable();
+  if (!grid->OptionsEx().Contains(dghAutoFitRowHeight) || (memTable && memTable->RecordViewsAreTree()))
+    return standard;
+  if (GetColumnType() == ctGraphicData) {
+    TPicture picture;
+    // An empty cell keeps the standard height rather than a row of none.
+    if (!LoadGraphicFieldPicture(Field(), picture)) return standard;
+    const int width = Width();
+    if (picture.Width() > width)
+      return static_cast<int>(std::lround(static_cast<double>(picture.Height()) * width / picture.Width()));
+    return picture.Height();
+  }
+  TCanvas* canvas = grid->Canvas();
+  FontScope scope(canvas, Font());
+  int margin = AlwaysShowEditButton() ? EditButtonsWidth() + 4 : 4;
+  const std::vector<TColumnEx*>& visible = grid->VisibleColumns();
+  if (!visible.empty() && visible.front() == this) margin += grid->GetCellTreeElmentsAreaWidth();
+  if (FShowImageAndText && FImageList) margin += FImageList->Width() + 4;
+  TRect r{0, 0, std::max(0, Width() - margin), 0};
+  canvas->DrawText(DisplayText(), r, DT_CALCRECT | DT_NOPREFIX | (WordWrap() ? DT_WORDBREAK : DT_SINGLELINE));
+  const int height = r.Bottom - r.Top;
+  if (height <= standard) return standard;
+  const bool rowLines = grid->Options().Contains(dgRowLines);
+  return height + (grid->Flat() ? 1 : 3) + (rowLines ? grid->GridLineWidth() : 0);
+}
+
+bool LoadGraphicFieldPicture(db::TField* Field, TPicture& Picture) {
+  Picture.Assign(nullptr);
+  auto* blob = dynamic_cast<db::TBlobField*>(Field);
+  if (!blob || blob->IsBlobNull()) return false;
+  try {
+    Picture.LoadFromData(blob->AsBytes());
+  } catch (const rtl::EInvalidGraphic&) {
+    return false;
+  }
+  return !Picture.Empty();
 }
 
 bool TColumnEx::IsTabStop() const {

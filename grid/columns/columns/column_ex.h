@@ -44,6 +44,11 @@ enum TColumnExType {
 };
 
 // What the grid hands to OnGetCellParams for one cell.
+// The picture a graphic blob field holds. False, with an empty picture, when
+// the field is no blob, is empty, or holds bytes that are no picture: a
+// broken value shows as an empty cell instead of failing every paint.
+bool LoadGraphicFieldPicture(db::TField* Field, ui::TPicture& Picture);
+
 class TColCellParamsEx {
  public:
   ui::TAlignment Alignment() const { return FAlignment; }
@@ -293,6 +298,9 @@ class TColumnEx : public ui::TCollectionItem, public IDropDownBoxOwnerEx {
   bool CellTextEditing();
   // Whether a row of that height holds more than one line of the column's text.
   bool CurLineWordWrap(int RowHeight) const;
+  // The row height the current record's cell needs when the grid fits its
+  // rows to their content; the grid's standard height otherwise.
+  int CalcRowHeight() const;
   bool IsTabStop() const;
   int EditButtonsWidth() const;
   db::TDataSet* LookupListDataSet() const;

@@ -4,6 +4,7 @@
 // left.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QWidget>
 
@@ -278,6 +279,64 @@ TEST_F(DataCells, LargePictureShrinksWithItsAspectKeptAndCentred) {
   EXPECT_EQ(CellRgb(target.Canvas()->Pixel(25, 33)), 0xFFFFFFu);
 }
 
+// Pictures held in a graphic blob field: drawn from the field's bytes,
+// and a value that is no picture paints an empty cell instead of failing.
+TEST_F(DataCells, GraphicFieldsShowTheirPicturesAndBrokenOnesStayEmpty) {
+  QImage red(40, 20, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(red.save(&buffer, "PNG"));
+
+  ext::TExtMemoryData ds{nullptr};
+  db::TDataSource src{nullptr};
+  ds.FieldDefs().Add(u"P", db::ftGraphic);
+  src.SetDataSet(&ds);
+  ds.Open();
+  for (const std::string& bytes : {png.toStdString(), std::string("not a picture"), std::string()}) {
+    ds.Append();
+    static_cast<db::TBlobField*>(ds.Fields(0))->SetAsBytes(bytes);
+    ds.Post();
+  }
+  ds.First();
+  grid->SetDrawGraphicData(true);
+  grid->SetDataSource(&src);
+  ASSERT_EQ(grid->Columns()->ColumnAt(0)->GetColumnType(), ctGraphicData);
+  grid->Columns()->ColumnAt(0)->SetWidth(60);
+  grid->Invalidate();
+  h.ProcessEvents();
+  const QImage img = Grab();
+  const int top = grid->TopDataOffset();
+  const TRect cell = grid->CellRangeRect(1, top, 1, top);
+  const QPoint middle((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
+  EXPECT_EQ(img.pixel(middle), qRgb(255, 0, 0));
+  // Shrunk to the row's height with its aspect kept: no red at the cell's sides.
+  EXPECT_NE(img.pixel(cell.Left + 2, middle.y()), qRgb(255, 0, 0));
+  for (int row = top + 1; row <= top + 2; ++row) {
+    const TRect r = grid->CellRangeRect(1, row, 1, row);
+    EXPECT_NE(img.pixel((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2), qRgb(255, 0, 0)) << row;
+  }
+
+  // Rows fitted to their content take the picture's height, scaled to the
+  // column when it is wider; a broken picture keeps the standard height.
+  grid->SetOptionsEx(grid->OptionsEx() + dghAutoFitRowHeight);
+  TColumnEx* column = grid->Columns()->ColumnAt(0);
+  EXPECT_EQ(column->CalcRowHeight(), 20);
+  column->SetWidth(20);
+  EXPECT_EQ(column->CalcRowHeight(), 10);
+  ds.Next();
+  EXPECT_EQ(column->CalcRowHeight(), grid->StdDefaultRowHeight());
+  ds.First();
+
+  ui::TPicture picture;
+  EXPECT_TRUE(LoadGraphicFieldPicture(ds.Fields(0), picture));
+  EXPECT_EQ(picture.Width(), 40);
+  ds.Next();
+  EXPECT_FALSE(LoadGraphicFieldPicture(ds.Fields(0), picture));
+  EXPECT_TRUE(picture.Empty());
+}
+
 }  // namespace
 
 namespace {
@@ -304,8 +363,8 @@ TEST_F(DataCells, BoundGridFocusedAndUnfocusedBothDirections) {
       grid->Invalidate();
       h.ProcessEvents();
       const QImage img = Grab();
-      img.save(QString::fromStdString(std::string("/tmp/gd2c_grid_") + (rtl ? "rtl" : "ltr") +
-                                      (focused ? "_focused" : "_unfocused") + ".png"));
+      h.SaveScreenshot(grid, std::string("grid_data_cells_") + (rtl ? "rtl" : "ltr") +
+                                 (focused ? "_focused" : "_unfocused"));
       for (int col = 1; col <= 2; ++col) {
         EXPECT_EQ(at(img, col, top) == highlight, focused) << rtl << focused << col;
         EXPECT_NE(at(img, col, top + 1), highlight) << rtl << focused << col;

@@ -153,6 +153,39 @@ TEST_F(LayoutTest, FitRowHeightToTextSnapsToWholeLines) {
   EXPECT_EQ(grid->RowLines(), 0);
 }
 
+// Rows fitted to their content: each column measures the current record and
+// the tallest answer is the row's height; without the option nothing is
+// measured.
+TEST_F(LayoutTest, AutoFitRowHeightTakesTheTallestColumnOfTheRecord) {
+  Table t(1);
+  t.ds.First();
+  t.ds.Edit();
+  t.ds.FieldByName(u"S")->SetAsString(u"aa bb cc");
+  t.ds.Post();
+  grid->SetDataSource(&t.src);
+  TColumnEx* n = grid->Columns()->ColumnAt(0);
+  TColumnEx* text = grid->Columns()->ColumnAt(1);
+  const int standard = grid->StdDefaultRowHeight();
+  EXPECT_EQ(text->CalcRowHeight(), standard);
+
+  grid->SetOptionsEx(grid->OptionsEx() + dghAutoFitRowHeight);
+  EXPECT_EQ(n->CalcRowHeight(), standard);
+  EXPECT_EQ(text->CalcRowHeight(), standard);  // one line fits
+  grid->Canvas()->SetFont(text->Font());
+  const int line = grid->Canvas()->TextHeight(u"aa");
+  const int narrow = grid->Canvas()->TextWidth(u"aa") + 8;
+  text->SetWidth(narrow);  // one word a line
+  text->SetWordWrap(true);
+  const int expected = 3 * line + 3 + grid->GridLineWidth();  // not flat, with row lines
+  ASSERT_GT(3 * line, standard);
+  EXPECT_EQ(text->CalcRowHeight(), expected);
+  EXPECT_EQ(grid->CalcDefaultRowHeight(), expected);
+  grid->SetOptions(grid->Options() - dgRowLines);
+  EXPECT_EQ(text->CalcRowHeight(), 3 * line + 3);
+  text->SetWordWrap(false);
+  EXPECT_EQ(text->CalcRowHeight(), grid->StdDefaultRowHeight());
+}
+
 TEST_F(LayoutTest, IndicatorWithRecordNumbersGainsADigitAtTenAndAHundred) {
   Table t(0);
   grid->SetOptionsEx(grid->OptionsEx() + dghShowRecNo);
