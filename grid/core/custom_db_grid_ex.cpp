@@ -393,7 +393,9 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     return;
   }
   if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) && FilterRowMouseDown(Message)) return;
-  if ((Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR) && ForwardKeyToTitleFilterListbox(Message)) return;
+  if ((Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR || Message.Msg == WM_SYSKEYDOWN) &&
+      ForwardKeyToTitleFilterListbox(Message))
+    return;
   if (Message.Msg == WM_CHAR) {
     HandleWmChar(Message);
     return;

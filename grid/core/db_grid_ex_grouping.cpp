@@ -164,6 +164,7 @@ void TCustomDBGridEx::GroupKeyDown(std::uint16_t& Key, ui::TShiftState Shift) {
   switch (Key) {
     case ui::VK_ESCAPE:
       FDataLink->Reset();
+      ClearSelection();
       if (!FOptions.Contains(dgAlwaysShowEditor)) LeaveEditorMode();
       if (GridState() == gsRowSizing || GridState() == gsColSizing || GridState() == gsColMoving ||
           FDBGridExState == dgsColSizing || FDBGridExState == dgsRowMoving ||
@@ -432,7 +433,7 @@ void TCustomDBGridEx::TrackGroupPanelMoving(int X, int Y) {
 }
 
 void TCustomDBGridEx::EndGroupPanelMoving(bool Apply) {
-  if (TGridMoveLineEx* line = ExistingGridMoveLine()) line->Hide();
+  if (TGridMoveLineEx* line = ExistingGridMoveLine()) line->HideWindow();
   FDBGridExState = dgsNormal;
   if (!Apply) return;
   {

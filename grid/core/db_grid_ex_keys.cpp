@@ -7,6 +7,11 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/columns/db_grid_inplace_edit.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/columns/filters/st_column_filter_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
@@ -16,6 +21,7 @@
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/inplace_edit.h"
 #include "platform/data/dataset.h"
+#include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/clipboard.h"
 #include "platform/ui/forms.h"
@@ -33,9 +39,16 @@ bool IsStringType(db::TFieldType Type) {
   return Type == db::ftString || Type == db::ftFixedChar || Type == db::ftWideString;
 }
 
-// The find dialog without a behaviour centre to open it.
-void OpenFindDialog(TCustomDBGridEx* Grid, const String& Text, bool Modal) {
-  if (ExecuteFindDialogProc) ExecuteFindDialogProc(Grid, Text, String(), {}, Modal);
+// The control a key that goes into the detail panel lands on: the panel's
+// chosen control, else the first one in tab order that can take the focus.
+TWinControl* FirstFocusableIn(TWinControl* Container) {
+  for (int i = 0; i < Container->ControlCount(); ++i) {
+    auto* child = dynamic_cast<TWinControl*>(Container->Controls(i));
+    if (!child || !child->CanFocus()) continue;
+    if (child->TabStop()) return child;
+    if (TWinControl* inner = FirstFocusableIn(child)) return inner;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -210,6 +223,27 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
   FAntiSelection = Shift.Contains(ssCtrl) || !FOptionsEx.Contains(dghClearSelection);
   TWinControl::DoKeyDown(Key, Shift);
   if (Key == 0) return;
+  // Up from the first record (or Ctrl+Up) goes on into the filter row.
+  if (Key == VK_UP && STFilterRowCount() > 0 && FDataLink->Active() &&
+      (Shift.Contains(ssCtrl) || FDataLink->DataSet()->Bof() || FDataLink->DataSet()->RecNo() == 1)) {
+    int column = SelectedIndex();
+    if (FOptions.Contains(dgRowSelect)) {
+      auto firstFilterFrom = [this](int From) {
+        for (int c = std::max(0, From); c < FColumns->Count(); ++c)
+          if (ColumnHasFilterCell(c)) return c;
+        return -1;
+      };
+      column = firstFilterFrom(FFilterCol);
+      const int gridCol = DataColToGridCol(column);
+      if (column < 0 || (gridCol >= FixedCols() && (gridCol < LeftCol() || gridCol >= LeftCol() + VisibleColCount())))
+        column = firstFilterFrom(GridColToDataCol(LeftCol()));
+    }
+    StartFilterEditing(column);
+    if (FFilterEditMode) {
+      Key = 0;
+      return;
+    }
+  }
   if (RightToLeft()) {
     if (Key == VK_LEFT)
       Key = VK_RIGHT;
@@ -217,22 +251,37 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       Key = VK_LEFT;
   }
   if (!FDataLink->Active() || !GridAcceptsKey(Key, Shift)) return;
+  if (DataGroupingWorks() && FCurGroupDataNode && FCurGroupDataNode->NodeType() == dntDataGroupEx) {
+    GroupKeyDown(Key, Shift);
+    return;
+  }
   db::TDataSet* ds = FDataLink->DataSet();
   const TShortCut shortCut = ShortCut(Key, Shift);
   const bool plain = Shift.Empty();
+  TColumnEx* selected = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
+                            ? FColumns->ColumnAt(SelectedIndex())
+                            : nullptr;
+  // The list drops down and the key goes on through the table below.
+  if (shortCut == FilterListShortCut && FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx &&
+      selected && selected->Visible() && selected->STFilter()->Visible())
+    ShowTitleFilterListbox(selected);
+  if (shortCut == PrevRecordValueShortCut) {
+    SetValueFromPrevRecord();
+    return;
+  }
   if (shortCut == InplaceSearchShortCut && FOptionsEx.Contains(dghIncSearch)) {
     if (FInplaceSearching && FOptionsEx.Contains(dghDialogFind) &&
         FindDialogShortCut == InplaceSearchShortCut) {
       const String text = FInplaceSearchText;
       StopInplaceSearch();
-      OpenFindDialog(this, text, IsFindDialogShowAsModal());
+      ShowFindDialog(text, String(), IsFindDialogShowAsModal());
     } else {
       StartInplaceSearch(String(), -1, ltdAllEx);
     }
     return;
   }
   if (shortCut == FindDialogShortCut && FOptionsEx.Contains(dghDialogFind)) {
-    OpenFindDialog(this, String(), IsFindDialogShowAsModal());
+    ShowFindDialog(String(), String(), IsFindDialogShowAsModal());
     return;
   }
   if (FInplaceSearching) {
@@ -303,6 +352,45 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
     }
   };
 
+  auto focusDetailPanel = [&] {
+    if (!FRowDetailControl || !FRowDetailControl->Visible()) return;
+    TWinControl* target = FRowDetailPanel->ActiveControl();
+    if (!target || !target->CanFocus()) target = FirstFocusableIn(FRowDetailControl);
+    if (!target && FRowDetailControl->CanFocus()) target = FRowDetailControl;
+    if (target) target->SetFocus();
+  };
+  // How: -1 toggles, 1 expands, 0 collapses the current record's node.
+  auto expandTreeNode = [&](int How) {
+    const int view = FIntMemTable->CurrentRecordView();
+    if (view < 0) return;
+    const bool expanded = FIntMemTable->TreeNodeExpanded();
+    const bool want = How < 0 ? !expanded : How > 0;
+    if (want == expanded || !FIntMemTable->TreeNodeHasChildren()) return;
+    const int oldTop = TopRow();
+    ds->DisableControls();
+    try {
+      const int n = FIntMemTable->SetTreeNodeExpanded(view, want);
+      FLockAutoShowCurCell = true;
+      try {
+        if (n <= 0 || n == ds->RecNo())
+          FIntMemTable->SetCurrentRecordView(view);
+        else
+          ds->SetRecNo(n);
+      } catch (...) {
+        FLockAutoShowCurCell = false;
+        throw;
+      }
+      FLockAutoShowCurCell = false;
+    } catch (...) {
+      ds->EnableControls();
+      throw;
+    }
+    ds->EnableControls();
+    SafeMoveTop(oldTop);
+    Invalidate();
+    SyncVertScrollBar();
+  };
+
   auto pasteOrSearch = [&] {
     if (FInplaceSearching) {
       if (Clipboard()->HasFormat(CF_TEXT))
@@ -352,12 +440,19 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       break;
     case VK_DOWN:
       if (ctrl) {
-        MoveRecordSelecting(extend, lastRowOnScreen(), !rectsAllowed, false);
+        if (FRowDetailPanel->Active() && RowHasDetailPanel()) {
+          FRowDetailPanel->SetVisible(true);
+          if (FRowDetailPanel->Visible()) focusDetailPanel();
+        } else {
+          MoveRecordSelecting(extend, lastRowOnScreen(), !rectsAllowed, false);
+        }
+      } else if (FRowDetailPanel->Active() && FRowDetailPanel->Visible()) {
+        focusDetailPanel();
       } else if (untouchedInsert()) {
         if (!ds->Eof()) ds->Cancel();
       } else {
         MoveRecordSelecting(extend, 1, !rectsAllowed, false);
-        if (ds->Eof() && canAppendHere()) ds->Append();
+        if (ds->Eof() && canAppendHere()) DataAppend();
       }
       break;
     case VK_LEFT:
@@ -379,10 +474,10 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       } else if (!ctrl && !shift && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
         if (FAllowedOperations.Contains(alopInsertEx)) {
           ClearSelectionIfAsked();
-          ds->Insert();
+          DataInsert();
         } else if (FAllowedOperations.Contains(alopAppendEx)) {
           ClearSelectionIfAsked();
-          ds->Append();
+          DataAppend();
         }
       }
       break;
@@ -418,6 +513,17 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       break;
     case VK_F2:
       if (!ctrl) SetEditorMode(true);
+      break;
+    case VK_MULTIPLY:
+    case VK_ADD:
+    case VK_SUBTRACT:
+      if (!ctrl) {
+        const int how = Key == VK_MULTIPLY ? -1 : Key == VK_ADD ? 1 : 0;
+        if (FIntMemTable && FIntMemTable->RecordViewsAreTree())
+          expandTreeNode(how);
+        else if (FRowDetailPanel->Active() && RowHasDetailPanel())
+          FRowDetailPanel->SetVisible(how < 0 ? !FRowDetailPanel->Visible() : how > 0);
+      }
       break;
     case 'C':
       if (ctrl && FEditActions.Contains(geaCopyEx) && CheckCopyAction()) CopyGridSelection(this, false);
@@ -478,6 +584,15 @@ void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
     ~ClearText() { text.clear(); }
   } clear{FCompleteKeyPress};
   const auto ch = static_cast<char16_t>(Message.WParam);
+  if (FFilterEditMode && (IsPrintable(ch) || ch == 0x08)) {
+    // The grid has the focus while filtering only through a click elsewhere;
+    // what is typed still belongs to the filter.
+    PlaceFilterEditor(false);
+    if (FFilterEditMode) {
+      if (FFilterEdit && FFilterEdit->Visible()) PostMessage(FFilterEdit, WM_CHAR, Message.WParam, Message.LParam);
+      return;
+    }
+  }
   TColumnEx* column = SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count()
                           ? FColumns->ColumnAt(SelectedIndex())
                           : nullptr;
@@ -488,6 +603,12 @@ void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
     return;
   }
   if ((IsPrintable(ch) || ch == 0x08) && TypingSearches()) {
+    TWinControl::Dispatch(Message);
+    return;
+  }
+  // The characters of the keypad's tree and detail-panel keys open no editor.
+  if ((ch == u'*' || ch == u'+' || ch == u'-') &&
+      ((FIntMemTable && FIntMemTable->RecordViewsAreTree()) || FRowDetailPanel->Active())) {
     TWinControl::Dispatch(Message);
     return;
   }

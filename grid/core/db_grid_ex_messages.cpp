@@ -5,6 +5,9 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
@@ -84,6 +87,7 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
       LockLayout();
       try {
         for (int i = 0; i < FColumns->Count(); ++i) FColumns->ColumnAt(i)->Title()->RefreshDefaultFont();
+        if (FDataGrouping) FDataGrouping->RefreshParentFont();
       } catch (...) {
         UnlockLayout();
         throw;
@@ -104,6 +108,11 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
       }
       return true;
     }
+    case WM_CANCELMODE:
+      TCustomGridEx::Dispatch(M);
+      // Closing the list cancels the capture holder's mode itself: not again from here.
+      if (FInTitleFilterListboxVisible && GetCaptureControl() != this) CloseTitleFilterListbox(false);
+      return true;
     case CM_HINTSHOW:
       HandleCmHintShow(M);
       return true;
@@ -151,11 +160,13 @@ void TCustomDBGridEx::HandleWmSize(TMessage& M) {
   } else if (!FAutoFitColWidths || Designing()) {
     RecountRows();
     SyncVertScrollBar();
+    if (FSTFilter) PlaceFilterEditor(false);
   } else {
     RelayoutGrid();
     RefreshEditorPlacement();
   }
   SyncHorzScrollBar();
+  if (FRowDetailPanel && FRowDetailPanel->Visible()) PlaceRowDetailControl();
 }
 
 bool TCustomDBGridEx::SelectCursorAt(TPoint P, TCursor& Cursor) {
@@ -171,10 +182,12 @@ bool TCustomDBGridEx::SelectCursorAt(TPoint P, TCursor& Cursor) {
     Cursor = UseRightToLeftAlignment() ? crLeftCurEh : crRightCurEh;
     return true;
   }
+  if (CheckStartRowMoving(P.X, P.Y, true)) return false;
   if (FOptions.Contains(dgTitles) && cell.X >= FIndicatorOffset && cell.Y == 0 &&
       !FOptions.Contains(dgRowSelect) && FAllowedSelections.Contains(gstColumns)) {
     const TRect r = CellBounds(cell.X, cell.Y);
-    if (P.Y >= r.Bottom - 7 || r.Height() < 7) {
+    TRect button;
+    if ((P.Y >= r.Bottom - 7 || r.Height() < 7) && TitleFilterButtonHitTest(cell, P, button, r) == 0) {
       Cursor = crDownCurEh;
       return true;
     }
@@ -213,6 +226,11 @@ void TCustomDBGridEx::HandleFocusMessage(TMessage& M) {
     InvalidateCellRange(r);
   }
   TCustomGridEx::Dispatch(M);
+  // Filtering keeps the focus in the filter editor; the editor handing it
+  // back to the grid is how filtering ends.
+  if (setting && FFilterEditMode && FFilterEdit && other != static_cast<TWinControl*>(FFilterEdit) &&
+      FFilterEdit->Visible() && FFilterEdit->CanFocus())
+    FFilterEdit->SetFocus();
   if (GridOrEditorFocused() != FSelectionActive) {
     InvalidateSelection();
     if (FEditButtonsShowOptions.Contains(sebShowOnlyWhenGridActiveEx) &&
@@ -220,6 +238,7 @@ void TCustomDBGridEx::HandleFocusMessage(TMessage& M) {
         !FEditButtonsShowOptions.Contains(sebShowOnlyForCurRowEx))
       Invalidate();
   }
+  if (!setting && FInTitleFilterListboxVisible) CloseTitleFilterListbox(false);
 }
 
 void TCustomDBGridEx::TakeColumnIme() {
@@ -251,28 +270,65 @@ void TCustomDBGridEx::RepositionEditor() {
   TCustomGridEx::RepositionEditor();
   SyncHorzScrollBar();
   if (UsesMemTableView()) FetchRowsToFillWindow();
+  PlaceFilterEditor(false);
+  // A tree row's lines reach down to the rows below it: the row that was
+  // cut off at the bottom before the scroll is drawn again whole.
+  if (FIntMemTable && FIntMemTable->RecordViewsAreTree() && TopRow() > FOldTopLeft.Y && FOldTopLeft.Y > 0) {
+    const int area = ClientHeight() - CellBounds(LeftCol(), TopRow()).Top;
+    int height = 0;
+    for (int r = FOldTopLeft.Y; r < RowCount(); ++r) {
+      height += RowHeights(r) + GridLineWidth();
+      if (height > area) {
+        RepaintRow(r);
+        break;
+      }
+    }
+  }
   if (OnTopLeftChanged) OnTopLeftChanged(this);
+  if (FRowDetailPanel->Visible()) PlaceRowDetailControl();
   FOldTopLeft = TopLeft();
 }
 
 void TCustomDBGridEx::AbortGridState() {
+  // Ending the tracking puts the state back to normal; what was running
+  // decides what else is undone.
+  const TDBGridExState state = FDBGridExState;
   TCustomGridEx::AbortGridState();
   FDSMouseCapture = false;
-  if (FDBGridExState == dgsColSizing) {
-    TGridDrawMetricsEx info;
-    FillDrawInfo(info);
-    DrawSizingLine(info);
-  } else if (FDBGridExState != dgsNormal) {
-    KillTimer(this, 1);
-    FTimerActive = false;
+  EndMouseTracking();
+  switch (state) {
+    case dgsNormal:
+      break;
+    case dgsColSizing: {
+      TGridDrawMetricsEx info;
+      FillDrawInfo(info);
+      DrawSizingLine(info);
+      break;
+    }
+    case dgsGroupPanelTitleMoving:
+      EndGroupPanelMoving(false);
+      break;
+    case dgsRowMoving:
+      // The drop marker would otherwise stay on the screen.
+      EndRowMoving(-1, -1, false);
+      KillGridTimer();
+      break;
+    default:
+      KillGridTimer();
+      break;
   }
   FDBGridExState = dgsNormal;
 }
 
-void TCustomDBGridEx::EnterEditorMode() { TCustomGridEx::EnterEditorMode(); }
+void TCustomDBGridEx::EnterEditorMode() {
+  if (FFilterEditMode) ResetSTFilterEditing();
+  if (RowPanelActive()) ScrollRowPanelColumnIntoView(FInRowPanelCol);
+  TCustomGridEx::EnterEditorMode();
+}
 
 void TCustomDBGridEx::LeaveEditorMode() {
   TCustomGridEx::LeaveEditorMode();
+  if (RowPanelActive() && Row() < RowCount() && Col() < ColCount()) RepaintCell(Col(), Row());
   FInplaceColInRowPanel = -1;
   FInplaceRow = -1;
 }

@@ -302,7 +302,7 @@ void TCustomDBGridEx::ShowRowMoveMarker(int Left, int Right) {
 
 void TCustomDBGridEx::HideRowMoveMarker() {
   FRowMoveMarkerShown = false;
-  if (TGridMoveLineEx* line = ExistingGridMoveLine()) line->Hide();
+  if (TGridMoveLineEx* line = ExistingGridMoveLine()) line->HideWindow();
 }
 
 void TCustomDBGridEx::EndRowMoving(int X, int Y, bool Apply) {

@@ -1181,6 +1181,16 @@ void TWinControl::Dispatch(TMessage& Message) {
       auto key = static_cast<std::uint16_t>(Message.WParam);
       TShiftState shift = ShiftStateFromQt(QApplication::keyboardModifiers(), 0);
       auto alive = alive_;
+      // The control's containers see the key first and may take it.
+      if (!ComponentState().Contains(csDesigning) &&
+          Perform(CM_CHILDKEY, key, reinterpret_cast<LPARAM>(this)) != 0) {
+        Message.Result = 1;
+        return;
+      }
+      if (!*alive) {
+        Message.Result = 1;
+        return;
+      }
       DoKeyDown(key, shift);
       Message.WParam = key;
       if (!*alive) {
@@ -1270,6 +1280,10 @@ void TWinControl::Dispatch(TMessage& Message) {
       if (widget_) widget_->setLayoutDirection(UseRightToLeftAlignment() ? Qt::RightToLeft : Qt::LeftToRight);
       for (TControl* c : std::vector<TControl*>(controls_)) c->Perform(CM_PARENTBIDIMODECHANGED);
       Invalidate();
+      return;
+    case CM_CHILDKEY:
+      // Up the parent chain until a container takes the key (Result not 0).
+      if (TWinControl* parent = Parent()) Message.Result = parent->Perform(CM_CHILDKEY, Message.WParam, Message.LParam);
       return;
     case CM_FOCUSCHANGED:
       // Broadcast down: every control may show where the focus is.

@@ -6,13 +6,20 @@
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/grid_drag_windows.h"
 #include "grid/foundation/inplace_edit.h"
+#include "platform/ui/clipboard.h"
+#include "platform/ui/edits.h"
 #include "platform/ui/keys.h"
 #include "tests/grid/core/grid_on_form.h"
+#include "tests/grid/core/mem_table_data_set.h"
 
 namespace {
 
@@ -228,10 +235,12 @@ TEST_F(KeyedGrid, SpaceStepsACheckBoxColumn) {
 
 int findDialogs = 0;
 ui::String findText;
+bool findModal = false;
 void CountFindDialog(TCustomDBGridEx*, const ui::String& Text, const ui::String&,
-                     const std::vector<ui::String>&, bool) {
+                     const std::vector<ui::String>&, bool Modal) {
   ++findDialogs;
   findText = Text;
+  findModal = Modal;
 }
 
 TEST_F(KeyedGrid, CtrlFStartsTheSearchAndAgainOpensTheFindDialog) {
@@ -254,6 +263,7 @@ TEST_F(KeyedGrid, CtrlFStartsTheSearchAndAgainOpensTheFindDialog) {
   EXPECT_FALSE(grid->InplaceSearching());
   EXPECT_EQ(findDialogs, 1);
   EXPECT_EQ(findText, u"2");
+  EXPECT_TRUE(findModal) << "the grid shows its find dialog modal";
   // Without incremental search Ctrl+F is the find dialog at once.
   grid->SetOptionsEx(grid->OptionsEx() - dghIncSearch);
   Press('F', {ui::ssCtrl});
@@ -281,6 +291,190 @@ TEST_F(KeyedGrid, CtrlASelectsAllOnlyWhenTheActionIsAllowed) {
   grid->SetEditActions({geaSelectAllEx});
   Press('A', {ui::ssCtrl});
   EXPECT_EQ(grid->Selection()->SelectionType(), gstAll);
+}
+
+TEST_F(KeyedGrid, ClipboardKeysNeedTheirEditAction) {
+  Bind();
+  struct Case {
+    const char* name;
+    std::uint16_t key;
+    TShiftState shift;
+    TDBGridExEditActions actions;
+    const char16_t* clipboard;  // after the key, from "before" on record 5
+    int recNo;
+  };
+  const Case cases[] = {
+      {"Ctrl+C", 'C', {ui::ssCtrl}, {geaCopyEx}, u"5", 5},
+      {"Ctrl+Insert", ui::VK_INSERT, {ui::ssCtrl}, {geaCopyEx}, u"5", 5},
+      {"Ctrl+C without the action", 'C', {ui::ssCtrl}, {}, u"before", 5},
+      {"Shift+Insert without the action", ui::VK_INSERT, {ui::ssShift}, {geaCopyEx}, u"before", 5},
+  };
+  for (const Case& c : cases) {
+    ds.First();
+    ds.MoveBy(4);
+    grid->SetSelectedIndex(0);
+    grid->SetEditActions(c.actions);
+    ui::Clipboard()->SetAsText(u"before");
+    Press(c.key, c.shift);
+    EXPECT_EQ(ui::Clipboard()->AsText(), c.clipboard) << c.name;
+    if (c.recNo != 0) EXPECT_EQ(RecNo(), c.recNo) << c.name;
+    if (ds.State() != db::dsBrowse) ds.Post();
+  }
+}
+
+TEST_F(KeyedGrid, PrevRecordValueShortCutCopiesTheRecordAbove) {
+  Bind();
+  ds.MoveBy(4);
+  grid->SetSelectedIndex(0);
+  Press(222, {ui::ssCtrl});
+  EXPECT_EQ(ds.State(), db::dsEdit);
+  EXPECT_EQ(ds.Fields(0)->AsInteger(), 4);
+  ds.Cancel();
+}
+
+// A detail panel under the current record with one edit in it.
+struct DetailPanelKeys : KeyedGrid {
+  ui::TEdit* edit = nullptr;
+  void Prepare() override {
+    KeyedGrid::Prepare();
+    edit = new ui::TEdit(form);
+    edit->SetParent(grid->RowDetailPanelControl());
+    grid->RowDetailPanel()->SetActive(true);
+  }
+};
+
+TEST_F(DetailPanelKeys, CtrlDownOpensThePanelIntoItsEditAndCtrlUpComesBack) {
+  Bind();
+  Press(ui::VK_DOWN, {ui::ssCtrl});
+  EXPECT_TRUE(grid->RowDetailPanel()->Visible());
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(RecNo(), 1);
+  // Ctrl+Up inside the panel: the panel hears the child's key first.
+  h.Key(edit, ui::VK_UP, {ui::ssCtrl});
+  h.ProcessEvents();
+  EXPECT_TRUE(grid->Focused());
+  // Down with the panel open goes into it rather than to the next record.
+  Press(ui::VK_DOWN);
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(RecNo(), 1);
+}
+
+TEST_F(DetailPanelKeys, KeypadKeysShowAndHideThePanel) {
+  Bind();
+  struct Case {
+    std::uint16_t key;
+    bool visible;
+  };
+  for (const Case& c : {Case{ui::VK_ADD, true}, Case{ui::VK_SUBTRACT, false}, Case{ui::VK_MULTIPLY, true},
+                        Case{ui::VK_MULTIPLY, false}}) {
+    grid->SetFocus();
+    Press(c.key);
+    EXPECT_EQ(grid->RowDetailPanel()->Visible(), c.visible) << c.key;
+  }
+  // Their characters open no editor.
+  h.Type(grid, u"+");
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  // A record that has no panel (the grid's event says so) keeps it closed.
+  grid->OnCheckRowHaveDetailPanel = [](TCustomDBGridEx*, bool& Has) { Has = false; };
+  Press(ui::VK_ADD);
+  EXPECT_FALSE(grid->RowDetailPanel()->Visible());
+}
+
+// A memory table of (City, N) records grouped by City: B1, A2, B3, C4.
+struct GroupedKeys : gridtest::ShownGrid {
+  gridtest::TMemTableDataSet ds;
+  db::TDataSource src{nullptr};
+  void Prepare() override {
+    ds.FieldDefs().Add(u"City", db::ftString, 10);
+    ds.FieldDefs().Add(u"N", db::ftInteger);
+    ds.Open();
+    int n = 0;
+    for (const char16_t* city : {u"B", u"A", u"B", u"C"}) {
+      ds.Append();
+      ds.Fields(0)->SetAsString(city);
+      ds.Fields(1)->SetAsInteger(++n);
+      ds.Post();
+    }
+    ds.First();
+    src.SetDataSet(&ds);
+    grid->SetDataSource(&src);
+    auto* level = static_cast<TDBGridExDataGroupLevelEx*>(grid->DataGrouping()->GroupLevels()->Add());
+    level->SetColumn(grid->Columns()->ColumnAt(0));
+    grid->DataGrouping()->SetActive(true);
+  }
+  void Focus() {
+    grid->SetFocus();
+    h.ProcessEvents();
+  }
+  void Press(std::uint16_t Key, TShiftState Shift = {}) {
+    h.Key(grid, Key, Shift);
+    h.ProcessEvents();
+  }
+  TGridGroupDataTreeEx* Tree() { return grid->DataGrouping()->GroupDataTree(); }
+  TGroupDataTreeNodeEx* Group(int I) { return Tree()->Root()->ChildAt(I); }
+};
+
+TEST_F(GroupedKeys, AGroupRowTakesTheKeysOfTheGroupTree) {
+  Focus();
+  grid->SetEditActions({geaSelectAllEx});
+  grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+  struct Case {
+    const char* name;
+    std::uint16_t key;
+    TShiftState shift;
+    bool expanded;  // group A, which starts collapsed and current
+    int row;        // visible node of the current row
+  };
+  const Case cases[] = {
+      {"Right expands", ui::VK_RIGHT, {}, true, 0},
+      {"Left collapses", ui::VK_LEFT, {}, false, 0},
+      {"keypad * toggles", ui::VK_MULTIPLY, {}, true, 0},
+      {"keypad - collapses", ui::VK_SUBTRACT, {}, false, 0},
+      {"keypad + expands", ui::VK_ADD, {}, true, 0},
+      {"Down goes to the next row", ui::VK_DOWN, {}, false, 1},
+      {"Ctrl+A selects nothing on a group row", 'A', {ui::ssCtrl}, false, 0},
+      {"Insert adds no record on a group row", ui::VK_INSERT, {}, false, 0},
+  };
+  for (const Case& c : cases) {
+    if (c.key == ui::VK_DOWN || c.key == 'A' || c.key == ui::VK_INSERT) Group(0)->SetExpanded(false);
+    grid->SetCurrentGroupNode(Group(0), true);
+    Press(c.key, c.shift);
+    EXPECT_EQ(Group(0)->Expanded(), c.expanded) << c.name;
+    EXPECT_EQ(Tree()->IndexOfVisibleNode(grid->CurGroupDataNode()), c.row) << c.name;
+    EXPECT_EQ(ds.State(), db::dsBrowse) << c.name;
+    EXPECT_EQ(grid->Selection()->SelectionType(), gstNon) << c.name;
+  }
+}
+
+TEST_F(GroupedKeys, InsertOnARecordRowJoinsItsGroupAndWithoutInsertAppends) {
+  Focus();
+  Tree()->ExpandLevel(1);
+  ds.SetRecNo(3);  // the second B
+  grid->SetCurrentGroupNode(Tree()->GetNodeByRecordViewNo(2), true);
+  Press(ui::VK_INSERT);
+  ASSERT_EQ(ds.State(), db::dsInsert);
+  EXPECT_EQ(ds.Fields(0)->AsString(), u"B");
+  ds.Cancel();
+
+  grid->SetAllowedOperations(grid->AllowedOperations() - alopInsertEx);
+  ds.SetRecNo(3);
+  grid->SetCurrentGroupNode(Tree()->GetNodeByRecordViewNo(2), true);
+  Press(ui::VK_INSERT);
+  ASSERT_EQ(ds.State(), db::dsInsert);
+  EXPECT_EQ(ds.Fields(0)->AsString(), u"") << "an appended record takes no group's key";
+  ds.Cancel();
+}
+
+TEST_F(GroupedKeys, EscapeEndsMovingAGroupPanelItemWithoutApplying) {
+  GroupedKeys::Focus();
+  grid->SetCurrentGroupNode(Group(0), true);
+  grid->StartGroupPanelMoving(0, 0);
+  ASSERT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving);
+  ASSERT_TRUE(ExistingGridMoveLine() && ExistingGridMoveLine()->Visible());
+  Press(ui::VK_ESCAPE);
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  EXPECT_FALSE(ExistingGridMoveLine()->Visible()) << "the drop marker goes with the move";
+  EXPECT_EQ(grid->DataGrouping()->ActiveGroupLevelsCount(), 1);
 }
 
 }  // namespace

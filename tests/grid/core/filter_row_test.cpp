@@ -7,6 +7,8 @@
 #include "grid/columns/filters/inplace_filter_edit_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/inplace_edit.h"
+#include "platform/ui/edits.h"
 #include "platform/ui/keys.h"
 #include "tests/grid/core/filter_table.h"
 
@@ -204,6 +206,41 @@ TEST_F(FilterRow, ScreenshotOfTheRowWithItsListOpen) {
   EXPECT_FALSE(path.empty());
 }
 
+TEST_F(FilterRow, UpFromTheFirstRecordOrCtrlUpEntersTheFilterRow) {
+  struct Case {
+    const char* name;
+    int moveBy;  // from the first record
+    ui::TShiftState shift;
+    bool enters;
+  };
+  for (const Case& c : {Case{"Up on the first record", 0, {}, true}, Case{"Up on the third", 2, {}, false},
+                        Case{"Ctrl+Up on the third", 2, {ui::ssCtrl}, true}}) {
+    grid->ResetSTFilterEditing();
+    grid->SetFocus();
+    ds.First();
+    ds.MoveBy(c.moveBy);
+    grid->SetSelectedIndex(1);
+    h.Key(grid, ui::VK_UP, c.shift);
+    EXPECT_EQ(grid->FilterEditMode(), c.enters) << c.name;
+    if (c.enters) EXPECT_EQ(grid->FilterCol(), 1) << c.name;
+    if (c.enters) EXPECT_TRUE(Editor()->Visible()) << c.name;
+  }
+}
+
+TEST_F(FilterRow, CharactersTypedAtTheGridGoIntoTheFilterEditor) {
+  grid->SetFocus();
+  grid->StartFilterEditing(0);
+  h.ProcessEvents();
+  ASSERT_TRUE(Editor()->Focused());
+  grid->SetFocus();  // from the editor: filtering goes on
+  h.ProcessEvents();
+  ASSERT_TRUE(grid->Focused());
+  h.Type(grid, u"S");
+  h.ProcessEvents();
+  EXPECT_EQ(Editor()->Text(), u"S");
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+}
+
 }  // namespace
 
 namespace {
@@ -262,6 +299,39 @@ TEST_F(TitleFilterList, AListResizedWithItsGripOpensAgainAtThatSize) {
   EXPECT_EQ(list->RowCount(), 3);
   EXPECT_EQ(list->Width(), 260);
   grid->CloseTitleFilterListbox(false);
+}
+
+TEST_F(TitleFilterList, CtrlTDropsTheSelectedColumnsList) {
+  grid->SetFocus();
+  grid->SetSelectedIndex(1);
+  h.Key(grid, 'T', {ui::ssCtrl});
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), Column(1));
+  h.Key(grid, ui::VK_ESCAPE);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  Filter(1)->SetVisible(false);
+  h.Key(grid, 'T', {ui::ssCtrl});
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible()) << "a column without a filter has no list";
+}
+
+TEST_F(TitleFilterList, CancelModeAndLosingTheFocusCloseTheList) {
+  ui::TEdit other(form);
+  other.SetParent(form);
+  other.SetBounds(0, 210, 80, 20);
+  for (const char* how : {"cancel mode", "focus elsewhere"}) {
+    grid->SetFocus();
+    h.ProcessEvents();
+    grid->ShowTitleFilterListbox(Column(0));
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible()) << how;
+    if (std::string(how) == "cancel mode")
+      grid->Perform(ui::WM_CANCELMODE);
+    else
+      other.SetFocus();
+    h.ProcessEvents();
+    EXPECT_FALSE(grid->InTitleFilterListboxVisible()) << how;
+    EXPECT_EQ(Filter(0)->ExpressionStr(), u"") << how;
+  }
+  other.SetParent(nullptr);
 }
 
 }  // namespace

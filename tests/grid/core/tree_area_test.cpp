@@ -2,6 +2,9 @@
 
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/foundation/grid_drag_windows.h"
+#include "grid/foundation/inplace_edit.h"
+#include "platform/ui/keys.h"
 #include "platform/data/data_source.h"
 #include "tests/grid/core/grid_on_form.h"
 #include "tests/grid/core/mem_table_data_set.h"
@@ -102,6 +105,39 @@ TEST_F(TreeArea, RecordMovingNeedsTheOption) {
   grid->SetOptionsEx(grid->OptionsEx() - grid::TDBGridExOptions{grid::dghRecordMoving});
   EXPECT_FALSE(grid->CheckStartRowMoving(2, (Cell(0).Top + Cell(0).Bottom) / 2, false));
   EXPECT_EQ(grid->DataRowToRecNo(2), 3);
+}
+
+TEST_F(TreeArea, KeypadKeysFoldTheCurrentNodeAndTheirCharactersOpenNoEditor) {
+  grid->SetFocus();
+  h.ProcessEvents();
+  struct Case {
+    std::uint16_t key;
+    bool expanded;  // A, which starts expanded
+  };
+  for (const Case& c : {Case{ui::VK_SUBTRACT, false}, Case{ui::VK_ADD, true}, Case{ui::VK_MULTIPLY, false},
+                        Case{ui::VK_MULTIPLY, true}}) {
+    h.Key(grid, c.key);
+    h.ProcessEvents();
+    EXPECT_EQ(ds.expanded[0], c.expanded) << c.key;
+    EXPECT_EQ(ds.Fields(0)->AsString(), u"A") << c.key;
+  }
+  h.Type(grid, u"-");
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(ds.State(), db::dsBrowse);
+}
+
+TEST_F(TreeArea, EscapeCancelsRecordMovingAndTakesTheMarkerAway) {
+  grid->SetFocus();
+  h.ProcessEvents();
+  const ui::TRect ind = grid->CellBounds(0, grid->TopDataOffset() + 1);
+  ASSERT_TRUE(grid->CheckStartRowMoving(ind.Left + 2, (ind.Top + ind.Bottom) / 2, false));
+  ASSERT_EQ(grid->DBGridExState(), grid::dgsRowMoving);
+  ASSERT_TRUE(grid::ExistingGridMoveLine() && grid::ExistingGridMoveLine()->Visible());
+  h.Key(grid, ui::VK_ESCAPE);
+  h.ProcessEvents();
+  EXPECT_EQ(grid->DBGridExState(), grid::dgsNormal);
+  EXPECT_FALSE(grid::ExistingGridMoveLine()->Visible());
+  EXPECT_TRUE(ds.moves.empty());
 }
 
 }  // namespace

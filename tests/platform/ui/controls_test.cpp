@@ -206,6 +206,54 @@ TEST_F(ControlsTest, EditReportsEveryChangeAndHonoursLimits) {
   EXPECT_EQ(e->Text(), u"bb");
 }
 
+// A container that takes F5 from any control inside it.
+class KeyTakingPanel : public TPanel {
+ public:
+  using TPanel::TPanel;
+  std::vector<std::pair<WPARAM, LPARAM>> heard;
+
+ protected:
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == CM_CHILDKEY) {
+      heard.emplace_back(Message.WParam, Message.LParam);
+      if (Message.WParam == VK_F5) {
+        Message.Result = 1;
+        return;
+      }
+    }
+    TPanel::Dispatch(Message);
+  }
+};
+
+class DesignableEdit : public TEdit {
+ public:
+  using TEdit::TEdit;
+  using TComponent::SetComponentState;
+};
+
+TEST_F(ControlsTest, ContainersHearAChildsKeyFirstAndMayTakeIt) {
+  auto* outer = Add<KeyTakingPanel>();
+  auto* inner = Add<TPanel>(outer);
+  auto* e = Add<DesignableEdit>(inner);
+  std::vector<std::uint16_t> downs;
+  e->OnKeyDown = [&](TObject*, std::uint16_t& k, TShiftState) { downs.push_back(k); };
+  h.Show(form);
+  e->SetFocus();
+  h.Key(e, VK_F5);
+  h.Key(e, VK_F3);
+  // Through the panel between them, with the control that has the key.
+  ASSERT_EQ(outer->heard.size(), 2u);
+  EXPECT_EQ(outer->heard[0].first, VK_F5);
+  EXPECT_EQ(outer->heard[0].second, reinterpret_cast<LPARAM>(static_cast<TWinControl*>(e)));
+  EXPECT_EQ(downs, (std::vector<std::uint16_t>{VK_F3})) << "a key the container took is gone";
+  // At design time keys go to the control alone.
+  e->SetComponentState(csDesigning, true);
+  outer->heard.clear();
+  e->Perform(WM_KEYDOWN, VK_F5, 0);
+  EXPECT_TRUE(outer->heard.empty());
+  e->SetComponentState(csDesigning, false);
+}
+
 TEST_F(ControlsTest, MemoLinesAddInsertDelete) {
   auto* m = Add<TMemo>();
   m->Lines()->Add(u"one");
