@@ -235,6 +235,7 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
       if (AComponent == column->ImageList()) column->SetImageList(nullptr);
       if (AComponent == column->PopupMenu()) column->SetPopupMenu(nullptr);
     }
+  if (FIndicatorTitle && AComponent == FIndicatorTitle->DropdownMenu()) FIndicatorTitle->SetDropdownMenu(nullptr);
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
   HandleComponentRemoval(AComponent);
@@ -613,25 +614,6 @@ void TCustomDBGridEx::DefaultApplyFilter() {
   }
   UnlockPaint();
   Invalidate();
-}
-
-void TCustomDBGridEx::DefaultBuildIndicatorTitleMenu(TPopupMenu*&) {}
-
-void TCustomDBGridEx::BuildIndicatorTitleMenu(TPopupMenu*& PopupMenu) {
-  if (FCenter)
-    FCenter->BuildIndicatorTitleMenu(this, PopupMenu);
-  else
-    DefaultBuildIndicatorTitleMenu(PopupMenu);
-}
-
-void TCustomDBGridEx::DefaultIndicatorTitleMouseDown(TGridCoord, TMouseButton, TShiftState, int, int) {}
-
-void TCustomDBGridEx::IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
-                                              int Y) {
-  if (OnIndicatorTitleMouseDown)
-    OnIndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
-  else
-    DefaultIndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
 }
 
 void TCustomDBGridEx::IndicatorTitlePressed(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {

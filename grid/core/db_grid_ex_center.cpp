@@ -9,6 +9,7 @@
 #include "grid/columns/filters/dataset_features_ex.h"
 #include "grid/columns/filters/db_utils_ex.h"
 #include "grid/columns/filters/filter_list_values.h"
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/custom_db_grid_ex.h"
@@ -205,10 +206,12 @@ bool IsModuleEntry(const TMenuItem* Item) {
   return false;
 }
 
-// Until the grid has its indicator title settings, their defaults hold:
-// the global menu is used and there is no menu of the grid's own.
-bool UsesGlobalMenu(TCustomDBGridEx*) { return true; }
-TPopupMenu* OwnDropdownMenu(TCustomDBGridEx*) { return nullptr; }
+bool UsesGlobalMenu(TCustomDBGridEx* Grid) {
+  return !Grid->IndicatorTitle() || Grid->IndicatorTitle()->UseGlobalMenu();
+}
+TPopupMenu* OwnDropdownMenu(TCustomDBGridEx* Grid) {
+  return Grid->IndicatorTitle() ? Grid->IndicatorTitle()->DropdownMenu() : nullptr;
+}
 
 void CopyMenuItem(const TMenuItem* From, TMenuItem* To) {
   To->SetAutoCheck(From->AutoCheck());
@@ -358,6 +361,9 @@ void TDBGridExCenter::EditActionMenuClick(TObject* Sender) {
       break;
     case 4:
       DeleteGridSelection(item->Grid, false);
+      break;
+    case 5:
+      if (item->Grid->Selection()) item->Grid->Selection()->SelectAll();
       break;
     default:
       break;
