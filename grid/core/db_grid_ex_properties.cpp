@@ -260,8 +260,11 @@ void TCustomDBGridEx::SetValueFromPrevRecord() {
 }
 
 void TCustomDBGridEx::SaveBookmark() {
+  // A save that finds nothing to keep must not leave an older position to restore.
+  FLockedBookmark.clear();
+  FLookedOffset = 0;
   db::TDataSet* ds = FDataLink->DataSet();
-  if (!ds) return;
+  if (!ds || !FDataLink->Active()) return;
   if (UsesMemTableView()) {
     FLockedBookmark = ds->GetBookmark();
     return;
