@@ -71,6 +71,7 @@ bool TCustomDBGridEx::CheckDeleteAction() {
 }
 
 bool TCustomDBGridEx::ExecuteAction(ui::TBasicAction* Action) {
+  if (FDataLink && FDataLink->ExecuteAction(Action)) return true;
   if (!GridOrEditorFocused()) return false;
   switch (CommandOf(Action)) {
     case TEditCommand::Copy:
@@ -100,6 +101,7 @@ bool TCustomDBGridEx::ExecuteAction(ui::TBasicAction* Action) {
 }
 
 bool TCustomDBGridEx::UpdateAction(ui::TBasicAction* Action) {
+  if (FDataLink && FDataLink->UpdateAction(Action)) return true;
   if (!GridOrEditorFocused()) return false;
   auto* action = dynamic_cast<ui::TCustomAction*>(Action);
   if (!action) return false;

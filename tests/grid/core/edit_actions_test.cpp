@@ -75,6 +75,40 @@ TEST_F(EditActions, ChecksFollowStateAndPermissions) {
   EXPECT_FALSE(grid->CheckSelectAllAction()) << "an empty dataset";
 }
 
+// An action on a data source: the next record, enabled until the end.
+struct NextRecordAction : ui::TCustomAction {
+  using ui::TCustomAction::TCustomAction;
+  bool HandlesTarget(ui::TObject* Target) override { return dynamic_cast<db::TDataSource*>(Target) != nullptr; }
+  void ExecuteTarget(ui::TObject* Target) override { static_cast<db::TDataSource*>(Target)->DataSet()->Next(); }
+  void UpdateTarget(ui::TObject* Target) override {
+    SetEnabled(!static_cast<db::TDataSource*>(Target)->DataSet()->Eof());
+  }
+};
+
+TEST_F(EditActions, DataSourceActionsReachTheDatasetThroughTheLinkFocusedOrNot) {
+  auto* unfocused = new TDBGridEx(form);
+  unfocused->SetParent(form);
+  unfocused->SetDataSource(&src);
+  NextRecordAction next(form);
+  ds.First();
+  for (TCustomDBGridEx* g : {static_cast<TCustomDBGridEx*>(grid), static_cast<TCustomDBGridEx*>(unfocused)}) {
+    EXPECT_TRUE(g->UpdateAction(&next));
+    EXPECT_TRUE(next.Enabled());
+    EXPECT_TRUE(g->ExecuteAction(&next));
+  }
+  EXPECT_EQ(ds.FieldByName(u"N")->AsInteger(), 3);
+  ds.Next();
+  EXPECT_TRUE(unfocused->UpdateAction(&next));
+  EXPECT_FALSE(next.Enabled()) << "at the end";
+  // An edit action is not the link's: the unfocused grid leaves it.
+  ui::TEditCopy copy(form);
+  unfocused->SetEditActions({geaCopyEx});
+  EXPECT_FALSE(unfocused->ExecuteAction(&copy));
+  unfocused->SetDataSource(nullptr);
+  EXPECT_FALSE(unfocused->ExecuteAction(&next)) << "no data source, no target";
+  delete unfocused;
+}
+
 // A menu that records where it popped up instead of showing itself.
 struct RecordingMenu : ui::TPopupMenu {
   RecordingMenu(ui::TComponent* AOwner, bool* Freed) : ui::TPopupMenu(AOwner), freed(Freed) {}
