@@ -205,9 +205,12 @@ db::TDataSource* TCustomDBGridEx::DataSource() const { return FDataLink ? FDataL
 
 void TCustomDBGridEx::SetDataSource(db::TDataSource* Value) {
   if (!FDataLink || Value == FDataLink->DataSource()) return;
+  // Bookmarks of the old dataset would mark unrelated records of the new one.
+  if (FSelection) FSelection->Clear();
   FDataLink->SetDataSource(Value);
   if (Value) Value->FreeNotification(this);
-  LayoutChanged();
+  DataLinkActiveChanged(FDataLink->Active());
+  if (FSumList) FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
 }
 
 int TCustomDBGridEx::FieldCount() const { return FDataLink->FieldCount(); }
