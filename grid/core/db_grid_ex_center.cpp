@@ -146,8 +146,8 @@ void TDBGridExCenter::DefaultApplySorting(TCustomDBGridEx* Grid) {
 
 // --- the filter row ----------------------------------------------------------------------
 
-TSTFilterDefaultOperatorEx TDBGridExCenter::GetSTFilterDefaultOperator(TCustomDBGridEx*, TColumnEx*,
-                                                                       const TSTFilterExpressionEx& Expression) {
+TSTFilterDefaultOperatorEx TDBGridExCenter::GetSTFilterDefaultOperator(
+    TCustomDBGridEx*, TColumnEx*, const TSTFilterExpressionEx& Expression) {
   switch (Expression.ExpressionType) {
     case botNumber:
       return FSTFilterDefaultNumberOperator;
@@ -160,7 +160,8 @@ TSTFilterDefaultOperatorEx TDBGridExCenter::GetSTFilterDefaultOperator(TCustomDB
   }
 }
 
-void TDBGridExCenter::DefaultFillSTFilterListValues(TCustomDBGridEx* Grid, TColumnEx* Column, TStrings* Items) {
+void TDBGridExCenter::DefaultFillSTFilterListValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                    TStrings* Items) {
   Grid->DefaultFillSTFilterListValues(Column, Items);
 }
 

@@ -107,10 +107,13 @@ class TDBGridExCenter : public ui::TPersistent {
                                    bool CheckOnly);
   // The command lines of a filter drop-down (sort, clear, apply, custom,
   // all, not empty, empty).
-  virtual void DefaultFillSTFilterListCommandValues(TCustomDBGridEx* Grid, TColumnEx* Column, ui::TStrings* Items);
-  virtual void DefaultFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column, ui::TStrings* Items);
+  virtual void DefaultFillSTFilterListCommandValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                    ui::TStrings* Items);
+  virtual void DefaultFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                 ui::TStrings* Items);
   // The column's distinct values under the other columns' filters.
-  virtual void StandardFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column, ui::TStrings* Items);
+  virtual void StandardFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                  ui::TStrings* Items);
   virtual void DefaultApplyFilter(TCustomDBGridEx* Grid);
   virtual void DefaultApplySorting(TCustomDBGridEx* Grid);
   virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu);

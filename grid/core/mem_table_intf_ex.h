@@ -76,7 +76,9 @@ class IMemTableEx {
   virtual bool MoveRecords(TBMListEx*, int, int, bool) { return false; }
   // The distinct values of a field, for the filter drop-down of its column;
   // none from a table that does not collect them.
-  virtual std::shared_ptr<IMemTableDataFieldValueListEx> GetFieldValueList(const rtl::String&) { return nullptr; }
+  virtual std::shared_ptr<IMemTableDataFieldValueListEx> GetFieldValueList(const rtl::String&) {
+    return nullptr;
+  }
 };
 
 }  // namespace grid

@@ -25,7 +25,8 @@ using rtl::String;
 struct RecordingFeatures : TDatasetFeaturesEx {
   explicit RecordingFeatures(std::string Class, std::vector<std::string>& Log)
       : TDatasetFeaturesEx(std::move(Class)), log(Log) {}
-  bool LocateText(TCustomDBGridEx*, const String&, const String& Text, std::uint32_t, int, int, int) override {
+  bool LocateText(TCustomDBGridEx*, const String&, const String& Text, std::uint32_t, int, int,
+                  int) override {
     log.push_back("locate " + rtl::StringToUtf8(Text));
     return true;
   }
@@ -143,11 +144,8 @@ TEST_F(FilterTable, CommandLinesFollowSortMarkingAndInstantApply) {
     bool SortMarking, TitleButton, InstantApply;
     bool ExpectSort, ExpectApply;
   } cases[] = {
-      {false, false, false, false, true},
-      {true, true, false, true, true},
-      {true, false, false, false, true},
-      {false, true, true, false, false},
-      {true, true, true, true, false},
+      {false, false, false, false, true}, {true, true, false, true, true}, {true, false, false, false, true},
+      {false, true, true, false, false},  {true, true, true, true, false},
   };
   for (const auto& c : cases) {
     grid->SetOptionsEx(c.SortMarking ? grid->OptionsEx() + dghAutoSortMarking
@@ -187,8 +185,9 @@ TEST_F(FilterTable, DataLinesComeUnderTheOtherColumnsFiltersAndShowPickTexts) {
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(std::vector<String>(lines.end() - 3, lines.end()),
             (std::vector<String>{u"First", u"Second", u"other"}));
-  EXPECT_EQ(dynamic_cast<TPopupListboxItemExData*>(static_cast<ui::TObject*>(items.Objects(items.Count() - 1))),
-            PopupListboxItemData());
+  EXPECT_EQ(
+      dynamic_cast<TPopupListboxItemExData*>(static_cast<ui::TObject*>(items.Objects(items.Count() - 1))),
+      PopupListboxItemData());
   // The list heard only the other column's condition; the column's own
   // filter is as it was.
   EXPECT_EQ(list->filter, u" [Number] = 2 ");

@@ -78,8 +78,12 @@ TEST_F(EditActions, ChecksFollowStateAndPermissions) {
 // An action on a data source: the next record, enabled until the end.
 struct NextRecordAction : ui::TCustomAction {
   using ui::TCustomAction::TCustomAction;
-  bool HandlesTarget(ui::TObject* Target) override { return dynamic_cast<db::TDataSource*>(Target) != nullptr; }
-  void ExecuteTarget(ui::TObject* Target) override { static_cast<db::TDataSource*>(Target)->DataSet()->Next(); }
+  bool HandlesTarget(ui::TObject* Target) override {
+    return dynamic_cast<db::TDataSource*>(Target) != nullptr;
+  }
+  void ExecuteTarget(ui::TObject* Target) override {
+    static_cast<db::TDataSource*>(Target)->DataSet()->Next();
+  }
   void UpdateTarget(ui::TObject* Target) override {
     SetEnabled(!static_cast<db::TDataSource*>(Target)->DataSet()->Eof());
   }
