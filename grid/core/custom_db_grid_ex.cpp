@@ -205,9 +205,12 @@ db::TDataSource* TCustomDBGridEx::DataSource() const { return FDataLink ? FDataL
 
 void TCustomDBGridEx::SetDataSource(db::TDataSource* Value) {
   if (!FDataLink || Value == FDataLink->DataSource()) return;
+  // Bookmarks of the old dataset would mark unrelated records of the new one.
+  if (FSelection) FSelection->Clear();
   FDataLink->SetDataSource(Value);
   if (Value) Value->FreeNotification(this);
-  LayoutChanged();
+  DataLinkActiveChanged(FDataLink->Active());
+  if (FSumList) FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
 }
 
 int TCustomDBGridEx::FieldCount() const { return FDataLink->FieldCount(); }
@@ -235,6 +238,7 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
       if (AComponent == column->ImageList()) column->SetImageList(nullptr);
       if (AComponent == column->PopupMenu()) column->SetPopupMenu(nullptr);
     }
+  if (FIndicatorTitle && AComponent == FIndicatorTitle->DropdownMenu()) FIndicatorTitle->SetDropdownMenu(nullptr);
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
   HandleComponentRemoval(AComponent);
@@ -615,25 +619,6 @@ void TCustomDBGridEx::DefaultApplyFilter() {
   }
   UnlockPaint();
   Invalidate();
-}
-
-void TCustomDBGridEx::DefaultBuildIndicatorTitleMenu(TPopupMenu*&) {}
-
-void TCustomDBGridEx::BuildIndicatorTitleMenu(TPopupMenu*& PopupMenu) {
-  if (FCenter)
-    FCenter->BuildIndicatorTitleMenu(this, PopupMenu);
-  else
-    DefaultBuildIndicatorTitleMenu(PopupMenu);
-}
-
-void TCustomDBGridEx::DefaultIndicatorTitleMouseDown(TGridCoord, TMouseButton, TShiftState, int, int) {}
-
-void TCustomDBGridEx::IndicatorTitleMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X,
-                                              int Y) {
-  if (OnIndicatorTitleMouseDown)
-    OnIndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
-  else
-    DefaultIndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
 }
 
 void TCustomDBGridEx::IndicatorTitlePressed(TGridCoord Cell, TMouseButton Button, TShiftState Shift, int X, int Y) {

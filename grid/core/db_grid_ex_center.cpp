@@ -6,6 +6,11 @@
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/dialogs/search_grid_text.h"
+#include "grid/columns/filters/dataset_features_ex.h"
+#include "grid/columns/filters/db_utils_ex.h"
+#include "grid/columns/filters/filter_list_values.h"
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
@@ -16,6 +21,19 @@
 namespace grid {
 
 using namespace ui;
+
+namespace {
+
+db::TDataSet* GridDataSet(TCustomDBGridEx* Grid) {
+  db::TDataSource* source = Grid ? Grid->DataSource() : nullptr;
+  return source ? source->DataSet() : nullptr;
+}
+
+// The features object serving the grid's dataset; none without a data
+// source or a dataset.
+TDatasetFeaturesEx* FeaturesOf(TCustomDBGridEx* Grid) { return GetDatasetFeatures(GridDataSet(Grid)); }
+
+}  // namespace
 
 const TClassInfo& TDBGridExCenter::StaticClassInfo() {
   static const TClassInfo info =
@@ -95,19 +113,75 @@ bool TDBGridExCenter::DefaultLocateText(TCustomDBGridEx* Grid, const String& Fie
                                         TLocateTextOptionsEx Options, TLocateTextDirectionEx Direction,
                                         TLocateTextMatchingEx Matching,
                                         TLocateTextTreeFindRangeEx TreeFindRange) {
+  if (TDatasetFeaturesEx* features = FeaturesOf(Grid))
+    return features->LocateText(Grid, FieldName, Text, static_cast<std::uint32_t>(Options.Bits()), Direction,
+                                Matching, TreeFindRange);
   return SearchGridText(Grid, FieldName, Text, TreeFindRange, Matching, Direction, Options);
 }
 
-void TDBGridExCenter::ExecuteFindDialog(TCustomDBGridEx* Grid, const String& Text, const String&,
+void TDBGridExCenter::ExecuteFindDialog(TCustomDBGridEx* Grid, const String& Text, const String& FieldName,
                                         bool Modal) {
+  if (TDatasetFeaturesEx* features = FeaturesOf(Grid)) {
+    features->ExecuteFindDialog(Grid, Text, FieldName, Modal);
+    return;
+  }
   if (ExecuteFindDialogProc) ExecuteFindDialogProc(Grid, Text, String(), {}, Modal);
 }
 
-bool TDBGridExCenter::DefaultMoveDataRows(TCustomDBGridEx*, TBMListEx*, int, bool) { return false; }
+bool TDBGridExCenter::DefaultMoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo,
+                                          bool CheckOnly) {
+  TDatasetFeaturesEx* features = FeaturesOf(Grid);
+  return features && features->MoveRecords(Grid, BookmarkList, ToRecNo, CheckOnly);
+}
 
-void TDBGridExCenter::DefaultApplyFilter(TCustomDBGridEx*) {}
+void TDBGridExCenter::DefaultApplyFilter(TCustomDBGridEx* Grid) {
+  db::TDataSet* ds = GridDataSet(Grid);
+  if (TDatasetFeaturesEx* features = GetDatasetFeatures(ds)) features->ApplyFilter(Grid, ds, ds->Active());
+}
 
-void TDBGridExCenter::DefaultApplySorting(TCustomDBGridEx*) {}
+void TDBGridExCenter::DefaultApplySorting(TCustomDBGridEx* Grid) {
+  db::TDataSet* ds = GridDataSet(Grid);
+  if (TDatasetFeaturesEx* features = GetDatasetFeatures(ds)) features->ApplySorting(Grid, ds, ds->Active());
+}
+
+// --- the filter row ----------------------------------------------------------------------
+
+TSTFilterDefaultOperatorEx TDBGridExCenter::GetSTFilterDefaultOperator(
+    TCustomDBGridEx*, TColumnEx*, const TSTFilterExpressionEx& Expression) {
+  switch (Expression.ExpressionType) {
+    case botNumber:
+      return FSTFilterDefaultNumberOperator;
+    case botDateTime:
+      return FSTFilterDefaultDateTimeOperator;
+    case botBoolean:
+      return FSTFilterDefaultBooleanOperator;
+    default:
+      return FSTFilterDefaultStringOperator;
+  }
+}
+
+void TDBGridExCenter::DefaultFillSTFilterListValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                    TStrings* Items) {
+  Grid->DefaultFillSTFilterListValues(Column, Items);
+}
+
+void TDBGridExCenter::DefaultFillSTFilterListCommandValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                           TStrings* Items) {
+  FillSTFilterListCommandValues(Grid, Column, Items);
+}
+
+void TDBGridExCenter::DefaultFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                        TStrings* Items) {
+  if (TDatasetFeaturesEx* features = FeaturesOf(Grid))
+    features->FillSTFilterListDataValues(Grid, Column, Items);
+  else
+    StandardFillSTFilterListDataValues(Grid, Column, Items);
+}
+
+void TDBGridExCenter::StandardFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                         TStrings* Items) {
+  grid::StandardFillSTFilterListDataValues(Grid, Column, Items);
+}
 
 // --- the indicator title menu ---------------------------------------------------------
 
@@ -133,10 +207,12 @@ bool IsModuleEntry(const TMenuItem* Item) {
   return false;
 }
 
-// Until the grid has its indicator title settings, their defaults hold:
-// the global menu is used and there is no menu of the grid's own.
-bool UsesGlobalMenu(TCustomDBGridEx*) { return true; }
-TPopupMenu* OwnDropdownMenu(TCustomDBGridEx*) { return nullptr; }
+bool UsesGlobalMenu(TCustomDBGridEx* Grid) {
+  return !Grid->IndicatorTitle() || Grid->IndicatorTitle()->UseGlobalMenu();
+}
+TPopupMenu* OwnDropdownMenu(TCustomDBGridEx* Grid) {
+  return Grid->IndicatorTitle() ? Grid->IndicatorTitle()->DropdownMenu() : nullptr;
+}
 
 void CopyMenuItem(const TMenuItem* From, TMenuItem* To) {
   To->SetAutoCheck(From->AutoCheck());
@@ -286,6 +362,9 @@ void TDBGridExCenter::EditActionMenuClick(TObject* Sender) {
       break;
     case 4:
       DeleteGridSelection(item->Grid, false);
+      break;
+    case 5:
+      if (item->Grid->Selection()) item->Grid->Selection()->SelectAll();
       break;
     default:
       break;

@@ -11,6 +11,8 @@
 
 namespace grid {
 
+struct TSTFilterExpressionEx;
+
 // One entry of the indicator title menu's "Visible columns" list.
 class TColumnExMenuItem : public ui::TMenuItem {
  public:
@@ -81,6 +83,11 @@ class TDBGridExCenter : public ui::TPersistent {
                   TLocateTextMatchingEx Matching, TLocateTextTreeFindRangeEx TreeFindRange);
   // The find dialog for the grid (the module's find-dialog procedure).
   void ExecuteFindDialog(TCustomDBGridEx* Grid, const String& Text, const String& FieldName, bool Modal);
+  // The operator a bare operand of the filter row gets, by the expression's type.
+  virtual TSTFilterDefaultOperatorEx GetSTFilterDefaultOperator(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                                const TSTFilterExpressionEx& Expression);
+  // The grid's own filling of a filter drop-down: commands, then data values.
+  void DefaultFillSTFilterListValues(TCustomDBGridEx* Grid, TColumnEx* Column, ui::TStrings* Items);
   // Menu handlers of the indicator title menu's entries.
   void ColumnVisibleMenuClick(ui::TObject* Sender);
   void EditActionMenuClick(ui::TObject* Sender);
@@ -90,14 +97,23 @@ class TDBGridExCenter : public ui::TPersistent {
   void IndicatorTitleMouseDown(TCustomDBGridEx* Grid, TGridCoord Cell, ui::TMouseButton Button,
                                ui::TShiftState Shift, int X, int Y);
 
-  // No dataset-features object serves any dataset of this system, so the
-  // defaults take the generic paths: filtering and sorting change nothing
-  // and records are not moved.
+  // The defaults hand the work to the dataset-features object that serves
+  // the grid's dataset. This system registers none, so they take the generic
+  // paths: filtering and sorting change nothing and records are not moved.
   virtual bool DefaultLocateText(TCustomDBGridEx* Grid, const String& FieldName, const String& Text,
                                  TLocateTextOptionsEx Options, TLocateTextDirectionEx Direction,
                                  TLocateTextMatchingEx Matching, TLocateTextTreeFindRangeEx TreeFindRange);
   virtual bool DefaultMoveDataRows(TCustomDBGridEx* Grid, TBMListEx* BookmarkList, int ToRecNo,
                                    bool CheckOnly);
+  // The command lines of a filter drop-down (sort, clear, apply, custom,
+  // all, not empty, empty).
+  virtual void DefaultFillSTFilterListCommandValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                    ui::TStrings* Items);
+  virtual void DefaultFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                 ui::TStrings* Items);
+  // The column's distinct values under the other columns' filters.
+  virtual void StandardFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column,
+                                                  ui::TStrings* Items);
   virtual void DefaultApplyFilter(TCustomDBGridEx* Grid);
   virtual void DefaultApplySorting(TCustomDBGridEx* Grid);
   virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEx* Grid, ui::TPopupMenu*& PopupMenu);

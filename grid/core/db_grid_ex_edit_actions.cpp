@@ -1,8 +1,12 @@
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/db_grid_ex_center.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "platform/ui/application.h"
 #include "platform/ui/clipboard.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/std_actions.h"
 
 namespace grid {
@@ -67,6 +71,7 @@ bool TCustomDBGridEx::CheckDeleteAction() {
 }
 
 bool TCustomDBGridEx::ExecuteAction(ui::TBasicAction* Action) {
+  if (FDataLink && FDataLink->ExecuteAction(Action)) return true;
   if (!GridOrEditorFocused()) return false;
   switch (CommandOf(Action)) {
     case TEditCommand::Copy:
@@ -96,6 +101,7 @@ bool TCustomDBGridEx::ExecuteAction(ui::TBasicAction* Action) {
 }
 
 bool TCustomDBGridEx::UpdateAction(ui::TBasicAction* Action) {
+  if (FDataLink && FDataLink->UpdateAction(Action)) return true;
   if (!GridOrEditorFocused()) return false;
   auto* action = dynamic_cast<ui::TCustomAction*>(Action);
   if (!action) return false;
@@ -126,6 +132,81 @@ bool TCustomDBGridEx::UpdateAction(ui::TBasicAction* Action) {
   }
   action->SetEnabled(enabled);
   return true;
+}
+
+// --- the indicator title ----------------------------------------------------------------
+
+void TCustomDBGridEx::BuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu) {
+  if (OnBuildIndicatorTitleMenu)
+    OnBuildIndicatorTitleMenu(this, PopupMenu);
+  else
+    DefaultBuildIndicatorTitleMenu(PopupMenu);
+}
+
+void TCustomDBGridEx::DefaultBuildIndicatorTitleMenu(ui::TPopupMenu*& PopupMenu) {
+  if (FCenter) FCenter->BuildIndicatorTitleMenu(this, PopupMenu);
+}
+
+void TCustomDBGridEx::IndicatorTitleMouseDown(TGridCoord Cell, ui::TMouseButton Button, ui::TShiftState Shift,
+                                              int X, int Y) {
+  if (OnIndicatorTitleMouseDown)
+    OnIndicatorTitleMouseDown(this, Cell, Button, Shift, X, Y);
+  else
+    DefaultIndicatorTitleMouseDown(Cell, Button, Shift, X, Y);
+}
+
+void TCustomDBGridEx::DefaultIndicatorTitleMouseDown(TGridCoord Cell, ui::TMouseButton, ui::TShiftState, int,
+                                                     int) {
+  if (!FIndicatorTitle->TitleButton()) {
+    // The indicator title selects the whole grid and clears it again.
+    if (!FOptions.Contains(dgMultiSelect) || !FDataLink->Active() || !FAllowedSelections.Contains(gstAll) ||
+        !FSelection)
+      return;
+    if (FSelection->SelectionType() == gstNon)
+      FSelection->SelectAll();
+    else
+      FSelection->Clear();
+    return;
+  }
+  FIndicatorTitle->SetDown(true);
+  FPressed = true;
+  RepaintCell(0, 0);
+  ui::TPopupMenu* menu = nullptr;
+  auto release = [&] {
+    // A menu made for this press alone goes with it.
+    if (menu && !menu->Owner()) delete menu;
+    menu = nullptr;
+    FIndicatorTitle->SetDown(false);
+    FPressed = false;
+    RepaintCell(0, 0);
+  };
+  try {
+    BuildIndicatorTitleMenu(menu);
+    if (menu && menu->Items()->Count() > 0) {
+      const TRect r = CellBounds(Cell.X, Cell.Y);
+      const TPoint at = ClientToScreen(TPoint{r.Left, r.Bottom});
+      menu->Popup(at.X, at.Y);
+      release();
+      // The click that closed the menu is not a press on the grid.
+      ui::RemoveQueuedMessage(this, ui::WM_LBUTTONDOWN, ui::WM_LBUTTONDOWN);
+      return;
+    }
+  } catch (...) {
+    release();
+    throw;
+  }
+  if (menu && !menu->Owner()) {
+    delete menu;
+    menu = nullptr;
+  }
+  if (MouseCapture()) {
+    // Without a menu the cell is a title button: it stays down while the mouse is held on it.
+    FDBGridExState = dgsTitleDown;
+    FTracking = true;
+    FPressedCol = Cell.X;
+    return;
+  }
+  release();
 }
 
 }  // namespace grid

@@ -6,7 +6,6 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
-#include "grid/columns/filters/filter_list_values.h"
 #include "grid/columns/filters/filter_popup_items.h"
 #include "grid/columns/filters/inplace_filter_edit_ex.h"
 #include "grid/columns/filters/st_column_filter_ex.h"
@@ -243,8 +242,8 @@ void TCustomDBGridEx::ColumnGoing(TColumnEx* Column) {
 
 void TCustomDBGridEx::DefaultFillSTFilterListValues(TColumnEx* Column, TStrings* Items) {
   if (!FCenter) return;
-  FillSTFilterListCommandValues(this, Column, Items);
-  StandardFillSTFilterListDataValues(this, Column, Items);
+  FCenter->DefaultFillSTFilterListCommandValues(this, Column, Items);
+  FCenter->DefaultFillSTFilterListDataValues(this, Column, Items);
 }
 
 void TCustomDBGridEx::FillSTFilterListValues(TSTColumnFilterEx* Filter, TStrings* Items, int& Width,

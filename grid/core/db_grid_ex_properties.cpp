@@ -4,6 +4,7 @@
 // value, keeping the data window's position, and leaving the grid.
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
@@ -45,6 +46,8 @@ void TCustomDBGridEx::SetReadOnly(bool Value) {
 void TCustomDBGridEx::SetAllowedSelections(TDBGridExAllowedSelections Value) {
   if (Value == FAllowedSelections) return;
   FAllowedSelections = Value;
+  if (FSelection && FSelection->SelectionType() != gstNon && !Value.Contains(FSelection->SelectionType()))
+    FSelection->Clear();
 }
 
 // --- geometry and selection queries ----------------------------------------------------------
@@ -260,8 +263,11 @@ void TCustomDBGridEx::SetValueFromPrevRecord() {
 }
 
 void TCustomDBGridEx::SaveBookmark() {
+  // A save that finds nothing to keep must not leave an older position to restore.
+  FLockedBookmark.clear();
+  FLookedOffset = 0;
   db::TDataSet* ds = FDataLink->DataSet();
-  if (!ds) return;
+  if (!ds || !FDataLink->Active()) return;
   if (UsesMemTableView()) {
     FLockedBookmark = ds->GetBookmark();
     return;

@@ -3,6 +3,7 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "platform/data/dataset.h"
+#include "platform/ui/actions.h"
 
 namespace grid {
 
@@ -132,6 +133,20 @@ void TGridDataLinkEx::UpdateData() {
     throw;
   }
   FInUpdateData = false;
+}
+
+bool TGridDataLinkEx::ExecuteAction(ui::TBasicAction* Action) {
+  db::TDataSource* source = DataSource();
+  if (!Action || !source || !Action->HandlesTarget(source)) return false;
+  Action->ExecuteTarget(source);
+  return true;
+}
+
+bool TGridDataLinkEx::UpdateAction(ui::TBasicAction* Action) {
+  db::TDataSource* source = DataSource();
+  if (!Action || !source || !Action->HandlesTarget(source)) return false;
+  Action->UpdateTarget(source);
+  return true;
 }
 
 }  // namespace grid

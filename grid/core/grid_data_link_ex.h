@@ -8,6 +8,10 @@
 #include "platform/data/data_source.h"
 #include "platform/data/db_types.h"
 
+namespace ui {
+class TBasicAction;
+}
+
 namespace grid {
 
 class TCustomDBGridEx;
@@ -42,6 +46,11 @@ class TGridDataLinkEx : public db::TDataLink {
   int FieldIndexForColumn(int Column) const;
   const db::TBookmark& LastBookmark() const { return FLastBookmark; }
   int MoveDataSetBy(int Distance) { return MoveBy(Distance); }
+  // Actions that work on a data source (record moves, posting and the like)
+  // reach the grid's dataset through its link; true when the action took
+  // the link's data source as its target.
+  bool ExecuteAction(ui::TBasicAction* Action);
+  bool UpdateAction(ui::TBasicAction* Action);
 
  protected:
   void ActiveChanged() override;

@@ -6,9 +6,14 @@
 // closes before it goes, so that its grids let go of it first.
 #pragma once
 
+#include <memory>
+
+#include "platform/runtime/rtl_string.h"
+
 namespace grid {
 
 class TBMListEx;
+class IMemTableDataFieldValueListEx;
 
 enum TMemTableRecordEventKindEx {
   mtrInsertedEx = 0,
@@ -69,6 +74,11 @@ class IMemTableEx {
   // TreeLevel in a tree (-1 outside one); CheckOnly only answers whether it
   // could. A table that cannot move records refuses.
   virtual bool MoveRecords(TBMListEx*, int, int, bool) { return false; }
+  // The distinct values of a field, for the filter drop-down of its column;
+  // none from a table that does not collect them.
+  virtual std::shared_ptr<IMemTableDataFieldValueListEx> GetFieldValueList(const rtl::String&) {
+    return nullptr;
+  }
 };
 
 }  // namespace grid

@@ -7,6 +7,7 @@
 #include "grid/columns/filters/st_column_filter_ex.h"
 #include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/mem_table_intf_ex.h"
 #include "grid/editor_support/data_link_ex.h"
 
 namespace grid {
@@ -46,8 +47,12 @@ void FillSTFilterListCommandValues(TCustomDBGridEx* Grid, TColumnEx* Column, TSt
 
 void StandardFillSTFilterListDataValues(TCustomDBGridEx* Grid, TColumnEx* Column, TStrings* Items) {
   TSTColumnFilterEx* filter = Column->STFilter();
-  if (!Column->FieldValueList() && filter->ListSource())
-    Column->SetFieldValueList(filter->GetFieldValueList());
+  if (!Column->FieldValueList()) {
+    if (filter->ListSource())
+      Column->SetFieldValueList(filter->GetFieldValueList());
+    else if (IMemTableEx* table = Grid->MemTable())
+      Column->SetFieldValueList(table->GetFieldValueList(Column->FieldName()));
+  }
   ItemsUpdate update(Items);
   if (auto list = Column->FieldValueList()) {
     // The values offered are those left by every other column's filter.

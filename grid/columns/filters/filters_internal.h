@@ -24,21 +24,6 @@ inline String QuoteSTFilterText(const String& Text) {
   return out + u"'";
 }
 
-// The centre's default operator of a bare operand, by the expression's type.
-inline TSTFilterDefaultOperatorEx CentreDefaultOperator(TDBGridExCenter* Centre, TCustomDBGridEx*, TColumnEx*,
-                                                        const TSTFilterExpressionEx& Expression) {
-  switch (Expression.ExpressionType) {
-    case botNumber:
-      return Centre->STFilterDefaultNumberOperator();
-    case botDateTime:
-      return Centre->STFilterDefaultDateTimeOperator();
-    case botBoolean:
-      return Centre->STFilterDefaultBooleanOperator();
-    default:
-      return Centre->STFilterDefaultStringOperator();
-  }
-}
-
 // Fn on every value the set operators (equal .. not in) of E compare
 // with, the elements of a list one by one.
 template <class Fn>

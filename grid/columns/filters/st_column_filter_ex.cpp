@@ -123,7 +123,7 @@ TSTFilterDefaultOperatorEx TSTColumnFilterEx::DefaultOperator() const {
   TCustomDBGridEx* grid = Grid();
   TDBGridExCenter* centre = grid ? grid->Center() : nullptr;
   if (!centre) return fdoAuto;
-  return filters_detail::CentreDefaultOperator(centre, grid, FColumn, FExpression);
+  return centre->GetSTFilterDefaultOperator(grid, FColumn, FExpression);
 }
 
 String TSTColumnFilterEx::ParseText(const String& Text) {

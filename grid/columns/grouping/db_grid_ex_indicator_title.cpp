@@ -2,6 +2,7 @@
 
 #include "grid/core/custom_db_grid_ex.h"
 #include "platform/classes/typinfo.h"
+#include "platform/ui/menus.h"
 
 namespace grid {
 
@@ -9,11 +10,18 @@ const ui::TClassInfo& TDBGridExIndicatorTitle::StaticClassInfo() {
   using T = TDBGridExIndicatorTitle;
   static const ui::TClassInfo info =
       ui::TClassBuilder<T>("TDBGridExIndicatorTitle", &ui::TPersistent::StaticClassInfo())
+          .Object("DropdownMenu", "TPopupMenu", &T::DropdownMenu, &T::SetDropdownMenu)
           .Boolean("ShowDropDownSign", &T::ShowDropDownSign, &T::SetShowDropDownSign)
           .Boolean("TitleButton", &T::TitleButton, &T::SetTitleButton)
           .Boolean("UseGlobalMenu", &T::UseGlobalMenu, &T::SetUseGlobalMenu)
           .Build();
   return info;
+}
+
+void TDBGridExIndicatorTitle::SetDropdownMenu(ui::TPopupMenu* Value) {
+  if (Value == FDropdownMenu) return;
+  FDropdownMenu = Value;
+  if (FDropdownMenu && FGrid) FDropdownMenu->FreeNotification(FGrid);
 }
 
 void TDBGridExIndicatorTitle::SetShowDropDownSign(bool Value) {
@@ -24,7 +32,7 @@ void TDBGridExIndicatorTitle::SetShowDropDownSign(bool Value) {
 
 void TDBGridExIndicatorTitle::Assign(const ui::TPersistent* Source) {
   if (auto* src = dynamic_cast<const TDBGridExIndicatorTitle*>(Source)) {
-    FDropdownMenu = src->FDropdownMenu;
+    SetDropdownMenu(src->FDropdownMenu);
     SetShowDropDownSign(src->FShowDropDownSign);
     FTitleButton = src->FTitleButton;
     FUseGlobalMenu = src->FUseGlobalMenu;

@@ -18,7 +18,8 @@ class TDBGridExIndicatorTitle : public ui::TPersistent {
   bool Down() const { return FDown; }
   void SetDown(bool Value) { FDown = Value; }
   ui::TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
-  void SetDropdownMenu(ui::TPopupMenu* Value) { FDropdownMenu = Value; }
+  // The grid hears when the menu is freed and lets go of it.
+  void SetDropdownMenu(ui::TPopupMenu* Value);
   bool ShowDropDownSign() const { return FShowDropDownSign; }
   // Repaints the indicator title cell.
   void SetShowDropDownSign(bool Value);

@@ -36,10 +36,13 @@ void ClearSelection(TCustomDBGridEx* Grid);
 // The visible columns among the grid's columns From to To (collection indexes).
 std::vector<TColumnEx*> VisibleColumnsBetween(TCustomDBGridEx* Grid, int From, int To);
 
-// The position of the grid's data window around a walk of the dataset.
+// The position of the grid's data window around a walk of the dataset: the
+// grid's own (the window's records and the current one) while browsing,
+// else only the current record, and nothing while a record is inserted.
 struct TSavedPosition {
   db::TBookmark Bookmark;
   bool Saved = false;
+  bool ByGrid = false;
 };
 TSavedPosition SavePosition(TCustomDBGridEx* Grid);
 void RestorePosition(TCustomDBGridEx* Grid, const TSavedPosition& Saved);

@@ -4,6 +4,7 @@
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/transfer/transfer_internal.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/core/grid_data_link_ex.h"
 #include "platform/runtime/codepage.h"
 
 namespace grid::transfer_detail {
@@ -59,17 +60,28 @@ std::vector<TColumnEx*> VisibleColumnsBetween(TCustomDBGridEx* Grid, int From, i
 TSavedPosition SavePosition(TCustomDBGridEx* Grid) {
   TSavedPosition saved;
   db::TDataSet* ds = GridDataSet(Grid);
-  if (ds && ds->Active() && !ds->IsEmpty() && ds->State() != db::dsInsert) {
-    saved.Bookmark = ds->GetBookmark();
-    saved.Saved = !saved.Bookmark.empty();
+  if (!ds || !ds->Active() || ds->IsEmpty() || ds->State() == db::dsInsert) return saved;
+  if (ds->State() == db::dsBrowse && Grid->DataLink()->Active()) {
+    // The grid keeps which records fill its window as well as the current one.
+    Grid->SaveBookmark();
+    saved.ByGrid = true;
+    saved.Saved = true;
+    return saved;
   }
+  // Moving the window to measure it would post the record being edited.
+  saved.Bookmark = ds->GetBookmark();
+  saved.Saved = !saved.Bookmark.empty();
   return saved;
 }
 
 void RestorePosition(TCustomDBGridEx* Grid, const TSavedPosition& Saved) {
   db::TDataSet* ds = GridDataSet(Grid);
-  if (!Saved.Saved || !ds || !ds->Active() || !ds->BookmarkValid(Saved.Bookmark)) return;
-  ds->GotoBookmark(Saved.Bookmark);
+  if (!Saved.Saved || !ds || !ds->Active()) return;
+  if (Saved.ByGrid) {
+    Grid->RestoreBookmark();
+    return;
+  }
+  if (ds->BookmarkValid(Saved.Bookmark)) ds->GotoBookmark(Saved.Bookmark);
 }
 
 std::string ToAnsi(std::u16string_view Text) {

@@ -7,6 +7,9 @@
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/columns/sums/db_grid_ex_sum_list.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
@@ -207,6 +210,26 @@ TEST_F(Behaviour, SelectionKindsTheGridAllows) {
   EXPECT_TRUE(grid->CanSelectType(gstAll));
   grid->SetAllowedSelections({gstAll});
   EXPECT_FALSE(grid->CanSelectType(gstRecordBookmarks));
+
+  // A selection of a kind no longer allowed goes; an allowed one stays.
+  grid->Selection()->SelectAll();
+  grid->SetAllowedSelections({gstAll, gstColumns});
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstAll);
+  grid->SetAllowedSelections({gstColumns});
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+}
+
+TEST_F(Behaviour, AnotherDataSourceDropsTheSelectionOfTheOldDataset) {
+  BehaviourData other(5);
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  data.ds.First();
+  grid->Bookmarks()->SetCurrentRowSelected(true);
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstRecordBookmarks);
+  grid->SetDataSource(&other.src);
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  EXPECT_EQ(grid->Bookmarks()->Count(), 0);
+  EXPECT_EQ(grid->SumList()->DataSet(), &other.ds);
+  grid->SetDataSource(&data.src);
 }
 
 TEST_F(Behaviour, ValueFromThePreviousRecord) {

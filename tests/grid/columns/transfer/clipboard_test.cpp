@@ -3,7 +3,12 @@
 // from another program at the current cell, and deleting every record.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "grid/columns/selection/db_grid_ex_selection.h"
+#include "grid/columns/transfer/db_grid_ex_export_as_text.h"
 #include "grid/columns/transfer/db_grid_ex_imp_exp.h"
+#include "grid/core/grid_data_link_ex.h"
 #include "platform/ui/clipboard.h"
 #include "tests/grid/columns/transfer/transfer_fixture.h"
 
@@ -76,6 +81,44 @@ TEST_F(ClipboardTest, DeleteOfTheWholeGridDeletesEveryRecordWithoutAsking) {
   DeleteGridSelection(grid, true);
   EXPECT_TRUE(ds->IsEmpty());
   DeleteGridSelection(grid, false);  // nothing selected: nothing happens
+}
+
+// The walks of copy, export and clearing cells leave the grid showing the
+// same records, with the same one current on the same row.
+TEST_F(ClipboardTest, WalksKeepTheGridsWindowAndCurrentRow) {
+  std::vector<std::vector<Variant>> rows;
+  for (int r = 1; r <= 40; ++r) rows.push_back({Variant(r), Variant(u"s" + rtl::IntToStr(r))});
+  Build({{u"N", db::ftInteger}, {u"S", db::ftString, 10}}, rows);
+  h.Show(form);
+  ds->First();
+  ds->MoveBy(25);
+  ds->MoveBy(-6);
+  const int current = ds->FieldByName(u"N")->AsInteger();
+  const int row = grid->DataLink()->ActiveRecord();
+  ASSERT_NE(row, (grid->DataLink()->RecordCount() - 1) / 2) << "the current row must not be the middle one";
+
+  const struct {
+    const char* Name;
+    std::function<void()> Walk;
+  } walks[] = {
+      {"copy of the whole grid", [&] { CopyGridSelection(grid, true); }},
+      {"export of the whole grid", [&] { Export(ExportClassOf<TDBGridExExportAsText>); }},
+      {"clearing a column",
+       [&] {
+         grid->SetOptions(grid->Options() + dgMultiSelect);
+         grid->Selection()->Columns()->Select(Column(1), false);
+         DeleteGridSelection(grid, false);
+         grid->Selection()->Clear();
+       }},
+  };
+  for (const auto& w : walks) {
+    w.Walk();
+    EXPECT_EQ(ds->FieldByName(u"N")->AsInteger(), current) << w.Name;
+    EXPECT_EQ(grid->DataLink()->ActiveRecord(), row) << w.Name;
+  }
+  ds->First();
+  ds->Next();
+  EXPECT_TRUE(ds->FieldByName(u"S")->IsNull()) << "the column was cleared";
 }
 
 }  // namespace
