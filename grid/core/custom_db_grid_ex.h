@@ -188,6 +188,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int IndicatorOffset() const { return FIndicatorOffset; }
   int TitleOffset() { return TitleRowCount(); }
   bool TimerActive() const { return FTimerActive; }
+  // The title column held pressed, -1 for none.
+  int PressedCol() const { return FPressedCol; }
   bool InplaceSearching() const { return FInplaceSearching; }
   TDBGridExScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
   void SetHorzScrollBar(TDBGridExScrollBar* Value);
@@ -380,6 +382,14 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool RowHasDetailPanel();
   bool PointInCellButton(TPoint P, TRect CellRect, TRect& ButtonRect);
   int TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& ButtonRect, TRect CellRect);
+  // A press on a title's filter button opens or closes its list; false: not on it.
+  bool TitleFilterButtonMouseDown(TGridCoord Cell, TColumnEx* Column, int X, int Y);
+  // The data index of the row-panel column under a point, -1 for none.
+  int RowPanelColumnAt(int X, int Y, bool Title);
+  // Presses in a row panel's titles (false: a sizing edge, left to the
+  // common sizing) and in its data rows.
+  bool RowPanelTitleMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  void RowPanelDataMouseDown(TGridCoord Cell, int X, int Y);
   TGridOptions DesignOptionsForState();
   TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
   void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);

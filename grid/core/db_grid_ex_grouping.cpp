@@ -334,7 +334,8 @@ void TCustomDBGridEx::DrawGroupPanel(int LevelIndex, TRect ARect) {
   auto* column = dynamic_cast<TColumnEx*>(level->Column());
   if (!column) return;
   TCanvas* cv = Canvas();
-  const bool pressed = FDBGridExState == dgsGroupPanelTitleDown && FPressedDataGroupLevelIdx == LevelIndex;
+  const bool pressed =
+      FDBGridExState == dgsGroupPanelTitleDown && FPressedDataGroupLevelIdx == LevelIndex && FPressed;
   cv->Brush()->SetColor(column->Title()->Color());
   cv->FillRect(ARect);
   Draw3DCellEdge(cv, ARect, true, true, pressed, pressed);
@@ -403,6 +404,7 @@ int TCustomDBGridEx::GroupPanelDropPosition(int X, int& Marker) {
 }
 
 void TCustomDBGridEx::StartGroupPanelMoving(int LevelIndex, int X) {
+  EndMouseTracking();
   FGroupDataMovingIndex = LevelIndex;
   int marker = 0;
   FGroupPanelDropIndex = GroupPanelDropPosition(X, marker);
@@ -422,13 +424,21 @@ void TCustomDBGridEx::TrackGroupPanelMoving(int X, int Y) {
       if (line->Visible()) line->MoveToFor(this, ClientToScreen(TPoint{marker, 2}));
     return;
   }
-  // Below the panel the drag of a level turns into a move of its column.
-  if (FGroupDataMovingIndex >= 0) {
-    auto* column =
-        dynamic_cast<TColumnEx*>(FDataGrouping->ActiveGroupLevelAt(FGroupDataMovingIndex)->Column());
-    EndGroupPanelMoving(false);
-    if (column) FToMoveColumnIndex = column->Index();
-  }
+  // Below the panel the drag turns into a move of the column among the
+  // titles; a level's column comes back when that move is dropped.
+  TColumnEx* column = nullptr;
+  if (FGroupDataMovingIndex >= 0 && FGroupDataMovingIndex < FDataGrouping->ActiveGroupLevelsCount())
+    column = dynamic_cast<TColumnEx*>(FDataGrouping->ActiveGroupLevelAt(FGroupDataMovingIndex)->Column());
+  else if (FGroupDataMovingIndex < 0 && FToMoveColumnIndex >= 0 && FToMoveColumnIndex < FColumns->Count())
+    column = FColumns->ColumnAt(FToMoveColumnIndex);
+  EndGroupPanelMoving(false);
+  if (!column) return;
+  FToMoveColumnIndex = column->Index();
+  const int gridCol = DataColToGridCol(column->Index());
+  if (!FOptionsEx.Contains(dghColumnMove) || gridCol >= ColCount()) return;
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  StartColumnMove(gridCol, X, Y, info);
 }
 
 void TCustomDBGridEx::EndGroupPanelMoving(bool Apply) {
@@ -474,11 +484,14 @@ void TCustomDBGridEx::GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftSta
     r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
     if (!r.Contains(TPoint{X, Y})) continue;
     auto* column = dynamic_cast<TColumnEx*>(level->Column());
-    if (!column || !CheckTitleButton(DataColToGridCol(column->Index()), column) || Designing()) {
+    if (!column || !column->Title()->TitleButton() || !CheckTitleButton(column->Index(), column) ||
+        Designing()) {
       StartGroupPanelMoving(i, X);
       return;
     }
+    if (!MouseCapture()) return;
     FTracking = true;
+    FPressed = true;
     FPressedDataCol = column->Index();
     FPressedDataGroupLevelIdx = i;
     FDBGridExState = dgsGroupPanelTitleDown;
@@ -488,10 +501,11 @@ void TCustomDBGridEx::GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftSta
 }
 
 void TCustomDBGridEx::GroupPanelTitleMouseUp(int X, int Y) {
-  FTracking = false;
   const int i = FPressedDataGroupLevelIdx;
-  const bool pressed = FDBGridExState == dgsGroupPanelTitleDown;
+  const bool pressed = FDBGridExState == dgsGroupPanelTitleDown && FPressed;
+  EndMouseTracking();
   FDBGridExState = dgsNormal;
+  FPressed = false;
   FPressedDataGroupLevelIdx = -1;
   OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
   if (!pressed || i < 0 || i >= FDataGrouping->ActiveGroupLevelsCount()) return;

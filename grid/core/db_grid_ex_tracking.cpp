@@ -6,6 +6,8 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -25,6 +27,7 @@ constexpr int kMinTrackingPeriodMs = 10;
 
 void TCustomDBGridEx::EndMouseTracking() {
   if (!FTracking) return;
+  if (FDBGridExState == dgsRowMoving) EndRowMoving(-1, -1, false);
   KillGridTimer();
   FIndicatorPressed = false;
   TrackTitlePress(-1, -1);
@@ -34,12 +37,29 @@ void TCustomDBGridEx::EndMouseTracking() {
   FPressedDataCol = -1;
   FDataTracking = false;
   FDBGridExState = dgsNormal;
+  FIndicatorTitle->SetDown(false);
 }
 
 void TCustomDBGridEx::TrackTitlePress(int X, int Y) {
   bool pressed = false;
-  if (FDBGridExState != dgsGroupPanelTitleDown && FDBGridExState != dgsTitleFilterButtonDown &&
-      FPressedCol >= 0) {
+  if (FDBGridExState == dgsGroupPanelTitleDown) {
+    if (FDataGrouping && FPressedDataGroupLevelIdx >= 0 &&
+        FPressedDataGroupLevelIdx < FDataGrouping->ActiveGroupLevelsCount()) {
+      const TRect item = FDataGrouping->ActiveGroupLevelAt(FPressedDataGroupLevelIdx)->GroupPanelRect();
+      pressed = item.Contains(TPoint{X, Y});
+      if (pressed != FPressed) {
+        FPressed = pressed;
+        InvalidateRect(item);
+      }
+    }
+    return;
+  }
+  if (FDBGridExState == dgsTitleFilterButtonDown && FPressedCol >= 0) {
+    TRect button;
+    const TGridCoord cell{FPressedCol, 0};
+    pressed = FPressedCol < ColCount() &&
+              TitleFilterButtonHitTest(cell, {X, Y}, button, CellBounds(cell.X, cell.Y)) != 0;
+  } else if (FPressedCol >= 0) {
     const TGridCoord cell = MouseCoord(X, Y);
     const TRect client{0, 0, ClientWidth(), ClientHeight()};
     pressed = X >= 0 && Y >= 0 && PointWithinRect({X, Y}, client) && cell.Y == 0 && cell.X == FPressedCol &&
@@ -52,6 +72,7 @@ void TCustomDBGridEx::TrackTitlePress(int X, int Y) {
         pressed = Y >= r.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
       }
     }
+    if (pressed && RowPanelActive()) pressed = RowPanelColumnAt(X, Y, true) == FPressedDataCol;
   }
   if (pressed == FPressed) return;
   FPressed = pressed;
@@ -84,6 +105,15 @@ void TCustomDBGridEx::HandleWmTimer(TMessage& Message) {
   if (Message.WParam == kTrackingTimer &&
       (FIndicatorPressed || FDataTracking || FDBGridExState == dgsColSelecting)) {
     HandleTrackingTimer();
+    return;
+  }
+  // The marker keeps moving and the rows keep scrolling while the mouse
+  // rests above or below them.
+  if (Message.WParam == kTrackingTimer && FDBGridExState == dgsRowMoving) {
+    const TPoint p = ScreenToClient(CursorScreenPos());
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    CalcRowMoveTarget(p.Y, AxisCellAt(info.RowAxis, p.Y, false), p);
     return;
   }
   TCustomGridEx::Dispatch(Message);
