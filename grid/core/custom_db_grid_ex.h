@@ -307,6 +307,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Index among the items before which a drop at X lands; Marker gets its x.
   int GroupPanelDropPosition(int X, int& Marker);
   void GroupPanelTitleMouseUp(int X, int Y);
+  // The in-title filter button of a grouping-panel item; false: not there.
+  bool GroupPanelFilterButtonAt(int LevelIndex, TPoint P, TRect& Button);
+  // The grouping-panel item under the mouse, -1 for none.
+  int HotGroupPanelLevel() const { return FHotGroupPanelLevel; }
   int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
   // The column a title drag carries (onto the grouping panel).
   void SetToMoveColumnIndex(int Value) { FToMoveColumnIndex = Value; }
@@ -975,6 +979,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int FGroupDataMovingIndex = -1;
   int FGroupPanelDropIndex = 0;
   int FPressedDataGroupLevelIdx = -1;
+  int FHotGroupPanelLevel = -1;
   int FToMoveColumnIndex = -1;
   bool FInternalUpdatingDatasetPos = false;
   int FMoveRowSour = -1;

@@ -188,7 +188,9 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     TControl::MouseDown(Button, Shift, X, Y);
     return;
   }
-  if (!FDataLink->Active() || CheckStartRowMoving(X, Y, false) || TreeElementMouseDown(X, Y, false)) {
+  // Records are dragged with the left button; the right one keeps its menus.
+  if (!FDataLink->Active() || (Button == mbLeft && CheckStartRowMoving(X, Y, false)) ||
+      TreeElementMouseDown(X, Y, false)) {
     TControl::MouseDown(Button, Shift, X, Y);
     return;
   }
@@ -695,6 +697,16 @@ void TCustomDBGridEx::UpdateHotTrack(int X, int Y) {
   if (FOptionsEx.Contains(dghHotTrack) && old.Y != FHotTrackCell.Y) {
     if (old.Y >= 0 && old.Y < RowCount()) RepaintRow(old.Y);
     if (FHotTrackCell.Y >= 0 && FHotTrackCell.Y < RowCount()) RepaintRow(FHotTrackCell.Y);
+  }
+  int hotLevel = -1;
+  if (FDataGrouping && FDataGrouping->GroupPanelVisible() && Y >= 0 && Y < OutBoundaryData()->TopIndent())
+    for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount() && hotLevel < 0; ++i)
+      if (FDataGrouping->ActiveGroupLevelAt(i)->GroupPanelRect().Contains(TPoint{X, Y})) hotLevel = i;
+  if (hotLevel != FHotGroupPanelLevel) {
+    const int count = FDataGrouping ? FDataGrouping->ActiveGroupLevelsCount() : 0;
+    for (int level : {FHotGroupPanelLevel, hotLevel})
+      if (level >= 0 && level < count) InvalidateRect(FDataGrouping->ActiveGroupLevelAt(level)->GroupPanelRect());
+    FHotGroupPanelLevel = hotLevel;
   }
 }
 

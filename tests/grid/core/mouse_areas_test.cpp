@@ -10,6 +10,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
 #include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/columns/grouping/grid_row_panel_ex.h"
@@ -298,6 +299,51 @@ TEST_F(GroupPresses, ATitleDraggedOntoThePanelGroupsAndDraggedBackUngroups) {
   EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 0);
   EXPECT_TRUE(Col(0)->Visible());
   EXPECT_FALSE(grid->DataGroupingWorks());
+}
+
+TEST_F(GroupPresses, ATitleDraggedOverThePanelAndBackMovesAsAColumn) {
+  int moved = 0;
+  grid->OnColumnMoved = [&](ui::TObject*, int, int) { ++moved; };
+  const TPoint from = Title(1), to = Title(2);
+  h.MouseDown(grid, from);
+  h.MouseMove(grid, {from.X + 10, from.Y}, {ui::ssLeft});
+  h.MouseMove(grid, InPanel(), {ui::ssLeft});
+  ASSERT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving);
+  grid->FCursorPos = [&] { return grid->ClientToScreen(to); };
+  h.MouseMove(grid, to, {ui::ssLeft});
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  h.Advance(60 * 3);
+  h.ProcessEvents();
+  h.MouseUp(grid, to);
+  grid->FCursorPos = nullptr;
+  EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 0);
+  EXPECT_EQ(moved, 1);
+  EXPECT_EQ(Col(2)->FieldName(), u"N");
+  EXPECT_TRUE(Col(2)->Visible());
+}
+
+TEST_F(GroupPresses, AnItemsFilterButtonOpensItsColumnsListAndTheItemUnderTheMouseIsHot) {
+  DropOnPanel(0);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  const TRect item = Groups()->ActiveGroupLevelAt(0)->GroupPanelRect();
+  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  TRect r;
+  ASSERT_TRUE(grid->GroupPanelFilterButtonAt(0, button, r));
+  ASSERT_FALSE(grid->GroupPanelFilterButtonAt(0, {item.Left + 4, button.Y}, r));
+  h.Click(grid, button);
+  EXPECT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), Col(0));
+  h.Click(grid, button);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  // Nothing was pressed or dragged meanwhile.
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  h.MouseMove(grid, {item.Left + 4, button.Y});
+  EXPECT_EQ(grid->HotGroupPanelLevel(), 0);
+  h.MouseMove(grid, Title(1));
+  EXPECT_EQ(grid->HotGroupPanelLevel(), -1);
 }
 
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
