@@ -719,6 +719,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // A press on a frozen title column's right border: its index, sizing
   // position and offset.
   bool DetectFrozenColSizing(int X, int Y, int& Index, int& SizingPos, int& SizingOfs);
+  // The edges of a row panel's title cells; Index is the column's.
+  bool DetectRowPanelTitleSizing(int X, int Y, TGridState& State, int& Index, int& Pos, int& Ofs);
+  // Ends sizing a row-panel cell: the column takes the width or lines; false: no such sizing.
+  bool EndRowPanelSizing();
   void DrawFrozenSizingLine(int Width, int Height);
   int EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column);
   // Where a press selects whole columns: the lowest 7 pixels of a data

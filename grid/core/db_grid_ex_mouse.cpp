@@ -122,7 +122,7 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       TControl::MouseDown(Button, Shift, X, Y);
       return;
     }
-    if (sizing == gsColSizing && FOptionsEx.Contains(dghTraceColSizing) && Button == mbLeft) {
+    if (sizing == gsColSizing && FOptionsEx.Contains(dghTraceColSizing) && Button == mbLeft && !RowPanelActive()) {
       FGridState = gsColSizing;
       FSizingIndex = index;
       FSizingPos = pos;
@@ -461,7 +461,8 @@ void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
     }
   }
 
-  const bool liveSizing = FOptionsEx.Contains(dghTraceColSizing) && GridState() == gsColSizing;
+  const bool liveSizing =
+      FOptionsEx.Contains(dghTraceColSizing) && GridState() == gsColSizing && !RowPanelActive();
   if (FDBGridExState == dgsColSizing || liveSizing) {
     if (liveSizing || FOptionsEx.Contains(dghTraceColSizing)) {
       FSizingPos = lx + FSizingOfs;
@@ -494,6 +495,10 @@ void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
 void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   FDSMouseCapture = false;
   const TGridCoord cell = MouseCoord(X, Y);
+  if (EndRowPanelSizing()) {
+    TControl::MouseUp(Button, Shift, X, Y);
+    return;
+  }
   const bool wasSizing =
       FDBGridExState == dgsColSizing || GridState() == gsColSizing || GridState() == gsRowSizing;
   if (FDBGridExState == dgsColSizing && !FOptionsEx.Contains(dghTraceColSizing)) {
@@ -592,7 +597,11 @@ void TCustomDBGridEx::ColumnWidthsUpdated() {
   if ((FDataLink->Active() || FColumns->State() == csCustomized) && TryLockLayout()) {
     try {
       TCustomGridEx::ColumnWidthsUpdated();
-      for (int i = 0; i < FColumns->Count() && DataColToGridCol(i) < ColCount(); ++i) {
+      // In a row panel the grid's columns are the master cell and folded-away
+      // ones; their widths say nothing about the panel columns' widths, and
+      // the layout folds them again.
+      const bool panel = RowPanelActive();
+      for (int i = 0; !panel && i < FColumns->Count() && DataColToGridCol(i) < ColCount(); ++i) {
         TColumnEx* column = FColumns->ColumnAt(i);
         const int gridCol = DataColToGridCol(i);
         int width = StripExtraFirstColumnWidth(column, ColWidths(gridCol));
@@ -601,7 +610,7 @@ void TCustomDBGridEx::ColumnWidthsUpdated() {
         const int limited = AddExtraFirstColumnWidth(column, width);
         if (limited != ColWidths(gridCol)) SetColWidths(gridCol, limited);
       }
-      const std::vector<TColumnEx*> visible = FVisibleColumns;
+      const std::vector<TColumnEx*> visible = panel ? std::vector<TColumnEx*>{} : FVisibleColumns;
       for (std::size_t v = 0; v < visible.size(); ++v) {
         TColumnEx* column = visible[v];
         const int gridCol = DataColToGridCol(column->Index());

@@ -206,8 +206,85 @@ void TCustomDBGridEx::HandleTrackingTimer() {
 
 // --- sizing lines ---------------------------------------------------------------------------
 
+bool TCustomDBGridEx::DetectRowPanelTitleSizing(int X, int Y, TGridState& State, int& Index, int& Pos,
+                                                int& Ofs) {
+  TGridOptions opts = TCustomGridEx::Options();
+  if (Designing()) opts = DesignOptionsForState();
+  const TGridCoord cell = MouseCoord(X, Y);
+  if (cell.Y != 0 || cell.X < FIndicatorOffset || cell.X >= ColCount()) return false;
+  const TRect r = CellBounds(cell.X, cell.Y);
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    TColumnEx* column = FColumns->ColumnAt(i);
+    if (!column->Visible()) continue;
+    const auto& p = column->RowPlacement();
+    const TRect c{r.Left + p.Left, r.Top + p.Top, r.Left + p.Left + p.Width, r.Top + p.Top + p.Height};
+    if (opts.Contains(goColSizing) && std::abs(X - c.Right) <= 3 && Y >= c.Top && Y <= c.Bottom) {
+      State = gsColSizing;
+      Index = i;
+      Pos = c.Right;
+      Ofs = c.Right - X;
+      return true;
+    }
+    if (opts.Contains(goRowSizing) && std::abs(Y - c.Bottom) <= 3 && X >= c.Left && X <= c.Right) {
+      State = gsRowSizing;
+      Index = i;
+      Pos = c.Bottom;
+      Ofs = c.Bottom - Y;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TCustomDBGridEx::EndRowPanelSizing() {
+  if (!RowPanelActive() || (GridState() != gsColSizing && GridState() != gsRowSizing)) return false;
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  DrawSizingLine(info);
+  const bool cols = GridState() == gsColSizing;
+  FGridState = gsNormal;
+  if (FSizingIndex < 0 || FSizingIndex >= FColumns->Count() || FIndicatorOffset >= ColCount()) return true;
+  TColumnEx* column = FColumns->ColumnAt(FSizingIndex);
+  const TRect r = CellBounds(FIndicatorOffset, 0);
+  const auto& p = column->RowPlacement();
+  if (cols) {
+    // An edge dropped near another cell's edge lines up with it.
+    int edge = FSizingPos;
+    int best = 4;
+    for (int i = 0; i < FColumns->Count(); ++i) {
+      TColumnEx* other = FColumns->ColumnAt(i);
+      if (other == column || !other->Visible()) continue;
+      const auto& o = other->RowPlacement();
+      for (int e : {r.Left + o.Left, r.Left + o.Left + o.Width})
+        if (std::abs(e - FSizingPos) < best) {
+          best = std::abs(e - FSizingPos);
+          edge = e;
+        }
+    }
+    const int width = edge - (r.Left + p.Left);
+    if (width > 1) column->SetWidth(width);
+  } else {
+    const int line = InRowPanelLineHeight() + GridLineWidth();
+    const int height = FSizingPos - (r.Top + p.Top);
+    if (height > 1 && line > 0) column->SetInRowLineHeight(std::max(1, (height + line / 2) / line));
+  }
+  NotifyDesignerModified();
+  return true;
+}
+
 void TCustomDBGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State,
                                         int& Index, int& Pos, int& Ofs) {
+  if (RowPanelActive()) {
+    const int indicator =
+        HasIndicatorColumn() ? ColWidths(0) + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0) : 0;
+    if (LogicalX(X, Info.ColAxis) >= Info.ColAxis.StartIndent + indicator && Y >= 0 &&
+        Y < Info.RowAxis.FixedEnd) {
+      State = gsNormal;
+      Index = -1;
+      DetectRowPanelTitleSizing(X, Y, State, Index, Pos, Ofs);
+      return;
+    }
+  }
   TCustomGridEx::DetectSizingState(X, Y, Info, State, Index, Pos, Ofs);
   if (State == gsColSizing) {
     if (Index >= FullColCount()) Index = ColCount() - 1;
@@ -216,6 +293,11 @@ void TCustomDBGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& 
         ColWidths(LeftCol()) > visibleData && Index > LeftCol())
       Index = LeftCol();
   } else if (State == gsRowSizing) {
+    if (RowPanelActive()) {
+      State = gsNormal;
+      Index = -1;
+      return;
+    }
     const int indicator =
         HasIndicatorColumn() ? ColWidths(0) + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0) : 0;
     if (LogicalX(X, Info.ColAxis) >= Info.ColAxis.StartIndent + indicator) {

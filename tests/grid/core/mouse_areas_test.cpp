@@ -451,4 +451,45 @@ TEST_F(RowPanelPresses, PressesFindThePanelColumnUnderTheMouse) {
   EXPECT_EQ(titleBtnClicks, 3);
 }
 
+TEST_F(RowPanelPresses, DraggingAPanelTitleEdgeSizesThatColumnAndSnapsToNeighbours) {
+  const TRect cell = grid->CellBounds(grid->IndicatorOffset(), 0);
+  TColumnEx* a = grid->Columns()->ColumnAt(0);
+  // The panel orders its columns by place: C, under A, comes second.
+  TColumnEx* c = grid->Columns()->ColumnAt(1);
+  ASSERT_EQ(c->FieldName(), u"C");
+  // A's right edge, on the first line.
+  const int edge = cell.Left + a->RowPlacement().Left + a->RowPlacement().Width;
+  const int y = cell.Top + a->RowPlacement().Top + 4;
+  TGridState state = gsNormal;
+  int index = -1, pos = 0, ofs = 0;
+  ASSERT_TRUE(grid->DetectRowPanelTitleSizing(edge + 2, y, state, index, pos, ofs));
+  EXPECT_EQ(state, gsColSizing);
+  EXPECT_EQ(pos, edge);
+  EXPECT_FALSE(grid->DetectRowPanelTitleSizing(edge - 8, y, state, index, pos, ofs));
+  EXPECT_EQ(index, 0);
+  struct Case {
+    int dx, width;
+  };
+  // Away from every other cell edge the width is taken as dropped.
+  for (const Case& k : {Case{15, 75}, Case{-20, 55}}) {
+    const int from = cell.Left + a->RowPlacement().Left + a->Width();
+    h.MouseDown(grid, TPoint{from, y});
+    EXPECT_EQ(grid->GridState(), gsColSizing) << k.dx;
+    h.MouseMove(grid, {from + k.dx, y}, {ui::ssLeft});
+    h.MouseUp(grid, TPoint{from + k.dx, y});
+    h.ProcessEvents();
+    EXPECT_EQ(grid->GridState(), gsNormal) << k.dx;
+    EXPECT_EQ(a->Width(), k.width) << k.dx;
+  }
+  const int snapFrom = cell.Left + a->RowPlacement().Left + a->Width();
+  const int cEdge = cell.Left + c->RowPlacement().Left + c->RowPlacement().Width;
+  h.MouseDown(grid, TPoint{snapFrom, y});
+  h.MouseMove(grid, {cEdge - 2, y}, {ui::ssLeft});
+  h.MouseUp(grid, TPoint{cEdge - 2, y});
+  h.ProcessEvents();
+  EXPECT_EQ(a->Width(), cEdge - cell.Left - a->RowPlacement().Left);
+  // No row sizing in a row panel's data rows.
+  EXPECT_FALSE(grid->IsOverSizingLine(cell.Left + 10, grid->CellBounds(1, grid->TopDataOffset()).Bottom));
+}
+
 }  // namespace
