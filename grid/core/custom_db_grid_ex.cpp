@@ -408,6 +408,12 @@ void TCustomDBGridEx::Dispatch(TMessage& Message) {
     HandleWmTimer(Message);
     return;
   }
+  if (Message.Msg == WM_CANCELMODE || Message.Msg == CM_CANCELMODE) {
+    // Before the base grid ends the held press as a release, which would
+    // drop what is being dragged.
+    if (FDBGridExState == dgsGroupPanelTitleMoving) EndGroupPanelMoving(false);
+    EndMouseTracking();
+  }
   TCustomGridEx::Dispatch(Message);
   if (Message.Msg == CM_CANCELMODE) FilterRowCancelMode(Message);
 }
@@ -496,7 +502,10 @@ bool TCustomDBGridEx::HighlightsFocusedRow() {
 
 bool TCustomDBGridEx::AlwaysShowsEditor() { return FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode; }
 
-bool TCustomDBGridEx::FilterEditorActive() { return FFilterEditMode; }
+// A selection made meanwhile takes the keys and the look from the filter editor.
+bool TCustomDBGridEx::FilterEditorActive() {
+  return FFilterEditMode && FSelection->SelectionType() == gstNon;
+}
 
 bool TCustomDBGridEx::HasIndicatorColumn() {
   return FOptions.Contains(dgIndicator) || FOptionsEx.Contains(dghShowRecNo);

@@ -188,6 +188,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int IndicatorOffset() const { return FIndicatorOffset; }
   int TitleOffset() { return TitleRowCount(); }
   bool TimerActive() const { return FTimerActive; }
+  // The title column held pressed, -1 for none.
+  int PressedCol() const { return FPressedCol; }
   bool InplaceSearching() const { return FInplaceSearching; }
   TDBGridExScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
   void SetHorzScrollBar(TDBGridExScrollBar* Value);
@@ -305,6 +307,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Index among the items before which a drop at X lands; Marker gets its x.
   int GroupPanelDropPosition(int X, int& Marker);
   void GroupPanelTitleMouseUp(int X, int Y);
+  // The in-title filter button of a grouping-panel item; false: not there.
+  bool GroupPanelFilterButtonAt(int LevelIndex, TPoint P, TRect& Button);
+  // The grouping-panel item under the mouse, -1 for none.
+  int HotGroupPanelLevel() const { return FHotGroupPanelLevel; }
   int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
   // The column a title drag carries (onto the grouping panel).
   void SetToMoveColumnIndex(int Value) { FToMoveColumnIndex = Value; }
@@ -380,6 +386,14 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool RowHasDetailPanel();
   bool PointInCellButton(TPoint P, TRect CellRect, TRect& ButtonRect);
   int TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& ButtonRect, TRect CellRect);
+  // A press on a title's filter button opens or closes its list; false: not on it.
+  bool TitleFilterButtonMouseDown(TGridCoord Cell, TColumnEx* Column, int X, int Y);
+  // The data index of the row-panel column under a point, -1 for none.
+  int RowPanelColumnAt(int X, int Y, bool Title);
+  // Presses in a row panel's titles (false: a sizing edge, left to the
+  // common sizing) and in its data rows.
+  bool RowPanelTitleMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  void RowPanelDataMouseDown(TGridCoord Cell, int X, int Y);
   TGridOptions DesignOptionsForState();
   TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
   void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
@@ -705,6 +719,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // A press on a frozen title column's right border: its index, sizing
   // position and offset.
   bool DetectFrozenColSizing(int X, int Y, int& Index, int& SizingPos, int& SizingOfs);
+  // The edges of a row panel's title cells; Index is the column's.
+  bool DetectRowPanelTitleSizing(int X, int Y, TGridState& State, int& Index, int& Pos, int& Ofs);
+  // Ends sizing a row-panel cell: the column takes the width or lines; false: no such sizing.
+  bool EndRowPanelSizing();
   void DrawFrozenSizingLine(int Width, int Height);
   int EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column);
   // Where a press selects whole columns: the lowest 7 pixels of a data
@@ -965,6 +983,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   int FGroupDataMovingIndex = -1;
   int FGroupPanelDropIndex = 0;
   int FPressedDataGroupLevelIdx = -1;
+  int FHotGroupPanelLevel = -1;
   int FToMoveColumnIndex = -1;
   bool FInternalUpdatingDatasetPos = false;
   int FMoveRowSour = -1;

@@ -5,6 +5,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
 #include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
@@ -61,6 +62,13 @@ int TextHeightIn(TCanvas* Canvas, ui::TFont* Font) {
 }  // namespace
 
 void TCustomDBGridEx::SetDataGrouping(TDBGridExDataGroupsEx* Value) { FDataGrouping->Assign(Value); }
+
+bool TCustomDBGridEx::GroupPanelFilterButtonAt(int LevelIndex, TPoint P, TRect& Button) {
+  Button = TRect{};
+  if (!FSTFilter->Visible() || FSTFilter->Location() != stflInTitleFilterEx) return false;
+  const TRect r = FDataGrouping->ActiveGroupLevelAt(LevelIndex)->GroupPanelRect();
+  return PointInCellButton(P, TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, Button);
+}
 
 bool TCustomDBGridEx::DataGroupingWorks() const {
   return FDataGrouping && FIntMemTable && FDataGrouping->IsGroupingWorks();
@@ -318,12 +326,18 @@ void TCustomDBGridEx::LayoutGroupPanelItems() {
   core_detail::FontScope scope(cv, Font());
   const int o = cv->TextWidth(u"o");
   const int h = cv->TextHeight(u"Wg") + FInterlinear + 3;
+  int filterButton = 0;
+  if (FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx) {
+    TRect button;
+    PointInCellButton(TPoint{}, TRect{0, 0, 1000, h}, button);
+    filterButton = button.Width();
+  }
   int x = o, y = 2 * o / 3;
   for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount(); ++i) {
     TGridDataGroupLevelEx* level = FDataGrouping->ActiveGroupLevelAt(i);
     auto* column = dynamic_cast<TColumnEx*>(level->Column());
     const String caption = column ? column->Title()->Caption() : String();
-    const int w = cv->TextWidth(caption) + FInterlinear + 3 + 16;
+    const int w = cv->TextWidth(caption) + FInterlinear + 3 + 16 + filterButton;
     level->SetGroupPanelRect(TRect{x, y, x + w, y + h});
     x += w + 2 * o / 3;
     y += h / 2;
@@ -335,7 +349,8 @@ void TCustomDBGridEx::DrawGroupPanel(int LevelIndex, TRect ARect) {
   auto* column = dynamic_cast<TColumnEx*>(level->Column());
   if (!column) return;
   TCanvas* cv = Canvas();
-  const bool pressed = FDBGridExState == dgsGroupPanelTitleDown && FPressedDataGroupLevelIdx == LevelIndex;
+  const bool pressed =
+      FDBGridExState == dgsGroupPanelTitleDown && FPressedDataGroupLevelIdx == LevelIndex && FPressed;
   cv->Brush()->SetColor(column->Title()->Color());
   cv->FillRect(ARect);
   Draw3DCellEdge(cv, ARect, true, true, pressed, pressed);
@@ -345,8 +360,12 @@ void TCustomDBGridEx::DrawGroupPanel(int LevelIndex, TRect ARect) {
   ts.SortMarker = level->SortOrder() == soAscEx ? smUpEx : smDownEx;
   ts.Down = pressed;
   ts.The3DRect = true;
+  ts.DrawFilterButton = FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx;
+  ts.FilterButtonDown = FInTitleFilterListboxVisible && FInTitleFilterListboxColumn == column;
   TRect inner{ARect.Left + 1, ARect.Top + 1, ARect.Right - 1, ARect.Bottom - 1};
-  DrawTitleContents(column, inner, ts, TGridDrawState{});
+  TGridDrawState state;
+  if (FHotGroupPanelLevel == LevelIndex) state.Include(gdHotTrack);
+  DrawTitleContents(column, inner, ts, state);
 }
 
 void TCustomDBGridEx::PaintOutBoundary(const TRect& Rect) {
@@ -404,6 +423,7 @@ int TCustomDBGridEx::GroupPanelDropPosition(int X, int& Marker) {
 }
 
 void TCustomDBGridEx::StartGroupPanelMoving(int LevelIndex, int X) {
+  EndMouseTracking();
   FGroupDataMovingIndex = LevelIndex;
   int marker = 0;
   FGroupPanelDropIndex = GroupPanelDropPosition(X, marker);
@@ -423,13 +443,21 @@ void TCustomDBGridEx::TrackGroupPanelMoving(int X, int Y) {
       if (line->Visible()) line->MoveToFor(this, ClientToScreen(TPoint{marker, 2}));
     return;
   }
-  // Below the panel the drag of a level turns into a move of its column.
-  if (FGroupDataMovingIndex >= 0) {
-    auto* column =
-        dynamic_cast<TColumnEx*>(FDataGrouping->ActiveGroupLevelAt(FGroupDataMovingIndex)->Column());
-    EndGroupPanelMoving(false);
-    if (column) FToMoveColumnIndex = column->Index();
-  }
+  // Below the panel the drag turns into a move of the column among the
+  // titles; a level's column comes back when that move is dropped.
+  TColumnEx* column = nullptr;
+  if (FGroupDataMovingIndex >= 0 && FGroupDataMovingIndex < FDataGrouping->ActiveGroupLevelsCount())
+    column = dynamic_cast<TColumnEx*>(FDataGrouping->ActiveGroupLevelAt(FGroupDataMovingIndex)->Column());
+  else if (FGroupDataMovingIndex < 0 && FToMoveColumnIndex >= 0 && FToMoveColumnIndex < FColumns->Count())
+    column = FColumns->ColumnAt(FToMoveColumnIndex);
+  EndGroupPanelMoving(false);
+  if (!column) return;
+  FToMoveColumnIndex = column->Index();
+  const int gridCol = DataColToGridCol(column->Index());
+  if (!FOptionsEx.Contains(dghColumnMove) || gridCol >= ColCount()) return;
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  StartColumnMove(gridCol, X, Y, info);
 }
 
 void TCustomDBGridEx::EndGroupPanelMoving(bool Apply) {
@@ -475,11 +503,24 @@ void TCustomDBGridEx::GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftSta
     r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
     if (!r.Contains(TPoint{X, Y})) continue;
     auto* column = dynamic_cast<TColumnEx*>(level->Column());
-    if (!column || !CheckTitleButton(DataColToGridCol(column->Index()), column) || Designing()) {
+    TRect button;
+    if (column && GroupPanelFilterButtonAt(i, TPoint{X, Y}, button)) {
+      FTrackingStateRect = button;
+      if (FInTitleFilterListboxVisible)
+        CloseTitleFilterListbox(false);
+      else
+        ShowTitleFilterListboxAt(column, level->GroupPanelRect());
+      OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
+      return;
+    }
+    if (!column || !column->Title()->TitleButton() || !CheckTitleButton(column->Index(), column) ||
+        Designing()) {
       StartGroupPanelMoving(i, X);
       return;
     }
+    if (!MouseCapture()) return;
     FTracking = true;
+    FPressed = true;
     FPressedDataCol = column->Index();
     FPressedDataGroupLevelIdx = i;
     FDBGridExState = dgsGroupPanelTitleDown;
@@ -489,10 +530,11 @@ void TCustomDBGridEx::GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftSta
 }
 
 void TCustomDBGridEx::GroupPanelTitleMouseUp(int X, int Y) {
-  FTracking = false;
   const int i = FPressedDataGroupLevelIdx;
-  const bool pressed = FDBGridExState == dgsGroupPanelTitleDown;
+  const bool pressed = FDBGridExState == dgsGroupPanelTitleDown && FPressed;
+  EndMouseTracking();
   FDBGridExState = dgsNormal;
+  FPressed = false;
   FPressedDataGroupLevelIdx = -1;
   OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
   if (!pressed || i < 0 || i >= FDataGrouping->ActiveGroupLevelsCount()) return;

@@ -350,7 +350,8 @@ void TCustomDBGridEx::InitWidget() {
     FInplaceEditorButtonHeight = FStdDefaultRowHeight;
   else
     FInplaceEditorButtonHeight = ButtonHeightFromWidth(FInplaceEditorButtonWidth, Flat());
-  if (FAutoFitColWidths) {
+  // Panel cells are placed by text heights, which need the window.
+  if (FAutoFitColWidths || RowPanelActive()) {
     RelayoutGrid();
   } else if (FLayoutLock == 0 && !IsLoading()) {
     UpdateRowPanelColWidths();

@@ -8,6 +8,8 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
@@ -58,6 +60,7 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     SetMouseCapture(true);
     if (Designing()) FDSMouseCapture = true;
   }
+  FGroupDataMovingIndex = -1;
   FStartShiftState = Shift;
   FPressedCell = {-1, -1};
   FPressedDataCol = -1;
@@ -75,6 +78,17 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
                           ? FColumns->ColumnAt(dataCol)
                           : nullptr;
   const bool dataRow = cell.Y >= top && cell.Y < RowCount();
+
+  if (RowPanelActive() && cell.Y >= 0 && cell.Y < TitleRowCount() && cell.X >= FIndicatorOffset &&
+      !Shift.Contains(ssDouble) && RowPanelTitleMouseDown(Button, Shift, X, Y))
+    return;
+  if (dataRow && cell.X >= 0 && DataGroupingWorks() && GroupRowMouseDown(X, Y)) return;
+  if (Y >= 0 && Y < OutBoundaryData()->TopIndent()) {
+    GroupPanelMouseDown(Button, Shift, X, Y);
+    TControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  if (dataRow && cell.X >= 0 && FilterEditorActive()) SetFilterEditMode(false);
 
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
@@ -108,7 +122,7 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       TControl::MouseDown(Button, Shift, X, Y);
       return;
     }
-    if (sizing == gsColSizing && FOptionsEx.Contains(dghTraceColSizing) && Button == mbLeft) {
+    if (sizing == gsColSizing && FOptionsEx.Contains(dghTraceColSizing) && Button == mbLeft && !RowPanelActive()) {
       FGridState = gsColSizing;
       FSizingIndex = index;
       FSizingPos = pos;
@@ -144,6 +158,7 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
       return;
     }
     if (cell.Y == 0 && column && leafPart && !Designing()) {
+      if (TitleFilterButtonMouseDown(cell, column, X, Y)) return;
       TMouseButton button = Button;
       if (FOptionsEx.Contains(dghColumnMove) && Button == mbRight) {
         FSwapButtons = true;
@@ -173,7 +188,14 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     TControl::MouseDown(Button, Shift, X, Y);
     return;
   }
-  if (!FDataLink->Active()) {
+  // Records are dragged with the left button; the right one keeps its menus.
+  if (!FDataLink->Active() || (Button == mbLeft && CheckStartRowMoving(X, Y, false)) ||
+      TreeElementMouseDown(X, Y, false)) {
+    TControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  if (RowPanelActive()) {
+    RowPanelDataMouseDown(cell, X, Y);
     TControl::MouseDown(Button, Shift, X, Y);
     return;
   }
@@ -189,7 +211,25 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     const int oldCol = Col(), oldRow = Row();
     const int oldDataCol = SelectedIndex();
     const TBytes oldBookmark = ds->GetBookmark();
-    if (!(shift && FOptions.Contains(dgMultiSelect) && rowTarget)) MoveBy(cell.Y - Row());
+    // A press on the detail sign opens the panel under a row that stays where it is.
+    const bool onDetailSign = FRowDetailPanel->Active() && RowDetailSignMouseDown(X, Y);
+    // Moving closes an open panel; the sign of another record opens its own.
+    const bool openDetail = cell.Y != Row() || !FRowDetailPanel->Visible();
+    const bool lockedShow = FLockAutoShowCurCell;
+    if (onDetailSign) FLockAutoShowCurCell = true;
+    try {
+      if (!(shift && FOptions.Contains(dgMultiSelect) && rowTarget)) MoveBy(cell.Y - Row());
+    } catch (...) {
+      FLockAutoShowCurCell = lockedShow;
+      throw;
+    }
+    FLockAutoShowCurCell = lockedShow;
+    if (onDetailSign) {
+      FRowDetailPanel->SetVisible(openDetail);
+      UnlockUpdate();
+      TControl::MouseDown(Button, Shift, X, Y);
+      return;
+    }
     if (!inIndicator && column) SelectDataColumn(dataCol, 0, false);
     if (MouseCapture()) {
       const bool cellSelected = FSelection->SelectionType() != gstNon && column &&
@@ -263,6 +303,72 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   TControl::MouseDown(Button, Shift, X, Y);
 }
 
+// --- presses the cell press hands on -------------------------------------------------------
+
+bool TCustomDBGridEx::TitleFilterButtonMouseDown(TGridCoord Cell, TColumnEx* Column, int X, int Y) {
+  TRect button;
+  if (TitleFilterButtonHitTest(Cell, {X, Y}, button, CellBounds(Cell.X, Cell.Y)) == 0) return false;
+  // While the list is open a press on this button must not close it as a
+  // press elsewhere would; the press itself decides.
+  FTrackingStateRect = button;
+  if (FInTitleFilterListboxVisible)
+    CloseTitleFilterListbox(false);
+  else
+    ShowTitleFilterListbox(Column);
+  InvalidateTitle();
+  return true;
+}
+
+int TCustomDBGridEx::RowPanelColumnAt(int X, int Y, bool Title) {
+  const TGridCoord cell = MouseCoord(X, Y);
+  if (cell.X < FIndicatorOffset || cell.Y < 0 || cell.X >= ColCount() || cell.Y >= RowCount()) return -1;
+  const TRect r = CellBounds(cell.X, cell.Y);
+  TColumnEx* column = GetColumnInRowPanelAtPos(TPoint{X - r.Left, Y - r.Top}, Title);
+  return column && column->Visible() ? column->Index() : -1;
+}
+
+bool TCustomDBGridEx::RowPanelTitleMouseDown(TMouseButton Button, TShiftState, int X, int Y) {
+  // Sizing edges are the common sizing detection's.
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  TGridState sizing = gsNormal;
+  int index = -1, pos = 0, ofs = 0;
+  DetectSizingState(X, Y, info, sizing, index, pos, ofs);
+  if (sizing != gsNormal) return false;
+  if (FOptionsEx.Contains(dghColumnMove) && Button == mbRight) {
+    FSwapButtons = true;
+    return true;
+  }
+  if (Button != mbLeft) return true;
+  const int dataCol = RowPanelColumnAt(X, Y, true);
+  if (dataCol < 0) return true;
+  TColumnEx* column = FColumns->ColumnAt(dataCol);
+  const TGridCoord cell = MouseCoord(X, Y);
+  FPressedDataCol = dataCol;
+  if (TitleFilterButtonMouseDown(cell, column, X, Y)) return true;
+  if (!Designing() && column->Title()->TitleButton() && CheckTitleButton(dataCol, column) && MouseCapture()) {
+    FTracking = true;
+    FPressedCol = cell.X;
+    TrackTitlePress(X, Y);
+  }
+  return true;
+}
+
+void TCustomDBGridEx::RowPanelDataMouseDown(TGridCoord Cell, int X, int Y) {
+  LockUpdate();
+  try {
+    FDataLink->UpdateRecord();
+    LeaveEditorMode();
+    MoveBy(Cell.Y - Row());
+    const int dataCol = RowPanelColumnAt(X, Y, false);
+    if (dataCol >= 0) SetInRowPanelCol(dataCol);
+  } catch (...) {
+    UnlockUpdate();
+    throw;
+  }
+  UnlockUpdate();
+}
+
 // --- move ---------------------------------------------------------------------------------
 
 void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
@@ -285,6 +391,32 @@ void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
       Canvas()->Pen()->SetColor(kSizingPenColor);
       TCustomGridEx::MouseDown(mbLeft, FStartShiftState, FDownMousePos.X, FDownMousePos.Y);
     }
+  }
+  if (FDBGridExState == dgsGroupPanelTitleDown) {
+    TrackTitlePress(X, Y);
+    if (MovedBeyondThreshold(FDownMousePos, {X, Y})) {
+      const int level = FPressedDataGroupLevelIdx;
+      FTracking = false;
+      FPressed = false;
+      FPressedDataGroupLevelIdx = -1;
+      FDBGridExState = dgsNormal;
+      OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
+      StartGroupPanelMoving(level, X);
+    }
+  } else if (FDBGridExState == dgsGroupPanelTitleMoving) {
+    TrackGroupPanelMoving(X, Y);
+  } else if (GridState() == gsColMoving && !RowPanelActive() && FDataGrouping &&
+             FDataGrouping->GroupPanelVisible() && Y >= 0 && Y < OutBoundaryData()->TopIndent()) {
+    // A column dragged up over the grouping panel becomes a drag onto it.
+    const int dataCol = GridColToDataCol(MoveIndex());
+    TCustomGridEx::AbortGridState();
+    SetToMoveColumnIndex(dataCol);
+    StartGroupPanelMoving(FGroupDataMovingIndex, X);
+  }
+  if (FDBGridExState == dgsRowMoving) {
+    TGridDrawMetricsEx rows;
+    FillDrawInfo(rows);
+    CalcRowMoveTarget(Y, AxisCellAt(rows.RowAxis, Y, false), {X, Y});
   }
 
   const TRect D = DataRect();
@@ -329,7 +461,8 @@ void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
     }
   }
 
-  const bool liveSizing = FOptionsEx.Contains(dghTraceColSizing) && GridState() == gsColSizing;
+  const bool liveSizing =
+      FOptionsEx.Contains(dghTraceColSizing) && GridState() == gsColSizing && !RowPanelActive();
   if (FDBGridExState == dgsColSizing || liveSizing) {
     if (liveSizing || FOptionsEx.Contains(dghTraceColSizing)) {
       FSizingPos = lx + FSizingOfs;
@@ -362,6 +495,10 @@ void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
 void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   FDSMouseCapture = false;
   const TGridCoord cell = MouseCoord(X, Y);
+  if (EndRowPanelSizing()) {
+    TControl::MouseUp(Button, Shift, X, Y);
+    return;
+  }
   const bool wasSizing =
       FDBGridExState == dgsColSizing || GridState() == gsColSizing || GridState() == gsRowSizing;
   if (FDBGridExState == dgsColSizing && !FOptionsEx.Contains(dghTraceColSizing)) {
@@ -373,6 +510,12 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     const int width = FSizingPos - left;
     if (width > 1) SetColWidths(FSizingIndex, width);
   }
+  if (FDBGridExState == dgsRowMoving)
+    EndRowMoving(X, Y, true);
+  else if (FDBGridExState == dgsGroupPanelTitleMoving)
+    EndGroupPanelMoving(true);
+  else if (FDBGridExState == dgsGroupPanelTitleDown)
+    GroupPanelTitleMouseUp(X, Y);
   if (FSelectedCellPressed) {
     FSelectedCellPressed = false;
     if (Shift.Contains(ssCtrl) && FOptions.Contains(dgRowSelect) && FDataLink->Active())
@@ -392,7 +535,8 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   if (FTracking && FPressedCol >= 0) {
     bool onTitle =
         X >= 0 && Y >= 0 && X < ClientWidth() && Y < ClientHeight() && cell.Y == 0 && cell.X == FPressedCol;
-    const int dataCol = GridColToDataCol(FPressedCol);
+    const int dataCol = RowPanelActive() ? FPressedDataCol : GridColToDataCol(FPressedCol);
+    if (onTitle && RowPanelActive()) onTitle = RowPanelColumnAt(X, Y, true) == FPressedDataCol;
     if (onTitle && IsUseMultiTitle() && dataCol < static_cast<int>(FLeafFieldArr.size()) &&
         FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf)
       onTitle = Y >= CellBounds(cell.X, cell.Y).Bottom -
@@ -428,7 +572,7 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   if (!wasSizing && !onEditor && Button == mbLeft && column && cell.Y >= 0) {
     if (cell.Y < TitleRowCount())
       TitleClick(column);
-    else if (cell.Y >= TopDataOffset() && cell.Y < RowCount())
+    else if (cell.Y >= TopDataOffset() && cell.Y < RowCount() && !TreeElementMouseDown(X, Y, true))
       CellClick(column);
   }
   FDefaultRowChanged = false;
@@ -453,7 +597,11 @@ void TCustomDBGridEx::ColumnWidthsUpdated() {
   if ((FDataLink->Active() || FColumns->State() == csCustomized) && TryLockLayout()) {
     try {
       TCustomGridEx::ColumnWidthsUpdated();
-      for (int i = 0; i < FColumns->Count() && DataColToGridCol(i) < ColCount(); ++i) {
+      // In a row panel the grid's columns are the master cell and folded-away
+      // ones; their widths say nothing about the panel columns' widths, and
+      // the layout folds them again.
+      const bool panel = RowPanelActive();
+      for (int i = 0; !panel && i < FColumns->Count() && DataColToGridCol(i) < ColCount(); ++i) {
         TColumnEx* column = FColumns->ColumnAt(i);
         const int gridCol = DataColToGridCol(i);
         int width = StripExtraFirstColumnWidth(column, ColWidths(gridCol));
@@ -462,7 +610,7 @@ void TCustomDBGridEx::ColumnWidthsUpdated() {
         const int limited = AddExtraFirstColumnWidth(column, width);
         if (limited != ColWidths(gridCol)) SetColWidths(gridCol, limited);
       }
-      const std::vector<TColumnEx*> visible = FVisibleColumns;
+      const std::vector<TColumnEx*> visible = panel ? std::vector<TColumnEx*>{} : FVisibleColumns;
       for (std::size_t v = 0; v < visible.size(); ++v) {
         TColumnEx* column = visible[v];
         const int gridCol = DataColToGridCol(column->Index());
@@ -559,10 +707,28 @@ void TCustomDBGridEx::UpdateHotTrack(int X, int Y) {
     if (old.Y >= 0 && old.Y < RowCount()) RepaintRow(old.Y);
     if (FHotTrackCell.Y >= 0 && FHotTrackCell.Y < RowCount()) RepaintRow(FHotTrackCell.Y);
   }
+  int hotLevel = -1;
+  if (FDataGrouping && FDataGrouping->GroupPanelVisible() && Y >= 0 && Y < OutBoundaryData()->TopIndent())
+    for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount() && hotLevel < 0; ++i)
+      if (FDataGrouping->ActiveGroupLevelAt(i)->GroupPanelRect().Contains(TPoint{X, Y})) hotLevel = i;
+  if (hotLevel != FHotGroupPanelLevel) {
+    const int count = FDataGrouping ? FDataGrouping->ActiveGroupLevelsCount() : 0;
+    for (int level : {FHotGroupPanelLevel, hotLevel})
+      if (level >= 0 && level < count) InvalidateRect(FDataGrouping->ActiveGroupLevelAt(level)->GroupPanelRect());
+    FHotGroupPanelLevel = hotLevel;
+  }
 }
 
 int TCustomDBGridEx::EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column) {
-  if (!Column || ARow < TopDataOffset()) return -1;
+  if (!Column) return -1;
+  if (ARow < TitleRowCount()) {
+    const TRect cell = CellBounds(ACol, ARow);
+    TRect button;
+    return TitleFilterButtonHitTest({ACol, ARow}, {cell.Left + InCellX, cell.Top + InCellY}, button, cell) != 0
+               ? 0
+               : -1;
+  }
+  if (ARow < TopDataOffset()) return -1;
   const int height = FInplaceEditorButtonHeight > 0 ? FInplaceEditorButtonHeight : RowHeights(ARow);
   if (InCellY >= height) return -1;
   const int flat = Flat() ? 1 : 0;

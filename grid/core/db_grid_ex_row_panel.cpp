@@ -5,6 +5,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/db_grid_ex_indicator_title.h"
 #include "grid/columns/grouping/grid_row_panel_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
@@ -414,13 +415,22 @@ bool TCustomDBGridEx::PointInCellButton(TPoint P, TRect CellRect, TRect& ButtonR
 }
 
 int TCustomDBGridEx::TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& ButtonRect, TRect CellRect) {
-  // The in-title filter button lives with the filter-row settings, which
-  // have no in-title location in this grid yet.
-  (void)Cell;
-  (void)P;
-  (void)CellRect;
   ButtonRect = TRect{};
-  return 0;
+  if (!FOptions.Contains(dgTitles) || Cell.Y != 0 || Cell.X < FIndicatorOffset || !FSTFilter->Visible() ||
+      FSTFilter->Location() != stflInTitleFilterEx)
+    return 0;
+  const int dataCol = GridColToDataCol(Cell.X);
+  if (dataCol < 0 || dataCol >= FColumns->Count()) return 0;
+  if (IsUseMultiTitle() && dataCol < static_cast<int>(FLeafFieldArr.size()) &&
+      FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf)
+    CellRect.Top = CellRect.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
+  if (RowPanelActive()) {
+    TRect inPanel;
+    if (!GetCellRectInRowPanelAtPos(TPoint{P.X - CellRect.Left, P.Y - CellRect.Top}, inPanel, false)) return 0;
+    CellRect = TRect{CellRect.Left + inPanel.Left, CellRect.Top + inPanel.Top, CellRect.Left + inPanel.Right,
+                     CellRect.Top + inPanel.Bottom};
+  }
+  return PointInCellButton(P, CellRect, ButtonRect) ? 8 : 0;
 }
 
 TGridOptions TCustomDBGridEx::DesignOptionsForState() {

@@ -6,6 +6,8 @@
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/db_grid_ex_indicator_title.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -25,6 +27,7 @@ constexpr int kMinTrackingPeriodMs = 10;
 
 void TCustomDBGridEx::EndMouseTracking() {
   if (!FTracking) return;
+  if (FDBGridExState == dgsRowMoving) EndRowMoving(-1, -1, false);
   KillGridTimer();
   FIndicatorPressed = false;
   TrackTitlePress(-1, -1);
@@ -34,12 +37,29 @@ void TCustomDBGridEx::EndMouseTracking() {
   FPressedDataCol = -1;
   FDataTracking = false;
   FDBGridExState = dgsNormal;
+  FIndicatorTitle->SetDown(false);
 }
 
 void TCustomDBGridEx::TrackTitlePress(int X, int Y) {
   bool pressed = false;
-  if (FDBGridExState != dgsGroupPanelTitleDown && FDBGridExState != dgsTitleFilterButtonDown &&
-      FPressedCol >= 0) {
+  if (FDBGridExState == dgsGroupPanelTitleDown) {
+    if (FDataGrouping && FPressedDataGroupLevelIdx >= 0 &&
+        FPressedDataGroupLevelIdx < FDataGrouping->ActiveGroupLevelsCount()) {
+      const TRect item = FDataGrouping->ActiveGroupLevelAt(FPressedDataGroupLevelIdx)->GroupPanelRect();
+      pressed = item.Contains(TPoint{X, Y});
+      if (pressed != FPressed) {
+        FPressed = pressed;
+        InvalidateRect(item);
+      }
+    }
+    return;
+  }
+  if (FDBGridExState == dgsTitleFilterButtonDown && FPressedCol >= 0) {
+    TRect button;
+    const TGridCoord cell{FPressedCol, 0};
+    pressed = FPressedCol < ColCount() &&
+              TitleFilterButtonHitTest(cell, {X, Y}, button, CellBounds(cell.X, cell.Y)) != 0;
+  } else if (FPressedCol >= 0) {
     const TGridCoord cell = MouseCoord(X, Y);
     const TRect client{0, 0, ClientWidth(), ClientHeight()};
     pressed = X >= 0 && Y >= 0 && PointWithinRect({X, Y}, client) && cell.Y == 0 && cell.X == FPressedCol &&
@@ -52,6 +72,7 @@ void TCustomDBGridEx::TrackTitlePress(int X, int Y) {
         pressed = Y >= r.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
       }
     }
+    if (pressed && RowPanelActive()) pressed = RowPanelColumnAt(X, Y, true) == FPressedDataCol;
   }
   if (pressed == FPressed) return;
   FPressed = pressed;
@@ -84,6 +105,15 @@ void TCustomDBGridEx::HandleWmTimer(TMessage& Message) {
   if (Message.WParam == kTrackingTimer &&
       (FIndicatorPressed || FDataTracking || FDBGridExState == dgsColSelecting)) {
     HandleTrackingTimer();
+    return;
+  }
+  // The marker keeps moving and the rows keep scrolling while the mouse
+  // rests above or below them.
+  if (Message.WParam == kTrackingTimer && FDBGridExState == dgsRowMoving) {
+    const TPoint p = ScreenToClient(CursorScreenPos());
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    CalcRowMoveTarget(p.Y, AxisCellAt(info.RowAxis, p.Y, false), p);
     return;
   }
   TCustomGridEx::Dispatch(Message);
@@ -176,8 +206,85 @@ void TCustomDBGridEx::HandleTrackingTimer() {
 
 // --- sizing lines ---------------------------------------------------------------------------
 
+bool TCustomDBGridEx::DetectRowPanelTitleSizing(int X, int Y, TGridState& State, int& Index, int& Pos,
+                                                int& Ofs) {
+  TGridOptions opts = TCustomGridEx::Options();
+  if (Designing()) opts = DesignOptionsForState();
+  const TGridCoord cell = MouseCoord(X, Y);
+  if (cell.Y != 0 || cell.X < FIndicatorOffset || cell.X >= ColCount()) return false;
+  const TRect r = CellBounds(cell.X, cell.Y);
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    TColumnEx* column = FColumns->ColumnAt(i);
+    if (!column->Visible()) continue;
+    const auto& p = column->RowPlacement();
+    const TRect c{r.Left + p.Left, r.Top + p.Top, r.Left + p.Left + p.Width, r.Top + p.Top + p.Height};
+    if (opts.Contains(goColSizing) && std::abs(X - c.Right) <= 3 && Y >= c.Top && Y <= c.Bottom) {
+      State = gsColSizing;
+      Index = i;
+      Pos = c.Right;
+      Ofs = c.Right - X;
+      return true;
+    }
+    if (opts.Contains(goRowSizing) && std::abs(Y - c.Bottom) <= 3 && X >= c.Left && X <= c.Right) {
+      State = gsRowSizing;
+      Index = i;
+      Pos = c.Bottom;
+      Ofs = c.Bottom - Y;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TCustomDBGridEx::EndRowPanelSizing() {
+  if (!RowPanelActive() || (GridState() != gsColSizing && GridState() != gsRowSizing)) return false;
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  DrawSizingLine(info);
+  const bool cols = GridState() == gsColSizing;
+  FGridState = gsNormal;
+  if (FSizingIndex < 0 || FSizingIndex >= FColumns->Count() || FIndicatorOffset >= ColCount()) return true;
+  TColumnEx* column = FColumns->ColumnAt(FSizingIndex);
+  const TRect r = CellBounds(FIndicatorOffset, 0);
+  const auto& p = column->RowPlacement();
+  if (cols) {
+    // An edge dropped near another cell's edge lines up with it.
+    int edge = FSizingPos;
+    int best = 4;
+    for (int i = 0; i < FColumns->Count(); ++i) {
+      TColumnEx* other = FColumns->ColumnAt(i);
+      if (other == column || !other->Visible()) continue;
+      const auto& o = other->RowPlacement();
+      for (int e : {r.Left + o.Left, r.Left + o.Left + o.Width})
+        if (std::abs(e - FSizingPos) < best) {
+          best = std::abs(e - FSizingPos);
+          edge = e;
+        }
+    }
+    const int width = edge - (r.Left + p.Left);
+    if (width > 1) column->SetWidth(width);
+  } else {
+    const int line = InRowPanelLineHeight() + GridLineWidth();
+    const int height = FSizingPos - (r.Top + p.Top);
+    if (height > 1 && line > 0) column->SetInRowLineHeight(std::max(1, (height + line / 2) / line));
+  }
+  NotifyDesignerModified();
+  return true;
+}
+
 void TCustomDBGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& Info, TGridState& State,
                                         int& Index, int& Pos, int& Ofs) {
+  if (RowPanelActive()) {
+    const int indicator =
+        HasIndicatorColumn() ? ColWidths(0) + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0) : 0;
+    if (LogicalX(X, Info.ColAxis) >= Info.ColAxis.StartIndent + indicator && Y >= 0 &&
+        Y < Info.RowAxis.FixedEnd) {
+      State = gsNormal;
+      Index = -1;
+      DetectRowPanelTitleSizing(X, Y, State, Index, Pos, Ofs);
+      return;
+    }
+  }
   TCustomGridEx::DetectSizingState(X, Y, Info, State, Index, Pos, Ofs);
   if (State == gsColSizing) {
     if (Index >= FullColCount()) Index = ColCount() - 1;
@@ -186,6 +293,11 @@ void TCustomDBGridEx::DetectSizingState(int X, int Y, const TGridDrawMetricsEx& 
         ColWidths(LeftCol()) > visibleData && Index > LeftCol())
       Index = LeftCol();
   } else if (State == gsRowSizing) {
+    if (RowPanelActive()) {
+      State = gsNormal;
+      Index = -1;
+      return;
+    }
     const int indicator =
         HasIndicatorColumn() ? ColWidths(0) + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0) : 0;
     if (LogicalX(X, Info.ColAxis) >= Info.ColAxis.StartIndent + indicator) {

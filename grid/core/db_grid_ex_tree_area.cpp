@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "grid/columns/columns/column_ex.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_style.h"
@@ -177,11 +178,14 @@ bool TCustomDBGridEx::CheckStartRowMoving(int X, int Y, bool TestOnly) {
     }
     RestoreDrawRecord(old);
   }
-  const ui::TShiftState shift = CurrentShiftState();
-  if (FAllowedSelections.Contains(gstRecordBookmarks) && FOptions.Contains(dgMultiSelect)) {
-    // Only a selected record moves, and only without modifier keys; the
-    // grid keeps no record selection of its own yet.
-    if (shift.Contains(ui::ssShift) || shift.Contains(ui::ssAlt) || shift.Contains(ui::ssCtrl)) return true;
+  // The keys held at the press, not at some later call.
+  const ui::TShiftState shift = FStartShiftState;
+  if (CanSelectType(gstRecordBookmarks)) {
+    // Where records are selected by the indicator, a drag moves the
+    // selected ones; any other press there goes on selecting.
+    if (shift.Contains(ui::ssShift) || shift.Contains(ui::ssAlt) || shift.Contains(ui::ssCtrl)) return false;
+    int at = 0;
+    if (!FBookmarks->Find(bookmark, at)) return false;
   }
   if (TestOnly) return true;
   FMoveRowSour = FMoveRowDest = cell.Y;
@@ -194,6 +198,7 @@ bool TCustomDBGridEx::CheckStartRowMoving(int X, int Y, bool TestOnly) {
   FMoveRowLeftBounds = CalcRowMoveTreeLevel(cell.Y, TPoint{X, Y}, FMoveRowDestLevel);
   if (FMoveRowLeftBounds == 0) FMoveRowLeftBounds = info.ColAxis.FixedEnd;
   ShowRowMoveMarker(FMoveRowLeftBounds, info.ColAxis.LastWholeCellEnd);
+  SetGridTimer(60);
   FTracking = true;
   return true;
 }
@@ -306,9 +311,9 @@ void TCustomDBGridEx::HideRowMoveMarker() {
 }
 
 void TCustomDBGridEx::EndRowMoving(int X, int Y, bool Apply) {
+  KillGridTimer();
   HideRowMoveMarker();
   FDBGridExState = dgsNormal;
-  FTracking = false;
   if (!Apply) return;
   int from = FMoveRowSour, to = FMoveRowDest;
   if (!ValidateRowMove(from, to, TPoint{X, Y})) return;
@@ -317,6 +322,7 @@ void TCustomDBGridEx::EndRowMoving(int X, int Y, bool Apply) {
 }
 
 bool TCustomDBGridEx::MoveBookmarkedRows(int DataRow, int TreeLevel, bool CheckOnly) {
+  if (FBookmarks->Count() > 0) return MoveDataRows(FBookmarks.get(), DataRowToRecNo(DataRow), TreeLevel, CheckOnly);
   TBMListEx list;
   list.AppendItem(FMoveBookmarkSour);
   return MoveDataRows(&list, DataRowToRecNo(DataRow), TreeLevel, CheckOnly);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/columns/filters/filter_popup_items.h"
+#include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/filters/inplace_filter_edit_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/grid_data_link_ex.h"
@@ -48,6 +49,24 @@ TEST_F(FilterRow, APressOnAFilterCellOpensTheEditorThere) {
   EXPECT_TRUE(grid->FilterEditMode());
   EXPECT_EQ(Editor()->Left(), cell.Left + 1);
   EXPECT_EQ(Editor()->Top(), cell.Top);
+}
+
+TEST_F(FilterRow, APressOnTheDataEndsFilterEditingAndASelectionSetsItAside) {
+  const TRect cell = grid->CellBounds(grid->DataColToGridCol(1), grid->TopDataOffset() - 1);
+  h.Click(grid, ui::TPoint{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
+  ASSERT_TRUE(grid->FilterEditorActive());
+  // While something is selected the editor is not the active part.
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  grid->Selection()->Columns()->Select(Column(0), false);
+  EXPECT_TRUE(grid->FilterEditMode());
+  EXPECT_FALSE(grid->FilterEditorActive());
+  grid->ClearSelection();
+  EXPECT_TRUE(grid->FilterEditorActive());
+  const TRect data = grid->CellBounds(grid->DataColToGridCol(0), grid->TopDataOffset() + 2);
+  h.Click(grid, ui::TPoint{(data.Left + data.Right) / 2, (data.Top + data.Bottom) / 2});
+  EXPECT_FALSE(grid->FilterEditMode());
+  EXPECT_FALSE(Editor()->Visible());
+  EXPECT_EQ(ds.RecNo(), 3);
 }
 
 TEST_F(FilterRow, KeysMoveBetweenFilterCellsSkippingHiddenFilters) {
@@ -259,6 +278,37 @@ TEST_F(TitleFilterList, InTitleFiltersHaveNoRowAndNoEditor) {
   grid->StartFilterEditing(0);
   EXPECT_EQ(grid->FilterEdit(), nullptr);
   EXPECT_FALSE(grid->FilterEditMode());
+}
+
+TEST_F(TitleFilterList, ThePressedTitleButtonOpensAndClosesItsColumnsList) {
+  int titleClicks = 0;
+  grid->OnTitleClick = [&](grid::TColumnEx*) { ++titleClicks; };
+  const TRect title = grid->CellBounds(grid->DataColToGridCol(1), 0);
+  TRect button;
+  const ui::TPoint centre{(title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2};
+  ASSERT_EQ(grid->TitleFilterButtonHitTest({title.Left, 0}, centre, button, title), 0);
+  // Clear of the sizing edge at the title's right.
+  const ui::TPoint onButton{title.Right - 8, centre.Y};
+  ASSERT_EQ(grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, onButton, button, title), 8);
+  EXPECT_GE(button.Right, title.Right - 1);
+  EXPECT_GT(button.Left, centre.X);
+  EXPECT_EQ(grid->EditButtonAtPos(grid->DataColToGridCol(1), 0, onButton.Y - title.Top,
+                                  onButton.X - title.Left, Column(1)),
+            0);
+  struct Case {
+    ui::TPoint at;
+    bool open;
+  };
+  for (const Case& c : {Case{onButton, true}, Case{onButton, false}, Case{centre, false}}) {
+    const int before = titleClicks;
+    h.Click(grid, c.at);
+    EXPECT_EQ(grid->InTitleFilterListboxVisible(), c.open) << c.at.X;
+    if (c.open) EXPECT_EQ(grid->InTitleFilterListboxColumn(), Column(1));
+    if (c.at.X == centre.X) EXPECT_EQ(titleClicks, before + 1);
+  }
+  // Without the filter in the titles there is no button.
+  grid->STFilter()->SetLocation(grid::stflUnderTitleFilterEx);
+  EXPECT_EQ(grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, onButton, button, title), 0);
 }
 
 TEST_F(TitleFilterList, KeysReachTheListAndEscapeClosesIt) {

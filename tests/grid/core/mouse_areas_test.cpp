@@ -1,0 +1,495 @@
+// The mouse over the grid's other areas: dragging records by the indicator
+// (and cancelling the drag), tree buttons, the detail sign, group rows and
+// the grouping panel, and row panels.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "grid/columns/columns/column_def_values_ex.h"
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/column_title_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
+#include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
+#include "grid/columns/selection/bookmark_list_ex.h"
+#include "grid/editor_support/bm_list.h"
+#include "platform/data/data_source.h"
+#include "platform/classes/messages.h"
+#include "platform/ui/keys.h"
+#include "tests/grid/core/grid_on_form.h"
+#include "tests/grid/core/mem_table_data_set.h"
+
+namespace {
+
+using namespace grid;
+using ui::TPoint;
+using ui::TRect;
+
+TPoint Centre(const TRect& R) { return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
+
+// --- dragging records ---------------------------------------------------------------------
+
+struct RecordDrag : gridtest::ShownNumberedGrid {
+  struct Move {
+    int toRecNo, count;
+    std::vector<int> numbers;
+  };
+  std::vector<Move> moves;
+  int checks = 0;
+
+  void Prepare() override {
+    gridtest::OpenNumbered(ds, src, {u"N", u"M"}, 20);
+    grid->SetOptionsEx(grid->OptionsEx() + TDBGridExOptions{dghRecordMoving});
+    grid->OnMoveRecords = [this](ui::TObject*, TBMListEx* List, int ToRecNo, int, bool CheckOnly) {
+      if (CheckOnly) {
+        ++checks;
+        return true;
+      }
+      Move m{ToRecNo, List->Count(), {}};
+      const db::TBookmark here = ds.GetBookmark();
+      for (int i = 0; i < List->Count(); ++i) {
+        ds.GotoBookmark(List->ItemAt(i));
+        m.numbers.push_back(RecNo());
+      }
+      ds.GotoBookmark(here);
+      moves.push_back(m);
+      return true;
+    };
+    grid->SetDataSource(&src);
+  }
+  TPoint Indicator(int DataRow) {
+    const int row = grid->TopDataOffset() + DataRow;
+    return Centre(grid->CellRangeRect(0, row, 0, row));
+  }
+};
+
+TEST_F(RecordDrag, ReleasingMovesTheRecordAndCancellingDoesNot) {
+  enum End { kRelease, kCancelMode, kEscape };
+  struct Case {
+    const char* name;
+    int toRow;
+    End end;
+    int moved;  // the ToRecNo handed over, 0: no move
+  };
+  for (const Case& c : {Case{"down three", 4, kRelease, 5}, Case{"own row", 1, kRelease, 0},
+                        Case{"cancel mode", 4, kCancelMode, 0}, Case{"escape", 4, kEscape, 0}}) {
+    moves.clear();
+    ds.First();
+    h.ProcessEvents();
+    h.MouseDown(grid, Indicator(1));
+    ASSERT_EQ(grid->DBGridExState(), dgsRowMoving) << c.name;
+    EXPECT_TRUE(grid->TimerActive()) << c.name;
+    h.MouseMove(grid, Indicator(c.toRow), {ui::ssLeft});
+    EXPECT_EQ(grid->MoveRowDest(), grid->TopDataOffset() + c.toRow) << c.name;
+    if (c.end == kCancelMode) grid->Perform(ui::WM_CANCELMODE);
+    if (c.end == kEscape) h.Key(grid, ui::VK_ESCAPE);
+    if (c.end != kRelease) EXPECT_EQ(grid->DBGridExState(), dgsNormal) << c.name;
+    h.MouseUp(grid, Indicator(c.toRow));
+    EXPECT_EQ(grid->DBGridExState(), dgsNormal) << c.name;
+    EXPECT_FALSE(grid->TimerActive()) << c.name;
+    if (c.moved == 0) {
+      EXPECT_TRUE(moves.empty()) << c.name;
+    } else {
+      ASSERT_EQ(moves.size(), 1u) << c.name;
+      EXPECT_EQ(moves[0].toRecNo, c.moved) << c.name;
+      EXPECT_EQ(moves[0].numbers, std::vector<int>{2}) << c.name;
+    }
+  }
+}
+
+TEST_F(RecordDrag, SelectedRecordsMoveTogetherAndOnlyFromASelectedOne) {
+  grid->SetOptions(grid->Options() + dgMultiSelect + dgRowSelect);
+  h.ProcessEvents();
+  h.Click(grid, Indicator(1));
+  h.Click(grid, Indicator(3), ui::mbLeft, {ui::ssCtrl});
+  ASSERT_EQ(grid->Bookmarks()->Count(), 2);
+  // An unselected record is selected, not dragged.
+  h.MouseDown(grid, Indicator(5));
+  EXPECT_EQ(grid->DBGridExState(), dgsRowSelecting);
+  h.MouseUp(grid, Indicator(5));
+  EXPECT_EQ(grid->Bookmarks()->Count(), 1);
+  h.Click(grid, Indicator(1), ui::mbLeft, {ui::ssCtrl});
+  h.Click(grid, Indicator(3), ui::mbLeft, {ui::ssCtrl});
+  ASSERT_EQ(grid->Bookmarks()->Count(), 3);
+  // With Ctrl a press on a selected one toggles it.
+  h.MouseDown(grid, Indicator(3), ui::mbLeft, {ui::ssCtrl});
+  EXPECT_NE(grid->DBGridExState(), dgsRowMoving);
+  h.MouseUp(grid, Indicator(3), ui::mbLeft, {ui::ssCtrl});
+  ASSERT_EQ(grid->Bookmarks()->Count(), 2);
+  h.MouseDown(grid, Indicator(1));
+  ASSERT_EQ(grid->DBGridExState(), dgsRowMoving);
+  h.MouseMove(grid, Indicator(7), {ui::ssLeft});
+  h.MouseUp(grid, Indicator(7));
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].count, 2);
+  EXPECT_EQ(moves[0].numbers, (std::vector<int>{2, 6}));
+  EXPECT_EQ(moves[0].toRecNo, 8);
+}
+
+TEST_F(RecordDrag, HeldBelowTheRowsTheGridScrollsOnTheTimer) {
+  const int last = grid->DataRowCount() - 1;
+  h.MouseDown(grid, Indicator(1));
+  ASSERT_EQ(grid->DBGridExState(), dgsRowMoving);
+  const TPoint below{Indicator(0).X, grid->ClientHeight() - 1};
+  grid->FCursorPos = [&] { return grid->ClientToScreen(below); };
+  h.MouseMove(grid, below, {ui::ssLeft});
+  const int first = ds.RecNo();
+  h.Advance(60);
+  h.ProcessEvents();
+  h.Advance(60);
+  h.ProcessEvents();
+  EXPECT_GT(ds.RecNo(), first);
+  EXPECT_EQ(grid->MoveRowDest(), grid->TopDataOffset() + last);
+  grid->FCursorPos = nullptr;
+  h.MouseUp(grid, below);
+  EXPECT_FALSE(grid->TimerActive());
+}
+
+// --- a title press ended by the window system ------------------------------------------
+
+TEST_F(RecordDrag, CancelModeEndsATitlePressWithoutAClick) {
+  int titleBtnClicks = 0;
+  grid->OnTitleBtnClick = [&](ui::TObject*, int, TColumnEx*) { ++titleBtnClicks; };
+  grid->ColumnDefValues()->Title()->SetTitleButton(true);
+  grid->SetOptionsEx(grid->OptionsEx() - dghColumnMove);
+  h.ProcessEvents();
+  const TPoint p = Centre(grid->CellRangeRect(1, 0, 1, 0));
+  h.MouseDown(grid, p);
+  ASSERT_EQ(grid->PressedCol(), 1);
+  grid->Perform(ui::WM_CANCELMODE);
+  EXPECT_EQ(grid->PressedCol(), -1);
+  EXPECT_FALSE(grid->MouseCapture());
+  h.MouseUp(grid, p);
+  EXPECT_EQ(titleBtnClicks, 0);
+}
+
+// --- tree buttons and the detail sign ------------------------------------------------------
+
+// A memory table whose records form a tree: A(B, C), D.
+struct TreePresses : gridtest::ShownGrid {
+  gridtest::TMemTableDataSet ds;
+  db::TDataSource src{nullptr};
+
+  void Prepare() override {
+    ds.FieldDefs().Add(u"Name", db::ftString, 8);
+    ds.Open();
+    ds.levels = {1, 2, 2, 1};
+    ds.expanded = {false, false, false, false};
+    for (const char16_t* name : {u"A", u"B", u"C", u"D"}) {
+      ds.Append();
+      ds.Fields(0)->SetAsString(name);
+      ds.Post();
+    }
+    ds.First();
+    src.SetDataSet(&ds);
+    grid->SetDataSource(&src);
+  }
+  TRect Cell(int DataRow) { return grid->CellBounds(grid->IndicatorOffset(), grid->TopDataOffset() + DataRow); }
+};
+
+TEST_F(TreePresses, AClickOnTheButtonTogglesAndElsewhereMovesToTheRecord) {
+  int cellClicks = 0;
+  grid->OnCellClick = [&](TColumnEx*) { ++cellClicks; };
+  const TRect a = Cell(0);
+  h.Click(grid, TPoint{a.Left + 9, (a.Top + a.Bottom) / 2});
+  EXPECT_TRUE(ds.expanded[0]);
+  EXPECT_EQ(ds.RecNo(), 1);
+  h.Click(grid, TPoint{a.Left + 9, (a.Top + a.Bottom) / 2});
+  EXPECT_FALSE(ds.expanded[0]);
+  EXPECT_EQ(cellClicks, 0);
+  // Right of the tree area the press is an ordinary cell press.
+  const TRect c = Cell(2);
+  h.Click(grid, TPoint{c.Left + 45, (c.Top + c.Bottom) / 2});
+  EXPECT_EQ(ds.RecNo(), 3);
+  EXPECT_FALSE(ds.expanded[2]);
+  EXPECT_EQ(cellClicks, 1);
+}
+
+TEST_F(TreePresses, TheDetailSignOpensAndClosesThePanelOfThePressedRecord) {
+  ds.levels.clear();
+  grid->RowDetailPanel()->SetActive(true);
+  h.ProcessEvents();
+  const TRect b = Cell(1);
+  const TPoint sign{b.Left + 9, (b.Top + b.Bottom) / 2};
+  struct Case {
+    TPoint at;
+    bool open;
+  };
+  for (const Case& c : {Case{sign, true}, Case{sign, false}, Case{{b.Left + 40, sign.Y}, false}}) {
+    h.Click(grid, c.at);
+    EXPECT_EQ(ds.RecNo(), 2);
+    EXPECT_EQ(grid->RowDetailPanel()->Visible(), c.open) << c.at.X;
+  }
+}
+
+// --- group rows and the grouping panel ----------------------------------------------------
+
+// A grid over (City, N) records grouped by City, with the grouping panel.
+struct GroupPresses : gridtest::ShownGrid {
+  gridtest::TMemTableDataSet ds;
+  db::TDataSource src{nullptr};
+  int titleBtnClicks = 0;
+
+  void Prepare() override {
+    form->SetBounds(0, 0, 420, 320);
+    grid->SetBounds(0, 0, 400, 300);
+    ds.FieldDefs().Add(u"City", db::ftString, 10);
+    ds.FieldDefs().Add(u"N", db::ftInteger);
+    ds.FieldDefs().Add(u"M", db::ftInteger);
+    ds.Open();
+    int n = 0;
+    for (const char16_t* city : {u"B", u"A", u"B", u"C"}) {
+      ds.Append();
+      ds.Fields(0)->SetAsString(city);
+      ds.Fields(1)->SetAsInteger(++n);
+      ds.Post();
+    }
+    ds.First();
+    src.SetDataSet(&ds);
+    grid->SetDataSource(&src);
+    grid->OnTitleBtnClick = [this](ui::TObject*, int, TColumnEx*) { ++titleBtnClicks; };
+    grid->DataGrouping()->SetGroupPanelVisible(true);
+    grid->DataGrouping()->SetActive(true);
+  }
+  TDBGridExDataGroupsEx* Groups() { return grid->DataGrouping(); }
+  TColumnEx* Col(int I) { return grid->Columns()->ColumnAt(I); }
+  TPoint Title(int DataCol) {
+    const int c = grid->DataColToGridCol(DataCol);
+    return Centre(grid->CellRangeRect(c, 0, c, 0));
+  }
+  TPoint InPanel() { return {40, grid->OutBoundaryData()->TopIndent() / 2}; }
+  // Drags a column's title up onto the grouping panel and drops it there.
+  void DropOnPanel(int DataCol) {
+    const TPoint from = Title(DataCol);
+    h.MouseDown(grid, from);
+    h.MouseMove(grid, {from.X + 10, from.Y}, {ui::ssLeft});
+    ASSERT_EQ(grid->GridState(), gsColMoving);
+    h.MouseMove(grid, InPanel(), {ui::ssLeft});
+    ASSERT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving);
+    h.MouseUp(grid, InPanel());
+  }
+  TPoint Item(int Level) { return Centre(Groups()->ActiveGroupLevelAt(Level)->GroupPanelRect()); }
+};
+
+TEST_F(GroupPresses, ATitleDraggedOntoThePanelGroupsAndDraggedBackUngroups) {
+  DropOnPanel(0);
+  ASSERT_EQ(Groups()->ActiveGroupLevelsCount(), 1);
+  EXPECT_EQ(Groups()->ActiveGroupLevelAt(0)->Column(), Col(0));
+  EXPECT_FALSE(Col(0)->Visible());
+  EXPECT_TRUE(grid->DataGroupingWorks());
+  EXPECT_EQ(grid->GridState(), gsNormal);
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+
+  // The item dragged below the panel turns into a column move; its drop
+  // gives the column back.
+  const TPoint item = Item(0);
+  h.MouseDown(grid, item);
+  const TPoint target = Title(2);
+  grid->FCursorPos = [&] { return grid->ClientToScreen(target); };
+  h.MouseMove(grid, {item.X + 10, item.Y}, {ui::ssLeft});
+  EXPECT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving);
+  h.MouseMove(grid, target, {ui::ssLeft});
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  h.MouseUp(grid, target);
+  grid->FCursorPos = nullptr;
+  EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 0);
+  EXPECT_TRUE(Col(0)->Visible());
+  EXPECT_FALSE(grid->DataGroupingWorks());
+}
+
+TEST_F(GroupPresses, ATitleDraggedOverThePanelAndBackMovesAsAColumn) {
+  int moved = 0;
+  grid->OnColumnMoved = [&](ui::TObject*, int, int) { ++moved; };
+  const TPoint from = Title(1), to = Title(2);
+  h.MouseDown(grid, from);
+  h.MouseMove(grid, {from.X + 10, from.Y}, {ui::ssLeft});
+  h.MouseMove(grid, InPanel(), {ui::ssLeft});
+  ASSERT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving);
+  grid->FCursorPos = [&] { return grid->ClientToScreen(to); };
+  h.MouseMove(grid, to, {ui::ssLeft});
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  h.Advance(60 * 3);
+  h.ProcessEvents();
+  h.MouseUp(grid, to);
+  grid->FCursorPos = nullptr;
+  EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 0);
+  EXPECT_EQ(moved, 1);
+  EXPECT_EQ(Col(2)->FieldName(), u"N");
+  EXPECT_TRUE(Col(2)->Visible());
+}
+
+TEST_F(GroupPresses, AnItemsFilterButtonOpensItsColumnsListAndTheItemUnderTheMouseIsHot) {
+  DropOnPanel(0);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  const TRect item = Groups()->ActiveGroupLevelAt(0)->GroupPanelRect();
+  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  TRect r;
+  ASSERT_TRUE(grid->GroupPanelFilterButtonAt(0, button, r));
+  ASSERT_FALSE(grid->GroupPanelFilterButtonAt(0, {item.Left + 4, button.Y}, r));
+  h.Click(grid, button);
+  EXPECT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), Col(0));
+  h.Click(grid, button);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  // Nothing was pressed or dragged meanwhile.
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  h.MouseMove(grid, {item.Left + 4, button.Y});
+  EXPECT_EQ(grid->HotGroupPanelLevel(), 0);
+  h.MouseMove(grid, Title(1));
+  EXPECT_EQ(grid->HotGroupPanelLevel(), -1);
+}
+
+TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
+  const TPoint from = Title(1);
+  h.MouseDown(grid, from);
+  h.MouseMove(grid, {from.X + 10, from.Y}, {ui::ssLeft});
+  h.MouseMove(grid, InPanel(), {ui::ssLeft});
+  ASSERT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving);
+  grid->Perform(ui::WM_CANCELMODE);
+  h.MouseUp(grid, InPanel());
+  EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 0);
+  EXPECT_TRUE(Col(1)->Visible());
+  EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+}
+
+TEST_F(GroupPresses, ClickingAPanelItemReversesItsOrder) {
+  grid->ColumnDefValues()->Title()->SetTitleButton(true);
+  DropOnPanel(0);
+  ASSERT_EQ(Groups()->ActiveGroupLevelsCount(), 1);
+  TGridDataGroupLevelEx* level = Groups()->ActiveGroupLevelAt(0);
+  ASSERT_EQ(level->SortOrder(), soAscEx);
+  struct Case {
+    int releaseDx;
+    TSortOrderEx order;
+    int clicks;
+  };
+  // Released off the item nothing happens.
+  for (const Case& c : {Case{0, soDescEx, 1}, Case{0, soAscEx, 2}, Case{300, soAscEx, 2}}) {
+    const TPoint p = Item(0);
+    h.MouseDown(grid, p);
+    EXPECT_EQ(grid->DBGridExState(), dgsGroupPanelTitleDown);
+    const TPoint release{p.X + c.releaseDx, p.Y};
+    if (c.releaseDx) h.MouseMove(grid, {p.X + 2, p.Y}, {ui::ssLeft});
+    grid->FCursorPos = [&] { return grid->ClientToScreen(release); };
+    h.MouseUp(grid, release);
+    grid->FCursorPos = nullptr;
+    EXPECT_EQ(level->SortOrder(), c.order) << c.releaseDx;
+    EXPECT_EQ(titleBtnClicks, c.clicks) << c.releaseDx;
+    EXPECT_EQ(grid->DBGridExState(), dgsNormal);
+  }
+}
+
+TEST_F(GroupPresses, AGroupRowButtonExpandsAndTheRestOfTheRowSelects) {
+  DropOnPanel(0);
+  TGridGroupDataTreeEx* tree = Groups()->GroupDataTree();
+  ASSERT_EQ(tree->FlatVisibleCount(), 3);
+  const int row = grid->TopDataOffset() + 1;
+  const TRect r = grid->CellRangeRect(grid->FixedCols(), row, grid->FixedCols(), row);
+  TGroupDataTreeNodeEx* b = tree->FlatVisibleNodeAt(1);
+  h.Click(grid, TPoint{r.Left + 40, (r.Top + r.Bottom) / 2});
+  EXPECT_EQ(grid->CurGroupDataNode(), b);
+  EXPECT_FALSE(b->Expanded());
+  h.Click(grid, TPoint{r.Left + 9, (r.Top + r.Bottom) / 2});
+  EXPECT_TRUE(b->Expanded());
+  EXPECT_EQ(tree->FlatVisibleCount(), 5);
+}
+
+// --- row panels --------------------------------------------------------------------------
+
+struct RowPanelPresses : gridtest::ShownNumberedGrid {
+  int titleBtnClicks = 0;
+  TColumnEx* clicked = nullptr;
+
+  void Prepare() override {
+    gridtest::OpenNumbered(ds, src, {u"A", u"B", u"C"}, 10);
+    grid->SetDataSource(&src);
+    grid->ColumnDefValues()->Title()->SetTitleButton(true);
+    grid->OnTitleBtnClick = [this](ui::TObject*, int, TColumnEx* Column) {
+      ++titleBtnClicks;
+      clicked = Column;
+    };
+    grid->Columns()->SetState(csCustomized);
+    grid->Columns()->ColumnAt(0)->SetWidth(60);
+    grid->Columns()->ColumnAt(1)->SetWidth(60);
+    grid->Columns()->ColumnAt(2)->SetWidth(80);
+    grid->Columns()->ColumnAt(2)->SetInRowLinePos(1);
+    grid->RowPanel()->SetActive(true);
+  }
+  // A point inside a column's cell of the panel in the given grid row.
+  TPoint InPanel(int DataCol, int Row) {
+    const TRect cell = grid->CellBounds(grid->IndicatorOffset(), Row);
+    const auto& p = grid->Columns()->ColumnAt(DataCol)->RowPlacement();
+    return {cell.Left + p.Left + p.Width / 2, cell.Top + p.Top + p.Height / 2};
+  }
+};
+
+TEST_F(RowPanelPresses, PressesFindThePanelColumnUnderTheMouse) {
+  struct Case {
+    int dataCol;
+  };
+  for (const Case& c : {Case{1}, Case{2}, Case{0}}) {
+    const TPoint t = InPanel(c.dataCol, 0);
+    h.Click(grid, t);
+    EXPECT_EQ(clicked, grid->Columns()->ColumnAt(c.dataCol)) << c.dataCol;
+    const TPoint d = InPanel(c.dataCol, grid->TopDataOffset() + 2);
+    h.Click(grid, d);
+    EXPECT_EQ(grid->InRowPanelCol(), c.dataCol);
+    EXPECT_EQ(RecNo(), 3);
+  }
+  EXPECT_EQ(titleBtnClicks, 3);
+  // Released over another panel column the title press clicks nothing.
+  h.MouseDown(grid, InPanel(0, 0));
+  h.MouseMove(grid, InPanel(1, 0), {ui::ssLeft});
+  h.MouseUp(grid, InPanel(1, 0));
+  EXPECT_EQ(titleBtnClicks, 3);
+}
+
+TEST_F(RowPanelPresses, DraggingAPanelTitleEdgeSizesThatColumnAndSnapsToNeighbours) {
+  const TRect cell = grid->CellBounds(grid->IndicatorOffset(), 0);
+  TColumnEx* a = grid->Columns()->ColumnAt(0);
+  // The panel orders its columns by place: C, under A, comes second.
+  TColumnEx* c = grid->Columns()->ColumnAt(1);
+  ASSERT_EQ(c->FieldName(), u"C");
+  // A's right edge, on the first line.
+  const int edge = cell.Left + a->RowPlacement().Left + a->RowPlacement().Width;
+  const int y = cell.Top + a->RowPlacement().Top + 4;
+  TGridState state = gsNormal;
+  int index = -1, pos = 0, ofs = 0;
+  ASSERT_TRUE(grid->DetectRowPanelTitleSizing(edge + 2, y, state, index, pos, ofs));
+  EXPECT_EQ(state, gsColSizing);
+  EXPECT_EQ(pos, edge);
+  EXPECT_FALSE(grid->DetectRowPanelTitleSizing(edge - 8, y, state, index, pos, ofs));
+  EXPECT_EQ(index, 0);
+  struct Case {
+    int dx, width;
+  };
+  // Away from every other cell edge the width is taken as dropped.
+  for (const Case& k : {Case{15, 75}, Case{-20, 55}}) {
+    const int from = cell.Left + a->RowPlacement().Left + a->Width();
+    h.MouseDown(grid, TPoint{from, y});
+    EXPECT_EQ(grid->GridState(), gsColSizing) << k.dx;
+    h.MouseMove(grid, {from + k.dx, y}, {ui::ssLeft});
+    h.MouseUp(grid, TPoint{from + k.dx, y});
+    h.ProcessEvents();
+    EXPECT_EQ(grid->GridState(), gsNormal) << k.dx;
+    EXPECT_EQ(a->Width(), k.width) << k.dx;
+  }
+  const int snapFrom = cell.Left + a->RowPlacement().Left + a->Width();
+  const int cEdge = cell.Left + c->RowPlacement().Left + c->RowPlacement().Width;
+  h.MouseDown(grid, TPoint{snapFrom, y});
+  h.MouseMove(grid, {cEdge - 2, y}, {ui::ssLeft});
+  h.MouseUp(grid, TPoint{cEdge - 2, y});
+  h.ProcessEvents();
+  EXPECT_EQ(a->Width(), cEdge - cell.Left - a->RowPlacement().Left);
+  // No row sizing in a row panel's data rows.
+  EXPECT_FALSE(grid->IsOverSizingLine(cell.Left + 10, grid->CellBounds(1, grid->TopDataOffset()).Bottom));
+}
+
+}  // namespace
