@@ -279,8 +279,15 @@ void TWinControl::ScrollWindowEx(int DX, int DY, const TRect* Scroll, const TRec
   TRect area = Scroll ? *Scroll : ClientRect();
   if (Clip && !IntersectRect(area, area, *Clip)) return;
   if (area.IsEmpty()) return;
-  // The pixels move at once; the band they leave is painted by the next paint.
+  // The pixels move at once; the band they leave is painted by the next
+  // paint, and areas waiting for a paint move with them. Qt moves the
+  // pixels only of a widget it takes for opaque, and repaints the whole
+  // area of any other; what a window scrolls is its own painting, so it
+  // counts as opaque for the move.
+  const bool opaque = widget_->testAttribute(Qt::WA_OpaquePaintEvent);
+  if (!opaque) widget_->setAttribute(Qt::WA_OpaquePaintEvent, true);
   widget_->scroll(DX, DY, qt::Q(area));
+  if (!opaque) widget_->setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 // --- wheel -------------------------------------------------------------------------
