@@ -204,6 +204,9 @@ void TWinControl::SyncScrollBars() {
         // right-to-left control (which mirrors its own positions), instead
         // of taking the mirrored order of the control's widget.
         sb->setLayoutDirection(Qt::LeftToRight);
+        // A bar paints its own ground: a moved thumb then repaints the bar
+        // alone, not the control's painting under it along the whole edge.
+        sb->setAutoFillBackground(true);
         b.widget = sb;
         auto alive = alive_;
         QObject::connect(sb, &QAbstractSlider::actionTriggered, sb, [this, i, alive, sb](int action) {
