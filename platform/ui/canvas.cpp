@@ -680,13 +680,18 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
   QImage* src = Source->RequireImage();
   if (!src) return;
   TRect sr = Normalized(SourceRect);
-  // A copy first: source and destination may overlap in one bitmap.
-  QImage part = src->copy(Q(sr));
   bool mirrorX = (Dest.Right < Dest.Left) != (SourceRect.Right < SourceRect.Left);
   bool mirrorY = (Dest.Bottom < Dest.Top) != (SourceRect.Bottom < SourceRect.Top);
-  if (mirrorX || mirrorY) part = part.mirrored(mirrorX, mirrorY);
   QPainter* p = RequirePainter();
   if (!p) return;
+  // Source and destination may overlap in one bitmap, and a flip needs
+  // the part turned: then a copy of the part is drawn, else the source itself.
+  const bool direct = !mirrorX && !mirrorY && p->device() != src;
+  QImage part;
+  if (!direct) {
+    part = src->copy(Q(sr));
+    if (mirrorX || mirrorY) part = part.mirrored(mirrorX, mirrorY);
+  }
   TRect dr = Normalized(Dest);
   p->save();
   switch (copyMode_) {
@@ -696,7 +701,10 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
     case cmDstInvert: p->setCompositionMode(QPainter::RasterOp_NotDestination); break;
     default: p->setCompositionMode(QPainter::CompositionMode_Source); break;
   }
-  p->drawImage(Q(dr), part);
+  if (direct)
+    p->drawImage(Q(dr), *src, Q(sr));
+  else
+    p->drawImage(Q(dr), part);
   p->restore();
 }
 
