@@ -43,6 +43,8 @@ struct CursorEntry {
 constexpr CursorEntry kCursors[] = {{crDownCurEh, crSizeNS}, {crRightCurEh, crSizeWE}, {crLeftCurEh, crSizeWE}};
 
 ui::TBitmap* g_drawBitmap = nullptr;
+ui::TBitmap* g_paintBuffer = nullptr;
+bool g_paintBufferTaken = false;
 int g_drawBitmapUsers = 0;
 
 int g_waitCount = 0;
@@ -61,7 +63,10 @@ void ForgetGlobalCenter(const TDBGridExCenter* Center) {
 }
 
 void AcquireDrawBitmap() {
-  if (g_drawBitmapUsers++ == 0) g_drawBitmap = new TBitmap;
+  if (g_drawBitmapUsers++ == 0) {
+    g_drawBitmap = new TBitmap;
+    g_paintBuffer = new TBitmap;
+  }
 }
 
 void ReleaseDrawBitmap() {
@@ -69,10 +74,22 @@ void ReleaseDrawBitmap() {
   if (--g_drawBitmapUsers == 0) {
     delete g_drawBitmap;
     g_drawBitmap = nullptr;
+    delete g_paintBuffer;
+    g_paintBuffer = nullptr;
   }
 }
 
 TBitmap* DrawBitmap() { return g_drawBitmap; }
+
+TBitmap* TakePaintBuffer() {
+  if (g_paintBufferTaken || !g_paintBuffer) return nullptr;
+  g_paintBufferTaken = true;
+  return g_paintBuffer;
+}
+
+void GivePaintBufferBack(TBitmap* Buffer) {
+  if (Buffer == g_paintBuffer) g_paintBufferTaken = false;
+}
 
 }  // namespace core_detail
 

@@ -2,11 +2,15 @@
 // cells look three-dimensional and how their edges are drawn, the borders
 // the base grid leaves to the header tree, the flat window border and the
 // right-to-left handling of button faces.
+#include <algorithm>
+#include <memory>
+
 #include "grid/core/custom_db_grid_ex.h"
 
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/grouping/grid_group_data_tree_ex.h"
 #include "grid/core/db_grid_ex_scroll_bar.h"
+#include "grid/core/grid_core_internal.h"
 #include "platform/ui/bitmap.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/themes.h"
@@ -163,11 +167,26 @@ void TCustomDBGridEx::Paint() {
     TCustomGridEx::Paint();
     return;
   }
-  const TRect clip = cv->ClipRect();
-  TBitmap buffer(width, height);
-  TCanvas* bc = buffer.Canvas();
+  TRect area;
+  if (!IntersectRect(area, cv->ClipRect(), {0, 0, width, height})) return;
+  // One buffer serves every paint: only the area being painted is filled,
+  // drawn and copied, so a scrolled band costs what the band does.
+  TBitmap* buffer = core_detail::TakePaintBuffer();
+  std::unique_ptr<TBitmap> own;
+  if (!buffer) {
+    own = std::make_unique<TBitmap>();
+    buffer = own.get();
+  }
+  struct GiveBack {
+    TBitmap* b;
+    ~GiveBack() { core_detail::GivePaintBufferBack(b); }
+  } giveBack{buffer};
+  if (buffer->Width() < width || buffer->Height() < height)
+    buffer->SetSize(std::max(width, buffer->Width()), std::max(height, buffer->Height()));
+  TCanvas* bc = buffer->Canvas();
+  bc->Brush()->SetStyle(bsSolid);
   bc->Brush()->SetColor(Color());
-  bc->FillRect({0, 0, width, height});
+  bc->FillRect(area);
   // The grid's canvas draws through the bitmap's painter for the paint.
   auto restore = [&] {
     cv->Detach();
@@ -175,7 +194,7 @@ void TCustomDBGridEx::Paint() {
   };
   cv->Detach();
   cv->Attach(bc->AttachedPainter());
-  cv->IntersectClipRect(clip);
+  cv->IntersectClipRect(area);
   try {
     TCustomGridEx::Paint();
   } catch (...) {
@@ -183,7 +202,10 @@ void TCustomDBGridEx::Paint() {
     throw;
   }
   restore();
-  cv->Draw(0, 0, &buffer);
+  const std::uint32_t mode = cv->CopyMode();
+  cv->SetCopyMode(cmSrcCopy);
+  cv->CopyRect(area, bc, area);
+  cv->SetCopyMode(mode);
 }
 
 }  // namespace grid

@@ -36,6 +36,11 @@ void FreeIndicatorTitleMenu();
 void AcquireDrawBitmap();
 void ReleaseDrawBitmap();
 ui::TBitmap* DrawBitmap();
+// The back buffer of buffered paints, shared like the drawing bitmap and
+// as large as the largest grid painted; nil while a paint uses it (a paint
+// inside another paint makes its own).
+ui::TBitmap* TakePaintBuffer();
+void GivePaintBufferBack(ui::TBitmap* Buffer);
 
 // Grids registered with a shared object (the style, a centre), each once.
 inline bool GridListed(const std::vector<TCustomDBGridEx*>& List, const TCustomDBGridEx* Grid) {

@@ -70,15 +70,13 @@ void BorderPixels(const TRect& r, std::vector<TPoint>& out) {
 
 }  // namespace
 
-struct TCanvas::Metrics {
-  std::uint64_t revision;
-  QFontMetrics fm;
-};
-
-const TCanvas::Metrics& TCanvas::FontMetrics() const {
-  if (!metrics_ || metrics_->revision != font_->Revision())
-    metrics_ = std::make_unique<Metrics>(Metrics{font_->Revision(), QFontMetrics(qt::CachedQFont(*font_))});
-  return *metrics_;
+// The font keeps its face while its revision stays.
+qt::FontFace& TCanvas::Face() const {
+  if (!face_ || faceRevision_ != font_->Revision()) {
+    face_ = &qt::CachedFontFace(*font_);
+    faceRevision_ = font_->Revision();
+  }
+  return *face_;
 }
 
 struct TCanvas::ClipState {
@@ -419,22 +417,20 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
   p->restore();
 }
 
-int TCanvas::TextWidth(const String& Text) const { return TextExtent(Text).cx; }
+int TCanvas::TextWidth(const String& Text) const { return Face().TextWidth(Text); }
 
-int TCanvas::TextHeight(const String& Text) const { return TextExtent(Text).cy; }
+// One line is the font's height whatever its letters.
+int TCanvas::TextHeight(const String&) const { return Face().Height(); }
 
-TSize TCanvas::TextExtent(const String& Text) const {
-  const QFontMetrics& fm = FontMetrics().fm;
-  return {fm.horizontalAdvance(Q(Text)), fm.height()};
-}
+TSize TCanvas::TextExtent(const String& Text) const { return {TextWidth(Text), TextHeight(Text)}; }
 
 // Text at a point after the text alignment; Opaque fills the text's cell
 // with the brush first. Painter state is put back by hand: a full save and
 // restore per call costs more than the text.
 TRect TCanvas::PlaceText(int X, int Y, const String& Text, QString& Out) {
-  const QFontMetrics& fm = FontMetrics().fm;
+  qt::FontFace& face = Face();
   Out = Q(Text);
-  int w = fm.horizontalAdvance(Out);
+  const int w = face.TextWidth(Text);
   penPos_ = {X + w, Y};
   int left = X;
   if ((textAlign_ & TA_CENTER) == TA_CENTER)
@@ -443,10 +439,10 @@ TRect TCanvas::PlaceText(int X, int Y, const String& Text, QString& Out) {
     left = X - w;
   int top = Y;
   if ((textAlign_ & TA_BASELINE) == TA_BASELINE)
-    top = Y - fm.ascent();
+    top = Y - face.Ascent();
   else if (textAlign_ & TA_BOTTOM)
-    top = Y - fm.height();
-  return Bounds(left, top, w, fm.height());
+    top = Y - face.Height();
+  return Bounds(left, top, w, face.Height());
 }
 
 void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, bool Opaque) {
@@ -455,15 +451,15 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   if (Opaque) p.fillRect(Q(Cell), ToQColor(brush_->Color()));
   const QPen oldPen = p.pen();
   // The painter keeps the canvas font: setting a font is the dearest step of a text.
-  const QFont& f = qt::CachedQFont(*font_);
-  if (!(p.font() == f)) p.setFont(f);
+  qt::FontFace& face = Face();
+  if (!(p.font() == face.font)) p.setFont(face.font);
   p.setPen(ToQColor(font_->Color()));
   const bool rtl = (textAlign_ & TA_RTLREADING) != 0;
   const Qt::LayoutDirection oldDirection = p.layoutDirection();
   if (rtl) p.setLayoutDirection(Qt::RightToLeft);
   // Mirrored, the text's box moves and its glyphs stay readable.
   const TRect box = MirrorRect(Cell);
-  Unmirrored(p, [&] { p.drawText(box.Left, box.Top + FontMetrics().fm.ascent(), S); });
+  Unmirrored(p, [&] { p.drawText(box.Left, box.Top + face.Ascent(), S); });
   if (rtl) p.setLayoutDirection(oldDirection);
   p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
@@ -517,8 +513,9 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const String& Text) {
 }
 
 int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
-  const QFont& f = qt::CachedQFont(*font_);
-  const QFontMetrics& fm = FontMetrics().fm;
+  qt::FontFace& face = Face();
+  const QFont& f = face.font;
+  const QFontMetrics& fm = face.metrics;
   QString s = Q(Text);
   bool single = Flags & DT_SINGLELINE;
   int qflags = 0;
@@ -683,13 +680,18 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
   QImage* src = Source->RequireImage();
   if (!src) return;
   TRect sr = Normalized(SourceRect);
-  // A copy first: source and destination may overlap in one bitmap.
-  QImage part = src->copy(Q(sr));
   bool mirrorX = (Dest.Right < Dest.Left) != (SourceRect.Right < SourceRect.Left);
   bool mirrorY = (Dest.Bottom < Dest.Top) != (SourceRect.Bottom < SourceRect.Top);
-  if (mirrorX || mirrorY) part = part.mirrored(mirrorX, mirrorY);
   QPainter* p = RequirePainter();
   if (!p) return;
+  // Source and destination may overlap in one bitmap, and a flip needs
+  // the part turned: then a copy of the part is drawn, else the source itself.
+  const bool direct = !mirrorX && !mirrorY && p->device() != src;
+  QImage part;
+  if (!direct) {
+    part = src->copy(Q(sr));
+    if (mirrorX || mirrorY) part = part.mirrored(mirrorX, mirrorY);
+  }
   TRect dr = Normalized(Dest);
   p->save();
   switch (copyMode_) {
@@ -699,7 +701,10 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRe
     case cmDstInvert: p->setCompositionMode(QPainter::RasterOp_NotDestination); break;
     default: p->setCompositionMode(QPainter::CompositionMode_Source); break;
   }
-  p->drawImage(Q(dr), part);
+  if (direct)
+    p->drawImage(Q(dr), *src, Q(sr));
+  else
+    p->drawImage(Q(dr), part);
   p->restore();
 }
 

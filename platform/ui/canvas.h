@@ -14,6 +14,9 @@ class QImage;
 class QString;
 
 namespace ui {
+namespace qt {
+struct FontFace;
+}
 
 class TBitmap;
 class TControl;
@@ -188,10 +191,10 @@ class TCanvas : public TPersistent {
   void FillRaw(QPainter& p, const TRect& r, TColor color);
   // A solid one-pixel horizontal or vertical line as a fill; false for other lines.
   bool StraightLine(QPainter& p, TPoint from, TPoint to, TColor color);
-  // Metrics of the current font, rebuilt only when the font changes.
-  struct Metrics;
-  const Metrics& FontMetrics() const;
-  mutable std::unique_ptr<Metrics> metrics_;
+  // The current font's face, looked up again only when the font changes.
+  qt::FontFace& Face() const;
+  mutable qt::FontFace* face_ = nullptr;
+  mutable std::uint64_t faceRevision_ = 0;
   TRect PlaceText(int X, int Y, const String& Text, QString& Out);
   void DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, bool Opaque);
   // The placed text turned by the font's orientation round the reference point.

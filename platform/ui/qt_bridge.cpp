@@ -8,7 +8,9 @@
 #include <QStringList>
 #include <QWidget>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <tuple>
 
 namespace ui::qt {
 
@@ -51,20 +53,56 @@ QFont ToQFont(const TFont& f) {
   return q;
 }
 
+FontFace::FontFace(const QFont& f) : font(f), metrics(f) {}
+
+int FontFace::TextWidth(const String& Text) {
+  // Long texts are rare in cells and would crowd out the short ones.
+  constexpr std::size_t kLongest = 64, kMostTexts = 8192;
+  if (Text.size() > kLongest) return metrics.horizontalAdvance(Q(Text));
+  if (auto it = widths_.find(Text); it != widths_.end()) return it->second;
+  if (widths_.size() >= kMostTexts) widths_.clear();
+  const int w = metrics.horizontalAdvance(Q(Text));
+  widths_.emplace(Text, w);
+  return w;
+}
+
 namespace {
+
 struct QtFontHandle : TFont::Handle {
-  explicit QtFontHandle(QFont f) : font(std::move(f)) {}
-  QFont font;
+  explicit QtFontHandle(std::shared_ptr<FontFace> f) : face(std::move(f)) {}
+  std::shared_ptr<FontFace> face;
 };
+
+// Faces by the settings that make the Qt font, so fonts with the same
+// settings (a column's, the canvas's, a copy changed and changed back)
+// share one face and its measured widths.
+using FaceKey = std::tuple<String, int, std::uint64_t, int>;
+
+std::shared_ptr<FontFace> FaceFor(const TFont& f) {
+  // Never freed: Qt's fonts must not outlive the application's font cache
+  // at exit.
+  static auto& faces = *new std::map<FaceKey, std::shared_ptr<FontFace>>;
+  constexpr std::size_t kMostFaces = 64;
+  FaceKey key{f.Name(), f.Height(), f.Style().Bits(), static_cast<int>(f.Pitch())};
+  if (auto it = faces.find(key); it != faces.end()) return it->second;
+  if (faces.size() >= kMostFaces) faces.clear();
+  auto face = std::make_shared<FontFace>(ToQFont(f));
+  faces.emplace(std::move(key), face);
+  return face;
+}
+
 }  // namespace
 
-const QFont& CachedQFont(const TFont& f) {
-  if (auto* h = dynamic_cast<QtFontHandle*>(f.CachedHandle())) return h->font;
-  auto h = std::make_shared<QtFontHandle>(ToQFont(f));
-  const QFont& font = h->font;
+FontFace& CachedFontFace(const TFont& f) {
+  // Only this file gives fonts their handles.
+  if (auto* h = static_cast<QtFontHandle*>(f.CachedHandle())) return *h->face;
+  auto h = std::make_shared<QtFontHandle>(FaceFor(f));
+  FontFace& face = *h->face;
   f.SetCachedHandle(std::move(h));
-  return font;
+  return face;
 }
+
+const QFont& CachedQFont(const TFont& f) { return CachedFontFace(f).font; }
 
 QWidget* DialogOwner() {
   if (QWidget* w = QApplication::activeModalWidget()) return w;

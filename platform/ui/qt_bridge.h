@@ -3,10 +3,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <unordered_map>
 
 class QPainter;
 class QRegion;
@@ -34,7 +36,32 @@ inline QColor ToQColor(TColor c) {
 inline TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
 
 QFont ToQFont(const TFont& f);
-// The Qt font of a TFont, built once per change of its settings.
+
+// The Qt font of one set of font settings with its metrics, and the widths
+// of the texts measured in it: a width needs the whole text shaped, which
+// costs more than drawing it, and a grid measures the same few texts on
+// every paint. Window thread only.
+struct FontFace {
+  explicit FontFace(const QFont& f);
+  QFont font;
+  QFontMetrics metrics;
+  int Ascent() {
+    if (ascent_ < 0) ascent_ = metrics.ascent();
+    return ascent_;
+  }
+  int Height() {
+    if (height_ < 0) height_ = metrics.height();
+    return height_;
+  }
+  // Advance width of a single-line text, as horizontalAdvance measures it.
+  int TextWidth(const String& Text);
+
+ private:
+  int ascent_ = -1, height_ = -1;
+  std::unordered_map<String, int> widths_;
+};
+// The face of a TFont, looked up once per change of its settings.
+FontFace& CachedFontFace(const TFont& f);
 const QFont& CachedQFont(const TFont& f);
 
 // The window a dialog belongs to: the modal window in front, else the

@@ -204,6 +204,9 @@ void TWinControl::SyncScrollBars() {
         // right-to-left control (which mirrors its own positions), instead
         // of taking the mirrored order of the control's widget.
         sb->setLayoutDirection(Qt::LeftToRight);
+        // A bar paints its own ground: a moved thumb then repaints the bar
+        // alone, not the control's painting under it along the whole edge.
+        sb->setAutoFillBackground(true);
         b.widget = sb;
         auto alive = alive_;
         QObject::connect(sb, &QAbstractSlider::actionTriggered, sb, [this, i, alive, sb](int action) {
@@ -279,8 +282,15 @@ void TWinControl::ScrollWindowEx(int DX, int DY, const TRect* Scroll, const TRec
   TRect area = Scroll ? *Scroll : ClientRect();
   if (Clip && !IntersectRect(area, area, *Clip)) return;
   if (area.IsEmpty()) return;
-  // The pixels move at once; the band they leave is painted by the next paint.
+  // The pixels move at once; the band they leave is painted by the next
+  // paint, and areas waiting for a paint move with them. Qt moves the
+  // pixels only of a widget it takes for opaque, and repaints the whole
+  // area of any other; what a window scrolls is its own painting, so it
+  // counts as opaque for the move.
+  const bool opaque = widget_->testAttribute(Qt::WA_OpaquePaintEvent);
+  if (!opaque) widget_->setAttribute(Qt::WA_OpaquePaintEvent, true);
   widget_->scroll(DX, DY, qt::Q(area));
+  if (!opaque) widget_->setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 // --- wheel -------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <functional>
+#include <vector>
 #include <QWidget>
 
 #include "components/extended/data/ext_memory_data.h"
@@ -11,6 +13,7 @@
 #include "grid/core/db_grid_ex_module.h"
 #include "platform/ui/bitmap.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/themes.h"
 #include "tests/platform/ui/harness.h"
 
 namespace {
@@ -22,6 +25,13 @@ class PaintProbeGrid : public TDBGridEx {
   using TDBGridEx::TDBGridEx;
   void BorderVisibility(int Col, int Row, TGridCellBorderTypeEx Side, bool& Draw, ui::TColor& Colour, bool& Extend) {
     CellBorderVisibility(Col, Row, Side, Draw, Colour, Extend);
+  }
+  std::vector<ui::TRect> painted;  // each paint's area
+
+ protected:
+  void Paint() override {
+    painted.push_back(Canvas()->ClipRect());
+    TDBGridEx::Paint();
   }
 };
 
@@ -168,6 +178,59 @@ TEST_F(PaintSupport, BufferedPaintShowsWhatDirectPaintShowsAndMultiTitlesKeepIt)
   grid->SetUseMultiTitle(true);
   grid->Widget()->grab();
   EXPECT_TRUE(grid->BufferedPaint());
+}
+
+// A scroll by a row moves the shown pixels and paints only the rows it
+// uncovers and the ones whose look changed; what shows after each step is
+// what a full paint shows.
+TEST_F(PaintSupport, ScrolledRowsShowWhatAFullPaintShows) {
+  ext::TExtMemoryData ds{nullptr};
+  db::TDataSource src{nullptr};
+  ds.FieldDefs().Add(u"N", db::ftInteger);
+  ds.FieldDefs().Add(u"T", db::ftString, 10);
+  src.SetDataSet(&ds);
+  ds.Open();
+  ds.DisableControls();
+  for (int i = 1; i <= 40; ++i) {
+    ds.Append();
+    ds.Fields(0)->SetAsInteger(i);
+    ds.Fields(1)->SetAsString(u"text " + rtl::IntToStr(i));
+    ds.Post();
+  }
+  ds.First();
+  ds.EnableControls();
+  // Themed fixed cells reach one pixel into their neighbours, so their
+  // pixels depend on the order cells are painted in.
+  ui::SetThemesEnabled(false);
+  struct ThemesBack {
+    ~ThemesBack() { ui::SetThemesEnabled(true); }
+  } themesBack;
+  grid->SetOptions(grid->Options() + dgRowSelect);
+  grid->SetOptionsEx(grid->OptionsEx() + dghShowRecNo);
+  grid->SetDataSource(&src);
+  h.Show(form);
+  grid->SetFocus();
+  const int rowHeight = grid->CellRangeRect(0, grid->TopDataOffset(), 0, grid->TopDataOffset()).Height();
+  auto step = [&](const char* What, const std::function<void()>& Act, bool Partial) {
+    h.ProcessEvents();
+    grid->painted.clear();
+    Act();
+    h.ProcessEvents();
+    const QImage shown = h.ShownImage(grid).convertToFormat(QImage::Format_RGB32);
+    const QImage full = grid->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(shown.isNull()) << What;
+    EXPECT_EQ(shown, full) << What;
+    ASSERT_FALSE(grid->painted.empty()) << What;
+    if (Partial) EXPECT_LE(grid->painted.front().Height(), 3 * rowHeight) << What;
+  };
+  auto scroll = [&](int Code) { return [this, Code] { grid->Perform(ui::WM_VSCROLL, static_cast<ui::WPARAM>(Code), 0); }; };
+  // To the last shown row, then one row further twice, then back up past the top.
+  step("to the last row", [&] { ds.MoveBy(grid->VisibleDataRowCount() - 1); }, false);
+  step("a row down", scroll(ui::SB_LINEDOWN), true);
+  step("another row down", scroll(ui::SB_LINEDOWN), true);
+  step("to the first row", [&] { ds.MoveBy(-(grid->VisibleDataRowCount() - 1)); }, false);
+  step("a row up", scroll(ui::SB_LINEUP), true);
+  step("a page down", scroll(ui::SB_PAGEDOWN), false);
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 #include <memory>
 
+#include "platform/ui/qt_bridge.h"
 #include "tests/platform/ui/harness.h"
 
 namespace {
@@ -204,6 +206,30 @@ TEST_F(CanvasTest, DrawTextMeasuresAndWraps) {
   wide.Canvas()->DrawText(u"A very long caption indeed", box, DT_SINGLELINE | DT_END_ELLIPSIS);
   for (int x = 40; x < 200; ++x)
     for (int y = 0; y < 20; ++y) ASSERT_EQ(wide.Canvas()->Pixel(x, y), clWhite) << x << "," << y;
+}
+
+// Widths are kept per font: a text measured again after the font changed,
+// and changed back, measures as the font it is measured in.
+TEST_F(CanvasTest, TextWidthFollowsEveryChangeOfTheFont) {
+  struct Case {
+    int size;
+    TFontStyles style;
+    const char16_t* face;
+  } cases[] = {{8, {}, u"Tahoma"}, {20, {}, u"Tahoma"}, {8, {fsBold}, u"Tahoma"}, {8, {}, u"Courier New"}};
+  const String texts[] = {u"Wide WWW", u"r12c3", u"世界", u""};
+  for (int round = 0; round < 2; ++round)
+    for (const Case& k : cases) {
+      c()->Font()->SetName(k.face);
+      c()->Font()->SetSize(k.size);
+      c()->Font()->SetStyle(k.style);
+      TFont same;
+      same.Assign(c()->Font());
+      const QFontMetrics fm(qt::ToQFont(same));
+      for (const String& t : texts) {
+        EXPECT_EQ(c()->TextWidth(t), fm.horizontalAdvance(qt::Q(t))) << k.size << " " << round;
+        EXPECT_EQ(c()->TextHeight(t), fm.height());
+      }
+    }
 }
 
 TEST_F(CanvasTest, TextOutMovesThePenAndPaintsOpaqueBackground) {

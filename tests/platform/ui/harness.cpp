@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
@@ -239,6 +240,15 @@ ui::TColor Harness::PixelAt(ui::TControl* c, int X, int Y) {
   QImage img = top->grab(QRect(at, QSize(1, 1))).toImage();
   if (img.isNull()) return ui::clNone;
   return ui::qt::FromQColor(img.pixelColor(0, 0));
+}
+
+QImage Harness::ShownImage(ui::TWinControl* c) {
+  QWidget* w = c->ClientWidget();
+  QWidget* top = w->window();
+  QBackingStore* store = top->backingStore();
+  auto* shown = store ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
+  if (!shown) return {};
+  return shown->copy(QRect(w->mapTo(top, QPoint(0, 0)), w->size()));
 }
 
 std::string Harness::SaveScreenshot(ui::TWinControl* c, const std::string& Name, const std::string& Folder) {

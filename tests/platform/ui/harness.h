@@ -14,6 +14,7 @@
 #include "platform/runtime/ticks.h"
 #include "platform/ui/ui.h"
 
+class QImage;
 class QTimer;
 
 namespace uitest {
@@ -75,6 +76,10 @@ class Harness {
   // --- pictures
   // Colour of a pixel of what the control shows (client coordinates).
   ui::TColor PixelAt(ui::TControl* Control, int X, int Y);
+  // What the control's client area shows now, as its window holds it:
+  // unlike a grab, which paints the control afresh, this is the result of
+  // the paints so far (scrolled pixels included).
+  QImage ShownImage(ui::TWinControl* Control);
   // Saves what the control shows as <Name>.png in Folder (default: the
   // build tree's screenshots/); returns the path.
   std::string SaveScreenshot(ui::TWinControl* Control, const std::string& Name, const std::string& Folder = {});

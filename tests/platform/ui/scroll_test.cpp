@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -300,6 +301,53 @@ TEST_F(ScrollTest, ScrollWindowMovesChildrenWhenAsked) {
   TRect band = Rect(100, 0, 200, 50);
   s->ScrollWindowEx(0, 10, &band, &band, SW_SCROLLCHILDREN);  // the child is outside the band
   EXPECT_EQ(child->Top(), 5);
+}
+
+// Ten-pixel stripes of a content that scrolls: stripe k of the content is
+// red when marked, else grey or white by its parity. Each paint's area is
+// kept.
+class TStripes : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int offset = 0;  // content pixels scrolled away at the top
+  int marked = -1;
+  std::vector<TRect> painted;
+
+ protected:
+  void Paint() override {
+    const TRect clip = Canvas()->ClipRect();
+    painted.push_back(clip);
+    for (int y = clip.Top - (clip.Top + offset) % 10; y < clip.Bottom; y += 10) {
+      const int k = (y + offset) / 10;
+      Canvas()->Brush()->SetColor(k == marked ? clRed : k % 2 ? clSilver : clWhite);
+      Canvas()->FillRect(Rect(0, y, Width(), y + 10));
+    }
+  }
+};
+
+TEST_F(ScrollTest, ScrollWindowMovesThePixelsAndRepaintsOnlyWhatItUncovers) {
+  auto* st = new TStripes(form);
+  st->SetParent(form);
+  st->SetBounds(220, 10, 60, 150);
+  h.ProcessEvents();
+  // A stripe waiting for its paint moves with the pixels: the content's
+  // stripe 5 is marked while it shows at 50..60 and is painted at 40..50.
+  st->marked = 5;
+  st->InvalidateRect(Rect(0, 50, 60, 60));
+  st->painted.clear();
+  st->offset += 10;
+  st->ScrollWindowEx(0, -10, nullptr, nullptr, SW_INVALIDATE);
+  st->Update();
+  // One paint, from the moved stripe to the uncovered band at the bottom,
+  // not the whole window...
+  ASSERT_EQ(st->painted.size(), 1u);
+  EXPECT_EQ(st->painted[0], Rect(0, 40, 60, 150));
+  // ...and what shows is what a full paint of the scrolled content gives.
+  const QImage shown = h.ShownImage(st).convertToFormat(QImage::Format_RGB32);
+  const QImage full = st->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_FALSE(shown.isNull());
+  EXPECT_EQ(shown, full);
+  EXPECT_EQ(shown.pixel(30, 45), qRgb(255, 0, 0));
 }
 
 }  // namespace
