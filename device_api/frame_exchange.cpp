@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device_api/device_slots.h"
+
 namespace jq {
 namespace {
 
@@ -96,6 +98,7 @@ Frame_Exchange::Outcome Frame_Exchange::Attempt(Frame_Channel& channel, const TR
     Distrust();
     return Outcome::Failed;
   }
+  Command_Lock().Reply_Awaited();
   Outcome outcome = Outcome::Timed_Out;
   for (;;) {
     const bool was_suspect = suspect;

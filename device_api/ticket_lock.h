@@ -3,20 +3,23 @@
 // usually wins, so one slot's callers could starve behind a silent neighbour.
 // In arrival order, each wait is bounded by the holds queued before it.
 //
-// A hand-over must cost far less than the exchange it follows (a loopback
-// exchange takes some tens of microseconds; waking a sleeping thread costs
-// several, on a virtual machine more), so the thread next in line is awake
-// when the holder lets go:
-//  - a release wakes the new holder only when it sleeps, and then calls the
-//    waiter behind it, which becomes next in line: that wake-up falls on the
-//    releasing thread's time and overlaps the new holder's exchange;
-//  - the waiter next in line waits for its turn awake, spinning on the
-//    serving count with the processor's pause and yielding its core between
-//    short runs (see Spin_For), where the thread may use more than one
-//    processor; a hold longer than Spin_Limit (a slow or silent controller)
-//    puts it to sleep, so a long hold costs no processor;
-//  - every other waiter sleeps on a word of its own (by ticket; a futex)
-//    until it is called.
+// A hand-over must cost far less than the exchange it follows. A loopback
+// exchange whose two threads share a processor takes under ten microseconds;
+// waking a thread whose processor sleeps costs some tens (on a virtual machine
+// the sleeping processor has to be woken first). So the thread next in line
+// should be awake when the holder lets go, without holding a processor for the
+// whole hold, which under a narrow affinity set is the processor the holder's
+// peer needs:
+//  - the holder says when it starts waiting for its reply (Reply_Awaited); the
+//    waiter next in line is woken then, and its wake-up overlaps the wait;
+//  - a waiter next in line waits awake for at most Spin_Limit, spinning on
+//    the serving count with the processor's pause and yielding its core
+//    between short runs (see Spin_For), where the thread may use more than
+//    one processor; then it sleeps until the next call, so a long hold (a slow
+//    or silent controller) costs no processor;
+//  - every waiter sleeps on a word of its own (by ticket; a futex) until it is
+//    called; a release calls the new holder only when it sleeps, which is the
+//    case for a holder that never said it waits.
 #pragma once
 
 #include <array>
@@ -31,8 +34,9 @@ namespace jq {
 
 class Ticket_Lock {
  public:
-  // How long the waiter next in line stays awake for one hold.
-  static constexpr std::chrono::microseconds Spin_Limit{150};
+  // How long the waiter next in line stays awake once called: about the
+  // wait for a reply from a peer on the same machine.
+  static constexpr std::chrono::microseconds Spin_Limit{60};
   // About a microsecond of pauses between two looks at the other threads.
   static constexpr int Pauses_Per_Yield = 32;
 
@@ -58,7 +62,15 @@ class Ticket_Lock {
     const uint64_t taken = next_ticket_.load();
     if (taken == next) return;
     Call(next, false);
-    if (taken > next + 1) Call(next + 1, true);
+  }
+
+  // Said by the holder when it starts waiting for what ends its hold (a
+  // reply): the waiter next in line wakes now and is awake when the hold
+  // ends. Nothing for another thread, nor without a waiter awake-able.
+  void Reply_Awaited() {
+    if (owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) return;
+    const uint64_t next = serving_.load(std::memory_order_relaxed) + 1;
+    if (next_ticket_.load() > next) Call(next, true);
   }
 
   // Threads waiting for their turn (for tests that line callers up).
@@ -108,31 +120,36 @@ class Ticket_Lock {
     }
   }
 
+  // On one processor a spinning waiter would only hold up the holder. The
+  // affinity set is asked once per thread: a system call per wait would
+  // cost more than a hand-over.
+  static bool May_Spin() {
+    thread_local const bool may_spin = rtl::UsableProcessorCount() > 1;
+    return may_spin;
+  }
+
   void Wait_Turn(uint64_t ticket) {
-    // On one processor a spinning waiter would only hold up the holder.
-    const bool may_spin = rtl::UsableProcessorCount() > 1;
+    const bool may_spin = May_Spin();
     Place& place = Place_Of(ticket);
-    uint64_t spun_behind = ~uint64_t{0};  // the holder this waiter spun behind
-    const auto should_spin = [&](uint64_t serving) {
-      return may_spin && ticket - serving == 1 && spun_behind != serving;
-    };
+    // Waiting awake once per call: on arrival, then each time it is called.
+    bool called = true;
     for (;;) {
       uint64_t serving = serving_.load();
       if (serving == ticket) return;
-      if (should_spin(serving)) {
-        spun_behind = serving;
+      if (called && may_spin && ticket - serving == 1) {
+        called = false;
         if (Spin_For(ticket)) return;
         continue;
       }
-      // Counted as asleep before the last look at the queue: a release that
-      // moves the queue after that look sees the count and calls.
+      // Counted as asleep before the last look at the queue: a release or a
+      // call that moves the word after that look sees the count and wakes it.
       place.sleepers.fetch_add(1);
       if (may_spin) place.would_spin.fetch_add(1);
       const uint32_t word = place.word.load();
-      serving = serving_.load();
-      if (serving != ticket && !should_spin(serving)) place.word.wait(word);
+      if (serving_.load() != ticket) place.word.wait(word);
       if (may_spin) place.would_spin.fetch_sub(1);
       place.sleepers.fetch_sub(1);
+      called = place.word.load() != word;
     }
   }
 

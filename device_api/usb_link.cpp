@@ -184,7 +184,10 @@ class USB_Link final : public Link_Backend {
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(USB_Reply_Timeout_ms);
     const bool written = hid_write(handle, report, sizeof report) >= 0;
-    if (written) devices_.Wake();
+    if (written) {
+      devices_.Wake();
+      Command_Lock().Reply_Awaited();
+    }
     std::unique_lock<std::mutex> lock(rx.Receive_Lock);
     if (written) rx.Reply_Arrived.wait_until(lock, deadline, [&] { return rx.Reply_Ready; });
     rx.Awaiting = false;

@@ -44,6 +44,8 @@ void Pin_To_One_Processor() {
 // The lock itself: one holder at a time and re-entrant, with the waiter next
 // in line awake (threads on all processors) or every waiter asleep (threads
 // that share one processor, where waiting awake would only slow the holder).
+// Holders say they await a reply, mid-hold, as the links do; so do threads
+// that do not hold the lock, which must change nothing.
 TEST(TicketLock, ExcludesAndReentersUnderContention) {
   for (const bool one_processor : {false, true}) {
     SCOPED_TRACE(one_processor ? "one processor" : "all processors");
@@ -59,6 +61,7 @@ TEST(TicketLock, ExcludesAndReentersUnderContention) {
         for (int i = 0; i < Rounds; ++i) {
           std::lock_guard<jq::Ticket_Lock> outer(lock);
           if (inside.fetch_add(1) != 0) overlapped = true;
+          lock.Reply_Awaited();
           {
             std::lock_guard<jq::Ticket_Lock> inner(lock);
             ++counter;
@@ -66,6 +69,7 @@ TEST(TicketLock, ExcludesAndReentersUnderContention) {
           ++counter;
           inside.fetch_sub(1);
         }
+        lock.Reply_Awaited();
       });
     for (auto& w : workers) w.join();
     EXPECT_FALSE(overlapped.load());
