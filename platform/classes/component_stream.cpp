@@ -451,10 +451,13 @@ TValueType TReader::ReadValue() {
   return static_cast<TValueType>(v);
 }
 
+// A peek, not a check: where a list may go on, the byte is the length of
+// the next name, which may be any value.
 TValueType TReader::NextValue() {
-  TValueType v = ReadValue();
+  std::uint8_t v;
+  Read(&v, 1);
   Stream().Seek(-1, rtl::TSeekOrigin::soCurrent);
-  return v;
+  return static_cast<TValueType>(v);
 }
 
 void TReader::CheckValue(TValueType Expected) {

@@ -120,6 +120,8 @@ class TThing : public TComponent {
   void SetLink(TComponent* V) { link_ = V; }
   TThing* Peer() const { return peer_; }
   void SetPeer(TThing* V) { peer_ = V; }
+  int Span() const { return span_; }
+  void SetSpan(int V) { span_ = V; }
   int Secret = 0;
 
   void DefineProperties(TFiler* Filer) override {
@@ -131,6 +133,7 @@ class TThing : public TComponent {
 
  private:
   int count_ = 0;
+  int span_ = 0;
   int big_ = 0;
   std::int64_t huge_ = 0;
   bool flag_ = false;
@@ -171,6 +174,8 @@ const TClassInfo& TThing::StaticClassInfo() {
           .Object("Lines", "TStrings", &T::Lines, &T::SetLines)
           .Object("Link", "TComponent", &T::Link, &T::SetLink)
           .Object("Peer", "TThing", &T::Peer, &T::SetPeer)
+          // A name whose length byte is no value tag.
+          .Integer("SpanAcrossTheWholeWidthOfTheThing", &T::Span, &T::SetSpan, 0)
           .Build();
   return info;
 }
@@ -254,6 +259,7 @@ void Customize(TThing& t, TComponent* Linked) {
   t.Lines()->Add(u"");
   t.Lines()->Add(u"三");
   t.SetLink(Linked);
+  t.SetSpan(9);
   t.Secret = 42;
 }
 
@@ -349,6 +355,7 @@ TEST(ComponentStream, RoundTripKeepsEveryKindOfProperty) {
   EXPECT_EQ(static_cast<TNode*>(back.Items()->Items(1))->Value(), -200);
   EXPECT_EQ(back.Lines()->ToVector(), (std::vector<String>{u"one", u"", u"三"}));
   EXPECT_EQ(back.Link(), target);
+  EXPECT_EQ(back.Span(), 9);
   EXPECT_EQ(back.Secret, 42);
 }
 
