@@ -24,6 +24,8 @@
 
 namespace ui {
 
+class TFiler;
+
 class EComponentError : public rtl::Exception {
  public:
   using rtl::Exception::Exception;
@@ -53,6 +55,9 @@ class TPersistent : public TObject {
   // "Cannot assign a <source class> to a <this class>" when neither side knows how.
   virtual void Assign(const TPersistent* Source);
   virtual TPersistent* GetOwner() const { return nullptr; }
+  // Properties stored with a layout besides the published ones: call the
+  // filer's DefineProperty for each (component_stream.h).
+  virtual void DefineProperties(TFiler*) {}
 
  protected:
   virtual void AssignTo(TPersistent* Dest) const;
@@ -293,6 +298,8 @@ class TStrings : public TPersistent {
   void AddStrings(const TStrings& Strings) { AddStrings(&Strings); }
   // Copies strings, objects and the text settings.
   void Assign(const TPersistent* Source) override;
+  // The lines go with a layout as the list "Strings".
+  void DefineProperties(TFiler* Filer) override;
   void Assign(const TStrings& Source) { Assign(static_cast<const TPersistent*>(&Source)); }
   std::vector<String> ToVector() const;
   void BeginUpdate();

@@ -743,6 +743,8 @@ const TClassInfo& TDBGridColumnEx::StaticClassInfo() {
           .Str("FieldName", &C::FieldName, &C::SetFieldName)
           .Object("Font", "TFont", &P::PublishedFont, &C::SetFont)
           .StoredWhen(&C::IsFontStored)
+          .Object("Footer", "TColumnFooterEx", &C::Footer, &C::SetFooter)
+          .Object("Footers", "TColumnFootersEx", &C::Footers, &C::SetFooters)
           .Boolean("HideDuplicates", &C::HideDuplicates, &C::SetHideDuplicates, 0)
           .Boolean("HighlightRequired", &C::HighlightRequired, &C::SetHighlightRequired)
           .StoredWhen(&C::IsHighlightRequiredStored)

@@ -7,6 +7,7 @@
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "platform/classes/component_stream.h"
 #include "platform/classes/typinfo.h"
 
 namespace grid {
@@ -35,7 +36,8 @@ TDBGridColumnsEx::TDBGridColumnsEx(TCustomDBGridEx* Grid, TColumnFactory ColumnC
             }
           },
           Grid),
-      FGrid(Grid) {}
+      FGrid(Grid),
+      FColumnClass(std::move(ColumnClass)) {}
 
 TDBGridColumnsEx::~TDBGridColumnsEx() {
   // Columns look at their collection while they go; they go first.
@@ -114,6 +116,72 @@ void TDBGridColumnsEx::Assign(const TPersistent* Source) {
     throw;
   }
   if (FGrid) FGrid->UnlockLayout();
+}
+
+// --- streaming ------------------------------------------------------------------
+
+const TClassInfo& TColumnsWrapper::StaticClassInfo() {
+  static const TClassInfo info =
+      TClassBuilder<TColumnsWrapper>("TColumnsWrapper", &TComponent::StaticClassInfo())
+          .Object("Columns", "TDBGridColumnsEx", &TColumnsWrapper::Columns, &TColumnsWrapper::SetColumns)
+          .Unit("DBGridEx")
+          .Build();
+  return info;
+}
+
+namespace {
+
+// A stored reference names a component of one of the grid's owners, alone
+// or after its owner's name.
+TComponent* FindOwnersComponent(const TCustomDBGridEx* Grid, const std::string& Path) {
+  const String path = rtl::Utf8ToString(Path);
+  const std::size_t dot = path.find(u'.');
+  for (TComponent* o = Grid ? Grid->Owner() : nullptr; o; o = o->Owner()) {
+    if (dot == String::npos) {
+      if (TComponent* found = o->FindComponent(path)) return found;
+    } else if (rtl::SameText(o->Name(), path.substr(0, dot))) {
+      return o->FindComponent(path.substr(dot + 1));
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void TDBGridColumnsEx::SaveToStream(rtl::TStream& Stream) {
+  TColumnsWrapper wrapper(nullptr);
+  wrapper.SetColumns(this);
+  TWriter writer(Stream);
+  writer.WriteRootComponent(&wrapper);
+}
+
+void TDBGridColumnsEx::SaveToFile(const String& FileName) {
+  // The whole stream is made first and the file replaced in one go, so a
+  // failed save leaves the old file.
+  rtl::TMemoryStream data;
+  SaveToStream(data);
+  data.SaveToFile(FileName);
+}
+
+void TDBGridColumnsEx::LoadFromStream(rtl::TStream& Stream) {
+  std::unique_ptr<TDBGridColumnsEx> fresh(FGrid ? FGrid->CreateColumnCollection()
+                                                : new TDBGridColumnsEx(nullptr, FColumnClass));
+  // Kept quiet for its whole life: it is not the grid's collection, and
+  // its notices would lay the grid out by columns it does not show.
+  fresh->BeginUpdate();
+  TColumnsWrapper wrapper(nullptr);
+  wrapper.SetColumns(fresh.get());
+  TReader reader(Stream);
+  reader.OnFindComponent = [this](const std::string& Path) { return FindOwnersComponent(FGrid, Path); };
+  reader.ReadRootComponent(&wrapper);
+  Assign(fresh.get());
+}
+
+void TDBGridColumnsEx::LoadFromFile(const String& FileName) {
+  // Read whole first: a file that is not a regular one fails at once instead of waiting.
+  rtl::TMemoryStream data;
+  data.LoadFromFile(FileName);
+  LoadFromStream(data);
 }
 
 bool TDBGridColumnsEx::ExistFooterValueType(TFooterValueType AFooterValueType) const {

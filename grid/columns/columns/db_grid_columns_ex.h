@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "grid/columns/columns/column_ex.h"
+#include "platform/runtime/streams.h"
 
 namespace grid {
 
@@ -38,6 +39,17 @@ class TDBGridColumnsEx : public ui::TCollection {
   TColumnEx* FindColumnByName(const String& ColumnName) const;
   void GetColumnNames(ui::TStrings* List) const;
 
+  // The column set in the binary layout form, as a TColumnsWrapper.
+  // Loading reads into a fresh collection and copies it over only when the
+  // whole stream read: a damaged stream raises rtl::EReadError and leaves
+  // the columns as they were. References to components (image lists,
+  // menus) are stored as "Owner.Name" and found again among the
+  // components of the grid's owners.
+  void SaveToStream(rtl::TStream& Stream);
+  void SaveToFile(const String& FileName);
+  void LoadFromStream(rtl::TStream& Stream);
+  void LoadFromFile(const String& FileName);
+
   // Keyboard navigation: collection order, or placements in a row panel.
   TColumnEx* GetNextTabColumn(TColumnEx* ForColumn, bool GoForward) const;
   TColumnEx* GetNextHorzColumn(TColumnEx* ForColumn, bool GoForward, bool TabStopsOnly, bool Wrap) const;
@@ -65,8 +77,22 @@ class TDBGridColumnsEx : public ui::TCollection {
  private:
   friend class TColumnEx;
   TCustomDBGridEx* FGrid;
+  TColumnFactory FColumnClass;
   TColumnEx* FUpDownBaseColumn = nullptr;
   int FMaking = 0;
+};
+
+// Carries a column set through the component writer and reader; the
+// columns stay the caller's.
+class TColumnsWrapper : public ui::TComponent {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TColumnsWrapper(ui::TComponent* AOwner) : ui::TComponent(AOwner) {}
+  TDBGridColumnsEx* Columns() const { return FColumns; }
+  void SetColumns(TDBGridColumnsEx* Value) { FColumns = Value; }
+
+ private:
+  TDBGridColumnsEx* FColumns = nullptr;
 };
 
 }  // namespace grid
