@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 
 #include "platform/ui/qt_bridge.h"
@@ -279,6 +280,8 @@ std::vector<ui::THintWindow*> ShownHintWindows() {
       shown.push_back(w);
   return shown;
 }
+
+ui::String ShownPlatformToolTip() { return QToolTip::isVisible() ? ui::qt::S(QToolTip::text()) : ui::String(); }
 
 }  // namespace uitest
 
