@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 #include <list>
@@ -23,6 +24,7 @@
 #include "platform/ui/guard.h"
 #include "platform/ui/hint_window.h"
 #include "platform/ui/qt_bridge.h"
+#include "platform/ui/timers.h"
 
 namespace ui {
 
@@ -161,6 +163,30 @@ void HandleCurrentException() noexcept {
   }
 }
 
+namespace {
+
+// Moving from one tool tip on to the next control brings its tip this soon.
+constexpr int kHintShortPause = 50;
+
+// The platform's own tool tip stays until the application hides it.
+constexpr int kPlatformTipShowMs = 24 * 60 * 60 * 1000;
+
+// Qt lets its tool tip fade out on a timer of its own; it goes at once here,
+// as the application's own tips do.
+void HidePlatformTip() {
+  QToolTip::hideText();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel")) w->hide();
+}
+
+// Whether C is Control or a window-less child of it (painted on Control's
+// window, so the mouse leaves both at once).
+bool OnWindowOf(const TControl* C, const TControl* Control) {
+  return C && Control && (C == Control || (C->Parent() == Control && !dynamic_cast<const TWinControl*>(C)));
+}
+
+}  // namespace
+
 // --- TApplication -------------------------------------------------------------------
 
 const TClassInfo& TApplication::StaticClassInfo() {
@@ -172,7 +198,12 @@ const TClassInfo& TApplication::StaticClassInfo() {
 
 TApplication::TApplication() : TComponent(nullptr) {}
 
-TApplication::~TApplication() { DestroyForms(); }
+TApplication::~TApplication() {
+  DestroyForms();
+  StopHintTimer(hintShowTimer_);
+  StopHintTimer(hintHideTimer_);
+  if (platformTipShown_) HidePlatformTip();
+}
 
 String TApplication::ExeName() const { return qt::S(QCoreApplication::applicationFilePath()); }
 
@@ -340,6 +371,10 @@ void TApplication::SetShowHint(bool Value) {
   if (Value == showHint_) return;
   showHint_ = Value;
   if (!Value) {
+    HideShownHint();
+    hintTrack_ = nullptr;
+    hintState_ = THintState::Idle;
+    hintActive_ = false;
     THintWindow* old = hintWindow_;
     THintWindow* own = ownHintWindow_;
     hintWindow_ = nullptr;
@@ -359,24 +394,23 @@ void TApplication::SetHintColor(TColor Value) {
   if (ownHintWindow_) ownHintWindow_->SetColor(Value);
 }
 
-bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
-  if (!showHint_) return true;
-  const String& hint = Control ? Control->Hint() : String();
-  THintInfo info;
+TApplication::THintOutcome TApplication::ShowHintOf(TControl* Control, TPoint ScreenPos, THintInfo& info) {
+  const String hint = Control ? GetControlHint(Control) : String();
   info.HintControl = Control;
   info.HintColor = hintColor_;
   info.HintStr = hint.substr(0, hint.find(u'|'));
   // Below the cursor's image, as the platform's tool tips sit.
   info.HintPos = Point(ScreenPos.X, ScreenPos.Y + 20);
   info.HintMaxWidth = Screen ? Screen->Width() : 1024;
+  info.HideTimeout = HintHidePause;
+  info.ReshowTimeout = 0;
   const String plainText = info.HintStr;
   const TPoint plainPos = info.HintPos;
   const bool refused = Control && Control->ShowHint() &&
                        Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
   if (refused || !Control || !Control->ShowHint() || info.HintStr.empty()) {
-    if (!refused && !hintWindow_) return false;
-    CancelControlHint(hintControl_);
-    return true;
+    HideHintWindows();
+    return refused ? THintOutcome::Refused : THintOutcome::Nothing;
   }
   THintWindow* window = hintWindow_;
   if (info.HintWindowClass || !window) {
@@ -384,39 +418,196 @@ bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
     // cursor is, in the platform's colour; anything else needs a window of ours.
     if (!info.HintWindowClass && info.HintStr == plainText && info.HintPos == plainPos && !info.HintData &&
         info.HintColor == clInfoBk)
-      return false;
-    CancelControlHint(hintControl_);
+      return THintOutcome::Platform;
+    HideHintWindows();
     THintWindow* old = ownHintWindow_;
     ownHintWindow_ = nullptr;
     Free(old);
     window = info.HintWindowClass ? info.HintWindowClass(this) : new THintWindow(this);
-    if (!window) return true;
+    if (!window) return THintOutcome::Nothing;
     if (window->Owner() != this) window->FreeNotification(this);
     ownHintWindow_ = window;
   } else if (ownHintWindow_) {
     ownHintWindow_->ReleaseHandle();
   }
+  if (platformTipShown_) {
+    platformTipShown_ = false;
+    HidePlatformTip();
+  }
   TRect r = window->CalcHintRect(std::max(1, info.HintMaxWidth), info.HintStr, info.HintData);
   r = Bounds(info.HintPos.X, info.HintPos.Y, r.Width(), r.Height());
   hintControl_ = Control;
-  hintCursorRect_ = info.CursorRect;
   window->SetColor(info.HintColor);
   window->ActivateHintData(r, info.HintStr, info.HintData);
-  return true;
+  EnterShown(Control, info);
+  return THintOutcome::Window;
 }
 
-void TApplication::HintMouseMoved(TControl* Control, TPoint ClientPos) {
-  if (!Control || Control != hintControl_ || hintCursorRect_.IsEmpty()) return;
-  const TRect& r = hintCursorRect_;
-  if (ClientPos.X < r.Left || ClientPos.X >= r.Right || ClientPos.Y < r.Top || ClientPos.Y >= r.Bottom)
-    CancelControlHint(Control);
+bool TApplication::ActivateControlHint(TControl* Control, TPoint ScreenPos) {
+  if (!showHint_) return true;
+  THintInfo info;
+  switch (ShowHintOf(Control, ScreenPos, info)) {
+    case THintOutcome::Platform: return false;
+    // Nothing to show: the platform may still look further (the parent's tip).
+    case THintOutcome::Nothing: return hintWindow_ != nullptr;
+    default: return true;
+  }
+}
+
+void TApplication::EnterShown(TControl* Control, const THintInfo& Info) {
+  StopHintTimer(hintShowTimer_);
+  StopHintTimer(hintHideTimer_);
+  hintTrack_ = Control;
+  hintState_ = THintState::Shown;
+  hintActive_ = true;
+  hintArea_ = Info.CursorRect.IsEmpty() ? Control->ClientRect() : Info.CursorRect;
+  if (Info.HideTimeout > 0) StartHintTimer(hintHideTimer_, Info.HideTimeout, &TApplication::ExpireHint);
+  // The control wants to be asked again while its tip shows (a tip that changes).
+  if (Info.ReshowTimeout > 0) StartHintTimer(hintShowTimer_, Info.ReshowTimeout, &TApplication::ShowTrackedHint);
+}
+
+void TApplication::HintMouseMoved(TWinControl* Control, TPoint ClientPos) {
+  // A tip laid over its cell takes the mouse: it stays, as the mouse is
+  // still over what the tip shows.
+  if (!Control || dynamic_cast<THintWindow*>(Control)) return;
+  const TPoint screen = Control->ClientToScreen(ClientPos);
+  hintMousePos_ = screen;
+  // A window-less child has its own hint; controls without ShowHint leave
+  // the tip to their parents.
+  TControl* c = Control->ControlAtPos(ClientPos, true);
+  if (!c) c = Control;
+  while (c && !c->ShowHint()) c = c->Parent();
+  if (!showHint_ || !c) {
+    CancelHint();
+    hintTrack_ = nullptr;
+    hintState_ = THintState::Idle;
+    return;
+  }
+  const TPoint at = c->ScreenToClient(screen);
+  if ((hintState_ == THintState::Shown || hintState_ == THintState::Expired) && c == hintTrack_ &&
+      hintArea_.Contains(at))
+    return;
+  if (hintState_ == THintState::Shown) HideShownHint();
+  if (hintState_ == THintState::Expired) hintActive_ = false;
+  ArmHint(c);
+}
+
+void TApplication::ArmHint(TControl* Control) {
+  StopHintTimer(hintShowTimer_);
+  hintTrack_ = Control;
+  hintState_ = THintState::Waiting;
+  int pause = hintActive_ ? kHintShortPause : HintPause;
+  Control->Perform(CM_HINTSHOWPAUSE, hintActive_ ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
+  if (hintTrack_ != Control || hintState_ != THintState::Waiting) return;  // gone meanwhile
+  if (pause <= 0)
+    ShowTrackedHint();
+  else
+    StartHintTimer(hintShowTimer_, pause, &TApplication::ShowTrackedHint);
+}
+
+void TApplication::ShowTrackedHint() {
+  StopHintTimer(hintShowTimer_);
+  TControl* c = hintTrack_;
+  if (!c || !showHint_) return;
+  THintInfo info;
+  const THintOutcome outcome = ShowHintOf(c, hintMousePos_, info);
+  if (hintTrack_ != c) return;  // freed while it was asked
+  if (outcome == THintOutcome::Platform) {
+    if (hintState_ == THintState::Shown) HideShownHint();
+    QWidget* widget = nullptr;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) widget = w->Widget();
+    else if (c->Parent()) widget = c->Parent()->ClientWidget();
+    QToolTip::showText(QPoint(hintMousePos_.X, hintMousePos_.Y), qt::Q(info.HintStr), widget, QRect(),
+                       kPlatformTipShowMs);
+    platformTipShown_ = true;
+    EnterShown(c, info);
+  } else if (outcome != THintOutcome::Window) {
+    // Nothing to show here; the next move asks again.
+    if (hintState_ == THintState::Shown) HideShownHint();
+    hintState_ = THintState::Idle;
+  }
+}
+
+void TApplication::HideHintWindows() {
+  if (hintControl_) {
+    hintControl_ = nullptr;
+    if (hintWindow_) hintWindow_->ReleaseHandle();
+    if (ownHintWindow_) ownHintWindow_->ReleaseHandle();
+  }
+  if (platformTipShown_) {
+    platformTipShown_ = false;
+    HidePlatformTip();
+  }
+}
+
+void TApplication::HideShownHint() {
+  StopHintTimer(hintShowTimer_);
+  StopHintTimer(hintHideTimer_);
+  HideHintWindows();
+  if (hintState_ == THintState::Shown) hintState_ = THintState::Idle;
+}
+
+void TApplication::ExpireHint() {
+  HideShownHint();
+  // The tip had its time: it comes back only once the mouse has left it.
+  hintState_ = hintTrack_ ? THintState::Expired : THintState::Idle;
+  hintActive_ = false;
+}
+
+void TApplication::CancelHint() {
+  StopHintTimer(hintShowTimer_);
+  if (hintState_ == THintState::Shown) {
+    ExpireHint();
+  } else if (hintState_ == THintState::Waiting) {
+    hintState_ = THintState::Idle;
+  }
+  hintActive_ = false;
 }
 
 void TApplication::CancelControlHint(TControl* Control) {
-  if (!Control || Control != hintControl_) return;
+  if (!Control) return;
+  // The tip showing over the mouse took it from the control: nothing left.
+  for (THintWindow* w : {hintWindow_, ownHintWindow_})
+    if (hintControl_ && w && w->IsHintShown() && w->BoundsRect().Contains(hintMousePos_)) return;
+  if (OnWindowOf(hintControl_, Control)) {
+    hintControl_ = nullptr;
+    if (hintWindow_) hintWindow_->ReleaseHandle();
+    if (ownHintWindow_) ownHintWindow_->ReleaseHandle();
+  }
+  if (OnWindowOf(hintTrack_, Control)) {
+    // The tip goes; one on the next control still follows after the short pause.
+    if (hintState_ == THintState::Shown) HideShownHint();
+    StopHintTimer(hintShowTimer_);
+    StopHintTimer(hintHideTimer_);
+    hintTrack_ = nullptr;
+    hintState_ = THintState::Idle;
+  }
+  // Out of the window altogether: the next tip waits its full pause.
+  if (!Control->Parent()) hintActive_ = false;
+}
+
+void TApplication::ControlDestroyed(TControl* Control) {
+  if (!Control || (Control != hintControl_ && Control != hintTrack_)) return;
+  HideShownHint();
+  StopHintTimer(hintShowTimer_);
   hintControl_ = nullptr;
-  if (hintWindow_) hintWindow_->ReleaseHandle();
-  if (ownHintWindow_) ownHintWindow_->ReleaseHandle();
+  hintTrack_ = nullptr;
+  hintState_ = THintState::Idle;
+}
+
+void TApplication::StopHintTimer(std::uint64_t& Id) {
+  if (Id) timers::Stop(Id);
+  Id = 0;
+}
+
+void TApplication::StartHintTimer(std::uint64_t& Id, int Ms, void (TApplication::*Fire)()) {
+  StopHintTimer(Id);
+  std::uint64_t* slot = &Id;
+  Id = timers::Start(static_cast<unsigned>(Ms), [this, slot, Fire] {
+    // One shot: each timer is started anew when it is needed again.
+    StopHintTimer(*slot);
+    (this->*Fire)();
+  });
 }
 
 // --- watch loops -----------------------------------------------------------------------

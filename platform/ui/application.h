@@ -2,6 +2,7 @@
 // handler, posted messages, and the screen.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <map>
@@ -94,11 +95,18 @@ class TApplication : public TComponent {
   // the tool-tip window, after the control had its say (CM_HINTSHOW). False:
   // the platform's own tool tip is to show it.
   bool ActivateControlHint(TControl* Control, TPoint ScreenPos);
-  // Hides the tool-tip window when the control showed it.
+  // The mouse left Control: a tool tip of it, or of a window-less child,
+  // goes, and so does one still to come.
   void CancelControlHint(TControl* Control);
-  // The mouse moved over Control (client point): a tip of it whose cursor
-  // rectangle the point left is hidden.
-  void HintMouseMoved(TControl* Control, TPoint ClientPos);
+  // The mouse moved over Control (client point). Tool tips follow the mouse:
+  // resting on a control with ShowHint for the pause it answers to
+  // CM_HINTSHOWPAUSE (HintPause unless it says otherwise; 0: at once) shows
+  // its tip; the tip goes after its hide time-out or when the mouse leaves
+  // its cursor rectangle; moving on while a tip shows brings the next one
+  // after a short pause.
+  void HintMouseMoved(TWinControl* Control, TPoint ClientPos);
+  // Hides the tool tip and drops one still to come (a press or a key).
+  void CancelHint();
 
   // A nested message loop that lets everything through; each input is first
   // offered to Ends (with the screen point of a mouse input) and, when Ends
@@ -118,6 +126,7 @@ class TApplication : public TComponent {
   void EnterModal(QEventLoop* Loop);
   void LeaveModal(QEventLoop* Loop);
   void FormDestroyed(TCustomForm* Form);
+  void ControlDestroyed(TControl* Control);
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -136,7 +145,32 @@ class TApplication : public TComponent {
   // The window of a class a control asked for, for the tool tip shown now.
   THintWindow* ownHintWindow_ = nullptr;
   TControl* hintControl_ = nullptr;
-  TRect hintCursorRect_{};
+
+  // --- tool-tip timing
+  enum class THintState { Idle, Waiting, Shown, Expired };
+  // What came of asking a control for its tool tip.
+  enum class THintOutcome { Refused, Nothing, Platform, Window };
+  THintOutcome ShowHintOf(TControl* Control, TPoint ScreenPos, THintInfo& Info);
+  void ArmHint(TControl* Control);
+  void ShowTrackedHint();
+  void EnterShown(TControl* Control, const THintInfo& Info);
+  void HideHintWindows();
+  void HideShownHint();
+  void ExpireHint();
+  void StopHintTimer(std::uint64_t& Id);
+  void StartHintTimer(std::uint64_t& Id, int Ms, void (TApplication::*Fire)());
+  THintState hintState_ = THintState::Idle;
+  // The control the timing is about: waited on, showing, or shown and gone.
+  TControl* hintTrack_ = nullptr;
+  // Screen point of the last mouse move.
+  TPoint hintMousePos_{};
+  // Client rectangle of hintTrack_ the tip belongs to.
+  TRect hintArea_{};
+  // A tip showed and the mouse moved on: the next one needs only a short pause.
+  bool hintActive_ = false;
+  bool platformTipShown_ = false;
+  std::uint64_t hintShowTimer_ = 0;
+  std::uint64_t hintHideTimer_ = 0;
 };
 
 // The one application object; exists between InitApplication and DoneApplication.

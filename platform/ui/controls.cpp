@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,6 +11,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 
 #include "platform/ui/actions.h"
 #include "platform/ui/application.h"
@@ -212,6 +212,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_uni
 TControl::~TControl() {
   *alive_ = false;
   BeginDestroy();
+  if (Application) Application->ControlDestroyed(this);
   if (g_capture == this) g_capture = nullptr;
   if (parent_) parent_->RemoveControl(this);
 }
@@ -1336,6 +1337,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
   }
   TMessage m;
   bool accept = false;
+  std::optional<TPoint> hintMove;
   switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -1351,7 +1353,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       int base = b == Qt::RightButton ? 3 : b == Qt::MiddleButton ? 6 : 0;
       if (e->type() == QEvent::MouseMove) {
         m.Msg = WM_MOUSEMOVE;
-        if (Application) Application->HintMouseMoved(this, p);
+        hintMove = p;
       } else if (e->type() == QEvent::MouseButtonPress) {
         m.Msg = WM_LBUTTONDOWN + base;
       } else if (e->type() == QEvent::MouseButtonRelease) {
@@ -1362,6 +1364,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       }
       if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
         lastPressPos_ = p;
+        if (Application) Guarded([] { Application->CancelHint(); });
         // The pressed window and each window around it hear of the press
         // first (dock sites repaint their grabbers when a client is clicked).
         auto alive = alive_;
@@ -1402,6 +1405,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     case QEvent::KeyPress: {
       auto* ke = static_cast<QKeyEvent*>(e);
       NoteKeyboardModifiers(ke->modifiers());
+      if (Application) Guarded([] { Application->CancelHint(); });
       std::uint16_t vk = VirtualKeyFromQt(ke->key(), ke->modifiers() & Qt::KeypadModifier);
       bool alt = ke->modifiers() & Qt::AltModifier;
       QString text = ke->text();
@@ -1511,14 +1515,11 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       if (IsClient) return Base(e);
       m.Msg = CM_MOUSEENTER;
       break;
-    case QEvent::ToolTip: {
-      // A tool-tip window class of the program's own takes over from the platform's.
-      bool handled = false;
-      const QPoint at = static_cast<QHelpEvent*>(e)->globalPos();
-      if (Application) Guarded([&] { handled = Application->ActivateControlHint(this, qt::S(at)); });
-      if (handled) return true;
-      return Base(e);
-    }
+    case QEvent::ToolTip:
+      // The application times tool tips itself, from the mouse moves; the
+      // platform's own timing would show a second one.
+      e->accept();
+      return true;
     case QEvent::Leave:
       if (IsClient) return Base(e);
       if (Application) Guarded([this] { Application->CancelControlHint(this); });
@@ -1558,6 +1559,10 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     ContextScope scope(&ctx);
     CallWindowProc(m);
   });
+  if (!*alive) return true;
+  // After the control saw the move, so that it answers for the point the
+  // mouse is at now.
+  if (hintMove && Application) Guarded([&] { Application->HintMouseMoved(this, *hintMove); });
   if (!*alive) return true;
   // A wheel the control took goes no further up the parents.
   if (accept || (e->type() == QEvent::Wheel && m.Result != 0)) e->accept();

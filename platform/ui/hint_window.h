@@ -35,7 +35,10 @@ struct THintInfo {
   // Client rectangle of HintControl the tip belongs to: the tip goes when
   // the mouse leaves it. Empty: the whole control.
   TRect CursorRect{};
+  // > 0: the control is asked again after this many ms while its tip shows.
   int ReshowTimeout = 0;
+  // > 0: the tip goes after this many ms (offered as the application's
+  // HintHidePause); otherwise it stays until the mouse leaves it.
   int HideTimeout = -1;
 };
 

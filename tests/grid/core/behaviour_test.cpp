@@ -4,6 +4,10 @@
 // multi-title header the layout builds.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
@@ -14,6 +18,7 @@
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/editors/tool_tips_window.h"
 #include "platform/runtime/exceptions.h"
 #include "platform/ui/hint_window.h"
 #include "platform/ui/keys.h"
@@ -368,6 +373,53 @@ TEST_F(GridTips, TitleHintShowsItsShortPart) {
   Ask(CellPoint(1, grid->TopDataOffset()));
   grid->Perform(ui::CM_HINTSHOWPAUSE, 0, reinterpret_cast<ui::LPARAM>(&pause));
   EXPECT_EQ(pause, 0);
+}
+
+TEST_F(GridTips, ACutCellShowsItsTipAsSoonAsTheMouseComesToIt) {
+  const String longText = u"a text far too long for its narrow column";
+  grid->SetShowHint(true);
+  Col(1)->SetToolTips(true);
+  Col(1)->SetWidth(60);
+  data.ds.First();
+  data.ds.Edit();
+  data.ds.FieldByName(u"S")->SetAsString(u"short");
+  data.ds.Post();
+  data.ds.Next();
+  data.ds.Edit();
+  data.ds.FieldByName(u"S")->SetAsString(longText);
+  data.ds.Post();
+  const int top = grid->TopDataOffset();
+  // Text that fits gets no tip, however long the mouse rests on it.
+  h.MouseMove(grid, CellPoint(2, top));
+  h.Advance(static_cast<std::uint64_t>(ui::Application->HintPause));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+  // Cut text shows at once, in the tool-tip window laid over the cell.
+  h.MouseMove(grid, CellPoint(2, top + 1));
+  auto shown = uitest::ShownHintWindows();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]->Caption(), longText);
+  EXPECT_NE(dynamic_cast<TToolTipsWindow*>(shown[0]), nullptr);
+  const TRect cell = grid->CellRangeRect(2, top + 1, 2, top + 1);
+  EXPECT_EQ(shown[0]->BoundsRect().TopLeft(), grid->ClientToScreen({cell.Left - 1, cell.Top - 1}));
+  // Laid under the mouse, the tip takes it from the grid's window: that is
+  // no reason to go.
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(grid->Widget(), &leave);
+  EXPECT_EQ(uitest::ShownHintWindows().size(), 1u);
+  // It stays while the mouse is in the cell, goes when it leaves.
+  h.MouseMove(grid, {cell.Left + 20, cell.Top + 3});
+  EXPECT_EQ(uitest::ShownHintWindows().size(), 1u);
+  h.MouseMove(grid, CellPoint(1, top + 1));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+  // A title's hint waits for the application's pause.
+  Col(0)->Title()->SetHint(u"Number|The record's number");
+  h.MouseMove(grid, CellPoint(1, 0));
+  h.Advance(static_cast<std::uint64_t>(ui::Application->HintPause - 1));
+  EXPECT_TRUE(uitest::ShownHintWindows().empty());
+  h.Advance(1);
+  shown = uitest::ShownHintWindows();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]->Caption(), u"Number");
 }
 
 // --- the multi-title header ---------------------------------------------------------------------------

@@ -16,7 +16,6 @@
 #include "platform/ui/application.h"
 #include "grid/editors/tool_tips_window.h"
 #include <QCoreApplication>
-#include <QHelpEvent>
 #include <QWidget>
 #include "tests/platform/ui/harness.h"
 #include "platform/ui/keys.h"
@@ -384,12 +383,14 @@ TEST_F(EditLook, RightAlignedTextIsDrawnFlushRightUntilTheEditorHasTheFocus) {
   EXPECT_TRUE(InkBetween(edit, mid, area.Right));
 }
 
-// What the platform's tool-tip event over the editor leads to: false when
-// the platform's own tool tip is left to show.
-bool ToolTipEvent(ui::TWinControl* c) {
-  QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), c->Widget()->mapToGlobal(QPoint(5, 5)));
-  QCoreApplication::sendEvent(c->Widget(), &e);
-  return e.isAccepted();
+// The mouse comes to rest over the editor for the hint pause, from outside
+// it: false when the platform's own tool tip shows the hint.
+bool RestOver(uitest::Harness& h, ui::TWinControl* c) {
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(c->Widget(), &leave);
+  h.MouseMove(c, ui::Point(5, 5));
+  h.Advance(static_cast<std::uint64_t>(ui::Application->HintPause));
+  return uitest::ShownPlatformToolTip().empty();
 }
 
 TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
@@ -400,7 +401,7 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
 
   const ui::String longText(30, u'W');  // wider than the editor, narrower than the screen
   edit->SetText(longText);
-  ToolTipEvent(edit);
+  RestOver(h, edit);
   auto shown = uitest::ShownHintWindows();
   ASSERT_EQ(shown.size(), 1u);
   auto* tip = dynamic_cast<grid::TToolTipsWindow*>(shown[0]);
@@ -416,7 +417,7 @@ TEST_F(EditLook, TooltipShowsTheWholeTextOnlyWhenItDoesNotFit) {
   // ordinary hint, which the platform's own tool tip shows.
   edit->SetText(u"short");
   edit->SetHint(u"名称|the long part");
-  EXPECT_TRUE(ToolTipEvent(edit));
+  EXPECT_TRUE(RestOver(h, edit));
   EXPECT_TRUE(uitest::ShownHintWindows().empty());
   edit->SetShowHint(true);
   ui::THintInfo info;

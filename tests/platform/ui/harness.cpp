@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 
 #include "platform/ui/qt_bridge.h"
@@ -289,6 +290,8 @@ std::vector<ui::THintWindow*> ShownHintWindows() {
       shown.push_back(w);
   return shown;
 }
+
+ui::String ShownPlatformToolTip() { return QToolTip::isVisible() ? ui::qt::S(QToolTip::text()) : ui::String(); }
 
 }  // namespace uitest
 

@@ -106,5 +106,7 @@ std::string ScreenshotDir();
 
 // The application's tool-tip windows that show a tool tip now.
 std::vector<ui::THintWindow*> ShownHintWindows();
+// The text of the platform's own tool tip while it shows; empty otherwise.
+ui::String ShownPlatformToolTip();
 
 }  // namespace uitest

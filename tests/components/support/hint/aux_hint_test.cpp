@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QImage>
@@ -274,9 +273,13 @@ ui::TPanel* HintedPanel(ui::TForm* form, const ui::String& hint) {
   return p;
 }
 
-void SendToolTip(ui::TWinControl* c, QPoint global) {
-  QHelpEvent e(QEvent::ToolTip, QPoint(5, 5), global);
-  QCoreApplication::sendEvent(c->Widget(), &e);
+// The mouse comes to rest on the control at the client point, long enough
+// for its tool tip; it was away from it before.
+void RestOn(uitest::Harness& h, ui::TWinControl* c, ui::TPoint at) {
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(c->Widget(), &leave);
+  h.MouseMove(c, at);
+  h.Advance(static_cast<std::uint64_t>(ui::Application->HintPause));
 }
 
 TEST_F(AuxHintWindowTest, HintComponentTakesOverTheApplicationsToolTips) {
@@ -289,7 +292,7 @@ TEST_F(AuxHintWindowTest, HintComponentTakesOverTheApplicationsToolTips) {
   auto* appWindow = dynamic_cast<TAuxInternalHintWindow*>(ui::Application->HintWindow());
   ASSERT_NE(appWindow, nullptr);
   EXPECT_TRUE(ui::Application->ShowHint());
-  SendToolTip(panel, QPoint(400, 300));
+  RestOn(h, panel, {5, 5});
   EXPECT_TRUE(appWindow->IsHintShown());
   EXPECT_EQ(appWindow->Caption(), u"电机");
   EXPECT_EQ(appWindow->Hint(), settings);
@@ -306,18 +309,18 @@ TEST_F(AuxHintWindowTest, HintComponentTakesOverTheApplicationsToolTips) {
   // Switched off, no tool tip shows at all and the window is gone.
   ui::Application->SetShowHint(false);
   EXPECT_EQ(ui::Application->HintWindow(), nullptr);
-  SendToolTip(panel, QPoint(400, 300));
+  RestOn(h, panel, {5, 5});
   ui::Application->SetShowHint(true);
   auto* again = dynamic_cast<TAuxInternalHintWindow*>(ui::Application->HintWindow());
   ASSERT_NE(again, nullptr);
   EXPECT_FALSE(again->IsHintShown());
 
   // The settings going away leave the application's window on its defaults.
-  SendToolTip(panel, QPoint(400, 300));
+  RestOn(h, panel, {5, 5});
   EXPECT_EQ(again->Hint(), settings);
   delete settings;
   EXPECT_EQ(again->Hint(), nullptr);
-  SendToolTip(panel, QPoint(420, 300));
+  RestOn(h, panel, {25, 5});
   EXPECT_TRUE(again->IsHintShown());
 
   ui::Application->HintWindowClass = nullptr;
