@@ -183,11 +183,11 @@ bool TCustomDBGridEx::SelectCursorAt(TPoint P, TCursor& Cursor) {
     return true;
   }
   if (CheckStartRowMoving(P.X, P.Y, true)) return false;
-  if (FOptions.Contains(dgTitles) && cell.X >= FIndicatorOffset && cell.Y == 0 &&
-      !FOptions.Contains(dgRowSelect) && FAllowedSelections.Contains(gstColumns)) {
+  // The cursor promises what a press there does: select the column.
+  if (InColumnSelectZone(P.X, P.Y)) {
     const TRect r = CellBounds(cell.X, cell.Y);
     TRect button;
-    if ((P.Y >= r.Bottom - 7 || r.Height() < 7) && TitleFilterButtonHitTest(cell, P, button, r) == 0) {
+    if (TitleFilterButtonHitTest(cell, P, button, r) == 0) {
       Cursor = crDownCurEh;
       return true;
     }
