@@ -11,10 +11,13 @@ const TClassInfo& TSpecRowEx::StaticClassInfo() {
       TClassBuilder<TSpecRowEx>("TSpecRowEx", &TPersistent::StaticClassInfo())
           .Str("CellsText", &TSpecRowEx::CellsText, &TSpecRowEx::SetCellsText)
           .Integer("Color", &TSpecRowEx::Color, &TSpecRowEx::SetColor)
+          .StoredWhen(&TSpecRowEx::ColorAssigned)
           .Object("Font", "TFont", &TSpecRowEx::PublishedFont, &TSpecRowEx::SetFont)
+          .StoredWhen(&TSpecRowEx::FontAssigned)
           .Integer("ShortCut", &TSpecRowEx::ShortCut, &TSpecRowEx::SetShortCut, DefaultShortCut)
           .Boolean("ShowIfNotInKeyList", &TSpecRowEx::ShowIfNotInKeyList, &TSpecRowEx::SetShowIfNotInKeyList, 1)
           .Var("Value", &TSpecRowEx::Value, &TSpecRowEx::SetValue)
+          .StoredWhen(&TSpecRowEx::IsValueStored)
           .Boolean("Visible", &TSpecRowEx::Visible, &TSpecRowEx::SetVisible, 0)
           .Build();
   return info;
@@ -64,6 +67,12 @@ void TSpecRowEx::SetColor(TColor Value) {
   if (colorAssigned_ && Value == color_) return;
   color_ = Value;
   colorAssigned_ = true;
+  NotifyChanged();
+}
+
+void TSpecRowEx::RestoreDefaultColor() {
+  if (!colorAssigned_) return;
+  colorAssigned_ = false;
   NotifyChanged();
 }
 

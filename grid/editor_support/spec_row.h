@@ -25,6 +25,8 @@ class TSpecRowEx : public ui::TPersistent {
   // The assigned colour, else the owner's.
   ui::TColor Color() const;
   void SetColor(ui::TColor Value);
+  // Back to following the owner's colour.
+  void RestoreDefaultColor();
   bool ColorAssigned() const { return colorAssigned_; }
   // Follows the owner's font until a font is assigned.
   ui::TFont* Font();
@@ -35,6 +37,7 @@ class TSpecRowEx : public ui::TPersistent {
   bool ShowIfNotInKeyList() const { return showIfNotInKeyList_; }
   void SetShowIfNotInKeyList(bool Value);
   const rtl::Variant& Value() const { return value_; }
+  bool IsValueStored() const { return !value_.IsNull(); }
   void SetValue(const rtl::Variant& Value);
   bool Visible() const { return visible_; }
   void SetVisible(bool Value);

@@ -655,6 +655,10 @@ void TColumnEx::Assign(const TPersistent* Source) {
     SetEditButtons(src->EditButtons());
     SetDropDownBox(src->DropDownBox());
     SetMRUList(src->MRUList());
+    // The special row is a published setting like the rest: a copy (and a
+    // column read back from a saved layout) keeps it.
+    SetDropDownSpecRow(src->DropDownSpecRow());
+    if (!src->DropDownSpecRow()->ColorAssigned()) FDropDownSpecRow->RestoreDefaultColor();
     SetDisplayFormat(src->DisplayFormat());
     SetEditMask(src->EditMask());
     SetShowImageAndText(src->ShowImageAndText());
@@ -732,11 +736,13 @@ const TClassInfo& TDBGridColumnEx::StaticClassInfo() {
           .Str("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat)
           .Object("DropDownBox", "TColumnDropDownBoxEx", &P::PublishedDropDownBox, &C::SetDropDownBox)
           .Integer("DropDownRows", &C::DropDownRows, &C::SetDropDownRows, 7)
+          .Object("DropDownSpecRow", "TSpecRowEx", &C::DropDownSpecRow, &C::SetDropDownSpecRow)
           .Boolean("DropDownShowTitles", &C::DropDownShowTitles, &C::SetDropDownShowTitles)
           .StoredWhen(&C::IsDropDownShowTitlesStored)
           .Boolean("DropDownSizing", &C::DropDownSizing, &C::SetDropDownSizing)
           .StoredWhen(&C::IsDropDownSizingStored)
           .Integer("DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth, 0)
+          .Object("EditButtons", "TEditButtonsEx", &C::EditButtons, &C::SetEditButtons)
           .Str("EditMask", &C::EditMask, &C::SetEditMask)
           .Boolean("EndEllipsis", &C::EndEllipsis, &C::SetEndEllipsis)
           .StoredWhen(&C::IsEndEllipsisStored)
@@ -765,6 +771,7 @@ const TClassInfo& TDBGridColumnEx::StaticClassInfo() {
           .StoredWhen(&C::IsLookupDisplayFieldsStored)
           .Integer("MaxWidth", &C::MaxWidth, &C::SetMaxWidth, 0)
           .Integer("MinWidth", &C::MinWidth, &C::SetMinWidth, 0)
+          .Object("MRUList", "TMRUListEx", &C::MRUList, &C::SetMRUList)
           .Integer("NotInKeyListIndex", &C::NotInKeyListIndex, &C::SetNotInKeyListIndex, -1)
           .Object("PickList", "TStrings", &P::PublishedPickList, &C::SetPickList)
           .Object("PopupMenu", "TPopupMenu", &C::PopupMenu, &C::SetPopupMenu)

@@ -92,6 +92,10 @@ struct StreamFixture : gridtest::GridOnForm {
     b->SetButtonStyle(cbsEllipsis);
     b->SetLayout(ui::tlBottom);
     b->Title()->SetSortMarker(smUpEx);
+    b->EditButtons()->Add()->SetWidth(12);
+    b->DropDownSpecRow()->SetVisible(true);
+    b->DropDownSpecRow()->SetCellsText(u"无");
+    b->MRUList()->SetActive(true);
   }
 };
 
@@ -129,6 +133,11 @@ TEST_F(ColumnsStreamTest, RoundTripRestoresACustomizedSet) {
   EXPECT_EQ(b->ButtonStyle(), cbsEllipsis);
   EXPECT_EQ(b->Layout(), ui::tlBottom);
   EXPECT_EQ(b->Title()->SortMarker(), smUpEx);
+  ASSERT_EQ(b->EditButtons()->Count(), 1);
+  EXPECT_EQ(b->EditButtons()->Items(0)->Width(), 12);
+  EXPECT_TRUE(b->DropDownSpecRow()->Visible());
+  EXPECT_EQ(b->DropDownSpecRow()->CellsText(), u"无");
+  EXPECT_TRUE(b->MRUList()->Active());
   // The grid's list of sort-marked columns is made from the loaded columns.
   EXPECT_EQ(grid->SortMarkedColumns(), (std::vector<TColumnEx*>{a, b}));
   EXPECT_EQ(Save(), saved);
