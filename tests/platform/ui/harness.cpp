@@ -39,13 +39,20 @@ Qt::KeyboardModifiers QtMods(ui::TShiftState s) {
 }
 
 // Widget that receives input for the control, and the point in it.
+// Client coordinates start inside a control's frame.
 QWidget* Target(ui::TControl* c, ui::TPoint& p) {
-  if (auto* w = dynamic_cast<ui::TWinControl*>(c)) return w->Widget();
+  if (auto* w = dynamic_cast<ui::TWinControl*>(c)) {
+    QWidget* widget = w->Widget();
+    p.X += w->NonClientMargins().Left;
+    p.Y += w->NonClientMargins().Top;
+    return widget;
+  }
   ui::TWinControl* parent = c->Parent();
   if (!parent) return nullptr;
-  p.X += c->Left();
-  p.Y += c->Top();
-  return parent->ClientWidget();
+  QWidget* widget = parent->ClientWidget();
+  p.X += c->Left() + parent->NonClientMargins().Left;
+  p.Y += c->Top() + parent->NonClientMargins().Top;
+  return widget;
 }
 
 ui::TPoint Centre(ui::TControl* c) { return {c->Width() / 2, c->Height() / 2}; }
@@ -236,6 +243,15 @@ ui::TColor Harness::PixelAt(ui::TControl* c, int X, int Y) {
   // What the window shows there, with everything above and below it.
   QWidget* top = w->window();
   QPoint at = w->mapTo(top, QPoint(p.X, p.Y));
+  QImage img = top->grab(QRect(at, QSize(1, 1))).toImage();
+  if (img.isNull()) return ui::clNone;
+  return ui::qt::FromQColor(img.pixelColor(0, 0));
+}
+
+ui::TColor Harness::WindowPixelAt(ui::TWinControl* c, int X, int Y) {
+  QWidget* w = c->Widget();
+  QWidget* top = w->window();
+  QPoint at = w->mapTo(top, QPoint(X, Y));
   QImage img = top->grab(QRect(at, QSize(1, 1))).toImage();
   if (img.isNull()) return ui::clNone;
   return ui::qt::FromQColor(img.pixelColor(0, 0));

@@ -75,6 +75,8 @@ class Harness {
   // --- pictures
   // Colour of a pixel of what the control shows (client coordinates).
   ui::TColor PixelAt(ui::TControl* Control, int X, int Y);
+  // Colour of a pixel of a window, counted from its top left (its frame included).
+  ui::TColor WindowPixelAt(ui::TWinControl* Control, int X, int Y);
   // Saves what the control shows as <Name>.png in Folder (default: the
   // build tree's screenshots/); returns the path.
   std::string SaveScreenshot(ui::TWinControl* Control, const std::string& Name, const std::string& Folder = {});
