@@ -30,6 +30,7 @@ TEST_F(FlatGrid, BorderIsTheWindowsFrameAndTheCellsStartInsideIt) {
     EXPECT_EQ(h.WindowPixelAt(grid, x, 0), ColorToRGB(ui::clBtnShadow)) << x;
     EXPECT_EQ(h.WindowPixelAt(grid, x, hgt - 1), ColorToRGB(ui::clBtnHighlight)) << x;
   }
+  EXPECT_FALSE(h.SaveScreenshot(grid, "grid_flat_border").empty());
   // The line after the indicator column: at its client position plus one.
   const ui::TRect first = grid->CellRect(1, 0);
   const int y = first.Top + first.Height() / 2;
