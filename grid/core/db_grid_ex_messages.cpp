@@ -48,6 +48,19 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
     case WM_ERASEBKGND:
       M.Result = 1;
       return true;
+    case WM_NCCALCSIZE:
+      // A flat grid with a border draws that border itself, round its client
+      // area. The window layer's controls have the 3D look always.
+      TCustomGridEx::Dispatch(M);
+      FBorderWidth = Flat() && BorderStyle() == bsSingle ? 1 : 0;
+      reinterpret_cast<TRect*>(M.LParam)->Inflate(-FBorderWidth, -FBorderWidth);
+      return true;
+    case WM_NCPAINT: {
+      TCustomGridEx::Dispatch(M);
+      TWindowCanvas window(this);
+      PaintFlatBorder(&window);
+      return true;
+    }
     case WM_COMMAND: {
       TCustomGridEx::Dispatch(M);
       auto* from = reinterpret_cast<TWinControl*>(M.LParam);
@@ -343,7 +356,8 @@ void TCustomDBGridEx::RestoreEditorMode() {
 void TCustomDBGridEx::FlatUpdated() {
   FInterlinear = Flat() ? 2 : 4;
   FBorderWidth = Flat() && BorderStyle() == bsSingle ? 1 : 0;
-  if (HandleAllocated()) Invalidate();
+  // The border comes or goes with a new window.
+  if (HandleAllocated()) RecreateWnd();
   LayoutChanged();
 }
 

@@ -396,7 +396,7 @@ TPopupCalculatorEx::TPopupCalculatorEx(TComponent* AOwner) : TCalculatorEx(AOwne
   SetControlStyle(ControlStyle() + csReplicatable);
   SetVisible(false);
   SetTabStop(false);
-  // The popup draws its raised border itself, inside the window.
+  // The raised border is the window's own frame, round the client area.
   UpdateBorderWidth();
   FrameChanged();
   Panel1->SetControlStyle(Panel1->ControlStyle() - csParentBackground);
@@ -420,26 +420,19 @@ void TPopupCalculatorEx::PrepareCreateParams(TCalcCreateParamsEx& Params) const 
 
 void TPopupCalculatorEx::UpdateBorderWidth() { borderWidth_ = Ctl3D() ? 2 : 0; }
 
-int TPopupCalculatorEx::NonClientInset() const { return TCalculatorEx::NonClientInset() + borderWidth_; }
-
 void TPopupCalculatorEx::AdjustAutoSize() {
   const int extent = BorderExtent() + 2 * borderWidth_;
   ApplyAutoSize(AutoClientWidth() + extent, AutoClientHeight() + extent);
 }
 
-void TPopupCalculatorEx::Paint() {
-  TCalculatorEx::Paint();
-  PaintBorder();
-}
-
 void TPopupCalculatorEx::PaintBorder() {
   if (!Ctl3D()) return;
-  TCanvas* c = Canvas();
+  TWindowCanvas dc(this);
   TRect r = Rect(0, 0, Width(), Height());
-  c->Brush()->SetColor(cl3DDkShadow);
-  c->FrameRect(r);
+  dc.Brush()->SetColor(cl3DDkShadow);
+  dc.FrameRect(r);
   r.Inflate(-1, -1);
-  c->DrawEdge(r, BDR_RAISEDINNER, BF_RECT);
+  dc.DrawEdge(r, BDR_RAISEDINNER, BF_RECT);
 }
 
 void TPopupCalculatorEx::OwnerCloseUp(bool Accept) {
@@ -487,7 +480,17 @@ void TPopupCalculatorEx::Dispatch(TMessage& Message) {
       return;
     case CM_CTL3DCHANGED:
       UpdateBorderWidth();
-      break;
+      TCalculatorEx::Dispatch(Message);
+      if (HandleAllocated()) RecreateWnd();
+      return;
+    case WM_NCCALCSIZE:
+      TCalculatorEx::Dispatch(Message);
+      reinterpret_cast<TRect*>(Message.LParam)->Inflate(-borderWidth_, -borderWidth_);
+      return;
+    case WM_NCPAINT:
+      TCalculatorEx::Dispatch(Message);
+      PaintBorder();
+      return;
     default:
       break;
   }

@@ -201,10 +201,8 @@ class TPopupCalculatorEx : public TCalculatorEx, public IPopupCalculatorEx {
  protected:
   QWidget* CreateWidget(QWidget* Parent) override;
   void AdjustAutoSize() override;
-  int NonClientInset() const override;
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
-  void Paint() override;
-  // The raised frame drawn inside the window's bounds.
+  // The raised frame round the client area, on the window's own canvas.
   virtual void PaintBorder();
 
  private:

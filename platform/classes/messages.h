@@ -49,7 +49,9 @@ constexpr std::uint32_t WM_SETCURSOR = 0x0020;
 constexpr std::uint32_t WM_MOUSEACTIVATE = 0x0021;
 constexpr std::uint32_t WM_WINDOWPOSCHANGED = 0x0047;
 constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
+constexpr std::uint32_t WM_NCCALCSIZE = 0x0083;
 constexpr std::uint32_t WM_NCHITTEST = 0x0084;
+constexpr std::uint32_t WM_NCPAINT = 0x0085;
 constexpr std::uint32_t WM_GETDLGCODE = 0x0087;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_KEYUP = 0x0101;
@@ -94,6 +96,19 @@ constexpr WPARAM MK_MBUTTON = 0x0010;
 constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;
 constexpr WPARAM SIZE_MAXIMIZED = 2;
+
+// SetWindowPos flags.
+constexpr unsigned SWP_NOSIZE = 0x0001;
+constexpr unsigned SWP_NOMOVE = 0x0002;
+constexpr unsigned SWP_NOZORDER = 0x0004;
+constexpr unsigned SWP_NOACTIVATE = 0x0010;
+constexpr unsigned SWP_FRAMECHANGED = 0x0020;
+
+// RedrawWindow flags.
+constexpr unsigned RDW_INVALIDATE = 0x0001;
+constexpr unsigned RDW_ERASE = 0x0004;
+constexpr unsigned RDW_UPDATENOW = 0x0100;
+constexpr unsigned RDW_FRAME = 0x0400;
 
 // WM_NCHITTEST answers.
 constexpr LRESULT HTTRANSPARENT = -1;

@@ -245,14 +245,16 @@ void TControl::SetClientWidth(int Value) { SetWidth(width_ - ClientWidth() + Val
 void TControl::SetClientHeight(int Value) { SetHeight(height_ - ClientHeight() + Value); }
 
 TPoint TControl::ClientOrigin() const {
+  const auto* self = dynamic_cast<const TWinControl*>(this);
+  const TPoint inset = self ? self->ClientToWidget({0, 0}) : TPoint{0, 0};
   if (!parent_) {
     // A window's bounds include its frame; its client area starts inside it.
-    if (auto* w = dynamic_cast<const TWinControl*>(this); w && w->widget_ && w->widget_->isWindow())
-      return qt::S(const_cast<TWinControl*>(w)->ClientWidget()->mapToGlobal(QPoint(0, 0)));
-    return {left_, top_};
+    if (self && self->widget_ && self->widget_->isWindow())
+      return qt::S(const_cast<TWinControl*>(self)->ClientWidget()->mapToGlobal(QPoint(inset.X, inset.Y)));
+    return {left_ + inset.X, top_ + inset.Y};
   }
   TPoint o = parent_->ClientOrigin();
-  return {o.X + left_, o.Y + top_};
+  return {o.X + left_ + inset.X, o.Y + top_ + inset.Y};
 }
 
 TPoint TControl::ClientToScreen(TPoint P) const {
@@ -728,7 +730,8 @@ void TWinControl::InsertControl(TControl* AControl) {
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     if (w->HandleAllocated()) {
       w->widget_->setParent(ClientWidget());
-      w->widget_->setGeometry(w->Left(), w->Top(), w->Width(), w->Height());
+      const TPoint at = ClientToWidget({w->Left(), w->Top()});
+      w->widget_->setGeometry(at.X, at.Y, w->Width(), w->Height());
       w->widget_->setVisible(w->WidgetShouldBeVisible());
     } else if (HandleAllocated()) {
       w->CreateHandle();
@@ -818,6 +821,11 @@ void TWinControl::CreateHandle() {
     widget_->setFocusPolicy(Qt::ClickFocus);
   InitWidget();
   ApplyImeToWidget();
+  // The children are made inside the frame the new window has.
+  if (AskNonClient()) {
+    Realign();
+    if (!IsLoading()) Resize();
+  }
   SyncScrollBars();
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
@@ -842,6 +850,8 @@ void TWinControl::DestroyHandle() {
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
   QWidget* w = widget_;
   widget_ = nullptr;
+  // The frame goes with the window; a new window asks for it again.
+  nonClient_ = {};
   bool busy = false;
   auto detach = [&busy](QWidget* x) {
     if (auto* h = dynamic_cast<qt::HostIface*>(x)) {
@@ -1015,7 +1025,8 @@ void TWinControl::Invalidate() {
 
 void TWinControl::InvalidateRect(const TRect& R) {
   if (!widget_) return;
-  ClientWidget()->update(Q(R));
+  const TPoint at = ClientToWidget({R.Left, R.Top});
+  ClientWidget()->update(QRect(at.X, at.Y, R.Width(), R.Height()));
 }
 
 void TWinControl::BoundsChanged(const TRect& OldBounds) {
@@ -1026,7 +1037,8 @@ void TWinControl::BoundsChanged(const TRect& OldBounds) {
       widget_->move(Left(), Top());
       widget_->resize(Width(), Height());
     } else {
-      widget_->setGeometry(Left(), Top(), Width(), Height());
+      const TPoint at = parent_ ? parent_->ClientToWidget({Left(), Top()}) : TPoint{Left(), Top()};
+      widget_->setGeometry(at.X, at.Y, Width(), Height());
     }
     syncingFromWidget_ = false;
   }
@@ -1034,6 +1046,7 @@ void TWinControl::BoundsChanged(const TRect& OldBounds) {
 }
 
 void TWinControl::SizeChanged(int OldWidth, int OldHeight) {
+  if (widget_) AskNonClient();
   SyncScrollBars();
   ApplyAnchors(OldWidth, OldHeight);
   Realign();
@@ -1347,6 +1360,24 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       NoteKeyboardModifiers(me->modifiers());
       qt::NoteMousePos(qt::S(me->globalPosition().toPoint()));
       TPoint p = WidgetToClient(Source, qt::S(me->position().toPoint()), IsClient);
+      if (Source == widget_ && nonClient_ != TPadding{}) {
+        p = {p.X - nonClient_.Left, p.Y - nonClient_.Top};
+        // The frame is no part of the client: a press or a hover there is
+        // not the control's. A control holding the mouse hears of it
+        // anywhere, and a release ends a press wherever it happens.
+        const TRect client = Rect(0, 0, Width() - nonClient_.Left - nonClient_.Right,
+                                  Height() - nonClient_.Top - nonClient_.Bottom);
+        const TRect window =
+            Rect(-nonClient_.Left, -nonClient_.Top, Width() - nonClient_.Left, Height() - nonClient_.Top);
+        const bool press = e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
+        const bool held =
+            e->type() == QEvent::MouseButtonRelease || me->buttons() != Qt::NoButton || g_capture == this;
+        if (!client.Contains(p) && window.Contains(p) && (press || !held)) {
+          // Taken here, so Qt does not hand it on to the parent either.
+          e->accept();
+          return true;
+        }
+      }
       m.WParam = MouseKeys(me->buttons(), me->modifiers());
       m.LParam = MakeLParam(p.X, p.Y);
       Qt::MouseButton b = me->button();
@@ -1572,15 +1603,43 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
 
 void TWinControl::HostPaint(QWidget* Source, QEvent* e, const std::function<void()>& Base, bool IsClient) {
   const auto* event = static_cast<QPaintEvent*>(e);
+  if (!IsClient && Source == widget_ && nonClient_ != TPadding{}) {
+    PaintFramed(Source, e, Base);
+    return;
+  }
   TRect area = qt::S(event->rect());
   qt::PaintScope scope(Source, event->region());
   if (IsClient) {
     Guarded([&] { PaintClient(Source, area); });
     return;
   }
+  SendPaint(e, Source, area, Base);
+}
+
+// Windows' order: the frame first, then the client area, which is painted
+// moved to its origin and clipped to it.
+void TWinControl::PaintFramed(QWidget* Source, QEvent* e, const std::function<void()>& Base) {
+  const auto* event = static_cast<QPaintEvent*>(e);
+  const QRect client(nonClient_.Left, nonClient_.Top,
+                     std::max(0, Width() - nonClient_.Left - nonClient_.Right),
+                     std::max(0, Height() - nonClient_.Top - nonClient_.Bottom));
+  if (!(event->region() - client).isEmpty()) {
+    qt::PaintScope scope(Source, event->region());
+    auto alive = alive_;
+    Guarded([this] { Perform(WM_NCPAINT, 1, 0); });
+    if (!*alive) return;
+  }
+  const QRegion inside = event->region() & client;
+  if (inside.isEmpty()) return;
+  qt::PaintScope scope(Source, event->region(), client);
+  SendPaint(e, Source, qt::S(inside.boundingRect().translated(-client.topLeft())), Base);
+}
+
+void TWinControl::SendPaint(QEvent* e, QWidget* Source, const TRect& Area,
+                            const std::function<void()>& Base) {
   TMessage m{WM_PAINT, 0, 0, 0};
   std::function<bool(QEvent*)> paint = [&](QEvent*) {
-    PaintWindow(Source, area, Base);
+    PaintWindow(Source, Area, Base);
     return true;
   };
   EventContext ctx{&m, &paint, e};
@@ -1656,6 +1715,76 @@ void TWinControl::PaintOverlay(QPainter& Painter) {
     }
   }
   c.Detach();
+}
+
+// --- non-client frame ------------------------------------------------------------
+
+bool TWinControl::AskNonClient() {
+  const TRect window = BoundsRect();
+  TRect client = window;
+  Perform(WM_NCCALCSIZE, 0, reinterpret_cast<LPARAM>(&client));
+  // An answer outside the window leaves no frame on that side.
+  TPadding frame{std::max(0, client.Left - window.Left), std::max(0, client.Top - window.Top),
+                 std::max(0, window.Right - client.Right), std::max(0, window.Bottom - client.Bottom)};
+  if (frame == nonClient_) return false;
+  nonClient_ = frame;
+  PlaceInsideFrame();
+  return true;
+}
+
+void TWinControl::PlaceInsideFrame() {
+  if (!widget_) return;
+  for (TControl* c : controls_) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w || !w->widget_ || w->widget_->isWindow()) continue;
+    const TPoint at = ClientToWidget({w->Left(), w->Top()});
+    w->widget_->setGeometry(at.X, at.Y, w->Width(), w->Height());
+  }
+  SyncScrollBars();
+  widget_->update();
+}
+
+void TWinControl::SetWindowPos(int X, int Y, int CX, int CY, unsigned Flags) {
+  const int oldWidth = Width(), oldHeight = Height();
+  const TRect oldClient = ClientRect();
+  SetBounds(Flags & SWP_NOMOVE ? Left() : X, Flags & SWP_NOMOVE ? Top() : Y, Flags & SWP_NOSIZE ? Width() : CX,
+            Flags & SWP_NOSIZE ? Height() : CY);
+  if (!(Flags & SWP_FRAMECHANGED) || !widget_) return;
+  AskNonClient();
+  // A new frame shows at once; a client of another size is laid out again
+  // (a change of the window's size did that already).
+  widget_->update();
+  if (Width() == oldWidth && Height() == oldHeight && ClientRect() != oldClient) {
+    Realign();
+    if (!IsLoading()) Resize();
+  }
+}
+
+void TWinControl::RedrawWindow(const TRect* Update, unsigned Flags) {
+  if (!widget_) return;
+  if (Flags & RDW_INVALIDATE) {
+    if (Flags & RDW_FRAME)
+      widget_->update();
+    else
+      InvalidateRect(Update ? *Update : ClientRect());
+  }
+  if (Flags & RDW_UPDATENOW) this->Update();
+}
+
+TWindowCanvas::TWindowCanvas(TWinControl* Control) {
+  if (!Control || !Control->HandleAllocated()) return;
+  QWidget* w = Control->Widget();
+  const QRegion* painting = qt::PaintRegionOf(w);
+  if (!painting || w->paintingActive()) return;
+  painter_ = std::make_unique<QPainter>(w);
+  painter_->setClipRegion(*painting);
+  Attach(painter_.get());
+}
+
+TWindowCanvas::~TWindowCanvas() {
+  if (!painter_) return;
+  Detach();
+  painter_->end();
 }
 
 // --- TCustomControl ----------------------------------------------------------------

@@ -392,9 +392,25 @@ class TWinControl : public TControl {
   // Moves the pixels of Scroll (default: the client) by (DX, DY), kept inside
   // Clip; what is uncovered is painted by the next paint.
   void ScrollWindowEx(int DX, int DY, const TRect* Scroll, const TRect* Clip, unsigned Flags);
-  // The client area, without the window scroll bars shown.
+  // The client area, without the frame and the window scroll bars shown.
   TRect ClientRect() const override;
   struct ScrollBars;
+
+  // --- non-client frame. A control that answers WM_NCCALCSIZE (LParam: a
+  // TRect*, the window rectangle in the parent's client coordinates, to be
+  // narrowed to the client rectangle) with a smaller rectangle gets a frame:
+  // its client area (paint, mouse, ClientRect, children, scrolling) sits
+  // inside it, and the band around is painted on WM_NCPAINT through a
+  // TWindowCanvas. Asked when the window is made, when its size changes and
+  // on SWP_FRAMECHANGED; without a window there is no frame.
+  // Widths of the frame on each side (all 0 without one).
+  const TPadding& NonClientMargins() const { return nonClient_; }
+  // Moves and sizes (unless SWP_NOMOVE, SWP_NOSIZE); SWP_FRAMECHANGED asks
+  // for the frame again and repaints it. Other flags change nothing here.
+  void SetWindowPos(int X, int Y, int CX, int CY, unsigned Flags);
+  // RDW_INVALIDATE invalidates Update (null: the client area), and with
+  // RDW_FRAME the frame as well; RDW_UPDATENOW paints what is invalid at once.
+  void RedrawWindow(const TRect* Update, unsigned Flags);
 
   TMouseWheelEvent OnMouseWheel;
   TMouseWheelUpDownEvent OnMouseWheelDown;
@@ -490,6 +506,34 @@ class TWinControl : public TControl {
   std::unique_ptr<QObject> innerFilter_;
   bool syncingFromWidget_ = false;
   TPoint lastPressPos_;
+  TPadding nonClient_;
+  void PaintFramed(QWidget* Source, QEvent* Event, const std::function<void()>& Base);
+  void SendPaint(QEvent* Event, QWidget* Source, const TRect& Area, const std::function<void()>& Base);
+  // Sends WM_NCCALCSIZE; true when the frame changed.
+  bool AskNonClient();
+  // Puts the children's windows and the scroll bars where the frame leaves them.
+  void PlaceInsideFrame();
+  // Client coordinates of this control -> coordinates in its widget.
+  TPoint ClientToWidget(TPoint P) const { return {P.X + nonClient_.Left, P.Y + nonClient_.Top}; }
+};
+
+// The window's device context: draws on the whole window rectangle, frame
+// included, with (0, 0) at the window's top left, clipped to what is being
+// painted. Qt lets a widget be drawn on only while it paints, and by one
+// painter at a time: this canvas draws inside the window's WM_NCPAINT (and
+// anywhere in its paint where no other canvas of the window is drawing);
+// elsewhere it draws nothing. It is released when it goes.
+class TWindowCanvas : public TCanvas {
+ public:
+  explicit TWindowCanvas(TWinControl* Control);
+  ~TWindowCanvas() override;
+  TWindowCanvas(const TWindowCanvas&) = delete;
+  TWindowCanvas& operator=(const TWindowCanvas&) = delete;
+  // Whether drawing reaches the window now.
+  bool Drawing() const { return painter_ != nullptr; }
+
+ private:
+  std::unique_ptr<QPainter> painter_;
 };
 
 // A windowed control that paints itself on its Canvas.

@@ -24,14 +24,32 @@ PaintScope::PaintScope(QWidget* Target, const QRegion& Region) : target_(Target)
   gPaints = this;
 }
 
+PaintScope::PaintScope(QWidget* Target, const QRegion& Region, const QRect& Client)
+    : target_(Target), region_(Region), client_(Client), outer_(gPaints) {
+  gPaints = this;
+}
+
 PaintScope::~PaintScope() { gPaints = outer_; }
 
 void ClipToPaint(QPainter& Painter) {
   for (PaintScope* s = gPaints; s; s = s->outer_) {
     if (Painter.device() != s->target_) continue;
-    Painter.setClipRegion(s->region_, Painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    if (s->client_.isNull()) {
+      Painter.setClipRegion(s->region_, Painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+      return;
+    }
+    const QPoint origin = s->client_.topLeft();
+    Painter.translate(origin);
+    const QRegion inside = (s->region_ & s->client_).translated(-origin);
+    Painter.setClipRegion(inside, Painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     return;
   }
+}
+
+const QRegion* PaintRegionOf(const QWidget* Target) {
+  for (PaintScope* s = gPaints; s; s = s->outer_)
+    if (s->target_ == Target) return &s->region_;
+  return nullptr;
 }
 
 QFont ToQFont(const TFont& f) {

@@ -85,21 +85,30 @@ void OnScrollBarRelease(QScrollBar* Bar, std::function<void()> Released);
 // painter opened on that widget to the region Qt asked to repaint. Qt clips
 // only the pixels; the clip tells the painting code which area it may skip
 // (a canvas's ClipRect is the region's bounds, a paint struct's rcPaint).
+// A paint of the client area of a framed control also moves such a painter
+// to the client's origin and keeps it inside the client rectangle (Client,
+// in widget coordinates).
 class PaintScope {
  public:
   PaintScope(QWidget* Target, const QRegion& Region);
+  PaintScope(QWidget* Target, const QRegion& Region, const QRect& Client);
   ~PaintScope();
   PaintScope(const PaintScope&) = delete;
   PaintScope& operator=(const PaintScope&) = delete;
 
  private:
   friend void ClipToPaint(QPainter& Painter);
+  friend const QRegion* PaintRegionOf(const QWidget* Target);
   QWidget* target_;
   const QRegion& region_;
+  QRect client_;  // null: the whole widget, no move
   PaintScope* outer_;
 };
 // A painter on a widget being painted is clipped to the paint's region
 // (intersected with the clip it already has); other painters are left alone.
 void ClipToPaint(QPainter& Painter);
+// The region being painted of a widget (widget coordinates), or nullptr
+// when the widget is not painting.
+const QRegion* PaintRegionOf(const QWidget* Target);
 
 }  // namespace ui::qt

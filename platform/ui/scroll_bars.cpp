@@ -93,7 +93,8 @@ bool TWinControl::ScrollBarVisible(int Bar) const {
 }
 
 TRect TWinControl::ClientRect() const {
-  TRect r = TControl::ClientRect();
+  TRect r = Rect(0, 0, std::max(0, Width() - nonClient_.Left - nonClient_.Right),
+                 std::max(0, Height() - nonClient_.Top - nonClient_.Bottom));
   if (!scrollBars_) return r;
   if (scrollBars_->bars[SB_VERT].visible) r.Right = std::max(r.Left, r.Right - BarExtent());
   if (scrollBars_->bars[SB_HORZ].visible) r.Bottom = std::max(r.Top, r.Bottom - BarExtent());
@@ -249,10 +250,12 @@ void TWinControl::SyncScrollBars() {
       if (!b.dragging) sb->setValue(Clamp32(b.pos));
       sb->setEnabled(b.enabled && b.max > b.min);
       b.syncing = false;
+      // Inside the frame, along the client area.
+      const TPoint at = ClientToWidget({0, 0});
       if (i == SB_VERT)
-        sb->setGeometry(client.Right, 0, ext, client.Bottom);
+        sb->setGeometry(at.X + client.Right, at.Y, ext, client.Bottom);
       else
-        sb->setGeometry(0, client.Bottom, client.Right, ext);
+        sb->setGeometry(at.X, at.Y + client.Bottom, client.Right, ext);
       sb->setVisible(b.visible);
     }
   }
@@ -289,7 +292,8 @@ void TWinControl::ScrollWindowEx(int DX, int DY, const TRect* Scroll, const TRec
   // counts as opaque for the move.
   const bool opaque = widget_->testAttribute(Qt::WA_OpaquePaintEvent);
   if (!opaque) widget_->setAttribute(Qt::WA_OpaquePaintEvent, true);
-  widget_->scroll(DX, DY, qt::Q(area));
+  const TPoint at = ClientToWidget({area.Left, area.Top});
+  widget_->scroll(DX, DY, QRect(at.X, at.Y, area.Width(), area.Height()));
   if (!opaque) widget_->setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 

@@ -265,7 +265,8 @@ bool PaintParentBackground(TControl* Control, TCanvas* Canvas) {
   QWidget* source = parent->ClientWidget();
   // The parent's own painting only: its windowed children (this control
   // among them) are left out, so the paint cannot come back here.
-  QRegion area(qt::Q(Control->BoundsRect()));
+  const TPadding& frame = parent->NonClientMargins();
+  QRegion area(qt::Q(Control->BoundsRect()).translated(frame.Left, frame.Top));
   p->save();
   source->render(p, QPoint(0, 0), area, QWidget::DrawWindowBackground);
   p->restore();

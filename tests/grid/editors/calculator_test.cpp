@@ -359,11 +359,15 @@ TEST_F(PopupCalculator, WindowNeverTakesTheFocusAndDrawsItsOwnBorder) {
   EXPECT_EQ(params.WindowClassStyle, grid::CS_SAVEBITS);
   EXPECT_TRUE(popup->Ctl3D());
   EXPECT_EQ(popup->BorderWidth(), 2);
-  // The keys sit two pixels in, inside the border the popup draws itself.
+  // The border is the window's frame: the client area, and the keys with
+  // it, start two pixels in.
   TCalculatorEx plain(nullptr);
   const int w = popup->Width();
   EXPECT_EQ(w, plain.Width() + 4);
-  EXPECT_EQ(popup->spEqual->Left(), plain.spEqual->Left() + 2);
+  EXPECT_EQ(popup->spEqual->Left(), plain.spEqual->Left());
+  popup->HandleNeeded();
+  EXPECT_EQ(popup->ClientWidth(), plain.Width());
+  EXPECT_EQ(popup->ClientToScreen({0, 0}), (ui::TPoint{popup->Left() + 2, popup->Top() + 2}));
 
   // Flat: a line border instead of the raised one.
   popup->SetCtl3D(false);
@@ -404,9 +408,10 @@ TEST_F(CalculatorControl, Screenshots) {
   popup->Show();
   h.ProcessEvents();
   EXPECT_FALSE(h.SaveScreenshot(popup, "calculator_popup").empty());
-  // The raised border: a dark line outside, a light one inside.
-  EXPECT_EQ(h.PixelAt(popup, 0, 10), ui::ColorToRGB(ui::cl3DDkShadow));
-  EXPECT_EQ(h.PixelAt(popup, 1, 10), ui::ColorToRGB(ui::clBtnHighlight));
+  // The raised border: a dark line outside, a light one inside, then the client.
+  EXPECT_EQ(h.WindowPixelAt(popup, 0, 10), ui::ColorToRGB(ui::cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(popup, 1, 10), ui::ColorToRGB(ui::clBtnHighlight));
+  EXPECT_EQ(h.PixelAt(popup, 0, 0), h.WindowPixelAt(popup, 2, 2));
 }
 
 // A flat key at rest wears a frame round the whole key: the top and both

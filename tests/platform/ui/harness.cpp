@@ -41,13 +41,20 @@ Qt::KeyboardModifiers QtMods(ui::TShiftState s) {
 }
 
 // Widget that receives input for the control, and the point in it.
+// Client coordinates start inside a control's frame.
 QWidget* Target(ui::TControl* c, ui::TPoint& p) {
-  if (auto* w = dynamic_cast<ui::TWinControl*>(c)) return w->Widget();
+  if (auto* w = dynamic_cast<ui::TWinControl*>(c)) {
+    QWidget* widget = w->Widget();
+    p.X += w->NonClientMargins().Left;
+    p.Y += w->NonClientMargins().Top;
+    return widget;
+  }
   ui::TWinControl* parent = c->Parent();
   if (!parent) return nullptr;
-  p.X += c->Left();
-  p.Y += c->Top();
-  return parent->ClientWidget();
+  QWidget* widget = parent->ClientWidget();
+  p.X += c->Left() + parent->NonClientMargins().Left;
+  p.Y += c->Top() + parent->NonClientMargins().Top;
+  return widget;
 }
 
 ui::TPoint Centre(ui::TControl* c) { return {c->Width() / 2, c->Height() / 2}; }
@@ -250,6 +257,15 @@ QImage Harness::ShownImage(ui::TWinControl* c) {
   auto* shown = store ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
   if (!shown) return {};
   return shown->copy(QRect(w->mapTo(top, QPoint(0, 0)), w->size()));
+}
+
+ui::TColor Harness::WindowPixelAt(ui::TWinControl* c, int X, int Y) {
+  QWidget* w = c->Widget();
+  QWidget* top = w->window();
+  QPoint at = w->mapTo(top, QPoint(X, Y));
+  QImage img = top->grab(QRect(at, QSize(1, 1))).toImage();
+  if (img.isNull()) return ui::clNone;
+  return ui::qt::FromQColor(img.pixelColor(0, 0));
 }
 
 std::string Harness::SaveScreenshot(ui::TWinControl* c, const std::string& Name, const std::string& Folder) {

@@ -80,6 +80,8 @@ class Harness {
   // unlike a grab, which paints the control afresh, this is the result of
   // the paints so far (scrolled pixels included).
   QImage ShownImage(ui::TWinControl* Control);
+  // Colour of a pixel of a window, counted from its top left (its frame included).
+  ui::TColor WindowPixelAt(ui::TWinControl* Control, int X, int Y);
   // Saves what the control shows as <Name>.png in Folder (default: the
   // build tree's screenshots/); returns the path.
   std::string SaveScreenshot(ui::TWinControl* Control, const std::string& Name, const std::string& Folder = {});
