@@ -287,9 +287,25 @@ std::mutex& StoreMutex() {
   return m;
 }
 
+// Called under the store mutex, for every call of the interface: the folder
+// is named again only when the environment it comes from has changed.
 String StoreFileName(HKEY root) {
-  const String dir = RegistryDirectory();
-  if (!DirectoryExists(dir)) ForceDirectories(dir);
+  static std::string madeFrom;
+  static String dir;
+  static std::string sysDir;
+  std::string from;
+  for (const char* name : {"JQ_REGISTRY_DIR", "XDG_CONFIG_HOME", "HOME"}) {
+    const char* v = ::getenv(name);
+    from += v ? v : "";
+    from += '\0';
+  }
+  if (dir.empty() || from != madeFrom) {
+    dir = RegistryDirectory();
+    sysDir = ToSysPath(dir);
+    madeFrom = std::move(from);
+  }
+  struct stat st;
+  if (::stat(sysDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) ForceDirectories(dir);
   return dir + Utf8ToString(RootName(root)) + u".reg";
 }
 
@@ -540,24 +556,21 @@ const Value* FindValue(const std::vector<Value>& values, const String& name) {
   return nullptr;
 }
 
-// Values of an open key: the snapshot for SERIALCOMM, else the store's.
-LONG ReadValues(const OpenKey& k, std::vector<Value>& values) {
-  if (k.serialComm) {
-    values = k.snapshot;
-    return ERROR_SUCCESS;
-  }
+// Calls use(values, store) with the values of an open key, where they lie
+// (the snapshot for SERIALCOMM, else the store's, read once for the call;
+// store is null for SERIALCOMM), and returns what it returns.
+template <class Use>
+LONG WithValues(const OpenKey& k, Use use) {
+  if (k.serialComm) return use(k.snapshot, static_cast<const Store*>(nullptr));
   StoreFile s(k.root, false);
   if (s.Error() != ERROR_SUCCESS) return s.Error();
-  const auto it = s.Keys().find(UpperCase(k.path));
-  if (it == s.Keys().end()) {
-    if (IsSerialCommAncestor(k.root, k.path)) {
-      values.clear();
-      return ERROR_SUCCESS;
-    }
+  const Store& store = s.Keys();
+  const auto it = store.find(UpperCase(k.path));
+  if (it == store.end()) {
+    if (IsSerialCommAncestor(k.root, k.path)) return use(std::vector<Value>(), &store);
     return ERROR_KEY_DELETED;
   }
-  values = it->second.values;
-  return ERROR_SUCCESS;
+  return use(it->second.values, &store);
 }
 
 LONG CopyOut(const std::string& src, std::uint8_t* data, std::uint32_t* dataSize) {
@@ -682,13 +695,13 @@ LONG RegQueryValueEx(HKEY key, const String& valueName, std::uint32_t* type, std
   OpenKey k;
   if (!Resolve(key, k)) return ERROR_INVALID_HANDLE;
   if (!(k.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  std::vector<Value> values;
-  if (const LONG rc = ReadValues(k, values); rc != ERROR_SUCCESS) return rc;
-  const Value* v = FindValue(values, valueName);
-  if (!v) return ERROR_FILE_NOT_FOUND;
-  if (v->bad) return ERROR_INVALID_DATA;
-  if (type) *type = v->type;
-  return CopyOut(v->data, data, dataSize);
+  return WithValues(k, [&](const std::vector<Value>& values, const Store*) {
+    const Value* v = FindValue(values, valueName);
+    if (!v) return ERROR_FILE_NOT_FOUND;
+    if (v->bad) return ERROR_INVALID_DATA;
+    if (type) *type = v->type;
+    return CopyOut(v->data, data, dataSize);
+  });
 }
 
 LONG RegSetValueEx(HKEY key, const String& valueName, std::uint32_t type, const std::uint8_t* data,
@@ -755,40 +768,37 @@ LONG RegEnumValue(HKEY key, std::uint32_t index, char16_t* name, std::uint32_t* 
   OpenKey k;
   if (!Resolve(key, k)) return ERROR_INVALID_HANDLE;
   if (!(k.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  std::vector<Value> values;
-  if (const LONG rc = ReadValues(k, values); rc != ERROR_SUCCESS) return rc;
-  if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
-  const Value& v = values[index];
-  if (const LONG rc = CopyName(v.name, name, nameChars); rc != ERROR_SUCCESS) return rc;
-  if (v.bad) return ERROR_INVALID_DATA;
-  if (type) *type = v.type;
-  return CopyOut(v.data, data, dataSize);
+  return WithValues(k, [&](const std::vector<Value>& values, const Store*) {
+    if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
+    const Value& v = values[index];
+    if (const LONG rc = CopyName(v.name, name, nameChars); rc != ERROR_SUCCESS) return rc;
+    if (v.bad) return ERROR_INVALID_DATA;
+    if (type) *type = v.type;
+    return CopyOut(v.data, data, dataSize);
+  });
 }
 
 LONG RegQueryInfoKey(HKEY key, std::uint32_t* subKeys, std::uint32_t* maxSubKeyLen, std::uint32_t* values,
                      std::uint32_t* maxValueNameLen, std::uint32_t* maxValueLen) {
   OpenKey k;
   if (!Resolve(key, k)) return ERROR_INVALID_HANDLE;
-  std::vector<Value> vals;
-  if (const LONG rc = ReadValues(k, vals); rc != ERROR_SUCCESS) return rc;
-  std::vector<String> subs;
-  if (!k.serialComm) {
-    StoreFile s(k.root, false);
-    if (s.Error() != ERROR_SUCCESS) return s.Error();
-    subs = SubKeys(s.Keys(), k.root, k.path);
-  }
-  std::uint32_t maxSub = 0, maxName = 0, maxData = 0;
-  for (const auto& s : subs) maxSub = std::max<std::uint32_t>(maxSub, static_cast<std::uint32_t>(s.size()));
-  for (const auto& v : vals) {
-    maxName = std::max<std::uint32_t>(maxName, static_cast<std::uint32_t>(v.name.size()));
-    maxData = std::max<std::uint32_t>(maxData, static_cast<std::uint32_t>(v.data.size()));
-  }
-  if (subKeys) *subKeys = static_cast<std::uint32_t>(subs.size());
-  if (maxSubKeyLen) *maxSubKeyLen = maxSub;
-  if (values) *values = static_cast<std::uint32_t>(vals.size());
-  if (maxValueNameLen) *maxValueNameLen = maxName;
-  if (maxValueLen) *maxValueLen = maxData;
-  return ERROR_SUCCESS;
+  // Values and subkeys from one reading of the store.
+  return WithValues(k, [&](const std::vector<Value>& vals, const Store* store) {
+    std::vector<String> subs;
+    if (store) subs = SubKeys(*store, k.root, k.path);
+    std::uint32_t maxSub = 0, maxName = 0, maxData = 0;
+    for (const auto& s : subs) maxSub = std::max<std::uint32_t>(maxSub, static_cast<std::uint32_t>(s.size()));
+    for (const auto& v : vals) {
+      maxName = std::max<std::uint32_t>(maxName, static_cast<std::uint32_t>(v.name.size()));
+      maxData = std::max<std::uint32_t>(maxData, static_cast<std::uint32_t>(v.data.size()));
+    }
+    if (subKeys) *subKeys = static_cast<std::uint32_t>(subs.size());
+    if (maxSubKeyLen) *maxSubKeyLen = maxSub;
+    if (values) *values = static_cast<std::uint32_t>(vals.size());
+    if (maxValueNameLen) *maxValueNameLen = maxName;
+    if (maxValueLen) *maxValueLen = maxData;
+    return ERROR_SUCCESS;
+  });
 }
 
 void RegistryTestAddSerialPort(const String& valueName, const String& devicePath) {

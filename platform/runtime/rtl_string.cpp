@@ -62,9 +62,16 @@ locale_t CaseLocale() {
 }  // namespace
 
 String Utf8ToString(std::string_view utf8) {
-  String out;
+  // Paths and names are mostly ASCII: the leading ASCII goes straight across.
+  String out(utf8.size(), u'\0');
+  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
+  char16_t* to = out.data();
+  std::size_t i = 0;
+  for (; i < utf8.size() && in[i] < 0x80; ++i) to[i] = in[i];
+  out.resize(i);
+  if (i == utf8.size()) return out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
+  for (; i < utf8.size();) {
     char32_t cp;
     const std::size_t len = DecodeUtf8(utf8, i, cp);
     if (len == 0) {
@@ -79,9 +86,14 @@ String Utf8ToString(std::string_view utf8) {
 }
 
 std::string StringToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  std::string out(text.size(), '\0');
+  const char16_t* in = text.data();
+  char* to = out.data();
+  std::size_t i = 0;
+  for (; i < text.size() && in[i] < 0x80; ++i) to[i] = static_cast<char>(in[i]);
+  out.resize(i);
+  if (i == text.size()) return out;
+  for (; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {

@@ -3,6 +3,7 @@
 // loads and saves the whole file. Whatever the file holds, every read ends,
 // and a value written reads back.
 #include <algorithm>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 
@@ -14,10 +15,41 @@
 
 namespace {
 
+// A value already read, served to the typed reads. They all read through
+// ReadString and convert what it gives; the profile kind reads the whole file
+// for each, so its value is read from the file once and converted from here.
+class TOneValue : public rtl::TCustomIniFile {
+ public:
+  explicit TOneValue(rtl::String value) : rtl::TCustomIniFile(rtl::String()), value_(std::move(value)) {}
+  rtl::String ReadString(const rtl::String&, const rtl::String&, const rtl::String&) override { return value_; }
+  void WriteString(const rtl::String&, const rtl::String&, const rtl::String&) override {}
+  void ReadSection(const rtl::String&, ui::TStrings&) override {}
+  void ReadSections(ui::TStrings&) override {}
+  void ReadSectionValues(const rtl::String&, ui::TStrings&) override {}
+  void EraseSection(const rtl::String&) override {}
+  void DeleteKey(const rtl::String&, const rtl::String&) override {}
+  void UpdateFile() override {}
+
+ private:
+  rtl::String value_;
+};
+
+void TypedReads(rtl::TCustomIniFile& ini, const rtl::String& section, const rtl::String& key) {
+  ini.ReadInteger(section, key, 0);
+  ini.ReadBool(section, key, false);
+  ini.ReadFloat(section, key, 0);
+  ini.ReadDate(section, key, 0);
+  ini.ReadTime(section, key, 0);
+  ini.ReadDateTime(section, key, 0);
+  rtl::TMemoryStream binary;
+  ini.ReadBinaryStream(section, key, binary);
+}
+
 // Every read the classes offer, over the first `limit` sections and keys of
 // each the file names. The profile kind reads the whole file again for every
-// value, so it is given fewer: the file is read whole each time anyway.
-void ReadEverything(rtl::TCustomIniFile& ini, rtl::String& someSection, int limit) {
+// call, so it is given fewer (the file is read whole each time anyway), and
+// its typed reads convert the one value it read (`oneRead`).
+void ReadEverything(rtl::TCustomIniFile& ini, rtl::String& someSection, int limit, bool oneRead) {
   ui::TStringList sections;
   ini.ReadSections(sections);
   for (int s = 0; s < sections.Count() && s < limit; ++s) {
@@ -31,15 +63,14 @@ void ReadEverything(rtl::TCustomIniFile& ini, rtl::String& someSection, int limi
       const rtl::String key = keys[k];
       try {
         ini.ValueExists(section, key);
-        ini.ReadString(section, key, u"");
-        ini.ReadInteger(section, key, 0);
-        ini.ReadBool(section, key, false);
-        ini.ReadFloat(section, key, 0);
-        ini.ReadDate(section, key, 0);
-        ini.ReadTime(section, key, 0);
-        ini.ReadDateTime(section, key, 0);
-        rtl::TMemoryStream binary;
-        ini.ReadBinaryStream(section, key, binary);
+        // The typed reads pass an empty default, as here.
+        const rtl::String value = ini.ReadString(section, key, u"");
+        if (oneRead) {
+          TOneValue one(value);
+          TypedReads(one, section, key);
+        } else {
+          TypedReads(ini, section, key);
+        }
       } catch (const rtl::Exception&) {
         // A name the classes refuse (a key read back with outer blanks).
       }
@@ -68,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rtl::String section;
   {
     rtl::TIniFile profile(file);
-    ReadEverything(profile, section, 4);
+    ReadEverything(profile, section, 4, true);
     if (section.empty()) section = u"Fuzz";
     CheckWriteReadsBack(profile, section);
   }
@@ -76,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     rtl::TMemIniFile memory(file);
     rtl::String unused;
-    ReadEverything(memory, unused, 16);
+    ReadEverything(memory, unused, 16, false);
     CheckWriteReadsBack(memory, section);
     memory.UpdateFile();
     rtl::TMemIniFile again(file);

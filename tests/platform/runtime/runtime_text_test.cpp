@@ -23,6 +23,25 @@ TEST(CodePage, BadInputIsReplacedNotDropped) {
   EXPECT_EQ(Utf8ToString("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong form
 }
 
+TEST(Utf8, AsciiBeforeAndAfterOtherText) {
+  const struct {
+    std::string utf8;
+    String text;
+  } cases[] = {
+      {"", u""},
+      {"/tmp/registry/HKEY_CURRENT_USER.reg", u"/tmp/registry/HKEY_CURRENT_USER.reg"},
+      {"ab\xC3\xA9" "cd", u"ab\u00E9cd"},
+      {"\xE6\x8F\x90x", u"\u63D0x"},
+      {"x\xF0\x9F\x98\x80y", u"x\U0001F600y"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToString(c.utf8), c.text) << c.utf8;
+    EXPECT_EQ(StringToUtf8(c.text), c.utf8) << c.utf8;
+  }
+  const char16_t lone[] = {u'a', u'b', 0xD800, u'c', 0};
+  EXPECT_EQ(StringToUtf8(lone), "ab\xEF\xBF\xBD" "c");
+}
+
 TEST(CodePage, OtherPagesByNumber) {
   EXPECT_EQ(EncodeText(u"\u00E9", 1252), "\xE9");
   EXPECT_EQ(DecodeText("\x80", 1252), u"\u20AC");
