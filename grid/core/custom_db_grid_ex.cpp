@@ -65,6 +65,7 @@ const TClassInfo& TCustomDBGridEx::StaticClassInfo() {
 }
 
 TCustomDBGridEx::TCustomDBGridEx(TComponent* AOwner) : TCustomGridEx(AOwner) {
+  SetTakesComposition(true);
   if (TDBGridExStyle* style = GetDefaultGridStyle()) {
     FStyle = style;
     style->AddChangeNotification(this);

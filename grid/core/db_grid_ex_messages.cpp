@@ -48,6 +48,11 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
     case WM_ERASEBKGND:
       M.Result = 1;
       return true;
+    case WM_IME_STARTCOMPOSITION:
+      // Composed text goes into the cell editor, as typed characters do.
+      TCustomGridEx::Dispatch(M);
+      SetEditorMode(true);
+      return true;
     case WM_NCCALCSIZE:
       // A flat grid with a border draws that border itself, round its client
       // area. The window layer's controls have the 3D look always.

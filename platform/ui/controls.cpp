@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -1421,6 +1422,34 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
       if (e->type() == QEvent::ApplicationPaletteChange) Guarded([this] { Perform(CM_SYSCOLORCHANGE); });
       if (*alive) Guarded([this] { Perform(CM_THEMECHANGED); });
       return r;
+    }
+    case QEvent::InputMethod: {
+      if (!takesComposition_) return Base(e);
+      auto* ie = static_cast<QInputMethodEvent*>(e);
+      auto alive = alive_;
+      if (!composing_ && !ie->preeditString().isEmpty()) {
+        composing_ = true;
+        Guarded([this] { Perform(WM_IME_STARTCOMPOSITION); });
+        if (!*alive) return true;
+      }
+      // The window may have opened an editor of its own for the text: the
+      // composition goes on there.
+      QWidget* focus = QApplication::focusWidget();
+      if (focus && focus != Source && Source->isAncestorOf(focus)) {
+        if (ie->preeditString().isEmpty()) composing_ = false;
+        QApplication::sendEvent(focus, e);
+        return true;
+      }
+      for (QChar ch : ie->commitString()) {
+        Guarded([this, ch] { Perform(WM_CHAR, ch.unicode()); });
+        if (!*alive) return true;
+      }
+      if (composing_ && ie->preeditString().isEmpty()) {
+        composing_ = false;
+        Guarded([this] { Perform(WM_IME_ENDCOMPOSITION); });
+      }
+      e->accept();
+      return true;
     }
     case QEvent::Wheel: {
       auto* we = static_cast<QWheelEvent*>(e);

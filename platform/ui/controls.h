@@ -371,6 +371,11 @@ class TWinControl : public TControl {
   void SetImeMode(TImeMode Value);
   const String& ImeName() const { return imeName_; }
   void SetImeName(const String& Value) { imeName_ = Value; }
+  // Whether an input method composes in this window itself: it then hears
+  // WM_IME_STARTCOMPOSITION and WM_IME_ENDCOMPOSITION, gets the composed
+  // text as WM_CHAR, and a composition it hands to a child window it has
+  // focused goes on there. Qt keeps input methods away from other windows.
+  void SetTakesComposition(bool Value);
 
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
@@ -495,6 +500,8 @@ class TWinControl : public TControl {
   std::shared_ptr<ScrollBars> scrollBars_;
   TImeMode imeMode_ = imDontCare;
   String imeName_;
+  bool takesComposition_ = false;
+  bool composing_ = false;
   int wheelAccumulator_ = 0;
   int alignDisabled_ = 0;
   bool aligning_ = false;

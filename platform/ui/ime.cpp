@@ -53,8 +53,14 @@ void TWinControl::SetImeMode(TImeMode Value) {
   ApplyImeToWidget();
 }
 
+void TWinControl::SetTakesComposition(bool Value) {
+  takesComposition_ = Value;
+  ApplyImeToWidget();
+}
+
 void TWinControl::ApplyImeToWidget() {
   if (!widget_) return;
+  if (takesComposition_ && imeMode_ != imDisable) widget_->setAttribute(Qt::WA_InputMethodEnabled, true);
   ApplyTo(widget_, imeMode_);
   // Composite controls take their keys in an inner widget.
   QWidget* proxy = widget_->focusProxy();

@@ -3,6 +3,9 @@
 // end, and Escape.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QInputMethodEvent>
+
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
@@ -218,6 +221,25 @@ TEST_F(KeyedGrid, TypingOpensTheEditorUnlessIncrementalSearchTakesIt) {
     grid->SetEditorMode(false);
     ds.Cancel();
   }
+}
+
+// An input method composing at the grid opens the cell editor, and the
+// composition goes on there until its text is committed.
+TEST_F(KeyedGrid, AnInputMethodComposesInTheCellEditor) {
+  Bind();
+  ASSERT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  QWidget* at = QApplication::focusWidget();
+  ASSERT_NE(at, nullptr);
+  QInputMethodEvent preedit(QStringLiteral("42"), {});
+  QApplication::sendEvent(at, &preedit);
+  h.ProcessEvents();
+  ASSERT_NE(grid->InplaceEditor(), nullptr);
+  EXPECT_TRUE(grid->InplaceEditor()->Visible());
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("42"));
+  QApplication::sendEvent(QApplication::focusWidget(), &commit);
+  h.ProcessEvents();
+  EXPECT_EQ(grid->InplaceEditor()->Text(), u"42");
 }
 
 TEST_F(KeyedGrid, SpaceStepsACheckBoxColumn) {
