@@ -273,6 +273,48 @@ void TCanvas::LineTo(int X, int Y) {
   }
 }
 
+void TCanvas::LineSegments(const std::vector<TPoint>& Ends) {
+  const std::size_t n = Ends.size() & ~std::size_t{1};
+  if (n == 0) return;
+  QPainter* p = RequirePainter();
+  const bool dotted = pen_->Style() == psDot || pen_->Style() == psDash;
+  if (!p || pen_->Width() > 1 || dotted || pen_->Style() == psClear || pen_->Mode() == pmNop) {
+    for (std::size_t i = 0; i < n; i += 2) {
+      MoveTo(Ends[i].X, Ends[i].Y);
+      LineTo(Ends[i + 1].X, Ends[i + 1].Y);
+    }
+    return;
+  }
+  // A grid's lines come by the hundred: the colour and mode are settled once,
+  // not per segment.
+  const QColor color = ToQColor(PenColorFor(*pen_));
+  const QPainter::CompositionMode mode = ModeFor(pen_->Mode());
+  const QPainter::CompositionMode old = p->compositionMode();
+  if (mode != old) p->setCompositionMode(mode);
+  std::vector<TPoint> slanted;
+  for (std::size_t i = 0; i < n; i += 2) {
+    const TPoint from = Ends[i], to = Ends[i + 1];
+    TRect r;
+    if (from.Y == to.Y)
+      r = from.X <= to.X ? Rect(from.X, from.Y, to.X, from.Y + 1) : Rect(to.X + 1, from.Y, from.X + 1, from.Y + 1);
+    else if (from.X == to.X)
+      r = from.Y <= to.Y ? Rect(from.X, from.Y, from.X + 1, to.Y) : Rect(from.X, to.Y + 1, from.X + 1, from.Y + 1);
+    else {
+      // Drawn in their turn, so what overlaps keeps the order of the calls.
+      int phase = 0;
+      slanted.clear();
+      LinePixels(from, to, slanted, false, phase);
+      if (mode != old) p->setCompositionMode(old);
+      DrawPixels(*p, slanted, PenColorFor(*pen_));
+      if (mode != old) p->setCompositionMode(mode);
+      continue;
+    }
+    if (!r.IsEmpty()) p->fillRect(Q(r), color);
+  }
+  if (mode != old) p->setCompositionMode(old);
+  penPos_ = Ends[n - 1];
+}
+
 bool TCanvas::StraightLine(QPainter& p, TPoint from, TPoint to, TColor color) {
   if (pen_->Style() == psDot || pen_->Style() == psDash) return false;
   TRect r;
