@@ -27,11 +27,13 @@ namespace {
 constexpr int kGlyphImage[] = {0, 5, 1, 2, 6};
 
 // The grid font one point smaller and the height of one line of digits in
-// it, kept while the grid font stays as it is: the indicator writes a number
+// it, kept while the grid font's settings stay: the indicator writes a number
 // in every row.
 struct SmallerFont {
   std::uint64_t revision = 0;
+  TFont source;  // the grid font it was made from
   TFont font;
+  bool made = false;
   int digitLineHeight = -1;
 };
 
@@ -39,10 +41,15 @@ SmallerFont& SmallerFontOf(const TFont* GridFont) {
   // Never freed: its face must not outlive the toolkit's fonts at exit.
   static SmallerFont& cache = *new SmallerFont;
   if (cache.revision != GridFont->Revision()) {
-    cache.font.Assign(GridFont);
-    cache.font.SetSize(cache.font.Size() - 1);
+    // Grids painted in turn mostly share their font's settings.
+    if (!cache.made || !cache.source.SameAs(*GridFont)) {
+      cache.source.Assign(GridFont);
+      cache.font.Assign(GridFont);
+      cache.font.SetSize(cache.font.Size() - 1);
+      cache.digitLineHeight = -1;
+      cache.made = true;
+    }
     cache.revision = GridFont->Revision();
-    cache.digitLineHeight = -1;
   }
   return cache;
 }
