@@ -2,6 +2,7 @@
 // inserting, selected, searching), the record numbers and, in the first
 // footer row, the record count.
 #include <algorithm>
+#include <cstdint>
 
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
@@ -25,18 +26,60 @@ namespace {
 // Indicator sign kinds and their pictures in the glyph list.
 constexpr int kGlyphImage[] = {0, 5, 1, 2, 6};
 
+// The grid font one point smaller and the height of one line of digits in
+// it, kept while the grid font's settings stay: the indicator writes a number
+// in every row.
+struct SmallerFont {
+  std::uint64_t revision = 0;
+  TFont source;  // the grid font it was made from
+  TFont font;
+  bool made = false;
+  int digitLineHeight = -1;
+};
+
+SmallerFont& SmallerFontOf(const TFont* GridFont) {
+  // Never freed: its face must not outlive the toolkit's fonts at exit.
+  static SmallerFont& cache = *new SmallerFont;
+  if (cache.revision != GridFont->Revision()) {
+    // Grids painted in turn mostly share their font's settings.
+    if (!cache.made || !cache.source.SameAs(*GridFont)) {
+      cache.source.Assign(GridFont);
+      cache.font.Assign(GridFont);
+      cache.font.SetSize(cache.font.Size() - 1);
+      cache.digitLineHeight = -1;
+      cache.made = true;
+    }
+    cache.revision = GridFont->Revision();
+  }
+  return cache;
+}
+
+bool AllDigits(const String& Text) {
+  return std::all_of(Text.begin(), Text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
 // A record number or count, centred in the grid font one point smaller.
 void WriteIndicatorNumber(TCanvas* Canvas, const TFont* GridFont, const TRect& R, const String& Text) {
   if (Text.empty() || R.Right <= R.Left) return;
-  TFont small;
-  small.Assign(GridFont);
-  small.SetSize(small.Size() - 1);
-  core_detail::FontScope scope(Canvas, &small);
+  SmallerFont& small = SmallerFontOf(GridFont);
+  core_detail::FontScope scope(Canvas, &small.font);
   const unsigned flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
-  TRect calc = R;
-  Canvas->DrawText(Text, calc, flags | DT_CALCRECT);
+  int h;
+  // Digits offer no place to break: when they fit, they make one line, as
+  // high as any other line of digits.
+  if (AllDigits(Text) && Canvas->TextWidth(Text) + 1 < R.Right - R.Left) {
+    if (small.digitLineHeight < 0) {
+      TRect calc = R;
+      Canvas->DrawText(u"0", calc, flags | DT_CALCRECT);
+      small.digitLineHeight = calc.Bottom - calc.Top;
+    }
+    h = small.digitLineHeight;
+  } else {
+    TRect calc = R;
+    Canvas->DrawText(Text, calc, flags | DT_CALCRECT);
+    h = calc.Bottom - calc.Top;
+  }
   TRect r = R;
-  const int h = calc.Bottom - calc.Top;
   if (h < R.Bottom - R.Top) r.Top = R.Top + (R.Bottom - R.Top - h) / 2;
   const TBrushStyle style = Canvas->Brush()->Style();
   Canvas->Brush()->SetStyle(bsClear);

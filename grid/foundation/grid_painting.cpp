@@ -73,13 +73,7 @@ void TGridLinesCacheEx::Draw(TCustomGridEx* Grid) {
   }
 }
 
-void TCustomGridEx::CanvasPolyPolyline(const std::vector<TPoint>& Points) {
-  TCanvas* c = Canvas();
-  for (std::size_t i = 0; i + 1 < Points.size(); i += 2) {
-    c->MoveTo(Points[i].X, Points[i].Y);
-    c->LineTo(Points[i + 1].X, Points[i + 1].Y);
-  }
-}
+void TCustomGridEx::CanvasPolyPolyline(const std::vector<TPoint>& Points) { Canvas()->LineSegments(Points); }
 
 // --- margins and borders --------------------------------------------------------------
 

@@ -273,6 +273,103 @@ void TCanvas::LineTo(int X, int Y) {
   }
 }
 
+namespace {
+
+// Mappings that take whole pixels to whole pixels: shifts by whole pixels,
+// mirrored or not.
+bool WholePixelMapping(const QTransform& t) {
+  if (t.type() > QTransform::TxScale) return false;
+  auto whole = [](qreal v) { return v == static_cast<qreal>(static_cast<long long>(v)); };
+  return (t.m11() == 1 || t.m11() == -1) && (t.m22() == 1 || t.m22() == -1) && whole(t.dx()) && whole(t.dy());
+}
+
+// One-pixel lines of one opaque colour cover the union of their pixels, in
+// whatever order they are drawn: a column's or a row's pieces that touch or
+// overlap are filled as one rectangle. False when a line is slanted.
+bool FillStraightSegments(QPainter& p, const std::vector<TPoint>& Ends, std::size_t n, const QColor& color) {
+  std::vector<TRect> across, down;  // one pixel high / one pixel wide
+  for (std::size_t i = 0; i < n; i += 2) {
+    const TPoint from = Ends[i], to = Ends[i + 1];
+    if (from.Y == to.Y) {
+      const TRect r =
+          from.X <= to.X ? Rect(from.X, from.Y, to.X, from.Y + 1) : Rect(to.X + 1, from.Y, from.X + 1, from.Y + 1);
+      if (!r.IsEmpty()) across.push_back(r);
+    } else if (from.X == to.X) {
+      const TRect r =
+          from.Y <= to.Y ? Rect(from.X, from.Y, from.X + 1, to.Y) : Rect(from.X, to.Y + 1, from.X + 1, from.Y + 1);
+      if (!r.IsEmpty()) down.push_back(r);
+    } else {
+      return false;
+    }
+  }
+  std::sort(across.begin(), across.end(),
+            [](const TRect& a, const TRect& b) { return a.Top != b.Top ? a.Top < b.Top : a.Left < b.Left; });
+  std::sort(down.begin(), down.end(),
+            [](const TRect& a, const TRect& b) { return a.Left != b.Left ? a.Left < b.Left : a.Top < b.Top; });
+  for (std::size_t i = 0; i < across.size();) {
+    TRect r = across[i];
+    for (++i; i < across.size() && across[i].Top == r.Top && across[i].Left <= r.Right; ++i)
+      r.Right = std::max(r.Right, across[i].Right);
+    p.fillRect(Q(r), color);
+  }
+  for (std::size_t i = 0; i < down.size();) {
+    TRect r = down[i];
+    for (++i; i < down.size() && down[i].Left == r.Left && down[i].Top <= r.Bottom; ++i)
+      r.Bottom = std::max(r.Bottom, down[i].Bottom);
+    p.fillRect(Q(r), color);
+  }
+  return true;
+}
+
+}  // namespace
+
+void TCanvas::LineSegments(const std::vector<TPoint>& Ends) {
+  const std::size_t n = Ends.size() & ~std::size_t{1};
+  if (n == 0) return;
+  QPainter* p = RequirePainter();
+  const bool dotted = pen_->Style() == psDot || pen_->Style() == psDash;
+  if (!p || pen_->Width() > 1 || dotted || pen_->Style() == psClear || pen_->Mode() == pmNop) {
+    for (std::size_t i = 0; i < n; i += 2) {
+      MoveTo(Ends[i].X, Ends[i].Y);
+      LineTo(Ends[i + 1].X, Ends[i + 1].Y);
+    }
+    return;
+  }
+  // A grid's lines come by the hundred: the colour and mode are settled once,
+  // not per segment.
+  const QColor color = ToQColor(PenColorFor(*pen_));
+  const QPainter::CompositionMode mode = ModeFor(pen_->Mode());
+  const QPainter::CompositionMode old = p->compositionMode();
+  if (mode != old) p->setCompositionMode(mode);
+  std::vector<TPoint> slanted;
+  if (mode == QPainter::CompositionMode_SourceOver && color.alpha() == 255 && p->opacity() == 1.0 &&
+      WholePixelMapping(p->combinedTransform()) && FillStraightSegments(*p, Ends, n, color)) {
+    penPos_ = Ends[n - 1];
+    return;
+  }
+  for (std::size_t i = 0; i < n; i += 2) {
+    const TPoint from = Ends[i], to = Ends[i + 1];
+    TRect r;
+    if (from.Y == to.Y)
+      r = from.X <= to.X ? Rect(from.X, from.Y, to.X, from.Y + 1) : Rect(to.X + 1, from.Y, from.X + 1, from.Y + 1);
+    else if (from.X == to.X)
+      r = from.Y <= to.Y ? Rect(from.X, from.Y, from.X + 1, to.Y) : Rect(from.X, to.Y + 1, from.X + 1, from.Y + 1);
+    else {
+      // Drawn in their turn, so what overlaps keeps the order of the calls.
+      int phase = 0;
+      slanted.clear();
+      LinePixels(from, to, slanted, false, phase);
+      if (mode != old) p->setCompositionMode(old);
+      DrawPixels(*p, slanted, PenColorFor(*pen_));
+      if (mode != old) p->setCompositionMode(mode);
+      continue;
+    }
+    if (!r.IsEmpty()) p->fillRect(Q(r), color);
+  }
+  if (mode != old) p->setCompositionMode(old);
+  penPos_ = Ends[n - 1];
+}
+
 bool TCanvas::StraightLine(QPainter& p, TPoint from, TPoint to, TColor color) {
   if (pen_->Style() == psDot || pen_->Style() == psDash) return false;
   TRect r;

@@ -130,6 +130,8 @@ class TCanvas : public TPersistent {
   void Polyline(const std::vector<TPoint>& Points);
   void MoveTo(int X, int Y) { penPos_ = {X, Y}; }
   void LineTo(int X, int Y);
+  // Ends holds point pairs; each pair is drawn as MoveTo(first), LineTo(second).
+  void LineSegments(const std::vector<TPoint>& Ends);
   // Pixel read works on bitmaps; on a window it answers clNone.
   TColor Pixel(int X, int Y);
   void SetPixel(int X, int Y, TColor Color);

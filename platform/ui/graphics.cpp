@@ -220,6 +220,8 @@ void TFont::Assign(const TPersistent* Source) {
   pitch_ = f->pitch_;
   orientation_ = f->orientation_;
   SettingsChanged();
+  // The handle follows the settings just copied, so the copy shares it.
+  handle_ = f->handle_;
 }
 
 // --- TPen / TBrush ------------------------------------------------------------

@@ -86,6 +86,35 @@ TEST_F(CanvasTest, PolylineDrawsEveryCornerButTheLastPoint) {
   EXPECT_EQ(At(1, 5), clWhite);
 }
 
+// A batch of segments leaves the pixels that one MoveTo/LineTo per segment
+// leaves: touching, overlapping and reversed pieces, a slanted one, and a
+// pen that combines with what is below (overlaps count twice there).
+TEST_F(CanvasTest, LineSegmentsDrawAsOneLineToEach) {
+  const std::vector<TPoint> straight = {{2, 1}, {2, 6},  {2, 5},  {2, 12}, {2, 14}, {2, 12}, {1, 3}, {9, 3},
+                                        {8, 3}, {15, 3}, {19, 3}, {16, 3}, {5, 5},  {5, 5},  {7, 9}, {7, 18},
+                                        {6, 9}, {6, 18}, {2, 12}, {2, 16}, {1, 3},  {9, 3}};
+  std::vector<TPoint> slanted = straight;
+  slanted.insert(slanted.begin() + 4, {{4, 8}, {11, 15}});
+  for (const auto& ends : {straight, slanted}) {
+    for (TPenMode mode : {pmCopy, pmXor}) {
+      TBitmap one(20, 20), batch(20, 20);
+      for (TBitmap* b : {&one, &batch}) {
+        b->Canvas()->Brush()->SetColor(clTeal);
+        b->Canvas()->FillRect(Rect(0, 0, 10, 20));
+        b->Canvas()->Pen()->SetColor(clYellow);
+        b->Canvas()->Pen()->SetMode(mode);
+      }
+      for (std::size_t i = 0; i + 1 < ends.size(); i += 2) {
+        one.Canvas()->MoveTo(ends[i].X, ends[i].Y);
+        one.Canvas()->LineTo(ends[i + 1].X, ends[i + 1].Y);
+      }
+      batch.Canvas()->LineSegments(ends);
+      EXPECT_EQ(*one.Image(), *batch.Image()) << "mode " << mode;
+      EXPECT_EQ(batch.Canvas()->PenPos(), ends.back());
+    }
+  }
+}
+
 TEST_F(CanvasTest, RectangleOutlinesInsideAndFillsWithTheBrush) {
   c()->Pen()->SetColor(clRed);
   c()->Brush()->SetColor(clBlue);
