@@ -334,6 +334,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
                             int DataRow, int DataCol);
 
   int GetCellTreeElmentsAreaWidth();
+  // After a tree node opened or closed: to the record the memory table
+  // names (its new record number), else back to the node's own view.
+  void ReturnAfterTreeToggle(int View, int NewRecNo);
   void DrawCellTreeArea(int DataCol, int DataRow, TRect Rect, TGridDrawState State);
   void DrawCellTreeElements(ui::TCanvas* ACanvas, TRect Rect, bool ContinuationOnly, bool EraseRowLines);
   bool TreeElementMouseDown(int X, int Y, bool TestOnly);

@@ -369,18 +369,7 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
     const int oldTop = TopRow();
     ds->DisableControls();
     try {
-      const int n = FIntMemTable->SetTreeNodeExpanded(view, want);
-      FLockAutoShowCurCell = true;
-      try {
-        if (n <= 0 || n == ds->RecNo())
-          FIntMemTable->SetCurrentRecordView(view);
-        else
-          ds->SetRecNo(n);
-      } catch (...) {
-        FLockAutoShowCurCell = false;
-        throw;
-      }
-      FLockAutoShowCurCell = false;
+      ReturnAfterTreeToggle(view, FIntMemTable->SetTreeNodeExpanded(view, want));
     } catch (...) {
       ds->EnableControls();
       throw;

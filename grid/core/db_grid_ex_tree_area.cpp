@@ -131,18 +131,12 @@ bool TCustomDBGridEx::TreeElementMouseDown(int X, int Y, bool TestOnly) {
       }
       const int n = FIntMemTable->SetTreeNodeExpanded(view + offset, !expanded);
       LockPaint();
-      FLockAutoShowCurCell = true;
       try {
-        if (n <= 0 || n == ds->RecNo())
-          FIntMemTable->SetCurrentRecordView(view);
-        else
-          ds->SetRecNo(n);
+        ReturnAfterTreeToggle(view, n);
       } catch (...) {
-        FLockAutoShowCurCell = false;
         UnlockPaint();
         throw;
       }
-      FLockAutoShowCurCell = false;
       UnlockPaint();
     }
   } catch (...) {
@@ -154,6 +148,21 @@ bool TCustomDBGridEx::TreeElementMouseDown(int X, int Y, bool TestOnly) {
   Invalidate();
   SyncVertScrollBar();
   return true;
+}
+
+void TCustomDBGridEx::ReturnAfterTreeToggle(int View, int NewRecNo) {
+  db::TDataSet* ds = FDataLink->DataSet();
+  FLockAutoShowCurCell = true;
+  try {
+    if (NewRecNo <= 0 || NewRecNo == ds->RecNo())
+      FIntMemTable->SetCurrentRecordView(View);
+    else
+      ds->SetRecNo(NewRecNo);
+  } catch (...) {
+    FLockAutoShowCurCell = false;
+    throw;
+  }
+  FLockAutoShowCurCell = false;
 }
 
 // --- record moving -------------------------------------------------------------------------

@@ -159,4 +159,19 @@ class TMemTableDataSet : public dbtest::TVectorDataSet, public grid::IMemTableEx
   int deletedView_ = -1;
 };
 
+// Fills Ds with the tree A(B, C), D, node A open as asked and the others
+// closed, at its first record.
+inline void OpenSmallTree(TMemTableDataSet& Ds, bool AOpen) {
+  Ds.FieldDefs().Add(u"Name", db::ftString, 8);
+  Ds.Open();
+  Ds.levels = {1, 2, 2, 1};
+  Ds.expanded = {AOpen, false, false, false};
+  for (const char16_t* name : {u"A", u"B", u"C", u"D"}) {
+    Ds.Append();
+    Ds.Fields(0)->SetAsString(name);
+    Ds.Post();
+  }
+  Ds.First();
+}
+
 }  // namespace gridtest

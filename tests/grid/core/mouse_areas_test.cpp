@@ -175,16 +175,7 @@ struct TreePresses : gridtest::ShownGrid {
   db::TDataSource src{nullptr};
 
   void Prepare() override {
-    ds.FieldDefs().Add(u"Name", db::ftString, 8);
-    ds.Open();
-    ds.levels = {1, 2, 2, 1};
-    ds.expanded = {false, false, false, false};
-    for (const char16_t* name : {u"A", u"B", u"C", u"D"}) {
-      ds.Append();
-      ds.Fields(0)->SetAsString(name);
-      ds.Post();
-    }
-    ds.First();
+    gridtest::OpenSmallTree(ds, false);
     src.SetDataSet(&ds);
     grid->SetDataSource(&src);
   }
