@@ -1502,6 +1502,15 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
           CallWindowProc(ch);
         }
         finalChar = static_cast<char16_t>(ch.WParam);
+        // A character beyond the 16-bit range (or text of several) comes as
+        // one WM_CHAR per UTF-16 unit; a native control that leaves the text
+        // to its own handling still gets it whole below, once.
+        for (qsizetype i = 1; *alive && i < text.size(); ++i) {
+          TMessage more{ch.Msg, static_cast<WPARAM>(text.at(i).unicode()), 1, 0};
+          EventContext mctx{&more, &markChar, e};
+          ContextScope scope(&mctx);
+          CallWindowProc(more);
+        }
       });
       if (!*alive) return true;
       if (keyWanted && (text.isEmpty() || charWanted)) {

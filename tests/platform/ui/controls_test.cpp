@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
+#include <QApplication>
 #include <QWidget>
 
 #include "tests/platform/ui/harness.h"
@@ -169,6 +171,26 @@ TEST_F(ControlsTest, ADisabledWindowHearsNoKeysOrMouseEvenWhenSentStraightToIt) 
   }
   h.Key(c, VK_DELETE);
   EXPECT_EQ(c->heard, (std::vector<unsigned>{WM_KEYDOWN}));
+}
+
+TEST_F(ControlsTest, ACharacterBeyondSixteenBitsArrivesAsBothHalves) {
+  class TTyped : public TCustomControl {
+   public:
+    using TCustomControl::TCustomControl;
+    std::u16string typed;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == WM_CHAR) typed.push_back(static_cast<char16_t>(m.WParam));
+      TCustomControl::Dispatch(m);
+    }
+  };
+  auto* c = Add<TTyped>();
+  c->SetTabStop(true);
+  h.Show(form);
+  const QString text = QString::fromUtf16(u"\U00020BB7");  // a CJK character outside the basic plane
+  ASSERT_EQ(text.size(), 2);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+  QApplication::sendEvent(c->Widget(), &press);
+  EXPECT_EQ(c->typed, u"\U00020BB7");
 }
 
 TEST_F(ControlsTest, EditReportsEveryChangeAndHonoursLimits) {
