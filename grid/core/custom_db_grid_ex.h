@@ -104,7 +104,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   db::TField* SelectedField() const;
   void SetSelectedField(db::TField* Value);
   // Data column of the current cell.
-  int SelectedIndex() const { return GridColToDataCol(Col()); }
+  // In a row panel the grid's current column is the whole panel; the
+  // selected data column is the panel's own.
+  int SelectedIndex() const { return RowPanelActive() ? FInRowPanelCol : GridColToDataCol(Col()); }
   bool TryUseMemTableInt() const { return FTryUseMemTableInt; }
   void SetTryUseMemTableInt(bool Value) { FTryUseMemTableInt = Value; }
 
@@ -781,6 +783,13 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The grouping panel in the top margin.
   void PaintOutBoundary(const TRect& Rect) override;
   void CellEditRect(int ACol, int ARow, TRect& Rect) override;
+  // In a row panel the editor follows the selected panel column, not the
+  // grid's current cell, and lies over that column's place in the panel.
+  void SyncInplaceEditor() override;
+  void CommitEditorText() override;
+  void StoreCellText(int ACol, int ARow, const String& Text) override;
+  // The editor's rectangle over a panel column of the current row.
+  TRect RowPanelEditRect(int DataCol);
   bool HorzScrollIsSmooth() override;
   bool VertScrollIsSmooth() override;
   // In a row panel the selected panel column is scrolled into view too.
