@@ -396,6 +396,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // common sizing) and in its data rows.
   bool RowPanelTitleMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
   void RowPanelDataMouseDown(TGridCoord Cell, int X, int Y);
+  // A double click on a panel title's right edge: the column grows up to the
+  // next cell on one of its lines, or to the panel's right edge.
+  void WidenRowPanelColumnToNeighbour(int DataCol);
   TGridOptions DesignOptionsForState();
   TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
   void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
@@ -725,6 +728,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool DetectRowPanelTitleSizing(int X, int Y, TGridState& State, int& Index, int& Pos, int& Ofs);
   // Ends sizing a row-panel cell: the column takes the width or lines; false: no such sizing.
   bool EndRowPanelSizing();
+  void SizingLineExtent(const TGridDrawMetricsEx& Info, int& From, int& To) override;
   void DrawFrozenSizingLine(int Width, int Height);
   int EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column);
   // Where a press selects whole columns: the lowest 7 pixels of a data
