@@ -365,6 +365,10 @@ void TCustomDBGridEx::SetColumnDefValues(TColumnDefValuesEx* Value) { FColumnDef
 void TCustomDBGridEx::SetSumList(TDBGridExSumList* Value) { FSumList->Assign(Value); }
 
 void TCustomDBGridEx::SetSelectedIndex(int Value) {
+  if (RowPanelActive()) {
+    if (Value >= 0 && Value < FColumns->Count()) SetInRowPanelCol(Value);
+    return;
+  }
   int col = DataColToGridCol(Value);
   if (Value >= 0 && col < ColCount()) SetCol(col);
 }

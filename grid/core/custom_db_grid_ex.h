@@ -104,7 +104,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   db::TField* SelectedField() const;
   void SetSelectedField(db::TField* Value);
   // Data column of the current cell.
-  int SelectedIndex() const { return GridColToDataCol(Col()); }
+  // In a row panel the grid's current column is the whole panel; the
+  // selected data column is the panel's own.
+  int SelectedIndex() const { return RowPanelActive() ? FInRowPanelCol : GridColToDataCol(Col()); }
   bool TryUseMemTableInt() const { return FTryUseMemTableInt; }
   void SetTryUseMemTableInt(bool Value) { FTryUseMemTableInt = Value; }
 
@@ -397,6 +399,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // common sizing) and in its data rows.
   bool RowPanelTitleMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
   void RowPanelDataMouseDown(TGridCoord Cell, int X, int Y);
+  // A double click on a panel title's right edge: the column grows up to the
+  // next cell on one of its lines, or to the panel's right edge.
+  void WidenRowPanelColumnToNeighbour(int DataCol);
   TGridOptions DesignOptionsForState();
   TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
   void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
@@ -726,6 +731,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool DetectRowPanelTitleSizing(int X, int Y, TGridState& State, int& Index, int& Pos, int& Ofs);
   // Ends sizing a row-panel cell: the column takes the width or lines; false: no such sizing.
   bool EndRowPanelSizing();
+  void SizingLineExtent(const TGridDrawMetricsEx& Info, int& From, int& To) override;
   void DrawFrozenSizingLine(int Width, int Height);
   int EditButtonAtPos(int ACol, int ARow, int InCellY, int InCellX, TColumnEx* Column);
   // Where a press selects whole columns: the lowest 7 pixels of a data
@@ -784,6 +790,13 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The grouping panel in the top margin.
   void PaintOutBoundary(const TRect& Rect) override;
   void CellEditRect(int ACol, int ARow, TRect& Rect) override;
+  // In a row panel the editor follows the selected panel column, not the
+  // grid's current cell, and lies over that column's place in the panel.
+  void SyncInplaceEditor() override;
+  void CommitEditorText() override;
+  void StoreCellText(int ACol, int ARow, const String& Text) override;
+  // The editor's rectangle over a panel column of the current row.
+  TRect RowPanelEditRect(int DataCol);
   bool HorzScrollIsSmooth() override;
   bool VertScrollIsSmooth() override;
   // In a row panel the selected panel column is scrolled into view too.

@@ -11,6 +11,7 @@
 #include "grid/columns/filters/st_column_filter_ex.h"
 #include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
@@ -26,6 +27,7 @@
 #include "platform/ui/clipboard.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/themes.h"
 
 namespace grid {
 
@@ -207,7 +209,12 @@ void TCustomDBGridEx::SelectDataColumn(int Index, int Direction, bool ExtendSele
       if (SelectedIndex() != before) return;
     }
     if (!FOptions.Contains(dgAlwaysShowEditor)) LeaveEditorMode();
-    if (!FOptions.Contains(dgRowSelect)) MoveToCell(DataColToGridCol(Index), Row(), false, true, true);
+    if (RowPanelActive()) {
+      SetInRowPanelCol(Index);
+      if (ThemesEnabled()) InvalidateTitle();
+    } else if (!FOptions.Contains(dgRowSelect)) {
+      MoveToCell(DataColToGridCol(Index), Row(), false, true, true);
+    }
     if (!core_detail::IsCheckOrImageColumn(FColumns->ColumnAt(Index)) &&
         FOptions.Contains(dgAlwaysShowEditor) && !FFilterEditMode)
       EnterEditorMode();
@@ -352,6 +359,32 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
     }
   };
 
+  // A row panel navigated cell by cell: the arrows walk the panel's own
+  // lines; Up and Down keep to the column the run started from.
+  auto panelCells = [&] {
+    return RowPanelActive() && FGridRowPanel->NavKeysNavigationType() == rpntCellToCellEx &&
+           SelectedIndex() >= 0 && SelectedIndex() < FColumns->Count();
+  };
+  auto panelHorizontal = [&](bool Forward) {
+    TColumnEx* current = FColumns->ColumnAt(SelectedIndex());
+    TColumnEx* next = FColumns->GetNextHorzColumn(current, Forward, false, false);
+    if (next == current) return;
+    if (!shift) ClearSelectionIfAsked();
+    SelectDataColumn(next->Index(), 0, shift);
+  };
+  // True when the key was used inside the panel; at the panel's top or
+  // bottom the key moves to another record as usual.
+  auto panelVertical = [&](bool Forward) {
+    TColumnEx* current = FColumns->ColumnAt(SelectedIndex());
+    if (!FColumns->UpDownBaseColumn()) FColumns->SetUpDownBaseColumn(current);
+    TColumnEx* next = FColumns->GetNextVertColumn(current, Forward);
+    if (next == current) return false;
+    TColumnEx* base = FColumns->UpDownBaseColumn();
+    if (!shift) ClearSelectionIfAsked();
+    SelectDataColumn(next->Index(), 0, false);
+    FColumns->SetUpDownBaseColumn(base);
+    return true;
+  };
   auto focusDetailPanel = [&] {
     if (!FRowDetailControl || !FRowDetailControl->Visible()) return;
     TWinControl* target = FRowDetailPanel->ActiveControl();
@@ -418,6 +451,7 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
       }
       break;
     case VK_UP:
+      if (!ctrl && panelCells() && panelVertical(false)) break;
       if (ctrl) {
         MoveRecordSelecting(extend, firstRowOnScreen(), !rectsAllowed, false);
       } else if (untouchedInsert() &&
@@ -435,6 +469,7 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
         } else {
           MoveRecordSelecting(extend, lastRowOnScreen(), !rectsAllowed, false);
         }
+      } else if (panelCells() && panelVertical(true)) {
       } else if (FRowDetailPanel->Active() && FRowDetailPanel->Visible()) {
         focusDetailPanel();
       } else if (untouchedInsert()) {
@@ -451,6 +486,8 @@ void TCustomDBGridEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
         toColumn(sign < 0 ? firstVisible() : lastVisible(), -sign, false);
       else if (rowSelect)
         ScrollDataClamped(sign * HorzScrollStep(), 0);
+      else if (panelCells())
+        panelHorizontal(sign > 0);
       else
         toColumn(SelectedIndex() + sign, sign, shift);
       break;
@@ -677,12 +714,12 @@ int TCustomDBGridEx::EditorMaxLength() {
 }
 
 void TCustomDBGridEx::EditorMaskFor(int ACol, int, String& Text) {
-  const int data = GridColToDataCol(ACol);
+  const int data = RowPanelActive() ? FInRowPanelCol : GridColToDataCol(ACol);
   Text = data >= 0 && data < FColumns->Count() ? FColumns->ColumnAt(data)->InplaceEditMask() : String();
 }
 
 void TCustomDBGridEx::EditorTextFor(int ACol, int, String& Text) {
-  const int data = GridColToDataCol(ACol);
+  const int data = RowPanelActive() ? FInRowPanelCol : GridColToDataCol(ACol);
   Text = FDataLink->Active() && data >= 0 && data < FColumns->Count() ? FColumns->ColumnAt(data)->EditText()
                                                                       : String();
 }

@@ -98,6 +98,11 @@ void TCustomDBGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   if (!frozenSizing) DetectSizingState(X, Y, info, sizing, index, pos, ofs);
 
   if (Button == mbLeft && Shift.Contains(ssDouble)) {
+    if (RowPanelActive() && sizing == gsColSizing && cell.Y >= 0 && cell.Y < TitleRowCount()) {
+      WidenRowPanelColumnToNeighbour(index);
+      TControl::MouseDown(Button, Shift, X, Y);
+      return;
+    }
     if ((frozenSizing || sizing == gsColSizing) && FOptionsEx.Contains(dghDblClickOptimizeColWidth)) {
       const int sized = GridColToDataCol(index);
       if (sized >= 0 && sized < FColumns->Count()) OptimizeColumnWidths(FColumns->ColumnAt(sized));
@@ -361,12 +366,40 @@ void TCustomDBGridEx::RowPanelDataMouseDown(TGridCoord Cell, int X, int Y) {
     LeaveEditorMode();
     MoveBy(Cell.Y - Row());
     const int dataCol = RowPanelColumnAt(X, Y, false);
-    if (dataCol >= 0) SetInRowPanelCol(dataCol);
+    if (dataCol >= 0) {
+      SelectDataColumn(dataCol, 0, false);
+      // The release on the same panel cell toggles a check box.
+      if (core_detail::IsCheckOrImageColumn(FColumns->ColumnAt(dataCol))) {
+        FPressedCell = Cell;
+        FPressedDataCol = dataCol;
+      }
+    }
   } catch (...) {
     UnlockUpdate();
     throw;
   }
   UnlockUpdate();
+}
+
+void TCustomDBGridEx::WidenRowPanelColumnToNeighbour(int DataCol) {
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return;
+  TColumnEx* column = FColumns->ColumnAt(DataCol);
+  const auto& p = column->RowPlacement();
+  const int right = p.Left + p.Width + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
+  const int first = column->InRowLinePos(), last = first + column->InRowLineHeight();
+  int target = -1;
+  for (int i = 0; i < FColumns->Count(); ++i) {
+    TColumnEx* other = FColumns->ColumnAt(i);
+    if (other == column || !other->Visible()) continue;
+    const int oFirst = other->InRowLinePos(), oLast = oFirst + other->InRowLineHeight();
+    const int left = other->RowPlacement().Left;
+    if (left >= right && oFirst < last && first < oLast && (target < 0 || left < target)) target = left;
+  }
+  if (target < 0) target = FGridMasterCellWidth + 1;
+  if (target > right) {
+    column->SetWidth(column->Width() + target - right);
+    NotifyDesignerModified();
+  }
 }
 
 // --- move ---------------------------------------------------------------------------------
@@ -564,7 +597,9 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 
   const TInplaceEdit* editor = InplaceEditor();
   const bool onEditor = editor && editor->Visible() && PointWithinRect({X, Y}, editor->BoundsRect());
-  const int dataCol = GridColToDataCol(cell.X);
+  const bool panel = RowPanelActive();
+  const int dataCol =
+      panel ? RowPanelColumnAt(X, Y, cell.Y < TopDataOffset()) : GridColToDataCol(cell.X);
   TColumnEx* column =
       cell.X >= FIndicatorOffset && dataCol >= 0 && dataCol < FColumns->Count() && cell.X < ColCount()
           ? FColumns->ColumnAt(dataCol)
@@ -577,8 +612,11 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   }
   FDefaultRowChanged = false;
 
-  if (column && cell == FPressedCell && core_detail::IsCheckOrImageColumn(column) && FDataLink->Active() &&
-      !column->DblClickNextVal() && !Shift.Contains(ssDouble) && column->CanModify(true))
+  // A release on the detail sign belongs to the detail panel, not to the value.
+  const bool onDetailSign = FRowDetailPanel->Active() && RowDetailSignMouseDown(X, Y);
+  if (column && cell == FPressedCell && (!panel || dataCol == FPressedDataCol) && !onDetailSign &&
+      core_detail::IsCheckOrImageColumn(column) && FDataLink->Active() && !column->DblClickNextVal() &&
+      !Shift.Contains(ssDouble) && column->CanModify(true))
     column->StepCellValue(Shift.Contains(ssShift) ? -1 : 1);
   FPressedCell = {-1, -1};
 }

@@ -390,6 +390,10 @@ bool TCustomDBGridEx::RowDetailSignMouseDown(int X, int Y) {
 }
 
 void TCustomDBGridEx::CellEditRect(int ACol, int ARow, TRect& Rect) {
+  if (RowPanelActive() && FInRowPanelCol >= 0 && FInRowPanelCol < FColumns->Count()) {
+    Rect = RowPanelEditRect(FInRowPanelCol);
+    return;
+  }
   TCustomGridEx::CellEditRect(ACol, ARow, Rect);
   const bool firstVisible =
       !FVisibleColumns.empty() && ACol == DataColToGridCol(FVisibleColumns.front()->Index());

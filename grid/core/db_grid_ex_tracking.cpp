@@ -236,6 +236,26 @@ bool TCustomDBGridEx::DetectRowPanelTitleSizing(int X, int Y, TGridState& State,
   return false;
 }
 
+void TCustomDBGridEx::SizingLineExtent(const TGridDrawMetricsEx& Info, int& From, int& To) {
+  // With Shift the line marks only the sized panel cell, so the user sees
+  // which of the cells sharing the edge is being sized.
+  if (!RowPanelActive() || !FStartShiftState.Contains(ssShift) || FSizingIndex < 0 ||
+      FSizingIndex >= FColumns->Count() || FIndicatorOffset >= ColCount()) {
+    TCustomGridEx::SizingLineExtent(Info, From, To);
+    return;
+  }
+  const auto& p = FColumns->ColumnAt(FSizingIndex)->RowPlacement();
+  if (GridState() == gsRowSizing) {
+    const TRect data = CellBounds(FIndicatorOffset, std::min(TopDataOffset(), RowCount() - 1));
+    From = data.Left + p.DataCellLeft;
+    To = From + p.DataCellWidth;
+  } else {
+    const TRect title = CellBounds(FIndicatorOffset, 0);
+    From = title.Top + p.Top;
+    To = From + p.Height;
+  }
+}
+
 bool TCustomDBGridEx::EndRowPanelSizing() {
   if (!RowPanelActive() || (GridState() != gsColSizing && GridState() != gsRowSizing)) return false;
   TGridDrawMetricsEx info;

@@ -11,6 +11,7 @@
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
 #include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
@@ -497,6 +498,124 @@ TEST_F(GroupedKeys, EscapeEndsMovingAGroupPanelItemWithoutApplying) {
   EXPECT_EQ(grid->DBGridExState(), dgsNormal);
   EXPECT_FALSE(ExistingGridMoveLine()->Visible()) << "the drop marker goes with the move";
   EXPECT_EQ(grid->DataGrouping()->ActiveGroupLevelsCount(), 1);
+}
+
+TEST_F(KeyedGrid, TextTypedIntoTheEditorReachesTheField) {
+  Bind({dgEditing});
+  grid->SetSelectedIndex(1);
+  Press(ui::VK_F2);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  h.Type(grid->InplaceEditor(), u"42");
+  h.ProcessEvents();
+  Press(ui::VK_DOWN);
+  ds.First();
+  EXPECT_EQ(ds.FieldByName(u"B")->AsInteger(), 42);
+}
+
+// --- row panels ------------------------------------------------------------------------------
+
+// A two-line panel: A and B on the first line, C (wider than A) and D on
+// the second. By place the columns are A, C, B, D.
+struct PanelKeys : gridtest::ShownNumberedGrid {
+  void Prepare() override {
+    gridtest::OpenNumbered(ds, src, {u"A", u"B", u"C", u"D"}, 10);
+    grid->SetDataSource(&src);
+    grid->Columns()->SetState(csCustomized);
+    const int widths[] = {60, 60, 80, 40};
+    for (int i = 0; i < 4; ++i) grid->Columns()->ColumnAt(i)->SetWidth(widths[i]);
+    grid->Columns()->ColumnAt(2)->SetInRowLinePos(1);
+    grid->Columns()->ColumnAt(3)->SetInRowLinePos(1);
+    grid->RowPanel()->SetActive(true);
+    h.ProcessEvents();
+    grid->SetFocus();
+    h.ProcessEvents();
+  }
+  void Press(std::uint16_t Key, TShiftState Shift = {}) {
+    h.Key(grid, Key, Shift);
+    h.ProcessEvents();
+  }
+  ui::String Selected() { return grid->Columns()->ColumnAt(grid->SelectedIndex())->FieldName(); }
+  int Index(const char16_t* Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (grid->Columns()->ColumnAt(i)->FieldName() == Name) return i;
+    return -1;
+  }
+  // Where a panel column's value lies in the current row.
+  ui::TRect PanelCell(const char16_t* Name) {
+    const ui::TRect cell = grid->CellBounds(grid->IndicatorOffset(), grid->Row());
+    const auto& p = grid->Columns()->ColumnAt(Index(Name))->RowPlacement();
+    return {cell.Left + p.DataCellLeft, cell.Top + p.Top, cell.Left + p.DataCellLeft + p.DataCellWidth,
+            cell.Top + p.Top + p.Height};
+  }
+};
+
+TEST_F(PanelKeys, CellToCellArrowsWalkThePanelAndUpDownKeepTheirColumn) {
+  ASSERT_EQ(grid->Columns()->ColumnAt(1)->FieldName(), u"C");
+  grid->RowPanel()->SetNavKeysNavigationType(rpntCellToCellEx);
+  struct Case {
+    const char* name;
+    std::uint16_t key;
+    const char16_t* column;
+    int recNo;
+  };
+  // From A of record 3, one key after the other.
+  const Case cases[] = {
+      {"Right to B", ui::VK_RIGHT, u"B", 3},
+      {"Right at the line's end", ui::VK_RIGHT, u"B", 3},
+      {"Down from B to C, the nearest under it", ui::VK_DOWN, u"C", 3},
+      // C lies under A too; the run started at B, so Up goes back there.
+      {"Up back to B", ui::VK_UP, u"B", 3},
+      {"Left to A", ui::VK_LEFT, u"A", 3},
+      {"Down to C", ui::VK_DOWN, u"C", 3},
+      {"Down at the panel's bottom: next record", ui::VK_DOWN, u"C", 4},
+      {"Right to D", ui::VK_RIGHT, u"D", 4},
+      {"Up to B", ui::VK_UP, u"B", 4},
+      {"Up at the panel's top: previous record", ui::VK_UP, u"B", 3},
+  };
+  ds.MoveBy(2);
+  grid->SetSelectedIndex(Index(u"A"));
+  ASSERT_EQ(Selected(), u"A");
+  for (const Case& c : cases) {
+    Press(c.key);
+    EXPECT_EQ(Selected(), c.column) << c.name;
+    EXPECT_EQ(RecNo(), c.recNo) << c.name;
+    EXPECT_EQ(grid->Col(), grid->IndicatorOffset()) << c.name;
+  }
+}
+
+TEST_F(PanelKeys, RowToRowArrowsMoveRecordsAndColumnsInOrder) {
+  grid->SetSelectedIndex(Index(u"A"));
+  Press(ui::VK_RIGHT);
+  EXPECT_EQ(Selected(), u"C");
+  Press(ui::VK_DOWN);
+  EXPECT_EQ(Selected(), u"C");
+  EXPECT_EQ(RecNo(), 2);
+  Press(ui::VK_LEFT);
+  EXPECT_EQ(Selected(), u"A");
+}
+
+TEST_F(PanelKeys, TheEditorLiesOverThePanelCellAndCommitsToItsColumn) {
+  grid->SetOptions(grid->Options() + dgEditing);
+  grid->RowPanel()->SetNavKeysNavigationType(rpntCellToCellEx);
+  grid->SetSelectedIndex(Index(u"B"));
+  Press(ui::VK_F2);
+  TInplaceEdit* editor = grid->InplaceEditor();
+  ASSERT_TRUE(editor && editor->Visible());
+  EXPECT_EQ(editor->BoundsRect(), PanelCell(u"B"));
+  // B's empty value, not A's number that the grid's own column would give.
+  EXPECT_EQ(editor->Text(), u"");
+  h.Type(editor, u"42");
+  h.ProcessEvents();
+  EXPECT_EQ(editor->Text(), u"42");
+  // Moving to D writes B's text into B, not into the new column.
+  Press(ui::VK_DOWN);
+  Press(ui::VK_RIGHT);
+  EXPECT_EQ(Selected(), u"D");
+  EXPECT_EQ(ds.FieldByName(u"B")->AsInteger(), 42);
+  EXPECT_TRUE(ds.FieldByName(u"D")->IsNull());
+  Press(ui::VK_F2);
+  ASSERT_TRUE(grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), PanelCell(u"D"));
 }
 
 }  // namespace

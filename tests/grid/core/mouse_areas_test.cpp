@@ -483,4 +483,125 @@ TEST_F(RowPanelPresses, DraggingAPanelTitleEdgeSizesThatColumnAndSnapsToNeighbou
   EXPECT_FALSE(grid->IsOverSizingLine(cell.Left + 10, grid->CellBounds(1, grid->TopDataOffset()).Bottom));
 }
 
+TEST_F(RowPanelPresses, DoubleClickOnATitleEdgeWidensTheCellUpToItsNeighbour) {
+  // B taking both lines starts right of C, which leaves a gap after A.
+  TColumnEx* a = nullptr;
+  TColumnEx* b = nullptr;
+  TColumnEx* c = nullptr;
+  for (int i = 0; i < grid->Columns()->Count(); ++i) {
+    TColumnEx* col = grid->Columns()->ColumnAt(i);
+    (col->FieldName() == u"A" ? a : col->FieldName() == u"B" ? b : c) = col;
+  }
+  b->SetInRowLineHeight(2);
+  h.ProcessEvents();
+  ASSERT_EQ(b->RowPlacement().Left, 81);
+  auto edge = [&](TColumnEx* Col) {
+    const TRect cell = grid->CellBounds(grid->IndicatorOffset(), 0);
+    const auto& p = Col->RowPlacement();
+    return TPoint{cell.Left + p.Left + p.Width, cell.Top + p.Top + 4};
+  };
+  struct Case {
+    const char* name;
+    TColumnEx* column;
+    int width;
+  };
+  for (const Case& k : {Case{"A reaches B", a, 80}, Case{"A already touches B", a, 80},
+                        Case{"C touches B", c, 80}, Case{"B ends the panel", b, 60}}) {
+    h.DblClick(grid, edge(k.column));
+    h.ProcessEvents();
+    EXPECT_EQ(k.column->Width(), k.width) << k.name;
+    EXPECT_EQ(grid->GridState(), gsNormal) << k.name;
+  }
+  // Back on one line, B leaves C nothing to reach but the panel's right edge.
+  b->SetInRowLineHeight(1);
+  h.ProcessEvents();
+  const int master = b->RowPlacement().Left + b->Width();
+  h.DblClick(grid, edge(c));
+  h.ProcessEvents();
+  EXPECT_EQ(c->RowPlacement().Left + c->Width(), master);
+}
+
+TEST_F(RowPanelPresses, SizingLineWithShiftMarksOnlyTheSizedCell) {
+  TColumnEx* a = grid->Columns()->ColumnAt(0);
+  const TRect cell = grid->CellBounds(grid->IndicatorOffset(), 0);
+  const TPoint at{cell.Left + a->RowPlacement().Left + a->RowPlacement().Width, cell.Top + 4};
+  TGridDrawMetricsEx info;
+  grid->FillDrawInfo(info);
+  int from = 0, to = 0;
+  h.MouseDown(grid, at, ui::mbLeft, {ui::ssShift});
+  ASSERT_EQ(grid->GridState(), gsColSizing);
+  grid->SizingLineExtent(info, from, to);
+  EXPECT_EQ(from, cell.Top + a->RowPlacement().Top);
+  EXPECT_EQ(to, from + a->RowPlacement().Height);
+  h.MouseUp(grid, at, ui::mbLeft, {ui::ssShift});
+  h.MouseDown(grid, at);
+  grid->SizingLineExtent(info, from, to);
+  EXPECT_EQ(to - from, info.RowAxis.PaintEnd - info.RowAxis.StartIndent);
+  h.MouseUp(grid, at);
+}
+
+TEST_F(RowPanelPresses, RightToLeftPressesFindTheMirroredPanelColumn) {
+  grid->SetBiDiMode(ui::bdRightToLeft);
+  h.ProcessEvents();
+  for (int dataCol : {1, 2, 0}) {
+    const TRect cell = grid->CellBounds(grid->IndicatorOffset(), grid->TopDataOffset() + 1);
+    const auto& p = grid->Columns()->ColumnAt(dataCol)->RowPlacement();
+    const TPoint at{cell.Left + grid->GridMasterCellWidth() - (p.DataCellLeft + p.DataCellWidth / 2),
+                    cell.Top + p.Top + p.Height / 2};
+    h.Click(grid, at);
+    EXPECT_EQ(grid->InRowPanelCol(), dataCol);
+    EXPECT_EQ(RecNo(), 2);
+  }
+}
+
+// A panel with a check box under the number.
+struct RowPanelCheckBox : gridtest::ShownNumberedGrid {
+  void Prepare() override {
+    ds.FieldDefs().Add(u"N", db::ftInteger);
+    ds.FieldDefs().Add(u"On", db::ftBoolean);
+    src.SetDataSet(&ds);
+    ds.Open();
+    for (int i = 1; i <= 3; ++i) {
+      ds.Append();
+      ds.Fields(0)->SetAsInteger(i);
+      ds.Fields(1)->SetAsBoolean(false);
+      ds.Post();
+    }
+    ds.First();
+    grid->SetDataSource(&src);
+    grid->Columns()->SetState(csCustomized);
+    grid->Columns()->ColumnAt(1)->SetCheckboxes(true);
+    grid->Columns()->ColumnAt(1)->SetInRowLinePos(1);
+    grid->RowPanel()->SetActive(true);
+    h.ProcessEvents();
+  }
+  TPoint InPanel(int DataCol, int Row) {
+    const TRect cell = grid->CellBounds(grid->IndicatorOffset(), Row);
+    const auto& p = grid->Columns()->ColumnAt(DataCol)->RowPlacement();
+    return {cell.Left + p.DataCellLeft + p.DataCellWidth / 2, cell.Top + p.Top + p.Height / 2};
+  }
+  bool On() { return ds.FieldByName(u"On")->AsBoolean(); }
+};
+
+TEST_F(RowPanelCheckBox, AClickOnThePanelCheckBoxTogglesIt) {
+  const int top = grid->TopDataOffset();
+  ASSERT_EQ(grid->Columns()->ColumnAt(1)->FieldName(), u"On");
+  struct Case {
+    const char* name;
+    int pressCol, releaseCol, row;
+    bool on;
+    int recNo;
+  };
+  for (const Case& k : {Case{"on the box", 1, 1, 1, true, 2}, Case{"again", 1, 1, 1, false, 2},
+                        Case{"on the number", 0, 0, 2, false, 3},
+                        Case{"pressed on the box, released on the number", 1, 0, 2, false, 3}}) {
+    h.MouseDown(grid, InPanel(k.pressCol, top + k.row));
+    h.MouseUp(grid, InPanel(k.releaseCol, top + k.row));
+    h.ProcessEvents();
+    EXPECT_EQ(On(), k.on) << k.name;
+    EXPECT_EQ(RecNo(), k.recNo) << k.name;
+    EXPECT_EQ(grid->SelectedIndex(), k.pressCol) << k.name;
+  }
+}
+
 }  // namespace
