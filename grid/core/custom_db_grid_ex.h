@@ -402,6 +402,14 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // A double click on a panel title's right edge: the column grows up to the
   // next cell on one of its lines, or to the panel's right edge.
   void WidenRowPanelColumnToNeighbour(int DataCol);
+  // Moving a panel column by its title: the drag starts past the threshold,
+  // follows the mouse (scrolling at the grid's sides) and, applied, puts the
+  // column in the target cell's place and line.
+  void StartRowPanelColumnDrag(int DataCol, int X, int Y);
+  void BeginRowPanelColumnDrag(int DataCol, int X, int Y);
+  void TrackRowPanelColumnMove(ui::TShiftState Shift, int X, int Y);
+  void EndRowPanelColumnMove(bool Apply);
+  int RowPanelMoveTarget() const { return FRowPanelMoveTarget; }
   TGridOptions DesignOptionsForState();
   TDBGridExIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
   void SetIndicatorTitle(TDBGridExIndicatorTitle* Value);
@@ -1014,6 +1022,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FRowMoveMarkerShown = false;
   std::unique_ptr<TGridRowPanelEx> FGridRowPanel;
   int FGridMasterCellWidth = 0;
+  // The panel column being dragged and the panel column it would take the place of.
+  int FRowPanelMoveCol = -1;
+  int FRowPanelMoveTarget = -1;
   int FGridMasterCellHeight = 0;
   int FInRowPanelCol = 0;
   std::unique_ptr<TRowDetailPanelEx> FRowDetailPanel;

@@ -311,6 +311,7 @@ void TCustomDBGridEx::AbortGridState() {
   // Ending the tracking puts the state back to normal; what was running
   // decides what else is undone.
   const TDBGridExState state = FDBGridExState;
+  if (FRowPanelMoveCol >= 0) EndRowPanelColumnMove(false);
   TCustomGridEx::AbortGridState();
   FDSMouseCapture = false;
   EndMouseTracking();

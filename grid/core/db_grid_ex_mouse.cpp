@@ -412,6 +412,21 @@ void TCustomDBGridEx::MouseMove(TShiftState Shift, int X, int Y) {
     BeginDrag(true);
     return;
   }
+  if (RowPanelActive()) {
+    if (FRowPanelMoveCol >= 0 && GridState() == gsColMoving) {
+      TrackRowPanelColumnMove(Shift, X, Y);
+      TControl::MouseMove(Shift, X, Y);
+      return;
+    }
+    const bool titlePress = MouseCoord(FDownMousePos.X, FDownMousePos.Y).Y < TitleRowCount();
+    if (FPressedDataCol >= 0 && titlePress && MouseCapture() && GridState() == gsNormal &&
+        FDBGridExState != dgsTitleDown && FDBGridExState != dgsTitleFilterButtonDown &&
+        FOptionsEx.Contains(dghColumnMove) && MovedBeyondThreshold(FDownMousePos, {X, Y})) {
+      StartRowPanelColumnDrag(FPressedDataCol, X, Y);
+      TControl::MouseMove(Shift, X, Y);
+      return;
+    }
+  }
   if (FTracking && FPressedCol >= 0) {
     TrackTitlePress(X, Y);
     if (FDBGridExState != dgsTitleDown && FDBGridExState != dgsTitleFilterButtonDown &&
@@ -529,6 +544,14 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   FDSMouseCapture = false;
   const TGridCoord cell = MouseCoord(X, Y);
   if (EndRowPanelSizing()) {
+    TControl::MouseUp(Button, Shift, X, Y);
+    return;
+  }
+  if (FRowPanelMoveCol >= 0) {
+    TrackRowPanelColumnMove(Shift, X, Y);
+    EndRowPanelColumnMove(true);
+    FPressedDataCol = -1;
+    SetMouseCapture(false);
     TControl::MouseUp(Button, Shift, X, Y);
     return;
   }

@@ -11,6 +11,7 @@
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "grid/foundation/grid_drag_windows.h"
 #include "platform/data/dataset.h"
 #include "platform/ui/timers.h"
 
@@ -109,6 +110,13 @@ void TCustomDBGridEx::HandleWmTimer(TMessage& Message) {
   }
   // The marker keeps moving and the rows keep scrolling while the mouse
   // rests above or below them.
+  // A panel column dragged past the grid's side keeps scrolling it.
+  if (Message.WParam == kTrackingTimer && RowPanelActive() && FRowPanelMoveCol >= 0 &&
+      GridState() == gsColMoving) {
+    const TPoint p = ScreenToClient(CursorScreenPos());
+    TrackRowPanelColumnMove(FMouseShift, p.X, p.Y);
+    return;
+  }
   if (Message.WParam == kTrackingTimer && FDBGridExState == dgsRowMoving) {
     const TPoint p = ScreenToClient(CursorScreenPos());
     TGridDrawMetricsEx info;
@@ -202,6 +210,82 @@ void TCustomDBGridEx::HandleTrackingTimer() {
   UnlockUpdate();
   if (FUpdateLock == 0) Update();
   SetGridTimer(200 - 15 * distance);
+}
+
+// --- moving a row-panel column ------------------------------------------------------------
+
+void TCustomDBGridEx::StartRowPanelColumnDrag(int DataCol, int X, int Y) {
+  if (!RowPanelActive() || DataCol < 0 || DataCol >= FColumns->Count()) return;
+  TrackTitlePress(-1, -1);
+  FTracking = false;
+  FPressedCol = -1;
+  FPressedDataCol = -1;
+  SetMouseCapture(true);
+  BeginRowPanelColumnDrag(DataCol, X, Y);
+}
+
+void TCustomDBGridEx::BeginRowPanelColumnDrag(int DataCol, int X, int Y) {
+  FDataLink->UpdateRecord();
+  FGridState = gsColMoving;
+  FRowPanelMoveCol = DataCol;
+  FRowPanelMoveTarget = -1;
+  const auto& p = FColumns->ColumnAt(DataCol)->RowPlacement();
+  if (HandleAllocated()) SharedGridDragBox()->StartShow(this, TPoint{X, Y}, p.Height, p.Width);
+  TrackRowPanelColumnMove(FMouseShift, X, Y);
+}
+
+void TCustomDBGridEx::TrackRowPanelColumnMove(TShiftState Shift, int X, int Y) {
+  if (FRowPanelMoveCol < 0 || GridState() != gsColMoving) return;
+  FMouseShift = Shift;
+  if (HandleAllocated()) SharedGridDragBox()->MoveToFor(this, TPoint{X, Y});
+  // The target is the panel cell under the mouse, in whichever row it is.
+  const TGridCoord cell = MouseCoord(std::clamp(X, 0, std::max(0, ClientWidth() - 1)), Y);
+  FRowPanelMoveTarget = -1;
+  if (cell.X >= FIndicatorOffset && cell.X < ColCount() && cell.Y >= 0 && cell.Y < RowCount()) {
+    const TRect r = CellBounds(cell.X, cell.Y);
+    TRect inPanel;
+    TColumnEx* target = GetCellRectInRowPanelAtPos(TPoint{X - r.Left, Y - r.Top}, inPanel, true);
+    if (target && target->Visible()) FRowPanelMoveTarget = target->Index();
+  }
+  // Beyond the grid's sides the panel scrolls, faster the farther out.
+  const int outside = X < 0 ? X : X >= ClientWidth() ? X - ClientWidth() + 1 : 0;
+  if (outside != 0) {
+    ScrollDataClamped(outside < 0 ? std::max(outside, -40) : std::min(outside, 40), 0);
+    SetGridTimer(std::max(20, 200 - 10 * std::abs(outside)));
+  } else if (FTimerActive) {
+    KillGridTimer();
+  }
+}
+
+void TCustomDBGridEx::EndRowPanelColumnMove(bool Apply) {
+  if (FRowPanelMoveCol < 0) return;
+  const int from = FRowPanelMoveCol, to = FRowPanelMoveTarget;
+  FRowPanelMoveCol = FRowPanelMoveTarget = -1;
+  if (GridState() == gsColMoving) FGridState = gsNormal;
+  KillGridTimer();
+  if (HandleAllocated()) SharedGridDragBox()->TemporaryHide();
+  if (!Apply || to < 0 || to == from || from >= FColumns->Count() || to >= FColumns->Count()) return;
+  TColumnEx* moved = FColumns->ColumnAt(from);
+  TColumnEx* target = FColumns->ColumnAt(to);
+  const int selected = SelectedIndex();
+  TColumnEx* selectedColumn = selected >= 0 && selected < FColumns->Count() ? FColumns->ColumnAt(selected) : nullptr;
+  // The moved column takes the target's place on its line; the target and
+  // the cells after it move right.
+  FColumns->BeginUpdate();
+  try {
+    moved->SetInRowLinePos(target->InRowLinePos());
+    moved->SetIndex(to);
+  } catch (...) {
+    FColumns->EndUpdate();
+    throw;
+  }
+  FColumns->EndUpdate();
+  RelayoutGrid();
+  if (selectedColumn) FInRowPanelCol = selectedColumn->Index();
+  RefreshEditorPlacement();
+  if (OnColumnMoved) OnColumnMoved(this, from, moved->Index());
+  NotifyDesignerModified();
+  Invalidate();
 }
 
 // --- sizing lines ---------------------------------------------------------------------------

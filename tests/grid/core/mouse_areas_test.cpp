@@ -554,6 +554,48 @@ TEST_F(RowPanelPresses, RightToLeftPressesFindTheMirroredPanelColumn) {
   }
 }
 
+TEST_F(RowPanelPresses, DraggingAPanelTitleMovesTheColumnIntoTheTargetsPlace) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghColumnMove);
+  h.ProcessEvents();
+  auto column = [&](const char16_t* Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (grid->Columns()->ColumnAt(i)->FieldName() == Name) return grid->Columns()->ColumnAt(i);
+    return static_cast<TColumnEx*>(nullptr);
+  };
+  auto title = [&](const char16_t* Name) { return InPanel(column(Name)->Index(), 0); };
+  struct Case {
+    const char* name;
+    const char16_t *dragged, *onto;
+    bool cancel;
+    int line, left;                 // the dragged column's place afterwards
+    const char16_t* pushedRight;    // the target, now right of it
+  };
+  for (const Case& k : {Case{"B onto A", u"B", u"A", false, 0, 0, u"A"},
+                        Case{"A onto C, a line down", u"A", u"C", false, 1, 0, u"C"},
+                        Case{"cancelled", u"C", u"B", true, 1, 61, u"C"}}) {
+    TColumnEx* dragged = column(k.dragged);
+    const TPoint from = title(k.dragged), to = title(k.onto);
+    h.MouseDown(grid, from);
+    h.MouseMove(grid, {from.X + 10, from.Y}, {ui::ssLeft});
+    ASSERT_EQ(grid->GridState(), gsColMoving) << k.name;
+    h.MouseMove(grid, to, {ui::ssLeft});
+    EXPECT_EQ(grid->RowPanelMoveTarget(), column(k.onto)->Index()) << k.name;
+    if (k.cancel) {
+      h.Key(grid, ui::VK_ESCAPE);
+      h.ProcessEvents();
+    }
+    h.MouseUp(grid, to);
+    h.ProcessEvents();
+    EXPECT_EQ(grid->GridState(), gsNormal) << k.name;
+    EXPECT_EQ(dragged->InRowLinePos(), k.line) << k.name;
+    EXPECT_EQ(dragged->RowPlacement().Left, k.left) << k.name;
+    if (!k.cancel)
+      EXPECT_GT(column(k.pushedRight)->RowPlacement().Left, dragged->RowPlacement().Left) << k.name;
+  }
+  // A drag is no title click.
+  EXPECT_EQ(titleBtnClicks, 0);
+}
+
 // A panel with a check box under the number.
 struct RowPanelCheckBox : gridtest::ShownNumberedGrid {
   void Prepare() override {
