@@ -80,6 +80,16 @@ class AutoRunTest : public ProgramTest {
     h->Show(AutoFrm);
     for (int i = 0; i < Axes; ++i) Sim.controller.SetValue(kStatus, static_cast<uint16_t>(i), 0);
   }
+  // Three steps in the script grid, the first clicked.
+  grid::TDBGridEx* ThreeStepsFirstClicked(SimulatedController& Sim) {
+    Open(Sim, 2);
+    AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
+    AutoFrm->Add_Code(Step(1, u"Abs", 2, 0, 1));
+    AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
+    grid::TDBGridEx* code = AutoFrm->grid_Code;
+    h->Click(code, CellCentre(code, 0, 0));
+    return code;
+  }
   // The log without its time stamps.
   static std::vector<std::string> Log() {
     std::vector<std::string> out;
@@ -576,12 +586,7 @@ TEST_F(AutoRunTest, PositionTableFollowsTheAxesAndReconnects) {
 
 TEST_F(AutoRunTest, TheGridsTakeClicksAndDeleteKeysWhereOffered) {
   SimulatedController sim;
-  Open(sim, 2);
-  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
-  AutoFrm->Add_Code(Step(1, u"Abs", 2, 0, 1));
-  AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
-  grid::TDBGridEx* code = AutoFrm->grid_Code;
-  h->Click(code, CellCentre(code, 0, 0));
+  grid::TDBGridEx* code = ThreeStepsFirstClicked(sim);
   EXPECT_EQ(AutoFrm->mem_Code.RecNo(), 0);
 
   h->SaveScreenshot(AutoFrm, "desktop_auto_form_grids");
@@ -608,12 +613,7 @@ TEST_F(AutoRunTest, TheGridsTakeClicksAndDeleteKeysWhereOffered) {
 
 TEST_F(AutoRunTest, CtrlFOpensTheFindDialogWhichFindsAStep) {
   SimulatedController sim;
-  Open(sim, 2);
-  AutoFrm->Add_Code(Step(0, u"Rel", 1, 0, 1));
-  AutoFrm->Add_Code(Step(1, u"Abs", 2, 0, 1));
-  AutoFrm->Add_Code(Step(0, u"Rel", 3, 0, 1));
-  grid::TDBGridEx* code = AutoFrm->grid_Code;
-  h->Click(code, CellCentre(code, 0, 0));
+  grid::TDBGridEx* code = ThreeStepsFirstClicked(sim);
   ASSERT_EQ(AutoFrm->mem_Code.RecNo(), 0);
 
   // The dialog is modal: what it is asked happens inside its loop.

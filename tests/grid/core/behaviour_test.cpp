@@ -318,6 +318,20 @@ TEST_F(Behaviour, AFreedFieldLeavesItsColumnWithoutAField) {
 // --- tool tips ----------------------------------------------------------------------------------
 
 struct GridTips : Behaviour {
+  // Column 1 asks for tips and is 60 pixels wide; its first record's text
+  // fits, its second's (Long) is cut.
+  void ShortThenCutText(const String& Long) {
+    Col(1)->SetToolTips(true);
+    Col(1)->SetWidth(60);
+    data.ds.First();
+    data.ds.Edit();
+    data.ds.FieldByName(u"S")->SetAsString(u"short");
+    data.ds.Post();
+    data.ds.Next();
+    data.ds.Edit();
+    data.ds.FieldByName(u"S")->SetAsString(Long);
+    data.ds.Post();
+  }
   // What the grid answers for a tool tip at a client point.
   ui::THintInfo Ask(TPoint At) {
     const TPoint screen = grid->ClientToScreen(At);
@@ -335,16 +349,7 @@ struct GridTips : Behaviour {
 };
 
 TEST_F(GridTips, ATipOnlyWhenTheCellTextIsCut) {
-  Col(1)->SetToolTips(true);
-  Col(1)->SetWidth(60);
-  data.ds.First();
-  data.ds.Edit();
-  data.ds.FieldByName(u"S")->SetAsString(u"short");
-  data.ds.Post();
-  data.ds.Next();
-  data.ds.Edit();
-  data.ds.FieldByName(u"S")->SetAsString(u"a text far too long for its narrow column");
-  data.ds.Post();
+  ShortThenCutText(u"a text far too long for its narrow column");
   const int top = grid->TopDataOffset();
   EXPECT_EQ(Ask(CellPoint(2, top)).HintStr, u"");
   const ui::THintInfo cut = Ask(CellPoint(2, top + 1));
@@ -378,16 +383,7 @@ TEST_F(GridTips, TitleHintShowsItsShortPart) {
 TEST_F(GridTips, ACutCellShowsItsTipAsSoonAsTheMouseComesToIt) {
   const String longText = u"a text far too long for its narrow column";
   grid->SetShowHint(true);
-  Col(1)->SetToolTips(true);
-  Col(1)->SetWidth(60);
-  data.ds.First();
-  data.ds.Edit();
-  data.ds.FieldByName(u"S")->SetAsString(u"short");
-  data.ds.Post();
-  data.ds.Next();
-  data.ds.Edit();
-  data.ds.FieldByName(u"S")->SetAsString(longText);
-  data.ds.Post();
+  ShortThenCutText(longText);
   const int top = grid->TopDataOffset();
   // Text that fits gets no tip, however long the mouse rests on it.
   h.MouseMove(grid, CellPoint(2, top));
