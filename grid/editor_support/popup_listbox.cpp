@@ -69,7 +69,8 @@ void TPopupListboxEx::SetCtl3D(bool Value) {
   ctl3D_ = Value;
   borderWidth_ = Value ? 2 : 0;
   SetBounds(Left(), Top(), Width(), Height());
-  Invalidate();
+  // The frame is the window's, so it comes with a new window.
+  if (HandleAllocated()) RecreateWnd();
 }
 
 void TPopupListboxEx::SetImageList(TImageList* Value) {
@@ -176,24 +177,23 @@ void TPopupListboxEx::Paint() {
     c->Brush()->SetStyle(bsSolid);
     c->FillRect(Rect(0, y, client.Width(), client.Height()));
   }
-  PaintBorder();
 }
 
+int TPopupListboxEx::FrameWidth() const { return (ctl3D_ ? 0 : 1) + borderWidth_; }
+
+// Without the 3D look the window has a plain line round it; with it the
+// raised edge of BorderWidth.
 void TPopupListboxEx::PaintBorder() {
-  TCanvas* c = Canvas();
-  TRect r = ClientRect();
+  TWindowCanvas dc(this);
+  TRect r = Rect(0, 0, Width(), Height());
   if (!ctl3D_) {
-    c->Brush()->SetColor(clWindowFrame);
-    c->FrameRect(r);
-    r.Inflate(-1, -1);
+    dc.Brush()->SetColor(clWindowFrame);
+    dc.FrameRect(r);
+    return;
   }
-  if (borderWidth_ >= 2) {
-    TRect e = r;
-    c->DrawEdge(e, BDR_RAISEDOUTER, BF_RECT);
-    e = r;
-    e.Inflate(-1, -1);
-    c->DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
-  }
+  dc.DrawEdge(r, BDR_RAISEDOUTER, BF_RECT);
+  r.Inflate(-1, -1);
+  dc.DrawEdge(r, BDR_RAISEDINNER, BF_RECT);
 }
 
 void TPopupListboxEx::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
@@ -305,6 +305,14 @@ void TPopupListboxEx::Dispatch(TMessage& Message) {
       return;
     case WM_SIZEGRIPCHANGEPOSITION:
       if (sizeGrip_) sizeGrip_->ChangePosition(static_cast<TSizeGripChangePosition>(Message.WParam));
+      return;
+    case WM_NCCALCSIZE:
+      TCustomListBox::Dispatch(Message);
+      reinterpret_cast<TRect*>(Message.LParam)->Inflate(-FrameWidth(), -FrameWidth());
+      return;
+    case WM_NCPAINT:
+      TCustomListBox::Dispatch(Message);
+      PaintBorder();
       return;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:

@@ -83,6 +83,9 @@ class TPopupListboxEx : public ui::TCustomListBox {
 
  private:
   int RowHeightOrText() const;
+  // The window's frame on each side: the line without the 3D look, and BorderWidth.
+  int FrameWidth() const;
+  // Paints the frame on the window's canvas.
   void PaintBorder();
 
   int borderWidth_ = 0;

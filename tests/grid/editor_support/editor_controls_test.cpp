@@ -321,6 +321,54 @@ TEST_F(PopupList, SelectionFollowsTheMouseAndTheWheelScrolls) {
   EXPECT_EQ(list->TopIndex(), 1);
 }
 
+// The raised border is the window's frame: the rows, the mouse and the grip
+// count from inside it, and whole rows fill the client area.
+TEST_F(PopupList, BorderIsTheWindowsFrameRoundTheRows) {
+  Make(new TPopupListboxEx(nullptr), 4);
+  // The combo box gives its list the raised border this way.
+  list->SetCtl3D(false);
+  list->SetCtl3D(true);
+  list->SetRowCount(5);
+  h.ProcessEvents();
+  ASSERT_EQ(list->BorderWidth(), 2);
+  EXPECT_EQ(list->NonClientMargins(), (TPadding{2, 2, 2, 2}));
+  EXPECT_EQ(list->Height(), 5 * 16 + 4);
+  EXPECT_EQ(list->ClientRect(), Rect(0, 0, list->Width() - 4, 5 * 16));
+  EXPECT_EQ(list->ClientToScreen({0, 0}), (TPoint{list->Left() + 2, list->Top() + 2}));
+  EXPECT_EQ(list->SizeGrip()->Top() + list->SizeGrip()->Height(), 5 * 16);
+  const int w = list->Width(), hgt = list->Height();
+  // Raised: the outer ring dark at the right and bottom, the inner ring
+  // light at the left and top and grey at the right and bottom.
+  EXPECT_EQ(h.WindowPixelAt(list, 1, hgt / 2), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(h.WindowPixelAt(list, w / 2, 1), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(h.WindowPixelAt(list, w - 1, hgt / 2), ColorToRGB(cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(list, w / 2, hgt - 1), ColorToRGB(cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(list, w - 2, hgt / 2), ColorToRGB(clBtnShadow));
+  EXPECT_FALSE(h.SaveScreenshot(list, "popup_list_raised").empty());
+  // The first row starts right inside the frame, in paint and under the mouse.
+  list->SetItemIndex(0);
+  h.ProcessEvents();
+  const int x = list->ClientWidth() - 3;
+  EXPECT_EQ(h.PixelAt(list, x, 2), ColorToRGB(clHighlight));
+  EXPECT_EQ(h.PixelAt(list, x, 18), ColorToRGB(list->Color()));
+  h.MouseMove(list, Point(30, 15));
+  EXPECT_EQ(list->ItemIndex(), 0);
+  h.MouseMove(list, Point(30, 16));
+  EXPECT_EQ(list->ItemIndex(), 1);
+
+  // Without the 3D look: a one-pixel line of the window frame's colour.
+  list->SetCtl3D(false);
+  list->SetRowCount(5);
+  h.ProcessEvents();
+  EXPECT_EQ(list->BorderWidth(), 0);
+  EXPECT_EQ(list->NonClientMargins(), (TPadding{1, 1, 1, 1}));
+  EXPECT_EQ(list->Height(), 5 * 16 + 2);
+  EXPECT_EQ(list->ClientHeight(), 5 * 16);
+  for (TPoint p : {Point(0, 10), Point(10, 0), Point(list->Width() - 1, 10), Point(10, list->Height() - 1)})
+    EXPECT_EQ(h.WindowPixelAt(list, p.X, p.Y), ColorToRGB(clWindowFrame)) << p.X << "," << p.Y;
+  EXPECT_FALSE(h.SaveScreenshot(list, "popup_list_line").empty());
+}
+
 class SeparatorItem : public TPopupListboxItemEx {
  public:
   std::vector<TOwnerDrawState> states;
