@@ -62,7 +62,7 @@ void TMonthCalendarEx::SetAutoSize(bool Value) {
 
 void TMonthCalendarEx::AdjustToAutoSize() {
   TRect r = MinRequiredRect();
-  SetBounds(Left(), Top(), r.Width() + 2 * contentInset_, r.Height() + 2 * contentInset_);
+  SetBounds(Left(), Top(), r.Width(), r.Height());
 }
 
 void TMonthCalendarEx::FontChanged() {
@@ -110,48 +110,43 @@ TDateTime TMonthCalendarEx::FirstShownDay() const {
 TRect TMonthCalendarEx::TitleTextRect(bool YearPart) const {
   TCanvas c;
   c.SetFont(Font());
-  const int o = contentInset_;
   const int w = 7 * CellWidth() + 2 * kMargin;
   const String month = rtl::FormatSettings().LongMonthNames[shownMonth_ - 1];
   const String year = IntText(view_ == MCMV_DECADE ? shownYear_ / 10 * 10 : shownYear_);
   const int mw = view_ == MCMV_MONTH ? c.TextWidth(month) + 4 : 0, yw = c.TextWidth(year) + 4;
-  const int left = o + (w - mw - yw) / 2;
-  if (!YearPart) return Rect(left, o, left + mw, o + TitleHeight());
-  return Rect(left + mw, o, left + mw + yw, o + TitleHeight());
+  const int left = (w - mw - yw) / 2;
+  if (!YearPart) return Rect(left, 0, left + mw, TitleHeight());
+  return Rect(left + mw, 0, left + mw + yw, TitleHeight());
 }
 
 TRect TMonthCalendarEx::DayRect(TDateTime Day) const {
   const int index = static_cast<int>(std::floor(Day) - FirstShownDay());
   if (index < 0 || index >= 42) return {};
-  const int o = contentInset_;
-  const int top = o + TitleHeight() + RowHeight();
-  return Bounds(o + kMargin + index % 7 * CellWidth(), top + index / 7 * RowHeight(), CellWidth(), RowHeight());
+  const int top = TitleHeight() + RowHeight();
+  return Bounds(kMargin + index % 7 * CellWidth(), top + index / 7 * RowHeight(), CellWidth(), RowHeight());
 }
 
 TRect TMonthCalendarEx::ZoomCellRect(int Index) const {
-  const int o = contentInset_;
   const int cw = 7 * CellWidth() / 4, rh = RowHeight() * 7 / 3;
-  return Bounds(o + kMargin + Index % 4 * cw, o + TitleHeight() + Index / 4 * rh, cw, rh);
+  return Bounds(kMargin + Index % 4 * cw, TitleHeight() + Index / 4 * rh, cw, rh);
 }
 
 bool TMonthCalendarEx::DateAt(TPoint P, TDateTime& Out) const {
   if (view_ != MCMV_MONTH) return false;
-  const int o = contentInset_;
-  const int x = P.X - o - kMargin, y = P.Y - o - TitleHeight() - RowHeight();
+  const int x = P.X - kMargin, y = P.Y - TitleHeight() - RowHeight();
   if (x < 0 || y < 0 || x >= 7 * CellWidth() || y >= 6 * RowHeight()) return false;
   Out = FirstShownDay() + (y / RowHeight()) * 7 + x / CellWidth();
   return true;
 }
 
 unsigned TMonthCalendarEx::HitTest(TPoint P) const {
-  const int o = contentInset_;
   const int w = 7 * CellWidth() + 2 * kMargin;
-  if (P.X < o || P.Y < o || P.X >= o + w) return MCHT_NOWHERE;
-  const int y = P.Y - o;
+  if (P.X < 0 || P.Y < 0 || P.X >= w) return MCHT_NOWHERE;
+  const int y = P.Y;
   if (y < TitleHeight()) {
     const int btn = CellWidth();
-    if (P.X < o + btn) return MCHT_TITLEBTNPREV;
-    if (P.X >= o + w - btn) return MCHT_TITLEBTNNEXT;
+    if (P.X < btn) return MCHT_TITLEBTNPREV;
+    if (P.X >= w - btn) return MCHT_TITLEBTNNEXT;
     if (view_ == MCMV_MONTH && TitleTextRect(false).Contains(P)) return MCHT_TITLEMONTH;
     if (TitleTextRect(true).Contains(P)) return MCHT_TITLEYEAR;
     return MCHT_TITLEBK;
@@ -248,7 +243,6 @@ void TMonthCalendarEx::DoKeyDown(std::uint16_t& Key, TShiftState Shift) {
 
 void TMonthCalendarEx::Paint() {
   TCanvas* c = Canvas();
-  const int o = contentInset_;
   c->Brush()->SetColor(Color());
   c->FillRect(ClientRect());
   c->SetFont(Font());
@@ -256,24 +250,24 @@ void TMonthCalendarEx::Paint() {
   const int w = 7 * cw + 2 * kMargin;
   // Title: the scroll arrows and the month and year.
   c->Brush()->SetColor(clBtnFace);
-  c->FillRect(Rect(o, o, o + w, o + th));
+  c->FillRect(Rect(0, 0, w, th));
   c->Brush()->SetStyle(bsClear);
   c->Font()->SetColor(clBtnText);
   auto centred = [&](const TRect& r, const String& text) {
     c->TextOut(r.Left + (r.Width() - c->TextWidth(text)) / 2, r.Top + (r.Height() - c->TextHeight(text)) / 2, text);
   };
-  centred(Rect(o, o, o + cw, o + th), u"<");
-  centred(Rect(o + w - cw, o, o + w, o + th), u">");
+  centred(Rect(0, 0, cw, th), u"<");
+  centred(Rect(w - cw, 0, w, th), u">");
   if (view_ == MCMV_MONTH) centred(TitleTextRect(false), rtl::FormatSettings().LongMonthNames[shownMonth_ - 1]);
   const int decade = shownYear_ / 10 * 10;
   centred(TitleTextRect(true), view_ == MCMV_DECADE ? IntText(decade) + u"-" + IntText(decade + 9) : IntText(shownYear_));
   c->Font()->SetColor(Font()->Color());
   if (view_ == MCMV_MONTH) {
     for (int i = 0; i < 7; ++i)
-      centred(Bounds(o + kMargin + i * cw, o + th, cw, rh), rtl::FormatSettings().ShortDayNames[i]);
+      centred(Bounds(kMargin + i * cw, th, cw, rh), rtl::FormatSettings().ShortDayNames[i]);
     c->Brush()->SetStyle(bsSolid);
     c->Brush()->SetColor(clBtnShadow);
-    c->FillRect(Rect(o + kMargin, o + th + rh - 1, o + w - kMargin, o + th + rh));
+    c->FillRect(Rect(kMargin, th + rh - 1, w - kMargin, th + rh));
     const TDateTime first = FirstShownDay();
     for (int i = 0; i < 42; ++i) {
       const TDateTime d = first + i;
@@ -314,7 +308,7 @@ void TMonthCalendarEx::Paint() {
   c->Font()->SetColor(Font()->Color());
   int ty, tm, td;
   rtl::DecodeDate(Today(), ty, tm, td);
-  centred(Rect(o, o + th + 7 * rh, o + w, o + th + 8 * rh),
+  centred(Rect(0, th + 7 * rh, w, th + 8 * rh),
           IntText(ty) + u"-" + (tm < 10 ? u"0" : u"") + IntText(tm) + u"-" + (td < 10 ? u"0" : u"") + IntText(td));
   c->Brush()->SetStyle(bsSolid);
 }
@@ -338,9 +332,12 @@ void TPopupMonthCalendarEx::InitWidget() {
   AdjustToAutoSize();
 }
 
+int TPopupMonthCalendarEx::FrameWidth() const { return (ctl3D_ ? 0 : 1) + borderWidth_; }
+
+// The calendar fills the client area; the frame is added round it.
 void TPopupMonthCalendarEx::AdjustToAutoSize() {
-  contentInset_ = borderWidth_ + (ctl3D_ ? 0 : 1);
-  TMonthCalendarEx::AdjustToAutoSize();
+  const TRect r = MinRequiredRect();
+  SetBounds(Left(), Top(), r.Width() + 2 * FrameWidth(), r.Height() + 2 * FrameWidth());
 }
 
 void TPopupMonthCalendarEx::SetCtl3D(bool Value) {
@@ -348,23 +345,23 @@ void TPopupMonthCalendarEx::SetCtl3D(bool Value) {
   ctl3D_ = Value;
   borderWidth_ = Value ? 2 : 0;
   AdjustToAutoSize();
-  Invalidate();
+  // The frame is the window's, so it comes with a new window.
+  if (HandleAllocated()) RecreateWnd();
 }
 
-void TPopupMonthCalendarEx::Paint() {
-  TMonthCalendarEx::Paint();
-  TCanvas* c = Canvas();
-  TRect r = ClientRect();
+// Without the 3D look the window has a plain line round it; with it the
+// raised edge of BorderWidth.
+void TPopupMonthCalendarEx::PaintBorder() {
+  TWindowCanvas dc(this);
+  TRect r = Rect(0, 0, Width(), Height());
   if (!ctl3D_) {
-    c->Brush()->SetColor(clWindowFrame);
-    c->FrameRect(r);
-  } else if (borderWidth_ >= 2) {
-    TRect e = r;
-    c->DrawEdge(e, BDR_RAISEDOUTER, BF_RECT);
-    e = r;
-    e.Inflate(-1, -1);
-    c->DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
+    dc.Brush()->SetColor(clWindowFrame);
+    dc.FrameRect(r);
+    return;
   }
+  dc.DrawEdge(r, BDR_RAISEDOUTER, BF_RECT);
+  r.Inflate(-1, -1);
+  dc.DrawEdge(r, BDR_RAISEDINNER, BF_RECT);
 }
 
 void TPopupMonthCalendarEx::CloseUp(bool Accept) {
@@ -428,6 +425,14 @@ void TPopupMonthCalendarEx::Dispatch(TMessage& Message) {
         return;
       }
       TMonthCalendarEx::Dispatch(Message);
+      return;
+    case WM_NCCALCSIZE:
+      TMonthCalendarEx::Dispatch(Message);
+      reinterpret_cast<TRect*>(Message.LParam)->Inflate(-FrameWidth(), -FrameWidth());
+      return;
+    case WM_NCPAINT:
+      TMonthCalendarEx::Dispatch(Message);
+      PaintBorder();
       return;
     case WM_KILLFOCUS: {
       auto alive = alive_;

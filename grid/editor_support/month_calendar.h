@@ -75,8 +75,6 @@ class TMonthCalendarEx : public ui::TCustomControl {
   int CellWidth() const;
   int RowHeight() const;
   int TitleHeight() const { return RowHeight() + 4; }
-  // Room kept free round the calendar (the popup's border).
-  int contentInset_ = 0;
 
  private:
   void ShowMonthOf(rtl::TDateTime D);
@@ -111,7 +109,6 @@ class TPopupMonthCalendarEx : public TMonthCalendarEx {
  protected:
   QWidget* CreateWidget(QWidget* Parent) override;
   void InitWidget() override;
-  void Paint() override;
   void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
   void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
@@ -120,6 +117,10 @@ class TPopupMonthCalendarEx : public TMonthCalendarEx {
 
  private:
   void CloseUp(bool Accept);
+  // The window's frame on each side: the line without the 3D look, and BorderWidth.
+  int FrameWidth() const;
+  // Paints the frame on the window's canvas.
+  void PaintBorder();
   int borderWidth_ = 0;
   bool ctl3D_ = true;
   int downViewType_ = MCMV_MONTH;

@@ -571,6 +571,49 @@ TEST_F(Calendar, KeysWheelAndFocusLoss) {
   EXPECT_EQ(owner.closes, std::vector<bool>{false});
 }
 
+// The raised border is the window's frame: the days and their hit codes
+// count from inside it.
+TEST_F(Calendar, BorderIsTheWindowsFrameRoundTheCalendar) {
+  const TRect min = cal->MinRequiredRect();
+  // Without a change of the 3D look the calendar has no border.
+  EXPECT_EQ(cal->NonClientMargins(), TPadding{});
+  EXPECT_EQ(cal->ClientRect(), min);
+  cal->SetCtl3D(false);
+  cal->SetCtl3D(true);
+  h.ProcessEvents();
+  ASSERT_EQ(cal->BorderWidth(), 2);
+  EXPECT_EQ(cal->NonClientMargins(), (TPadding{2, 2, 2, 2}));
+  EXPECT_EQ(cal->Width(), min.Width() + 4);
+  EXPECT_EQ(cal->Height(), min.Height() + 4);
+  EXPECT_EQ(cal->ClientRect(), min);
+  EXPECT_EQ(cal->ClientToScreen({0, 0}), (TPoint{cal->Left() + 2, cal->Top() + 2}));
+  const int w = cal->Width(), hgt = cal->Height();
+  EXPECT_EQ(h.WindowPixelAt(cal, 1, hgt / 2), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(h.WindowPixelAt(cal, w - 1, hgt / 2), ColorToRGB(cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(cal, w / 2, hgt - 1), ColorToRGB(cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(cal, w - 2, hgt / 2), ColorToRGB(clBtnShadow));
+  EXPECT_FALSE(h.SaveScreenshot(cal, "calendar_popup_raised").empty());
+  // The title starts at the client's top left: its button face and the
+  // previous-month button are there.
+  EXPECT_EQ(h.PixelAt(cal, 0, 0), ColorToRGB(clBtnFace));
+  EXPECT_EQ(cal->HitTest(Point(0, 0)), MCHT_TITLEBTNPREV);
+  const TRect day = cal->DayRect(rtl::EncodeDate(2026, 12, 24));
+  h.Click(cal, Centre(day));
+  EXPECT_EQ(owner.closes, std::vector<bool>{true});
+  EXPECT_EQ(cal->Date(), rtl::EncodeDate(2026, 12, 24));
+  EXPECT_EQ(h.PixelAt(cal, day.Left + 1, day.Top + 1), ColorToRGB(clHighlight));
+
+  // Without the 3D look: a one-pixel line of the window frame's colour.
+  cal->SetCtl3D(false);
+  h.ProcessEvents();
+  EXPECT_EQ(cal->NonClientMargins(), (TPadding{1, 1, 1, 1}));
+  EXPECT_EQ(cal->Width(), min.Width() + 2);
+  EXPECT_EQ(cal->ClientRect(), min);
+  for (TPoint p : {Point(0, 10), Point(10, 0), Point(cal->Width() - 1, 10), Point(10, cal->Height() - 1)})
+    EXPECT_EQ(h.WindowPixelAt(cal, p.X, p.Y), ColorToRGB(clWindowFrame)) << p.X << "," << p.Y;
+  EXPECT_FALSE(h.SaveScreenshot(cal, "calendar_popup_line").empty());
+}
+
 TEST_F(Calendar, PressOutsideClosesWithoutAccepting) {
   cal->Perform(WM_LBUTTONDOWN, MK_LBUTTON, (static_cast<LPARAM>(static_cast<std::uint16_t>(-5)) << 16) | 5);
   ASSERT_FALSE(owner.closes.empty());
