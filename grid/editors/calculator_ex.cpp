@@ -130,8 +130,7 @@ void TCalculatorEx::LoadFromReader(const TCalculatorLayoutEx& Layout) {
   Panel1 = new TPanel(this);
   Panel1->SetName(u"Panel1");
   Panel1->SetParent(this);
-  Panel1->SetBounds(Layout.Panel.Left + childInset_, Layout.Panel.Top + childInset_, Layout.Panel.Width(),
-                    Layout.Panel.Height());
+  Panel1->SetBounds(Layout.Panel.Left, Layout.Panel.Top, Layout.Panel.Width(), Layout.Panel.Height());
   Panel1->SetBevelOuter(bvNone);
   Panel1->SetBorderWidth(2);
   Panel1->SetColor(clWindow);
@@ -148,7 +147,7 @@ void TCalculatorEx::LoadFromReader(const TCalculatorLayoutEx& Layout) {
     auto* b = new TSpeedButtonEx(this);
     b->SetName(item.Name);
     b->SetParent(this);
-    b->SetBounds(item.Left + childInset_, item.Top + childInset_, item.Width, item.Height);
+    b->SetBounds(item.Left, item.Top, item.Width, item.Height);
     b->SetCaption(item.Caption);
     b->SetFlat(true);
     b->SetParentFont(false);
@@ -178,13 +177,7 @@ void TCalculatorEx::LoadFromReader(const TCalculatorLayoutEx& Layout) {
 
 void TCalculatorEx::ScaleChildren(int M, int D) {
   if (M == D) return;
-  for (int i = 0; i < ControlCount(); ++i) {
-    TControl* c = Controls(i);
-    // The frame stays where it is; only the layout's own geometry scales.
-    c->SetBounds(c->Left() - childInset_, c->Top() - childInset_, c->Width(), c->Height());
-    ScaleControl(c, M, D);
-    c->SetBounds(c->Left() + childInset_, c->Top() + childInset_, c->Width(), c->Height());
-  }
+  for (int i = 0; i < ControlCount(); ++i) ScaleControl(Controls(i), M, D);
 }
 
 int TCalculatorEx::GetTextHeight() const {
@@ -324,34 +317,40 @@ void TCalculatorEx::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TCalculatorEx::FrameChanged() {
-  const int inset = NonClientInset();
-  const int delta = inset - childInset_;
-  childInset_ = inset;
-  if (delta != 0)
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* c = Controls(i);
-      c->SetBounds(c->Left() + delta, c->Top() + delta, c->Width(), c->Height());
-    }
   if (autoSize_) AdjustAutoSize();
-  Invalidate();
+  // The border is the window's frame, so it comes with a new window.
+  if (HandleAllocated()) RecreateWnd();
 }
 
 void TCalculatorEx::Dispatch(TMessage& Message) {
   TCustomControl::Dispatch(Message);
-  if (Message.Msg == CM_CTL3DCHANGED) FrameChanged();
+  switch (Message.Msg) {
+    case CM_CTL3DCHANGED:
+      FrameChanged();
+      break;
+    case WM_NCCALCSIZE:
+      reinterpret_cast<TRect*>(Message.LParam)->Inflate(-NonClientInset(), -NonClientInset());
+      break;
+    case WM_NCPAINT:
+      PaintWindowFrame();
+      break;
+    default:
+      break;
+  }
 }
 
-void TCalculatorEx::Paint() {
+void TCalculatorEx::PaintWindowFrame() {
   TCalcCreateParamsEx params;
   PrepareCreateParams(params);
-  TCanvas* c = Canvas();
+  if (!(params.Style & WS_BORDER) && !(params.ExStyle & WS_EX_CLIENTEDGE)) return;
+  TWindowCanvas dc(this);
   TRect r = Rect(0, 0, Width(), Height());
   if (params.Style & WS_BORDER) {
-    c->Brush()->SetColor(clWindowFrame);
-    c->FrameRect(r);
+    dc.Brush()->SetColor(clWindowFrame);
+    dc.FrameRect(r);
     r.Inflate(-1, -1);
   }
-  if (params.ExStyle & WS_EX_CLIENTEDGE) c->DrawEdge(r, EDGE_SUNKEN, BF_RECT);
+  if (params.ExStyle & WS_EX_CLIENTEDGE) dc.DrawEdge(r, EDGE_SUNKEN, BF_RECT);
 }
 
 void TCalculatorEx::DoKeyPress(char16_t& Key) {
@@ -481,7 +480,6 @@ void TPopupCalculatorEx::Dispatch(TMessage& Message) {
     case CM_CTL3DCHANGED:
       UpdateBorderWidth();
       TCalculatorEx::Dispatch(Message);
-      if (HandleAllocated()) RecreateWnd();
       return;
     case WM_NCCALCSIZE:
       TCalculatorEx::Dispatch(Message);

@@ -127,8 +127,11 @@ class TCalculatorEx : public ui::TCustomControl {
   virtual int NonClientInset() const;
   // Sets the size the automatic sizing asks for.
   void ApplyAutoSize(int AWidth, int AHeight);
-  // Moves the children when the frame changes and fits the size to it.
+  // Fits the size to a new frame and gives the window the frame.
   void FrameChanged();
+  // Paints the border the window style gives (a line or a sunken client
+  // edge) on the window's canvas.
+  void PaintWindowFrame();
   int GetTextHeight() const;
   void UpdateDisplay();
   TCalculatorEngineEx& Engine() { return engine_; }
@@ -136,7 +139,6 @@ class TCalculatorEx : public ui::TCustomControl {
   int AutoClientWidth() const { return clientWidth_; }
   int AutoClientHeight() const { return clientHeight_; }
 
-  void Paint() override;
   void DoKeyPress(char16_t& Key) override;
   void DoKeyDown(std::uint16_t& Key, ui::TShiftState Shift) override;
   bool DoMouseWheelDown(ui::TShiftState Shift, ui::TPoint MousePos) override;
@@ -155,8 +157,6 @@ class TCalculatorEx : public ui::TCustomControl {
   bool scaleClientWidth_ = false, scaleClientHeight_ = false;
   int pixelsPerInch_ = 0;
   int textHeight_ = 0;
-  // How far the children are moved in from the layout's origin (the frame).
-  int childInset_ = 0;
 };
 
 // {697F81AD-0E0F-4A4A-A016-A713620660DE}

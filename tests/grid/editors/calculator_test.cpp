@@ -192,17 +192,17 @@ TEST_F(CalculatorControl, StoredLayout) {
   EXPECT_EQ(calc->Width(), calc->LayoutClientWidth());
   EXPECT_EQ(calc->PixelsPerInch(), 96);
 
-  // A border takes room round the client and moves the keys in with it.
+  // A border takes room round the client; the keys keep their places in it.
   const ui::TRect key = calc->spEqual->BoundsRect();
   const int w = calc->Width(), hgt = calc->Height();
   calc->SetBorderStyle(ui::bsSingle);
   EXPECT_EQ(calc->BorderExtent(), 4);  // a sunken client edge
   EXPECT_EQ(calc->Width(), w + 4);
   EXPECT_EQ(calc->Height(), hgt + 4);
-  EXPECT_EQ(calc->spEqual->Left(), key.Left + 2);
+  EXPECT_EQ(calc->spEqual->BoundsRect(), key);
   calc->SetCtl3D(false);
   EXPECT_EQ(calc->BorderExtent(), 2);  // a plain line
-  EXPECT_EQ(calc->spEqual->Top(), key.Top + 1);
+  EXPECT_EQ(calc->Width(), w + 2);
   calc->SetBorderStyle(ui::bsNone);
   EXPECT_EQ(calc->spEqual->BoundsRect(), key);
   // The size follows the layout, not what a caller asks for.
@@ -412,6 +412,50 @@ TEST_F(CalculatorControl, Screenshots) {
   EXPECT_EQ(h.WindowPixelAt(popup, 0, 10), ui::ColorToRGB(ui::cl3DDkShadow));
   EXPECT_EQ(h.WindowPixelAt(popup, 1, 10), ui::ColorToRGB(ui::clBtnHighlight));
   EXPECT_EQ(h.PixelAt(popup, 0, 0), h.WindowPixelAt(popup, 2, 2));
+}
+
+// A single border is the window's frame: the keys keep their places in the
+// client area, which starts inside it, and a click lands on the key drawn
+// under it.
+TEST_F(CalculatorControl, SingleBorderIsTheWindowsFrame) {
+  h.Show(form);
+  const ui::TRect key = calc->spEqual->BoundsRect();
+  const ui::TRect seven = B(u"SpeedButton1")->BoundsRect();
+  const int w = calc->Width();
+  calc->SetBorderStyle(ui::bsSingle);
+  h.ProcessEvents();
+  EXPECT_EQ(calc->NonClientMargins(), (ui::TPadding{2, 2, 2, 2}));
+  EXPECT_EQ(calc->Width(), w + 4);
+  EXPECT_EQ(calc->ClientWidth(), w);
+  EXPECT_EQ(calc->spEqual->BoundsRect(), key);
+  EXPECT_EQ(calc->ClientToScreen({0, 0}), form->ClientToScreen({calc->Left() + 2, calc->Top() + 2}));
+  EXPECT_EQ(calc->spEqual->ClientToScreen({0, 0}), calc->ClientToScreen({key.Left, key.Top}));
+  // Sunken: grey then dark above and left, white then light below and right.
+  const int cw = calc->Width(), ch = calc->Height();
+  EXPECT_EQ(h.WindowPixelAt(calc, 0, ch / 2), ui::ColorToRGB(ui::clBtnShadow));
+  EXPECT_EQ(h.WindowPixelAt(calc, 1, ch / 2), ui::ColorToRGB(ui::cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(calc, cw / 2, 0), ui::ColorToRGB(ui::clBtnShadow));
+  EXPECT_EQ(h.WindowPixelAt(calc, cw - 1, ch / 2), ui::ColorToRGB(ui::clBtnHighlight));
+  EXPECT_EQ(h.WindowPixelAt(calc, cw / 2, ch - 1), ui::ColorToRGB(ui::clBtnHighlight));
+  EXPECT_FALSE(h.SaveScreenshot(calc, "calculator_single_border").empty());
+  h.Click(calc, ui::TPoint{seven.Left, seven.Top});
+  EXPECT_EQ(Utf8(calc->DisplayText()), "7");
+  h.Click(calc, ui::TPoint{seven.Right - 1, seven.Bottom - 1});
+  EXPECT_EQ(Utf8(calc->DisplayText()), "77");
+
+  // Without the 3D look: a one-pixel line.
+  calc->SetCtl3D(false);
+  h.ProcessEvents();
+  EXPECT_EQ(calc->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
+  EXPECT_EQ(calc->Width(), w + 2);
+  EXPECT_EQ(calc->spEqual->BoundsRect(), key);
+  for (ui::TPoint p : {ui::TPoint{0, 10}, ui::TPoint{10, 0}, ui::TPoint{calc->Width() - 1, 10},
+                       ui::TPoint{10, calc->Height() - 1}})
+    EXPECT_EQ(h.WindowPixelAt(calc, p.X, p.Y), ui::ColorToRGB(ui::clWindowFrame)) << p.X << "," << p.Y;
+  calc->SetBorderStyle(ui::bsNone);
+  h.ProcessEvents();
+  EXPECT_EQ(calc->NonClientMargins(), ui::TPadding{});
+  EXPECT_EQ(calc->Width(), w);
 }
 
 // A flat key at rest wears a frame round the whole key: the top and both
