@@ -50,16 +50,9 @@ QWidget* TPopupDataGridEx::CreateWidget(QWidget*) {
   return w;
 }
 
-// The toolkit draws no window frame, so the frame is a margin the grid
-// keeps free round its cells and paints itself.
-void TPopupDataGridEx::ApplyBorderWidth() {
-  FBorderWidth = FCtl3D ? 1 : 0;
-  TGridOutBoundaryDataEx* margins = OutBoundaryData();
-  margins->SetLeftIndent(FBorderWidth);
-  margins->SetTopIndent(FBorderWidth);
-  margins->SetRightIndent(FBorderWidth);
-  margins->SetBottomIndent(FBorderWidth);
-}
+void TPopupDataGridEx::ApplyBorderWidth() { FBorderWidth = FCtl3D ? 1 : 0; }
+
+int TPopupDataGridEx::FrameWidth() const { return FBorderWidth + (FCtl3D ? 0 : 1); }
 
 void TPopupDataGridEx::SetCtl3D(bool Value) {
   if (Value == FCtl3D) return;
@@ -69,16 +62,19 @@ void TPopupDataGridEx::SetCtl3D(bool Value) {
   if (HandleAllocated()) RecreateWnd();
 }
 
-void TPopupDataGridEx::PaintOutBoundaries() {
+// With the 3D look one raised edge round the window, in place of the flat
+// grid's sunken one.
+void TPopupDataGridEx::PaintFlatBorder(TCanvas* WindowCanvas) {
   if (FBorderWidth == 0) return;
-  int w = 0, h = 0;
-  DrawAreaSize(w, h);
-  TRect r{0, 0, w, h};
-  Canvas()->Brush()->SetColor(clBtnFace);
-  Canvas()->DrawEdge(r, BDR_RAISEDOUTER, BF_RECT);
+  TRect r{0, 0, Width(), Height()};
+  WindowCanvas->DrawEdge(r, BDR_RAISEDOUTER, BF_RECT);
 }
 
-int TPopupDataGridEx::BorderSize() { return TDBLookupGridEx::BorderSize() + 2 * FBorderWidth; }
+// Without a window there is no frame yet; a size set then already counts
+// the one the window will have.
+int TPopupDataGridEx::BorderSize() {
+  return HandleAllocated() ? TDBLookupGridEx::BorderSize() : 2 * FrameWidth();
+}
 
 void TPopupDataGridEx::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool busy = ComponentState().Contains(csReading) || ComponentState().Contains(csDestroying);
@@ -103,6 +99,24 @@ void TPopupDataGridEx::Dispatch(TMessage& Message) {
       return;
     case WM_ERASEBKGND:
       Message.Result = 1;
+      return;
+    case WM_NCCALCSIZE: {
+      // The drop-down's frame takes the place of the flat grid's border.
+      auto* rect = reinterpret_cast<TRect*>(Message.LParam);
+      const TRect window = *rect;
+      TDBLookupGridEx::Dispatch(Message);
+      *rect = window;
+      rect->Inflate(-FrameWidth(), -FrameWidth());
+      return;
+    }
+    case WM_NCPAINT:
+      // Without the 3D look the window has a plain line round it.
+      if (!FCtl3D) {
+        TWindowCanvas dc(this);
+        dc.Brush()->SetColor(clWindowFrame);
+        dc.FrameRect(Rect(0, 0, Width(), Height()));
+      }
+      TDBLookupGridEx::Dispatch(Message);
       return;
     case WM_SIZEGRIPCHANGEPOSITION:
       if (FSizeGrip) FSizeGrip->ChangePosition(static_cast<TSizeGripChangePosition>(Message.WParam));

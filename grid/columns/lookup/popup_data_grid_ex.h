@@ -25,7 +25,7 @@ class TPopupDataGridEx : public TDBLookupGridEx {
   void SetCtl3D(bool Value);
   bool ParentCtl3D() const { return FParentCtl3D; }
   void SetParentCtl3D(bool Value) { FParentCtl3D = Value; }
-  // The frame drawn round the grid (1 with the 3D look, else 0).
+  // The raised edge of the window's frame (1 with the 3D look, else 0).
   int BorderWidth() const { return FBorderWidth; }
   TSizeGripEx* SizeGrip() const { return FSizeGrip; }
   bool SizeGripResized() const { return FSizeGripResized; }
@@ -47,13 +47,15 @@ class TPopupDataGridEx : public TDBLookupGridEx {
  protected:
   QWidget* CreateWidget(QWidget* Parent) override;
   void SizeChanged(int OldWidth, int OldHeight) override;
-  void PaintOutBoundaries() override;
+  void PaintFlatBorder(ui::TCanvas* WindowCanvas) override;
   void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
   void MouseMove(ui::TShiftState Shift, int X, int Y) override;
   void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
 
  private:
   void ApplyBorderWidth();
+  // The window's frame on each side: BorderWidth, or the line without the 3D look.
+  int FrameWidth() const;
   TSizeGripEx* FSizeGrip = nullptr;
   bool FSizeGripResized = false;
   bool FUserKeyValueChanged = false;

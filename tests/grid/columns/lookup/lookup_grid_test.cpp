@@ -351,6 +351,42 @@ TEST_F(DropDown, SizeGripNoticeMovesTheGripAndRunsNoLayout) {
   EXPECT_EQ(popup->LayoutRuns(), runs);
 }
 
+// The drop-down's border is its window's frame: one raised pixel with the
+// 3D look, a plain line without; the cells and the mouse count from inside it.
+TEST_F(DropDown, BorderIsTheWindowsFrameRoundTheCells) {
+  popup->SetRowCount(4);
+  h.ProcessEvents();
+  ASSERT_TRUE(popup->Ctl3D());
+  EXPECT_EQ(popup->BorderWidth(), 1);
+  EXPECT_EQ(popup->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
+  EXPECT_EQ(popup->BorderSize(), popup->Height() - popup->ClientHeight());
+  const TRect first = popup->CellRangeRect(0, popup->TopDataOffset(), 0, popup->TopDataOffset());
+  EXPECT_EQ(first.Left, 0);
+  const int w = popup->Width(), hgt = popup->Height();
+  // Raised: dark at the right and bottom, light at the left and top.
+  EXPECT_EQ(h.WindowPixelAt(popup, w - 1, hgt / 2), ui::ColorToRGB(ui::cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(popup, w / 2, hgt - 1), ui::ColorToRGB(ui::cl3DDkShadow));
+  EXPECT_EQ(h.WindowPixelAt(popup, 0, hgt / 2), ui::ColorToRGB(ui::cl3DLight));
+  EXPECT_EQ(h.WindowPixelAt(popup, w / 2, 0), ui::ColorToRGB(ui::cl3DLight));
+  EXPECT_FALSE(h.SaveScreenshot(popup, "lookup_popup_border").empty());
+  // The first pixel row of a data row chooses that row.
+  const TRect second = popup->CellRangeRect(0, popup->TopDataOffset() + 1, 0, popup->TopDataOffset() + 1);
+  h.MouseMove(popup, ui::TPoint{second.Left + 5, second.Top});
+  EXPECT_EQ(KeyOf(popup), 2);
+  h.MouseMove(popup, ui::TPoint{second.Left + 5, second.Top - 2});
+  EXPECT_EQ(KeyOf(popup), 1);
+
+  // Without the 3D look: a one-pixel line of the window frame's colour.
+  popup->SetCtl3D(false);
+  h.ProcessEvents();
+  EXPECT_EQ(popup->BorderWidth(), 0);
+  EXPECT_EQ(popup->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
+  for (ui::TPoint p : {ui::TPoint{0, 10}, ui::TPoint{10, 0}, ui::TPoint{popup->Width() - 1, 10},
+                       ui::TPoint{10, popup->Height() - 1}})
+    EXPECT_EQ(h.WindowPixelAt(popup, p.X, p.Y), ui::ColorToRGB(ui::clWindowFrame)) << p.X << "," << p.Y;
+  EXPECT_FALSE(h.SaveScreenshot(popup, "lookup_popup_line").empty());
+}
+
 TEST_F(DropDown, PictureOfAnOpenList) {
   popup->SpecRow()->SetCellsText(u"(none)");
   popup->SpecRow()->SetValue(Variant(0));
