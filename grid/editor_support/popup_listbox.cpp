@@ -142,7 +142,35 @@ void TPopupListboxEx::Paint() {
   TCanvas* c = Canvas();
   const int h = RowHeightOrText();
   const TRect client = ClientRect();
+  auto alive = alive_;
+  // One row: the item, then the focus frame when the row has the focus.
+  auto paintRow = [&](int Index, const TRect& R, TOwnerDrawState State) {
+    c->SetFont(Font());
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    if (State.Contains(odSelected)) {
+      c->Brush()->SetColor(clHighlight);
+      c->Font()->SetColor(clHighlightText);
+    }
+    DrawItem(Index, R, State);
+    if (!*alive || !State.Contains(odFocused)) return;
+    TRect fr = R;
+    if (imageList_) {
+      if (UseRightToLeftAlignment())
+        fr.Right -= imageList_->Width() + 4;
+      else
+        fr.Left += imageList_->Width() + 4;
+    }
+    c->DrawFocusRect(fr);
+  };
   int y = 0;
+  // The list counts as focused while its editor keeps the focus, so an
+  // empty list shows the focus frame in its first row.
+  if (Count() == 0) {
+    paintRow(-1, Rect(0, 0, client.Width(), h), TOwnerDrawState() + odFocused);
+    if (!*alive) return;
+    y = h;
+  }
   for (int i = TopIndex(); i < Count() && y < client.Height(); ++i, y += h) {
     TOwnerDrawState state;
     if (i == ItemIndex()) state = state + odSelected + odFocused;
@@ -150,27 +178,8 @@ void TPopupListboxEx::Paint() {
     // A separator or command that cannot take the focus shows no focus frame.
     TPopupListboxItemEx* obj = ItemObjectAt(i);
     if (obj && !obj->CanFocusItem(this, i)) state = state - odFocused;
-    const TRect r = Rect(0, y, client.Width(), y + h);
-    c->SetFont(Font());
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    if (state.Contains(odSelected)) {
-      c->Brush()->SetColor(clHighlight);
-      c->Font()->SetColor(clHighlightText);
-    }
-    auto alive = alive_;
-    DrawItem(i, r, state);
+    paintRow(i, Rect(0, y, client.Width(), y + h), state);
     if (!*alive) return;
-    if (state.Contains(odFocused)) {
-      TRect fr = r;
-      if (imageList_) {
-        if (UseRightToLeftAlignment())
-          fr.Right -= imageList_->Width() + 4;
-        else
-          fr.Left += imageList_->Width() + 4;
-      }
-      c->DrawFocusRect(fr);
-    }
   }
   if (y < client.Height()) {
     c->Brush()->SetColor(Color());

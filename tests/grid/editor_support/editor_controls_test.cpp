@@ -394,6 +394,25 @@ TEST_F(PopupList, ItemObjectsThatCannotTakeTheFocusPaintWithoutIt) {
   EXPECT_TRUE(list->IsMouseUpCloseListbox());
 }
 
+// The list looks focused while its editor keeps the focus: the chosen row
+// wears the dotted focus frame, and an empty list wears it in its first row.
+TEST_F(PopupList, FocusFrameMarksTheChosenRowOrTheFirstRowOfAnEmptyList) {
+  Make(new TPopupListboxEx(nullptr), 0);
+  const TColor ground = ColorToRGB(list->Color());
+  const int right = list->ClientWidth() - 1;
+  // Every other pixel of the frame is turned.
+  auto framed = [&](int Top) { return h.PixelAt(list, 0, Top) != h.PixelAt(list, 1, Top); };
+  EXPECT_TRUE(framed(0));
+  EXPECT_EQ(h.PixelAt(list, right, 20), ground);
+  EXPECT_EQ(h.PixelAt(list, right - 1, 20), ground);
+  for (const char16_t* s : {u"one", u"two", u"three"}) list->Items()->Add(s);
+  list->SetItemIndex(1);
+  h.ProcessEvents();
+  EXPECT_FALSE(framed(0));
+  EXPECT_EQ(h.PixelAt(list, 0, 0), ground);
+  EXPECT_TRUE(framed(16));
+}
+
 TEST_F(PopupList, GripDragsResizeWithinTheWorkAreaInWholeRows) {
   Make(new TPopupListboxEx(nullptr));
   TSizeGripEx* grip = list->SizeGrip();
