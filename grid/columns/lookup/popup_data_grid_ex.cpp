@@ -70,10 +70,12 @@ void TPopupDataGridEx::PaintFlatBorder(TCanvas* WindowCanvas) {
   WindowCanvas->DrawEdge(r, BDR_RAISEDOUTER, BF_RECT);
 }
 
-// Without a window there is no frame yet; a size set then already counts
-// the one the window will have.
+// The frame the window has, or is about to get: a size set before the
+// window asks for its frame (none yet, or a new window on its way) already
+// counts it.
 int TPopupDataGridEx::BorderSize() {
-  return HandleAllocated() ? TDBLookupGridEx::BorderSize() : 2 * FrameWidth();
+  const TPadding& frame = NonClientMargins();
+  return TDBLookupGridEx::BorderSize() - frame.Top - frame.Bottom + 2 * FrameWidth();
 }
 
 void TPopupDataGridEx::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

@@ -356,6 +356,7 @@ TEST_F(DropDown, SizeGripNoticeMovesTheGripAndRunsNoLayout) {
 TEST_F(DropDown, BorderIsTheWindowsFrameRoundTheCells) {
   popup->SetRowCount(4);
   h.ProcessEvents();
+  const int height = popup->Height();
   ASSERT_TRUE(popup->Ctl3D());
   EXPECT_EQ(popup->BorderWidth(), 1);
   EXPECT_EQ(popup->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
@@ -381,6 +382,8 @@ TEST_F(DropDown, BorderIsTheWindowsFrameRoundTheCells) {
   h.ProcessEvents();
   EXPECT_EQ(popup->BorderWidth(), 0);
   EXPECT_EQ(popup->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
+  EXPECT_EQ(popup->RowCount(), 4);
+  EXPECT_EQ(popup->Height(), height);
   for (ui::TPoint p : {ui::TPoint{0, 10}, ui::TPoint{10, 0}, ui::TPoint{popup->Width() - 1, 10},
                        ui::TPoint{10, popup->Height() - 1}})
     EXPECT_EQ(h.WindowPixelAt(popup, p.X, p.Y), ui::ColorToRGB(ui::clWindowFrame)) << p.X << "," << p.Y;
