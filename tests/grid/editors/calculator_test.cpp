@@ -374,8 +374,11 @@ TEST_F(PopupCalculator, WindowNeverTakesTheFocusAndDrawsItsOwnBorder) {
   EXPECT_EQ(popup->BorderWidth(), 0);
   EXPECT_EQ(popup->BorderExtent(), 2);
   EXPECT_EQ(popup->Width(), w - 2);
+  EXPECT_EQ(popup->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
+  EXPECT_EQ(popup->spEqual->Left(), plain.spEqual->Left());
   popup->SetCtl3D(true);
   EXPECT_EQ(popup->Width(), w);
+  EXPECT_EQ(popup->NonClientMargins(), (ui::TPadding{2, 2, 2, 2}));
 }
 
 TEST_F(PopupCalculator, FlatReachesEveryButton) {
