@@ -41,6 +41,7 @@ class TSTColumnFilterEx;
 class TInplaceFilterEditEx;
 class TPopupListboxEx;
 class TDBGridExDataGroupsEx;
+class TGridDataGroupLevelEx;
 class TGridRowPanelEx;
 class TRowDetailPanelEx;
 class TRowDetailPanelControlEx;
@@ -313,6 +314,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool GroupPanelFilterButtonAt(int LevelIndex, TPoint P, TRect& Button);
   // The grouping-panel item under the mouse, -1 for none.
   int HotGroupPanelLevel() const { return FHotGroupPanelLevel; }
+  // The active levels were rebuilt: a list opened from a level that is gone closes.
+  void GroupLevelsRebuilt();
   int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
   // The column a title drag carries (onto the grouping panel).
   void SetToMoveColumnIndex(int Value) { FToMoveColumnIndex = Value; }
@@ -782,6 +785,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TPopupListboxEx* InTitleFilterListbox() const { return FInTitleFilterListbox; }
   TColumnEx* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
   bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+  // The grouping level whose panel item opened the list; null for a title's.
+  TGridDataGroupLevelEx* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
   void FilterEditorKeyPress(ui::TObject* Sender, char16_t& Key);
   void FilterEditorDropDown(ui::TObject* Sender);
   void FilterEditorClosingUp(ui::TObject* Sender, bool& Accept);
@@ -939,6 +944,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TInplaceFilterEditEx* FFilterEdit = nullptr;
   TPopupListboxEx* FInTitleFilterListbox = nullptr;
   TColumnEx* FInTitleFilterListboxColumn = nullptr;
+  TGridDataGroupLevelEx* FInTitleFilterListboxGroupLevel = nullptr;
   bool FInTitleFilterListboxVisible = false;
   TRect FTrackingStateRect{};
   // A press on a filter cell: the editor opens there; true when handled.

@@ -337,6 +337,47 @@ TEST_F(GroupPresses, AnItemsFilterButtonOpensItsColumnsListAndTheItemUnderTheMou
   EXPECT_EQ(grid->HotGroupPanelLevel(), -1);
 }
 
+TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
+  DropOnPanel(0);
+  DropOnPanel(1);
+  ASSERT_EQ(Groups()->ActiveGroupLevelsCount(), 2);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  auto buttonOf = [&](int Level) {
+    const TRect item = Groups()->ActiveGroupLevelAt(Level)->GroupPanelRect();
+    return TPoint{item.Right - 6, (item.Top + item.Bottom) / 2};
+  };
+  TGridDataGroupLevelEx* first = Groups()->ActiveGroupLevelAt(0);
+  TGridDataGroupLevelEx* second = Groups()->ActiveGroupLevelAt(1);
+  h.Click(grid, buttonOf(0));
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), first->Column());
+  // The other item's button takes the list over for its own level.
+  h.Click(grid, buttonOf(1));
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), second);
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), second->Column());
+  // Enter in the list closes it and lets go of the level.
+  h.Key(grid->InTitleFilterListbox(), ui::VK_RETURN);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  // A level taken off the panel closes the list it opened.
+  h.Click(grid, buttonOf(1));
+  ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), second);
+  delete second;
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 1);
+  // So does hiding the panel.
+  h.Click(grid, buttonOf(0));
+  ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
+  Groups()->SetGroupPanelVisible(false);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+}
+
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
   const TPoint from = Title(1);
   h.MouseDown(grid, from);
