@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/columns/columns/column_def_values_ex.h"
+#include "grid/columns/columns/column_drop_down_box_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
@@ -238,6 +239,8 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
       TColumnEx* column = FColumns->ColumnAt(i);
       if (AComponent == column->ImageList()) column->SetImageList(nullptr);
       if (AComponent == column->PopupMenu()) column->SetPopupMenu(nullptr);
+      if (TColumnDropDownBoxEx* box = column->DropDownBox(); box && AComponent == box->ListSource())
+        box->SetListSource(nullptr);
     }
   if (FIndicatorTitle && AComponent == FIndicatorTitle->DropdownMenu()) FIndicatorTitle->SetDropdownMenu(nullptr);
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})

@@ -8,6 +8,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
@@ -736,6 +737,9 @@ void TCustomDBGridEx::ColumnWidthsUpdated() {
 
 bool TCustomDBGridEx::IsHotTrackCell(int ACol, int ARow) {
   if (FOptionsEx.Contains(dghHotTrack)) return ACol >= 0 && ARow >= 0;
+  // Filter buttons in the titles light up under the mouse.
+  if (FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx)
+    return ACol >= 0 && ARow == TitleRowCount() - 1;
   return TCustomGridEx::IsHotTrackCell(ACol, ARow);
 }
 

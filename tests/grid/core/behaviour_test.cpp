@@ -9,6 +9,8 @@
 #include <QWidget>
 
 #include "components/extended/data/ext_memory_data.h"
+#include "grid/columns/columns/column_drop_down_box_ex.h"
+#include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
@@ -289,6 +291,16 @@ TEST_F(Behaviour, LeavingCancelsAnUntouchedInsertAndKeepsAChangedOne) {
   EXPECT_EQ(CurrentN(), 99);
   data.ds.Post();
   EXPECT_EQ(data.ds.RecordCount(), count + 1);
+}
+
+TEST_F(Behaviour, AFreedListSourceLeavesTheColumnsDropDownBoxWithoutOne) {
+  auto* lookup = new db::TDataSource(nullptr);
+  Col(1)->DropDownBox()->SetListSource(lookup);
+  ASSERT_EQ(Col(1)->DropDownBox()->ListSource(), lookup);
+  delete lookup;
+  EXPECT_EQ(Col(1)->DropDownBox()->ListSource(), nullptr);
+  // The grid's own source is untouched by another source's going.
+  EXPECT_EQ(grid->DataSource(), &data.src);
 }
 
 TEST_F(Behaviour, AFreedFieldLeavesItsColumnWithoutAField) {

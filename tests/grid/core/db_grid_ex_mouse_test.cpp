@@ -10,6 +10,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "tests/grid/core/grid_on_form.h"
@@ -325,6 +326,22 @@ TEST_F(MousedGrid, ShiftClickingTitlesRightAndBackPastTheAnchor) {
   h.Click(grid, low(2), ui::mbLeft, {ui::ssCtrl});
   EXPECT_EQ(Listed(), "012");
   EXPECT_EQ(grid->Selection()->SelectionType(), gstColumns);
+}
+
+TEST_F(MousedGrid, TitlesTrackTheMouseOnlyForTheirFilterButtons) {
+  Bind();
+  const TPoint title = Centre(Cell(1, 0)), data = Centre(Cell(1, 2));
+  h.MouseMove(grid, title);
+  EXPECT_EQ(grid->HotTrackCell().X, -1);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  h.MouseMove(grid, {title.X + 1, title.Y});
+  EXPECT_EQ(grid->HotTrackCell().X, grid->DataColToGridCol(1));
+  EXPECT_EQ(grid->HotTrackCell().Y, 0);
+  // Data cells stay cold without hot tracking.
+  h.MouseMove(grid, data);
+  EXPECT_EQ(grid->HotTrackCell().X, -1);
 }
 
 TEST_F(MousedGrid, ClickingACellTwiceLeavesNoRectangle) {
