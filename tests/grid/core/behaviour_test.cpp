@@ -13,6 +13,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
@@ -377,6 +378,20 @@ TEST_F(GridTips, ATipOnlyWhenTheCellTextIsCut) {
   Col(1)->SetWidth(60);
   Col(1)->SetToolTips(false);
   EXPECT_EQ(Ask(CellPoint(2, top + 1)).HintStr, u"");
+}
+
+TEST_F(GridTips, TheFirstColumnsTipStartsAfterTheDetailSign) {
+  ShortThenCutText(u"a text far too long for its narrow column");
+  Col(0)->SetVisible(false);
+  const int top = grid->TopDataOffset();
+  const int gridCol = grid->DataColToGridCol(1);
+  grid->RowDetailPanel()->SetActive(true);
+  const TPoint inText = CellPoint(gridCol, top + 1);
+  const ui::THintInfo cut = Ask({inText.X + 20, inText.Y});
+  ASSERT_EQ(cut.HintStr, u"a text far too long for its narrow column");
+  const TRect cell = grid->CellRangeRect(gridCol, top + 1, gridCol, top + 1);
+  EXPECT_EQ(cut.HintPos, grid->ClientToScreen({cell.Left + 18 - 1, cell.Top - 1}));
+  EXPECT_EQ(cut.CursorRect.Left, cell.Left + 18);
 }
 
 TEST_F(GridTips, TitleHintShowsItsShortPart) {

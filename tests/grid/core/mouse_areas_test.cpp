@@ -19,6 +19,7 @@
 #include "grid/editor_support/bm_list.h"
 #include "platform/data/data_source.h"
 #include "platform/classes/messages.h"
+#include "platform/ui/hint_window.h"
 #include "platform/ui/keys.h"
 #include "tests/grid/core/grid_on_form.h"
 #include "tests/grid/core/mem_table_data_set.h"
@@ -461,6 +462,30 @@ struct RowPanelPresses : gridtest::ShownNumberedGrid {
     return {cell.Left + p.Left + p.Width / 2, cell.Top + p.Top + p.Height / 2};
   }
 };
+
+TEST_F(RowPanelPresses, TitleTipsBelongToThePanelColumnUnderTheMouse) {
+  for (int i : {0, 1}) grid->Columns()->ColumnAt(i)->Title()->SetToolTips(true);
+  grid->Columns()->ColumnAt(0)->Title()->SetCaption(u"A");
+  grid->Columns()->ColumnAt(1)->Title()->SetCaption(u"a caption far wider than its panel cell");
+  h.ProcessEvents();
+  auto ask = [&](TPoint At) {
+    const TPoint screen = grid->ClientToScreen(At);
+    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
+    ui::THintInfo info;
+    info.HintControl = grid;
+    info.HintPos = screen;
+    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
+    return info;
+  };
+  EXPECT_EQ(ask(InPanel(0, 0)).HintStr, u"");
+  const ui::THintInfo cut = ask(InPanel(1, 0));
+  EXPECT_EQ(cut.HintStr, u"a caption far wider than its panel cell");
+  // Laid over that column's own title in the panel.
+  const TRect cell = grid->CellBounds(grid->IndicatorOffset(), 0);
+  const auto& p = grid->Columns()->ColumnAt(1)->RowPlacement();
+  EXPECT_EQ(cut.CursorRect.Left, cell.Left + p.Left);
+  EXPECT_EQ(cut.CursorRect.Top, cell.Top + p.Top);
+}
 
 TEST_F(RowPanelPresses, PressesFindThePanelColumnUnderTheMouse) {
   struct Case {
