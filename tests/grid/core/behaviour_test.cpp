@@ -250,9 +250,15 @@ TEST_F(Behaviour, ValueFromThePreviousRecord) {
   grid->SetValueFromPrevRecord();
   EXPECT_EQ(data.ds.FieldByName(u"S")->AsString(), u"first");
   data.ds.Next();
+  // A selection the copy does not write into is given up.
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  grid->Bookmarks()->SetCurrentRowSelected(true);
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstRecordBookmarks);
   grid->SetValueFromPrevRecord();
   EXPECT_EQ(CurrentN(), 2);
   EXPECT_EQ(data.ds.FieldByName(u"S")->AsString(), u"first");
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  EXPECT_EQ(grid->Bookmarks()->Count(), 0);
   data.ds.Cancel();
 }
 
