@@ -727,7 +727,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool StartFieldEdit();
   // The editor shows again once the selection is gone (dgAlwaysShowEditor).
   void ShowEditorAgain() { EnterEditorMode(); }
-  using TCustomGridEx::RefreshEditorPlacement;
+  // Places the cell editor anew (an open list of it stays open) and, while
+  // the filter row is edited, the filter editor too.
+  void RefreshEditorPlacement();
   void EndMouseTracking();
   void TrackTitlePress(int X, int Y);
   virtual void HandleTrackingTimer();

@@ -617,6 +617,8 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 
   EndMouseTracking();
   if (wasState != dgsNormal) KillGridTimer();
+  // A row sized in the indicator gives every row its height.
+  if (GridState() == gsRowSizing) FDefaultRowChanged = true;
   TCustomGridEx::MouseUp(Button, Shift, X, Y);
 
   const TInplaceEdit* editor = InplaceEditor();
@@ -650,9 +652,19 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 void TCustomDBGridEx::ColumnShifted(int FromIndex, int ToIndex) {
   const int from = GridColToDataCol(FromIndex), to = GridColToDataCol(ToIndex);
   if (from < 0 || to < 0 || from >= FColumns->Count() || to >= FColumns->Count()) return;
-  FColumns->ColumnAt(from)->SetIndex(to);
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
-  FFilterCol = SelectedIndex();
+  // The filter editor is placed once, after the move.
+  FSTFilter->BeginUpdate();
+  try {
+    FColumns->ColumnAt(from)->SetIndex(to);
+    if (OnColumnMoved) OnColumnMoved(this, from, to);
+    FFilterCol = SelectedIndex();
+  } catch (...) {
+    FSTFilter->EndUpdate();
+    throw;
+  }
+  FSTFilter->EndUpdate();
+  // Moved only: reloading would drop what the user is typing there.
+  if (FFilterEditMode) PlaceFilterEditor(false);
 }
 
 void TCustomDBGridEx::ColumnWidthsUpdated() {

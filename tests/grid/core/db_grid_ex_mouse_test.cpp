@@ -10,6 +10,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
 #include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
@@ -176,6 +177,41 @@ TEST_F(MousedGrid, DraggingATitleEdgeSizesTheColumn) {
   h.MouseUp(grid, TPoint{edge + 25, r.Top + 4});
   EXPECT_EQ(Col(1)->Width(), before + 25);
   EXPECT_EQ(grid->ColWidths(grid->DataColToGridCol(1)), before + 25);
+}
+
+TEST_F(MousedGrid, TheFilterEditorFollowsItsCellWhenAColumnLeftOfItIsSized) {
+  Bind();
+  grid->STFilter()->SetVisible(true);
+  h.ProcessEvents();
+  grid->StartFilterEditing(1);
+  ASSERT_TRUE(grid->FilterEditMode());
+  ASSERT_NE(grid->FilterEdit(), nullptr);
+  grid->FilterEdit()->SetText(u"typed");
+  const int left = grid->FilterEdit()->Left();
+  const TRect r = Cell(0, 0);
+  h.MouseDown(grid, TPoint{r.Right, r.Top + 4});
+  h.MouseMove(grid, {r.Right + 25, r.Top + 4}, {});
+  h.MouseUp(grid, TPoint{r.Right + 25, r.Top + 4});
+  ASSERT_TRUE(grid->FilterEditMode());
+  EXPECT_EQ(grid->FilterEdit()->Left(), left + 25);
+  // What was typed is still there.
+  EXPECT_EQ(grid->FilterEdit()->Text(), u"typed");
+}
+
+TEST_F(MousedGrid, ARowSizedInTheIndicatorGivesEveryRowItsHeight) {
+  Bind();
+  grid->SetRowSizingAllowed(true);
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 1;
+  const int height = grid->RowHeights(row);
+  const int border = grid->CellBounds(0, row).Bottom;
+  ASSERT_TRUE(grid->IsOverSizingLine(3, border));
+  h.MouseDown(grid, TPoint{3, border});
+  h.MouseMove(grid, {3, border + 8}, {ui::ssLeft});
+  h.MouseUp(grid, TPoint{3, border + 8});
+  EXPECT_EQ(grid->RowHeights(row), height + 8);
+  EXPECT_EQ(grid->RowHeight(), height + 8);
+  EXPECT_EQ(grid->RowHeights(row + 3), height + 8);
 }
 
 // Auto-fit columns share the width by their starting widths.
