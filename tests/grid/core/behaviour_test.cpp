@@ -88,6 +88,12 @@ TEST_F(Behaviour, SortIndexesLeaveEmptyPlacesInTheSortList) {
   grid->Columns()->EndUpdate();
   grid->SetSortMarkedColumns();
   EXPECT_EQ(grid->SortMarkedColumns(), (std::vector<TColumnEx*>{Col(0), nullptr, Col(1)}));
+  // A position no sort could reach, as a damaged form file may hold, is passed over.
+  grid->Columns()->BeginUpdate();
+  Col(1)->Title()->SetSortIndex(2000000000);
+  grid->Columns()->EndUpdate();
+  grid->SetSortMarkedColumns();
+  EXPECT_EQ(grid->SortMarkedColumns(), (std::vector<TColumnEx*>{Col(0)}));
 }
 
 TEST_F(Behaviour, CtrlMarkingIsAppliedOnceWhenCtrlIsReleased) {
