@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include "components/extended/data/ext_memory_data.h"
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
 #include "platform/ui/forms.h"
@@ -84,6 +86,18 @@ TEST_F(IncSearch, TypingMovesToTheFirstMatchAndKeepsItsCase) {
   EXPECT_EQ(grid->InplaceSearchText(), u"bette");
   grid->StartInplaceSearch(String(), grid->InplaceSearchTimeOut(), ltdUpEx);
   EXPECT_EQ(ds.RecNo(), 3);
+}
+
+TEST_F(IncSearch, AHiddenColumnBeforeTheSearchedOneChangesNothing) {
+  grid->Columns()->SetState(csCustomized);
+  grid->Columns()->ColumnAt(0)->SetVisible(false);
+  grid->SetSelectedIndex(1);
+  Type(u"bet");
+  Type(u"T");
+  // The search stays in the selected column and takes its record's case.
+  EXPECT_EQ(grid->SelectedIndex(), 1);
+  EXPECT_EQ(ds.RecNo(), 3);
+  EXPECT_EQ(grid->InplaceSearchText(), u"BETT");
 }
 
 TEST_F(IncSearch, EndsAfterTheTypingPauseAndTheHighlightGoes) {
