@@ -993,6 +993,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FAntiSelection = false;
   bool FInColExit = false;
   String FCompleteKeyPress;
+  // The first half of a character beyond 16 bits, typed into a search.
+  char16_t FPendingLeadSurrogate = 0;
   bool FLockAutoShowCurCell = false;
   bool FTracking = false;
   bool FDataTracking = false;
