@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <QWidget>
+
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_ex.h"
@@ -306,6 +308,11 @@ TEST_F(MousedGrid, AFrozenColumnSizesByItsTitleBorder) {
     EXPECT_TRUE(grid->DetectFrozenColSizing(r.Right + dx, r.Top + 2, index, pos, ofs)) << dx;
   for (int dx : {-4, 4})
     EXPECT_FALSE(grid->DetectFrozenColSizing(r.Right + dx, r.Top + 2, index, pos, ofs)) << dx;
+  // The mouse over the border shows that it sizes.
+  h.MouseMove(grid, {r.Right - 2, r.Top + 2});
+  EXPECT_EQ(grid->Widget()->cursor().shape(), Qt::SplitHCursor);
+  h.MouseMove(grid, {r.Right - 12, r.Top + 2});
+  EXPECT_NE(grid->Widget()->cursor().shape(), Qt::SplitHCursor);
   h.MouseDown(grid, TPoint{r.Right - 2, r.Top + 2});
   EXPECT_EQ(grid->DBGridExState(), dgsColSizing);
   h.MouseMove(grid, {r.Right + 18, r.Top + 2}, {});
