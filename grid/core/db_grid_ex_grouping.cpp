@@ -312,7 +312,7 @@ void TCustomDBGridEx::DrawExtraFirstColumnArea(int ARow, TRect ARect) {
 
 void TCustomDBGridEx::GroupLevelsRebuilt() {
   TGridDataGroupLevelEx* level = FInTitleFilterListboxGroupLevel;
-  if (!level || !FDataGrouping) return;
+  if (!level || !FDataGrouping || IsDestroying()) return;
   for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount(); ++i)
     if (FDataGrouping->ActiveGroupLevelAt(i) == level) return;
   // Its item is gone from the panel; the list must not act for it.

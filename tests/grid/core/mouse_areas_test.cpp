@@ -377,6 +377,11 @@ TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
   Groups()->SetGroupPanelVisible(false);
   EXPECT_FALSE(grid->InTitleFilterListboxVisible());
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  // The grid goes with a level's list still open.
+  Groups()->SetGroupPanelVisible(true);
+  h.ProcessEvents();
+  h.Click(grid, buttonOf(0));
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
 }
 
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
