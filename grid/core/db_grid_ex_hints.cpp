@@ -27,6 +27,8 @@ struct TipText {
   String Text;
   TAlignment Alignment = taLeftJustify;
   bool WordWrap = false;
+  // A caption running upwards is measured along the cell's height.
+  bool Vertical = false;
 };
 
 }  // namespace
@@ -166,7 +168,8 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
     } else {
       tip.Text = title->Caption();
     }
-    tip.WordWrap = IsUseMultiTitle() || FTitleHeight != 0 || FTitleLines != 0;
+    tip.Vertical = title->Orientation() == tohVertical;
+    tip.WordWrap = !tip.Vertical && (IsUseMultiTitle() || FTitleHeight != 0 || FTitleLines != 0);
     tip.Alignment = title->Alignment();
     font = title->Font();
   } else if (cell.Y >= top && cell.Y < top + DataRowCount() && FDataLink->Active()) {
@@ -225,8 +228,9 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
   if (font != FHintFont.get()) FHintFont->Assign(font);
   FontScope scope(Canvas(), FHintFont.get());
   int width = 0;
-  if (tip.Text.empty() ||
-      !TextNeedsTip(Canvas(), r, fullRight, tip.Text, tip.Alignment, tip.WordWrap, FInterlinear, width)) {
+  const TRect measured = tip.Vertical ? TRect{r.Left, r.Top, r.Left + r.Height(), r.Top + r.Width()} : r;
+  if (tip.Text.empty() || !TextNeedsTip(Canvas(), measured, tip.Vertical ? measured.Right : fullRight, tip.Text,
+                                        tip.Alignment, tip.WordWrap, FInterlinear, width)) {
     info->HintStr.clear();
     return;
   }

@@ -406,6 +406,22 @@ TEST_F(GridTips, TheFirstColumnsTipStartsAfterTheDetailSign) {
   EXPECT_EQ(cut.CursorRect.Left, cell.Left + 18);
 }
 
+TEST_F(GridTips, AnUpwardCaptionIsMeasuredAlongTheTitlesHeight) {
+  const String caption = u"a caption rather long";
+  Col(1)->SetWidth(40);
+  Col(1)->Title()->SetCaption(caption);
+  Col(1)->Title()->SetToolTips(true);
+  Col(1)->Title()->SetOrientation(tohVertical);
+  grid->SetTitleHeight(200);
+  EXPECT_EQ(Ask(CellPoint(2, 0)).HintStr, u"");
+  grid->SetTitleHeight(30);
+  EXPECT_EQ(Ask(CellPoint(2, 0)).HintStr, caption);
+  // Lying flat, the same caption is cut by the narrow column.
+  Col(1)->Title()->SetOrientation(tohHorizontal);
+  grid->SetTitleHeight(200);
+  EXPECT_EQ(Ask(CellPoint(2, 0)).HintStr, caption);
+}
+
 TEST_F(GridTips, TitleHintShowsItsShortPart) {
   Col(0)->Title()->SetHint(u"Number|The record's number");
   EXPECT_EQ(Ask(CellPoint(1, 0)).HintStr, u"Number");
