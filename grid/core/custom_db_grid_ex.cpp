@@ -668,7 +668,7 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Object("ColumnDefValues", "TDBGridExColumnDefValuesEx", &G::ColumnDefValues, &G::SetColumnDefValues)
           .Object("Columns", "TDBGridColumnsEx", &G::Columns, &G::SetColumns)
           .StoredWhen(&TDBGridEx::ColumnsStored)
-          .Integer("ContraColCount", &B::ContraColCount, &B::SetContraColCount, 0)
+          .Integer("ContraColCount", &G::WantedContraColCount, &G::SetContraColCount, 0)
           .Object("DataGrouping", "TDBGridExDataGroupsEx", &G::DataGrouping, &G::SetDataGrouping)
           .Object("DataSource", "TDataSource", &G::DataSource, &G::SetDataSource)
           .Boolean("DefaultDrawing", &G::DefaultDrawing, &G::SetDefaultDrawing, 1)

@@ -114,6 +114,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // --- columns, their defaults and the sum list (grid/columns)
   TDBGridColumnsEx* Columns() const { return FColumns.get(); }
   void SetColumns(TDBGridColumnsEx* Value);
+  // Columns pinned at the right edge: the count asked for, which the layout
+  // gives as far as the visible columns allow.
+  int WantedContraColCount() const { return FWantedContraColCount; }
+  void SetContraColCount(int Value);
   TColumnDefValuesEx* ColumnDefValues() const { return FColumnDefValues.get(); }
   void SetColumnDefValues(TColumnDefValuesEx* Value);
   TDBGridExSumList* SumList() const { return FSumList.get(); }
@@ -993,6 +997,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FAntiSelection = false;
   bool FInColExit = false;
   String FCompleteKeyPress;
+  int FWantedContraColCount = 0;
   // The first half of a character beyond 16 bits, typed into a search.
   char16_t FPendingLeadSurrogate = 0;
   bool FLockAutoShowCurCell = false;

@@ -216,6 +216,26 @@ TEST_F(MousedGrid, ARowSizedInTheIndicatorGivesEveryRowItsHeight) {
   EXPECT_EQ(grid->RowHeights(row + 3), height + 8);
 }
 
+TEST_F(MousedGrid, ContraColumnsComeFromTheColumnsAtOnce) {
+  Bind();
+  const int lines = grid->FullColCount();
+  ASSERT_EQ(lines, grid->Columns()->Count() + grid->IndicatorOffset());
+  grid->SetContraColCount(1);
+  // The last column is pinned; no line is added for it.
+  EXPECT_EQ(grid->FullColCount(), lines);
+  EXPECT_EQ(grid->ContraColCount(), 1);
+  EXPECT_EQ(grid->ColCount(), lines - 1);
+  // Asking for more than the columns allow gives what they allow and keeps the wish.
+  grid->SetContraColCount(50);
+  EXPECT_EQ(grid->WantedContraColCount(), 50);
+  EXPECT_LT(grid->ContraColCount(), grid->Columns()->Count());
+  EXPECT_EQ(grid->FullColCount(), lines);
+  grid->SetContraColCount(0);
+  EXPECT_EQ(grid->ContraColCount(), 0);
+  EXPECT_EQ(grid->ColCount(), lines);
+  EXPECT_ANY_THROW(grid->SetContraColCount(-1));
+}
+
 // Auto-fit columns share the width by their starting widths.
 struct AutoFitGrid : MousedGrid {
   void Fit(std::initializer_list<int> InitWidths, bool WholeRightPart) {
