@@ -256,7 +256,8 @@ void TCustomDBGridEx::SetStyle(TDBGridExStyle* Value) {
   if (FStyle) FStyle->RemoveChangeNotification(this);
   FStyle = Value;
   if (FStyle) FStyle->AddChangeNotification(this);
-  Invalidate();
+  // Another style is a change of style, as its own change notice would be.
+  LayoutChanged();
 }
 
 void TCustomDBGridEx::SetCenter(TDBGridExCenter* Value) {

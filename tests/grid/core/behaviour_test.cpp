@@ -20,6 +20,7 @@
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
+#include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editors/tool_tips_window.h"
 #include "platform/runtime/exceptions.h"
@@ -338,6 +339,20 @@ TEST_F(Behaviour, AFreedFieldLeavesItsColumnWithoutAField) {
   EXPECT_EQ(grid->LayoutRuns(), runs + 1);
   grid->SetDataSource(nullptr);
   delete n;
+}
+
+TEST_F(Behaviour, AnotherStyleLaysTheGridOutAndNoneMeansTheGlobalOne) {
+  TDBGridExStyle own;
+  int runs = grid->LayoutRuns();
+  grid->SetStyle(&own);
+  EXPECT_EQ(grid->Style(), &own);
+  EXPECT_EQ(grid->LayoutRuns(), runs + 1);
+  EXPECT_TRUE(own.GridInChangeNotification(grid));
+  runs = grid->LayoutRuns();
+  grid->SetStyle(nullptr);
+  EXPECT_EQ(grid->Style(), GetDefaultGridStyle());
+  EXPECT_EQ(grid->LayoutRuns(), runs + 1);
+  EXPECT_FALSE(own.GridInChangeNotification(grid));
 }
 
 // --- tool tips ----------------------------------------------------------------------------------
