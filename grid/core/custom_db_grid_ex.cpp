@@ -233,7 +233,11 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
   TCustomGridEx::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (FDataLink && AComponent == FDataLink->DataSource()) SetDataSource(nullptr);
-  if (AComponent == FTitleImages) FTitleImages = nullptr;
+  if (AComponent == FTitleImages) {
+    // The titles drew its pictures and column fitting made room for them.
+    FTitleImages = nullptr;
+    LayoutChanged();
+  }
   if (FColumns)
     for (int i = 0; i < FColumns->Count(); ++i) {
       TColumnEx* column = FColumns->ColumnAt(i);
