@@ -794,6 +794,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The grouping level whose panel item opened the list; null for a title's.
   TGridDataGroupLevelEx* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
   void FilterEditorKeyPress(ui::TObject* Sender, char16_t& Key);
+  void FilterEditTextChanged();
   void FilterEditorDropDown(ui::TObject* Sender);
   void FilterEditorClosingUp(ui::TObject* Sender, bool& Accept);
   void FilterEditorCloseUp(ui::TObject* Sender, bool Accept);

@@ -13,6 +13,9 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/columns/filters/st_column_filter_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
@@ -353,6 +356,27 @@ TEST_F(Behaviour, AnotherStyleLaysTheGridOutAndNoneMeansTheGlobalOne) {
   EXPECT_EQ(grid->Style(), GetDefaultGridStyle());
   EXPECT_EQ(grid->LayoutRuns(), runs + 1);
   EXPECT_FALSE(own.GridInChangeNotification(grid));
+}
+
+TEST_F(Behaviour, TheColumnsFilterFollowsTheFilterEditorAsTheUserTypes) {
+  grid->STFilter()->SetVisible(true);
+  h.ProcessEvents();
+  grid->SetFocus();
+  grid->StartFilterEditing(1);
+  ASSERT_TRUE(grid->FilterEditMode());
+  TSTColumnFilterEx* filter = Col(1)->STFilter();
+  h.Type(grid->FilterEdit(), u"ab");
+  EXPECT_EQ(filter->ExpressionStr(), u"ab");
+  // Text that does not parse yet stays in the editor; the filter keeps what parsed.
+  grid->FilterEdit()->SetText(String());
+  const String before = filter->ExpressionStr();
+  h.Type(grid->FilterEdit(), u"= 'x");
+  EXPECT_EQ(grid->FilterEdit()->Text(), u"= 'x");
+  EXPECT_EQ(filter->ExpressionStr(), before);
+  h.Type(grid->FilterEdit(), u"'");
+  EXPECT_EQ(filter->ExpressionStr(), u"= 'x'");
+  // The caret stayed where the typing went on.
+  EXPECT_EQ(grid->FilterEdit()->SelLength(), 0);
 }
 
 // --- tool tips ----------------------------------------------------------------------------------
