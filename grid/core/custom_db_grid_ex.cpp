@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/columns/columns/column_def_values_ex.h"
+#include "grid/columns/columns/column_drop_down_box_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
@@ -232,12 +233,18 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
   TCustomGridEx::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (FDataLink && AComponent == FDataLink->DataSource()) SetDataSource(nullptr);
-  if (AComponent == FTitleImages) FTitleImages = nullptr;
+  if (AComponent == FTitleImages) {
+    // The titles drew its pictures and column fitting made room for them.
+    FTitleImages = nullptr;
+    LayoutChanged();
+  }
   if (FColumns)
     for (int i = 0; i < FColumns->Count(); ++i) {
       TColumnEx* column = FColumns->ColumnAt(i);
       if (AComponent == column->ImageList()) column->SetImageList(nullptr);
       if (AComponent == column->PopupMenu()) column->SetPopupMenu(nullptr);
+      if (TColumnDropDownBoxEx* box = column->DropDownBox(); box && AComponent == box->ListSource())
+        box->SetListSource(nullptr);
     }
   if (FIndicatorTitle && AComponent == FIndicatorTitle->DropdownMenu()) FIndicatorTitle->SetDropdownMenu(nullptr);
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
@@ -253,7 +260,8 @@ void TCustomDBGridEx::SetStyle(TDBGridExStyle* Value) {
   if (FStyle) FStyle->RemoveChangeNotification(this);
   FStyle = Value;
   if (FStyle) FStyle->AddChangeNotification(this);
-  Invalidate();
+  // Another style is a change of style, as its own change notice would be.
+  LayoutChanged();
 }
 
 void TCustomDBGridEx::SetCenter(TDBGridExCenter* Value) {
@@ -665,7 +673,7 @@ const TClassInfo& TDBGridEx::StaticClassInfo() {
           .Object("ColumnDefValues", "TDBGridExColumnDefValuesEx", &G::ColumnDefValues, &G::SetColumnDefValues)
           .Object("Columns", "TDBGridColumnsEx", &G::Columns, &G::SetColumns)
           .StoredWhen(&TDBGridEx::ColumnsStored)
-          .Integer("ContraColCount", &B::ContraColCount, &B::SetContraColCount, 0)
+          .Integer("ContraColCount", &G::WantedContraColCount, &G::SetContraColCount, 0)
           .Object("DataGrouping", "TDBGridExDataGroupsEx", &G::DataGrouping, &G::SetDataGrouping)
           .Object("DataSource", "TDataSource", &G::DataSource, &G::SetDataSource)
           .Boolean("DefaultDrawing", &G::DefaultDrawing, &G::SetDefaultDrawing, 1)

@@ -41,6 +41,7 @@ class TSTColumnFilterEx;
 class TInplaceFilterEditEx;
 class TPopupListboxEx;
 class TDBGridExDataGroupsEx;
+class TGridDataGroupLevelEx;
 class TGridRowPanelEx;
 class TRowDetailPanelEx;
 class TRowDetailPanelControlEx;
@@ -113,6 +114,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // --- columns, their defaults and the sum list (grid/columns)
   TDBGridColumnsEx* Columns() const { return FColumns.get(); }
   void SetColumns(TDBGridColumnsEx* Value);
+  // Columns pinned at the right edge: the count asked for, which the layout
+  // gives as far as the visible columns allow.
+  int WantedContraColCount() const { return FWantedContraColCount; }
+  void SetContraColCount(int Value);
   TColumnDefValuesEx* ColumnDefValues() const { return FColumnDefValues.get(); }
   void SetColumnDefValues(TColumnDefValuesEx* Value);
   TDBGridExSumList* SumList() const { return FSumList.get(); }
@@ -313,6 +318,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool GroupPanelFilterButtonAt(int LevelIndex, TPoint P, TRect& Button);
   // The grouping-panel item under the mouse, -1 for none.
   int HotGroupPanelLevel() const { return FHotGroupPanelLevel; }
+  // The active levels were rebuilt: a list opened from a level that is gone closes.
+  void GroupLevelsRebuilt();
   int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
   // The column a title drag carries (onto the grouping panel).
   void SetToMoveColumnIndex(int Value) { FToMoveColumnIndex = Value; }
@@ -724,7 +731,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool StartFieldEdit();
   // The editor shows again once the selection is gone (dgAlwaysShowEditor).
   void ShowEditorAgain() { EnterEditorMode(); }
-  using TCustomGridEx::RefreshEditorPlacement;
+  // Places the cell editor anew (an open list of it stays open) and, while
+  // the filter row is edited, the filter editor too.
+  void RefreshEditorPlacement();
   void EndMouseTracking();
   void TrackTitlePress(int X, int Y);
   virtual void HandleTrackingTimer();
@@ -782,7 +791,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TPopupListboxEx* InTitleFilterListbox() const { return FInTitleFilterListbox; }
   TColumnEx* InTitleFilterListboxColumn() const { return FInTitleFilterListboxColumn; }
   bool InTitleFilterListboxVisible() const { return FInTitleFilterListboxVisible; }
+  // The grouping level whose panel item opened the list; null for a title's.
+  TGridDataGroupLevelEx* InTitleFilterListboxGroupLevel() const { return FInTitleFilterListboxGroupLevel; }
   void FilterEditorKeyPress(ui::TObject* Sender, char16_t& Key);
+  void FilterEditTextChanged();
   void FilterEditorDropDown(ui::TObject* Sender);
   void FilterEditorClosingUp(ui::TObject* Sender, bool& Accept);
   void FilterEditorCloseUp(ui::TObject* Sender, bool Accept);
@@ -939,6 +951,7 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TInplaceFilterEditEx* FFilterEdit = nullptr;
   TPopupListboxEx* FInTitleFilterListbox = nullptr;
   TColumnEx* FInTitleFilterListboxColumn = nullptr;
+  TGridDataGroupLevelEx* FInTitleFilterListboxGroupLevel = nullptr;
   bool FInTitleFilterListboxVisible = false;
   TRect FTrackingStateRect{};
   // A press on a filter cell: the editor opens there; true when handled.
@@ -985,6 +998,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FAntiSelection = false;
   bool FInColExit = false;
   String FCompleteKeyPress;
+  int FWantedContraColCount = 0;
+  // The first half of a character beyond 16 bits, typed into a search.
+  char16_t FPendingLeadSurrogate = 0;
   bool FLockAutoShowCurCell = false;
   bool FTracking = false;
   bool FDataTracking = false;

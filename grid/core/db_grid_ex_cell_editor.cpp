@@ -30,6 +30,23 @@ TRect TCustomDBGridEx::RowPanelEditRect(int DataCol) {
   return r;
 }
 
+void TCustomDBGridEx::RefreshEditorPlacement() {
+  FInplaceColInRowPanel = -1;
+  FInplaceRow = -1;
+  auto* editor = dynamic_cast<TDBGridInplaceEdit*>(InplaceEditor());
+  const bool keepList = editor && editor->ListVisible();
+  if (keepList) editor->SetLockCloseList(true);
+  try {
+    TCustomGridEx::RefreshEditorPlacement();
+  } catch (...) {
+    if (keepList) editor->SetLockCloseList(false);
+    throw;
+  }
+  if (keepList) editor->SetLockCloseList(false);
+  // Moved only: reloading would drop what the user is typing there.
+  if (FFilterEditMode) PlaceFilterEditor(false);
+}
+
 void TCustomDBGridEx::SyncInplaceEditor() {
   if (!RowPanelActive()) {
     TCustomGridEx::SyncInplaceEditor();

@@ -225,6 +225,7 @@ void TCustomDBGridEx::ColumnGoing(TColumnEx* Column) {
     if (FInTitleFilterListbox) FInTitleFilterListbox->SetVisible(false);
     FInTitleFilterListboxVisible = false;
     FInTitleFilterListboxColumn = nullptr;
+    FInTitleFilterListboxGroupLevel = nullptr;
   }
   if (FFilterCol >= 0 && FFilterCol == Column->Index()) {
     if (ComponentState().Contains(csDestroying)) {
@@ -393,8 +394,10 @@ void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
     column->STFilter()->SetDropDownListWidth(list->Width());
   }
   FInTitleFilterListboxVisible = false;
+  FInTitleFilterListboxGroupLevel = nullptr;
   FTrackingStateRect = TRect{};
   InvalidateTitle();
+  OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
   if (Execute) {
     if (column) column->STFilter()->SetEnterNotClearData(false);
     const int index = list->ItemIndex();

@@ -310,7 +310,21 @@ void TCustomDBGridEx::DrawExtraFirstColumnArea(int ARow, TRect ARect) {
 
 // --- the grouping panel ------------------------------------------------------------------
 
+void TCustomDBGridEx::GroupLevelsRebuilt() {
+  TGridDataGroupLevelEx* level = FInTitleFilterListboxGroupLevel;
+  if (!level || !FDataGrouping || IsDestroying()) return;
+  for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount(); ++i)
+    if (FDataGrouping->ActiveGroupLevelAt(i) == level) return;
+  // Its item is gone from the panel; the list must not act for it.
+  CloseTitleFilterListbox(false);
+  FInTitleFilterListboxGroupLevel = nullptr;
+}
+
 void TCustomDBGridEx::UpdateGroupPanelIndent() {
+  if (FInTitleFilterListboxGroupLevel && !(FDataGrouping && FDataGrouping->GroupPanelVisible())) {
+    CloseTitleFilterListbox(false);
+    FInTitleFilterListboxGroupLevel = nullptr;
+  }
   int indent = 0;
   if (FDataGrouping && FDataGrouping->GroupPanelVisible()) {
     LayoutGroupPanelItems();
@@ -361,7 +375,7 @@ void TCustomDBGridEx::DrawGroupPanel(int LevelIndex, TRect ARect) {
   ts.Down = pressed;
   ts.The3DRect = true;
   ts.DrawFilterButton = FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx;
-  ts.FilterButtonDown = FInTitleFilterListboxVisible && FInTitleFilterListboxColumn == column;
+  ts.FilterButtonDown = FInTitleFilterListboxVisible && FInTitleFilterListboxGroupLevel == level;
   TRect inner{ARect.Left + 1, ARect.Top + 1, ARect.Right - 1, ARect.Bottom - 1};
   TGridDrawState state;
   if (FHotGroupPanelLevel == LevelIndex) state.Include(gdHotTrack);
@@ -505,11 +519,16 @@ void TCustomDBGridEx::GroupPanelMouseDown(ui::TMouseButton Button, ui::TShiftSta
     auto* column = dynamic_cast<TColumnEx*>(level->Column());
     TRect button;
     if (column && GroupPanelFilterButtonAt(i, TPoint{X, Y}, button)) {
+      // A second press on the same item's button closes its list; a press on
+      // another item's moves the list there.
+      const bool own = FInTitleFilterListboxVisible && FInTitleFilterListboxGroupLevel == level;
+      if (FInTitleFilterListboxVisible) CloseTitleFilterListbox(false);
       FTrackingStateRect = button;
-      if (FInTitleFilterListboxVisible)
-        CloseTitleFilterListbox(false);
-      else
+      if (!own && !FInTitleFilterListboxVisible) {
         ShowTitleFilterListboxAt(column, level->GroupPanelRect());
+        FInTitleFilterListboxGroupLevel = level;
+        InvalidateTitle();
+      }
       OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
       return;
     }

@@ -3,6 +3,8 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/grouping/grid_group_data_tree_ex.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
@@ -25,6 +27,8 @@ struct TipText {
   String Text;
   TAlignment Alignment = taLeftJustify;
   bool WordWrap = false;
+  // A caption running upwards is measured along the cell's height.
+  bool Vertical = false;
 };
 
 }  // namespace
@@ -75,7 +79,12 @@ void TCustomDBGridEx::DefaultFillDataHintShowInfo(TPoint CursorPos, TGridCoord C
     r.Right = std::min(r.Right, fullRight);
     if (CursorPos.X > r.Right) text.clear();
   }
-  if (!FVisibleColumns.empty() && FVisibleColumns.front() == Column) r.Left += FExtraFirstColumnWidth;
+  // The first column's text starts after the group bands, the tree lines
+  // and the detail sign.
+  if (!FVisibleColumns.empty() && FVisibleColumns.front() == Column) {
+    r.Left += FExtraFirstColumnWidth + GetCellTreeElmentsAreaWidth();
+    if (FRowDetailPanel->Active()) r.Left += 18;
+  }
   if (Column->ShowImageAndText() && Column->ImageList()) r.Left += Column->ImageList()->Width() + 5;
   const TColumnExType type = Column->GetColumnType();
   TAlignment alignment =
@@ -108,7 +117,7 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
   auto* info = reinterpret_cast<THintInfo*>(M.LParam);
   if (!info) return;
   const TGridCoord cell = MouseCoord(FHitTest.X, FHitTest.Y);
-  const int dataCol = GridColToDataCol(cell.X);
+  int dataCol = GridColToDataCol(cell.X);
   if (cell.X < FIndicatorOffset || cell.Y < 0 || dataCol >= FColumns->Count()) return;
   TColumnEx* column = FColumns->ColumnAt(dataCol);
   TColumnTitleEx* title = column->Title();
@@ -122,8 +131,22 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
   // A tip would get in the way of sizing, and Ctrl asks for none.
   if (GetCaptureControl() || (GetKeyState(VK_CONTROL) & 0x8000)) return;
   TRect r = CellBounds(cell.X, cell.Y);
-  if (column->UseRightToLeftAlignment()) r = MirrorClientRect(r, ClientWidth());
-  int fullRight = r.Left + column->Width();
+  int fullRight = 0;
+  if (RowPanelActive()) {
+    // A panel row holds several columns: the tip is the one under the mouse.
+    column = GetColumnInRowPanelAtPos(TPoint{FHitTest.X - r.Left, FHitTest.Y - r.Top}, titleRow);
+    if (!column || !column->Visible()) return;
+    dataCol = column->Index();
+    title = column->Title();
+    const auto& p = column->RowPlacement();
+    const int left = r.Left + (titleRow ? p.Left : p.DataCellLeft);
+    r = TRect{left, r.Top + p.Top, left + (titleRow ? p.Width : p.DataCellWidth), r.Top + p.Top + p.Height};
+    if (column->UseRightToLeftAlignment()) r = MirrorClientRect(r, ClientWidth());
+    fullRight = r.Right;
+  } else {
+    if (column->UseRightToLeftAlignment()) r = MirrorClientRect(r, ClientWidth());
+    fullRight = r.Left + column->Width();
+  }
   const int g = Flat() ? 2 : 1;
   const TPoint inCell{FHitTest.X - r.Left, FHitTest.Y - r.Top};
   const int top = TopDataOffset();
@@ -145,10 +168,17 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
     } else {
       tip.Text = title->Caption();
     }
-    tip.WordWrap = IsUseMultiTitle() || FTitleHeight != 0 || FTitleLines != 0;
+    tip.Vertical = title->Orientation() == tohVertical;
+    tip.WordWrap = !tip.Vertical && (IsUseMultiTitle() || FTitleHeight != 0 || FTitleLines != 0);
     tip.Alignment = title->Alignment();
     font = title->Font();
   } else if (cell.Y >= top && cell.Y < top + DataRowCount() && FDataLink->Active()) {
+    // A group row has no cell text of its own column.
+    if (TGroupDataTreeNodeEx* node = GroupNodeOfDataRow(cell.Y - top); node && node->NodeType() == dntDataGroupEx)
+      return;
+    // Below the record's own line lies its detail panel.
+    if (FRowDetailPanel->Visible() && cell.Y == Row())
+      r.Bottom = std::min(r.Bottom, r.Top + DataRowHeight(cell.Y - top));
     TDBGridExDataHintParams params;
     params.HintPos = ScreenToClient(info->HintPos);
     params.HintMaxWidth = info->HintMaxWidth;
@@ -198,8 +228,9 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
   if (font != FHintFont.get()) FHintFont->Assign(font);
   FontScope scope(Canvas(), FHintFont.get());
   int width = 0;
-  if (tip.Text.empty() ||
-      !TextNeedsTip(Canvas(), r, fullRight, tip.Text, tip.Alignment, tip.WordWrap, FInterlinear, width)) {
+  const TRect measured = tip.Vertical ? TRect{r.Left, r.Top, r.Left + r.Height(), r.Top + r.Width()} : r;
+  if (tip.Text.empty() || !TextNeedsTip(Canvas(), measured, tip.Vertical ? measured.Right : fullRight, tip.Text,
+                                        tip.Alignment, tip.WordWrap, FInterlinear, width)) {
     info->HintStr.clear();
     return;
   }

@@ -3,6 +3,7 @@
 // selected column begins with it, and a typing pause (window timer 2) ends
 // the search.
 #include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/columns/dialogs/search_grid_text.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
@@ -51,9 +52,9 @@ void TCustomDBGridEx::StartInplaceSearch(const String& Text, int TimeOut, TLocat
       found = LocateText(this, String(), candidate, options, Direction, ltmFromBegingEx, lttInAllNodesEx);
       if (found) {
         // The kept text takes the letter case of the record found.
+        // The selected index counts hidden columns too.
         const int index = SelectedIndex();
-        TColumnEx* column =
-            index >= 0 && index < static_cast<int>(FVisibleColumns.size()) ? FVisibleColumns[index] : nullptr;
+        TColumnEx* column = index >= 0 && index < FColumns->Count() ? FColumns->ColumnAt(index) : nullptr;
         const String cellText = column ? (editFormat ? column->EditText() : column->DisplayText()) : String();
         if (cellText.size() >= candidate.size()) candidate = cellText.substr(0, candidate.size());
         if (UsesMemTableView()) SafeMoveTop(Row() - VisibleRowCount() / 2);

@@ -628,7 +628,20 @@ void TCustomDBGridEx::HandleWmChar(TMessage& Message) {
     if (key == u' ' && column->CanModify(true)) column->StepCellValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
     return;
   }
+  // A character beyond 16 bits comes as two messages, lead half first; the
+  // search takes it whole or not at all.
+  const char16_t lead = FPendingLeadSurrogate;
+  FPendingLeadSurrogate = 0;
+  const bool isLead = ch >= 0xD800 && ch <= 0xDBFF, isTrail = ch >= 0xDC00 && ch <= 0xDFFF;
   if ((IsPrintable(ch) || ch == 0x08) && TypingSearches()) {
+    if (isLead) {
+      FPendingLeadSurrogate = ch;
+      return;
+    }
+    if (isTrail) {
+      if (!lead) return;
+      FCompleteKeyPress = String{lead, ch};
+    }
     TWinControl::Dispatch(Message);
     return;
   }

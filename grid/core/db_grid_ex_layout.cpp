@@ -175,6 +175,14 @@ void TCustomDBGridEx::LayoutSteps() {
   LayoutLineColors();
 }
 
+void TCustomDBGridEx::SetContraColCount(int Value) {
+  if (Value < 0) ThrowGridOperationError(SContraColNegative);
+  if (Value == FWantedContraColCount) return;
+  FWantedContraColCount = Value;
+  // Which lines are pinned follows from the columns: only the layout knows.
+  LayoutChanged();
+}
+
 void TCustomDBGridEx::LayoutFixedColumns(int HiddenInFrozen) {
   const int visible = static_cast<int>(FVisibleColumns.size());
   const int count = FColumns->Count();
@@ -182,7 +190,7 @@ void TCustomDBGridEx::LayoutFixedColumns(int HiddenInFrozen) {
   if (FDataLink->Active() || FColumns->State() == csCustomized) {
     const int f = FFrozenCols < visible ? FFrozenCols + HiddenInFrozen + FIndicatorOffset
                                         : FIndicatorOffset + std::max(0, visible - 1) + HiddenInFrozen;
-    contra = std::max(0, std::min(ContraColCount(), visible - f));
+    contra = std::max(0, std::min(FWantedContraColCount, visible - f));
     colCount = count + FIndicatorOffset - contra;
     fixed = f;
     frozen = fixed - FIndicatorOffset;
@@ -196,7 +204,7 @@ void TCustomDBGridEx::LayoutFixedColumns(int HiddenInFrozen) {
   fixed = std::clamp(fixed, 0, colCount - 1);
   frozen = std::clamp(frozen, 0, fixed);
   if (FixedCols() > fixed) SetFixedCols(fixed);
-  SetContraColCount(contra);
+  TCustomGridEx::SetContraColCount(contra);
   SetColCount(colCount);
   SetFixedCols(fixed);
   SetFrozenColCount(frozen);

@@ -174,6 +174,8 @@ void TCustomDBGridEx::ReadColumnsLayout(const TGridLayoutStorage& Storage, const
   } catch (...) {
     FColumns->EndUpdate();
     UnlockUpdate();
+    // A storage that fails part way must not cost the grid its fitting.
+    if (autoFit) SetAutoFitColWidths(true);
     throw;
   }
   FColumns->EndUpdate();

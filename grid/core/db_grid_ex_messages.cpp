@@ -72,6 +72,8 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
       if (HiWord(M.WParam) == EN_CHANGE && from && from != static_cast<TWinControl*>(InplaceEditor()) &&
           from != this)
         M.Result = from->Perform(CN_COMMAND, M.WParam, M.LParam);
+      if (HiWord(M.WParam) == EN_CHANGE && FFilterEdit && from == static_cast<TWinControl*>(FFilterEdit))
+        FilterEditTextChanged();
       return true;
     }
     case CM_PARENTFONTCHANGED:
@@ -140,6 +142,22 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
     default:
       return false;
   }
+}
+
+// The column's filter follows the filter editor as the user types, so that
+// its list marks what the text says. Text still being typed may not parse
+// yet: it stays in the editor, and the commit on Enter or on leaving the
+// cell reports it. The editor is not re-placed meanwhile, which would
+// reload its text and select it all under the user's hands.
+void TCustomDBGridEx::FilterEditTextChanged() {
+  if (FFilterCol < 0 || FFilterCol >= FColumns->Count() || !FFilterEditMode) return;
+  if (FFilterEdit->Text() == ColumnFilterText(FFilterCol)) return;
+  FSTFilter->BeginUpdate();
+  try {
+    CommitFilterEditText();
+  } catch (const rtl::Exception&) {
+  }
+  FSTFilter->EndUpdate();
 }
 
 void TCustomDBGridEx::WndProc(TMessage& M) {

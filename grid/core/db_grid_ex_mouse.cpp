@@ -8,6 +8,7 @@
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/grouping/db_grid_ex_data_groups_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
@@ -616,6 +617,8 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 
   EndMouseTracking();
   if (wasState != dgsNormal) KillGridTimer();
+  // A row sized in the indicator gives every row its height.
+  if (GridState() == gsRowSizing) FDefaultRowChanged = true;
   TCustomGridEx::MouseUp(Button, Shift, X, Y);
 
   const TInplaceEdit* editor = InplaceEditor();
@@ -649,9 +652,19 @@ void TCustomDBGridEx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 void TCustomDBGridEx::ColumnShifted(int FromIndex, int ToIndex) {
   const int from = GridColToDataCol(FromIndex), to = GridColToDataCol(ToIndex);
   if (from < 0 || to < 0 || from >= FColumns->Count() || to >= FColumns->Count()) return;
-  FColumns->ColumnAt(from)->SetIndex(to);
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
-  FFilterCol = SelectedIndex();
+  // The filter editor is placed once, after the move.
+  FSTFilter->BeginUpdate();
+  try {
+    FColumns->ColumnAt(from)->SetIndex(to);
+    if (OnColumnMoved) OnColumnMoved(this, from, to);
+    FFilterCol = SelectedIndex();
+  } catch (...) {
+    FSTFilter->EndUpdate();
+    throw;
+  }
+  FSTFilter->EndUpdate();
+  // Moved only: reloading would drop what the user is typing there.
+  if (FFilterEditMode) PlaceFilterEditor(false);
 }
 
 void TCustomDBGridEx::ColumnWidthsUpdated() {
@@ -736,6 +749,9 @@ void TCustomDBGridEx::ColumnWidthsUpdated() {
 
 bool TCustomDBGridEx::IsHotTrackCell(int ACol, int ARow) {
   if (FOptionsEx.Contains(dghHotTrack)) return ACol >= 0 && ARow >= 0;
+  // Filter buttons in the titles light up under the mouse.
+  if (FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx)
+    return ACol >= 0 && ARow == TitleRowCount() - 1;
   return TCustomGridEx::IsHotTrackCell(ACol, ARow);
 }
 

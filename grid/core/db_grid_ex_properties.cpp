@@ -257,6 +257,7 @@ void TCustomDBGridEx::SetValueFromPrevRecord() {
     throw;
   }
   RestoreDrawRecord(old);
+  ClearSelection();
   column->UpdateDataValue(text, value, false);
   EnterEditorMode();
   if (InplaceEditor() && InplaceEditor()->Visible()) InplaceEditor()->SelectAll();

@@ -123,7 +123,8 @@ void TCustomDBGridEx::DrawMultiTitleCell(int ACol, int ARow, TCellAreaTypeEx Are
     ts.Caption = column->Title()->Caption();
   }
   ts.DrawFilterButton = FSTFilter->Visible() && FSTFilter->Location() == stflInTitleFilterEx;
-  ts.FilterButtonDown = (FInTitleFilterListboxVisible && FInTitleFilterListboxColumn == column) ||
+  ts.FilterButtonDown = (FInTitleFilterListboxVisible && !FInTitleFilterListboxGroupLevel &&
+                         FInTitleFilterListboxColumn == column) ||
                         (FDBGridExState == dgsTitleFilterButtonDown && FPressedDataCol == DataCol);
   ts.SortMarker = column->Title()->SortMarker();
   ts.DrawSortIndex = true;

@@ -1464,7 +1464,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     }
     case QEvent::KeyPress: {
       auto* ke = static_cast<QKeyEvent*>(e);
-      NoteKeyboardModifiers(ke->modifiers());
+      NoteKeyEventModifiers(ke->key(), ke->modifiers(), true);
       if (Application) Guarded([] { Application->CancelHint(); });
       std::uint16_t vk = VirtualKeyFromQt(ke->key(), ke->modifiers() & Qt::KeypadModifier);
       bool alt = ke->modifiers() & Qt::AltModifier;
@@ -1531,7 +1531,7 @@ bool TWinControl::HostEvent(QWidget* Source, QEvent* e, bool IsClient, const std
     }
     case QEvent::KeyRelease: {
       auto* ke = static_cast<QKeyEvent*>(e);
-      NoteKeyboardModifiers(ke->modifiers());
+      NoteKeyEventModifiers(ke->key(), ke->modifiers(), false);
       bool alt = ke->modifiers() & Qt::AltModifier;
       m.Msg = alt ? WM_SYSKEYUP : WM_KEYUP;
       m.WParam = VirtualKeyFromQt(ke->key(), ke->modifiers() & Qt::KeypadModifier);

@@ -94,6 +94,23 @@ TShiftState ShiftStateFromQt(unsigned mods, unsigned buttons) {
 
 void NoteKeyboardModifiers(unsigned mods) { g_modifiers = mods; }
 
+// Qt reports a modifier key's own bit by flipping the state it was given,
+// which reads right only when that state was taken before the key moved; a
+// press or release of the key itself decides its bit, or a stray state
+// would leave the key held after its release.
+void NoteKeyEventModifiers(int key, unsigned mods, bool pressed) {
+  unsigned own = 0;
+  switch (key) {
+    case Qt::Key_Shift: own = Qt::ShiftModifier; break;
+    case Qt::Key_Control: own = Qt::ControlModifier; break;
+    case Qt::Key_Alt: own = Qt::AltModifier; break;
+    case Qt::Key_Meta: own = Qt::MetaModifier; break;
+    default: break;
+  }
+  if (own) mods = pressed ? (mods | own) : (mods & ~own);
+  g_modifiers = mods;
+}
+
 std::int16_t GetKeyState(int vk) {
   bool down = false;
   switch (vk) {

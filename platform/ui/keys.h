@@ -84,5 +84,8 @@ int QtKeyFromVirtualKey(std::uint16_t Key);
 // Qt keyboard modifiers + mouse buttons (Qt bit values) -> shift state.
 TShiftState ShiftStateFromQt(unsigned Modifiers, unsigned Buttons);
 void NoteKeyboardModifiers(unsigned Modifiers);
+// The modifiers after a key event: a modifier key's own press or release
+// sets or clears its bit whatever the event's state says.
+void NoteKeyEventModifiers(int QtKey, unsigned Modifiers, bool Pressed);
 
 }  // namespace ui

@@ -149,12 +149,12 @@ void TDBGridExFindDlg::Execute(TCustomDBGridEx* AGrid, const String& Text, const
 
   int selected = -1;
   if (FGrid) {
+    // The selected index counts hidden columns too; the list holds the visible ones.
     const int index = FGrid->SelectedIndex();
-    const std::vector<TColumnEx*>& visible = FGrid->VisibleColumns();
-    if (index >= 0 && index < static_cast<int>(visible.size())) {
-      const String caption = visible[static_cast<std::size_t>(index)]->Title()->Caption();
+    if (index >= 0 && index < FGrid->Columns()->Count()) {
+      void* column = FGrid->Columns()->ColumnAt(index);
       for (int i = 0; i < cbFindIn->Items()->Count() && selected < 0; ++i)
-        if (cbFindIn->Items()->Get(i) == caption) selected = i;
+        if (cbFindIn->Items()->GetObject(i) == column) selected = i;
     }
   }
   auto change = cbFindIn->OnChange;

@@ -100,13 +100,20 @@ bool SearchGridText(TCustomDBGridEx* AGrid, const String& FieldName, const Strin
   // Every visible column takes part, also those scrolled out of view.
   const int count = static_cast<int>(visible.size());
   TColumnEx* named = FieldName.empty() ? nullptr : AGrid->FieldColumnByName(FieldName);
+  // Grid and selected indexes count hidden columns too; the walk counts
+  // visible ones.
+  auto visiblePosition = [&](int DataCol) {
+    if (DataCol < 0 || DataCol >= AGrid->Columns()->Count()) return -1;
+    TColumnEx* column = AGrid->Columns()->ColumnAt(DataCol);
+    return static_cast<int>(std::find(visible.begin(), visible.end(), column) - visible.begin());
+  };
   int start;
   if (named)
     start = static_cast<int>(std::find(visible.begin(), visible.end(), named) - visible.begin());
   else if (AGrid->Options().Contains(dgRowSelect) && !SelectedColumnScrolledIn(AGrid))
-    start = AGrid->GridColToDataCol(AGrid->LeftCol());
+    start = visiblePosition(AGrid->GridColToDataCol(AGrid->LeftCol()));
   else
-    start = AGrid->SelectedIndex();
+    start = visiblePosition(AGrid->SelectedIndex());
   if (count == 0) return false;
   if (start < 0 || start >= count) start = 0;
 
@@ -149,7 +156,7 @@ bool SearchGridText(TCustomDBGridEx* AGrid, const String& FieldName, const Strin
     const int column =
         allFields ? at.Column
                   : static_cast<int>(std::find(visible.begin(), visible.end(), single) - visible.begin());
-    if (column < count) AGrid->SetSelectedIndex(column);
+    if (column < count) AGrid->SetSelectedIndex(visible[static_cast<std::size_t>(column)]->Index());
   }
   return found;
 }

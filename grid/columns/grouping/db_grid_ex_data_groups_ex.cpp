@@ -164,6 +164,7 @@ void TDBGridExDataGroupsEx::RebuildActiveGroupLevels() {
   FHotTrackEditButton = -1;
   FHotTrackGroupLevelIdx = -1;
   if (FDBGrid && FDBGrid->DataLink() && FDBGrid->DataLink()->Active()) FDBGrid->SortMarkingChanged();
+  if (FDBGrid) FDBGrid->GroupLevelsRebuilt();
 }
 
 void TDBGridExDataGroupsEx::ResortLevel(int LevelIndex, TSortOrderEx SortOrder) {

@@ -9,14 +9,21 @@
 #include <QWidget>
 
 #include "components/extended/data/ext_memory_data.h"
+#include "grid/columns/columns/column_drop_down_box_ex.h"
+#include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/columns/filters/st_column_filter_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
+#include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/sums/db_grid_ex_sum_list.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/db_grid_ex_module.h"
+#include "grid/core/db_grid_ex_style.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/editors/tool_tips_window.h"
 #include "platform/runtime/exceptions.h"
@@ -85,6 +92,12 @@ TEST_F(Behaviour, SortIndexesLeaveEmptyPlacesInTheSortList) {
   grid->Columns()->EndUpdate();
   grid->SetSortMarkedColumns();
   EXPECT_EQ(grid->SortMarkedColumns(), (std::vector<TColumnEx*>{Col(0), nullptr, Col(1)}));
+  // A position no sort could reach, as a damaged form file may hold, is passed over.
+  grid->Columns()->BeginUpdate();
+  Col(1)->Title()->SetSortIndex(2000000000);
+  grid->Columns()->EndUpdate();
+  grid->SetSortMarkedColumns();
+  EXPECT_EQ(grid->SortMarkedColumns(), (std::vector<TColumnEx*>{Col(0)}));
 }
 
 TEST_F(Behaviour, CtrlMarkingIsAppliedOnceWhenCtrlIsReleased) {
@@ -247,9 +260,15 @@ TEST_F(Behaviour, ValueFromThePreviousRecord) {
   grid->SetValueFromPrevRecord();
   EXPECT_EQ(data.ds.FieldByName(u"S")->AsString(), u"first");
   data.ds.Next();
+  // A selection the copy does not write into is given up.
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  grid->Bookmarks()->SetCurrentRowSelected(true);
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstRecordBookmarks);
   grid->SetValueFromPrevRecord();
   EXPECT_EQ(CurrentN(), 2);
   EXPECT_EQ(data.ds.FieldByName(u"S")->AsString(), u"first");
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  EXPECT_EQ(grid->Bookmarks()->Count(), 0);
   data.ds.Cancel();
 }
 
@@ -291,6 +310,16 @@ TEST_F(Behaviour, LeavingCancelsAnUntouchedInsertAndKeepsAChangedOne) {
   EXPECT_EQ(data.ds.RecordCount(), count + 1);
 }
 
+TEST_F(Behaviour, AFreedListSourceLeavesTheColumnsDropDownBoxWithoutOne) {
+  auto* lookup = new db::TDataSource(nullptr);
+  Col(1)->DropDownBox()->SetListSource(lookup);
+  ASSERT_EQ(Col(1)->DropDownBox()->ListSource(), lookup);
+  delete lookup;
+  EXPECT_EQ(Col(1)->DropDownBox()->ListSource(), nullptr);
+  // The grid's own source is untouched by another source's going.
+  EXPECT_EQ(grid->DataSource(), &data.src);
+}
+
 TEST_F(Behaviour, AFreedFieldLeavesItsColumnWithoutAField) {
   // Fields made by the program, which outlive the dataset's opening.
   ext::TExtMemoryData ds{nullptr};
@@ -313,6 +342,41 @@ TEST_F(Behaviour, AFreedFieldLeavesItsColumnWithoutAField) {
   EXPECT_EQ(grid->LayoutRuns(), runs + 1);
   grid->SetDataSource(nullptr);
   delete n;
+}
+
+TEST_F(Behaviour, AnotherStyleLaysTheGridOutAndNoneMeansTheGlobalOne) {
+  TDBGridExStyle own;
+  int runs = grid->LayoutRuns();
+  grid->SetStyle(&own);
+  EXPECT_EQ(grid->Style(), &own);
+  EXPECT_EQ(grid->LayoutRuns(), runs + 1);
+  EXPECT_TRUE(own.GridInChangeNotification(grid));
+  runs = grid->LayoutRuns();
+  grid->SetStyle(nullptr);
+  EXPECT_EQ(grid->Style(), GetDefaultGridStyle());
+  EXPECT_EQ(grid->LayoutRuns(), runs + 1);
+  EXPECT_FALSE(own.GridInChangeNotification(grid));
+}
+
+TEST_F(Behaviour, TheColumnsFilterFollowsTheFilterEditorAsTheUserTypes) {
+  grid->STFilter()->SetVisible(true);
+  h.ProcessEvents();
+  grid->SetFocus();
+  grid->StartFilterEditing(1);
+  ASSERT_TRUE(grid->FilterEditMode());
+  TSTColumnFilterEx* filter = Col(1)->STFilter();
+  h.Type(grid->FilterEdit(), u"ab");
+  EXPECT_EQ(filter->ExpressionStr(), u"ab");
+  // Text that does not parse yet stays in the editor; the filter keeps what parsed.
+  grid->FilterEdit()->SetText(String());
+  const String before = filter->ExpressionStr();
+  h.Type(grid->FilterEdit(), u"= 'x");
+  EXPECT_EQ(grid->FilterEdit()->Text(), u"= 'x");
+  EXPECT_EQ(filter->ExpressionStr(), before);
+  h.Type(grid->FilterEdit(), u"'");
+  EXPECT_EQ(filter->ExpressionStr(), u"= 'x'");
+  // The caret stayed where the typing went on.
+  EXPECT_EQ(grid->FilterEdit()->SelLength(), 0);
 }
 
 // --- tool tips ----------------------------------------------------------------------------------
@@ -365,6 +429,36 @@ TEST_F(GridTips, ATipOnlyWhenTheCellTextIsCut) {
   Col(1)->SetWidth(60);
   Col(1)->SetToolTips(false);
   EXPECT_EQ(Ask(CellPoint(2, top + 1)).HintStr, u"");
+}
+
+TEST_F(GridTips, TheFirstColumnsTipStartsAfterTheDetailSign) {
+  ShortThenCutText(u"a text far too long for its narrow column");
+  Col(0)->SetVisible(false);
+  const int top = grid->TopDataOffset();
+  const int gridCol = grid->DataColToGridCol(1);
+  grid->RowDetailPanel()->SetActive(true);
+  const TPoint inText = CellPoint(gridCol, top + 1);
+  const ui::THintInfo cut = Ask({inText.X + 20, inText.Y});
+  ASSERT_EQ(cut.HintStr, u"a text far too long for its narrow column");
+  const TRect cell = grid->CellRangeRect(gridCol, top + 1, gridCol, top + 1);
+  EXPECT_EQ(cut.HintPos, grid->ClientToScreen({cell.Left + 18 - 1, cell.Top - 1}));
+  EXPECT_EQ(cut.CursorRect.Left, cell.Left + 18);
+}
+
+TEST_F(GridTips, AnUpwardCaptionIsMeasuredAlongTheTitlesHeight) {
+  const String caption = u"a caption rather long";
+  Col(1)->SetWidth(40);
+  Col(1)->Title()->SetCaption(caption);
+  Col(1)->Title()->SetToolTips(true);
+  Col(1)->Title()->SetOrientation(tohVertical);
+  grid->SetTitleHeight(200);
+  EXPECT_EQ(Ask(CellPoint(2, 0)).HintStr, u"");
+  grid->SetTitleHeight(30);
+  EXPECT_EQ(Ask(CellPoint(2, 0)).HintStr, caption);
+  // Lying flat, the same caption is cut by the narrow column.
+  Col(1)->Title()->SetOrientation(tohHorizontal);
+  grid->SetTitleHeight(200);
+  EXPECT_EQ(Ask(CellPoint(2, 0)).HintStr, caption);
 }
 
 TEST_F(GridTips, TitleHintShowsItsShortPart) {

@@ -133,8 +133,12 @@ TEST_F(GridLinks, TitleImageChangesRepaintEveryGridShowingThem) {
   EXPECT_GT(grid->painted, 0);
   EXPECT_EQ(other->painted, 0);
 
+  grid->painted = 0;
   delete images;
   EXPECT_EQ(grid->TitleImages(), nullptr);
+  // The titles no longer show its pictures.
+  h.ProcessEvents();
+  EXPECT_GT(grid->painted, 0);
 }
 
 TEST_F(GridLinks, DrawingBitmapLivesFromTheFirstGridToTheLast) {

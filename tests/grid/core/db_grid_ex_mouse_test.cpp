@@ -5,11 +5,15 @@
 
 #include <string>
 
+#include <QWidget>
+
 #include "components/extended/data/ext_memory_data.h"
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/db_grid_columns_ex.h"
+#include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/columns/filters/st_db_grid_ex_filter.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "tests/grid/core/grid_on_form.h"
@@ -177,6 +181,61 @@ TEST_F(MousedGrid, DraggingATitleEdgeSizesTheColumn) {
   EXPECT_EQ(grid->ColWidths(grid->DataColToGridCol(1)), before + 25);
 }
 
+TEST_F(MousedGrid, TheFilterEditorFollowsItsCellWhenAColumnLeftOfItIsSized) {
+  Bind();
+  grid->STFilter()->SetVisible(true);
+  h.ProcessEvents();
+  grid->StartFilterEditing(1);
+  ASSERT_TRUE(grid->FilterEditMode());
+  ASSERT_NE(grid->FilterEdit(), nullptr);
+  grid->FilterEdit()->SetText(u"typed");
+  const int left = grid->FilterEdit()->Left();
+  const TRect r = Cell(0, 0);
+  h.MouseDown(grid, TPoint{r.Right, r.Top + 4});
+  h.MouseMove(grid, {r.Right + 25, r.Top + 4}, {});
+  h.MouseUp(grid, TPoint{r.Right + 25, r.Top + 4});
+  ASSERT_TRUE(grid->FilterEditMode());
+  EXPECT_EQ(grid->FilterEdit()->Left(), left + 25);
+  // What was typed is still there.
+  EXPECT_EQ(grid->FilterEdit()->Text(), u"typed");
+}
+
+TEST_F(MousedGrid, ARowSizedInTheIndicatorGivesEveryRowItsHeight) {
+  Bind();
+  grid->SetRowSizingAllowed(true);
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 1;
+  const int height = grid->RowHeights(row);
+  const int border = grid->CellBounds(0, row).Bottom;
+  ASSERT_TRUE(grid->IsOverSizingLine(3, border));
+  h.MouseDown(grid, TPoint{3, border});
+  h.MouseMove(grid, {3, border + 8}, {ui::ssLeft});
+  h.MouseUp(grid, TPoint{3, border + 8});
+  EXPECT_EQ(grid->RowHeights(row), height + 8);
+  EXPECT_EQ(grid->RowHeight(), height + 8);
+  EXPECT_EQ(grid->RowHeights(row + 3), height + 8);
+}
+
+TEST_F(MousedGrid, ContraColumnsComeFromTheColumnsAtOnce) {
+  Bind();
+  const int lines = grid->FullColCount();
+  ASSERT_EQ(lines, grid->Columns()->Count() + grid->IndicatorOffset());
+  grid->SetContraColCount(1);
+  // The last column is pinned; no line is added for it.
+  EXPECT_EQ(grid->FullColCount(), lines);
+  EXPECT_EQ(grid->ContraColCount(), 1);
+  EXPECT_EQ(grid->ColCount(), lines - 1);
+  // Asking for more than the columns allow gives what they allow and keeps the wish.
+  grid->SetContraColCount(50);
+  EXPECT_EQ(grid->WantedContraColCount(), 50);
+  EXPECT_LT(grid->ContraColCount(), grid->Columns()->Count());
+  EXPECT_EQ(grid->FullColCount(), lines);
+  grid->SetContraColCount(0);
+  EXPECT_EQ(grid->ContraColCount(), 0);
+  EXPECT_EQ(grid->ColCount(), lines);
+  EXPECT_ANY_THROW(grid->SetContraColCount(-1));
+}
+
 // Auto-fit columns share the width by their starting widths.
 struct AutoFitGrid : MousedGrid {
   void Fit(std::initializer_list<int> InitWidths, bool WholeRightPart) {
@@ -269,6 +328,11 @@ TEST_F(MousedGrid, AFrozenColumnSizesByItsTitleBorder) {
     EXPECT_TRUE(grid->DetectFrozenColSizing(r.Right + dx, r.Top + 2, index, pos, ofs)) << dx;
   for (int dx : {-4, 4})
     EXPECT_FALSE(grid->DetectFrozenColSizing(r.Right + dx, r.Top + 2, index, pos, ofs)) << dx;
+  // The mouse over the border shows that it sizes.
+  h.MouseMove(grid, {r.Right - 2, r.Top + 2});
+  EXPECT_EQ(grid->Widget()->cursor().shape(), Qt::SplitHCursor);
+  h.MouseMove(grid, {r.Right - 12, r.Top + 2});
+  EXPECT_NE(grid->Widget()->cursor().shape(), Qt::SplitHCursor);
   h.MouseDown(grid, TPoint{r.Right - 2, r.Top + 2});
   EXPECT_EQ(grid->DBGridExState(), dgsColSizing);
   h.MouseMove(grid, {r.Right + 18, r.Top + 2}, {});
@@ -325,6 +389,22 @@ TEST_F(MousedGrid, ShiftClickingTitlesRightAndBackPastTheAnchor) {
   h.Click(grid, low(2), ui::mbLeft, {ui::ssCtrl});
   EXPECT_EQ(Listed(), "012");
   EXPECT_EQ(grid->Selection()->SelectionType(), gstColumns);
+}
+
+TEST_F(MousedGrid, TitlesTrackTheMouseOnlyForTheirFilterButtons) {
+  Bind();
+  const TPoint title = Centre(Cell(1, 0)), data = Centre(Cell(1, 2));
+  h.MouseMove(grid, title);
+  EXPECT_EQ(grid->HotTrackCell().X, -1);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  h.MouseMove(grid, {title.X + 1, title.Y});
+  EXPECT_EQ(grid->HotTrackCell().X, grid->DataColToGridCol(1));
+  EXPECT_EQ(grid->HotTrackCell().Y, 0);
+  // Data cells stay cold without hot tracking.
+  h.MouseMove(grid, data);
+  EXPECT_EQ(grid->HotTrackCell().X, -1);
 }
 
 TEST_F(MousedGrid, ClickingACellTwiceLeavesNoRectangle) {

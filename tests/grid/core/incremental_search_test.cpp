@@ -8,8 +8,11 @@
 #include <QWidget>
 
 #include "components/extended/data/ext_memory_data.h"
+#include "grid/columns/columns/column_ex.h"
+#include "grid/columns/columns/db_grid_columns_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_module.h"
+#include "platform/classes/messages.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/themes.h"
 #include "tests/grid/core/grid_on_form.h"
@@ -84,6 +87,52 @@ TEST_F(IncSearch, TypingMovesToTheFirstMatchAndKeepsItsCase) {
   EXPECT_EQ(grid->InplaceSearchText(), u"bette");
   grid->StartInplaceSearch(String(), grid->InplaceSearchTimeOut(), ltdUpEx);
   EXPECT_EQ(ds.RecNo(), 3);
+}
+
+TEST_F(IncSearch, AHiddenColumnBeforeTheSearchedOneChangesNothing) {
+  grid->Columns()->SetState(csCustomized);
+  grid->Columns()->ColumnAt(0)->SetVisible(false);
+  grid->SetSelectedIndex(1);
+  Type(u"bet");
+  Type(u"T");
+  // The search stays in the selected column and takes its record's case.
+  EXPECT_EQ(grid->SelectedIndex(), 1);
+  EXPECT_EQ(ds.RecNo(), 3);
+  EXPECT_EQ(grid->InplaceSearchText(), u"BETT");
+}
+
+TEST_F(IncSearch, ACharacterBeyondSixteenBitsIsSearchedWhole) {
+  ext::TExtMemoryData wide{nullptr};
+  db::TDataSource wideSrc{nullptr};
+  wide.FieldDefs().Add(u"N", db::ftInteger);
+  wide.FieldDefs().Add(u"W", db::ftWideString, 20);
+  wideSrc.SetDataSet(&wide);
+  wide.Open();
+  int n = 0;
+  for (const char16_t* w : {u"plain", u"\U0001F600 smile"}) {
+    wide.Append();
+    wide.Fields(0)->SetAsInteger(++n);
+    wide.Fields(1)->SetAsString(w);
+    wide.Post();
+  }
+  wide.First();
+  grid->SetDataSource(&wideSrc);
+  grid->SetSelectedIndex(1);
+  grid->SetOptionsEx(grid->OptionsEx() + dghPreferIncSearch);
+  // Its two halves arrive one after the other.
+  grid->Perform(ui::WM_CHAR, 0xD83D, 0);
+  EXPECT_EQ(wide.RecNo(), 1);
+  grid->Perform(ui::WM_CHAR, 0xDE00, 0);
+  EXPECT_TRUE(grid->InplaceSearching());
+  EXPECT_EQ(wide.RecNo(), 2);
+  EXPECT_EQ(grid->InplaceSearchText(), u"\U0001F600");
+  grid->Perform(ui::WM_CHAR, u' ', 0);
+  grid->Perform(ui::WM_CHAR, u's', 0);
+  EXPECT_EQ(grid->InplaceSearchText(), u"\U0001F600 s");
+  // A trail half without its lead is nothing to search for.
+  grid->Perform(ui::WM_CHAR, 0xDE00, 0);
+  EXPECT_EQ(grid->InplaceSearchText(), u"\U0001F600 s");
+  grid->SetDataSource(&src);
 }
 
 TEST_F(IncSearch, EndsAfterTheTypingPauseAndTheHighlightGoes) {

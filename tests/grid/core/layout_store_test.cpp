@@ -201,4 +201,22 @@ TEST_F(LayoutStoreTest, CorruptValuesAreIgnored) {
   }
 }
 
+TEST_F(LayoutStoreTest, AStorageFailingPartWayLeavesTheGridAsItWasSet) {
+  // Reads the first column's value, then fails like an unreadable key.
+  struct FailingIni : rtl::TMemIniFile {
+    using rtl::TMemIniFile::TMemIniFile;
+    int reads = 0;
+    String ReadString(const String& Section, const String& Ident, const String& Def) override {
+      if (++reads > 1) throw rtl::Exception(u"storage failed");
+      return rtl::TMemIniFile::ReadString(Section, Ident, Def);
+    }
+  };
+  grid->SetAutoFitColWidths(true);
+  FailingIni ini(dir.File("failing.ini"));
+  ini.WriteString(u"S", u"Grid1.A", u"0,50,0,1,0,7,0,0,1");
+  EXPECT_THROW(grid->RestoreColumnsLayout(&ini, u"S", {crpColWidthsEx}), rtl::Exception);
+  EXPECT_TRUE(grid->AutoFitColWidths());
+  EXPECT_EQ(grid->UpdateLock(), 0);
+}
+
 }  // namespace

@@ -19,6 +19,7 @@
 #include "grid/editor_support/bm_list.h"
 #include "platform/data/data_source.h"
 #include "platform/classes/messages.h"
+#include "platform/ui/hint_window.h"
 #include "platform/ui/keys.h"
 #include "tests/grid/core/grid_on_form.h"
 #include "tests/grid/core/mem_table_data_set.h"
@@ -337,6 +338,52 @@ TEST_F(GroupPresses, AnItemsFilterButtonOpensItsColumnsListAndTheItemUnderTheMou
   EXPECT_EQ(grid->HotGroupPanelLevel(), -1);
 }
 
+TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
+  DropOnPanel(0);
+  DropOnPanel(1);
+  ASSERT_EQ(Groups()->ActiveGroupLevelsCount(), 2);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  auto buttonOf = [&](int Level) {
+    const TRect item = Groups()->ActiveGroupLevelAt(Level)->GroupPanelRect();
+    return TPoint{item.Right - 6, (item.Top + item.Bottom) / 2};
+  };
+  TGridDataGroupLevelEx* first = Groups()->ActiveGroupLevelAt(0);
+  TGridDataGroupLevelEx* second = Groups()->ActiveGroupLevelAt(1);
+  h.Click(grid, buttonOf(0));
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), first->Column());
+  // The other item's button takes the list over for its own level.
+  h.Click(grid, buttonOf(1));
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), second);
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), second->Column());
+  // Enter in the list closes it and lets go of the level.
+  h.Key(grid->InTitleFilterListbox(), ui::VK_RETURN);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  // A level taken off the panel closes the list it opened.
+  h.Click(grid, buttonOf(1));
+  ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), second);
+  delete second;
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 1);
+  // So does hiding the panel.
+  h.Click(grid, buttonOf(0));
+  ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
+  Groups()->SetGroupPanelVisible(false);
+  EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  // The grid goes with a level's list still open.
+  Groups()->SetGroupPanelVisible(true);
+  h.ProcessEvents();
+  h.Click(grid, buttonOf(0));
+  EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
+}
+
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
   const TPoint from = Title(1);
   h.MouseDown(grid, from);
@@ -420,6 +467,30 @@ struct RowPanelPresses : gridtest::ShownNumberedGrid {
     return {cell.Left + p.Left + p.Width / 2, cell.Top + p.Top + p.Height / 2};
   }
 };
+
+TEST_F(RowPanelPresses, TitleTipsBelongToThePanelColumnUnderTheMouse) {
+  for (int i : {0, 1}) grid->Columns()->ColumnAt(i)->Title()->SetToolTips(true);
+  grid->Columns()->ColumnAt(0)->Title()->SetCaption(u"A");
+  grid->Columns()->ColumnAt(1)->Title()->SetCaption(u"a caption far wider than its panel cell");
+  h.ProcessEvents();
+  auto ask = [&](TPoint At) {
+    const TPoint screen = grid->ClientToScreen(At);
+    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
+    ui::THintInfo info;
+    info.HintControl = grid;
+    info.HintPos = screen;
+    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
+    return info;
+  };
+  EXPECT_EQ(ask(InPanel(0, 0)).HintStr, u"");
+  const ui::THintInfo cut = ask(InPanel(1, 0));
+  EXPECT_EQ(cut.HintStr, u"a caption far wider than its panel cell");
+  // Laid over that column's own title in the panel.
+  const TRect cell = grid->CellBounds(grid->IndicatorOffset(), 0);
+  const auto& p = grid->Columns()->ColumnAt(1)->RowPlacement();
+  EXPECT_EQ(cut.CursorRect.Left, cell.Left + p.Left);
+  EXPECT_EQ(cut.CursorRect.Top, cell.Top + p.Top);
+}
 
 TEST_F(RowPanelPresses, PressesFindThePanelColumnUnderTheMouse) {
   struct Case {

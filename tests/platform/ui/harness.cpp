@@ -77,6 +77,9 @@ std::string ScreenshotDir() { return JQ_UI_SCREENSHOT_DIR; }
 Harness::Harness() {
   if (!QApplication::instance()) new QApplication(g_argc, g_argv);
   ui::InitApplication(g_argc, g_argv);
+  // Every test starts with no key held: a Ctrl or Shift a test's clicks
+  // carried, with no key release after them, must not reach the next test.
+  ui::NoteKeyboardModifiers(0);
   ui::UseClock(&clock_);
   ui::SetMessageBoxHook([this](const ui::TMessageBoxRequest& r) {
     boxes_.push_back(r);

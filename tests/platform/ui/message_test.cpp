@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include "tests/platform/ui/harness.h"
@@ -94,6 +95,24 @@ TEST_F(MessageTest, KeysArriveAsKeyDownCharKeyUp) {
   h.Key(spy, VK_F5);
   EXPECT_EQ(spy->Find(WM_KEYDOWN)->WParam, WPARAM(VK_F5));
   EXPECT_EQ(spy->Find(WM_CHAR), nullptr);
+}
+
+TEST_F(MessageTest, AReleasedModifierKeyIsNoLongerHeld) {
+  spy->SetTabStop(true);
+  spy->SetFocus();
+  h.ProcessEvents();
+  // The release may carry the state before or after it; either way the key
+  // is up afterwards, and its press reads as held.
+  for (Qt::KeyboardModifiers releaseState : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+    QApplication::sendEvent(spy->Widget(), &press);
+    EXPECT_LT(GetKeyState(VK_CONTROL), 0);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Control, releaseState);
+    QApplication::sendEvent(spy->Widget(), &release);
+    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
+  }
+  h.Key(spy, VK_SHIFT);
+  EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
 }
 
 TEST_F(MessageTest, SizeMovePaintAndFocusArriveFromQt) {

@@ -221,6 +221,21 @@ TEST_F(FindDialog, LayoutAndListsFollowTheGrid) {
   });
 }
 
+TEST_F(FindDialog, AHiddenColumnLeavesTheSelectedColumnChosen) {
+  grid->Columns()->SetState(csCustomized);
+  grid->Columns()->ColumnAt(0)->SetVisible(false);
+  GoTo(1, 2);
+  WithDialog(u"", [&] {
+    ASSERT_EQ(dlg->cbFindIn->Items()->Count(), 7);
+    EXPECT_EQ(dlg->cbFindIn->Text(), u"C");
+  });
+  // A search in one column with A hidden looks in the selected column.
+  GoTo(1, 1);
+  EXPECT_TRUE(Search(u"", u"berry", ltdAllEx));
+  EXPECT_EQ(RecNo(), 2);
+  EXPECT_EQ(grid->SelectedIndex(), 1);
+}
+
 TEST_F(FindDialog, FindNextAllThenOnwardsDownUpAndCtrl) {
   GoTo(3, 0);
   WithDialog(u"apple", [&] {
