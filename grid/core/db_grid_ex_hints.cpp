@@ -186,7 +186,7 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
     params.ReshowTimeout = info->ReshowTimeout;
     params.HideTimeout = info->HideTimeout;
     params.CursorRect = r;
-    FHintFont->Assign(Font());
+    FHintFont->Assign(Screen ? Screen->HintFont() : Font());
     params.HintFont = FHintFont.get();
     const int old = SetDrawRecord(cell.Y - top);
     try {

@@ -353,6 +353,20 @@ void TScreen::SetCursor(TCursor Value) {
 
 TPoint TScreen::CursorPos() const { return qt::S(QCursor::pos()); }
 
+TFont* TScreen::HintFont() const {
+  if (!hintFont_) {
+    hintFont_ = std::make_unique<TFont>();
+    const QFont f = QToolTip::font();
+    hintFont_->SetName(qt::S(f.family()));
+    if (f.pointSize() > 0) hintFont_->SetSize(f.pointSize());
+    TFontStyles style;
+    if (f.bold()) style = style + fsBold;
+    if (f.italic()) style = style + fsItalic;
+    hintFont_->SetStyle(style);
+  }
+  return hintFont_.get();
+}
+
 void TApplication::SetHint(const String& Value) {
   if (Value == hint_) return;
   hint_ = Value;

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "platform/ui/forms.h"
@@ -200,10 +201,13 @@ class TScreen : public TComponent {
   // standard cursor; standard ids stand for themselves.
   TCursor Cursors(TCursor Index) const;
   void SetCursors(TCursor Index, TCursor Value);
+  // The font hints are shown in, taken from the toolkit's tool tips.
+  TFont* HintFont() const;
 
  private:
   TCursor cursor_ = crDefault;
   std::map<TCursor, TCursor> cursors_;
+  mutable std::unique_ptr<TFont> hintFont_;
 };
 extern TScreen* Screen;
 

@@ -431,6 +431,26 @@ TEST_F(GridTips, ATipOnlyWhenTheCellTextIsCut) {
   EXPECT_EQ(Ask(CellPoint(2, top + 1)).HintStr, u"");
 }
 
+// A handler sees the screen's hint font, not the grid's, until the default
+// fill takes the column's.
+TEST_F(GridTips, ADataTipHandlerStartsFromTheScreensHintFont) {
+  ShortThenCutText(u"a text far too long for its narrow column");
+  grid->Font()->SetName(u"Courier");
+  grid->Font()->SetSize(21);
+  String name;
+  int size = 0;
+  grid->OnDataHintShow = [&](TCustomDBGridEx*, TPoint, TGridCoord, TPoint, TColumnEx*, TDBGridExDataHintParams& p,
+                             bool& processed) {
+    name = p.HintFont->Name();
+    size = p.HintFont->Size();
+    processed = true;
+  };
+  Ask(CellPoint(2, grid->TopDataOffset() + 1));
+  EXPECT_EQ(name, ui::Screen->HintFont()->Name());
+  EXPECT_EQ(size, ui::Screen->HintFont()->Size());
+  EXPECT_NE(size, 21);
+}
+
 TEST_F(GridTips, TheFirstColumnsTipStartsAfterTheDetailSign) {
   ShortThenCutText(u"a text far too long for its narrow column");
   Col(0)->SetVisible(false);
