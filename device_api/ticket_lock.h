@@ -73,7 +73,9 @@ class Ticket_Lock {
   void Reply_Awaited() {
     if (owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) return;
     const uint64_t serving = serving_.load(std::memory_order_relaxed);
-    const uint64_t last = std::min(next_ticket_.load(), serving + 1 + Awake_Places());
+    const uint64_t taken = next_ticket_.load();
+    if (taken == serving + 1) return;  // no waiter: the usual case of one caller
+    const uint64_t last = std::min(taken, serving + 1 + Awake_Places());
     for (uint64_t ticket = serving + 1; ticket < last; ++ticket) Call(ticket, true);
   }
 
