@@ -6,7 +6,9 @@
 //    printed again at the end, with the times a thread gave up its core per
 //    call and the machine's load average. Every slot has a peer of its own
 //    (its own listener, connection and answering thread), like eight
-//    controllers, and every rate is the calls of all callers together;
+//    controllers, and every rate is the calls of all callers together; each
+//    caller runs on one processor with its peer (slot k on the k-th usable
+//    processor), in every case alike;
 //  - USB back-to-back commands against a simulated device that answers after 1 ms,
 //    at poll periods 5, 1 and 0: time over the device's own reply time (goal: 0.3 ms);
 //  - the USB reader with no device open: wake-ups and CPU time while idle (goal: none);
@@ -14,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <dirent.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -47,6 +50,7 @@ double Percentile(std::vector<double> v, double p) {
 
 struct Tcp_Figures {
   double one_thread_calls_per_s = 0;
+  double one_thread_lowest = 0, one_thread_highest = 0;  // the baseline's spread over the rounds
   double rotating_calls_per_s = 0;
   double eight_calls_per_s = 0;
   double eight_p99_wait = 0;
@@ -76,6 +80,34 @@ std::string Load_Average() {
   return one.empty() ? "?" : one;
 }
 
+// The processors this process may use (its affinity set, e.g. under taskset).
+std::vector<int> Usable_Processors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  std::vector<int> cpus;
+  if (::sched_getaffinity(0, sizeof set, &set) == 0)
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+      if (CPU_ISSET(cpu, &set)) cpus.push_back(cpu);
+  return cpus;
+}
+
+// Where the caller of a slot and that slot's peer run: together on one of the
+// usable processors, slot k on the k-th (round the set). A loopback exchange
+// between two processors costs several times one on a single processor (on a
+// virtual machine a sleeping processor wakes slowly), and left to the
+// scheduler the pair lands now on one, now on two: one thread's rate, the
+// baseline of every ratio, then swings by a factor of four from round to
+// round. Pinned alike in every case, each exchange costs the same with one
+// caller as with eight, and what the ratio shows is the lock's hand-over.
+std::vector<int> g_slot_cpu;
+
+void Pin_To(int cpu) {
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(cpu, &one);
+  ::sched_setaffinity(0, sizeof one, &one);
+}
+
 // `threads` callers on slots 0..threads-1, Calls_Per_Thread each; returns calls/s
 // and adds every call's duration to `call_us`. With `rotate`, one caller that
 // turns to the next of `threads` slots with each call.
@@ -92,6 +124,7 @@ double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& 
   std::vector<std::thread> workers;
   for (int slot = 0; slot < threads; ++slot)
     workers.emplace_back([&, slot] {
+      if (slot < static_cast<int>(g_slot_cpu.size())) Pin_To(g_slot_cpu[slot]);
       per_thread[slot].reserve(Calls_Per_Thread);
       for (int i = 0; i < Calls_Per_Thread; ++i) {
         const auto t = Clock::now();
@@ -115,16 +148,30 @@ double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& 
 void BM_TCP_Slots(benchmark::State& state) {
   const int threads = static_cast<int>(state.range(0));
   JQ_Init();
+  // A peer's threads (its listener's, then the one serving the connection)
+  // inherit the processor of the thread that starts them.
+  cpu_set_t all;
+  ::sched_getaffinity(0, sizeof all, &all);
+  const std::vector<int> cpus = Usable_Processors();
+  g_slot_cpu.clear();
   std::vector<std::unique_ptr<jqsim::Controller>> sims;
   std::vector<std::unique_ptr<jqsim::TcpListener>> listeners;
-  for (int slot = 0; slot < threads; ++slot) {
+  bool opened = true;
+  for (int slot = 0; slot < threads && opened; ++slot) {
+    g_slot_cpu.push_back(cpus.empty() ? 0 : cpus[static_cast<size_t>(slot) % cpus.size()]);
+    if (!cpus.empty()) Pin_To(g_slot_cpu.back());
     sims.push_back(std::make_unique<jqsim::Controller>());
     listeners.push_back(std::make_unique<jqsim::TcpListener>(*sims.back()));
-    if (JQ_M_Open_Net(slot, 127, 0, 0, 1, listeners.back()->port()) != 0) {
-      state.SkipWithError("cannot open a TCP slot");
-      JQ_DeInit();
-      return;
-    }
+    opened = JQ_M_Open_Net(slot, 127, 0, 0, 1, listeners.back()->port()) == 0;
+    // The connection is served once accepted: wait for it while still pinned.
+    for (int wait = 0; opened && listeners.back()->Connections() == 0 && wait < 1000; ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::sched_setaffinity(0, sizeof all, &all);
+  if (!opened) {
+    state.SkipWithError("cannot open a TCP slot");
+    JQ_DeInit();
+    return;
   }
   std::vector<double> one_rates, rotating_rates, many_rates, ratios, p99_waits, worst_waits, one_sleeps,
       many_sleeps;
@@ -161,6 +208,8 @@ void BM_TCP_Slots(benchmark::State& state) {
     g_tcp.one_thread_sleeps_per_call = Median(one_sleeps);
     g_tcp.eight_sleeps_per_call = Median(many_sleeps);
     g_tcp.one_thread_calls_per_s = Median(one_rates);
+    g_tcp.one_thread_lowest = *std::min_element(one_rates.begin(), one_rates.end());
+    g_tcp.one_thread_highest = *std::max_element(one_rates.begin(), one_rates.end());
     g_tcp.rotating_calls_per_s = Median(rotating_rates);
     g_tcp.eight_calls_per_s = Median(many_rates);
     g_tcp.eight_p99_wait = Median(p99_waits);
@@ -278,6 +327,8 @@ int main(int argc, char** argv) {
         "(median of rounds); wait p99 %.1f, worst %.1f exchanges\n",
         g_tcp.eight_calls_per_s, g_tcp.one_thread_calls_per_s,
         g_tcp.eight_calls_per_s / g_tcp.one_thread_calls_per_s, g_tcp.eight_p99_wait, g_tcp.eight_worst_wait);
+    std::printf("one thread on one slot over the rounds: lowest %.0f, highest %.0f calls/s\n",
+                g_tcp.one_thread_lowest, g_tcp.one_thread_highest);
     std::printf(
         "one thread turning over the eight slots %.0f calls/s; eight threads next to it: ratio %.3f\n",
         g_tcp.rotating_calls_per_s, g_tcp.eight_calls_per_s / g_tcp.rotating_calls_per_s);

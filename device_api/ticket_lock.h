@@ -6,22 +6,25 @@
 // A hand-over must cost far less than the exchange it follows. A loopback
 // exchange whose two threads share a processor takes under ten microseconds;
 // waking a thread whose processor sleeps costs some tens (on a virtual machine
-// the sleeping processor has to be woken first). So the thread next in line
-// should be awake when the holder lets go, without holding a processor for the
-// whole hold, which under a narrow affinity set is the processor the holder's
-// peer needs:
+// the sleeping processor has to be woken first). So the waiters at the front
+// of the line should be awake when their turn comes, without holding a
+// processor through a long hold, nor the processor the holder's peer needs:
 //  - the holder says when it starts waiting for its reply (Reply_Awaited); the
-//    waiter next in line is woken then, and its wake-up overlaps the wait;
-//  - a waiter next in line waits awake for at most Spin_Limit, spinning on
-//    the serving count with the processor's pause and yielding its core
-//    between short runs (see Spin_For), where the thread may use more than
-//    one processor; then it sleeps until the next call, so a long hold (a slow
-//    or silent controller) costs no processor;
+//    waiters at the front are woken then, and their wake-up overlaps the wait;
+//  - the front is as many waiters as the process has processors (none on
+//    one processor; see Awake_Places): waiters there wait awake, spinning on
+//    the serving count with the processor's pause and yielding their core
+//    between short runs (see Spin_For), as long as each hold before theirs
+//    ends within Spin_Limit; a longer hold (a slow or silent controller)
+//    sends them to sleep until the next call, so it costs no processor. With
+//    as many callers as processors every waiter stays awake, and a hand-over
+//    is one look at a shared word instead of a wake-up;
 //  - every waiter sleeps on a word of its own (by ticket; a futex) until it is
 //    called; a release calls the new holder only when it sleeps, which is the
 //    case for a holder that never said it waits.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -34,8 +37,8 @@ namespace jq {
 
 class Ticket_Lock {
  public:
-  // How long the waiter next in line stays awake once called: about the
-  // wait for a reply from a peer on the same machine.
+  // How long a waiter at the front stays awake without a hand-over: about
+  // the wait for a reply from a peer on the same machine.
   static constexpr std::chrono::microseconds Spin_Limit{60};
   // About a microsecond of pauses between two looks at the other threads.
   static constexpr int Pauses_Per_Yield = 32;
@@ -65,12 +68,15 @@ class Ticket_Lock {
   }
 
   // Said by the holder when it starts waiting for what ends its hold (a
-  // reply): the waiter next in line wakes now and is awake when the hold
-  // ends. Nothing for another thread, nor without a waiter awake-able.
+  // reply): the waiters at the front that sleep wake now and are awake when
+  // the hold ends. Nothing for another thread, nor without such a waiter.
   void Reply_Awaited() {
     if (owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) return;
-    const uint64_t next = serving_.load(std::memory_order_relaxed) + 1;
-    if (next_ticket_.load() > next) Call(next, true);
+    const uint64_t serving = serving_.load(std::memory_order_relaxed);
+    const uint64_t taken = next_ticket_.load();
+    if (taken == serving + 1) return;  // no waiter: the usual case of one caller
+    const uint64_t last = std::min(taken, serving + 1 + Awake_Places());
+    for (uint64_t ticket = serving + 1; ticket < last; ++ticket) Call(ticket, true);
   }
 
   // Threads waiting for their turn (for tests that line callers up).
@@ -88,7 +94,7 @@ class Ticket_Lock {
   struct alignas(64) Place {
     std::atomic<uint32_t> word{0};
     std::atomic<uint32_t> sleepers{0};
-    std::atomic<uint32_t> would_spin{0};  // those of the sleepers that spin when next in line
+    std::atomic<uint32_t> would_spin{0};  // those of the sleepers that spin at the front
   };
   static constexpr size_t Place_Count = 16;
 
@@ -103,56 +109,77 @@ class Ticket_Lock {
     place.word.notify_all();
   }
 
-  // True when the turn came; false when the hold outlasted Spin_Limit. Short
-  // runs of pauses, each followed by a yield: where the core is free the
-  // yield returns at once, and where another thread waits for it (the
-  // holder's peer, or anything else on a busy machine) it runs first, so
-  // waiting awake never holds up the exchange it waits for.
+  // True when the turn came; false when a hold outlasted Spin_Limit: the
+  // limit counts from the last hand-over, so a waiter further back stays
+  // awake as long as the holds before it are short. Short runs of pauses,
+  // each followed by a yield: where the core is free the yield returns at
+  // once, and where another thread waits for it (the holder's peer, or
+  // anything else on a busy machine) it runs first, so waiting awake never
+  // holds up the exchange it waits for.
   bool Spin_For(uint64_t ticket) {
-    const Clock::time_point until = Clock::now() + Spin_Limit;
+    uint64_t seen = serving_.load(std::memory_order_relaxed);
+    Clock::time_point until = Clock::now() + Spin_Limit;
     for (;;) {
       for (int turn = 0; turn < Pauses_Per_Yield; ++turn) {
         if (serving_.load(std::memory_order_acquire) == ticket) return true;
         rtl::SpinPause();
       }
-      if (Clock::now() >= until) return false;
+      const uint64_t serving = serving_.load(std::memory_order_relaxed);
+      const Clock::time_point now = Clock::now();
+      if (serving != seen) {
+        seen = serving;
+        until = now + Spin_Limit;
+      } else if (now >= until) {
+        return false;
+      }
       std::this_thread::yield();
     }
   }
 
-  // On one processor a spinning waiter would only hold up the holder. The
-  // affinity set is asked once per thread: a system call per wait would
-  // cost more than a hand-over.
-  static bool May_Spin() {
-    thread_local const bool may_spin = rtl::UsableProcessorCount() > 1;
-    return may_spin;
+  // How far back in the queue a waiter waits awake: as many waiters as the
+  // process has processors, none on one processor (there a spinning waiter
+  // would only hold up the holder). With one fewer, each processor would be
+  // busy but the one the last holder leaves, and the waiter woken ahead would
+  // often be the one to run there: waking a processor that sleeps costs some
+  // tens of microseconds, one that runs a spinning waiter or the exchange
+  // under way a few. The process's set counts, not the thread's: callers
+  // pinned one to a processor each still find the others free. It is asked
+  // once per thread: a system call per wait would cost more than a hand-over.
+  static uint64_t Awake_Places() {
+    thread_local const uint64_t places = [] {
+      const auto processors = static_cast<uint64_t>(rtl::ProcessProcessorCount());
+      return processors > 1 ? std::min<uint64_t>(processors, Place_Count - 1) : 0;
+    }();
+    return places;
   }
 
   void Wait_Turn(uint64_t ticket) {
-    const bool may_spin = May_Spin();
+    const uint64_t awake_places = Awake_Places();
     Place& place = Place_Of(ticket);
     // Waiting awake once per call: on arrival, then each time it is called.
     bool called = true;
     for (;;) {
       uint64_t serving = serving_.load();
       if (serving == ticket) return;
-      if (called && may_spin && ticket - serving == 1) {
+      if (called && ticket - serving <= awake_places) {
         called = false;
         if (Spin_For(ticket)) return;
         continue;
       }
       // Counted as asleep before the last look at the queue: a release or a
       // call that moves the word after that look sees the count and wakes it.
+      const bool would_spin = awake_places > 0;
       place.sleepers.fetch_add(1);
-      if (may_spin) place.would_spin.fetch_add(1);
+      if (would_spin) place.would_spin.fetch_add(1);
       const uint32_t word = place.word.load();
       if (serving_.load() != ticket) place.word.wait(word);
-      if (may_spin) place.would_spin.fetch_sub(1);
+      if (would_spin) place.would_spin.fetch_sub(1);
       place.sleepers.fetch_sub(1);
       called = place.word.load() != word;
     }
   }
 
+ private:
   std::atomic<uint64_t> next_ticket_{0};
   std::atomic<uint64_t> serving_{0};
   std::atomic<std::thread::id> owner_{};

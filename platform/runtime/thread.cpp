@@ -39,6 +39,14 @@ int UsableProcessorCount() {
   return std::max(CPU_COUNT(&set), 1);
 }
 
+int ProcessProcessorCount() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  // The first thread's id is the process's.
+  if (::sched_getaffinity(::getpid(), sizeof set, &set) != 0) return UsableProcessorCount();
+  return std::max(CPU_COUNT(&set), 1);
+}
+
 static_assert(sizeof(pthread_t) <= sizeof(unsigned long));
 
 TThread::TThread(std::size_t stackSize) : stackSize_(stackSize) {}

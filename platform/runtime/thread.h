@@ -20,6 +20,11 @@ bool IsMainThread();
 
 // Processors the calling thread may run on (its affinity set), at least 1.
 int UsableProcessorCount();
+// Processors the process may run on: the affinity set of its first thread,
+// which is what the process was started with (e.g. under `taskset`) unless
+// that thread narrowed it; at least 1. Threads pinned to one processor each
+// still share the process's processors among them.
+int ProcessProcessorCount();
 
 // Said once per turn of a loop that waits for another thread to change a
 // word: the processor then lets its sibling run and leaves the loop without

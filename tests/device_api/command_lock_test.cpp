@@ -41,9 +41,9 @@ void Pin_To_One_Processor() {
   ASSERT_EQ(::sched_setaffinity(0, sizeof set, &set), 0);
 }
 
-// The lock itself: one holder at a time and re-entrant, with the waiter next
-// in line awake (threads on all processors) or every waiter asleep (threads
-// that share one processor, where waiting awake would only slow the holder).
+// The lock itself: one holder at a time and re-entrant, with the waiters at
+// the front of the line awake, the threads on all processors or all on one
+// (where the waiters awake must give way to the holder).
 // Holders say they await a reply, mid-hold, as the links do; so do threads
 // that do not hold the lock, which must change nothing.
 TEST(TicketLock, ExcludesAndReentersUnderContention) {

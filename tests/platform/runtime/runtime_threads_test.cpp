@@ -133,6 +133,23 @@ TEST(Threads, UsableProcessorCountFollowsTheAffinitySet) {
   EXPECT_EQ(UsableProcessorCount(), CPU_COUNT(&all)) << "another thread's set is its own";
 }
 
+// A thread pinned to one processor still sees the process's processors.
+TEST(Threads, ProcessProcessorCountIsTheFirstThreadsSet) {
+  cpu_set_t all;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  EXPECT_EQ(ProcessProcessorCount(), CPU_COUNT(&all));
+  int first = 0;
+  while (!CPU_ISSET(first, &all)) ++first;
+  int seen = 0;
+  std::thread([&] {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    if (::sched_setaffinity(0, sizeof one, &one) == 0) seen = ProcessProcessorCount();
+  }).join();
+  EXPECT_EQ(seen, CPU_COUNT(&all));
+}
+
 TEST(Sync, ReentrantLockAndManualResetEvent) {
   TCriticalSection cs;
   cs.Enter();
