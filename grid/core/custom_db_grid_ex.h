@@ -370,6 +370,11 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void SortColumnsByRowPanelPlacement();
   TColumnEx* GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell);
   TColumnEx* GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect, bool IncludeLines);
+  // The whole master cell of a grid row, also where the grid is scrolled past
+  // part of it: in client coordinates, or in the grid's own unmirrored ones.
+  TRect RowPanelMasterCellRect(int ARow, bool Logical = false);
+  // A rectangle given inside the master cell of a grid row, in client coordinates.
+  TRect RowPanelCellClientRect(int ARow, const TRect& InPanel);
   void ScrollRowPanelColumnIntoView(int Index);
   virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
   virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);

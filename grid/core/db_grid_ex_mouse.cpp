@@ -327,7 +327,7 @@ bool TCustomDBGridEx::TitleFilterButtonMouseDown(TGridCoord Cell, TColumnEx* Col
 int TCustomDBGridEx::RowPanelColumnAt(int X, int Y, bool Title) {
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.X < FIndicatorOffset || cell.Y < 0 || cell.X >= ColCount() || cell.Y >= RowCount()) return -1;
-  const TRect r = CellBounds(cell.X, cell.Y);
+  const TRect r = RowPanelMasterCellRect(cell.Y);
   TColumnEx* column = GetColumnInRowPanelAtPos(TPoint{X - r.Left, Y - r.Top}, Title);
   return column && column->Visible() ? column->Index() : -1;
 }

@@ -65,8 +65,10 @@ void TCustomDBGridEx::SortColumnsByRowPanelPlacement() {
   FColumns->EndUpdate();
 }
 
+// Mirrored, client pixel P of the master cell shows its pixel W - 1 - P, as
+// the grid's own pixels are mirrored (see RowPanelMasterCellRect).
 TColumnEx* TCustomDBGridEx::GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell) {
-  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - InCellPos.X;
+  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - 1 - InCellPos.X;
   const int lw = GridLineWidth();
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
@@ -83,7 +85,7 @@ TColumnEx* TCustomDBGridEx::GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTi
 
 TColumnEx* TCustomDBGridEx::GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect,
                                                        bool IncludeLines) {
-  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - InCellPos.X;
+  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - 1 - InCellPos.X;
   const int lw = GridLineWidth();
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
@@ -103,6 +105,36 @@ TColumnEx* TCustomDBGridEx::GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& 
   return nullptr;
 }
 
+TRect TCustomDBGridEx::RowPanelMasterCellRect(int ARow, bool Logical) {
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  // A line's start even when the data are scrolled past it: the cell rects
+  // of the base grid begin at the data area instead.
+  auto start = [&](const TGridAxisMetricsEx& A, int N) {
+    if (N < A.FixedCount || N >= A.FirstDataCell) return LineStartPixel(A, N);
+    int pos = A.DataOrigin;
+    for (int i = N; i < A.FirstDataCell; ++i) pos -= A.ExtentOf(i) + A.AxisLineWidth;
+    return pos;
+  };
+  const int left = start(info.ColAxis, FIndicatorOffset);
+  const int top = start(info.RowAxis, ARow);
+  const int height = ARow >= 0 && ARow < info.RowAxis.TotalCellCount ? info.RowAxis.ExtentOf(ARow) : 0;
+  TRect r{left, top, left + FGridMasterCellWidth, top + height};
+  if (!Logical && RightToLeft() && !Canvas()->Mirrored()) r = MirrorClientRect(r, info.ColAxis.ClientLength);
+  return r;
+}
+
+TRect TCustomDBGridEx::RowPanelCellClientRect(int ARow, const TRect& InPanel) {
+  const TRect m = RowPanelMasterCellRect(ARow, true);
+  TRect r{m.Left + InPanel.Left, m.Top + InPanel.Top, m.Left + InPanel.Right, m.Top + InPanel.Bottom};
+  if (RightToLeft() && !Canvas()->Mirrored()) {
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    r = MirrorClientRect(r, info.ColAxis.ClientLength);
+  }
+  return r;
+}
+
 void TCustomDBGridEx::ScrollRowPanelColumnIntoView(int Index) {
   if (Index < 0 || Index >= FColumns->Count() || !HandleAllocated()) return;
   const auto& p = FColumns->ColumnAt(Index)->RowPlacement();
@@ -110,14 +142,16 @@ void TCustomDBGridEx::ScrollRowPanelColumnIntoView(int Index) {
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
   const int page = info.ColAxis.ClientLength - info.ColAxis.FixedEnd;
+  // The panel shows its pixels s .. s + page; the data offset moves, so that
+  // painting, the editor and the hit tests all see the new position.
   int s = FSmoothPos.X;
-  if (d + w > ClientWidth() + s) {
+  if (d + w > page + s) {
     int target = d + w - page + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
     if (w > page) target = d;
-    ScrollDataArea(target - s, 0);
+    ScrollDataClamped(target - s, 0);
     s = FSmoothPos.X;
   }
-  if (d < s) ScrollDataArea(d - s, 0);
+  if (d < s) ScrollDataClamped(d - s, 0);
 }
 
 void TCustomDBGridEx::SetInRowPanelCol(int Index) {
@@ -159,8 +193,15 @@ void PanelCellLines(TCanvas* Cv, const TRect& Cell, const TRect& Area, int Lw, T
 void TCustomDBGridEx::DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State) {
   State.Exclude(gdFocused);
   State.Exclude(gdSelected);
+  // The filter row under the titles shows each column's filter cell in the
+  // column's title place.
+  TCellAreaTypeEx area;
+  int dataCol = 0, dataRow = 0;
+  GetCellType(ACol, ARow, area, dataCol, dataRow);
+  area.Horz = 1;
+  if (area.Vert != 1) area.Vert = 0;
   DrawRowPanelFixedCells(ARect, FColumnDefValues->Title()->Color(), [&](TRect Cell, int DataCol) {
-    DrawMultiTitleCell(ACol, ARow, TCellAreaTypeEx{1, 0}, State, Cell, -1, DataCol);
+    DrawMultiTitleCell(ACol, ARow, area, State, Cell, area.Vert == 1 ? dataRow : -1, DataCol);
   });
 }
 
@@ -429,12 +470,19 @@ int TCustomDBGridEx::TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& 
       FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf)
     CellRect.Top = CellRect.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
   if (RowPanelActive()) {
+    // The panel cell where painting puts it, whatever part of the master
+    // cell the given rectangle shows.
+    const TRect master = RowPanelMasterCellRect(Cell.Y);
     TRect inPanel;
-    if (!GetCellRectInRowPanelAtPos(TPoint{P.X - CellRect.Left, P.Y - CellRect.Top}, inPanel, false)) return 0;
-    CellRect = TRect{CellRect.Left + inPanel.Left, CellRect.Top + inPanel.Top, CellRect.Left + inPanel.Right,
-                     CellRect.Top + inPanel.Bottom};
+    if (!GetCellRectInRowPanelAtPos(TPoint{P.X - master.Left, P.Y - master.Top}, inPanel, false)) return 0;
+    CellRect = RowPanelCellClientRect(Cell.Y, inPanel);
   }
-  return PointInCellButton(P, CellRect, ButtonRect) ? 8 : 0;
+  if (!UseRightToLeftAlignment()) return PointInCellButton(P, CellRect, ButtonRect) ? 8 : 0;
+  // Mirrored, the button is painted at the cell's left end.
+  const int w = ClientWidth();
+  const bool hit = PointInCellButton(TPoint{w - 1 - P.X, P.Y}, MirrorClientRect(CellRect, w), ButtonRect);
+  ButtonRect = MirrorClientRect(ButtonRect, w);
+  return hit ? 8 : 0;
 }
 
 TGridOptions TCustomDBGridEx::DesignOptionsForState() {
