@@ -95,6 +95,8 @@ void TCustomDBGridEx::StartFilterEditing(int DataCol) {
       } else if (gridCol < LeftCol()) {
         SetLeftCol(gridCol);
       }
+    } else if (RowPanelActive()) {
+      SetSelectedIndex(DataCol);
     } else if (gridCol < ColCount()) {
       SetCol(gridCol);
     }
@@ -117,7 +119,13 @@ void TCustomDBGridEx::PlaceFilterEditor(bool Show) {
   }
   if (!FFilterEdit) return;
   TColumnEx* column = FColumns->ColumnAt(FFilterCol);
-  TRect r = CellBounds(DataColToGridCol(FFilterCol), TopDataOffset() - 1);
+  TRect r;
+  if (RowPanelActive()) {
+    const auto& p = column->RowPlacement();
+    r = RowPanelCellClientRect(TopDataOffset() - 1, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+  } else {
+    r = CellBounds(DataColToGridCol(FFilterCol), TopDataOffset() - 1);
+  }
   if (column->STFilter()->InFilterListBox()) {
     FFilterEdit->UpdateLoc(r);
     return;
@@ -332,8 +340,15 @@ void TCustomDBGridEx::FilterEditorCloseUp(TObject*, bool Accept) {
 
 void TCustomDBGridEx::ShowTitleFilterListbox(TColumnEx* Column) {
   if (FInTitleFilterListboxVisible) CloseTitleFilterListbox(false);
-  const int gridCol = DataColToGridCol(Column->Index());
-  TRect r = CellBounds(gridCol, 0);
+  TRect r;
+  if (RowPanelActive()) {
+    const auto& p = Column->RowPlacement();
+    const int lw = GridLineWidth();
+    r = RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width + (FOptions.Contains(dgColLines) ? lw : 0),
+                                        p.Top + p.Height + (FOptions.Contains(dgRowLines) ? lw : 0)});
+  } else {
+    r = CellBounds(DataColToGridCol(Column->Index()), 0);
+  }
   ShowTitleFilterListboxAt(Column, r);
   InvalidateTitle();
 }
@@ -434,7 +449,12 @@ bool TCustomDBGridEx::FilterRowMouseDown(TMessage& Message) {
   const TPoint p{XPos(Message.LParam), YPos(Message.LParam)};
   const TGridCoord cell = MouseCoord(p.X, p.Y);
   if (!IsSTFilterRow(cell.Y) || cell.X < FIndicatorOffset) return false;
-  const int dataCol = GridColToDataCol(cell.X);
+  int dataCol = GridColToDataCol(cell.X);
+  if (RowPanelActive()) {
+    const TRect master = RowPanelMasterCellRect(cell.Y);
+    TColumnEx* column = GetColumnInRowPanelAtPos(TPoint{p.X - master.Left, p.Y - master.Top}, true);
+    dataCol = column && column->Visible() ? column->Index() : -1;
+  }
   if (!ColumnHasFilterCell(dataCol)) return false;
   StartFilterEditing(dataCol);
   FDownMouseMessageTime = rtl::GetTickCount();
@@ -561,7 +581,7 @@ void TCustomDBGridEx::FilterEditorNavigate(std::uint16_t& Key, TShiftState Shift
         const int col = FFilterCol;
         Key = 0;
         ResetSTFilterEditing();
-        if (col >= 0) SetCol(DataColToGridCol(col));
+        if (col >= 0) SetSelectedIndex(col);
         if (noShifts) FDataLink->DataSet()->MoveBy(-FDataLink->ActiveRecord());
         if (CanFocus() && Showing()) SetFocus();
       }
