@@ -8,6 +8,7 @@
 #include "grid/columns/grouping/grid_row_panel_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "platform/classes/component_stream.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/buttons.h"
 #include "tests/grid/core/grid_on_form.h"
@@ -98,6 +99,70 @@ TEST_F(RowPanel, ScalingWithoutRoomKeepsWidths) {
   EXPECT_EQ(grid->Columns()->ColumnAt(2)->Width(), 70);
   grid->Columns()->ScaleWidths(183, 366);
   EXPECT_EQ(grid->Columns()->ColumnAt(0)->Width(), 101);
+}
+
+// A grid's layout keeps the panel settings that differ from their defaults,
+// and a grid read from it gets them back.
+TEST_F(RowPanel, TheLayoutKeepsChangedPanelSettings) {
+  form->SetName(u"Form1");
+  grid->SetName(u"Grid1");
+  auto* target = new ui::TButton(form);
+  target->SetName(u"Target");
+  auto bytes = [&] {
+    rtl::TMemoryStream s;
+    ui::TWriter w(s);
+    w.SetRoot(form);
+    w.WriteSignature();
+    w.WriteComponent(grid);
+    return s.ToBytes();
+  };
+  auto has = [](const std::string& Bytes, const std::string& Name) {
+    return Bytes.find(std::string(1, static_cast<char>(Name.size())) + Name) != std::string::npos;
+  };
+  const std::string plain = bytes();
+  for (const char* name : {"RowDetailPanel.BevelEdges", "RowDetailPanel.BevelKind", "RowDetailPanel.BorderStyle",
+                           "RowDetailPanel.Height", "RowDetailPanel.ActiveControl", "RowPanel.Active",
+                           "RowPanel.TabNavigationType", "IndicatorTitle.UseGlobalMenu"})
+    EXPECT_FALSE(has(plain, name)) << name;
+
+  grid::TRowDetailPanelEx* panel = grid->RowDetailPanel();
+  panel->SetBevelEdges(grid::TBevelEdges{grid::beTop});
+  panel->SetBevelKind(grid::bkFlat);
+  panel->SetBevelInner(ui::bvNone);
+  panel->SetBorderStyle(ui::bsNone);
+  panel->SetHeight(90);
+  panel->SetActiveControl(target);
+  grid->RowPanel()->SetTabNavigationType(grid::rpntLeftToRightPriorityEx);
+  const std::string changed = bytes();
+  for (const char* name : {"RowDetailPanel.BevelEdges", "RowDetailPanel.BevelKind", "RowDetailPanel.BevelInner",
+                           "RowDetailPanel.BorderStyle", "RowDetailPanel.Height", "RowDetailPanel.ActiveControl",
+                           "RowPanel.TabNavigationType"})
+    EXPECT_TRUE(has(changed, name)) << name;
+
+  auto* other = new grid::TDBGridEx(form);
+  other->SetParent(form);
+  grid->SetName(u"Grid0");
+  other->SetName(u"Grid1");
+  rtl::TMemoryStream s;
+  s.WriteBuffer(changed.data(), static_cast<std::int64_t>(changed.size()));
+  s.SetPosition(0);
+  ui::TReader r(s);
+  r.SetRoot(form);
+  r.ReadSignature();
+  r.ReadComponent(other);
+  grid::TRowDetailPanelEx* read = other->RowDetailPanel();
+  EXPECT_EQ(read->BevelEdges(), grid::TBevelEdges{grid::beTop});
+  EXPECT_EQ(read->BevelKind(), grid::bkFlat);
+  EXPECT_EQ(read->BevelInner(), ui::bvNone);
+  EXPECT_EQ(read->BevelOuter(), ui::bvLowered);
+  EXPECT_EQ(read->BorderStyle(), ui::bsNone);
+  EXPECT_EQ(read->Height(), 90);
+  EXPECT_EQ(read->ActiveControl(), target);
+  EXPECT_EQ(other->RowPanel()->TabNavigationType(), grid::rpntLeftToRightPriorityEx);
+  // A removed active control is forgotten.
+  delete target;
+  EXPECT_EQ(panel->ActiveControl(), nullptr);
+  delete other;
 }
 
 TEST_F(RowPanel, SwitchingOnSelectsTheFirstDataColumn) {
