@@ -456,6 +456,8 @@ bool TCustomDBGridEx::FilterRowMouseDown(TMessage& Message) {
     dataCol = column && column->Visible() ? column->Index() : -1;
   }
   if (!ColumnHasFilterCell(dataCol)) return false;
+  // A selection would keep the editor from showing.
+  ClearSelectionIfAsked();
   StartFilterEditing(dataCol);
   FDownMouseMessageTime = rtl::GetTickCount();
   if (FDownMouseMessageTime == 0) FDownMouseMessageTime = 1;

@@ -63,6 +63,15 @@ TEST_F(FilterRow, APressOnTheDataEndsFilterEditingAndASelectionSetsItAside) {
   EXPECT_FALSE(grid->FilterEditorActive());
   grid->ClearSelection();
   EXPECT_TRUE(grid->FilterEditorActive());
+  // A press on a filter cell clears a selection where the options ask for it.
+  for (bool asked : {false, true}) {
+    grid->SetOptionsEx(asked ? grid->OptionsEx() + dghClearSelection : grid->OptionsEx() - dghClearSelection);
+    grid->Selection()->Columns()->Select(Column(0), false);
+    h.Click(grid, ui::TPoint{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
+    EXPECT_EQ(grid->Selection()->SelectionType() == gstNon, asked) << asked;
+    EXPECT_EQ(grid->FilterEditorActive(), asked) << asked;
+    EXPECT_EQ(Editor()->Visible(), asked) << asked;
+  }
   const TRect data = grid->CellBounds(grid->DataColToGridCol(0), grid->TopDataOffset() + 2);
   h.Click(grid, ui::TPoint{(data.Left + data.Right) / 2, (data.Top + data.Bottom) / 2});
   EXPECT_FALSE(grid->FilterEditMode());
