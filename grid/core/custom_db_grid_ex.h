@@ -375,6 +375,9 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   TRect RowPanelMasterCellRect(int ARow, bool Logical = false);
   // A rectangle given inside the master cell of a grid row, in client coordinates.
   TRect RowPanelCellClientRect(int ARow, const TRect& InPanel);
+  // Hot tracking inside a panel: the column under the mouse is the hot one.
+  void TrackRowPanelHotColumn(int X, int Y);
+  bool RowPanelCellHot(int ARow, int DataCol) const;
   void ScrollRowPanelColumnIntoView(int Index);
   virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
   virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);
@@ -1030,6 +1033,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The panel column being dragged and the panel column it would take the place of.
   int FRowPanelMoveCol = -1;
   int FRowPanelMoveTarget = -1;
+  // The panel column under the mouse (X, data index) in grid row Y.
+  TPoint FRowPanelHot{-1, -1};
   int FGridMasterCellHeight = 0;
   int FInRowPanelCol = 0;
   std::unique_ptr<TRowDetailPanelEx> FRowDetailPanel;

@@ -742,6 +742,7 @@ bool TCustomDBGridEx::IsHotTrackCell(int ACol, int ARow) {
 void TCustomDBGridEx::UpdateHotTrack(int X, int Y) {
   const TGridCoord old = FHotTrackCell;
   TCustomGridEx::UpdateHotTrack(X, Y);
+  TrackRowPanelHotColumn(X, Y);
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell == old && cell.X >= FIndicatorOffset && cell.Y >= 0 && cell.X < ColCount() &&
       cell.Y < RowCount()) {

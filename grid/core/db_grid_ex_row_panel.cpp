@@ -135,6 +135,26 @@ TRect TCustomDBGridEx::RowPanelCellClientRect(int ARow, const TRect& InPanel) {
   return r;
 }
 
+void TCustomDBGridEx::TrackRowPanelHotColumn(int X, int Y) {
+  if (!RowPanelActive()) return;
+  const TGridCoord cell = MouseCoord(X, Y);
+  TPoint hot{-1, -1};
+  if (cell.X >= FIndicatorOffset && cell.Y >= 0 && cell.Y < RowCount()) {
+    const int dataCol = RowPanelColumnAt(X, Y, cell.Y < TopDataOffset());
+    if (dataCol >= 0) hot = TPoint{dataCol, cell.Y};
+  }
+  if (hot == FRowPanelHot) return;
+  const TPoint old = FRowPanelHot;
+  FRowPanelHot = hot;
+  for (int row : {old.Y, hot.Y})
+    if (row >= 0 && row < RowCount() && FIndicatorOffset < ColCount()) RepaintCell(FIndicatorOffset, row);
+}
+
+bool TCustomDBGridEx::RowPanelCellHot(int ARow, int DataCol) const {
+  return HotTrackCell().Y == ARow && HotTrackCell().X >= FIndicatorOffset && FRowPanelHot.Y == ARow &&
+         FRowPanelHot.X == DataCol;
+}
+
 void TCustomDBGridEx::ScrollRowPanelColumnIntoView(int Index) {
   if (Index < 0 || Index >= FColumns->Count() || !HandleAllocated()) return;
   const auto& p = FColumns->ColumnAt(Index)->RowPlacement();
@@ -201,7 +221,10 @@ void TCustomDBGridEx::DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDr
   area.Horz = 1;
   if (area.Vert != 1) area.Vert = 0;
   DrawRowPanelFixedCells(ARect, FColumnDefValues->Title()->Color(), [&](TRect Cell, int DataCol) {
-    DrawMultiTitleCell(ACol, ARow, area, State, Cell, area.Vert == 1 ? dataRow : -1, DataCol);
+    TGridDrawState st = State;
+    st.Exclude(gdHotTrack);
+    if (RowPanelCellHot(ARow, DataCol)) st.Include(gdHotTrack);
+    DrawMultiTitleCell(ACol, ARow, area, st, Cell, area.Vert == 1 ? dataRow : -1, DataCol);
   });
 }
 
@@ -252,6 +275,8 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
     TGridDrawState st = State;
     st.Exclude(gdFocused);
     st.Exclude(gdSelected);
+    st.Exclude(gdHotTrack);
+    if (RowPanelCellHot(ARow, i)) st.Include(gdHotTrack);
     const bool selectedColumn = i == FInRowPanelCol || FOptions.Contains(dgRowSelect);
     if (current && selectedColumn) st.Include(gdSelected);
     if (current && selectedColumn && HoldsFocus()) st.Include(gdFocused);
@@ -262,7 +287,10 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
 void TCustomDBGridEx::DrawRowPanelFooter(int ACol, int ARow, TRect ARect, TGridDrawState State) {
   const int footer = ARow - (RowCount() - ContraRowCount());
   DrawRowPanelFixedCells(ARect, Color(), [&](TRect Cell, int DataCol) {
-    DrawFooterCell(ACol, ARow, TCellAreaTypeEx{1, 4}, State, Cell, footer, DataCol);
+    TGridDrawState st = State;
+    st.Exclude(gdHotTrack);
+    if (RowPanelCellHot(ARow, DataCol)) st.Include(gdHotTrack);
+    DrawFooterCell(ACol, ARow, TCellAreaTypeEx{1, 4}, st, Cell, footer, DataCol);
   });
 }
 

@@ -656,6 +656,28 @@ TEST_F(RowPanelPresses, EdgesAndTheEditorFollowThePaintedCellsMirroredOrScrolled
   }
 }
 
+// Only the panel cell under the mouse is drawn hot, not the whole record.
+TEST_F(RowPanelPresses, TheHotCellIsThePanelColumnUnderTheMouse) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghHotTrack);
+  std::vector<int> hot;
+  grid->OnDrawColumnCell = [&](ui::TObject*, const TRect&, int DataCol, TColumnEx*, grid::TGridDrawState State) {
+    if (State.Contains(grid::gdHotTrack)) hot.push_back(DataCol);
+  };
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 1;
+  for (int dataCol : {2, 1, 0}) {
+    const auto& p = grid->Columns()->ColumnAt(dataCol)->RowPlacement();
+    const TRect cell = grid->RowPanelCellClientRect(
+        row, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
+    h.MouseMove(grid, Centre(cell));
+    hot.clear();
+    grid->Repaint();
+    h.ProcessEvents();
+    EXPECT_EQ(hot, std::vector<int>{dataCol}) << dataCol;
+    EXPECT_TRUE(grid->RowPanelCellHot(row, dataCol));
+  }
+}
+
 // A title edge dragged in a mirrored panel: moving left widens the cell.
 TEST_F(RowPanelPresses, RightToLeftATitleEdgeDraggedLeftWidensTheCell) {
   grid->SetBiDiMode(ui::bdRightToLeft);
