@@ -17,6 +17,15 @@ using ui::TClassInfo;
 const TClassInfo& TRowDetailPanelControlEx::StaticClassInfo() {
   static const TClassInfo info =
       TClassBuilder<TRowDetailPanelControlEx>("TRowDetailPanelControlEx", &ui::TScrollBox::StaticClassInfo())
+          // The grid places the panel: its bounds are never stored.
+          .Integer("Left", &ui::TControl::Left, &ui::TControl::SetLeft)
+          .NotStored()
+          .Integer("Top", &ui::TControl::Top, &ui::TControl::SetTop)
+          .NotStored()
+          .Integer("Width", &ui::TControl::Width, &ui::TControl::SetWidth)
+          .NotStored()
+          .Integer("Height", &ui::TControl::Height, &ui::TControl::SetHeight)
+          .NotStored()
           .Build();
   return info;
 }

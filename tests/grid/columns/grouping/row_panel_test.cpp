@@ -163,6 +163,18 @@ TEST_F(RowPanel, TheLayoutKeepsChangedPanelSettings) {
   delete target;
   EXPECT_EQ(panel->ActiveControl(), nullptr);
   delete other;
+
+  // The grid places its detail control, which therefore stores no bounds.
+  grid::TRowDetailPanelControlEx* control = grid->RowDetailPanelControl();
+  control->SetName(u"Detail");
+  control->SetBounds(5, 6, 70, 80);
+  rtl::TMemoryStream cs;
+  ui::TWriter cw(cs);
+  cw.SetRoot(form);
+  cw.WriteSignature();
+  cw.WriteComponent(control);
+  const std::string controlBytes = cs.ToBytes();
+  for (const char* name : {"Left", "Top", "Width", "Height"}) EXPECT_FALSE(has(controlBytes, name)) << name;
 }
 
 TEST_F(RowPanel, SwitchingOnSelectsTheFirstDataColumn) {
