@@ -466,8 +466,16 @@ void TCustomDBGridEx::CellEditRect(int ACol, int ARow, TRect& Rect) {
   TCustomGridEx::CellEditRect(ACol, ARow, Rect);
   const bool firstVisible =
       !FVisibleColumns.empty() && ACol == DataColToGridCol(FVisibleColumns.front()->Index());
-  if (DataGroupingWorks() && firstVisible) Rect.Left += FExtraFirstColumnWidth;
-  if (FRowDetailPanel->Active() && firstVisible && Rect.Width() > 18) Rect.Left += 18;
+  // The indent and the detail sign lead the first column: at its right end
+  // when the grid is mirrored.
+  auto lead = [&](int Width) {
+    if (UseRightToLeftAlignment())
+      Rect.Right -= Width;
+    else
+      Rect.Left += Width;
+  };
+  if (DataGroupingWorks() && firstVisible) lead(FExtraFirstColumnWidth);
+  if (FRowDetailPanel->Active() && firstVisible && Rect.Width() > 18) lead(18);
   if (FRowDetailPanel->Visible() && ARow == Row())
     Rect.Bottom = Rect.Top + DataRowHeight(ARow - TopDataOffset());
 }

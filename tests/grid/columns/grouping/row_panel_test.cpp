@@ -8,6 +8,7 @@
 #include "grid/columns/grouping/grid_row_panel_ex.h"
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
+#include "grid/foundation/inplace_edit.h"
 #include "platform/classes/component_stream.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/buttons.h"
@@ -240,6 +241,32 @@ TEST_F(DetailPanel, ThePanelFitsTheRoomUnderTheRecord) {
   EXPECT_EQ(control->Height(), 60);
   // The current row makes room for it.
   EXPECT_EQ(grid->RowHeights(grid->Row()), grid->StdDefaultRowHeight() + 60);
+}
+
+// The cell editor leaves the detail sign free, at the mirrored end too, and
+// stays above the open panel.
+TEST_F(DetailPanel, TheEditorLeavesTheSignFreeOnEitherSide) {
+  Bind(3);
+  grid->SetOptions(grid->Options() + grid::dgAlwaysShowEditor);
+  grid->RowDetailPanel()->SetActive(true);
+  grid->RowDetailPanel()->SetVisible(true);
+  for (bool rtl : {false, true}) {
+    grid->SetBiDiMode(rtl ? ui::bdRightToLeft : ui::bdLeftToRight);
+    h.ProcessEvents();
+    grid->SetEditorMode(true);
+    h.ProcessEvents();
+    grid::TInplaceEdit* editor = grid->InplaceEditor();
+    ASSERT_TRUE(editor && editor->Visible()) << rtl;
+    const ui::TRect cell = grid->CellBounds(grid->Col(), grid->Row());
+    if (rtl) {
+      EXPECT_EQ(editor->Left(), cell.Left) << rtl;
+      EXPECT_EQ(editor->Left() + editor->Width(), cell.Right - 18) << rtl;
+    } else {
+      EXPECT_EQ(editor->Left(), cell.Left + 18) << rtl;
+      EXPECT_EQ(editor->Left() + editor->Width(), cell.Right) << rtl;
+    }
+    EXPECT_EQ(editor->Height(), grid->StdDefaultRowHeight()) << rtl;
+  }
 }
 
 TEST_F(DetailPanel, RecordWithItsDetailPanelScreenshot) {
