@@ -240,7 +240,8 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
       if (AComponent == column->PopupMenu()) column->SetPopupMenu(nullptr);
     }
   if (FIndicatorTitle && AComponent == FIndicatorTitle->DropdownMenu()) FIndicatorTitle->SetDropdownMenu(nullptr);
-  if (FRowDetailPanel && AComponent == FRowDetailPanel->ActiveControl()) FRowDetailPanel->SetActiveControl(nullptr);
+  if (FRowDetailPanel && AComponent == FRowDetailPanel->ActiveControl())
+    FRowDetailPanel->SetActiveControl(nullptr);
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
   HandleComponentRemoval(AComponent);

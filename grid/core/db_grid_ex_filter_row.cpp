@@ -344,8 +344,9 @@ void TCustomDBGridEx::ShowTitleFilterListbox(TColumnEx* Column) {
   if (RowPanelActive()) {
     const auto& p = Column->RowPlacement();
     const int lw = GridLineWidth();
-    r = RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width + (FOptions.Contains(dgColLines) ? lw : 0),
-                                        p.Top + p.Height + (FOptions.Contains(dgRowLines) ? lw : 0)});
+    r = RowPanelCellClientRect(
+        0, TRect{p.Left, p.Top, p.Left + p.Width + (FOptions.Contains(dgColLines) ? lw : 0),
+                 p.Top + p.Height + (FOptions.Contains(dgRowLines) ? lw : 0)});
   } else {
     r = CellBounds(DataColToGridCol(Column->Index()), 0);
   }

@@ -76,8 +76,8 @@ const TClassInfo& TRowDetailPanelEx::StaticClassInfo() {
                 &T::SetBevelInner, ui::bvRaised)
           .Enum("BevelOuter", "TBevelCut", {"bvNone", "bvLowered", "bvRaised", "bvSpace"}, &T::BevelOuter,
                 &T::SetBevelOuter, ui::bvLowered)
-          .Enum("BevelKind", "TBevelKind", {"bkNone", "bkTile", "bkSoft", "bkFlat"}, &T::BevelKind, &T::SetBevelKind,
-                bkNone)
+          .Enum("BevelKind", "TBevelKind", {"bkNone", "bkTile", "bkSoft", "bkFlat"}, &T::BevelKind,
+                &T::SetBevelKind, bkNone)
           .Integer("BevelWidth", &T::BevelWidth, &T::SetBevelWidth, 1)
           .Enum("BorderStyle", "TBorderStyle", {"bsNone", "bsSingle"}, &T::BorderStyle, &T::SetBorderStyle,
                 ui::bsSingle)

@@ -146,7 +146,8 @@ TEST_F(FilterRow, InARowPanelEachFilterCellLiesInItsColumnsPlace) {
     TColumnEx* column = named(name);
     ASSERT_TRUE(column);
     const auto& p = column->RowPlacement();
-    const TRect r = grid->RowPanelCellClientRect(filterRow, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+    const TRect r =
+        grid->RowPanelCellClientRect(filterRow, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
     h.Click(grid, ui::TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
     ASSERT_TRUE(Editor() && Editor()->Visible());
     EXPECT_EQ(grid->FilterCol(), column->Index());
@@ -363,9 +364,13 @@ TEST_F(TitleFilterList, TheButtonFollowsRowPanelCellsAndMirroring) {
     h.ProcessEvents();
     const TRect title = grid->CellBounds(grid->DataColToGridCol(1), 0);
     const int y = (title.Top + title.Bottom) / 2;
-    EXPECT_EQ(grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Left + 8, y}, button, title), 8);
+    EXPECT_EQ(
+        grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Left + 8, y}, button, title),
+        8);
     EXPECT_NEAR(button.Left, title.Left, 1);
-    EXPECT_EQ(grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Right - 8, y}, button, title), 0);
+    EXPECT_EQ(
+        grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Right - 8, y}, button, title),
+        0);
     grid->SetBiDiMode(ui::bdLeftToRight);
     h.ProcessEvents();
   }
@@ -378,7 +383,8 @@ TEST_F(TitleFilterList, TheButtonFollowsRowPanelCellsAndMirroring) {
     if (Column(i)->FieldName() == u"Note") note = Column(i);
   ASSERT_TRUE(note);
   const auto& p = note->RowPlacement();
-  const TRect cell = grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+  const TRect cell =
+      grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
   const TRect master = grid->CellBounds(grid->IndicatorOffset(), 0);
   const ui::TPoint onButton{cell.Right - 4, (cell.Top + cell.Bottom) / 2};
   ASSERT_EQ(grid->TitleFilterButtonHitTest({grid->IndicatorOffset(), 0}, onButton, button, master), 8);

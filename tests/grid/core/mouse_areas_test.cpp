@@ -327,7 +327,8 @@ TEST_F(GroupPresses, ALevelDraggedIntoARowPanelShowsItsColumnThereAndUngroups) {
     if (Col(i)->FieldName() == u"M") m = Col(i);
   ASSERT_TRUE(m);
   const auto& p = m->RowPlacement();
-  const TPoint onM = Centre(grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height}));
+  const TPoint onM =
+      Centre(grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height}));
   struct Case {
     const char* name;
     bool cancel;
@@ -616,8 +617,9 @@ TEST_F(RowPanelPresses, EdgesAndTheEditorFollowThePaintedCellsMirroredOrScrolled
     bool rtl;
     int clientWidth;  // room for the data area
   };
-  for (const Case& k : {Case{"left to right", false, 300}, Case{"right to left", true, 300},
-                        Case{"scrolled", false, indicator + 90}, Case{"scrolled right to left", true, indicator + 90}}) {
+  for (const Case& k :
+       {Case{"left to right", false, 300}, Case{"right to left", true, 300},
+        Case{"scrolled", false, indicator + 90}, Case{"scrolled right to left", true, indicator + 90}}) {
     grid->SetBiDiMode(k.rtl ? ui::bdRightToLeft : ui::bdLeftToRight);
     grid->SetBounds(0, 0, k.clientWidth + grid->Width() - grid->ClientWidth(), 200);
     grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
@@ -639,7 +641,8 @@ TEST_F(RowPanelPresses, EdgesAndTheEditorFollowThePaintedCellsMirroredOrScrolled
     EXPECT_NE(line, h.PixelAt(grid, k.rtl ? edgeX + 3 : edgeX - 3, y)) << k.name;
     TGridState state = gsNormal;
     int index = -1, pos = 0, ofs = 0;
-    ASSERT_TRUE(grid->DetectRowPanelTitleSizing(edgeX + (k.rtl ? 1 : -1), y, state, index, pos, ofs)) << k.name;
+    ASSERT_TRUE(grid->DetectRowPanelTitleSizing(edgeX + (k.rtl ? 1 : -1), y, state, index, pos, ofs))
+        << k.name;
     EXPECT_EQ(state, gsColSizing) << k.name;
     EXPECT_EQ(index, b->Index()) << k.name;
     EXPECT_EQ(pos, logicalRight) << k.name;
@@ -660,7 +663,8 @@ TEST_F(RowPanelPresses, EdgesAndTheEditorFollowThePaintedCellsMirroredOrScrolled
 TEST_F(RowPanelPresses, TheHotCellIsThePanelColumnUnderTheMouse) {
   grid->SetOptionsEx(grid->OptionsEx() + dghHotTrack);
   std::vector<int> hot;
-  grid->OnDrawColumnCell = [&](ui::TObject*, const TRect&, int DataCol, TColumnEx*, grid::TGridDrawState State) {
+  grid->OnDrawColumnCell = [&](ui::TObject*, const TRect&, int DataCol, TColumnEx*,
+                               grid::TGridDrawState State) {
     if (State.Contains(grid::gdHotTrack)) hot.push_back(DataCol);
   };
   h.ProcessEvents();
@@ -684,7 +688,8 @@ TEST_F(RowPanelPresses, RightToLeftATitleEdgeDraggedLeftWidensTheCell) {
   h.ProcessEvents();
   TColumnEx* a = grid->Columns()->ColumnAt(0);
   const auto& p = a->RowPlacement();
-  const TRect cell = grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+  const TRect cell =
+      grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
   const TPoint edge{cell.Left - 1, cell.Top + 4};
   h.MouseDown(grid, edge);
   ASSERT_EQ(grid->GridState(), gsColSizing);

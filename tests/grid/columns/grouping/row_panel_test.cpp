@@ -121,9 +121,10 @@ TEST_F(RowPanel, TheLayoutKeepsChangedPanelSettings) {
     return Bytes.find(std::string(1, static_cast<char>(Name.size())) + Name) != std::string::npos;
   };
   const std::string plain = bytes();
-  for (const char* name : {"RowDetailPanel.BevelEdges", "RowDetailPanel.BevelKind", "RowDetailPanel.BorderStyle",
-                           "RowDetailPanel.Height", "RowDetailPanel.ActiveControl", "RowPanel.Active",
-                           "RowPanel.TabNavigationType", "IndicatorTitle.UseGlobalMenu"})
+  for (const char* name :
+       {"RowDetailPanel.BevelEdges", "RowDetailPanel.BevelKind", "RowDetailPanel.BorderStyle",
+        "RowDetailPanel.Height", "RowDetailPanel.ActiveControl", "RowPanel.Active",
+        "RowPanel.TabNavigationType", "IndicatorTitle.UseGlobalMenu"})
     EXPECT_FALSE(has(plain, name)) << name;
 
   grid::TRowDetailPanelEx* panel = grid->RowDetailPanel();
@@ -135,9 +136,9 @@ TEST_F(RowPanel, TheLayoutKeepsChangedPanelSettings) {
   panel->SetActiveControl(target);
   grid->RowPanel()->SetTabNavigationType(grid::rpntLeftToRightPriorityEx);
   const std::string changed = bytes();
-  for (const char* name : {"RowDetailPanel.BevelEdges", "RowDetailPanel.BevelKind", "RowDetailPanel.BevelInner",
-                           "RowDetailPanel.BorderStyle", "RowDetailPanel.Height", "RowDetailPanel.ActiveControl",
-                           "RowPanel.TabNavigationType"})
+  for (const char* name : {"RowDetailPanel.BevelEdges", "RowDetailPanel.BevelKind",
+                           "RowDetailPanel.BevelInner", "RowDetailPanel.BorderStyle", "RowDetailPanel.Height",
+                           "RowDetailPanel.ActiveControl", "RowPanel.TabNavigationType"})
     EXPECT_TRUE(has(changed, name)) << name;
 
   auto* other = new grid::TDBGridEx(form);
