@@ -159,6 +159,12 @@ TEST_F(FilterRow, InARowPanelEachFilterCellLiesInItsColumnsPlace) {
     EXPECT_FALSE(grid->FilterEditMode());
     EXPECT_EQ(grid->InRowPanelCol(), column->Index());
   }
+  // The filter texts stand in their cells.
+  Filter(0)->SetExpressionStr(u"~ Sm");
+  named(u"Number")->STFilter()->SetExpressionStr(u">2");
+  grid->Repaint();
+  h.ProcessEvents();
+  EXPECT_FALSE(h.SaveScreenshot(form, "filter_row_in_row_panel").empty());
 }
 
 TEST_F(FilterRow, EnterAppliesOnceAndKeepsTheEditorOnItsColumn) {
