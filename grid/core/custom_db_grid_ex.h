@@ -378,6 +378,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Hot tracking inside a panel: the column under the mouse is the hot one.
   void TrackRowPanelHotColumn(int X, int Y);
   bool RowPanelCellHot(int ARow, int DataCol) const;
+  // The detail sign in front of the first visible panel column's value.
+  TRect RowPanelDetailSignRect(int ARow);
   void ScrollRowPanelColumnIntoView(int Index);
   virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
   virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);

@@ -364,6 +364,14 @@ void TCustomDBGridEx::RowPanelDataMouseDown(TGridCoord Cell, int X, int Y) {
   try {
     FDataLink->UpdateRecord();
     LeaveEditorMode();
+    // The detail sign opens the pressed record's panel or closes the open one.
+    if (FRowDetailPanel->Active() && RowDetailSignMouseDown(X, Y)) {
+      const bool open = Cell.Y != Row() || !FRowDetailPanel->Visible();
+      MoveBy(Cell.Y - Row());
+      FRowDetailPanel->SetVisible(open);
+      UnlockUpdate();
+      return;
+    }
     MoveBy(Cell.Y - Row());
     const int dataCol = RowPanelColumnAt(X, Y, false);
     if (dataCol >= 0) {

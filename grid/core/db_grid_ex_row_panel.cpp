@@ -262,6 +262,11 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
   TCellAreaTypeEx area;
   area.Horz = 1;
   area.Vert = 2;
+  // The detail sign leads the first visible column's value, where the cell
+  // editor and the presses leave room for it.
+  const int signCol = FRowDetailPanel->Active() && FDataLink->Active() && !FVisibleColumns.empty()
+                          ? FVisibleColumns.front()->Index()
+                          : -1;
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
     if (!c->Visible()) continue;
@@ -272,6 +277,24 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
     if (DataGroupingWorks() && p.Left == 0) cell.Left = ARect.Left;
     cell.Right = cell.Left + p.DataCellWidth;
     PanelCellLines(cv, cell, ARect, GridLineWidth(), GridLineColors()->GetCellColor(ACol, ARow));
+    if (i == signCol && cell.Width() > 18) {
+      const int old = SetDrawRecord(dataRow);
+      bool has = false;
+      try {
+        has = RowHasDetailPanel();
+      } catch (...) {
+        RestoreDrawRecord(old);
+        throw;
+      }
+      RestoreDrawRecord(old);
+      if (has) {
+        DrawRowDetailSign(cell, dataRow);
+      } else {
+        cv->Brush()->SetColor(Color());
+        cv->FillRect(TRect{cell.Left, cell.Top, cell.Left + 18, cell.Bottom});
+      }
+      cell.Left += 18;
+    }
     TGridDrawState st = State;
     st.Exclude(gdFocused);
     st.Exclude(gdSelected);
@@ -437,8 +460,18 @@ int TCustomDBGridEx::DrawRowDetailSign(TRect ARect, int DataRow) {
   return 18;
 }
 
+TRect TCustomDBGridEx::RowPanelDetailSignRect(int ARow) {
+  const auto& p = FVisibleColumns.front()->RowPlacement();
+  if (p.DataCellWidth <= 18) return TRect{};
+  return RowPanelCellClientRect(ARow, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + 18, p.Top + p.Height});
+}
+
 bool TCustomDBGridEx::PointInRowDetailSign(int X) {
   if (FVisibleColumns.empty()) return false;
+  if (RowPanelActive()) {
+    const TRect sign = RowPanelDetailSignRect(Row());
+    return X >= sign.Left && X < sign.Right && RowHasDetailPanel();
+  }
   const int first = DataColToGridCol(FVisibleColumns.front()->Index());
   TRect cell = CellBounds(first, Row());
   if (UseRightToLeftAlignment()) X = cell.Left + cell.Right - 1 - X;
@@ -451,6 +484,7 @@ bool TCustomDBGridEx::RowDetailSignMouseDown(int X, int Y) {
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.Y < TopDataOffset() || cell.X < FIndicatorOffset || FVisibleColumns.empty()) return false;
   if (cell.X != DataColToGridCol(FVisibleColumns.front()->Index())) return false;
+  if (RowPanelActive()) return RowPanelDetailSignRect(cell.Y).Contains(TPoint{X, Y}) && RowHasDetailPanel();
   const TRect r = CellBounds(cell.X, cell.Y);
   int x = X;
   if (UseRightToLeftAlignment()) x = r.Left + r.Right - 1 - X;

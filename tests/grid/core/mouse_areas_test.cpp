@@ -682,6 +682,40 @@ TEST_F(RowPanelPresses, TheHotCellIsThePanelColumnUnderTheMouse) {
   }
 }
 
+// With the detail panel on, a panel record shows the expand sign before its
+// first value; a press there opens and closes that record's panel.
+TEST_F(RowPanelPresses, TheDetailSignOfAPanelRecordOpensItsPanel) {
+  grid->RowDetailPanel()->SetActive(true);
+  grid->RowDetailPanel()->SetHeight(40);
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 2;
+  const TRect sign = grid->RowPanelDetailSignRect(row);
+  ASSERT_EQ(sign.Width(), 18);
+  // Something is drawn in the strip: not all of it is the cell's ground.
+  const ui::TColor ground = h.PixelAt(grid, sign.Left + 1, sign.Top + 1);
+  bool drawn = false;
+  for (int x = sign.Left; x < sign.Right && !drawn; ++x)
+    for (int y = sign.Top; y < std::min(sign.Bottom, sign.Top + 18) && !drawn; ++y)
+      drawn = h.PixelAt(grid, x, y) != ground;
+  EXPECT_TRUE(drawn);
+  struct Case {
+    bool open;
+  };
+  for (const Case& k : {Case{true}, Case{false}}) {
+    h.Click(grid, Centre(grid->RowPanelDetailSignRect(grid->TopDataOffset() + 2)));
+    h.ProcessEvents();
+    EXPECT_EQ(RecNo(), 3) << k.open;
+    EXPECT_EQ(grid->RowDetailPanel()->Visible(), k.open) << k.open;
+  }
+  // The editor of the first value starts after the sign.
+  grid->SetSelectedIndex(0);
+  grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
+  grid->SetEditorMode(true);
+  h.ProcessEvents();
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->Left(), grid->RowPanelDetailSignRect(grid->Row()).Right);
+}
+
 // A title edge dragged in a mirrored panel: moving left widens the cell.
 TEST_F(RowPanelPresses, RightToLeftATitleEdgeDraggedLeftWidensTheCell) {
   grid->SetBiDiMode(ui::bdRightToLeft);
