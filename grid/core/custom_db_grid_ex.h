@@ -911,6 +911,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FUserChange = true;
   bool FInplaceSearching = false;
   bool FFilterEditMode = false;
+  // Set while the filter editor hands its text over and hides.
+  bool FHidingFilterEditor = false;
   std::unique_ptr<TDBGridExScrollBar> FHorzScrollBar;
   std::unique_ptr<TDBGridExScrollBar> FVertScrollBar;
   TPoint FDownMousePos{};

@@ -177,10 +177,21 @@ void TCustomDBGridEx::CommitFilterEditText() {
 }
 
 void TCustomDBGridEx::HideFilterEditor() {
-  if (!FFilterEdit || !FFilterEdit->Visible()) return;
+  if (!FFilterEdit || !FFilterEdit->Visible() || FHidingFilterEditor) return;
   // The text goes into the filter first: text that does not parse raises
-  // and leaves the editor open with what the user typed.
-  if (FFilterCol >= 0 && !ComponentState().Contains(csDestroying)) ApplyFilterEditText(FFilterCol);
+  // and leaves the editor open with what the user typed. The new text
+  // places the still visible editor again, which may end filter editing
+  // and come back here: that inner call leaves the hiding to this one.
+  if (FFilterCol >= 0 && !ComponentState().Contains(csDestroying)) {
+    FHidingFilterEditor = true;
+    try {
+      ApplyFilterEditText(FFilterCol);
+    } catch (...) {
+      FHidingFilterEditor = false;
+      throw;
+    }
+    FHidingFilterEditor = false;
+  }
   if (Visible() && CanFocus() && FFilterEdit->Focused()) SetFocus();
   FFilterEdit->Hide();
   if (FFilterCol >= 0 && STFilterRowCount() > 0)

@@ -167,6 +167,30 @@ TEST_F(FilterRow, InARowPanelEachFilterCellLiesInItsColumnsPlace) {
   EXPECT_FALSE(h.SaveScreenshot(form, "filter_row_in_row_panel").empty());
 }
 
+// The edited filter cell going away ends filter editing and keeps the typed text.
+TEST_F(FilterRow, TheEditedCellGoingAwayEndsFilterEditingAndKeepsTheText) {
+  const char* ways[] = {"filters into the titles", "filter row hidden", "column filter hidden"};
+  for (const char* way : ways) {
+    grid->STFilter()->SetLocation(stflUnderTitleFilterEx);
+    grid->STFilter()->SetVisible(true);
+    Filter(1)->SetVisible(true);
+    Filter(1)->Clear();
+    grid->StartFilterEditing(1);
+    ASSERT_TRUE(Editor()->Visible()) << way;
+    Editor()->SetText(u">2");
+    if (way == ways[0])
+      grid->STFilter()->SetLocation(stflInTitleFilterEx);
+    else if (way == ways[1])
+      grid->STFilter()->SetVisible(false);
+    else
+      Filter(1)->SetVisible(false);
+    h.ProcessEvents();
+    EXPECT_FALSE(grid->FilterEditMode()) << way;
+    EXPECT_FALSE(Editor()->Visible()) << way;
+    EXPECT_EQ(Filter(1)->ExpressionStr(), u">2") << way;
+  }
+}
+
 TEST_F(FilterRow, EnterAppliesOnceAndKeepsTheEditorOnItsColumn) {
   grid->StartFilterEditing(0);
   const int left = grid->LeftCol();
