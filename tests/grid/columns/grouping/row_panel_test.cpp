@@ -83,6 +83,28 @@ TEST_F(RowPanel, PlacesColumnsOnTheirLines) {
   EXPECT_EQ(g.Columns()->GetNextVertColumn(g.Columns()->ColumnAt(1), true), g.Columns()->ColumnAt(1));
 }
 
+// A stored layout may name any line: a far one is placed without overflow
+// and without room being made for the lines above it.
+TEST_F(RowPanel, AFarLineIsPlacedSafely) {
+  FixedLineGrid g(form);
+  g.SetParent(form);
+  g.SetGridLineWidth(1);
+  const int lines[3][3] = {{0, 1, 50}, {2000000000, 2000000000, 60}, {0, 1, 70}};
+  for (const auto& l : lines) {
+    grid::TColumnEx* c = g.Columns()->Add();
+    c->SetWidth(l[2]);
+    c->SetInRowLinePos(l[0]);
+    c->SetInRowLineHeight(l[1]);
+  }
+  g.Columns()->RelayoutCellsInRowPanel();
+  const auto& far = g.Columns()->ColumnAt(1)->RowPlacement();
+  EXPECT_EQ(far.Left, 0);
+  EXPECT_GT(far.Top, 0);
+  EXPECT_GT(far.Height, 0);
+  EXPECT_EQ(g.Columns()->ColumnAt(2)->RowPlacement().Left, 51);
+  EXPECT_GE(g.GridMasterCellHeight(), far.Top);
+}
+
 TEST_F(RowPanel, LinePlacementReadsSafely) {
   AddColumns();
   grid::TColumnEx* c = grid->Columns()->ColumnAt(0);
