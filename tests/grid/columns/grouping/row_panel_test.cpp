@@ -266,6 +266,21 @@ TEST_F(DetailPanel, ThePanelFitsTheRoomUnderTheRecord) {
   EXPECT_EQ(grid->RowHeights(grid->Row()), grid->StdDefaultRowHeight() + 60);
 }
 
+// Mirrored, the panel hangs from the record's right end, leaving the sign free.
+TEST_F(DetailPanel, MirroredThePanelStartsAtTheRecordsRightEnd) {
+  Bind(3);
+  grid->SetBiDiMode(ui::bdRightToLeft);
+  h.ProcessEvents();
+  grid->RowDetailPanel()->SetActive(true);
+  grid->RowDetailPanel()->SetVisible(true);
+  h.ProcessEvents();
+  grid::TRowDetailPanelControlEx* control = grid->RowDetailPanelControl();
+  ASSERT_TRUE(control->Visible());
+  const ui::TRect cell = grid->CellBounds(grid->IndicatorOffset(), grid->Row());
+  EXPECT_EQ(control->Left() + control->Width(), cell.Right - 18);
+  EXPECT_EQ(control->Top(), cell.Top + grid->StdDefaultRowHeight());
+}
+
 // The cell editor leaves the detail sign free, at the mirrored end too, and
 // stays above the open panel.
 TEST_F(DetailPanel, TheEditorLeavesTheSignFreeOnEitherSide) {
