@@ -400,7 +400,7 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
   filter->MarkCheckedListValues(list->Items());
   const TPoint topLeft = ClientToScreen(TPoint{R.Left, R.Top});
   const TRect screen{topLeft.X, topLeft.Y, topLeft.X + R.Width(), topLeft.Y + R.Height()};
-  const TPoint at = CalcDropDownPosition(screen, list, daLeft);
+  const TPoint at = CalcDropDownPosition(screen, list, UseRightToLeftAlignment() ? daRight : daLeft);
   list->SetBounds(at.X, at.Y, list->Width(), list->Height());
   list->SizeGrip()->SetVisible(true);
   list->SetVisible(true);

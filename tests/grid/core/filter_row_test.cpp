@@ -401,6 +401,12 @@ TEST_F(TitleFilterList, TheButtonFollowsRowPanelCellsAndMirroring) {
     EXPECT_EQ(
         grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Right - 8, y}, button, title),
         0);
+    // The list drops down aligned with the title's right end.
+    h.Click(grid, ui::TPoint{title.Left + 8, y});
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+    const ui::TPoint corner = grid->ClientToScreen(ui::TPoint{title.Right, title.Bottom});
+    EXPECT_EQ(grid->InTitleFilterListbox()->Left() + grid->InTitleFilterListbox()->Width(), corner.X);
+    grid->CloseTitleFilterListbox(false);
     grid->SetBiDiMode(ui::bdLeftToRight);
     h.ProcessEvents();
   }
