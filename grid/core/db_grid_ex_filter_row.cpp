@@ -130,7 +130,11 @@ void TCustomDBGridEx::PlaceFilterEditor(bool Show) {
     FFilterEdit->UpdateLoc(r);
     return;
   }
-  r.Left += 1;
+  // One pixel of the cell's leading side stays free (its right side, mirrored).
+  if (UseRightToLeftAlignment())
+    r.Right -= 1;
+  else
+    r.Left += 1;
   if (!FilterEditorActive()) {
     FFilterEdit->Hide();
     return;

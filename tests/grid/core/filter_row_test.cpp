@@ -50,6 +50,15 @@ TEST_F(FilterRow, APressOnAFilterCellOpensTheEditorThere) {
   EXPECT_TRUE(grid->FilterEditMode());
   EXPECT_EQ(Editor()->Left(), cell.Left + 1);
   EXPECT_EQ(Editor()->Top(), cell.Top);
+  // Mirrored, the free pixel is at the cell's right.
+  grid->SetBiDiMode(ui::bdRightToLeft);
+  h.ProcessEvents();
+  const TRect mirrored = grid->CellBounds(grid->DataColToGridCol(1), grid->TopDataOffset() - 1);
+  h.Click(grid, ui::TPoint{(mirrored.Left + mirrored.Right) / 2, (mirrored.Top + mirrored.Bottom) / 2});
+  ASSERT_TRUE(Editor()->Visible());
+  EXPECT_EQ(grid->FilterCol(), 1);
+  EXPECT_EQ(Editor()->Left(), mirrored.Left);
+  EXPECT_EQ(Editor()->Left() + Editor()->Width(), mirrored.Right - 1);
 }
 
 TEST_F(FilterRow, APressOnTheDataEndsFilterEditingAndASelectionSetsItAside) {
