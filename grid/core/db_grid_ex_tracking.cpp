@@ -250,8 +250,10 @@ void TCustomDBGridEx::TrackRowPanelColumnMove(TShiftState Shift, int X, int Y) {
     TColumnEx* target = GetCellRectInRowPanelAtPos(TPoint{X - r.Left, Y - r.Top}, inPanel, true);
     if (target && target->Visible()) FRowPanelMoveTarget = target->Index();
   }
-  // Beyond the grid's sides the panel scrolls, faster the farther out.
-  const int outside = X < 0 ? X : X >= ClientWidth() ? X - ClientWidth() + 1 : 0;
+  // Beyond the grid's sides the panel scrolls, faster the farther out;
+  // mirrored, its end lies at the left.
+  int outside = X < 0 ? X : X >= ClientWidth() ? X - ClientWidth() + 1 : 0;
+  if (UseRightToLeftAlignment()) outside = -outside;
   if (outside != 0) {
     ScrollDataClamped(outside < 0 ? std::max(outside, -40) : std::min(outside, 40), 0);
     SetGridTimer(std::max(20, 200 - 10 * std::abs(outside)));

@@ -716,6 +716,36 @@ TEST_F(RowPanelPresses, TheDetailSignOfAPanelRecordOpensItsPanel) {
   EXPECT_EQ(grid->InplaceEditor()->Left(), grid->RowPanelDetailSignRect(grid->Row()).Right);
 }
 
+// A panel column dragged past the grid's side scrolls towards the panel's
+// end: at the right, or at the left when the grid is mirrored.
+TEST_F(RowPanelPresses, ADragPastTheSideScrollsTowardsThePanelsEnd) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghColumnMove);
+  const int indicator = grid->ColWidths(0) + 1;
+  for (bool rtl : {false, true}) {
+    grid->SetBiDiMode(rtl ? ui::bdRightToLeft : ui::bdLeftToRight);
+    grid->SetBounds(0, 0, indicator + 70 + grid->Width() - grid->ClientWidth(), 200);
+    h.ProcessEvents();
+    grid->SetSelectedIndex(0);
+    h.ProcessEvents();
+    ASSERT_EQ(grid->SmoothPos().X, 0) << rtl;
+    const auto& p = grid->Columns()->ColumnAt(0)->RowPlacement();
+    const TPoint from =
+        Centre(grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height}));
+    h.MouseDown(grid, from);
+    h.MouseMove(grid, {from.X + (rtl ? -10 : 10), from.Y}, {ui::ssLeft});
+    ASSERT_EQ(grid->GridState(), gsColMoving) << rtl;
+    const TPoint out{rtl ? -20 : grid->ClientWidth() + 20, from.Y};
+    h.MouseMove(grid, out, {ui::ssLeft});
+    EXPECT_GT(grid->SmoothPos().X, 0) << rtl;
+    h.Key(grid, ui::VK_ESCAPE);
+    h.MouseUp(grid, out);
+    h.ProcessEvents();
+    EXPECT_EQ(grid->GridState(), gsNormal) << rtl;
+    grid->SetSelectedIndex(1);
+    grid->SetSelectedIndex(0);
+  }
+}
+
 // A title edge dragged in a mirrored panel: moving left widens the cell.
 TEST_F(RowPanelPresses, RightToLeftATitleEdgeDraggedLeftWidensTheCell) {
   grid->SetBiDiMode(ui::bdRightToLeft);
