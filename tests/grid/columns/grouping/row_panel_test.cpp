@@ -209,6 +209,35 @@ TEST_F(RowPanel, SwitchingOnSelectsTheFirstDataColumn) {
   EXPECT_FALSE(grid->IsUseMultiTitle());
 }
 
+// The drop-down button of a cell lies at its right end, at most half the
+// cell wide, inside the 3D edge when the fixed cells have one.
+TEST_F(RowPanel, TheCellButtonTakesTheRightEndAndAtMostHalfTheCell) {
+  grid->SetOptionsEx(grid->OptionsEx() - grid::dghFixed3D);
+  ui::TRect button;
+  const ui::TRect wide{10, 5, 210, 25};
+  ASSERT_TRUE(grid->PointInCellButton({209, 15}, wide, button));
+  const int w = button.Width();
+  EXPECT_GT(w, 0);
+  EXPECT_LT(w, 100);
+  EXPECT_EQ(button.Right, wide.Right);
+  EXPECT_FALSE(grid->PointInCellButton({wide.Right - w - 1, 15}, wide, button));
+  struct Case {
+    const char* name;
+    bool fixed3D;
+    ui::TRect cell;
+    int width, right;
+  };
+  const ui::TRect narrow{10, 5, 10 + 2 * w - 2, 25};
+  for (const Case& k :
+       {Case{"narrow", false, narrow, w - 1, narrow.Right}, Case{"3D edge", true, wide, w, wide.Right - 1}}) {
+    grid->SetOptionsEx(k.fixed3D ? grid->OptionsEx() + grid::dghFixed3D
+                                 : grid->OptionsEx() - grid::dghFixed3D);
+    EXPECT_TRUE(grid->PointInCellButton({k.right - 1, 15}, k.cell, button)) << k.name;
+    EXPECT_EQ(button.Width(), k.width) << k.name;
+    EXPECT_EQ(button.Right, k.right) << k.name;
+  }
+}
+
 // A record with its detail panel open under it.
 struct DetailPanel : ShownGrid {
   ext::TExtMemoryData ds;
