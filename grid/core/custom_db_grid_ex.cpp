@@ -247,6 +247,8 @@ void TCustomDBGridEx::Notification(TComponent* AComponent, TOperation Operation)
         box->SetListSource(nullptr);
     }
   if (FIndicatorTitle && AComponent == FIndicatorTitle->DropdownMenu()) FIndicatorTitle->SetDropdownMenu(nullptr);
+  if (FRowDetailPanel && AComponent == FRowDetailPanel->ActiveControl())
+    FRowDetailPanel->SetActiveControl(nullptr);
   for (TDBGridExScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar && AComponent == bar->ExtScrollBar()) bar->ExtScrollBarFreed();
   HandleComponentRemoval(AComponent);

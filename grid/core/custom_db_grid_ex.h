@@ -377,6 +377,16 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void SortColumnsByRowPanelPlacement();
   TColumnEx* GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell);
   TColumnEx* GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect, bool IncludeLines);
+  // The whole master cell of a grid row, also where the grid is scrolled past
+  // part of it: in client coordinates, or in the grid's own unmirrored ones.
+  TRect RowPanelMasterCellRect(int ARow, bool Logical = false);
+  // A rectangle given inside the master cell of a grid row, in client coordinates.
+  TRect RowPanelCellClientRect(int ARow, const TRect& InPanel);
+  // Hot tracking inside a panel: the column under the mouse is the hot one.
+  void TrackRowPanelHotColumn(int X, int Y);
+  bool RowPanelCellHot(int ARow, int DataCol) const;
+  // The detail sign in front of the first visible panel column's value.
+  TRect RowPanelDetailSignRect(int ARow);
   void ScrollRowPanelColumnIntoView(int Index);
   virtual void DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State);
   virtual void DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDrawState State);
@@ -913,6 +923,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   bool FUserChange = true;
   bool FInplaceSearching = false;
   bool FFilterEditMode = false;
+  // Set while the filter editor hands its text over and hides.
+  bool FHidingFilterEditor = false;
   std::unique_ptr<TDBGridExScrollBar> FHorzScrollBar;
   std::unique_ptr<TDBGridExScrollBar> FVertScrollBar;
   TPoint FDownMousePos{};
@@ -1041,6 +1053,8 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // The panel column being dragged and the panel column it would take the place of.
   int FRowPanelMoveCol = -1;
   int FRowPanelMoveTarget = -1;
+  // The panel column under the mouse (X, data index) in grid row Y.
+  TPoint FRowPanelHot{-1, -1};
   int FGridMasterCellHeight = 0;
   int FInRowPanelCol = 0;
   std::unique_ptr<TRowDetailPanelEx> FRowDetailPanel;

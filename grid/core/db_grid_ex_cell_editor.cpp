@@ -15,10 +15,9 @@ TInplaceEdit* TCustomDBGridEx::NewInplaceEditor() { return new TDBGridInplaceEdi
 void TCustomDBGridEx::StoreCellText(int, int, const String& Text) { FEditText = Text; }
 
 TRect TCustomDBGridEx::RowPanelEditRect(int DataCol) {
-  const TRect cell = CellBounds(Col(), Row());
   const auto& p = FColumns->ColumnAt(DataCol)->RowPlacement();
-  TRect r{cell.Left + p.DataCellLeft, cell.Top + p.Top, cell.Left + p.DataCellLeft + p.DataCellWidth,
-          cell.Top + p.Top + p.Height};
+  TRect r = RowPanelCellClientRect(
+      Row(), TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
   // The detail sign sits in front of the first visible column's value.
   const bool firstVisible = !FVisibleColumns.empty() && FVisibleColumns.front()->Index() == DataCol;
   if (FRowDetailPanel->Active() && firstVisible && r.Width() > 18) {

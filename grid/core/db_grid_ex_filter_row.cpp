@@ -95,6 +95,8 @@ void TCustomDBGridEx::StartFilterEditing(int DataCol) {
       } else if (gridCol < LeftCol()) {
         SetLeftCol(gridCol);
       }
+    } else if (RowPanelActive()) {
+      SetSelectedIndex(DataCol);
     } else if (gridCol < ColCount()) {
       SetCol(gridCol);
     }
@@ -117,12 +119,22 @@ void TCustomDBGridEx::PlaceFilterEditor(bool Show) {
   }
   if (!FFilterEdit) return;
   TColumnEx* column = FColumns->ColumnAt(FFilterCol);
-  TRect r = CellBounds(DataColToGridCol(FFilterCol), TopDataOffset() - 1);
+  TRect r;
+  if (RowPanelActive()) {
+    const auto& p = column->RowPlacement();
+    r = RowPanelCellClientRect(TopDataOffset() - 1, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+  } else {
+    r = CellBounds(DataColToGridCol(FFilterCol), TopDataOffset() - 1);
+  }
   if (column->STFilter()->InFilterListBox()) {
     FFilterEdit->UpdateLoc(r);
     return;
   }
-  r.Left += 1;
+  // One pixel of the cell's leading side stays free (its right side, mirrored).
+  if (UseRightToLeftAlignment())
+    r.Right -= 1;
+  else
+    r.Left += 1;
   if (!FilterEditorActive()) {
     FFilterEdit->Hide();
     return;
@@ -169,10 +181,21 @@ void TCustomDBGridEx::CommitFilterEditText() {
 }
 
 void TCustomDBGridEx::HideFilterEditor() {
-  if (!FFilterEdit || !FFilterEdit->Visible()) return;
+  if (!FFilterEdit || !FFilterEdit->Visible() || FHidingFilterEditor) return;
   // The text goes into the filter first: text that does not parse raises
-  // and leaves the editor open with what the user typed.
-  if (FFilterCol >= 0 && !ComponentState().Contains(csDestroying)) ApplyFilterEditText(FFilterCol);
+  // and leaves the editor open with what the user typed. The new text
+  // places the still visible editor again, which may end filter editing
+  // and come back here: that inner call leaves the hiding to this one.
+  if (FFilterCol >= 0 && !ComponentState().Contains(csDestroying)) {
+    FHidingFilterEditor = true;
+    try {
+      ApplyFilterEditText(FFilterCol);
+    } catch (...) {
+      FHidingFilterEditor = false;
+      throw;
+    }
+    FHidingFilterEditor = false;
+  }
   if (Visible() && CanFocus() && FFilterEdit->Focused()) SetFocus();
   FFilterEdit->Hide();
   if (FFilterCol >= 0 && STFilterRowCount() > 0)
@@ -333,8 +356,16 @@ void TCustomDBGridEx::FilterEditorCloseUp(TObject*, bool Accept) {
 
 void TCustomDBGridEx::ShowTitleFilterListbox(TColumnEx* Column) {
   if (FInTitleFilterListboxVisible) CloseTitleFilterListbox(false);
-  const int gridCol = DataColToGridCol(Column->Index());
-  TRect r = CellBounds(gridCol, 0);
+  TRect r;
+  if (RowPanelActive()) {
+    const auto& p = Column->RowPlacement();
+    const int lw = GridLineWidth();
+    r = RowPanelCellClientRect(
+        0, TRect{p.Left, p.Top, p.Left + p.Width + (FOptions.Contains(dgColLines) ? lw : 0),
+                 p.Top + p.Height + (FOptions.Contains(dgRowLines) ? lw : 0)});
+  } else {
+    r = CellBounds(DataColToGridCol(Column->Index()), 0);
+  }
   ShowTitleFilterListboxAt(Column, r);
   InvalidateTitle();
 }
@@ -374,7 +405,7 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
   filter->MarkCheckedListValues(list->Items());
   const TPoint topLeft = ClientToScreen(TPoint{R.Left, R.Top});
   const TRect screen{topLeft.X, topLeft.Y, topLeft.X + R.Width(), topLeft.Y + R.Height()};
-  const TPoint at = CalcDropDownPosition(screen, list, daLeft);
+  const TPoint at = CalcDropDownPosition(screen, list, UseRightToLeftAlignment() ? daRight : daLeft);
   list->SetBounds(at.X, at.Y, list->Width(), list->Height());
   list->SizeGrip()->SetVisible(true);
   list->SetVisible(true);
@@ -437,8 +468,15 @@ bool TCustomDBGridEx::FilterRowMouseDown(TMessage& Message) {
   const TPoint p{XPos(Message.LParam), YPos(Message.LParam)};
   const TGridCoord cell = MouseCoord(p.X, p.Y);
   if (!IsSTFilterRow(cell.Y) || cell.X < FIndicatorOffset) return false;
-  const int dataCol = GridColToDataCol(cell.X);
+  int dataCol = GridColToDataCol(cell.X);
+  if (RowPanelActive()) {
+    const TRect master = RowPanelMasterCellRect(cell.Y);
+    TColumnEx* column = GetColumnInRowPanelAtPos(TPoint{p.X - master.Left, p.Y - master.Top}, true);
+    dataCol = column && column->Visible() ? column->Index() : -1;
+  }
   if (!ColumnHasFilterCell(dataCol)) return false;
+  // A selection would keep the editor from showing.
+  ClearSelectionIfAsked();
   StartFilterEditing(dataCol);
   FDownMouseMessageTime = rtl::GetTickCount();
   if (FDownMouseMessageTime == 0) FDownMouseMessageTime = 1;
@@ -564,7 +602,7 @@ void TCustomDBGridEx::FilterEditorNavigate(std::uint16_t& Key, TShiftState Shift
         const int col = FFilterCol;
         Key = 0;
         ResetSTFilterEditing();
-        if (col >= 0) SetCol(DataColToGridCol(col));
+        if (col >= 0) SetSelectedIndex(col);
         if (noShifts) FDataLink->DataSet()->MoveBy(-FDataLink->ActiveRecord());
         if (CanFocus() && Showing()) SetFocus();
       }

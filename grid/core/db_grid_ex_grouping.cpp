@@ -467,6 +467,14 @@ void TCustomDBGridEx::TrackGroupPanelMoving(int X, int Y) {
   EndGroupPanelMoving(false);
   if (!column) return;
   FToMoveColumnIndex = column->Index();
+  if (RowPanelActive()) {
+    // A row panel has one title cell; the column's own panel cell is dragged
+    // over it instead.
+    if (!FOptionsEx.Contains(dghColumnMove)) return;
+    SetMouseCapture(true);
+    BeginRowPanelColumnDrag(column->Index(), X, Y);
+    return;
+  }
   const int gridCol = DataColToGridCol(column->Index());
   if (!FOptionsEx.Contains(dghColumnMove) || gridCol >= ColCount()) return;
   TGridDrawMetricsEx info;

@@ -328,7 +328,7 @@ bool TCustomDBGridEx::TitleFilterButtonMouseDown(TGridCoord Cell, TColumnEx* Col
 int TCustomDBGridEx::RowPanelColumnAt(int X, int Y, bool Title) {
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.X < FIndicatorOffset || cell.Y < 0 || cell.X >= ColCount() || cell.Y >= RowCount()) return -1;
-  const TRect r = CellBounds(cell.X, cell.Y);
+  const TRect r = RowPanelMasterCellRect(cell.Y);
   TColumnEx* column = GetColumnInRowPanelAtPos(TPoint{X - r.Left, Y - r.Top}, Title);
   return column && column->Visible() ? column->Index() : -1;
 }
@@ -365,6 +365,14 @@ void TCustomDBGridEx::RowPanelDataMouseDown(TGridCoord Cell, int X, int Y) {
   try {
     FDataLink->UpdateRecord();
     LeaveEditorMode();
+    // The detail sign opens the pressed record's panel or closes the open one.
+    if (FRowDetailPanel->Active() && RowDetailSignMouseDown(X, Y)) {
+      const bool open = Cell.Y != Row() || !FRowDetailPanel->Visible();
+      MoveBy(Cell.Y - Row());
+      FRowDetailPanel->SetVisible(open);
+      UnlockUpdate();
+      return;
+    }
     MoveBy(Cell.Y - Row());
     const int dataCol = RowPanelColumnAt(X, Y, false);
     if (dataCol >= 0) {
@@ -758,6 +766,7 @@ bool TCustomDBGridEx::IsHotTrackCell(int ACol, int ARow) {
 void TCustomDBGridEx::UpdateHotTrack(int X, int Y) {
   const TGridCoord old = FHotTrackCell;
   TCustomGridEx::UpdateHotTrack(X, Y);
+  TrackRowPanelHotColumn(X, Y);
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell == old && cell.X >= FIndicatorOffset && cell.Y >= 0 && cell.X < ColCount() &&
       cell.Y < RowCount()) {

@@ -65,8 +65,10 @@ void TCustomDBGridEx::SortColumnsByRowPanelPlacement() {
   FColumns->EndUpdate();
 }
 
+// Mirrored, client pixel P of the master cell shows its pixel W - 1 - P, as
+// the grid's own pixels are mirrored (see RowPanelMasterCellRect).
 TColumnEx* TCustomDBGridEx::GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTitleTypeCell) {
-  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - InCellPos.X;
+  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - 1 - InCellPos.X;
   const int lw = GridLineWidth();
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
@@ -83,7 +85,7 @@ TColumnEx* TCustomDBGridEx::GetColumnInRowPanelAtPos(TPoint InCellPos, bool IsTi
 
 TColumnEx* TCustomDBGridEx::GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& ACellRect,
                                                        bool IncludeLines) {
-  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - InCellPos.X;
+  if (UseRightToLeftAlignment()) InCellPos.X = FGridMasterCellWidth - 1 - InCellPos.X;
   const int lw = GridLineWidth();
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
@@ -103,6 +105,56 @@ TColumnEx* TCustomDBGridEx::GetCellRectInRowPanelAtPos(TPoint InCellPos, TRect& 
   return nullptr;
 }
 
+TRect TCustomDBGridEx::RowPanelMasterCellRect(int ARow, bool Logical) {
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  // A line's start even when the data are scrolled past it: the cell rects
+  // of the base grid begin at the data area instead.
+  auto start = [&](const TGridAxisMetricsEx& A, int N) {
+    if (N < A.FixedCount || N >= A.FirstDataCell) return LineStartPixel(A, N);
+    int pos = A.DataOrigin;
+    for (int i = N; i < A.FirstDataCell; ++i) pos -= A.ExtentOf(i) + A.AxisLineWidth;
+    return pos;
+  };
+  const int left = start(info.ColAxis, FIndicatorOffset);
+  const int top = start(info.RowAxis, ARow);
+  const int height = ARow >= 0 && ARow < info.RowAxis.TotalCellCount ? info.RowAxis.ExtentOf(ARow) : 0;
+  TRect r{left, top, left + FGridMasterCellWidth, top + height};
+  if (!Logical && RightToLeft() && !Canvas()->Mirrored()) r = MirrorClientRect(r, info.ColAxis.ClientLength);
+  return r;
+}
+
+TRect TCustomDBGridEx::RowPanelCellClientRect(int ARow, const TRect& InPanel) {
+  const TRect m = RowPanelMasterCellRect(ARow, true);
+  TRect r{m.Left + InPanel.Left, m.Top + InPanel.Top, m.Left + InPanel.Right, m.Top + InPanel.Bottom};
+  if (RightToLeft() && !Canvas()->Mirrored()) {
+    TGridDrawMetricsEx info;
+    FillDrawInfo(info);
+    r = MirrorClientRect(r, info.ColAxis.ClientLength);
+  }
+  return r;
+}
+
+void TCustomDBGridEx::TrackRowPanelHotColumn(int X, int Y) {
+  if (!RowPanelActive()) return;
+  const TGridCoord cell = MouseCoord(X, Y);
+  TPoint hot{-1, -1};
+  if (cell.X >= FIndicatorOffset && cell.Y >= 0 && cell.Y < RowCount()) {
+    const int dataCol = RowPanelColumnAt(X, Y, cell.Y < TopDataOffset());
+    if (dataCol >= 0) hot = TPoint{dataCol, cell.Y};
+  }
+  if (hot == FRowPanelHot) return;
+  const TPoint old = FRowPanelHot;
+  FRowPanelHot = hot;
+  for (int row : {old.Y, hot.Y})
+    if (row >= 0 && row < RowCount() && FIndicatorOffset < ColCount()) RepaintCell(FIndicatorOffset, row);
+}
+
+bool TCustomDBGridEx::RowPanelCellHot(int ARow, int DataCol) const {
+  return HotTrackCell().Y == ARow && HotTrackCell().X >= FIndicatorOffset && FRowPanelHot.Y == ARow &&
+         FRowPanelHot.X == DataCol;
+}
+
 void TCustomDBGridEx::ScrollRowPanelColumnIntoView(int Index) {
   if (Index < 0 || Index >= FColumns->Count() || !HandleAllocated()) return;
   const auto& p = FColumns->ColumnAt(Index)->RowPlacement();
@@ -110,14 +162,16 @@ void TCustomDBGridEx::ScrollRowPanelColumnIntoView(int Index) {
   TGridDrawMetricsEx info;
   FillDrawInfo(info);
   const int page = info.ColAxis.ClientLength - info.ColAxis.FixedEnd;
+  // The panel shows its pixels s .. s + page; the data offset moves, so that
+  // painting, the editor and the hit tests all see the new position.
   int s = FSmoothPos.X;
-  if (d + w > ClientWidth() + s) {
+  if (d + w > page + s) {
     int target = d + w - page + (FOptions.Contains(dgColLines) ? GridLineWidth() : 0);
     if (w > page) target = d;
-    ScrollDataArea(target - s, 0);
+    ScrollDataClamped(target - s, 0);
     s = FSmoothPos.X;
   }
-  if (d < s) ScrollDataArea(d - s, 0);
+  if (d < s) ScrollDataClamped(d - s, 0);
 }
 
 void TCustomDBGridEx::SetInRowPanelCol(int Index) {
@@ -159,8 +213,18 @@ void PanelCellLines(TCanvas* Cv, const TRect& Cell, const TRect& Area, int Lw, T
 void TCustomDBGridEx::DrawRowPanelTitle(int ACol, int ARow, TRect ARect, TGridDrawState State) {
   State.Exclude(gdFocused);
   State.Exclude(gdSelected);
+  // The filter row under the titles shows each column's filter cell in the
+  // column's title place.
+  TCellAreaTypeEx area;
+  int dataCol = 0, dataRow = 0;
+  GetCellType(ACol, ARow, area, dataCol, dataRow);
+  area.Horz = 1;
+  if (area.Vert != 1) area.Vert = 0;
   DrawRowPanelFixedCells(ARect, FColumnDefValues->Title()->Color(), [&](TRect Cell, int DataCol) {
-    DrawMultiTitleCell(ACol, ARow, TCellAreaTypeEx{1, 0}, State, Cell, -1, DataCol);
+    TGridDrawState st = State;
+    st.Exclude(gdHotTrack);
+    if (RowPanelCellHot(ARow, DataCol)) st.Include(gdHotTrack);
+    DrawMultiTitleCell(ACol, ARow, area, st, Cell, area.Vert == 1 ? dataRow : -1, DataCol);
   });
 }
 
@@ -198,6 +262,11 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
   TCellAreaTypeEx area;
   area.Horz = 1;
   area.Vert = 2;
+  // The detail sign leads the first visible column's value, where the cell
+  // editor and the presses leave room for it.
+  const int signCol = FRowDetailPanel->Active() && FDataLink->Active() && !FVisibleColumns.empty()
+                          ? FVisibleColumns.front()->Index()
+                          : -1;
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* c = FColumns->ColumnAt(i);
     if (!c->Visible()) continue;
@@ -208,9 +277,29 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
     if (DataGroupingWorks() && p.Left == 0) cell.Left = ARect.Left;
     cell.Right = cell.Left + p.DataCellWidth;
     PanelCellLines(cv, cell, ARect, GridLineWidth(), GridLineColors()->GetCellColor(ACol, ARow));
+    if (i == signCol && cell.Width() > 18) {
+      const int old = SetDrawRecord(dataRow);
+      bool has = false;
+      try {
+        has = RowHasDetailPanel();
+      } catch (...) {
+        RestoreDrawRecord(old);
+        throw;
+      }
+      RestoreDrawRecord(old);
+      if (has) {
+        DrawRowDetailSign(cell, dataRow);
+      } else {
+        cv->Brush()->SetColor(Color());
+        cv->FillRect(TRect{cell.Left, cell.Top, cell.Left + 18, cell.Bottom});
+      }
+      cell.Left += 18;
+    }
     TGridDrawState st = State;
     st.Exclude(gdFocused);
     st.Exclude(gdSelected);
+    st.Exclude(gdHotTrack);
+    if (RowPanelCellHot(ARow, i)) st.Include(gdHotTrack);
     const bool selectedColumn = i == FInRowPanelCol || FOptions.Contains(dgRowSelect);
     if (current && selectedColumn) st.Include(gdSelected);
     if (current && selectedColumn && HoldsFocus()) st.Include(gdFocused);
@@ -221,7 +310,10 @@ void TCustomDBGridEx::DrawRowPanelData(int ACol, int ARow, TRect ARect, TGridDra
 void TCustomDBGridEx::DrawRowPanelFooter(int ACol, int ARow, TRect ARect, TGridDrawState State) {
   const int footer = ARow - (RowCount() - ContraRowCount());
   DrawRowPanelFixedCells(ARect, Color(), [&](TRect Cell, int DataCol) {
-    DrawFooterCell(ACol, ARow, TCellAreaTypeEx{1, 4}, State, Cell, footer, DataCol);
+    TGridDrawState st = State;
+    st.Exclude(gdHotTrack);
+    if (RowPanelCellHot(ARow, DataCol)) st.Include(gdHotTrack);
+    DrawFooterCell(ACol, ARow, TCellAreaTypeEx{1, 4}, st, Cell, footer, DataCol);
   });
 }
 
@@ -368,8 +460,18 @@ int TCustomDBGridEx::DrawRowDetailSign(TRect ARect, int DataRow) {
   return 18;
 }
 
+TRect TCustomDBGridEx::RowPanelDetailSignRect(int ARow) {
+  const auto& p = FVisibleColumns.front()->RowPlacement();
+  if (p.DataCellWidth <= 18) return TRect{};
+  return RowPanelCellClientRect(ARow, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + 18, p.Top + p.Height});
+}
+
 bool TCustomDBGridEx::PointInRowDetailSign(int X) {
   if (FVisibleColumns.empty()) return false;
+  if (RowPanelActive()) {
+    const TRect sign = RowPanelDetailSignRect(Row());
+    return X >= sign.Left && X < sign.Right && RowHasDetailPanel();
+  }
   const int first = DataColToGridCol(FVisibleColumns.front()->Index());
   TRect cell = CellBounds(first, Row());
   if (UseRightToLeftAlignment()) X = cell.Left + cell.Right - 1 - X;
@@ -382,6 +484,7 @@ bool TCustomDBGridEx::RowDetailSignMouseDown(int X, int Y) {
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.Y < TopDataOffset() || cell.X < FIndicatorOffset || FVisibleColumns.empty()) return false;
   if (cell.X != DataColToGridCol(FVisibleColumns.front()->Index())) return false;
+  if (RowPanelActive()) return RowPanelDetailSignRect(cell.Y).Contains(TPoint{X, Y}) && RowHasDetailPanel();
   const TRect r = CellBounds(cell.X, cell.Y);
   int x = X;
   if (UseRightToLeftAlignment()) x = r.Left + r.Right - 1 - X;
@@ -397,8 +500,16 @@ void TCustomDBGridEx::CellEditRect(int ACol, int ARow, TRect& Rect) {
   TCustomGridEx::CellEditRect(ACol, ARow, Rect);
   const bool firstVisible =
       !FVisibleColumns.empty() && ACol == DataColToGridCol(FVisibleColumns.front()->Index());
-  if (DataGroupingWorks() && firstVisible) Rect.Left += FExtraFirstColumnWidth;
-  if (FRowDetailPanel->Active() && firstVisible && Rect.Width() > 18) Rect.Left += 18;
+  // The indent and the detail sign lead the first column: at its right end
+  // when the grid is mirrored.
+  auto lead = [&](int Width) {
+    if (UseRightToLeftAlignment())
+      Rect.Right -= Width;
+    else
+      Rect.Left += Width;
+  };
+  if (DataGroupingWorks() && firstVisible) lead(FExtraFirstColumnWidth);
+  if (FRowDetailPanel->Active() && firstVisible && Rect.Width() > 18) lead(18);
   if (FRowDetailPanel->Visible() && ARow == Row())
     Rect.Bottom = Rect.Top + DataRowHeight(ARow - TopDataOffset());
 }
@@ -429,12 +540,19 @@ int TCustomDBGridEx::TitleFilterButtonHitTest(TGridCoord Cell, TPoint P, TRect& 
       FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf)
     CellRect.Top = CellRect.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
   if (RowPanelActive()) {
+    // The panel cell where painting puts it, whatever part of the master
+    // cell the given rectangle shows.
+    const TRect master = RowPanelMasterCellRect(Cell.Y);
     TRect inPanel;
-    if (!GetCellRectInRowPanelAtPos(TPoint{P.X - CellRect.Left, P.Y - CellRect.Top}, inPanel, false)) return 0;
-    CellRect = TRect{CellRect.Left + inPanel.Left, CellRect.Top + inPanel.Top, CellRect.Left + inPanel.Right,
-                     CellRect.Top + inPanel.Bottom};
+    if (!GetCellRectInRowPanelAtPos(TPoint{P.X - master.Left, P.Y - master.Top}, inPanel, false)) return 0;
+    CellRect = RowPanelCellClientRect(Cell.Y, inPanel);
   }
-  return PointInCellButton(P, CellRect, ButtonRect) ? 8 : 0;
+  if (!UseRightToLeftAlignment()) return PointInCellButton(P, CellRect, ButtonRect) ? 8 : 0;
+  // Mirrored, the button is painted at the cell's left end.
+  const int w = ClientWidth();
+  const bool hit = PointInCellButton(TPoint{w - 1 - P.X, P.Y}, MirrorClientRect(CellRect, w), ButtonRect);
+  ButtonRect = MirrorClientRect(ButtonRect, w);
+  return hit ? 8 : 0;
 }
 
 TGridOptions TCustomDBGridEx::DesignOptionsForState() {

@@ -229,8 +229,11 @@ void TCustomDBGridEx::BeginRowPanelColumnDrag(int DataCol, int X, int Y) {
   FGridState = gsColMoving;
   FRowPanelMoveCol = DataCol;
   FRowPanelMoveTarget = -1;
-  const auto& p = FColumns->ColumnAt(DataCol)->RowPlacement();
-  if (HandleAllocated()) SharedGridDragBox()->StartShow(this, TPoint{X, Y}, p.Height, p.Width);
+  TColumnEx* column = FColumns->ColumnAt(DataCol);
+  const auto& p = column->RowPlacement();
+  // A column coming from a grouping level is hidden and has no width in the panel yet.
+  const int width = column->Visible() ? p.Width : column->Width();
+  if (HandleAllocated()) SharedGridDragBox()->StartShow(this, TPoint{X, Y}, p.Height, width);
   TrackRowPanelColumnMove(FMouseShift, X, Y);
 }
 
@@ -242,13 +245,15 @@ void TCustomDBGridEx::TrackRowPanelColumnMove(TShiftState Shift, int X, int Y) {
   const TGridCoord cell = MouseCoord(std::clamp(X, 0, std::max(0, ClientWidth() - 1)), Y);
   FRowPanelMoveTarget = -1;
   if (cell.X >= FIndicatorOffset && cell.X < ColCount() && cell.Y >= 0 && cell.Y < RowCount()) {
-    const TRect r = CellBounds(cell.X, cell.Y);
+    const TRect r = RowPanelMasterCellRect(cell.Y);
     TRect inPanel;
     TColumnEx* target = GetCellRectInRowPanelAtPos(TPoint{X - r.Left, Y - r.Top}, inPanel, true);
     if (target && target->Visible()) FRowPanelMoveTarget = target->Index();
   }
-  // Beyond the grid's sides the panel scrolls, faster the farther out.
-  const int outside = X < 0 ? X : X >= ClientWidth() ? X - ClientWidth() + 1 : 0;
+  // Beyond the grid's sides the panel scrolls, faster the farther out;
+  // mirrored, its end lies at the left.
+  int outside = X < 0 ? X : X >= ClientWidth() ? X - ClientWidth() + 1 : 0;
+  if (UseRightToLeftAlignment()) outside = -outside;
   if (outside != 0) {
     ScrollDataClamped(outside < 0 ? std::max(outside, -40) : std::min(outside, 40), 0);
     SetGridTimer(std::max(20, 200 - 10 * std::abs(outside)));
@@ -261,12 +266,19 @@ void TCustomDBGridEx::EndRowPanelColumnMove(bool Apply) {
   if (FRowPanelMoveCol < 0) return;
   const int from = FRowPanelMoveCol, to = FRowPanelMoveTarget;
   FRowPanelMoveCol = FRowPanelMoveTarget = -1;
+  // A drag that came down from the grouping panel: the level it started from.
+  TGridDataGroupLevelEx* level = nullptr;
+  if (FGroupDataMovingIndex >= 0 && FDataGrouping &&
+      FGroupDataMovingIndex < FDataGrouping->ActiveGroupLevelsCount())
+    level = FDataGrouping->ActiveGroupLevelAt(FGroupDataMovingIndex);
+  FGroupDataMovingIndex = -1;
   if (GridState() == gsColMoving) FGridState = gsNormal;
   KillGridTimer();
   if (HandleAllocated()) SharedGridDragBox()->TemporaryHide();
   if (!Apply || to < 0 || to == from || from >= FColumns->Count() || to >= FColumns->Count()) return;
   TColumnEx* moved = FColumns->ColumnAt(from);
   TColumnEx* target = FColumns->ColumnAt(to);
+  if (level && level->Column() != moved) level = nullptr;
   const int selected = SelectedIndex();
   TColumnEx* selectedColumn = selected >= 0 && selected < FColumns->Count() ? FColumns->ColumnAt(selected) : nullptr;
   // The moved column takes the target's place on its line; the target and
@@ -275,11 +287,14 @@ void TCustomDBGridEx::EndRowPanelColumnMove(bool Apply) {
   try {
     moved->SetInRowLinePos(target->InRowLinePos());
     moved->SetIndex(to);
+    // Dropped into the panel, a grouped column is shown again and no longer groups.
+    if (level) moved->SetVisible(true);
   } catch (...) {
     FColumns->EndUpdate();
     throw;
   }
   FColumns->EndUpdate();
+  delete level;
   RelayoutGrid();
   if (selectedColumn) FInRowPanelCol = selectedColumn->Index();
   RefreshEditorPlacement();
@@ -296,7 +311,12 @@ bool TCustomDBGridEx::DetectRowPanelTitleSizing(int X, int Y, TGridState& State,
   if (Designing()) opts = DesignOptionsForState();
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.Y != 0 || cell.X < FIndicatorOffset || cell.X >= ColCount()) return false;
-  const TRect r = CellBounds(cell.X, cell.Y);
+  // Edges and positions are the grid's own, unmirrored, as the common sizing
+  // keeps them; the master cell starts where painting puts it, scrolled or not.
+  TGridDrawMetricsEx info;
+  FillDrawInfo(info);
+  X = LogicalX(X, info.ColAxis);
+  const TRect r = RowPanelMasterCellRect(cell.Y, true);
   for (int i = 0; i < FColumns->Count(); ++i) {
     TColumnEx* column = FColumns->ColumnAt(i);
     if (!column->Visible()) continue;
@@ -330,11 +350,11 @@ void TCustomDBGridEx::SizingLineExtent(const TGridDrawMetricsEx& Info, int& From
   }
   const auto& p = FColumns->ColumnAt(FSizingIndex)->RowPlacement();
   if (GridState() == gsRowSizing) {
-    const TRect data = CellBounds(FIndicatorOffset, std::min(TopDataOffset(), RowCount() - 1));
+    const TRect data = RowPanelMasterCellRect(std::min(TopDataOffset(), RowCount() - 1), true);
     From = data.Left + p.DataCellLeft;
     To = From + p.DataCellWidth;
   } else {
-    const TRect title = CellBounds(FIndicatorOffset, 0);
+    const TRect title = RowPanelMasterCellRect(0, true);
     From = title.Top + p.Top;
     To = From + p.Height;
   }
@@ -349,7 +369,7 @@ bool TCustomDBGridEx::EndRowPanelSizing() {
   FGridState = gsNormal;
   if (FSizingIndex < 0 || FSizingIndex >= FColumns->Count() || FIndicatorOffset >= ColCount()) return true;
   TColumnEx* column = FColumns->ColumnAt(FSizingIndex);
-  const TRect r = CellBounds(FIndicatorOffset, 0);
+  const TRect r = RowPanelMasterCellRect(0, true);
   const auto& p = column->RowPlacement();
   if (cols) {
     // An edge dropped near another cell's edge lines up with it.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/sums/column_footer_ex.h"
@@ -282,29 +284,40 @@ TColumnEx* TDBGridColumnsEx::GetBottomColumn(TColumnEx* ForColumn) const {
 void TDBGridColumnsEx::RelayoutCellsInRowPanel() {
   const int h = FGrid->InRowPanelLineHeight();
   const int lw = FGrid->GridLineWidth();
-  std::vector<int> next(1, 0);
+  // Line numbers come from stored layouts: a line far down must neither
+  // overflow the arithmetic nor make room for every line above it.
+  auto clamp = [](std::int64_t V) {
+    return static_cast<int>(std::clamp<std::int64_t>(V, 0, std::numeric_limits<int>::max() / 2));
+  };
+  struct Placed {
+    std::int64_t first, last;  // lines first .. last - 1
+    int next;                  // the next free x on those lines
+  };
+  std::vector<Placed> placed;
   int masterWidth = 0, masterHeight = h;
   for (int i = 0; i < Count(); ++i) {
     TColumnEx* c = ColumnAt(i);
-    const int p = c->InRowLinePos(), n = c->InRowLineHeight();
-    if (static_cast<int>(next.size()) < p + n) next.resize(static_cast<std::size_t>(p + n), 0);
+    const std::int64_t p = c->InRowLinePos(), n = c->InRowLineHeight();
+    // A line's next free x only grows, so the largest of the cells placed on
+    // any of the column's lines is where it starts.
     int x = 0;
-    for (int l = p; l < p + n; ++l) x = std::max(x, next[static_cast<std::size_t>(l)]);
+    for (const Placed& q : placed)
+      if (q.first < p + n && p < q.last) x = std::max(x, q.next);
     TColumnExInRowPanelPlacement& r = c->RowPlacement();
     r.Left = x;
-    r.Top = p * (lw + h);
+    r.Top = clamp(p * (lw + h));
     r.Width = c->Visible() ? c->Width() : 0;
-    r.Height = n * (lw + h) - 1;
+    r.Height = clamp(n * (lw + h) - 1);
     r.DataCellLeft = x;
     r.DataCellWidth = r.Width;
     if (x == 0) {
       r.Width += FGrid->ExtraFirstColumnWidth();
       r.DataCellLeft += FGrid->ExtraFirstColumnWidth();
     }
-    for (int l = p; l < p + n; ++l) next[static_cast<std::size_t>(l)] = c->Visible() ? x + r.Width + lw : x;
+    placed.push_back({p, p + n, c->Visible() ? x + r.Width + lw : x});
     if (c->Visible()) {
       masterWidth = std::max(masterWidth, r.Left + c->Width());
-      masterHeight = std::max(masterHeight, r.Top + r.Height);
+      masterHeight = clamp(std::max<std::int64_t>(masterHeight, std::int64_t{r.Top} + r.Height));
     }
   }
   FGrid->SetGridMasterCellSize(masterWidth, masterHeight);

@@ -56,6 +56,9 @@ void TSTColumnFilterEx::SetVisible(bool Value) {
   if (FVisible == Value) return;
   FVisible = Value;
   if (FColumn) FColumn->NotifyChanged();
+  // A hidden filter cell can no longer be edited.
+  TCustomDBGridEx* grid = Grid();
+  if (grid && grid->FilterEditMode()) grid->PlaceFilterEditor(false);
 }
 
 void TSTColumnFilterEx::Assign(const TPersistent* Source) {

@@ -30,7 +30,10 @@ void TSTDBGridExFilter::SetInstantApply(bool Value) {
 void TSTDBGridExFilter::SetLocation(TSTFilterLocationEx Value) {
   if (FLocation == Value) return;
   FLocation = Value;
-  if (FGrid) FGrid->RelayoutGrid();
+  if (!FGrid) return;
+  FGrid->RelayoutGrid();
+  // Filters moved into the titles leave no row for an open filter editor.
+  if (FGrid->FilterEditMode()) FGrid->PlaceFilterEditor(false);
 }
 
 void TSTDBGridExFilter::SetVisible(bool Value) {

@@ -11,9 +11,9 @@ const ui::TClassInfo& TDBGridExIndicatorTitle::StaticClassInfo() {
   static const ui::TClassInfo info =
       ui::TClassBuilder<T>("TDBGridExIndicatorTitle", &ui::TPersistent::StaticClassInfo())
           .Object("DropdownMenu", "TPopupMenu", &T::DropdownMenu, &T::SetDropdownMenu)
-          .Boolean("ShowDropDownSign", &T::ShowDropDownSign, &T::SetShowDropDownSign)
-          .Boolean("TitleButton", &T::TitleButton, &T::SetTitleButton)
-          .Boolean("UseGlobalMenu", &T::UseGlobalMenu, &T::SetUseGlobalMenu)
+          .Boolean("ShowDropDownSign", &T::ShowDropDownSign, &T::SetShowDropDownSign, 0)
+          .Boolean("TitleButton", &T::TitleButton, &T::SetTitleButton, 0)
+          .Boolean("UseGlobalMenu", &T::UseGlobalMenu, &T::SetUseGlobalMenu, 1)
           .Build();
   return info;
 }

@@ -9,13 +9,13 @@ const ui::TClassInfo& TGridRowPanelEx::StaticClassInfo() {
   using T = TGridRowPanelEx;
   static const ui::TClassInfo info =
       ui::TClassBuilder<T>("TGridRowPanelEx", &ui::TPersistent::StaticClassInfo())
-          .Boolean("Active", &T::Active, &T::SetActive)
+          .Boolean("Active", &T::Active, &T::SetActive, 0)
           .Enum("NavKeysNavigationType", "TGridRowPanelNavKeysNavigationTypeEx",
                 {"rpntRowToRowEx", "rpntCellToCellEx"}, &T::NavKeysNavigationType,
-                &T::SetNavKeysNavigationType)
+                &T::SetNavKeysNavigationType, rpntRowToRowEx)
           .Enum("TabNavigationType", "TGridRowPanelTabNavigationTypeEx",
                 {"rpntUpToDownPriorityEx", "rpntLeftToRightPriorityEx"}, &T::TabNavigationType,
-                &T::SetTabNavigationType)
+                &T::SetTabNavigationType, rpntUpToDownPriorityEx)
           .Build();
   return info;
 }

@@ -17,6 +17,15 @@ using ui::TClassInfo;
 const TClassInfo& TRowDetailPanelControlEx::StaticClassInfo() {
   static const TClassInfo info =
       TClassBuilder<TRowDetailPanelControlEx>("TRowDetailPanelControlEx", &ui::TScrollBox::StaticClassInfo())
+          // The grid places the panel: its bounds are never stored.
+          .Integer("Left", &ui::TControl::Left, &ui::TControl::SetLeft)
+          .NotStored()
+          .Integer("Top", &ui::TControl::Top, &ui::TControl::SetTop)
+          .NotStored()
+          .Integer("Width", &ui::TControl::Width, &ui::TControl::SetWidth)
+          .NotStored()
+          .Integer("Height", &ui::TControl::Height, &ui::TControl::SetHeight)
+          .NotStored()
           .Build();
   return info;
 }
@@ -54,15 +63,28 @@ void TRowDetailPanelControlEx::Dispatch(ui::TMessage& Message) {
 
 const TClassInfo& TRowDetailPanelEx::StaticClassInfo() {
   using T = TRowDetailPanelEx;
-  static const TClassInfo info = TClassBuilder<T>("TRowDetailPanelEx", &ui::TPersistent::StaticClassInfo())
-                                     .Boolean("Active", &T::Active, &T::SetActive)
-                                     .Integer("Width", &T::Width, &T::SetWidth)
-                                     .Integer("Height", &T::Height, &T::SetHeight)
-                                     .Integer("BevelWidth", &T::BevelWidth, &T::SetBevelWidth)
-                                     .Integer("Color", &T::Color, &T::SetColor)
-                                     .StoredWhen(&T::IsColorStored)
-                                     .Boolean("ParentColor", &T::ParentColor, &T::SetParentColor)
-                                     .Build();
+  static const TClassInfo info =
+      TClassBuilder<T>("TRowDetailPanelEx", &ui::TPersistent::StaticClassInfo())
+          .Boolean("Active", &T::Active, &T::SetActive, 0)
+          .Integer("Width", &T::Width, &T::SetWidth, 0)
+          .Integer("Height", &T::Height, &T::SetHeight, 120)
+          .Object("ActiveControl", "TWinControl", &T::ActiveControl, &T::SetActiveControl)
+          .Set("BevelEdges", "TBevelEdges", {"beLeft", "beTop", "beRight", "beBottom"}, &T::BevelEdgesBits,
+               &T::SetBevelEdgesBits)
+          .StoredWhen(&T::IsBevelEdgesStored)
+          .Enum("BevelInner", "TBevelCut", {"bvNone", "bvLowered", "bvRaised", "bvSpace"}, &T::BevelInner,
+                &T::SetBevelInner, ui::bvRaised)
+          .Enum("BevelOuter", "TBevelCut", {"bvNone", "bvLowered", "bvRaised", "bvSpace"}, &T::BevelOuter,
+                &T::SetBevelOuter, ui::bvLowered)
+          .Enum("BevelKind", "TBevelKind", {"bkNone", "bkTile", "bkSoft", "bkFlat"}, &T::BevelKind,
+                &T::SetBevelKind, bkNone)
+          .Integer("BevelWidth", &T::BevelWidth, &T::SetBevelWidth, 1)
+          .Enum("BorderStyle", "TBorderStyle", {"bsNone", "bsSingle"}, &T::BorderStyle, &T::SetBorderStyle,
+                ui::bsSingle)
+          .Integer("Color", &T::Color, &T::SetColor)
+          .StoredWhen(&T::IsColorStored)
+          .Boolean("ParentColor", &T::ParentColor, &T::SetParentColor, 0)
+          .Build();
   return info;
 }
 
@@ -114,6 +136,28 @@ void TRowDetailPanelEx::SetVisible(bool Value) {
     FGrid->ClampTopRow();
   }
 }
+
+void TRowDetailPanelEx::SetActiveControl(ui::TWinControl* Value) {
+  FActiveControl = Value;
+  // Not owned: the grid hears of its removal and forgets it.
+  if (Value && FGrid) Value->FreeNotification(FGrid);
+}
+
+int TRowDetailPanelEx::BevelEdgesBits() const {
+  int bits = 0;
+  for (TBevelEdge e : {beLeft, beTop, beRight, beBottom})
+    if (FBevelEdges.Contains(e)) bits |= 1 << e;
+  return bits;
+}
+
+void TRowDetailPanelEx::SetBevelEdgesBits(int Bits) {
+  TBevelEdges edges;
+  for (TBevelEdge e : {beLeft, beTop, beRight, beBottom})
+    if (Bits & (1 << e)) edges.Include(e);
+  SetBevelEdges(edges);
+}
+
+bool TRowDetailPanelEx::IsBevelEdgesStored() const { return BevelEdgesBits() != 0xF; }
 
 void TRowDetailPanelEx::SetWidth(int Value) {
   FWidth = Value;

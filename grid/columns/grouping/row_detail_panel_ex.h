@@ -53,9 +53,13 @@ class TRowDetailPanelEx : public ui::TPersistent {
   int Height() const { return FHeight; }
   void SetHeight(int Value);
   ui::TWinControl* ActiveControl() const { return FActiveControl; }
-  void SetActiveControl(ui::TWinControl* Value) { FActiveControl = Value; }
+  void SetActiveControl(ui::TWinControl* Value);
   TBevelEdges BevelEdges() const { return FBevelEdges; }
   void SetBevelEdges(TBevelEdges Value);
+  // The edges as the layout stores them (bit n = edge n).
+  int BevelEdgesBits() const;
+  void SetBevelEdgesBits(int Bits);
+  bool IsBevelEdgesStored() const;
   ui::TBevelCut BevelInner() const { return FBevelInner; }
   void SetBevelInner(ui::TBevelCut Value);
   ui::TBevelCut BevelOuter() const { return FBevelOuter; }

@@ -6,6 +6,7 @@
 #include "grid/columns/filters/filter_popup_items.h"
 #include "grid/columns/selection/db_grid_ex_selection.h"
 #include "grid/columns/filters/inplace_filter_edit_ex.h"
+#include "grid/columns/grouping/grid_row_panel_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/grid_data_link_ex.h"
 #include "grid/foundation/inplace_edit.h"
@@ -49,6 +50,15 @@ TEST_F(FilterRow, APressOnAFilterCellOpensTheEditorThere) {
   EXPECT_TRUE(grid->FilterEditMode());
   EXPECT_EQ(Editor()->Left(), cell.Left + 1);
   EXPECT_EQ(Editor()->Top(), cell.Top);
+  // Mirrored, the free pixel is at the cell's right.
+  grid->SetBiDiMode(ui::bdRightToLeft);
+  h.ProcessEvents();
+  const TRect mirrored = grid->CellBounds(grid->DataColToGridCol(1), grid->TopDataOffset() - 1);
+  h.Click(grid, ui::TPoint{(mirrored.Left + mirrored.Right) / 2, (mirrored.Top + mirrored.Bottom) / 2});
+  ASSERT_TRUE(Editor()->Visible());
+  EXPECT_EQ(grid->FilterCol(), 1);
+  EXPECT_EQ(Editor()->Left(), mirrored.Left);
+  EXPECT_EQ(Editor()->Left() + Editor()->Width(), mirrored.Right - 1);
 }
 
 TEST_F(FilterRow, APressOnTheDataEndsFilterEditingAndASelectionSetsItAside) {
@@ -62,6 +72,15 @@ TEST_F(FilterRow, APressOnTheDataEndsFilterEditingAndASelectionSetsItAside) {
   EXPECT_FALSE(grid->FilterEditorActive());
   grid->ClearSelection();
   EXPECT_TRUE(grid->FilterEditorActive());
+  // A press on a filter cell clears a selection where the options ask for it.
+  for (bool asked : {false, true}) {
+    grid->SetOptionsEx(asked ? grid->OptionsEx() + dghClearSelection : grid->OptionsEx() - dghClearSelection);
+    grid->Selection()->Columns()->Select(Column(0), false);
+    h.Click(grid, ui::TPoint{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
+    EXPECT_EQ(grid->Selection()->SelectionType() == gstNon, asked) << asked;
+    EXPECT_EQ(grid->FilterEditorActive(), asked) << asked;
+    EXPECT_EQ(Editor()->Visible(), asked) << asked;
+  }
   const TRect data = grid->CellBounds(grid->DataColToGridCol(0), grid->TopDataOffset() + 2);
   h.Click(grid, ui::TPoint{(data.Left + data.Right) / 2, (data.Top + data.Bottom) / 2});
   EXPECT_FALSE(grid->FilterEditMode());
@@ -116,6 +135,69 @@ TEST_F(FilterRow, DownLeavesTheRowForTheDataOfThatColumn) {
   EXPECT_FALSE(Editor()->Visible());
   EXPECT_EQ(grid->SelectedIndex(), 2);
   EXPECT_EQ(grid->DataLink()->ActiveRecord(), 0);
+}
+
+// In a row panel every filter cell lies in its column's title place of the
+// filter row: a press there edits that column, and Down selects it in the panel.
+TEST_F(FilterRow, InARowPanelEachFilterCellLiesInItsColumnsPlace) {
+  grid->Columns()->SetState(csCustomized);
+  Column(2)->SetInRowLinePos(1);
+  grid->RowPanel()->SetActive(true);
+  h.ProcessEvents();
+  auto named = [&](const char16_t* Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (Column(i)->FieldName() == Name) return Column(i);
+    return static_cast<TColumnEx*>(nullptr);
+  };
+  const int filterRow = grid->TopDataOffset() - 1;
+  for (const char16_t* name : {u"Number", u"Note", u"Name"}) {
+    SCOPED_TRACE(rtl::StringToUtf8(name));
+    TColumnEx* column = named(name);
+    ASSERT_TRUE(column);
+    const auto& p = column->RowPlacement();
+    const TRect r =
+        grid->RowPanelCellClientRect(filterRow, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+    h.Click(grid, ui::TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+    ASSERT_TRUE(Editor() && Editor()->Visible());
+    EXPECT_EQ(grid->FilterCol(), column->Index());
+    EXPECT_EQ(Editor()->Left(), r.Left + 1);
+    EXPECT_EQ(Editor()->Top(), r.Top);
+    EXPECT_EQ(Editor()->Width(), r.Width() - 1);
+    EXPECT_EQ(Editor()->Height(), r.Height());
+    h.Key(Editor(), ui::VK_DOWN);
+    EXPECT_FALSE(grid->FilterEditMode());
+    EXPECT_EQ(grid->InRowPanelCol(), column->Index());
+  }
+  // The filter texts stand in their cells.
+  Filter(0)->SetExpressionStr(u"~ Sm");
+  named(u"Number")->STFilter()->SetExpressionStr(u">2");
+  grid->Repaint();
+  h.ProcessEvents();
+  EXPECT_FALSE(h.SaveScreenshot(form, "filter_row_in_row_panel").empty());
+}
+
+// The edited filter cell going away ends filter editing and keeps the typed text.
+TEST_F(FilterRow, TheEditedCellGoingAwayEndsFilterEditingAndKeepsTheText) {
+  const char* ways[] = {"filters into the titles", "filter row hidden", "column filter hidden"};
+  for (const char* way : ways) {
+    grid->STFilter()->SetLocation(stflUnderTitleFilterEx);
+    grid->STFilter()->SetVisible(true);
+    Filter(1)->SetVisible(true);
+    Filter(1)->Clear();
+    grid->StartFilterEditing(1);
+    ASSERT_TRUE(Editor()->Visible()) << way;
+    Editor()->SetText(u">2");
+    if (way == ways[0])
+      grid->STFilter()->SetLocation(stflInTitleFilterEx);
+    else if (way == ways[1])
+      grid->STFilter()->SetVisible(false);
+    else
+      Filter(1)->SetVisible(false);
+    h.ProcessEvents();
+    EXPECT_FALSE(grid->FilterEditMode()) << way;
+    EXPECT_FALSE(Editor()->Visible()) << way;
+    EXPECT_EQ(Filter(1)->ExpressionStr(), u">2") << way;
+  }
 }
 
 TEST_F(FilterRow, EnterAppliesOnceAndKeepsTheEditorOnItsColumn) {
@@ -309,6 +391,57 @@ TEST_F(TitleFilterList, ThePressedTitleButtonOpensAndClosesItsColumnsList) {
   // Without the filter in the titles there is no button.
   grid->STFilter()->SetLocation(grid::stflUnderTitleFilterEx);
   EXPECT_EQ(grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, onButton, button, title), 0);
+}
+
+// The filter button lies at the cell's outer end as painted: in the panel
+// cell of a row panel, at the left end of a mirrored title.
+TEST_F(TitleFilterList, TheButtonFollowsRowPanelCellsAndMirroring) {
+  TRect button;
+  {
+    SCOPED_TRACE("right to left");
+    grid->SetBiDiMode(ui::bdRightToLeft);
+    h.ProcessEvents();
+    const TRect title = grid->CellBounds(grid->DataColToGridCol(1), 0);
+    const int y = (title.Top + title.Bottom) / 2;
+    EXPECT_EQ(
+        grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Left + 8, y}, button, title),
+        8);
+    EXPECT_NEAR(button.Left, title.Left, 1);
+    EXPECT_EQ(
+        grid->TitleFilterButtonHitTest({grid->DataColToGridCol(1), 0}, {title.Right - 8, y}, button, title),
+        0);
+    // The list drops down aligned with the title's right end.
+    h.Click(grid, ui::TPoint{title.Left + 8, y});
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+    const ui::TPoint corner = grid->ClientToScreen(ui::TPoint{title.Right, title.Bottom});
+    EXPECT_EQ(grid->InTitleFilterListbox()->Left() + grid->InTitleFilterListbox()->Width(), corner.X);
+    grid->CloseTitleFilterListbox(false);
+    grid->SetBiDiMode(ui::bdLeftToRight);
+    h.ProcessEvents();
+  }
+  grid->Columns()->SetState(csCustomized);
+  Column(2)->SetInRowLinePos(1);
+  grid->RowPanel()->SetActive(true);
+  h.ProcessEvents();
+  TColumnEx* note = nullptr;
+  for (int i = 0; i < grid->Columns()->Count(); ++i)
+    if (Column(i)->FieldName() == u"Note") note = Column(i);
+  ASSERT_TRUE(note);
+  const auto& p = note->RowPlacement();
+  const TRect cell =
+      grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+  const TRect master = grid->CellBounds(grid->IndicatorOffset(), 0);
+  const ui::TPoint onButton{cell.Right - 4, (cell.Top + cell.Bottom) / 2};
+  ASSERT_EQ(grid->TitleFilterButtonHitTest({grid->IndicatorOffset(), 0}, onButton, button, master), 8);
+  EXPECT_NEAR(button.Right, cell.Right, 1);
+  EXPECT_NEAR(button.Bottom, cell.Bottom, 1);
+  // The list drops down under the panel cell, not under the whole master cell.
+  h.Click(grid, onButton);
+  ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+  EXPECT_EQ(grid->InTitleFilterListboxColumn(), note);
+  const ui::TPoint under = grid->ClientToScreen(ui::TPoint{cell.Left, cell.Bottom + 1});
+  EXPECT_EQ(grid->InTitleFilterListbox()->Left(), under.X);
+  EXPECT_EQ(grid->InTitleFilterListbox()->Top(), under.Y);
 }
 
 TEST_F(TitleFilterList, KeysReachTheListAndEscapeClosesIt) {

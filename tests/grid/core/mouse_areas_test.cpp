@@ -17,6 +17,7 @@
 #include "grid/columns/grouping/row_detail_panel_ex.h"
 #include "grid/columns/selection/bookmark_list_ex.h"
 #include "grid/editor_support/bm_list.h"
+#include "grid/foundation/inplace_edit.h"
 #include "platform/data/data_source.h"
 #include "platform/classes/messages.h"
 #include "platform/ui/hint_window.h"
@@ -313,6 +314,52 @@ TEST_F(GroupPresses, ATitleDraggedOverThePanelAndBackMovesAsAColumn) {
   EXPECT_EQ(moved, 1);
   EXPECT_EQ(Col(2)->FieldName(), u"N");
   EXPECT_TRUE(Col(2)->Visible());
+}
+
+TEST_F(GroupPresses, ALevelDraggedIntoARowPanelShowsItsColumnThereAndUngroups) {
+  DropOnPanel(0);
+  ASSERT_EQ(Groups()->ActiveGroupLevelsCount(), 1);
+  grid->SetOptionsEx(grid->OptionsEx() + dghColumnMove);
+  grid->RowPanel()->SetActive(true);
+  h.ProcessEvents();
+  TColumnEx* city = Col(0);
+  TColumnEx* m = nullptr;
+  for (int i = 0; i < grid->Columns()->Count(); ++i)
+    if (Col(i)->FieldName() == u"M") m = Col(i);
+  ASSERT_TRUE(m);
+  const auto& p = m->RowPlacement();
+  const TPoint onM =
+      Centre(grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height}));
+  struct Case {
+    const char* name;
+    bool cancel;
+    int levels;
+    bool visible;
+  };
+  for (const Case& k : {Case{"cancelled", true, 1, false}, Case{"dropped on M", false, 0, true}}) {
+    const TPoint item = Item(0);
+    h.MouseDown(grid, item);
+    h.MouseMove(grid, {item.X + 10, item.Y}, {ui::ssLeft});
+    ASSERT_EQ(grid->DBGridExState(), dgsGroupPanelTitleMoving) << k.name;
+    h.MouseMove(grid, onM, {ui::ssLeft});
+    EXPECT_EQ(grid->GridState(), gsColMoving) << k.name;
+    EXPECT_EQ(grid->RowPanelMoveTarget(), m->Index()) << k.name;
+    if (k.cancel) {
+      h.Key(grid, ui::VK_ESCAPE);
+      h.ProcessEvents();
+    }
+    h.MouseUp(grid, onM);
+    h.ProcessEvents();
+    EXPECT_EQ(grid->GridState(), gsNormal) << k.name;
+    EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), k.levels) << k.name;
+    EXPECT_EQ(city->Visible(), k.visible) << k.name;
+  }
+  // Coming from the left end of the collection, the column takes M's index,
+  // which puts it on M's line just after M.
+  EXPECT_FALSE(grid->DataGroupingWorks());
+  EXPECT_EQ(city->InRowLinePos(), m->InRowLinePos());
+  EXPECT_EQ(city->RowPlacement().Width, city->Width());
+  EXPECT_EQ(city->RowPlacement().Left, m->RowPlacement().Left + m->RowPlacement().Width + 1);
 }
 
 TEST_F(GroupPresses, AnItemsFilterButtonOpensItsColumnsListAndTheItemUnderTheMouseIsHot) {
@@ -623,6 +670,169 @@ TEST_F(RowPanelPresses, RightToLeftPressesFindTheMirroredPanelColumn) {
     EXPECT_EQ(grid->InRowPanelCol(), dataCol);
     EXPECT_EQ(RecNo(), 2);
   }
+}
+
+// Where the grid is mirrored or scrolled sideways, the sizing edges and the
+// cell editor sit on the lines painting draws round the panel cells.
+TEST_F(RowPanelPresses, EdgesAndTheEditorFollowThePaintedCellsMirroredOrScrolled) {
+  auto column = [&](const char16_t* Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (grid->Columns()->ColumnAt(i)->FieldName() == Name) return grid->Columns()->ColumnAt(i);
+    return static_cast<TColumnEx*>(nullptr);
+  };
+  TColumnEx* b = column(u"B");
+  ASSERT_TRUE(b);
+  const int indicator = grid->ColWidths(0) + 1;
+  struct Case {
+    const char* name;
+    bool rtl;
+    int clientWidth;  // room for the data area
+  };
+  for (const Case& k :
+       {Case{"left to right", false, 300}, Case{"right to left", true, 300},
+        Case{"scrolled", false, indicator + 90}, Case{"scrolled right to left", true, indicator + 90}}) {
+    grid->SetBiDiMode(k.rtl ? ui::bdRightToLeft : ui::bdLeftToRight);
+    grid->SetBounds(0, 0, k.clientWidth + grid->Width() - grid->ClientWidth(), 200);
+    grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
+    h.ProcessEvents();
+    grid->SetSelectedIndex(0);
+    grid->SetSelectedIndex(b->Index());
+    grid->SetEditorMode(true);
+    grid->Repaint();
+    h.ProcessEvents();
+    const int w = grid->ClientWidth();
+    const int scrolled = grid->SmoothPos().X;
+    EXPECT_EQ(scrolled > 0, k.clientWidth < 300) << k.name;
+    const auto& p = b->RowPlacement();
+    // The panel starts right of the indicator, less what is scrolled away.
+    const int logicalRight = indicator - scrolled + p.Left + p.Width;
+    const int edgeX = k.rtl ? w - 1 - logicalRight : logicalRight;
+    const int y = grid->CellBounds(0, 0).Top + p.Top + p.Height / 2;
+    const ui::TColor line = h.PixelAt(grid, edgeX, y);
+    EXPECT_NE(line, h.PixelAt(grid, k.rtl ? edgeX + 3 : edgeX - 3, y)) << k.name;
+    TGridState state = gsNormal;
+    int index = -1, pos = 0, ofs = 0;
+    ASSERT_TRUE(grid->DetectRowPanelTitleSizing(edgeX + (k.rtl ? 1 : -1), y, state, index, pos, ofs))
+        << k.name;
+    EXPECT_EQ(state, gsColSizing) << k.name;
+    EXPECT_EQ(index, b->Index()) << k.name;
+    EXPECT_EQ(pos, logicalRight) << k.name;
+    // The editor's outer side touches the line left of the cell (right of it, mirrored).
+    TInplaceEdit* editor = grid->InplaceEditor();
+    ASSERT_TRUE(editor && editor->Visible()) << k.name;
+    const int dataY = editor->Top() + editor->Height() / 2;
+    const int beside = k.rtl ? editor->Left() + editor->Width() : editor->Left() - 1;
+    const ui::TColor dataLine = h.PixelAt(grid, beside, dataY);
+    EXPECT_EQ(h.PixelAt(grid, beside, dataY + grid->RowHeights(grid->Row())), dataLine) << k.name;
+    EXPECT_NE(h.PixelAt(grid, k.rtl ? beside + 3 : beside - 3, dataY), dataLine) << k.name;
+    EXPECT_EQ(editor->Width(), p.DataCellWidth) << k.name;
+    grid->SetEditorMode(false);
+  }
+}
+
+// Only the panel cell under the mouse is drawn hot, not the whole record.
+TEST_F(RowPanelPresses, TheHotCellIsThePanelColumnUnderTheMouse) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghHotTrack);
+  std::vector<int> hot;
+  grid->OnDrawColumnCell = [&](ui::TObject*, const TRect&, int DataCol, TColumnEx*,
+                               grid::TGridDrawState State) {
+    if (State.Contains(grid::gdHotTrack)) hot.push_back(DataCol);
+  };
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 1;
+  for (int dataCol : {2, 1, 0}) {
+    const auto& p = grid->Columns()->ColumnAt(dataCol)->RowPlacement();
+    const TRect cell = grid->RowPanelCellClientRect(
+        row, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
+    h.MouseMove(grid, Centre(cell));
+    hot.clear();
+    grid->Repaint();
+    h.ProcessEvents();
+    EXPECT_EQ(hot, std::vector<int>{dataCol}) << dataCol;
+    EXPECT_TRUE(grid->RowPanelCellHot(row, dataCol));
+  }
+}
+
+// With the detail panel on, a panel record shows the expand sign before its
+// first value; a press there opens and closes that record's panel.
+TEST_F(RowPanelPresses, TheDetailSignOfAPanelRecordOpensItsPanel) {
+  grid->RowDetailPanel()->SetActive(true);
+  grid->RowDetailPanel()->SetHeight(40);
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 2;
+  const TRect sign = grid->RowPanelDetailSignRect(row);
+  ASSERT_EQ(sign.Width(), 18);
+  // Something is drawn in the strip: not all of it is the cell's ground.
+  const ui::TColor ground = h.PixelAt(grid, sign.Left + 1, sign.Top + 1);
+  bool drawn = false;
+  for (int x = sign.Left; x < sign.Right && !drawn; ++x)
+    for (int y = sign.Top; y < std::min(sign.Bottom, sign.Top + 18) && !drawn; ++y)
+      drawn = h.PixelAt(grid, x, y) != ground;
+  EXPECT_TRUE(drawn);
+  struct Case {
+    bool open;
+  };
+  for (const Case& k : {Case{true}, Case{false}}) {
+    h.Click(grid, Centre(grid->RowPanelDetailSignRect(grid->TopDataOffset() + 2)));
+    h.ProcessEvents();
+    EXPECT_EQ(RecNo(), 3) << k.open;
+    EXPECT_EQ(grid->RowDetailPanel()->Visible(), k.open) << k.open;
+  }
+  // The editor of the first value starts after the sign.
+  grid->SetSelectedIndex(0);
+  grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
+  grid->SetEditorMode(true);
+  h.ProcessEvents();
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->InplaceEditor()->Left(), grid->RowPanelDetailSignRect(grid->Row()).Right);
+}
+
+// A panel column dragged past the grid's side scrolls towards the panel's
+// end: at the right, or at the left when the grid is mirrored.
+TEST_F(RowPanelPresses, ADragPastTheSideScrollsTowardsThePanelsEnd) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghColumnMove);
+  const int indicator = grid->ColWidths(0) + 1;
+  for (bool rtl : {false, true}) {
+    grid->SetBiDiMode(rtl ? ui::bdRightToLeft : ui::bdLeftToRight);
+    grid->SetBounds(0, 0, indicator + 70 + grid->Width() - grid->ClientWidth(), 200);
+    h.ProcessEvents();
+    grid->SetSelectedIndex(0);
+    h.ProcessEvents();
+    ASSERT_EQ(grid->SmoothPos().X, 0) << rtl;
+    const auto& p = grid->Columns()->ColumnAt(0)->RowPlacement();
+    const TPoint from =
+        Centre(grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height}));
+    h.MouseDown(grid, from);
+    h.MouseMove(grid, {from.X + (rtl ? -10 : 10), from.Y}, {ui::ssLeft});
+    ASSERT_EQ(grid->GridState(), gsColMoving) << rtl;
+    const TPoint out{rtl ? -20 : grid->ClientWidth() + 20, from.Y};
+    h.MouseMove(grid, out, {ui::ssLeft});
+    EXPECT_GT(grid->SmoothPos().X, 0) << rtl;
+    h.Key(grid, ui::VK_ESCAPE);
+    h.MouseUp(grid, out);
+    h.ProcessEvents();
+    EXPECT_EQ(grid->GridState(), gsNormal) << rtl;
+    grid->SetSelectedIndex(1);
+    grid->SetSelectedIndex(0);
+  }
+}
+
+// A title edge dragged in a mirrored panel: moving left widens the cell.
+TEST_F(RowPanelPresses, RightToLeftATitleEdgeDraggedLeftWidensTheCell) {
+  grid->SetBiDiMode(ui::bdRightToLeft);
+  h.ProcessEvents();
+  TColumnEx* a = grid->Columns()->ColumnAt(0);
+  const auto& p = a->RowPlacement();
+  const TRect cell =
+      grid->RowPanelCellClientRect(0, TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height});
+  const TPoint edge{cell.Left - 1, cell.Top + 4};
+  h.MouseDown(grid, edge);
+  ASSERT_EQ(grid->GridState(), gsColSizing);
+  h.MouseMove(grid, {edge.X - 12, edge.Y}, {ui::ssLeft});
+  h.MouseUp(grid, TPoint{edge.X - 12, edge.Y});
+  h.ProcessEvents();
+  EXPECT_EQ(grid->GridState(), gsNormal);
+  EXPECT_EQ(a->Width(), 72);
 }
 
 TEST_F(RowPanelPresses, DraggingAPanelTitleMovesTheColumnIntoTheTargetsPlace) {
