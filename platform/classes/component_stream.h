@@ -4,8 +4,9 @@
 //
 // Form: the signature "TPF0", then per component its class name and name
 // as short strings (one length byte), its properties, a zero byte, its
-// children (each in this same form, without the signature) and a zero byte. A property is its name (dotted for properties
-// of nested objects: "Title.Font.Color") and a tagged value. Integers use
+// children (each in this same form, without the signature) and a zero
+// byte. A property is its name (dotted for properties of nested objects:
+// "Title.Font.Color") and a tagged value. Integers use
 // the smallest of the 8/16/32/64-bit tags; all numbers are little-endian.
 // Collections are a collection tag, then per item a list tag, the item's
 // properties and a zero byte, then a zero byte.
