@@ -129,7 +129,7 @@ class TReader : public TFiler {
   // are looked up among the root's components.
   std::function<TComponent*(const std::string& Path)> OnFindComponent;
   // A child of this class is about to be made: a component answered here is
-  // read into instead (it keeps its owner and parent). nullptr: the reader
+  // read into instead (it keeps its name, owner and parent). nullptr: the reader
   // makes one through the class registry, owned by the root.
   std::function<TComponent*(const TClassInfo& ComponentClass)> OnCreateComponent;
   // A child stored as inherited names a component its parent does not
