@@ -213,6 +213,7 @@ void TCustomDBGridEx::SetDataSource(db::TDataSource* Value) {
   if (Value) Value->FreeNotification(this);
   DataLinkActiveChanged(FDataLink->Active());
   if (FSumList) FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
+  BroadcastDesignChange();
 }
 
 int TCustomDBGridEx::FieldCount() const { return FDataLink->FieldCount(); }

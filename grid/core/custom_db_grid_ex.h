@@ -599,8 +599,16 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   void RestoreGridLayout(rtl::TCustomIniFile* ACustIni, const String& Section, TDBGridExRestoreParams RestoreParams);
   void SaveGridLayoutIni(const String& IniFileName, const String& Section, bool DeleteSection);
   void RestoreGridLayoutIni(const String& IniFileName, const String& Section, TDBGridExRestoreParams RestoreParams);
+  // Layout streams carry the row detail control, read into the grid's own.
+  void GetChildren(const ui::TGetChildProc& Proc, ui::TComponent* Root) override;
+  void LoadFromReader(ui::TReader& Reader) override;
 
  protected:
+  ui::TComponent* ReaderCreateComponent(const ui::TClassInfo& ComponentClass);
+  ui::TComponent* ReaderAncestorNotFound(ui::TReader& Reader, const std::string& Name);
+  void HandleDesignHitTest(ui::TMessage& Message);
+  // CM_CHANGED to the child controls, at design time only.
+  void BroadcastDesignChange();
   // --- behaviour (protected part)
   void DoKeyUp(std::uint16_t& Key, ui::TShiftState Shift) override;
   void DoExit() override;

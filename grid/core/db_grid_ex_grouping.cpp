@@ -22,7 +22,7 @@
 
 namespace grid {
 
-using ui::TCanvas;
+using namespace ui;
 
 namespace {
 

@@ -133,6 +133,10 @@ bool TCustomDBGridEx::DispatchBehaviourMessage(TMessage& M) {
       // Closing the list cancels the capture holder's mode itself: not again from here.
       if (FInTitleFilterListboxVisible && GetCaptureControl() != this) CloseTitleFilterListbox(false);
       return true;
+    case CM_DESIGNHITTEST:
+      if (!Designing()) return false;
+      HandleDesignHitTest(M);
+      return true;
     case CM_HINTSHOW:
       HandleCmHintShow(M);
       return true;

@@ -219,6 +219,8 @@ void TComponent::AfterConstruction() { EndLoading(); }
 
 void TComponent::BeforeDestruction() { BeginDestroy(); }
 
+void TComponent::GetChildren(const TGetChildProc&, TComponent*) {}
+
 void Free(TComponent* Component) {
   if (!Component) return;
   Component->BeforeDestruction();

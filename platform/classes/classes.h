@@ -25,6 +25,10 @@
 namespace ui {
 
 class TFiler;
+class TReader;
+class TComponent;
+// Told of each child a component stores with itself.
+using TGetChildProc = std::function<void(TComponent* Child)>;
 
 class EComponentError : public rtl::Exception {
  public:
@@ -118,6 +122,16 @@ class TComponent : public TPersistent {
   // destroying and tells those holding weak references. Owners and Free()
   // call it; a plain delete skips the events (OnDestroy) it raises.
   virtual void BeforeDestruction();
+
+  // The components stored inside this one in a layout stream, after its
+  // properties. Root names the stream's root. None unless a class says so.
+  virtual void GetChildren(const TGetChildProc& Proc, TComponent* Root);
+  // A child read from a stream is placed inside the component that stored
+  // it: controls take it as their parent. Others ignore it.
+  virtual void SetParentComponent(TComponent*) {}
+  // Reads this component's properties and children (component_stream.h);
+  // a class that must steer how its children are made wraps this.
+  virtual void LoadFromReader(TReader& Reader);
 
  protected:
   virtual void Loaded();

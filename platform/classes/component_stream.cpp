@@ -147,7 +147,18 @@ void TWriter::WriteComponent(TComponent* Component) {
   WriteStr(rtl::StringToUtf8(Component->Name()));
   WriteProperties(Component);
   WriteListEnd();
-  WriteListEnd();  // no children
+  if (++depth_ > kMaxDepth) {
+    --depth_;
+    throw rtl::EWriteError(u"Objects nest too deeply to be stored");
+  }
+  try {
+    Component->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, Root());
+  } catch (...) {
+    --depth_;
+    throw;
+  }
+  --depth_;
+  WriteListEnd();
   if (outermost) FlushBuffer();
 }
 
@@ -660,22 +671,82 @@ void TReader::ReadComponent(TComponent* Instance) {
   std::string className = ReadStr();
   if (!SameStreamIdent(className, Instance->ClassInfo().Name()))
     ReadError(u"Invalid stream format: a %s was expected", Instance->ClassInfo().Name());
-  std::string name = ReadStr();
+  ApplyName(Instance, ReadStr());
+  Instance->LoadFromReader(*this);
+}
+
+void TReader::ApplyName(TComponent* Instance, const std::string& Name) {
   try {
-    String newName = rtl::Utf8ToString(name);
+    String newName = rtl::Utf8ToString(Name);
     if (newName != Instance->Name()) Instance->SetName(newName);
   } catch (const rtl::EReadError&) {
     throw;
   } catch (const rtl::Exception& e) {
     ReadError(e.Message());
   }
-  ReadProperties(Instance);
-  // Children would have to be made by class name, which this reader does not do.
-  if (!EndOfList()) {
-    std::string child = ReadStr();
-    ReadError(u"Class %s not found", child);
+}
+
+void TReader::ReadChildren(TComponent* Parent) {
+  if (++depth_ > kMaxDepth) {
+    --depth_;
+    ReadError(u"Invalid stream format: objects nest too deeply");
   }
-  ReadListEnd();
+  try {
+    while (!EndOfList()) ReadChild(Parent);
+    ReadListEnd();
+  } catch (...) {
+    --depth_;
+    throw;
+  }
+  --depth_;
+}
+
+void TReader::ReadChild(TComponent* Parent) {
+  std::uint8_t first;
+  Read(&first, 1);
+  bool inherited = false;
+  if ((first & 0xF0) == 0xF0) {
+    inherited = (first & 0x01) != 0;
+    if (first & 0x02) ReadInteger();
+  } else {
+    Stream().Seek(-1, rtl::TSeekOrigin::soCurrent);
+  }
+  const std::string className = ReadStr();
+  const std::string name = ReadStr();
+  // The class must be known before anything is made or touched.
+  const TClassInfo* info = FindComponentClass(className);
+  if (!info) ReadError(u"Class %s not found", className);
+
+  TComponent* child = nullptr;
+  bool made = false;
+  if (inherited) {
+    Parent->GetChildren(
+        [&](TComponent* C) {
+          if (!child && SameStreamIdent(rtl::StringToUtf8(C->Name()), name)) child = C;
+        },
+        Root());
+    if (!child && OnAncestorNotFound) child = OnAncestorNotFound(name, *info);
+    if (!child) ReadError(u"Ancestor for '%s' not found", name);
+  } else {
+    if (OnCreateComponent) child = OnCreateComponent(*info);
+    if (!child) {
+      child = MakeRegistered(*info, Root() ? Root() : Parent);
+      made = true;
+    }
+  }
+  try {
+    if (made) {
+      ApplyName(child, name);
+      child->SetParentComponent(Parent);
+    } else if (!SameStreamIdent(child->ClassInfo().Name(), className) &&
+               !child->ClassInfo().InheritsFrom(*info)) {
+      ReadError(u"Invalid stream format: a %s was expected", child->ClassInfo().Name());
+    }
+    child->LoadFromReader(*this);
+  } catch (...) {
+    if (made) Free(child);
+    throw;
+  }
 }
 
 void TReader::ReadProperties(TPersistent* Instance) {
@@ -935,6 +1006,70 @@ void TStrings::DefineProperties(TFiler* Filer) {
         Writer.WriteListEnd();
       },
       Count() > 0);
+}
+
+// --- class registry --------------------------------------------------------------
+
+namespace {
+
+struct RegisteredClass {
+  const TClassInfo* info;
+  TComponentFactory create;
+};
+
+std::vector<RegisteredClass>& Registry() {
+  static std::vector<RegisteredClass> classes;
+  return classes;
+}
+
+RegisteredClass* FindRegistered(std::string_view ClassName) {
+  for (RegisteredClass& c : Registry())
+    if (SameStreamIdent(c.info->Name(), ClassName)) return &c;
+  return nullptr;
+}
+
+}  // namespace
+
+void RegisterComponentClass(const TClassInfo& ComponentClass, TComponentFactory Create) {
+  if (RegisteredClass* c = FindRegistered(ComponentClass.Name())) {
+    *c = {&ComponentClass, std::move(Create)};
+    return;
+  }
+  Registry().push_back({&ComponentClass, std::move(Create)});
+}
+
+void UnRegisterComponentClass(const TClassInfo& ComponentClass) {
+  auto& r = Registry();
+  for (auto it = r.begin(); it != r.end(); ++it)
+    if (it->info == &ComponentClass) {
+      r.erase(it);
+      return;
+    }
+}
+
+const TClassInfo* FindComponentClass(std::string_view ClassName) {
+  const RegisteredClass* c = FindRegistered(ClassName);
+  return c ? c->info : nullptr;
+}
+
+TComponent* TReader::MakeRegistered(const TClassInfo& ComponentClass, TComponent* Owner) {
+  const RegisteredClass* c = FindRegistered(ComponentClass.Name());
+  if (!c || !c->create) ReadError(u"Class %s not found", ComponentClass.Name());
+  TComponent* made = nullptr;
+  try {
+    made = c->create(Owner);
+  } catch (const rtl::EReadError&) {
+    throw;
+  } catch (const rtl::Exception& e) {
+    ReadError(e.Message());
+  }
+  if (!made) ReadError(u"Class %s not found", ComponentClass.Name());
+  return made;
+}
+
+void TComponent::LoadFromReader(TReader& Reader) {
+  Reader.ReadProperties(this);
+  Reader.ReadChildren(this);
 }
 
 // --- entry points ----------------------------------------------------------------

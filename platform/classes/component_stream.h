@@ -4,8 +4,9 @@
 //
 // Form: the signature "TPF0", then per component its class name and name
 // as short strings (one length byte), its properties, a zero byte, its
-// children and a zero byte. A property is its name (dotted for properties
-// of nested objects: "Title.Font.Color") and a tagged value. Integers use
+// children (each in this same form, without the signature) and a zero
+// byte. A property is its name (dotted for properties of nested objects:
+// "Title.Font.Color") and a tagged value. Integers use
 // the smallest of the 8/16/32/64-bit tags; all numbers are little-endian.
 // Collections are a collection tag, then per item a list tag, the item's
 // properties and a zero byte, then a zero byte.
@@ -71,8 +72,8 @@ class TWriter : public TFiler {
   // Signature, then the component with Root as the naming root.
   void WriteRootComponent(TComponent* Root);
   void WriteSignature();
-  // Header, properties, zero, children (none: a component lists no
-  // children of its own), zero.
+  // Header, properties, zero, the children the component lists
+  // (GetChildren), zero.
   void WriteComponent(TComponent* Component);
   // Published properties that are stored and differ from their default,
   // then the object's defined properties.
@@ -127,6 +128,13 @@ class TReader : public TFiler {
   // "Owner.Name"); nullptr leaves the property as it is. Unset: names
   // are looked up among the root's components.
   std::function<TComponent*(const std::string& Path)> OnFindComponent;
+  // A child of this class is about to be made: a component answered here is
+  // read into instead (it keeps its name, owner and parent). nullptr: the reader
+  // makes one through the class registry, owned by the root.
+  std::function<TComponent*(const TClassInfo& ComponentClass)> OnCreateComponent;
+  // A child stored as inherited names a component its parent does not
+  // list: the one answered here is read into. nullptr: EReadError.
+  std::function<TComponent*(const std::string& Name, const TClassInfo& ComponentClass)> OnAncestorNotFound;
 
   // Signature, then the component into Root.
   void ReadRootComponent(TComponent* Root);
@@ -137,6 +145,9 @@ class TReader : public TFiler {
   void ReadComponent(TComponent* Instance);
   // Properties until the end of the list, into Instance.
   void ReadProperties(TPersistent* Instance);
+  // Child components until the end of the list, placed into Parent. A
+  // child the reader made is freed again when reading it fails.
+  void ReadChildren(TComponent* Parent);
   // Replaces the collection's items with the stored ones.
   void ReadCollection(TCollection* Value);
 
@@ -169,10 +180,22 @@ class TReader : public TFiler {
   void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
   void SkipDefined(TPersistent* Instance, const std::string& Name);
   TComponent* FindReferenced(const std::string& Path) const;
+  void ReadChild(TComponent* Parent);
+  TComponent* MakeRegistered(const TClassInfo& ComponentClass, TComponent* Owner);
+  // A stored name other than Instance's renames it.
+  void ApplyName(TComponent* Instance, const std::string& Name);
 
   std::string propName_;  // the defined property being looked for; empty once read
   int depth_ = 0;
 };
+
+// The classes a reader may make by their stored name. A factory makes the
+// component with the given owner. Registering a name again replaces it.
+using TComponentFactory = std::function<TComponent*(TComponent* Owner)>;
+void RegisterComponentClass(const TClassInfo& ComponentClass, TComponentFactory Create);
+void UnRegisterComponentClass(const TClassInfo& ComponentClass);
+// Case-insensitive; nullptr when the name is not registered.
+const TClassInfo* FindComponentClass(std::string_view ClassName);
 
 // The stream forms of one component (signature included).
 void WriteComponentToStream(rtl::TStream& Stream, TComponent* Component);

@@ -218,6 +218,10 @@ TControl::~TControl() {
   if (parent_) parent_->RemoveControl(this);
 }
 
+void TControl::SetParentComponent(TComponent* Value) {
+  if (auto* parent = dynamic_cast<TWinControl*>(Value)) SetParent(parent);
+}
+
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == parent_) return;
   if (AParent == this) throw rtl::EInvalidOperation(u"A control cannot have itself as its parent");

@@ -81,6 +81,8 @@ class TControl : public TComponent {
 
   TWinControl* Parent() const { return parent_; }
   virtual void SetParent(TWinControl* AParent);
+  // A control read from a layout goes into the windowed control that stored it.
+  void SetParentComponent(TComponent* Value) override;
 
   int Left() const { return left_; }
   int Top() const { return top_; }

@@ -2,6 +2,7 @@
 
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/grid_data_link_ex.h"
+#include "platform/classes/component_stream.h"
 #include "platform/classes/typinfo.h"
 #include "platform/data/dataset.h"
 #include "grid/editor_support/tool_routines.h"
@@ -29,6 +30,15 @@ const TClassInfo& TRowDetailPanelControlEx::StaticClassInfo() {
           .Build();
   return info;
 }
+
+namespace {
+// Layout streams name the control by its class.
+const bool kControlClassRegistered = [] {
+  ui::RegisterComponentClass(TRowDetailPanelControlEx::StaticClassInfo(),
+                             [](ui::TComponent* Owner) { return ui::Create<TRowDetailPanelControlEx>(Owner); });
+  return true;
+}();
+}  // namespace
 
 TRowDetailPanelControlEx::TRowDetailPanelControlEx(ui::TComponent* AOwner) : ui::TScrollBox(AOwner) {
   SetControlStyle({ui::csAcceptsControls, ui::csCaptureMouse, ui::csClickEvents, ui::csSetCaption,

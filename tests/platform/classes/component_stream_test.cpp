@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/classes/classes.h"
 #include "platform/classes/component_stream.h"
@@ -210,6 +211,41 @@ const TClassInfo& TSmall::StaticClassInfo() {
                                      .Build();
   return info;
 }
+
+// A container that stores the components it holds; a child read from a
+// stream goes into the box that stored it.
+class TBox : public TComponent {
+  JQ_UI_CLASSINFO
+ public:
+  explicit TBox(TComponent* Owner = nullptr) : TComponent(Owner) {}
+  int Size() const { return size_; }
+  void SetSize(int V) { size_ = V; }
+  std::vector<TComponent*> held;
+  TComponent* placedIn = nullptr;
+
+  void GetChildren(const TGetChildProc& Proc, TComponent*) override {
+    for (TComponent* c : held) Proc(c);
+  }
+  void SetParentComponent(TComponent* Parent) override {
+    placedIn = Parent;
+    if (auto* box = dynamic_cast<TBox*>(Parent)) box->held.push_back(this);
+  }
+
+ private:
+  int size_ = 0;
+};
+
+const TClassInfo& TBox::StaticClassInfo() {
+  static const TClassInfo info = TClassBuilder<TBox>("TBox", &TComponent::StaticClassInfo())
+                                     .Integer("Size", &TBox::Size, &TBox::SetSize, 0)
+                                     .Build();
+  return info;
+}
+
+const bool kBoxRegistered = [] {
+  RegisterComponentClass(TBox::StaticClassInfo(), [](TComponent* Owner) { return new TBox(Owner); });
+  return true;
+}();
 
 std::string Bytes(TComponent* C) {
   rtl::TMemoryStream s;
@@ -495,6 +531,142 @@ TEST(ComponentStream, FlagPrefixAndOtherNumberFormsAreRead) {
   ReadBytes(bytes, &back);
   EXPECT_EQ(back.Ratio(), 1.5);
   EXPECT_EQ(back.Step(), 4.0);
+}
+
+// --- child components ------------------------------------------------------------
+
+// Root "R" holding "A" (which holds "B") and "C"; all owned by the root.
+struct BoxTree {
+  TBox root;
+  TBox* a = new TBox(&root);
+  TBox* b = new TBox(&root);
+  TBox* c = new TBox(&root);
+  BoxTree() {
+    root.SetName(u"R");
+    a->SetName(u"A");
+    b->SetName(u"B");
+    c->SetName(u"C");
+    a->SetSize(2);
+    b->SetSize(3);
+    root.held = {a, c};
+    a->held = {b};
+  }
+};
+
+TEST(ComponentStream, ChildrenFollowTheirParentsPropertiesAndComeBackInPlace) {
+  TBox one;
+  TBox* kid = new TBox(&one);
+  kid->SetName(u"K");
+  kid->SetSize(1);
+  one.held = {kid};
+  EXPECT_EQ(Bytes(&one), "TPF0" + Short("TBox") + S({0, 0}) +                    // root, no properties
+                             Short("TBox") + Short("K") + Short("Size") + S({vaInt8, 1, 0}) +  // child
+                             S({0}) + S({0}));                                     // its children, the root's
+
+  BoxTree tree;
+  const std::string bytes = Bytes(&tree.root);
+  TBox back;
+  ReadBytes(bytes, &back);
+  EXPECT_EQ(back.Name(), u"R");
+  ASSERT_EQ(back.ComponentCount(), 3);  // made by their class, owned by the root
+  auto* a = dynamic_cast<TBox*>(back.FindComponent(u"A"));
+  auto* b = dynamic_cast<TBox*>(back.FindComponent(u"B"));
+  auto* c = dynamic_cast<TBox*>(back.FindComponent(u"C"));
+  ASSERT_TRUE(a && b && c);
+  EXPECT_EQ(a->Size(), 2);
+  EXPECT_EQ(b->Size(), 3);
+  EXPECT_EQ(a->placedIn, &back);
+  EXPECT_EQ(b->placedIn, a);
+  EXPECT_EQ(back.held, (std::vector<TComponent*>{a, c}));
+  EXPECT_EQ(Bytes(&back), bytes);
+}
+
+TEST(ComponentStream, HooksSupplyTheComponentsChildrenAreReadInto) {
+  BoxTree tree;
+  const std::string bytes = Bytes(&tree.root);
+  // Supplied components are read into as they are: no new ones, no new place.
+  TBox back;
+  TBox* own = new TBox(&back);
+  own->SetName(u"Own");
+  std::vector<std::string> asked;
+  rtl::TMemoryStream s;
+  s.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  s.SetPosition(0);
+  TReader reader(s);
+  reader.OnCreateComponent = [&](const TClassInfo& Class) -> TComponent* {
+    asked.push_back(Class.Name());
+    return own;
+  };
+  reader.ReadRootComponent(&back);
+  EXPECT_EQ(asked.size(), 3u);
+  EXPECT_EQ(back.ComponentCount(), 1);
+  EXPECT_EQ(own->Size(), 3);  // B's; C, read last, stores no size
+  EXPECT_EQ(own->Name(), u"Own");
+  EXPECT_EQ(own->placedIn, nullptr);
+
+  // A child stored as inherited is looked for among its parent's children,
+  // then asked for; nothing is made for it.
+  const std::string inherited = "TPF0" + Short("TBox") + S({0, 0}) + S({0xF1}) + Short("TBox") + Short("Kept") +
+                                Short("Size") + S({vaInt8, 7, 0, 0, 0});
+  TBox parent;
+  TBox* kept = new TBox(&parent);
+  kept->SetName(u"KEPT");
+  parent.held = {kept};
+  ReadBytes(inherited, &parent);
+  EXPECT_EQ(kept->Size(), 7);
+  EXPECT_EQ(parent.ComponentCount(), 1);
+
+  TBox orphan;
+  TBox* stray = new TBox(&orphan);
+  s.Clear();
+  s.WriteBuffer(inherited.data(), static_cast<std::int64_t>(inherited.size()));
+  s.SetPosition(0);
+  TReader r2(s);
+  std::string askedName;
+  r2.OnAncestorNotFound = [&](const std::string& Name, const TClassInfo&) -> TComponent* {
+    askedName = Name;
+    return stray;
+  };
+  r2.ReadRootComponent(&orphan);
+  EXPECT_EQ(askedName, "Kept");
+  EXPECT_EQ(stray->Size(), 7);
+
+  TBox nobody;
+  EXPECT_THROW(ReadBytes(inherited, &nobody), rtl::EReadError);
+  EXPECT_EQ(nobody.ComponentCount(), 0);
+}
+
+TEST(ComponentStream, AFaultInAChildLeavesNoHalfMadeComponents) {
+  const std::string head = "TPF0" + Short("TBox") + Short("R") + S({0});
+  auto child = [](const std::string& Class, const std::string& Name, const std::string& Props) {
+    return Short(Class) + Short(Name) + Props + S({0});
+  };
+  std::string deep = head;
+  for (int i = 0; i < 40; ++i) deep += child("TBox", "", "");
+  deep += std::string(41, '\0');
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int whole;  // children read completely before the fault, which stay
+  };
+  const Case cases[] = {
+      {"unknown class", head + child("TNoSuchBox", "X", "") + S({0, 0}), 0},
+      {"unknown property in a child", head + child("TBox", "X", Short("Colour") + S({vaInt8, 1})) + S({0, 0}), 0},
+      {"fault in a grandchild",
+       head + Short("TBox") + Short("X") + S({0}) + child("TBox", "Y", Short("Size") + S({vaString}) + Short("1")) +
+           S({0, 0, 0}),
+       0},
+      {"child name taken twice", head + child("TBox", "X", "") + S({0}) + child("TBox", "X", "") + S({0, 0}), 1},
+      {"invalid child name", head + child("TBox", "9x", "") + S({0, 0}), 0},
+      {"cut after a child", head + child("TBox", "X", "") + S({0}), 1},
+      {"children nested beyond the limit", deep, 0},
+  };
+  for (const Case& k : cases) {
+    TBox back;
+    EXPECT_THROW(ReadBytes(k.bytes, &back), rtl::EReadError) << k.name;
+    // A child the fault met in is gone again, with what was made inside it.
+    EXPECT_EQ(back.ComponentCount(), k.whole) << k.name;
+  }
 }
 
 }  // namespace
