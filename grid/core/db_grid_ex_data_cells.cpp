@@ -438,8 +438,7 @@ void TCustomDBGridEx::DrawThemedCellBackground(TRect ARect, TColor Color, bool P
     cv->Brush()->SetStyle(bsClear);
     return;
   }
-  cv->FillRect(ARect);
-  DrawThemedToolButton(cv, ARect, Pressed ? tsPressed : tsHot);
+  DrawThemedToolButtonOnGround(cv, ARect, Pressed ? tsPressed : tsHot, Color);
 }
 
 // --- highlight colours ---------------------------------------------------------------
