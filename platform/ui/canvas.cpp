@@ -671,13 +671,19 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
     return h;
   }
   QRect target = Q(R);
-  QRect br = fm.boundingRect(target, qflags, s);
   QPainter* p = RequirePainter();
+  // Laying a text out costs as much as drawing it: only an opaque brush
+  // needs the box before the text; otherwise the drawing measures it.
+  const bool opaque = brush_->Style() != bsClear;
+  const bool measureFirst = opaque || !p || s.isEmpty();
+  QRect br;
+  if (measureFirst) br = fm.boundingRect(target, qflags, s);
   if (!p) return br.height();
+  QRect* drawn = measureFirst ? nullptr : &br;
   p->save();
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (!(Flags & DT_NOCLIP)) p->setClipRect(target, p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  if (brush_->Style() != bsClear) p->fillRect(br, ToQColor(brush_->Color()));
+  if (opaque) p->fillRect(br, ToQColor(brush_->Color()));
   p->setFont(f);
   p->setPen(ToQColor(font_->Color()));
   if (Flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
@@ -687,9 +693,9 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
     if (horizontal == Qt::AlignLeft || horizontal == Qt::AlignRight)
       qflags = (qflags & ~horizontal) | (horizontal == Qt::AlignLeft ? Qt::AlignRight : Qt::AlignLeft);
     const QRect box = Q(MirrorRect(R));
-    Unmirrored(*p, [&] { p->drawText(box, qflags, s); });
+    Unmirrored(*p, [&] { p->drawText(box, qflags, s, drawn); });
   } else {
-    p->drawText(target, qflags, s);
+    p->drawText(target, qflags, s, drawn);
   }
   p->restore();
   return br.height();
