@@ -163,10 +163,13 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
     if (!processed && column->OnAdvDrawDataCell)
       column->OnAdvDrawDataCell(this, cell, areaCell, column, ARect, p, processed);
     if (!processed) DefaultDrawColumnDataCell(cell, areaCell, p, ARect, column);
-    TCustomForm* form = GetParentForm(this);
-    const bool activeControl = !form || form->ActiveControl() == this;
+    // Only the focused cell looks for its form.
+    auto activeControl = [this] {
+      TCustomForm* form = GetParentForm(this);
+      return !form || form->ActiveControl() == this;
+    };
     if (FDefaultDrawing && State.Contains(gdFocused) && GridOrEditorFocused() && !Designing() &&
-        !FOptions.Contains(dgRowSelect) && FUpdateLock == 0 && activeControl && FStyle &&
+        !FOptions.Contains(dgRowSelect) && FUpdateLock == 0 && activeControl() && FStyle &&
         FStyle->IsDrawFocusRect())
       cv->DrawFocusRect(ARect);
   } catch (...) {

@@ -59,9 +59,11 @@ String FormatFieldValue(db::TField* F, const String& Format) {
 TColumnExType TColumnEx::GetColumnType() const {
   if (Checkboxes()) return ctCheckboxes;
   db::TField* f = Field();
-  TCustomDBGridEx* grid = Grid();
-  if (f && dynamic_cast<db::TBlobField*>(f) && f->DataType() == db::ftGraphic && grid && grid->DrawGraphicData())
-    return ctGraphicData;
+  // Asked several times for every painted cell: the cheap test first.
+  if (f && f->DataType() == db::ftGraphic && dynamic_cast<db::TBlobField*>(f)) {
+    TCustomDBGridEx* grid = Grid();
+    if (grid && grid->DrawGraphicData()) return ctGraphicData;
+  }
   if (f && f->FieldKind() == db::fkLookup) return ctLookupField;
   if (HasPickItems() && !HasKeyItems()) return ctPickList;
   if (FImageList && !FShowImageAndText) return ctKeyImageList;
