@@ -546,11 +546,17 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   const QPainter::CompositionMode oldMode = p.compositionMode();
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (Opaque) p.fillRect(Q(Cell), ToQColor(brush_->Color()));
-  const QPen oldPen = p.pen();
+  // Glyphs take only the pen's colour: a pen already of that plain colour
+  // is kept (a text per cell would make and put back a pen each time).
+  const QColor color = ToQColor(font_->Color());
+  const QPen& pen = p.pen();
+  const bool keepPen = pen.style() != Qt::NoPen && pen.brush().style() == Qt::SolidPattern &&
+                       pen.brush().transform().isIdentity() && pen.color() == color;
+  const QPen oldPen = keepPen ? QPen() : pen;
   // The painter keeps the canvas font: setting a font is the dearest step of a text.
   qt::FontFace& face = Face();
   if (!(p.font() == face.font)) p.setFont(face.font);
-  p.setPen(ToQColor(font_->Color()));
+  if (!keepPen) p.setPen(color);
   const bool rtl = (textAlign_ & TA_RTLREADING) != 0;
   const Qt::LayoutDirection oldDirection = p.layoutDirection();
   if (rtl) p.setLayoutDirection(Qt::RightToLeft);
@@ -558,7 +564,7 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   const TRect box = MirrorRect(Cell);
   Unmirrored(p, [&] { p.drawText(box.Left, box.Top + face.Ascent(), S); });
   if (rtl) p.setLayoutDirection(oldDirection);
-  p.setPen(oldPen);
+  if (!keepPen) p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
 }
 
