@@ -161,8 +161,11 @@ TCheckBoxState TColumnEx::CheckboxState() const {
     if (IsNumericFieldType(f->DataType()) && f->DataType() != db::ftWord)
       return f->IsNull() ? cbGrayed : (f->AsFloat() == 1 ? cbChecked : cbUnchecked);
   }
+  // Without key values nothing matches: the field's text (asked for every
+  // painted cell) is not needed.
+  if (!FKeyList || FKeyList->Count() == 0) return cbGrayed;
   String text = f->Text();
-  if (FKeyList && FKeyList->Count() > 0 && KeyEntryMatches(FKeyList->Get(0), text)) return cbChecked;
+  if (KeyEntryMatches(FKeyList->Get(0), text)) return cbChecked;
   if (FKeyList && FKeyList->Count() > 1 && KeyEntryMatches(FKeyList->Get(1), text)) return cbUnchecked;
   return cbGrayed;
 }
