@@ -562,7 +562,21 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   if (rtl) p.setLayoutDirection(Qt::RightToLeft);
   // Mirrored, the text's box moves and its glyphs stay readable.
   const TRect box = MirrorRect(Cell);
-  Unmirrored(p, [&] { p.drawText(box.Left, box.Top + face.Ascent(), S); });
+  // A plain upright text is drawn from its kept glyphs, as drawText would
+  // place them on the same baseline.
+  const QFont& f = face.font;
+  const bool plain = !rtl && !f.underline() && !f.strikeOut() && !f.overline() && f.letterSpacing() == 0 &&
+                     f.wordSpacing() == 0 && f.capitalization() == QFont::MixedCase && !p.viewTransformEnabled();
+  Unmirrored(p, [&] {
+    const qt::FontFace::ShapedLine* shaped =
+        plain && p.worldTransform().type() <= QTransform::TxTranslate ? face.Shaped(S, p.device()) : nullptr;
+    if (!shaped) {
+      p.drawText(box.Left, box.Top + face.Ascent(), S);
+      return;
+    }
+    const QPointF origin(box.Left, box.Top + face.Ascent() - shaped->ascent);
+    for (const QGlyphRun& run : shaped->runs) p.drawGlyphRun(origin, run);
+  });
   if (rtl) p.setLayoutDirection(oldDirection);
   if (!keepPen) p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);

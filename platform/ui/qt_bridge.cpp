@@ -1,5 +1,8 @@
 #include "platform/ui/qt_bridge.h"
 
+#include <QPaintDevice>
+#include <QTextLayout>
+
 #include "platform/ui/application.h"
 
 #include <QApplication>
@@ -82,6 +85,33 @@ int FontFace::TextWidth(const String& Text) {
   const int w = metrics.horizontalAdvance(Q(Text));
   widths_.emplace(Text, w);
   return w;
+}
+
+const FontFace::ShapedLine* FontFace::Shaped(const QString& Text, const QPaintDevice* Device) {
+  constexpr qsizetype kLongest = 64;
+  constexpr std::size_t kMostTexts = 4096;
+  if (Text.isEmpty() || Text.size() > kLongest || !Device) return nullptr;
+  // Latin, Greek and Cyrillic letters, digits and signs only: no controls, no
+  // tabs, nothing that reorders or joins.
+  for (QChar c : Text)
+    if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0) || c.unicode() >= 0x0300) return nullptr;
+  if (Device->logicalDpiX() != shapedDpiX_ || Device->logicalDpiY() != shapedDpiY_) {
+    shaped_.clear();
+    shapedDpiX_ = Device->logicalDpiX();
+    shapedDpiY_ = Device->logicalDpiY();
+  }
+  if (auto it = shaped_.find(Text); it != shaped_.end()) return &it->second;
+  if (shaped_.size() >= kMostTexts) shaped_.clear();
+  QTextLayout layout(Text, font, Device);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  line.setLineWidth(1e6);
+  layout.endLayout();
+  ShapedLine shaped{line.glyphRuns(), line.ascent()};
+  return &shaped_.emplace(Text, std::move(shaped)).first->second;
 }
 
 namespace {

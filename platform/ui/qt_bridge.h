@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -55,10 +57,21 @@ struct FontFace {
   }
   // Advance width of a single-line text, as horizontalAdvance measures it.
   int TextWidth(const String& Text);
+  // The glyphs of a short plain left-to-right text laid out on one line for
+  // a device, with the line's ascent; nullptr for other texts. Kept like the
+  // widths: shaping is most of what drawing a cell's text costs, and a grid
+  // draws the same texts on every paint.
+  struct ShapedLine {
+    QList<QGlyphRun> runs;
+    qreal ascent = 0;
+  };
+  const ShapedLine* Shaped(const QString& Text, const QPaintDevice* Device);
 
  private:
   int ascent_ = -1, height_ = -1;
   std::unordered_map<String, int> widths_;
+  std::unordered_map<QString, ShapedLine> shaped_;
+  int shapedDpiX_ = 0, shapedDpiY_ = 0;
 };
 // The face of a TFont, looked up once per change of its settings.
 FontFace& CachedFontFace(const TFont& f);

@@ -261,6 +261,62 @@ TEST_F(CanvasTest, TextWidthFollowsEveryChangeOfTheFont) {
     }
 }
 
+// Cell texts are drawn from glyphs kept per font: each must land exactly
+// where the painter's own text drawing puts it, the first time and from the
+// kept glyphs, in every font, at any place, mirrored, for texts too long to
+// keep and for scripts the canvas leaves to the painter.
+TEST(KeptGlyphsTest, TextsLookExactlyAsThePainterDrawsThem) {
+  uitest::Harness h;
+  struct Case {
+    int size;
+    TFontStyles style;
+    const char16_t* face;
+    TColor colour;
+  } cases[] = {{8, {}, u"Tahoma", clBlack},
+               {13, {}, u"Tahoma", clNavy},
+               {9, {fsBold}, u"Tahoma", clBlack},
+               {10, {fsItalic}, u"Courier New", clMaroon},
+               {9, {fsUnderline}, u"Tahoma", clBlack}};
+  const String texts[] = {u"r12c3", u"Wide WWW - 1,234.50", u"AV To Wa ff fi", u"\u00c4\u00d6\u00dc\u00e9\u00df \u0416\u044b\u0432",
+                          u"\u05e9\u05dc\u05d5\u05dd", u"\u4e16\u754c", String(80, u'x'), u" lead and trail "};
+  for (bool mirrored : {false, true}) {
+    TBitmap kept(400, 300);
+    QImage direct(400, 300, kept.Image()->format());
+    direct.fill(Qt::white);
+    kept.Canvas()->Brush()->SetColor(clWhite);
+    kept.Canvas()->FillRect(Rect(0, 0, 400, 300));
+    kept.Canvas()->Brush()->SetStyle(bsClear);
+    if (mirrored) kept.Canvas()->SetMirroring(true, 400);
+    QPainter p(&direct);
+    int y = 2;
+    for (const Case& k : cases) {
+      kept.Canvas()->Font()->SetName(k.face);
+      kept.Canvas()->Font()->SetSize(k.size);
+      kept.Canvas()->Font()->SetStyle(k.style);
+      kept.Canvas()->Font()->SetColor(k.colour);
+      const QFont font = qt::ToQFont(*kept.Canvas()->Font());
+      const int ascent = QFontMetrics(font).ascent();
+      p.setFont(font);
+      p.setPen(qt::ToQColor(k.colour));
+      for (int round = 0; round < 2; ++round)
+        for (std::size_t t = 0; t < std::size(texts); ++t) {
+          const int x = 3 + static_cast<int>(t) * 7 + round * 150;
+          kept.Canvas()->TextOut(x, y, texts[t]);
+          // Mirrored, the canvas writes the text at the mirrored place, readable.
+          const int w = kept.Canvas()->TextWidth(texts[t]);
+          p.drawText(mirrored ? 400 - x - w : x, y + ascent, qt::Q(texts[t]));
+          y = (y + 5) % 280;
+        }
+    }
+    p.end();
+    int differing = 0;
+    for (int yy = 0; yy < 300; ++yy)
+      for (int xx = 0; xx < 400; ++xx)
+        if (kept.Image()->pixel(xx, yy) != direct.pixel(xx, yy)) ++differing;
+    EXPECT_EQ(differing, 0) << "mirrored " << mirrored;
+  }
+}
+
 TEST_F(CanvasTest, TextOutMovesThePenAndPaintsOpaqueBackground) {
   c()->Brush()->SetColor(clYellow);
   c()->TextOut(1, 1, u"ab");
