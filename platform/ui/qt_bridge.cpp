@@ -78,30 +78,27 @@ FontFace::FontFace(const QFont& f) : font(f), metrics(f) {}
 
 int FontFace::TextWidth(const String& Text) {
   // Long texts are rare in cells and would crowd out the short ones.
-  constexpr std::size_t kLongest = 64, kMostTexts = 8192;
+  constexpr std::size_t kLongest = 64;
   if (Text.size() > kLongest) return metrics.horizontalAdvance(Q(Text));
-  if (auto it = widths_.find(Text); it != widths_.end()) return it->second;
-  if (widths_.size() >= kMostTexts) widths_.clear();
+  if (const int* w = widths_.Find(Text)) return *w;
   const int w = metrics.horizontalAdvance(Q(Text));
-  widths_.emplace(Text, w);
+  widths_.Put(Text, w);
   return w;
 }
 
 const FontFace::ShapedLine* FontFace::Shaped(const QString& Text, const QPaintDevice* Device) {
   constexpr qsizetype kLongest = 64;
-  constexpr std::size_t kMostTexts = 4096;
   if (Text.isEmpty() || Text.size() > kLongest || !Device) return nullptr;
   // Latin, Greek and Cyrillic letters, digits and signs only: no controls, no
   // tabs, nothing that reorders or joins.
   for (QChar c : Text)
     if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0) || c.unicode() >= 0x0300) return nullptr;
   if (Device->logicalDpiX() != shapedDpiX_ || Device->logicalDpiY() != shapedDpiY_) {
-    shaped_.clear();
+    shaped_.Clear();
     shapedDpiX_ = Device->logicalDpiX();
     shapedDpiY_ = Device->logicalDpiY();
   }
-  if (auto it = shaped_.find(Text); it != shaped_.end()) return &it->second;
-  if (shaped_.size() >= kMostTexts) shaped_.clear();
+  if (const ShapedLine* kept = shaped_.Find(Text)) return kept;
   QTextLayout layout(Text, font, Device);
   QTextOption option;
   option.setWrapMode(QTextOption::NoWrap);
@@ -111,7 +108,7 @@ const FontFace::ShapedLine* FontFace::Shaped(const QString& Text, const QPaintDe
   line.setLineWidth(1e6);
   layout.endLayout();
   ShapedLine shaped{line.glyphRuns(), line.ascent()};
-  return &shaped_.emplace(Text, std::move(shaped)).first->second;
+  return &shaped_.Put(Text, std::move(shaped));
 }
 
 namespace {

@@ -317,6 +317,32 @@ TEST(KeptGlyphsTest, TextsLookExactlyAsThePainterDrawsThem) {
   }
 }
 
+// Measured and shaped texts are kept in a map that never forgets the latest
+// ones: a screen's texts must survive the texts scrolled past them.
+TEST(RecentMapTest, KeepsTheLatestHalfAndWhatIsUsedAgain) {
+  qt::RecentMap<int, int> map(4);
+  for (int k = 0; k < 4; ++k) map.Put(k, k * 10);
+  ASSERT_NE(map.Find(0), nullptr);
+  for (int k = 4; k < 10; ++k) map.Put(k, k * 10);
+  // The newer half holds 8 and 9, the older one 4 to 7: 0 to 3 are gone.
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(map.Find(k), nullptr) << k;
+  // 4 and 5, found in the older half, move to the newer one (8, 9, 4, 5).
+  ASSERT_NE(map.Find(4), nullptr);
+  ASSERT_NE(map.Find(5), nullptr);
+  // The next entry turns the halves: 4 and 5 stay, 6 and 7 go.
+  map.Put(10, 100);
+  for (int k : {4, 5, 8, 9, 10}) {
+    ASSERT_NE(map.Find(k), nullptr) << k;
+    EXPECT_EQ(*map.Find(k), k * 10);
+  }
+  for (int k : {6, 7}) EXPECT_EQ(map.Find(k), nullptr) << k;
+  // A value put again replaces the kept one.
+  map.Put(10, 7);
+  EXPECT_EQ(*map.Find(10), 7);
+  map.Clear();
+  EXPECT_EQ(map.Find(10), nullptr);
+}
+
 TEST_F(CanvasTest, TextOutMovesThePenAndPaintsOpaqueBackground) {
   c()->Brush()->SetColor(clYellow);
   c()->TextOut(1, 1, u"ab");
