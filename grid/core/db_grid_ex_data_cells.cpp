@@ -199,7 +199,7 @@ SingleLineText PlaceSingleLine(TCanvas* Canvas, const TRect& ARect, int DX, int 
     while (!text.empty() && Canvas->TextWidth(text + u"...") > width - DX) text.pop_back();
     text += u"...";
   }
-  const int tw = Canvas->TextWidth(text), th = Canvas->TextHeight(text);
+  const int tw = Canvas->DrawnTextWidth(text), th = Canvas->TextHeight(text);
   int x = ARect.Left + DX;
   if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
   if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;

@@ -517,6 +517,8 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
 int TCanvas::TextWidth(const String& Text) const { return Face().TextWidth(Text); }
 
 // One line is the font's height whatever its letters.
+int TCanvas::DrawnTextWidth(const String& Text) const { return Face().DrawnTextWidth(Text); }
+
 int TCanvas::TextHeight(const String&) const { return Face().Height(); }
 
 TSize TCanvas::TextExtent(const String& Text) const { return {TextWidth(Text), TextHeight(Text)}; }
@@ -527,7 +529,7 @@ TSize TCanvas::TextExtent(const String& Text) const { return {TextWidth(Text), T
 TRect TCanvas::PlaceText(int X, int Y, const String& Text, QString& Out) {
   qt::FontFace& face = Face();
   Out = Q(Text);
-  const int w = face.TextWidth(Text);
+  const int w = face.DrawnTextWidth(Text);
   penPos_ = {X + w, Y};
   int left = X;
   if ((textAlign_ & TA_CENTER) == TA_CENTER)

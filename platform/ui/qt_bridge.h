@@ -99,14 +99,19 @@ struct FontFace {
   struct ShapedLine {
     QList<QGlyphRun> runs;
     qreal ascent = 0;
+    int width = 0;  // as TextWidth measures it
   };
+  // Device nullptr: for the screen, as TextWidth measures.
   const ShapedLine* Shaped(const QString& Text, const QPaintDevice* Device);
+  // The width of a text about to be drawn: a new text is shaped once, for
+  // measuring and drawing both.
+  int DrawnTextWidth(const String& Text);
 
  private:
   int ascent_ = -1, height_ = -1;
   RecentMap<String, int> widths_{4096};
   RecentMap<QString, ShapedLine> shaped_{2048};
-  int shapedDpiX_ = 0, shapedDpiY_ = 0;
+  int shapedDpi_ = 0;
 };
 // The face of a TFont, looked up once per change of its settings.
 FontFace& CachedFontFace(const TFont& f);

@@ -302,8 +302,10 @@ TEST(KeptGlyphsTest, TextsLookExactlyAsThePainterDrawsThem) {
         for (std::size_t t = 0; t < std::size(texts); ++t) {
           const int x = 3 + static_cast<int>(t) * 7 + round * 150;
           kept.Canvas()->TextOut(x, y, texts[t]);
+          // Measured from the kept glyphs, a text is as wide as the font measures it.
+          const int w = kept.Canvas()->DrawnTextWidth(texts[t]);
+          EXPECT_EQ(w, QFontMetrics(font).horizontalAdvance(qt::Q(texts[t]))) << k.size << " " << t;
           // Mirrored, the canvas writes the text at the mirrored place, readable.
-          const int w = kept.Canvas()->TextWidth(texts[t]);
           p.drawText(mirrored ? 400 - x - w : x, y + ascent, qt::Q(texts[t]));
           y = (y + 5) % 280;
         }
