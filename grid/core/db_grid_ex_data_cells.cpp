@@ -163,10 +163,13 @@ void TCustomDBGridEx::DrawDataCell(int ACol, int ARow, TCellAreaTypeEx, TGridDra
     if (!processed && column->OnAdvDrawDataCell)
       column->OnAdvDrawDataCell(this, cell, areaCell, column, ARect, p, processed);
     if (!processed) DefaultDrawColumnDataCell(cell, areaCell, p, ARect, column);
-    TCustomForm* form = GetParentForm(this);
-    const bool activeControl = !form || form->ActiveControl() == this;
+    // Only the focused cell looks for its form.
+    auto activeControl = [this] {
+      TCustomForm* form = GetParentForm(this);
+      return !form || form->ActiveControl() == this;
+    };
     if (FDefaultDrawing && State.Contains(gdFocused) && GridOrEditorFocused() && !Designing() &&
-        !FOptions.Contains(dgRowSelect) && FUpdateLock == 0 && activeControl && FStyle &&
+        !FOptions.Contains(dgRowSelect) && FUpdateLock == 0 && activeControl() && FStyle &&
         FStyle->IsDrawFocusRect())
       cv->DrawFocusRect(ARect);
   } catch (...) {
@@ -196,7 +199,7 @@ SingleLineText PlaceSingleLine(TCanvas* Canvas, const TRect& ARect, int DX, int 
     while (!text.empty() && Canvas->TextWidth(text + u"...") > width - DX) text.pop_back();
     text += u"...";
   }
-  const int tw = Canvas->TextWidth(text), th = Canvas->TextHeight(text);
+  const int tw = Canvas->DrawnTextWidth(text), th = Canvas->TextHeight(text);
   int x = ARect.Left + DX;
   if (Alignment == taRightJustify) x = ARect.Right - tw - 3;
   if (Alignment == taCenter) x = ARect.Left + width / 2 - tw / 2;
@@ -438,8 +441,7 @@ void TCustomDBGridEx::DrawThemedCellBackground(TRect ARect, TColor Color, bool P
     cv->Brush()->SetStyle(bsClear);
     return;
   }
-  cv->FillRect(ARect);
-  DrawThemedToolButton(cv, ARect, Pressed ? tsPressed : tsHot);
+  DrawThemedToolButtonOnGround(cv, ARect, Pressed ? tsPressed : tsHot, Color);
 }
 
 // --- highlight colours ---------------------------------------------------------------

@@ -517,6 +517,8 @@ void TCanvas::SetPixel(int X, int Y, TColor Color) {
 int TCanvas::TextWidth(const String& Text) const { return Face().TextWidth(Text); }
 
 // One line is the font's height whatever its letters.
+int TCanvas::DrawnTextWidth(const String& Text) const { return Face().DrawnTextWidth(Text); }
+
 int TCanvas::TextHeight(const String&) const { return Face().Height(); }
 
 TSize TCanvas::TextExtent(const String& Text) const { return {TextWidth(Text), TextHeight(Text)}; }
@@ -527,7 +529,7 @@ TSize TCanvas::TextExtent(const String& Text) const { return {TextWidth(Text), T
 TRect TCanvas::PlaceText(int X, int Y, const String& Text, QString& Out) {
   qt::FontFace& face = Face();
   Out = Q(Text);
-  const int w = face.TextWidth(Text);
+  const int w = face.DrawnTextWidth(Text);
   penPos_ = {X + w, Y};
   int left = X;
   if ((textAlign_ & TA_CENTER) == TA_CENTER)
@@ -546,19 +548,39 @@ void TCanvas::DrawPlacedText(QPainter& p, const TRect& Cell, const QString& S, b
   const QPainter::CompositionMode oldMode = p.compositionMode();
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (Opaque) p.fillRect(Q(Cell), ToQColor(brush_->Color()));
-  const QPen oldPen = p.pen();
+  // Glyphs take only the pen's colour: a pen already of that plain colour
+  // is kept (a text per cell would make and put back a pen each time).
+  const QColor color = ToQColor(font_->Color());
+  const QPen& pen = p.pen();
+  const bool keepPen = pen.style() != Qt::NoPen && pen.brush().style() == Qt::SolidPattern &&
+                       pen.brush().transform().isIdentity() && pen.color() == color;
+  const QPen oldPen = keepPen ? QPen() : pen;
   // The painter keeps the canvas font: setting a font is the dearest step of a text.
   qt::FontFace& face = Face();
   if (!(p.font() == face.font)) p.setFont(face.font);
-  p.setPen(ToQColor(font_->Color()));
+  if (!keepPen) p.setPen(color);
   const bool rtl = (textAlign_ & TA_RTLREADING) != 0;
   const Qt::LayoutDirection oldDirection = p.layoutDirection();
   if (rtl) p.setLayoutDirection(Qt::RightToLeft);
   // Mirrored, the text's box moves and its glyphs stay readable.
   const TRect box = MirrorRect(Cell);
-  Unmirrored(p, [&] { p.drawText(box.Left, box.Top + face.Ascent(), S); });
+  // A plain upright text is drawn from its kept glyphs, as drawText would
+  // place them on the same baseline.
+  const QFont& f = face.font;
+  const bool plain = !rtl && !f.underline() && !f.strikeOut() && !f.overline() && f.letterSpacing() == 0 &&
+                     f.wordSpacing() == 0 && f.capitalization() == QFont::MixedCase && !p.viewTransformEnabled();
+  Unmirrored(p, [&] {
+    const qt::FontFace::ShapedLine* shaped =
+        plain && p.worldTransform().type() <= QTransform::TxTranslate ? face.Shaped(S, p.device()) : nullptr;
+    if (!shaped) {
+      p.drawText(box.Left, box.Top + face.Ascent(), S);
+      return;
+    }
+    const QPointF origin(box.Left, box.Top + face.Ascent() - shaped->ascent);
+    for (const QGlyphRun& run : shaped->runs) p.drawGlyphRun(origin, run);
+  });
   if (rtl) p.setLayoutDirection(oldDirection);
-  p.setPen(oldPen);
+  if (!keepPen) p.setPen(oldPen);
   if (oldMode != QPainter::CompositionMode_SourceOver) p.setCompositionMode(oldMode);
 }
 
@@ -671,13 +693,19 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
     return h;
   }
   QRect target = Q(R);
-  QRect br = fm.boundingRect(target, qflags, s);
   QPainter* p = RequirePainter();
+  // Laying a text out costs as much as drawing it: only an opaque brush
+  // needs the box before the text; otherwise the drawing measures it.
+  const bool opaque = brush_->Style() != bsClear;
+  const bool measureFirst = opaque || !p || s.isEmpty();
+  QRect br;
+  if (measureFirst) br = fm.boundingRect(target, qflags, s);
   if (!p) return br.height();
+  QRect* drawn = measureFirst ? nullptr : &br;
   p->save();
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (!(Flags & DT_NOCLIP)) p->setClipRect(target, p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  if (brush_->Style() != bsClear) p->fillRect(br, ToQColor(brush_->Color()));
+  if (opaque) p->fillRect(br, ToQColor(brush_->Color()));
   p->setFont(f);
   p->setPen(ToQColor(font_->Color()));
   if (Flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
@@ -687,9 +715,9 @@ int TCanvas::DrawText(const String& Text, TRect& R, unsigned Flags) {
     if (horizontal == Qt::AlignLeft || horizontal == Qt::AlignRight)
       qflags = (qflags & ~horizontal) | (horizontal == Qt::AlignLeft ? Qt::AlignRight : Qt::AlignLeft);
     const QRect box = Q(MirrorRect(R));
-    Unmirrored(*p, [&] { p->drawText(box, qflags, s); });
+    Unmirrored(*p, [&] { p->drawText(box, qflags, s, drawn); });
   } else {
-    p->drawText(target, qflags, s);
+    p->drawText(target, qflags, s, drawn);
   }
   p->restore();
   return br.height();

@@ -139,6 +139,8 @@ class TCanvas : public TPersistent {
   void TextOut(int X, int Y, const String& Text);
   void TextRect(const TRect& R, int X, int Y, const String& Text);
   int TextWidth(const String& Text) const;
+  // The same width for a text about to be drawn: its glyphs are kept then.
+  int DrawnTextWidth(const String& Text) const;
   int TextHeight(const String& Text) const;
   TSize TextExtent(const String& Text) const;
   // Returns the height of the text; with DT_CALCRECT only measures into R.

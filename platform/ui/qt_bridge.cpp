@@ -1,5 +1,8 @@
 #include "platform/ui/qt_bridge.h"
 
+#include <QPaintDevice>
+#include <QTextLayout>
+
 #include "platform/ui/application.h"
 
 #include <QApplication>
@@ -75,13 +78,51 @@ FontFace::FontFace(const QFont& f) : font(f), metrics(f) {}
 
 int FontFace::TextWidth(const String& Text) {
   // Long texts are rare in cells and would crowd out the short ones.
-  constexpr std::size_t kLongest = 64, kMostTexts = 8192;
+  constexpr std::size_t kLongest = 64;
   if (Text.size() > kLongest) return metrics.horizontalAdvance(Q(Text));
-  if (auto it = widths_.find(Text); it != widths_.end()) return it->second;
-  if (widths_.size() >= kMostTexts) widths_.clear();
+  if (const int* w = widths_.Find(Text)) return *w;
   const int w = metrics.horizontalAdvance(Q(Text));
-  widths_.emplace(Text, w);
+  widths_.Put(Text, w);
   return w;
+}
+
+const FontFace::ShapedLine* FontFace::Shaped(const QString& Text, const QPaintDevice* Device) {
+  constexpr qsizetype kLongest = 64;
+  if (Text.isEmpty() || Text.size() > kLongest) return nullptr;
+  // Latin, Greek and Cyrillic letters, digits and signs only: no controls, no
+  // tabs, nothing that reorders or joins.
+  for (QChar c : Text)
+    if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0) || c.unicode() >= 0x0300) return nullptr;
+  // Glyphs are kept for one resolution, the screen's or a device's.
+  const int dpi = Device ? Device->logicalDpiY() : qRound(metrics.fontDpi());
+  if (Device && Device->logicalDpiX() != dpi) return nullptr;
+  if (dpi != shapedDpi_) {
+    shaped_.Clear();
+    shapedDpi_ = dpi;
+  }
+  if (const ShapedLine* kept = shaped_.Find(Text)) return kept;
+  QTextLayout layout(Text, font, Device);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  option.setFlags(QTextOption::IncludeTrailingSpaces);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  line.setLineWidth(1e6);
+  layout.endLayout();
+  ShapedLine shaped{line.glyphRuns(), line.ascent(), qRound(line.horizontalAdvance())};
+  return &shaped_.Put(Text, std::move(shaped));
+}
+
+int FontFace::DrawnTextWidth(const String& Text) {
+  if (const int* w = widths_.Find(Text)) return *w;
+  // Measured for the screen only while the kept glyphs are the screen's.
+  if (shapedDpi_ == 0 || shapedDpi_ == qRound(metrics.fontDpi()))
+    if (const ShapedLine* s = Shaped(Q(Text), nullptr)) {
+      widths_.Put(Text, s->width);
+      return s->width;
+    }
+  return TextWidth(Text);
 }
 
 namespace {

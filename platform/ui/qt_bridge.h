@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -37,6 +39,41 @@ inline TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), 
 
 QFont ToQFont(const TFont& f);
 
+// Keeps at least the Half latest entries: when the newer half is full it
+// becomes the older one, and an older entry used again moves back to the
+// newer half. Dropping everything at once would lose the texts on screen.
+template <class Key, class Value>
+class RecentMap {
+ public:
+  explicit RecentMap(std::size_t Half) : half_(Half) {}
+  // The entry, valid until the next Put or Find.
+  Value* Find(const Key& K) {
+    if (auto it = newer_.find(K); it != newer_.end()) return &it->second;
+    auto it = older_.find(K);
+    if (it == older_.end()) return nullptr;
+    auto node = older_.extract(it);
+    Turn();
+    return &newer_.insert(std::move(node)).position->second;
+  }
+  Value& Put(const Key& K, Value V) {
+    Turn();
+    return newer_.insert_or_assign(K, std::move(V)).first->second;
+  }
+  void Clear() {
+    newer_.clear();
+    older_.clear();
+  }
+
+ private:
+  void Turn() {
+    if (newer_.size() < half_) return;
+    older_ = std::move(newer_);
+    newer_.clear();
+  }
+  std::size_t half_;
+  std::unordered_map<Key, Value> newer_, older_;
+};
+
 // The Qt font of one set of font settings with its metrics, and the widths
 // of the texts measured in it: a width needs the whole text shaped, which
 // costs more than drawing it, and a grid measures the same few texts on
@@ -55,10 +92,26 @@ struct FontFace {
   }
   // Advance width of a single-line text, as horizontalAdvance measures it.
   int TextWidth(const String& Text);
+  // The glyphs of a short plain left-to-right text laid out on one line for
+  // a device, with the line's ascent; nullptr for other texts. Kept like the
+  // widths: shaping is most of what drawing a cell's text costs, and a grid
+  // draws the same texts on every paint.
+  struct ShapedLine {
+    QList<QGlyphRun> runs;
+    qreal ascent = 0;
+    int width = 0;  // as TextWidth measures it
+  };
+  // Device nullptr: for the screen, as TextWidth measures.
+  const ShapedLine* Shaped(const QString& Text, const QPaintDevice* Device);
+  // The width of a text about to be drawn: a new text is shaped once, for
+  // measuring and drawing both.
+  int DrawnTextWidth(const String& Text);
 
  private:
   int ascent_ = -1, height_ = -1;
-  std::unordered_map<String, int> widths_;
+  RecentMap<String, int> widths_{4096};
+  RecentMap<QString, ShapedLine> shaped_{2048};
+  int shapedDpi_ = 0;
 };
 // The face of a TFont, looked up once per change of its settings.
 FontFace& CachedFontFace(const TFont& f);

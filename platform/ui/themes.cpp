@@ -7,6 +7,9 @@
 #include <QStyleOption>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
@@ -141,6 +144,85 @@ void DrawThemedToolButton(TCanvas* Canvas, const TRect& R, TThemedState State, b
     opt.state |= QStyle::State_AutoRaise;
     style->drawComplexControl(QStyle::CC_ToolButton, &opt, p, nullptr);
   });
+}
+
+namespace {
+
+// One filled and drawn tool button, with what its pixels depend on.
+struct GroundedButton {
+  int Width = 0, Height = 0;
+  TThemedState State = tsNormal;
+  QRgb Ground = 0;
+  const QStyle* Style = nullptr;
+  qint64 Palette = 0;
+  QImage::Format Format = QImage::Format_Invalid;
+  QImage Pixels;
+};
+
+// The device position of the canvas point, when the painter maps canvas
+// pixels one to one onto an image a cached face can be copied to.
+bool PlainImageTarget(QPainter& P, const TRect& R, QPoint& At) {
+  QPaintDevice* d = P.device();
+  if (!d || d->devType() != QInternal::Image || d->devicePixelRatio() != 1 || P.opacity() != 1.0 ||
+      P.viewTransformEnabled() ||
+      P.compositionMode() != QPainter::CompositionMode_SourceOver)
+    return false;
+  const QImage::Format f = static_cast<QImage*>(d)->format();
+  if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_ARGB32)
+    return false;
+  const QTransform t = P.worldTransform();
+  if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+    return false;
+  At = QPoint(R.Left + static_cast<int>(t.dx()), R.Top + static_cast<int>(t.dy()));
+  return true;
+}
+
+}  // namespace
+
+void DrawThemedToolButtonOnGround(TCanvas* Canvas, const TRect& R, TThemedState State, TColor Ground) {
+  QPainter* p = Canvas && Canvas->HandleAllocated() ? Canvas->AttachedPainter() : nullptr;
+  QStyle* style = qApp ? QApplication::style() : nullptr;
+  QPoint at;
+  if (!p || !style || R.IsEmpty() || Canvas->Brush()->Style() != bsSolid || !PlainImageTarget(*p, R, at)) {
+    Canvas->Brush()->SetColor(Ground);
+    Canvas->FillRect(R);
+    DrawThemedToolButton(Canvas, R, State);
+    return;
+  }
+  const QImage::Format format = static_cast<QImage*>(p->device())->format();
+  const QRgb ground = qt::ToQColor(Ground).rgba();
+  const qint64 palette = QApplication::palette().cacheKey();
+  // A handful of faces: the sizes of a grid's header and indicator cells.
+  static std::vector<GroundedButton> cache;
+  auto hit = std::find_if(cache.begin(), cache.end(), [&](const GroundedButton& b) {
+    return b.Width == R.Width() && b.Height == R.Height() && b.State == State && b.Ground == ground &&
+           b.Style == style && b.Palette == palette && b.Format == format;
+  });
+  if (hit == cache.end()) {
+    if (cache.size() >= 32) cache.erase(cache.begin());
+    GroundedButton b{R.Width(), R.Height(), State, ground, style, palette, format, QImage(R.Width(), R.Height(), format)};
+    b.Pixels.fill(QColor::fromRgba(ground));
+    QPainter q(&b.Pixels);
+    q.setRenderHint(QPainter::Antialiasing, true);
+    QStyleOptionToolButton opt;
+    opt.rect = QRect(0, 0, R.Width(), R.Height());
+    opt.palette = QApplication::palette();
+    opt.state = StyleState(State) | QStyle::State_AutoRaise;
+    opt.subControls = QStyle::SC_ToolButton;
+    opt.activeSubControls = State == tsPressed ? QStyle::SC_ToolButton : QStyle::SC_None;
+    if (State == tsDisabled) opt.palette.setCurrentColorGroup(QPalette::Disabled);
+    style->drawComplexControl(QStyle::CC_ToolButton, &opt, &q, nullptr);
+    q.end();
+    cache.push_back(std::move(b));
+    hit = cache.end() - 1;
+  }
+  Canvas->Brush()->SetColor(Ground);
+  // Drawn untransformed at its device place: an opaque copy of the pixels.
+  const QTransform old = p->worldTransform();
+  p->resetTransform();
+  p->drawImage(at, hit->Pixels);
+  p->setWorldTransform(old);
+  if (Canvas->OnChange) Canvas->OnChange(Canvas);
 }
 
 void DrawThemedHeader(TCanvas* Canvas, const TRect& R, TThemedState State) {

@@ -44,6 +44,11 @@ void DrawThemedPushButton(TCanvas* Canvas, const TRect& R, TThemedState State);
 // A tool-bar button; with SplitDropDown its drop-down part is drawn
 // (the header cells of the grid use this for their buttons).
 void DrawThemedToolButton(TCanvas* Canvas, const TRect& R, TThemedState State, bool SplitDropDown = false);
+// The rectangle filled with Ground (by the canvas's brush style), then the
+// tool-bar button over it, as FillRect and DrawThemedToolButton would draw
+// them. The pair is kept per size, state and colour: grids draw the same
+// header face in every row.
+void DrawThemedToolButtonOnGround(TCanvas* Canvas, const TRect& R, TThemedState State, TColor Ground);
 // A column header cell, without text.
 void DrawThemedHeader(TCanvas* Canvas, const TRect& R, TThemedState State);
 void DrawThemedCheckBox(TCanvas* Canvas, const TRect& R, TThemedCheck Check, TThemedState State);

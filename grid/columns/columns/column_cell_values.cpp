@@ -59,9 +59,11 @@ String FormatFieldValue(db::TField* F, const String& Format) {
 TColumnExType TColumnEx::GetColumnType() const {
   if (Checkboxes()) return ctCheckboxes;
   db::TField* f = Field();
-  TCustomDBGridEx* grid = Grid();
-  if (f && dynamic_cast<db::TBlobField*>(f) && f->DataType() == db::ftGraphic && grid && grid->DrawGraphicData())
-    return ctGraphicData;
+  // Asked several times for every painted cell: the cheap test first.
+  if (f && f->DataType() == db::ftGraphic && dynamic_cast<db::TBlobField*>(f)) {
+    TCustomDBGridEx* grid = Grid();
+    if (grid && grid->DrawGraphicData()) return ctGraphicData;
+  }
   if (f && f->FieldKind() == db::fkLookup) return ctLookupField;
   if (HasPickItems() && !HasKeyItems()) return ctPickList;
   if (FImageList && !FShowImageAndText) return ctKeyImageList;
@@ -159,8 +161,11 @@ TCheckBoxState TColumnEx::CheckboxState() const {
     if (IsNumericFieldType(f->DataType()) && f->DataType() != db::ftWord)
       return f->IsNull() ? cbGrayed : (f->AsFloat() == 1 ? cbChecked : cbUnchecked);
   }
+  // Without key values nothing matches: the field's text (asked for every
+  // painted cell) is not needed.
+  if (!FKeyList || FKeyList->Count() == 0) return cbGrayed;
   String text = f->Text();
-  if (FKeyList && FKeyList->Count() > 0 && KeyEntryMatches(FKeyList->Get(0), text)) return cbChecked;
+  if (KeyEntryMatches(FKeyList->Get(0), text)) return cbChecked;
   if (FKeyList && FKeyList->Count() > 1 && KeyEntryMatches(FKeyList->Get(1), text)) return cbUnchecked;
   return cbGrayed;
 }

@@ -1,5 +1,7 @@
 #include "grid/columns/columns/column_ex.h"
 
+#include <typeinfo>
+
 #include "grid/columns/columns/column_def_values_ex.h"
 #include "grid/columns/columns/column_title_ex.h"
 #include "grid/columns/columns/columns_internal.h"
@@ -66,7 +68,14 @@ TColumnEx::~TColumnEx() {
   SetCollection(nullptr);
 }
 
-TDBGridColumnsEx* TColumnEx::Columns() const { return dynamic_cast<TDBGridColumnsEx*>(Collection()); }
+TDBGridColumnsEx* TColumnEx::Columns() const {
+  // Every property a cell paint reads asks for the grid through here: the
+  // exact type, which grid columns always have, is checked far more cheaply
+  // than a cast that searches the class tree.
+  ui::TCollection* c = Collection();
+  if (c && typeid(*c) == typeid(TDBGridColumnsEx)) return static_cast<TDBGridColumnsEx*>(c);
+  return dynamic_cast<TDBGridColumnsEx*>(c);
+}
 
 TCustomDBGridEx* TColumnEx::Grid() const {
   TDBGridColumnsEx* columns = Columns();

@@ -261,6 +261,90 @@ TEST_F(CanvasTest, TextWidthFollowsEveryChangeOfTheFont) {
     }
 }
 
+// Cell texts are drawn from glyphs kept per font: each must land exactly
+// where the painter's own text drawing puts it, the first time and from the
+// kept glyphs, in every font, at any place, mirrored, for texts too long to
+// keep and for scripts the canvas leaves to the painter.
+TEST(KeptGlyphsTest, TextsLookExactlyAsThePainterDrawsThem) {
+  uitest::Harness h;
+  struct Case {
+    int size;
+    TFontStyles style;
+    const char16_t* face;
+    TColor colour;
+  } cases[] = {{8, {}, u"Tahoma", clBlack},
+               {13, {}, u"Tahoma", clNavy},
+               {9, {fsBold}, u"Tahoma", clBlack},
+               {10, {fsItalic}, u"Courier New", clMaroon},
+               {9, {fsUnderline}, u"Tahoma", clBlack}};
+  const String texts[] = {u"r12c3", u"Wide WWW - 1,234.50", u"AV To Wa ff fi", u"\u00c4\u00d6\u00dc\u00e9\u00df \u0416\u044b\u0432",
+                          u"\u05e9\u05dc\u05d5\u05dd", u"\u4e16\u754c", String(80, u'x'), u" lead and trail "};
+  for (bool mirrored : {false, true}) {
+    TBitmap kept(400, 300);
+    QImage direct(400, 300, kept.Image()->format());
+    direct.fill(Qt::white);
+    kept.Canvas()->Brush()->SetColor(clWhite);
+    kept.Canvas()->FillRect(Rect(0, 0, 400, 300));
+    kept.Canvas()->Brush()->SetStyle(bsClear);
+    if (mirrored) kept.Canvas()->SetMirroring(true, 400);
+    QPainter p(&direct);
+    int y = 2;
+    for (const Case& k : cases) {
+      kept.Canvas()->Font()->SetName(k.face);
+      kept.Canvas()->Font()->SetSize(k.size);
+      kept.Canvas()->Font()->SetStyle(k.style);
+      kept.Canvas()->Font()->SetColor(k.colour);
+      const QFont font = qt::ToQFont(*kept.Canvas()->Font());
+      const int ascent = QFontMetrics(font).ascent();
+      p.setFont(font);
+      p.setPen(qt::ToQColor(k.colour));
+      for (int round = 0; round < 2; ++round)
+        for (std::size_t t = 0; t < std::size(texts); ++t) {
+          const int x = 3 + static_cast<int>(t) * 7 + round * 150;
+          kept.Canvas()->TextOut(x, y, texts[t]);
+          // Measured from the kept glyphs, a text is as wide as the font measures it.
+          const int w = kept.Canvas()->DrawnTextWidth(texts[t]);
+          EXPECT_EQ(w, QFontMetrics(font).horizontalAdvance(qt::Q(texts[t]))) << k.size << " " << t;
+          // Mirrored, the canvas writes the text at the mirrored place, readable.
+          p.drawText(mirrored ? 400 - x - w : x, y + ascent, qt::Q(texts[t]));
+          y = (y + 5) % 280;
+        }
+    }
+    p.end();
+    int differing = 0;
+    for (int yy = 0; yy < 300; ++yy)
+      for (int xx = 0; xx < 400; ++xx)
+        if (kept.Image()->pixel(xx, yy) != direct.pixel(xx, yy)) ++differing;
+    EXPECT_EQ(differing, 0) << "mirrored " << mirrored;
+  }
+}
+
+// Measured and shaped texts are kept in a map that never forgets the latest
+// ones: a screen's texts must survive the texts scrolled past them.
+TEST(RecentMapTest, KeepsTheLatestHalfAndWhatIsUsedAgain) {
+  qt::RecentMap<int, int> map(4);
+  for (int k = 0; k < 4; ++k) map.Put(k, k * 10);
+  ASSERT_NE(map.Find(0), nullptr);
+  for (int k = 4; k < 10; ++k) map.Put(k, k * 10);
+  // The newer half holds 8 and 9, the older one 4 to 7: 0 to 3 are gone.
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(map.Find(k), nullptr) << k;
+  // 4 and 5, found in the older half, move to the newer one (8, 9, 4, 5).
+  ASSERT_NE(map.Find(4), nullptr);
+  ASSERT_NE(map.Find(5), nullptr);
+  // The next entry turns the halves: 4 and 5 stay, 6 and 7 go.
+  map.Put(10, 100);
+  for (int k : {4, 5, 8, 9, 10}) {
+    ASSERT_NE(map.Find(k), nullptr) << k;
+    EXPECT_EQ(*map.Find(k), k * 10);
+  }
+  for (int k : {6, 7}) EXPECT_EQ(map.Find(k), nullptr) << k;
+  // A value put again replaces the kept one.
+  map.Put(10, 7);
+  EXPECT_EQ(*map.Find(10), 7);
+  map.Clear();
+  EXPECT_EQ(map.Find(10), nullptr);
+}
+
 TEST_F(CanvasTest, TextOutMovesThePenAndPaintsOpaqueBackground) {
   c()->Brush()->SetColor(clYellow);
   c()->TextOut(1, 1, u"ab");

@@ -89,6 +89,43 @@ TEST(ThemedPaintTest, EveryElementDrawsInEveryState) {
   EXPECT_EQ(sheet.Canvas()->Pixel(1, 1), clBlack);
 }
 
+// The kept face on its ground must look exactly as the fill and the style's
+// own drawing: in both states the grids use, on two grounds, at several
+// places (the second use of a face is a copy), clipped and mirrored.
+TEST(ThemedPaintTest, KeptToolButtonFaceMatchesTheStylesDrawing) {
+  uitest::Harness h;
+  ASSERT_TRUE(ThemesEnabled());
+  struct Setup {
+    bool clipped, mirrored;
+  };
+  for (const Setup setup : {Setup{false, false}, Setup{true, false}, Setup{false, true}}) {
+    TBitmap direct(300, 120), kept(300, 120);
+    for (TBitmap* b : {&direct, &kept}) {
+      b->Canvas()->Brush()->SetColor(kGround);
+      b->Canvas()->FillRect(Rect(0, 0, 300, 120));
+      if (setup.clipped) b->Canvas()->IntersectClipRect(Rect(10, 10, 250, 100));
+      if (setup.mirrored) b->Canvas()->SetMirroring(true, 300);
+    }
+    int place = 0;
+    for (TThemedState state : {tsHot, tsPressed})
+      for (TColor ground : {TColor(clBtnFace), TColor(0x00C0E0F0)})
+        for (int copy = 0; copy < 2; ++copy, ++place) {
+          const TRect r = Bounds(5 + (place % 4) * 70, 3 + (place / 4) * 30, 64, 22 + copy);
+          direct.Canvas()->Brush()->SetColor(ground);
+          direct.Canvas()->FillRect(r);
+          DrawThemedToolButton(direct.Canvas(), r, state);
+          DrawThemedToolButtonOnGround(kept.Canvas(), r, state, ground);
+          EXPECT_EQ(kept.Canvas()->Brush()->Color(), ground);
+        }
+    int differing = 0;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 300; ++x)
+        if (direct.Image()->pixel(x, y) != kept.Image()->pixel(x, y)) ++differing;
+    EXPECT_EQ(differing, 0) << "clipped " << setup.clipped << " mirrored " << setup.mirrored;
+    EXPECT_GT(Painted(kept, Rect(0, 0, 300, 120)), 1000);
+  }
+}
+
 // Inside a control's paint the same calls draw on the window.
 class TThemedBox : public TCustomControl {
  public:
