@@ -416,7 +416,10 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
 void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
   TColumnEx* column = FInTitleFilterListboxColumn;
   if (column && column->STFilter()->InFilterListBox()) return;
-  if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) return;
+  if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) {
+    FInTitleFilterListboxGroupLevel = nullptr;
+    return;
+  }
   TPopupListboxEx* list = FInTitleFilterListbox;
   if (TControl* capture = GetCaptureControl()) capture->Perform(WM_CANCELMODE, 0, 0);
   list->SetVisible(false);
@@ -425,10 +428,16 @@ void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
     column->STFilter()->SetDropDownListWidth(list->Width());
   }
   FInTitleFilterListboxVisible = false;
-  FInTitleFilterListboxGroupLevel = nullptr;
   FTrackingStateRect = TRect{};
   InvalidateTitle();
   OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
+  // The chosen item still needs to know which grouping level opened the
+  // list (a sort item sorts that level), so the level is let go afterwards,
+  // also when the item fails.
+  struct LevelRelease {
+    TGridDataGroupLevelEx*& level;
+    ~LevelRelease() { level = nullptr; }
+  } release{FInTitleFilterListboxGroupLevel};
   if (Execute) {
     if (column) column->STFilter()->SetEnterNotClearData(false);
     const int index = list->ItemIndex();

@@ -431,6 +431,64 @@ TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
 }
 
+// The sort commands of a list opened from a grouping-panel item order that
+// level's groups; the column's title marker is not touched. The same
+// commands in a title's list mark the title.
+TEST_F(GroupPresses, ALevelsListSortsItsGroupsAndATitlesListMarksTheTitle) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghAutoSortMarking);
+  grid->ColumnDefValues()->Title()->SetTitleButton(true);
+  DropOnPanel(0);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  TGridDataGroupLevelEx* level = Groups()->ActiveGroupLevelAt(0);
+  TGridGroupDataTreeEx* tree = Groups()->GroupDataTree();
+  auto groupKeys = [&] {
+    String keys;
+    for (int i = 0; i < tree->FlatVisibleCount(); ++i)
+      if (tree->FlatVisibleNodeAt(i)->NodeType() == dntDataGroupEx) keys += tree->FlatVisibleNodeAt(i)->KeyValue().AsString();
+    return keys;
+  };
+  ASSERT_EQ(groupKeys(), u"ABC");
+  auto choose = [&](const String& Text) {
+    TPopupListboxEx* list = grid->InTitleFilterListbox();
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+    const int index = list->Items()->IndexOf(Text);
+    ASSERT_GE(index, 0) << std::string(Text.begin(), Text.end());
+    list->SetItemIndex(index);
+    h.Key(list, ui::VK_RETURN);
+    EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  };
+  const TRect item = level->GroupPanelRect();
+  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  struct Case {
+    const char16_t* command;
+    TSortOrderEx order;
+    const char16_t* keys;
+  };
+  for (const Case& c : {Case{u"(Order by descending)", soDescEx, u"CBA"},
+                        Case{u"(Order by ascending)", soAscEx, u"ABC"}}) {
+    h.Click(grid, button);
+    ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), level);
+    choose(c.command);
+    EXPECT_EQ(level->SortOrder(), c.order) << std::string(c.command, c.command + 5);
+    EXPECT_EQ(groupKeys(), c.keys);
+    EXPECT_EQ(Col(0)->Title()->SortMarker(), smNoneEx);
+    EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  }
+  // A title's own list marks its title; the level keeps its order.
+  const int c = grid->DataColToGridCol(1);
+  const TRect title = grid->CellRangeRect(c, 0, c, 0);
+  TRect r;
+  ASSERT_NE(grid->TitleFilterButtonHitTest(TGridCoord{c, 0}, TPoint{title.Right - 4, Centre(title).Y}, r, title), 0);
+  h.Click(grid, TPoint{title.Right - 4, Centre(title).Y});
+  ASSERT_EQ(grid->InTitleFilterListboxColumn(), Col(1));
+  ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  choose(u"(Order by descending)");
+  EXPECT_EQ(Col(1)->Title()->SortMarker(), smDownEx);
+  EXPECT_EQ(level->SortOrder(), soAscEx);
+}
+
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
   const TPoint from = Title(1);
   h.MouseDown(grid, from);
