@@ -422,12 +422,15 @@ void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
   }
   TPopupListboxEx* list = FInTitleFilterListbox;
   if (TControl* capture = GetCaptureControl()) capture->Perform(WM_CANCELMODE, 0, 0);
+  const bool listFocused = list->Focused();
   list->SetVisible(false);
   if (column && list->SizeGripResized()) {
     column->STFilter()->SetDropDownListRows(list->RowCount());
     column->STFilter()->SetDropDownListWidth(list->Width());
   }
   FInTitleFilterListboxVisible = false;
+  // The keyboard must not stay with a hidden window.
+  if (listFocused && CanFocus()) SetFocus();
   FTrackingStateRect = TRect{};
   InvalidateTitle();
   OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);

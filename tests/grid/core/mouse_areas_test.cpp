@@ -3,6 +3,9 @@
 // the grouping panel, and row panels.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -487,6 +490,35 @@ TEST_F(GroupPresses, ALevelsListSortsItsGroupsAndATitlesListMarksTheTitle) {
   choose(u"(Order by descending)");
   EXPECT_EQ(Col(1)->Title()->SortMarker(), smDownEx);
   EXPECT_EQ(level->SortOrder(), soAscEx);
+}
+
+// While a level's list is open its item's filter button is drawn pressed;
+// however the list closes, the button is drawn up again.
+TEST_F(GroupPresses, AClosedLevelListLeavesItsButtonUp) {
+  DropOnPanel(0);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  const TRect item = Groups()->ActiveGroupLevelAt(0)->GroupPanelRect();
+  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  auto look = [&] {
+    return grid->Widget()->grab().toImage().copy(item.Left, item.Top, item.Width(), item.Height());
+  };
+  const QImage up = look();
+  for (const char* how : {"escape", "enter", "cancel mode"}) {
+    h.Click(grid, button);
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible()) << how;
+    EXPECT_NE(look(), up) << how;
+    if (std::string(how) == "escape")
+      h.Key(grid->InTitleFilterListbox(), ui::VK_ESCAPE);
+    else if (std::string(how) == "enter")
+      h.Key(grid->InTitleFilterListbox(), ui::VK_RETURN);
+    else
+      grid->Perform(ui::WM_CANCELMODE);
+    EXPECT_FALSE(grid->InTitleFilterListboxVisible()) << how;
+    EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr) << how;
+    EXPECT_EQ(look(), up) << how;
+  }
 }
 
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
