@@ -597,6 +597,11 @@ struct RowPanelPresses : gridtest::ShownNumberedGrid {
     grid->Columns()->ColumnAt(2)->SetInRowLinePos(1);
     grid->RowPanel()->SetActive(true);
   }
+  TColumnEx* ByName(const char16_t* Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (grid->Columns()->ColumnAt(i)->FieldName() == Name) return grid->Columns()->ColumnAt(i);
+    return nullptr;
+  }
   // A point inside a column's cell of the panel in the given grid row.
   TPoint InPanel(int DataCol, int Row) {
     const TRect cell = grid->CellBounds(grid->IndicatorOffset(), Row);
@@ -627,6 +632,83 @@ TEST_F(RowPanelPresses, TitleTipsBelongToThePanelColumnUnderTheMouse) {
   const auto& p = grid->Columns()->ColumnAt(1)->RowPlacement();
   EXPECT_EQ(cut.CursorRect.Left, cell.Left + p.Left);
   EXPECT_EQ(cut.CursorRect.Top, cell.Top + p.Top);
+}
+
+// A cut value in a panel data row shows its own tip over its own cell, also
+// when the grid is scrolled past the start of the record's panel.
+TEST_F(RowPanelPresses, DataTipsBelongToThePanelCellUnderTheMouseAsPainted) {
+  TColumnEx* a = ByName(u"A");
+  TColumnEx* b = ByName(u"B");
+  a->SetWidth(200);
+  b->SetWidth(30);
+  a->SetToolTips(true);
+  b->SetToolTips(true);
+  ds.First();
+  ds.Edit();
+  ds.Fields(1)->SetAsInteger(123456789);
+  ds.Post();
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset();
+  auto ask = [&](TPoint At) {
+    const TPoint screen = grid->ClientToScreen(At);
+    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
+    ui::THintInfo info;
+    info.HintControl = grid;
+    info.HintPos = screen;
+    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
+    int pause = -1;
+    grid->Perform(ui::CM_HINTSHOWPAUSE, 0, reinterpret_cast<ui::LPARAM>(&pause));
+    EXPECT_EQ(pause, 0);
+    return info;
+  };
+  for (const bool scrolled : {false, true}) {
+    if (scrolled) {
+      grid->SetBounds(0, 0, 180 + grid->Width() - grid->ClientWidth(), 200);
+      grid->SetSelectedIndex(0);
+      grid->SetSelectedIndex(b->Index());
+      h.ProcessEvents();
+      ASSERT_GT(grid->SmoothPos().X, 0);
+    }
+    const auto& p = b->RowPlacement();
+    const TRect cell = grid->RowPanelCellClientRect(
+        row, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
+    const ui::THintInfo tip = ask(TPoint{cell.Left + 4, Centre(cell).Y});
+    EXPECT_EQ(tip.HintStr, u"123456789") << scrolled;
+    EXPECT_EQ(tip.CursorRect.Left, cell.Left) << scrolled;
+    EXPECT_EQ(tip.CursorRect.Top, cell.Top) << scrolled;
+    EXPECT_EQ(tip.CursorRect.Bottom, cell.Bottom) << scrolled;
+  }
+}
+
+// The edit button of the panel cell under the mouse is the hot one, at that
+// cell's right end as painted.
+TEST_F(RowPanelPresses, ThePanelCellsEditButtonUnderTheMouseIsTheHotOne) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghHotTrack);
+  TColumnEx* b = ByName(u"B");
+  b->SetButtonStyle(cbsEllipsis);
+  b->SetAlwaysShowEditButton(true);
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 1;
+  const auto& p = b->RowPlacement();
+  const TRect cell = grid->RowPanelCellClientRect(
+      row, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
+  struct Case {
+    TPoint at;
+    int button;
+  };
+  for (const Case& c : {Case{TPoint{cell.Left + 3, cell.Top + 3}, -1}, Case{TPoint{cell.Right - 4, cell.Top + 3}, 0},
+                        Case{TPoint{cell.Left + 3, cell.Top + 4}, -1}}) {
+    h.MouseMove(grid, c.at);
+    h.MouseMove(grid, TPoint{c.at.X, c.at.Y + 1});
+    EXPECT_EQ(grid->HotTrackEditButton(), c.button) << c.at.X;
+  }
+  // Column A's right end is no button of its own.
+  const auto& a = ByName(u"A")->RowPlacement();
+  const TRect first = grid->RowPanelCellClientRect(
+      row, TRect{a.DataCellLeft, a.Top, a.DataCellLeft + a.DataCellWidth, a.Top + a.Height});
+  h.MouseMove(grid, TPoint{first.Right - 4, first.Top + 3});
+  h.MouseMove(grid, TPoint{first.Right - 4, first.Top + 4});
+  EXPECT_EQ(grid->HotTrackEditButton(), -1);
 }
 
 TEST_F(RowPanelPresses, PressesFindThePanelColumnUnderTheMouse) {
