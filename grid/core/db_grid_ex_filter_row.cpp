@@ -601,7 +601,9 @@ void TCustomDBGridEx::FilterEditorNavigate(std::uint16_t& Key, TShiftState Shift
       if (ctrl) {
         target = last();
         consumed = true;
-      } else if (selStart + selLength >= textLength && selLength == 0) {
+      } else if (selStart + selLength >= textLength) {
+        // The caret stands at the selection's end: a text shown whole
+        // selected, as every filter cell opens, goes on to the next cell.
         target = NextFilterColumn(FFilterCol, true);
         consumed = true;
       }
