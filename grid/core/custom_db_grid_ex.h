@@ -385,6 +385,10 @@ class TCustomDBGridEx : public TCustomGridEx, public IInplaceEditHolderEx, publi
   // Hot tracking inside a panel: the column under the mouse is the hot one.
   void TrackRowPanelHotColumn(int X, int Y);
   bool RowPanelCellHot(int ARow, int DataCol) const;
+  // The visible panel column under a client point of a grid row and its cell as painted.
+  TColumnEx* RowPanelHintCell(TGridCoord Cell, TPoint P, TRect& R);
+  // The edit button under the mouse (-1 none, 0 the default one, 1.. the column's extra ones).
+  int HotTrackEditButton() const { return FHotTrackEditButton; }
   // The detail sign in front of the first visible panel column's value.
   TRect RowPanelDetailSignRect(int ARow);
   void ScrollRowPanelColumnIntoView(int Index);

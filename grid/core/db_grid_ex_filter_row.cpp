@@ -416,19 +416,31 @@ void TCustomDBGridEx::ShowTitleFilterListboxAt(TColumnEx* Column, TRect R) {
 void TCustomDBGridEx::CloseTitleFilterListbox(bool Execute) {
   TColumnEx* column = FInTitleFilterListboxColumn;
   if (column && column->STFilter()->InFilterListBox()) return;
-  if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) return;
+  if (!FInTitleFilterListboxVisible || !FInTitleFilterListbox) {
+    FInTitleFilterListboxGroupLevel = nullptr;
+    return;
+  }
   TPopupListboxEx* list = FInTitleFilterListbox;
   if (TControl* capture = GetCaptureControl()) capture->Perform(WM_CANCELMODE, 0, 0);
+  const bool listFocused = list->Focused();
   list->SetVisible(false);
   if (column && list->SizeGripResized()) {
     column->STFilter()->SetDropDownListRows(list->RowCount());
     column->STFilter()->SetDropDownListWidth(list->Width());
   }
   FInTitleFilterListboxVisible = false;
-  FInTitleFilterListboxGroupLevel = nullptr;
+  // The keyboard must not stay with a hidden window.
+  if (listFocused && CanFocus()) SetFocus();
   FTrackingStateRect = TRect{};
   InvalidateTitle();
   OutBoundaryData()->InvalidateOutBoundary(cbtTopEx);
+  // The chosen item still needs to know which grouping level opened the
+  // list (a sort item sorts that level), so the level is let go afterwards,
+  // also when the item fails.
+  struct LevelRelease {
+    TGridDataGroupLevelEx*& level;
+    ~LevelRelease() { level = nullptr; }
+  } release{FInTitleFilterListboxGroupLevel};
   if (Execute) {
     if (column) column->STFilter()->SetEnterNotClearData(false);
     const int index = list->ItemIndex();
@@ -589,7 +601,9 @@ void TCustomDBGridEx::FilterEditorNavigate(std::uint16_t& Key, TShiftState Shift
       if (ctrl) {
         target = last();
         consumed = true;
-      } else if (selStart + selLength >= textLength && selLength == 0) {
+      } else if (selStart + selLength >= textLength) {
+        // The caret stands at the selection's end: a text shown whole
+        // selected, as every filter cell opens, goes on to the next cell.
         target = NextFilterColumn(FFilterCol, true);
         consumed = true;
       }

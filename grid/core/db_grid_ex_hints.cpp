@@ -111,6 +111,29 @@ void TCustomDBGridEx::DefaultFillDataHintShowInfo(TPoint CursorPos, TGridCoord C
   (void)Cell;
 }
 
+TColumnEx* TCustomDBGridEx::RowPanelHintCell(TGridCoord Cell, TPoint P, TRect& R) {
+  const bool titleType = Cell.Y < TopDataOffset() || Cell.Y >= RowCount();
+  const bool dataType = !titleType;
+  // Title and data rows: the cell as painted, also where the grid's own cell
+  // rectangle is cut by scrolling.
+  const bool painted = Cell.Y < RowCount();
+  const TRect bounds = CellBounds(Cell.X, Cell.Y);
+  const TRect master = painted ? RowPanelMasterCellRect(Cell.Y) : bounds;
+  TColumnEx* column = GetColumnInRowPanelAtPos(TPoint{P.X - master.Left, P.Y - master.Top}, titleType);
+  if (!column || !column->Visible()) return nullptr;
+  const auto& p = column->RowPlacement();
+  const int left = dataType ? p.DataCellLeft : p.Left;
+  const TRect inPanel{left, p.Top, left + (dataType ? p.DataCellWidth : p.Width), p.Top + p.Height};
+  if (painted) {
+    R = RowPanelCellClientRect(Cell.Y, inPanel);
+  } else {
+    R = TRect{bounds.Left + inPanel.Left, bounds.Top + inPanel.Top, bounds.Left + inPanel.Right,
+              bounds.Top + inPanel.Bottom};
+    if (column->UseRightToLeftAlignment()) R = MirrorClientRect(R, ClientWidth());
+  }
+  return column;
+}
+
 void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
   TCustomGridEx::Dispatch(M);
   if (M.Result != 0) return;
@@ -120,30 +143,27 @@ void TCustomDBGridEx::HandleCmHintShow(TMessage& M) {
   int dataCol = GridColToDataCol(cell.X);
   if (cell.X < FIndicatorOffset || cell.Y < 0 || dataCol >= FColumns->Count()) return;
   TColumnEx* column = FColumns->ColumnAt(dataCol);
-  TColumnTitleEx* title = column->Title();
   const bool titleRow = cell.Y < TitleRowCount();
+  TRect r = CellBounds(cell.X, cell.Y);
+  int fullRight = 0;
+  const bool panel = RowPanelActive();
+  if (panel) {
+    // A panel row holds several columns: the hint is the one under the mouse.
+    column = RowPanelHintCell(cell, FHitTest, r);
+    if (!column) return;
+    dataCol = column->Index();
+    fullRight = r.Right;
+  }
+  TColumnTitleEx* title = column->Title();
   if (titleRow && !title->Hint().empty()) {
     info->HintStr = title->Hint().substr(0, title->Hint().find(u'|'));
-    info->CursorRect = CellBounds(cell.X, cell.Y);
+    info->CursorRect = panel ? r : CellBounds(cell.X, cell.Y);
     return;
   }
   info->HintStr.clear();
   // A tip would get in the way of sizing, and Ctrl asks for none.
   if (GetCaptureControl() || (GetKeyState(VK_CONTROL) & 0x8000)) return;
-  TRect r = CellBounds(cell.X, cell.Y);
-  int fullRight = 0;
-  if (RowPanelActive()) {
-    // A panel row holds several columns: the tip is the one under the mouse.
-    column = GetColumnInRowPanelAtPos(TPoint{FHitTest.X - r.Left, FHitTest.Y - r.Top}, titleRow);
-    if (!column || !column->Visible()) return;
-    dataCol = column->Index();
-    title = column->Title();
-    const auto& p = column->RowPlacement();
-    const int left = r.Left + (titleRow ? p.Left : p.DataCellLeft);
-    r = TRect{left, r.Top + p.Top, left + (titleRow ? p.Width : p.DataCellWidth), r.Top + p.Top + p.Height};
-    if (column->UseRightToLeftAlignment()) r = MirrorClientRect(r, ClientWidth());
-    fullRight = r.Right;
-  } else {
+  if (!panel) {
     if (column->UseRightToLeftAlignment()) r = MirrorClientRect(r, ClientWidth());
     fullRight = r.Left + column->Width();
   }
@@ -248,7 +268,9 @@ void TCustomDBGridEx::HandleCmHintShowPause(TMessage& M) {
   auto* pause = reinterpret_cast<int*>(M.LParam);
   if (!pause || cell.X < FIndicatorOffset || cell.Y < 0 || dataCol >= FColumns->Count()) return;
   TColumnEx* column = FColumns->ColumnAt(dataCol);
-  const TRect r = CellBounds(cell.X, cell.Y);
+  TRect r = CellBounds(cell.X, cell.Y);
+  // In a panel row the pause is that of the column under the mouse.
+  if (RowPanelActive() && !(column = RowPanelHintCell(cell, FHitTest, r))) return;
   const TPoint inCell{FHitTest.X - r.Left, FHitTest.Y - r.Top};
   int value = Application ? Application->HintPause : 500;
   bool processed = false;

@@ -772,7 +772,10 @@ void TCustomDBGridEx::UpdateHotTrack(int X, int Y) {
       cell.Y < RowCount()) {
     const int dataCol = GridColToDataCol(cell.X);
     TColumnEx* column = dataCol < FColumns->Count() ? FColumns->ColumnAt(dataCol) : nullptr;
-    const TRect r = CellBounds(cell.X, cell.Y);
+    TRect r = CellBounds(cell.X, cell.Y);
+    // In a panel's data rows the buttons belong to the panel cell under the
+    // mouse, where painting puts it.
+    if (RowPanelActive() && cell.Y >= TopDataOffset()) column = RowPanelHintCell(cell, TPoint{X, Y}, r);
     if (cell.Y == 0 && IsUseMultiTitle() && dataCol < static_cast<int>(FLeafFieldArr.size()) &&
         FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf) {
       const bool over = Y < r.Bottom - FLeafFieldArr[static_cast<std::size_t>(dataCol)].FLeaf->Height;
@@ -781,7 +784,10 @@ void TCustomDBGridEx::UpdateHotTrack(int X, int Y) {
         RepaintCell(cell.X, cell.Y);
       }
     }
-    const int button = column ? EditButtonAtPos(cell.X, cell.Y, Y - r.Top, X - r.Left, column) : -1;
+    // Mirrored, the buttons are painted at the cell's left end.
+    const int inCellX =
+        RowPanelActive() && column && column->UseRightToLeftAlignment() ? r.Right - 1 - X : X - r.Left;
+    const int button = column ? EditButtonAtPos(cell.X, cell.Y, Y - r.Top, inCellX, column) : -1;
     if (button != FHotTrackEditButton) {
       FHotTrackEditButton = button;
       RepaintCell(cell.X, cell.Y);
@@ -815,7 +821,10 @@ int TCustomDBGridEx::EditButtonAtPos(int ACol, int ARow, int InCellY, int InCell
                : -1;
   }
   if (ARow < TopDataOffset()) return -1;
-  const int height = FInplaceEditorButtonHeight > 0 ? FInplaceEditorButtonHeight : RowHeights(ARow);
+  // A panel cell's buttons sit at the right end of its value part.
+  const bool panel = RowPanelActive();
+  const int cellHeight = panel ? Column->RowPlacement().Height : RowHeights(ARow);
+  const int height = FInplaceEditorButtonHeight > 0 ? FInplaceEditorButtonHeight : cellHeight;
   if (InCellY >= height) return -1;
   const int flat = Flat() ? 1 : 0;
   const int editorWidth = FInplaceEditorButtonWidth > 0 ? FInplaceEditorButtonWidth : 16;
@@ -826,7 +835,7 @@ int TCustomDBGridEx::EditButtonAtPos(int ACol, int ARow, int InCellY, int InCell
     TEditButtonEx* b = Column->EditButtons()->Items(i);
     if (b->Visible()) buttons.push_back({i + 1, (b->Width() > 0 ? b->Width() : editorWidth) + flat});
   }
-  int right = ColWidths(ACol);
+  int right = panel ? Column->RowPlacement().DataCellWidth : ColWidths(ACol);
   for (const auto& b : buttons) right -= b.second;
   if (InCellX < right) return -1;
   for (const auto& b : buttons) {

@@ -1770,9 +1770,11 @@ bool TWinControl::AskNonClient() {
                  std::max(0, window.Right - client.Right), std::max(0, window.Bottom - client.Bottom)};
   if (frame == nonClient_) return false;
   nonClient_ = frame;
-  PlaceInsideFrame();
+  NonClientChanged();
   return true;
 }
+
+void TWinControl::NonClientChanged() { PlaceInsideFrame(); }
 
 void TWinControl::PlaceInsideFrame() {
   if (!widget_) return;

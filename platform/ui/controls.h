@@ -435,6 +435,9 @@ class TWinControl : public TControl {
   // Copies the control's state into a new widget.
   virtual void InitWidget();
   virtual void DestroyHandle();
+  // The frame (NonClientMargins) changed: the client area moves inside it.
+  // Controls whose client is a widget of its own (scroll boxes) move that.
+  virtual void NonClientChanged();
   // Before Qt paints (background) and after (children, overlay). Custom
   // controls paint themselves here.
   virtual void PaintWindow(QWidget* Target, const TRect& Area, const std::function<void()>& Base);

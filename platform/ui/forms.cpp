@@ -487,16 +487,43 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
 
 TScrollBox::~TScrollBox() { BeginDestroy(); }
 
+namespace {
+// Qt keeps the viewport's margins to the scroll area's subclasses.
+class FramedScrollArea : public qt::Host<QScrollArea> {
+ public:
+  using qt::Host<QScrollArea>::Host;
+  void SetMargins(const TPadding& P) { setViewportMargins(P.Left, P.Top, P.Right, P.Bottom); }
+};
+}  // namespace
+
 void TScrollBox::SetBorderStyle(TBorderStyle Value) {
   if (Value == borderStyle_) return;
   borderStyle_ = Value;
-  if (auto* area = dynamic_cast<QScrollArea*>(widget_))
-    area->setFrameShape(Value == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+  ApplyFrame();
+  // A control drawing its own frame is asked for it again.
+  SetWindowPos(0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
   Realign();
 }
 
+// With a frame of the control's own (WM_NCCALCSIZE) the control draws the
+// border itself and the viewport sits inside that frame; otherwise Qt draws
+// the border.
+void TScrollBox::ApplyFrame() {
+  auto* area = dynamic_cast<FramedScrollArea*>(widget_);
+  if (!area) return;
+  const bool own = NonClientMargins() != TPadding{};
+  area->setFrameShape(own || borderStyle_ == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+  area->SetMargins(NonClientMargins());
+}
+
+void TScrollBox::NonClientChanged() {
+  ApplyFrame();
+  UpdateContentSize();
+  if (widget_) widget_->update();
+}
+
 QWidget* TScrollBox::CreateWidget(QWidget* Parent) {
-  auto* area = new qt::Host<QScrollArea>(this, false, Parent);
+  auto* area = new FramedScrollArea(this, false, Parent);
   area->setWidgetResizable(false);
   area->setFrameShape(borderStyle_ == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
   content_ = new qt::Host<QWidget>(this, true);
@@ -522,6 +549,9 @@ TRect TScrollBox::ClientRect() const {
     QSize s = area->viewport()->size();
     return Rect(0, 0, s.width(), s.height());
   }
+  const TPadding& own = NonClientMargins();
+  if (own != TPadding{})
+    return Rect(0, 0, std::max(0, Width() - own.Left - own.Right), std::max(0, Height() - own.Top - own.Bottom));
   int frame = borderStyle_ == bsNone ? 0 : 2;
   return Rect(0, 0, std::max(0, Width() - 2 * frame), std::max(0, Height() - 2 * frame));
 }

@@ -153,9 +153,11 @@ class TScrollBox : public TScrollingWinControl {
   void ChildBoundsChanged(TControl* Child) override;
   void SizeChanged(int OldWidth, int OldHeight) override;
   void DestroyHandle() override;
+  void NonClientChanged() override;
 
  private:
   void UpdateContentSize();
+  void ApplyFrame();
   TBorderStyle borderStyle_ = bsSingle;
   QWidget* content_ = nullptr;
 };

@@ -47,6 +47,14 @@ class Host : public Base, public HostIface {
     // Qt frees the widget inside this one.
     if (e->type() == QEvent::DeferredDelete) return Base::event(e);
     DepthScope scope(this);
+    // A scroll area paints its own window (round the viewport) from here,
+    // not through paintEvent: a frame of the control's own is painted then.
+    if constexpr (std::is_base_of_v<QAbstractScrollArea, Base>) {
+      if (control_ && e->type() == QEvent::Paint && control_->NonClientMargins() != TPadding{}) {
+        control_->HostPaint(this, e, [this, e] { Base::event(e); }, isClient_);
+        return true;
+      }
+    }
     if (!control_ || e->type() == QEvent::Paint) return Base::event(e);
     return control_->HostEvent(this, e, isClient_, [this](QEvent* ev) { return Base::event(ev); });
   }

@@ -8,6 +8,7 @@
 #include "grid/columns/filters/simple_filter_dialog.h"
 #include "grid/columns/filters/st_column_filter_ex.h"
 #include "grid/columns/filters/st_db_grid_ex_filter.h"
+#include "grid/columns/grouping/grid_data_groups_ex.h"
 #include "grid/core/custom_db_grid_ex.h"
 #include "grid/core/db_grid_ex_center.h"
 #include "grid/core/grid_images.h"
@@ -82,11 +83,21 @@ void TPopupListboxItemExSort::PaintItem(TPopupListboxEx* Sender, int ItemIndex, 
 }
 
 void TPopupListboxItemExSort::Execute(TPopupListboxEx* Sender, int, TPoint, TShiftState) {
-  // A data-group level's own list would set the level's order; grouping
-  // levels do not open filter lists in this grid, so the column's title
-  // takes the marker.
   TColumnEx* column = FilterPopupColumn(Sender);
   TCustomDBGridEx* grid = FilterPopupGrid(Sender);
+  // A list opened from a grouping-panel item sorts the groups of that level;
+  // the column's own title marker is left as it is. The command keeps the
+  // meaning of its caption and glyph: the descending marker orders the
+  // groups descending, as the panel item's marker then shows.
+  if (grid && Sender->Owner() == grid) {
+    if (TGridDataGroupLevelEx* level = grid->InTitleFilterListboxGroupLevel()) {
+      if (FSortState == smDownEx)
+        level->SetSortOrder(soDescEx);
+      else if (FSortState == smUpEx)
+        level->SetSortOrder(soAscEx);
+      return;
+    }
+  }
   if (!column) return;
   column->Title()->SetSortMarker(FSortState);
   if (grid) grid->SortMarkingChanged();

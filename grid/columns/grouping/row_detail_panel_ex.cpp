@@ -7,6 +7,11 @@
 #include "platform/data/dataset.h"
 #include "grid/editor_support/tool_routines.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/forms.h"
+#include "platform/classes/messages.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace grid {
 
@@ -53,10 +58,72 @@ void TRowDetailPanelControlEx::SetBevels(TBevelEdges Edges, ui::TBevelCut Inner,
   FBevelOuter = Outer;
   FBevelKind = Kind;
   FBevelWidth = Width;
+  SetWindowPos(0, 0, 0, 0, ui::SWP_NOMOVE | ui::SWP_NOSIZE | ui::SWP_FRAMECHANGED);
   Invalidate();
 }
 
+ui::TPadding TRowDetailPanelControlEx::FrameWidths() const {
+  const int border = BorderStyle() == ui::bsSingle ? 1 : 0;
+  int bevel = 0;
+  if (FBevelKind != bkNone)
+    bevel = ((FBevelInner != ui::bvNone ? 1 : 0) + (FBevelOuter != ui::bvNone ? 1 : 0)) * std::max(0, FBevelWidth);
+  auto side = [&](TBevelEdge E) { return border + (FBevelEdges.Contains(E) ? bevel : 0); };
+  return ui::TPadding{side(beLeft), side(beTop), side(beRight), side(beBottom)};
+}
+
+// The window's border line outside, then the outer and the inner bevel, each
+// BevelWidth wide on the edges that have one. A raised cut is light at the
+// top and left and dark at the bottom and right, a lowered one the other way
+// round; a flat bevel is dark all round.
+void TRowDetailPanelControlEx::PaintFrame() {
+  ui::TWindowCanvas dc(this);
+  if (!dc.Drawing()) return;
+  ui::TRect r{0, 0, Width(), Height()};
+  if (BorderStyle() == ui::bsSingle) {
+    dc.Brush()->SetColor(ui::clWindowFrame);
+    dc.FrameRect(r);
+    r.Inflate(-1, -1);
+  }
+  if (FBevelKind == bkNone) return;
+  const bool left = FBevelEdges.Contains(beLeft), top = FBevelEdges.Contains(beTop),
+             right = FBevelEdges.Contains(beRight), bottom = FBevelEdges.Contains(beBottom);
+  auto ring = [&](ui::TColor LightSide, ui::TColor DarkSide) {
+    if (r.Width() <= 0 || r.Height() <= 0) return;
+    dc.Brush()->SetColor(LightSide);
+    if (top) dc.FillRect(ui::TRect{r.Left, r.Top, r.Right, r.Top + 1});
+    if (left) dc.FillRect(ui::TRect{r.Left, r.Top, r.Left + 1, r.Bottom});
+    dc.Brush()->SetColor(DarkSide);
+    if (bottom) dc.FillRect(ui::TRect{r.Left, r.Bottom - 1, r.Right, r.Bottom});
+    if (right) dc.FillRect(ui::TRect{r.Right - 1, r.Top, r.Right, r.Bottom});
+    r = ui::TRect{r.Left + (left ? 1 : 0), r.Top + (top ? 1 : 0), r.Right - (right ? 1 : 0),
+                  r.Bottom - (bottom ? 1 : 0)};
+  };
+  for (const ui::TBevelCut cut : {FBevelOuter, FBevelInner}) {
+    if (cut == ui::bvNone) continue;
+    ui::TColor light = ui::clBtnHighlight, dark = ui::clBtnShadow;
+    if (FBevelKind == bkFlat)
+      light = dark;
+    else if (cut == ui::bvLowered)
+      std::swap(light, dark);
+    else if (cut == ui::bvSpace)
+      light = dark = Color();
+    for (int i = 0; i < FBevelWidth; ++i) ring(light, dark);
+  }
+}
+
 void TRowDetailPanelControlEx::Dispatch(ui::TMessage& Message) {
+  if (Message.Msg == ui::WM_NCCALCSIZE) {
+    ui::TScrollBox::Dispatch(Message);
+    const ui::TPadding f = FrameWidths();
+    auto* r = reinterpret_cast<ui::TRect*>(Message.LParam);
+    *r = ui::TRect{r->Left + f.Left, r->Top + f.Top, r->Right - f.Right, r->Bottom - f.Bottom};
+    return;
+  }
+  if (Message.Msg == ui::WM_NCPAINT) {
+    ui::TScrollBox::Dispatch(Message);
+    PaintFrame();
+    return;
+  }
   // Ctrl+Up inside the panel gives the focus back to the grid.
   if (Message.Msg == ui::CM_CHILDKEY && Message.WParam == ui::VK_UP &&
       !ComponentState().Contains(ui::csDesigning) && CurrentShiftState() == ui::TShiftState{ui::ssCtrl}) {

@@ -26,9 +26,14 @@ class TRowDetailPanelControlEx : public ui::TScrollBox {
   TBevelKind BevelKind() const { return FBevelKind; }
   int BevelWidth() const { return FBevelWidth; }
   void SetBevels(TBevelEdges Edges, ui::TBevelCut Inner, ui::TBevelCut Outer, TBevelKind Kind, int Width);
+  // Widths of the frame round the client area: the single border, then the bevels.
+  ui::TPadding FrameWidths() const;
 
  protected:
   void Dispatch(ui::TMessage& Message) override;
+
+ private:
+  void PaintFrame();
 
  private:
   TBevelEdges FBevelEdges{beLeft, beTop, beRight, beBottom};

@@ -127,6 +127,39 @@ TEST_F(FilterRow, KeysMoveBetweenFilterCellsSkippingHiddenFilters) {
   EXPECT_EQ(Filter(0)->ExpressionStr(), u"ab");
 }
 
+// The caret is the selection's end, where a filter cell opens with its text
+// selected: Right there goes on to the next cell; Left only from the start.
+TEST_F(FilterRow, ArrowsLeaveTheCellOnlyFromTheCaretsEnd) {
+  Filter(1)->SetExpressionStr(u">= 2");
+  struct Case {
+    std::uint16_t key;
+    int selStart, selLength;
+    int col;
+  };
+  const Case cases[] = {
+      {ui::VK_RIGHT, 0, 4, 2},  // the whole text selected
+      {ui::VK_RIGHT, 4, 0, 2},
+      {ui::VK_RIGHT, 1, 3, 2},
+      {ui::VK_RIGHT, 0, 3, 1},
+      {ui::VK_RIGHT, 1, 0, 1},
+      {ui::VK_LEFT, 0, 0, 0},
+      {ui::VK_LEFT, 0, 4, 1},  // the caret is at the end
+      {ui::VK_LEFT, 1, 0, 1},
+  };
+  for (const Case& c : cases) {
+    grid->StartFilterEditing(1);
+    ASSERT_EQ(Editor()->Text(), u">= 2");
+    Editor()->SetSelStart(c.selStart);
+    Editor()->SetSelLength(c.selLength);
+    h.Key(Editor(), c.key);
+    EXPECT_EQ(grid->FilterCol(), c.col) << c.key << " " << c.selStart << "+" << c.selLength;
+  }
+  // A cell opens with its text selected, so Right passes straight on.
+  grid->StartFilterEditing(1);
+  h.Key(Editor(), ui::VK_RIGHT);
+  EXPECT_EQ(grid->FilterCol(), 2);
+}
+
 TEST_F(FilterRow, DownLeavesTheRowForTheDataOfThatColumn) {
   ds.Last();
   grid->StartFilterEditing(2);

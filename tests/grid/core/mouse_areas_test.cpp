@@ -3,6 +3,9 @@
 // the grouping panel, and row panels.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -431,6 +434,93 @@ TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
 }
 
+// The sort commands of a list opened from a grouping-panel item order that
+// level's groups; the column's title marker is not touched. The same
+// commands in a title's list mark the title.
+TEST_F(GroupPresses, ALevelsListSortsItsGroupsAndATitlesListMarksTheTitle) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghAutoSortMarking);
+  grid->ColumnDefValues()->Title()->SetTitleButton(true);
+  DropOnPanel(0);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  TGridDataGroupLevelEx* level = Groups()->ActiveGroupLevelAt(0);
+  TGridGroupDataTreeEx* tree = Groups()->GroupDataTree();
+  auto groupKeys = [&] {
+    String keys;
+    for (int i = 0; i < tree->FlatVisibleCount(); ++i)
+      if (tree->FlatVisibleNodeAt(i)->NodeType() == dntDataGroupEx) keys += tree->FlatVisibleNodeAt(i)->KeyValue().AsString();
+    return keys;
+  };
+  ASSERT_EQ(groupKeys(), u"ABC");
+  auto choose = [&](const String& Text) {
+    TPopupListboxEx* list = grid->InTitleFilterListbox();
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible());
+    const int index = list->Items()->IndexOf(Text);
+    ASSERT_GE(index, 0) << std::string(Text.begin(), Text.end());
+    list->SetItemIndex(index);
+    h.Key(list, ui::VK_RETURN);
+    EXPECT_FALSE(grid->InTitleFilterListboxVisible());
+  };
+  const TRect item = level->GroupPanelRect();
+  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  struct Case {
+    const char16_t* command;
+    TSortOrderEx order;
+    const char16_t* keys;
+  };
+  for (const Case& c : {Case{u"(Order by descending)", soDescEx, u"CBA"},
+                        Case{u"(Order by ascending)", soAscEx, u"ABC"}}) {
+    h.Click(grid, button);
+    ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), level);
+    choose(c.command);
+    EXPECT_EQ(level->SortOrder(), c.order) << std::string(c.command, c.command + 5);
+    EXPECT_EQ(groupKeys(), c.keys);
+    EXPECT_EQ(Col(0)->Title()->SortMarker(), smNoneEx);
+    EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  }
+  // A title's own list marks its title; the level keeps its order.
+  const int c = grid->DataColToGridCol(1);
+  const TRect title = grid->CellRangeRect(c, 0, c, 0);
+  TRect r;
+  ASSERT_NE(grid->TitleFilterButtonHitTest(TGridCoord{c, 0}, TPoint{title.Right - 4, Centre(title).Y}, r, title), 0);
+  h.Click(grid, TPoint{title.Right - 4, Centre(title).Y});
+  ASSERT_EQ(grid->InTitleFilterListboxColumn(), Col(1));
+  ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
+  choose(u"(Order by descending)");
+  EXPECT_EQ(Col(1)->Title()->SortMarker(), smDownEx);
+  EXPECT_EQ(level->SortOrder(), soAscEx);
+}
+
+// While a level's list is open its item's filter button is drawn pressed;
+// however the list closes, the button is drawn up again.
+TEST_F(GroupPresses, AClosedLevelListLeavesItsButtonUp) {
+  DropOnPanel(0);
+  grid->STFilter()->SetVisible(true);
+  grid->STFilter()->SetLocation(stflInTitleFilterEx);
+  h.ProcessEvents();
+  const TRect item = Groups()->ActiveGroupLevelAt(0)->GroupPanelRect();
+  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  auto look = [&] {
+    return grid->Widget()->grab().toImage().copy(item.Left, item.Top, item.Width(), item.Height());
+  };
+  const QImage up = look();
+  for (const char* how : {"escape", "enter", "cancel mode"}) {
+    h.Click(grid, button);
+    ASSERT_TRUE(grid->InTitleFilterListboxVisible()) << how;
+    EXPECT_NE(look(), up) << how;
+    if (std::string(how) == "escape")
+      h.Key(grid->InTitleFilterListbox(), ui::VK_ESCAPE);
+    else if (std::string(how) == "enter")
+      h.Key(grid->InTitleFilterListbox(), ui::VK_RETURN);
+    else
+      grid->Perform(ui::WM_CANCELMODE);
+    EXPECT_FALSE(grid->InTitleFilterListboxVisible()) << how;
+    EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr) << how;
+    EXPECT_EQ(look(), up) << how;
+  }
+}
+
 TEST_F(GroupPresses, EscapeWhileOverThePanelDropsNothing) {
   const TPoint from = Title(1);
   h.MouseDown(grid, from);
@@ -507,6 +597,11 @@ struct RowPanelPresses : gridtest::ShownNumberedGrid {
     grid->Columns()->ColumnAt(2)->SetInRowLinePos(1);
     grid->RowPanel()->SetActive(true);
   }
+  TColumnEx* ByName(const char16_t* Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (grid->Columns()->ColumnAt(i)->FieldName() == Name) return grid->Columns()->ColumnAt(i);
+    return nullptr;
+  }
   // A point inside a column's cell of the panel in the given grid row.
   TPoint InPanel(int DataCol, int Row) {
     const TRect cell = grid->CellBounds(grid->IndicatorOffset(), Row);
@@ -537,6 +632,83 @@ TEST_F(RowPanelPresses, TitleTipsBelongToThePanelColumnUnderTheMouse) {
   const auto& p = grid->Columns()->ColumnAt(1)->RowPlacement();
   EXPECT_EQ(cut.CursorRect.Left, cell.Left + p.Left);
   EXPECT_EQ(cut.CursorRect.Top, cell.Top + p.Top);
+}
+
+// A cut value in a panel data row shows its own tip over its own cell, also
+// when the grid is scrolled past the start of the record's panel.
+TEST_F(RowPanelPresses, DataTipsBelongToThePanelCellUnderTheMouseAsPainted) {
+  TColumnEx* a = ByName(u"A");
+  TColumnEx* b = ByName(u"B");
+  a->SetWidth(200);
+  b->SetWidth(30);
+  a->SetToolTips(true);
+  b->SetToolTips(true);
+  ds.First();
+  ds.Edit();
+  ds.Fields(1)->SetAsInteger(123456789);
+  ds.Post();
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset();
+  auto ask = [&](TPoint At) {
+    const TPoint screen = grid->ClientToScreen(At);
+    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
+    ui::THintInfo info;
+    info.HintControl = grid;
+    info.HintPos = screen;
+    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
+    int pause = -1;
+    grid->Perform(ui::CM_HINTSHOWPAUSE, 0, reinterpret_cast<ui::LPARAM>(&pause));
+    EXPECT_EQ(pause, 0);
+    return info;
+  };
+  for (const bool scrolled : {false, true}) {
+    if (scrolled) {
+      grid->SetBounds(0, 0, 180 + grid->Width() - grid->ClientWidth(), 200);
+      grid->SetSelectedIndex(0);
+      grid->SetSelectedIndex(b->Index());
+      h.ProcessEvents();
+      ASSERT_GT(grid->SmoothPos().X, 0);
+    }
+    const auto& p = b->RowPlacement();
+    const TRect cell = grid->RowPanelCellClientRect(
+        row, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
+    const ui::THintInfo tip = ask(TPoint{cell.Left + 4, Centre(cell).Y});
+    EXPECT_EQ(tip.HintStr, u"123456789") << scrolled;
+    EXPECT_EQ(tip.CursorRect.Left, cell.Left) << scrolled;
+    EXPECT_EQ(tip.CursorRect.Top, cell.Top) << scrolled;
+    EXPECT_EQ(tip.CursorRect.Bottom, cell.Bottom) << scrolled;
+  }
+}
+
+// The edit button of the panel cell under the mouse is the hot one, at that
+// cell's right end as painted.
+TEST_F(RowPanelPresses, ThePanelCellsEditButtonUnderTheMouseIsTheHotOne) {
+  grid->SetOptionsEx(grid->OptionsEx() + dghHotTrack);
+  TColumnEx* b = ByName(u"B");
+  b->SetButtonStyle(cbsEllipsis);
+  b->SetAlwaysShowEditButton(true);
+  h.ProcessEvents();
+  const int row = grid->TopDataOffset() + 1;
+  const auto& p = b->RowPlacement();
+  const TRect cell = grid->RowPanelCellClientRect(
+      row, TRect{p.DataCellLeft, p.Top, p.DataCellLeft + p.DataCellWidth, p.Top + p.Height});
+  struct Case {
+    TPoint at;
+    int button;
+  };
+  for (const Case& c : {Case{TPoint{cell.Left + 3, cell.Top + 3}, -1}, Case{TPoint{cell.Right - 4, cell.Top + 3}, 0},
+                        Case{TPoint{cell.Left + 3, cell.Top + 4}, -1}}) {
+    h.MouseMove(grid, c.at);
+    h.MouseMove(grid, TPoint{c.at.X, c.at.Y + 1});
+    EXPECT_EQ(grid->HotTrackEditButton(), c.button) << c.at.X;
+  }
+  // Column A's right end is no button of its own.
+  const auto& a = ByName(u"A")->RowPlacement();
+  const TRect first = grid->RowPanelCellClientRect(
+      row, TRect{a.DataCellLeft, a.Top, a.DataCellLeft + a.DataCellWidth, a.Top + a.Height});
+  h.MouseMove(grid, TPoint{first.Right - 4, first.Top + 3});
+  h.MouseMove(grid, TPoint{first.Right - 4, first.Top + 4});
+  EXPECT_EQ(grid->HotTrackEditButton(), -1);
 }
 
 TEST_F(RowPanelPresses, PressesFindThePanelColumnUnderTheMouse) {

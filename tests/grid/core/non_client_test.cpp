@@ -3,6 +3,8 @@
 // not flat has no frame.
 #include <gtest/gtest.h>
 
+#include "grid/columns/grouping/row_detail_panel_ex.h"
+#include "platform/ui/panels.h"
 #include "tests/grid/core/grid_on_form.h"
 
 namespace {
@@ -58,6 +60,56 @@ TEST_F(PlainGrid, HasNoFrame) {
   EXPECT_EQ(grid->NonClientMargins(), ui::TPadding{});
   EXPECT_EQ(grid->ClientRect().Bottom, grid->Height());
   for (int x : {0, 5, 50}) EXPECT_EQ(h.WindowPixelAt(grid, x, 2), h.PixelAt(grid, x, 2)) << x;
+}
+
+// The detail panel's border and bevels are its window's frame: the border
+// line outside, the outer bevel, then the inner one, on the edges chosen.
+struct DetailFrame : gridtest::ShownNumberedGrid {
+  void Prepare() override {
+    gridtest::OpenNumbered(ds, src, {u"A", u"B"}, 5);
+    grid->SetDataSource(&src);
+    grid->RowDetailPanel()->SetActive(true);
+    grid->RowDetailPanel()->SetHeight(60);
+  }
+};
+
+TEST_F(DetailFrame, BorderAndBevelsAreDrawnRoundTheClient) {
+  grid::TRowDetailPanelEx* panel = grid->RowDetailPanel();
+  panel->SetBevelKind(grid::bkTile);
+  panel->SetBevelWidth(2);
+  panel->SetVisible(true);
+  h.ProcessEvents();
+  grid::TRowDetailPanelControlEx* box = grid->RowDetailPanelControl();
+  ASSERT_TRUE(box && box->Visible());
+  // 1 border + 2 outer + 2 inner on every side.
+  EXPECT_EQ(box->NonClientMargins(), (ui::TPadding{5, 5, 5, 5}));
+  EXPECT_EQ(box->ClientRect().Width(), box->Width() - 10);
+  const int w = box->Width(), hgt = box->Height(), y = hgt / 2, x = w / 2;
+  const ui::TColor frame = ColorToRGB(ui::clWindowFrame), light = ColorToRGB(ui::clBtnHighlight),
+                   dark = ColorToRGB(ui::clBtnShadow);
+  // Outer lowered: dark left and top, light right and bottom; inner raised the other way round.
+  struct Probe {
+    int x, y;
+    ui::TColor colour;
+  };
+  for (const Probe& p : {Probe{0, y, frame}, Probe{w - 1, y, frame}, Probe{x, 0, frame}, Probe{x, hgt - 1, frame},
+                         Probe{1, y, dark}, Probe{2, y, dark}, Probe{3, y, light}, Probe{4, y, light},
+                         Probe{x, 2, dark}, Probe{x, 3, light}, Probe{w - 2, y, light}, Probe{w - 4, y, dark},
+                         Probe{x, hgt - 3, light}, Probe{x, hgt - 5, dark}})
+    EXPECT_EQ(h.WindowPixelAt(box, p.x, p.y), p.colour) << p.x << "," << p.y;
+  EXPECT_FALSE(h.SaveScreenshot(grid, "row_detail_panel_bevels").empty());
+
+  // Without a bevel kind only the border is left; without edges the sides go too.
+  panel->SetBevelEdges(grid::TBevelEdges{grid::beTop});
+  h.ProcessEvents();
+  EXPECT_EQ(box->NonClientMargins(), (ui::TPadding{1, 5, 1, 1}));
+  panel->SetBevelKind(grid::bkNone);
+  h.ProcessEvents();
+  EXPECT_EQ(box->NonClientMargins(), (ui::TPadding{1, 1, 1, 1}));
+  panel->SetBorderStyle(ui::bsNone);
+  h.ProcessEvents();
+  EXPECT_EQ(box->NonClientMargins(), ui::TPadding{});
+  EXPECT_EQ(box->ClientRect().Width(), box->Width());
 }
 
 }  // namespace

@@ -132,6 +132,48 @@ TEST_F(NonClient, TheFrameIsPaintedOnNcPaintAndTheClientInsideIt) {
   EXPECT_FALSE(idle.Drawing());
 }
 
+// A scroll box's viewport is its client: with a frame of its own it sits
+// inside that frame, its children with it, and the band is painted by the
+// box instead of the toolkit's border.
+class TFramedBox : public TScrollBox {
+ public:
+  using TScrollBox::TScrollBox;
+  int Inset = 3;
+  void Dispatch(TMessage& M) override {
+    TScrollBox::Dispatch(M);
+    if (M.Msg == WM_NCCALCSIZE) {
+      reinterpret_cast<TRect*>(M.LParam)->Inflate(-Inset, -Inset);
+    } else if (M.Msg == WM_NCPAINT) {
+      TWindowCanvas dc(this);
+      dc.Brush()->SetColor(clRed);
+      dc.FillRect(Rect(0, 0, Width(), Height()));
+    }
+  }
+};
+
+TEST_F(NonClient, AScrollBoxKeepsItsViewportAndChildrenInsideItsFrame) {
+  auto* box = new TFramedBox(form);
+  box->SetBounds(60, 20, 80, 60);
+  box->SetColor(clBlue);
+  box->SetParent(form);
+  auto* child = new TPanel(box);
+  child->SetBounds(0, 0, 10, 10);
+  child->SetParent(box);
+  h.ProcessEvents();
+  EXPECT_EQ(box->NonClientMargins(), (TPadding{3, 3, 3, 3}));
+  EXPECT_EQ(box->ClientRect(), Rect(0, 0, 74, 54));
+  EXPECT_EQ(child->ClientToScreen({0, 0}), form->ClientToScreen({63, 23}));
+  for (const TPoint p : {TPoint{0, 30}, TPoint{2, 30}, TPoint{40, 0}, TPoint{79, 30}, TPoint{40, 59}})
+    EXPECT_EQ(WindowPixel(box, p.X, p.Y), clRed) << p.X << "," << p.Y;
+  EXPECT_EQ(WindowPixel(box, 40, 30), clBlue);
+  // A frame given up gives the border back to the toolkit.
+  box->Inset = 0;
+  box->SetBorderStyle(bsNone);
+  h.ProcessEvents();
+  EXPECT_EQ(box->NonClientMargins(), TPadding{});
+  EXPECT_EQ(box->ClientRect(), Rect(0, 0, 80, 60));
+}
+
 TEST_F(NonClient, MouseCoordinatesAreClientCoordinates) {
   Click(framed, QPoint(2, 2));
   ASSERT_EQ(framed->Downs.size(), 1u);
