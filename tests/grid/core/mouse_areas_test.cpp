@@ -36,6 +36,16 @@ using ui::TRect;
 
 TPoint Centre(const TRect& R) { return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
 
+// Ends a drag by releasing the button at At, after Escape when Cancel.
+void EndDrag(uitest::Harness& h, ui::TWinControl* Grid, TPoint At, bool Cancel) {
+  if (Cancel) {
+    h.Key(Grid, ui::VK_ESCAPE);
+    h.ProcessEvents();
+  }
+  h.MouseUp(Grid, At);
+  h.ProcessEvents();
+}
+
 // --- dragging records ---------------------------------------------------------------------
 
 struct RecordDrag : gridtest::ShownNumberedGrid {
@@ -347,12 +357,7 @@ TEST_F(GroupPresses, ALevelDraggedIntoARowPanelShowsItsColumnThereAndUngroups) {
     h.MouseMove(grid, onM, {ui::ssLeft});
     EXPECT_EQ(grid->GridState(), gsColMoving) << k.name;
     EXPECT_EQ(grid->RowPanelMoveTarget(), m->Index()) << k.name;
-    if (k.cancel) {
-      h.Key(grid, ui::VK_ESCAPE);
-      h.ProcessEvents();
-    }
-    h.MouseUp(grid, onM);
-    h.ProcessEvents();
+    EndDrag(h, grid, onM, k.cancel);
     EXPECT_EQ(grid->GridState(), gsNormal) << k.name;
     EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), k.levels) << k.name;
     EXPECT_EQ(city->Visible(), k.visible) << k.name;
@@ -1033,12 +1038,7 @@ TEST_F(RowPanelPresses, DraggingAPanelTitleMovesTheColumnIntoTheTargetsPlace) {
     ASSERT_EQ(grid->GridState(), gsColMoving) << k.name;
     h.MouseMove(grid, to, {ui::ssLeft});
     EXPECT_EQ(grid->RowPanelMoveTarget(), column(k.onto)->Index()) << k.name;
-    if (k.cancel) {
-      h.Key(grid, ui::VK_ESCAPE);
-      h.ProcessEvents();
-    }
-    h.MouseUp(grid, to);
-    h.ProcessEvents();
+    EndDrag(h, grid, to, k.cancel);
     EXPECT_EQ(grid->GridState(), gsNormal) << k.name;
     EXPECT_EQ(dragged->InRowLinePos(), k.line) << k.name;
     EXPECT_EQ(dragged->RowPlacement().Left, k.left) << k.name;

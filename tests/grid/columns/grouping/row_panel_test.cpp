@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "components/extended/data/ext_memory_data.h"
@@ -38,18 +39,23 @@ struct FixedLineGrid : grid::TDBGridEx {
   int InRowPanelLineHeight() override { return 20; }
 };
 
-TEST_F(RowPanel, PlacesColumnsOnTheirLines) {
-  FixedLineGrid g(form);
-  g.SetParent(form);
+// Three columns, each {line, line count, width}, placed on a grid with
+// one-pixel lines.
+void PlaceLines(FixedLineGrid& g, ui::TWinControl* Parent, const std::array<std::array<int, 3>, 3>& Lines) {
+  g.SetParent(Parent);
   g.SetGridLineWidth(1);
-  const int lines[3][3] = {{0, 1, 50}, {0, 2, 60}, {1, 1, 70}};
-  for (const auto& l : lines) {
+  for (const auto& l : Lines) {
     grid::TColumnEx* c = g.Columns()->Add();
     c->SetWidth(l[2]);
     c->SetInRowLinePos(l[0]);
     c->SetInRowLineHeight(l[1]);
   }
   g.Columns()->RelayoutCellsInRowPanel();
+}
+
+TEST_F(RowPanel, PlacesColumnsOnTheirLines) {
+  FixedLineGrid g(form);
+  PlaceLines(g, form, {{{0, 1, 50}, {0, 2, 60}, {1, 1, 70}}});
   struct Expect {
     int left, top, width, height;
   };
@@ -87,16 +93,7 @@ TEST_F(RowPanel, PlacesColumnsOnTheirLines) {
 // and without room being made for the lines above it.
 TEST_F(RowPanel, AFarLineIsPlacedSafely) {
   FixedLineGrid g(form);
-  g.SetParent(form);
-  g.SetGridLineWidth(1);
-  const int lines[3][3] = {{0, 1, 50}, {2000000000, 2000000000, 60}, {0, 1, 70}};
-  for (const auto& l : lines) {
-    grid::TColumnEx* c = g.Columns()->Add();
-    c->SetWidth(l[2]);
-    c->SetInRowLinePos(l[0]);
-    c->SetInRowLineHeight(l[1]);
-  }
-  g.Columns()->RelayoutCellsInRowPanel();
+  PlaceLines(g, form, {{{0, 1, 50}, {2000000000, 2000000000, 60}, {0, 1, 70}}});
   const auto& far = g.Columns()->ColumnAt(1)->RowPlacement();
   EXPECT_EQ(far.Left, 0);
   EXPECT_GT(far.Top, 0);
