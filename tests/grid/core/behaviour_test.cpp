@@ -397,15 +397,7 @@ struct GridTips : Behaviour {
     data.ds.Post();
   }
   // What the grid answers for a tool tip at a client point.
-  ui::THintInfo Ask(TPoint At) {
-    const TPoint screen = grid->ClientToScreen(At);
-    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
-    ui::THintInfo info;
-    info.HintControl = grid;
-    info.HintPos = screen;
-    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
-    return info;
-  }
+  ui::THintInfo Ask(TPoint At) { return gridtest::AskHint(grid, At); }
   TPoint CellPoint(int ACol, int ARow) {
     const TRect r = grid->CellRangeRect(ACol, ARow, ACol, ARow);
     return {r.Left + 4, r.Top + 3};

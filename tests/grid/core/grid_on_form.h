@@ -13,6 +13,18 @@
 
 namespace gridtest {
 
+// What a grid answers for a tool tip at a client point, asked as the
+// application does when the mouse rests there.
+inline ui::THintInfo AskHint(ui::TWinControl* Grid, ui::TPoint At) {
+  const ui::TPoint screen = Grid->ClientToScreen(At);
+  Grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
+  ui::THintInfo info;
+  info.HintControl = Grid;
+  info.HintPos = screen;
+  Grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
+  return info;
+}
+
 struct GridOnForm : ::testing::Test {
   explicit GridOnForm(int Width = 400) : width_(Width) {}
 

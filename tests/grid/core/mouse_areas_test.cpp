@@ -261,6 +261,17 @@ struct GroupPresses : gridtest::ShownGrid {
     grid->DataGrouping()->SetGroupPanelVisible(true);
     grid->DataGrouping()->SetActive(true);
   }
+  // Filter buttons in the titles, so the grouping items show theirs too.
+  void ShowFilterButtons() {
+    grid->STFilter()->SetVisible(true);
+    grid->STFilter()->SetLocation(stflInTitleFilterEx);
+    h.ProcessEvents();
+  }
+  // The middle of a grouping item's filter button.
+  TPoint LevelFilterButton(int Level) {
+    const TRect item = Groups()->ActiveGroupLevelAt(Level)->GroupPanelRect();
+    return {item.Right - 6, (item.Top + item.Bottom) / 2};
+  }
   TDBGridExDataGroupsEx* Groups() { return grid->DataGrouping(); }
   TColumnEx* Col(int I) { return grid->Columns()->ColumnAt(I); }
   TPoint Title(int DataCol) {
@@ -372,11 +383,9 @@ TEST_F(GroupPresses, ALevelDraggedIntoARowPanelShowsItsColumnThereAndUngroups) {
 
 TEST_F(GroupPresses, AnItemsFilterButtonOpensItsColumnsListAndTheItemUnderTheMouseIsHot) {
   DropOnPanel(0);
-  grid->STFilter()->SetVisible(true);
-  grid->STFilter()->SetLocation(stflInTitleFilterEx);
-  h.ProcessEvents();
+  ShowFilterButtons();
   const TRect item = Groups()->ActiveGroupLevelAt(0)->GroupPanelRect();
-  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  const TPoint button = LevelFilterButton(0);
   TRect r;
   ASSERT_TRUE(grid->GroupPanelFilterButtonAt(0, button, r));
   ASSERT_FALSE(grid->GroupPanelFilterButtonAt(0, {item.Left + 4, button.Y}, r));
@@ -397,21 +406,15 @@ TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
   DropOnPanel(0);
   DropOnPanel(1);
   ASSERT_EQ(Groups()->ActiveGroupLevelsCount(), 2);
-  grid->STFilter()->SetVisible(true);
-  grid->STFilter()->SetLocation(stflInTitleFilterEx);
-  h.ProcessEvents();
-  auto buttonOf = [&](int Level) {
-    const TRect item = Groups()->ActiveGroupLevelAt(Level)->GroupPanelRect();
-    return TPoint{item.Right - 6, (item.Top + item.Bottom) / 2};
-  };
+  ShowFilterButtons();
   TGridDataGroupLevelEx* first = Groups()->ActiveGroupLevelAt(0);
   TGridDataGroupLevelEx* second = Groups()->ActiveGroupLevelAt(1);
-  h.Click(grid, buttonOf(0));
+  h.Click(grid, LevelFilterButton(0));
   ASSERT_TRUE(grid->InTitleFilterListboxVisible());
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
   EXPECT_EQ(grid->InTitleFilterListboxColumn(), first->Column());
   // The other item's button takes the list over for its own level.
-  h.Click(grid, buttonOf(1));
+  h.Click(grid, LevelFilterButton(1));
   ASSERT_TRUE(grid->InTitleFilterListboxVisible());
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), second);
   EXPECT_EQ(grid->InTitleFilterListboxColumn(), second->Column());
@@ -420,14 +423,14 @@ TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
   EXPECT_FALSE(grid->InTitleFilterListboxVisible());
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
   // A level taken off the panel closes the list it opened.
-  h.Click(grid, buttonOf(1));
+  h.Click(grid, LevelFilterButton(1));
   ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), second);
   delete second;
   EXPECT_FALSE(grid->InTitleFilterListboxVisible());
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), nullptr);
   EXPECT_EQ(Groups()->ActiveGroupLevelsCount(), 1);
   // So does hiding the panel.
-  h.Click(grid, buttonOf(0));
+  h.Click(grid, LevelFilterButton(0));
   ASSERT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
   Groups()->SetGroupPanelVisible(false);
   EXPECT_FALSE(grid->InTitleFilterListboxVisible());
@@ -435,7 +438,7 @@ TEST_F(GroupPresses, AnItemsFilterListBelongsToItsLevelUntilItCloses) {
   // The grid goes with a level's list still open.
   Groups()->SetGroupPanelVisible(true);
   h.ProcessEvents();
-  h.Click(grid, buttonOf(0));
+  h.Click(grid, LevelFilterButton(0));
   EXPECT_EQ(grid->InTitleFilterListboxGroupLevel(), first);
 }
 
@@ -446,9 +449,7 @@ TEST_F(GroupPresses, ALevelsListSortsItsGroupsAndATitlesListMarksTheTitle) {
   grid->SetOptionsEx(grid->OptionsEx() + dghAutoSortMarking);
   grid->ColumnDefValues()->Title()->SetTitleButton(true);
   DropOnPanel(0);
-  grid->STFilter()->SetVisible(true);
-  grid->STFilter()->SetLocation(stflInTitleFilterEx);
-  h.ProcessEvents();
+  ShowFilterButtons();
   TGridDataGroupLevelEx* level = Groups()->ActiveGroupLevelAt(0);
   TGridGroupDataTreeEx* tree = Groups()->GroupDataTree();
   auto groupKeys = [&] {
@@ -501,11 +502,9 @@ TEST_F(GroupPresses, ALevelsListSortsItsGroupsAndATitlesListMarksTheTitle) {
 // however the list closes, the button is drawn up again.
 TEST_F(GroupPresses, AClosedLevelListLeavesItsButtonUp) {
   DropOnPanel(0);
-  grid->STFilter()->SetVisible(true);
-  grid->STFilter()->SetLocation(stflInTitleFilterEx);
-  h.ProcessEvents();
+  ShowFilterButtons();
   const TRect item = Groups()->ActiveGroupLevelAt(0)->GroupPanelRect();
-  const TPoint button{item.Right - 6, (item.Top + item.Bottom) / 2};
+  const TPoint button = LevelFilterButton(0);
   auto look = [&] {
     return grid->Widget()->grab().toImage().copy(item.Left, item.Top, item.Width(), item.Height());
   };
@@ -620,15 +619,7 @@ TEST_F(RowPanelPresses, TitleTipsBelongToThePanelColumnUnderTheMouse) {
   grid->Columns()->ColumnAt(0)->Title()->SetCaption(u"A");
   grid->Columns()->ColumnAt(1)->Title()->SetCaption(u"a caption far wider than its panel cell");
   h.ProcessEvents();
-  auto ask = [&](TPoint At) {
-    const TPoint screen = grid->ClientToScreen(At);
-    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
-    ui::THintInfo info;
-    info.HintControl = grid;
-    info.HintPos = screen;
-    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
-    return info;
-  };
+  auto ask = [&](TPoint At) { return gridtest::AskHint(grid, At); };
   EXPECT_EQ(ask(InPanel(0, 0)).HintStr, u"");
   const ui::THintInfo cut = ask(InPanel(1, 0));
   EXPECT_EQ(cut.HintStr, u"a caption far wider than its panel cell");
@@ -655,12 +646,7 @@ TEST_F(RowPanelPresses, DataTipsBelongToThePanelCellUnderTheMouseAsPainted) {
   h.ProcessEvents();
   const int row = grid->TopDataOffset();
   auto ask = [&](TPoint At) {
-    const TPoint screen = grid->ClientToScreen(At);
-    grid->Perform(ui::WM_NCHITTEST, 0, ui::MakeLParam(screen.X, screen.Y));
-    ui::THintInfo info;
-    info.HintControl = grid;
-    info.HintPos = screen;
-    grid->Perform(ui::CM_HINTSHOW, 0, reinterpret_cast<ui::LPARAM>(&info));
+    const ui::THintInfo info = gridtest::AskHint(grid, At);
     int pause = -1;
     grid->Perform(ui::CM_HINTSHOWPAUSE, 0, reinterpret_cast<ui::LPARAM>(&pause));
     EXPECT_EQ(pause, 0);
