@@ -8,7 +8,12 @@
 //    (its own listener, connection and answering thread), like eight
 //    controllers, and every rate is the calls of all callers together; each
 //    caller runs on one processor with its peer (slot k on the k-th usable
-//    processor), in every case alike;
+//    processor), in every case alike. The raw peer, in the same rounds: plain
+//    socket clients of the same peers, placed the same way, one alone and
+//    then as many as the callers taking turns through a bare lock in arrival
+//    order whose waiters never sleep (the cheapest hand-over there is). Its
+//    ratio is what the machine allows any one lock held across the exchange;
+//    the library's ratio is printed next to it, with the two's quotient;
 //  - USB back-to-back commands against a simulated device that answers after 1 ms,
 //    at poll periods 5, 1 and 0: time over the device's own reply time (goal: 0.3 ms);
 //  - the USB reader with no device open: wake-ups and CPU time while idle (goal: none);
@@ -27,11 +32,15 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "include/JQ_API.h"
+#include "bench/plain_client.h"
+#include "device_api/command.h"
+#include "device_api/frames.h"
 #include "tests/sim/sim.h"
 
 namespace {
@@ -57,6 +66,7 @@ struct Tcp_Figures {
   double eight_worst_wait = 0;
   double one_thread_sleeps_per_call = 0;
   double eight_sleeps_per_call = 0;
+  double plain_ratio = 0;  // the raw peer's eight clients over its one
 };
 Tcp_Figures g_tcp;
 
@@ -108,15 +118,18 @@ void Pin_To(int cpu) {
   ::sched_setaffinity(0, sizeof one, &one);
 }
 
-// `threads` callers on slots 0..threads-1, Calls_Per_Thread each; returns calls/s
-// and adds every call's duration to `call_us`. With `rotate`, one caller that
-// turns to the next of `threads` slots with each call.
+// `threads` callers on slots 0..threads-1, Calls_Per_Thread each, each making
+// `call(slot)` (true when it succeeded); returns calls/s and adds every call's
+// duration to `call_us`. With `rotate`, one caller that turns to the next of
+// `threads` slots with each call.
 constexpr int Calls_Per_Thread = 1000;
-double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& failures, bool rotate = false) {
+template <class Call>
+double Run_Callers(int threads, const Call& call, std::vector<double>& call_us, std::atomic<int>& failures,
+                   bool rotate = false) {
   if (rotate) {
     const auto start = Clock::now();
     for (int i = 0; i < Calls_Per_Thread; ++i)
-      if (JQ_M_Check(i % threads) != 0) ++failures;
+      if (!call(i % threads)) ++failures;
     return Calls_Per_Thread / (Micros(Clock::now() - start) / 1e6);
   }
   std::vector<std::vector<double>> per_thread(threads);
@@ -128,7 +141,7 @@ double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& 
       per_thread[slot].reserve(Calls_Per_Thread);
       for (int i = 0; i < Calls_Per_Thread; ++i) {
         const auto t = Clock::now();
-        if (JQ_M_Check(slot) != 0) ++failures;
+        if (!call(slot)) ++failures;
         per_thread[slot].push_back(Micros(Clock::now() - t));
       }
     });
@@ -137,6 +150,22 @@ double Run_Callers(int threads, std::vector<double>& call_us, std::atomic<int>& 
   for (auto& v : per_thread) call_us.insert(call_us.end(), v.begin(), v.end());
   return threads * Calls_Per_Thread / seconds;
 }
+
+bool Library_Call(int slot) { return JQ_M_Check(slot) == 0; }
+
+// The raw peer's lock: turns in arrival order, each waiter awake and giving
+// its core to whatever else may run between two looks.
+class Bare_Turn_Lock {
+ public:
+  void lock() {
+    const uint64_t ticket = next_.fetch_add(1);
+    while (serving_.load(std::memory_order_acquire) != ticket) ::sched_yield();
+  }
+  void unlock() { serving_.fetch_add(1, std::memory_order_release); }
+
+ private:
+  std::atomic<uint64_t> next_{0}, serving_{0};
+};
 
 // Each round runs one thread on one slot, one thread turning over all the
 // slots, then `threads` threads on as many slots, so that a busy moment of the
@@ -156,6 +185,7 @@ void BM_TCP_Slots(benchmark::State& state) {
   g_slot_cpu.clear();
   std::vector<std::unique_ptr<jqsim::Controller>> sims;
   std::vector<std::unique_ptr<jqsim::TcpListener>> listeners;
+  std::vector<int> plain;  // the raw peer's connections, one per slot
   bool opened = true;
   for (int slot = 0; slot < threads && opened; ++slot) {
     g_slot_cpu.push_back(cpus.empty() ? 0 : cpus[static_cast<size_t>(slot) % cpus.size()]);
@@ -163,29 +193,45 @@ void BM_TCP_Slots(benchmark::State& state) {
     sims.push_back(std::make_unique<jqsim::Controller>());
     listeners.push_back(std::make_unique<jqsim::TcpListener>(*sims.back()));
     opened = JQ_M_Open_Net(slot, 127, 0, 0, 1, listeners.back()->port()) == 0;
-    // The connection is served once accepted: wait for it while still pinned.
-    for (int wait = 0; opened && listeners.back()->Connections() == 0 && wait < 1000; ++wait)
+    plain.push_back(bench::ConnectPlain(listeners.back()->port()));
+    opened = opened && plain.back() >= 0;
+    // A connection is served once accepted: wait for both while still pinned.
+    for (int wait = 0; opened && listeners.back()->Connections() < 2 && wait < 1000; ++wait)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ::sched_setaffinity(0, sizeof all, &all);
+  const auto close_plain = [&] {
+    for (int fd : plain)
+      if (fd >= 0) ::close(fd);
+  };
   if (!opened) {
     state.SkipWithError("cannot open a TCP slot");
+    close_plain();
     JQ_DeInit();
     return;
   }
+  const jq::TRequest_Frame frame = jq::Build_Request_Frame(jq::TCommand_Request{});
+  Bare_Turn_Lock bare_lock;
+  const auto plain_call = [&](int slot) { return bench::PlainExchange(plain[slot], frame); };
+  const auto plain_turn_call = [&](int slot) {
+    std::lock_guard turn(bare_lock);
+    return bench::PlainExchange(plain[slot], frame);
+  };
   std::vector<double> one_rates, rotating_rates, many_rates, ratios, p99_waits, worst_waits, one_sleeps,
-      many_sleeps;
+      many_sleeps, plain_ratios;
   std::atomic<int> failures{0};
   for (auto _ : state) {
     std::vector<double> one_us, many_us;
     long sleeps = Process_Sleeps();
-    const double one = Run_Callers(1, one_us, failures);
+    const double one = Run_Callers(1, Library_Call, one_us, failures);
     one_sleeps.push_back(static_cast<double>(Process_Sleeps() - sleeps) / Calls_Per_Thread);
     std::vector<double> unused;
-    rotating_rates.push_back(Run_Callers(threads, unused, failures, true));
+    rotating_rates.push_back(Run_Callers(threads, Library_Call, unused, failures, true));
     sleeps = Process_Sleeps();
-    const double many = Run_Callers(threads, many_us, failures);
+    const double many = Run_Callers(threads, Library_Call, many_us, failures);
     many_sleeps.push_back(static_cast<double>(Process_Sleeps() - sleeps) / (threads * Calls_Per_Thread));
+    const double plain_one = Run_Callers(1, plain_call, unused, failures);
+    plain_ratios.push_back(Run_Callers(threads, plain_turn_call, unused, failures) / plain_one);
     const double exchange_us = Median(one_us);
     one_rates.push_back(one);
     many_rates.push_back(many);
@@ -194,6 +240,7 @@ void BM_TCP_Slots(benchmark::State& state) {
     worst_waits.push_back((*std::max_element(many_us.begin(), many_us.end()) - exchange_us) / exchange_us);
     for (auto& sim : sims) sim->ClearLog();
   }
+  close_plain();
   JQ_DeInit();
   state.counters["calls_per_s"] = Median(many_rates);
   state.counters["one_thread_calls_per_s"] = Median(one_rates);
@@ -204,6 +251,7 @@ void BM_TCP_Slots(benchmark::State& state) {
   state.counters["failures"] = failures.load();
   state.counters["one_thread_sleeps_per_call"] = Median(one_sleeps);
   state.counters["sleeps_per_call"] = Median(many_sleeps);
+  state.counters["plain_x_one_client"] = Median(plain_ratios);
   if (threads == 8) {
     g_tcp.one_thread_sleeps_per_call = Median(one_sleeps);
     g_tcp.eight_sleeps_per_call = Median(many_sleeps);
@@ -214,6 +262,7 @@ void BM_TCP_Slots(benchmark::State& state) {
     g_tcp.eight_calls_per_s = Median(many_rates);
     g_tcp.eight_p99_wait = Median(p99_waits);
     g_tcp.eight_worst_wait = *std::max_element(worst_waits.begin(), worst_waits.end());
+    g_tcp.plain_ratio = Median(plain_ratios);
   }
 }
 BENCHMARK(BM_TCP_Slots)
@@ -334,6 +383,11 @@ int main(int argc, char** argv) {
         g_tcp.rotating_calls_per_s, g_tcp.eight_calls_per_s / g_tcp.rotating_calls_per_s);
     std::printf("threads giving up their core per call: one thread %.2f, eight threads %.2f\n",
                 g_tcp.one_thread_sleeps_per_call, g_tcp.eight_sleeps_per_call);
+    const double ratio = g_tcp.eight_calls_per_s / g_tcp.one_thread_calls_per_s;
+    std::printf(
+        "raw peer, plain sockets to the same peers: eight clients taking turns through a bare lock in arrival "
+        "order next to one client, ratio %.3f; the library's ratio over it %.3f\n",
+        g_tcp.plain_ratio, g_tcp.plain_ratio > 0 ? ratio / g_tcp.plain_ratio : 0);
   }
   std::printf("load average %s before, %s after\n", load_before.c_str(), Load_Average().c_str());
   return 0;

@@ -9,11 +9,6 @@
 // shows what of the link's cost is that test's system call.
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,9 +21,12 @@
 #include "device_api/frames.h"
 #include "tests/sim/sim.h"
 #include "bench/pin_core.h"
+#include "bench/plain_client.h"
 
 namespace {
 
+using bench::ConnectPlain;
+using bench::PlainExchange;
 using Clock = std::chrono::steady_clock;
 constexpr int Calls = 500;
 
@@ -38,41 +36,6 @@ double g_plain_poll_us = 0;
 
 double MicrosPerCall(Clock::time_point start, int calls) {
   return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / calls;
-}
-
-int ConnectPlain(uint16_t port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int one = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = htons(port);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// The same exchange the link makes: write the frame, read exactly 14 bytes.
-// With `look_first`, a zero-wait poll goes before the request, as the link's
-// connected test does: the floor for a link that keeps that test.
-bool PlainExchange(int fd, const jq::TRequest_Frame& frame, bool look_first = false) {
-  if (look_first) {
-    pollfd entry{fd, POLLIN, 0};
-    if (poll(&entry, 1, 0) < 0) return false;
-  }
-  if (send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(frame.size())) return false;
-  uint8_t reply[jq::Reply_Frame_Size];
-  size_t got = 0;
-  while (got < sizeof reply) {
-    const ssize_t n = recv(fd, reply + got, sizeof reply - got, 0);
-    if (n <= 0) return false;
-    got += static_cast<size_t>(n);
-  }
-  jq::TReply_Block block;
-  return jq::Accept_Reply_Frame(frame, reply, got, block);
 }
 
 double Median(std::vector<double> values) {

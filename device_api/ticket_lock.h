@@ -11,14 +11,12 @@
 // processor through a long hold, nor the processor the holder's peer needs:
 //  - the holder says when it starts waiting for its reply (Reply_Awaited); the
 //    waiters at the front are woken then, and their wake-up overlaps the wait;
-//  - the front is as many waiters as the process has processors (none on
-//    one processor; see Awake_Places): waiters there wait awake, spinning on
-//    the serving count with the processor's pause and yielding their core
+//  - waiters wait awake (none on one processor; see Awake_Places), spinning
+//    on the serving count with the processor's pause and yielding their core
 //    between short runs (see Spin_For), as long as each hold before theirs
 //    ends within Spin_Limit; a longer hold (a slow or silent controller)
-//    sends them to sleep until the next call, so it costs no processor. With
-//    as many callers as processors every waiter stays awake, and a hand-over
-//    is one look at a shared word instead of a wake-up;
+//    sends them to sleep until the next call, so it costs no processor. A
+//    hand-over is then one look at a shared word instead of a wake-up;
 //  - every waiter sleeps on a word of its own (by ticket; a futex) until it is
 //    called; a release calls the new holder only when it sleeps, which is the
 //    case for a holder that never said it waits.
@@ -37,11 +35,13 @@ namespace jq {
 
 class Ticket_Lock {
  public:
-  // How long a waiter at the front stays awake without a hand-over: about
+  // How long a waiter stays awake without a hand-over: about
   // the wait for a reply from a peer on the same machine.
   static constexpr std::chrono::microseconds Spin_Limit{60};
-  // About a microsecond of pauses between two looks at the other threads.
-  static constexpr int Pauses_Per_Yield = 32;
+  // Under half a microsecond of pauses between two looks at the other
+  // threads: where more callers than processors wait, the one the holder's
+  // peer needs gives way soon.
+  static constexpr int Pauses_Per_Yield = 8;
 
   void lock() {
     const std::thread::id self = std::this_thread::get_id();
@@ -136,19 +136,20 @@ class Ticket_Lock {
     }
   }
 
-  // How far back in the queue a waiter waits awake: as many waiters as the
-  // process has processors, none on one processor (there a spinning waiter
-  // would only hold up the holder). With one fewer, each processor would be
-  // busy but the one the last holder leaves, and the waiter woken ahead would
-  // often be the one to run there: waking a processor that sleeps costs some
-  // tens of microseconds, one that runs a spinning waiter or the exchange
-  // under way a few. The process's set counts, not the thread's: callers
-  // pinned one to a processor each still find the others free. It is asked
-  // once per thread: a system call per wait would cost more than a hand-over.
+  // How far back in the queue a waiter waits awake: as far as the places
+  // tell tickets apart, but not at all on one processor (there a spinning
+  // waiter would only hold up the holder). A waiter awake costs the others
+  // little, as it yields its core between short runs, also where more callers
+  // than processors wait and the holder's peer needs the core; one asleep
+  // costs a wake-up of some tens of microseconds when its turn comes, several
+  // times a loopback exchange, and on a virtual machine the more so. The
+  // process's set counts, not the thread's: callers pinned one to a processor
+  // each still find the others free. It is asked once per thread: a system
+  // call per wait would cost more than a hand-over.
   static uint64_t Awake_Places() {
     thread_local const uint64_t places = [] {
       const auto processors = static_cast<uint64_t>(rtl::ProcessProcessorCount());
-      return processors > 1 ? std::min<uint64_t>(processors, Place_Count - 1) : 0;
+      return processors > 1 ? Place_Count - 1 : 0;
     }();
     return places;
   }
